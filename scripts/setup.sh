@@ -1,0 +1,25 @@
+#!/usr/bin/env bash
+# Installs what the build, the tests, the benchmarks and the fuzz targets need (Debian 12),
+# skipping whatever is already there.
+set -euo pipefail
+
+packages=(
+  build-essential cmake g++ pkg-config
+  libicu-dev                       # Unicode: normalisation, graphemes, case mapping
+  libgtest-dev libgmock-dev        # unit tests
+  libbenchmark-dev                 # benchmarks
+  clang libclang-rt-14-dev         # libFuzzer and its sanitizer runtimes
+  clang-format
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if ((${#missing[@]})); then
+  echo "Installing: ${missing[*]}"
+  SUDO=""
+  [ "$(id -u)" -eq 0 ] || SUDO="sudo"
+  $SUDO apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
