@@ -1,0 +1,188 @@
+#include "text/unicode.h"
+
+#include <unicode/brkiter.h>
+#include <unicode/locid.h>
+#include <unicode/normalizer2.h>
+#include <unicode/uchar.h>
+#include <unicode/unistr.h>
+#include <unicode/utext.h>
+#include <unicode/utf8.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <functional>
+#include <memory>
+
+namespace tavrine::text {
+namespace {
+
+bool isAscii(std::string_view s) {
+  return std::all_of(s.begin(), s.end(),
+                     [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
+
+bool isWellFormed(std::string_view s) {
+  const auto* p = reinterpret_cast<const std::uint8_t*>(s.data());
+  const auto length = static_cast<std::int32_t>(s.size());
+  std::int32_t i = 0;
+  while (i < length) {
+    UChar32 c;
+    U8_NEXT(p, i, length, c);
+    if (c < 0) return false;
+  }
+  return true;
+}
+
+const icu::Normalizer2* nfc() {
+  static const icu::Normalizer2* instance = [] {
+    UErrorCode status = U_ZERO_ERROR;
+    const icu::Normalizer2* n = icu::Normalizer2::getNFCInstance(status);
+    return U_SUCCESS(status) ? n : nullptr;
+  }();
+  return instance;
+}
+
+// Already canonical as it stands: plain bytes can then stand for the text.
+bool isCanonicalAsIs(std::string_view s) {
+  if (isAscii(s)) return true;
+  if (s.size() > static_cast<std::size_t>(INT32_MAX) || !isWellFormed(s) || nfc() == nullptr) {
+    return false;
+  }
+  UErrorCode status = U_ZERO_ERROR;
+  const bool normalized = nfc()->isNormalizedUTF8(
+      icu::StringPiece(s.data(), static_cast<std::int32_t>(s.size())), status);
+  return U_SUCCESS(status) && normalized;
+}
+
+icu::UnicodeString fromUtf8(std::string_view s) {
+  // Oversized inputs cannot be addressed by ICU's 32-bit indexes; no menu text comes close.
+  const auto length = static_cast<std::int32_t>(std::min<std::size_t>(s.size(), INT32_MAX));
+  return icu::UnicodeString::fromUTF8(icu::StringPiece(s.data(), length));
+}
+
+std::string toUtf8(const icu::UnicodeString& u) {
+  std::string out;
+  u.toUTF8String(out);
+  return out;
+}
+
+}  // namespace
+
+std::string canonical(std::string_view s) {
+  if (isCanonicalAsIs(s)) return std::string(s);
+  const icu::UnicodeString u = fromUtf8(s);
+  if (nfc() == nullptr) return toUtf8(u);
+  UErrorCode status = U_ZERO_ERROR;
+  icu::UnicodeString normalized = nfc()->normalize(u, status);
+  return toUtf8(U_SUCCESS(status) ? normalized : u);
+}
+
+bool canonicalEquals(std::string_view a, std::string_view b) {
+  if (a == b) return true;
+  if (isCanonicalAsIs(a) && isCanonicalAsIs(b)) return false;
+  return canonical(a) == canonical(b);
+}
+
+std::size_t canonicalHash(std::string_view s) {
+  if (isCanonicalAsIs(s)) return std::hash<std::string_view>{}(s);
+  return std::hash<std::string>{}(canonical(s));
+}
+
+bool canonicalLess(std::string_view a, std::string_view b) {
+  // UTF-8 byte order is code point order, so the canonical forms compare as bytes.
+  if (isCanonicalAsIs(a) && isCanonicalAsIs(b)) return a < b;
+  return canonical(a) < canonical(b);
+}
+
+std::vector<std::string_view> graphemes(std::string_view s) {
+  std::vector<std::string_view> out;
+  if (s.empty()) return out;
+  if (isAscii(s)) {
+    // Among ASCII characters only CR LF joins into one cluster.
+    for (std::size_t i = 0; i < s.size(); ++i) {
+      const std::size_t n = (s[i] == '\r' && i + 1 < s.size() && s[i + 1] == '\n') ? 2 : 1;
+      out.push_back(s.substr(i, n));
+      i += n - 1;
+    }
+    return out;
+  }
+  thread_local std::unique_ptr<icu::BreakIterator> breaker = [] {
+    UErrorCode status = U_ZERO_ERROR;
+    std::unique_ptr<icu::BreakIterator> it(
+        icu::BreakIterator::createCharacterInstance(icu::Locale::getRoot(), status));
+    return U_SUCCESS(status) ? std::move(it) : nullptr;
+  }();
+  UErrorCode status = U_ZERO_ERROR;
+  const auto length = static_cast<std::int64_t>(std::min<std::size_t>(s.size(), INT32_MAX));
+  UText* ut = utext_openUTF8(nullptr, s.data(), length, &status);
+  if (breaker == nullptr || U_FAILURE(status)) {
+    utext_close(ut);
+    out.push_back(s);
+    return out;
+  }
+  breaker->setText(ut, status);
+  std::int32_t start = breaker->first();
+  for (std::int32_t end = breaker->next(); end != icu::BreakIterator::DONE && U_SUCCESS(status);
+       start = end, end = breaker->next()) {
+    out.push_back(s.substr(static_cast<std::size_t>(start), static_cast<std::size_t>(end - start)));
+  }
+  // Leave no dangling text behind in the cached iterator.
+  breaker->setText(icu::UnicodeString());
+  utext_close(ut);
+  if (static_cast<std::size_t>(start) < s.size()) out.push_back(s.substr(start));
+  return out;
+}
+
+std::string toUpperFull(std::string_view s) {
+  if (isAscii(s)) {
+    std::string out(s);
+    for (char& c : out) {
+      if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    }
+    return out;
+  }
+  icu::UnicodeString u = fromUtf8(s);
+  u.toUpper(icu::Locale::getRoot());
+  return toUtf8(u);
+}
+
+std::string_view trimSpacesAndTabs(std::string_view s) {
+  const auto* p = reinterpret_cast<const std::uint8_t*>(s.data());
+  const auto length = static_cast<std::int32_t>(std::min<std::size_t>(s.size(), INT32_MAX));
+  auto isTrimmed = [](UChar32 c) {
+    return c == '\t' || (c >= 0 && u_charType(c) == U_SPACE_SEPARATOR);
+  };
+  std::int32_t begin = 0;
+  while (begin < length) {
+    std::int32_t next = begin;
+    UChar32 c;
+    U8_NEXT(p, next, length, c);
+    if (!isTrimmed(c)) break;
+    begin = next;
+  }
+  // Forward scan for the end of the last kept character; stepping backwards through UTF-8 is
+  // not worth its own code.
+  std::int32_t end = begin;
+  for (std::int32_t i = begin; i < length;) {
+    UChar32 c;
+    U8_NEXT(p, i, length, c);
+    if (!isTrimmed(c)) end = i;
+  }
+  return s.substr(static_cast<std::size_t>(begin), static_cast<std::size_t>(end - begin));
+}
+
+std::string replaceAll(std::string_view s, std::string_view from, std::string_view to) {
+  if (from.empty()) return std::string(s);
+  std::string out;
+  out.reserve(s.size());
+  std::size_t pos = 0;
+  for (std::size_t hit = s.find(from); hit != std::string_view::npos; hit = s.find(from, pos)) {
+    out.append(s.substr(pos, hit - pos));
+    out.append(to);
+    pos = hit + from.size();
+  }
+  out.append(s.substr(pos));
+  return out;
+}
+
+}  // namespace tavrine::text

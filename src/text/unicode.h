@@ -1,0 +1,48 @@
+// Unicode helpers for UTF-8 text. Every module goes through these instead of doing its own
+// byte arithmetic: texts from other applications can hold anything, including invalid UTF-8.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tavrine::text {
+
+// The canonical (NFC) form. Ill-formed UTF-8 is read with U+FFFD for each bad sequence, so the
+// result is always well-formed.
+std::string canonical(std::string_view s);
+
+// True when the two texts are canonically equivalent ("e" + U+0301 equals "é").
+bool canonicalEquals(std::string_view a, std::string_view b);
+
+// A hash that agrees with canonicalEquals.
+std::size_t canonicalHash(std::string_view s);
+
+// Ascending by Unicode scalar value of the canonical forms: no case folding, no locale rules.
+bool canonicalLess(std::string_view a, std::string_view b);
+
+// Functors for hashed containers keyed by text under canonical equivalence.
+struct CanonicalHash {
+  using is_transparent = void;
+  std::size_t operator()(std::string_view s) const { return canonicalHash(s); }
+};
+struct CanonicalEqual {
+  using is_transparent = void;
+  bool operator()(std::string_view a, std::string_view b) const { return canonicalEquals(a, b); }
+};
+
+// Splits into user-perceived characters (extended grapheme clusters). The views point into s.
+// Ill-formed bytes form clusters of their own and are never dropped.
+std::vector<std::string_view> graphemes(std::string_view s);
+
+// Full Unicode upper-casing, independent of the user's locale ("ß" becomes "SS").
+std::string toUpperFull(std::string_view s);
+
+// Removes leading and trailing space separators (category Zs) and tabs; line breaks stay.
+std::string_view trimSpacesAndTabs(std::string_view s);
+
+// Replaces every non-overlapping occurrence of `from`, scanning from the start.
+std::string replaceAll(std::string_view s, std::string_view from, std::string_view to);
+
+}  // namespace tavrine::text
