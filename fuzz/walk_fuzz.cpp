@@ -1,0 +1,95 @@
+// The menu-bar walk over a tree decoded from the input: any shape, loops, wrong types, failed
+// reads and entries that are not elements.
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "harvest/accessibility_helper.h"
+#include "platform/memory_accessibility.h"
+
+namespace {
+
+namespace ax = tavrine::ax;
+
+class Reader {
+ public:
+  Reader(const std::uint8_t* data, std::size_t size) : data_(data), size_(size) {}
+  bool done() const { return pos_ >= size_; }
+  std::uint8_t byte() { return done() ? 0 : data_[pos_++]; }
+  std::string text() {
+    std::string out;
+    for (std::size_t n = byte() % 8; n > 0 && !done(); --n)
+      out.push_back(static_cast<char>(byte()));
+    return out;
+  }
+  std::int64_t number() {
+    std::uint64_t v = 0;
+    for (int i = 0; i < 8; ++i)
+      v = (v << 8) | byte();
+    return static_cast<std::int64_t>(v);
+  }
+
+ private:
+  const std::uint8_t* data_;
+  std::size_t size_;
+  std::size_t pos_ = 0;
+};
+
+constexpr std::string_view kAttributes[] = {ax::kMenuBar, ax::kChildren, ax::kTitle,
+                                            ax::kMenuItemCmdChar, ax::kMenuItemCmdModifiers};
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  Reader in(data, size);
+  ax::MemoryTree tree;
+  std::vector<ax::MemoryElement*> elements = {&tree.application(), &tree.menuBar()};
+  for (std::size_t n = in.byte() % 48; n > 0; --n)
+    elements.push_back(&tree.newElement());
+  auto pick = [&] { return elements[in.byte() % elements.size()]; };
+
+  while (!in.done()) {
+    ax::MemoryElement& target = *pick();
+    const std::string_view attribute = kAttributes[in.byte() % 5];
+    const std::uint8_t code = in.byte();
+    const ax::Error error =
+        code < 200 ? ax::Error::success : static_cast<ax::Error>(-25200 - code % 13);
+    ax::Value value;
+    switch (in.byte() % 6) {
+      case 0:
+        break;
+      case 1:
+        value = in.text();
+        break;
+      case 2:
+        value = in.number();
+        break;
+      case 3:
+        value = tree.ref(*pick());
+        break;
+      case 4:
+        value = ax::Other{"AXPoint"};
+        break;
+      default: {
+        std::vector<ax::ArrayEntry> entries;
+        for (std::size_t k = in.byte() % 6; k > 0; --k) {
+          if (in.byte() % 8 == 0) {
+            entries.emplace_back(ax::Other{"AXValue"});
+          } else {
+            entries.emplace_back(tree.ref(*pick()));
+          }
+        }
+        value = std::move(entries);
+      }
+    }
+    target.set(attribute, {error, std::move(value)});
+  }
+
+  const auto records = tavrine::AccessibilityHelper::getShortcuts(tree.application());
+  if (records.size() > tavrine::AccessibilityHelper::kMaxRecords) __builtin_trap();
+  for (const auto& r : records) {
+    if (r.title().empty() || r.shortcut().empty()) __builtin_trap();
+  }
+  return 0;
+}

@@ -1,0 +1,131 @@
+#include "harvest/accessibility_helper.h"
+
+#include <algorithm>
+#include <utility>
+
+#include "text/unicode.h"
+
+namespace tavrine {
+namespace {
+
+// Values of another type than expected count as absent.
+std::string readText(const ax::Element& element, std::string_view attribute) {
+  ax::AttributeResult r = element.copyAttributeValue(attribute);
+  if (auto* s = std::get_if<std::string>(&r.value)) return std::move(*s);
+  return {};
+}
+
+std::vector<ax::ArrayEntry> readChildren(const ax::Element& element) {
+  ax::AttributeResult r = element.copyAttributeValue(ax::kChildren);
+  if (auto* children = std::get_if<std::vector<ax::ArrayEntry>>(&r.value))
+    return std::move(*children);
+  return {};
+}
+
+const ax::Element* asElement(const ax::ArrayEntry& entry) {
+  const auto* ref = std::get_if<ax::ElementRef>(&entry);
+  return ref != nullptr ? ref->get() : nullptr;
+}
+
+}  // namespace
+
+struct AccessibilityHelper::Walk {
+  std::vector<ShortcutItem> result;
+  // Elements from the menu bar down to the one being read, to recognise a tree that loops back.
+  std::vector<const ax::Element*> path;
+  std::size_t depth = 0;
+  std::size_t itemsVisited = 0;
+
+  bool full() const { return result.size() >= kMaxRecords || itemsVisited >= kMaxItemsVisited; }
+  bool onPath(const ax::Element& e) const {
+    return std::any_of(path.begin(), path.end(), [&](const ax::Element* p) {
+      return p->isSameElement(e) || e.isSameElement(*p);
+    });
+  }
+};
+
+std::vector<ShortcutItem> AccessibilityHelper::getShortcuts(const ax::AccessibilityPort& port,
+                                                            std::int32_t pid) {
+  const ax::ElementRef application = port.applicationElement(pid);
+  if (!application) return {};
+  return getShortcuts(*application);
+}
+
+std::vector<ShortcutItem> AccessibilityHelper::getShortcuts(const ax::Element& application) {
+  Walk walk;
+  const ax::AttributeResult bar = application.copyAttributeValue(ax::kMenuBar);
+  const auto* menuBarRef = std::get_if<ax::ElementRef>(&bar.value);
+  if (bar.error != ax::Error::success || menuBarRef == nullptr || !*menuBarRef) return {};
+  const ax::Element& menuBar = **menuBarRef;
+
+  const std::vector<ax::ArrayEntry> barItems = readChildren(menuBar);
+  walk.path.push_back(&menuBar);
+  for (const ax::ArrayEntry& entry : barItems) {
+    const ax::Element* barItem = asElement(entry);
+    if (barItem == nullptr || walk.onPath(*barItem)) continue;
+    const std::string menuName = readText(*barItem, ax::kTitle);
+    // The system menu holds no shortcuts of the application's own.
+    if (menuName.empty() || menuName == "Apple") continue;
+    const std::vector<ax::ArrayEntry> menus = readChildren(*barItem);
+    walk.path.push_back(barItem);
+    for (const ax::ArrayEntry& menu : menus) {
+      if (walk.full()) break;
+      if (const ax::Element* m = asElement(menu)) extractShortcuts(*m, menuName, walk);
+    }
+    walk.path.pop_back();
+    if (walk.full()) break;
+  }
+  return std::move(walk.result);
+}
+
+void AccessibilityHelper::extractShortcuts(const ax::Element& menu, const std::string& menuPath,
+                                           Walk& walk) {
+  if (walk.depth >= kMaxMenuDepth || walk.full() || walk.onPath(menu)) return;
+  const std::vector<ax::ArrayEntry> items = readChildren(menu);
+  ++walk.depth;
+  walk.path.push_back(&menu);
+  for (const ax::ArrayEntry& entry : items) {
+    const ax::Element* item = asElement(entry);
+    if (item == nullptr || walk.onPath(*item)) continue;
+    if (walk.full()) break;
+    ++walk.itemsVisited;
+    const std::string title = readText(*item, ax::kTitle);
+    // An untitled item is a separator or a placeholder: nothing below it is shown either.
+    if (title.empty()) continue;
+
+    const ax::AttributeResult key = item->copyAttributeValue(ax::kMenuItemCmdChar);
+    const auto* keyText = std::get_if<std::string>(&key.value);
+    if (key.error == ax::Error::success && keyText != nullptr && !keyText->empty()) {
+      const ax::AttributeResult mods = item->copyAttributeValue(ax::kMenuItemCmdModifiers);
+      const auto* mask = std::get_if<std::int64_t>(&mods.value);
+      walk.result.emplace_back(menuPath, title,
+                               formatShortcut(mask != nullptr ? *mask : 0, *keyText));
+    }
+
+    const std::vector<ax::ArrayEntry> submenus = readChildren(*item);
+    walk.path.push_back(item);
+    for (const ax::ArrayEntry& submenu : submenus) {
+      if (const ax::Element* s = asElement(submenu)) extractShortcuts(*s, menuPath, walk);
+    }
+    walk.path.pop_back();
+  }
+  walk.path.pop_back();
+  --walk.depth;
+}
+
+std::string AccessibilityHelper::formatShortcut(std::int64_t modifiers, std::string_view key) {
+  constexpr std::int64_t kShift = 1;
+  constexpr std::int64_t kOption = 2;
+  constexpr std::int64_t kControl = 4;
+  constexpr std::int64_t kNoCommand = 8;
+  std::string out;
+  if (modifiers & kControl) out += "⌃";
+  if (modifiers & kOption) out += "⌥";
+  if (modifiers & kShift) out += "⇧";
+  // A key equivalent marked as having no Command key must not be shown with one.
+  if (!(modifiers & kNoCommand)) out += "⌘";
+  out += text::toUpperFull(key);
+  return out;
+}
+
+}  // namespace tavrine

@@ -1,0 +1,40 @@
+// Reads another application's menu bar into shortcut records.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "harvest/shortcut_item.h"
+#include "platform/accessibility.h"
+
+namespace tavrine {
+
+class AccessibilityHelper {
+ public:
+  AccessibilityHelper() = delete;
+
+  // Bounds that keep a hostile or broken tree from holding the main thread: deeper menus, records
+  // past the limit and items past the budget are left out, keeping what was read so far.
+  static constexpr std::size_t kMaxMenuDepth = 64;
+  static constexpr std::size_t kMaxRecords = 20'000;
+  static constexpr std::size_t kMaxItemsVisited = 200'000;
+
+  // One record per titled menu item with a key equivalent, at any depth, in menu order; empty when
+  // nothing can be read. Never fails.
+  static std::vector<ShortcutItem> getShortcuts(const ax::AccessibilityPort& port,
+                                                std::int32_t pid);
+  static std::vector<ShortcutItem> getShortcuts(const ax::Element& application);
+
+  // "⌃⌥⇧⌘" prefix from the menu-item modifier mask (Shift 1, Option 2, Control 4, no Command 8),
+  // then the key upper-cased.
+  static std::string formatShortcut(std::int64_t modifiers, std::string_view key);
+
+ private:
+  struct Walk;
+  static void extractShortcuts(const ax::Element& menu, const std::string& menuPath, Walk& walk);
+};
+
+}  // namespace tavrine

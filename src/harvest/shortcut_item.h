@@ -1,0 +1,52 @@
+// One harvested keyboard shortcut: a plain value, never changed after it is made.
+#pragma once
+
+#include <array>
+#include <compare>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+namespace tavrine {
+
+// A random (version 4) UUID.
+struct Uuid {
+  std::array<std::uint8_t, 16> bytes{};
+
+  static Uuid random();
+  std::string toString() const;
+  friend bool operator==(const Uuid&, const Uuid&) = default;
+};
+
+struct UuidHash {
+  std::size_t operator()(const Uuid& u) const;
+};
+
+class ShortcutItem {
+ public:
+  // Every record gets a fresh identity, even when its texts repeat another's.
+  ShortcutItem(std::string menuPath, std::string title, std::string shortcut);
+
+  const Uuid& id() const { return id_; }
+  // Title of the top-level menu the item sits under, whatever its depth.
+  const std::string& menuPath() const { return menuPath_; }
+  const std::string& title() const { return title_; }
+  // Display text of the key equivalent, such as "⇧⌘Z".
+  const std::string& shortcut() const { return shortcut_; }
+
+  // Field by field in declaration order; texts compare under canonical equivalence, so in effect a
+  // record equals only its own copies.
+  friend bool operator==(const ShortcutItem& a, const ShortcutItem& b);
+
+ private:
+  Uuid id_;
+  std::string menuPath_;
+  std::string title_;
+  std::string shortcut_;
+};
+
+struct ShortcutItemHash {
+  std::size_t operator()(const ShortcutItem& item) const;
+};
+
+}  // namespace tavrine

@@ -1,0 +1,195 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <tuple>
+#include <unordered_set>
+#include <vector>
+
+#include "harvest/accessibility_helper.h"
+#include "platform/memory_accessibility.h"
+
+namespace tavrine {
+namespace {
+
+using ax::Error;
+using ax::MemoryElement;
+using ax::MemoryTree;
+
+using Texts = std::tuple<std::string, std::string, std::string>;
+
+std::vector<Texts> texts(const std::vector<ShortcutItem>& items) {
+  std::vector<Texts> out;
+  for (const auto& i : items)
+    out.emplace_back(i.menuPath(), i.title(), i.shortcut());
+  return out;
+}
+
+std::vector<Texts> harvest(MemoryTree& tree) {
+  return texts(AccessibilityHelper::getShortcuts(tree.application()));
+}
+
+TEST(HarvestTest, WalksEveryMenuButAppleInDepthFirstOrder) {
+  MemoryTree tree;
+  tree.addItem(tree.addMenu("Apple"), "About This Mac", "a");
+  MemoryElement& app = tree.addMenu("apple");
+  tree.addItem(app, "Apple", "p", 0);
+  MemoryElement& edit = tree.addMenu("Edit");
+  tree.addItem(edit, "Undo", "z", 0);
+  MemoryElement& find = tree.addItem(edit, "Find", "f", 2);
+  tree.addItem(tree.submenu(find), "Find…", "f");
+  MemoryElement& nested = tree.addItem(tree.submenu(find), "More");
+  tree.addItem(tree.submenu(nested), "Deep", "d", 1);
+  tree.addItem(edit, "Redo", "z", 1);
+  tree.addItem(tree.addMenu("File"), "Undo", "z", 0);
+
+  EXPECT_EQ(harvest(tree), (std::vector<Texts>{{"apple", "Apple", "⌘P"},
+                                               {"Edit", "Undo", "⌘Z"},
+                                               {"Edit", "Find", "⌥⌘F"},
+                                               {"Edit", "Find…", "⌘F"},
+                                               {"Edit", "Deep", "⇧⌘D"},
+                                               {"Edit", "Redo", "⇧⌘Z"},
+                                               {"File", "Undo", "⌘Z"}}));
+}
+
+TEST(HarvestTest, OddAnswersNarrowTheResultInsteadOfFailing) {
+  MemoryTree tree;
+  MemoryElement& untitledBar = tree.addMenu("");
+  tree.addItem(untitledBar, "Hidden", "h");
+  MemoryElement& numberTitledBar = tree.newElement();  // a title that is not a string
+  numberTitledBar.setValue(ax::kTitle, std::int64_t{1});
+  tree.menuBar().appendChild(tree.ref(numberTitledBar));
+  tree.addItem(tree.submenu(numberTitledBar), "Hidden too", "h");
+  tree.menuBar().appendChild(ax::Other{"AXValue"});  // not an element
+  MemoryElement& view = tree.addMenu("View");
+
+  MemoryElement& untitled = tree.addItem(view, "", "u");
+  tree.addItem(tree.submenu(untitled), "Under untitled", "x");
+  MemoryElement& noKey = tree.addItem(view, "Titled without key");
+  tree.addItem(tree.submenu(noKey), "Under titled", "y");
+  MemoryElement& failedKey = tree.addItem(view, "Failed key");
+  failedKey.set(ax::kMenuItemCmdChar, {Error::cannotComplete, std::string("k")});
+  MemoryElement& numberKey = tree.addItem(view, "Number key");
+  numberKey.setValue(ax::kMenuItemCmdChar, std::int64_t{75});
+  MemoryElement& stringMask = tree.addItem(view, "String mask", "s");
+  stringMask.setValue(ax::kMenuItemCmdModifiers, std::string("1"));
+  tree.addItem(view, "Space", " ", 0);
+  MemoryElement& numberTitle = tree.addItem(view, "placeholder", "n");
+  numberTitle.setValue(ax::kTitle, std::int64_t{3});
+  tree.submenu(view).appendChild(ax::Other{"AXValue"});
+  tree.addItem(view, "Last", "l", 4);
+
+  EXPECT_EQ(harvest(tree), (std::vector<Texts>{{"View", "Under titled", "⌘Y"},
+                                               {"View", "String mask", "⌘S"},
+                                               {"View", "Space", "⌘ "},
+                                               {"View", "Last", "⌃⌘L"}}));
+}
+
+TEST(HarvestTest, MenuBarFailuresGiveAnEmptyListAfterOneRead) {
+  MemoryTree failed;
+  failed.addItem(failed.addMenu("File"), "New", "n");
+  failed.application().set(ax::kMenuBar, {Error::cannotComplete, failed.ref(failed.menuBar())});
+  EXPECT_TRUE(harvest(failed).empty());
+  EXPECT_EQ(failed.reads().total, 1u);
+
+  MemoryTree onlyApple;
+  onlyApple.addItem(onlyApple.addMenu("Apple"), "About", "a");
+  EXPECT_TRUE(harvest(onlyApple).empty());
+
+  MemoryTree noBar;
+  noBar.application().set(ax::kMenuBar, {});
+  EXPECT_TRUE(harvest(noBar).empty());
+
+  ax::MemoryAccessibility port;
+  EXPECT_TRUE(AccessibilityHelper::getShortcuts(port, 42).empty());
+}
+
+TEST(HarvestTest, ReadsOnlyWhatEachLevelNeeds) {
+  MemoryTree tree;
+  MemoryElement& file = tree.addMenu("File");
+  tree.addItem(file, "New", "n", 0);  // title, key, modifiers, children
+  tree.addItem(file, "Recent");       // title, key, children
+  tree.addItem(file, "");             // title only
+  tree.resetReads();
+  ASSERT_EQ(harvest(tree).size(), 1u);
+  // 2 for the bar, 2 for the bar item, 1 for the menu, 4 + 3 + 1 for the items.
+  EXPECT_EQ(tree.reads().total, 13u);
+  EXPECT_EQ(tree.reads().byAttribute.at(std::string(ax::kMenuItemCmdModifiers)), 1u);
+}
+
+TEST(HarvestTest, HostileTreesEndWithWhatWasHarvested) {
+  MemoryTree loop;
+  MemoryElement& menu = loop.addMenu("Edit");
+  MemoryElement& item = loop.addItem(menu, "Copy", "c");
+  loop.submenu(item).appendChild(loop.ref(menu));  // the menu again below its own item
+  item.appendChild(loop.ref(item));                // and the item below itself
+  EXPECT_EQ(harvest(loop), (std::vector<Texts>{{"Edit", "Copy", "⌘C"}}));
+
+  MemoryTree deep;
+  MemoryElement* level = &deep.addMenu("Deep");
+  for (int i = 0; i < 100; ++i)
+    level = &deep.submenu(deep.addItem(*level, "L" + std::to_string(i), "d"));
+  EXPECT_EQ(harvest(deep).size(), AccessibilityHelper::kMaxMenuDepth);
+
+  MemoryTree wide;
+  MemoryElement& big = wide.addMenu("Big");
+  for (std::size_t i = 0; i < AccessibilityHelper::kMaxRecords + 5; ++i)
+    wide.addItem(big, "I", "i");
+  EXPECT_EQ(harvest(wide).size(), AccessibilityHelper::kMaxRecords);
+
+  // Shared submenus without a loop would otherwise double the work at every level.
+  MemoryTree diamond;
+  MemoryElement* layer = &diamond.addMenu("Diamond");
+  for (int i = 0; i < 60; ++i) {
+    MemoryElement& next = diamond.newElement();
+    for (int j = 0; j < 2; ++j) {
+      MemoryElement& fork = diamond.addItem(*layer, "Fork");
+      fork.appendChild(diamond.ref(next));
+    }
+    layer = &next;
+  }
+  harvest(diamond);
+  EXPECT_LE(diamond.reads().total, 4 * AccessibilityHelper::kMaxItemsVisited + 10);
+}
+
+TEST(HarvestTest, FormatsModifierPrefixThenUpperCasedKey) {
+  const std::vector<std::tuple<std::int64_t, std::string, std::string>> cases = {
+      {0, "c", "⌘C"},  {1, "z", "⇧⌘Z"}, {6, "f", "⌃⌥⌘F"}, {7, "k", "⌃⌥⇧⌘K"},
+      {12, "f", "⌃F"}, {9, "z", "⇧Z"},  {8, "x", "X"},    {-1, "q", "⌃⌥⇧Q"},
+      {0, ",", "⌘,"},  {0, "ß", "⌘SS"}, {0, "⌘", "⌘⌘"},   {0x20, "\t", "⌘\t"}};
+  for (const auto& [mask, key, expected] : cases) {
+    EXPECT_EQ(AccessibilityHelper::formatShortcut(mask, key), expected)
+        << "mask " << mask << " key " << key;
+  }
+}
+
+TEST(HarvestTest, RecordsAreIdentifiedByAFreshId) {
+  const ShortcutItem a("Edit", "Copy", "⌘C");
+  const ShortcutItem b("Edit", "Copy", "⌘C");
+  const ShortcutItem copy = a;
+  EXPECT_NE(a, b);
+  EXPECT_NE(ShortcutItemHash{}(a), ShortcutItemHash{}(b));
+  EXPECT_EQ(a, copy);
+  EXPECT_EQ(ShortcutItemHash{}(a), ShortcutItemHash{}(copy));
+
+  const std::string id = a.id().toString();
+  EXPECT_EQ(id.size(), 36u);
+  EXPECT_EQ(id[14], '4');                                          // version 4
+  EXPECT_NE(std::string("89AB").find(id[19]), std::string::npos);  // RFC 4122 variant
+
+  std::unordered_set<ShortcutItem, ShortcutItemHash> seen;
+  for (int i = 0; i < 1000; ++i)
+    seen.emplace("M", "T", "⌘T");
+  EXPECT_EQ(seen.size(), 1000u);
+}
+
+TEST(HarvestTest, TwoWalksOfOneMenuBarShareTextsButNoRecord) {
+  MemoryTree tree;
+  tree.addItem(tree.addMenu("File"), "Save", "s");
+  const auto first = AccessibilityHelper::getShortcuts(tree.application());
+  const auto second = AccessibilityHelper::getShortcuts(tree.application());
+  EXPECT_EQ(texts(first), texts(second));
+  EXPECT_NE(first.front(), second.front());
+}
+
+}  // namespace
+}  // namespace tavrine
