@@ -1,0 +1,29 @@
+// Every port the application delegate works through, bundled for its constructor. The
+// references must outlive the delegate.
+#pragma once
+
+#include "platform/accessibility.h"
+#include "platform/application.h"
+#include "platform/event_monitor.h"
+#include "platform/panel.h"
+#include "platform/run_loop.h"
+#include "platform/screen.h"
+#include "platform/status_menu.h"
+#include "platform/trust.h"
+#include "platform/workspace.h"
+
+namespace tavrine {
+
+struct Platform {
+  ApplicationPort& application;
+  RunLoopPort& runLoop;
+  EventMonitorPort& events;
+  WorkspacePort& workspace;
+  TrustPort& trust;
+  ax::AccessibilityPort& accessibility;
+  StatusBarPort& statusBar;
+  ScreenPort& screens;
+  PanelPort& panels;
+};
+
+}  // namespace tavrine

@@ -1,0 +1,34 @@
+// The workspace port: which application is in front, and the live modifier state.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+
+namespace tavrine {
+
+// A platform image (an application's icon); the core only passes it on to be drawn.
+class Image {
+ public:
+  virtual ~Image() = default;
+};
+using ImageRef = std::shared_ptr<const Image>;
+
+struct RunningApplication {
+  std::int32_t processIdentifier = 0;
+  std::optional<std::string> localizedName;
+  ImageRef icon;  // null when the application has none
+};
+
+class WorkspacePort {
+ public:
+  virtual ~WorkspacePort() = default;
+
+  // The application that receives key events now, if any.
+  virtual std::optional<RunningApplication> frontmostApplication() const = 0;
+  // The modifier keys held at this moment, system-wide, as a modifier word (Command 0x100000).
+  virtual std::uint64_t modifierFlags() const = 0;
+};
+
+}  // namespace tavrine

@@ -1,0 +1,27 @@
+// Font metrics a test can work out by hand: every user-perceived character is 7 points wide at
+// size 13 (in proportion at other sizes), a line is 1.2 × the size tall, and a symbol image is a
+// square of its size. Counts the measurements made.
+#pragma once
+
+#include <cstddef>
+#include <string_view>
+
+#include "overlay/text_measurer.h"
+
+namespace tavrine::doubles {
+
+class FakeTextMeasurer final : public TextMeasurer {
+ public:
+  static double width(std::string_view text, double size);
+  static double lineHeight(double size) { return 1.2 * size; }
+
+  Size measure(std::string_view text, const Font& font) const override;
+  Size measure(Symbol symbol, double pointSize) const override;
+
+  std::size_t calls() const { return calls_; }
+
+ private:
+  mutable std::size_t calls_ = 0;
+};
+
+}  // namespace tavrine::doubles
