@@ -1,0 +1,40 @@
+#include "app/app_delegate.h"
+
+namespace tavrine {
+
+AppDelegate::AppDelegate(const Platform& platform, TranslationHelper& t)
+    : platform_(platform), t_(t) {}
+
+void AppDelegate::applicationDidFinishLaunching() {
+  platform_.application.setActivationPolicy(ActivationPolicy::accessory);
+  setupStatusBar();
+  startLocalMonitoring();
+  if (platform_.trust.isProcessTrusted()) startGlobalMonitoring();
+}
+
+void AppDelegate::showAbout() {
+  platform_.application.orderFrontStandardAboutPanel();
+}
+
+void AppDelegate::quitApp() {
+  platform_.application.terminate();
+}
+
+bool AppDelegate::performMenuAction(std::string_view action, MenuItem& /*sender*/) {
+  if (action == menu_action::kSetLanguageEN) {
+    setLanguageEN();
+  } else if (action == menu_action::kSetLanguageZH) {
+    setLanguageZH();
+  } else if (action == menu_action::kRequestAccessibility) {
+    requestAccessibility();
+  } else if (action == menu_action::kShowAbout) {
+    showAbout();
+  } else if (action == menu_action::kQuitApp) {
+    quitApp();
+  } else {
+    return false;
+  }
+  return true;
+}
+
+}  // namespace tavrine

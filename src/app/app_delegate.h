@@ -1,0 +1,101 @@
+// The application delegate: owns all long-lived state (status item, monitors, timers, overlay
+// controller) and reacts to launching, the status menu, modifier changes and the permission
+// grant. Everything runs on the main thread.
+#pragma once
+
+#include <memory>
+#include <string_view>
+
+#include "i18n/translation_helper.h"
+#include "overlay/overlay_window_controller.h"
+#include "platform/platform.h"
+
+namespace tavrine {
+
+// Names of the status menu's actions, as the items carry them.
+namespace menu_action {
+inline constexpr std::string_view kSetLanguageEN = "setLanguageEN";
+inline constexpr std::string_view kSetLanguageZH = "setLanguageZH";
+inline constexpr std::string_view kRequestAccessibility = "requestAccessibility";
+inline constexpr std::string_view kShowAbout = "showAbout";
+inline constexpr std::string_view kQuitApp = "quitApp";
+}  // namespace menu_action
+
+// Status menu texts; the same in both UI languages.
+namespace menu_title {
+inline constexpr std::string_view kLanguage = "🌐 Language";
+inline constexpr std::string_view kEnglish = "English";
+inline constexpr std::string_view kChinese = "中文";
+inline constexpr std::string_view kNotTrusted = "\u2717 辅助功能未授权\uFF08点击授权\uFF09";
+inline constexpr std::string_view kTrusted = "\u2713 辅助功能权限已授权";
+inline constexpr std::string_view kAbout = "About Tavrine";
+inline constexpr std::string_view kQuit = "Quit";
+}  // namespace menu_title
+
+// Create it with std::make_shared: monitor handlers, timers and menu items refer back to the
+// delegate weakly and do nothing once it is gone (a local monitor still passes its event on).
+class AppDelegate final : public std::enable_shared_from_this<AppDelegate>,
+                          public MenuDelegate,
+                          public MenuActionTarget {
+ public:
+  static constexpr double kReleasePollInterval = 0.1;
+  static constexpr double kPermissionPollInterval = 1.0;
+
+  // The ports and `t` must outlive the delegate.
+  explicit AppDelegate(const Platform& platform,
+                       TranslationHelper& t = TranslationHelper::shared());
+
+  // Created on the first show that has something to show, then kept.
+  std::unique_ptr<OverlayWindowController> overlayController;
+  // Global monitors; a token in flagsMonitor means both are installed.
+  MonitorToken flagsMonitor;
+  MonitorToken keyMonitor;
+  // The pending hold (one-shot); after it fired it still refers to the spent timer until the
+  // next modifier change or key press.
+  TimerRef commandPressTimer;
+  // The release poll (repeating) while the overlay is shown.
+  TimerRef commandHoldTimer;
+  const double holdDuration = 0.5;  // seconds
+  StatusItemRef statusItem;
+  MenuItemRef accessibilityMenuItem;
+  MenuItemRef languageMenuItem;
+
+  // Makes the process a status-bar-only application, builds the status menu and installs the
+  // monitors (the global ones only when already trusted; no prompt at launch).
+  void applicationDidFinishLaunching();
+
+  // Status menu. Built once; every opening refreshes the check marks and the accessibility item.
+  void setupStatusBar();
+  void menuWillOpen(Menu& menu) override;
+  void setLanguageEN();
+  void setLanguageZH();
+  // Prompts for trust, then polls every second until it is granted and installs the global
+  // monitors. Each call starts a poll of its own, held by nothing but the run loop.
+  void requestAccessibility();
+  void showAbout();
+  void quitApp();
+  bool performMenuAction(std::string_view action, MenuItem& sender) override;
+
+  // Hold detection.
+  void startLocalMonitoring();
+  // Installs the global monitors unless flagsMonitor already holds a token; safe to repeat.
+  void startGlobalMonitoring();
+  // A key press cancels a hold that has not completed; it never shows or hides the overlay.
+  void cancelCommandTimer();
+  // Command alone (of the device-independent modifiers) arms a hold of holdDuration; anything
+  // else ends a pending hold and hides the overlay.
+  void handleFlagsChanged(const Event& event);
+
+  // Overlay cycle.
+  void showOverlay();
+  void hideOverlay();
+
+ private:
+  // A new release poll in commandHoldTimer, replacing the running one.
+  void restartReleasePoll();
+
+  Platform platform_;
+  TranslationHelper& t_;
+};
+
+}  // namespace tavrine

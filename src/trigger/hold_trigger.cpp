@@ -1,0 +1,71 @@
+// Hold detection: Command held alone for holdDuration asks for the overlay; any other modifier
+// state ends a pending hold and hides it; a key press cancels a pending hold.
+#include <memory>
+
+#include "app/app_delegate.h"
+
+namespace tavrine {
+
+void AppDelegate::startLocalMonitoring() {
+  // The tokens are not kept: these monitors live as long as the process.
+  platform_.events.addLocalMonitor(kEventMaskFlagsChanged,
+                                   [weak = weak_from_this()](EventRef event) {
+                                     const std::shared_ptr<AppDelegate> self = weak.lock();
+                                     if (self && event) self->handleFlagsChanged(*event);
+                                     return event;
+                                   });
+  platform_.events.addLocalMonitor(kEventMaskKeyDown, [weak = weak_from_this()](EventRef event) {
+    if (const std::shared_ptr<AppDelegate> self = weak.lock()) self->cancelCommandTimer();
+    return event;
+  });
+}
+
+void AppDelegate::startGlobalMonitoring() {
+  if (flagsMonitor) return;
+  flagsMonitor = platform_.events.addGlobalMonitor(
+      kEventMaskFlagsChanged, [weak = weak_from_this()](const Event& event) {
+        if (const std::shared_ptr<AppDelegate> self = weak.lock()) self->handleFlagsChanged(event);
+      });
+  keyMonitor = platform_.events.addGlobalMonitor(
+      kEventMaskKeyDown, [weak = weak_from_this()](const Event& /*event*/) {
+        if (const std::shared_ptr<AppDelegate> self = weak.lock()) self->cancelCommandTimer();
+      });
+}
+
+void AppDelegate::cancelCommandTimer() {
+  if (commandPressTimer) commandPressTimer->invalidate();
+  commandPressTimer.reset();
+}
+
+void AppDelegate::handleFlagsChanged(const Event& event) {
+  const modifier::Flags flags = event.modifierFlags();
+  // Every modifier change ends a pending hold; Command alone starts a new one below.
+  if (commandPressTimer) commandPressTimer->invalidate();
+
+  if ((flags & modifier::kDeviceIndependentMask) != modifier::kCommand) {
+    commandPressTimer.reset();
+    hideOverlay();
+    return;
+  }
+
+  // The press timer is known to its own block only after scheduling returns.
+  auto hold = std::make_shared<std::weak_ptr<Timer>>();
+  commandPressTimer = platform_.runLoop.scheduleTimer(
+      holdDuration, false, [weak = weak_from_this(), hold](Timer& /*timer*/) {
+        const std::shared_ptr<AppDelegate> self = weak.lock();
+        if (!self) return;
+        // The show runs in a later turn of the main queue, not inside the timer callback.
+        self->platform_.runLoop.postToMainQueue([weak, hold] {
+          const std::shared_ptr<AppDelegate> later = weak.lock();
+          if (!later) return;
+          // A modifier change or key press that came in between ended this hold: the user has
+          // let go or typed a shortcut, so showing now would be wrong.
+          const std::shared_ptr<Timer> fired = hold->lock();
+          if (!fired || fired != later->commandPressTimer) return;
+          later->showOverlay();
+        });
+      });
+  *hold = commandPressTimer;
+}
+
+}  // namespace tavrine

@@ -1,0 +1,57 @@
+// The overlay's show/hide cycle: harvest the frontmost application, show its shortcuts, and
+// poll the live modifier state so that a release no event reported still hides the overlay.
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/app_delegate.h"
+#include "harvest/accessibility_helper.h"
+
+namespace tavrine {
+
+void AppDelegate::showOverlay() {
+  const std::optional<RunningApplication> app = platform_.workspace.frontmostApplication();
+  if (!app) return;
+  const std::string name = app->localizedName.value_or("Unknown");
+
+  // No application is left out, this one included.
+  const std::vector<ShortcutItem> items =
+      AccessibilityHelper::getShortcuts(platform_.accessibility, app->processIdentifier);
+  // Nothing to show: an overlay already up stays as it is, poll included.
+  if (items.empty()) return;
+
+  if (!overlayController) {
+    overlayController =
+        std::make_unique<OverlayWindowController>(platform_.screens, platform_.panels, t_);
+  }
+  overlayController->showWithShortcuts(items, name);
+  restartReleasePoll();
+}
+
+void AppDelegate::restartReleasePoll() {
+  if (commandHoldTimer) commandHoldTimer->invalidate();
+  commandHoldTimer = platform_.runLoop.scheduleTimer(
+      kReleasePollInterval, true, [weak = weak_from_this()](Timer& timer) {
+        const std::shared_ptr<AppDelegate> self = weak.lock();
+        if (!self) {
+          timer.invalidate();  // nothing left to hide
+          return;
+        }
+        // Only Command counts here; other modifiers joining are the flags handler's business.
+        if (self->platform_.workspace.modifierFlags() & modifier::kCommand) return;
+        if (self->commandHoldTimer) self->commandHoldTimer->invalidate();
+        self->commandHoldTimer.reset();
+        self->hideOverlay();
+      });
+}
+
+void AppDelegate::hideOverlay() {
+  if (commandHoldTimer) commandHoldTimer->invalidate();
+  commandHoldTimer.reset();
+  if (overlayController) {
+    if (overlayController->window) overlayController->window->close();
+    overlayController->window.reset();
+  }
+}
+
+}  // namespace tavrine
