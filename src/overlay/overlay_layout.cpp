@@ -1,0 +1,356 @@
+#include "overlay/overlay_layout.h"
+
+#include <algorithm>
+#include <cmath>
+#include <utility>
+
+namespace tavrine {
+namespace {
+
+constexpr double kInfinity = std::numeric_limits<double>::infinity();
+
+// Header.
+constexpr double kHeaderPaddingH = 24;
+constexpr double kHeaderPaddingV = 16;
+constexpr double kNameStackGap = 10;
+constexpr double kIconSide = 28;
+constexpr double kIconCornerRadius = 6;
+constexpr Font kNameFont{18, FontWeight::bold, FontDesign::standard};
+constexpr double kNameOpacity = 1;
+constexpr Font kHeaderLabelFont{13, FontWeight::regular, FontDesign::standard};
+constexpr double kHeaderLabelOpacity = 0.5;
+
+// Language switch.
+constexpr double kGlobeSize = 11;
+constexpr double kChevronSize = 8;
+constexpr Font kLanguageFont{11, FontWeight::medium, FontDesign::standard};
+constexpr double kSwitchGap = 4;
+constexpr double kSwitchPaddingH = 10;
+constexpr double kSwitchPaddingV = 4;
+constexpr double kSwitchContentOpacity = 0.7;
+constexpr double kSwitchCornerRadius = 6;
+constexpr double kSwitchFillOpacity = 0.1;
+
+// Dividers.
+constexpr double kDividerThickness = 1;
+constexpr double kDividerOpacity = 0.15;
+
+// Scroll content.
+constexpr double kContentPaddingBottom = 20;
+constexpr double kGridPaddingH = 24;
+constexpr double kAppGridPaddingTop = 8;
+constexpr double kGridLineGap = 6;
+constexpr double kMinColumnWidth = 10;
+constexpr Font kHeadingFont{11, FontWeight::semibold, FontDesign::standard};
+constexpr double kHeadingOpacity = 0.45;
+constexpr double kHeadingPaddingTop = 10;
+constexpr double kHeadingPaddingBottom = 2;
+
+// Separator row.
+constexpr double kSeparatorPaddingH = 24;
+constexpr double kSeparatorPaddingV = 16;
+constexpr Font kSeparatorFont{11, FontWeight::medium, FontDesign::standard};
+constexpr double kSeparatorOpacity = 0.4;
+
+// Shortcut rows.
+constexpr double kRowGap = 8;
+constexpr double kRowPaddingV = 1;
+constexpr Font kTitleFont{13, FontWeight::regular, FontDesign::standard};
+constexpr double kTitleOpacity = 0.85;
+constexpr Font kCapFont{12, FontWeight::regular, FontDesign::monospaced};
+constexpr double kCapTextOpacity = 0.95;
+constexpr double kCapPaddingH = 6;
+constexpr double kCapPaddingV = 3;
+constexpr double kCapCornerRadius = 5;
+constexpr double kCapFillOpacity = 0.12;
+constexpr double kCapGap = 3;
+
+// The elision width of a text given `available` room: none when its natural width fits.
+double elisionFor(double natural, double available) {
+  return natural <= available ? kInfinity : std::max(0.0, available);
+}
+
+const Rect& frameOf(const Primitive& p) {
+  return std::visit([](const auto& v) -> const Rect& { return v.frame; }, p);
+}
+
+void appendIfVisible(Primitive p, const Rect& visible, std::vector<Primitive>& out) {
+  if (frameOf(p).intersects(visible)) out.push_back(std::move(p));
+}
+
+// Lines of height `h`, `pitch` apart from `top`: [first, end) covers every line that overlaps
+// the band [minY, maxY), widened by one line on each side so that rounding never drops one; the
+// callers' rectangle tests settle the borders exactly.
+std::pair<std::size_t, std::size_t> linesOverlapping(double minY, double maxY, double top, double h,
+                                                     double pitch, std::size_t count) {
+  const auto clampIndex = [count](double raw) -> std::size_t {
+    if (!(raw > 0)) return 0;  // NaN too
+    if (raw >= static_cast<double>(count)) return count;
+    return static_cast<std::size_t>(raw);
+  };
+  // The first line whose bottom is below minY, less one; one past the last whose top is above
+  // maxY, plus one.
+  return {clampIndex(std::floor((minY - top - h) / pitch)),
+          clampIndex(std::ceil((maxY - top) / pitch) + 1)};
+}
+
+}  // namespace
+
+OverlayLayout::OverlayLayout(std::shared_ptr<const OverlayView> view, const TextMeasurer& measurer,
+                             Size panelSize, ImageRef icon)
+    : view_(std::move(view)), measurer_(&measurer), panelSize_(panelSize) {
+  // Fonts give every line of one kind the same height, so grid lines are placed arithmetically
+  // and no row is measured until it is shown.
+  headingLineHeight_ = measurer_->measure("", kHeadingFont).height;
+  titleLineHeight_ = measurer_->measure("", kTitleFont).height;
+  capLineHeight_ = measurer_->measure("", kCapFont).height;
+  rowHeight_ = std::max(titleLineHeight_, capLineHeight_ + 2 * kCapPaddingV) + 2 * kRowPaddingV;
+  headingHeight_ = kHeadingPaddingTop + headingLineHeight_ + kHeadingPaddingBottom;
+
+  layOutHeader(icon);
+
+  appGroups_ = view_->sortedGroups();
+  appGrid_.isApp = true;
+  appGrid_.columns = view_->appGridColumns();
+  for (const OverlayView::Group* group : appGroups_)
+    appGrid_.rowCounts.push_back(group->second.size());
+  layOutGrid(appGrid_, kAppGridPaddingTop);
+
+  layOutSeparator(appGrid_.top + appGrid_.height);
+
+  systemGrid_.isApp = false;
+  systemGrid_.columns = OverlayView::kSystemColumns;
+  for (const SystemShortcuts::Group& group : SystemShortcuts::groups()) {
+    systemGrid_.rowCounts.push_back(group.items.size());
+  }
+  layOutGrid(systemGrid_, separatorFrame_.maxY());
+
+  contentHeight_ = systemGrid_.top + systemGrid_.height + kContentPaddingBottom;
+}
+
+void OverlayLayout::layOutHeader(const ImageRef& icon) {
+  const double width = panelSize_.width;
+  const OverlayView& view = *view_;
+
+  const Size name = measurer_->measure(view.appName(), kNameFont);
+  const Size label = measurer_->measure(view.headerLabel(), kHeaderLabelFont);
+  const Size globe = measurer_->measure(Symbol::globe, kGlobeSize);
+  const Size language = measurer_->measure(view.languageLabel(), kLanguageFont);
+  const Size chevron = measurer_->measure(Symbol::chevronDown, kChevronSize);
+
+  // The language switch keeps its natural size at the trailing edge.
+  const double switchContent = std::max({globe.height, language.height, chevron.height});
+  const Size switchSize{
+      globe.width + kSwitchGap + language.width + kSwitchGap + chevron.width + 2 * kSwitchPaddingH,
+      switchContent + 2 * kSwitchPaddingV};
+  const double nameStack = std::max({icon ? kIconSide : 0.0, name.height, label.height});
+  const double content = std::max(nameStack, switchSize.height);
+  const double midY = kHeaderPaddingV + content / 2;
+  const double headerHeight = content + 2 * kHeaderPaddingV;
+
+  fixed_.push_back(
+      RoundedRectPrimitive{{{0, 0}, panelSize_}, kPanelCornerRadius, FillKind::backdrop, 1});
+
+  double x = kHeaderPaddingH;
+  if (icon) {
+    fixed_.push_back(IconPrimitive{
+        icon, {{x, midY - kIconSide / 2}, {kIconSide, kIconSide}}, kIconCornerRadius});
+    x += kIconSide + kNameStackGap;
+  }
+
+  // Name and label share what the switch leaves (gaps stand on both sides of the flexible space).
+  // When they do not fit, the name keeps at least half of it and the label elides first.
+  languageSwitch_ = {{width - kHeaderPaddingH - switchSize.width, midY - switchSize.height / 2},
+                     switchSize};
+  const double available =
+      std::max(0.0, languageSwitch_.minX() - 2 * kDefaultSpacing - x - kNameStackGap);
+  const double nameWidth = std::min(name.width, std::max(available - label.width, available / 2));
+  const double labelWidth = std::min(label.width, available - nameWidth);
+  fixed_.push_back(TextPrimitive{view.appName(),
+                                 {{x, midY - name.height / 2}, {nameWidth, name.height}},
+                                 kNameFont,
+                                 kNameOpacity,
+                                 elisionFor(name.width, nameWidth)});
+  x += nameWidth + kNameStackGap;
+  fixed_.push_back(TextPrimitive{std::string(view.headerLabel()),
+                                 {{x, midY - label.height / 2}, {labelWidth, label.height}},
+                                 kHeaderLabelFont,
+                                 kHeaderLabelOpacity,
+                                 elisionFor(label.width, labelWidth)});
+
+  fixed_.push_back(RoundedRectPrimitive{languageSwitch_, kSwitchCornerRadius, FillKind::white,
+                                        kSwitchFillOpacity});
+  x = languageSwitch_.minX() + kSwitchPaddingH;
+  fixed_.push_back(SymbolPrimitive{
+      Symbol::globe, {{x, midY - globe.height / 2}, globe}, kGlobeSize, kSwitchContentOpacity});
+  x += globe.width + kSwitchGap;
+  fixed_.push_back(TextPrimitive{std::string(view.languageLabel()),
+                                 {{x, midY - language.height / 2}, language},
+                                 kLanguageFont,
+                                 kSwitchContentOpacity,
+                                 kInfinity});
+  x += language.width + kSwitchGap;
+  fixed_.push_back(SymbolPrimitive{Symbol::chevronDown,
+                                   {{x, midY - chevron.height / 2}, chevron},
+                                   kChevronSize,
+                                   kSwitchContentOpacity});
+
+  fixed_.push_back(LinePrimitive{{{0, headerHeight}, {width, kDividerThickness}}, kDividerOpacity});
+  const double scrollTop = headerHeight + kDividerThickness;
+  scrollFrame_ = {{0, scrollTop}, {width, std::max(0.0, panelSize_.height - scrollTop)}};
+}
+
+void OverlayLayout::layOutGrid(Grid& grid, double top) const {
+  grid.x = kGridPaddingH;
+  grid.width = panelSize_.width - 2 * kGridPaddingH;
+  grid.top = top;
+  const auto columns = static_cast<double>(grid.columns);
+  grid.columnWidth =
+      std::max(kMinColumnWidth, (grid.width - (columns - 1) * kDefaultSpacing) / columns);
+
+  double y = top;
+  for (std::size_t rows : grid.rowCounts) {
+    if (y > top) y += kGridLineGap;
+    grid.sectionTops.push_back(y);
+    y += headingHeight_;
+    const std::size_t lines = (rows + static_cast<std::size_t>(grid.columns) - 1) /
+                              static_cast<std::size_t>(grid.columns);
+    y += static_cast<double>(lines) * (kGridLineGap + rowHeight_);
+    grid.sectionBottoms.push_back(y);
+  }
+  grid.height = y - top;
+}
+
+void OverlayLayout::layOutSeparator(double top) {
+  const std::string label(view_->separatorLabel());
+  const Size size = measurer_->measure(label, kSeparatorFont);
+  const double width = panelSize_.width;
+  separatorFrame_ = {{0, top}, {width, size.height + 2 * kSeparatorPaddingV}};
+
+  // The label keeps its natural size; the two lines share what is left and may vanish.
+  const double lineWidth =
+      std::max(0.0, (width - 2 * kSeparatorPaddingH - size.width - 2 * kDefaultSpacing) / 2);
+  const double labelY = top + kSeparatorPaddingV;
+  const double lineY = labelY + size.height / 2 - kDividerThickness / 2;
+  double x = kSeparatorPaddingH;
+  if (lineWidth > 0) {
+    separator_.push_back(
+        LinePrimitive{{{x, lineY}, {lineWidth, kDividerThickness}}, kDividerOpacity});
+  }
+  x += lineWidth + kDefaultSpacing;
+  separator_.push_back(
+      TextPrimitive{label, {{x, labelY}, size}, kSeparatorFont, kSeparatorOpacity, kInfinity});
+  x += size.width + kDefaultSpacing;
+  if (lineWidth > 0) {
+    separator_.push_back(
+        LinePrimitive{{{x, lineY}, {lineWidth, kDividerThickness}}, kDividerOpacity});
+  }
+}
+
+std::vector<Primitive> OverlayLayout::primitivesIn(const Rect& visible) const {
+  std::vector<Primitive> out;
+  if (!(visible.width() > 0 && visible.height() > 0)) return out;
+  appendGrid(appGrid_, visible, out);
+  if (separatorFrame_.intersects(visible)) {
+    for (const Primitive& p : separator_)
+      appendIfVisible(p, visible, out);
+  }
+  appendGrid(systemGrid_, visible, out);
+  return out;
+}
+
+void OverlayLayout::appendGrid(const Grid& grid, const Rect& visible,
+                               std::vector<Primitive>& out) const {
+  if (visible.maxY() <= grid.top || visible.minY() >= grid.top + grid.height) return;
+  const auto columns = static_cast<std::size_t>(grid.columns);
+  const double pitch = rowHeight_ + kGridLineGap;
+
+  auto section = static_cast<std::size_t>(
+      std::upper_bound(grid.sectionBottoms.begin(), grid.sectionBottoms.end(), visible.minY()) -
+      grid.sectionBottoms.begin());
+  for (; section < grid.rowCounts.size() && grid.sectionTops[section] < visible.maxY(); ++section) {
+    const double top = grid.sectionTops[section];
+    if (top + headingHeight_ > visible.minY()) {
+      std::string heading = grid.isApp ? view_->appHeading(appGroups_[section]->first)
+                                       : view_->systemHeading(SystemShortcuts::groups()[section]);
+      const double available = std::max(0.0, grid.width);
+      appendIfVisible(
+          TextPrimitive{std::move(heading),
+                        {{grid.x, top + kHeadingPaddingTop}, {available, headingLineHeight_}},
+                        kHeadingFont,
+                        kHeadingOpacity,
+                        available},
+          visible, out);
+    }
+
+    const std::size_t rows = grid.rowCounts[section];
+    const std::size_t lines = (rows + columns - 1) / columns;
+    const double rowsTop = top + headingHeight_ + kGridLineGap;
+    const auto [first, end] =
+        linesOverlapping(visible.minY(), visible.maxY(), rowsTop, rowHeight_, pitch, lines);
+    for (std::size_t line = first; line < end; ++line) {
+      const double y = rowsTop + static_cast<double>(line) * pitch;
+      for (std::size_t column = 0; column < columns; ++column) {
+        const std::size_t index = line * columns + column;
+        if (index >= rows) break;
+        const Rect cell{
+            {grid.x + static_cast<double>(column) * (grid.columnWidth + kDefaultSpacing), y},
+            {grid.columnWidth, rowHeight_}};
+        if (!cell.intersects(visible)) continue;
+        const ShortcutRow row =
+            grid.isApp ? view_->appRow(appGroups_[section]->second[index])
+                       : view_->systemRow(SystemShortcuts::groups()[section].items[index]);
+        appendRow(row, cell, visible, out);
+      }
+    }
+  }
+}
+
+void OverlayLayout::appendRow(const ShortcutRow& row, const Rect& cell, const Rect& visible,
+                              std::vector<Primitive>& out) const {
+  const double contentTop = cell.minY() + kRowPaddingV;
+  const double contentHeight = cell.height() - 2 * kRowPaddingV;
+
+  const std::vector<std::string> caps = row.keyGroups();
+  std::vector<double> capWidths;
+  capWidths.reserve(caps.size());
+  double capsWidth = 0;
+  for (const std::string& cap : caps) {
+    capWidths.push_back(measurer_->measure(cap, kCapFont).width + 2 * kCapPaddingH);
+    capsWidth += capWidths.back();
+  }
+  if (!caps.empty()) capsWidth += static_cast<double>(caps.size() - 1) * kCapGap;
+
+  // The caps keep their natural size at the trailing edge (never before the leading edge); the
+  // title gets what is left after the gaps on both sides of the flexible space.
+  const double titleWidth = std::max(0.0, cell.width() - capsWidth - 2 * kRowGap);
+  if (titleWidth > 0) {
+    appendIfVisible(
+        TextPrimitive{row.title,
+                      {{cell.minX(), contentTop + (contentHeight - titleLineHeight_) / 2},
+                       {titleWidth, titleLineHeight_}},
+                      kTitleFont,
+                      kTitleOpacity,
+                      titleWidth},
+        visible, out);
+  }
+
+  const double capHeight = capLineHeight_ + 2 * kCapPaddingV;
+  const double capY = contentTop + (contentHeight - capHeight) / 2;
+  double x = std::max(cell.minX(), cell.maxX() - capsWidth);
+  for (std::size_t i = 0; i < caps.size(); ++i) {
+    const Rect box{{x, capY}, {capWidths[i], capHeight}};
+    appendIfVisible(RoundedRectPrimitive{box, kCapCornerRadius, FillKind::white, kCapFillOpacity},
+                    visible, out);
+    appendIfVisible(TextPrimitive{caps[i],
+                                  {{box.minX() + kCapPaddingH, box.minY() + kCapPaddingV},
+                                   {capWidths[i] - 2 * kCapPaddingH, capLineHeight_}},
+                                  kCapFont,
+                                  kCapTextOpacity,
+                                  kInfinity},
+                    visible, out);
+    x += capWidths[i] + kCapGap;
+  }
+}
+
+}  // namespace tavrine

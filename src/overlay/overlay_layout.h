@@ -1,0 +1,147 @@
+// The overlay's view tree laid out as positioned primitives for a painter: a fixed part (backdrop,
+// header, divider) in panel coordinates and a scrolling part queried by visible rectangle.
+#pragma once
+
+#include <cstddef>
+#include <limits>
+#include <memory>
+#include <string>
+#include <variant>
+#include <vector>
+
+#include "overlay/overlay_view.h"
+#include "overlay/text_measurer.h"
+#include "platform/geometry.h"
+#include "platform/workspace.h"
+
+namespace tavrine {
+
+enum class FillKind {
+  white,     // white at the primitive's opacity
+  backdrop,  // the dark, ultra-thin translucent material behind all content
+};
+
+// A filled rectangle whose corners are continuous: curvature rises smoothly from the straight
+// edges. All shapes are drawn anti-aliased.
+struct RoundedRectPrimitive {
+  Rect frame;
+  double cornerRadius = 0;
+  FillKind fill = FillKind::white;
+  double opacity = 1;
+  friend bool operator==(const RoundedRectPrimitive&, const RoundedRectPrimitive&) = default;
+};
+
+// A divider: `frame` filled with white at `opacity` (one point thick).
+struct LinePrimitive {
+  Rect frame;
+  double opacity = 1;
+  friend bool operator==(const LinePrimitive&, const LinePrimitive&) = default;
+};
+
+// One line of plain text, drawn in white from the top-left of `frame` and never interpreted as
+// markup: much of it comes from other applications. The frame's width is the text's natural
+// width where the layout measured it, otherwise the width the text may take (headings and row
+// titles). A text wider than `elisionWidth` is cut to that width and ends in "…".
+struct TextPrimitive {
+  std::string text;
+  Rect frame;
+  Font font;
+  double opacity = 1;
+  double elisionWidth = std::numeric_limits<double>::infinity();
+  friend bool operator==(const TextPrimitive&, const TextPrimitive&) = default;
+};
+
+// A symbol image at a font size, in white at `opacity`.
+struct SymbolPrimitive {
+  Symbol symbol = Symbol::globe;
+  Rect frame;
+  double pointSize = 0;
+  double opacity = 1;
+  friend bool operator==(const SymbolPrimitive&, const SymbolPrimitive&) = default;
+};
+
+// The frontmost application's icon, stretched to `frame` and clipped to a rounded rectangle.
+struct IconPrimitive {
+  ImageRef image;
+  Rect frame;
+  double cornerRadius = 0;
+  friend bool operator==(const IconPrimitive&, const IconPrimitive&) = default;
+};
+
+using Primitive = std::variant<RoundedRectPrimitive, LinePrimitive, TextPrimitive, SymbolPrimitive,
+                               IconPrimitive>;
+
+// One render's layout, for one panel size. Coordinates have their origin at the top left and
+// grow downward. Build a new layout after each language change or resize: texts and sizes are
+// fixed at construction, except headings and row titles, which are made by the visible-rectangle
+// query so that a query costs in proportion to what it returns, whatever the number of rows.
+class OverlayLayout {
+ public:
+  // The toolkit's standard gap between neighbouring elements: between the header's children,
+  // between grid columns, and around the separator label.
+  static constexpr double kDefaultSpacing = 8;
+  // The panel's rounded shape: the painter clips everything to it.
+  static constexpr double kPanelCornerRadius = 16;
+
+  // `icon` is the frontmost application's icon as read for this render, or null when there is
+  // none. The measurer must outlive the layout.
+  OverlayLayout(std::shared_ptr<const OverlayView> view, const TextMeasurer& measurer,
+                Size panelSize, ImageRef icon);
+
+  Size panelSize() const { return panelSize_; }
+  // Backdrop, header and divider in panel coordinates, in painting order.
+  const std::vector<Primitive>& fixedPrimitives() const { return fixed_; }
+  // The language switch's button, in panel coordinates: where its pop-up menu opens.
+  Rect languageSwitchFrame() const { return languageSwitch_; }
+  // The scrolling area in panel coordinates: everything below the divider.
+  Rect scrollFrame() const { return scrollFrame_; }
+  // The scroll content is as wide as the panel and this tall.
+  double contentHeight() const { return contentHeight_; }
+
+  // The scroll content's primitives that intersect `visible` (content coordinates), in painting
+  // order. Pass the scroll offset and the viewport's size.
+  std::vector<Primitive> primitivesIn(const Rect& visible) const;
+
+ private:
+  struct Grid {
+    bool isApp = true;  // the application grid, else the system catalogue
+    double x = 0;
+    double width = 0;
+    double top = 0;
+    double height = 0;
+    int columns = 1;
+    double columnWidth = 0;
+    std::vector<std::size_t> rowCounts;  // per section
+    std::vector<double> sectionTops;     // ascending
+    std::vector<double> sectionBottoms;  // ascending
+  };
+
+  void layOutHeader(const ImageRef& icon);
+  void layOutGrid(Grid& grid, double top) const;
+  void layOutSeparator(double top);
+  void appendGrid(const Grid& grid, const Rect& visible, std::vector<Primitive>& out) const;
+  void appendRow(const ShortcutRow& row, const Rect& cell, const Rect& visible,
+                 std::vector<Primitive>& out) const;
+
+  std::shared_ptr<const OverlayView> view_;
+  const TextMeasurer* measurer_;
+  Size panelSize_;
+
+  std::vector<const OverlayView::Group*> appGroups_;
+  double headingLineHeight_ = 0;
+  double titleLineHeight_ = 0;
+  double capLineHeight_ = 0;
+  double rowHeight_ = 0;
+  double headingHeight_ = 0;
+
+  std::vector<Primitive> fixed_;
+  Rect languageSwitch_;
+  Rect scrollFrame_;
+  Grid appGrid_;
+  Grid systemGrid_;
+  Rect separatorFrame_;
+  std::vector<Primitive> separator_;
+  double contentHeight_ = 0;
+};
+
+}  // namespace tavrine

@@ -1,0 +1,100 @@
+#include "overlay/overlay_view.h"
+
+#include <algorithm>
+#include <utility>
+
+#include "text/unicode.h"
+
+namespace tavrine {
+
+OverlayView::Subscription::Subscription(Subscription&& other) noexcept
+    : t_(std::exchange(other.t_, nullptr)), id_(std::exchange(other.id_, 0)) {}
+
+OverlayView::Subscription& OverlayView::Subscription::operator=(Subscription&& other) noexcept {
+  if (this != &other) {
+    reset();
+    t_ = std::exchange(other.t_, nullptr);
+    id_ = std::exchange(other.id_, 0);
+  }
+  return *this;
+}
+
+OverlayView::Subscription::~Subscription() {
+  reset();
+}
+
+void OverlayView::Subscription::reset() {
+  if (t_ != nullptr) t_->unsubscribe(id_);
+  t_ = nullptr;
+  id_ = 0;
+}
+
+OverlayView::OverlayView(std::string appName, GroupedShortcuts groupedShortcuts,
+                         TranslationHelper& t)
+    : appName_(std::move(appName)), groupedShortcuts_(std::move(groupedShortcuts)), t_(&t) {}
+
+std::string_view OverlayView::headerLabel() const {
+  return t_->isZH() ? "快捷键" : "Keyboard Shortcuts";
+}
+
+std::string_view OverlayView::languageLabel() const {
+  return t_->isZH() ? "中文" : "EN";
+}
+
+std::string_view OverlayView::separatorLabel() const {
+  return t_->isZH() ? "系统快捷键" : "System Shortcuts";
+}
+
+const std::array<OverlayView::LanguageItem, 2>& OverlayView::languageItems() {
+  static constexpr std::array<LanguageItem, 2> items = {{{"English", false}, {"中文", true}}};
+  return items;
+}
+
+void OverlayView::choose(const LanguageItem& item) const {
+  t_->setIsZH(item.isZH);
+}
+
+std::vector<const OverlayView::Group*> OverlayView::sortedGroups() const {
+  std::vector<const Group*> groups;
+  groups.reserve(groupedShortcuts_.size());
+  for (const Group& group : groupedShortcuts_)
+    groups.push_back(&group);
+  // Keys are distinct under canonical equivalence, so this order is total.
+  std::sort(groups.begin(), groups.end(),
+            [](const Group* a, const Group* b) { return text::canonicalLess(a->first, b->first); });
+  return groups;
+}
+
+std::size_t OverlayView::recordCount() const {
+  std::size_t n = 0;
+  for (const auto& [name, items] : groupedShortcuts_)
+    n += items.size();
+  return n;
+}
+
+int OverlayView::columnCount(std::size_t records) {
+  const std::size_t columns = records / 8 + (records % 8 != 0 ? 1 : 0);
+  return static_cast<int>(std::clamp<std::size_t>(columns, 1, kMaxAppColumns));
+}
+
+std::string OverlayView::appHeading(std::string_view menuName) const {
+  return text::toUpperFull(t_->translateMenu(menuName));
+}
+
+ShortcutRow OverlayView::appRow(const ShortcutItem& item) const {
+  return {t_->translateCommand(item.title()), item.shortcut()};
+}
+
+std::string OverlayView::systemHeading(const SystemShortcuts::Group& group) const {
+  return text::toUpperFull(t_->isZH() ? group.nameZH : group.nameEN);
+}
+
+ShortcutRow OverlayView::systemRow(const SystemShortcuts::Item& item) const {
+  return {std::string(t_->isZH() ? item.titleZH : item.titleEN), std::string(item.shortcut)};
+}
+
+OverlayView::Subscription OverlayView::subscribeWillChange(std::function<void()> willChange) const {
+  return Subscription(t_, t_->subscribe(std::move(willChange)));
+}
+
+}  // namespace tavrine

@@ -1,0 +1,96 @@
+// The overlay's view model: the decisions of one render (order of the groups, number of columns,
+// the text of every label, heading and row in the current language), apart from any drawing.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "i18n/translation_helper.h"
+#include "overlay/grouped_shortcuts.h"
+#include "overlay/shortcut_row.h"
+#include "overlay/system_shortcuts.h"
+
+namespace tavrine {
+
+// Every text is picked when asked for, from the language of that moment, so a render that reads
+// the view again after a language change shows the new language throughout. Headings and row
+// titles are made one at a time, so a render pays only for the rows it shows.
+class OverlayView {
+ public:
+  using Group = GroupedShortcuts::value_type;  // menu name and its records in harvest order
+
+  // One item of the header's language switch.
+  struct LanguageItem {
+    std::string_view title;
+    bool isZH;
+  };
+
+  // Ends a subscription when destroyed. Move-only.
+  class Subscription {
+   public:
+    Subscription() = default;
+    Subscription(Subscription&& other) noexcept;
+    Subscription& operator=(Subscription&& other) noexcept;
+    ~Subscription();
+    void reset();
+
+   private:
+    friend class OverlayView;
+    Subscription(TranslationHelper* t, TranslationHelper::ObserverId id) : t_(t), id_(id) {}
+    TranslationHelper* t_ = nullptr;
+    TranslationHelper::ObserverId id_ = 0;
+  };
+
+  static constexpr int kMaxAppColumns = 4;
+  static constexpr int kSystemColumns = 4;
+
+  // `t` must outlive the view (it is TranslationHelper::shared() outside tests).
+  OverlayView(std::string appName, GroupedShortcuts groupedShortcuts, TranslationHelper& t);
+
+  const std::string& appName() const { return appName_; }
+  const GroupedShortcuts& groupedShortcuts() const { return groupedShortcuts_; }
+  TranslationHelper& t() const { return *t_; }
+
+  // Fixed texts of the header and the separator row, in the current language.
+  std::string_view headerLabel() const;
+  std::string_view languageLabel() const;
+  std::string_view separatorLabel() const;
+
+  // "English" then "中文". Choosing one assigns its language even when it is already current,
+  // which notifies the observers as every assignment does.
+  static const std::array<LanguageItem, 2>& languageItems();
+  void choose(const LanguageItem& item) const;
+
+  // The groups ascending by their untranslated names (Unicode scalar order of canonical forms,
+  // no case folding), whatever the language.
+  std::vector<const Group*> sortedGroups() const;
+  // Records over all groups.
+  std::size_t recordCount() const;
+  // n / 8 rounded up, kept within 1..kMaxAppColumns.
+  static int columnCount(std::size_t records);
+  int appGridColumns() const { return columnCount(recordCount()); }
+
+  // The heading of an application group (its translated name, upper-cased) and one of its rows
+  // (translated title, shortcut as harvested).
+  std::string appHeading(std::string_view menuName) const;
+  ShortcutRow appRow(const ShortcutItem& item) const;
+
+  // The catalogue carries both languages itself and is never translated.
+  std::string systemHeading(const SystemShortcuts::Group& group) const;
+  ShortcutRow systemRow(const SystemShortcuts::Item& item) const;
+
+  // Calls `willChange` before every assignment of the language, while the old value is still in
+  // place: the callback must only schedule a new render, never render itself.
+  [[nodiscard]] Subscription subscribeWillChange(std::function<void()> willChange) const;
+
+ private:
+  std::string appName_;
+  GroupedShortcuts groupedShortcuts_;
+  TranslationHelper* t_;
+};
+
+}  // namespace tavrine
