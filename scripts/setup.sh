@@ -10,6 +10,8 @@ packages=(
   libbenchmark-dev                 # benchmarks
   clang libclang-rt-14-dev         # libFuzzer and its sanitizer runtimes
   clang-format
+  qt6-base-dev qt6-qpa-plugins     # the shell: status item, menus, the overlay panel
+  fonts-dejavu-core fonts-noto-cjk # Latin and Chinese glyphs for the overlay
 )
 
 missing=()
