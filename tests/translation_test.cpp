@@ -43,16 +43,6 @@ TEST(TranslationTables, HaveTheirSizesAndUniqueKeys) {
   }
 }
 
-TEST(TranslationTables, KeepTheGivenOrderAtBothEnds) {
-  EXPECT_EQ(menusTable().front().en, "File");
-  EXPECT_EQ(menusTable().back().en, "Tabs");
-  EXPECT_EQ(commandsTable()[18].en, "Save As...");
-  EXPECT_EQ(commandsTable()[18].zh, "存储为…");
-  EXPECT_EQ(commandsTable().back().en, "Pause Pane");
-  EXPECT_EQ(wordsTable()[225].en, "to");
-  EXPECT_EQ(wordsTable().back().en, "on");
-}
-
 TEST(TranslationTables, CommandValueEndsInEllipsisExactlyWhenItsKeyDoes) {
   std::size_t withEllipsis = 0;
   for (const auto& row : commandsTable()) {
