@@ -1,0 +1,29 @@
+// The entry of every Qt shell test: one QApplication for the whole run, on Qt's offscreen
+// platform unless QT_QPA_PLATFORM says otherwise, so no window server is needed.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QString>
+#include <QtGlobal>
+
+namespace {
+
+QtMessageHandler defaultHandler = nullptr;
+
+// The offscreen platform warns at every popup and raise that it cannot grab or stack windows.
+void dropOffscreenNoise(QtMsgType type, const QMessageLogContext& context, const QString& message) {
+  if (type == QtWarningMsg && message.startsWith(QLatin1String("This plugin does not support")))
+    return;
+  defaultHandler(type, context, message);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  ::testing::InitGoogleTest(&argc, argv);
+  QApplication app(argc, argv);
+  if (QGuiApplication::platformName() == QLatin1String("offscreen"))
+    defaultHandler = qInstallMessageHandler(dropOffscreenNoise);
+  return RUN_ALL_TESTS();
+}
