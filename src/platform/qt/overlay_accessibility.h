@@ -1,0 +1,78 @@
+// The overlay's painted content exposed to assistive technologies (AT-SPI on Linux, the
+// accessibility API on macOS) through Qt's accessibility interfaces.
+#pragma once
+
+#include <QAccessible>
+#include <QRect>
+#include <QString>
+#include <cstddef>
+#include <vector>
+
+#include "overlay/overlay_view.h"
+
+namespace tavrine::qt {
+
+class OverlayWidget;
+
+// The overlay window's accessible children, in display order:
+//   the application name and the header label (static text), the language switch (a menu
+//   button whose action opens the language menu), then for each application section in sorted
+//   order its heading (heading) and its rows (list items), the separator label (static text),
+//   and the system catalogue's headings and rows; last, the scroll bar.
+// A row's name is its title as shown and its description is its shortcut text as shown (the
+// caps in order, such as "⇧⌘S"). Texts are read from the view when asked, so they follow the
+// language; all of them are plain text. Child interfaces are made on first request, so a
+// large overlay costs nothing until an assistive technology walks it.
+class OverlayAccessibleTree {
+ public:
+  enum class Kind {
+    appName,
+    headerLabel,
+    languageSwitch,
+    appHeading,
+    appRow,
+    separator,
+    systemHeading,
+    systemRow,
+  };
+  struct Entry {
+    Kind kind = Kind::appName;
+    std::size_t group = 0;  // index among the sorted application groups or catalogue groups
+    std::size_t item = 0;   // index of the row within its group
+  };
+
+  explicit OverlayAccessibleTree(OverlayWidget& widget);
+  ~OverlayAccessibleTree();
+  OverlayAccessibleTree(const OverlayAccessibleTree&) = delete;
+  OverlayAccessibleTree& operator=(const OverlayAccessibleTree&) = delete;
+
+  OverlayWidget& widget() const { return widget_; }
+  std::size_t size() const { return entries_.size(); }
+  const Entry& entry(std::size_t index) const { return entries_[index]; }
+
+  // The interface of entry `index`, registered with Qt's accessibility cache; deleted with this
+  // tree.
+  QAccessibleInterface* child(std::size_t index);
+  // The entry index of `child`, or -1 when it is not one of this tree's.
+  int indexOf(const QAccessibleInterface* child) const;
+
+  QString text(std::size_t index, QAccessible::Text kind) const;
+  QAccessible::Role role(std::size_t index) const;
+  // Screen rectangle of the header's entries; a null rectangle for the scrolling content, whose
+  // per-row frames the layout does not expose.
+  QRect rect(std::size_t index) const;
+
+  // Tells assistive technologies that the texts changed (after a language change).
+  void textsChanged();
+
+ private:
+  OverlayWidget& widget_;
+  std::vector<const OverlayView::Group*> groups_;
+  std::vector<Entry> entries_;
+  std::vector<QAccessibleInterface*> children_;  // null until requested
+};
+
+// Registers the factory that gives every OverlayWidget its accessible interface. Idempotent.
+void installOverlayAccessibility();
+
+}  // namespace tavrine::qt
