@@ -1,6 +1,7 @@
 #include "platform/qt/qt_text_measurer.h"
 
 #include <QFontDatabase>
+#include <QFontInfo>
 #include <algorithm>
 #include <cmath>
 
@@ -27,6 +28,16 @@ bool breaksOneLine(char16_t c) {
   return c < 0x20 || (c >= 0x7F && c <= 0x9F) || c == 0x2028 || c == 0x2029;
 }
 
+// The overlay's Chinese is Simplified: without a hint, fallback may pick a Japanese or
+// Traditional CJK face whose glyph shapes differ. Families that are not installed are skipped.
+QFont withSimplifiedChineseFallback(QFont font) {
+  // The resolved family, not an alias such as "Sans Serif" that a family list would pass over.
+  font.setFamilies({QFontInfo(font).family(), QStringLiteral("PingFang SC"),
+                    QStringLiteral("Noto Sans CJK SC"), QStringLiteral("Source Han Sans SC"),
+                    QStringLiteral("Microsoft YaHei")});
+  return font;
+}
+
 }  // namespace
 
 QString displayText(std::string_view utf8) {
@@ -38,8 +49,9 @@ QString displayText(std::string_view utf8) {
 }
 
 QtTextMeasurer::QtTextMeasurer()
-    : general_(QFontDatabase::systemFont(QFontDatabase::GeneralFont)),
-      fixed_(QFontDatabase::systemFont(QFontDatabase::FixedFont)) {}
+    : general_(
+          withSimplifiedChineseFallback(QFontDatabase::systemFont(QFontDatabase::GeneralFont))),
+      fixed_(withSimplifiedChineseFallback(QFontDatabase::systemFont(QFontDatabase::FixedFont))) {}
 
 const QtTextMeasurer::Entry& QtTextMeasurer::entry(const Font& key) const {
   const auto found =
