@@ -4,6 +4,6 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 scripts/setup.sh
-cmake --preset release >/dev/null
-cmake --build --preset release --target tavrine-demo
+cmake --preset release -DTAVRINE_BUILD_SHELL=ON >/dev/null
+cmake --build --preset release --target tavrine-demo tavrine-preview
 exec build/release/src/tavrine-demo "$@"
