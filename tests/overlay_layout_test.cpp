@@ -299,6 +299,30 @@ TEST(OverlayLayoutTest, VisibleQueryReturnsExactlyTheIntersectingPrimitives) {
   EXPECT_TRUE(layout.primitivesIn({{0, 100}, {900, 0}}).empty());
 }
 
+TEST(OverlayLayoutTest, HeadingAndRowFramesHoldExactlyWhatIsDrawnThere) {
+  Fixture f;
+  const OverlayLayout layout = f.layout(unevenGroups(), {900, 600});
+  using Section = OverlayLayout::Section;
+  const auto inside = [](const Rect& inner, const Rect& outer) {
+    return inner.minX() >= outer.minX() && inner.maxX() <= outer.maxX() &&
+           inner.minY() >= outer.minY() && inner.maxY() <= outer.maxY();
+  };
+  // "Window" is the fifth sorted group (after Archive, Edit, File, View); row 17 of 30.
+  const Rect cell = layout.rowFrame(Section::application, 4, 17);
+  const std::vector<Primitive> drawn = layout.primitivesIn(cell);
+  ASSERT_FALSE(drawn.empty());
+  EXPECT_EQ(ofKind<TextPrimitive>(drawn).front().text, "Window 17");
+  for (const Primitive& p : drawn) {
+    EXPECT_TRUE(inside(std::visit([](const auto& v) { return v.frame; }, p), cell));
+  }
+  const Rect heading = layout.headingFrame(Section::system, 2);
+  EXPECT_EQ(findText(layout.primitivesIn(heading), "SYSTEM").first.frame, heading);
+
+  EXPECT_EQ(layout.rowFrame(Section::application, 0, 0), Rect{});  // "Archive" has no rows
+  EXPECT_EQ(layout.rowFrame(Section::system, 4, 0), Rect{});
+  EXPECT_EQ(layout.headingFrame(Section::application, 5), Rect{});
+}
+
 TEST(OverlayLayoutTest, QueryCostDoesNotGrowWithRowCount) {
   const auto callsFor = [](std::size_t rows, double offset) {
     TranslationHelper t;

@@ -273,13 +273,9 @@ void OverlayLayout::appendGrid(const Grid& grid, const Rect& visible,
     if (top + headingHeight_ > visible.minY()) {
       std::string heading = grid.isApp ? view_->appHeading(appGroups_[section]->first)
                                        : view_->systemHeading(SystemShortcuts::groups()[section]);
-      const double available = std::max(0.0, grid.width);
+      const Rect frame = headingFrame(grid, section);
       appendIfVisible(
-          TextPrimitive{std::move(heading),
-                        {{grid.x, top + kHeadingPaddingTop}, {available, headingLineHeight_}},
-                        kHeadingFont,
-                        kHeadingOpacity,
-                        available},
+          TextPrimitive{std::move(heading), frame, kHeadingFont, kHeadingOpacity, frame.width()},
           visible, out);
     }
 
@@ -289,13 +285,10 @@ void OverlayLayout::appendGrid(const Grid& grid, const Rect& visible,
     const auto [first, end] =
         linesOverlapping(visible.minY(), visible.maxY(), rowsTop, rowHeight_, pitch, lines);
     for (std::size_t line = first; line < end; ++line) {
-      const double y = rowsTop + static_cast<double>(line) * pitch;
       for (std::size_t column = 0; column < columns; ++column) {
         const std::size_t index = line * columns + column;
         if (index >= rows) break;
-        const Rect cell{
-            {grid.x + static_cast<double>(column) * (grid.columnWidth + kDefaultSpacing), y},
-            {grid.columnWidth, rowHeight_}};
+        const Rect cell = cellFrame(grid, section, index);
         if (!cell.intersects(visible)) continue;
         const ShortcutRow row =
             grid.isApp ? view_->appRow(appGroups_[section]->second[index])
@@ -304,6 +297,30 @@ void OverlayLayout::appendGrid(const Grid& grid, const Rect& visible,
       }
     }
   }
+}
+
+Rect OverlayLayout::headingFrame(Section which, std::size_t section) const {
+  return headingFrame(which == Section::application ? appGrid_ : systemGrid_, section);
+}
+
+Rect OverlayLayout::rowFrame(Section which, std::size_t section, std::size_t row) const {
+  return cellFrame(which == Section::application ? appGrid_ : systemGrid_, section, row);
+}
+
+Rect OverlayLayout::headingFrame(const Grid& grid, std::size_t section) const {
+  if (section >= grid.rowCounts.size()) return {};
+  return {{grid.x, grid.sectionTops[section] + kHeadingPaddingTop},
+          {std::max(0.0, grid.width), headingLineHeight_}};
+}
+
+Rect OverlayLayout::cellFrame(const Grid& grid, std::size_t section, std::size_t row) const {
+  if (section >= grid.rowCounts.size() || row >= grid.rowCounts[section]) return {};
+  const auto columns = static_cast<std::size_t>(grid.columns);
+  const double rowsTop = grid.sectionTops[section] + headingHeight_ + kGridLineGap;
+  const double y = rowsTop + static_cast<double>(row / columns) * (rowHeight_ + kGridLineGap);
+  const double x =
+      grid.x + static_cast<double>(row % columns) * (grid.columnWidth + kDefaultSpacing);
+  return {{x, y}, {grid.columnWidth, rowHeight_}};
 }
 
 void OverlayLayout::appendRow(const ShortcutRow& row, const Rect& cell, const Rect& visible,

@@ -102,6 +102,14 @@ class OverlayLayout {
   // order. Pass the scroll offset and the viewport's size.
   std::vector<Primitive> primitivesIn(const Rect& visible) const;
 
+  // Where a section's heading line and a row's cell lie, in content coordinates, without
+  // building anything: for assistive technologies. Sections and rows are numbered in display
+  // order within the application grid (sorted groups) or the system catalogue; out-of-range
+  // numbers give an empty rectangle.
+  enum class Section { application, system };
+  Rect headingFrame(Section grid, std::size_t section) const;
+  Rect rowFrame(Section grid, std::size_t section, std::size_t row) const;
+
  private:
   struct Grid {
     bool isApp = true;  // the application grid, else the system catalogue
@@ -120,6 +128,8 @@ class OverlayLayout {
   void layOutGrid(Grid& grid, double top) const;
   void layOutSeparator(double top);
   void appendGrid(const Grid& grid, const Rect& visible, std::vector<Primitive>& out) const;
+  Rect headingFrame(const Grid& grid, std::size_t section) const;
+  Rect cellFrame(const Grid& grid, std::size_t section, std::size_t row) const;
   void appendRow(const ShortcutRow& row, const Rect& cell, const Rect& visible,
                  std::vector<Primitive>& out) const;
 

@@ -52,6 +52,30 @@ std::vector<Node> rowsAfter(const std::vector<Node>& nodes, const std::string& h
   return rows;
 }
 
+TEST(QtOverlayAccessibility, RowsReportWhereTheyAreDrawnAndMoveWithTheScroll) {
+  TranslationHelper t;
+  OverlayWidget w(makeView(editorRecords(), t));
+  w.resize(1000, 400);
+  w.show();
+  QAccessibleInterface* overlay = QAccessible::queryAccessibleInterface(&w);
+  ASSERT_NE(overlay, nullptr);
+  QAccessibleInterface* undo = nullptr;
+  for (int i = 0; i < overlay->childCount() && undo == nullptr; ++i) {
+    if (overlay->child(i)->text(QAccessible::Name) == QStringLiteral("Undo"))
+      undo = overlay->child(i);
+  }
+  ASSERT_NE(undo, nullptr);
+  const QRect before = undo->rect();
+  const QRect scrollArea(
+      w.mapToGlobal(QPoint(0, static_cast<int>(w.overlayLayout().scrollFrame().minY()))),
+      QSize(w.width(), 400));
+  EXPECT_TRUE(scrollArea.contains(before.center())) << before.y();
+  EXPECT_GT(before.width(), 0);
+
+  w.scrollTo(40);
+  EXPECT_EQ(undo->rect(), before.translated(0, -40));
+}
+
 TEST(QtOverlayAccessibility, ListsHeaderSectionsAndRowsInDisplayOrder) {
   TranslationHelper t;
   const std::vector<ShortcutItem> records = editorRecords();

@@ -277,8 +277,17 @@ QRect OverlayAccessibleTree::rect(std::size_t index) const {
       }
     }
     if (!found) return {};
-  } else {
+  } else if (kind == Kind::separator) {
     return {};
+  } else {
+    // Scrolling content: its frame moves with the scroll offset and may lie outside the view.
+    const bool system = kind == Kind::systemHeading || kind == Kind::systemRow;
+    const auto grid = system ? OverlayLayout::Section::system : OverlayLayout::Section::application;
+    const Entry& e = entries_[index];
+    frame = (kind == Kind::appHeading || kind == Kind::systemHeading)
+                ? layout.headingFrame(grid, e.group)
+                : layout.rowFrame(grid, e.group, e.item);
+    frame.origin.y += layout.scrollFrame().minY() - widget_.scrollOffset();
   }
   const QRect local = toQRectF(frame).toAlignedRect();
   return QRect(widget_.mapToGlobal(local.topLeft()), local.size());

@@ -58,8 +58,8 @@ class OverlayAccessibleTree {
 
   QString text(std::size_t index, QAccessible::Text kind) const;
   QAccessible::Role role(std::size_t index) const;
-  // Screen rectangle of the header's entries; a null rectangle for the scrolling content, whose
-  // per-row frames the layout does not expose.
+  // Screen rectangle of an entry; headings and rows move with the scroll offset. The separator
+  // label has none.
   QRect rect(std::size_t index) const;
 
   // Tells assistive technologies that the texts changed (after a language change).
