@@ -62,8 +62,10 @@ TEST(QtPanel, IsAFramelessTranslucentToolWindowThatNeverTakesFocus) {
   // Lower-left origin on the primary screen becomes Qt's top-left origin.
   const int top = static_cast<int>(primaryHeight() - (72 + 576));
   EXPECT_EQ(w->geometry(), QRect(96, top, 1088, 576));
-  EXPECT_EQ(toQtGeometry({{175, 110}, {850, 480}}, 900), QRect(175, 310, 850, 480));
-  EXPECT_EQ(toQtGeometry({{120, 87.5}, {1200, 700}}, 875), QRect(120, 88, 1200, 700));
+  EXPECT_EQ(toQtGeometry({{175, 110}, {850, 480}}, QRectF(0, 0, 1440, 900)),
+            QRect(175, 310, 850, 480));
+  EXPECT_EQ(toQtGeometry({{120, 87.5}, {1200, 700}}, QRectF(0, 0, 1440, 875)),
+            QRect(120, 88, 1200, 700));
 
   PanelSettings plain = overlaySettings(nullptr);
   plain.hasShadow = false;

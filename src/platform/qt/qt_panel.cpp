@@ -6,6 +6,8 @@
 #include <cmath>
 #include <memory>
 
+#include "platform/qt/qt_screens.h"
+
 namespace tavrine::qt {
 
 Qt::WindowFlags panelWindowFlags(const PanelSettings& settings) {
@@ -16,11 +18,11 @@ Qt::WindowFlags panelWindowFlags(const PanelSettings& settings) {
   return flags;
 }
 
-QRect toQtGeometry(const Rect& screenRect, double primaryScreenHeight) {
-  const double top = primaryScreenHeight - (screenRect.minY() + screenRect.height());
-  return {static_cast<int>(std::lround(screenRect.minX())), static_cast<int>(std::lround(top)),
-          static_cast<int>(std::lround(screenRect.width())),
-          static_cast<int>(std::lround(screenRect.height()))};
+QRect toQtGeometry(const Rect& screenRect, const QRectF& primaryGeometry) {
+  // Each edge rounded on its own keeps the size exact, where an aligned rectangle could grow.
+  const QRectF r = toQtRect(screenRect, primaryGeometry);
+  return {static_cast<int>(std::lround(r.x())), static_cast<int>(std::lround(r.y())),
+          static_cast<int>(std::lround(r.width())), static_cast<int>(std::lround(r.height()))};
 }
 
 QtPanel::QtPanel(const Rect& contentRect, const PanelSettings& settings,
@@ -37,9 +39,8 @@ QtPanel::QtPanel(const Rect& contentRect, const PanelSettings& settings,
   w->setFocusPolicy(Qt::NoFocus);
 
   const QScreen* primary = QGuiApplication::primaryScreen();
-  const double screenHeight =
-      primary != nullptr ? static_cast<double>(primary->geometry().height()) : 0.0;
-  w->setGeometry(toQtGeometry(contentRect, screenHeight));
+  w->setGeometry(
+      toQtGeometry(contentRect, primary != nullptr ? QRectF(primary->geometry()) : QRectF()));
 }
 
 QtPanel::~QtPanel() {

@@ -4,6 +4,7 @@
 
 #include <QPointer>
 #include <QRect>
+#include <QRectF>
 #include <Qt>
 
 #include "platform/panel.h"
@@ -16,9 +17,9 @@ namespace tavrine::qt {
 // above normal windows at the floating level, without a drop shadow when none is wanted.
 Qt::WindowFlags panelWindowFlags(const PanelSettings& settings);
 
-// A screen rectangle with its origin at the lower left of the primary screen, in Qt's
-// coordinates (origin at the top left, y downward), given the primary screen's full height.
-QRect toQtGeometry(const Rect& screenRect, double primaryScreenHeight);
+// A screen rectangle with its origin at the lower left of the primary screen as a window
+// geometry in Qt's coordinates, given the primary screen's geometry().
+QRect toQtGeometry(const Rect& screenRect, const QRectF& primaryGeometry);
 
 class QtPanel final : public Panel {
  public:
