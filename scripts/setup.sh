@@ -12,6 +12,7 @@ packages=(
   clang-format
   qt6-base-dev qt6-qpa-plugins     # the shell: status item, menus, the overlay panel
   fonts-dejavu-core fonts-noto-cjk # Latin and Chinese glyphs for the overlay
+  xvfb xauth                       # shell tests on a real X server
 )
 
 missing=()
