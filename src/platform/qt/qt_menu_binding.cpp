@@ -12,7 +12,7 @@ namespace tavrine::qt {
 namespace {
 
 // Menu texts are shown as they are: '&' would otherwise mark a mnemonic.
-QString displayText(const std::string& title) {
+QString menuText(const std::string& title) {
   return QString::fromStdString(title).replace(u'&', QStringLiteral("&&"));
 }
 
@@ -176,9 +176,9 @@ struct QtMenuBinding::Node {
       if (!e.item || e.item->isSeparator()) continue;
       const MenuItem& item = *e.item;
       if (e.submenu) {
-        e.submenu->menu->setTitle(displayText(item.title()));
+        e.submenu->menu->setTitle(menuText(item.title()));
       } else {
-        e.action->setText(displayText(item.title()));
+        e.action->setText(menuText(item.title()));
         e.action->setCheckable(anyOn);
         e.action->setChecked(item.state() == ControlState::on);
         e.action->setShortcut(keySequenceFor(item));
