@@ -13,6 +13,10 @@ packages=(
   qt6-base-dev qt6-qpa-plugins     # the shell: status item, menus, the overlay panel
   fonts-dejavu-core fonts-noto-cjk # Latin and Chinese glyphs for the overlay
   xvfb xauth                       # shell tests on a real X server
+  libsystemd-dev                   # sd-bus: reading menus over the AT-SPI bus
+  # A private desktop for the live AT-SPI checks and the benchmark (scripts/lib/headless-stack.sh):
+  dbus-daemon at-spi2-core openbox xdotool
+  mousepad geany python3-pyatspi   # applications read, and the pyatspi baseline
 )
 
 missing=()
