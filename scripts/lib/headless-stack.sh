@@ -9,7 +9,7 @@
 #                             wait until that process is on the accessibility bus
 #   hs_stop                   stop everything hs_start and hs_start_app started, remove HS_DIR
 #
-# Each process runs in its own process group (setsid) so that what it spawns (the bus daemons'
+# Safe under `set -euo pipefail`. Each process runs in its own process group (setsid) so that what it spawns (the bus daemons'
 # activated services) stops with it; only those groups are signalled.
 
 hs_log() { echo "headless-stack: $*" >&2; }
@@ -95,7 +95,7 @@ hs_wait_registered() {
   local end=$((SECONDS + seconds))
   while ((SECONDS < end)); do
     names="$(busctl --address="$addr" call org.a11y.atspi.Registry /org/a11y/atspi/accessible/root \
-      org.a11y.atspi.Accessible GetChildren 2>/dev/null | grep -o '":[0-9.]*"' | tr -d '"')"
+      org.a11y.atspi.Accessible GetChildren 2>/dev/null | grep -o '":[0-9.]*"' | tr -d '"' || true)"
     for n in $names; do
       if [ "$(busctl --address="$addr" call org.freedesktop.DBus /org/freedesktop/DBus \
         org.freedesktop.DBus GetConnectionUnixProcessID s "$n" 2>/dev/null)" = "u $pid" ]; then

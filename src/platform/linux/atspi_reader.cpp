@@ -529,12 +529,20 @@ bool AtspiReader::State::readWithCache(sd_bus* connection, const char* destinati
   }
   result.stats.usedCache = true;
   Batch batch(connection, destination, deadline, result.stats);
-  std::vector<int> calls;
-  calls.reserve(r.matches.size());
-  // Greyed-out items report no actions, yet answer for their key binding: ask every item.
-  for (const std::string& path : r.matches) {
-    calls.push_back(
-        batch.send(appendInt(batch.message(path.c_str(), kAction, "GetKeyBinding"), 0)));
+  std::vector<int> calls(r.matches.size(), -1);
+  std::unordered_map<std::string_view, const CacheItem*> byPath;
+  for (const CacheItem& item : r.cache)
+    byPath.emplace(item.path, &item);
+  // Greyed-out items report no actions, yet answer for their key binding: ask every item but
+  // separators and the menu-bar items, whose key bindings are only mnemonics.
+  for (std::size_t i = 0; i < r.matches.size(); ++i) {
+    const auto found = byPath.find(r.matches[i]);
+    if (found == byPath.end() || found->second->role == kRoleSeparator ||
+        found->second->parent == menuBar) {
+      continue;
+    }
+    calls[i] =
+        batch.send(appendInt(batch.message(r.matches[i].c_str(), kAction, "GetKeyBinding"), 0));
   }
   batch.wait();
   broken = broken || batch.broken();

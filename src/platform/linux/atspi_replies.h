@@ -17,6 +17,7 @@ inline constexpr std::uint32_t kRoleMenu = 33;
 inline constexpr std::uint32_t kRoleMenuBar = 34;
 inline constexpr std::uint32_t kRoleMenuItem = 35;
 inline constexpr std::uint32_t kRolePopupMenu = 41;
+inline constexpr std::uint32_t kRoleSeparator = 50;
 
 // One entry of org.a11y.atspi.Cache.GetItems, reduced to what the builder reads.
 struct CacheItem {

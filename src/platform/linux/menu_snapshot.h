@@ -53,11 +53,11 @@ class SnapshotElement final : public ax::Element {
 };
 
 // The application element for a read. Titles lose surrounding white space; key bindings become
-// key equivalents through `parse`. Containers without a title of their own (Qt's popup menus)
-// are folded into the item or menu-bar item that opens them. Nodes reached twice (cycles, shared
-// children) appear once. An empty menuBar gives an application whose AXMenuBar has no value.
-ax::ElementRef buildMenuSnapshot(const MenuReplies& replies,
-                                 KeyBindingParser parse = parseKeyBinding,
+// key equivalents through `parse` (parseKeyBinding in the program). Containers without a title
+// of their own (Qt's popup menus) are folded into the item or menu-bar item that opens them.
+// Nodes reached twice (cycles, shared children) appear once. An empty menuBar gives an
+// application whose AXMenuBar has no value.
+ax::ElementRef buildMenuSnapshot(const MenuReplies& replies, KeyBindingParser parse,
                                  SnapshotLimits limits = {});
 
 }  // namespace tavrine::atspi
