@@ -1,0 +1,238 @@
+// SPDX-License-Identifier: MIT
+#include "platform/linux/menu_snapshot.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "harvest/accessibility_helper.h"
+
+namespace tavrine::atspi {
+namespace {
+
+using Record = std::tuple<std::string, std::string, std::string>;  // menu, title, shortcut
+
+// Keeps the binding text whole so that records show which binding went to which item: marked
+// "no Ctrl", the shortcut text is the binding upper-cased.
+std::optional<KeyEquivalent> bindingAsKey(std::string_view binding) {
+  return KeyEquivalent{8, std::string(binding)};
+}
+
+std::vector<Record> records(const MenuReplies& replies, SnapshotLimits limits = {}) {
+  const ax::ElementRef app = buildMenuSnapshot(replies, bindingAsKey, limits);
+  std::vector<Record> out;
+  for (const ShortcutItem& item : AccessibilityHelper::getShortcuts(*app)) {
+    out.emplace_back(item.menuPath(), item.title(), item.shortcut());
+  }
+  return out;
+}
+
+MenuReplies fixture(const std::string& name) {
+  std::ifstream file(std::string(TAVRINE_ATSPI_FIXTURES) + "/" + name);
+  std::stringstream text;
+  text << file.rdbuf();
+  RepliesParse parsed = parseReplies(text.str());
+  EXPECT_TRUE(parsed.replies) << name << ": " << parsed.error;
+  return parsed.replies.value_or(MenuReplies{});
+}
+
+// What this reader collected and what a pyatspi walk of the same menus answered give the same
+// records: order from GetMatches, names, roles and parents from GTK's cache, popup menus folded.
+TEST(MenuSnapshot, RecordedReadsGiveTheRecordsOfAPyatspiWalk) {
+  for (const char* app : {"menu_app", "mousepad", "geany"}) {
+    SCOPED_TRACE(app);
+    const std::vector<Record> ours = records(fixture(std::string(app) + ".replies"));
+    const std::vector<Record> theirs = records(fixture(std::string(app) + ".pyatspi.replies"));
+    EXPECT_GT(ours.size(), 10u);
+    EXPECT_EQ(ours, theirs);
+  }
+}
+
+TEST(MenuSnapshot, QtMenusInMenuOrder) {
+  const std::vector<Record> expected = {
+      {"File", "New", "CTRL+N"},
+      {"File", "Open…", "CTRL+O"},
+      {"File", "Open Recent", "ALT+R"},
+      {"File", "Clear List", "CTRL+ALT+K"},  // in the submenu, after the item that opens it
+      {"File", "Save", "CTRL+S"},
+      {"File", "Save As…", "CTRL+SHIFT+S"},
+      {"File", "Quit", "CTRL+Q"},
+      {"Edit", "Undo", "CTRL+Z"},
+      {"Edit", "Cut", "CTRL+X"},
+      {"Edit", "Paste Special", "CTRL+SHIFT+V"},  // disabled
+      {"Edit", "Delete", "DEL"},
+      {"Edit", "Toggle Comment", "CTRL+K, CTRL+C"},
+      {"Edit", "Preferences", "ALT+P"},
+      {"View", "Zoom In", "CTRL++"},
+      {"View", "Zoom Out", "CTRL+-"},
+      {"View", "Full Screen", "F11"},
+  };
+  EXPECT_EQ(records(fixture("menu_app.replies")), expected);
+}
+
+TEST(MenuSnapshot, GtkNamesLoseTheirSpacesAndSubmenusFollowTheirItem) {
+  const std::vector<Record> got = records(fixture("mousepad.replies"));
+  const auto at = std::find(got.begin(), got.end(), Record{"Edit", "Paste Special", "S;<ALT>E:S;"});
+  ASSERT_NE(at, got.end());
+  ASSERT_GE(got.end() - at, 3);
+  EXPECT_EQ(at[1], (Record{"Edit", "Paste from History", "H;<ALT>E:S:H;"}));
+  EXPECT_EQ(at[2], (Record{"Edit", "Paste as Column", "C;<ALT>E:S:C;"}));
+  EXPECT_NE(std::find(got.begin(), got.end(), Record{"Edit", "Undo", "U;<ALT>E:U;<PRIMARY>Z"}),
+            got.end());
+}
+
+// A menu bar (bar) with one menu "File" opening popup P: the shape Qt answers with.
+MenuReplies qtShaped() {
+  MenuReplies r;
+  r.menuBar = "/bar";
+  r.children = {
+      {"/bar", {"/file"}}, {"/file", {"/p"}}, {"/p", {"/a", "/b"}}, {"/a", {}}, {"/b", {}}};
+  r.names = {{"/file", "File"}, {"/p", ""}, {"/a", "Alpha"}, {"/b", "Beta"}};
+  r.roles = {{"/bar", kRoleMenuBar},
+             {"/file", kRoleMenuItem},
+             {"/p", kRolePopupMenu},
+             {"/a", kRoleMenuItem},
+             {"/b", kRoleMenuItem}};
+  r.keyBindings = {{"/a", "a"}, {"/b", "b"}};
+  return r;
+}
+
+// The same menu as GTK gives it: GetMatches order, the cache's parents.
+MenuReplies gtkShaped() {
+  MenuReplies r;
+  r.menuBar = "/bar";
+  r.matches = {"/file", "/a", "/b"};
+  r.cache = {{"/file", "/bar", kRoleMenu, "File"},
+             {"/b", "/file", kRoleMenuItem, "Beta"},
+             {"/a", "/file", kRoleMenuItem, "Alpha"}};
+  r.keyBindings = {{"/a", "a"}, {"/b", "b"}};
+  return r;
+}
+
+const std::vector<Record> kAlphaBeta = {{"File", "Alpha", "A"}, {"File", "Beta", "B"}};
+
+// Answers that are missing, contradictory or looping narrow the menu; none hangs or crashes.
+TEST(MenuSnapshot, HostileAnswers) {
+  struct Case {
+    const char* name;
+    MenuReplies replies;
+    std::vector<Record> expected;
+  };
+  std::vector<Case> cases;
+  cases.push_back({"qt shape", qtShaped(), kAlphaBeta});
+  cases.push_back({"gtk shape, order from the matches", gtkShaped(), kAlphaBeta});
+  {
+    MenuReplies r = qtShaped();
+    r.children["/a"] = {"/p", "/bar", "/a"};  // an item whose submenu loops back
+    r.children["/b"] = {"/a"};
+    cases.push_back({"children loop back", r, kAlphaBeta});
+  }
+  {
+    MenuReplies r = gtkShaped();
+    r.matches = {"/file", "/a", "/a", "/b", "/x", "/y"};
+    r.cache.push_back({"/x", "/y", kRoleMenuItem, "X"});  // parents in a cycle, off the bar
+    r.cache.push_back({"/y", "/x", kRoleMenuItem, "Y"});
+    r.keyBindings["/x"] = "x";
+    r.keyBindings["/y"] = "y";
+    cases.push_back({"listed twice, parent cycle", r, kAlphaBeta});
+  }
+  {
+    MenuReplies r = gtkShaped();
+    r.cache[0].parent = "/file";  // its own parent
+    cases.push_back({"own parent", r, {}});
+  }
+  {
+    MenuReplies r = qtShaped();
+    r.names.erase("/a");
+    r.names["/b"] = " \t ";
+    cases.push_back({"no name, blank name", r, {}});
+  }
+  {
+    MenuReplies r = qtShaped();
+    r.keyBindings.erase("/a");
+    r.children["/a"] = {"/q"};  // no key of its own, a submenu with one
+    r.children["/q"] = {"/c"};
+    r.names["/c"] = "Gamma";
+    r.roles["/q"] = kRolePopupMenu;
+    r.keyBindings["/c"] = "c";
+    cases.push_back({"missing binding", r, {{"File", "Gamma", "C"}, {"File", "Beta", "B"}}});
+  }
+  {
+    MenuReplies r = qtShaped();
+    r.children.erase("/p");
+    cases.push_back({"missing children", r, {}});
+  }
+  {
+    MenuReplies r = gtkShaped();
+    r.menuBar.clear();
+    cases.push_back({"no menu bar", r, {}});
+  }
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_EQ(records(c.replies), c.expected);
+  }
+}
+
+TEST(MenuSnapshot, NoMenuBarAnswersNoValue) {
+  MenuReplies r;
+  const ax::ElementRef app = buildMenuSnapshot(r, bindingAsKey);
+  ASSERT_TRUE(app);
+  EXPECT_NE(app->copyAttributeValue(ax::kMenuBar).error, ax::Error::success);
+}
+
+TEST(MenuSnapshot, UnparsableBindingGivesNoKeyEquivalent) {
+  const ax::ElementRef app =
+      buildMenuSnapshot(qtShaped(), [](std::string_view b) -> std::optional<KeyEquivalent> {
+        if (b == "a") return std::nullopt;
+        return KeyEquivalent{0, ""};
+      });
+  EXPECT_TRUE(AccessibilityHelper::getShortcuts(*app).empty());
+}
+
+TEST(MenuSnapshot, HugeAndDeepMenusAreBounded) {
+  MenuReplies deep;
+  deep.menuBar = "/0";
+  for (int i = 0; i < 5000; ++i) {
+    const std::string path = "/" + std::to_string(i);
+    const std::string next = "/" + std::to_string(i + 1);
+    deep.children[path] = {next};
+    deep.names[next] = "Item";
+    deep.roles[next] = kRoleMenuItem;
+    deep.keyBindings[next] = "k";
+  }
+  const std::vector<Record> deepRecords = records(deep, {.maxElements = 20'000, .maxDepth = 20});
+  EXPECT_EQ(deepRecords.size(), 20u);  // the menu-bar item and 19 levels of submenus below it
+
+  MenuReplies wide = gtkShaped();
+  wide.matches = {"/file"};
+  for (int i = 0; i < 50'000; ++i) {
+    const std::string path = "/i" + std::to_string(i);
+    wide.matches.push_back(path);
+    wide.cache.push_back({path, "/file", kRoleMenuItem, "Item"});
+    wide.keyBindings[path] = "k";
+  }
+  // Application, menu bar, "File" and its menu, then items up to the bound.
+  EXPECT_EQ(records(wide, {.maxElements = 1'000, .maxDepth = 32}).size(), 996u);
+}
+
+// A reference to any element keeps the snapshot alive, so elements handed out stay valid.
+TEST(MenuSnapshot, ElementsOutliveTheApplicationElement) {
+  ax::ElementRef app = buildMenuSnapshot(qtShaped(), bindingAsKey);
+  ax::AttributeResult bar = app->copyAttributeValue(ax::kMenuBar);
+  app.reset();
+  const auto* barRef = std::get_if<ax::ElementRef>(&bar.value);
+  ASSERT_NE(barRef, nullptr);
+  const ax::AttributeResult items = (*barRef)->copyAttributeValue(ax::kChildren);
+  const auto* list = std::get_if<std::vector<ax::ArrayEntry>>(&items.value);
+  ASSERT_NE(list, nullptr);
+  ASSERT_EQ(list->size(), 1u);
+  const auto& file = std::get<ax::ElementRef>(list->front());
+  EXPECT_EQ(std::get<std::string>(file->copyAttributeValue(ax::kTitle).value), "File");
+}
+
+}  // namespace
+}  // namespace tavrine::atspi
