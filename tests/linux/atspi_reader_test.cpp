@@ -1,0 +1,408 @@
+// SPDX-License-Identifier: MIT
+// The reader against a scripted accessibility bus in this process: a listening socket that
+// plays the bus daemon, the registry and one application, answering each call as a test
+// decides (well, wrongly or never). No D-Bus session is needed.
+#include "platform/linux/atspi_reader.h"
+
+#include <gtest/gtest.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <systemd/sd-bus.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace tavrine::atspi {
+namespace {
+
+using namespace std::chrono_literals;
+
+constexpr const char* kApp = ":1.7";
+constexpr std::int32_t kPid = 4242;
+constexpr const char* kRoot = "/org/a11y/atspi/accessible/root";
+
+// Answers one call: returns the reply to send, or null to stay silent. Runs on the bus thread.
+using Handler = std::function<sd_bus_message*(sd_bus_message* call)>;
+
+sd_bus_message* reply(sd_bus_message* call) {
+  sd_bus_message* r = nullptr;
+  sd_bus_message_new_method_return(call, &r);
+  return r;
+}
+
+sd_bus_message* replyString(sd_bus_message* call, const std::string& s) {
+  sd_bus_message* r = reply(call);
+  sd_bus_message_append(r, "s", s.c_str());
+  return r;
+}
+
+sd_bus_message* replyRefs(sd_bus_message* call, const std::vector<std::string>& paths) {
+  sd_bus_message* r = reply(call);
+  sd_bus_message_open_container(r, 'a', "(so)");
+  for (const std::string& p : paths)
+    sd_bus_message_append(r, "(so)", kApp, p.c_str());
+  sd_bus_message_close_container(r);
+  return r;
+}
+
+sd_bus_message* replyError(sd_bus_message* call) {
+  sd_bus_message* r = nullptr;
+  sd_bus_message_new_method_errorf(call, &r, "org.freedesktop.DBus.Error.UnknownMethod", "no");
+  return r;
+}
+
+// A Qt-shaped application: window -> menu bar (found among the window's children, no
+// Collection) -> "File" -> popup -> "Save" (Ctrl+S), all answered correctly.
+struct QtApp {
+  std::map<std::string, std::vector<std::string>> children = {
+      {kRoot, {"/win"}},   {"/win", {"/bar"}},  {"/bar", {"/file"}},
+      {"/file", {"/pop"}}, {"/pop", {"/save"}}, {"/save", {}}};
+  std::map<std::string, std::string> names = {
+      {"/bar", ""}, {"/file", "File"}, {"/pop", ""}, {"/save", "Save"}};
+  std::map<std::string, std::uint32_t> roles = {{"/win", 23},
+                                                {"/bar", kRoleMenuBar},
+                                                {"/file", kRoleMenuItem},
+                                                {"/pop", kRolePopupMenu},
+                                                {"/save", kRoleMenuItem}};
+  std::map<std::string, std::string> bindings = {{"/file", "Alt+F"}, {"/save", "Ctrl+S"}};
+
+  sd_bus_message* answer(sd_bus_message* call) {
+    const std::string member = sd_bus_message_get_member(call);
+    const std::string path = sd_bus_message_get_path(call);
+    if (member == "GetChildren") return replyRefs(call, children[path]);
+    if (member == "GetRole") {
+      sd_bus_message* r = reply(call);
+      sd_bus_message_append(r, "u", roles[path]);
+      return r;
+    }
+    if (member == "GetState") {
+      sd_bus_message* r = reply(call);
+      sd_bus_message_append(r, "au", 2, 2u, 0u);  // active
+      return r;
+    }
+    if (member == "Get") {
+      sd_bus_message* r = reply(call);
+      sd_bus_message_append(r, "v", "s", names[path].c_str());
+      return r;
+    }
+    if (member == "GetKeyBinding") return replyString(call, bindings[path]);
+    return replyError(call);  // no Collection, no cache, no socket of its own
+  }
+};
+
+class FakeBus {
+ public:
+  FakeBus() {
+    dir_ = std::filesystem::temp_directory_path() /
+           ("tavrine-fake-bus-" + std::to_string(getpid()) + "-" + std::to_string(counter_++));
+    std::filesystem::create_directories(dir_);
+    busListener_ = listenOn(busPath());
+    peerListener_ = listenOn(peerPath());
+    thread_ = std::thread([this] { run(); });
+  }
+  ~FakeBus() {
+    stop_ = true;
+    thread_.join();
+    close(busListener_);
+    close(peerListener_);
+    std::filesystem::remove_all(dir_);
+  }
+
+  std::string busAddress() const { return "unix:path=" + busPath(); }
+  std::string peerAddress() const { return "unix:path=" + peerPath(); }
+  std::filesystem::path dir() const { return dir_; }
+
+  // Calls to the application (and to its own socket) go to this handler.
+  void setApp(Handler h) {
+    std::lock_guard lock(mutex_);
+    app_ = std::move(h);
+  }
+  // Closes every connection: the application quit, or the bus went away.
+  void dropConnections() { drop_ = true; }
+  int calls(const std::string& member) {
+    std::lock_guard lock(mutex_);
+    return counts_[member];
+  }
+
+ private:
+  std::string busPath() const { return (dir_ / "bus").string(); }
+  std::string peerPath() const { return (dir_ / "peer").string(); }
+
+  static int listenOn(const std::string& path) {
+    const int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+    sockaddr_un addr{};
+    addr.sun_family = AF_UNIX;
+    path.copy(addr.sun_path, sizeof addr.sun_path - 1);
+    bind(fd, reinterpret_cast<const sockaddr*>(&addr), sizeof addr);
+    listen(fd, 16);
+    return fd;
+  }
+
+  static int onMessage(sd_bus_message* m, void* userdata, sd_bus_error*) {
+    auto* self = static_cast<FakeBus*>(userdata);
+    std::uint8_t type = 0;
+    if (sd_bus_message_get_type(m, &type) < 0 || type != SD_BUS_MESSAGE_METHOD_CALL) return 0;
+    sd_bus_message* r = self->dispatch(m);
+    if (r != nullptr) {
+      sd_bus_send(sd_bus_message_get_bus(m), r, nullptr);
+      sd_bus_message_unref(r);
+    }
+    return 1;
+  }
+
+  sd_bus_message* dispatch(sd_bus_message* call) {
+    const std::string member = sd_bus_message_get_member(call);
+    const char* dest = sd_bus_message_get_destination(call);
+    const std::string destination = dest != nullptr ? dest : "";
+    Handler app;
+    {
+      std::lock_guard lock(mutex_);
+      ++counts_[member];
+      app = app_;
+    }
+    if (member == "Hello") return replyString(call, ":1.1");
+    if (destination == "org.freedesktop.DBus" && member == "GetConnectionUnixProcessID") {
+      const char* name = nullptr;
+      sd_bus_message_read(call, "s", &name);
+      sd_bus_message* r = reply(call);
+      sd_bus_message_append(r, "u", std::string(name) == kApp ? kPid : 1u);
+      return r;
+    }
+    if (destination == "org.a11y.atspi.Registry") return replyRefs(call, {kRoot});
+    return app ? app(call) : nullptr;
+  }
+
+  void accept(int listener) {
+    const int fd = ::accept4(listener, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
+    if (fd < 0) return;
+    sd_bus* bus = nullptr;
+    sd_id128_t id;
+    sd_id128_randomize(&id);
+    sd_bus_new(&bus);
+    sd_bus_set_fd(bus, fd, fd);
+    sd_bus_set_server(bus, 1, id);
+    sd_bus_add_filter(bus, nullptr, &FakeBus::onMessage, this);
+    if (sd_bus_start(bus) < 0) {
+      sd_bus_unref(bus);
+      return;
+    }
+    connections_.push_back(bus);
+  }
+
+  void run() {
+    while (!stop_) {
+      if (drop_.exchange(false)) {
+        for (sd_bus* b : connections_)
+          sd_bus_close_unref(b);
+        connections_.clear();
+      }
+      std::vector<pollfd> fds = {{busListener_, POLLIN, 0}, {peerListener_, POLLIN, 0}};
+      for (sd_bus* b : connections_) {
+        fds.push_back({sd_bus_get_fd(b), static_cast<short>(sd_bus_get_events(b)), 0});
+      }
+      poll(fds.data(), fds.size(), 5);
+      if (fds[0].revents & POLLIN) accept(busListener_);
+      if (fds[1].revents & POLLIN) accept(peerListener_);
+      for (sd_bus* b : connections_) {
+        while (sd_bus_process(b, nullptr) > 0) {
+        }
+      }
+    }
+    for (sd_bus* b : connections_)
+      sd_bus_close_unref(b);
+  }
+
+  static inline std::atomic<int> counter_{0};
+  std::filesystem::path dir_;
+  int busListener_ = -1;
+  int peerListener_ = -1;
+  std::thread thread_;
+  std::atomic<bool> stop_{false};
+  std::atomic<bool> drop_{false};
+  std::mutex mutex_;
+  Handler app_;
+  std::map<std::string, int> counts_;
+  std::vector<sd_bus*> connections_;  // bus thread only
+};
+
+class AtspiReaderTest : public ::testing::Test {
+ protected:
+  void SetUp() override { setenv("AT_SPI_BUS_ADDRESS", bus_.busAddress().c_str(), 1); }
+  void TearDown() override { unsetenv("AT_SPI_BUS_ADDRESS"); }
+
+  FakeBus bus_;
+};
+
+double millis(std::chrono::microseconds us) {
+  return static_cast<double>(us.count()) / 1000.0;
+}
+
+TEST_F(AtspiReaderTest, ReadsAMenuByLevels) {
+  QtApp app;
+  bus_.setApp([&](sd_bus_message* call) { return app.answer(call); });
+  AtspiReader reader;
+  const ReadResult read = reader.read(kPid);
+  ASSERT_TRUE(read.found);
+  const MenuReplies& r = read.replies;
+  EXPECT_EQ(r.menuBar, "/bar");
+  EXPECT_EQ(r.children.at("/pop"), std::vector<std::string>{"/save"});
+  EXPECT_EQ(r.names.at("/save"), "Save");
+  EXPECT_EQ(r.roles.at("/pop"), kRolePopupMenu);
+  EXPECT_EQ(r.keyBindings.at("/save"), "Ctrl+S");
+  EXPECT_FALSE(read.stats.usedCache);
+  EXPECT_FALSE(read.stats.deadlineHit);
+
+  // Another process, or nobody at all: not found, nothing read from the application.
+  EXPECT_FALSE(reader.read(kPid + 1).found);
+}
+
+TEST_F(AtspiReaderTest, WrongTypesCountAsNoAnswer) {
+  QtApp app;
+  bus_.setApp([&](sd_bus_message* call) -> sd_bus_message* {
+    const std::string member = sd_bus_message_get_member(call);
+    const std::string path = sd_bus_message_get_path(call);
+    if (path == "/save" && member == "Get") {  // a name that is a number
+      sd_bus_message* r = reply(call);
+      sd_bus_message_append(r, "v", "i", 7);
+      return r;
+    }
+    if (path == "/file" && member == "GetKeyBinding") {
+      sd_bus_message* r = reply(call);
+      sd_bus_message_append(r, "u", 1u);
+      return r;
+    }
+    if (path == "/pop" && member == "GetRole") return replyString(call, "popup");
+    return app.answer(call);
+  });
+  AtspiReader reader;
+  const ReadResult read = reader.read(kPid);
+  ASSERT_TRUE(read.found);
+  EXPECT_FALSE(read.replies.names.contains("/save"));
+  EXPECT_FALSE(read.replies.keyBindings.contains("/file"));
+  EXPECT_FALSE(read.replies.roles.contains("/pop"));
+  EXPECT_EQ(read.replies.keyBindings.at("/save"), "Ctrl+S");
+}
+
+TEST_F(AtspiReaderTest, ASilentApplicationCostsOneDeadline) {
+  bus_.setApp([](sd_bus_message*) { return nullptr; });  // stopped: never answers
+  AtspiReader reader(ReadOptions{.deadline = 100ms});
+  for (int i = 0; i < 2; ++i) {
+    const ReadResult read = reader.read(kPid);
+    EXPECT_TRUE(read.found);
+    EXPECT_TRUE(read.stats.deadlineHit);
+    EXPECT_TRUE(read.replies.menuBar.empty());
+    EXPECT_LT(millis(read.stats.elapsed), 180.0);
+  }
+}
+
+TEST_F(AtspiReaderTest, AMenuThatNeverEndsIsBounded) {
+  QtApp app;
+  int next = 0;
+  bus_.setApp([&](sd_bus_message* call) -> sd_bus_message* {
+    const std::string member = sd_bus_message_get_member(call);
+    const std::string path = sd_bus_message_get_path(call);
+    if (member == "GetChildren" && path.starts_with("/n")) {  // every item has 50 new children
+      std::vector<std::string> kids;
+      for (int i = 0; i < 500; ++i)
+        kids.push_back("/n" + std::to_string(next++));
+      return replyRefs(call, kids);
+    }
+    if (member == "GetChildren" && path == "/save") return replyRefs(call, {"/n"});
+    return app.answer(call);
+  });
+  AtspiReader reader(ReadOptions{.deadline = 5s, .maxNodes = 500, .maxLevels = 16});
+  const ReadResult read = reader.read(kPid);
+  ASSERT_TRUE(read.found);
+  EXPECT_FALSE(read.stats.deadlineHit);  // the bound ended it
+  EXPECT_LE(read.replies.children.size(), 500u);
+  EXPECT_LT(read.stats.calls, 4 * 520);
+}
+
+TEST_F(AtspiReaderTest, OnlyPlainSocketAddressesAreUsed) {
+  QtApp app;
+  const std::filesystem::path marker = bus_.dir() / "ran";
+  bus_.setApp([&](sd_bus_message* call) {
+    if (std::string(sd_bus_message_get_member(call)) == "GetApplicationBusAddress") {
+      return replyString(call, "unixexec:path=/usr/bin/touch,argv0=touch,argv1=" + marker.string());
+    }
+    return app.answer(call);
+  });
+  AtspiReader reader;
+  const ReadResult read = reader.read(kPid);
+  EXPECT_EQ(read.replies.keyBindings.at("/save"), "Ctrl+S");  // read over the bus instead
+  EXPECT_FALSE(read.stats.peerToPeer);
+  std::this_thread::sleep_for(50ms);
+  EXPECT_FALSE(std::filesystem::exists(marker));
+}
+
+// A GTK-shaped application: its own socket, the search and the cache.
+TEST_F(AtspiReaderTest, ReadsACacheOverTheApplicationsSocket) {
+  const std::string peer = bus_.peerAddress();
+  bus_.setApp([&](sd_bus_message* call) -> sd_bus_message* {
+    const std::string member = sd_bus_message_get_member(call);
+    const std::string path = sd_bus_message_get_path(call);
+    if (member == "GetApplicationBusAddress") return replyString(call, peer);
+    if (member == "GetChildren" && path == kRoot) return replyRefs(call, {"/win"});
+    if (member == "GetState") {
+      sd_bus_message* r = reply(call);
+      sd_bus_message_append(r, "au", 2, 2u, 0u);
+      return r;
+    }
+    if (member == "GetMatches" && path == "/win") return replyRefs(call, {"/bar"});
+    if (member == "GetMatches" && path == "/bar") return replyRefs(call, {"/file", "/save"});
+    if (member == "GetItems") {
+      sd_bus_message* r = reply(call);
+      sd_bus_message_open_container(r, 'a', "((so)(so)(so)iiassusau)");
+      const char* rows[][3] = {
+          {"/file", "/bar", "File"}, {"/save", "/file", "Save  "}, {"/other", "/x", "X"}};
+      for (const auto& row : rows) {
+        sd_bus_message_append(r, "((so)(so)(so)iiassusau)", kApp, row[0], kApp, kRoot, kApp, row[1],
+                              -1, -1, 0, row[2], kRoleMenuItem, "", 0);
+      }
+      sd_bus_message_close_container(r);
+      return r;
+    }
+    if (member == "GetKeyBinding" && path == "/save")
+      return replyString(call, "s;<Alt>f:s;<Primary>s");
+    if (member == "GetKeyBinding") return replyString(call, "");
+    return replyError(call);
+  });
+  AtspiReader reader;
+  for (int i = 0; i < 2; ++i) {  // the second read reuses the socket and asks no address
+    const ReadResult read = reader.read(kPid);
+    ASSERT_TRUE(read.found);
+    EXPECT_TRUE(read.stats.usedCache);
+    EXPECT_TRUE(read.stats.peerToPeer);
+    EXPECT_EQ(read.replies.matches, (std::vector<std::string>{"/file", "/save"}));
+    ASSERT_EQ(read.replies.cache.size(), 2u);  // only the menu's objects are kept
+    EXPECT_EQ(read.replies.cache[1], (CacheItem{"/save", "/file", kRoleMenuItem, "Save  "}));
+    EXPECT_EQ(read.replies.keyBindings,
+              (std::map<std::string, std::string>{{"/save", "s;<Alt>f:s;<Primary>s"}}));
+  }
+  EXPECT_EQ(bus_.calls("GetApplicationBusAddress"), 1);
+}
+
+TEST_F(AtspiReaderTest, ReconnectsAfterTheBusWentAway) {
+  QtApp app;
+  bus_.setApp([&](sd_bus_message* call) { return app.answer(call); });
+  AtspiReader reader;
+  ASSERT_FALSE(reader.read(kPid).replies.keyBindings.empty());
+  bus_.dropConnections();
+  std::this_thread::sleep_for(30ms);
+  reader.read(kPid);  // may find the connection broken
+  const ReadResult again = reader.read(kPid);
+  EXPECT_EQ(again.replies.keyBindings.at("/save"), "Ctrl+S");
+}
+
+}  // namespace
+}  // namespace tavrine::atspi
