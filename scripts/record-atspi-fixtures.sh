@@ -23,7 +23,7 @@ record() {
   hs_wait_registered "$pid" 30
   sleep 2  # let the window map and become active
   "$reader" dump "$pid" >"$out/$name.replies"
-  /usr/bin/python3 bench/linux/pyatspi_menu_walk.py "$pid" 1 "$out/$name.pyatspi.replies" >/dev/null
+  echo run | /usr/bin/python3 bench/linux/pyatspi_menu_walk.py "$pid" "$out/$name.pyatspi.replies" >/dev/null
   echo "$name: $(grep -c '^binding' "$out/$name.replies") key bindings"
 }
 

@@ -3,11 +3,12 @@
 """The baseline: a pyatspi walk of an application's menu bar (names, roles, children, key
 bindings), timed per run from the pid to the last reply.
 
-    pyatspi_menu_walk.py PID RUNS REPLIES_OUT
+    pyatspi_menu_walk.py PID REPLIES_OUT
 
-Prints one line per run, "run MILLISECONDS", and writes the last run's answers to REPLIES_OUT
-in the replies text form (menubar, children, name, role and binding lines), so that the same
-builder and walk turn them into records.
+Walks once for every line "run" read from standard input and answers "run MILLISECONDS", so
+that a caller can alternate it with its own reads. At the end of the input it writes the last
+walk's answers to REPLIES_OUT in the replies text form (menubar, children, name, role and
+binding lines), so that the same builder and walk turn them into records.
 """
 import sys
 import time
@@ -74,9 +75,11 @@ def read(pid):
 
 
 def main():
-    pid, runs, out = int(sys.argv[1]), int(sys.argv[2]), sys.argv[3]
+    pid, out = int(sys.argv[1]), sys.argv[2]
     lines = []
-    for _ in range(runs):
+    for command in sys.stdin:
+        if command.strip() != "run":
+            continue
         start = time.perf_counter()
         lines = read(pid)
         print("run %.3f" % ((time.perf_counter() - start) * 1000.0), flush=True)

@@ -266,6 +266,33 @@ TEST_F(AtspiReaderTest, ReadsAMenuByLevels) {
   EXPECT_FALSE(reader.read(kPid + 1).found);
 }
 
+TEST_F(AtspiReaderTest, RemembersTheMenuBarOfTheSameWindowUntilItIsReplaced) {
+  QtApp app;
+  std::mutex m;
+  bus_.setApp([&](sd_bus_message* call) -> sd_bus_message* {
+    std::lock_guard lock(m);
+    const std::string path = sd_bus_message_get_path(call);
+    if (!app.children.contains(path)) return replyError(call);  // an object that went away
+    return app.answer(call);
+  });
+  AtspiReader reader;
+  ASSERT_EQ(reader.read(kPid).replies.menuBar, "/bar");
+  const int searches = bus_.calls("GetMatches");
+  EXPECT_EQ(reader.read(kPid).replies.keyBindings.at("/save"), "Ctrl+S");
+  EXPECT_EQ(bus_.calls("GetMatches"), searches);
+
+  {
+    std::lock_guard lock(m);
+    app.children.erase("/bar");
+    app.children["/win"] = {"/bar2"};
+    app.children["/bar2"] = {"/file"};
+    app.roles["/bar2"] = kRoleMenuBar;
+  }
+  const ReadResult read = reader.read(kPid);
+  EXPECT_EQ(read.replies.menuBar, "/bar2");
+  EXPECT_EQ(read.replies.keyBindings.at("/save"), "Ctrl+S");
+}
+
 TEST_F(AtspiReaderTest, WrongTypesCountAsNoAnswer) {
   QtApp app;
   bus_.setApp([&](sd_bus_message* call) -> sd_bus_message* {

@@ -5,6 +5,7 @@
 
 #include <systemd/sd-bus.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <deque>
@@ -283,6 +284,10 @@ struct AtspiReader::State {
     bool asked = false;  // GetApplicationBusAddress was answered (maybe with nothing)
     std::string address;
     BusPtr connection;
+    // The windows of the last search and each one's menu bar ("" for none): object paths stay
+    // with their objects, so the same windows have the same menu bars while those live.
+    std::vector<std::string> windows;
+    std::vector<std::string> menuBars;
   };
   std::unordered_map<std::string, Peer> peers;
 
@@ -292,6 +297,12 @@ struct AtspiReader::State {
     pidByName.clear();
     peers.clear();
   }
+  struct MenuBar {
+    std::string path;
+    bool remembered = false;
+  };
+  MenuBar findMenuBar(const std::string& app, const std::vector<std::string>& windows,
+                      bool mayRemember, Clock::time_point deadline, ReadResult& result);
   void readMenu(const std::string& app, const std::string& menuBar, Clock::time_point deadline,
                 ReadResult& result);
   bool readWithCache(sd_bus* connection, const char* destination, const std::string& menuBar,
@@ -406,42 +417,72 @@ ReadResult AtspiReader::read(std::int32_t pid) {
     }
   }
 
-  // Each window's state and menu bar: a search where the toolkit offers one, else its children.
-  std::string menuBar;
-  {
-    Batch batch(bus, app->c_str(), deadline, result.stats);
-    struct Window {
-      int state, matches, children;
-    };
-    std::vector<Window> calls;
-    const std::vector<std::int32_t> menuBarRole = {0, 1 << (kRoleMenuBar - 32)};
-    for (const std::string& w : windows) {
-      calls.push_back({batch.call(w.c_str(), kAccessible, "GetState"),
-                       batch.send(appendGetMatches(
-                           batch.message(w.c_str(), kCollection, "GetMatches"), menuBarRole, 1)),
-                       batch.call(w.c_str(), kAccessible, "GetChildren")});
-    }
-    batch.wait();
-    std::vector<std::string> found(windows.size());
+  State::MenuBar menuBar = s.findMenuBar(*app, windows, true, deadline, result);
+  if (menuBar.path.empty() || result.stats.deadlineHit) return finish();
+  result.replies.menuBar = menuBar.path;
+  s.readMenu(*app, menuBar.path, deadline, result);
+  // A remembered menu bar that no longer answers was replaced: search again, once.
+  const bool gone = !result.stats.usedCache && !result.replies.children.contains(menuBar.path);
+  if (menuBar.remembered && gone && !result.stats.deadlineHit && s.bus) {
+    result.replies = MenuReplies{};
+    menuBar = s.findMenuBar(*app, windows, false, deadline, result);
+    if (menuBar.path.empty() || result.stats.deadlineHit) return finish();
+    result.replies.menuBar = menuBar.path;
+    s.readMenu(*app, menuBar.path, deadline, result);
+  }
+  return finish();
+}
+
+// Each window's state and menu bar: a search where the toolkit offers one, else the window's
+// children. The menu bars of the same windows are taken from the last search; then only the
+// states are read, and nothing when there is one window.
+AtspiReader::State::MenuBar AtspiReader::State::findMenuBar(const std::string& app,
+                                                            const std::vector<std::string>& windows,
+                                                            bool mayRemember,
+                                                            Clock::time_point deadline,
+                                                            ReadResult& result) {
+  Peer& peer = peers[app];
+  const bool remembered = mayRemember && !windows.empty() && peer.windows == windows;
+  if (remembered && windows.size() == 1) return {peer.menuBars.front(), true};
+  sd_bus* connection = bus.get();
+  Batch batch(connection, app.c_str(), deadline, result.stats);
+  struct Window {
+    int state = -1, matches = -1, children = -1;
+  };
+  std::vector<Window> calls;
+  const std::vector<std::int32_t> menuBarRole = {0, 1 << (kRoleMenuBar - 32)};
+  for (const std::string& w : windows) {
+    Window& c = calls.emplace_back();
+    c.state = batch.call(w.c_str(), kAccessible, "GetState");
+    if (remembered) continue;
+    c.matches = batch.send(
+        appendGetMatches(batch.message(w.c_str(), kCollection, "GetMatches"), menuBarRole, 1));
+    c.children = batch.call(w.c_str(), kAccessible, "GetChildren");
+  }
+  batch.wait();
+  std::vector<bool> active(windows.size());
+  for (std::size_t i = 0; i < windows.size(); ++i) {
+    std::uint32_t states = 0;
+    active[i] = readStates(batch.reply(calls[i].state), states) && (states & (1u << kStateActive));
+  }
+  std::vector<std::string> found(windows.size());
+  if (remembered) {
+    found = peer.menuBars;
+  } else {
     std::vector<std::vector<std::string>> unsearched(windows.size());
-    std::vector<bool> active(windows.size());
+    bool anyUnsearched = false;
     for (std::size_t i = 0; i < windows.size(); ++i) {
-      std::uint32_t states = 0;
-      active[i] =
-          readStates(batch.reply(calls[i].state), states) && (states & (1u << kStateActive));
       const std::vector<std::string> matches = readPaths(batch.reply(calls[i].matches), 1);
       if (!matches.empty()) {
         found[i] = matches.front();
       } else if (batch.reply(calls[i].matches) == nullptr) {
-        unsearched[i] = readPaths(batch.reply(calls[i].children), o.maxWindows);
+        unsearched[i] = readPaths(batch.reply(calls[i].children), options.maxWindows);
+        anyUnsearched = anyUnsearched || !unsearched[i].empty();
       }
     }
     // Toolkits without the search (Qt) hold the menu bar as a child of the window.
-    bool anyUnsearched = false;
-    for (const auto& c : unsearched)
-      anyUnsearched = anyUnsearched || !c.empty();
     if (anyUnsearched && !result.stats.deadlineHit) {
-      Batch roles(bus, app->c_str(), deadline, result.stats);
+      Batch roles(connection, app.c_str(), deadline, result.stats);
       std::vector<std::vector<int>> roleCalls(windows.size());
       for (std::size_t i = 0; i < windows.size(); ++i) {
         for (const std::string& child : unsearched[i]) {
@@ -458,17 +499,20 @@ ReadResult AtspiReader::read(std::int32_t pid) {
         }
       }
     }
-    // The active window's menu bar, else the first window's that has one.
-    for (std::size_t i = 0; i < windows.size() && menuBar.empty(); ++i) {
-      if (active[i]) menuBar = found[i];
-    }
-    for (std::size_t i = 0; i < windows.size() && menuBar.empty(); ++i)
-      menuBar = found[i];
+    // Only complete answers are kept: a window without a menu bar may get one later.
+    const bool complete = std::none_of(found.begin(), found.end(),
+                                       [](const std::string& path) { return path.empty(); });
+    peer.windows = complete && !result.stats.deadlineHit ? windows : std::vector<std::string>{};
+    peer.menuBars = found;
   }
-  if (menuBar.empty() || result.stats.deadlineHit) return finish();
-  result.replies.menuBar = menuBar;
-  s.readMenu(*app, menuBar, deadline, result);
-  return finish();
+  // The active window's menu bar, else the first window's that has one.
+  for (std::size_t i = 0; i < windows.size(); ++i) {
+    if (active[i] && !found[i].empty()) return {found[i], remembered};
+  }
+  for (const std::string& path : found) {
+    if (!path.empty()) return {path, remembered};
+  }
+  return {};
 }
 
 void AtspiReader::State::readMenu(const std::string& app, const std::string& menuBar,
@@ -534,11 +578,12 @@ bool AtspiReader::State::readWithCache(sd_bus* connection, const char* destinati
   for (const CacheItem& item : r.cache)
     byPath.emplace(item.path, &item);
   // Greyed-out items report no actions, yet answer for their key binding: ask every item but
-  // separators and the menu-bar items, whose key bindings are only mnemonics.
+  // separators, untitled objects (never shown) and the menu-bar items (mnemonics at most).
   for (std::size_t i = 0; i < r.matches.size(); ++i) {
     const auto found = byPath.find(r.matches[i]);
     if (found == byPath.end() || found->second->role == kRoleSeparator ||
-        found->second->parent == menuBar) {
+        found->second->parent == menuBar ||
+        found->second->name.find_first_not_of(" \t\r\n") == std::string::npos) {
       continue;
     }
     calls[i] =
@@ -571,10 +616,15 @@ void AtspiReader::State::readByLevels(const std::string& app, const std::string&
     calls.reserve(level.size());
     for (const std::string& path : level) {
       const char* p = path.c_str();
+      const int children = batch.call(p, kAccessible, "GetChildren");
+      // Of the menu bar itself only its children are used.
+      if (depth == 0) {
+        calls.push_back({children, -1, -1, -1});
+        continue;
+      }
       MessagePtr name = batch.message(p, "org.freedesktop.DBus.Properties", "Get");
       if (name && sd_bus_message_append(name.get(), "ss", kAccessible, "Name") < 0) name.reset();
-      calls.push_back({batch.call(p, kAccessible, "GetChildren"), batch.send(std::move(name)),
-                       batch.call(p, kAccessible, "GetRole"),
+      calls.push_back({children, batch.send(std::move(name)), batch.call(p, kAccessible, "GetRole"),
                        batch.send(appendInt(batch.message(p, kAction, "GetKeyBinding"), 0))});
     }
     batch.wait();
