@@ -277,6 +277,7 @@ TEST_F(AtspiReaderTest, RemembersTheMenuBarOfTheSameWindowUntilItIsReplaced) {
   });
   AtspiReader reader;
   ASSERT_EQ(reader.read(kPid).replies.menuBar, "/bar");
+  // No search, and no second try of a cache the toolkit does not have.
   const int searches = bus_.calls("GetMatches");
   EXPECT_EQ(reader.read(kPid).replies.keyBindings.at("/save"), "Ctrl+S");
   EXPECT_EQ(bus_.calls("GetMatches"), searches);

@@ -288,6 +288,7 @@ struct AtspiReader::State {
     // with their objects, so the same windows have the same menu bars while those live.
     std::vector<std::string> windows;
     std::vector<std::string> menuBars;
+    bool noCache = false;  // the toolkit offers no cache of the new form (Qt): read by levels
   };
   std::unordered_map<std::string, Peer> peers;
 
@@ -306,7 +307,7 @@ struct AtspiReader::State {
   void readMenu(const std::string& app, const std::string& menuBar, Clock::time_point deadline,
                 ReadResult& result);
   bool readWithCache(sd_bus* connection, const char* destination, const std::string& menuBar,
-                     Clock::time_point deadline, ReadResult& result, bool& broken);
+                     Clock::time_point deadline, ReadResult& result, bool& broken, bool& noCache);
   void readByLevels(const std::string& app, const std::string& menuBar, Clock::time_point deadline,
                     ReadResult& result);
 };
@@ -524,8 +525,9 @@ void AtspiReader::State::readMenu(const std::string& app, const std::string& men
     }
     if (peer.connection) {
       bool broken = false;
+      bool noCache = false;
       const bool done =
-          readWithCache(peer.connection.get(), nullptr, menuBar, deadline, result, broken);
+          readWithCache(peer.connection.get(), nullptr, menuBar, deadline, result, broken, noCache);
       // A socket that broke or left calls unanswered may hold stale data: start afresh next time.
       if (broken || result.stats.deadlineHit) {
         peer.connection.reset();
@@ -540,7 +542,10 @@ void AtspiReader::State::readMenu(const std::string& app, const std::string& men
   }
   if (result.stats.deadlineHit) return;
   bool broken = false;
-  if (readWithCache(bus.get(), app.c_str(), menuBar, deadline, result, broken)) return;
+  if (!peer.noCache &&
+      readWithCache(bus.get(), app.c_str(), menuBar, deadline, result, broken, peer.noCache)) {
+    return;
+  }
   if (broken) {
     dropBus();
     return;
@@ -552,7 +557,7 @@ void AtspiReader::State::readMenu(const std::string& app, const std::string& men
 // every key binding in a second one. False when the toolkit offers no cache here.
 bool AtspiReader::State::readWithCache(sd_bus* connection, const char* destination,
                                        const std::string& menuBar, Clock::time_point deadline,
-                                       ReadResult& result, bool& broken) {
+                                       ReadResult& result, bool& broken, bool& noCache) {
   MenuReplies& r = result.replies;
   {
     Batch batch(connection, destination, deadline, result.stats);
@@ -561,6 +566,12 @@ bool AtspiReader::State::readWithCache(sd_bus* connection, const char* destinati
     const int items = batch.call(kCachePath, kCache, "GetItems");
     batch.wait();
     broken = batch.broken();
+    // Qt answers GetItems in an older form without order or the search: it has to be walked.
+    if (!broken && !result.stats.deadlineHit &&
+        (batch.reply(items) == nullptr ||
+         sd_bus_message_has_signature(batch.reply(items), "a((so)(so)(so)iiassusau)") <= 0)) {
+      noCache = true;
+    }
     if (batch.reply(matches) == nullptr || batch.reply(items) == nullptr) return false;
     r.matches = readPaths(batch.reply(matches), options.maxNodes);
     const std::unordered_set<std::string_view> wanted(r.matches.begin(), r.matches.end());
