@@ -22,6 +22,9 @@
 #include <thread>
 #include <vector>
 
+#include "harvest/accessibility_helper.h"
+#include "platform/linux/atspi_accessibility.h"
+
 namespace tavrine::atspi {
 namespace {
 
@@ -264,6 +267,19 @@ TEST_F(AtspiReaderTest, ReadsAMenuByLevels) {
 
   // Another process, or nobody at all: not found, nothing read from the application.
   EXPECT_FALSE(reader.read(kPid + 1).found);
+}
+
+// The port the program uses: one read, the snapshot, the walk.
+TEST_F(AtspiReaderTest, ThePortGivesTheWalkTheMenu) {
+  QtApp app;
+  bus_.setApp([&](sd_bus_message* call) { return app.answer(call); });
+  const AtspiAccessibility port;
+  const std::vector<ShortcutItem> items = AccessibilityHelper::getShortcuts(port, kPid);
+  ASSERT_EQ(items.size(), 1u);
+  EXPECT_EQ(items[0].menuPath(), "File");
+  EXPECT_EQ(items[0].title(), "Save");
+  EXPECT_EQ(items[0].shortcut(), "⌘S");
+  EXPECT_EQ(port.applicationElement(kPid + 1), nullptr);
 }
 
 TEST_F(AtspiReaderTest, RemembersTheMenuBarOfTheSameWindowUntilItIsReplaced) {

@@ -74,6 +74,24 @@ TEST(MenuSnapshot, QtMenusInMenuOrder) {
   EXPECT_EQ(records(fixture("menu_app.replies")), expected);
 }
 
+// With the program's parsers: mnemonics and chords are no shortcuts; keys without Ctrl have
+// no Command glyph.
+TEST(MenuSnapshot, QtShortcutsThroughTheAcceleratorParsers) {
+  const std::vector<Record> expected = {
+      {"File", "New", "⌘N"},          {"File", "Open…", "⌘O"},     {"File", "Clear List", "⌥⌘K"},
+      {"File", "Save", "⌘S"},         {"File", "Save As…", "⇧⌘S"}, {"File", "Quit", "⌘Q"},
+      {"Edit", "Undo", "⌘Z"},         {"Edit", "Cut", "⌘X"},       {"Edit", "Paste Special", "⇧⌘V"},
+      {"Edit", "Delete", "⌦"},        {"View", "Zoom In", "⌘+"},   {"View", "Zoom Out", "⌘-"},
+      {"View", "Full Screen", "F11"},
+  };
+  const ax::ElementRef app = buildMenuSnapshot(fixture("menu_app.replies"), parseKeyBinding);
+  std::vector<Record> got;
+  for (const ShortcutItem& item : AccessibilityHelper::getShortcuts(*app)) {
+    got.emplace_back(item.menuPath(), item.title(), item.shortcut());
+  }
+  EXPECT_EQ(got, expected);
+}
+
 TEST(MenuSnapshot, GtkNamesLoseTheirSpacesAndSubmenusFollowTheirItem) {
   const std::vector<Record> got = records(fixture("mousepad.replies"));
   const auto at = std::find(got.begin(), got.end(), Record{"Edit", "Paste Special", "S;<ALT>E:S;"});
