@@ -312,7 +312,9 @@ struct AtspiReader::State {
                     ReadResult& result);
 };
 
-// The accessibility bus: AT_SPI_BUS_ADDRESS when set, else org.a11y.Bus on the session bus.
+// The accessibility bus: AT_SPI_BUS_ADDRESS when set, else org.a11y.Bus on the session bus
+// (which starts it when needed). The AT_SPI_BUS root-window property is only for clients
+// without a session bus, which the program always has.
 sd_bus* AtspiReader::State::accessibilityBus(Clock::time_point deadline, ReadStats& stats) {
   if (bus && sd_bus_is_open(bus.get()) > 0) return bus.get();
   dropBus();
@@ -359,7 +361,10 @@ ReadResult AtspiReader::read(std::int32_t pid) {
     Batch batch(bus, kRegistry, deadline, result.stats);
     const int call = batch.call(kRootPath, kAccessible, "GetChildren");
     batch.wait();
-    if (batch.broken()) s.dropBus();
+    if (batch.broken()) {
+      s.dropBus();  // opened again by the next read
+      return finish();
+    }
     for (auto& [name, path] : readRefs(batch.reply(call), o.maxApplications)) {
       if (name.starts_with(':')) names.push_back(std::move(name));
     }
