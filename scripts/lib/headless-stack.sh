@@ -113,17 +113,17 @@ hs_stop() {
   local g
   # Applications first (last started), then the buses, the window manager and the X server.
   for g in $(tac "$HS_DIR/pgids"); do
-    kill -CONT -- "-$g" 2>/dev/null
-    kill -TERM -- "-$g" 2>/dev/null
+    kill -CONT -- "-$g" 2>/dev/null || true
+    kill -TERM -- "-$g" 2>/dev/null || true
   done
   local i left
   for i in $(seq 40); do
     left=0
-    for g in $(cat "$HS_DIR/pgids"); do kill -0 -- "-$g" 2>/dev/null && left=1; done
+    for g in $(cat "$HS_DIR/pgids"); do kill -0 -- "-$g" 2>/dev/null && left=1 || true; done
     ((left)) || break
     sleep 0.05
   done
-  for g in $(cat "$HS_DIR/pgids"); do kill -KILL -- "-$g" 2>/dev/null; done
+  for g in $(cat "$HS_DIR/pgids"); do kill -KILL -- "-$g" 2>/dev/null || true; done
   rm -rf "$HS_DIR"
   unset HS_DIR
 }

@@ -145,6 +145,14 @@ TEST(MenuSnapshot, HostileAnswers) {
   cases.push_back({"gtk shape, order from the matches", gtkShaped(), kAlphaBeta});
   {
     MenuReplies r = qtShaped();
+    r.roles.clear();  // untitled with children: a popup menu
+    r.children["/sep"] = {};
+    r.children["/p"].push_back("/sep");
+    r.keyBindings["/sep"] = "s";
+    cases.push_back({"roles unread", r, kAlphaBeta});
+  }
+  {
+    MenuReplies r = qtShaped();
     r.children["/a"] = {"/p", "/bar", "/a"};  // an item whose submenu loops back
     r.children["/b"] = {"/a"};
     cases.push_back({"children loop back", r, kAlphaBeta});

@@ -616,7 +616,7 @@ bool AtspiReader::State::readWithCache(sd_bus* connection, const char* destinati
   return true;
 }
 
-// One batch per level: children, name, role and key binding of every object of the level.
+// One batch per level: children, name and key binding of every object of the level.
 // Properties.GetAll is never used: it crashes some versions of Qt's bridge.
 void AtspiReader::State::readByLevels(const std::string& app, const std::string& menuBar,
                                       Clock::time_point deadline, ReadResult& result) {
@@ -626,22 +626,26 @@ void AtspiReader::State::readByLevels(const std::string& app, const std::string&
   for (std::size_t depth = 0; depth <= options.maxLevels && !level.empty(); ++depth) {
     Batch batch(bus.get(), app.c_str(), deadline, result.stats);
     struct Calls {
-      int children, name, role, binding;
+      int children, name, binding;
     };
     std::vector<Calls> calls;
     calls.reserve(level.size());
     for (const std::string& path : level) {
       const char* p = path.c_str();
       const int children = batch.call(p, kAccessible, "GetChildren");
-      // Of the menu bar itself only its children are used.
+      // Of the menu bar itself only its children are used, of its items only their names (their
+      // key bindings are mnemonics at most). Roles are not read: every call costs the
+      // application about the same, and an untitled node with children is a popup menu.
       if (depth == 0) {
-        calls.push_back({children, -1, -1, -1});
+        calls.push_back({children, -1, -1});
         continue;
       }
       MessagePtr name = batch.message(p, "org.freedesktop.DBus.Properties", "Get");
       if (name && sd_bus_message_append(name.get(), "ss", kAccessible, "Name") < 0) name.reset();
-      calls.push_back({children, batch.send(std::move(name)), batch.call(p, kAccessible, "GetRole"),
-                       batch.send(appendInt(batch.message(p, kAction, "GetKeyBinding"), 0))});
+      const int nameCall = batch.send(std::move(name));
+      calls.push_back(
+          {children, nameCall,
+           depth == 1 ? -1 : batch.send(appendInt(batch.message(p, kAction, "GetKeyBinding"), 0))});
     }
     batch.wait();
     std::vector<std::string> next;
@@ -656,8 +660,6 @@ void AtspiReader::State::readByLevels(const std::string& app, const std::string&
       }
       std::string text;
       if (readVariantString(batch.reply(calls[i].name), text)) r.names[path] = text;
-      std::uint32_t role = 0;
-      if (readUint32(batch.reply(calls[i].role), role)) r.roles[path] = role;
       if (readString(batch.reply(calls[i].binding), text) && !text.empty()) {
         r.keyBindings[path] = text;
       }

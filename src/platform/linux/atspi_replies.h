@@ -39,7 +39,8 @@ struct MenuReplies {
   std::vector<std::string> matches;
   std::vector<CacheItem> cache;
 
-  // Toolkits without one (Qt): the walk by levels, GetChildren, Name and GetRole per object.
+  // Toolkits without one (Qt): the walk by levels, GetChildren and Name per object. Roles are
+  // optional (the reader leaves them out; a pyatspi walk records them).
   std::map<std::string, std::vector<std::string>> children;
   std::map<std::string, std::string> names;
   std::map<std::string, std::uint32_t> roles;

@@ -111,18 +111,24 @@ class SnapshotBuilder {
     return found != r_.names.end() ? std::string_view(found->second) : std::string_view{};
   }
 
-  std::uint32_t roleOf(std::string_view path) const {
+  std::optional<std::uint32_t> roleOf(std::string_view path) const {
     if (useCache_) {
       const auto found = cacheByPath_.find(path);
-      return found != cacheByPath_.end() ? found->second->role : 0;
+      if (found != cacheByPath_.end()) return found->second->role;
+      return std::nullopt;
     }
     const auto found = r_.roles.find(std::string(path));
-    return found != r_.roles.end() ? found->second : 0;
+    if (found != r_.roles.end()) return found->second;
+    return std::nullopt;
   }
 
-  bool isContainer(std::string_view path) const {
-    const std::uint32_t role = roleOf(path);
-    return role == kRolePopupMenu || (role == kRoleMenu && trimmed(nameOf(path)).empty());
+  // A popup menu, an untitled menu, or (role unread) an untitled node with children: the walk by
+  // levels leaves roles out, and there only Qt's popup menus are untitled with children.
+  bool isContainer(std::string_view path) {
+    if (!trimmed(nameOf(path)).empty()) return roleOf(path) == kRolePopupMenu;
+    const std::optional<std::uint32_t> role = roleOf(path);
+    if (!role) return !childrenOf(path).empty();
+    return *role == kRolePopupMenu || *role == kRoleMenu;
   }
 
   // The items shown under `path`: its children, with untitled containers folded in. Each node is
