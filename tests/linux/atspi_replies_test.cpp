@@ -10,7 +10,7 @@ TEST(AtspiReplies, TextFormRoundTrips) {
   MenuReplies r;
   r.menuBar = "/bar";
   r.matches = {"/a", "/b"};
-  r.cache = {{"/a", "/bar", kRoleMenu, "Tab\there, line\nbreak, back\\slash  "}};
+  r.cache = {{"/a", "/bar", kRoleMenu, "Tab\there, line\nbreak, back\\slash, return\r"}};
   r.children = {{"/bar", {"/a", "/b"}}, {"/a", {}}};
   r.names = {{"/a", ""}, {"/b", "Ünïcode …"}};
   r.roles = {{"/a", 4294967295u}};

@@ -19,6 +19,9 @@ void appendField(std::string& out, std::string_view field) {
       case '\n':
         out += "\\n";
         break;
+      case '\r':
+        out += "\\r";
+        break;
       default:
         out += c;
     }
@@ -51,6 +54,9 @@ std::optional<std::vector<std::string>> splitFields(std::string_view line) {
           break;
         case 'n':
           fields.back() += '\n';
+          break;
+        case 'r':
+          fields.back() += '\r';
           break;
         default:
           return std::nullopt;

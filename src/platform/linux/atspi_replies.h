@@ -52,7 +52,7 @@ struct MenuReplies {
 };
 
 // A line-based text form, for fixtures and recordings. Fields are separated by tabs; a backslash
-// escapes itself, a tab (\t) and a line break (\n):
+// escapes itself, a tab (\t), a line feed (\n) and a carriage return (\r):
 //
 //   # comment
 //   menubar  PATH
