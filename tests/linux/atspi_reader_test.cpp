@@ -404,8 +404,11 @@ TEST_F(AtspiReaderTest, ReadsACacheOverTheApplicationsSocket) {
     if (member == "GetItems") {
       sd_bus_message* r = reply(call);
       sd_bus_message_open_container(r, 'a', "((so)(so)(so)iiassusau)");
-      const char* rows[][3] = {
-          {"/file", "/bar", "File"}, {"/save", "/file", "Save  "}, {"/other", "/x", "X"}};
+      // Objects outside the menu are dropped, and a second entry for an object too.
+      const char* rows[][3] = {{"/file", "/bar", "File"},
+                               {"/save", "/file", "Save  "},
+                               {"/other", "/x", "X"},
+                               {"/save", "/other", "Again"}};
       for (const auto& row : rows) {
         sd_bus_message_append(r, "((so)(so)(so)iiassusau)", kApp, row[0], kApp, kRoot, kApp, row[1],
                               -1, -1, 0, row[2], kRoleMenuItem, "", 0);

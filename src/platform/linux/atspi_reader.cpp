@@ -221,15 +221,17 @@ bool readStates(sd_bus_message* m, std::uint32_t& low) {
   return true;
 }
 
-// Cache.GetItems, keeping only the objects in `wanted`; `max` bounds the entries looked at.
+// Cache.GetItems, keeping the first entry of each object in `wanted`; decoding stops at the
+// deadline, since the application lists all its objects and a huge list costs time here.
 std::vector<CacheItem> readCacheItems(sd_bus_message* m,
-                                      const std::unordered_set<std::string_view>& wanted,
-                                      std::size_t max) {
+                                      std::unordered_set<std::string_view> wanted,
+                                      Clock::time_point deadline) {
   std::vector<CacheItem> items;
   if (m == nullptr || sd_bus_message_enter_container(m, 'a', "((so)(so)(so)iiassusau)") <= 0) {
     return items;
   }
-  for (std::size_t seen = 0; seen < max; ++seen) {
+  for (std::size_t seen = 0; !wanted.empty(); ++seen) {
+    if (seen % 1024 == 1023 && Clock::now() >= deadline) break;
     if (sd_bus_message_enter_container(m, 'r', "(so)(so)(so)iiassusau") <= 0) break;
     const char *bus = nullptr, *path = nullptr, *appBus = nullptr, *appPath = nullptr;
     const char *parentBus = nullptr, *parentPath = nullptr, *name = nullptr;
@@ -241,7 +243,7 @@ std::vector<CacheItem> readCacheItems(sd_bus_message* m,
         sd_bus_message_skip(m, "sau") < 0 || sd_bus_message_exit_container(m) < 0) {
       break;
     }
-    if (wanted.contains(path)) items.push_back({path, parentPath, role, name});
+    if (wanted.erase(path) > 0) items.push_back({path, parentPath, role, name});
   }
   return items;
 }
@@ -579,9 +581,7 @@ bool AtspiReader::State::readWithCache(sd_bus* connection, const char* destinati
     }
     if (batch.reply(matches) == nullptr || batch.reply(items) == nullptr) return false;
     r.matches = readPaths(batch.reply(matches), options.maxNodes);
-    const std::unordered_set<std::string_view> wanted(r.matches.begin(), r.matches.end());
-    // Every object of the application is listed; look at a bounded number of them.
-    r.cache = readCacheItems(batch.reply(items), wanted, options.maxNodes * 50);
+    r.cache = readCacheItems(batch.reply(items), {r.matches.begin(), r.matches.end()}, deadline);
     if (r.cache.empty() && !r.matches.empty()) {
       r.matches.clear();
       return false;
@@ -623,6 +623,7 @@ void AtspiReader::State::readByLevels(const std::string& app, const std::string&
   MenuReplies& r = result.replies;
   std::unordered_set<std::string> seen{menuBar};
   std::vector<std::string> level{menuBar};
+  std::size_t childBudget = 2 * options.maxNodes;
   for (std::size_t depth = 0; depth <= options.maxLevels && !level.empty(); ++depth) {
     Batch batch(bus.get(), app.c_str(), deadline, result.stats);
     struct Calls {
@@ -651,8 +652,11 @@ void AtspiReader::State::readByLevels(const std::string& app, const std::string&
     std::vector<std::string> next;
     for (std::size_t i = 0; i < level.size(); ++i) {
       const std::string& path = level[i];
+      // Children lists are kept up to twice the node bound in all: an application answering
+      // every object with a huge list costs no more than that.
       if (sd_bus_message* m = batch.reply(calls[i].children)) {
-        std::vector<std::string> kids = readPaths(m, options.maxNodes);
+        std::vector<std::string> kids = readPaths(m, std::min(options.maxNodes, childBudget));
+        childBudget -= kids.size();
         for (const std::string& kid : kids) {
           if (seen.size() < options.maxNodes && seen.insert(kid).second) next.push_back(kid);
         }
