@@ -29,8 +29,9 @@ hs_start() {
   export XDG_RUNTIME_DIR="$HS_DIR/runtime" HOME="$HS_DIR/home"
   export XDG_CONFIG_HOME="$HOME/.config" XDG_CACHE_HOME="$HOME/.cache" XDG_DATA_HOME="$HOME/.local/share"
   # No desktop settings daemon here: keep GTK from looking for one and from using a portal.
-  export GSETTINGS_BACKEND=memory GTK_USE_PORTAL=0 NO_AT_BRIDGE=0 NO_AT_BRIDGE_GTK=0
-  unset SESSION_MANAGER DBUS_SESSION_BUS_PID
+  export GSETTINGS_BACKEND=memory GTK_USE_PORTAL=0
+  # Nothing inherited may keep toolkits off the accessibility bus or point at another session.
+  unset SESSION_MANAGER DBUS_SESSION_BUS_PID NO_AT_BRIDGE NO_AT_BRIDGE_GTK AT_SPI_BUS_ADDRESS
   : >"$HS_DIR/pgids"
 
   # A free display, chosen by the server itself.
