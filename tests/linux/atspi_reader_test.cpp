@@ -309,6 +309,33 @@ TEST_F(AtspiReaderTest, RemembersTheMenuBarOfTheSameWindowUntilItIsReplaced) {
   EXPECT_EQ(read.replies.keyBindings.at("/save"), "Ctrl+S");
 }
 
+// Two windows with a menu bar each: the active one's is read, also once both are remembered.
+TEST_F(AtspiReaderTest, TheActiveWindowsMenuBarWins) {
+  QtApp app;
+  app.children[kRoot] = {"/w1", "/w2"};
+  app.children["/w1"] = {"/bar1"};
+  app.children["/w2"] = {"/bar"};
+  app.children["/bar1"] = {};
+  app.roles["/bar1"] = kRoleMenuBar;
+  std::atomic<int> active{2};
+  bus_.setApp([&](sd_bus_message* call) -> sd_bus_message* {
+    const std::string path = sd_bus_message_get_path(call);
+    if (std::string(sd_bus_message_get_member(call)) == "GetState") {
+      sd_bus_message* r = reply(call);
+      const bool on = path == (active == 1 ? "/w1" : "/w2");
+      sd_bus_message_append(r, "au", 2, on ? 2u : 0u, 0u);
+      return r;
+    }
+    return app.answer(call);
+  });
+  AtspiReader reader;
+  EXPECT_EQ(reader.read(kPid).replies.menuBar, "/bar");
+  active = 1;
+  EXPECT_EQ(reader.read(kPid).replies.menuBar, "/bar1");
+  active = 2;
+  EXPECT_EQ(reader.read(kPid).replies.menuBar, "/bar");
+}
+
 TEST_F(AtspiReaderTest, WrongTypesCountAsNoAnswer) {
   QtApp app;
   bus_.setApp([&](sd_bus_message* call) -> sd_bus_message* {
