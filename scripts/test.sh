@@ -18,7 +18,7 @@ ctest --preset default
 # The shell's tests again on a real X server: window flags, focus and activation behave there as
 # on a desktop, which the offscreen platform only approximates.
 echo "== default, shell tests under Xvfb =="
-xvfb-run -a -s "-screen 0 1440x900x24" env QT_QPA_PLATFORM=xcb build/default/tests/qt/tavrine_qt_tests
+xvfb-run -a -s "-screen 0 1440x900x24" env QT_QPA_PLATFORM=xcb build/default/tests/shell/tavrine_shell_tests
 
 build asan
 ctest --preset asan

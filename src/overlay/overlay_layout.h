@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "overlay/overlay_view.h"
-#include "overlay/text_measurer.h"
+#include "platform/text_measurer.h"
 #include "platform/geometry.h"
 #include "platform/workspace.h"
 
