@@ -8,8 +8,8 @@
 
 #include "overlay/overlay_layout.h"
 #include "overlay/overlay_view.h"
-#include "shell/qt_text_measurer.h"
 #include "platform/workspace.h"
+#include "shell/qt_text_measurer.h"
 
 class QMenu;
 class QScrollBar;

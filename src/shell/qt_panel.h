@@ -8,8 +8,8 @@
 #include <Qt>
 
 #include "platform/panel.h"
-#include "shell/overlay_widget.h"
 #include "platform/workspace.h"
+#include "shell/overlay_widget.h"
 
 namespace tavrine::qt {
 

@@ -11,8 +11,8 @@
 
 #include "overlay/system_shortcuts.h"
 #include "overlay_test_support.h"
-#include "shell/overlay_widget.h"
 #include "qt_event_loop.h"
+#include "shell/overlay_widget.h"
 
 namespace tavrine::qt {
 namespace {

@@ -14,9 +14,9 @@
 
 #include "overlay/overlay_window_controller.h"
 #include "overlay_test_support.h"
+#include "qt_event_loop.h"
 #include "shell/overlay_painter.h"
 #include "shell/qt_image.h"
-#include "qt_event_loop.h"
 #include "support/fake_workspace.h"
 #include "support/recording_panels.h"
 
