@@ -5,6 +5,11 @@ namespace tavrine {
 AppDelegate::AppDelegate(const Platform& platform, TranslationHelper& t)
     : platform_(platform), t_(t) {}
 
+std::shared_ptr<AppDelegate> AppDelegate::create(const Platform& platform, TranslationHelper& t) {
+  // Not make_shared: the constructor is private.
+  return std::shared_ptr<AppDelegate>(new AppDelegate(platform, t));
+}
+
 void AppDelegate::applicationDidFinishLaunching() {
   platform_.application.setActivationPolicy(ActivationPolicy::accessory);
   setupStatusBar();

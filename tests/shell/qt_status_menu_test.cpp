@@ -53,10 +53,9 @@ struct QtShell {
   explicit QtShell(bool trusted, TrayAvailability tray = TrayAvailability::always)
       : statusBar(tray) {
     setTrusted(trusted);
-    delegate =
-        std::make_shared<AppDelegate>(Platform{application, runLoop, events, workspace, trust,
-                                               accessibility, statusBar, screens, panels},
-                                      t);
+    delegate = AppDelegate::create(Platform{application, runLoop, events, workspace, trust,
+                                            accessibility, statusBar, screens, panels},
+                                   t);
     statusBar.setResponderChainEnd(delegate);
   }
   ~QtShell() {

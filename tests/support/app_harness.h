@@ -24,7 +24,7 @@ struct AppHarness {
   explicit AppHarness(bool trusted = true) {
     fake.trust.setTrusted(trusted);
     fake.events.setGlobalMonitorsAvailable(trusted);
-    delegate = std::make_shared<AppDelegate>(fake.platform(), t);
+    delegate = AppDelegate::create(fake.platform(), t);
     fake.statusBar.setResponderChainEnd(delegate);
   }
 
