@@ -121,6 +121,19 @@ TEST(OverlayViewTest, LanguageSwitchFlipsEveryTextAndBack) {
   EXPECT_EQ(renderedTexts(view), english);
 }
 
+TEST(OverlayViewTest, EveryRowShowsItsCapsInTheViewsStyle) {
+  TranslationHelper t;
+  GroupedShortcuts groups;
+  groups["Edit"] = {{"Edit", "Redo", "⇧⌘Z"}};
+  const auto view = std::make_shared<const OverlayView>("Notes", std::move(groups), t,
+                                                        OverlayStyle{KeyCapStyle::words});
+  const std::vector<std::string> texts = renderedTexts(view);
+  for (const char* text : {"Ctrl", "Shift", "Z", "Alt", "Esc"})
+    EXPECT_TRUE(contains(texts, text)) << text;
+  for (const char* text : {"⌘", "⇧", "⌥", "⌃"})
+    EXPECT_FALSE(contains(texts, text)) << text;
+}
+
 TEST(OverlayViewTest, SubscriptionHearsEveryAssignmentBeforeItLands) {
   TranslationHelper t;
   const OverlayView view("App", {}, t);

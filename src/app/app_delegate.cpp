@@ -2,8 +2,8 @@
 
 namespace tavrine {
 
-AppDelegate::AppDelegate(const Platform& platform, TranslationHelper& t)
-    : platform_(platform), t_(t) {}
+AppDelegate::AppDelegate(const Platform& platform, TranslationHelper& t, OverlayStyle overlayStyle)
+    : platform_(platform), t_(t), overlayStyle_(overlayStyle) {}
 
 void AppDelegate::applicationDidFinishLaunching() {
   platform_.application.setActivationPolicy(ActivationPolicy::accessory);

@@ -41,9 +41,10 @@ class AppDelegate final : public std::enable_shared_from_this<AppDelegate>,
   static constexpr double kReleasePollInterval = 0.1;
   static constexpr double kPermissionPollInterval = 1.0;
 
-  // The ports and `t` must outlive the delegate.
-  explicit AppDelegate(const Platform& platform,
-                       TranslationHelper& t = TranslationHelper::shared());
+  // The ports and `t` must outlive the delegate. `overlayStyle` is the platform's way of showing
+  // shortcuts, for every overlay.
+  explicit AppDelegate(const Platform& platform, TranslationHelper& t = TranslationHelper::shared(),
+                       OverlayStyle overlayStyle = {});
 
   // Created on the first show that has something to show, then kept.
   std::unique_ptr<OverlayWindowController> overlayController;
@@ -96,6 +97,7 @@ class AppDelegate final : public std::enable_shared_from_this<AppDelegate>,
 
   Platform platform_;
   TranslationHelper& t_;
+  OverlayStyle overlayStyle_;
 };
 
 }  // namespace tavrine

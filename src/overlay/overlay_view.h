@@ -16,6 +16,11 @@
 
 namespace tavrine {
 
+// How the program shows shortcuts, chosen once at start-up; the defaults are macOS's.
+struct OverlayStyle {
+  KeyCapStyle capStyle = KeyCapStyle::glyphs;
+};
+
 // Every text is picked when asked for, from the language of that moment, so a render that reads
 // the view again after a language change shows the new language throughout. Headings and row
 // titles are made one at a time, so a render pays only for the rows it shows.
@@ -49,11 +54,13 @@ class OverlayView {
   static constexpr int kSystemColumns = 4;
 
   // `t` must outlive the view (it is TranslationHelper::shared() outside tests).
-  OverlayView(std::string appName, GroupedShortcuts groupedShortcuts, TranslationHelper& t);
+  OverlayView(std::string appName, GroupedShortcuts groupedShortcuts, TranslationHelper& t,
+              OverlayStyle style = {});
 
   const std::string& appName() const { return appName_; }
   const GroupedShortcuts& groupedShortcuts() const { return groupedShortcuts_; }
   TranslationHelper& t() const { return *t_; }
+  const OverlayStyle& style() const { return style_; }
 
   // Fixed texts of the header and the separator row, in the current language.
   std::string_view headerLabel() const;
@@ -75,7 +82,7 @@ class OverlayView {
   int appGridColumns() const { return columnCount(recordCount()); }
 
   // The heading of an application group (its translated name, upper-cased) and one of its rows
-  // (translated title, shortcut as harvested).
+  // (translated title, shortcut as harvested, caps in the view's style).
   std::string appHeading(std::string_view menuName) const;
   ShortcutRow appRow(const ShortcutItem& item) const;
 
@@ -91,6 +98,7 @@ class OverlayView {
   std::string appName_;
   GroupedShortcuts groupedShortcuts_;
   TranslationHelper* t_;
+  OverlayStyle style_;
 };
 
 }  // namespace tavrine

@@ -160,6 +160,18 @@ TEST(QtOverlayAccessibility, NamesAreThePlainTitlesAndFollowTheLanguage) {
   EXPECT_EQ(overlay->child(2)->text(QAccessible::Name), QStringLiteral("中文"));
 }
 
+TEST(QtOverlayAccessibility, DescriptionsSpeakTheCapsInTheOverlaysStyle) {
+  TranslationHelper t;
+  OverlayWidget w(std::make_shared<const OverlayView>(
+      "Editor", groupByMenu({ShortcutItem("Edit", "Redo", "⇧⌘Z")}), t,
+      OverlayStyle{KeyCapStyle::words}));
+  w.resize(900, 500);
+  QAccessibleInterface* overlay = QAccessible::queryAccessibleInterface(&w);
+  QAccessibleInterface* redo = overlay->child(4);
+  ASSERT_EQ(redo->text(QAccessible::Name), QStringLiteral("Redo"));
+  EXPECT_EQ(redo->text(QAccessible::Description), QStringLiteral("Ctrl+Shift+Z"));
+}
+
 TEST(QtOverlayAccessibility, LanguageSwitchOpensItsMenuAndTheMenuSetsTheLanguage) {
   TranslationHelper t;
   OverlayWidget w(makeView(editorRecords(), t));

@@ -233,7 +233,7 @@ QString OverlayAccessibleTree::text(std::size_t index, QAccessible::Text kind) c
       const ShortcutRow row =
           e.kind == Kind::appRow ? view.appRow(groups_[e.group]->second[e.item])
                                  : view.systemRow(SystemShortcuts::groups()[e.group].items[e.item]);
-      return fromUtf8(name ? row.title : row.shortcut);
+      return fromUtf8(name ? row.title : row.spokenShortcut());
     }
   }
   return {};
