@@ -19,6 +19,7 @@ namespace tavrine {
 // How the program shows shortcuts, chosen once at start-up; the defaults are macOS's.
 struct OverlayStyle {
   KeyCapStyle capStyle = KeyCapStyle::glyphs;
+  Desktop desktop = Desktop::macOS;  // whose system shortcuts follow the application's
 };
 
 // Every text is picked when asked for, from the language of that moment, so a render that reads
@@ -86,7 +87,11 @@ class OverlayView {
   std::string appHeading(std::string_view menuName) const;
   ShortcutRow appRow(const ShortcutItem& item) const;
 
-  // The catalogue carries both languages itself and is never translated.
+  // The catalogue of the view's desktop. It carries both languages itself and is never
+  // translated.
+  const std::vector<SystemShortcuts::Group>& systemGroups() const {
+    return SystemShortcuts::groups(style_.desktop);
+  }
   std::string systemHeading(const SystemShortcuts::Group& group) const;
   ShortcutRow systemRow(const SystemShortcuts::Item& item) const;
 
