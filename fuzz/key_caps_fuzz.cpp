@@ -4,6 +4,7 @@
 #include <cstring>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "harvest/accessibility_helper.h"
 #include "overlay/shortcut_row.h"
@@ -14,11 +15,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::string_view input(reinterpret_cast<const char*>(data), size);
 
   std::size_t capBytes = 0;
-  for (const std::string& cap : tavrine::ShortcutRow::keyGroups(input)) {
+  const std::vector<std::string> caps = tavrine::ShortcutRow::keyGroups(input);
+  for (const std::string& cap : caps) {
     if (cap.empty()) __builtin_trap();
     capBytes += cap.size();
   }
   if (capBytes != input.size()) __builtin_trap();  // splitting drops or adds nothing
+  // Words rename and reorder modifier caps, never merge, split or drop one.
+  const std::vector<std::string> words =
+      tavrine::ShortcutRow::keyGroups(input, tavrine::KeyCapStyle::words);
+  if (words.size() != caps.size()) __builtin_trap();
+  for (const std::string& cap : words) {
+    if (cap.empty()) __builtin_trap();
+  }
 
   const std::string_view key = size >= 8 ? input.substr(8) : input;
   if (!key.empty()) {

@@ -6,6 +6,7 @@ set -euo pipefail
 packages=(
   build-essential cmake g++ pkg-config
   libicu-dev                       # Unicode: normalisation, graphemes, case mapping
+  libxkbcommon-dev                 # X keysym names in Linux accelerators
   libgtest-dev libgmock-dev        # unit tests
   libbenchmark-dev                 # benchmarks
   clang libclang-rt-14-dev         # libFuzzer and its sanitizer runtimes

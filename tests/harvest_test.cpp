@@ -3,6 +3,7 @@
 #include <string>
 #include <tuple>
 #include <unordered_set>
+#include <utility>
 #include <vector>
 
 #include "harvest/accessibility_helper.h"
@@ -80,7 +81,7 @@ TEST(HarvestTest, OddAnswersNarrowTheResultInsteadOfFailing) {
 
   EXPECT_EQ(harvest(tree), (std::vector<Texts>{{"View", "Under titled", "⌘Y"},
                                                {"View", "String mask", "⌘S"},
-                                               {"View", "Space", "⌘ "},
+                                               {"View", "Space", "⌘Space"},
                                                {"View", "Last", "⌃⌘L"}}));
 }
 
@@ -155,11 +156,48 @@ TEST(HarvestTest, FormatsModifierPrefixThenUpperCasedKey) {
   const std::vector<std::tuple<std::int64_t, std::string, std::string>> cases = {
       {0, "c", "⌘C"},  {1, "z", "⇧⌘Z"}, {6, "f", "⌃⌥⌘F"}, {7, "k", "⌃⌥⇧⌘K"},
       {12, "f", "⌃F"}, {9, "z", "⇧Z"},  {8, "x", "X"},    {-1, "q", "⌃⌥⇧Q"},
-      {0, ",", "⌘,"},  {0, "ß", "⌘SS"}, {0, "⌘", "⌘⌘"},   {0x20, "\t", "⌘\t"}};
+      {0, ",", "⌘,"},  {0, "ß", "⌘SS"}, {0, "⌘", "⌘⌘"},   {0x20, "\t", "⌘⇥"}};
   for (const auto& [mask, key, expected] : cases) {
     EXPECT_EQ(AccessibilityHelper::formatShortcut(mask, key), expected)
         << "mask " << mask << " key " << key;
   }
+}
+
+TEST(HarvestTest, KeysWithoutAPrintableCharacterShowByTheirGlyphOrName) {
+  const std::vector<std::pair<std::string, std::string>> cases = {
+      {"\uF700", "↑"},
+      {"\uF701", "↓"},
+      {"\uF702", "←"},
+      {"\uF703", "→"},
+      {"\uF704", "F1"},
+      {"\uF70E", "F11"},
+      {"\uF726", "F35"},
+      {"\uF727", "Ins"},
+      {"\uF728", "⌦"},
+      {"\uF729", "↖"},
+      {"\uF72B", "↘"},
+      {"\uF72C", "⇞"},
+      {"\uF72D", "⇟"},
+      {"\uF72E", "PrtSc"},
+      {"\uF735", "Menu"},
+      {"\uF746", "Help"},
+      {"\r", "↩"},
+      {"\n", "↩"},
+      {"\x03", "⌤"},
+      {"\t", "⇥"},
+      {"\x19", "⇤"},
+      {"\x1b", "Esc"},
+      {"\x08", "⌫"},
+      {"\x7f", "⌫"},
+      {" ", "Space"},
+      {"\x1e", "↑"},             // Carbon's up arrow
+      {"\x02", "\u2402"},        // no name: its control picture, never blank
+      {"\xC2\x85", "\uFFFD"},    // a C1 control has no picture
+      {"\t\t", "\u2409\u2409"},  // two characters are never one named key
+      {"\uF748", "\uF748"},      // past the function keys: as it is
+      {"\uF8FF", "\uF8FF"}};
+  for (const auto& [key, cap] : cases)
+    EXPECT_EQ(AccessibilityHelper::formatShortcut(1, key), "⇧⌘" + cap) << cap;
 }
 
 TEST(HarvestTest, RecordsAreIdentifiedByAFreshId) {

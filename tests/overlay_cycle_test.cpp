@@ -50,6 +50,18 @@ TEST_F(OverlayCycleTest, ShowsTheHarvestUnderTheApplicationsNameOrUnknown) {
   EXPECT_EQ(h.shownPanel()->settings.content->appName(), "Unknown");
 }
 
+TEST(OverlayCycleStyleTest, EveryOverlayHasTheStyleTheDelegateWasMadeWith) {
+  AppHarness h(true, OverlayStyle{KeyCapStyle::words});
+  h.launch();
+  h.fake.workspace.setModifierFlags(kCommand);
+  h.bringToFront(42, "Editor", kEditor);
+  for (int show = 0; show < 2; ++show) {
+    h.delegate->showOverlay();
+    ASSERT_NE(h.shownPanel(), nullptr);
+    EXPECT_EQ(h.shownPanel()->settings.content->style().capStyle, KeyCapStyle::words);
+  }
+}
+
 TEST_F(OverlayCycleTest, EmptyHarvestWithNothingShownCreatesNothing) {
   h.bringToFront(42, "Viewer", kNoShortcuts);
   h.delegate->showOverlay();

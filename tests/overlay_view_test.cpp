@@ -121,6 +121,33 @@ TEST(OverlayViewTest, LanguageSwitchFlipsEveryTextAndBack) {
   EXPECT_EQ(renderedTexts(view), english);
 }
 
+TEST(OverlayViewTest, EveryRowShowsItsCapsInTheViewsStyle) {
+  TranslationHelper t;
+  GroupedShortcuts groups;
+  groups["Edit"] = {{"Edit", "Redo", "⇧⌘Z"}};
+  const auto view = std::make_shared<const OverlayView>("Notes", std::move(groups), t,
+                                                        OverlayStyle{KeyCapStyle::words});
+  const std::vector<std::string> texts = renderedTexts(view);
+  for (const char* text : {"Ctrl", "Shift", "Z", "Alt", "Esc"})
+    EXPECT_TRUE(contains(texts, text)) << text;
+  for (const char* text : {"⌘", "⇧", "⌥", "⌃"})
+    EXPECT_FALSE(contains(texts, text)) << text;
+}
+
+TEST(OverlayViewTest, TheSystemSectionListsTheViewsDesktop) {
+  TranslationHelper t;
+  const auto gnome = std::make_shared<const OverlayView>(
+      "Notes", GroupedShortcuts{}, t, OverlayStyle{KeyCapStyle::words, Desktop::gnome});
+  EXPECT_EQ(&gnome->systemGroups(), &SystemShortcuts::groups(Desktop::gnome));
+  const std::vector<std::string> texts = renderedTexts(gnome);
+  for (const char* text : {"Activities Overview", "Super", "Log Out", "GENERAL", "TEXT"})
+    EXPECT_TRUE(contains(texts, text)) << text;
+  EXPECT_FALSE(contains(texts, "Spotlight"));
+
+  const OverlayView mac("Notes", {}, t);
+  EXPECT_EQ(&mac.systemGroups(), &SystemShortcuts::groups(Desktop::macOS));
+}
+
 TEST(OverlayViewTest, SubscriptionHearsEveryAssignmentBeforeItLands) {
   TranslationHelper t;
   const OverlayView view("App", {}, t);

@@ -23,6 +23,33 @@ TEST(ShortcutRowTest, SplitsModifiersFromRunsOfOtherCharacters) {
     EXPECT_EQ(ShortcutRow::keyGroups(shortcut), caps) << shortcut;
 }
 
+TEST(ShortcutRowTest, WordsNameTheModifiersCtrlFirst) {
+  const std::vector<std::pair<std::string, Caps>> cases = {
+      {"⌘C", {"Ctrl", "C"}},
+      {"⇧⌘Z", {"Ctrl", "Shift", "Z"}},
+      {"⌃⌥⇧⌘K", {"Ctrl", "Alt", "Shift", "Super", "K"}},
+      {"⌥⌘Esc", {"Ctrl", "Alt", "Esc"}},
+      {"⌃⇧←", {"Shift", "Super", "←"}},
+      {"⌥⌫", {"Alt", "⌫"}},
+      {"⌃", {"Super"}},
+      {"A⌘B", {"A", "Ctrl", "B"}},
+      {"⌘\u0301X", {"⌘\u0301X"}},
+      {"", {}}};
+  for (const auto& [shortcut, caps] : cases)
+    EXPECT_EQ(ShortcutRow::keyGroups(shortcut, KeyCapStyle::words), caps) << shortcut;
+  // Glyphs keep the text's own order.
+  EXPECT_EQ(ShortcutRow::keyGroups("⌘⌃K"), (Caps{"⌘", "⌃", "K"}));
+}
+
+TEST(ShortcutRowTest, TheRowSpeaksItsCapsInItsStyle) {
+  const ShortcutRow words{"Redo", "⇧⌘Z", KeyCapStyle::words};
+  EXPECT_EQ(words.keyGroups(), (Caps{"Ctrl", "Shift", "Z"}));
+  EXPECT_EQ(words.spokenShortcut(), "Ctrl+Shift+Z");
+  EXPECT_EQ((ShortcutRow{"Zoom In", "⌘+", KeyCapStyle::words}.spokenShortcut()), "Ctrl++");
+  EXPECT_EQ((ShortcutRow{"Nothing", "", KeyCapStyle::words}.spokenShortcut()), "");
+  EXPECT_EQ((ShortcutRow{"Redo", "⇧⌘Z"}.spokenShortcut()), "⇧⌘Z");
+}
+
 TEST(ShortcutRowTest, CombiningMarksStayWithTheirCharacter) {
   // E + combining acute is one character; a modifier glyph carrying a mark is no longer a modifier.
   EXPECT_EQ(ShortcutRow::keyGroups("⌘E\u0301"), (Caps{"⌘", "E\u0301"}));

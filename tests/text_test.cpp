@@ -34,6 +34,21 @@ TEST(TextTest, IllFormedInputIsReadWithReplacementCharacters) {
   EXPECT_EQ(joined, bad);  // nothing dropped
 }
 
+TEST(TextTest, SingleCodePointsAndTheirEncoding) {
+  EXPECT_EQ(singleCodePoint(kComposedE), U'\u00E9');
+  EXPECT_EQ(singleCodePoint("\uF700"), U'\uF700');
+  EXPECT_EQ(singleCodePoint(kDecomposedE), std::nullopt);
+  EXPECT_EQ(singleCodePoint(""), std::nullopt);
+  EXPECT_EQ(singleCodePoint("\xED\xA0\x80"), std::nullopt);  // a surrogate
+  EXPECT_EQ(singleCodePoint("\xC3"), std::nullopt);
+  EXPECT_EQ(toUtf8(U'\U0001F600'), "\U0001F600");
+  EXPECT_EQ(toUtf8(0xD800), "\uFFFD");
+  EXPECT_EQ(toUtf8(0x110000), "\uFFFD");
+  EXPECT_EQ(showControlCharacters("a\x01\x7F\xC2\x9F\xC2\xA0"
+                                  "b"),
+            "a\u2401\u2421\uFFFD\u00A0b");
+}
+
 TEST(TextTest, GraphemesKeepUserPerceivedCharactersWhole) {
   EXPECT_EQ(graphemes("E" + kDecomposedE + "⌘"),
             (std::vector<std::string_view>{"E", kDecomposedE, "⌘"}));

@@ -2,12 +2,13 @@
 
 namespace tavrine {
 
-AppDelegate::AppDelegate(const Platform& platform, TranslationHelper& t)
-    : platform_(platform), t_(t) {}
+AppDelegate::AppDelegate(const Platform& platform, TranslationHelper& t, OverlayStyle overlayStyle)
+    : platform_(platform), t_(t), overlayStyle_(overlayStyle) {}
 
-std::shared_ptr<AppDelegate> AppDelegate::create(const Platform& platform, TranslationHelper& t) {
+std::shared_ptr<AppDelegate> AppDelegate::create(const Platform& platform, TranslationHelper& t,
+                                                 OverlayStyle overlayStyle) {
   // Not make_shared: the constructor is private.
-  return std::shared_ptr<AppDelegate>(new AppDelegate(platform, t));
+  return std::shared_ptr<AppDelegate>(new AppDelegate(platform, t, overlayStyle));
 }
 
 void AppDelegate::applicationDidFinishLaunching() {

@@ -41,9 +41,11 @@ class AppDelegate final : public std::enable_shared_from_this<AppDelegate>,
   static constexpr double kReleasePollInterval = 0.1;
   static constexpr double kPermissionPollInterval = 1.0;
 
-  // The ports and `t` must outlive the delegate.
+  // The ports and `t` must outlive the delegate. `overlayStyle` is the platform's way of showing
+  // shortcuts, for every overlay.
   static std::shared_ptr<AppDelegate> create(const Platform& platform,
-                                             TranslationHelper& t = TranslationHelper::shared());
+                                             TranslationHelper& t = TranslationHelper::shared(),
+                                             OverlayStyle overlayStyle = {});
 
   // Created on the first show that has something to show, then kept.
   std::unique_ptr<OverlayWindowController> overlayController;
@@ -91,13 +93,14 @@ class AppDelegate final : public std::enable_shared_from_this<AppDelegate>,
   void hideOverlay();
 
  private:
-  AppDelegate(const Platform& platform, TranslationHelper& t);
+  AppDelegate(const Platform& platform, TranslationHelper& t, OverlayStyle overlayStyle);
 
   // A new release poll in commandHoldTimer, replacing the running one.
   void restartReleasePoll();
 
   Platform platform_;
   TranslationHelper& t_;
+  OverlayStyle overlayStyle_;
 };
 
 }  // namespace tavrine

@@ -21,8 +21,8 @@ void AppDelegate::showOverlay() {
   if (items.empty()) return;
 
   if (!overlayController) {
-    overlayController =
-        std::make_unique<OverlayWindowController>(platform_.screens, platform_.panels, t_);
+    overlayController = std::make_unique<OverlayWindowController>(
+        platform_.screens, platform_.panels, t_, overlayStyle_);
   }
   overlayController->showWithShortcuts(items, name);
   restartReleasePoll();

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "harvest/named_key.h"
 #include "text/unicode.h"
 
 namespace tavrine {
@@ -124,7 +125,12 @@ std::string AccessibilityHelper::formatShortcut(std::int64_t modifiers, std::str
   if (modifiers & kShift) out += "⇧";
   // A key equivalent marked as having no Command key must not be shown with one.
   if (!(modifiers & kNoCommand)) out += "⌘";
-  out += text::toUpperFull(key);
+  // A key without a printable character shows by its glyph or name, never as an empty cap.
+  if (const std::optional<NamedKey> named = namedKey(key)) {
+    out += keyCapText(*named);
+  } else {
+    out += text::showControlCharacters(text::toUpperFull(key));
+  }
   return out;
 }
 

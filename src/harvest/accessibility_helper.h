@@ -29,7 +29,8 @@ class AccessibilityHelper {
   static std::vector<ShortcutItem> getShortcuts(const ax::Element& application);
 
   // "⌃⌥⇧⌘" prefix from the menu-item modifier mask (Shift 1, Option 2, Control 4, no Command 8),
-  // then the key upper-cased.
+  // then the key: a named key (arrows, function keys, Return, Tab...) by its cap text, any other
+  // upper-cased, with stray control characters made visible.
   static std::string formatShortcut(std::int64_t modifiers, std::string_view key);
 
  private:

@@ -120,7 +120,7 @@ OverlayLayout::OverlayLayout(std::shared_ptr<const OverlayView> view, const Text
 
   systemGrid_.isApp = false;
   systemGrid_.columns = OverlayView::kSystemColumns;
-  for (const SystemShortcuts::Group& group : SystemShortcuts::groups()) {
+  for (const SystemShortcuts::Group& group : view_->systemGroups()) {
     systemGrid_.rowCounts.push_back(group.items.size());
   }
   layOutGrid(systemGrid_, separatorFrame_.maxY());
@@ -272,7 +272,7 @@ void OverlayLayout::appendGrid(const Grid& grid, const Rect& visible,
     const double top = grid.sectionTops[section];
     if (top + headingHeight_ > visible.minY()) {
       std::string heading = grid.isApp ? view_->appHeading(appGroups_[section]->first)
-                                       : view_->systemHeading(SystemShortcuts::groups()[section]);
+                                       : view_->systemHeading(view_->systemGroups()[section]);
       const Rect frame = headingFrame(grid, section);
       appendIfVisible(
           TextPrimitive{std::move(heading), frame, kHeadingFont, kHeadingOpacity, frame.width()},
@@ -290,9 +290,9 @@ void OverlayLayout::appendGrid(const Grid& grid, const Rect& visible,
         if (index >= rows) break;
         const Rect cell = cellFrame(grid, section, index);
         if (!cell.intersects(visible)) continue;
-        const ShortcutRow row =
-            grid.isApp ? view_->appRow(appGroups_[section]->second[index])
-                       : view_->systemRow(SystemShortcuts::groups()[section].items[index]);
+        const ShortcutRow row = grid.isApp
+                                    ? view_->appRow(appGroups_[section]->second[index])
+                                    : view_->systemRow(view_->systemGroups()[section].items[index]);
         appendRow(row, cell, visible, out);
       }
     }

@@ -30,8 +30,11 @@ void OverlayView::Subscription::reset() {
 }
 
 OverlayView::OverlayView(std::string appName, GroupedShortcuts groupedShortcuts,
-                         TranslationHelper& t)
-    : appName_(std::move(appName)), groupedShortcuts_(std::move(groupedShortcuts)), t_(&t) {}
+                         TranslationHelper& t, OverlayStyle style)
+    : appName_(std::move(appName)),
+      groupedShortcuts_(std::move(groupedShortcuts)),
+      t_(&t),
+      style_(style) {}
 
 std::string_view OverlayView::headerLabel() const {
   return t_->isZH() ? "快捷键" : "Keyboard Shortcuts";
@@ -82,7 +85,7 @@ std::string OverlayView::appHeading(std::string_view menuName) const {
 }
 
 ShortcutRow OverlayView::appRow(const ShortcutItem& item) const {
-  return {t_->translateCommand(item.title()), item.shortcut()};
+  return {t_->translateCommand(item.title()), item.shortcut(), style_.capStyle};
 }
 
 std::string OverlayView::systemHeading(const SystemShortcuts::Group& group) const {
@@ -90,7 +93,8 @@ std::string OverlayView::systemHeading(const SystemShortcuts::Group& group) cons
 }
 
 ShortcutRow OverlayView::systemRow(const SystemShortcuts::Item& item) const {
-  return {std::string(t_->isZH() ? item.titleZH : item.titleEN), std::string(item.shortcut)};
+  return {std::string(t_->isZH() ? item.titleZH : item.titleEN), std::string(item.shortcut),
+          style_.capStyle};
 }
 
 OverlayView::Subscription OverlayView::subscribeWillChange(std::function<void()> willChange) const {

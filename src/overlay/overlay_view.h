@@ -16,6 +16,12 @@
 
 namespace tavrine {
 
+// How the program shows shortcuts, chosen once at start-up; the defaults are macOS's.
+struct OverlayStyle {
+  KeyCapStyle capStyle = KeyCapStyle::glyphs;
+  Desktop desktop = Desktop::macOS;  // whose system shortcuts follow the application's
+};
+
 // Every text is picked when asked for, from the language of that moment, so a render that reads
 // the view again after a language change shows the new language throughout. Headings and row
 // titles are made one at a time, so a render pays only for the rows it shows.
@@ -49,11 +55,13 @@ class OverlayView {
   static constexpr int kSystemColumns = 4;
 
   // `t` must outlive the view (it is TranslationHelper::shared() outside tests).
-  OverlayView(std::string appName, GroupedShortcuts groupedShortcuts, TranslationHelper& t);
+  OverlayView(std::string appName, GroupedShortcuts groupedShortcuts, TranslationHelper& t,
+              OverlayStyle style = {});
 
   const std::string& appName() const { return appName_; }
   const GroupedShortcuts& groupedShortcuts() const { return groupedShortcuts_; }
   TranslationHelper& t() const { return *t_; }
+  const OverlayStyle& style() const { return style_; }
 
   // Fixed texts of the header and the separator row, in the current language.
   std::string_view headerLabel() const;
@@ -75,11 +83,15 @@ class OverlayView {
   int appGridColumns() const { return columnCount(recordCount()); }
 
   // The heading of an application group (its translated name, upper-cased) and one of its rows
-  // (translated title, shortcut as harvested).
+  // (translated title, shortcut as harvested, caps in the view's style).
   std::string appHeading(std::string_view menuName) const;
   ShortcutRow appRow(const ShortcutItem& item) const;
 
-  // The catalogue carries both languages itself and is never translated.
+  // The catalogue of the view's desktop. It carries both languages itself and is never
+  // translated.
+  const std::vector<SystemShortcuts::Group>& systemGroups() const {
+    return SystemShortcuts::groups(style_.desktop);
+  }
   std::string systemHeading(const SystemShortcuts::Group& group) const;
   ShortcutRow systemRow(const SystemShortcuts::Item& item) const;
 
@@ -91,6 +103,7 @@ class OverlayView {
   std::string appName_;
   GroupedShortcuts groupedShortcuts_;
   TranslationHelper* t_;
+  OverlayStyle style_;
 };
 
 }  // namespace tavrine

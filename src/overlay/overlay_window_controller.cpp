@@ -9,8 +9,8 @@
 namespace tavrine {
 
 OverlayWindowController::OverlayWindowController(ScreenPort& screens, PanelPort& panels,
-                                                 TranslationHelper& t)
-    : screens_(screens), panels_(panels), t_(t) {}
+                                                 TranslationHelper& t, OverlayStyle style)
+    : screens_(screens), panels_(panels), t_(t), style_(style) {}
 
 Rect OverlayWindowController::panelFrame(const Rect& visibleFrame) {
   const double width = std::min(kWidthShare * visibleFrame.width(), kMaxWidth);
@@ -23,7 +23,7 @@ void OverlayWindowController::showWithShortcuts(const std::vector<ShortcutItem>&
   // At most one overlay on screen: the previous panel goes even when no new one can be shown.
   if (window) window->close();
 
-  auto view = std::make_shared<OverlayView>(appName, groupByMenu(items), t_);
+  auto view = std::make_shared<OverlayView>(appName, groupByMenu(items), t_, style_);
 
   const std::optional<Rect> visibleFrame = screens_.mainScreenVisibleFrame();
   if (!visibleFrame) return;

@@ -7,6 +7,7 @@
 
 #include "harvest/shortcut_item.h"
 #include "i18n/translation_helper.h"
+#include "overlay/overlay_view.h"
 #include "platform/geometry.h"
 #include "platform/panel.h"
 #include "platform/screen.h"
@@ -20,8 +21,9 @@ class OverlayWindowController {
   static constexpr double kMaxWidth = 1200;
   static constexpr double kMaxHeight = 800;
 
-  // The ports and `t` must outlive the controller.
-  OverlayWindowController(ScreenPort& screens, PanelPort& panels, TranslationHelper& t);
+  // The ports and `t` must outlive the controller. Every view it shows has `style`.
+  OverlayWindowController(ScreenPort& screens, PanelPort& panels, TranslationHelper& t,
+                          OverlayStyle style = {});
 
   // The panel shown last, or none. Hiding the overlay closes it and clears the field.
   PanelRef window;
@@ -39,6 +41,7 @@ class OverlayWindowController {
   ScreenPort& screens_;
   PanelPort& panels_;
   TranslationHelper& t_;
+  OverlayStyle style_;
 };
 
 }  // namespace tavrine

@@ -6,6 +6,10 @@
 
 namespace tavrine {
 
+// The desktop whose own shortcuts the catalogue lists. The program tells it at start-up (on Linux
+// from XDG_CURRENT_DESKTOP); otherLinux holds what most Linux desktops share.
+enum class Desktop { macOS, gnome, kde, xfce, otherLinux };
+
 class SystemShortcuts {
  public:
   SystemShortcuts() = delete;
@@ -13,7 +17,9 @@ class SystemShortcuts {
   struct Item {
     std::string_view titleEN;
     std::string_view titleZH;
-    std::string_view shortcut;  // unique within its group
+    // Modifier glyphs in the order ⌃⌥⇧⌘, then the key; unique within its group. On Linux ⌘ is
+    // Ctrl and ⌃ is Super, as the cap style in words shows them.
+    std::string_view shortcut;
   };
 
   struct Group {
@@ -22,8 +28,8 @@ class SystemShortcuts {
     std::vector<Item> items;
   };
 
-  // The four groups in display order; built once, never changed.
-  static const std::vector<Group>& groups();
+  // The four groups for `desktop` in display order; each catalogue is built once, never changed.
+  static const std::vector<Group>& groups(Desktop desktop = Desktop::macOS);
 };
 
 }  // namespace tavrine

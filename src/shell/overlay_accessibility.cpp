@@ -172,7 +172,7 @@ OverlayAccessibleTree::OverlayAccessibleTree(OverlayWidget& widget)
       entries_.push_back({Kind::appRow, g, i});
   }
   entries_.push_back({Kind::separator});
-  const std::vector<SystemShortcuts::Group>& system = SystemShortcuts::groups();
+  const std::vector<SystemShortcuts::Group>& system = widget.view().systemGroups();
   for (std::size_t g = 0; g < system.size(); ++g) {
     entries_.push_back({Kind::systemHeading, g});
     for (std::size_t i = 0; i < system[g].items.size(); ++i)
@@ -226,14 +226,14 @@ QString OverlayAccessibleTree::text(std::size_t index, QAccessible::Text kind) c
     case Kind::separator:
       return name ? fromUtf8(view.separatorLabel()) : QString();
     case Kind::systemHeading:
-      return name ? fromUtf8(view.systemHeading(SystemShortcuts::groups()[e.group])) : QString();
+      return name ? fromUtf8(view.systemHeading(view.systemGroups()[e.group])) : QString();
     case Kind::appRow:
     case Kind::systemRow: {
       if (!name && !description) return {};
-      const ShortcutRow row =
-          e.kind == Kind::appRow ? view.appRow(groups_[e.group]->second[e.item])
-                                 : view.systemRow(SystemShortcuts::groups()[e.group].items[e.item]);
-      return fromUtf8(name ? row.title : row.shortcut);
+      const ShortcutRow row = e.kind == Kind::appRow
+                                  ? view.appRow(groups_[e.group]->second[e.item])
+                                  : view.systemRow(view.systemGroups()[e.group].items[e.item]);
+      return fromUtf8(name ? row.title : row.spokenShortcut());
     }
   }
   return {};

@@ -5,8 +5,11 @@
 #include <QMenu>
 #include <QObject>
 #include <QString>
+#include <optional>
 #include <utility>
 #include <vector>
+
+#include "harvest/named_key.h"
 
 namespace tavrine::qt {
 namespace {
@@ -16,49 +19,67 @@ QString menuText(const std::string& title) {
   return QString::fromStdString(title).replace(u'&', QStringLiteral("&&"));
 }
 
-int qtKeyFor(char32_t c, Qt::KeyboardModifiers& modifiers) {
-  // AppKit's key-equivalent characters for keys without a printable character.
-  constexpr char32_t kF1 = 0xF704, kF35 = 0xF726;
-  if (c >= kF1 && c <= kF35) return Qt::Key_F1 + static_cast<int>(c - kF1);
-  switch (c) {
-    case U'\r':
-    case U'\n':
-      return Qt::Key_Return;
-    case 0x03:
-      return Qt::Key_Enter;
-    case U'\t':
-      return Qt::Key_Tab;
-    case 0x1B:
-      return Qt::Key_Escape;
-    case 0x08:
-    case 0x7F:
-      return Qt::Key_Backspace;
-    case U' ':
-      return Qt::Key_Space;
-    case 0xF700:
-      return Qt::Key_Up;
-    case 0xF701:
-      return Qt::Key_Down;
-    case 0xF702:
-      return Qt::Key_Left;
-    case 0xF703:
-      return Qt::Key_Right;
-    case 0xF728:
-      return Qt::Key_Delete;
-    case 0xF729:
-      return Qt::Key_Home;
-    case 0xF72B:
-      return Qt::Key_End;
-    case 0xF72C:
-      return Qt::Key_PageUp;
-    case 0xF72D:
-      return Qt::Key_PageDown;
-    default:
-      break;
+// Qt's key for a key equivalent's character; none for a named key Qt has no key for.
+std::optional<int> qtKeyFor(char32_t c, Qt::KeyboardModifiers& modifiers) {
+  const std::optional<NamedKey> named = namedKey(c);
+  if (!named) {
+    // An upper-case letter means Shift; Qt names character keys by their upper-case form.
+    if (QChar::isUpper(c)) modifiers |= Qt::ShiftModifier;
+    return static_cast<int>(QChar::toUpper(c));
   }
-  // An upper-case letter means Shift; Qt names character keys by their upper-case form.
-  if (QChar::isUpper(c)) modifiers |= Qt::ShiftModifier;
-  return static_cast<int>(QChar::toUpper(c));
+  if (const int n = functionKeyNumber(*named)) return Qt::Key_F1 + n - 1;
+  switch (*named) {
+    case NamedKey::upArrow:
+      return Qt::Key_Up;
+    case NamedKey::downArrow:
+      return Qt::Key_Down;
+    case NamedKey::leftArrow:
+      return Qt::Key_Left;
+    case NamedKey::rightArrow:
+      return Qt::Key_Right;
+    case NamedKey::insert:
+      return Qt::Key_Insert;
+    case NamedKey::forwardDelete:
+      return Qt::Key_Delete;
+    case NamedKey::home:
+      return Qt::Key_Home;
+    case NamedKey::end:
+      return Qt::Key_End;
+    case NamedKey::pageUp:
+      return Qt::Key_PageUp;
+    case NamedKey::pageDown:
+      return Qt::Key_PageDown;
+    case NamedKey::printScreen:
+      return Qt::Key_Print;
+    case NamedKey::scrollLock:
+      return Qt::Key_ScrollLock;
+    case NamedKey::pause:
+      return Qt::Key_Pause;
+    case NamedKey::sysReq:
+      return Qt::Key_SysReq;
+    case NamedKey::menu:
+      return Qt::Key_Menu;
+    case NamedKey::help:
+      return Qt::Key_Help;
+    case NamedKey::clearLine:
+      return Qt::Key_Clear;
+    case NamedKey::enter:
+      return Qt::Key_Enter;
+    case NamedKey::returnKey:
+      return Qt::Key_Return;
+    case NamedKey::tab:
+      return Qt::Key_Tab;
+    case NamedKey::backTab:
+      return Qt::Key_Backtab;
+    case NamedKey::escape:
+      return Qt::Key_Escape;
+    case NamedKey::backspace:
+      return Qt::Key_Backspace;
+    case NamedKey::space:
+      return Qt::Key_Space;
+    default:
+      return std::nullopt;
+  }
 }
 
 }  // namespace
@@ -72,8 +93,9 @@ QKeySequence keySequenceFor(const MenuItem& item) {
   if (mask & modifier::kControl) modifiers |= Qt::MetaModifier;
   if (mask & modifier::kOption) modifiers |= Qt::AltModifier;
   if (mask & modifier::kShift) modifiers |= Qt::ShiftModifier;
-  const int key = qtKeyFor(static_cast<char32_t>(characters.front()), modifiers);
-  return QKeySequence(QKeyCombination(modifiers, static_cast<Qt::Key>(key)));
+  const std::optional<int> key = qtKeyFor(static_cast<char32_t>(characters.front()), modifiers);
+  if (!key) return {};
+  return QKeySequence(QKeyCombination(modifiers, static_cast<Qt::Key>(*key)));
 }
 
 // State shared with the Qt callbacks, which may outlive the binding (a menu deleted later).

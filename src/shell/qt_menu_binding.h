@@ -16,7 +16,8 @@ namespace tavrine::qt {
 // The key sequence that shows a key equivalent: the first character of keyEquivalent() with
 // keyEquivalentModifierMask(). An upper-case letter adds Shift, as in AppKit. Command becomes
 // Qt's Ctrl (which Qt shows and matches as Command on macOS), Control becomes Meta (Control on
-// macOS, Super on Linux), Option becomes Alt. Empty when the item has none.
+// macOS, Super on Linux), Option becomes Alt. Empty when the item has none, or a named
+// key Qt has no key for.
 QKeySequence keySequenceFor(const MenuItem& item);
 
 class QtMenuBinding {

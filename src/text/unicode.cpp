@@ -185,4 +185,47 @@ std::string replaceAll(std::string_view s, std::string_view from, std::string_vi
   return out;
 }
 
+std::optional<char32_t> singleCodePoint(std::string_view s) {
+  if (s.empty() || s.size() > 4) return std::nullopt;
+  const auto* p = reinterpret_cast<const std::uint8_t*>(s.data());
+  const auto length = static_cast<std::int32_t>(s.size());
+  std::int32_t i = 0;
+  UChar32 c;
+  U8_NEXT(p, i, length, c);
+  if (c < 0 || i != length) return std::nullopt;
+  return static_cast<char32_t>(c);
+}
+
+std::string toUtf8(char32_t c) {
+  if (c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) c = 0xFFFD;
+  std::uint8_t buffer[U8_MAX_LENGTH];
+  std::int32_t length = 0;
+  U8_APPEND_UNSAFE(buffer, length, c);
+  return std::string(reinterpret_cast<const char*>(buffer), static_cast<std::size_t>(length));
+}
+
+std::string showControlCharacters(std::string_view s) {
+  const auto isControl = [](unsigned char b) { return b < 0x20 || b == 0x7F || b == 0xC2; };
+  if (std::none_of(s.begin(), s.end(), isControl)) return std::string(s);
+  const auto* p = reinterpret_cast<const std::uint8_t*>(s.data());
+  const auto length = static_cast<std::int32_t>(std::min<std::size_t>(s.size(), INT32_MAX));
+  std::string out;
+  out.reserve(s.size());
+  for (std::int32_t i = 0; i < length;) {
+    const std::int32_t start = i;
+    UChar32 c;
+    U8_NEXT(p, i, length, c);
+    if (c >= 0 && c < 0x20) {
+      out += toUtf8(0x2400 + static_cast<char32_t>(c));
+    } else if (c == 0x7F) {
+      out += toUtf8(0x2421);
+    } else if (c >= 0x80 && c < 0xA0) {
+      out += toUtf8(0xFFFD);
+    } else {
+      out.append(s.substr(static_cast<std::size_t>(start), static_cast<std::size_t>(i - start)));
+    }
+  }
+  return out;
+}
+
 }  // namespace tavrine::text

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -44,5 +45,15 @@ std::string_view trimSpacesAndTabs(std::string_view s);
 
 // Replaces every non-overlapping occurrence of `from`, scanning from the start.
 std::string replaceAll(std::string_view s, std::string_view from, std::string_view to);
+
+// The code point when `s` is the well-formed encoding of exactly one, else none.
+std::optional<char32_t> singleCodePoint(std::string_view s);
+
+// The UTF-8 encoding of `c`; U+FFFD for a surrogate or a value past U+10FFFF.
+std::string toUtf8(char32_t c);
+
+// Control characters (category Cc) made visible: C0 controls and DEL as their control pictures
+// (U+2400..U+2421), the C1 controls as U+FFFD. Everything else passes unchanged.
+std::string showControlCharacters(std::string_view s);
 
 }  // namespace tavrine::text

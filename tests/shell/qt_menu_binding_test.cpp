@@ -52,6 +52,11 @@ TEST(QtMenuBindingTest, KeyEquivalentsBecomeQtKeySequences) {
             QKeySequence(Qt::CTRL | Qt::Key_Comma));
   EXPECT_EQ(keySequenceFor(*item("Next", "next", "\xEF\x9C\x83")),  // U+F703, right arrow
             QKeySequence(Qt::CTRL | Qt::Key_Right));
+  EXPECT_EQ(keySequenceFor(*item("Help", "help", "\uF746")), QKeySequence(Qt::CTRL | Qt::Key_Help));
+  EXPECT_EQ(keySequenceFor(*item("Cancel", "cancel", "\x1b")),
+            QKeySequence(Qt::CTRL | Qt::Key_Escape));
+  // A named key Qt has no key for shows no shortcut rather than a wrong one.
+  EXPECT_TRUE(keySequenceFor(*item("Begin", "begin", "\uF72A")).isEmpty());
   EXPECT_TRUE(keySequenceFor(*item("About", "about")).isEmpty());
 }
 

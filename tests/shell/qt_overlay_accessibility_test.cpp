@@ -160,6 +160,27 @@ TEST(QtOverlayAccessibilityTest, NamesAreThePlainTitlesAndFollowTheLanguage) {
   EXPECT_EQ(overlay->child(2)->text(QAccessible::Name), QStringLiteral("中文"));
 }
 
+TEST(QtOverlayAccessibilityTest, TheTreeFollowsTheOverlaysStyleAndDesktop) {
+  TranslationHelper t;
+  OverlayWidget w(std::make_shared<const OverlayView>(
+      "Editor", groupByMenu({ShortcutItem("Edit", "Redo", "⇧⌘Z")}), t,
+      OverlayStyle{KeyCapStyle::words, Desktop::kde}));
+  w.resize(900, 500);
+  QAccessibleInterface* overlay = QAccessible::queryAccessibleInterface(&w);
+  const std::vector<Node> nodes = readChildren(overlay);
+  std::size_t systemRows = 0;
+  for (const SystemShortcuts::Group& g : SystemShortcuts::groups(Desktop::kde))
+    systemRows += g.items.size();
+  // Header (3), one menu with its record, the separator, 4 catalogue groups, the scroll bar.
+  ASSERT_EQ(nodes.size(), 3 + 2 + 1 + 4 + systemRows + 1);
+  EXPECT_EQ(nodes[4].name, "Redo");
+  EXPECT_EQ(nodes[4].description, "Ctrl+Shift+Z");
+  const auto kill = std::find_if(nodes.begin(), nodes.end(),
+                                 [](const Node& n) { return n.name == "Kill Window"; });
+  ASSERT_NE(kill, nodes.end());
+  EXPECT_EQ(kill->description, "Ctrl+Alt+Esc");
+}
+
 TEST(QtOverlayAccessibilityTest, LanguageSwitchOpensItsMenuAndTheMenuSetsTheLanguage) {
   TranslationHelper t;
   OverlayWidget w(makeView(editorRecords(), t));

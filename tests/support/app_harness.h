@@ -21,10 +21,10 @@ struct AppHarness {
   FakePlatform fake;
   std::shared_ptr<AppDelegate> delegate;
 
-  explicit AppHarness(bool trusted = true) {
+  explicit AppHarness(bool trusted = true, OverlayStyle style = {}) {
     fake.trust.setTrusted(trusted);
     fake.events.setGlobalMonitorsAvailable(trusted);
-    delegate = AppDelegate::create(fake.platform(), t);
+    delegate = AppDelegate::create(fake.platform(), t, style);
     fake.statusBar.setResponderChainEnd(delegate);
   }
 
