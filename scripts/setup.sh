@@ -14,6 +14,10 @@ packages=(
   qt6-base-dev qt6-qpa-plugins     # the shell: status item, menus, the overlay panel
   fonts-dejavu-core fonts-noto-cjk # Latin and Chinese glyphs for the overlay
   xvfb xauth                       # shell tests on a real X server
+  libx11-dev libxi-dev             # Linux backend: X11, XInput 2 raw key events
+  libsystemd-dev                   # Linux backend: sd-bus (accessibility switch, one instance)
+  libxtst-dev                      # backend tests: synthetic keys (XTEST)
+  dbus-daemon at-spi2-core         # backend tests: a session bus and the accessibility bus
 )
 
 missing=()
