@@ -2,7 +2,13 @@
 #pragma once
 
 #include <QIcon>
+#include <QImage>
+#include <QPixmap>
 #include <QString>
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <memory>
 #include <utility>
 
 #include "platform/workspace.h"
@@ -17,6 +23,23 @@ class QtImage final : public Image {
   const QIcon& icon() const { return icon_; }
   // What assistive technology reads for it (the tray icon's tool tip); may be empty.
   const QString& accessibilityDescription() const { return description_; }
+
+  // An image of `width` × `height` non-premultiplied ARGB pixels (0xAARRGGBB, rows from the top),
+  // copied; null when the sizes do not fit the pixels. Needs the QGuiApplication.
+  static ImageRef fromArgb32(int width, int height, const std::uint32_t* pixels,
+                             std::size_t count) {
+    if (width <= 0 || height <= 0 || pixels == nullptr ||
+        count != static_cast<std::size_t>(width) * static_cast<std::size_t>(height)) {
+      return nullptr;
+    }
+    QImage image(width, height, QImage::Format_ARGB32);
+    if (image.isNull()) return nullptr;
+    for (int row = 0; row < height; ++row) {
+      std::memcpy(image.scanLine(row), pixels + static_cast<std::size_t>(row) * width,
+                  static_cast<std::size_t>(width) * sizeof(std::uint32_t));
+    }
+    return std::make_shared<QtImage>(QIcon(QPixmap::fromImage(image)));
+  }
 
   // The icon inside `image`, or a null icon when there is none or it is not a QtImage.
   static QIcon iconOf(const ImageRef& image) {

@@ -1,7 +1,9 @@
 #include "shell/qt_screens.h"
 
+#include <QCursor>
 #include <QGuiApplication>
 #include <QScreen>
+#include <cmath>
 
 namespace tavrine::qt {
 
@@ -19,9 +21,30 @@ std::optional<Rect> visibleFrameOf(const QScreen* screen, const QScreen* primary
   return toCoreRect(screen->availableGeometry(), primaryGeometry);
 }
 
+QScreen* screenAtNativePoint(const QPoint& nativePoint) {
+  for (QScreen* screen : QGuiApplication::screens()) {
+    const QRect logical = screen->geometry();
+    const qreal ratio = screen->devicePixelRatio();
+    const QRect native(logical.topLeft(),
+                       QSize(static_cast<int>(std::lround(logical.width() * ratio)),
+                             static_cast<int>(std::lround(logical.height() * ratio))));
+    if (native.contains(nativePoint)) return screen;
+  }
+  return nullptr;
+}
+
 std::optional<Rect> QtScreens::mainScreenVisibleFrame() const {
   const QScreen* primary = QGuiApplication::primaryScreen();
-  return visibleFrameOf(primary, primary);
+  const QScreen* screen = nullptr;
+  if (focus_) {
+    if (const std::optional<Point> centre = focus_()) {
+      screen = screenAtNativePoint(
+          QPoint(static_cast<int>(std::floor(centre->x)), static_cast<int>(std::floor(centre->y))));
+    }
+  }
+  if (screen == nullptr) screen = QGuiApplication::screenAt(QCursor::pos());
+  if (screen == nullptr) screen = primary;
+  return visibleFrameOf(screen, primary);
 }
 
 }  // namespace tavrine::qt
