@@ -103,8 +103,7 @@ int main(int argc, char** argv) {
 
   const Platform platform{application,    runLoop,   events,  workspace, trust,
                           *accessibility, statusBar, screens, panels};
-  // TODO(lead): AppDelegate::create(platform) once it is on main.
-  const auto delegate = std::make_shared<AppDelegate>(platform);
+  const std::shared_ptr<AppDelegate> delegate = AppDelegate::create(platform);
   statusBar.setResponderChainEnd(delegate);
 
   // Messages to our bus name (the name is held on this connection) are answered as they come.

@@ -12,7 +12,7 @@
 #include <filesystem>
 #include <thread>
 
-namespace tavrine::testing {
+namespace tavrine::doubles {
 namespace {
 
 std::vector<std::string>& directoriesToRemove() {
@@ -119,4 +119,4 @@ void ServerProcess::stop() {
   pid_ = -1;
 }
 
-}  // namespace tavrine::testing
+}  // namespace tavrine::doubles

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-namespace tavrine::testing {
+namespace tavrine::doubles {
 
 class ServerProcess {
  public:
@@ -36,4 +36,4 @@ std::string makeTemporaryDirectory();
 // Whether `program` is an executable on PATH (or an absolute path that is).
 bool haveProgram(const std::string& program);
 
-}  // namespace tavrine::testing
+}  // namespace tavrine::doubles

@@ -24,7 +24,7 @@
 #include "support/fake_trust.h"
 #include "x_fixture.h"
 
-namespace tavrine::testing {
+namespace tavrine::doubles {
 bool haveXServer();
 }
 
@@ -38,16 +38,12 @@ using Seen = std::pair<EventMask, modifier::Flags>;
 
 constexpr modifier::Flags kCmd = modifier::kCommand;
 
-class X11Test : public ::testing::Test {
- protected:
-  void SetUp() override {
-    if (!testing::haveXServer()) GTEST_SKIP() << "no X server (Xvfb is not installed)";
-    ASSERT_TRUE(x.isOpen());
-  }
-  testing::XFixture x;
-};
+#define SKIP_WITHOUT_X_SERVER() \
+  if (!doubles::haveXServer()) GTEST_SKIP() << "no X server (Xvfb is not installed)"
 
-TEST_F(X11Test, GlobalMonitorsSeeEveryKeyWithTheStateAfterIt) {
+TEST(QtX11EventMonitorTest, GlobalMonitorsSeeEveryKeyWithTheStateAfterIt) {
+  SKIP_WITHOUT_X_SERVER();
+  doubles::XFixture x;
   doubles::FakeTrust trust;
   trust.setTrusted(true);
   x11::X11Workspace workspace;
@@ -108,7 +104,9 @@ TEST_F(X11Test, GlobalMonitorsSeeEveryKeyWithTheStateAfterIt) {
   }
 }
 
-TEST_F(X11Test, GlobalMonitorsNeedTrust) {
+TEST(QtX11EventMonitorTest, GlobalMonitorsNeedTrust) {
+  SKIP_WITHOUT_X_SERVER();
+  doubles::XFixture x;
   doubles::FakeTrust trust;
   x11::X11KeyWatcher watcher;
   qt::QtX11EventMonitor events(watcher, trust, {});
@@ -126,7 +124,9 @@ void appendIcon(std::vector<unsigned long>& data, unsigned long side) {
   data.insert(data.end(), side * side, 0xFF000000UL | side);
 }
 
-TEST_F(X11Test, FrontmostApplicationFromRealWindows) {
+TEST(X11WorkspaceTest, FrontmostApplicationFromRealWindows) {
+  SKIP_WITHOUT_X_SERVER();
+  doubles::XFixture x;
   int made = 0;
   x11::X11Workspace workspace([&made](const x11::ArgbIcon& icon) {
     ++made;
@@ -182,7 +182,9 @@ TEST_F(X11Test, FrontmostApplicationFromRealWindows) {
   x.destroyWindow(editor);
 }
 
-TEST_F(X11Test, RootStringProperties) {
+TEST(X11WorkspaceTest, RootStringProperties) {
+  SKIP_WITHOUT_X_SERVER();
+  doubles::XFixture x;
   x11::X11Workspace workspace;
   x.deleteProperty(x.root(), "TAVRINE_TEST");
   EXPECT_EQ(workspace.rootStringProperty("TAVRINE_TEST"), std::nullopt);
@@ -215,7 +217,7 @@ TEST(QtScreensTest, ThePanelGoesToTheScreenWithTheFocusElseUnderThePointer) {
 }
 
 // This program's own key events (Qt's offscreen platform; no X server involved).
-TEST(LocalMonitorTest, OwnKeyEventsReachTheLocalHandlersOnceEach) {
+TEST(QtX11EventMonitorTest, OwnKeyEventsReachTheLocalHandlersOnceEach) {
   doubles::FakeTrust trust;
   x11::X11KeyWatcher watcher;
   modifier::Flags live = kCmd;

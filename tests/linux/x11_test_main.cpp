@@ -12,22 +12,22 @@
 
 #include "test_servers.h"
 
-namespace tavrine::testing {
+namespace tavrine::doubles {
 
 bool haveXServer() {
   const char* display = std::getenv("DISPLAY");
   return display != nullptr && *display != '\0';
 }
 
-}  // namespace tavrine::testing
+}  // namespace tavrine::doubles
 
 int main(int argc, char** argv) {
   ::testing::InitGoogleTest(&argc, argv);
 
-  tavrine::testing::ServerProcess xvfb;
+  tavrine::doubles::ServerProcess xvfb;
   // Listing the tests (as CTest does to discover them) needs no server.
   const bool listing = GTEST_FLAG_GET(list_tests);
-  const std::string dir = listing ? std::string() : tavrine::testing::makeTemporaryDirectory();
+  const std::string dir = listing ? std::string() : tavrine::doubles::makeTemporaryDirectory();
   const std::string display = dir.empty()
                                   ? std::string()
                                   : xvfb.start({"Xvfb", "-displayfd", "{fd}", "-screen", "0",
@@ -41,7 +41,7 @@ int main(int argc, char** argv) {
     setenv("DISPLAY", (":" + display).c_str(), 1);
   }
 
-  const std::string screens = tavrine::testing::makeTemporaryDirectory() + "/screens.json";
+  const std::string screens = tavrine::doubles::makeTemporaryDirectory() + "/screens.json";
   if (std::FILE* file = std::fopen(screens.c_str(), "w")) {
     std::fputs(
         R"({"screens": [)"

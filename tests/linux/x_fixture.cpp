@@ -7,7 +7,7 @@
 
 #include "platform/linux/x11_display.h"
 
-namespace tavrine::testing {
+namespace tavrine::doubles {
 
 struct XFixture::Impl {
   x11::X11Display display;
@@ -84,4 +84,4 @@ void XFixture::sync() {
   impl_->display.syncSucceeded();
 }
 
-}  // namespace tavrine::testing
+}  // namespace tavrine::doubles

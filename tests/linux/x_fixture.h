@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-namespace tavrine::testing {
+namespace tavrine::doubles {
 
 class XFixture {
  public:
@@ -44,4 +44,4 @@ class XFixture {
   std::unique_ptr<Impl> impl_;
 };
 
-}  // namespace tavrine::testing
+}  // namespace tavrine::doubles
