@@ -64,7 +64,7 @@ int main(int argc, char** argv) {
   // Keys and windows are watched through X11; on a Wayland desktop the program runs on XWayland
   // and sees only the applications there.
   const bool wayland = isWaylandSession();
-  if (wayland && !qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "xcb");
+  if (wayland && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "xcb");
 
   dbus::SessionBus bus;
   dbus::SingleInstance instance;
