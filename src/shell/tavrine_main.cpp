@@ -96,7 +96,8 @@ int main(int argc, char** argv) {
   qt::QtX11EventMonitor events(watcher, trust, [&workspace] { return workspace.modifierFlags(); });
   qt::QtRunLoop runLoop;
   qt::QtApplication application;  // the program ends through Quit only, not with its last window
-  qt::QtStatusBar statusBar;
+  // The icon even without a tray now: a panel that starts after the program (at login) takes it.
+  qt::QtStatusBar statusBar(qt::TrayAvailability::always);
   qt::QtScreens screens([&workspace] { return workspace.frontmostWindowCentre(); });
   qt::QtPanelPort panels(&workspace);
   const std::unique_ptr<ax::AccessibilityPort> accessibility = makeAccessibilityPort();
@@ -111,16 +112,20 @@ int main(int argc, char** argv) {
   if (bus.fileDescriptor() >= 0) {
     busNotifier = std::make_unique<QSocketNotifier>(bus.fileDescriptor(), QSocketNotifier::Read);
     QObject::connect(busNotifier.get(), &QSocketNotifier::activated, &app,
-                     [&bus] { bus.processPending(); });
+                     [&bus, notifier = busNotifier.get()] {
+                       bus.processPending();
+                       // A bus that went away stays readable; watching it would spin.
+                       if (!bus.isOpen()) notifier->setEnabled(false);
+                     });
   }
 
   delegate->applicationDidFinishLaunching();
 
-  QSystemTrayIcon* tray = trayIconOf(*delegate);
-  if (tray == nullptr) {
+  const bool trayAtStart = QSystemTrayIcon::isSystemTrayAvailable();
+  if (!trayAtStart) {
     tell(
-        "Tavrine: this session has no system tray, so Tavrine has no status icon here. Holding "
-        "Ctrl still shows the shortcuts.");
+        "Tavrine: there is no system tray, so no status icon for now (it appears when a tray "
+        "starts). Holding Ctrl still shows the shortcuts.");
     if (!delegate->flagsMonitor) {
       tell(
           "Tavrine: accessibility is switched off. Holding Ctrl works once it is switched on in "
@@ -142,7 +147,7 @@ int main(int argc, char** argv) {
         "Tavrine runs on XWayland in this Wayland session: holding Ctrl is only noticed in "
         "applications that run under X11 for now.";
     tell(notice);
-    if (tray != nullptr) {
+    if (QSystemTrayIcon* tray = trayIconOf(*delegate); tray != nullptr && trayAtStart) {
       // Once the tray has taken the icon in.
       QTimer::singleShot(1000, tray, [tray, notice] {
         tray->showMessage(qt::QtApplication::applicationName(), QString::fromUtf8(notice),

@@ -40,6 +40,10 @@ int SessionBus::fileDescriptor() const {
   return bus_ != nullptr ? sd_bus_get_fd(bus_) : -1;
 }
 
+bool SessionBus::isOpen() const {
+  return bus_ != nullptr && sd_bus_is_open(bus_) > 0;
+}
+
 void SessionBus::processPending() {
   if (bus_ == nullptr) return;
   while (sd_bus_process(bus_, nullptr) > 0) {

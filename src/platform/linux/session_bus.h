@@ -23,8 +23,10 @@ class SessionBus {
 
   // The connection, opened (or opened again after it dropped) on demand; null without a bus.
   sd_bus* connection();
-  // Its descriptor, -1 when not connected: readable when messages may be waiting.
+  // Its descriptor, -1 when not connected: readable when messages may be waiting, and for good
+  // once the bus has gone (stop watching it when isOpen turns false).
   int fileDescriptor() const;
+  bool isOpen() const;
   // Handles whatever has arrived (calls to objects we do not export are answered with an
   // error, so callers never wait on us); never waits. Call it when the descriptor is readable
   // and after each method call, which may have read other messages in passing.
