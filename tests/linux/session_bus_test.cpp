@@ -155,15 +155,5 @@ TEST_F(SingleInstanceTest, ALockFileStandsInWithoutASessionBus) {
   EXPECT_EQ(third.claim(noBus, "io.github.tavrine.Test", lock), Claim::first);
 }
 
-TEST_F(SingleInstanceTest, LockFilesLiveInTheRuntimeDirectoryPerDisplay) {
-  setenv("XDG_RUNTIME_DIR", "/run/user/1000", 1);
-  EXPECT_EQ(SingleInstance::lockPathFor("tavrine", ":0"), "/run/user/1000/tavrine-_0.lock");
-  EXPECT_EQ(SingleInstance::lockPathFor("tavrine", "../x/:1.0"),
-            "/run/user/1000/tavrine-.._x__1.0.lock");
-  unsetenv("XDG_RUNTIME_DIR");
-  EXPECT_EQ(SingleInstance::lockPathFor("tavrine", ""),
-            "/tmp/tavrine-" + std::to_string(getuid()) + "-default.lock");
-}
-
 }  // namespace
 }  // namespace tavrine

@@ -182,17 +182,6 @@ TEST(X11WorkspaceTest, FrontmostApplicationFromRealWindows) {
   x.destroyWindow(editor);
 }
 
-TEST(X11WorkspaceTest, RootStringProperties) {
-  SKIP_WITHOUT_X_SERVER();
-  doubles::XFixture x;
-  x11::X11Workspace workspace;
-  x.deleteProperty(x.root(), "TAVRINE_TEST");
-  EXPECT_EQ(workspace.rootStringProperty("TAVRINE_TEST"), std::nullopt);
-  EXPECT_TRUE(workspace.setRootStringProperty("TAVRINE_TEST", "unix:path=/run/a11y"));
-  EXPECT_EQ(workspace.rootStringProperty("TAVRINE_TEST"), "unix:path=/run/a11y");
-  x.deleteProperty(x.root(), "TAVRINE_TEST");
-}
-
 // Qt's offscreen platform with two screens side by side (see the tests' main): left 1000x800,
 // primary; right 1280x1024.
 TEST(QtScreensTest, ThePanelGoesToTheScreenWithTheFocusElseUnderThePointer) {
