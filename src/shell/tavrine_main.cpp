@@ -17,6 +17,7 @@
 
 #include "app/app_delegate.h"
 #include "platform/linux/a11y_bus_trust.h"
+#include "platform/linux/desktop_environment.h"
 #include "platform/linux/session_bus.h"
 #include "platform/linux/single_instance.h"
 #include "platform/linux/x11_key_watcher.h"
@@ -104,7 +105,12 @@ int main(int argc, char** argv) {
 
   const Platform platform{application,    runLoop,   events,  workspace, trust,
                           *accessibility, statusBar, screens, panels};
-  const std::shared_ptr<AppDelegate> delegate = AppDelegate::create(platform);
+  // Caps in words, Ctrl first, and the running desktop's own shortcuts after the application's.
+  const char* desktop = std::getenv("XDG_CURRENT_DESKTOP");
+  const OverlayStyle style{KeyCapStyle::words,
+                           xdg::desktopFromCurrentDesktop(desktop != nullptr ? desktop : "")};
+  const std::shared_ptr<AppDelegate> delegate =
+      AppDelegate::create(platform, TranslationHelper::shared(), style);
   statusBar.setResponderChainEnd(delegate);
 
   // Messages to our bus name (the name is held on this connection) are answered as they come.
