@@ -5,7 +5,7 @@
 #include <string>
 
 #include "harvest/accessibility_helper.h"
-#include "platform/memory_accessibility.h"
+#include "platform/memory/memory_accessibility.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "harvest/accessibility_helper.h"
-#include "platform/memory_accessibility.h"
+#include "platform/memory/memory_accessibility.h"
 
 namespace {
 

@@ -6,7 +6,7 @@ cd "$(dirname "$0")/.."
 scripts/setup.sh
 cmake --preset release -DTAVRINE_BUILD_SHELL=ON >/dev/null
 cmake --build --preset release --target tavrine-preview
-preview=build/release/src/platform/qt/tavrine-preview
+preview=build/release/tools/tavrine-preview
 for lang in en zh; do
   flag=()
   [ "$lang" = zh ] && flag=(--zh)

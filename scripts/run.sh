@@ -6,4 +6,4 @@ cd "$(dirname "$0")/.."
 scripts/setup.sh
 cmake --preset release -DTAVRINE_BUILD_SHELL=ON >/dev/null
 cmake --build --preset release --target tavrine-demo tavrine-preview
-exec build/release/src/tavrine-demo "$@"
+exec build/release/tools/tavrine-demo "$@"

@@ -14,9 +14,12 @@ packages=(
   qt6-base-dev qt6-qpa-plugins     # the shell: status item, menus, the overlay panel
   fonts-dejavu-core fonts-noto-cjk # Latin and Chinese glyphs for the overlay
   xvfb xauth                       # shell tests on a real X server
-  libsystemd-dev                   # sd-bus: reading menus over the AT-SPI bus
+  libx11-dev libxi-dev             # Linux backend: X11, XInput 2 raw key events
+  libsystemd-dev                   # Linux backend: sd-bus (accessibility switch, one instance, menus)
+  libxtst-dev                      # backend tests: synthetic keys (XTEST)
+  dbus-daemon at-spi2-core         # backend tests: a session bus and the accessibility bus
   # A private desktop for the live AT-SPI checks and the benchmark (scripts/lib/headless-stack.sh):
-  dbus-daemon at-spi2-core openbox xdotool
+  openbox xdotool
   mousepad geany python3-pyatspi   # applications read, and the pyatspi baseline
 )
 

@@ -1,11 +1,15 @@
 #!/usr/bin/env bash
-# Sets up the machine, then builds and runs every test: the unit tests (the shell's both offscreen
-# and on an X server), the same tests under AddressSanitizer and UndefinedBehaviorSanitizer, and
-# each fuzz target for a fixed number of inputs.
+# Sets up the machine, then checks the formatting and builds and runs every test: the unit tests
+# (the shell's both offscreen and on an X server), the same tests under AddressSanitizer and
+# UndefinedBehaviorSanitizer, and each fuzz target for a fixed number of inputs.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 scripts/setup.sh
+
+echo "== formatting =="
+find src tests bench fuzz tools \( -name '*.cpp' -o -name '*.h' \) -print0 |
+  xargs -0 clang-format --dry-run --Werror
 
 build() {
   echo "== $1 =="
@@ -18,7 +22,7 @@ ctest --preset default
 # The shell's tests again on a real X server: window flags, focus and activation behave there as
 # on a desktop, which the offscreen platform only approximates.
 echo "== default, shell tests under Xvfb =="
-xvfb-run -a -s "-screen 0 1440x900x24" env QT_QPA_PLATFORM=xcb build/default/tests/qt/tavrine_qt_tests
+xvfb-run -a -s "-screen 0 1440x900x24" env QT_QPA_PLATFORM=xcb build/default/tests/shell/tavrine_shell_tests
 
 build asan
 ctest --preset asan

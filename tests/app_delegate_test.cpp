@@ -10,7 +10,7 @@ namespace {
 using doubles::AppHarness;
 using doubles::Scope;
 
-TEST(AppDelegate, LaunchWithoutTrustKeepsToLocalMonitorsAndAsksNothing) {
+TEST(AppDelegateTest, LaunchWithoutTrustKeepsToLocalMonitorsAndAsksNothing) {
   AppHarness h(false);
   h.launch();
   EXPECT_EQ(h.fake.application.policies,
@@ -25,7 +25,7 @@ TEST(AppDelegate, LaunchWithoutTrustKeepsToLocalMonitorsAndAsksNothing) {
   EXPECT_TRUE(h.fake.panels.created.empty());
 }
 
-TEST(AppDelegate, LaunchWithTrustInstallsOnePairOfGlobalMonitors) {
+TEST(AppDelegateTest, LaunchWithTrustInstallsOnePairOfGlobalMonitors) {
   AppHarness h;
   h.launch();
   EXPECT_NE(h.delegate->flagsMonitor, nullptr);
@@ -37,7 +37,7 @@ TEST(AppDelegate, LaunchWithTrustInstallsOnePairOfGlobalMonitors) {
   EXPECT_EQ(h.fake.events.globalMonitorCount(kEventMaskKeyDown), 1u);
 }
 
-TEST(AppDelegate, AFailedGlobalInstallationIsRetriedNextTime) {
+TEST(AppDelegateTest, AFailedGlobalInstallationIsRetriedNextTime) {
   AppHarness h(false);
   h.launch();
   h.delegate->startGlobalMonitoring();  // refused: no token
@@ -49,7 +49,7 @@ TEST(AppDelegate, AFailedGlobalInstallationIsRetriedNextTime) {
   EXPECT_EQ(h.fake.events.globalAttempts(), 4u);
 }
 
-TEST(AppDelegate, LocalMonitorsDriveTheHoldAndPassEventsOnUnchanged) {
+TEST(AppDelegateTest, LocalMonitorsDriveTheHoldAndPassEventsOnUnchanged) {
   AppHarness h(false);
   h.launch();
   h.bringToFront(42, "Tavrine", "Tavrine\n  Quit Tavrine  [⌘Q]\n");

@@ -16,9 +16,9 @@ using modifier::kCommand;
 constexpr std::string_view kEditor = "File\n  Save  [⌘S]\nEdit\n  Copy  [⌘C]\n";
 constexpr std::string_view kBrowser = "Tab\n  New Tab  [⌘T]\n";
 
-class HoldTrigger : public ::testing::Test {
+class HoldTriggerTest : public ::testing::Test {
  protected:
-  HoldTrigger() {
+  HoldTriggerTest() {
     h.launch();
     h.bringToFront(42, "Editor", kEditor);
   }
@@ -36,7 +36,7 @@ class HoldTrigger : public ::testing::Test {
   AppHarness h;
 };
 
-TEST_F(HoldTrigger, ShowsAfterHalfASecondAndOnlyOnTheMainQueueHop) {
+TEST_F(HoldTriggerTest, ShowsAfterHalfASecondAndOnlyOnTheMainQueueHop) {
   h.modifiers(kCommand);
   h.fake.runLoop.advance(0.499);
   EXPECT_TRUE(h.fake.panels.created.empty());
@@ -56,7 +56,7 @@ TEST_F(HoldTrigger, ShowsAfterHalfASecondAndOnlyOnTheMainQueueHop) {
   EXPECT_EQ(h.fake.workspace.frontmostQueries(), 1u);
 }
 
-TEST_F(HoldTrigger, ReleaseBeforeHoldTimeShowsNothing) {
+TEST_F(HoldTriggerTest, ReleaseBeforeHoldTimeShowsNothing) {
   h.modifiers(kCommand);
   h.fake.runLoop.advance(0.3);
   auto pending = h.delegate->commandPressTimer;
@@ -67,7 +67,7 @@ TEST_F(HoldTrigger, ReleaseBeforeHoldTimeShowsNothing) {
   EXPECT_TRUE(h.fake.panels.created.empty());
 }
 
-TEST_F(HoldTrigger, OnlyTheDeviceIndependentBitsCount) {
+TEST_F(HoldTriggerTest, OnlyTheDeviceIndependentBitsCount) {
   // Left (0x8) and right (0x10) Command keys are the same; Caps Lock is another modifier.
   holdCommand(kCommand | 0x8);
   EXPECT_EQ(shownAppName(), "Editor");
@@ -80,7 +80,7 @@ TEST_F(HoldTrigger, OnlyTheDeviceIndependentBitsCount) {
   EXPECT_EQ(h.fake.panels.created.size(), 1u);
 }
 
-TEST_F(HoldTrigger, AnyOtherModifierCancelsAndLettingItGoRearms) {
+TEST_F(HoldTriggerTest, AnyOtherModifierCancelsAndLettingItGoRearms) {
   for (modifier::Flags other : {modifier::kShift, modifier::kControl, modifier::kOption,
                                 modifier::kNumericPad, modifier::kHelp, modifier::kFunction}) {
     SCOPED_TRACE(other);
@@ -104,7 +104,7 @@ TEST_F(HoldTrigger, AnyOtherModifierCancelsAndLettingItGoRearms) {
   }
 }
 
-TEST_F(HoldTrigger, SecondCommandKeyRestartsTheHold) {
+TEST_F(HoldTriggerTest, SecondCommandKeyRestartsTheHold) {
   h.modifiers(kCommand | 0x8);
   h.fake.runLoop.advance(0.3);
   auto first = h.delegate->commandPressTimer;
@@ -116,7 +116,7 @@ TEST_F(HoldTrigger, SecondCommandKeyRestartsTheHold) {
   EXPECT_EQ(shownAppName(), "Editor");
 }
 
-TEST_F(HoldTrigger, KeyDownCancelsAPendingHoldFromEitherScope) {
+TEST_F(HoldTriggerTest, KeyDownCancelsAPendingHoldFromEitherScope) {
   for (Scope scope : {Scope::local, Scope::global}) {
     h.modifiers(kCommand);
     h.fake.runLoop.advance(0.2);
@@ -130,7 +130,7 @@ TEST_F(HoldTrigger, KeyDownCancelsAPendingHoldFromEitherScope) {
   EXPECT_TRUE(h.fake.panels.created.empty());
 }
 
-TEST_F(HoldTrigger, WhileShownAKeyPressLeavesTheOverlayUp) {
+TEST_F(HoldTriggerTest, WhileShownAKeyPressLeavesTheOverlayUp) {
   holdCommand();
   auto panel = h.shownPanel();
   ASSERT_NE(panel, nullptr);
@@ -140,7 +140,7 @@ TEST_F(HoldTrigger, WhileShownAKeyPressLeavesTheOverlayUp) {
   EXPECT_EQ(h.releasePolls(), 1u);
 }
 
-TEST_F(HoldTrigger, WhileShownCommandAloneAgainRebuildsForTheNewFrontApplication) {
+TEST_F(HoldTriggerTest, WhileShownCommandAloneAgainRebuildsForTheNewFrontApplication) {
   holdCommand(kCommand | 0x8);
   auto first = h.shownPanel();
   h.bringToFront(7, "Browser", kBrowser);
@@ -153,7 +153,7 @@ TEST_F(HoldTrigger, WhileShownCommandAloneAgainRebuildsForTheNewFrontApplication
   EXPECT_EQ(h.releasePolls(), 1u);
 }
 
-TEST_F(HoldTrigger, AHoldEndedBetweenTheTimerAndTheHopShowsNothing) {
+TEST_F(HoldTriggerTest, AHoldEndedBetweenTheTimerAndTheHopShowsNothing) {
   h.modifiers(kCommand);
   h.fake.runLoop.moveClock(0.5);
   ASSERT_TRUE(h.fake.runLoop.runOneTurn());
@@ -170,7 +170,7 @@ TEST_F(HoldTrigger, AHoldEndedBetweenTheTimerAndTheHopShowsNothing) {
   EXPECT_TRUE(h.fake.panels.created.empty());
 }
 
-TEST_F(HoldTrigger, NothingHappensOnceTheDelegateIsGone) {
+TEST_F(HoldTriggerTest, NothingHappensOnceTheDelegateIsGone) {
   h.modifiers(kCommand);
   h.fake.runLoop.advance(0.2);
   std::weak_ptr<AppDelegate> weak = h.delegate;
@@ -188,7 +188,7 @@ TEST_F(HoldTrigger, NothingHappensOnceTheDelegateIsGone) {
   EXPECT_TRUE(h.fake.runLoop.liveTimers().empty());
 }
 
-TEST_F(HoldTrigger, DelegateGoneBetweenTheTimerAndTheHop) {
+TEST_F(HoldTriggerTest, DelegateGoneBetweenTheTimerAndTheHop) {
   h.modifiers(kCommand);
   h.fake.runLoop.moveClock(0.5);
   ASSERT_TRUE(h.fake.runLoop.runOneTurn());

@@ -16,9 +16,9 @@ using modifier::kCommand;
 constexpr std::string_view kEditor = "File\n  Save  [⌘S]\nEdit\n  Copy  [⌘C]\n  Paste  [⌘V]\n";
 constexpr std::string_view kNoShortcuts = "File\n  Open Recent\nView\n  Zoom\n";
 
-class OverlayCycle : public ::testing::Test {
+class OverlayCycleTest : public ::testing::Test {
  protected:
-  OverlayCycle() {
+  OverlayCycleTest() {
     h.launch();
     h.fake.workspace.setModifierFlags(kCommand);
   }
@@ -26,7 +26,7 @@ class OverlayCycle : public ::testing::Test {
   AppHarness h;
 };
 
-TEST_F(OverlayCycle, NoFrontmostApplicationChangesNothing) {
+TEST_F(OverlayCycleTest, NoFrontmostApplicationChangesNothing) {
   h.fake.workspace.setFrontmost(std::nullopt);
   h.delegate->showOverlay();
   EXPECT_EQ(h.delegate->overlayController, nullptr);
@@ -34,7 +34,7 @@ TEST_F(OverlayCycle, NoFrontmostApplicationChangesNothing) {
   EXPECT_TRUE(h.fake.runLoop.liveTimers().empty());
 }
 
-TEST_F(OverlayCycle, ShowsTheHarvestUnderTheApplicationsNameOrUnknown) {
+TEST_F(OverlayCycleTest, ShowsTheHarvestUnderTheApplicationsNameOrUnknown) {
   h.bringToFront(42, "Editor", kEditor);
   h.delegate->showOverlay();
   auto panel = h.shownPanel();
@@ -50,7 +50,7 @@ TEST_F(OverlayCycle, ShowsTheHarvestUnderTheApplicationsNameOrUnknown) {
   EXPECT_EQ(h.shownPanel()->settings.content->appName(), "Unknown");
 }
 
-TEST(OverlayCycleStyle, EveryOverlayHasTheStyleTheDelegateWasMadeWith) {
+TEST(OverlayCycleStyleTest, EveryOverlayHasTheStyleTheDelegateWasMadeWith) {
   AppHarness h(true, OverlayStyle{KeyCapStyle::words});
   h.launch();
   h.fake.workspace.setModifierFlags(kCommand);
@@ -62,7 +62,7 @@ TEST(OverlayCycleStyle, EveryOverlayHasTheStyleTheDelegateWasMadeWith) {
   }
 }
 
-TEST_F(OverlayCycle, EmptyHarvestWithNothingShownCreatesNothing) {
+TEST_F(OverlayCycleTest, EmptyHarvestWithNothingShownCreatesNothing) {
   h.bringToFront(42, "Viewer", kNoShortcuts);
   h.delegate->showOverlay();
   EXPECT_EQ(h.delegate->overlayController, nullptr);
@@ -74,7 +74,7 @@ TEST_F(OverlayCycle, EmptyHarvestWithNothingShownCreatesNothing) {
   EXPECT_EQ(h.delegate->overlayController, nullptr);
 }
 
-TEST_F(OverlayCycle, EmptyHarvestLeavesAShownOverlayAndItsPollAlone) {
+TEST_F(OverlayCycleTest, EmptyHarvestLeavesAShownOverlayAndItsPollAlone) {
   h.bringToFront(42, "Editor", kEditor);
   h.delegate->showOverlay();
   auto panel = h.shownPanel();
@@ -88,7 +88,7 @@ TEST_F(OverlayCycle, EmptyHarvestLeavesAShownOverlayAndItsPollAlone) {
   EXPECT_EQ(h.fake.panels.created.size(), 1u);
 }
 
-TEST_F(OverlayCycle, TwoShowsInARowLeaveOnePanelAndOnePoll) {
+TEST_F(OverlayCycleTest, TwoShowsInARowLeaveOnePanelAndOnePoll) {
   h.bringToFront(42, "Editor", kEditor);
   h.delegate->showOverlay();
   OverlayWindowController* controller = h.delegate->overlayController.get();
@@ -108,7 +108,7 @@ TEST_F(OverlayCycle, TwoShowsInARowLeaveOnePanelAndOnePoll) {
           {0, K::made}, {0, K::orderedFront}, {0, K::closed}, {1, K::made}, {1, K::orderedFront}}));
 }
 
-TEST_F(OverlayCycle, ReleasePollHidesWithinATenthOfASecond) {
+TEST_F(OverlayCycleTest, ReleasePollHidesWithinATenthOfASecond) {
   h.bringToFront(42, "Editor", kEditor);
   h.delegate->showOverlay();
   auto panel = h.shownPanel();
@@ -130,7 +130,7 @@ TEST_F(OverlayCycle, ReleasePollHidesWithinATenthOfASecond) {
   EXPECT_TRUE(h.fake.runLoop.liveTimers().empty());
 }
 
-TEST_F(OverlayCycle, HideWithNothingShownIsHarmless) {
+TEST_F(OverlayCycleTest, HideWithNothingShownIsHarmless) {
   h.delegate->hideOverlay();
   EXPECT_EQ(h.delegate->overlayController, nullptr);
 
@@ -142,7 +142,7 @@ TEST_F(OverlayCycle, HideWithNothingShownIsHarmless) {
   EXPECT_NE(h.delegate->overlayController, nullptr);
 }
 
-TEST_F(OverlayCycle, PollStopsItselfOnceTheDelegateIsGone) {
+TEST_F(OverlayCycleTest, PollStopsItselfOnceTheDelegateIsGone) {
   h.bringToFront(42, "Editor", kEditor);
   h.delegate->showOverlay();
   h.delegate.reset();

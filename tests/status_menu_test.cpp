@@ -24,7 +24,7 @@ MenuItemRef item(const AppHarness& h, std::initializer_list<std::string_view> pa
   return RecordingStatusBar::find(*h.fake.statusBar.menu(), path);
 }
 
-TEST(StatusMenu, IsBuiltOnceWithItsIconItemsActionsAndTargets) {
+TEST(StatusMenuTest, IsBuiltOnceWithItsIconItemsActionsAndTargets) {
   AppHarness h(false);
   h.launch();
   ASSERT_EQ(h.fake.statusBar.items().size(), 1u);
@@ -68,7 +68,7 @@ TEST(StatusMenu, IsBuiltOnceWithItsIconItemsActionsAndTargets) {
   EXPECT_TRUE(items[4]->keyEquivalent().empty());
 }
 
-TEST(StatusMenu, MissingButtonOrSymbolStillGivesAWorkingMenu) {
+TEST(StatusMenuTest, MissingButtonOrSymbolStillGivesAWorkingMenu) {
   AppHarness noButton;
   noButton.fake.statusBar.setButtonsAvailable(false);
   noButton.launch();
@@ -82,7 +82,7 @@ TEST(StatusMenu, MissingButtonOrSymbolStillGivesAWorkingMenu) {
   EXPECT_NE(noSymbol.fake.statusBar.menu(), nullptr);
 }
 
-TEST(StatusMenu, UntrustedOpeningOffersTheRequest) {
+TEST(StatusMenuTest, UntrustedOpeningOffersTheRequest) {
   AppHarness h(false);
   h.launch();
   h.fake.statusBar.open();
@@ -96,7 +96,7 @@ TEST(StatusMenu, UntrustedOpeningOffersTheRequest) {
   EXPECT_EQ(h.fake.runLoop.liveTimerCount(AppDelegate::kPermissionPollInterval, true), 1u);
 }
 
-TEST(StatusMenu, TrustedOpeningShowsTheGrantDisabledAndInstallsGlobalMonitorsOnce) {
+TEST(StatusMenuTest, TrustedOpeningShowsTheGrantDisabledAndInstallsGlobalMonitorsOnce) {
   AppHarness h(false);
   h.launch();
   h.fake.trust.setTrusted(true);  // granted in the system's settings, with no poll running
@@ -123,7 +123,7 @@ TEST(StatusMenu, TrustedOpeningShowsTheGrantDisabledAndInstallsGlobalMonitorsOnc
   EXPECT_NE(h.delegate->flagsMonitor, nullptr);
 }
 
-TEST(StatusMenu, CheckMarksFollowTheLanguageAtTheNextOpening) {
+TEST(StatusMenuTest, CheckMarksFollowTheLanguageAtTheNextOpening) {
   AppHarness h;
   h.launch();
   const MenuItemRef en = item(h, {"🌐 Language", "English"});
@@ -155,7 +155,7 @@ TEST(StatusMenu, CheckMarksFollowTheLanguageAtTheNextOpening) {
   EXPECT_EQ(zh->state(), ControlState::off);
 }
 
-TEST(StatusMenu, AboutAndQuitReachTheApplication) {
+TEST(StatusMenuTest, AboutAndQuitReachTheApplication) {
   AppHarness h;
   h.launch();
   EXPECT_TRUE(h.fake.statusBar.choose({"About Tavrine"}));
@@ -165,7 +165,7 @@ TEST(StatusMenu, AboutAndQuitReachTheApplication) {
   EXPECT_EQ(h.fake.application.terminations, 1u);
 }
 
-TEST(Permission, GrantIsNoticedWithinASecondAndThePollStops) {
+TEST(PermissionTest, GrantIsNoticedWithinASecondAndThePollStops) {
   AppHarness h(false);
   h.launch();
   ASSERT_TRUE(h.fake.statusBar.choose({"\u2717 辅助功能未授权\uFF08点击授权\uFF09"}));
@@ -185,7 +185,7 @@ TEST(Permission, GrantIsNoticedWithinASecondAndThePollStops) {
   EXPECT_EQ(h.fake.events.globalMonitorCount(kEventMaskFlagsChanged), 1u);
 }
 
-TEST(Permission, TwoRequestsRunTwoPollsButInstallOnePairOfMonitors) {
+TEST(PermissionTest, TwoRequestsRunTwoPollsButInstallOnePairOfMonitors) {
   AppHarness h(false);
   h.launch();
   h.delegate->requestAccessibility();
@@ -202,7 +202,7 @@ TEST(Permission, TwoRequestsRunTwoPollsButInstallOnePairOfMonitors) {
   EXPECT_EQ(h.fake.events.globalMonitorCount(kEventMaskKeyDown), 1u);
 }
 
-TEST(Permission, AlreadyTrustedRequestStopsAtTheFirstTick) {
+TEST(PermissionTest, AlreadyTrustedRequestStopsAtTheFirstTick) {
   AppHarness h;
   h.launch();
   h.delegate->requestAccessibility();
@@ -211,7 +211,7 @@ TEST(Permission, AlreadyTrustedRequestStopsAtTheFirstTick) {
   EXPECT_EQ(h.fake.events.globalMonitorCount(kEventMaskFlagsChanged), 1u);
 }
 
-TEST(Permission, GrantAfterTheDelegateIsGoneInstallsNothing) {
+TEST(PermissionTest, GrantAfterTheDelegateIsGoneInstallsNothing) {
   AppHarness h(false);
   h.launch();
   h.delegate->requestAccessibility();

@@ -44,7 +44,9 @@ TEST(TextTest, SingleCodePointsAndTheirEncoding) {
   EXPECT_EQ(toUtf8(U'\U0001F600'), "\U0001F600");
   EXPECT_EQ(toUtf8(0xD800), "\uFFFD");
   EXPECT_EQ(toUtf8(0x110000), "\uFFFD");
-  EXPECT_EQ(showControlCharacters("a\x01\x7F\xC2\x9F\xC2\xA0" "b"), "a\u2401\u2421\uFFFD\u00A0b");
+  EXPECT_EQ(showControlCharacters("a\x01\x7F\xC2\x9F\xC2\xA0"
+                                  "b"),
+            "a\u2401\u2421\uFFFD\u00A0b");
 }
 
 TEST(TextTest, GraphemesKeepUserPerceivedCharactersWhole) {

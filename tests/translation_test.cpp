@@ -29,7 +29,7 @@ bool hasAsciiLetter(std::string_view s) {
 
 // ---- Tables ----
 
-TEST(TranslationTables, HaveTheirSizesAndUniqueKeys) {
+TEST(TranslationTablesTest, HaveTheirSizesAndUniqueKeys) {
   EXPECT_EQ(menusTable().size(), 39u);
   EXPECT_EQ(commandsTable().size(), 235u);
   EXPECT_EQ(wordsTable().size(), 235u);
@@ -43,7 +43,7 @@ TEST(TranslationTables, HaveTheirSizesAndUniqueKeys) {
   }
 }
 
-TEST(TranslationTables, CommandValueEndsInEllipsisExactlyWhenItsKeyDoes) {
+TEST(TranslationTablesTest, CommandValueEndsInEllipsisExactlyWhenItsKeyDoes) {
   std::size_t withEllipsis = 0;
   for (const auto& row : commandsTable()) {
     EXPECT_EQ(endsWithEllipsis(row.en), row.zh.ends_with(kEllipsis)) << row.en << " / " << row.zh;
@@ -61,7 +61,7 @@ TEST(TranslationTables, CommandValueEndsInEllipsisExactlyWhenItsKeyDoes) {
   }
 }
 
-TEST(TranslationTables, WordsAreSingleWordsWithoutPunctuation) {
+TEST(TranslationTablesTest, WordsAreSingleWordsWithoutPunctuation) {
   // Chinese punctuation and blanks that could slip into a value.
   const std::vector<std::string_view> forbidden = {"\u2026", "\u3000", "\uFF0C", "\u3002",
                                                    "\u3001", "\uFF1A", "\uFF1B", "\uFF08",
@@ -77,7 +77,7 @@ TEST(TranslationTables, WordsAreSingleWordsWithoutPunctuation) {
   }
 }
 
-TEST(TranslationTables, LatinWordsStayOnlyInSixCommandValuesSetOffBySpaces) {
+TEST(TranslationTablesTest, LatinWordsStayOnlyInSixCommandValuesSetOffBySpaces) {
   const std::set<std::string_view> latin = {"Export As PDF...", "Open AI Chat…",
                                             "AI Chats",         "Explain Output with AI",
                                             "New Tmux Window",  "New Tmux Tab"};
@@ -108,7 +108,7 @@ TEST(TranslationTables, LatinWordsStayOnlyInSixCommandValuesSetOffBySpaces) {
 
 // ---- Reverse maps ----
 
-TEST(TranslationReverseMaps, HaveOneEntryPerDistinctValuePlusTheMenuExtras) {
+TEST(TranslationReverseMapsTest, HaveOneEntryPerDistinctValuePlusTheMenuExtras) {
   TranslationHelper helper;
   EXPECT_EQ(helper.reverseMenus().size(), 41u);
   EXPECT_EQ(helper.reverseCommands().size(), 229u);
@@ -118,7 +118,7 @@ TEST(TranslationReverseMaps, HaveOneEntryPerDistinctValuePlusTheMenuExtras) {
   EXPECT_EQ(helper.reverseMenus().at("播放控制"), "Playback");
 }
 
-TEST(TranslationReverseMaps, KeepTheLastRowOfASharedValue) {
+TEST(TranslationReverseMapsTest, KeepTheLastRowOfASharedValue) {
   TranslationHelper helper;
   EXPECT_EQ(helper.reverseMenus().at("标签页"), "Tabs");
   EXPECT_EQ(helper.reverseCommands().at("设置…"), "Settings…");
@@ -130,7 +130,7 @@ TEST(TranslationReverseMaps, KeepTheLastRowOfASharedValue) {
   EXPECT_EQ(helper.translateMenu("标签页"), "Tabs");
 }
 
-TEST(TranslationReverseMaps, MapEveryValueBackToAKeyWithThatValue) {
+TEST(TranslationReverseMapsTest, MapEveryValueBackToAKeyWithThatValue) {
   TranslationHelper helper;
   struct Case {
     std::span<const TranslationPair> table;
@@ -167,7 +167,7 @@ void expectCommands(const std::vector<Example>& examples) {
   }
 }
 
-TEST(TranslationMenus, LookUpWholeNamesOnly) {
+TEST(TranslationMenusTest, LookUpWholeNamesOnly) {
   TranslationHelper helper;
   EXPECT_FALSE(helper.isZH());
   EXPECT_EQ(helper.translateMenu("文件"), "File");
@@ -186,7 +186,7 @@ TEST(TranslationMenus, LookUpWholeNamesOnly) {
   EXPECT_EQ(helper.translateMenu(""), "");
 }
 
-TEST(TranslationCommands, WorkedExamples) {
+TEST(TranslationCommandsTest, WorkedExamples) {
   expectCommands({
       {true, "Save As…", "存储为…"},
       {true, "Close Tab…", "关闭标签页"},
@@ -203,7 +203,7 @@ TEST(TranslationCommands, WorkedExamples) {
   });
 }
 
-TEST(TranslationCommands, WholeTitlesWinAndEllipsesMatchInEitherForm) {
+TEST(TranslationCommandsTest, WholeTitlesWinAndEllipsesMatchInEitherForm) {
   expectCommands({
       {true, "Bigger", "增大字体"},
       {true, "Settings…", "设置…"},
@@ -220,7 +220,7 @@ TEST(TranslationCommands, WholeTitlesWinAndEllipsesMatchInEitherForm) {
   });
 }
 
-TEST(TranslationCommands, WordFallbackCountsPiecesAgainstTheThreshold) {
+TEST(TranslationCommandsTest, WordFallbackCountsPiecesAgainstTheThreshold) {
   expectCommands({
       {true, "Spotlight", "Spotlight"},
       {true, "Open  File", "打开文件"},
@@ -240,7 +240,7 @@ TEST(TranslationCommands, WordFallbackCountsPiecesAgainstTheThreshold) {
   });
 }
 
-TEST(TranslationCommands, TrailingEllipsisIsNotDoubledAfterAKeptPiece) {
+TEST(TranslationCommandsTest, TrailingEllipsisIsNotDoubledAfterAKeptPiece) {
   expectCommands({
       {false, "Save As…", "Save As…"},
       {false, "Save As...", "Save As..."},
@@ -253,7 +253,7 @@ TEST(TranslationCommands, TrailingEllipsisIsNotDoubledAfterAKeptPiece) {
   });
 }
 
-TEST(TranslationCommands, EveryTableRowTranslatesBothWays) {
+TEST(TranslationCommandsTest, EveryTableRowTranslatesBothWays) {
   TranslationHelper helper;
   helper.setIsZH(true);
   std::set<std::string_view> commandKeys;
@@ -275,7 +275,7 @@ TEST(TranslationCommands, EveryTableRowTranslatesBothWays) {
   }
 }
 
-TEST(TranslationCommands, CompareTextsUnderCanonicalEquivalence) {
+TEST(TranslationCommandsTest, CompareTextsUnderCanonicalEquivalence) {
   // U+FA08 is a compatibility ideograph that is canonically the same as 行 (U+884C).
   expectCommands({
       {false, "\uFA08", "Row"},
@@ -284,7 +284,7 @@ TEST(TranslationCommands, CompareTextsUnderCanonicalEquivalence) {
   });
 }
 
-TEST(TranslationCommands, IllFormedBytesComeBackUnchanged) {
+TEST(TranslationCommandsTest, IllFormedBytesComeBackUnchanged) {
   const std::string bad = "\xFF\xC3(";
   expectCommands({
       {true, bad, bad},
@@ -296,7 +296,7 @@ TEST(TranslationCommands, IllFormedBytesComeBackUnchanged) {
 
 // ---- Language flag and observers ----
 
-TEST(TranslationFlag, ObserversRunBeforeEveryAssignmentAndSeeTheOldValue) {
+TEST(TranslationFlagTest, ObserversRunBeforeEveryAssignmentAndSeeTheOldValue) {
   TranslationHelper helper;
   std::vector<bool> seen;
   helper.subscribe([&] { seen.push_back(helper.isZH()); });
@@ -308,7 +308,7 @@ TEST(TranslationFlag, ObserversRunBeforeEveryAssignmentAndSeeTheOldValue) {
   EXPECT_EQ(seen, (std::vector<bool>{false, true, true}));
 }
 
-TEST(TranslationFlag, UnsubscribedObserversAreNotCalled) {
+TEST(TranslationFlagTest, UnsubscribedObserversAreNotCalled) {
   TranslationHelper helper;
   int a = 0;
   int b = 0;
@@ -323,7 +323,7 @@ TEST(TranslationFlag, UnsubscribedObserversAreNotCalled) {
   EXPECT_EQ(b, 2);
 }
 
-TEST(TranslationFlag, ObserversMayChangeTheSubscriptionsWhileNotified) {
+TEST(TranslationFlagTest, ObserversMayChangeTheSubscriptionsWhileNotified) {
   TranslationHelper helper;
   std::vector<std::string> calls;
   TranslationHelper::ObserverId self = 0;
@@ -345,7 +345,7 @@ TEST(TranslationFlag, ObserversMayChangeTheSubscriptionsWhileNotified) {
   EXPECT_EQ(calls, (std::vector<std::string>{"killer", "late"}));
 }
 
-TEST(TranslationFlag, SharedInstanceIsOne) {
+TEST(TranslationFlagTest, SharedInstanceIsOne) {
   EXPECT_EQ(&TranslationHelper::shared(), &TranslationHelper::shared());
 }
 

@@ -9,7 +9,7 @@ namespace tavrine {
 namespace {
 
 // The ordering rules every timing test relies on.
-TEST(VirtualRunLoop, TurnsRunInTimeOrderTiesByCreationPostedTasksFirst) {
+TEST(VirtualRunLoopTest, TurnsRunInTimeOrderTiesByCreationPostedTasksFirst) {
   doubles::VirtualRunLoop loop;
   std::vector<std::string> log;
   loop.scheduleTimer(0.2, false, [&](Timer&) { log.push_back("b@0.2"); });
@@ -28,7 +28,7 @@ TEST(VirtualRunLoop, TurnsRunInTimeOrderTiesByCreationPostedTasksFirst) {
   EXPECT_TRUE(loop.liveTimers().empty());
 }
 
-TEST(VirtualRunLoop, InvalidationTakesEffectAtOnce) {
+TEST(VirtualRunLoopTest, InvalidationTakesEffectAtOnce) {
   doubles::VirtualRunLoop loop;
   int fired = 0;
   TimerRef victim;
@@ -45,7 +45,7 @@ TEST(VirtualRunLoop, InvalidationTakesEffectAtOnce) {
   victim->invalidate();  // harmless again
 }
 
-TEST(VirtualRunLoop, ALateRepeatingTimerFiresOnceThenKeepsItsSchedule) {
+TEST(VirtualRunLoopTest, ALateRepeatingTimerFiresOnceThenKeepsItsSchedule) {
   doubles::VirtualRunLoop loop;
   std::vector<double> at;
   loop.scheduleTimer(0.1, true, [&](Timer&) { at.push_back(loop.now()); });

@@ -5,6 +5,12 @@ namespace tavrine {
 AppDelegate::AppDelegate(const Platform& platform, TranslationHelper& t, OverlayStyle overlayStyle)
     : platform_(platform), t_(t), overlayStyle_(overlayStyle) {}
 
+std::shared_ptr<AppDelegate> AppDelegate::create(const Platform& platform, TranslationHelper& t,
+                                                 OverlayStyle overlayStyle) {
+  // Not make_shared: the constructor is private.
+  return std::shared_ptr<AppDelegate>(new AppDelegate(platform, t, overlayStyle));
+}
+
 void AppDelegate::applicationDidFinishLaunching() {
   platform_.application.setActivationPolicy(ActivationPolicy::accessory);
   setupStatusBar();

@@ -32,8 +32,8 @@ inline constexpr std::string_view kAbout = "About Tavrine";
 inline constexpr std::string_view kQuit = "Quit";
 }  // namespace menu_title
 
-// Create it with std::make_shared: monitor handlers, timers and menu items refer back to the
-// delegate weakly and do nothing once it is gone (a local monitor still passes its event on).
+// Monitor handlers, timers and menu items refer back to the delegate weakly and do nothing once it
+// is gone (a local monitor still passes its event on), so it only exists as a shared object.
 class AppDelegate final : public std::enable_shared_from_this<AppDelegate>,
                           public MenuDelegate,
                           public MenuActionTarget {
@@ -43,8 +43,9 @@ class AppDelegate final : public std::enable_shared_from_this<AppDelegate>,
 
   // The ports and `t` must outlive the delegate. `overlayStyle` is the platform's way of showing
   // shortcuts, for every overlay.
-  explicit AppDelegate(const Platform& platform, TranslationHelper& t = TranslationHelper::shared(),
-                       OverlayStyle overlayStyle = {});
+  static std::shared_ptr<AppDelegate> create(const Platform& platform,
+                                             TranslationHelper& t = TranslationHelper::shared(),
+                                             OverlayStyle overlayStyle = {});
 
   // Created on the first show that has something to show, then kept.
   std::unique_ptr<OverlayWindowController> overlayController;
@@ -92,6 +93,8 @@ class AppDelegate final : public std::enable_shared_from_this<AppDelegate>,
   void hideOverlay();
 
  private:
+  AppDelegate(const Platform& platform, TranslationHelper& t, OverlayStyle overlayStyle);
+
   // A new release poll in commandHoldTimer, replacing the running one.
   void restartReleasePoll();
 

@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "overlay/overlay_view.h"
-#include "overlay/text_measurer.h"
 #include "platform/geometry.h"
+#include "platform/text_measurer.h"
 #include "platform/workspace.h"
 
 namespace tavrine {

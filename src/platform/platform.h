@@ -8,7 +8,7 @@
 #include "platform/panel.h"
 #include "platform/run_loop.h"
 #include "platform/screen.h"
-#include "platform/status_menu.h"
+#include "platform/status_bar.h"
 #include "platform/trust.h"
 #include "platform/workspace.h"
 

@@ -6,14 +6,9 @@
 #include <optional>
 #include <string>
 
-namespace tavrine {
+#include "platform/image.h"
 
-// A platform image (an application's icon); the core only passes it on to be drawn.
-class Image {
- public:
-  virtual ~Image() = default;
-};
-using ImageRef = std::shared_ptr<const Image>;
+namespace tavrine {
 
 struct RunningApplication {
   std::int32_t processIdentifier = 0;

@@ -24,7 +24,7 @@ struct AppHarness {
   explicit AppHarness(bool trusted = true, OverlayStyle style = {}) {
     fake.trust.setTrusted(trusted);
     fake.events.setGlobalMonitorsAvailable(trusted);
-    delegate = std::make_shared<AppDelegate>(fake.platform(), t, style);
+    delegate = AppDelegate::create(fake.platform(), t, style);
     fake.statusBar.setResponderChainEnd(delegate);
   }
 

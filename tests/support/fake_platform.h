@@ -1,7 +1,7 @@
 // Every port's test double in one place, with the Platform bundle of references to them.
 #pragma once
 
-#include "platform/memory_accessibility.h"
+#include "platform/memory/memory_accessibility.h"
 #include "platform/platform.h"
 #include "support/fake_trust.h"
 #include "support/fake_workspace.h"

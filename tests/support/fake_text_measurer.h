@@ -6,7 +6,7 @@
 #include <cstddef>
 #include <string_view>
 
-#include "overlay/text_measurer.h"
+#include "platform/text_measurer.h"
 
 namespace tavrine::doubles {
 

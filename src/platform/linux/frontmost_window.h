@@ -1,0 +1,60 @@
+// SPDX-License-Identifier: MIT
+// Which application window has the keyboard: the window manager's active window, or, without a
+// window manager that names one, the input focus; in both cases the top-level client window that
+// holds it and that window's process.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tavrine::x11 {
+
+using WindowId = std::uint64_t;
+
+// The few window facts the search reads. A window that has vanished answers like one without
+// the property (none, false, no children): the search never relies on two answers agreeing.
+class WindowTree {
+ public:
+  virtual ~WindowTree() = default;
+
+  virtual WindowId root() const = 0;
+  // _NET_ACTIVE_WINDOW of the root window; none when unset or None.
+  virtual std::optional<WindowId> activeWindow() const = 0;
+  // The input focus; none for None and PointerRoot.
+  virtual std::optional<WindowId> inputFocus() const = 0;
+  // None for the root window and for a window that has vanished.
+  virtual std::optional<WindowId> parent(WindowId window) const = 0;
+  // In stacking order, bottom first.
+  virtual std::vector<WindowId> children(WindowId window) const = 0;
+  // WM_STATE: set by the window manager on every managed client window.
+  virtual bool hasWmState(WindowId window) const = 0;
+  // _NET_WM_PID, when it is a plausible process id.
+  virtual std::optional<std::int32_t> pid(WindowId window) const = 0;
+};
+
+struct FrontmostWindow {
+  WindowId window = 0;  // the client window: the one the application made and named
+  std::int32_t pid = 0;
+  bool operator==(const FrontmostWindow&) const = default;
+};
+
+// Bounds on the walks, so that a deep, wide or looping tree (windows come and go while it is
+// read) costs a bounded number of requests.
+inline constexpr int kMaxAncestors = 64;
+inline constexpr int kMaxDescendantDepth = 8;
+inline constexpr int kMaxWindowsVisited = 512;
+
+// The client window that holds the active window or, failing that, the input focus: the window
+// itself or its nearest ancestor that carries WM_STATE or _NET_WM_PID (toolkits focus a small
+// child window), else the first such window below it (a reparenting window manager may focus its
+// frame). None when that window names no process, or when nothing holds the keyboard.
+std::optional<FrontmostWindow> findFrontmostWindow(const WindowTree& tree);
+
+// The class part of a WM_CLASS value ("instance\0Class\0"): the application's name, such as
+// "Mousepad". None when it is missing or empty.
+std::optional<std::string> wmClassName(std::string_view wmClass);
+
+}  // namespace tavrine::x11

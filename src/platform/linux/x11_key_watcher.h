@@ -1,0 +1,49 @@
+// SPDX-License-Identifier: MIT
+// Every key going down or up anywhere on the X display, without grabbing anything: XInput 2 raw
+// key events selected on the root window for the master keyboards (synthetic XTEST keys
+// included), turned into modifier changes and key presses.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "platform/modifier_flags.h"
+
+namespace tavrine::x11 {
+
+class X11KeyWatcher {
+ public:
+  struct Handlers {
+    // A modifier key went down or up; the modifier word after the change.
+    std::function<void(modifier::Flags flags)> flagsChanged;
+    // Any other key went down (or repeats); the modifier word at the time.
+    std::function<void(modifier::Flags flags)> keyDown;
+  };
+
+  // Connects to `displayName` (empty: $DISPLAY), but only when started.
+  explicit X11KeyWatcher(std::string displayName = {});
+  ~X11KeyWatcher();
+  X11KeyWatcher(const X11KeyWatcher&) = delete;
+  X11KeyWatcher& operator=(const X11KeyWatcher&) = delete;
+
+  // Opens a connection of its own and starts watching; false when there is no X server or it
+  // lacks XInput 2.1. A started watcher ignores further calls (and keeps its handlers).
+  bool start(Handlers handlers);
+  bool isStarted() const;
+
+  // The connection's descriptor, readable when events may be waiting; -1 until started. Call
+  // dispatchPending whenever it is readable.
+  int fileDescriptor() const;
+  // Handles every event that has arrived and calls the handlers; never waits.
+  void dispatchPending();
+
+  // The modifier word as the keys seen so far leave it.
+  modifier::Flags flags() const;
+
+ private:
+  struct Impl;
+  std::unique_ptr<Impl> impl_;
+};
+
+}  // namespace tavrine::x11

@@ -1,0 +1,307 @@
+#include "shell/overlay_accessibility.h"
+
+#include <QAccessibleWidget>
+#include <QPointer>
+#include <QScrollBar>
+#include <QWindow>
+#include <mutex>
+#include <string_view>
+
+#include "overlay/system_shortcuts.h"
+#include "shell/overlay_painter.h"
+#include "shell/overlay_widget.h"
+
+namespace tavrine::qt {
+namespace {
+
+QString fromUtf8(std::string_view text) {
+  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+// One painted element of the overlay. It holds its widget weakly: Qt's cache may still hand it
+// out for a moment after the widget is gone, and it then reports itself invalid.
+class OverlayItemAccessible final : public QAccessibleInterface, public QAccessibleActionInterface {
+ public:
+  OverlayItemAccessible(OverlayWidget& widget, std::size_t index)
+      : widget_(&widget), index_(index) {}
+
+  OverlayAccessibleTree* tree() const {
+    return widget_.isNull() ? nullptr : &widget_->accessibleTree();
+  }
+  std::size_t index() const { return index_; }
+
+  bool isValid() const override { return !widget_.isNull(); }
+  QObject* object() const override { return nullptr; }
+  QWindow* window() const override {
+    return widget_.isNull() ? nullptr : widget_->window()->windowHandle();
+  }
+  QAccessibleInterface* parent() const override {
+    return widget_.isNull() ? nullptr : QAccessible::queryAccessibleInterface(widget_.data());
+  }
+  QAccessibleInterface* child(int) const override { return nullptr; }
+  int childCount() const override { return 0; }
+  int indexOfChild(const QAccessibleInterface*) const override { return -1; }
+  QAccessibleInterface* childAt(int, int) const override { return nullptr; }
+
+  QString text(QAccessible::Text kind) const override {
+    const OverlayAccessibleTree* t = tree();
+    return t != nullptr ? t->text(index_, kind) : QString();
+  }
+  void setText(QAccessible::Text, const QString&) override {}
+  QRect rect() const override {
+    const OverlayAccessibleTree* t = tree();
+    return t != nullptr ? t->rect(index_) : QRect();
+  }
+  QAccessible::Role role() const override {
+    const OverlayAccessibleTree* t = tree();
+    return t != nullptr ? t->role(index_) : QAccessible::NoRole;
+  }
+  QAccessible::State state() const override {
+    QAccessible::State state;
+    state.readOnly = true;
+    if (widget_.isNull() || !widget_->isVisible()) state.invisible = true;
+    if (isSwitch()) {
+      state.readOnly = false;
+      state.hasPopup = true;
+    }
+    return state;
+  }
+
+  void* interface_cast(QAccessible::InterfaceType type) override {
+    if (type == QAccessible::ActionInterface && isSwitch())
+      return static_cast<QAccessibleActionInterface*>(this);
+    return nullptr;
+  }
+
+  // The language switch opens its menu on either action.
+  QStringList actionNames() const override {
+    return isSwitch() ? QStringList{showMenuAction(), pressAction()} : QStringList();
+  }
+  void doAction(const QString& name) override {
+    if (isSwitch() && (name == showMenuAction() || name == pressAction()))
+      widget_->openLanguageMenu();
+  }
+  QStringList keyBindingsForAction(const QString&) const override { return {}; }
+
+ private:
+  bool isSwitch() const {
+    const OverlayAccessibleTree* t = tree();
+    return t != nullptr && t->entry(index_).kind == OverlayAccessibleTree::Kind::languageSwitch;
+  }
+
+  QPointer<OverlayWidget> widget_;
+  std::size_t index_;
+};
+
+// The overlay window: its name is the header line, its children the tree's entries and the
+// scroll bar.
+class OverlayAccessible final : public QAccessibleWidget {
+ public:
+  explicit OverlayAccessible(OverlayWidget* widget)
+      : QAccessibleWidget(widget, QAccessible::Window) {}
+
+  int childCount() const override {
+    OverlayWidget* w = overlay();
+    return w != nullptr ? static_cast<int>(w->accessibleTree().size()) + 1 : 0;
+  }
+
+  QAccessibleInterface* child(int index) const override {
+    OverlayWidget* w = overlay();
+    if (w == nullptr || index < 0) return nullptr;
+    OverlayAccessibleTree& tree = w->accessibleTree();
+    const auto i = static_cast<std::size_t>(index);
+    if (i < tree.size()) return tree.child(i);
+    if (i == tree.size()) return QAccessible::queryAccessibleInterface(w->scrollBar());
+    return nullptr;
+  }
+
+  int indexOfChild(const QAccessibleInterface* child) const override {
+    OverlayWidget* w = overlay();
+    if (w == nullptr || child == nullptr) return -1;
+    OverlayAccessibleTree& tree = w->accessibleTree();
+    if (child->object() != nullptr && child->object() == w->scrollBar())
+      return static_cast<int>(tree.size());
+    return tree.indexOf(child);
+  }
+
+  QAccessibleInterface* childAt(int x, int y) const override {
+    OverlayWidget* w = overlay();
+    if (w == nullptr) return nullptr;
+    const QPoint point(x, y);
+    QScrollBar* bar = w->scrollBar();
+    if (bar->isVisible() && QRect(bar->mapToGlobal(QPoint(0, 0)), bar->size()).contains(point))
+      return QAccessible::queryAccessibleInterface(bar);
+    OverlayAccessibleTree& tree = w->accessibleTree();
+    for (std::size_t i = 0; i < tree.size(); ++i) {
+      if (tree.rect(i).contains(point)) return tree.child(i);
+    }
+    return nullptr;
+  }
+
+  QString text(QAccessible::Text kind) const override {
+    OverlayWidget* w = overlay();
+    if (w == nullptr || kind != QAccessible::Name) return QAccessibleWidget::text(kind);
+    return fromUtf8(w->view().appName()) + QLatin1Char(' ') + fromUtf8(w->view().headerLabel());
+  }
+
+ private:
+  // Null while the widget is being destroyed: its dynamic type is no longer OverlayWidget.
+  OverlayWidget* overlay() const { return qobject_cast<OverlayWidget*>(object()); }
+};
+
+QAccessibleInterface* overlayFactory(const QString&, QObject* object) {
+  if (auto* widget = qobject_cast<OverlayWidget*>(object)) return new OverlayAccessible(widget);
+  return nullptr;
+}
+
+}  // namespace
+
+void installOverlayAccessibility() {
+  static std::once_flag installed;
+  std::call_once(installed, [] { QAccessible::installFactory(&overlayFactory); });
+}
+
+OverlayAccessibleTree::OverlayAccessibleTree(OverlayWidget& widget)
+    : widget_(widget), groups_(widget.view().sortedGroups()) {
+  entries_.push_back({Kind::appName});
+  entries_.push_back({Kind::headerLabel});
+  entries_.push_back({Kind::languageSwitch});
+  for (std::size_t g = 0; g < groups_.size(); ++g) {
+    entries_.push_back({Kind::appHeading, g});
+    for (std::size_t i = 0; i < groups_[g]->second.size(); ++i)
+      entries_.push_back({Kind::appRow, g, i});
+  }
+  entries_.push_back({Kind::separator});
+  const std::vector<SystemShortcuts::Group>& system = widget.view().systemGroups();
+  for (std::size_t g = 0; g < system.size(); ++g) {
+    entries_.push_back({Kind::systemHeading, g});
+    for (std::size_t i = 0; i < system[g].items.size(); ++i)
+      entries_.push_back({Kind::systemRow, g, i});
+  }
+  children_.assign(entries_.size(), nullptr);
+}
+
+OverlayAccessibleTree::~OverlayAccessibleTree() {
+  for (QAccessibleInterface* child : children_) {
+    if (child != nullptr) QAccessible::deleteAccessibleInterface(QAccessible::uniqueId(child));
+  }
+}
+
+QAccessibleInterface* OverlayAccessibleTree::child(std::size_t index) {
+  if (index >= children_.size()) return nullptr;
+  if (children_[index] == nullptr) {
+    children_[index] = new OverlayItemAccessible(widget_, index);
+    QAccessible::registerAccessibleInterface(children_[index]);
+  }
+  return children_[index];
+}
+
+int OverlayAccessibleTree::indexOf(const QAccessibleInterface* child) const {
+  const auto* item = dynamic_cast<const OverlayItemAccessible*>(child);
+  if (item == nullptr || item->tree() != this) return -1;
+  return static_cast<int>(item->index());
+}
+
+QString OverlayAccessibleTree::text(std::size_t index, QAccessible::Text kind) const {
+  if (index >= entries_.size()) return {};
+  const Entry& e = entries_[index];
+  const OverlayView& view = widget_.view();
+  const bool name = kind == QAccessible::Name;
+  const bool description = kind == QAccessible::Description;
+  switch (e.kind) {
+    case Kind::appName:
+      return name ? fromUtf8(view.appName()) : QString();
+    case Kind::headerLabel:
+      return name ? fromUtf8(view.headerLabel()) : QString();
+    case Kind::languageSwitch: {
+      if (name) return fromUtf8(view.languageLabel());
+      if (!description) return {};
+      QStringList titles;
+      for (const OverlayView::LanguageItem& item : OverlayView::languageItems())
+        titles << fromUtf8(item.title);
+      return titles.join(QStringLiteral(", "));
+    }
+    case Kind::appHeading:
+      return name ? fromUtf8(view.appHeading(groups_[e.group]->first)) : QString();
+    case Kind::separator:
+      return name ? fromUtf8(view.separatorLabel()) : QString();
+    case Kind::systemHeading:
+      return name ? fromUtf8(view.systemHeading(view.systemGroups()[e.group])) : QString();
+    case Kind::appRow:
+    case Kind::systemRow: {
+      if (!name && !description) return {};
+      const ShortcutRow row = e.kind == Kind::appRow
+                                  ? view.appRow(groups_[e.group]->second[e.item])
+                                  : view.systemRow(view.systemGroups()[e.group].items[e.item]);
+      return fromUtf8(name ? row.title : row.spokenShortcut());
+    }
+  }
+  return {};
+}
+
+QAccessible::Role OverlayAccessibleTree::role(std::size_t index) const {
+  if (index >= entries_.size()) return QAccessible::NoRole;
+  switch (entries_[index].kind) {
+    case Kind::appName:
+    case Kind::headerLabel:
+    case Kind::separator:
+      return QAccessible::StaticText;
+    case Kind::languageSwitch:
+      return QAccessible::ButtonMenu;
+    case Kind::appHeading:
+    case Kind::systemHeading:
+      return QAccessible::Heading;
+    case Kind::appRow:
+    case Kind::systemRow:
+      return QAccessible::ListItem;
+  }
+  return QAccessible::NoRole;
+}
+
+QRect OverlayAccessibleTree::rect(std::size_t index) const {
+  if (index >= entries_.size()) return {};
+  const Kind kind = entries_[index].kind;
+  const OverlayLayout& layout = widget_.overlayLayout();
+  Rect frame;
+  if (kind == Kind::languageSwitch) {
+    frame = layout.languageSwitchFrame();
+  } else if (kind == Kind::appName || kind == Kind::headerLabel) {
+    // The header's first two texts are the name and the label.
+    int wanted = kind == Kind::appName ? 0 : 1;
+    bool found = false;
+    for (const Primitive& p : layout.fixedPrimitives()) {
+      if (std::holds_alternative<TextPrimitive>(p) && wanted-- == 0) {
+        frame = frameOf(p);
+        found = true;
+        break;
+      }
+    }
+    if (!found) return {};
+  } else if (kind == Kind::separator) {
+    return {};
+  } else {
+    // Scrolling content: its frame moves with the scroll offset and may lie outside the view.
+    const bool system = kind == Kind::systemHeading || kind == Kind::systemRow;
+    const auto grid = system ? OverlayLayout::Section::system : OverlayLayout::Section::application;
+    const Entry& e = entries_[index];
+    frame = (kind == Kind::appHeading || kind == Kind::systemHeading)
+                ? layout.headingFrame(grid, e.group)
+                : layout.rowFrame(grid, e.group, e.item);
+    frame.origin.y += layout.scrollFrame().minY() - widget_.scrollOffset();
+  }
+  const QRect local = toQRectF(frame).toAlignedRect();
+  return QRect(widget_.mapToGlobal(local.topLeft()), local.size());
+}
+
+void OverlayAccessibleTree::textsChanged() {
+  if (!QAccessible::isActive()) return;
+  QAccessibleEvent windowEvent(&widget_, QAccessible::NameChanged);
+  QAccessible::updateAccessibility(&windowEvent);
+  for (QAccessibleInterface* child : children_) {
+    if (child == nullptr) continue;
+    QAccessibleEvent event(child, QAccessible::NameChanged);
+    QAccessible::updateAccessibility(&event);
+  }
+}
+
+}  // namespace tavrine::qt

@@ -1,0 +1,210 @@
+#include "shell/overlay_widget.h"
+
+#include <QAction>
+#include <QCoreApplication>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPaintEvent>
+#include <QPainter>
+#include <QScrollBar>
+#include <QWheelEvent>
+#include <algorithm>
+#include <cmath>
+#include <utility>
+
+#include "shell/overlay_accessibility.h"
+#include "shell/overlay_painter.h"
+
+namespace tavrine::qt {
+namespace {
+
+// A thin indicator in the grid's trailing padding, clear of the rounded bottom corner.
+constexpr int kScrollBarWidth = 8;
+constexpr int kScrollBarInset = 3;
+constexpr int kScrollBarTopMargin = 4;
+constexpr int kScrollBarBottomMargin = 14;
+constexpr int kScrollStep = 24;
+constexpr int kMenuGap = 4;
+
+const char* const kScrollBarStyle =
+    "QScrollBar:vertical { background: transparent; width: 8px; margin: 0; }"
+    "QScrollBar::handle:vertical { background: rgba(255, 255, 255, 90); border-radius: 3px;"
+    "  min-height: 24px; margin: 1px; }"
+    "QScrollBar::handle:vertical:hover { background: rgba(255, 255, 255, 140); }"
+    "QScrollBar::add-line:vertical, QScrollBar::sub-line:vertical { height: 0; border: none; }"
+    "QScrollBar::add-page:vertical, QScrollBar::sub-page:vertical { background: transparent; }";
+
+}  // namespace
+
+OverlayWidget::OverlayWidget(std::shared_ptr<const OverlayView> view, IconSource iconSource,
+                             QWidget* parent)
+    : QWidget(parent), view_(std::move(view)), iconSource_(std::move(iconSource)) {
+  // Before any child exists: an assistive technology may ask for this widget's interface as
+  // soon as the scroll bar joins it.
+  installOverlayAccessibility();
+  scrollBar_ = new QScrollBar(Qt::Vertical, this);
+  setMouseTracking(true);
+  scrollBar_->setStyleSheet(QString::fromLatin1(kScrollBarStyle));
+  scrollBar_->setSingleStep(kScrollStep);
+  scrollBar_->setFocusPolicy(Qt::NoFocus);
+  scrollBar_->hide();
+  connect(scrollBar_, &QScrollBar::valueChanged, this, [this] {
+    if (layout_) update(toQRectF(layout_->scrollFrame()).toAlignedRect());
+  });
+  languageSubscription_ = view_->subscribeWillChange([this] { languageWillChange(); });
+}
+
+OverlayWidget::~OverlayWidget() {
+  // Child interfaces refer to this widget: they go before it does.
+  accessibleTree_.reset();
+}
+
+const OverlayLayout& OverlayWidget::overlayLayout() {
+  // The size is checked too: a hidden widget gets its resize event only when shown or rendered.
+  const Size size{static_cast<double>(width()), static_cast<double>(height())};
+  if (!layout_ || layout_->panelSize() != size) {
+    layout_ = std::make_unique<OverlayLayout>(view_, measurer_, size,
+                                              iconSource_ ? iconSource_() : nullptr);
+    updateScrollBar();
+  }
+  return *layout_;
+}
+
+double OverlayWidget::scrollOffset() const {
+  return static_cast<double>(scrollBar_->value());
+}
+
+void OverlayWidget::scrollTo(double offset) {
+  overlayLayout();
+  scrollBar_->setValue(static_cast<int>(
+      std::lround(std::clamp(offset, 0.0, static_cast<double>(scrollBar_->maximum())))));
+}
+
+Rect OverlayWidget::visibleContentRect() {
+  const Rect frame = overlayLayout().scrollFrame();
+  return {{0, scrollOffset()}, frame.size};
+}
+
+QMenu* OverlayWidget::languageMenu() {
+  if (languageMenu_ == nullptr) {
+    languageMenu_ = new QMenu(this);
+    for (const OverlayView::LanguageItem& item : OverlayView::languageItems()) {
+      QAction* action = languageMenu_->addAction(
+          QString::fromUtf8(item.title.data(), static_cast<qsizetype>(item.title.size())));
+      connect(action, &QAction::triggered, this, [this, item] { view_->choose(item); });
+    }
+  }
+  return languageMenu_;
+}
+
+void OverlayWidget::openLanguageMenu() {
+  const Rect frame = overlayLayout().languageSwitchFrame();
+  const QPoint below(static_cast<int>(std::lround(frame.minX())),
+                     static_cast<int>(std::lround(frame.maxY())) + kMenuGap);
+  languageMenu()->popup(mapToGlobal(below));
+}
+
+QImage OverlayWidget::renderImage() {
+  const qreal ratio = devicePixelRatioF();
+  QImage image((QSizeF(size()) * ratio).toSize(), QImage::Format_ARGB32_Premultiplied);
+  image.setDevicePixelRatio(ratio);
+  image.fill(Qt::transparent);
+  render(&image, QPoint(), QRegion(), QWidget::DrawChildren);
+  return image;
+}
+
+OverlayAccessibleTree& OverlayWidget::accessibleTree() {
+  if (!accessibleTree_) accessibleTree_ = std::make_unique<OverlayAccessibleTree>(*this);
+  return *accessibleTree_;
+}
+
+void OverlayWidget::paintEvent(QPaintEvent* event) {
+  const OverlayLayout& layout = overlayLayout();
+  const QRectF dirty = event->rect();
+  QPainter painter(this);
+  painter.setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing);
+
+  for (const Primitive& primitive : layout.fixedPrimitives()) {
+    if (toQRectF(frameOf(primitive)).intersects(dirty))
+      paintPrimitive(painter, primitive, measurer_);
+  }
+
+  const Rect scroll = layout.scrollFrame();
+  const QRectF area = toQRectF(scroll) & dirty;
+  if (area.isEmpty()) return;
+  const double offset = scrollOffset();
+  painter.setClipRect(area);
+  painter.translate(0, scroll.minY() - offset);
+  const Rect visible{{area.x(), area.y() - scroll.minY() + offset}, {area.width(), area.height()}};
+  for (const Primitive& primitive : layout.primitivesIn(visible))
+    paintPrimitive(painter, primitive, measurer_);
+}
+
+void OverlayWidget::resizeEvent(QResizeEvent* event) {
+  QWidget::resizeEvent(event);
+  invalidateLayout();
+}
+
+void OverlayWidget::wheelEvent(QWheelEvent* event) {
+  if (scrollBar_->maximum() > 0) {
+    QCoreApplication::sendEvent(scrollBar_, event);
+  } else {
+    event->ignore();
+  }
+}
+
+void OverlayWidget::mousePressEvent(QMouseEvent* event) {
+  if (event->button() == Qt::LeftButton &&
+      toQRectF(overlayLayout().languageSwitchFrame()).contains(event->position())) {
+    openLanguageMenu();
+    event->accept();
+    return;
+  }
+  QWidget::mousePressEvent(event);
+}
+
+void OverlayWidget::mouseMoveEvent(QMouseEvent* event) {
+  if (toQRectF(overlayLayout().languageSwitchFrame()).contains(event->position())) {
+    setCursor(Qt::PointingHandCursor);
+  } else {
+    unsetCursor();
+  }
+  QWidget::mouseMoveEvent(event);
+}
+
+void OverlayWidget::invalidateLayout() {
+  layout_.reset();
+  overlayLayout();
+  update();
+}
+
+void OverlayWidget::languageWillChange() {
+  // Runs before the new language is stored: only schedule, and let several assignments in a row
+  // make one new layout.
+  if (relayoutQueued_) return;
+  relayoutQueued_ = true;
+  QMetaObject::invokeMethod(
+      this,
+      [this] {
+        relayoutQueued_ = false;
+        invalidateLayout();
+        if (accessibleTree_) accessibleTree_->textsChanged();
+      },
+      Qt::QueuedConnection);
+}
+
+void OverlayWidget::updateScrollBar() {
+  const OverlayLayout& layout = *layout_;
+  const Rect frame = layout.scrollFrame();
+  const double overflow = layout.contentHeight() - frame.height();
+  const int maximum = overflow > 0 ? static_cast<int>(std::ceil(overflow)) : 0;
+  scrollBar_->setRange(0, maximum);
+  scrollBar_->setPageStep(std::max(1, static_cast<int>(frame.height())));
+  const int top = static_cast<int>(std::ceil(frame.minY())) + kScrollBarTopMargin;
+  const int bottom = static_cast<int>(std::floor(frame.maxY())) - kScrollBarBottomMargin;
+  scrollBar_->setGeometry(width() - kScrollBarWidth - kScrollBarInset, top, kScrollBarWidth,
+                          std::max(0, bottom - top));
+  scrollBar_->setVisible(maximum > 0 && bottom > top);
+}
+
+}  // namespace tavrine::qt

@@ -1,0 +1,84 @@
+// The overlay's content: paints the core's layout, scrolls it, and hosts the language switch.
+#pragma once
+
+#include <QImage>
+#include <QWidget>
+#include <functional>
+#include <memory>
+
+#include "overlay/overlay_layout.h"
+#include "overlay/overlay_view.h"
+#include "platform/workspace.h"
+#include "shell/qt_text_measurer.h"
+
+class QMenu;
+class QScrollBar;
+
+namespace tavrine::qt {
+
+class OverlayAccessibleTree;
+
+// Paints only what intersects the visible part of the scrolling area, so the cost of a frame
+// follows the screenful shown, not the number of shortcuts. The layout is rebuilt on resize and
+// after each language change; all text is drawn as plain text.
+class OverlayWidget final : public QWidget {
+  Q_OBJECT
+
+ public:
+  // Asked for the frontmost application's icon at every render; null or returning null means
+  // no icon.
+  using IconSource = std::function<ImageRef()>;
+
+  explicit OverlayWidget(std::shared_ptr<const OverlayView> view, IconSource iconSource = {},
+                         QWidget* parent = nullptr);
+  ~OverlayWidget() override;
+
+  const OverlayView& view() const { return *view_; }
+  const QtTextMeasurer& measurer() const { return measurer_; }
+  // The layout for the current size and language, built when first needed.
+  const OverlayLayout& overlayLayout();
+
+  // The vertical scroll bar over the scrolling area's trailing edge; shown only when the content
+  // is taller than the area.
+  QScrollBar* scrollBar() const { return scrollBar_; }
+  double scrollOffset() const;
+  // Scrolls the content to `offset` points from its top, within the scrollable range.
+  void scrollTo(double offset);
+  // The scrolling area's visible part, in content coordinates.
+  Rect visibleContentRect();
+
+  // The language switch's menu ("English", "中文", no check marks), made on first use.
+  QMenu* languageMenu();
+  // Opens the menu below the switch without blocking: the panel may be closed while it is open.
+  void openLanguageMenu();
+
+  // The overlay and its scroll bar painted into a transparent image, as on screen.
+  QImage renderImage();
+
+  // The accessible model of the painted content, made on first use by the accessibility layer.
+  OverlayAccessibleTree& accessibleTree();
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+  void wheelEvent(QWheelEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
+
+ private:
+  void invalidateLayout();
+  void languageWillChange();
+  void updateScrollBar();
+
+  std::shared_ptr<const OverlayView> view_;
+  IconSource iconSource_;
+  QtTextMeasurer measurer_;
+  std::unique_ptr<OverlayLayout> layout_;
+  QScrollBar* scrollBar_ = nullptr;
+  QMenu* languageMenu_ = nullptr;
+  OverlayView::Subscription languageSubscription_;
+  bool relayoutQueued_ = false;
+  std::unique_ptr<OverlayAccessibleTree> accessibleTree_;
+};
+
+}  // namespace tavrine::qt

@@ -1,0 +1,60 @@
+// A platform image on Qt: an icon, drawn at whatever size the place that shows it asks for.
+#pragma once
+
+#include <QIcon>
+#include <QImage>
+#include <QPixmap>
+#include <QString>
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <memory>
+#include <utility>
+
+#include "platform/workspace.h"
+
+namespace tavrine::qt {
+
+class QtImage final : public Image {
+ public:
+  explicit QtImage(QIcon icon, QString accessibilityDescription = {})
+      : icon_(std::move(icon)), description_(std::move(accessibilityDescription)) {}
+
+  const QIcon& icon() const { return icon_; }
+  // What assistive technology reads for it (the tray icon's tool tip); may be empty.
+  const QString& accessibilityDescription() const { return description_; }
+
+  // An image of `width` × `height` non-premultiplied ARGB pixels (0xAARRGGBB, rows from the top),
+  // copied; null when the sizes do not fit the pixels. Needs the QGuiApplication.
+  static ImageRef fromArgb32(int width, int height, const std::uint32_t* pixels,
+                             std::size_t count) {
+    if (width <= 0 || height <= 0 || pixels == nullptr ||
+        count != static_cast<std::size_t>(width) * static_cast<std::size_t>(height)) {
+      return nullptr;
+    }
+    QImage image(width, height, QImage::Format_ARGB32);
+    if (image.isNull()) return nullptr;
+    for (int row = 0; row < height; ++row) {
+      std::memcpy(image.scanLine(row), pixels + static_cast<std::size_t>(row) * width,
+                  static_cast<std::size_t>(width) * sizeof(std::uint32_t));
+    }
+    return std::make_shared<QtImage>(QIcon(QPixmap::fromImage(image)));
+  }
+
+  // The icon inside `image`, or a null icon when there is none or it is not a QtImage.
+  static QIcon iconOf(const ImageRef& image) {
+    const auto* qtImage = dynamic_cast<const QtImage*>(image.get());
+    return qtImage ? qtImage->icon_ : QIcon();
+  }
+
+ private:
+  QIcon icon_;
+  QString description_;
+};
+
+// The same, as a free function.
+inline QIcon iconOf(const ImageRef& image) {
+  return QtImage::iconOf(image);
+}
+
+}  // namespace tavrine::qt

@@ -1,0 +1,75 @@
+#include "shell/qt_panel.h"
+
+#include <QCoreApplication>
+#include <QGuiApplication>
+#include <QScreen>
+#include <cmath>
+#include <memory>
+
+#include "shell/qt_screens.h"
+
+namespace tavrine::qt {
+
+Qt::WindowFlags panelWindowFlags(const PanelSettings& settings) {
+  Qt::WindowFlags flags = Qt::Tool | Qt::FramelessWindowHint;
+  if (settings.becomesKeyOnlyIfNeeded) flags |= Qt::WindowDoesNotAcceptFocus;
+  if (settings.level >= PanelSettings::kFloatingWindowLevel) flags |= Qt::WindowStaysOnTopHint;
+  if (!settings.hasShadow) flags |= Qt::NoDropShadowWindowHint;
+  return flags;
+}
+
+QRect toQtGeometry(const Rect& screenRect, const QRectF& primaryGeometry) {
+  // Each edge rounded on its own keeps the size exact, where an aligned rectangle could grow.
+  const QRectF r = toQtRect(screenRect, primaryGeometry);
+  return {static_cast<int>(std::lround(r.x())), static_cast<int>(std::lround(r.y())),
+          static_cast<int>(std::lround(r.width())), static_cast<int>(std::lround(r.height()))};
+}
+
+QtPanel::QtPanel(const Rect& contentRect, const PanelSettings& settings,
+                 OverlayWidget::IconSource iconSource)
+    : widget_(new OverlayWidget(settings.content, std::move(iconSource))) {
+  OverlayWidget* w = widget_.data();
+  w->setWindowFlags(panelWindowFlags(settings));
+  // The content paints the whole visible background itself, rounded corners included.
+  w->setAttribute(Qt::WA_TranslucentBackground, !settings.opaque);
+  w->setAttribute(Qt::WA_ShowWithoutActivating);
+  w->setAttribute(Qt::WA_X11DoNotAcceptFocus, settings.becomesKeyOnlyIfNeeded);
+  // Tool windows hide while their application is inactive, which this one always is.
+  w->setAttribute(Qt::WA_MacAlwaysShowToolWindow, !settings.hidesOnDeactivate);
+  w->setFocusPolicy(Qt::NoFocus);
+
+  const QScreen* primary = QGuiApplication::primaryScreen();
+  w->setGeometry(
+      toQtGeometry(contentRect, primary != nullptr ? QRectF(primary->geometry()) : QRectF()));
+}
+
+QtPanel::~QtPanel() {
+  // Without an application object left (process exit) the window can no longer be deleted.
+  if (!widget_.isNull() && QCoreApplication::instance() != nullptr) delete widget_.data();
+}
+
+void QtPanel::orderFrontRegardless() {
+  if (closed_ || widget_.isNull()) return;
+  // Shown and raised, never activated: the application in front keeps the keyboard.
+  widget_->show();
+  widget_->raise();
+}
+
+void QtPanel::close() {
+  closed_ = true;
+  if (!widget_.isNull()) widget_->hide();
+}
+
+PanelRef QtPanelPort::makePanel(const Rect& contentRect, const PanelSettings& settings) {
+  if (!settings.content) return nullptr;
+  OverlayWidget::IconSource icons;
+  if (workspace_ != nullptr) {
+    icons = [workspace = workspace_]() -> ImageRef {
+      const std::optional<RunningApplication> app = workspace->frontmostApplication();
+      return app ? app->icon : nullptr;
+    };
+  }
+  return std::make_shared<QtPanel>(contentRect, settings, std::move(icons));
+}
+
+}  // namespace tavrine::qt

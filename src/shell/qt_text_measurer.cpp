@@ -1,0 +1,77 @@
+#include "shell/qt_text_measurer.h"
+
+#include <QFontDatabase>
+#include <QFontInfo>
+#include <algorithm>
+#include <cmath>
+
+#include "shell/qt_symbols.h"
+
+namespace tavrine::qt {
+namespace {
+
+QFont::Weight qtWeight(FontWeight weight) {
+  switch (weight) {
+    case FontWeight::regular:
+      return QFont::Normal;
+    case FontWeight::medium:
+      return QFont::Medium;
+    case FontWeight::semibold:
+      return QFont::DemiBold;
+    case FontWeight::bold:
+      return QFont::Bold;
+  }
+  return QFont::Normal;
+}
+
+bool breaksOneLine(char16_t c) {
+  return c < 0x20 || (c >= 0x7F && c <= 0x9F) || c == 0x2028 || c == 0x2029;
+}
+
+// The overlay's Chinese is Simplified: without a hint, fallback may pick a Japanese or
+// Traditional CJK face whose glyph shapes differ. Families that are not installed are skipped.
+QFont withSimplifiedChineseFallback(QFont font) {
+  // The resolved family, not an alias such as "Sans Serif" that a family list would pass over.
+  font.setFamilies({QFontInfo(font).family(), QStringLiteral("PingFang SC"),
+                    QStringLiteral("Noto Sans CJK SC"), QStringLiteral("Source Han Sans SC"),
+                    QStringLiteral("Microsoft YaHei")});
+  return font;
+}
+
+}  // namespace
+
+QString displayText(std::string_view utf8) {
+  QString text = QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
+  for (QChar& c : text) {
+    if (breaksOneLine(c.unicode())) c = QLatin1Char(' ');
+  }
+  return text;
+}
+
+QtTextMeasurer::QtTextMeasurer()
+    : general_(
+          withSimplifiedChineseFallback(QFontDatabase::systemFont(QFontDatabase::GeneralFont))),
+      fixed_(withSimplifiedChineseFallback(QFontDatabase::systemFont(QFontDatabase::FixedFont))) {}
+
+const QtTextMeasurer::Entry& QtTextMeasurer::entry(const Font& key) const {
+  const auto found =
+      std::find_if(cache_.begin(), cache_.end(), [&](const Entry& e) { return e.key == key; });
+  if (found != cache_.end()) return *found;
+
+  QFont font = key.design == FontDesign::monospaced ? fixed_ : general_;
+  font.setPixelSize(std::max(1, static_cast<int>(std::lround(key.size))));
+  font.setWeight(qtWeight(key.weight));
+  return cache_.emplace_back(Entry{key, font, QFontMetricsF(font)});
+}
+
+Size QtTextMeasurer::measure(std::string_view text, const Font& font) const {
+  const QFontMetricsF& m = metrics(font);
+  return {text.empty() ? 0.0 : m.horizontalAdvance(displayText(text)), m.height()};
+}
+
+Size QtTextMeasurer::measure(Symbol symbol, double pointSize) const {
+  const QSizeF size = symbolSize(symbol, pointSize);
+  return {size.width(), size.height()};
+}
+
+}  // namespace tavrine::qt

@@ -1,0 +1,63 @@
+// SPDX-License-Identifier: MIT
+// The event-monitor port for X11 under Qt. Local monitors see this program's own key events (an
+// event filter on the application); global monitors see every key on the display through the
+// X11 key watcher, whose connection Qt's event loop watches. Handlers run on the main thread.
+#pragma once
+
+#include <QObject>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <vector>
+
+#include "platform/event_monitor.h"
+#include "platform/linux/x11_key_watcher.h"
+#include "platform/trust.h"
+
+class QEvent;
+class QSocketNotifier;
+
+namespace tavrine::qt {
+
+// Which monitors a Qt key event is for: flags-changed for a modifier key going down or up
+// (Ctrl, Shift, Alt, Meta, Super, Caps Lock; not its auto-repeat), key-down for any other key
+// going down; none otherwise.
+std::optional<EventMask> monitorMaskOf(const QEvent& event);
+
+class QtX11EventMonitor final : public QObject, public EventMonitorPort {
+ public:
+  // The modifier word for this program's own key events: the live state, which the server has
+  // updated by the time Qt delivers the event.
+  using LiveFlags = std::function<modifier::Flags()>;
+
+  // Make it on the main thread, after the QApplication; the references must outlive it.
+  QtX11EventMonitor(x11::X11KeyWatcher& watcher, const TrustPort& trust, LiveFlags liveFlags);
+  ~QtX11EventMonitor() override;
+
+  MonitorToken addLocalMonitor(EventMask mask, LocalHandler handler) override;
+  // Null while the process is not trusted, or when the display cannot be watched.
+  MonitorToken addGlobalMonitor(EventMask mask, GlobalHandler handler) override;
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  template <typename Handler>
+  struct Monitor {
+    EventMask mask;
+    Handler handler;
+  };
+
+  bool startWatching();
+  void dispatchGlobal(EventMask mask, modifier::Flags flags);
+
+  x11::X11KeyWatcher& watcher_;
+  const TrustPort& trust_;
+  LiveFlags liveFlags_;
+  std::vector<Monitor<LocalHandler>> local_;
+  std::vector<Monitor<GlobalHandler>> global_;
+  bool filtering_ = false;
+  std::unique_ptr<QSocketNotifier> notifier_;
+};
+
+}  // namespace tavrine::qt

@@ -1,0 +1,159 @@
+// SPDX-License-Identifier: MIT
+// Trust and the one-instance guard against a real session bus (dbus-daemon) and the real
+// accessibility bus launcher (at-spi2-core), started by the test in a directory of its own.
+#include <gtest/gtest.h>
+#include <systemd/sd-bus.h>
+
+#include <chrono>
+#include <memory>
+#include <optional>
+#include <string>
+#include <thread>
+
+#include "platform/linux/a11y_bus_trust.h"
+#include "platform/linux/session_bus.h"
+#include "platform/linux/single_instance.h"
+#include "platform/linux/x11_workspace.h"
+#include "test_servers.h"
+#include "x_fixture.h"
+
+namespace tavrine::doubles {
+bool haveXServer();
+}
+
+namespace tavrine {
+namespace {
+
+using namespace std::chrono_literals;
+using dbus::SessionBus;
+using dbus::SingleInstance;
+using Claim = SingleInstance::Claim;
+
+constexpr const char* kLauncher = "/usr/libexec/at-spi-bus-launcher";
+
+class SessionBusFixture : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    if (daemon_) return;
+    dir_ = doubles::makeTemporaryDirectory();
+    daemon_ = std::make_unique<doubles::ServerProcess>();
+    // Without DISPLAY the launcher leaves the root window alone (publishing there is ours to
+    // test); its settings live in memory, not in the user's.
+    address_ = daemon_->start({"dbus-daemon", "--session", "--nofork",
+                               "--address=unix:path=" + dir_ + "/bus", "--print-address={fd}"},
+                              {"DISPLAY", "GSETTINGS_BACKEND=memory", "XDG_RUNTIME_DIR=" + dir_},
+                              dir_ + "/dbus.log");
+  }
+  static bool haveBus() { return !address_.empty(); }
+
+  // Starts the launcher through bus activation, waiting as long as that takes (the program's
+  // calls would give up after 200 ms).
+  static bool startLauncher(SessionBus& bus) {
+    if (!doubles::haveProgram(kLauncher)) return false;
+    sd_bus_error error = SD_BUS_ERROR_NULL;
+    const int result = sd_bus_call_method(
+        bus.connection(), "org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus",
+        "StartServiceByName", &error, nullptr, "su", "org.a11y.Bus", 0U);
+    sd_bus_error_free(&error);
+    return result >= 0;
+  }
+
+  static std::optional<std::string> accessibilityBusAddress(SessionBus& bus) {
+    sd_bus_error error = SD_BUS_ERROR_NULL;
+    sd_bus_message* reply = nullptr;
+    const char* address = nullptr;
+    std::optional<std::string> result;
+    if (sd_bus_call_method(bus.connection(), "org.a11y.Bus", "/org/a11y/bus", "org.a11y.Bus",
+                           "GetAddress", &error, &reply, "") >= 0 &&
+        sd_bus_message_read(reply, "s", &address) >= 0) {
+      result = address;
+    }
+    sd_bus_error_free(&error);
+    sd_bus_message_unref(reply);
+    return result;
+  }
+
+  static std::string address_;
+  static std::string dir_;
+  static std::unique_ptr<doubles::ServerProcess> daemon_;
+};
+
+std::string SessionBusFixture::address_;
+std::string SessionBusFixture::dir_;
+std::unique_ptr<doubles::ServerProcess> SessionBusFixture::daemon_;
+
+class A11yBusTrustTest : public SessionBusFixture {};
+class SingleInstanceTest : public SessionBusFixture {};
+
+TEST_F(A11yBusTrustTest, NotTrustedWithoutASessionBus) {
+  SessionBus bus("unix:path=/nonexistent/tavrine-test-bus");
+  dbus::A11yBusTrust trust(bus);
+  EXPECT_FALSE(trust.isProcessTrusted());
+  EXPECT_FALSE(trust.isProcessTrustedWithPrompt());
+}
+
+TEST_F(A11yBusTrustTest, AskingSwitchesTheAccessibilityBusOnAndPublishesItsAddress) {
+  if (!haveBus()) GTEST_SKIP() << "dbus-daemon is not installed";
+  if (!doubles::haveXServer()) GTEST_SKIP() << "no X server";
+  SessionBus bus(address_);
+  if (!startLauncher(bus)) GTEST_SKIP() << "at-spi2-core's bus launcher is not installed";
+  doubles::XFixture x;
+  x11::X11Workspace workspace;
+  dbus::A11yBusTrust trust(bus,
+                           {[&] { return workspace.rootStringProperty("AT_SPI_BUS").has_value(); },
+                            [&](const std::string& address) {
+                              workspace.setRootStringProperty("AT_SPI_BUS", address);
+                            }});
+  x.deleteProperty(x.root(), "AT_SPI_BUS");
+
+  EXPECT_FALSE(trust.isProcessTrusted()) << "switched off at first";
+  EXPECT_FALSE(trust.isProcessTrustedWithPrompt()) << "reports the trust before";
+  EXPECT_TRUE(trust.isProcessTrusted()) << "switched on by asking";
+  EXPECT_EQ(workspace.rootStringProperty("AT_SPI_BUS"), accessibilityBusAddress(bus));
+
+  // An address published by someone else stays.
+  x.setBytes(x.root(), "AT_SPI_BUS", "STRING", "unix:path=/elsewhere");
+  EXPECT_TRUE(trust.isProcessTrustedWithPrompt());
+  EXPECT_EQ(workspace.rootStringProperty("AT_SPI_BUS"), "unix:path=/elsewhere");
+  x.deleteProperty(x.root(), "AT_SPI_BUS");
+}
+
+TEST_F(SingleInstanceTest, OneInstanceHoldsTheBusName) {
+  if (!haveBus()) GTEST_SKIP() << "dbus-daemon is not installed";
+  const std::string lock = dir_ + "/unused.lock";
+  auto firstBus = std::make_unique<SessionBus>(address_);
+  auto first = std::make_unique<SingleInstance>();
+  EXPECT_EQ(first->claim(*firstBus, "io.github.tavrine.Test", lock), Claim::first);
+
+  SessionBus secondBus(address_);
+  SingleInstance second;
+  EXPECT_EQ(second.claim(secondBus, "io.github.tavrine.Test", lock), Claim::alreadyRunning);
+
+  // The name goes with the first program's connection.
+  first.reset();
+  firstBus.reset();
+  SessionBus thirdBus(address_);
+  std::optional<Claim> third;
+  for (int i = 0; i < 50 && third != Claim::first; ++i) {
+    SingleInstance attempt;
+    third = attempt.claim(thirdBus, "io.github.tavrine.Test", lock);
+    if (third == Claim::first) break;
+    std::this_thread::sleep_for(20ms);
+  }
+  EXPECT_EQ(third, Claim::first);
+}
+
+TEST_F(SingleInstanceTest, ALockFileStandsInWithoutASessionBus) {
+  const std::string lock = doubles::makeTemporaryDirectory() + "/tavrine.lock";
+  SessionBus noBus("unix:path=/nonexistent/tavrine-test-bus");
+  auto first = std::make_unique<SingleInstance>();
+  EXPECT_EQ(first->claim(noBus, "io.github.tavrine.Test", lock), Claim::first);
+  SingleInstance second;
+  EXPECT_EQ(second.claim(noBus, "io.github.tavrine.Test", lock), Claim::alreadyRunning);
+  first.reset();
+  SingleInstance third;
+  EXPECT_EQ(third.claim(noBus, "io.github.tavrine.Test", lock), Claim::first);
+}
+
+}  // namespace
+}  // namespace tavrine

@@ -1,0 +1,122 @@
+// SPDX-License-Identifier: MIT
+#include "test_servers.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <thread>
+
+namespace tavrine::doubles {
+namespace {
+
+std::vector<std::string>& directoriesToRemove() {
+  static std::vector<std::string> directories;
+  static const bool registered = [] {
+    std::atexit([] {
+      for (const auto& dir : directoriesToRemove()) {
+        std::error_code ignored;
+        std::filesystem::remove_all(dir, ignored);
+      }
+    });
+    return true;
+  }();
+  (void)registered;
+  return directories;
+}
+
+}  // namespace
+
+std::string makeTemporaryDirectory() {
+  const char* base = std::getenv("TMPDIR");
+  std::string pattern =
+      std::string(base != nullptr && *base != '\0' ? base : "/tmp") + "/tavrine-test-XXXXXX";
+  if (mkdtemp(pattern.data()) == nullptr) return {};
+  directoriesToRemove().push_back(pattern);
+  return pattern;
+}
+
+bool haveProgram(const std::string& program) {
+  if (program.find('/') != std::string::npos) return access(program.c_str(), X_OK) == 0;
+  const char* path = std::getenv("PATH");
+  std::string dirs = path != nullptr ? path : "/usr/bin:/bin";
+  std::size_t start = 0;
+  while (start <= dirs.size()) {
+    const std::size_t end = std::min(dirs.find(':', start), dirs.size());
+    if (access((dirs.substr(start, end - start) + "/" + program).c_str(), X_OK) == 0) return true;
+    start = end + 1;
+  }
+  return false;
+}
+
+std::string ServerProcess::start(std::vector<std::string> argv, const std::vector<std::string>& env,
+                                 const std::string& logPath) {
+  if (argv.empty() || !haveProgram(argv[0])) return {};
+  int fds[2];
+  if (pipe2(fds, O_CLOEXEC) != 0) return {};
+  for (auto& arg : argv) {
+    if (const auto at = arg.find("{fd}"); at != std::string::npos)
+      arg.replace(at, 4, std::to_string(fds[1]));
+  }
+  pid_ = fork();
+  if (pid_ == 0) {
+    setpgid(0, 0);
+    fcntl(fds[1], F_SETFD, 0);  // the one descriptor the program inherits
+    const int log = open(logPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    if (log >= 0) {
+      dup2(log, 1);
+      dup2(log, 2);
+    }
+    for (const auto& entry : env) {
+      if (const auto eq = entry.find('='); eq != std::string::npos) {
+        setenv(entry.substr(0, eq).c_str(), entry.substr(eq + 1).c_str(), 1);
+      } else {
+        unsetenv(entry.c_str());
+      }
+    }
+    std::vector<char*> args;
+    for (auto& arg : argv)
+      args.push_back(arg.data());
+    args.push_back(nullptr);
+    execvp(args[0], args.data());
+    _exit(127);
+  }
+  close(fds[1]);
+  if (pid_ < 0) {
+    close(fds[0]);
+    return {};
+  }
+  std::string line;
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+  while (std::chrono::steady_clock::now() < deadline) {
+    pollfd p{fds[0], POLLIN, 0};
+    if (poll(&p, 1, 100) <= 0) continue;
+    char c = 0;
+    if (read(fds[0], &c, 1) != 1 || c == '\n') break;
+    line.push_back(c);
+  }
+  close(fds[0]);
+  if (line.empty()) stop();
+  return line;
+}
+
+void ServerProcess::stop() {
+  if (pid_ <= 0) return;
+  kill(-pid_, SIGTERM);
+  bool reaped = false;
+  for (int i = 0; i < 50 && !reaped; ++i) {
+    reaped = waitpid(pid_, nullptr, WNOHANG) == pid_;
+    if (!reaped) std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  // Whatever the program started (bus activation) is in its group too.
+  kill(-pid_, SIGKILL);
+  if (!reaped) waitpid(pid_, nullptr, 0);
+  pid_ = -1;
+}
+
+}  // namespace tavrine::doubles

@@ -1,0 +1,263 @@
+// SPDX-License-Identifier: MIT
+// The X11 backend against a real X server: synthetic keys reach the global monitors on the main
+// loop, the workspace reads real windows, and this program's own key events reach the local
+// monitors once each.
+#include <gtest/gtest.h>
+
+#include <QCursor>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QWidget>
+#include <QWindow>
+#include <chrono>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "platform/linux/x11_key_watcher.h"
+#include "platform/linux/x11_modifiers.h"
+#include "platform/linux/x11_workspace.h"
+#include "shell/qt_event_loop.h"
+#include "shell/qt_image.h"
+#include "shell/qt_screens.h"
+#include "shell/qt_x11_event_monitor.h"
+#include "support/fake_trust.h"
+#include "x_fixture.h"
+
+namespace tavrine::doubles {
+bool haveXServer();
+}
+
+namespace tavrine {
+namespace {
+
+using namespace std::chrono_literals;
+using doubles::runEventLoopFor;
+using doubles::runEventLoopUntil;
+using Seen = std::pair<EventMask, modifier::Flags>;
+
+constexpr modifier::Flags kCmd = modifier::kCommand;
+
+#define SKIP_WITHOUT_X_SERVER() \
+  if (!doubles::haveXServer()) GTEST_SKIP() << "no X server (Xvfb is not installed)"
+
+TEST(QtX11EventMonitorTest, GlobalMonitorsSeeEveryKeyWithTheStateAfterIt) {
+  SKIP_WITHOUT_X_SERVER();
+  doubles::XFixture x;
+  doubles::FakeTrust trust;
+  trust.setTrusted(true);
+  x11::X11Workspace workspace;
+  x11::X11KeyWatcher watcher;
+  qt::QtX11EventMonitor events(watcher, trust, {});
+  std::vector<Seen> seen;
+  ASSERT_TRUE(events.addGlobalMonitor(kEventMaskFlagsChanged, [&](const Event& e) {
+    seen.emplace_back(kEventMaskFlagsChanged, e.modifierFlags());
+  }));
+  ASSERT_TRUE(events.addGlobalMonitor(kEventMaskKeyDown, [&](const Event& e) {
+    seen.emplace_back(kEventMaskKeyDown, e.modifierFlags());
+  }));
+
+  // Each step: a key, what the monitors see, and the live state afterwards.
+  const struct {
+    const char* keysym;
+    bool press;
+    std::vector<Seen> expected;
+    modifier::Flags live;
+  } steps[] = {
+      {"Control_L", true, {{kEventMaskFlagsChanged, kCmd}}, kCmd},
+      {"a", true, {{kEventMaskKeyDown, kCmd}}, kCmd},
+      {"a", false, {}, kCmd},
+      {"Shift_L",
+       true,
+       {{kEventMaskFlagsChanged, kCmd | modifier::kShift}},
+       kCmd | modifier::kShift},
+      {"Shift_L", false, {{kEventMaskFlagsChanged, kCmd}}, kCmd},
+      {"Control_L", false, {{kEventMaskFlagsChanged, 0}}, 0},
+      // Num Lock on: the server's state carries Mod2, the word does not.
+      {"Num_Lock", true, {{kEventMaskKeyDown, 0}}, 0},
+      {"Num_Lock", false, {}, 0},
+      {"Control_L", true, {{kEventMaskFlagsChanged, kCmd}}, kCmd},
+      {"Control_L", false, {{kEventMaskFlagsChanged, 0}}, 0},
+      {"Num_Lock", true, {{kEventMaskKeyDown, 0}}, 0},
+      {"Num_Lock", false, {}, 0},
+      {"Caps_Lock", true, {{kEventMaskFlagsChanged, modifier::kCapsLock}}, modifier::kCapsLock},
+      {"Caps_Lock", false, {{kEventMaskFlagsChanged, modifier::kCapsLock}}, modifier::kCapsLock},
+      {"Caps_Lock", true, {{kEventMaskFlagsChanged, modifier::kCapsLock}}, modifier::kCapsLock},
+      {"Caps_Lock", false, {{kEventMaskFlagsChanged, 0}}, 0},
+  };
+  for (std::size_t i = 0; i < std::size(steps); ++i) {
+    const auto& step = steps[i];
+    seen.clear();
+    x.key(step.keysym, step.press);
+    if (step.expected.empty()) {
+      runEventLoopFor(50ms);
+    } else {
+      ASSERT_TRUE(runEventLoopUntil([&] { return seen.size() >= step.expected.size(); }))
+          << "step " << i << ": " << step.keysym;
+      runEventLoopFor(20ms);  // nothing more may follow
+    }
+    EXPECT_EQ(seen, step.expected) << "step " << i << ": " << step.keysym;
+    EXPECT_EQ(workspace.modifierFlags(), step.live) << "step " << i << ": " << step.keysym;
+    if (i == 8) {
+      EXPECT_TRUE(x.serverModifiers() & x11::xmask::kMod2) << "Num Lock is on";
+    }
+  }
+}
+
+TEST(QtX11EventMonitorTest, GlobalMonitorsNeedTrust) {
+  SKIP_WITHOUT_X_SERVER();
+  doubles::XFixture x;
+  doubles::FakeTrust trust;
+  x11::X11KeyWatcher watcher;
+  qt::QtX11EventMonitor events(watcher, trust, {});
+  EXPECT_EQ(events.addGlobalMonitor(kEventMaskFlagsChanged, [](const Event&) {}), nullptr);
+  EXPECT_FALSE(watcher.isStarted()) << "no key is watched before trust";
+  trust.setTrusted(true);
+  EXPECT_NE(events.addGlobalMonitor(kEventMaskFlagsChanged, [](const Event&) {}), nullptr);
+  EXPECT_TRUE(watcher.isStarted());
+}
+
+// An icon entry whose pixels all hold `side`, so the chosen size shows in the pixels.
+void appendIcon(std::vector<unsigned long>& data, unsigned long side) {
+  data.push_back(side);
+  data.push_back(side);
+  data.insert(data.end(), side * side, 0xFF000000UL | side);
+}
+
+TEST(X11WorkspaceTest, FrontmostApplicationFromRealWindows) {
+  SKIP_WITHOUT_X_SERVER();
+  doubles::XFixture x;
+  int made = 0;
+  x11::X11Workspace workspace([&made](const x11::ArgbIcon& icon) {
+    ++made;
+    return qt::QtImage::fromArgb32(icon.width, icon.height, icon.pixels.data(), icon.pixels.size());
+  });
+
+  // Without a window manager: a toolkit-like window whose small child has the focus.
+  const std::uint64_t editor = x.createWindow(100, 200, 300, 100);
+  const std::uint64_t child = x.createWindow(0, 0, 1, 1, editor);
+  x.setLongs(editor, "_NET_WM_PID", "CARDINAL", {4242});
+  x.setBytes(editor, "WM_CLASS", "STRING", std::string("editor\0Editor\0", 14));
+  std::vector<unsigned long> icon;
+  appendIcon(icon, 16);
+  appendIcon(icon, 64);
+  x.setLongs(editor, "_NET_WM_ICON", "CARDINAL", icon);
+  x.deleteProperty(x.root(), "_NET_ACTIVE_WINDOW");
+  x.focus(child);
+
+  std::optional<RunningApplication> app = workspace.frontmostApplication();
+  ASSERT_TRUE(app.has_value());
+  EXPECT_EQ(app->processIdentifier, 4242);
+  EXPECT_EQ(app->localizedName, "Editor");
+  const QImage drawn = qt::iconOf(app->icon).pixmap(QSize(64, 64)).toImage();
+  ASSERT_EQ(drawn.size(), QSize(64, 64));
+  EXPECT_EQ(drawn.pixel(0, 0), 0xFF000040U) << "the 64-pixel icon, colours as they were";
+  EXPECT_EQ(workspace.frontmostWindowCentre(), (Point{250, 250}));
+  // Asked again (the panel asks at every paint), the icon is not made again.
+  workspace.frontmostApplication();
+  EXPECT_EQ(made, 1);
+
+  // A window manager names the active window: it wins over the focus. No WM_CLASS: the
+  // window's title names it.
+  const std::uint64_t viewer = x.createWindow(0, 0, 50, 50);
+  x.setLongs(viewer, "_NET_WM_PID", "CARDINAL", {77});
+  x.setBytes(viewer, "_NET_WM_NAME", "UTF8_STRING", "Übersicht");
+  x.setLongs(x.root(), "_NET_ACTIVE_WINDOW", "WINDOW", {viewer});
+  app = workspace.frontmostApplication();
+  ASSERT_TRUE(app.has_value());
+  EXPECT_EQ(app->processIdentifier, 77);
+  EXPECT_EQ(app->localizedName, "Übersicht");
+  EXPECT_EQ(app->icon, nullptr);
+
+  // The active window vanished but the property still names it: the focus decides.
+  x.destroyWindow(viewer);
+  app = workspace.frontmostApplication();
+  ASSERT_TRUE(app.has_value());
+  EXPECT_EQ(app->processIdentifier, 4242);
+
+  // Nothing holds the keyboard.
+  x.deleteProperty(x.root(), "_NET_ACTIVE_WINDOW");
+  x.focus(0);
+  EXPECT_EQ(workspace.frontmostApplication(), std::nullopt);
+  x.destroyWindow(editor);
+}
+
+// Qt's offscreen platform with two screens side by side (see the tests' main): left 1000x800,
+// primary; right 1280x1024.
+TEST(QtScreensTest, ThePanelGoesToTheScreenWithTheFocusElseUnderThePointer) {
+  ASSERT_EQ(QGuiApplication::screens().size(), 2);
+  std::optional<Point> focus;
+  const qt::QtScreens screens([&focus] { return focus; });
+  const auto widthOfMainScreen = [&] {
+    const std::optional<Rect> frame = screens.mainScreenVisibleFrame();
+    return frame ? frame->width() : 0.0;
+  };
+  focus = Point{1500, 300};
+  QCursor::setPos(10, 10);
+  EXPECT_EQ(widthOfMainScreen(), 1280) << "the focused window's screen, not the pointer's";
+  focus = Point{999, 799};
+  EXPECT_EQ(widthOfMainScreen(), 1000);
+  focus = std::nullopt;
+  QCursor::setPos(1100, 100);
+  EXPECT_EQ(widthOfMainScreen(), 1280) << "without a focused window: the pointer's screen";
+  focus = Point{-4000, 0};
+  QCursor::setPos(-4000, 0);
+  EXPECT_EQ(widthOfMainScreen(), 1000) << "on no screen at all: the primary";
+}
+
+// This program's own key events (Qt's offscreen platform; no X server involved).
+TEST(QtX11EventMonitorTest, OwnKeyEventsReachTheLocalHandlersOnceEach) {
+  doubles::FakeTrust trust;
+  x11::X11KeyWatcher watcher;
+  modifier::Flags live = kCmd;
+  qt::QtX11EventMonitor events(watcher, trust, [&live] { return live; });
+  std::vector<Seen> seen;
+  bool swallow = false;
+  events.addLocalMonitor(kEventMaskFlagsChanged, [&](EventRef e) -> EventRef {
+    seen.emplace_back(kEventMaskFlagsChanged, e->modifierFlags());
+    return swallow ? nullptr : e;
+  });
+  events.addLocalMonitor(kEventMaskKeyDown, [&](EventRef e) -> EventRef {
+    seen.emplace_back(kEventMaskKeyDown, e->modifierFlags());
+    return e;
+  });
+
+  // A widget's window hands each key on to the widget: the filter sees both deliveries.
+  QWidget widget;
+  widget.winId();
+  QWindow& window = *widget.windowHandle();
+  int delivered = 0;
+  struct Counter : QObject {
+    int* count;
+    explicit Counter(int* c) : count(c) {}
+    bool eventFilter(QObject*, QEvent* e) override {
+      if (e->type() == QEvent::KeyPress || e->type() == QEvent::KeyRelease) ++*count;
+      return false;
+    }
+  } counter(&delivered);
+  widget.installEventFilter(&counter);
+
+  const auto send = [&window](QEvent::Type type, int key, Qt::KeyboardModifiers mods,
+                              bool autoRepeat = false) {
+    QKeyEvent event(type, key, mods, QString(), autoRepeat);
+    QCoreApplication::sendEvent(&window, &event);
+  };
+  send(QEvent::KeyPress, Qt::Key_Control, Qt::ControlModifier);
+  send(QEvent::KeyPress, Qt::Key_Control, Qt::ControlModifier, true);  // auto-repeat
+  send(QEvent::KeyPress, Qt::Key_C, Qt::ControlModifier);
+  send(QEvent::KeyRelease, Qt::Key_C, Qt::ControlModifier);
+  live = 0;
+  send(QEvent::KeyRelease, Qt::Key_Control, Qt::NoModifier);
+  EXPECT_EQ(seen, (std::vector<Seen>{{kEventMaskFlagsChanged, kCmd},
+                                     {kEventMaskKeyDown, kCmd},
+                                     {kEventMaskFlagsChanged, 0}}));
+  EXPECT_EQ(delivered, 5) << "events the handlers return go on";
+
+  // A handler that returns no event swallows it.
+  swallow = true;
+  send(QEvent::KeyPress, Qt::Key_Shift, Qt::ShiftModifier);
+  EXPECT_EQ(delivered, 5);
+}
+
+}  // namespace
+}  // namespace tavrine

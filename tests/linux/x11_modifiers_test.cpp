@@ -1,0 +1,125 @@
+// SPDX-License-Identifier: MIT
+#include "platform/linux/x11_modifiers.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace tavrine::x11 {
+namespace {
+
+using Kind = ModifierTracker::Kind;
+using Outcome = ModifierTracker::Outcome;
+
+// Keycodes of the usual PC keyboard under Xorg, with the usual modifier mapping.
+constexpr unsigned kControlL = 37;
+constexpr unsigned kControlR = 105;
+constexpr unsigned kShiftL = 50;
+constexpr unsigned kAltL = 64;
+constexpr unsigned kSuperL = 133;
+constexpr unsigned kCapsLock = 66;
+constexpr unsigned kNumLock = 77;
+constexpr unsigned kAltGr = 92;
+constexpr unsigned kA = 38;
+
+ModifierMap pcModifierMap() {
+  ModifierMap map{};
+  map[kControlL] = map[kControlR] = xmask::kControl;
+  map[kShiftL] = xmask::kShift;
+  map[kAltL] = xmask::kMod1;
+  map[kSuperL] = xmask::kMod4;
+  map[kCapsLock] = xmask::kLock;
+  map[kNumLock] = xmask::kMod2;
+  map[kAltGr] = xmask::kMod5;
+  return map;
+}
+
+struct Step {
+  bool press;
+  unsigned keycode;
+  Outcome expected;
+};
+Step down(unsigned keycode, Kind kind = Kind::none, modifier::Flags flags = 0) {
+  return {true, keycode, {kind, flags}};
+}
+Step up(unsigned keycode, Kind kind = Kind::none, modifier::Flags flags = 0) {
+  return {false, keycode, {kind, flags}};
+}
+
+constexpr Kind kFlags = Kind::flagsChanged;
+constexpr Kind kKey = Kind::keyDown;
+constexpr modifier::Flags kCmd = modifier::kCommand;
+constexpr modifier::Flags kCaps = modifier::kCapsLock;
+
+TEST(ModifierTrackerTest, FollowsKeySequences) {
+  const struct {
+    std::string name;
+    unsigned lockedAtStart;
+    std::vector<Step> steps;
+  } cases[] = {
+      {"ctrl then a letter",
+       0,
+       {down(kControlL, kFlags, kCmd), down(kA, kKey, kCmd), up(kA), up(kControlL, kFlags, 0)}},
+      {"a release reported twice changes nothing",
+       0,
+       {down(kControlL, kFlags, kCmd), up(kControlL, kFlags, 0), up(kControlL),
+        down(kControlL, kFlags, kCmd)}},
+      {"a repeated modifier press is not a new change",
+       0,
+       {down(kControlL, kFlags, kCmd), down(kControlL), up(kControlL, kFlags, 0)}},
+      {"letters repeat as key presses", 0, {down(kA, kKey, 0), down(kA, kKey, 0)}},
+      {"both ctrl keys: Command until the last goes up",
+       0,
+       {down(kControlL, kFlags, kCmd), down(kControlR, kFlags, kCmd), up(kControlL, kFlags, kCmd),
+        up(kControlR, kFlags, 0)}},
+      {"other modifiers join",
+       0,
+       {down(kControlL, kFlags, kCmd), down(kShiftL, kFlags, kCmd | modifier::kShift),
+        down(kAltL, kFlags, kCmd | modifier::kShift | modifier::kOption),
+        down(kSuperL, kFlags, kCmd | modifier::kShift | modifier::kOption | modifier::kControl),
+        up(kShiftL, kFlags, kCmd | modifier::kOption | modifier::kControl)}},
+      {"num lock on, then ctrl: Command alone",
+       xmask::kMod2,
+       {down(kNumLock, kKey, 0), up(kNumLock), down(kControlL, kFlags, kCmd)}},
+      {"altgr is an ordinary key", 0, {down(kControlL, kFlags, kCmd), down(kAltGr, kKey, kCmd)}},
+      {"caps lock locks on the first press and unlocks on the second release",
+       0,
+       {down(kCapsLock, kFlags, kCaps), up(kCapsLock, kFlags, kCaps),
+        down(kControlL, kFlags, kCmd | kCaps), up(kControlL, kFlags, kCaps),
+        down(kCapsLock, kFlags, kCaps), up(kCapsLock, kFlags, 0)}},
+      {"caps lock locked at start",
+       xmask::kLock,
+       {down(kControlL, kFlags, kCmd | kCaps), down(kCapsLock, kFlags, kCmd | kCaps),
+        up(kCapsLock, kFlags, kCmd)}},
+      {"keycodes beyond the keyboard are ignored", 0, {down(300), up(300)}},
+  };
+  for (const auto& c : cases) {
+    ModifierTracker tracker;
+    tracker.setModifierMap(pcModifierMap());
+    tracker.seed({}, c.lockedAtStart);
+    for (std::size_t i = 0; i < c.steps.size(); ++i) {
+      const Step& step = c.steps[i];
+      const Outcome outcome =
+          step.press ? tracker.press(step.keycode) : tracker.release(step.keycode);
+      EXPECT_EQ(outcome.kind, step.expected.kind) << c.name << ", step " << i;
+      if (step.expected.kind != Kind::none) {
+        EXPECT_EQ(outcome.flags, step.expected.flags) << c.name << ", step " << i;
+      }
+    }
+  }
+}
+
+TEST(ModifierTrackerTest, StartsFromTheKeysTheServerHasDown) {
+  ModifierTracker tracker;
+  tracker.setModifierMap(pcModifierMap());
+  std::bitset<256> down;
+  down.set(kControlL);
+  tracker.seed(down, 0);
+  EXPECT_EQ(tracker.flags(), kCmd);
+  // The release of a key held since before the start is a real change.
+  EXPECT_EQ(tracker.release(kControlL), (Outcome{kFlags, 0}));
+}
+
+}  // namespace
+}  // namespace tavrine::x11

@@ -1,0 +1,47 @@
+// SPDX-License-Identifier: MIT
+// The tests' own connection to the X server ($DISPLAY): synthetic keys through XTEST, windows
+// and properties. Plain types only, so that test files need no Xlib header.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace tavrine::doubles {
+
+class XFixture {
+ public:
+  XFixture();
+  ~XFixture();
+  XFixture(const XFixture&) = delete;
+  XFixture& operator=(const XFixture&) = delete;
+
+  bool isOpen() const;
+  std::uint64_t root() const;
+
+  // Presses or releases the key of `keysym` ("Control_L", "a") through XTEST.
+  void key(const char* keysym, bool press);
+  // The server's effective core modifier state (XKB).
+  unsigned serverModifiers() const;
+
+  // A window at (x, y) of root-window pixels, mapped; `parent` 0 is the root window.
+  std::uint64_t createWindow(int x, int y, int width, int height, std::uint64_t parent = 0);
+  void destroyWindow(std::uint64_t window);
+  void focus(std::uint64_t window);
+  // Format-32 items of `type` ("CARDINAL", "WINDOW"), and format-8 bytes of `type` ("STRING",
+  // "UTF8_STRING").
+  void setLongs(std::uint64_t window, const char* property, const char* type,
+                const std::vector<unsigned long>& items);
+  void setBytes(std::uint64_t window, const char* property, const char* type,
+                const std::string& bytes);
+  void deleteProperty(std::uint64_t window, const char* property);
+  // Waits until the server has handled everything sent so far.
+  void sync();
+
+ private:
+  struct Impl;
+  std::unique_ptr<Impl> impl_;
+};
+
+}  // namespace tavrine::doubles

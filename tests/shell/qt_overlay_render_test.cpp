@@ -1,0 +1,227 @@
+// The overlay as painted: its shape, its caps, its glyphs and its plain text.
+#include <gtest/gtest.h>
+
+#include <QFontMetricsF>
+#include <QGlyphRun>
+#include <QRawFont>
+#include <QScrollBar>
+#include <QTextLayout>
+#include <QWheelEvent>
+#include <algorithm>
+#include <cmath>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "overlay/overlay_window_controller.h"
+#include "overlay_test_support.h"
+#include "qt_event_loop.h"
+#include "shell/overlay_painter.h"
+#include "shell/overlay_widget.h"
+
+namespace tavrine::qt {
+namespace {
+
+using doubles::editorRecords;
+using doubles::inkSpan;
+using doubles::makeView;
+using doubles::straightAlpha;
+
+// The panel of a 1440 × 900 screen.
+QSize panelSize() {
+  const Rect frame = OverlayWindowController::panelFrame({{0, 0}, {1440, 900}});
+  return {static_cast<int>(frame.width()), static_cast<int>(frame.height())};
+}
+
+// Content primitives shown now, with frames moved into widget coordinates.
+std::vector<Primitive> visiblePrimitives(OverlayWidget& w) {
+  const OverlayLayout& layout = w.overlayLayout();
+  std::vector<Primitive> shown = layout.primitivesIn(w.visibleContentRect());
+  const double dy = layout.scrollFrame().minY() - w.scrollOffset();
+  for (Primitive& p : shown) {
+    std::visit([dy](auto& v) { v.frame.origin.y += dy; }, p);
+  }
+  return shown;
+}
+
+const TextPrimitive* findText(const std::vector<Primitive>& primitives, const std::string& text) {
+  for (const Primitive& p : primitives) {
+    const auto* t = std::get_if<TextPrimitive>(&p);
+    if (t != nullptr && t->text == text) return t;
+  }
+  return nullptr;
+}
+
+class QtOverlayRenderTest : public ::testing::TestWithParam<bool> {
+ protected:
+  void SetUp() override {
+    t.setIsZH(GetParam());
+    widget = std::make_unique<OverlayWidget>(makeView(editorRecords(), t));
+    widget->resize(panelSize());
+    image = straightAlpha(widget->renderImage());
+  }
+
+  TranslationHelper t;
+  std::unique_ptr<OverlayWidget> widget;
+  QImage image;
+};
+
+TEST_P(QtOverlayRenderTest, IsTransparentOutsideTheRoundedShapeAndTranslucentDarkInside) {
+  ASSERT_EQ(image.size(), panelSize());
+  const int right = image.width() - 1;
+  const int bottom = image.height() - 1;
+  for (const QPoint corner : {QPoint(0, 0), QPoint(right, 0), QPoint(0, bottom),
+                              QPoint(right, bottom), QPoint(3, 3), QPoint(right - 3, bottom - 3)})
+    EXPECT_EQ(image.pixelColor(corner).alpha(), 0) << corner.x() << "," << corner.y();
+
+  for (const QPoint inside : {QPoint(image.width() / 2, 1), QPoint(1, image.height() / 2),
+                              QPoint(12, 12), QPoint(10, image.height() - 40)}) {
+    const QColor c = image.pixelColor(inside);
+    EXPECT_GT(c.alpha(), 150) << inside.x() << "," << inside.y();
+    EXPECT_LT(c.alpha(), 255) << "the backdrop lets the desktop show through";
+    EXPECT_LT(c.red(), 70) << "dark";
+  }
+}
+
+TEST_P(QtOverlayRenderTest, CapsAreLighterThanTheBackdropWhereTheLayoutPutsThem) {
+  const QColor backdrop = image.pixelColor(10, image.height() / 2);  // the grid's leading padding
+  int caps = 0;
+  for (const Primitive& p : visiblePrimitives(*widget)) {
+    const auto* cap = std::get_if<RoundedRectPrimitive>(&p);
+    if (cap == nullptr || cap->fill != FillKind::white || cap->frame.maxY() > image.height())
+      continue;
+    ++caps;
+    // The cap's padding, left of its text, at mid-height.
+    const QPoint pad(static_cast<int>(cap->frame.minX() + 3), static_cast<int>(cap->frame.midY()));
+    const QColor fill = image.pixelColor(pad);
+    EXPECT_GT(fill.red(), backdrop.red() + 12) << "cap at " << pad.x() << "," << pad.y();
+    EXPECT_GT(fill.alpha(), 150);
+    // And its key is drawn inside it.
+    EXPECT_TRUE(inkSpan(image, toQRectF(cap->frame).adjusted(2, 2, -2, -2)).has_value());
+  }
+  EXPECT_GT(caps, 100);  // the editor's caps on the first screenful
+}
+
+TEST_P(QtOverlayRenderTest, EveryCharacterDrawnHasAGlyphInSomeFont) {
+  // All the texts of the whole overlay, scrolled or not, in the fonts they are drawn in.
+  OverlayWidget& w = *widget;
+  const OverlayLayout& layout = w.overlayLayout();
+  std::vector<Primitive> all = layout.fixedPrimitives();
+  for (Primitive& p :
+       layout.primitivesIn({{0, 0}, {layout.panelSize().width, layout.contentHeight()}}))
+    all.push_back(std::move(p));
+
+  std::vector<std::string> checked;
+  for (const Primitive& p : all) {
+    const auto* text = std::get_if<TextPrimitive>(&p);
+    if (text == nullptr) continue;
+    checked.push_back(text->text);
+    QTextLayout line(displayText(text->text), w.measurer().font(text->font));
+    line.beginLayout();
+    line.createLine();
+    line.endLayout();
+    for (const QGlyphRun& run : line.glyphRuns()) {
+      for (const quint32 glyph : run.glyphIndexes())
+        EXPECT_NE(glyph, 0u) << text->text << " has a missing glyph in "
+                             << run.rawFont().familyName().toStdString();
+    }
+  }
+  // Not vacuous: the fixed texts of the language are among those checked.
+  const auto has = [&](const std::string& s) {
+    return std::find(checked.begin(), checked.end(), s) != checked.end();
+  };
+  EXPECT_TRUE(has(GetParam() ? "快捷键" : "Keyboard Shortcuts"));
+  EXPECT_TRUE(has(GetParam() ? "系统快捷键" : "System Shortcuts"));
+  EXPECT_TRUE(has("⌥"));
+  EXPECT_TRUE(has("⌫"));
+}
+
+INSTANTIATE_TEST_SUITE_P(QtOverlay, QtOverlayRenderTest, ::testing::Values(false, true),
+                         [](const ::testing::TestParamInfo<bool>& p) {
+                           return p.param ? "Chinese" : "English";
+                         });
+
+// A one-record overlay whose row title is `title`, painted; returns the title's ink width and the
+// width the layout gave its text.
+struct TitleInk {
+  int ink = 0;
+  double frameWidth = 0;
+};
+TitleInk paintTitle(const std::string& title, QSize size = panelSize()) {
+  TranslationHelper t;
+  OverlayWidget w(makeView({ShortcutItem("File", title, "⌘K")}, t));
+  w.resize(size);
+  const QImage image = straightAlpha(w.renderImage());
+  const std::vector<Primitive> shown = visiblePrimitives(w);
+  const TextPrimitive* text = findText(shown, title);
+  if (text == nullptr) {
+    ADD_FAILURE() << "no title " << title;
+    return {};
+  }
+  const auto span = inkSpan(image, toQRectF(text->frame));
+  if (!span) {
+    ADD_FAILURE() << "nothing painted for " << title;
+    return {};
+  }
+  EXPECT_NEAR(span->left, text->frame.minX(), 2);
+  return {span->width(), text->frame.width()};
+}
+
+TEST(QtOverlayTextTest, TitlesArePlainTextNeverMarkup) {
+  QtTextMeasurer measurer;
+  const Font titleFont{13, FontWeight::regular, FontDesign::standard};
+  const QFontMetricsF plain = measurer.metrics(titleFont);
+  const QFontMetricsF bold = measurer.metrics({13, FontWeight::bold, FontDesign::standard});
+
+  const std::string markup = "<b>Bold</b>";
+  const int ink = paintTitle(markup).ink;
+  EXPECT_NEAR(ink, plain.horizontalAdvance(QString::fromStdString(markup)), 3);
+  EXPECT_GT(ink, bold.horizontalAdvance(QStringLiteral("Bold")) + 20) << "drawn as rich text";
+
+  // Qt would end a measured text at U+009C and break a drawn one at a newline: both are shown as
+  // spaces, measured and painted alike, so nothing after them is lost.
+  const std::string variant =
+      "Save\xC2\x9C"
+      "Copy Now";
+  EXPECT_EQ(measurer.measure(variant, titleFont).width,
+            measurer.measure("Save Copy Now", titleFont).width);
+  EXPECT_NEAR(paintTitle(variant).ink, plain.horizontalAdvance(QStringLiteral("Save Copy Now")), 3);
+  EXPECT_NEAR(paintTitle("Two\nLines").ink, plain.horizontalAdvance(QStringLiteral("Two Lines")),
+              3);
+}
+
+TEST(QtOverlayTextTest, LongTitlesEndInAnEllipsisWithinTheirCell) {
+  const std::string longTitle(200, 'W');
+  const TitleInk drawn = paintTitle(longTitle, {420, 300});
+  EXPECT_LE(drawn.ink, drawn.frameWidth + 1);
+  EXPECT_GT(drawn.ink, drawn.frameWidth * 0.8) << "uses the room it has";
+}
+
+TEST(QtOverlayScrollTest, ScrollsToTheEndOfTheContentAndNoFurther) {
+  TranslationHelper t;
+  OverlayWidget w(makeView(editorRecords(), t));
+  w.resize(panelSize());
+  const OverlayLayout& layout = w.overlayLayout();
+  QScrollBar* bar = w.scrollBar();
+  EXPECT_FALSE(bar->isHidden());
+
+  // A wheel turn down moves the content up.
+  QWheelEvent wheel(QPointF(600, 400), QPointF(600, 400), QPoint(), QPoint(0, -120), Qt::NoButton,
+                    Qt::NoModifier, Qt::NoScrollPhase, false);
+  QCoreApplication::sendEvent(&w, &wheel);
+  EXPECT_GT(w.scrollOffset(), 0);
+
+  w.scrollTo(1e9);
+  const Rect visible = w.visibleContentRect();
+  EXPECT_NEAR(visible.maxY(), layout.contentHeight(), 1);  // the last row is reachable, whole
+
+  // Tall enough for everything: no scrolling, no indicator.
+  const double whole = layout.scrollFrame().minY() + layout.contentHeight();
+  w.resize(1200, static_cast<int>(std::ceil(whole)) + 2);
+  w.renderImage();
+  EXPECT_TRUE(bar->isHidden());
+  EXPECT_EQ(w.scrollOffset(), 0);
+}
+
+}  // namespace
+}  // namespace tavrine::qt

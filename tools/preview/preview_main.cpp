@@ -1,0 +1,168 @@
+// Renders the overlay for a menu bar described in a text file into a PNG, without a display:
+//   tavrine-preview [--zh] [--size WxH] [--app NAME] [--icon IMAGE] [--scroll Y] MENUFILE OUT.png
+// The panel has the size the overlay takes on a screen of WxH (default 1440x900), the whole
+// screen taken as its visible frame; --app defaults to the menu file's name without extension;
+// --scroll shows the content scrolled down by Y points (as far as it goes).
+#include <QApplication>
+#include <QIcon>
+#include <QImage>
+#include <QString>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <optional>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "harvest/accessibility_helper.h"
+#include "i18n/translation_helper.h"
+#include "overlay/grouped_shortcuts.h"
+#include "overlay/overlay_view.h"
+#include "overlay/overlay_window_controller.h"
+#include "platform/memory/memory_accessibility.h"
+#include "shell/overlay_widget.h"
+#include "shell/qt_image.h"
+
+namespace {
+
+constexpr int kUsageError = 2;
+
+struct Options {
+  bool zh = false;
+  double width = 1440;
+  double height = 900;
+  std::optional<std::string> app;
+  std::optional<std::string> icon;
+  int scroll = 0;
+  std::string menuFile;
+  std::string output;
+};
+
+int usage(const char* why) {
+  std::fprintf(
+      stderr,
+      "tavrine-preview: %s\n"
+      "usage: tavrine-preview [--zh] [--size WxH] [--app NAME] [--icon IMAGE] [--scroll Y] "
+      "MENUFILE OUT.png\n",
+      why);
+  return kUsageError;
+}
+
+// "1440x900" with both sides positive and sensible for a screen.
+bool parseSize(const std::string& text, double& width, double& height) {
+  int w = 0;
+  int h = 0;
+  char x = 0;
+  char extra = 0;
+  if (std::sscanf(text.c_str(), "%d%c%d%c", &w, &x, &h, &extra) != 3 || x != 'x') return false;
+  if (w <= 0 || h <= 0 || w > 16384 || h > 16384) return false;
+  width = w;
+  height = h;
+  return true;
+}
+
+std::optional<Options> parseArguments(const std::vector<std::string>& args, int& status) {
+  Options options;
+  std::vector<std::string> positional;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string& arg = args[i];
+    const bool hasValue = i + 1 < args.size();
+    if (arg == "--zh") {
+      options.zh = true;
+    } else if (arg == "--size") {
+      if (!hasValue || !parseSize(args[++i], options.width, options.height)) {
+        status = usage("--size needs WxH, such as 1440x900");
+        return std::nullopt;
+      }
+    } else if (arg == "--app") {
+      if (!hasValue) {
+        status = usage("--app needs a name");
+        return std::nullopt;
+      }
+      options.app = args[++i];
+    } else if (arg == "--icon") {
+      if (!hasValue) {
+        status = usage("--icon needs an image file");
+        return std::nullopt;
+      }
+      options.icon = args[++i];
+    } else if (arg == "--scroll") {
+      char extra = 0;
+      if (!hasValue || std::sscanf(args[++i].c_str(), "%d%c", &options.scroll, &extra) != 1 ||
+          options.scroll < 0) {
+        status = usage("--scroll needs a number of points, 0 or more");
+        return std::nullopt;
+      }
+    } else if (arg.size() > 1 && arg[0] == '-') {
+      status = usage(("unknown option " + arg).c_str());
+      return std::nullopt;
+    } else {
+      positional.push_back(arg);
+    }
+  }
+  if (positional.size() != 2) {
+    status = usage("expected a menu file and an output file");
+    return std::nullopt;
+  }
+  options.menuFile = positional[0];
+  options.output = positional[1];
+  return options;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  // No display needed unless the caller asks for one.
+  if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  QApplication application(argc, argv);
+
+  std::vector<std::string> args;
+  for (const QString& arg : QCoreApplication::arguments().mid(1))
+    args.push_back(arg.toStdString());
+  int status = 0;
+  const std::optional<Options> options = parseArguments(args, status);
+  if (!options) return status;
+
+  const tavrine::ax::MenuTreeParse parsed = tavrine::ax::loadMenuTree(options->menuFile);
+  if (!parsed.tree) {
+    std::fprintf(stderr, "%s\n", parsed.error.c_str());
+    return 1;
+  }
+  const std::vector<tavrine::ShortcutItem> records =
+      tavrine::AccessibilityHelper::getShortcuts(parsed.tree->application());
+
+  tavrine::ImageRef icon;
+  if (options->icon) {
+    const QImage image(QString::fromStdString(*options->icon));
+    if (image.isNull()) {
+      std::fprintf(stderr, "%s: not a readable image\n", options->icon->c_str());
+      return 1;
+    }
+    icon = std::make_shared<tavrine::qt::QtImage>(QIcon(QPixmap::fromImage(image)));
+  }
+
+  tavrine::TranslationHelper translation;
+  translation.setIsZH(options->zh);
+  const std::string appName =
+      options->app.value_or(std::filesystem::path(options->menuFile).stem().string());
+  auto view = std::make_shared<const tavrine::OverlayView>(appName, tavrine::groupByMenu(records),
+                                                           translation);
+
+  const tavrine::Rect screen{{0, 0}, {options->width, options->height}};
+  const tavrine::Rect frame = tavrine::OverlayWindowController::panelFrame(screen);
+  tavrine::qt::OverlayWidget widget(view, [icon] { return icon; });
+  widget.resize(static_cast<int>(frame.width()), static_cast<int>(frame.height()));
+  widget.scrollTo(options->scroll);
+  const QImage image = widget.renderImage();
+  if (!image.save(QString::fromStdString(options->output), "PNG")) {
+    std::fprintf(stderr, "%s: cannot write the image\n", options->output.c_str());
+    return 1;
+  }
+  std::printf("%s: %zu shortcuts in %zu menus, %dx%d\n", options->output.c_str(), records.size(),
+              view->groupedShortcuts().size(), image.width(), image.height());
+  return 0;
+}
