@@ -117,7 +117,8 @@ std::string keyEquivalentCharacter(NamedKey key) {
 
 std::string keyCapText(NamedKey key) {
   if (key < NamedKey::f1) return std::string(kArrowCaps[static_cast<std::size_t>(key)]);
-  if (const int n = functionKeyNumber(key)) return "F" + std::to_string(n);
+  // Appended rather than "F" + text: GCC 12 at -O2 sees a false overlap there (-Wrestrict).
+  if (const int n = functionKeyNumber(key)) return std::string("F").append(std::to_string(n));
   if (isFunctionKey(key)) {
     return std::string(kOtherFunctionKeyCaps[static_cast<std::size_t>(key) -
                                              static_cast<std::size_t>(NamedKey::insert)]);
