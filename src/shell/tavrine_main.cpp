@@ -17,13 +17,13 @@
 
 #include "app/app_delegate.h"
 #include "platform/linux/a11y_bus_trust.h"
+#include "platform/linux/atspi_accessibility.h"
 #include "platform/linux/desktop_environment.h"
 #include "platform/linux/session_bus.h"
 #include "platform/linux/single_instance.h"
 #include "platform/linux/x11_key_watcher.h"
 #include "platform/linux/x11_workspace.h"
 #include "platform/platform.h"
-#include "shell/accessibility_port.h"
 #include "shell/qt_application.h"
 #include "shell/qt_image.h"
 #include "shell/qt_panel.h"
@@ -101,10 +101,10 @@ int main(int argc, char** argv) {
   qt::QtStatusBar statusBar(qt::TrayAvailability::always);
   qt::QtScreens screens([&workspace] { return workspace.frontmostWindowCentre(); });
   qt::QtPanelPort panels(&workspace);
-  const std::unique_ptr<ax::AccessibilityPort> accessibility = makeAccessibilityPort();
+  atspi::AtspiAccessibility accessibility;
 
-  const Platform platform{application,    runLoop,   events,  workspace, trust,
-                          *accessibility, statusBar, screens, panels};
+  const Platform platform{application,   runLoop,   events,  workspace, trust,
+                          accessibility, statusBar, screens, panels};
   // Caps in words, Ctrl first, and the running desktop's own shortcuts after the application's.
   const char* desktop = std::getenv("XDG_CURRENT_DESKTOP");
   const OverlayStyle style{KeyCapStyle::words,

@@ -1,6 +1,6 @@
 #!/usr/bin/python3
 # SPDX-License-Identifier: MIT
-# Reads Tavrine's overlay the way a screen reader does, through AT-SPI, and prints it: one line per
+# Reads the overlay of the Tavrine process PID the way a screen reader does, through AT-SPI, and prints it: one line per
 # menu heading, then one indented "title<TAB>shortcut" line per row. With --wait-shown it waits
 # until an overlay is on screen; with --wait-gone until none is. Exits 1 on timeout.
 import argparse
@@ -10,10 +10,12 @@ import time
 import pyatspi
 
 
-def tavrine_windows():
+def tavrine_windows(pid):
     desktop = pyatspi.Registry.getDesktop(0)
     for app in desktop:
-        if app is None or (app.name or "").lower() != "tavrine":
+        # The process id comes from the bus, not the application: a stopped application in the
+        # registry must not hold this up.
+        if app is None or app.get_process_id() != pid:
             continue
         for window in app:
             if window is None:
@@ -35,8 +37,8 @@ def overlay_lines(window):
     return lines
 
 
-def overlay():
-    for window in tavrine_windows():
+def overlay(pid):
+    for window in tavrine_windows(pid):
         lines = overlay_lines(window)
         if lines:
             return lines
@@ -45,13 +47,14 @@ def overlay():
 
 def main():
     parser = argparse.ArgumentParser()
+    parser.add_argument("--pid", type=int, required=True, help="Tavrine's process id")
     parser.add_argument("--wait-shown", type=float, default=0)
     parser.add_argument("--wait-gone", type=float, default=0)
     args = parser.parse_args()
     deadline = time.monotonic() + max(args.wait_shown, args.wait_gone)
     while True:
         try:
-            lines = overlay()
+            lines = overlay(args.pid)
         except Exception as error:  # an application vanishing mid-walk
             print("retrying after: %s" % error, file=sys.stderr)
             lines = None

@@ -1,0 +1,157 @@
+#!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
+# Tavrine end to end on a private X11 desktop (Xvfb, openbox, a session bus, the accessibility
+# bus): accessibility is switched on through Tavrine's own status menu, then Ctrl is held with
+# XTEST in mousepad (GTK 3) and in a Qt 6 program with a menu bar, and Tavrine's overlay is read
+# back through AT-SPI as a screen reader would; last, the application in front is stopped and
+# Tavrine must still answer. Usage: tests/e2e/e2e.sh BUILD_DIR [SCREENSHOT.png]
+set -euo pipefail
+here="$(cd "$(dirname "$0")" && pwd)"
+root="$(cd "$here/../.." && pwd)"
+build="$(cd "${1:?usage: e2e.sh BUILD_DIR [SCREENSHOT.png]}" && pwd)"
+screenshot="${2:-}"
+tavrine="$build/src/shell/tavrine"
+menu_app="$build/tests/linux/tavrine-menu-app"
+rows="$here/overlay_rows.py"
+
+# shellcheck source=../../scripts/lib/headless-stack.sh
+source "$root/scripts/lib/headless-stack.sh"
+trap hs_stop EXIT
+
+failures=0
+fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
+pass() { echo "ok: $*"; }
+
+# Holds Ctrl for 0.8 s in the application in front and prints the overlay as AT-SPI shows it.
+hold_and_read() {
+  xdotool keydown Control_L
+  sleep 0.8
+  local out status=0
+  out="$(/usr/bin/python3 "$rows" --pid "$HS_PID_tavrine" --wait-shown 2)" || status=$?
+  [ -n "$screenshot" ] && [ "$status" -eq 0 ] && import -window root "$screenshot"
+  xdotool keyup Control_L
+  printf '%s\n' "$out"
+  return "$status"
+}
+
+# Fails unless the overlay lists `title` with a shortcut under the heading `menu`.
+expect_row() {
+  local overlay="$1" menu="$2" title="$3" shortcut="$4" app="$5"
+  if awk -v m="$menu" -v t="$title" -v s="$shortcut" -F'\t' '
+      /^[^ ]/ { heading = $0 }
+      heading == m && $1 == "  " t && $2 == s { found = 1 }
+      END { exit !found }' <<<"$overlay"; then
+    pass "$app: $menu > $title ($shortcut)"
+  else
+    fail "$app: no row '$title' [$shortcut] under '$menu'"
+  fi
+}
+
+a11y_enabled() {
+  busctl --user get-property org.a11y.Bus /org/a11y/bus org.a11y.Status IsEnabled 2>/dev/null
+}
+
+hs_start
+busctl --user set-property org.a11y.Bus /org/a11y/bus org.a11y.Status IsEnabled b false
+
+# 1. The permission flow: untrusted at start, the status menu's accessibility item switches the
+#    accessibility bus on. The tray shows Tavrine's icon; its menu is driven from the keyboard.
+hs_start_app tray trayer --edge top --align left --widthtype pixel --width 64 --height 24 \
+  --expand false >/dev/null
+sleep 0.5
+hs_start_app tavrine "$tavrine" >/dev/null
+sleep 1.5
+if [ "$("$tavrine" 2>&1; echo "rc=$?")" = "$(printf 'Tavrine is already running.\nrc=0')" ]; then
+  pass "a second start says Tavrine is already running"
+else
+  fail "a second start did not refuse to run"
+fi
+tray="$(xdotool search --class trayer | head -n1)"
+eval "$(xdotool getwindowgeometry --shell "$tray")"
+xdotool mousemove $((X + 12)) $((Y + 12)) click 1
+sleep 0.7
+# Language (a submenu), then the accessibility item.
+xdotool key Down Down Return
+for _ in $(seq 30); do
+  [ "$(a11y_enabled)" = "b true" ] && break
+  sleep 0.1
+done
+if [ "$(a11y_enabled)" = "b true" ]; then
+  pass "the status menu switched accessibility on"
+else
+  fail "the status menu did not switch accessibility on; switching it on directly"
+  busctl --user set-property org.a11y.Bus /org/a11y/bus org.a11y.Status IsEnabled b true
+fi
+# Qt registers on the accessibility bus only if the switch was on when it started, and the
+# overlay is read back through it: start Tavrine again now that it is on.
+kill -TERM "$HS_PID_tavrine"
+for _ in $(seq 50); do kill -0 "$HS_PID_tavrine" 2>/dev/null || break; sleep 0.1; done
+hs_start_app tavrine "$tavrine" >/dev/null
+hs_wait_registered "$HS_PID_tavrine"
+
+# 2. mousepad (GTK 3).
+hs_start_app mousepad mousepad >/dev/null
+hs_wait_registered "$HS_PID_mousepad"
+xdotool search --sync --onlyvisible --pid "$HS_PID_mousepad" --class mousepad windowactivate --sync \
+  >/dev/null 2>&1 || true
+sleep 0.5
+if overlay="$(hold_and_read)"; then
+  printf '%s\n' "$overlay" | head -n 40
+  for row in "FILE|New|Ctrl+N" "FILE|Open...|Ctrl+O" "FILE|Save As...|Ctrl+Shift+S" \
+    "FILE|Quit|Ctrl+Q" "SEARCH|Find|Ctrl+F" "EDIT|Delete Line|Ctrl+Shift+⌦"; do
+    IFS='|' read -r menu title shortcut <<<"$row"
+    expect_row "$overlay" "$menu" "$title" "$shortcut" mousepad
+  done
+else
+  fail "mousepad: no overlay while Ctrl was held"
+fi
+if /usr/bin/python3 "$rows" --pid "$HS_PID_tavrine" --wait-gone 1; then
+  pass "mousepad: the overlay is gone after the release"
+else
+  fail "mousepad: the overlay stayed after the release"
+fi
+printf '%s\n' "${overlay:-}" >"$HS_DIR/../tavrine-e2e-mousepad.txt" 2>/dev/null || true
+
+# 3. A Qt 6 program.
+screenshot=""
+hs_start_app menu_app "$menu_app" >/dev/null
+hs_wait_registered "$HS_PID_menu_app"
+xdotool search --sync --onlyvisible --pid "$HS_PID_menu_app" windowactivate --sync >/dev/null 2>&1 ||
+  true
+sleep 0.5
+if overlay="$(hold_and_read)"; then
+  printf '%s\n' "$overlay" | head -n 40
+  for row in "FILE|Save As…|Ctrl+Shift+S" "FILE|Clear List|Ctrl+Alt+K" "VIEW|Zoom In|Ctrl++" \
+    "VIEW|Full Screen|F11" "EDIT|Delete|⌦"; do
+    IFS='|' read -r menu title shortcut <<<"$row"
+    expect_row "$overlay" "$menu" "$title" "$shortcut" menu-app
+  done
+else
+  fail "menu-app: no overlay while Ctrl was held"
+fi
+/usr/bin/python3 "$rows" --pid "$HS_PID_tavrine" --wait-gone 1 || fail "menu-app: the overlay stayed after the release"
+
+# 4. A stopped application in front: Tavrine gives up within its deadline and keeps running.
+kill -STOP "$HS_PID_menu_app"
+start=$(date +%s%N)
+xdotool keydown Control_L
+sleep 0.8
+xdotool keyup Control_L
+# Tavrine's own accessible tree answers only if its main thread is free again.
+if timeout 5 /usr/bin/python3 "$rows" --pid "$HS_PID_tavrine" --wait-gone 1 && kill -0 "$HS_PID_tavrine"; then
+  elapsed=$((($(date +%s%N) - start) / 1000000 - 800))
+  if ((elapsed < 1000)); then
+    pass "a stopped application: Tavrine answered ${elapsed} ms after the release"
+  else
+    fail "a stopped application: Tavrine took ${elapsed} ms after the release"
+  fi
+else
+  fail "a stopped application: Tavrine did not answer"
+fi
+kill -CONT "$HS_PID_menu_app"
+
+if ((failures)); then
+  echo "end-to-end: $failures failed" >&2
+  exit 1
+fi
+echo "end-to-end: all checks passed"
