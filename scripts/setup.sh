@@ -19,7 +19,8 @@ packages=(
   libxtst-dev                      # backend tests: synthetic keys (XTEST)
   dbus-daemon at-spi2-core         # backend tests: a session bus and the accessibility bus
   # A private desktop for the live AT-SPI checks and the benchmark (scripts/lib/headless-stack.sh):
-  openbox xdotool
+  openbox xdotool systemd          # a window manager, XTEST from the shell, busctl
+  trayer imagemagick               # a tray for the status item; screenshots
   mousepad geany python3-pyatspi   # applications read, and the pyatspi baseline
 )
 

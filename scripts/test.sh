@@ -24,6 +24,10 @@ ctest --preset default
 echo "== default, shell tests under Xvfb =="
 xvfb-run -a -s "-screen 0 1440x900x24" env QT_QPA_PLATFORM=xcb build/default/tests/shell/tavrine_shell_tests
 
+# The program end to end on a private desktop, with real applications.
+echo "== default, end to end =="
+tests/e2e/e2e.sh build/default
+
 build asan
 ctest --preset asan
 
