@@ -127,7 +127,7 @@ TEST(HarvestTest, HostileTreesEndWithWhatWasHarvested) {
   MemoryTree deep;
   MemoryElement* level = &deep.addMenu("Deep");
   for (int i = 0; i < 100; ++i)
-    level = &deep.submenu(deep.addItem(*level, "L" + std::to_string(i), "d"));
+    level = &deep.submenu(deep.addItem(*level, std::to_string(i), "d"));
   EXPECT_EQ(harvest(deep).size(), AccessibilityHelper::kMaxMenuDepth);
 
   MemoryTree wide;
