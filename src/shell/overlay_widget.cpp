@@ -48,9 +48,9 @@ OverlayWidget::OverlayWidget(std::shared_ptr<const OverlayView> view, IconSource
   scrollBar_->setSingleStep(kScrollStep);
   scrollBar_->setFocusPolicy(Qt::NoFocus);
   scrollBar_->hide();
-  connect(scrollBar_, &QScrollBar::valueChanged, this, [this] {
-    if (layout_) update(toQRectF(layout_->scrollFrame()).toAlignedRect());
-  });
+  connect(scrollBar_, &QScrollBar::valueChanged, this,
+          [this] { update(toQRectF(layout_->scrollFrame()).toAlignedRect()); });
+  layOut();
   languageSubscription_ = view_->subscribeWillChange([this] { languageWillChange(); });
 }
 
@@ -59,28 +59,16 @@ OverlayWidget::~OverlayWidget() {
   accessibleTree_.reset();
 }
 
-const OverlayLayout& OverlayWidget::overlayLayout() {
-  // The size is checked too: a hidden widget gets its resize event only when shown or rendered.
-  const Size size{static_cast<double>(width()), static_cast<double>(height())};
-  if (!layout_ || layout_->panelSize() != size) {
-    layout_ = std::make_unique<OverlayLayout>(view_, measurer_, size,
-                                              iconSource_ ? iconSource_() : nullptr);
-    updateScrollBar();
-  }
-  return *layout_;
-}
-
 double OverlayWidget::scrollOffset() const {
   return static_cast<double>(scrollBar_->value());
 }
 
 void OverlayWidget::scrollTo(double offset) {
-  overlayLayout();
   scrollBar_->setValue(static_cast<int>(
       std::lround(std::clamp(offset, 0.0, static_cast<double>(scrollBar_->maximum())))));
 }
 
-Rect OverlayWidget::visibleContentRect() {
+Rect OverlayWidget::visibleContentRect() const {
   const Rect frame = overlayLayout().scrollFrame();
   return {{0, scrollOffset()}, frame.size};
 }
@@ -142,7 +130,7 @@ void OverlayWidget::paintEvent(QPaintEvent* event) {
 
 void OverlayWidget::resizeEvent(QResizeEvent* event) {
   QWidget::resizeEvent(event);
-  invalidateLayout();
+  layOut();
 }
 
 void OverlayWidget::wheelEvent(QWheelEvent* event) {
@@ -172,9 +160,11 @@ void OverlayWidget::mouseMoveEvent(QMouseEvent* event) {
   QWidget::mouseMoveEvent(event);
 }
 
-void OverlayWidget::invalidateLayout() {
-  layout_.reset();
-  overlayLayout();
+void OverlayWidget::layOut() {
+  const Size size{static_cast<double>(width()), static_cast<double>(height())};
+  layout_ = std::make_unique<OverlayLayout>(view_, measurer_, size,
+                                            iconSource_ ? iconSource_() : nullptr);
+  updateScrollBar();
   update();
 }
 
@@ -187,7 +177,7 @@ void OverlayWidget::languageWillChange() {
       this,
       [this] {
         relayoutQueued_ = false;
-        invalidateLayout();
+        layOut();
         if (accessibleTree_) accessibleTree_->textsChanged();
       },
       Qt::QueuedConnection);
