@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QGuiApplication>
 #include <QImage>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QScreen>
 #include <QWindow>
@@ -36,12 +37,18 @@ std::shared_ptr<OverlayView> editorView(TranslationHelper& t) {
   return std::make_shared<OverlayView>("Editor", groupByMenu(editorRecords()), t);
 }
 
+// Dropped panels delete their windows later, and the windows' views refer to `t`.
+class QtPanelTest : public ::testing::Test {
+ protected:
+  ~QtPanelTest() override { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
+  TranslationHelper t;
+};
+
 double primaryHeight() {
   return static_cast<double>(QGuiApplication::primaryScreen()->geometry().height());
 }
 
-TEST(QtPanelTest, IsAFramelessTranslucentToolWindowThatNeverTakesFocus) {
-  TranslationHelper t;
+TEST_F(QtPanelTest, IsAFramelessTranslucentToolWindowThatNeverTakesFocus) {
   QtPanelPort port;
   const PanelRef panel = port.makePanel({{96, 72}, {1088, 576}}, overlaySettings(editorView(t)));
   ASSERT_NE(panel, nullptr);
@@ -73,8 +80,7 @@ TEST(QtPanelTest, IsAFramelessTranslucentToolWindowThatNeverTakesFocus) {
   EXPECT_EQ(port.makePanel({{0, 0}, {100, 100}}, plain), nullptr);  // nothing to show
 }
 
-TEST(QtPanelTest, ShowsOnOrderFrontAndStaysClosedOnceClosed) {
-  TranslationHelper t;
+TEST_F(QtPanelTest, ShowsOnOrderFrontAndStaysClosedOnceClosed) {
   QtPanelPort port;
   const PanelRef panel = port.makePanel({{0, 0}, {800, 500}}, overlaySettings(editorView(t)));
   auto& qtPanel = dynamic_cast<QtPanel&>(*panel);
@@ -92,10 +98,9 @@ TEST(QtPanelTest, ShowsOnOrderFrontAndStaysClosedOnceClosed) {
 }
 
 // Needs a real window system: the offscreen platform activates every window it shows.
-TEST(QtPanelTest, ShowingNeverActivatesThePanel) {
+TEST_F(QtPanelTest, ShowingNeverActivatesThePanel) {
   if (QGuiApplication::platformName() == QLatin1String("offscreen"))
     GTEST_SKIP() << "run with QT_QPA_PLATFORM=xcb under a display (xvfb-run) to check activation";
-  TranslationHelper t;
   QtPanelPort port;
   const PanelRef panel = port.makePanel({{0, 0}, {800, 500}}, overlaySettings(editorView(t)));
   OverlayWidget* w = dynamic_cast<QtPanel&>(*panel).widget();
@@ -108,8 +113,7 @@ TEST(QtPanelTest, ShowingNeverActivatesThePanel) {
   EXPECT_EQ(QGuiApplication::focusWindow(), nullptr);
 }
 
-TEST(QtPanelTest, ControllerKeepsOneOverlayOnScreenAndDropsClosedWindows) {
-  TranslationHelper t;
+TEST_F(QtPanelTest, ControllerKeepsOneOverlayOnScreenAndDropsClosedWindows) {
   doubles::FakeScreens screens;
   QtPanelPort port;
   OverlayWindowController controller(screens, port, t);
@@ -119,7 +123,8 @@ TEST(QtPanelTest, ControllerKeepsOneOverlayOnScreenAndDropsClosedWindows) {
   controller.showWithShortcuts(editorRecords(), "Editor");
   QPointer<OverlayWidget> second = dynamic_cast<QtPanel&>(*controller.window).widget();
 
-  EXPECT_TRUE(first.isNull());  // closed and dropped with its panel
+  ASSERT_TRUE(
+      doubles::runEventLoopUntil([&] { return first.isNull(); }));  // dropped with its panel
   ASSERT_FALSE(second.isNull());
   EXPECT_TRUE(second->isVisible());
   // 1440 × 875 at the origin gives 1200 × 700 at (120, 87.5).
@@ -129,12 +134,39 @@ TEST(QtPanelTest, ControllerKeepsOneOverlayOnScreenAndDropsClosedWindows) {
   second->openLanguageMenu();
   controller.window->close();
   controller.window.reset();
-  EXPECT_TRUE(second.isNull());
-  doubles::runPendingEvents();
+  EXPECT_TRUE(doubles::runEventLoopUntil([&] { return second.isNull(); }));
 }
 
-TEST(QtPanelTest, HeaderShowsTheFrontmostApplicationsIconReadAtEachRender) {
-  TranslationHelper t;
+// Sees the events of every window before the window does, as a local event monitor does, and
+// drops the panel on a key press.
+struct HideOnKey final : QObject {
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() == QEvent::KeyPress && panel) {
+      panel.reset();
+      windowOutlivedTheDrop = !window.isNull() && watched == window.data();
+    }
+    return false;
+  }
+  PanelRef panel;
+  QPointer<OverlayWidget> window;
+  bool windowOutlivedTheDrop = false;
+};
+
+TEST_F(QtPanelTest, APanelDroppedWhileItsWindowHandlesAnEventGoesAfterTheEvent) {
+  QtPanelPort port;
+  HideOnKey monitor;
+  monitor.panel = port.makePanel({{0, 0}, {800, 500}}, overlaySettings(editorView(t)));
+  monitor.panel->orderFrontRegardless();
+  monitor.window = dynamic_cast<QtPanel&>(*monitor.panel).widget();
+  qApp->installEventFilter(&monitor);
+  QCoreApplication::postEvent(monitor.window.data(),
+                              new QKeyEvent(QEvent::KeyPress, Qt::Key_Shift, Qt::ShiftModifier));
+  EXPECT_TRUE(doubles::runEventLoopUntil([&] { return monitor.window.isNull(); }));
+  qApp->removeEventFilter(&monitor);
+  EXPECT_TRUE(monitor.windowOutlivedTheDrop);
+}
+
+TEST_F(QtPanelTest, HeaderShowsTheFrontmostApplicationsIconReadAtEachRender) {
   doubles::FakeWorkspace workspace;
   QImage red(64, 64, QImage::Format_ARGB32);
   red.fill(QColor(230, 20, 20));
