@@ -7,6 +7,7 @@
 #include <chrono>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "qt_event_loop.h"
@@ -153,6 +154,15 @@ TEST(QtRunLoopTest, TimerBlockHandsOffToTheMainQueueAfterItReturns) {
   });
   ASSERT_TRUE(runEventLoopUntil([&] { return events.size() == 2; }));
   EXPECT_EQ(events, (std::vector<std::string>{"block returns", "task"}));
+}
+
+TEST(QtRunLoopTest, ATimerScheduledOffTheMainThreadIsAFatalError) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  QtRunLoop loop;
+  const auto offMainThread = [&] {
+    std::thread([&] { loop.scheduleTimer(0.1, false, [](Timer&) {}); }).join();
+  };
+  EXPECT_DEATH(offMainThread(), "timer was scheduled from a thread other than the main thread");
 }
 
 TEST(QtRunLoopTest, DestroyingTheRunLoopStopsItsTimersAndDropsItsTasks) {
