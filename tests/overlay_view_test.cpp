@@ -91,7 +91,7 @@ TEST(OverlayViewTest, LanguageSwitchFlipsEveryTextAndBack) {
   groups["Edit"] = {{"Edit", "Copy", "⌘C"}, {"Edit", "Paste", "⌘V"}};
   groups["View"] = {{"View", "Enter Full Screen", "⌃⌘F"}};
   groups["straße"];  // upper-cased in full
-  const auto view = std::make_shared<const OverlayView>("Notes", std::move(groups), t);
+  const auto view = std::make_shared<OverlayView>("Notes", std::move(groups), t);
 
   const std::vector<std::string> english = renderedTexts(view);
   for (const char* text :
@@ -123,7 +123,7 @@ TEST(OverlayViewTest, LanguageSwitchFlipsEveryTextAndBack) {
 
 TEST(OverlayViewTest, SubscriptionHearsEveryAssignmentBeforeItLands) {
   TranslationHelper t;
-  const OverlayView view("App", {}, t);
+  OverlayView view("App", {}, t);
   std::vector<bool> seen;
   OverlayView::Subscription subscription =
       view.subscribeWillChange([&] { seen.push_back(t.isZH()); });

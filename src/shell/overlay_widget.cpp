@@ -36,7 +36,7 @@ const char* const kScrollBarStyle =
 
 }  // namespace
 
-OverlayWidget::OverlayWidget(std::shared_ptr<const OverlayView> view, IconSource iconSource,
+OverlayWidget::OverlayWidget(std::shared_ptr<OverlayView> view, IconSource iconSource,
                              QWidget* parent)
     : QWidget(parent), view_(std::move(view)), iconSource_(std::move(iconSource)) {
   // Before any child exists: an assistive technology may ask for this widget's interface as

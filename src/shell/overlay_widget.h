@@ -30,7 +30,8 @@ class OverlayWidget final : public QWidget {
   // no icon.
   using IconSource = std::function<ImageRef()>;
 
-  explicit OverlayWidget(std::shared_ptr<const OverlayView> view, IconSource iconSource = {},
+  // The view is mutable: the language switch chooses through it.
+  explicit OverlayWidget(std::shared_ptr<OverlayView> view, IconSource iconSource = {},
                          QWidget* parent = nullptr);
   ~OverlayWidget() override;
 
@@ -73,7 +74,7 @@ class OverlayWidget final : public QWidget {
   void languageWillChange();
   void updateScrollBar();
 
-  std::shared_ptr<const OverlayView> view_;
+  std::shared_ptr<OverlayView> view_;
   IconSource iconSource_;
   QtTextMeasurer measurer_;
   std::unique_ptr<OverlayLayout> layout_;

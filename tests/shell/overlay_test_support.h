@@ -34,10 +34,9 @@ inline std::vector<ShortcutItem> editorRecords() {
   return AccessibilityHelper::getShortcuts(parsed.tree->application());
 }
 
-inline std::shared_ptr<const OverlayView> makeView(const std::vector<ShortcutItem>& records,
-                                                   TranslationHelper& t,
-                                                   std::string appName = "Editor") {
-  return std::make_shared<const OverlayView>(std::move(appName), groupByMenu(records), t);
+inline std::shared_ptr<OverlayView> makeView(const std::vector<ShortcutItem>& records,
+                                             TranslationHelper& t, std::string appName = "Editor") {
+  return std::make_shared<OverlayView>(std::move(appName), groupByMenu(records), t);
 }
 
 // Colours without premultiplication, so that a pixel's channels compare directly.
