@@ -77,8 +77,7 @@ QMenu* OverlayWidget::languageMenu() {
   if (languageMenu_ == nullptr) {
     languageMenu_ = new QMenu(this);
     for (const OverlayView::LanguageItem& item : OverlayView::languageItems()) {
-      QAction* action = languageMenu_->addAction(
-          QString::fromUtf8(item.title.data(), static_cast<qsizetype>(item.title.size())));
+      QAction* action = languageMenu_->addAction(toQString(item.title));
       connect(action, &QAction::triggered, this, [this, item] { view_->choose(item); });
     }
   }

@@ -8,12 +8,14 @@
 #include <utility>
 #include <vector>
 
+#include "shell/qt_text_measurer.h"
+
 namespace tavrine::qt {
 namespace {
 
 // Menu texts are shown as they are: '&' would otherwise mark a mnemonic.
 QString menuText(const std::string& title) {
-  return QString::fromStdString(title).replace(u'&', QStringLiteral("&&"));
+  return toQString(title).replace(u'&', QStringLiteral("&&"));
 }
 
 int qtKeyFor(char32_t c, Qt::KeyboardModifiers& modifiers) {
@@ -64,7 +66,7 @@ int qtKeyFor(char32_t c, Qt::KeyboardModifiers& modifiers) {
 }  // namespace
 
 QKeySequence keySequenceFor(const MenuItem& item) {
-  const QList<uint> characters = QString::fromStdString(item.keyEquivalent()).toUcs4();
+  const QList<uint> characters = toQString(item.keyEquivalent()).toUcs4();
   if (characters.isEmpty()) return {};
   const modifier::Flags mask = item.keyEquivalentModifierMask();
   Qt::KeyboardModifiers modifiers;
