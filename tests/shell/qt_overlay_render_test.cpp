@@ -34,22 +34,14 @@ QSize panelSize() {
 }
 
 // Content primitives shown now, with frames moved into widget coordinates.
-std::vector<Primitive> visiblePrimitives(OverlayWidget& w) {
+std::vector<Primitive> visiblePrimitives(const OverlayWidget& w) {
   const OverlayLayout& layout = w.overlayLayout();
   std::vector<Primitive> shown = layout.primitivesIn(w.visibleContentRect());
-  const double dy = layout.scrollFrame().minY() - w.scrollOffset();
   for (Primitive& p : shown) {
-    std::visit([dy](auto& v) { v.frame.origin.y += dy; }, p);
+    std::visit([&](auto& v) { v.frame.origin.y += layout.scrollFrame().minY() - w.scrollOffset(); },
+               p);
   }
   return shown;
-}
-
-const TextPrimitive* findText(const std::vector<Primitive>& primitives, const std::string& text) {
-  for (const Primitive& p : primitives) {
-    const auto* t = std::get_if<TextPrimitive>(&p);
-    if (t != nullptr && t->text == text) return t;
-  }
-  return nullptr;
 }
 
 class QtOverlayRenderTest : public ::testing::TestWithParam<bool> {
@@ -141,30 +133,23 @@ INSTANTIATE_TEST_SUITE_P(QtOverlay, QtOverlayRenderTest, ::testing::Values(false
                            return p.param ? "Chinese" : "English";
                          });
 
-// A one-record overlay whose row title is `title`, painted; returns the title's ink width and the
-// width the layout gave its text.
-struct TitleInk {
-  int ink = 0;
-  double frameWidth = 0;
-};
-TitleInk paintTitle(const std::string& title, QSize size = panelSize()) {
+// A one-record overlay whose row title is `title`, painted: the title's ink width and the width
+// the layout gave its text.
+std::pair<int, double> paintTitle(const std::string& title, QSize size = panelSize()) {
   TranslationHelper t;
   OverlayWidget w(makeView({ShortcutItem("File", title, "⌘K")}, t));
   w.resize(size);
   const QImage image = straightAlpha(w.renderImage());
-  const std::vector<Primitive> shown = visiblePrimitives(w);
-  const TextPrimitive* text = findText(shown, title);
-  if (text == nullptr) {
-    ADD_FAILURE() << "no title " << title;
-    return {};
+  for (const Primitive& p : visiblePrimitives(w)) {
+    const auto* text = std::get_if<TextPrimitive>(&p);
+    if (text == nullptr || text->text != title) continue;
+    const auto span = inkSpan(image, toQRectF(text->frame));
+    if (!span) break;
+    EXPECT_NEAR(span->left, text->frame.minX(), 2);
+    return {span->width(), text->frame.width()};
   }
-  const auto span = inkSpan(image, toQRectF(text->frame));
-  if (!span) {
-    ADD_FAILURE() << "nothing painted for " << title;
-    return {};
-  }
-  EXPECT_NEAR(span->left, text->frame.minX(), 2);
-  return {span->width(), text->frame.width()};
+  ADD_FAILURE() << "nothing painted for " << title;
+  return {};
 }
 
 TEST(QtOverlayTextTest, TitlesArePlainTextNeverMarkup) {
@@ -174,7 +159,7 @@ TEST(QtOverlayTextTest, TitlesArePlainTextNeverMarkup) {
   const QFontMetricsF bold = measurer.metrics({13, FontWeight::bold, FontDesign::standard});
 
   const std::string markup = "<b>Bold</b>";
-  const int ink = paintTitle(markup).ink;
+  const int ink = paintTitle(markup).first;
   EXPECT_NEAR(ink, plain.horizontalAdvance(QString::fromStdString(markup)), 3);
   EXPECT_GT(ink, bold.horizontalAdvance(QStringLiteral("Bold")) + 20) << "drawn as rich text";
 
@@ -185,16 +170,16 @@ TEST(QtOverlayTextTest, TitlesArePlainTextNeverMarkup) {
       "Copy Now";
   EXPECT_EQ(measurer.measure(variant, titleFont).width,
             measurer.measure("Save Copy Now", titleFont).width);
-  EXPECT_NEAR(paintTitle(variant).ink, plain.horizontalAdvance(QStringLiteral("Save Copy Now")), 3);
-  EXPECT_NEAR(paintTitle("Two\nLines").ink, plain.horizontalAdvance(QStringLiteral("Two Lines")),
+  EXPECT_NEAR(paintTitle(variant).first, plain.horizontalAdvance(QStringLiteral("Save Copy Now")),
+              3);
+  EXPECT_NEAR(paintTitle("Two\nLines").first, plain.horizontalAdvance(QStringLiteral("Two Lines")),
               3);
 }
 
 TEST(QtOverlayTextTest, LongTitlesEndInAnEllipsisWithinTheirCell) {
-  const std::string longTitle(200, 'W');
-  const TitleInk drawn = paintTitle(longTitle, {420, 300});
-  EXPECT_LE(drawn.ink, drawn.frameWidth + 1);
-  EXPECT_GT(drawn.ink, drawn.frameWidth * 0.8) << "uses the room it has";
+  const auto [ink, frameWidth] = paintTitle(std::string(200, 'W'), {420, 300});
+  EXPECT_LE(ink, frameWidth + 1);
+  EXPECT_GT(ink, frameWidth * 0.8) << "uses the room it has";
 }
 
 TEST(QtOverlayScrollTest, ScrollsToTheEndOfTheContentAndNoFurther) {
