@@ -1,17 +1,106 @@
-// Every port's test double in one place, with the Platform bundle of references to them.
+// Every port's test double, with the Platform bundle of references to them.
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "platform/application.h"
 #include "platform/memory/memory_accessibility.h"
+#include "platform/panel.h"
 #include "platform/platform.h"
-#include "support/fake_trust.h"
-#include "support/fake_workspace.h"
-#include "support/recording_application.h"
-#include "support/recording_panels.h"
+#include "platform/screen.h"
+#include "platform/trust.h"
+#include "platform/workspace.h"
 #include "support/recording_status_bar.h"
 #include "support/scripted_events.h"
 #include "support/virtual_run_loop.h"
 
 namespace tavrine::doubles {
+
+struct RecordingApplication final : ApplicationPort {
+  void setActivationPolicy(ActivationPolicy policy) override { policies.push_back(policy); }
+  void orderFrontStandardAboutPanel() override { ++aboutPanels; }
+  void terminate() override { ++terminations; }
+  std::vector<ActivationPolicy> policies;
+  std::size_t aboutPanels = 0;
+  std::size_t terminations = 0;
+};
+
+// The frontmost application and the live modifier state, as a test sets them.
+struct FakeWorkspace final : WorkspacePort {
+  std::optional<RunningApplication> frontmostApplication() const override {
+    ++frontmostQueries;
+    return frontmost;
+  }
+  std::uint64_t modifierFlags() const override { return flags; }
+  std::optional<RunningApplication> frontmost;
+  std::uint64_t flags = 0;
+  mutable std::size_t frontmostQueries = 0;
+};
+
+// Trust a test grants or withdraws, counting the prompts shown.
+struct FakeTrust final : TrustPort {
+  bool isProcessTrusted() const override { return trusted; }
+  bool isProcessTrustedWithPrompt() override {
+    ++prompts;
+    return trusted;
+  }
+  bool trusted = false;
+  std::size_t prompts = 0;
+};
+
+struct FakeScreens final : ScreenPort {
+  std::optional<Rect> mainScreenVisibleFrame() const override { return visibleFrame; }
+  std::optional<Rect> visibleFrame = Rect{{0, 0}, {1440, 875}};  // none: no screen attached
+};
+
+// Panels recorded from creation to close; `log` holds what happened to them, in order, as
+// "made 0", "front 0", "closed 0" (the number is the index into `created`).
+struct RecordingPanel final : Panel {
+  void orderFrontRegardless() override {
+    ++orderedFront;
+    log->push_back("front " + std::to_string(index));
+  }
+  void close() override {
+    ++closes;
+    log->push_back("closed " + std::to_string(index));
+  }
+  bool onScreen() const { return orderedFront > 0 && closes == 0; }
+
+  std::size_t index = 0;
+  Rect contentRect;
+  PanelSettings settings;
+  std::size_t orderedFront = 0;
+  std::size_t closes = 0;
+  std::shared_ptr<std::vector<std::string>> log;
+};
+
+struct RecordingPanels final : PanelPort {
+  PanelRef makePanel(const Rect& contentRect, const PanelSettings& settings) override {
+    auto panel = std::make_shared<RecordingPanel>();
+    panel->index = created.size();
+    panel->contentRect = contentRect;
+    panel->settings = settings;
+    panel->log = log;
+    log->push_back("made " + std::to_string(panel->index));
+    created.push_back(panel);
+    return panel;
+  }
+  std::size_t onScreenCount() const {
+    std::size_t n = 0;
+    for (const auto& p : created)
+      n += p->onScreen() ? 1 : 0;
+    return n;
+  }
+  // Every panel made, kept alive so that closed ones can be inspected.
+  std::vector<std::shared_ptr<RecordingPanel>> created;
+  std::shared_ptr<std::vector<std::string>> log = std::make_shared<std::vector<std::string>>();
+};
 
 struct FakePlatform {
   RecordingApplication application;

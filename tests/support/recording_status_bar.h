@@ -2,7 +2,6 @@
 // and choose items the way a user would.
 #pragma once
 
-#include <cstddef>
 #include <initializer_list>
 #include <memory>
 #include <string>
@@ -13,33 +12,24 @@
 
 namespace tavrine::doubles {
 
-class SymbolImage final : public Image {
- public:
-  SymbolImage(std::string symbolName, std::string accessibilityDescription)
-      : name(std::move(symbolName)), description(std::move(accessibilityDescription)) {}
+struct SymbolImage final : Image {
+  SymbolImage(std::string_view symbolName, std::string_view accessibilityDescription)
+      : name(symbolName), description(accessibilityDescription) {}
   std::string name;
   std::string description;
 };
 
-class RecordingButton final : public StatusBarButton {
- public:
+struct RecordingButton final : StatusBarButton {
   void setImage(ImageRef newImage) override { image = std::move(newImage); }
   ImageRef image;
 };
 
-class RecordingStatusItem final : public StatusItem {
- public:
-  RecordingStatusItem(double length, bool hasButton);
-  StatusBarButton* button() override { return button_.get(); }
+struct RecordingStatusItem final : StatusItem {
+  StatusBarButton* button() override { return recordingButton.get(); }
   void setMenu(MenuRef newMenu) override { menu = std::move(newMenu); }
-
-  double length;
+  double length = 0;
   MenuRef menu;
-  // The concrete button, null when the item has none.
-  RecordingButton* recordingButton() { return button_.get(); }
-
- private:
-  std::unique_ptr<RecordingButton> button_;
+  std::unique_ptr<RecordingButton> recordingButton;  // null when the item has none
 };
 
 class RecordingStatusBar final : public StatusBarPort {
@@ -47,32 +37,22 @@ class RecordingStatusBar final : public StatusBarPort {
   StatusItemRef statusItemWithLength(double length) override;
   ImageRef systemSymbolImage(std::string_view name, std::string_view description) override;
 
-  // Conditions the platform may impose; both available by default.
-  void setButtonsAvailable(bool available) { buttonsAvailable_ = available; }
-  void setSymbolsAvailable(bool available) { symbolsAvailable_ = available; }
+  // Conditions the platform may impose.
+  bool buttonsAvailable = true;
+  bool symbolsAvailable = true;
   // Where actions of items without a target end up (the application delegate).
-  void setResponderChainEnd(std::weak_ptr<MenuActionTarget> end) { responderEnd_ = std::move(end); }
+  std::weak_ptr<MenuActionTarget> responderChainEnd;
+  std::vector<std::shared_ptr<RecordingStatusItem>> items;
 
-  const std::vector<std::shared_ptr<RecordingStatusItem>>& items() const { return items_; }
   // The menu of the first status item, or null.
-  MenuRef menu() const;
-
-  // A click on the status item: tells the menu's delegate, then returns the menu. Null when
-  // there is no item or it has no menu.
+  MenuRef menu() const { return items.empty() ? nullptr : items.front()->menu; }
+  // A click on the status item: tells the menu's delegate, then returns the menu.
   MenuRef open();
-  // Opens the menu (tells its delegate) and chooses the item reached by following `titles`
-  // through submenus. Returns whether an action was performed: false when an item is missing,
-  // disabled or only opens a submenu.
+  // Opens the menu and chooses the item reached by following `titles` through submenus. Returns
+  // whether an action was performed: false when an item is missing, disabled or opens a submenu.
   bool choose(std::initializer_list<std::string_view> titles);
-
-  // The item reached from `menu` by `titles`, or null.
-  static MenuItemRef find(const Menu& menu, std::initializer_list<std::string_view> titles);
-
- private:
-  std::vector<std::shared_ptr<RecordingStatusItem>> items_;
-  bool buttonsAvailable_ = true;
-  bool symbolsAvailable_ = true;
-  std::weak_ptr<MenuActionTarget> responderEnd_;
+  // The item reached from the menu by `titles`, or null.
+  MenuItemRef find(std::initializer_list<std::string_view> titles) const;
 };
 
 }  // namespace tavrine::doubles

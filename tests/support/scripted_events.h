@@ -1,10 +1,8 @@
 // A scripted event feed: records the monitors the code installs and delivers events to them as a
-// test dictates, either as addressed to this process (local monitors) or to another (global).
+// test dictates, addressed to this process (local monitors) or to another (global).
 #pragma once
 
 #include <cstddef>
-#include <memory>
-#include <optional>
 #include <vector>
 
 #include "platform/event_monitor.h"
@@ -13,13 +11,11 @@ namespace tavrine::doubles {
 
 class ScriptedEvent final : public Event {
  public:
-  ScriptedEvent(EventMask type, modifier::Flags flags) : type_(type), flags_(flags) {}
-  modifier::Flags modifierFlags() const override { return flags_; }
-  EventMask type() const { return type_; }
-
- private:
-  EventMask type_;
-  modifier::Flags flags_;
+  ScriptedEvent(EventMask eventType, modifier::Flags eventFlags)
+      : type(eventType), flags(eventFlags) {}
+  modifier::Flags modifierFlags() const override { return flags; }
+  EventMask type;
+  modifier::Flags flags;
 };
 
 enum class Scope { local, global };
@@ -30,33 +26,27 @@ class ScriptedEvents final : public EventMonitorPort {
   MonitorToken addGlobalMonitor(EventMask mask, GlobalHandler handler) override;
 
   // Global installations fail (return no token) while this is false, as without trust.
-  void setGlobalMonitorsAvailable(bool available) { globalAvailable_ = available; }
+  bool globalMonitorsAvailable = true;
+  std::size_t globalAttempts = 0;
 
-  // Delivers one event to the monitors of `scope` whose mask matches, in installation order.
-  // Local monitors form a chain: each gets what the one before returned, and a null return
-  // swallows the event. Returns what would be dispatched (global: the event itself).
-  EventRef deliver(Scope scope, EventRef event);
+  // Delivers `event` to the monitors of `scope` whose mask matches, in installation order. Local
+  // monitors form a chain: each gets what the one before returned, and null swallows the event.
+  // Returns what would be dispatched (global: the event itself).
+  EventRef deliver(Scope scope, const std::shared_ptr<const ScriptedEvent>& event);
   EventRef flagsChanged(Scope scope, modifier::Flags flags);
   EventRef keyDown(Scope scope, modifier::Flags flags = 0);
 
-  std::size_t localMonitorCount(EventMask mask) const;
-  // Installed ones only, not failed attempts.
-  std::size_t globalMonitorCount(EventMask mask) const;
-  std::size_t globalAttempts() const { return globalAttempts_; }
+  // Installed monitors (not failed attempts) of `scope` for `mask`.
+  std::size_t monitorCount(Scope scope, EventMask mask) const;
 
  private:
-  struct Local {
+  struct Monitor {
+    Scope scope;
     EventMask mask;
-    LocalHandler handler;
+    LocalHandler local;
+    GlobalHandler global;
   };
-  struct Global {
-    EventMask mask;
-    GlobalHandler handler;
-  };
-  std::vector<Local> local_;
-  std::vector<Global> global_;
-  bool globalAvailable_ = true;
-  std::size_t globalAttempts_ = 0;
+  std::vector<Monitor> monitors_;
 };
 
 }  // namespace tavrine::doubles
