@@ -1,7 +1,6 @@
 #include "support/scripted_events.h"
 
 #include <algorithm>
-#include <memory>
 #include <utility>
 
 namespace tavrine::doubles {
@@ -32,18 +31,10 @@ EventRef ScriptedEvents::deliver(Scope scope, const std::shared_ptr<const Script
   return result;
 }
 
-EventRef ScriptedEvents::flagsChanged(Scope scope, modifier::Flags flags) {
-  return deliver(scope, std::make_shared<ScriptedEvent>(kEventMaskFlagsChanged, flags));
-}
-
-EventRef ScriptedEvents::keyDown(Scope scope, modifier::Flags flags) {
-  return deliver(scope, std::make_shared<ScriptedEvent>(kEventMaskKeyDown, flags));
-}
-
 std::size_t ScriptedEvents::monitorCount(Scope scope, EventMask mask) const {
-  return static_cast<std::size_t>(
-      std::count_if(monitors_.begin(), monitors_.end(),
-                    [&](const auto& m) { return m.scope == scope && m.mask == mask; }));
+  return static_cast<std::size_t>(std::count_if(
+      monitors_.begin(), monitors_.end(),
+      [&](const Monitor& m) { return m.scope == scope && m.mask == mask; }));
 }
 
 }  // namespace tavrine::doubles

@@ -3,14 +3,14 @@
 #pragma once
 
 #include <cstddef>
+#include <memory>
 #include <vector>
 
 #include "platform/event_monitor.h"
 
 namespace tavrine::doubles {
 
-class ScriptedEvent final : public Event {
- public:
+struct ScriptedEvent final : Event {
   ScriptedEvent(EventMask eventType, modifier::Flags eventFlags)
       : type(eventType), flags(eventFlags) {}
   modifier::Flags modifierFlags() const override { return flags; }
@@ -29,14 +29,17 @@ class ScriptedEvents final : public EventMonitorPort {
   bool globalMonitorsAvailable = true;
   std::size_t globalAttempts = 0;
 
-  // Delivers `event` to the monitors of `scope` whose mask matches, in installation order. Local
-  // monitors form a chain: each gets what the one before returned, and null swallows the event.
-  // Returns what would be dispatched (global: the event itself).
+  // Delivers `event` to the matching monitors of `scope` in installation order; local ones form
+  // a chain (each gets what the one before returned; null swallows the event). Returns what
+  // would be dispatched.
   EventRef deliver(Scope scope, const std::shared_ptr<const ScriptedEvent>& event);
-  EventRef flagsChanged(Scope scope, modifier::Flags flags);
-  EventRef keyDown(Scope scope, modifier::Flags flags = 0);
-
-  // Installed monitors (not failed attempts) of `scope` for `mask`.
+  EventRef flagsChanged(Scope scope, modifier::Flags flags) {
+    return deliver(scope, std::make_shared<ScriptedEvent>(kEventMaskFlagsChanged, flags));
+  }
+  EventRef keyDown(Scope scope, modifier::Flags flags = 0) {
+    return deliver(scope, std::make_shared<ScriptedEvent>(kEventMaskKeyDown, flags));
+  }
+  // Monitors installed (not failed attempts).
   std::size_t monitorCount(Scope scope, EventMask mask) const;
 
  private:

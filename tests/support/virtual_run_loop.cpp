@@ -5,33 +5,23 @@
 #include <utility>
 
 namespace tavrine::doubles {
-namespace {
-
-std::int64_t toNs(double seconds) {
-  // Platforms clamp tiny intervals; a zero one would never let the clock move.
-  return std::max<std::int64_t>(std::llround(seconds * 1e9), 100'000);
-}
-
-}  // namespace
 
 struct VirtualRunLoop::VirtualTimer final : Timer {
   void invalidate() override { valid = false; }
   bool isValid() const override { return valid; }
-
   std::int64_t intervalNs = 0;
   bool repeats = false;
   std::int64_t fireAtNs = 0;
-  std::uint64_t order = 0;
   TimerBlock block;
   bool valid = true;
 };
 
 TimerRef VirtualRunLoop::scheduleTimer(double seconds, bool repeats, TimerBlock block) {
   auto timer = std::make_shared<VirtualTimer>();
-  timer->intervalNs = toNs(seconds);
+  // Platforms clamp tiny intervals; a zero one would never let the clock move.
+  timer->intervalNs = std::max<std::int64_t>(std::llround(seconds * 1e9), 100'000);
   timer->repeats = repeats;
   timer->fireAtNs = nowNs_ + timer->intervalNs;
-  timer->order = created_++;
   timer->block = std::move(block);
   timers_.push_back(timer);
   return timer;
@@ -46,19 +36,16 @@ double VirtualRunLoop::now() const {
 }
 
 std::shared_ptr<VirtualRunLoop::VirtualTimer> VirtualRunLoop::nextTimer() const {
+  // The first of the earliest: timers_ is in creation order.
   std::shared_ptr<VirtualTimer> best;
-  for (const auto& t : timers_) {
-    if (t->valid &&
-        (!best || std::pair(t->fireAtNs, t->order) < std::pair(best->fireAtNs, best->order)))
-      best = t;
-  }
+  for (const auto& t : timers_)
+    if (t->valid && (!best || t->fireAtNs < best->fireAtNs)) best = t;
   return best;
 }
 
 void VirtualRunLoop::fire(const std::shared_ptr<VirtualTimer>& timer) {
   nowNs_ = std::max(nowNs_, timer->fireAtNs);
-  // A late repeating timer fires once, then keeps to its schedule.
-  while (timer->fireAtNs <= nowNs_)
+  while (timer->fireAtNs <= nowNs_)  // a late repeating timer fires once
     timer->fireAtNs += timer->intervalNs;
   if (!timer->repeats) timer->valid = false;
   // Copied: the block may drop the last other reference to its timer.

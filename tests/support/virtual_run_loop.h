@@ -36,8 +36,7 @@ class VirtualRunLoop final : public RunLoopPort {
   std::shared_ptr<VirtualTimer> nextTimer() const;
   void fire(const std::shared_ptr<VirtualTimer>& timer);
 
-  std::int64_t nowNs_ = 0;  // whole nanoseconds, so that 0.5 + 0.1 lands where a test expects
-  std::uint64_t created_ = 0;
+  std::int64_t nowNs_ = 0;  // whole nanoseconds: 0.5 + 0.1 lands where a test expects it
   std::vector<std::shared_ptr<VirtualTimer>> timers_;
   std::deque<Task> posted_;
 };
