@@ -15,19 +15,16 @@ using doubles::Scope;
 const std::string kNotTrusted(menu_title::kNotTrusted);
 const std::string kTrusted(menu_title::kTrusted);
 
-// One line per item: title, action ("-" for none), then "target" or "chain" (the responder
-// chain), the key equivalent and "disabled" where they apply; "---" for a separator.
-std::vector<std::string> lines(const Menu& menu) {
+// One line per item: title, action or "-", "target" or "chain" (the responder chain) for an
+// action, the key equivalent and "disabled" where they apply; "---" for a separator.
+std::vector<std::string> lines(const MenuRef& menu) {
   std::vector<std::string> out;
-  for (const MenuItemRef& item : menu.itemArray()) {
-    if (item->isSeparator()) {
-      out.emplace_back("---");
-      continue;
-    }
-    std::string line = item->title() + " " + item->action().value_or("-");
+  for (const MenuItemRef& item : menu->itemArray()) {
+    std::string line =
+        item->isSeparator() ? "---" : item->title() + " " + item->action().value_or("-");
     if (item->action()) line += item->hasTarget() ? " target" : " chain";
     if (!item->keyEquivalent().empty()) line += " " + item->keyEquivalent();
-    if (!item->isEnabled()) line += " disabled";
+    if (!item->isEnabled() && !item->isSeparator()) line += " disabled";
     out.push_back(line);
   }
   return out;
@@ -46,11 +43,11 @@ TEST(StatusMenuTest, IsBuiltOnceUnderTheCommandSquare) {
   const MenuRef menu = h.fake.statusBar.menu();
   ASSERT_NE(menu, nullptr);
   EXPECT_EQ(menu->delegate(), h.delegate);
-  EXPECT_EQ(lines(*menu), (std::vector<std::string>{
-                              "🌐 Language -", "---", " requestAccessibility target", "---",
-                              "About Tavrine showAbout chain", "---", "Quit quitApp chain q"}));
+  EXPECT_EQ(lines(menu), (std::vector<std::string>{
+                             "🌐 Language -", "---", " requestAccessibility target", "---",
+                             "About Tavrine showAbout chain", "---", "Quit quitApp chain q"}));
   EXPECT_EQ(
-      lines(*h.fake.statusBar.find({"🌐 Language"})->submenu()),
+      lines(h.fake.statusBar.find({"🌐 Language"})->submenu()),
       (std::vector<std::string>{"English setLanguageEN target", "中文 setLanguageZH target"}));
   EXPECT_EQ(h.fake.statusBar.find({"Quit"})->keyEquivalentModifierMask(), modifier::kCommand);
   EXPECT_EQ(h.fake.statusBar.find({"🌐 Language", "中文"})->target(), h.delegate);
@@ -74,12 +71,12 @@ TEST(StatusMenuTest, WithoutAButtonOrSymbolTheMenuStillWorks) {
 TEST(StatusMenuTest, EachOpeningShowsTheTrustOfThatMoment) {
   AppHarness h(false);
   h.fake.statusBar.open();
-  EXPECT_EQ(lines(*h.fake.statusBar.menu())[2], kNotTrusted + " requestAccessibility target");
+  EXPECT_EQ(lines(h.fake.statusBar.menu())[2], kNotTrusted + " requestAccessibility target");
   EXPECT_EQ(h.delegate->flagsMonitor, nullptr);
 
   h.setTrusted(true);  // granted in the system's settings, with no poll running
   h.fake.statusBar.open();
-  EXPECT_EQ(lines(*h.fake.statusBar.menu())[2], kTrusted + " - disabled");
+  EXPECT_EQ(lines(h.fake.statusBar.menu())[2], kTrusted + " - disabled");
   EXPECT_FALSE(h.fake.statusBar.choose({kTrusted}));
   // That opening installed the global monitors; later ones install nothing more.
   EXPECT_NE(h.delegate->flagsMonitor, nullptr);
@@ -87,7 +84,7 @@ TEST(StatusMenuTest, EachOpeningShowsTheTrustOfThatMoment) {
 
   h.setTrusted(false);  // withdrawn: the request comes back, the monitors stay
   h.fake.statusBar.open();
-  EXPECT_EQ(lines(*h.fake.statusBar.menu())[2], kNotTrusted + " requestAccessibility target");
+  EXPECT_EQ(lines(h.fake.statusBar.menu())[2], kNotTrusted + " requestAccessibility target");
   EXPECT_EQ(h.fake.events.monitorCount(Scope::global, kEventMaskFlagsChanged), 1u);
 }
 

@@ -1,11 +1,11 @@
 // Every port's test double, with the Platform bundle of references to them.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <optional>
-#include <string>
 #include <utility>
 #include <vector>
 
@@ -59,47 +59,33 @@ struct FakeScreens final : ScreenPort {
   std::optional<Rect> visibleFrame = Rect{{0, 0}, {1440, 875}};  // none: no screen attached
 };
 
-// Panels recorded from creation to close; `log` holds what happened to them, in order, as
-// "made 0", "front 0", "closed 0" (the number is the index into `created`).
+// Panels recorded from creation to close.
 struct RecordingPanel final : Panel {
-  void orderFrontRegardless() override {
-    ++orderedFront;
-    log->push_back("front " + std::to_string(index));
-  }
-  void close() override {
-    ++closes;
-    log->push_back("closed " + std::to_string(index));
-  }
+  void orderFrontRegardless() override { ++orderedFront; }
+  void close() override { ++closes; }
   bool onScreen() const { return orderedFront > 0 && closes == 0; }
-
-  std::size_t index = 0;
   Rect contentRect;
   PanelSettings settings;
   std::size_t orderedFront = 0;
   std::size_t closes = 0;
-  std::shared_ptr<std::vector<std::string>> log;
+  std::size_t othersOnScreenWhenMade = 0;
 };
 
 struct RecordingPanels final : PanelPort {
   PanelRef makePanel(const Rect& contentRect, const PanelSettings& settings) override {
     auto panel = std::make_shared<RecordingPanel>();
-    panel->index = created.size();
     panel->contentRect = contentRect;
     panel->settings = settings;
-    panel->log = log;
-    log->push_back("made " + std::to_string(panel->index));
+    panel->othersOnScreenWhenMade = onScreenCount();
     created.push_back(panel);
     return panel;
   }
   std::size_t onScreenCount() const {
-    std::size_t n = 0;
-    for (const auto& p : created)
-      n += p->onScreen() ? 1 : 0;
-    return n;
+    return static_cast<std::size_t>(
+        std::count_if(created.begin(), created.end(), [](const auto& p) { return p->onScreen(); }));
   }
   // Every panel made, kept alive so that closed ones can be inspected.
   std::vector<std::shared_ptr<RecordingPanel>> created;
-  std::shared_ptr<std::vector<std::string>> log = std::make_shared<std::vector<std::string>>();
 };
 
 struct FakePlatform {
