@@ -12,7 +12,6 @@
 #include <chrono>
 #include <memory>
 
-#include "overlay/overlay_window_controller.h"
 #include "overlay_test_support.h"
 #include "qt_event_loop.h"
 #include "shell/overlay_painter.h"
@@ -76,10 +75,16 @@ TEST_F(QtPanelTest, ShowsOnOrderFrontAndStaysClosedOnceClosed) {
   panel->orderFrontRegardless();
   EXPECT_TRUE(w->isVisible());
   panel->close();
-  EXPECT_FALSE(w->isVisible());
   panel->orderFrontRegardless();
   EXPECT_FALSE(w->isVisible());
-  panel->close();  // harmless again
+  // Closed while its language menu is open: the menu must not point at a dead window.
+  PanelRef second = makePanel({{0, 0}, {800, 500}});
+  second->orderFrontRegardless();
+  QPointer<OverlayWidget> window = widgetOf(second);
+  window->openLanguageMenu();
+  second->close();
+  second.reset();
+  EXPECT_TRUE(runEventLoopUntil([&] { return window.isNull(); }));
 }
 
 // Needs a real window system: the offscreen platform activates every window it shows.
@@ -95,24 +100,6 @@ TEST_F(QtPanelTest, ShowingNeverActivatesThePanel) {
   EXPECT_FALSE(w->isActiveWindow());
   EXPECT_EQ(QApplication::activeWindow(), before);
   EXPECT_EQ(QGuiApplication::focusWindow(), nullptr);
-}
-
-TEST_F(QtPanelTest, TheControllerKeepsOneOverlayAndDropsClosedWindows) {
-  doubles::FakeScreens screens;
-  OverlayWindowController controller(screens, port, t);
-  controller.showWithShortcuts(editorRecords(), "Editor");
-  QPointer<OverlayWidget> first = widgetOf(controller.window);
-  controller.showWithShortcuts(editorRecords(), "Editor");
-  QPointer<OverlayWidget> second = widgetOf(controller.window);
-  EXPECT_TRUE(runEventLoopUntil([&] { return first.isNull(); }));
-  EXPECT_TRUE(second->isVisible());
-  EXPECT_EQ(second->size(), QSize(1200, 700));  // the panel of a 1440 × 875 frame
-
-  // Hiding while the language menu is open must not leave the menu pointing at a dead window.
-  second->openLanguageMenu();
-  controller.window->close();
-  controller.window.reset();
-  EXPECT_TRUE(runEventLoopUntil([&] { return second.isNull(); }));
 }
 
 // Sees the events of every window before the window does, as a local event monitor does, and
