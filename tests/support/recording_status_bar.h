@@ -32,10 +32,47 @@ struct RecordingStatusItem final : StatusItem {
   std::unique_ptr<RecordingButton> recordingButton;  // null when the item has none
 };
 
-class RecordingStatusBar final : public StatusBarPort {
- public:
-  StatusItemRef statusItemWithLength(double length) override;
-  ImageRef systemSymbolImage(std::string_view name, std::string_view description) override;
+struct RecordingStatusBar final : StatusBarPort {
+  StatusItemRef statusItemWithLength(double length) override {
+    auto item = std::make_shared<RecordingStatusItem>();
+    item->length = length;
+    if (buttonsAvailable) item->recordingButton = std::make_unique<RecordingButton>();
+    items.push_back(item);
+    return item;
+  }
+  ImageRef systemSymbolImage(std::string_view name, std::string_view description) override {
+    return symbolsAvailable ? std::make_shared<SymbolImage>(name, description) : nullptr;
+  }
+
+  // The menu of the first status item, or null.
+  MenuRef menu() const { return items.empty() ? nullptr : items.front()->menu; }
+  // A click on the status item: tells the menu's delegate, then returns the menu.
+  MenuRef open() {
+    if (menu()) menu()->willOpen();
+    return menu();
+  }
+  // The item reached from the menu by following `titles` through submenus, or null.
+  MenuItemRef find(const std::vector<std::string>& titles) const {
+    MenuItemRef found;
+    for (const std::string& title : titles) {
+      const MenuRef level = found ? found->submenu() : menu();
+      found = nullptr;
+      for (const MenuItemRef& item : level ? level->itemArray() : std::vector<MenuItemRef>{})
+        if (!item->isSeparator() && item->title() == title) found = item;
+      if (!found) return nullptr;
+    }
+    return found;
+  }
+  // Opens the menu and chooses the item at `titles` (copied first: they may be views of titles
+  // the opening rewrites). Whether an action was performed: false when an item is missing,
+  // disabled or only opens a submenu.
+  bool choose(std::initializer_list<std::string_view> titles) {
+    const std::vector<std::string> path(titles.begin(), titles.end());
+    open();
+    const MenuItemRef item = find(path);
+    return item && item->isEnabled() &&
+           performMenuItemAction(*item, responderChainEnd.lock().get());
+  }
 
   // Conditions the platform may impose.
   bool buttonsAvailable = true;
@@ -43,16 +80,6 @@ class RecordingStatusBar final : public StatusBarPort {
   // Where actions of items without a target end up (the application delegate).
   std::weak_ptr<MenuActionTarget> responderChainEnd;
   std::vector<std::shared_ptr<RecordingStatusItem>> items;
-
-  // The menu of the first status item, or null.
-  MenuRef menu() const { return items.empty() ? nullptr : items.front()->menu; }
-  // A click on the status item: tells the menu's delegate, then returns the menu.
-  MenuRef open();
-  // Opens the menu and chooses the item reached by following `titles` through submenus. Returns
-  // whether an action was performed: false when an item is missing, disabled or opens a submenu.
-  bool choose(std::initializer_list<std::string_view> titles);
-  // The item reached from the menu by `titles`, or null.
-  MenuItemRef find(std::initializer_list<std::string_view> titles) const;
 };
 
 }  // namespace tavrine::doubles

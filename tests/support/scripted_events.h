@@ -2,8 +2,10 @@
 // test dictates, addressed to this process (local monitors) or to another (global).
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <memory>
+#include <utility>
 #include <vector>
 
 #include "platform/event_monitor.h"
@@ -22,8 +24,16 @@ enum class Scope { local, global };
 
 class ScriptedEvents final : public EventMonitorPort {
  public:
-  MonitorToken addLocalMonitor(EventMask mask, LocalHandler handler) override;
-  MonitorToken addGlobalMonitor(EventMask mask, GlobalHandler handler) override;
+  MonitorToken addLocalMonitor(EventMask mask, LocalHandler handler) override {
+    monitors_.push_back({Scope::local, mask, std::move(handler), {}});
+    return std::make_shared<int>(0);
+  }
+  MonitorToken addGlobalMonitor(EventMask mask, GlobalHandler handler) override {
+    ++globalAttempts;
+    if (!globalMonitorsAvailable) return nullptr;
+    monitors_.push_back({Scope::global, mask, {}, std::move(handler)});
+    return std::make_shared<int>(0);
+  }
 
   // Global installations fail (return no token) while this is false, as without trust.
   bool globalMonitorsAvailable = true;
@@ -32,7 +42,18 @@ class ScriptedEvents final : public EventMonitorPort {
   // Delivers `event` to the matching monitors of `scope` in installation order; local ones form
   // a chain (each gets what the one before returned; null swallows the event). Returns what
   // would be dispatched.
-  EventRef deliver(Scope scope, const std::shared_ptr<const ScriptedEvent>& event);
+  EventRef deliver(Scope scope, const std::shared_ptr<const ScriptedEvent>& event) {
+    EventRef result = event;
+    for (const Monitor& m : std::vector<Monitor>(monitors_)) {  // a handler may add monitors
+      if (m.scope != scope || !(m.mask & event->type)) continue;
+      if (scope == Scope::global) {
+        m.global(*event);
+      } else if (!(result = m.local(result))) {
+        break;
+      }
+    }
+    return result;
+  }
   EventRef flagsChanged(Scope scope, modifier::Flags flags) {
     return deliver(scope, std::make_shared<ScriptedEvent>(kEventMaskFlagsChanged, flags));
   }
@@ -40,7 +61,11 @@ class ScriptedEvents final : public EventMonitorPort {
     return deliver(scope, std::make_shared<ScriptedEvent>(kEventMaskKeyDown, flags));
   }
   // Monitors installed (not failed attempts).
-  std::size_t monitorCount(Scope scope, EventMask mask) const;
+  std::size_t monitorCount(Scope scope, EventMask mask) const {
+    return static_cast<std::size_t>(
+        std::count_if(monitors_.begin(), monitors_.end(),
+                      [&](const Monitor& m) { return m.scope == scope && m.mask == mask; }));
+  }
 
  private:
   struct Monitor {
