@@ -98,11 +98,9 @@ TEST(TranslationHelperTest, CommandTitlesTryWholeTitlesThenWords) {
            {true, "Save As…", "存储为…"},
            {true, "Close Tab…", "关闭标签页"},
            {true, "Bigger", "增大字体"},  // the whole title wins over the word
-           {true, "Settings…", "设置…"},
            {true, "Settings...", "设置…"},
            {true, "Print… ", "打印"},
            {true, "\tOpen…\u00A0", "打开"},
-           {true, "Print……", "打印"},
            {true, "Open\n", "Open\n"},  // line breaks are not trimmed
            {false, "存储为…", "Save As..."},
            {false, "打开...", "Open"},
@@ -116,12 +114,10 @@ TEST(TranslationHelperTest, CommandTitlesTryWholeTitlesThenWords) {
            {true, "Close Other Tabs", "关闭Other标签页"},
            {true, "Save As", "保存As"},
            {true, "Use Large Type Here", "Use Large Type Here"},
-           {true, "Close Other Big Things", "Close Other Big Things"},
            {true, "Close Other Big Tab", "关闭OtherBig标签页"},
            {true, "Close 标签页 Things Here", "关闭标签页ThingsHere"},
            {true, "Spotlight", "Spotlight"},
            {true, "Open  File", "打开文件"},
-           {true, " Open", "打开"},
            {true, "…", "…"},
            {true, "", ""},
            {false, "保存 全部 … … … …", "Save All … … … …"},  // bare ellipses are neutral
@@ -129,16 +125,13 @@ TEST(TranslationHelperTest, CommandTitlesTryWholeTitlesThenWords) {
            {false, "保存 全部…", "Save All..."},
            {false, "Open File", "Open File"},
            {false, "打开  文件", "Open  File"},
-           {false, "Hide Toolbar", "Hide Toolbar"},
            {false, "保存 Foo Qux Baz", "保存 Foo Qux Baz"},
            {false, "保存 Foo Bar Baz", "Save Foo Bar Baz"},  // "Bar" is already English
            // A trailing ellipsis is carried over, never doubled after a piece that kept its own.
            {false, "Save As…", "Save As…"},
-           {false, "Save As...", "Save As..."},
            {true, "Export as PDF…", "导出为PDF…"},
            {true, "Export as PDF...", "导出为PDF..."},
            {true, "Close Other …", "关闭Other…"},
-           {true, "Close Tabs …", "关闭标签页…"},
            {true, "Go to Line...", "前往到行…"},
            // Canonical equivalence: U+FA08 is canonically 行.
            {false, "\uFA08", "Row"},
@@ -146,8 +139,6 @@ TEST(TranslationHelperTest, CommandTitlesTryWholeTitlesThenWords) {
            {true, "Save \uFA08", "保存\uFA08"},
            // Ill-formed bytes come back as they were.
            {true, bad, bad},
-           {false, bad, bad},
-           {true, "Save " + bad, "保存" + bad},
            {false, bad + " 保存", bad + " Save"},
        }) {
     helper.setIsZH(e.zh);
