@@ -2,130 +2,107 @@
 
 #include <functional>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "support/app_harness.h"
 
 namespace tavrine {
 namespace {
 
+using doubles::AppHarness;
 using doubles::Scope;
 using modifier::kCommand;
 
-class HoldTriggerTest : public ::testing::Test {
- protected:
-  HoldTriggerTest() { h.bringToFront(42, "Editor", "File\n  Save  [⌘S]\n"); }
+// One thing the user or the clock does.
+using Step = std::function<void(AppHarness&)>;
+Step press(modifier::Flags flags) {  // the modifiers held from now on
+  return [flags](AppHarness& h) { h.modifiers(flags); };
+}
+Step key(Scope scope = Scope::global) {
+  return [scope](AppHarness& h) { h.fake.events.keyDown(scope, kCommand); };
+}
+Step wait(double seconds) {
+  return [seconds](AppHarness& h) { h.fake.runLoop.advance(seconds); };
+}
+// The press timer fires; the show it queues waits for its turn on the main queue.
+Step timerFires() {
+  return [](AppHarness& h) { ASSERT_TRUE(h.fake.runLoop.fireNextTimer()); };
+}
 
-  // Command down alone, held until the overlay is up.
-  void showByHolding() {
-    h.modifiers(kCommand);
-    h.fake.runLoop.advance(0.5);
-    ASSERT_EQ(h.shownApp(), "Editor");
-  }
-
-  doubles::AppHarness h;
-  doubles::VirtualRunLoop& loop = h.fake.runLoop;
+struct Script {
+  std::string shown;  // the application on screen at the end, "" for none
+  std::size_t panels;
+  std::vector<Step> steps;
 };
 
-TEST_F(HoldTriggerTest, ShowsHalfASecondAfterCommandAloneInATurnOfItsOwn) {
-  h.modifiers(kCommand | 0x8);  // the left Command key: device bits do not count
-  loop.advance(0.499);
-  EXPECT_EQ(h.panelsMade(), 0u);
-  ASSERT_TRUE(loop.fireNextTimer());
-  EXPECT_EQ(loop.now(), 0.5);
-  EXPECT_EQ(h.panelsMade(), 0u);  // the timer only queues the show
-  loop.runPostedTasks();
-  EXPECT_EQ(h.shownApp(), "Editor");
-
-  // Held on, the overlay is neither shown again nor refreshed.
-  loop.advance(3);
-  EXPECT_EQ(h.panelsMade(), 1u);
-  EXPECT_EQ(h.fake.workspace.frontmostQueries, 1u);
-}
-
-TEST_F(HoldTriggerTest, AnythingButCommandAloneEndsTheHoldAndHidesTheOverlay) {
-  for (modifier::Flags flags : {modifier::Flags{0}, kCommand | modifier::kShift,
-                                kCommand | modifier::kControl, kCommand | modifier::kOption,
-                                kCommand | modifier::kCapsLock, kCommand | modifier::kNumericPad,
-                                kCommand | modifier::kHelp, kCommand | modifier::kFunction}) {
-    SCOPED_TRACE(flags);
-    const std::size_t made = h.panelsMade();
-    h.modifiers(kCommand);
-    loop.advance(0.3);
-    h.modifiers(flags);
-    loop.advance(1);
-    EXPECT_EQ(h.panelsMade(), made);
-
-    showByHolding();
-    h.modifiers(flags);
-    EXPECT_EQ(h.shownApp(), "");
-    EXPECT_EQ(loop.liveTimerCount(), 0u);  // the release poll stopped with it
-  }
-}
-
-TEST_F(HoldTriggerTest, TheSecondCommandKeyStartsTheHoldAgain) {
-  h.modifiers(kCommand | 0x8);
-  loop.advance(0.3);
-  h.modifiers(kCommand | 0x18);
-  loop.advance(0.499);
-  EXPECT_EQ(h.panelsMade(), 0u);
-  loop.advance(0.001);
-  EXPECT_EQ(h.shownApp(), "Editor");
-}
-
-TEST_F(HoldTriggerTest, AKeyPressCancelsAPendingHoldButNeverHidesTheOverlay) {
-  for (Scope scope : {Scope::local, Scope::global}) {
-    h.modifiers(kCommand);
-    loop.advance(0.2);
-    h.fake.events.keyDown(scope, kCommand);  // Command-S typed
-    loop.advance(1);
-    EXPECT_EQ(h.panelsMade(), 0u);
-    h.modifiers(0);
-  }
-  showByHolding();
-  h.fake.events.keyDown(Scope::global, kCommand);
-  loop.advance(1);
-  EXPECT_EQ(h.shownApp(), "Editor");
-}
-
-TEST_F(HoldTriggerTest, AHoldEndedWhileItsShowWaitsForTheMainQueueShowsNothing) {
-  const std::function<void()> endings[] = {
-      [&] { h.modifiers(0); },
-      [&] { h.modifiers(kCommand | modifier::kShift); },
-      [&] { h.fake.events.keyDown(Scope::global, kCommand); },
-      [&] { h.fake.events.keyDown(Scope::local, kCommand); },
+TEST(HoldTriggerTest, FollowsTheStateTable) {
+  const modifier::Flags left = kCommand | 0x8, both = kCommand | 0x18;
+  std::vector<Script> scripts = {
+      {"Editor", 1, {press(kCommand), wait(0.5)}},  // the hold time
+      {"", 0, {press(kCommand), wait(0.499)}},      // not a moment less
+      {"", 0, {press(kCommand), timerFires()}},     // the timer only queues the show
+      {"Editor", 1, {press(kCommand), wait(3)}},    // held on: shown once
+      {"Editor", 1, {press(left), wait(0.5)}},      // device bits do not count
+      {"", 0, {press(left), wait(0.3), press(both), wait(0.499)}},  // the second key restarts
+      {"Editor", 1, {press(left), wait(0.3), press(both), wait(0.5)}},
+      {"", 0, {press(kCommand), wait(0.3), press(0), wait(1)}},  // released early
+      {"", 0, {press(kCommand), wait(0.2), key(), wait(1)}},     // a shortcut typed
+      {"", 0, {press(kCommand), wait(0.2), key(Scope::local), wait(1)}},
+      {"Editor", 1, {press(kCommand), wait(0.5), key(), wait(1)}},  // a key while shown
+      {"Editor", 1, {press(kCommand | modifier::kShift), wait(0.3), press(kCommand), wait(0.5)}},
+      // The hold ends while its show waits for its turn: the show must not happen.
+      {"", 0, {press(kCommand), timerFires(), press(0), wait(1)}},
+      {"", 0, {press(kCommand), timerFires(), key(), wait(1)}},
+      {"", 0, {press(kCommand), timerFires(), key(Scope::local), wait(1)}},
   };
-  for (const auto& end : endings) {
-    h.modifiers(kCommand);
-    ASSERT_TRUE(loop.fireNextTimer());
-    ASSERT_EQ(loop.postedTaskCount(), 1u);
-    end();
-    loop.advance(1);
-    EXPECT_EQ(h.panelsMade(), 0u);
-    h.modifiers(0);
+  // Any other device-independent flag, Caps Lock included, cancels a pending hold and hides a
+  // shown overlay.
+  for (modifier::Flags other :
+       {modifier::kShift, modifier::kControl, modifier::kOption, modifier::kCapsLock,
+        modifier::kNumericPad, modifier::kHelp, modifier::kFunction, modifier::Flags{1} << 31}) {
+    scripts.push_back({"", 0, {press(kCommand), wait(0.3), press(kCommand | other), wait(1)}});
+    scripts.push_back({"", 1, {press(kCommand), wait(0.5), press(kCommand | other)}});
+    scripts.push_back({"", 0, {press(kCommand), timerFires(), press(kCommand | other), wait(1)}});
+  }
+  for (std::size_t i = 0; i < scripts.size(); ++i) {
+    SCOPED_TRACE("script " + std::to_string(i));
+    AppHarness h;
+    h.bringToFront(42, "Editor", "File\n  Save  [⌘S]\n");
+    for (const Step& step : scripts[i].steps)
+      step(h);
+    EXPECT_EQ(h.shownApp(), scripts[i].shown);
+    EXPECT_EQ(h.panelsMade(), scripts[i].panels);
+    EXPECT_EQ(h.delegate->commandHoldTimer != nullptr, h.shownApp() != "");  // the release poll
   }
 }
 
-TEST_F(HoldTriggerTest, CommandAloneAgainWhileShownRebuildsForTheNewFrontApplication) {
-  showByHolding();
+TEST(HoldTriggerTest, CommandAloneAgainWhileShownRebuildsForTheNewFrontApplication) {
+  AppHarness h;
+  h.bringToFront(42, "Editor", "File\n  Save  [⌘S]\n");
+  h.modifiers(kCommand);
+  h.fake.runLoop.advance(0.5);
   h.bringToFront(7, "Browser", "Tab\n  New Tab  [⌘T]\n");
   h.modifiers(kCommand | 0x10);
   EXPECT_EQ(h.shownApp(), "Editor");
-  loop.advance(0.5);
+  h.fake.runLoop.advance(0.5);
   EXPECT_EQ(h.shownApp(), "Browser");
   EXPECT_EQ(h.fake.panels.onScreenCount(), 1u);
-  EXPECT_EQ(loop.liveTimerCount(), 1u);  // one release poll
+  EXPECT_EQ(h.fake.runLoop.liveTimerCount(), 1u);  // one release poll
 }
 
-TEST_F(HoldTriggerTest, NothingHappensOnceTheDelegateIsGone) {
+TEST(HoldTriggerTest, NothingHappensOnceTheDelegateIsGone) {
+  AppHarness h;
+  h.bringToFront(42, "Editor", "File\n  Save  [⌘S]\n");
   h.modifiers(kCommand);
-  ASSERT_TRUE(loop.fireNextTimer());  // one show waits for its turn...
-  h.modifiers(kCommand | 0x10);       // ...and another hold is pending
+  ASSERT_TRUE(h.fake.runLoop.fireNextTimer());  // one show waits for its turn...
+  h.modifiers(kCommand | 0x10);                 // ...and another hold is pending
   h.delegate.reset();
-  loop.advance(1);
+  h.fake.runLoop.advance(1);
   h.modifiers(kCommand);
-  loop.advance(1);
+  h.fake.runLoop.advance(1);
   EXPECT_EQ(h.panelsMade(), 0u);
-  EXPECT_EQ(loop.liveTimerCount(), 0u);
+  EXPECT_EQ(h.fake.runLoop.liveTimerCount(), 0u);
   // A local monitor still passes its event on.
   auto event = std::make_shared<doubles::ScriptedEvent>(kEventMaskFlagsChanged, kCommand);
   EXPECT_EQ(h.fake.events.deliver(Scope::local, event), event);
