@@ -226,7 +226,7 @@ GroupedShortcuts unevenGroups() {
   for (const auto& [menu, size] :
        {std::pair{"Edit", 1}, {"File", 7}, {"View", 13}, {"Window", 30}}) {
     for (int i = 0; i < size; ++i) {
-      groups[menu].emplace_back(menu, menu + (" " + std::to_string(i)),
+      groups[menu].emplace_back(menu, std::string(menu).append(" ").append(std::to_string(i)),
                                 i % 3 == 0 ? "⌥⌘Esc" : "⌘K");
     }
   }
