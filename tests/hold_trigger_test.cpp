@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
+#include <string>
+#include <vector>
 
-#include "overlay/overlay_view.h"
 #include "support/app_harness.h"
 
 namespace tavrine {
@@ -10,192 +12,100 @@ namespace {
 
 using doubles::AppHarness;
 using doubles::Scope;
-using modifier::kCapsLock;
 using modifier::kCommand;
 
-constexpr std::string_view kEditor = "File\n  Save  [⌘S]\nEdit\n  Copy  [⌘C]\n";
-constexpr std::string_view kBrowser = "Tab\n  New Tab  [⌘T]\n";
+// One thing the user or the clock does.
+using Step = std::function<void(AppHarness&)>;
+Step press(modifier::Flags flags) {  // the modifiers held from now on
+  return [flags](AppHarness& h) { h.modifiers(flags); };
+}
+Step key(Scope scope = Scope::global) {
+  return [scope](AppHarness& h) { h.fake.events.keyDown(scope, kCommand); };
+}
+Step wait(double seconds) {
+  return [seconds](AppHarness& h) { h.fake.runLoop.advance(seconds); };
+}
+// The press timer fires; the show it queues waits for its turn on the main queue.
+Step timerFires() {
+  return [](AppHarness& h) { ASSERT_TRUE(h.fake.runLoop.fireNextTimer()); };
+}
 
-class HoldTriggerTest : public ::testing::Test {
- protected:
-  HoldTriggerTest() {
-    h.launch();
-    h.bringToFront(42, "Editor", kEditor);
-  }
-
-  // Command down alone, held past the hold time and the main-queue hop.
-  void holdCommand(modifier::Flags flags = kCommand) {
-    h.modifiers(flags);
-    h.fake.runLoop.advance(0.5);
-  }
-  std::string shownAppName() const {
-    auto panel = h.shownPanel();
-    return panel ? panel->settings.content->appName() : "";
-  }
-
-  AppHarness h;
+struct Script {
+  std::string shown;  // the application on screen at the end, "" for none
+  std::size_t panels;
+  std::vector<Step> steps;
 };
 
-TEST_F(HoldTriggerTest, ShowsAfterHalfASecondAndOnlyOnTheMainQueueHop) {
-  h.modifiers(kCommand);
-  h.fake.runLoop.advance(0.499);
-  EXPECT_TRUE(h.fake.panels.created.empty());
-  EXPECT_EQ(h.fake.runLoop.postedTaskCount(), 0u);
-
-  h.fake.runLoop.moveClock(0.001);
-  ASSERT_TRUE(h.fake.runLoop.runOneTurn());  // the press timer fires...
-  EXPECT_TRUE(h.fake.panels.created.empty());
-  EXPECT_EQ(h.fake.runLoop.postedTaskCount(), 1u);
-  ASSERT_TRUE(h.fake.runLoop.runOneTurn());  // ...and the show comes in a turn of its own
-  EXPECT_EQ(shownAppName(), "Editor");
-  EXPECT_EQ(h.releasePolls(), 1u);
-
-  // Holding on shows nothing more: the overlay is not refreshed during one hold.
-  h.fake.runLoop.advance(3);
-  EXPECT_EQ(h.fake.panels.created.size(), 1u);
-  EXPECT_EQ(h.fake.workspace.frontmostQueries(), 1u);
-}
-
-TEST_F(HoldTriggerTest, ReleaseBeforeHoldTimeShowsNothing) {
-  h.modifiers(kCommand);
-  h.fake.runLoop.advance(0.3);
-  auto pending = h.delegate->commandPressTimer;
-  h.modifiers(0);
-  EXPECT_FALSE(pending->isValid());
-  EXPECT_EQ(h.delegate->commandPressTimer, nullptr);
-  h.fake.runLoop.advance(2);
-  EXPECT_TRUE(h.fake.panels.created.empty());
-}
-
-TEST_F(HoldTriggerTest, OnlyTheDeviceIndependentBitsCount) {
-  // Left (0x8) and right (0x10) Command keys are the same; Caps Lock is another modifier.
-  holdCommand(kCommand | 0x8);
-  EXPECT_EQ(shownAppName(), "Editor");
-  h.modifiers(kCommand | kCapsLock);
-  EXPECT_EQ(h.shownPanel(), nullptr);
-
-  h.modifiers(kCommand | kCapsLock | 0x10);
-  h.fake.runLoop.advance(2);
-  EXPECT_EQ(h.delegate->commandPressTimer, nullptr);
-  EXPECT_EQ(h.fake.panels.created.size(), 1u);
-}
-
-TEST_F(HoldTriggerTest, AnyOtherModifierCancelsAndLettingItGoRearms) {
-  for (modifier::Flags other : {modifier::kShift, modifier::kControl, modifier::kOption,
-                                modifier::kNumericPad, modifier::kHelp, modifier::kFunction}) {
-    SCOPED_TRACE(other);
-    const std::size_t panelsBefore = h.fake.panels.created.size();
-    h.modifiers(kCommand);
-    h.fake.runLoop.advance(0.3);
-    h.modifiers(kCommand | other);  // pending hold cancelled
-    h.fake.runLoop.advance(0.4);
-    EXPECT_EQ(h.fake.panels.created.size(), panelsBefore);
-
-    h.modifiers(kCommand);  // the other key let go, Command still down: a new hold
-    h.fake.runLoop.advance(0.499);
-    EXPECT_EQ(h.fake.panels.created.size(), panelsBefore);
-    h.fake.runLoop.advance(0.001);
-    EXPECT_EQ(shownAppName(), "Editor");
-
-    h.modifiers(kCommand | other);  // and while shown, it hides
-    EXPECT_EQ(h.shownPanel(), nullptr);
-    EXPECT_EQ(h.releasePolls(), 0u);
-    h.modifiers(0);
+TEST(HoldTriggerTest, FollowsTheStateTable) {
+  const modifier::Flags left = kCommand | 0x8, both = kCommand | 0x18;
+  std::vector<Script> scripts = {
+      {"Editor", 1, {press(kCommand), wait(0.5)}},  // the hold time
+      {"", 0, {press(kCommand), wait(0.499)}},      // not a moment less
+      {"", 0, {press(kCommand), timerFires()}},     // the timer only queues the show
+      {"Editor", 1, {press(kCommand), wait(3)}},    // held on: shown once
+      {"Editor", 1, {press(left), wait(0.5)}},      // device bits do not count
+      {"", 0, {press(left), wait(0.3), press(both), wait(0.499)}},  // the second key restarts
+      {"Editor", 1, {press(left), wait(0.3), press(both), wait(0.5)}},
+      {"", 0, {press(kCommand), wait(0.3), press(0), wait(1)}},  // released early
+      {"", 0, {press(kCommand), wait(0.2), key(), wait(1)}},     // a shortcut typed
+      {"", 0, {press(kCommand), wait(0.2), key(Scope::local), wait(1)}},
+      {"Editor", 1, {press(kCommand), wait(0.5), key(), wait(1)}},  // a key while shown
+      {"Editor", 1, {press(kCommand | modifier::kShift), wait(0.3), press(kCommand), wait(0.5)}},
+      // The hold ends while its show waits for its turn: the show must not happen.
+      {"", 0, {press(kCommand), timerFires(), press(0), wait(1)}},
+      {"", 0, {press(kCommand), timerFires(), key(), wait(1)}},
+      {"", 0, {press(kCommand), timerFires(), key(Scope::local), wait(1)}},
+  };
+  // Any other device-independent flag, Caps Lock included, cancels a pending hold and hides a
+  // shown overlay.
+  for (modifier::Flags other :
+       {modifier::kShift, modifier::kControl, modifier::kOption, modifier::kCapsLock,
+        modifier::kNumericPad, modifier::kHelp, modifier::kFunction, modifier::Flags{1} << 31}) {
+    scripts.push_back({"", 0, {press(kCommand), wait(0.3), press(kCommand | other), wait(1)}});
+    scripts.push_back({"", 1, {press(kCommand), wait(0.5), press(kCommand | other)}});
+    scripts.push_back({"", 0, {press(kCommand), timerFires(), press(kCommand | other), wait(1)}});
+  }
+  for (std::size_t i = 0; i < scripts.size(); ++i) {
+    SCOPED_TRACE("script " + std::to_string(i));
+    AppHarness h;
+    h.bringToFront(42, "Editor", "File\n  Save  [⌘S]\n");
+    for (const Step& step : scripts[i].steps)
+      step(h);
+    EXPECT_EQ(h.shownApp(), scripts[i].shown);
+    EXPECT_EQ(h.panelsMade(), scripts[i].panels);
+    EXPECT_EQ(h.delegate->commandHoldTimer != nullptr, h.shownApp() != "");  // the release poll
   }
 }
 
-TEST_F(HoldTriggerTest, SecondCommandKeyRestartsTheHold) {
-  h.modifiers(kCommand | 0x8);
-  h.fake.runLoop.advance(0.3);
-  auto first = h.delegate->commandPressTimer;
-  h.modifiers(kCommand | 0x18);  // the other Command key joins
-  EXPECT_FALSE(first->isValid());
-  h.fake.runLoop.advance(0.4);  // 0.7 s after the first press, 0.4 s after the second
-  EXPECT_TRUE(h.fake.panels.created.empty());
-  h.fake.runLoop.advance(0.1);
-  EXPECT_EQ(shownAppName(), "Editor");
-}
-
-TEST_F(HoldTriggerTest, KeyDownCancelsAPendingHoldFromEitherScope) {
-  for (Scope scope : {Scope::local, Scope::global}) {
-    h.modifiers(kCommand);
-    h.fake.runLoop.advance(0.2);
-    auto pending = h.delegate->commandPressTimer;
-    h.fake.events.keyDown(scope, kCommand);  // Command-S typed
-    EXPECT_FALSE(pending->isValid());
-    EXPECT_EQ(h.delegate->commandPressTimer, nullptr);
-    h.fake.runLoop.advance(1);
-    h.modifiers(0);
-  }
-  EXPECT_TRUE(h.fake.panels.created.empty());
-}
-
-TEST_F(HoldTriggerTest, WhileShownAKeyPressLeavesTheOverlayUp) {
-  holdCommand();
-  auto panel = h.shownPanel();
-  ASSERT_NE(panel, nullptr);
-  h.fake.events.keyDown(Scope::global, kCommand);
-  h.fake.runLoop.advance(1);
-  EXPECT_EQ(h.shownPanel(), panel);
-  EXPECT_EQ(h.releasePolls(), 1u);
-}
-
-TEST_F(HoldTriggerTest, WhileShownCommandAloneAgainRebuildsForTheNewFrontApplication) {
-  holdCommand(kCommand | 0x8);
-  auto first = h.shownPanel();
-  h.bringToFront(7, "Browser", kBrowser);
-  h.modifiers(kCommand | 0x18);
-  EXPECT_EQ(h.shownPanel(), first);  // a pending hold while shown changes nothing yet
+TEST(HoldTriggerTest, CommandAloneAgainWhileShownRebuildsForTheNewFrontApplication) {
+  AppHarness h;
+  h.bringToFront(42, "Editor", "File\n  Save  [⌘S]\n");
+  h.modifiers(kCommand);
   h.fake.runLoop.advance(0.5);
-  EXPECT_EQ(shownAppName(), "Browser");
-  EXPECT_EQ(first->closes, 1u);
+  h.bringToFront(7, "Browser", "Tab\n  New Tab  [⌘T]\n");
+  h.modifiers(kCommand | 0x10);
+  EXPECT_EQ(h.shownApp(), "Editor");
+  h.fake.runLoop.advance(0.5);
+  EXPECT_EQ(h.shownApp(), "Browser");
   EXPECT_EQ(h.fake.panels.onScreenCount(), 1u);
-  EXPECT_EQ(h.releasePolls(), 1u);
+  EXPECT_EQ(h.fake.runLoop.liveTimerCount(), 1u);  // one release poll
 }
 
-TEST_F(HoldTriggerTest, AHoldEndedBetweenTheTimerAndTheHopShowsNothing) {
+TEST(HoldTriggerTest, NothingHappensOnceTheDelegateIsGone) {
+  AppHarness h;
+  h.bringToFront(42, "Editor", "File\n  Save  [⌘S]\n");
   h.modifiers(kCommand);
-  h.fake.runLoop.moveClock(0.5);
-  ASSERT_TRUE(h.fake.runLoop.runOneTurn());
-  ASSERT_EQ(h.fake.runLoop.postedTaskCount(), 1u);
-  h.modifiers(0);  // released just as the hold completed
-  h.fake.runLoop.advance(1);
-  EXPECT_TRUE(h.fake.panels.created.empty());
-
-  h.modifiers(kCommand);
-  h.fake.runLoop.moveClock(0.5);
-  ASSERT_TRUE(h.fake.runLoop.runOneTurn());
-  h.fake.events.keyDown(Scope::global, kCommand);  // a shortcut typed in the same instant
-  h.fake.runLoop.advance(1);
-  EXPECT_TRUE(h.fake.panels.created.empty());
-}
-
-TEST_F(HoldTriggerTest, NothingHappensOnceTheDelegateIsGone) {
-  h.modifiers(kCommand);
-  h.fake.runLoop.advance(0.2);
-  std::weak_ptr<AppDelegate> weak = h.delegate;
+  ASSERT_TRUE(h.fake.runLoop.fireNextTimer());  // one show waits for its turn...
+  h.modifiers(kCommand | 0x10);                 // ...and another hold is pending
   h.delegate.reset();
-  ASSERT_TRUE(weak.expired());
-
   h.fake.runLoop.advance(1);
-  EXPECT_TRUE(h.fake.panels.created.empty());
-  // Local monitors still pass their events on; the others do nothing.
+  h.modifiers(kCommand);
+  h.fake.runLoop.advance(1);
+  EXPECT_EQ(h.panelsMade(), 0u);
+  EXPECT_EQ(h.fake.runLoop.liveTimerCount(), 0u);
+  // A local monitor still passes its event on.
   auto event = std::make_shared<doubles::ScriptedEvent>(kEventMaskFlagsChanged, kCommand);
   EXPECT_EQ(h.fake.events.deliver(Scope::local, event), event);
-  h.fake.events.keyDown(Scope::global);
-  h.fake.runLoop.advance(1);
-  EXPECT_TRUE(h.fake.panels.created.empty());
-  EXPECT_TRUE(h.fake.runLoop.liveTimers().empty());
-}
-
-TEST_F(HoldTriggerTest, DelegateGoneBetweenTheTimerAndTheHop) {
-  h.modifiers(kCommand);
-  h.fake.runLoop.moveClock(0.5);
-  ASSERT_TRUE(h.fake.runLoop.runOneTurn());
-  h.delegate.reset();
-  h.fake.runLoop.advance(1);
-  EXPECT_TRUE(h.fake.panels.created.empty());
-  EXPECT_EQ(h.fake.workspace.frontmostQueries(), 0u);
 }
 
 }  // namespace

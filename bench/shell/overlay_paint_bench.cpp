@@ -32,7 +32,7 @@ constexpr int kColumns = 4;
 constexpr int kCellSpan = 5;  // a title and at most four caps
 
 // 2,000 records in 25 menus of 80, with one to four caps each.
-std::shared_ptr<const OverlayView> makeView(std::size_t records, tavrine::TranslationHelper& t) {
+std::shared_ptr<OverlayView> makeView(std::size_t records, tavrine::TranslationHelper& t) {
   static constexpr std::array<const char*, 4> prefixes = {"⌘", "⇧⌘", "⌥⌘", "⌃⌥⇧⌘"};
   std::vector<ShortcutItem> items;
   items.reserve(records);
@@ -40,7 +40,7 @@ std::shared_ptr<const OverlayView> makeView(std::size_t records, tavrine::Transl
     items.emplace_back("Menu " + std::to_string(i / 80), "Command number " + std::to_string(i),
                        std::string(prefixes[i % 4]) + char('A' + i % 26));
   }
-  return std::make_shared<const OverlayView>("Large Application", tavrine::groupByMenu(items), t);
+  return std::make_shared<OverlayView>("Large Application", tavrine::groupByMenu(items), t);
 }
 
 QSize panelSize() {

@@ -3,6 +3,7 @@
 // grant. Everything runs on the main thread.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <string_view>
 
@@ -101,6 +102,9 @@ class AppDelegate final : public std::enable_shared_from_this<AppDelegate>,
   Platform platform_;
   TranslationHelper& t_;
   OverlayStyle overlayStyle_;
+  // Counts modifier changes and key presses; a hold's show, queued when its timer fired, goes
+  // ahead only if none came in since the hold began.
+  std::uint64_t inputGeneration_ = 0;
 };
 
 }  // namespace tavrine

@@ -33,12 +33,14 @@ void AppDelegate::startGlobalMonitoring() {
 }
 
 void AppDelegate::cancelCommandTimer() {
+  ++inputGeneration_;
   if (commandPressTimer) commandPressTimer->invalidate();
   commandPressTimer.reset();
 }
 
 void AppDelegate::handleFlagsChanged(const Event& event) {
   const modifier::Flags flags = event.modifierFlags();
+  ++inputGeneration_;
   // Every modifier change ends a pending hold; Command alone starts a new one below.
   if (commandPressTimer) commandPressTimer->invalidate();
 
@@ -48,24 +50,19 @@ void AppDelegate::handleFlagsChanged(const Event& event) {
     return;
   }
 
-  // The press timer is known to its own block only after scheduling returns.
-  auto hold = std::make_shared<std::weak_ptr<Timer>>();
   commandPressTimer = platform_.runLoop.scheduleTimer(
-      holdDuration, false, [weak = weak_from_this(), hold](Timer& /*timer*/) {
+      holdDuration, false,
+      [weak = weak_from_this(), generation = inputGeneration_](Timer& /*timer*/) {
         const std::shared_ptr<AppDelegate> self = weak.lock();
         if (!self) return;
         // The show runs in a later turn of the main queue, not inside the timer callback.
-        self->platform_.runLoop.postToMainQueue([weak, hold] {
+        self->platform_.runLoop.postToMainQueue([weak, generation] {
           const std::shared_ptr<AppDelegate> later = weak.lock();
-          if (!later) return;
           // A modifier change or key press that came in between ended this hold: the user has
           // let go or typed a shortcut, so showing now would be wrong.
-          const std::shared_ptr<Timer> fired = hold->lock();
-          if (!fired || fired != later->commandPressTimer) return;
-          later->showOverlay();
+          if (later && later->inputGeneration_ == generation) later->showOverlay();
         });
       });
-  *hold = commandPressTimer;
 }
 
 }  // namespace tavrine

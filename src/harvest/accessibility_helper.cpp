@@ -32,10 +32,13 @@ const ax::Element* asElement(const ax::ArrayEntry& entry) {
 
 struct AccessibilityHelper::Walk {
   std::vector<ShortcutItem> result;
-  // Elements from the menu bar down to the one being read, to recognise a tree that loops back.
+  // Elements from the menu bar down to the one being read, to recognise a tree that loops back:
+  // the menu bar and a bar item, then a menu and one of its items for each level further down.
   std::vector<const ax::Element*> path;
-  std::size_t depth = 0;
   std::size_t itemsVisited = 0;
+
+  // How many menus lie above the one about to be read.
+  std::size_t menuDepth() const { return (path.size() - 2) / 2; }
 
   bool full() const { return result.size() >= kMaxRecords || itemsVisited >= kMaxItemsVisited; }
   bool onPath(const ax::Element& e) const {
@@ -81,9 +84,8 @@ std::vector<ShortcutItem> AccessibilityHelper::getShortcuts(const ax::Element& a
 
 void AccessibilityHelper::extractShortcuts(const ax::Element& menu, const std::string& menuPath,
                                            Walk& walk) {
-  if (walk.depth >= kMaxMenuDepth || walk.full() || walk.onPath(menu)) return;
+  if (walk.menuDepth() >= kMaxMenuDepth || walk.full() || walk.onPath(menu)) return;
   const std::vector<ax::ArrayEntry> items = readChildren(menu);
-  ++walk.depth;
   walk.path.push_back(&menu);
   for (const ax::ArrayEntry& entry : items) {
     const ax::Element* item = asElement(entry);
@@ -111,7 +113,6 @@ void AccessibilityHelper::extractShortcuts(const ax::Element& menu, const std::s
     walk.path.pop_back();
   }
   walk.path.pop_back();
-  --walk.depth;
 }
 
 std::string AccessibilityHelper::formatShortcut(std::int64_t modifiers, std::string_view key) {

@@ -127,13 +127,13 @@ const TranslationHelper::WordTable& TranslationHelper::reverseWordTable() const 
   return *reverseWords_;
 }
 
-std::string TranslationHelper::translateMenu(std::string_view name) {
+std::string TranslationHelper::translateMenu(std::string_view name) const {
   const Map& table = isZH_ ? menus_ : reverseMenus();
   const std::string* hit = find(table, name);
   return hit != nullptr ? *hit : std::string(name);
 }
 
-std::string TranslationHelper::translateCommand(std::string_view title) {
+std::string TranslationHelper::translateCommand(std::string_view title) const {
   const bool toZH = isZH_;
   const Map& table = toZH ? commands_ : reverseCommands();
 
@@ -157,7 +157,7 @@ std::string TranslationHelper::translateCommand(std::string_view title) {
 // Translates piece by piece, the pieces being cut at every U+0020 (empty ones included). The
 // result is used only when at least one piece, and at least half of them (rounded down), end up
 // in the target language; otherwise the text comes back unchanged.
-std::string TranslationHelper::translateByWords(std::string_view text, bool toZH) {
+std::string TranslationHelper::translateByWords(std::string_view text, bool toZH) const {
   const WordTable& table = toZH ? words_ : reverseWordTable();
 
   std::vector<std::string_view> output;

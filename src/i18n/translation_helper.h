@@ -52,10 +52,10 @@ class TranslationHelper {
   const Map& reverseWords() const;
 
   // Display text of a top-level menu name: a whole-name lookup, else the name unchanged.
-  std::string translateMenu(std::string_view name);
+  std::string translateMenu(std::string_view name) const;
   // Display text of a command title: whole-title lookups (as is, with "…" written "...", without
   // any ellipsis and trimmed), then the word-by-word fallback, else the title unchanged.
-  std::string translateCommand(std::string_view title);
+  std::string translateCommand(std::string_view title) const;
 
  private:
   using Set = std::unordered_set<std::string, text::CanonicalHash, text::CanonicalEqual>;
@@ -68,13 +68,14 @@ class TranslationHelper {
     Set values;  // all values of map, for counting pieces already in the target language
   };
 
-  std::string translateByWords(std::string_view text, bool toZH);
+  std::string translateByWords(std::string_view text, bool toZH) const;
   const WordTable& reverseWordTable() const;
 
   bool isZH_ = false;
   Map menus_;
   Map commands_;
   WordTable words_;
+  // Caches, made on first use: translating changes nothing anyone can see.
   mutable std::optional<Map> reverseMenus_;
   mutable std::optional<Map> reverseCommands_;
   mutable std::optional<WordTable> reverseWords_;

@@ -70,10 +70,6 @@ double elisionFor(double natural, double available) {
   return natural <= available ? kInfinity : std::max(0.0, available);
 }
 
-const Rect& frameOf(const Primitive& p) {
-  return std::visit([](const auto& v) -> const Rect& { return v.frame; }, p);
-}
-
 void appendIfVisible(Primitive p, const Rect& visible, std::vector<Primitive>& out) {
   if (frameOf(p).intersects(visible)) out.push_back(std::move(p));
 }
@@ -95,6 +91,10 @@ std::pair<std::size_t, std::size_t> linesOverlapping(double minY, double maxY, d
 }
 
 }  // namespace
+
+const Rect& frameOf(const Primitive& primitive) {
+  return std::visit([](const auto& p) -> const Rect& { return p.frame; }, primitive);
+}
 
 OverlayLayout::OverlayLayout(std::shared_ptr<const OverlayView> view, const TextMeasurer& measurer,
                              Size panelSize, ImageRef icon)

@@ -71,6 +71,9 @@ struct IconPrimitive {
 using Primitive = std::variant<RoundedRectPrimitive, LinePrimitive, TextPrimitive, SymbolPrimitive,
                                IconPrimitive>;
 
+// Where a primitive is drawn.
+const Rect& frameOf(const Primitive& primitive);
+
 // One render's layout, for one panel size. Coordinates have their origin at the top left and
 // grow downward. Build a new layout after each language change or resize: texts and sizes are
 // fixed at construction, except headings and row titles, which are made by the visible-rectangle

@@ -53,7 +53,7 @@ const std::array<OverlayView::LanguageItem, 2>& OverlayView::languageItems() {
   return items;
 }
 
-void OverlayView::choose(const LanguageItem& item) const {
+void OverlayView::choose(const LanguageItem& item) {
   t_->setIsZH(item.isZH);
 }
 

@@ -60,7 +60,7 @@ class OverlayView {
 
   const std::string& appName() const { return appName_; }
   const GroupedShortcuts& groupedShortcuts() const { return groupedShortcuts_; }
-  TranslationHelper& t() const { return *t_; }
+  const TranslationHelper& t() const { return *t_; }
   const OverlayStyle& style() const { return style_; }
 
   // Fixed texts of the header and the separator row, in the current language.
@@ -69,9 +69,10 @@ class OverlayView {
   std::string_view separatorLabel() const;
 
   // "English" then "中文". Choosing one assigns its language even when it is already current,
-  // which notifies the observers as every assignment does.
+  // which notifies the observers as every assignment does. An action on the shared language, so
+  // only a holder of a mutable view can choose.
   static const std::array<LanguageItem, 2>& languageItems();
-  void choose(const LanguageItem& item) const;
+  void choose(const LanguageItem& item);
 
   // The groups ascending by their untranslated names (Unicode scalar order of canonical forms,
   // no case folding), whatever the language.

@@ -10,13 +10,10 @@
 #include "overlay/system_shortcuts.h"
 #include "shell/overlay_painter.h"
 #include "shell/overlay_widget.h"
+#include "shell/qt_text_measurer.h"
 
 namespace tavrine::qt {
 namespace {
-
-QString fromUtf8(std::string_view text) {
-  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 // One painted element of the overlay. It holds its widget weakly: Qt's cache may still hand it
 // out for a moment after the widget is gone, and it then reports itself invalid.
@@ -141,7 +138,7 @@ class OverlayAccessible final : public QAccessibleWidget {
   QString text(QAccessible::Text kind) const override {
     OverlayWidget* w = overlay();
     if (w == nullptr || kind != QAccessible::Name) return QAccessibleWidget::text(kind);
-    return fromUtf8(w->view().appName()) + QLatin1Char(' ') + fromUtf8(w->view().headerLabel());
+    return toQString(w->view().appName()) + QLatin1Char(' ') + toQString(w->view().headerLabel());
   }
 
  private:
@@ -210,30 +207,30 @@ QString OverlayAccessibleTree::text(std::size_t index, QAccessible::Text kind) c
   const bool description = kind == QAccessible::Description;
   switch (e.kind) {
     case Kind::appName:
-      return name ? fromUtf8(view.appName()) : QString();
+      return name ? toQString(view.appName()) : QString();
     case Kind::headerLabel:
-      return name ? fromUtf8(view.headerLabel()) : QString();
+      return name ? toQString(view.headerLabel()) : QString();
     case Kind::languageSwitch: {
-      if (name) return fromUtf8(view.languageLabel());
+      if (name) return toQString(view.languageLabel());
       if (!description) return {};
       QStringList titles;
       for (const OverlayView::LanguageItem& item : OverlayView::languageItems())
-        titles << fromUtf8(item.title);
+        titles << toQString(item.title);
       return titles.join(QStringLiteral(", "));
     }
     case Kind::appHeading:
-      return name ? fromUtf8(view.appHeading(groups_[e.group]->first)) : QString();
+      return name ? toQString(view.appHeading(groups_[e.group]->first)) : QString();
     case Kind::separator:
-      return name ? fromUtf8(view.separatorLabel()) : QString();
+      return name ? toQString(view.separatorLabel()) : QString();
     case Kind::systemHeading:
-      return name ? fromUtf8(view.systemHeading(view.systemGroups()[e.group])) : QString();
+      return name ? toQString(view.systemHeading(view.systemGroups()[e.group])) : QString();
     case Kind::appRow:
     case Kind::systemRow: {
       if (!name && !description) return {};
       const ShortcutRow row = e.kind == Kind::appRow
                                   ? view.appRow(groups_[e.group]->second[e.item])
                                   : view.systemRow(view.systemGroups()[e.group].items[e.item]);
-      return fromUtf8(name ? row.title : row.spokenShortcut());
+      return toQString(name ? row.title : row.spokenShortcut());
     }
   }
   return {};

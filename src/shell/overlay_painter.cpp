@@ -122,7 +122,7 @@ void paintText(QPainter& painter, const TextPrimitive& text, const QtTextMeasure
 }
 
 void paintIcon(QPainter& painter, const IconPrimitive& icon) {
-  const QIcon qicon = QtImage::iconOf(icon.image);
+  const QIcon qicon = iconOf(icon.image);
   if (qicon.isNull()) return;
   const QRectF frame = toQRectF(icon.frame);
   const qreal ratio = painter.device() != nullptr ? painter.device()->devicePixelRatioF() : 1.0;
@@ -152,10 +152,6 @@ QRectF toQRectF(const Rect& rect) {
   return {rect.minX(), rect.minY(), rect.width(), rect.height()};
 }
 
-const Rect& frameOf(const Primitive& primitive) {
-  return std::visit([](const auto& p) -> const Rect& { return p.frame; }, primitive);
-}
-
 QPainterPath continuousRoundedRect(const QRectF& rect, double radius) {
   QPainterPath path;
   const double shortSide = std::min(rect.width(), rect.height());
@@ -172,11 +168,11 @@ QPainterPath continuousRoundedRect(const QRectF& rect, double radius) {
   // along the first edge towards the corner and `y` along the second edge away from it.
   const auto corner = [&](QPointF c, QPointF along, QPointF away) {
     const auto at = [&](double u, double v) { return c - along * u + away * v; };
-    path.lineTo(at(1.52866483 * r, 0));
+    path.lineTo(at(kCornerReach * r, 0));
     path.cubicTo(at(1.08849323 * r, 0), at(0.86840689 * r, 0), at(0.63149399 * r, 0.07491100 * r));
     path.cubicTo(at(0.37282392 * r, 0.16905883 * r), at(0.16905883 * r, 0.37282392 * r),
                  at(0.07491100 * r, 0.63149399 * r));
-    path.cubicTo(at(0, 0.86840689 * r), at(0, 1.08849323 * r), at(0, 1.52866483 * r));
+    path.cubicTo(at(0, 0.86840689 * r), at(0, 1.08849323 * r), at(0, kCornerReach * r));
   };
   path.moveTo(l + kCornerReach * r, t);
   corner({rt, t}, {1, 0}, {0, 1});   // top right

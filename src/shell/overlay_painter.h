@@ -24,7 +24,6 @@ inline QColor whiteAt(double opacity) {
 QPainterPath continuousRoundedRect(const QRectF& rect, double radius);
 
 QRectF toQRectF(const Rect& rect);
-const Rect& frameOf(const Primitive& primitive);
 
 // Draws one primitive. Texts are plain text, drawn with QPainter::drawText and never parsed as
 // markup, and elided with "…" past their elision width.

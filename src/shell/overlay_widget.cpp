@@ -36,7 +36,7 @@ const char* const kScrollBarStyle =
 
 }  // namespace
 
-OverlayWidget::OverlayWidget(std::shared_ptr<const OverlayView> view, IconSource iconSource,
+OverlayWidget::OverlayWidget(std::shared_ptr<OverlayView> view, IconSource iconSource,
                              QWidget* parent)
     : QWidget(parent), view_(std::move(view)), iconSource_(std::move(iconSource)) {
   // Before any child exists: an assistive technology may ask for this widget's interface as
@@ -48,9 +48,9 @@ OverlayWidget::OverlayWidget(std::shared_ptr<const OverlayView> view, IconSource
   scrollBar_->setSingleStep(kScrollStep);
   scrollBar_->setFocusPolicy(Qt::NoFocus);
   scrollBar_->hide();
-  connect(scrollBar_, &QScrollBar::valueChanged, this, [this] {
-    if (layout_) update(toQRectF(layout_->scrollFrame()).toAlignedRect());
-  });
+  connect(scrollBar_, &QScrollBar::valueChanged, this,
+          [this] { update(toQRectF(layout_->scrollFrame()).toAlignedRect()); });
+  layOut();
   languageSubscription_ = view_->subscribeWillChange([this] { languageWillChange(); });
 }
 
@@ -59,28 +59,16 @@ OverlayWidget::~OverlayWidget() {
   accessibleTree_.reset();
 }
 
-const OverlayLayout& OverlayWidget::overlayLayout() {
-  // The size is checked too: a hidden widget gets its resize event only when shown or rendered.
-  const Size size{static_cast<double>(width()), static_cast<double>(height())};
-  if (!layout_ || layout_->panelSize() != size) {
-    layout_ = std::make_unique<OverlayLayout>(view_, measurer_, size,
-                                              iconSource_ ? iconSource_() : nullptr);
-    updateScrollBar();
-  }
-  return *layout_;
-}
-
 double OverlayWidget::scrollOffset() const {
   return static_cast<double>(scrollBar_->value());
 }
 
 void OverlayWidget::scrollTo(double offset) {
-  overlayLayout();
   scrollBar_->setValue(static_cast<int>(
       std::lround(std::clamp(offset, 0.0, static_cast<double>(scrollBar_->maximum())))));
 }
 
-Rect OverlayWidget::visibleContentRect() {
+Rect OverlayWidget::visibleContentRect() const {
   const Rect frame = overlayLayout().scrollFrame();
   return {{0, scrollOffset()}, frame.size};
 }
@@ -89,8 +77,7 @@ QMenu* OverlayWidget::languageMenu() {
   if (languageMenu_ == nullptr) {
     languageMenu_ = new QMenu(this);
     for (const OverlayView::LanguageItem& item : OverlayView::languageItems()) {
-      QAction* action = languageMenu_->addAction(
-          QString::fromUtf8(item.title.data(), static_cast<qsizetype>(item.title.size())));
+      QAction* action = languageMenu_->addAction(toQString(item.title));
       connect(action, &QAction::triggered, this, [this, item] { view_->choose(item); });
     }
   }
@@ -142,7 +129,7 @@ void OverlayWidget::paintEvent(QPaintEvent* event) {
 
 void OverlayWidget::resizeEvent(QResizeEvent* event) {
   QWidget::resizeEvent(event);
-  invalidateLayout();
+  layOut();
 }
 
 void OverlayWidget::wheelEvent(QWheelEvent* event) {
@@ -172,9 +159,11 @@ void OverlayWidget::mouseMoveEvent(QMouseEvent* event) {
   QWidget::mouseMoveEvent(event);
 }
 
-void OverlayWidget::invalidateLayout() {
-  layout_.reset();
-  overlayLayout();
+void OverlayWidget::layOut() {
+  const Size size{static_cast<double>(width()), static_cast<double>(height())};
+  layout_ = std::make_unique<OverlayLayout>(view_, measurer_, size,
+                                            iconSource_ ? iconSource_() : nullptr);
+  updateScrollBar();
   update();
 }
 
@@ -187,7 +176,7 @@ void OverlayWidget::languageWillChange() {
       this,
       [this] {
         relayoutQueued_ = false;
-        invalidateLayout();
+        layOut();
         if (accessibleTree_) accessibleTree_->textsChanged();
       },
       Qt::QueuedConnection);

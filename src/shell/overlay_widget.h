@@ -20,7 +20,8 @@ class OverlayAccessibleTree;
 
 // Paints only what intersects the visible part of the scrolling area, so the cost of a frame
 // follows the screenful shown, not the number of shortcuts. The layout is rebuilt on resize and
-// after each language change; all text is drawn as plain text.
+// after each language change, never while painting or answering a query; all text is drawn as
+// plain text.
 class OverlayWidget final : public QWidget {
   Q_OBJECT
 
@@ -29,14 +30,16 @@ class OverlayWidget final : public QWidget {
   // no icon.
   using IconSource = std::function<ImageRef()>;
 
-  explicit OverlayWidget(std::shared_ptr<const OverlayView> view, IconSource iconSource = {},
+  // The view is mutable: the language switch chooses through it.
+  explicit OverlayWidget(std::shared_ptr<OverlayView> view, IconSource iconSource = {},
                          QWidget* parent = nullptr);
   ~OverlayWidget() override;
 
   const OverlayView& view() const { return *view_; }
   const QtTextMeasurer& measurer() const { return measurer_; }
-  // The layout for the current size and language, built when first needed.
-  const OverlayLayout& overlayLayout();
+  // The layout for the current size and language. A hidden widget that was resized is laid
+  // out again when shown or rendered, when Qt delivers the resize.
+  const OverlayLayout& overlayLayout() const { return *layout_; }
 
   // The vertical scroll bar over the scrolling area's trailing edge; shown only when the content
   // is taller than the area.
@@ -45,7 +48,7 @@ class OverlayWidget final : public QWidget {
   // Scrolls the content to `offset` points from its top, within the scrollable range.
   void scrollTo(double offset);
   // The scrolling area's visible part, in content coordinates.
-  Rect visibleContentRect();
+  Rect visibleContentRect() const;
 
   // The language switch's menu ("English", "中文", no check marks), made on first use.
   QMenu* languageMenu();
@@ -66,11 +69,12 @@ class OverlayWidget final : public QWidget {
   void mouseMoveEvent(QMouseEvent* event) override;
 
  private:
-  void invalidateLayout();
+  // Builds the layout for the current size and language, and fits the scroll bar to it.
+  void layOut();
   void languageWillChange();
   void updateScrollBar();
 
-  std::shared_ptr<const OverlayView> view_;
+  std::shared_ptr<OverlayView> view_;
   IconSource iconSource_;
   QtTextMeasurer measurer_;
   std::unique_ptr<OverlayLayout> layout_;

@@ -41,20 +41,15 @@ class QtImage final : public Image {
     return std::make_shared<QtImage>(QIcon(QPixmap::fromImage(image)));
   }
 
-  // The icon inside `image`, or a null icon when there is none or it is not a QtImage.
-  static QIcon iconOf(const ImageRef& image) {
-    const auto* qtImage = dynamic_cast<const QtImage*>(image.get());
-    return qtImage ? qtImage->icon_ : QIcon();
-  }
-
  private:
   QIcon icon_;
   QString description_;
 };
 
-// The same, as a free function.
+// The icon inside `image`, or a null icon when there is none or it is not a QtImage.
 inline QIcon iconOf(const ImageRef& image) {
-  return QtImage::iconOf(image);
+  const auto* qtImage = dynamic_cast<const QtImage*>(image.get());
+  return qtImage ? qtImage->icon() : QIcon();
 }
 
 }  // namespace tavrine::qt

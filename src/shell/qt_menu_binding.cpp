@@ -10,13 +10,14 @@
 #include <vector>
 
 #include "harvest/named_key.h"
+#include "shell/qt_text_measurer.h"
 
 namespace tavrine::qt {
 namespace {
 
 // Menu texts are shown as they are: '&' would otherwise mark a mnemonic.
 QString menuText(const std::string& title) {
-  return QString::fromStdString(title).replace(u'&', QStringLiteral("&&"));
+  return toQString(title).replace(u'&', QStringLiteral("&&"));
 }
 
 // Qt's key for a key equivalent's character; none for a named key Qt has no key for.
@@ -85,7 +86,7 @@ std::optional<int> qtKeyFor(char32_t c, Qt::KeyboardModifiers& modifiers) {
 }  // namespace
 
 QKeySequence keySequenceFor(const MenuItem& item) {
-  const QList<uint> characters = QString::fromStdString(item.keyEquivalent()).toUcs4();
+  const QList<uint> characters = toQString(item.keyEquivalent()).toUcs4();
   if (characters.isEmpty()) return {};
   const modifier::Flags mask = item.keyEquivalentModifierMask();
   Qt::KeyboardModifiers modifiers;

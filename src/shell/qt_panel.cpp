@@ -45,7 +45,12 @@ QtPanel::QtPanel(const Rect& contentRect, const PanelSettings& settings,
 
 QtPanel::~QtPanel() {
   // Without an application object left (process exit) the window can no longer be deleted.
-  if (!widget_.isNull() && QCoreApplication::instance() != nullptr) delete widget_.data();
+  if (widget_.isNull() || QCoreApplication::instance() == nullptr) return;
+  widget_->hide();
+  // The panel may be dropped while its own window handles an event (a monitor that hides the
+  // overlay on a key press sees that key first): the window goes once the event is done. The
+  // main loop deletes what is left when it ends.
+  widget_->deleteLater();
 }
 
 void QtPanel::orderFrontRegardless() {

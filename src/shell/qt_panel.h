@@ -25,6 +25,7 @@ class QtPanel final : public Panel {
  public:
   QtPanel(const Rect& contentRect, const PanelSettings& settings,
           OverlayWidget::IconSource iconSource);
+  // Hides the window and deletes it later, from the event loop.
   ~QtPanel() override;
   QtPanel(const QtPanel&) = delete;
   QtPanel& operator=(const QtPanel&) = delete;
@@ -32,7 +33,7 @@ class QtPanel final : public Panel {
   void orderFrontRegardless() override;
   void close() override;
 
-  // The window; null once Qt has destroyed it.
+  // The window; null once it has been deleted.
   OverlayWidget* widget() const { return widget_.data(); }
   bool isClosed() const { return closed_; }
 

@@ -77,9 +77,14 @@ QtRunLoop::Host::~Host() {
 
 std::shared_ptr<QtRunLoop::Host::Timer> QtRunLoop::Host::start(std::chrono::milliseconds interval,
                                                                bool repeats, TimerBlock block) {
+  // Qt starts timers only on the thread of their object and otherwise returns no timer: the
+  // caller's hold or poll would silently never happen. A caller on another thread is a bug.
+  if (QThread::currentThread() != thread()) {
+    qFatal(
+        "QtRunLoop: a timer was scheduled from a thread other than the main thread; "
+        "post to the main queue and schedule it from there");
+  }
   auto timer = std::make_shared<Timer>(this, repeats, std::move(block));
-  // Qt starts timers only on the thread of their object; the core uses this from the main thread.
-  Q_ASSERT(QThread::currentThread() == thread());
   timer->id_ = startTimer(interval, Qt::PreciseTimer);
   if (timer->id_ == 0) {
     // Qt could not start it: a timer that will never fire is reported as spent.

@@ -12,7 +12,8 @@ class QObject;
 namespace tavrine::qt {
 
 // Make it on the main thread, after the QApplication; use it from the main thread only, except
-// postToMainQueue, which any thread may call. Destroying it invalidates every timer it started
+// postToMainQueue, which any thread may call (scheduling a timer from another thread is a fatal
+// error). Destroying it invalidates every timer it started
 // and drops the tasks that have not run yet.
 class QtRunLoop final : public RunLoopPort {
  public:

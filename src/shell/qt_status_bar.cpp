@@ -10,6 +10,7 @@
 #include "shell/qt_image.h"
 #include "shell/qt_menu_binding.h"
 #include "shell/qt_status_icon.h"
+#include "shell/qt_text_measurer.h"
 
 namespace tavrine::qt {
 
@@ -104,10 +105,7 @@ StatusItemRef QtStatusBar::statusItemWithLength(double /*length*/) {
 ImageRef QtStatusBar::systemSymbolImage(std::string_view name,
                                         std::string_view accessibilityDescription) {
   if (name != "command.square") return nullptr;
-  return std::make_shared<QtImage>(
-      commandSquareIcon(),
-      QString::fromUtf8(accessibilityDescription.data(),
-                        static_cast<qsizetype>(accessibilityDescription.size())));
+  return std::make_shared<QtImage>(commandSquareIcon(), toQString(accessibilityDescription));
 }
 
 }  // namespace tavrine::qt

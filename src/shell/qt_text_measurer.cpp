@@ -41,7 +41,7 @@ QFont withSimplifiedChineseFallback(QFont font) {
 }  // namespace
 
 QString displayText(std::string_view utf8) {
-  QString text = QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
+  QString text = toQString(utf8);
   for (QChar& c : text) {
     if (breaksOneLine(c.unicode())) c = QLatin1Char(' ');
   }

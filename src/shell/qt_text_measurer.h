@@ -12,6 +12,11 @@
 
 namespace tavrine::qt {
 
+// A core text (UTF-8) as a QString; ill-formed bytes become U+FFFD.
+inline QString toQString(std::string_view utf8) {
+  return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
+}
+
 // A core text as Qt draws it on one line. Control characters, line and paragraph separators
 // become spaces: Qt would otherwise break the line there, or take U+009C for its separator of
 // length variants and drop everything after it.

@@ -126,8 +126,13 @@ std::vector<std::string_view> graphemes(std::string_view s) {
        start = end, end = breaker->next()) {
     out.push_back(s.substr(static_cast<std::size_t>(start), static_cast<std::size_t>(end - start)));
   }
-  // Leave no dangling text behind in the cached iterator.
-  breaker->setText(icu::UnicodeString());
+  // The cached iterator keeps a shallow clone of its text, which points into `s`: leave it on
+  // static empty text. (Not setText(UnicodeString()): that overload keeps a reference to the
+  // string object itself, which a temporary leaves dangling.)
+  static constexpr char kEmpty[] = "";
+  UErrorCode resetStatus = U_ZERO_ERROR;
+  ut = utext_openUTF8(ut, kEmpty, 0, &resetStatus);
+  breaker->setText(ut, resetStatus);
   utext_close(ut);
   if (static_cast<std::size_t>(start) < s.size()) out.push_back(s.substr(start));
   return out;

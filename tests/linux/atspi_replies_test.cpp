@@ -6,7 +6,7 @@
 namespace tavrine::atspi {
 namespace {
 
-TEST(AtspiReplies, TextFormRoundTrips) {
+TEST(AtspiRepliesTest, TextFormRoundTrips) {
   MenuReplies r;
   r.menuBar = "/bar";
   r.matches = {"/a", "/b"};
@@ -20,7 +20,7 @@ TEST(AtspiReplies, TextFormRoundTrips) {
   EXPECT_EQ(*parsed.replies, r);
 }
 
-TEST(AtspiReplies, MalformedLinesAreRejectedWithTheirLine) {
+TEST(AtspiRepliesTest, MalformedLinesAreRejectedWithTheirLine) {
   const struct {
     const char* text;
     const char* error;

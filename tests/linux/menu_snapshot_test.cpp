@@ -42,7 +42,7 @@ MenuReplies fixture(const std::string& name) {
 
 // What this reader collected and what a pyatspi walk of the same menus answered give the same
 // records: order from GetMatches, names, roles and parents from GTK's cache, popup menus folded.
-TEST(MenuSnapshot, RecordedReadsGiveTheRecordsOfAPyatspiWalk) {
+TEST(MenuSnapshotTest, RecordedReadsGiveTheRecordsOfAPyatspiWalk) {
   for (const char* app : {"menu_app", "mousepad", "geany"}) {
     SCOPED_TRACE(app);
     const std::vector<Record> ours = records(fixture(std::string(app) + ".replies"));
@@ -52,7 +52,7 @@ TEST(MenuSnapshot, RecordedReadsGiveTheRecordsOfAPyatspiWalk) {
   }
 }
 
-TEST(MenuSnapshot, QtMenusInMenuOrder) {
+TEST(MenuSnapshotTest, QtMenusInMenuOrder) {
   const std::vector<Record> expected = {
       {"File", "New", "CTRL+N"},
       {"File", "Open…", "CTRL+O"},
@@ -76,7 +76,7 @@ TEST(MenuSnapshot, QtMenusInMenuOrder) {
 
 // With the program's parsers: mnemonics and chords are no shortcuts; keys without Ctrl have
 // no Command glyph.
-TEST(MenuSnapshot, QtShortcutsThroughTheAcceleratorParsers) {
+TEST(MenuSnapshotTest, QtShortcutsThroughTheAcceleratorParsers) {
   const std::vector<Record> expected = {
       {"File", "New", "⌘N"},          {"File", "Open…", "⌘O"},     {"File", "Clear List", "⌥⌘K"},
       {"File", "Save", "⌘S"},         {"File", "Save As…", "⇧⌘S"}, {"File", "Quit", "⌘Q"},
@@ -92,7 +92,7 @@ TEST(MenuSnapshot, QtShortcutsThroughTheAcceleratorParsers) {
   EXPECT_EQ(got, expected);
 }
 
-TEST(MenuSnapshot, GtkNamesLoseTheirSpacesAndSubmenusFollowTheirItem) {
+TEST(MenuSnapshotTest, GtkNamesLoseTheirSpacesAndSubmenusFollowTheirItem) {
   const std::vector<Record> got = records(fixture("mousepad.replies"));
   const auto at = std::find(got.begin(), got.end(), Record{"Edit", "Paste Special", "S;<ALT>E:S;"});
   ASSERT_NE(at, got.end());
@@ -134,7 +134,7 @@ MenuReplies gtkShaped() {
 const std::vector<Record> kAlphaBeta = {{"File", "Alpha", "A"}, {"File", "Beta", "B"}};
 
 // Answers that are missing, contradictory or looping narrow the menu; none hangs or crashes.
-TEST(MenuSnapshot, HostileAnswers) {
+TEST(MenuSnapshotTest, HostileAnswers) {
   struct Case {
     const char* name;
     MenuReplies replies;
@@ -203,14 +203,14 @@ TEST(MenuSnapshot, HostileAnswers) {
   }
 }
 
-TEST(MenuSnapshot, NoMenuBarAnswersNoValue) {
+TEST(MenuSnapshotTest, NoMenuBarAnswersNoValue) {
   MenuReplies r;
   const ax::ElementRef app = buildMenuSnapshot(r, bindingAsKey);
   ASSERT_TRUE(app);
   EXPECT_NE(app->copyAttributeValue(ax::kMenuBar).error, ax::Error::success);
 }
 
-TEST(MenuSnapshot, UnparsableBindingGivesNoKeyEquivalent) {
+TEST(MenuSnapshotTest, UnparsableBindingGivesNoKeyEquivalent) {
   const ax::ElementRef app =
       buildMenuSnapshot(qtShaped(), [](std::string_view b) -> std::optional<KeyEquivalent> {
         if (b == "a") return std::nullopt;
@@ -219,7 +219,7 @@ TEST(MenuSnapshot, UnparsableBindingGivesNoKeyEquivalent) {
   EXPECT_TRUE(AccessibilityHelper::getShortcuts(*app).empty());
 }
 
-TEST(MenuSnapshot, HugeAndDeepMenusAreBounded) {
+TEST(MenuSnapshotTest, HugeAndDeepMenusAreBounded) {
   MenuReplies deep;
   deep.menuBar = "/0";
   for (int i = 0; i < 5000; ++i) {
@@ -246,7 +246,7 @@ TEST(MenuSnapshot, HugeAndDeepMenusAreBounded) {
 }
 
 // A reference to any element keeps the snapshot alive, so elements handed out stay valid.
-TEST(MenuSnapshot, ElementsOutliveTheApplicationElement) {
+TEST(MenuSnapshotTest, ElementsOutliveTheApplicationElement) {
   ax::ElementRef app = buildMenuSnapshot(qtShaped(), bindingAsKey);
   ax::AttributeResult bar = app->copyAttributeValue(ax::kMenuBar);
   app.reset();

@@ -21,7 +21,7 @@
 #include "shell/qt_image.h"
 #include "shell/qt_screens.h"
 #include "shell/qt_x11_event_monitor.h"
-#include "support/fake_trust.h"
+#include "support/fake_platform.h"
 #include "x_fixture.h"
 
 namespace tavrine::doubles {
@@ -32,11 +32,15 @@ namespace tavrine {
 namespace {
 
 using namespace std::chrono_literals;
-using doubles::runEventLoopFor;
 using doubles::runEventLoopUntil;
 using Seen = std::pair<EventMask, modifier::Flags>;
 
 constexpr modifier::Flags kCmd = modifier::kCommand;
+
+// Lets the event loop run for `time`, so that anything still on its way arrives.
+void settle(std::chrono::milliseconds time) {
+  runEventLoopUntil([] { return false; }, time);
+}
 
 #define SKIP_WITHOUT_X_SERVER() \
   if (!doubles::haveXServer()) GTEST_SKIP() << "no X server (Xvfb is not installed)"
@@ -45,7 +49,7 @@ TEST(QtX11EventMonitorTest, GlobalMonitorsSeeEveryKeyWithTheStateAfterIt) {
   SKIP_WITHOUT_X_SERVER();
   doubles::XFixture x;
   doubles::FakeTrust trust;
-  trust.setTrusted(true);
+  trust.trusted = true;
   x11::X11Workspace workspace;
   x11::X11KeyWatcher watcher;
   qt::QtX11EventMonitor events(watcher, trust, {});
@@ -90,11 +94,11 @@ TEST(QtX11EventMonitorTest, GlobalMonitorsSeeEveryKeyWithTheStateAfterIt) {
     seen.clear();
     x.key(step.keysym, step.press);
     if (step.expected.empty()) {
-      runEventLoopFor(50ms);
+      settle(50ms);
     } else {
       ASSERT_TRUE(runEventLoopUntil([&] { return seen.size() >= step.expected.size(); }))
           << "step " << i << ": " << step.keysym;
-      runEventLoopFor(20ms);  // nothing more may follow
+      settle(20ms);  // nothing more may follow
     }
     EXPECT_EQ(seen, step.expected) << "step " << i << ": " << step.keysym;
     EXPECT_EQ(workspace.modifierFlags(), step.live) << "step " << i << ": " << step.keysym;
@@ -112,7 +116,7 @@ TEST(QtX11EventMonitorTest, GlobalMonitorsNeedTrust) {
   qt::QtX11EventMonitor events(watcher, trust, {});
   EXPECT_EQ(events.addGlobalMonitor(kEventMaskFlagsChanged, [](const Event&) {}), nullptr);
   EXPECT_FALSE(watcher.isStarted()) << "no key is watched before trust";
-  trust.setTrusted(true);
+  trust.trusted = true;
   EXPECT_NE(events.addGlobalMonitor(kEventMaskFlagsChanged, [](const Event&) {}), nullptr);
   EXPECT_TRUE(watcher.isStarted());
 }

@@ -7,15 +7,12 @@
 #include <QImage>
 #include <QRectF>
 #include <filesystem>
-#include <fstream>
 #include <memory>
 #include <optional>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "harvest/accessibility_helper.h"
-#include "i18n/translation_helper.h"
 #include "overlay/grouped_shortcuts.h"
 #include "overlay/overlay_view.h"
 #include "platform/memory/memory_accessibility.h"
@@ -24,20 +21,16 @@ namespace tavrine::doubles {
 
 // The realistic menu bar of samples/editor.menu, harvested as the overlay cycle would.
 inline std::vector<ShortcutItem> editorRecords() {
-  const auto path = std::filesystem::path(__FILE__).parent_path().parent_path().parent_path() /
-                    "samples" / "editor.menu";
-  const ax::MenuTreeParse parsed = ax::loadMenuTree(path);
-  if (!parsed.tree) {
-    ADD_FAILURE() << parsed.error;
-    return {};
-  }
-  return AccessibilityHelper::getShortcuts(parsed.tree->application());
+  const ax::MenuTreeParse parsed =
+      ax::loadMenuTree(std::filesystem::path(__FILE__).parent_path() / "../../samples/editor.menu");
+  if (!parsed.tree) ADD_FAILURE() << parsed.error;
+  return parsed.tree ? AccessibilityHelper::getShortcuts(parsed.tree->application())
+                     : std::vector<ShortcutItem>{};
 }
 
-inline std::shared_ptr<const OverlayView> makeView(const std::vector<ShortcutItem>& records,
-                                                   TranslationHelper& t,
-                                                   std::string appName = "Editor") {
-  return std::make_shared<const OverlayView>(std::move(appName), groupByMenu(records), t);
+inline std::shared_ptr<OverlayView> makeView(const std::vector<ShortcutItem>& records,
+                                             TranslationHelper& t) {
+  return std::make_shared<OverlayView>("Editor", groupByMenu(records), t);
 }
 
 // Colours without premultiplication, so that a pixel's channels compare directly.
@@ -45,16 +38,11 @@ inline QImage straightAlpha(const QImage& image) {
   return image.convertToFormat(QImage::Format_ARGB32);
 }
 
-// A pixel of the light glyphs or shapes painted over the dark backdrop.
-inline bool isInk(const QImage& image, int x, int y) {
-  const QColor c = image.pixelColor(x, y);
-  return c.alpha() > 0 && c.red() > 90;
-}
-
-// The horizontal extent of ink inside `area`, if any.
+// The columns [left, right) that hold ink (light glyphs or shapes over the dark backdrop) inside
+// `area`, if any.
 struct InkSpan {
   int left = 0;
-  int right = 0;  // one past the last inked column
+  int right = 0;
   int width() const { return right - left; }
 };
 inline std::optional<InkSpan> inkSpan(const QImage& image, const QRectF& area) {
@@ -62,7 +50,8 @@ inline std::optional<InkSpan> inkSpan(const QImage& image, const QRectF& area) {
   std::optional<InkSpan> span;
   for (int x = r.left(); x <= r.right(); ++x) {
     for (int y = r.top(); y <= r.bottom(); ++y) {
-      if (!isInk(image, x, y)) continue;
+      const QColor c = image.pixelColor(x, y);
+      if (c.alpha() == 0 || c.red() <= 90) continue;
       if (!span) span = InkSpan{x, x + 1};
       span->right = x + 1;
       break;

@@ -1,37 +1,27 @@
-// Running the Qt event loop from a test: for a while, or until something has happened.
+// Running the Qt event loop from a test until something has happened.
 #pragma once
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QEventLoop>
-#include <QObject>
 #include <QTimer>
 #include <chrono>
 #include <functional>
 
 namespace tavrine::doubles {
 
-// Runs the main event loop for `duration`.
-inline void runEventLoopFor(std::chrono::milliseconds duration) {
-  QEventLoop loop;
-  QTimer::singleShot(duration, Qt::PreciseTimer, &loop, &QEventLoop::quit);
-  loop.exec();
-}
-
-// Runs the main event loop until `done` holds (checked between events) or `timeout` passes.
-// Returns whether `done` held.
+// Runs the main event loop (a loop level of its own, so that windows deleted later go) until
+// `done` holds or `timeout` passes; returns whether `done` held.
 inline bool runEventLoopUntil(const std::function<bool()>& done,
                               std::chrono::milliseconds timeout = std::chrono::seconds(5)) {
-  if (done()) return true;
-  const QDeadlineTimer deadline(timeout, Qt::PreciseTimer);
+  const QDeadlineTimer deadline(timeout);
   QEventLoop loop;
   QTimer check;
-  check.setInterval(1);
   QObject::connect(&check, &QTimer::timeout, &loop, [&] {
     if (done() || deadline.hasExpired()) loop.quit();
   });
-  check.start();
-  loop.exec();
+  check.start(1);
+  if (!done()) loop.exec();
   return done();
 }
 

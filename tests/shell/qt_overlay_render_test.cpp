@@ -34,22 +34,14 @@ QSize panelSize() {
 }
 
 // Content primitives shown now, with frames moved into widget coordinates.
-std::vector<Primitive> visiblePrimitives(OverlayWidget& w) {
+std::vector<Primitive> visiblePrimitives(const OverlayWidget& w) {
   const OverlayLayout& layout = w.overlayLayout();
   std::vector<Primitive> shown = layout.primitivesIn(w.visibleContentRect());
-  const double dy = layout.scrollFrame().minY() - w.scrollOffset();
   for (Primitive& p : shown) {
-    std::visit([dy](auto& v) { v.frame.origin.y += dy; }, p);
+    std::visit([&](auto& v) { v.frame.origin.y += layout.scrollFrame().minY() - w.scrollOffset(); },
+               p);
   }
   return shown;
-}
-
-const TextPrimitive* findText(const std::vector<Primitive>& primitives, const std::string& text) {
-  for (const Primitive& p : primitives) {
-    const auto* t = std::get_if<TextPrimitive>(&p);
-    if (t != nullptr && t->text == text) return t;
-  }
-  return nullptr;
 }
 
 class QtOverlayRenderTest : public ::testing::TestWithParam<bool> {
@@ -66,24 +58,20 @@ class QtOverlayRenderTest : public ::testing::TestWithParam<bool> {
   QImage image;
 };
 
-TEST_P(QtOverlayRenderTest, IsTransparentOutsideTheRoundedShapeAndTranslucentDarkInside) {
+TEST_P(QtOverlayRenderTest, PaintsARoundedTranslucentBackdropWithCapsWhereTheLayoutPutsThem) {
   ASSERT_EQ(image.size(), panelSize());
   const int right = image.width() - 1;
   const int bottom = image.height() - 1;
   for (const QPoint corner : {QPoint(0, 0), QPoint(right, 0), QPoint(0, bottom),
                               QPoint(right, bottom), QPoint(3, 3), QPoint(right - 3, bottom - 3)})
     EXPECT_EQ(image.pixelColor(corner).alpha(), 0) << corner.x() << "," << corner.y();
-
   for (const QPoint inside : {QPoint(image.width() / 2, 1), QPoint(1, image.height() / 2),
                               QPoint(12, 12), QPoint(10, image.height() - 40)}) {
     const QColor c = image.pixelColor(inside);
-    EXPECT_GT(c.alpha(), 150) << inside.x() << "," << inside.y();
-    EXPECT_LT(c.alpha(), 255) << "the backdrop lets the desktop show through";
-    EXPECT_LT(c.red(), 70) << "dark";
+    EXPECT_TRUE(c.alpha() > 150 && c.alpha() < 255 && c.red() < 70)  // dark, lets the desktop
+        << inside.x() << "," << inside.y();                          // show through
   }
-}
 
-TEST_P(QtOverlayRenderTest, CapsAreLighterThanTheBackdropWhereTheLayoutPutsThem) {
   const QColor backdrop = image.pixelColor(10, image.height() / 2);  // the grid's leading padding
   int caps = 0;
   for (const Primitive& p : visiblePrimitives(*widget)) {
@@ -91,12 +79,10 @@ TEST_P(QtOverlayRenderTest, CapsAreLighterThanTheBackdropWhereTheLayoutPutsThem)
     if (cap == nullptr || cap->fill != FillKind::white || cap->frame.maxY() > image.height())
       continue;
     ++caps;
-    // The cap's padding, left of its text, at mid-height.
-    const QPoint pad(static_cast<int>(cap->frame.minX() + 3), static_cast<int>(cap->frame.midY()));
-    const QColor fill = image.pixelColor(pad);
-    EXPECT_GT(fill.red(), backdrop.red() + 12) << "cap at " << pad.x() << "," << pad.y();
-    EXPECT_GT(fill.alpha(), 150);
-    // And its key is drawn inside it.
+    // The cap's padding, left of its key, is lighter than the backdrop, and its key is drawn.
+    const QColor fill = image.pixelColor(static_cast<int>(cap->frame.minX() + 3),
+                                         static_cast<int>(cap->frame.midY()));
+    EXPECT_TRUE(fill.red() > backdrop.red() + 12 && fill.alpha() > 150);
     EXPECT_TRUE(inkSpan(image, toQRectF(cap->frame).adjusted(2, 2, -2, -2)).has_value());
   }
   EXPECT_GT(caps, 100);  // the editor's caps on the first screenful
@@ -141,30 +127,23 @@ INSTANTIATE_TEST_SUITE_P(QtOverlay, QtOverlayRenderTest, ::testing::Values(false
                            return p.param ? "Chinese" : "English";
                          });
 
-// A one-record overlay whose row title is `title`, painted; returns the title's ink width and the
-// width the layout gave its text.
-struct TitleInk {
-  int ink = 0;
-  double frameWidth = 0;
-};
-TitleInk paintTitle(const std::string& title, QSize size = panelSize()) {
+// A one-record overlay whose row title is `title`, painted: the title's ink width and the width
+// the layout gave its text.
+std::pair<int, double> paintTitle(const std::string& title, QSize size = panelSize()) {
   TranslationHelper t;
   OverlayWidget w(makeView({ShortcutItem("File", title, "⌘K")}, t));
   w.resize(size);
   const QImage image = straightAlpha(w.renderImage());
-  const std::vector<Primitive> shown = visiblePrimitives(w);
-  const TextPrimitive* text = findText(shown, title);
-  if (text == nullptr) {
-    ADD_FAILURE() << "no title " << title;
-    return {};
+  for (const Primitive& p : visiblePrimitives(w)) {
+    const auto* text = std::get_if<TextPrimitive>(&p);
+    if (text == nullptr || text->text != title) continue;
+    const auto span = inkSpan(image, toQRectF(text->frame));
+    if (!span) break;
+    EXPECT_NEAR(span->left, text->frame.minX(), 2);
+    return {span->width(), text->frame.width()};
   }
-  const auto span = inkSpan(image, toQRectF(text->frame));
-  if (!span) {
-    ADD_FAILURE() << "nothing painted for " << title;
-    return {};
-  }
-  EXPECT_NEAR(span->left, text->frame.minX(), 2);
-  return {span->width(), text->frame.width()};
+  ADD_FAILURE() << "nothing painted for " << title;
+  return {};
 }
 
 TEST(QtOverlayTextTest, TitlesArePlainTextNeverMarkup) {
@@ -174,7 +153,7 @@ TEST(QtOverlayTextTest, TitlesArePlainTextNeverMarkup) {
   const QFontMetricsF bold = measurer.metrics({13, FontWeight::bold, FontDesign::standard});
 
   const std::string markup = "<b>Bold</b>";
-  const int ink = paintTitle(markup).ink;
+  const int ink = paintTitle(markup).first;
   EXPECT_NEAR(ink, plain.horizontalAdvance(QString::fromStdString(markup)), 3);
   EXPECT_GT(ink, bold.horizontalAdvance(QStringLiteral("Bold")) + 20) << "drawn as rich text";
 
@@ -185,25 +164,26 @@ TEST(QtOverlayTextTest, TitlesArePlainTextNeverMarkup) {
       "Copy Now";
   EXPECT_EQ(measurer.measure(variant, titleFont).width,
             measurer.measure("Save Copy Now", titleFont).width);
-  EXPECT_NEAR(paintTitle(variant).ink, plain.horizontalAdvance(QStringLiteral("Save Copy Now")), 3);
-  EXPECT_NEAR(paintTitle("Two\nLines").ink, plain.horizontalAdvance(QStringLiteral("Two Lines")),
+  EXPECT_NEAR(paintTitle(variant).first, plain.horizontalAdvance(QStringLiteral("Save Copy Now")),
+              3);
+  EXPECT_NEAR(paintTitle("Two\nLines").first, plain.horizontalAdvance(QStringLiteral("Two Lines")),
               3);
 }
 
 TEST(QtOverlayTextTest, LongTitlesEndInAnEllipsisWithinTheirCell) {
-  const std::string longTitle(200, 'W');
-  const TitleInk drawn = paintTitle(longTitle, {420, 300});
-  EXPECT_LE(drawn.ink, drawn.frameWidth + 1);
-  EXPECT_GT(drawn.ink, drawn.frameWidth * 0.8) << "uses the room it has";
+  const auto [ink, frameWidth] = paintTitle(std::string(200, 'W'), {420, 300});
+  EXPECT_LE(ink, frameWidth + 1);
+  EXPECT_GT(ink, frameWidth * 0.8) << "uses the room it has";
 }
 
 TEST(QtOverlayScrollTest, ScrollsToTheEndOfTheContentAndNoFurther) {
   TranslationHelper t;
   OverlayWidget w(makeView(editorRecords(), t));
   w.resize(panelSize());
-  const OverlayLayout& layout = w.overlayLayout();
+  w.show();
+  const double contentHeight = w.overlayLayout().contentHeight();
   QScrollBar* bar = w.scrollBar();
-  EXPECT_FALSE(bar->isHidden());
+  EXPECT_TRUE(bar->isVisible());
 
   // A wheel turn down moves the content up.
   QWheelEvent wheel(QPointF(600, 400), QPointF(600, 400), QPoint(), QPoint(0, -120), Qt::NoButton,
@@ -212,14 +192,12 @@ TEST(QtOverlayScrollTest, ScrollsToTheEndOfTheContentAndNoFurther) {
   EXPECT_GT(w.scrollOffset(), 0);
 
   w.scrollTo(1e9);
-  const Rect visible = w.visibleContentRect();
-  EXPECT_NEAR(visible.maxY(), layout.contentHeight(), 1);  // the last row is reachable, whole
+  EXPECT_NEAR(w.visibleContentRect().maxY(), contentHeight, 1);  // the last row, whole
 
   // Tall enough for everything: no scrolling, no indicator.
-  const double whole = layout.scrollFrame().minY() + layout.contentHeight();
-  w.resize(1200, static_cast<int>(std::ceil(whole)) + 2);
-  w.renderImage();
-  EXPECT_TRUE(bar->isHidden());
+  w.resize(1200,
+           static_cast<int>(std::ceil(w.overlayLayout().scrollFrame().minY() + contentHeight)) + 2);
+  EXPECT_FALSE(bar->isVisible());
   EXPECT_EQ(w.scrollOffset(), 0);
 }
 

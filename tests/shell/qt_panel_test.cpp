@@ -6,48 +6,45 @@
 #include <QApplication>
 #include <QGuiApplication>
 #include <QImage>
-#include <QMenu>
+#include <QKeyEvent>
 #include <QScreen>
 #include <QWindow>
 #include <chrono>
 #include <memory>
 
-#include "overlay/overlay_window_controller.h"
 #include "overlay_test_support.h"
 #include "qt_event_loop.h"
 #include "shell/overlay_painter.h"
 #include "shell/qt_image.h"
-#include "support/fake_workspace.h"
-#include "support/recording_panels.h"
+#include "support/fake_platform.h"
 
 namespace tavrine::qt {
 namespace {
 
 using doubles::editorRecords;
-using doubles::makeView;
+using doubles::runEventLoopUntil;
 
-PanelSettings overlaySettings(std::shared_ptr<OverlayView> view) {
-  PanelSettings settings;
-  settings.content = std::move(view);
-  return settings;
-}
+class QtPanelTest : public ::testing::Test {
+ protected:
+  // Dropped panels delete their windows later, and the windows' views refer to `t`.
+  ~QtPanelTest() override { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
 
-std::shared_ptr<OverlayView> editorView(TranslationHelper& t) {
-  return std::make_shared<OverlayView>("Editor", groupByMenu(editorRecords()), t);
-}
+  PanelRef makePanel(const Rect& frame) {
+    PanelSettings settings;
+    settings.content = doubles::makeView(editorRecords(), t);
+    return port.makePanel(frame, settings);
+  }
+  static OverlayWidget* widgetOf(const PanelRef& panel) {
+    return dynamic_cast<QtPanel&>(*panel).widget();
+  }
 
-double primaryHeight() {
-  return static_cast<double>(QGuiApplication::primaryScreen()->geometry().height());
-}
-
-TEST(QtPanelTest, IsAFramelessTranslucentToolWindowThatNeverTakesFocus) {
   TranslationHelper t;
-  QtPanelPort port;
-  const PanelRef panel = port.makePanel({{96, 72}, {1088, 576}}, overlaySettings(editorView(t)));
-  ASSERT_NE(panel, nullptr);
-  OverlayWidget* w = dynamic_cast<QtPanel&>(*panel).widget();
-  ASSERT_NE(w, nullptr);
+  doubles::FakeWorkspace workspace;
+  QtPanelPort port{&workspace};
+};
 
+TEST_F(QtPanelTest, IsAFramelessTranslucentToolWindowThatNeverTakesFocus) {
+  OverlayWidget* w = widgetOf(makePanel({{96, 72}, {1088, 576}}));
   const Qt::WindowFlags flags = w->windowFlags();
   EXPECT_EQ(w->windowType(), Qt::Tool);
   EXPECT_TRUE(flags.testFlag(Qt::FramelessWindowHint));
@@ -59,91 +56,87 @@ TEST(QtPanelTest, IsAFramelessTranslucentToolWindowThatNeverTakesFocus) {
   EXPECT_TRUE(w->testAttribute(Qt::WA_MacAlwaysShowToolWindow));
   EXPECT_EQ(w->focusPolicy(), Qt::NoFocus);
 
-  // Lower-left origin on the primary screen becomes Qt's top-left origin.
-  const int top = static_cast<int>(primaryHeight() - (72 + 576));
-  EXPECT_EQ(w->geometry(), QRect(96, top, 1088, 576));
-  EXPECT_EQ(toQtGeometry({{175, 110}, {850, 480}}, QRectF(0, 0, 1440, 900)),
-            QRect(175, 310, 850, 480));
+  // Lower-left origin on the primary screen becomes Qt's top-left origin, each edge rounded.
+  const int screenHeight = QGuiApplication::primaryScreen()->geometry().height();
+  EXPECT_EQ(w->geometry(), QRect(96, screenHeight - (72 + 576), 1088, 576));
   EXPECT_EQ(toQtGeometry({{120, 87.5}, {1200, 700}}, QRectF(0, 0, 1440, 875)),
             QRect(120, 88, 1200, 700));
 
-  PanelSettings plain = overlaySettings(nullptr);
+  PanelSettings plain;
   plain.hasShadow = false;
   EXPECT_TRUE(panelWindowFlags(plain).testFlag(Qt::NoDropShadowWindowHint));
   EXPECT_EQ(port.makePanel({{0, 0}, {100, 100}}, plain), nullptr);  // nothing to show
 }
 
-TEST(QtPanelTest, ShowsOnOrderFrontAndStaysClosedOnceClosed) {
-  TranslationHelper t;
-  QtPanelPort port;
-  const PanelRef panel = port.makePanel({{0, 0}, {800, 500}}, overlaySettings(editorView(t)));
-  auto& qtPanel = dynamic_cast<QtPanel&>(*panel);
-  EXPECT_FALSE(qtPanel.widget()->isVisible());
-
+TEST_F(QtPanelTest, ShowsOnOrderFrontAndStaysClosedOnceClosed) {
+  const PanelRef panel = makePanel({{0, 0}, {800, 500}});
+  OverlayWidget* w = widgetOf(panel);
+  EXPECT_FALSE(w->isVisible());
   panel->orderFrontRegardless();
-  doubles::runPendingEvents();
-  EXPECT_TRUE(qtPanel.widget()->isVisible());
-
+  EXPECT_TRUE(w->isVisible());
   panel->close();
-  EXPECT_FALSE(qtPanel.widget()->isVisible());
   panel->orderFrontRegardless();
-  EXPECT_FALSE(qtPanel.widget()->isVisible());
-  panel->close();  // harmless again
+  EXPECT_FALSE(w->isVisible());
+  // Closed while its language menu is open: the menu must not point at a dead window.
+  PanelRef second = makePanel({{0, 0}, {800, 500}});
+  second->orderFrontRegardless();
+  QPointer<OverlayWidget> window = widgetOf(second);
+  window->openLanguageMenu();
+  second->close();
+  second.reset();
+  EXPECT_TRUE(runEventLoopUntil([&] { return window.isNull(); }));
 }
 
 // Needs a real window system: the offscreen platform activates every window it shows.
-TEST(QtPanelTest, ShowingNeverActivatesThePanel) {
+TEST_F(QtPanelTest, ShowingNeverActivatesThePanel) {
   if (QGuiApplication::platformName() == QLatin1String("offscreen"))
     GTEST_SKIP() << "run with QT_QPA_PLATFORM=xcb under a display (xvfb-run) to check activation";
-  TranslationHelper t;
-  QtPanelPort port;
-  const PanelRef panel = port.makePanel({{0, 0}, {800, 500}}, overlaySettings(editorView(t)));
-  OverlayWidget* w = dynamic_cast<QtPanel&>(*panel).widget();
+  const PanelRef panel = makePanel({{0, 0}, {800, 500}});
+  OverlayWidget* w = widgetOf(panel);
   QWidget* before = QApplication::activeWindow();
   panel->orderFrontRegardless();
-  ASSERT_TRUE(doubles::runEventLoopUntil([&] { return w->windowHandle()->isExposed(); }));
-  doubles::runEventLoopFor(std::chrono::milliseconds(100));
+  ASSERT_TRUE(runEventLoopUntil([&] { return w->windowHandle()->isExposed(); }));
+  runEventLoopUntil([] { return false; }, std::chrono::milliseconds(100));  // let it settle
   EXPECT_FALSE(w->isActiveWindow());
   EXPECT_EQ(QApplication::activeWindow(), before);
   EXPECT_EQ(QGuiApplication::focusWindow(), nullptr);
 }
 
-TEST(QtPanelTest, ControllerKeepsOneOverlayOnScreenAndDropsClosedWindows) {
-  TranslationHelper t;
-  doubles::FakeScreens screens;
-  QtPanelPort port;
-  OverlayWindowController controller(screens, port, t);
+// Sees the events of every window before the window does, as a local event monitor does, and
+// drops the panel on a key press.
+struct HideOnKey final : QObject {
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() == QEvent::KeyPress && panel) {
+      panel.reset();
+      windowOutlivedTheDrop = !window.isNull() && watched == window.data();
+    }
+    return false;
+  }
+  PanelRef panel;
+  QPointer<OverlayWidget> window;
+  bool windowOutlivedTheDrop = false;
+};
 
-  controller.showWithShortcuts(editorRecords(), "Editor");
-  QPointer<OverlayWidget> first = dynamic_cast<QtPanel&>(*controller.window).widget();
-  controller.showWithShortcuts(editorRecords(), "Editor");
-  QPointer<OverlayWidget> second = dynamic_cast<QtPanel&>(*controller.window).widget();
-
-  EXPECT_TRUE(first.isNull());  // closed and dropped with its panel
-  ASSERT_FALSE(second.isNull());
-  EXPECT_TRUE(second->isVisible());
-  // 1440 × 875 at the origin gives 1200 × 700 at (120, 87.5).
-  EXPECT_EQ(second->size(), QSize(1200, 700));
-
-  // Hiding while the language menu is open must not leave the menu pointing at a dead window.
-  second->openLanguageMenu();
-  controller.window->close();
-  controller.window.reset();
-  EXPECT_TRUE(second.isNull());
-  doubles::runPendingEvents();
+TEST_F(QtPanelTest, APanelDroppedWhileItsWindowHandlesAnEventGoesAfterTheEvent) {
+  HideOnKey monitor;
+  monitor.panel = makePanel({{0, 0}, {800, 500}});
+  monitor.panel->orderFrontRegardless();
+  monitor.window = widgetOf(monitor.panel);
+  qApp->installEventFilter(&monitor);
+  QCoreApplication::postEvent(monitor.window.data(),
+                              new QKeyEvent(QEvent::KeyPress, Qt::Key_Shift, Qt::ShiftModifier));
+  EXPECT_TRUE(runEventLoopUntil([&] { return monitor.window.isNull(); }));
+  qApp->removeEventFilter(&monitor);
+  EXPECT_TRUE(monitor.windowOutlivedTheDrop);
 }
 
-TEST(QtPanelTest, HeaderShowsTheFrontmostApplicationsIconReadAtEachRender) {
-  TranslationHelper t;
-  doubles::FakeWorkspace workspace;
+TEST_F(QtPanelTest, TheHeaderShowsTheFrontmostApplicationsIconReadAtEachRender) {
   QImage red(64, 64, QImage::Format_ARGB32);
   red.fill(QColor(230, 20, 20));
-  workspace.setFrontmost(
-      RunningApplication{42, "Editor", std::make_shared<QtImage>(QIcon(QPixmap::fromImage(red)))});
-  QtPanelPort port(&workspace);
-  const PanelRef panel = port.makePanel({{0, 0}, {900, 500}}, overlaySettings(editorView(t)));
-  OverlayWidget* w = dynamic_cast<QtPanel&>(*panel).widget();
-
+  workspace.frontmost =
+      RunningApplication{42, "Editor", std::make_shared<QtImage>(QIcon(QPixmap::fromImage(red)))};
+  const PanelRef panel = makePanel({{0, 0}, {900, 500}});
+  OverlayWidget* w = widgetOf(panel);
   const auto iconFrame = [&]() -> std::optional<QRectF> {
     for (const Primitive& p : w->overlayLayout().fixedPrimitives()) {
       if (std::holds_alternative<IconPrimitive>(p)) return toQRectF(frameOf(p));
@@ -157,13 +150,12 @@ TEST(QtPanelTest, HeaderShowsTheFrontmostApplicationsIconReadAtEachRender) {
   EXPECT_GT(middle.red(), 200);
   EXPECT_LT(middle.green(), 60);
   // The corner of the icon's frame lies outside its rounded shape: backdrop there.
-  const QColor corner = image.pixelColor(frame->topLeft().toPoint());
-  EXPECT_LT(corner.red(), 120);
+  EXPECT_LT(image.pixelColor(frame->topLeft().toPoint()).red(), 120);
 
   // The application went away: the next render (a language change) leaves the icon out.
-  workspace.setFrontmost(std::nullopt);
+  workspace.frontmost.reset();
   t.setIsZH(true);
-  ASSERT_TRUE(doubles::runEventLoopUntil([&] { return !iconFrame().has_value(); }));
+  EXPECT_TRUE(runEventLoopUntil([&] { return !iconFrame().has_value(); }));
 }
 
 }  // namespace

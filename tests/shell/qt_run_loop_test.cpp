@@ -3,10 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractEventDispatcher>
-#include <QElapsedTimer>
-#include <chrono>
+#include <QCoreApplication>
+#include <QTimerEvent>
+#include <algorithm>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "qt_event_loop.h"
@@ -14,145 +16,101 @@
 namespace tavrine::qt {
 namespace {
 
-using namespace std::chrono_literals;
-using doubles::runEventLoopFor;
 using doubles::runEventLoopUntil;
 using doubles::runPendingEvents;
 
-TEST(QtRunLoopTest, TimersFireInTimeOrderAndOneShotsOnlyOnce) {
-  QtRunLoop loop;
-  std::vector<std::string> fired;
-  // Scheduled out of order, and every reference dropped at once: the run loop keeps them.
-  loop.scheduleTimer(0.060, false, [&](Timer&) { fired.push_back("60ms"); });
-  loop.scheduleTimer(0.020, false, [&](Timer&) { fired.push_back("20ms"); });
-  loop.scheduleTimer(0.040, false, [&](Timer&) { fired.push_back("40ms"); });
-  EXPECT_EQ(loop.liveTimerCount(), 3u);
-
-  ASSERT_TRUE(runEventLoopUntil([&] { return fired.size() == 3; }));
-  runEventLoopFor(100ms);
-  EXPECT_EQ(fired, (std::vector<std::string>{"20ms", "40ms", "60ms"}));
-  EXPECT_EQ(loop.liveTimerCount(), 0u);
+// The Qt timers the run loop has started, by interval in milliseconds.
+QList<QAbstractEventDispatcher::TimerInfo> registered(const QtRunLoop& loop) {
+  return QAbstractEventDispatcher::instance()->registeredTimers(
+      const_cast<QObject*>(loop.qtObject()));
+}
+int idOf(const QtRunLoop& loop, int intervalMs) {
+  for (const auto& info : registered(loop))
+    if (info.interval == intervalMs) return info.timerId;
+  ADD_FAILURE() << "no timer of " << intervalMs << " ms";
+  return 0;
+}
+// What the event loop does once a timer is due: no waiting, so no test depends on the clock.
+void deliver(const QtRunLoop& loop, int id) {
+  QTimerEvent event(id);
+  QCoreApplication::sendEvent(const_cast<QObject*>(loop.qtObject()), &event);
 }
 
-TEST(QtRunLoopTest, HoldTimerFiresAfterHalfASecondNotEarlierAndNotMuchLater) {
-  QtRunLoop loop;
-  QElapsedTimer clock;
-  clock.start();
-  qint64 firedAfterNs = -1;
-  TimerRef timer = loop.scheduleTimer(0.5, false, [&](Timer& t) {
-    firedAfterNs = clock.nsecsElapsed();
-    EXPECT_FALSE(t.isValid());  // a one-shot is spent while its block runs
-  });
-  EXPECT_TRUE(timer->isValid());
-  // A coarse timer could be 25 ms early or late; the hold needs a precise one.
-  const QList<QAbstractEventDispatcher::TimerInfo> registered =
-      QAbstractEventDispatcher::instance()->registeredTimers(const_cast<QObject*>(loop.qtObject()));
-  ASSERT_EQ(registered.size(), 1);
-  EXPECT_EQ(registered[0].interval, 500);
-  EXPECT_EQ(registered[0].timerType, Qt::PreciseTimer);
-  ASSERT_TRUE(runEventLoopUntil([&] { return firedAfterNs >= 0; }));
-  EXPECT_FALSE(timer->isValid());
-  EXPECT_GE(firedAfterNs, 499'000'000);
-  // A precise timer is a few milliseconds late at most. This is a loose bound that leaves room
-  // for loaded machines and sanitizers, not a measurement.
-  EXPECT_LT(firedAfterNs, 750'000'000);
-}
-
-TEST(QtRunLoopTest, RepeatingTimerRunsUntilItsBlockInvalidatesIt) {
-  QtRunLoop loop;
-  int ticks = 0;
-  std::weak_ptr<Timer> weak;
-  {
-    TimerRef timer = loop.scheduleTimer(0.010, true, [&](Timer& t) {
-      if (++ticks == 3) t.invalidate();
-    });
-    weak = timer;
-  }
-  // Nobody but the run loop holds it now.
-  ASSERT_FALSE(weak.expired());
-  ASSERT_TRUE(runEventLoopUntil([&] { return ticks == 3; }));
-  runEventLoopFor(60ms);
-  EXPECT_EQ(ticks, 3);
-  EXPECT_TRUE(weak.expired());  // released once invalid
-  EXPECT_EQ(loop.liveTimerCount(), 0u);
-}
-
-TEST(QtRunLoopTest, InvalidationHoldsAtOnceEvenForATimerDueInTheSameTurn) {
-  QtRunLoop loop;
-  // Two timers due at the same moment (and a third due earlier), each invalidating the other:
-  // whichever Qt picks first, the second is already due and must not fire.
-  std::vector<std::string> fired;
-  TimerRef a, b;
-  a = loop.scheduleTimer(0.030, false, [&](Timer&) {
-    fired.push_back("a");
-    b->invalidate();
-  });
-  b = loop.scheduleTimer(0.030, false, [&](Timer&) {
-    fired.push_back("b");
-    a->invalidate();
-  });
-  // A repeating timer invalidated by another block never fires again.
-  int repeats = 0;
-  TimerRef repeating = loop.scheduleTimer(0.005, true, [&](Timer&) { ++repeats; });
-  loop.scheduleTimer(0.020, false, [&](Timer&) { repeating->invalidate(); });
-
-  // Block the thread past all due dates, so that every timer is overdue at the next turn.
-  QElapsedTimer clock;
-  clock.start();
-  while (clock.elapsed() < 50) {
-  }
-  runEventLoopFor(80ms);
-  ASSERT_EQ(fired.size(), 1u);
-  EXPECT_FALSE(a->isValid());
-  EXPECT_FALSE(b->isValid());
-  const int repeatsAtInvalidation = repeats;
-  runEventLoopFor(30ms);
-  EXPECT_EQ(repeats, repeatsAtInvalidation);
-  EXPECT_LE(repeats, 1);  // overdue repeating timers fire once, not once per missed interval
-  EXPECT_FALSE(repeating->isValid());
-  EXPECT_EQ(loop.liveTimerCount(), 0u);
-}
-
-TEST(QtRunLoopTest, InvalidatingBeforeTheFirstTurnOrTwiceIsHarmless) {
+TEST(QtRunLoopTest, TimersArePreciseWholeMillisecondsKeptByTheRunLoopAlone) {
   QtRunLoop loop;
   int fired = 0;
-  TimerRef timer = loop.scheduleTimer(0.001, false, [&](Timer&) { ++fired; });
-  timer->invalidate();
-  timer->invalidate();
-  EXPECT_FALSE(timer->isValid());
-  runEventLoopFor(20ms);
-  EXPECT_EQ(fired, 0);
+  // Every reference dropped at once: the run loop keeps them.
+  for (double seconds : {0.5, 0.1, 1.0, 0.0004})
+    loop.scheduleTimer(seconds, false, [&](Timer&) { ++fired; });
+  EXPECT_EQ(loop.liveTimerCount(), 4u);
+  std::vector<int> intervals;
+  for (const auto& info : registered(loop)) {
+    intervals.push_back(info.interval);
+    // A coarse timer may be 5 % late or early: 25 ms of a 0.5 s hold.
+    EXPECT_EQ(info.timerType, Qt::PreciseTimer);
+  }
+  std::sort(intervals.begin(), intervals.end());
+  EXPECT_EQ(intervals, (std::vector<int>{1, 100, 500, 1000}));
+  // The shortest fires from the real event loop, once.
+  ASSERT_TRUE(runEventLoopUntil([&] { return fired == 1; }));
+  EXPECT_EQ(loop.liveTimerCount(), 3u);
+}
+
+TEST(QtRunLoopTest, TimersFireAsTheirKindSaysAndInvalidationHoldsAtOnce) {
+  QtRunLoop loop;
+  std::vector<std::string> fired;
+  TimerRef other, repeating;
+  // A one-shot that invalidates two timers whose events may already be queued in its turn.
+  TimerRef hold = loop.scheduleTimer(0.5, false, [&](Timer& t) {
+    fired.push_back(t.isValid() ? "hold, still valid" : "hold");
+    other->invalidate();
+    repeating->invalidate();
+  });
+  other = loop.scheduleTimer(0.501, false, [&](Timer&) { fired.push_back("other"); });
+  repeating = loop.scheduleTimer(0.005, true, [&](Timer&) { fired.push_back("repeating"); });
+  int ticks = 0;
+  std::weak_ptr<Timer> poll = loop.scheduleTimer(0.1, true, [&](Timer& t) {
+    if (++ticks == 3) t.invalidate();
+  });
+  const int ids[] = {idOf(loop, 5), idOf(loop, 500), idOf(loop, 501), idOf(loop, 100)};
+  for (int round = 0; round < 4; ++round) {
+    for (int id : ids)
+      deliver(loop, id);
+  }
+  other->invalidate();  // harmless again
+  EXPECT_EQ(fired, (std::vector<std::string>{"repeating", "hold"}));
+  EXPECT_EQ(ticks, 3);
+  EXPECT_TRUE(poll.expired());  // released once invalid
+  EXPECT_FALSE(hold->isValid());
+  EXPECT_EQ(loop.liveTimerCount(), 0u);
+  EXPECT_TRUE(registered(loop).isEmpty());
 }
 
 TEST(QtRunLoopTest, PostedTasksRunLaterInTheirOwnTurnsInPostedOrder) {
   QtRunLoop loop;
-  std::vector<int> ran;
-  bool callerReturned = false;
-  loop.postToMainQueue([&] {
-    EXPECT_TRUE(callerReturned);
-    ran.push_back(1);
-    // Posted from a task: after the ones already waiting.
-    loop.postToMainQueue([&] { ran.push_back(4); });
+  std::vector<std::string> ran;
+  // The press timer's pattern: its block hands the work to the main queue.
+  loop.scheduleTimer(1, false, [&](Timer&) {
+    loop.postToMainQueue([&] {
+      ran.push_back("1");
+      loop.postToMainQueue([&] { ran.push_back("3"); });  // after those already waiting
+    });
+    loop.postToMainQueue([&] { ran.push_back("2"); });
+    ran.push_back("block returns");
   });
-  loop.postToMainQueue([&] { ran.push_back(2); });
-  loop.postToMainQueue([&] { ran.push_back(3); });
-  callerReturned = true;
-  EXPECT_TRUE(ran.empty());
-
+  deliver(loop, idOf(loop, 1000));
+  EXPECT_EQ(ran, std::vector<std::string>{"block returns"});
   ASSERT_TRUE(runEventLoopUntil([&] { return ran.size() == 4; }));
-  EXPECT_EQ(ran, (std::vector<int>{1, 2, 3, 4}));
+  EXPECT_EQ(ran, (std::vector<std::string>{"block returns", "1", "2", "3"}));
 }
 
-TEST(QtRunLoopTest, TimerBlockHandsOffToTheMainQueueAfterItReturns) {
-  // The press timer's pattern: the block submits the work instead of doing it.
+TEST(QtRunLoopTest, ATimerScheduledOffTheMainThreadIsAFatalError) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
   QtRunLoop loop;
-  std::vector<std::string> events;
-  loop.scheduleTimer(0.005, false, [&](Timer&) {
-    loop.postToMainQueue([&] { events.push_back("task"); });
-    events.push_back("block returns");
-  });
-  ASSERT_TRUE(runEventLoopUntil([&] { return events.size() == 2; }));
-  EXPECT_EQ(events, (std::vector<std::string>{"block returns", "task"}));
+  const auto offMainThread = [&] {
+    std::thread([&] { loop.scheduleTimer(0.1, false, [](Timer&) {}); }).join();
+  };
+  EXPECT_DEATH(offMainThread(), "timer was scheduled from a thread other than the main thread");
 }
 
 TEST(QtRunLoopTest, DestroyingTheRunLoopStopsItsTimersAndDropsItsTasks) {
@@ -165,7 +123,6 @@ TEST(QtRunLoopTest, DestroyingTheRunLoopStopsItsTimersAndDropsItsTasks) {
   }
   EXPECT_FALSE(kept->isValid());
   kept->invalidate();  // harmless
-  runEventLoopFor(20ms);
   runPendingEvents();
   EXPECT_EQ(fired, 0);
 }

@@ -1,6 +1,5 @@
-// The status item and its menu on Qt, built by the real application delegate: the Qt ports for
-// the status bar, run loop, application and screens, test doubles for events, trust, the
-// workspace, accessibility and panels.
+// The status item and its menu on Qt, built by the real application delegate on the Qt ports for
+// the status bar, run loop, application and screens, and test doubles for the rest.
 #include <gtest/gtest.h>
 
 #include <QAction>
@@ -11,252 +10,89 @@
 #include <QSystemTrayIcon>
 #include <QTimer>
 #include <memory>
-#include <string>
-#include <vector>
 
 #include "app/app_delegate.h"
-#include "i18n/translation_helper.h"
-#include "platform/memory/memory_accessibility.h"
 #include "qt_event_loop.h"
 #include "shell/qt_application.h"
-#include "shell/qt_image.h"
 #include "shell/qt_run_loop.h"
 #include "shell/qt_screens.h"
 #include "shell/qt_status_bar.h"
-#include "support/fake_trust.h"
-#include "support/fake_workspace.h"
-#include "support/recording_panels.h"
-#include "support/scripted_events.h"
+#include "support/fake_platform.h"
 
 namespace tavrine::qt {
 namespace {
 
-using namespace std::chrono_literals;
-using doubles::runEventLoopFor;
-using doubles::runEventLoopUntil;
 using doubles::runPendingEvents;
 
-// The application delegate on the Qt shell's ports.
 struct QtShell {
   QtApplication application;
   QtRunLoop runLoop;
   QtStatusBar statusBar;
   QtScreens screens;
-  doubles::ScriptedEvents events;
-  doubles::FakeWorkspace workspace;
-  doubles::FakeTrust trust;
-  ax::MemoryAccessibility accessibility;
-  doubles::RecordingPanels panels;
-  TranslationHelper t;  // a private language flag
+  doubles::FakePlatform fake;
+  TranslationHelper t;
   std::shared_ptr<AppDelegate> delegate;
 
-  explicit QtShell(bool trusted, TrayAvailability tray = TrayAvailability::always)
-      : statusBar(tray) {
-    setTrusted(trusted);
-    delegate = AppDelegate::create(Platform{application, runLoop, events, workspace, trust,
-                                            accessibility, statusBar, screens, panels},
-                                   t);
+  explicit QtShell(TrayAvailability tray = TrayAvailability::always) : statusBar(tray) {
+    delegate =
+        AppDelegate::create(Platform{application, runLoop, fake.events, fake.workspace, fake.trust,
+                                     fake.accessibility, statusBar, screens, fake.panels},
+                            t);
     statusBar.setResponderChainEnd(delegate);
+    delegate->applicationDidFinishLaunching();
   }
-  ~QtShell() {
-    if (QMenu* m = menu()) m->hide();
-  }
-
-  void setTrusted(bool trusted) {
-    trust.setTrusted(trusted);
-    events.setGlobalMonitorsAvailable(trusted);
-  }
-  void launch() { delegate->applicationDidFinishLaunching(); }
+  ~QtShell() { menu()->hide(); }
 
   QtStatusItem* item() const { return dynamic_cast<QtStatusItem*>(delegate->statusItem.get()); }
-  QMenu* menu() const { return item() ? item()->menu() : nullptr; }
+  QMenu* menu() const { return item()->menu(); }
+  QAction* action(QMenu* in, int index) { return in->actions().at(index); }
 
-  // A click on the status item: the menu pops up (and tells the core first).
-  QMenu* open() {
-    QMenu* m = menu();
-    m->popup(QPoint(10, 10));
+  // Opens the menu and chooses the action at `index` with the keyboard, the way a user does.
+  void choose(QMenu* in, int index) {
+    menu()->popup(QPoint(10, 10));
     runPendingEvents();
-    return m;
-  }
-  void close() {
-    menu()->hide();
+    in->setActiveAction(action(in, index));
+    QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+    QCoreApplication::sendEvent(in, &enter);
     runPendingEvents();
-  }
-
-  // Opens the menu and chooses the item reached through `titles` with the keyboard, the way a
-  // user does: highlight, Right into a submenu, Return on the item.
-  void choose(std::initializer_list<QString> titles) {
-    QMenu* level = open();
-    for (const QString& title : titles) {
-      QAction* action = find(level, title);
-      ASSERT_NE(action, nullptr) << title.toStdString();
-      level->setActiveAction(action);
-      if (QMenu* sub = action->menu()) {
-        press(level, Qt::Key_Right);
-        ASSERT_TRUE(sub->isVisible());
-        level = sub;
-      } else {
-        press(level, Qt::Key_Return);
-      }
-    }
-    runPendingEvents();
-    EXPECT_FALSE(menu()->isVisible());  // choosing closes the menu
-  }
-
-  static void press(QMenu* menu, Qt::Key key) {
-    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
-    QCoreApplication::sendEvent(menu, &press);
-  }
-
-  static QAction* find(QMenu* menu, const QString& text) {
-    for (QAction* a : menu->actions())
-      if (!a->isSeparator() && a->text() == text) return a;
-    return nullptr;
   }
 };
 
-// One line per action: its text, "▸" for a submenu, [x] or [ ] when checkable, "(disabled)",
-// and its shortcut.
-std::vector<std::string> lines(const QMenu* menu) {
-  std::vector<std::string> out;
-  for (const QAction* a : menu->actions()) {
-    if (a->isSeparator()) {
-      out.emplace_back("---");
-      continue;
-    }
-    QString line = a->text();
-    if (a->menu()) line += QStringLiteral(" ▸");
-    if (a->isCheckable()) line += a->isChecked() ? QStringLiteral(" [x]") : QStringLiteral(" [ ]");
-    if (!a->isEnabled()) line += QStringLiteral(" (disabled)");
-    if (!a->shortcut().isEmpty()) line += QStringLiteral(" ") + a->shortcut().toString();
-    out.push_back(line.toStdString());
-  }
-  return out;
-}
-
-QMenu* languages(const QMenu* menu) {
-  return menu->actions().at(0)->menu();
-}
-
-const std::string kNotTrusted(menu_title::kNotTrusted);
-const std::string kTrusted(menu_title::kTrusted);
-
-TEST(QtStatusMenuTest, RendersTheCoreMenuUnderATrayIconWithTheCommandSquare) {
-  QtShell shell(false);
-  shell.launch();
+TEST(QtStatusMenuTest, TheTrayIconOpensTheCoreMenuRefreshedAtEachOpening) {
+  QtShell shell;
   EXPECT_EQ(shell.application.activationPolicy(), ActivationPolicy::accessory);
-
-  QtStatusItem* item = shell.item();
-  ASSERT_NE(item, nullptr);
-  ASSERT_NE(item->trayIcon(), nullptr);
-  ASSERT_NE(item->button(), nullptr);
-  EXPECT_EQ(item->trayIcon()->toolTip(), QStringLiteral("Tavrine"));
-  EXPECT_TRUE(item->trayIcon()->icon().isMask());
-  EXPECT_FALSE(item->trayIcon()->icon().pixmap(QSize(22, 22)).isNull());
-  EXPECT_EQ(item->trayIcon()->contextMenu(), shell.menu());
-  ASSERT_NE(item->menuModel(), nullptr);
-  EXPECT_EQ(item->menuModel()->delegate(), shell.delegate);
-
-  // Before the first opening the accessibility item has no title yet, but its action.
-  ASSERT_NE(shell.menu(), nullptr);
-  EXPECT_EQ(lines(shell.menu()), (std::vector<std::string>{"🌐 Language ▸", "---", "", "---",
-                                                           "About Tavrine", "---", "Quit Ctrl+Q"}));
+  QSystemTrayIcon* tray = shell.item()->trayIcon();
+  ASSERT_NE(tray, nullptr);
+  EXPECT_EQ(tray->toolTip(), QStringLiteral("Tavrine"));
+  EXPECT_TRUE(tray->icon().isMask());
+  EXPECT_EQ(tray->contextMenu(), shell.menu());
   QAction* quit = shell.menu()->actions().back();
   EXPECT_EQ(quit->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Q));
   EXPECT_TRUE(quit->isShortcutVisibleInContextMenu());
   EXPECT_EQ(quit->menuRole(), QAction::NoRole);  // stays in the menu on macOS
 
-  QMenu* menu = shell.open();
-  EXPECT_TRUE(menu->isVisible());
-  EXPECT_EQ(lines(menu), (std::vector<std::string>{"🌐 Language ▸", "---", kNotTrusted, "---",
-                                                   "About Tavrine", "---", "Quit Ctrl+Q"}));
-  EXPECT_EQ(lines(languages(menu)), (std::vector<std::string>{"English [x]", "中文 [ ]"}));
-  shell.close();
-
-#ifndef Q_OS_MACOS
-  // Linux trays report a plain click as a trigger; it opens the menu too, refreshed.
-  shell.setTrusted(true);
-  emit item->trayIcon()->activated(QSystemTrayIcon::Trigger);
-  runPendingEvents();
-  EXPECT_TRUE(menu->isVisible());
-  EXPECT_EQ(lines(menu)[2], kTrusted + " (disabled)");
+  QMenu* languages = shell.action(shell.menu(), 0)->menu();
+  shell.choose(languages, 1);  // 中文
+  EXPECT_TRUE(shell.t.isZH());
+  shell.menu()->hide();
+  shell.fake.trust.trusted = true;
+#ifdef Q_OS_MACOS
+  shell.menu()->popup(QPoint(10, 10));
+#else
+  emit tray->activated(QSystemTrayIcon::Trigger);  // Linux trays report a plain click so
 #endif
-}
-
-TEST(QtStatusMenuTest, EveryOpeningRefreshesCheckMarksAndTheAccessibilityItem) {
-  QtShell shell(false);
-  shell.launch();
-
-  shell.choose({QStringLiteral("🌐 Language"), QStringLiteral("中文")});
-  EXPECT_TRUE(shell.t.isZH());
-  // The check marks follow at the next opening, not before.
-  EXPECT_EQ(lines(languages(shell.menu())), (std::vector<std::string>{"English [x]", "中文 [ ]"}));
-  EXPECT_EQ(lines(languages(shell.open())), (std::vector<std::string>{"English [ ]", "中文 [x]"}));
-  shell.close();
-
-  // The same language again: nothing changes.
-  shell.choose({QStringLiteral("🌐 Language"), QStringLiteral("中文")});
-  EXPECT_TRUE(shell.t.isZH());
-  EXPECT_EQ(lines(languages(shell.open())), (std::vector<std::string>{"English [ ]", "中文 [x]"}));
-  shell.close();
-
-  shell.choose({QStringLiteral("🌐 Language"), QStringLiteral("English")});
-  EXPECT_FALSE(shell.t.isZH());
-  EXPECT_EQ(lines(languages(shell.open())), (std::vector<std::string>{"English [x]", "中文 [ ]"}));
-  shell.close();
-
-  // Trust arrives without the poll: the next opening shows it, disabled, and installs the
-  // global monitors, once.
-  shell.setTrusted(true);
-  EXPECT_EQ(lines(shell.open())[2], kTrusted + " (disabled)");
-  shell.close();
-  EXPECT_NE(shell.delegate->flagsMonitor, nullptr);
-  EXPECT_EQ(lines(shell.open())[2], kTrusted + " (disabled)");
-  shell.close();
-  EXPECT_EQ(shell.events.globalMonitorCount(kEventMaskFlagsChanged), 1u);
-  EXPECT_EQ(shell.events.globalMonitorCount(kEventMaskKeyDown), 1u);
-
-  // A disabled item cannot be chosen.
-  QMenu* menu = shell.open();
-  QAction* accessibility = menu->actions().at(2);
-  menu->setActiveAction(accessibility);
-  QtShell::press(menu, Qt::Key_Return);
   runPendingEvents();
-  EXPECT_EQ(shell.trust.prompts(), 0u);
-  shell.close();
-
-  // Trust withdrawn: the request is offered again.
-  shell.setTrusted(false);
-  EXPECT_EQ(lines(shell.open())[2], kNotTrusted);
-  shell.close();
-}
-
-TEST(QtStatusMenuTest, RequestingAccessibilityPromptsAndThePollInstallsTheMonitorsOnTheGrant) {
-  QtShell shell(false);
-  shell.launch();
-  shell.choose({QString::fromUtf8(kNotTrusted.data(), static_cast<qsizetype>(kNotTrusted.size()))});
-  EXPECT_EQ(shell.trust.prompts(), 1u);
-  // The poll is held by the run loop alone.
-  EXPECT_EQ(shell.runLoop.liveTimerCount(), 1u);
-  runEventLoopFor(50ms);
-  EXPECT_EQ(shell.delegate->flagsMonitor, nullptr);
-
-  shell.setTrusted(true);
-  ASSERT_TRUE(runEventLoopUntil([&] { return shell.delegate->flagsMonitor != nullptr; }, 3s));
-  EXPECT_EQ(shell.runLoop.liveTimerCount(), 0u);  // the poll ended itself
-  EXPECT_EQ(shell.events.globalMonitorCount(kEventMaskFlagsChanged), 1u);
-  EXPECT_EQ(lines(shell.open())[2], kTrusted + " (disabled)");
-  shell.close();
+  EXPECT_TRUE(shell.menu()->isVisible());
+  EXPECT_TRUE(shell.action(languages, 1)->isChecked());
+  EXPECT_EQ(shell.action(shell.menu(), 2)->text().toStdString(), menu_title::kTrusted);
+  EXPECT_FALSE(shell.action(shell.menu(), 2)->isEnabled());
 }
 
 TEST(QtStatusMenuTest, AboutOpensOneNonModalBoxAndQuitEndsTheMainLoopWithZero) {
-  QtShell shell(true);
-  shell.launch();
-
-  int result = -1;
+  QtShell shell;
   bool stillRunningAfterAboutClosed = false;
   QTimer::singleShot(0, [&] {
-    shell.choose({QStringLiteral("About Tavrine")});
+    shell.choose(shell.menu(), 4);
     QMessageBox* about = shell.application.aboutPanel();
     ASSERT_NE(about, nullptr);
     EXPECT_TRUE(about->isVisible());
@@ -265,46 +101,31 @@ TEST(QtStatusMenuTest, AboutOpensOneNonModalBoxAndQuitEndsTheMainLoopWithZero) {
     EXPECT_EQ(about->informativeText(),
               QStringLiteral("Version ") + QtApplication::applicationVersion());
     EXPECT_FALSE(QtApplication::applicationVersion().isEmpty());
-    shell.choose({QStringLiteral("About Tavrine")});
+    shell.choose(shell.menu(), 4);
     EXPECT_EQ(shell.application.aboutPanel(), about);  // brought forward, not a second box
-
-    // Closing the last window leaves the status-bar program running.
-    about->close();
-    QTimer::singleShot(30ms, [&] {
+    about->close();  // the last window: the status-bar program goes on
+    QTimer::singleShot(30, [&] {
       stillRunningAfterAboutClosed = true;
-      shell.choose({QStringLiteral("Quit")});
+      shell.choose(shell.menu(), 6);  // Quit
     });
   });
   QTimer guard;  // a Quit that does not quit would otherwise hang the test
-  guard.setSingleShot(true);
   QObject::connect(&guard, &QTimer::timeout, [] { QCoreApplication::exit(1); });
-  guard.start(10s);
-  result = QApplication::exec();
-  guard.stop();
-
+  guard.start(10'000);
+  EXPECT_EQ(QApplication::exec(), 0);
   EXPECT_TRUE(stillRunningAfterAboutClosed);
-  EXPECT_EQ(result, 0);
   runPendingEvents();
   EXPECT_EQ(shell.application.aboutPanel(), nullptr);  // closed and deleted
 }
 
 TEST(QtStatusMenuTest, WithoutASystemTrayTheItemHasNoButtonButItsMenuWorks) {
-  QtShell shell(true, TrayAvailability::never);
-  shell.launch();
-  ASSERT_NE(shell.item(), nullptr);
+  QtShell shell(TrayAvailability::never);
   EXPECT_EQ(shell.item()->button(), nullptr);
-  EXPECT_EQ(shell.item()->trayIcon(), nullptr);
-  ASSERT_NE(shell.menu(), nullptr);
-  shell.choose({QStringLiteral("🌐 Language"), QStringLiteral("中文")});
-  EXPECT_TRUE(shell.t.isZH());
-  EXPECT_EQ(lines(languages(shell.open())), (std::vector<std::string>{"English [ ]", "中文 [x]"}));
-  shell.close();
-
+  shell.choose(shell.menu(), 4);
+  EXPECT_NE(shell.application.aboutPanel(), nullptr);
   // Left to itself, the shell asks Qt (the offscreen platform has no tray).
-  QtShell automatic(true, TrayAvailability::automatic);
-  automatic.launch();
+  QtShell automatic(TrayAvailability::automatic);
   EXPECT_EQ(automatic.item()->button() != nullptr, QSystemTrayIcon::isSystemTrayAvailable());
-  EXPECT_NE(automatic.menu(), nullptr);
 }
 
 }  // namespace

@@ -1,5 +1,4 @@
-// An application delegate on test doubles: a virtual clock, a scripted event feed, in-memory
-// applications and a recording status bar, screen and panels.
+// An application delegate on the test doubles, with a private language flag.
 #pragma once
 
 #include <cstdint>
@@ -10,52 +9,51 @@
 #include <string_view>
 
 #include "app/app_delegate.h"
-#include "i18n/translation_helper.h"
 #include "overlay/overlay_view.h"
 #include "support/fake_platform.h"
 
 namespace tavrine::doubles {
 
 struct AppHarness {
-  TranslationHelper t;  // a private language flag, so tests never touch the shared one
+  TranslationHelper t;
   FakePlatform fake;
   std::shared_ptr<AppDelegate> delegate;
 
-  explicit AppHarness(bool trusted = true, OverlayStyle style = {}) {
-    fake.trust.setTrusted(trusted);
-    fake.events.setGlobalMonitorsAvailable(trusted);
+  explicit AppHarness(bool trusted = true, bool launched = true, OverlayStyle style = {}) {
+    setTrusted(trusted);
     delegate = AppDelegate::create(fake.platform(), t, style);
-    fake.statusBar.setResponderChainEnd(delegate);
+    fake.statusBar.responderChainEnd = delegate;
+    if (launched) launch();
   }
-
   void launch() { delegate->applicationDidFinishLaunching(); }
 
-  // Makes an application from a menu-bar description (see ax::parseMenuTree), puts it in front
-  // and returns its tree.
-  std::shared_ptr<ax::MemoryTree> bringToFront(std::int32_t pid, std::optional<std::string> name,
-                                               std::string_view menus) {
+  // Trust brings the global monitors within reach, as on a real desktop.
+  void setTrusted(bool trusted) {
+    fake.trust.trusted = trusted;
+    fake.events.globalMonitorsAvailable = trusted;
+  }
+
+  // Puts an application in front whose menu bar is `menus` (see ax::parseMenuTree).
+  void bringToFront(std::int32_t pid, std::optional<std::string> name, std::string_view menus) {
     ax::MenuTreeParse parsed = ax::parseMenuTree(menus);
     if (!parsed.tree) throw std::invalid_argument(parsed.error);
     fake.accessibility.add(pid, parsed.tree);
-    fake.workspace.setFrontmost(pid, std::move(name));
-    return parsed.tree;
+    fake.workspace.frontmost = RunningApplication{pid, std::move(name), nullptr};
   }
 
   // The live keyboard and the event reporting it agree, as they do on a real desktop.
   void modifiers(modifier::Flags flags, Scope scope = Scope::global) {
-    fake.workspace.setModifierFlags(flags);
+    fake.workspace.flags = flags;
     fake.events.flagsChanged(scope, flags);
   }
 
-  // The panel shown now: the controller's window if it is on screen.
-  std::shared_ptr<RecordingPanel> shownPanel() const {
-    if (!delegate->overlayController || !delegate->overlayController->window) return nullptr;
-    auto panel = std::dynamic_pointer_cast<RecordingPanel>(delegate->overlayController->window);
-    return panel && panel->onScreen() ? panel : nullptr;
+  // The name the overlay on screen shows, or "" when none is shown.
+  std::string shownApp() const {
+    const auto& c = delegate->overlayController;
+    auto* panel = c ? dynamic_cast<RecordingPanel*>(c->window.get()) : nullptr;
+    return panel && panel->onScreen() ? panel->settings.content->appName() : "";
   }
-  std::size_t releasePolls() const {
-    return fake.runLoop.liveTimerCount(AppDelegate::kReleasePollInterval, true);
-  }
+  std::size_t panelsMade() const { return fake.panels.created.size(); }
 };
 
 }  // namespace tavrine::doubles

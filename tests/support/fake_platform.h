@@ -1,17 +1,92 @@
-// Every port's test double in one place, with the Platform bundle of references to them.
+// Every port's test double, with the Platform bundle of references to them.
 #pragma once
 
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <utility>
+#include <vector>
+
+#include "platform/application.h"
 #include "platform/memory/memory_accessibility.h"
+#include "platform/panel.h"
 #include "platform/platform.h"
-#include "support/fake_trust.h"
-#include "support/fake_workspace.h"
-#include "support/recording_application.h"
-#include "support/recording_panels.h"
+#include "platform/screen.h"
+#include "platform/trust.h"
+#include "platform/workspace.h"
 #include "support/recording_status_bar.h"
 #include "support/scripted_events.h"
 #include "support/virtual_run_loop.h"
 
 namespace tavrine::doubles {
+
+struct RecordingApplication final : ApplicationPort {
+  void setActivationPolicy(ActivationPolicy policy) override { policies.push_back(policy); }
+  void orderFrontStandardAboutPanel() override { ++aboutPanels; }
+  void terminate() override { ++terminations; }
+  std::vector<ActivationPolicy> policies;
+  std::size_t aboutPanels = 0;
+  std::size_t terminations = 0;
+};
+
+// The frontmost application and the live modifier state, as a test sets them.
+struct FakeWorkspace final : WorkspacePort {
+  std::optional<RunningApplication> frontmostApplication() const override {
+    ++frontmostQueries;
+    return frontmost;
+  }
+  std::uint64_t modifierFlags() const override { return flags; }
+  std::optional<RunningApplication> frontmost;
+  std::uint64_t flags = 0;
+  mutable std::size_t frontmostQueries = 0;
+};
+
+// Trust a test grants or withdraws, counting the prompts shown.
+struct FakeTrust final : TrustPort {
+  bool isProcessTrusted() const override { return trusted; }
+  bool isProcessTrustedWithPrompt() override {
+    ++prompts;
+    return trusted;
+  }
+  bool trusted = false;
+  std::size_t prompts = 0;
+};
+
+struct FakeScreens final : ScreenPort {
+  std::optional<Rect> mainScreenVisibleFrame() const override { return visibleFrame; }
+  std::optional<Rect> visibleFrame = Rect{{0, 0}, {1440, 875}};  // none: no screen attached
+};
+
+// Panels recorded from creation to close.
+struct RecordingPanel final : Panel {
+  void orderFrontRegardless() override { ++orderedFront; }
+  void close() override { ++closes; }
+  bool onScreen() const { return orderedFront > 0 && closes == 0; }
+  Rect contentRect;
+  PanelSettings settings;
+  std::size_t orderedFront = 0;
+  std::size_t closes = 0;
+  std::size_t othersOnScreenWhenMade = 0;
+};
+
+struct RecordingPanels final : PanelPort {
+  PanelRef makePanel(const Rect& contentRect, const PanelSettings& settings) override {
+    auto panel = std::make_shared<RecordingPanel>();
+    panel->contentRect = contentRect;
+    panel->settings = settings;
+    panel->othersOnScreenWhenMade = onScreenCount();
+    created.push_back(panel);
+    return panel;
+  }
+  std::size_t onScreenCount() const {
+    return static_cast<std::size_t>(
+        std::count_if(created.begin(), created.end(), [](const auto& p) { return p->onScreen(); }));
+  }
+  // Every panel made, kept alive so that closed ones can be inspected.
+  std::vector<std::shared_ptr<RecordingPanel>> created;
+};
 
 struct FakePlatform {
   RecordingApplication application;

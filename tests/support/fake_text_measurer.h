@@ -7,17 +7,25 @@
 #include <string_view>
 
 #include "platform/text_measurer.h"
+#include "text/unicode.h"
 
 namespace tavrine::doubles {
 
 class FakeTextMeasurer final : public TextMeasurer {
  public:
-  static double width(std::string_view text, double size);
+  static double width(std::string_view text, double size) {
+    return 7 * static_cast<double>(text::graphemes(text).size()) * size / 13;
+  }
   static double lineHeight(double size) { return 1.2 * size; }
 
-  Size measure(std::string_view text, const Font& font) const override;
-  Size measure(Symbol symbol, double pointSize) const override;
-
+  Size measure(std::string_view text, const Font& font) const override {
+    ++calls_;
+    return {width(text, font.size), lineHeight(font.size)};
+  }
+  Size measure(Symbol, double pointSize) const override {
+    ++calls_;
+    return {pointSize, pointSize};
+  }
   std::size_t calls() const { return calls_; }
 
  private:

@@ -2,7 +2,6 @@
 // and choose items the way a user would.
 #pragma once
 
-#include <cstddef>
 #include <initializer_list>
 #include <memory>
 #include <string>
@@ -13,66 +12,74 @@
 
 namespace tavrine::doubles {
 
-class SymbolImage final : public Image {
- public:
-  SymbolImage(std::string symbolName, std::string accessibilityDescription)
-      : name(std::move(symbolName)), description(std::move(accessibilityDescription)) {}
+struct SymbolImage final : Image {
+  SymbolImage(std::string_view symbolName, std::string_view accessibilityDescription)
+      : name(symbolName), description(accessibilityDescription) {}
   std::string name;
   std::string description;
 };
 
-class RecordingButton final : public StatusBarButton {
- public:
+struct RecordingButton final : StatusBarButton {
   void setImage(ImageRef newImage) override { image = std::move(newImage); }
   ImageRef image;
 };
 
-class RecordingStatusItem final : public StatusItem {
- public:
-  RecordingStatusItem(double length, bool hasButton);
-  StatusBarButton* button() override { return button_.get(); }
+struct RecordingStatusItem final : StatusItem {
+  StatusBarButton* button() override { return recordingButton.get(); }
   void setMenu(MenuRef newMenu) override { menu = std::move(newMenu); }
-
-  double length;
+  double length = 0;
   MenuRef menu;
-  // The concrete button, null when the item has none.
-  RecordingButton* recordingButton() { return button_.get(); }
-
- private:
-  std::unique_ptr<RecordingButton> button_;
+  std::unique_ptr<RecordingButton> recordingButton;  // null when the item has none
 };
 
-class RecordingStatusBar final : public StatusBarPort {
- public:
-  StatusItemRef statusItemWithLength(double length) override;
-  ImageRef systemSymbolImage(std::string_view name, std::string_view description) override;
+struct RecordingStatusBar final : StatusBarPort {
+  StatusItemRef statusItemWithLength(double length) override {
+    auto item = std::make_shared<RecordingStatusItem>();
+    item->length = length;
+    if (buttonsAvailable) item->recordingButton = std::make_unique<RecordingButton>();
+    items.push_back(item);
+    return item;
+  }
+  ImageRef systemSymbolImage(std::string_view name, std::string_view description) override {
+    return symbolsAvailable ? std::make_shared<SymbolImage>(name, description) : nullptr;
+  }
 
-  // Conditions the platform may impose; both available by default.
-  void setButtonsAvailable(bool available) { buttonsAvailable_ = available; }
-  void setSymbolsAvailable(bool available) { symbolsAvailable_ = available; }
-  // Where actions of items without a target end up (the application delegate).
-  void setResponderChainEnd(std::weak_ptr<MenuActionTarget> end) { responderEnd_ = std::move(end); }
-
-  const std::vector<std::shared_ptr<RecordingStatusItem>>& items() const { return items_; }
   // The menu of the first status item, or null.
-  MenuRef menu() const;
-
-  // A click on the status item: tells the menu's delegate, then returns the menu. Null when
-  // there is no item or it has no menu.
-  MenuRef open();
-  // Opens the menu (tells its delegate) and chooses the item reached by following `titles`
-  // through submenus. Returns whether an action was performed: false when an item is missing,
+  MenuRef menu() const { return items.empty() ? nullptr : items.front()->menu; }
+  // A click on the status item: tells the menu's delegate, then returns the menu.
+  MenuRef open() {
+    if (menu()) menu()->willOpen();
+    return menu();
+  }
+  // The item reached from the menu by following `titles` through submenus, or null.
+  MenuItemRef find(const std::vector<std::string>& titles) const {
+    MenuItemRef found;
+    for (const std::string& title : titles) {
+      const MenuRef level = found ? found->submenu() : menu();
+      found = nullptr;
+      for (const MenuItemRef& item : level ? level->itemArray() : std::vector<MenuItemRef>{})
+        if (!item->isSeparator() && item->title() == title) found = item;
+      if (!found) return nullptr;
+    }
+    return found;
+  }
+  // Opens the menu and chooses the item at `titles` (copied first: they may be views of titles
+  // the opening rewrites). Whether an action was performed: false when an item is missing,
   // disabled or only opens a submenu.
-  bool choose(std::initializer_list<std::string_view> titles);
+  bool choose(std::initializer_list<std::string_view> titles) {
+    const std::vector<std::string> path(titles.begin(), titles.end());
+    open();
+    const MenuItemRef item = find(path);
+    return item && item->isEnabled() &&
+           performMenuItemAction(*item, responderChainEnd.lock().get());
+  }
 
-  // The item reached from `menu` by `titles`, or null.
-  static MenuItemRef find(const Menu& menu, std::initializer_list<std::string_view> titles);
-
- private:
-  std::vector<std::shared_ptr<RecordingStatusItem>> items_;
-  bool buttonsAvailable_ = true;
-  bool symbolsAvailable_ = true;
-  std::weak_ptr<MenuActionTarget> responderEnd_;
+  // Conditions the platform may impose.
+  bool buttonsAvailable = true;
+  bool symbolsAvailable = true;
+  // Where actions of items without a target end up (the application delegate).
+  std::weak_ptr<MenuActionTarget> responderChainEnd;
+  std::vector<std::shared_ptr<RecordingStatusItem>> items;
 };
 
 }  // namespace tavrine::doubles

@@ -1,62 +1,80 @@
 // A scripted event feed: records the monitors the code installs and delivers events to them as a
-// test dictates, either as addressed to this process (local monitors) or to another (global).
+// test dictates, addressed to this process (local monitors) or to another (global).
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <memory>
-#include <optional>
+#include <utility>
 #include <vector>
 
 #include "platform/event_monitor.h"
 
 namespace tavrine::doubles {
 
-class ScriptedEvent final : public Event {
- public:
-  ScriptedEvent(EventMask type, modifier::Flags flags) : type_(type), flags_(flags) {}
-  modifier::Flags modifierFlags() const override { return flags_; }
-  EventMask type() const { return type_; }
-
- private:
-  EventMask type_;
-  modifier::Flags flags_;
+struct ScriptedEvent final : Event {
+  ScriptedEvent(EventMask eventType, modifier::Flags eventFlags)
+      : type(eventType), flags(eventFlags) {}
+  modifier::Flags modifierFlags() const override { return flags; }
+  EventMask type;
+  modifier::Flags flags;
 };
 
 enum class Scope { local, global };
 
 class ScriptedEvents final : public EventMonitorPort {
  public:
-  MonitorToken addLocalMonitor(EventMask mask, LocalHandler handler) override;
-  MonitorToken addGlobalMonitor(EventMask mask, GlobalHandler handler) override;
+  MonitorToken addLocalMonitor(EventMask mask, LocalHandler handler) override {
+    monitors_.push_back({Scope::local, mask, std::move(handler), {}});
+    return std::make_shared<int>(0);
+  }
+  MonitorToken addGlobalMonitor(EventMask mask, GlobalHandler handler) override {
+    ++globalAttempts;
+    if (!globalMonitorsAvailable) return nullptr;
+    monitors_.push_back({Scope::global, mask, {}, std::move(handler)});
+    return std::make_shared<int>(0);
+  }
 
   // Global installations fail (return no token) while this is false, as without trust.
-  void setGlobalMonitorsAvailable(bool available) { globalAvailable_ = available; }
+  bool globalMonitorsAvailable = true;
+  std::size_t globalAttempts = 0;
 
-  // Delivers one event to the monitors of `scope` whose mask matches, in installation order.
-  // Local monitors form a chain: each gets what the one before returned, and a null return
-  // swallows the event. Returns what would be dispatched (global: the event itself).
-  EventRef deliver(Scope scope, EventRef event);
-  EventRef flagsChanged(Scope scope, modifier::Flags flags);
-  EventRef keyDown(Scope scope, modifier::Flags flags = 0);
-
-  std::size_t localMonitorCount(EventMask mask) const;
-  // Installed ones only, not failed attempts.
-  std::size_t globalMonitorCount(EventMask mask) const;
-  std::size_t globalAttempts() const { return globalAttempts_; }
+  // Delivers `event` to the matching monitors of `scope` in installation order; local ones form
+  // a chain (each gets what the one before returned; null swallows the event). Returns what
+  // would be dispatched.
+  EventRef deliver(Scope scope, const std::shared_ptr<const ScriptedEvent>& event) {
+    EventRef result = event;
+    for (const Monitor& m : std::vector<Monitor>(monitors_)) {  // a handler may add monitors
+      if (m.scope != scope || !(m.mask & event->type)) continue;
+      if (scope == Scope::global) {
+        m.global(*event);
+      } else if (!(result = m.local(result))) {
+        break;
+      }
+    }
+    return result;
+  }
+  EventRef flagsChanged(Scope scope, modifier::Flags flags) {
+    return deliver(scope, std::make_shared<ScriptedEvent>(kEventMaskFlagsChanged, flags));
+  }
+  EventRef keyDown(Scope scope, modifier::Flags flags = 0) {
+    return deliver(scope, std::make_shared<ScriptedEvent>(kEventMaskKeyDown, flags));
+  }
+  // Monitors installed (not failed attempts).
+  std::size_t monitorCount(Scope scope, EventMask mask) const {
+    return static_cast<std::size_t>(
+        std::count_if(monitors_.begin(), monitors_.end(),
+                      [&](const Monitor& m) { return m.scope == scope && m.mask == mask; }));
+  }
 
  private:
-  struct Local {
+  struct Monitor {
+    Scope scope;
     EventMask mask;
-    LocalHandler handler;
+    LocalHandler local;
+    GlobalHandler global;
   };
-  struct Global {
-    EventMask mask;
-    GlobalHandler handler;
-  };
-  std::vector<Local> local_;
-  std::vector<Global> global_;
-  bool globalAvailable_ = true;
-  std::size_t globalAttempts_ = 0;
+  std::vector<Monitor> monitors_;
 };
 
 }  // namespace tavrine::doubles

@@ -2,58 +2,27 @@
 
 #include <algorithm>
 #include <cmath>
-#include <stdexcept>
 #include <utility>
 
 namespace tavrine::doubles {
-namespace {
 
-// Whole nanoseconds, so that 0.5 + 0.1 + 0.1 lands exactly where a test expects it.
-std::int64_t toNs(double seconds) {
-  return std::llround(seconds * 1e9);
-}
-double toSeconds(std::int64_t ns) {
-  return static_cast<double>(ns) / 1e9;
-}
-
-// Platforms clamp tiny repeating intervals; without this a zero interval would never let the
-// clock move.
-constexpr std::int64_t kMinIntervalNs = 100'000;
-
-// Marks a turn as running, so that a callback that drives the loop again fails loudly.
-class TurnGuard {
- public:
-  explicit TurnGuard(bool& running) : running_(running) {
-    if (running_) throw std::logic_error("VirtualRunLoop driven from inside one of its turns");
-    running_ = true;
-  }
-  ~TurnGuard() { running_ = false; }
-  TurnGuard(const TurnGuard&) = delete;
-  TurnGuard& operator=(const TurnGuard&) = delete;
-
- private:
-  bool& running_;
+struct VirtualRunLoop::VirtualTimer final : Timer {
+  void invalidate() override { valid = false; }
+  bool isValid() const override { return valid; }
+  std::int64_t intervalNs = 0;
+  bool repeats = false;
+  std::int64_t fireAtNs = 0;
+  TimerBlock block;
+  bool valid = true;
 };
 
-}  // namespace
-
-VirtualTimer::VirtualTimer(std::int64_t intervalNs, bool repeats, std::int64_t fireAtNs,
-                           std::uint64_t order, RunLoopPort::TimerBlock block)
-    : intervalNs_(intervalNs),
-      interval_(toSeconds(intervalNs)),
-      repeats_(repeats),
-      fireAtNs_(fireAtNs),
-      order_(order),
-      block_(std::move(block)) {}
-
-double VirtualTimer::fireDate() const {
-  return toSeconds(fireAtNs_);
-}
-
 TimerRef VirtualRunLoop::scheduleTimer(double seconds, bool repeats, TimerBlock block) {
-  const std::int64_t intervalNs = std::max(toNs(seconds), kMinIntervalNs);
-  auto timer = std::shared_ptr<VirtualTimer>(
-      new VirtualTimer(intervalNs, repeats, nowNs_ + intervalNs, created_++, std::move(block)));
+  auto timer = std::make_shared<VirtualTimer>();
+  // Platforms clamp tiny intervals; a zero one would never let the clock move.
+  timer->intervalNs = std::max<std::int64_t>(std::llround(seconds * 1e9), 100'000);
+  timer->repeats = repeats;
+  timer->fireAtNs = nowNs_ + timer->intervalNs;
+  timer->block = std::move(block);
   timers_.push_back(timer);
   return timer;
 }
@@ -63,95 +32,57 @@ void VirtualRunLoop::postToMainQueue(Task task) {
 }
 
 double VirtualRunLoop::now() const {
-  return toSeconds(nowNs_);
+  return static_cast<double>(nowNs_) / 1e9;
 }
 
-std::shared_ptr<VirtualTimer> VirtualRunLoop::nextDueTimer(std::int64_t limitNs) const {
+std::shared_ptr<VirtualRunLoop::VirtualTimer> VirtualRunLoop::nextTimer() const {
+  // The first of the earliest: timers_ is in creation order.
   std::shared_ptr<VirtualTimer> best;
-  for (const auto& t : timers_) {
-    if (!t->valid_ || t->fireAtNs_ > limitNs) continue;
-    if (!best || t->fireAtNs_ < best->fireAtNs_ ||
-        (t->fireAtNs_ == best->fireAtNs_ && t->order_ < best->order_)) {
-      best = t;
-    }
-  }
+  for (const auto& t : timers_)
+    if (t->valid && (!best || t->fireAtNs < best->fireAtNs)) best = t;
   return best;
 }
 
 void VirtualRunLoop::fire(const std::shared_ptr<VirtualTimer>& timer) {
-  TurnGuard guard(running_);
-  ++timer->fireCount_;
-  if (timer->repeats_) {
-    // A late timer fires once, then keeps to its schedule.
-    do {
-      timer->fireAtNs_ += timer->intervalNs_;
-    } while (timer->fireAtNs_ <= nowNs_);
-  }
-  // The block may drop every other reference to the timer, and to itself through it.
+  nowNs_ = std::max(nowNs_, timer->fireAtNs);
+  while (timer->fireAtNs <= nowNs_)  // a late repeating timer fires once
+    timer->fireAtNs += timer->intervalNs;
+  if (!timer->repeats) timer->valid = false;
+  // Copied: the block may drop the last other reference to its timer.
   const std::shared_ptr<VirtualTimer> keep = timer;
-  const TimerBlock block = timer->block_;
+  const TimerBlock block = timer->block;
   block(*keep);
-  if (!keep->repeats_) keep->valid_ = false;
-  prune();
-}
-
-void VirtualRunLoop::runTask() {
-  TurnGuard guard(running_);
-  Task task = std::move(posted_.front());
-  posted_.pop_front();
-  task();
-}
-
-void VirtualRunLoop::prune() {
-  std::erase_if(timers_, [](const auto& t) { return !t->valid_; });
-}
-
-bool VirtualRunLoop::runOneTurn() {
-  if (!posted_.empty()) {
-    runTask();
-    return true;
-  }
-  if (std::shared_ptr<VirtualTimer> timer = nextDueTimer(nowNs_)) {
-    fire(timer);
-    return true;
-  }
-  return false;
-}
-
-void VirtualRunLoop::runPostedTasks() {
-  while (!posted_.empty())
-    runTask();
+  std::erase_if(timers_, [](const auto& t) { return !t->valid; });
 }
 
 void VirtualRunLoop::advance(double seconds) {
-  if (running_) throw std::logic_error("VirtualRunLoop driven from inside one of its turns");
-  const std::int64_t targetNs = nowNs_ + std::max<std::int64_t>(toNs(seconds), 0);
+  const std::int64_t targetNs = nowNs_ + std::llround(seconds * 1e9);
   for (;;) {
     runPostedTasks();
-    std::shared_ptr<VirtualTimer> timer = nextDueTimer(targetNs);
-    if (!timer) break;
-    nowNs_ = std::max(nowNs_, timer->fireAtNs_);
+    const std::shared_ptr<VirtualTimer> timer = nextTimer();
+    if (!timer || timer->fireAtNs > targetNs) break;
     fire(timer);
   }
-  nowNs_ = targetNs;
+  nowNs_ = std::max(nowNs_, targetNs);
 }
 
-void VirtualRunLoop::moveClock(double seconds) {
-  nowNs_ += std::max<std::int64_t>(toNs(seconds), 0);
+bool VirtualRunLoop::fireNextTimer() {
+  const std::shared_ptr<VirtualTimer> timer = nextTimer();
+  if (timer) fire(timer);
+  return timer != nullptr;
 }
 
-std::vector<std::shared_ptr<VirtualTimer>> VirtualRunLoop::liveTimers() const {
-  std::vector<std::shared_ptr<VirtualTimer>> live;
-  for (const auto& t : timers_)
-    if (t->valid_) live.push_back(t);
-  return live;
+void VirtualRunLoop::runPostedTasks() {
+  while (!posted_.empty()) {
+    const Task task = std::move(posted_.front());
+    posted_.pop_front();
+    task();
+  }
 }
 
-std::size_t VirtualRunLoop::liveTimerCount(double interval, bool repeats) const {
-  const std::int64_t intervalNs = std::max(toNs(interval), kMinIntervalNs);
-  return static_cast<std::size_t>(std::count_if(timers_.begin(), timers_.end(), [&](const auto& t) {
-    return t->valid_ && t->intervalNs_ == intervalNs && t->repeats_ == repeats;
-  }));
+std::size_t VirtualRunLoop::liveTimerCount() const {
+  return static_cast<std::size_t>(
+      std::count_if(timers_.begin(), timers_.end(), [](const auto& t) { return t->valid; }));
 }
 
 }  // namespace tavrine::doubles

@@ -149,8 +149,8 @@ int main(int argc, char** argv) {
   translation.setIsZH(options->zh);
   const std::string appName =
       options->app.value_or(std::filesystem::path(options->menuFile).stem().string());
-  auto view = std::make_shared<const tavrine::OverlayView>(appName, tavrine::groupByMenu(records),
-                                                           translation);
+  auto view =
+      std::make_shared<tavrine::OverlayView>(appName, tavrine::groupByMenu(records), translation);
 
   const tavrine::Rect screen{{0, 0}, {options->width, options->height}};
   const tavrine::Rect frame = tavrine::OverlayWindowController::panelFrame(screen);
