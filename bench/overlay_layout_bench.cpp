@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // One render of the overlay at 1200 × 800: the layout, then the primitives of one screenful of
 // the scroll area. The baseline is the catalogue alone (no application shortcuts); with 2,000
 // records the cost should stay within a small factor of it, at the top and in the middle of the

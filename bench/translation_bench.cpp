@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Translation of command titles: whole-title hits in both directions, the word fallback in both
 // directions, and English titles passing through unchanged in English mode. The baseline is a
 // plain byte-wise hash lookup of the same 235 titles.

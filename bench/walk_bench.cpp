@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The menu-bar walk over an in-memory tree shaped like a large application's menu bar.
 #include <benchmark/benchmark.h>
 

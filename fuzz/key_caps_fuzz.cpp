@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Key-cap splitting and shortcut formatting on arbitrary bytes, including ill-formed UTF-8.
 #include <cstddef>
 #include <cstdint>

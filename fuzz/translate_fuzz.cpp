@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Arbitrary bytes, ill-formed UTF-8 included, as menu names and command titles in both modes.
 #include <cstddef>
 #include <cstdint>

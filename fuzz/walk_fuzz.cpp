@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The menu-bar walk over a tree decoded from the input: any shape, loops, wrong types, failed
 // reads and entries that are not elements.
 #include <cstddef>

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Renders the overlay for the sample menu bar in both languages into docs/ (the README's pictures).
 set -euo pipefail
 cd "$(dirname "$0")/.."

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Installs what the build, the tests, the benchmarks and the fuzz targets need (Debian 12),
 # skipping whatever is already there.
 set -euo pipefail

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Sets up the machine, then checks the formatting and builds and runs every test: the unit tests
 # (the shell's both offscreen and on an X server), the same tests under AddressSanitizer and
 # UndefinedBehaviorSanitizer, and each fuzz target for a fixed number of inputs.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The first paint of an overlay with 2,000 shortcuts, offscreen: the painted layout against a
 // baseline built the obvious way (a label per title and per cap in a grid inside a scroll area),
 // measured in the same run. The overlay should be an order of magnitude faster and fit easily in

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The application delegate: owns all long-lived state (status item, monitors, timers, overlay
 // controller) and reacts to launching, the status menu, modifier changes and the permission
 // grant. Everything runs on the main thread.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Hold detection: Command held alone for holdDuration asks for the overlay; any other modifier
 // state ends a pending hold and hides it; a key press cancels a pending hold.
 #include <memory>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The overlay's show/hide cycle: harvest the frontmost application, show its shortcuts, and
 // poll the live modifier state so that a release no event reported still hides the overlay.
 #include <memory>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Asking for accessibility trust and noticing the grant.
 #include "app/app_delegate.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The status item and its menu: language, accessibility state and request, about, quit.
 #include <memory>
 #include <string>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The menu model the status item opens. Menus are plain data that the core builds and edits;
 // the shell renders them, tells the menu before it opens (so its delegate can refresh the items)
 // and reports the item the user chose.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "harvest/accessibility_helper.h"
 
 #include <algorithm>

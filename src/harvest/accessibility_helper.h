@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Reads another application's menu bar into shortcut records.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "harvest/shortcut_item.h"
 
 #include <cstdio>

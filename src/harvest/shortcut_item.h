@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // One harvested keyboard shortcut: a plain value, never changed after it is made.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The UI language flag and the translation of other applications' menu names and command titles,
 // English to Chinese in Chinese mode and Chinese back to English in English mode.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "i18n/translation_tables.h"
 
 namespace tavrine {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The built-in English-to-Chinese vocabulary: constant data, in table order.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "overlay/grouped_shortcuts.h"
 
 namespace tavrine {

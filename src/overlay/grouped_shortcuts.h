@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Harvested records grouped by their top-level menu, in harvest order within each group.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The overlay's view tree laid out as positioned primitives for a painter: a fixed part (backdrop,
 // header, divider) in panel coordinates and a scrolling part queried by visible rectangle.
 #pragma once

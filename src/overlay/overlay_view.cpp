@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "overlay/overlay_view.h"
 
 #include <algorithm>

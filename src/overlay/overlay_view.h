@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The overlay's view model: the decisions of one render (order of the groups, number of columns,
 // the text of every label, heading and row in the current language), apart from any drawing.
 #pragma once

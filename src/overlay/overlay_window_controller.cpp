@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "overlay/overlay_window_controller.h"
 
 #include <algorithm>

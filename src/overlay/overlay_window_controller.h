@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Owns the floating panel that shows the overlay: one new panel and view per show, centred on
 // the main screen.
 #pragma once

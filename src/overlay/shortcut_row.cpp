@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "overlay/shortcut_row.h"
 
 #include <algorithm>

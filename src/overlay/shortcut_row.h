@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // One line of the overlay: a command title and its shortcut drawn as key caps.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "overlay/system_shortcuts.h"
 
 namespace tavrine {

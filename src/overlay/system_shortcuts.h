@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The built-in, bilingual catalogue of common system shortcuts shown below every application's.
 #pragma once
 

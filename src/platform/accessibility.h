@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The accessibility port: other applications' interfaces as trees of elements whose named
 // attributes answer with an error code and a dynamically typed value.
 #pragma once

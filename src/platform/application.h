@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The application port: the process's standing with the desktop, its about panel and its end.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The event-monitor port: observing key-down and modifier-change events, both those addressed
 // to this process (local) and those addressed to other processes (global, needs trust).
 #pragma once

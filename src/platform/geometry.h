@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Plain geometry in points. Screen rectangles have their origin at the lower left, as the
 // window server reports them; layout rectangles inside a view have it at the top left.
 #pragma once

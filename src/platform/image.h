@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A platform image (an application's icon, a status-bar symbol); the core only passes it on to be
 // drawn by the shell that made it.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The modifier word carried by events and read from the live keyboard state. Backends map
 // their platform's modifiers onto these bits (on Linux the primary modifier, Ctrl, is Command).
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The panel port: the floating, borderless window that shows the overlay.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Every port the application delegate works through, bundled for its constructor. The
 // references must outlive the delegate.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The run-loop port: timers on the main thread and asynchronous hand-offs to the main queue.
 // Everything the core does happens on the main thread; these are its only ways to act later.
 #pragma once

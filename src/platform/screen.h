@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The screen port: where a centred panel may go.
 #pragma once
 

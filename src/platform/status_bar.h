@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The status-item port: an item in the system status bar that shows an icon and opens a menu.
 #pragma once
 

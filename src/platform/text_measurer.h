@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The text-measuring port: the shell answers with real font metrics, tests with simple fakes.
 #pragma once
 

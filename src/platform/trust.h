@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The accessibility-trust port: whether this process may read other applications' interfaces
 // and observe their key events.
 #pragma once

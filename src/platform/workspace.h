@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The workspace port: which application is in front, and the live modifier state.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "shell/overlay_accessibility.h"
 
 #include <QAccessibleWidget>

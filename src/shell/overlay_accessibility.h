@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The overlay's painted content exposed to assistive technologies (AT-SPI on Linux, the
 // accessibility API on macOS) through Qt's accessibility interfaces.
 #pragma once

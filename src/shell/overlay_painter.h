@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Paints the primitives of the overlay's layout with QPainter.
 #pragma once
 

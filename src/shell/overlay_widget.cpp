@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "shell/overlay_widget.h"
 
 #include <QAction>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The overlay's content: paints the core's layout, scrolls it, and hosts the language switch.
 #pragma once
 

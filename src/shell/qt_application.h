@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The application port on Qt: activation policy, the about panel and quitting.
 #pragma once
 

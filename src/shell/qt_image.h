@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A platform image on Qt: an icon, drawn at whatever size the place that shows it asks for.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Renders the core's Menu model as a QMenu and keeps the two in step: before every opening the
 // model's delegate is told (Menu::willOpen) and the QMenu is refreshed from the model, and
 // choosing an item performs its action through the core.

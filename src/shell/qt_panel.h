@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The panel port on Qt: a frameless, translucent tool window above other windows that never
 // takes the keyboard focus and is shown without activating this process.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The run-loop port on Qt's main event loop: precise timers and queued hand-offs to the main
 // thread.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The screen port on Qt, and the conversion between Qt's screen coordinates (origin at the top
 // left of the primary screen, y downwards) and the core's (origin at the lower left of the
 // primary screen, y upwards), both in points (Qt's device-independent pixels).

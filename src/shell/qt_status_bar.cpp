@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "shell/qt_status_bar.h"
 
 #include <QCursor>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The status-bar port on Qt: a QSystemTrayIcon whose menu is a QMenu rendered from the core's
 // Menu model.
 #pragma once

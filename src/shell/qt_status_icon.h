@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The status item's icon: a Command sign (⌘) in a rounded square, like the system symbol
 // "command.square", drawn afresh for every size asked for so it stays crisp.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The header's symbol images ("globe", "chevron.down"), drawn with QPainter at a font size so
 // they need no image files and stay sharp at any pixel ratio.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Real font metrics for the overlay's layout: the system font with Qt's glyph fallback, so text
 // in any script (Chinese included) is measured with the fonts that will draw it.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "text/unicode.h"
 
 #include <unicode/brkiter.h>

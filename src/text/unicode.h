@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Unicode helpers for UTF-8 text. Every module goes through these instead of doing its own
 // byte arithmetic: texts from other applications can hold anything, including invalid UTF-8.
 #pragma once

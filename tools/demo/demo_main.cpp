@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Demonstration of the core without a window server: harvests a menu bar described in a text file
 // (the editor sample by default), then prints each shortcut record with its key caps and the
 // texts the overlay would show in English and in Chinese.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Renders the overlay for a menu bar described in a text file into a PNG, without a display:
 //   tavrine-preview [--zh] [--size WxH] [--app NAME] [--icon IMAGE] [--scroll Y] MENUFILE OUT.png
 // The panel has the size the overlay takes on a screen of WxH (default 1440x900), the whole

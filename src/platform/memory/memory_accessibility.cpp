@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/memory/memory_accessibility.h"
 
 #include <cerrno>

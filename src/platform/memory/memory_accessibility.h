@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // An accessibility tree held in memory: the backend of the preview tool and the demonstration,
 // and the stand-in for real applications in tests, benchmarks and fuzzing. Never part of the
 // program itself.
