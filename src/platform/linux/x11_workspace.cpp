@@ -49,29 +49,14 @@ class XWindowTree final : public WindowTree {
   }
 
   std::optional<WindowId> parent(WindowId window) const override {
-    Window rootReturn = 0;
-    Window parentReturn = 0;
-    Window* children = nullptr;
-    unsigned count = 0;
-    if (!XQueryTree(display_.get(), window, &rootReturn, &parentReturn, &children, &count)) {
-      return std::nullopt;
-    }
-    if (children != nullptr) XFree(children);
-    if (parentReturn == 0) return std::nullopt;
-    return parentReturn;
+    const std::optional<Tree> tree = queryTree(window);
+    if (!tree || tree->parent == 0) return std::nullopt;
+    return tree->parent;
   }
 
   std::vector<WindowId> children(WindowId window) const override {
-    Window rootReturn = 0;
-    Window parentReturn = 0;
-    Window* children = nullptr;
-    unsigned count = 0;
-    if (!XQueryTree(display_.get(), window, &rootReturn, &parentReturn, &children, &count)) {
-      return {};
-    }
-    std::vector<WindowId> result(children, children + std::min(count, kMaxChildren));
-    if (children != nullptr) XFree(children);
-    return result;
+    std::optional<Tree> tree = queryTree(window);
+    return tree ? std::move(tree->children) : std::vector<WindowId>{};
   }
 
   bool hasWmState(WindowId window) const override { return display_.hasProperty(window, wmState_); }
@@ -87,6 +72,25 @@ class XWindowTree final : public WindowTree {
   }
 
  private:
+  struct Tree {
+    WindowId parent = 0;
+    std::vector<WindowId> children;  // at most kMaxChildren
+  };
+  // One XQueryTree; none when the window is gone.
+  std::optional<Tree> queryTree(WindowId window) const {
+    Window rootReturn = 0;
+    Window parentReturn = 0;
+    Window* children = nullptr;
+    unsigned count = 0;
+    if (!XQueryTree(display_.get(), window, &rootReturn, &parentReturn, &children, &count)) {
+      return std::nullopt;
+    }
+    Tree tree{parentReturn,
+              std::vector<WindowId>(children, children + std::min(count, kMaxChildren))};
+    if (children != nullptr) XFree(children);
+    return tree;
+  }
+
   const X11Display& display_;
   Atom netActiveWindow_;
   Atom netWmPid_;
