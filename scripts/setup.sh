@@ -17,7 +17,7 @@ packages=(
   xvfb xauth                       # shell tests on a real X server
   libx11-dev libxi-dev             # Linux backend: X11, XInput 2 raw key events
   libsystemd-dev                   # Linux backend: sd-bus (accessibility switch, one instance, menus)
-  libxtst-dev                      # backend tests: synthetic keys (XTEST)
+  libxtst-dev                      # backend tests, the hold benchmark: synthetic keys (XTEST)
   dbus-daemon at-spi2-core         # backend tests: a session bus and the accessibility bus
   # A private desktop for the live AT-SPI checks and the benchmark (scripts/lib/headless-stack.sh):
   openbox xdotool systemd          # a window manager, XTEST from the shell, busctl

@@ -1,0 +1,253 @@
+// SPDX-License-Identifier: MIT
+// Times a Ctrl hold from outside Tavrine: presses Control_L through XTEST, waits for Tavrine's
+// panel to be mapped, and reports the time from the hold timer firing (press + hold) to the map.
+// The panel is told apart by _NET_WM_PID. Under a reparenting window manager the client is
+// mapped inside a frame the manager maps on the root; the frame's map is the moment the panel is
+// on screen, so frames are followed from the client's ReparentNotify.
+//
+//   tavrine-hold-latency PID [RUNS] [HOLD_MS] [PAUSE_MS]
+//
+// Prints one line per sample and a summary; exits 1 if any sample failed.
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/extensions/XTest.h>
+#include <X11/keysym.h>
+#include <poll.h>
+#include <signal.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <optional>
+#include <string>
+#include <thread>
+#include <unordered_map>
+#include <vector>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using Ms = std::chrono::duration<double, std::milli>;
+
+constexpr auto kSampleTimeout = std::chrono::seconds(3);
+
+// Windows may be gone by the time their events are read; those errors are expected.
+int ignoreErrors(Display* /*display*/, XErrorEvent* /*error*/) {
+  return 0;
+}
+
+std::optional<long> parseNumber(const char* text) {
+  char* end = nullptr;
+  const long value = std::strtol(text, &end, 10);
+  if (end == text || *end != '\0' || value < 0) return std::nullopt;
+  return value;
+}
+
+class PanelWatcher {
+ public:
+  PanelWatcher(Display* display, unsigned long pid)
+      : display_(display),
+        root_(DefaultRootWindow(display)),
+        pid_(pid),
+        netWmPid_(XInternAtom(display, "_NET_WM_PID", False)) {
+    XSelectInput(display_, root_, SubstructureNotifyMask);
+    XSync(display_, False);
+  }
+
+  // Waits for one of Tavrine's windows to appear on the root (itself, or the frame holding it);
+  // returns the time its MapNotify was read.
+  std::optional<Clock::time_point> waitMapped(Clock::time_point deadline) {
+    return waitFor(deadline, [this](const XEvent& event) {
+      if (event.type != MapNotify || event.xmap.event != root_) return false;
+      const Window window = event.xmap.window;
+      if (!frames_.contains(window) && !belongsToTavrine(window)) return false;
+      shown_ = window;
+      return true;
+    });
+  }
+
+  // Waits for the window waitMapped saw to leave the screen.
+  std::optional<Clock::time_point> waitUnmapped(Clock::time_point deadline) {
+    if (shown_ == None) return Clock::now();
+    return waitFor(deadline, [this](const XEvent& event) {
+      const bool gone = (event.type == UnmapNotify && event.xunmap.window == shown_) ||
+                        (event.type == DestroyNotify && event.xdestroywindow.window == shown_);
+      if (gone) shown_ = None;
+      return gone;
+    });
+  }
+
+  // Reads whatever is queued, keeping the frame table current.
+  void drain() {
+    while (XPending(display_) > 0) {
+      XEvent event;
+      XNextEvent(display_, &event);
+      track(event);
+    }
+  }
+
+ private:
+  template <typename Match>
+  std::optional<Clock::time_point> waitFor(Clock::time_point deadline, Match match) {
+    pollfd fd{ConnectionNumber(display_), POLLIN, 0};
+    for (;;) {
+      while (XPending(display_) > 0) {
+        XEvent event;
+        XNextEvent(display_, &event);
+        const Clock::time_point seen = Clock::now();
+        track(event);
+        if (match(event)) return seen;
+      }
+      const auto left =
+          std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+      if (left <= 0) return std::nullopt;
+      if (poll(&fd, 1, static_cast<int>(left)) < 0) return std::nullopt;
+    }
+  }
+
+  void track(const XEvent& event) {
+    if (event.type == ReparentNotify) {
+      const XReparentEvent& r = event.xreparent;
+      if (r.parent == root_) {
+        std::erase_if(frames_, [&](const auto& entry) { return entry.second == r.window; });
+      } else if (belongsToTavrine(r.window)) {
+        frames_[r.parent] = r.window;
+      }
+    } else if (event.type == DestroyNotify) {
+      frames_.erase(event.xdestroywindow.window);
+    }
+  }
+
+  bool belongsToTavrine(Window window) const {
+    Atom type = None;
+    int format = 0;
+    unsigned long count = 0;
+    unsigned long after = 0;
+    unsigned char* data = nullptr;
+    const int status = XGetWindowProperty(display_, window, netWmPid_, 0, 1, False, XA_CARDINAL,
+                                          &type, &format, &count, &after, &data);
+    bool ours = false;
+    if (status == Success && type == XA_CARDINAL && format == 32 && count == 1 && data != nullptr) {
+      // Format 32 properties arrive as longs.
+      unsigned long value = 0;
+      std::memcpy(&value, data, sizeof value);
+      ours = value == pid_;
+    }
+    if (data != nullptr) XFree(data);
+    return ours;
+  }
+
+  Display* display_;
+  Window root_;
+  unsigned long pid_;
+  Atom netWmPid_;
+  std::unordered_map<Window, Window> frames_;  // frame -> Tavrine's window inside it
+  Window shown_ = None;
+};
+
+double median(std::vector<double> values) {
+  std::sort(values.begin(), values.end());
+  const std::size_t n = values.size();
+  return n % 2 == 1 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2.0;
+}
+
+void summarise(const char* what, const std::vector<double>& values) {
+  if (values.empty()) {
+    std::printf("%s: no samples\n", what);
+    return;
+  }
+  std::printf("%s: median %.1f ms, min %.1f ms, max %.1f ms (%zu samples)\n", what, median(values),
+              *std::min_element(values.begin(), values.end()),
+              *std::max_element(values.begin(), values.end()), values.size());
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 2 || argc > 5) {
+    std::fprintf(stderr, "usage: %s PID [RUNS=20] [HOLD_MS=500] [PAUSE_MS=300]\n", argv[0]);
+    return 2;
+  }
+  const std::optional<long> pid = parseNumber(argv[1]);
+  const std::optional<long> runs = argc > 2 ? parseNumber(argv[2]) : 20L;
+  const std::optional<long> holdMs = argc > 3 ? parseNumber(argv[3]) : 500L;
+  const std::optional<long> pauseMs = argc > 4 ? parseNumber(argv[4]) : 300L;
+  if (!pid || *pid == 0 || !runs || *runs == 0 || !holdMs || !pauseMs) {
+    std::fprintf(stderr,
+                 "%s: PID and RUNS must be positive numbers, HOLD_MS and PAUSE_MS not negative\n",
+                 argv[0]);
+    return 2;
+  }
+
+  if (kill(static_cast<pid_t>(*pid), 0) != 0) {
+    std::fprintf(stderr, "%s: no process %ld\n", argv[0], *pid);
+    return 2;
+  }
+
+  Display* display = XOpenDisplay(nullptr);
+  if (display == nullptr) {
+    std::fprintf(stderr, "%s: cannot open the display\n", argv[0]);
+    return 2;
+  }
+  int eventBase = 0, errorBase = 0, major = 0, minor = 0;
+  if (!XTestQueryExtension(display, &eventBase, &errorBase, &major, &minor)) {
+    std::fprintf(stderr, "%s: the X server has no XTEST\n", argv[0]);
+    return 2;
+  }
+  XSetErrorHandler(ignoreErrors);
+  const KeyCode control = XKeysymToKeycode(display, XK_Control_L);
+  PanelWatcher watcher(display, static_cast<unsigned long>(*pid));
+
+  std::vector<double> shown;      // hold timer firing -> panel mapped
+  std::vector<double> hidden;     // release -> panel unmapped
+  std::vector<double> roundTrip;  // the press's own round trip: the uncertainty of its time
+  long failed = 0;
+  for (long i = 1; i <= *runs; ++i) {
+    watcher.drain();
+    const Clock::time_point before = Clock::now();
+    XTestFakeKeyEvent(display, control, True, CurrentTime);
+    // Once the sync returns the server has handled the press and sent it on.
+    XSync(display, False);
+    const Clock::time_point pressed = Clock::now();
+    const std::optional<Clock::time_point> mapped = watcher.waitMapped(pressed + kSampleTimeout);
+
+    XTestFakeKeyEvent(display, control, False, CurrentTime);
+    XSync(display, False);
+    const Clock::time_point released = Clock::now();
+    roundTrip.push_back(Ms(pressed - before).count());
+
+    if (!mapped) {
+      ++failed;
+      std::printf("sample %2ld: FAILED, no panel within %lld s\n", i,
+                  static_cast<long long>(kSampleTimeout.count()));
+    } else {
+      const double latency = Ms(*mapped - pressed).count() - static_cast<double>(*holdMs);
+      shown.push_back(latency);
+      const std::optional<Clock::time_point> unmapped =
+          watcher.waitUnmapped(released + kSampleTimeout);
+      if (unmapped) {
+        hidden.push_back(Ms(*unmapped - released).count());
+        std::printf(
+            "sample %2ld: shown %6.1f ms after the hold timer, hidden %6.1f ms after the "
+            "release\n",
+            i, latency, hidden.back());
+      } else {
+        ++failed;
+        std::printf(
+            "sample %2ld: shown %6.1f ms after the hold timer, FAILED to hide within %lld s\n", i,
+            latency, static_cast<long long>(kSampleTimeout.count()));
+      }
+    }
+    std::fflush(stdout);
+    std::this_thread::sleep_for(std::chrono::milliseconds(*pauseMs));
+  }
+
+  summarise("hold timer -> panel mapped", shown);
+  summarise("release -> panel unmapped", hidden);
+  summarise("press round trip (XSync)", roundTrip);
+  std::printf("failed samples: %ld of %ld\n", failed, *runs);
+  XCloseDisplay(display);
+  return failed == 0 ? 0 : 1;
+}
