@@ -23,6 +23,7 @@ packages=(
   openbox xdotool systemd          # a window manager, XTEST from the shell, busctl
   trayer imagemagick               # a tray for the status item; screenshots
   mousepad geany python3-pyatspi   # applications read, and the pyatspi baseline
+  librsvg2-bin                     # the icon's PNG sizes, rendered from its SVG
 )
 
 missing=()
