@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
-# Installs what the build, the tests, the benchmarks and the fuzz targets need (Debian 12),
-# skipping whatever is already there.
+# Installs what the build, the tests, the benchmarks, the fuzz targets and the Debian package need
+# (Debian 12), skipping whatever is already there.
 set -euo pipefail
 
 packages=(
@@ -23,7 +23,10 @@ packages=(
   openbox xdotool systemd          # a window manager, XTEST from the shell, busctl
   trayer imagemagick               # a tray for the status item; screenshots
   mousepad geany python3-pyatspi   # applications read, and the pyatspi baseline
-  librsvg2-bin                     # the icon's PNG sizes, rendered from its SVG
+  # The Debian package (scripts/package.sh, scripts/check-package.sh): the icon's PNG sizes from
+  # its SVG, the package's dependencies read off the binary, and the validators.
+  librsvg2-bin dpkg-dev
+  desktop-file-utils appstream lintian
 )
 
 missing=()
