@@ -3,7 +3,8 @@
 # Checks the desktop integration and the Debian package built by scripts/package.sh: the desktop
 # entry and the AppStream metadata validate, the release is the same version everywhere, the
 # package holds the program and every file a desktop looks for, its dependencies were read off
-# the binary, and lintian finds no error or warning.
+# the binary, lintian finds no error or warning, and the installed program's tray icon is the
+# theme's symbolic icon.
 #
 #   scripts/check-package.sh build/package/tavrine_VERSION_ARCH.deb
 set -euo pipefail
@@ -50,7 +51,9 @@ expect -rw-r--r-- usr/share/doc/tavrine/changelog.gz
 # Installed as a desktop finds it: the launchable desktop entry, the icon and the metadata
 # together.
 tree="$(mktemp -d)"
-trap 'rm -rf "$tree"' EXIT
+# shellcheck source=lib/headless-stack.sh
+source scripts/lib/headless-stack.sh
+trap 'hs_stop; rm -rf "$tree"' EXIT
 dpkg-deb -x "$deb" "$tree"
 appstreamcli validate-tree --no-net "$tree"
 
@@ -61,4 +64,25 @@ done
 grep -q at-spi2-core <<<"$(dpkg-deb -f "$deb" Recommends)" || fail "Recommends lacks at-spi2-core"
 
 lintian --fail-on error,warning "$deb"
+
+# Installed, the tray icon is the theme's symbolic icon, handed to StatusNotifierItem hosts by
+# name so that the desktop recolours it: the unpacked program and icons on a private desktop
+# whose tray is a stand-in watcher.
+hs_start
+hs_start_app watcher /usr/bin/python3 -u scripts/lib/status_notifier_watcher.py >/dev/null
+for _ in $(seq 50); do
+  busctl --user status org.kde.StatusNotifierWatcher >/dev/null 2>&1 && break
+  sleep 0.1
+done
+hs_start_app tavrine env XDG_DATA_DIRS="$tree/usr/share:/usr/share" "$tree/usr/bin/tavrine" \
+  >/dev/null
+item=""
+for _ in $(seq 100); do
+  item="$(sed -n 's/^registered //p' "$HS_DIR/app-watcher.log" | head -n1)"
+  [ -n "$item" ] && break
+  sleep 0.1
+done
+[ -n "$item" ] || fail "the installed program put no icon in the tray"
+icon="$(busctl --user get-property "$item" /StatusNotifierItem org.kde.StatusNotifierItem IconName)"
+[ "$icon" = "s \"$id-symbolic\"" ] || fail "the tray icon is not the theme's $id-symbolic: $icon"
 echo "check-package: $deb passed"

@@ -27,6 +27,7 @@ packages=(
   # its SVG, the package's dependencies read off the binary, and the validators.
   librsvg2-bin dpkg-dev
   desktop-file-utils appstream lintian
+  libqt6svg6 python3-gi            # the themed tray icon; a stand-in tray on the session bus
 )
 
 missing=()
