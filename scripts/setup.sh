@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
-# Installs what the build, the tests, the benchmarks and the fuzz targets need (Debian 12),
-# skipping whatever is already there.
+# Installs what the build, the tests, the benchmarks, the fuzz targets and the Debian package need
+# (Debian 12), skipping whatever is already there.
 set -euo pipefail
 
 packages=(
@@ -23,6 +23,11 @@ packages=(
   openbox xdotool systemd          # a window manager, XTEST from the shell, busctl
   trayer imagemagick               # a tray for the status item; screenshots
   mousepad geany python3-pyatspi   # applications read, and the pyatspi baseline
+  # The Debian package (scripts/package.sh, scripts/check-package.sh): the icon's PNG sizes from
+  # its SVG, the package's dependencies read off the binary, and the validators.
+  librsvg2-bin dpkg-dev
+  desktop-file-utils appstream lintian
+  libqt6svg6 python3-gi            # the themed tray icon; a stand-in tray on the session bus
 )
 
 missing=()

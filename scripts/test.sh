@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
 # Sets up the machine, then checks the formatting and builds and runs every test: the unit tests
-# (the shell's both offscreen and on an X server), the same tests under AddressSanitizer and
-# UndefinedBehaviorSanitizer, and each fuzz target for a fixed number of inputs.
+# (the shell's both offscreen and on an X server), the end-to-end test, the Debian package, the
+# same tests under AddressSanitizer and UndefinedBehaviorSanitizer, and each fuzz target for a
+# fixed number of inputs.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -28,6 +29,12 @@ xvfb-run -a -s "-screen 0 1440x900x24" env QT_QPA_PLATFORM=xcb build/default/tes
 # The program end to end on a private desktop, with real applications.
 echo "== default, end to end =="
 tests/e2e/e2e.sh build/default
+
+# The Debian package, from a release build of its own: the desktop entry, the metadata, what it
+# holds and what it depends on, and lintian.
+echo "== package =="
+deb="$(scripts/package.sh)"
+scripts/check-package.sh "$deb"
 
 build asan
 ctest --preset asan

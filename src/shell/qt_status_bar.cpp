@@ -80,8 +80,10 @@ MenuRef QtStatusItem::menuModel() const {
   return binding_ ? binding_->model() : nullptr;
 }
 
-QtStatusBar::QtStatusBar(TrayAvailability tray)
-    : tray_(tray), responderEnd_(std::make_shared<std::weak_ptr<MenuActionTarget>>()) {}
+QtStatusBar::QtStatusBar(TrayAvailability tray, QString themeIconName)
+    : tray_(tray),
+      themeIconName_(std::move(themeIconName)),
+      responderEnd_(std::make_shared<std::weak_ptr<MenuActionTarget>>()) {}
 
 void QtStatusBar::setResponderChainEnd(std::weak_ptr<MenuActionTarget> end) {
   *responderEnd_ = std::move(end);
@@ -106,7 +108,8 @@ StatusItemRef QtStatusBar::statusItemWithLength(double /*length*/) {
 ImageRef QtStatusBar::systemSymbolImage(std::string_view name,
                                         std::string_view accessibilityDescription) {
   if (name != "command.square") return nullptr;
-  return std::make_shared<QtImage>(commandSquareIcon(), toQString(accessibilityDescription));
+  return std::make_shared<QtImage>(commandSquareIcon(themeIconName_),
+                                   toQString(accessibilityDescription));
 }
 
 }  // namespace tavrine::qt

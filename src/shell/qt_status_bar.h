@@ -3,6 +3,7 @@
 // Menu model.
 #pragma once
 
+#include <QString>
 #include <memory>
 #include <string_view>
 
@@ -54,7 +55,10 @@ class QtStatusItem final : public StatusItem {
 
 class QtStatusBar final : public StatusBarPort {
  public:
-  explicit QtStatusBar(TrayAvailability tray = TrayAvailability::automatic);
+  // `themeIconName`: an icon-theme name preferred to the drawn "command.square" where the theme
+  // has it (the installed program's symbolic icon); empty, always the drawn one.
+  explicit QtStatusBar(TrayAvailability tray = TrayAvailability::automatic,
+                       QString themeIconName = {});
 
   // Where actions of items without a target go: the application delegate. Held weakly; set it
   // before the user can choose an item.
@@ -63,12 +67,13 @@ class QtStatusBar final : public StatusBarPort {
   // A tray icon is as wide as its icon, so the length is not used.
   StatusItemRef statusItemWithLength(double length) override;
   // "command.square" (the Command sign in a rounded square, a template image; see
-  // commandSquareIcon); null for any other name.
+  // commandSquareIcon, and the theme icon above); null for any other name.
   ImageRef systemSymbolImage(std::string_view name,
                              std::string_view accessibilityDescription) override;
 
  private:
   TrayAvailability tray_;
+  QString themeIconName_;
   std::shared_ptr<std::weak_ptr<MenuActionTarget>> responderEnd_;
 };
 

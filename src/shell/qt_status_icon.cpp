@@ -106,4 +106,16 @@ QIcon commandSquareIcon() {
   return icon;
 }
 
+QIcon commandSquareIcon(const QString& themeName) {
+  // hasThemeIcon first: fromTheme alone would fall back to a shorter name's icon (the coloured
+  // application icon for "…-symbolic") where the theme's file cannot be read (an SVG without
+  // Qt's SVG icon engine).
+  if (themeName.isEmpty() || !QIcon::hasThemeIcon(themeName)) return commandSquareIcon();
+  // Named, the icon reaches StatusNotifierItem hosts by name, so the desktop draws and recolours
+  // it itself.
+  QIcon icon = QIcon::fromTheme(themeName);
+  icon.setIsMask(true);
+  return icon;
+}
+
 }  // namespace tavrine::qt

@@ -6,6 +6,7 @@
 #include <QIcon>
 #include <QList>
 #include <QSize>
+#include <QString>
 
 namespace tavrine::qt {
 
@@ -15,5 +16,9 @@ QList<QSize> commandSquareIconSizes();
 // A template (mask) icon: only its alpha channel matters where the platform tints it (macOS
 // menu bars, light or dark); elsewhere it is drawn in the palette's window-text colour.
 QIcon commandSquareIcon();
+
+// The icon theme's `themeName` where the theme has it (an installed program's symbolic icon,
+// which desktops recolour to suit their panel), else commandSquareIcon(). A mask either way.
+QIcon commandSquareIcon(const QString& themeName);
 
 }  // namespace tavrine::qt

@@ -36,7 +36,9 @@ namespace {
 
 using namespace tavrine;
 
-constexpr const char* kBusName = "io.github.tavrine.Tavrine";
+// The application id: the session-bus name, and the name of the installed desktop entry, icons
+// and AppStream component.
+constexpr const char* kAppId = "io.github.tavrine.Tavrine";
 constexpr const char* kAccessibilityBusProperty = "AT_SPI_BUS";
 
 bool isSet(const char* name) {
@@ -70,7 +72,7 @@ int main(int argc, char** argv) {
   dbus::SessionBus bus;
   dbus::SingleInstance instance;
   const char* display = std::getenv("DISPLAY");
-  if (instance.claim(bus, kBusName,
+  if (instance.claim(bus, kAppId,
                      dbus::SingleInstance::lockPathFor("tavrine", display ? display : "")) ==
       dbus::SingleInstance::Claim::alreadyRunning) {
     tell("Tavrine is already running.");
@@ -98,7 +100,9 @@ int main(int argc, char** argv) {
   qt::QtRunLoop runLoop;
   qt::QtApplication application;  // the program ends through Quit only, not with its last window
   // The icon even without a tray now: a panel that starts after the program (at login) takes it.
-  qt::QtStatusBar statusBar(qt::TrayAvailability::always);
+  // Installed, the theme's symbolic icon; otherwise the drawn one.
+  qt::QtStatusBar statusBar(qt::TrayAvailability::always,
+                            QString::fromUtf8(kAppId) + QStringLiteral("-symbolic"));
   qt::QtScreens screens([&workspace] { return workspace.frontmostWindowCentre(); });
   qt::QtPanelPort panels(&workspace);
   atspi::AtspiAccessibility accessibility;
