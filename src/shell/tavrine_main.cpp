@@ -63,6 +63,9 @@ QSystemTrayIcon* trayIconOf(const AppDelegate& delegate) {
 
 }  // namespace
 
+constexpr const char* kNoDisplay =
+    "Tavrine needs an X11 display: none could be opened (is DISPLAY set?).";
+
 int main(int argc, char** argv) {
   // Keys and windows are watched through X11; on a Wayland desktop the program runs on XWayland
   // and sees only the applications there.
@@ -79,6 +82,13 @@ int main(int argc, char** argv) {
     return 0;
   }
 
+  // Qt aborts when it cannot open its display; say why instead. (An explicit platform such as
+  // offscreen is left to Qt.)
+  const QByteArray platformName = qgetenv("QT_QPA_PLATFORM");
+  if ((platformName.isEmpty() || platformName == "xcb") && qEnvironmentVariableIsEmpty("DISPLAY")) {
+    tell(kNoDisplay);
+    return 1;
+  }
   QApplication app(argc, argv);
   QApplication::setApplicationName(qt::QtApplication::applicationName());
 
@@ -86,7 +96,7 @@ int main(int argc, char** argv) {
     return qt::QtImage::fromArgb32(icon.width, icon.height, icon.pixels.data(), icon.pixels.size());
   });
   if (!workspace.isConnected()) {
-    tell("Tavrine needs an X11 display: none could be opened (is DISPLAY set?).");
+    tell(kNoDisplay);
     return 1;
   }
   dbus::A11yBusTrust trust(
