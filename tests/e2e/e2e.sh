@@ -19,8 +19,9 @@ source "$root/scripts/lib/headless-stack.sh"
 trap hs_stop EXIT
 
 failures=0
+passes=0
 fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
-pass() { echo "ok: $*"; }
+pass() { echo "ok: $*"; passes=$((passes + 1)); }
 
 # Holds Ctrl for 0.8 s in the application in front and prints the overlay as AT-SPI shows it.
 hold_and_read() {
@@ -66,15 +67,19 @@ if [ "$("$tavrine" 2>&1; echo "rc=$?")" = "$(printf 'Tavrine is already running.
 else
   fail "a second start did not refuse to run"
 fi
-tray="$(xdotool search --class trayer | head -n1)"
+tray="$(xdotool search --sync --class trayer | head -n1)"
 eval "$(xdotool getwindowgeometry --shell "$tray")"
-xdotool mousemove $((X + 12)) $((Y + 12)) click 1
-sleep 0.7
-# Language (a submenu), then the accessibility item.
-xdotool key Down Down Return
-for _ in $(seq 30); do
-  [ "$(a11y_enabled)" = "b true" ] && break
-  sleep 0.1
+# The icon docks some time after the program starts: try the menu a few times.
+for _ in 1 2 3; do
+  xdotool mousemove $((X + 12)) $((Y + 12)) click 1
+  sleep 0.7
+  # Language (a submenu), then the accessibility item.
+  xdotool key Down Down Return
+  for _ in $(seq 30); do
+    [ "$(a11y_enabled)" = "b true" ] && break 2
+    sleep 0.1
+  done
+  xdotool key Escape
 done
 if [ "$(a11y_enabled)" = "b true" ]; then
   pass "the status menu switched accessibility on"
@@ -150,8 +155,5 @@ else
 fi
 kill -CONT "$HS_PID_menu_app"
 
-if ((failures)); then
-  echo "end-to-end: $failures failed" >&2
-  exit 1
-fi
-echo "end-to-end: all checks passed"
+echo "end-to-end: $passes passed, $failures failed"
+((failures == 0))
