@@ -97,20 +97,18 @@ class FakeBus {
     dir_ = std::filesystem::temp_directory_path() /
            ("tavrine-fake-bus-" + std::to_string(getpid()) + "-" + std::to_string(counter_++));
     std::filesystem::create_directories(dir_);
-    busListener_ = listenOn(busPath());
-    peerListener_ = listenOn(peerPath());
+    listener_ = listenOn(socketPath());
     thread_ = std::thread([this] { run(); });
   }
   ~FakeBus() {
     stop_ = true;
     thread_.join();
-    close(busListener_);
-    close(peerListener_);
+    close(listener_);
     std::filesystem::remove_all(dir_);
   }
 
-  std::string busAddress() const { return "unix:path=" + busPath(); }
-  std::string peerAddress() const { return "unix:path=" + peerPath(); }
+  // The bus, and an application's own socket too: calls without a destination go to the app.
+  std::string address() const { return "unix:path=" + socketPath(); }
   std::filesystem::path dir() const { return dir_; }
 
   // Calls to the application (and to its own socket) go to this handler.
@@ -126,8 +124,7 @@ class FakeBus {
   }
 
  private:
-  std::string busPath() const { return (dir_ / "bus").string(); }
-  std::string peerPath() const { return (dir_ / "peer").string(); }
+  std::string socketPath() const { return (dir_ / "bus").string(); }
 
   static int listenOn(const std::string& path) {
     const int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
@@ -171,8 +168,8 @@ class FakeBus {
     return app ? app(call) : nullptr;
   }
 
-  void accept(int listener) {
-    const int fd = ::accept4(listener, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
+  void accept() {
+    const int fd = ::accept4(listener_, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
     if (fd < 0) return;
     sd_bus* bus = nullptr;
     sd_id128_t id;
@@ -195,13 +192,12 @@ class FakeBus {
           sd_bus_close_unref(b);
         connections_.clear();
       }
-      std::vector<pollfd> fds = {{busListener_, POLLIN, 0}, {peerListener_, POLLIN, 0}};
+      std::vector<pollfd> fds = {{listener_, POLLIN, 0}};
       for (sd_bus* b : connections_) {
         fds.push_back({sd_bus_get_fd(b), static_cast<short>(sd_bus_get_events(b)), 0});
       }
       poll(fds.data(), fds.size(), 5);
-      if (fds[0].revents & POLLIN) accept(busListener_);
-      if (fds[1].revents & POLLIN) accept(peerListener_);
+      if (fds[0].revents & POLLIN) accept();
       for (sd_bus* b : connections_) {
         while (sd_bus_process(b, nullptr) > 0) {
         }
@@ -213,8 +209,7 @@ class FakeBus {
 
   static inline std::atomic<int> counter_{0};
   std::filesystem::path dir_;
-  int busListener_ = -1;
-  int peerListener_ = -1;
+  int listener_ = -1;
   std::thread thread_;
   std::atomic<bool> stop_{false};
   std::atomic<bool> drop_{false};
@@ -226,7 +221,7 @@ class FakeBus {
 
 class AtspiReaderTest : public ::testing::Test {
  protected:
-  void SetUp() override { setenv("AT_SPI_BUS_ADDRESS", bus_.busAddress().c_str(), 1); }
+  void SetUp() override { setenv("AT_SPI_BUS_ADDRESS", bus_.address().c_str(), 1); }
   void TearDown() override { unsetenv("AT_SPI_BUS_ADDRESS"); }
 
   FakeBus bus_;
@@ -350,7 +345,7 @@ TEST_F(AtspiReaderTest, AMenuThatNeverEndsIsBounded) {
 
 // A GTK-shaped application: its own socket, the search and the cache.
 TEST_F(AtspiReaderTest, ReadsACacheOverTheApplicationsSocket) {
-  const std::string peer = bus_.peerAddress();
+  const std::string peer = bus_.address();
   bus_.setApp([&](sd_bus_message* call) -> sd_bus_message* {
     const std::string member = sd_bus_message_get_member(call);
     const std::string path = sd_bus_message_get_path(call);
