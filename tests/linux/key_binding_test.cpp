@@ -24,48 +24,36 @@ void expectShown(const Cases& cases) {
   }
 }
 
-// GTK's "mnemonic;path;accelerator", the accelerator read as gtk_accelerator_parse reads it.
+// GTK's "mnemonic;path;accelerator": the accelerator alone, read as gtk_accelerator_parse reads
+// it (modifier names in any case, the key an X keysym name whose case adds no Shift). Modifiers
+// without a cap (Mod5 is AltGr), keys without a character and unknown names give none.
 TEST(KeyBindingTest, GtkAcceleratorsShowAsGtkReadsThem) {
   expectShown({{"n;<Alt>f:n;<Primary>n", "⌘N"},
                {"d;<Alt>e:d;Delete", "⌦"},
                {"n;<Alt>f:n;", "-"},
-               {";;", "-"},
                {"a;b;c;<Primary>q", "-"},
-               {";;<Primary><Shift>s", "⇧⌘S"},
-               {";;<Primary>S", "⌘S"},
-               {";;<Alt>Up", "⌥↑"},
-               {";;<Control>KP_Add", "⌘+"},
-               {";;<CONTROL>a", "⌘A"},
-               {";;<Mod4>l", "⌃L"},
-               {";;<Mod1>F4", "⌥F4"},
-               {";;<Meta>x", "⌥X"},
                {";;<Shft><Alt><Super><Primary>k", "⌃⌥⇧⌘K"},
-               {";;<Release>z", "Z"},
-               {";;<Mod2>z", "Z"},
+               {";;<CONTROL>S", "⌘S"},
+               {";;<Meta>x", "⌥X"},
+               {";;<Mod4>l", "⌃L"},
+               {";;<Mod2><Release>z", "Z"},
                {";;<Primary>ISO_Left_Tab", "⇧⌘⇥"},
-               {";;<Primary>Tab", "⌘⇥"},
-               {";;<Primary>Page_Up", "⌘⇞"},
-               {";;<Primary>Next", "⌘⇟"},
+               {";;<Control>KP_Add", "⌘+"},
                {";;<Primary>KP_Up", "⌘↑"},
-               {";;<Primary>KP_Enter", "⌘↩"},
-               {";;Escape", "Esc"},
+               {";;<Primary>Next", "⌘⇟"},
                {";;<Primary>BackSpace", "⌘⌫"},
                {";;<Primary>space", "⌘Space"},
-               {";;<Primary>End", "⌘↘"},
                {";;F35", "F35"},
-               {";;<Primary>Eacute", "⌘É"}});
-  // Modifiers without a key, modifiers that cannot be shown (AltGr is Mod5), keys without a
-  // character, and what is no keysym name.
-  expectShown({{";;<Super>", "-"},
-               {";;<Primary", "-"},
-               {";;<Primary>>", "-"},
-               {";;<Primary>+", "-"},
+               {";;<Primary>Eacute", "⌘É"},
                {";;<Mod5>a", "-"},
-               {";;<Primary>NoSuchKey", "-"},
                {";;<Primary>Control_L", "-"},
-               {";;<Primary>a b", "-"}});
-  // A lone accelerator: keysym names hold no '+'.
-  expectShown({{"<Primary>q", "⌘Q"}, {"Page_Up", "⇞"}, {"KP_Add", "+"}});
+               {";;<Primary>NoSuchKey", "-"},
+               {";;<Super>", "-"},
+               {";;<Primary", "-"},
+               {";;<Primary>+", "-"},
+               // A lone accelerator: keysym names hold no '+'.
+               {"<Primary>q", "⌘Q"},
+               {"Page_Up", "⇞"}});
 }
 
 // Qt's shortcut text. A bare Alt+key is an item's mnemonic and a chord is no one key: none.
@@ -74,7 +62,6 @@ TEST(KeyBindingTest, QtShortcutTextsShowAsQtWritesThem) {
                {"ctrl+shift+s", "⇧⌘S"},
                {"Ctrl++", "⌘+"},
                {"Ctrl+Num++", "⌘+"},
-               {"+", "+"},
                {"Ctrl+,", "⌘,"},
                {"Ctrl+<", "⌘<"},
                {"Ctrl+É", "⌘É"},
@@ -82,38 +69,31 @@ TEST(KeyBindingTest, QtShortcutTextsShowAsQtWritesThem) {
                {"Ctrl+Backtab", "⇧⌘⇥"},
                {"F11", "F11"},
                {"Del", "⌦"},
-               {"PgUp", "⇞"},
                {"Ctrl+PgDown", "⌘⇟"},
-               {"Backspace", "⌫"},
                {"Esc", "Esc"},
                {"Ctrl+Enter", "⌘↩"},
-               {"Ctrl+Space", "⌘Space"},
                {"Ctrl+Alt+Left", "⌥⌘←"},
                {"Alt+F4", "⌥F4"},
                {"Alt+Shift+F", "⌥⇧F"},
-               {"Ctrl+Alt+F", "⌥⌘F"},
                {"Alt+Num+5", "⌥5"},
                {"Alt+F", "-"},
                {"Ctrl+K, Ctrl+C", "-"},
                {"Ctrl+,, Ctrl+K", "-"},
                {"Ctrl+", "-"},
-               {"++", "-"},
                {"Foo+N", "-"},
                {"Ctrl+Volume Up", "-"},
-               {"Ctrl+F0", "-"},
                {"Ctrl+F36", "-"}});
 }
 
 TEST(KeyBindingTest, WhatIsNoBindingGivesNoShortcut) {
-  expectShown({{"", "-"},
-               {"\x01", "-"},
+  std::string tooLong;  // a binding too long to be read, however well formed
+  while (tooLong.size() <= kMaxKeyBindingBytes)
+    tooLong += "Ctrl+";
+  expectShown({{tooLong + "N", "-"},
+               {"", "-"},
                {"Ctrl+N\n", "-"},
-               {"<Primary>n\x7f", "-"},
                {std::string("Ctrl+\0N", 7), "-"},
                {"Ctrl+\xC3", "-"},
-               {"\xFF\xFE", "-"},
-               {std::string(kMaxKeyBindingBytes + 1, 'a'), "-"},
-               {"<<<<", "-"},
                {";;;", "-"}});
 }
 
