@@ -64,16 +64,9 @@ TEST(OverlayViewTest, SortsGroupsByUntranslatedNamesInScalarOrder) {
 }
 
 TEST(OverlayViewTest, ColumnsFollowTheRecordCountOverAllGroups) {
-  for (const auto& [records, columns] : std::vector<std::pair<std::size_t, int>>{{0, 1},
-                                                                                 {1, 1},
-                                                                                 {8, 1},
-                                                                                 {9, 2},
-                                                                                 {16, 2},
-                                                                                 {17, 3},
-                                                                                 {24, 3},
-                                                                                 {25, 4},
-                                                                                 {40, 4},
-                                                                                 {100000, 4}})
+  const std::pair<std::size_t, int> cases[] = {{0, 1},  {1, 1},  {8, 1},  {9, 2},  {16, 2},
+                                               {17, 3}, {24, 3}, {25, 4}, {40, 4}, {100000, 4}};
+  for (const auto& [records, columns] : cases)
     EXPECT_EQ(OverlayView::columnCount(records), columns) << records;
   TranslationHelper t;
   GroupedShortcuts groups = emptyGroups({"Empty"});
