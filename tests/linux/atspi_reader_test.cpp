@@ -70,7 +70,8 @@ sd_bus_message* replyError(sd_bus_message* call) {
 }
 
 // A Qt-shaped application: window -> menu bar (found among the window's children, no
-// Collection) -> "File" -> popup -> "Save" (Ctrl+S), all answered correctly.
+// Collection) -> "File" -> popup -> "Save" (Ctrl+S), all answered correctly. Objects it does
+// not list (gone away) answer with an error; a test changes it under its lock.
 struct QtApp {
   std::map<std::string, std::vector<std::string>> children = {
       {kRoot, {"/win"}},   {"/win", {"/bar"}},  {"/bar", {"/file"}},
@@ -78,13 +79,17 @@ struct QtApp {
   std::map<std::string, std::string> names = {{"/file", "File"}, {"/save", "Save"}};
   std::map<std::string, std::uint32_t> roles = {{"/bar", kRoleMenuBar}};
   std::map<std::string, std::string> bindings = {{"/save", "Ctrl+S"}};
+  std::string activeWindow = "/win";
+  std::mutex mutex;
 
   sd_bus_message* answer(sd_bus_message* call) {
+    std::lock_guard lock(mutex);
     const std::string member = sd_bus_message_get_member(call);
     const std::string path = sd_bus_message_get_path(call);
+    if (!children.contains(path)) return replyError(call);
     if (member == "GetChildren") return replyRefs(call, children[path]);
     if (member == "GetRole") return reply(call, "u", roles[path]);
-    if (member == "GetState") return replyState(call, true);
+    if (member == "GetState") return replyState(call, path == activeWindow);
     if (member == "Get") return reply(call, "v", "s", names[path].c_str());
     if (member == "GetKeyBinding") return reply(call, "s", bindings[path].c_str());
     return replyError(call);  // no Collection, no cache, no socket of its own
@@ -232,6 +237,7 @@ class AtspiReaderTest : public ::testing::Test {
 TEST_F(AtspiReaderTest, ThePortGivesTheWalkTheMenu) {
   QtApp app;
   app.children["/pop"].push_back("/odd");
+  app.children["/odd"] = {};
   const std::filesystem::path marker = bus_.dir() / "ran";
   bus_.setApp([&](sd_bus_message* call) -> sd_bus_message* {
     const std::string member = sd_bus_message_get_member(call);
@@ -259,13 +265,7 @@ TEST_F(AtspiReaderTest, ThePortGivesTheWalkTheMenu) {
 
 TEST_F(AtspiReaderTest, RemembersTheMenuBarOfTheSameWindowUntilItIsReplaced) {
   QtApp app;
-  std::mutex m;
-  bus_.setApp([&](sd_bus_message* call) -> sd_bus_message* {
-    std::lock_guard lock(m);
-    const std::string path = sd_bus_message_get_path(call);
-    if (!app.children.contains(path)) return replyError(call);  // an object that went away
-    return app.answer(call);
-  });
+  bus_.setApp([&](sd_bus_message* call) { return app.answer(call); });
   AtspiReader reader;
   ASSERT_EQ(reader.read(kPid).replies.menuBar, "/bar");
   // No search, and no second try of a cache the toolkit does not have.
@@ -274,7 +274,7 @@ TEST_F(AtspiReaderTest, RemembersTheMenuBarOfTheSameWindowUntilItIsReplaced) {
   EXPECT_EQ(bus_.calls("GetMatches"), searches);
 
   {
-    std::lock_guard lock(m);
+    std::lock_guard lock(app.mutex);
     app.children.erase("/bar");
     app.children["/win"] = {"/bar2"};
     app.children["/bar2"] = {"/file"};
@@ -293,19 +293,15 @@ TEST_F(AtspiReaderTest, TheActiveWindowsMenuBarWins) {
   app.children["/w2"] = {"/bar"};
   app.children["/bar1"] = {};
   app.roles["/bar1"] = kRoleMenuBar;
-  std::atomic<int> active{2};
-  bus_.setApp([&](sd_bus_message* call) -> sd_bus_message* {
-    const std::string path = sd_bus_message_get_path(call);
-    if (std::string(sd_bus_message_get_member(call)) == "GetState")
-      return replyState(call, path == (active == 1 ? "/w1" : "/w2"));
-    return app.answer(call);
-  });
+  bus_.setApp([&](sd_bus_message* call) { return app.answer(call); });
   AtspiReader reader;
-  EXPECT_EQ(reader.read(kPid).replies.menuBar, "/bar");
-  active = 1;
-  EXPECT_EQ(reader.read(kPid).replies.menuBar, "/bar1");
-  active = 2;
-  EXPECT_EQ(reader.read(kPid).replies.menuBar, "/bar");
+  for (const char* window : {"/w2", "/w1", "/w2"}) {
+    {
+      std::lock_guard lock(app.mutex);
+      app.activeWindow = window;
+    }
+    EXPECT_EQ(reader.read(kPid).replies.menuBar, window == std::string("/w1") ? "/bar1" : "/bar");
+  }
 }
 
 TEST_F(AtspiReaderTest, ASilentApplicationCostsOneDeadline) {
