@@ -74,22 +74,6 @@ TEST(QtOverlayAccessibilityTest, ListsHeaderSectionsAndRowsInDisplayOrder) {
   EXPECT_EQ(nodes.back(), "scrollbar ");
 }
 
-TEST(QtOverlayAccessibilityTest, RowsReportWhereTheyAreDrawnAndMoveWithTheScroll) {
-  TranslationHelper t;
-  OverlayWidget w(makeView(editorRecords(), t));
-  w.resize(1000, 400);
-  w.show();
-  QAccessibleInterface* undo = QAccessible::queryAccessibleInterface(&w)->child(4);
-  ASSERT_EQ(undo->text(QAccessible::Name), QStringLiteral("Undo"));
-  const QRect before = undo->rect();
-  const int top = static_cast<int>(w.overlayLayout().scrollFrame().minY());
-  EXPECT_TRUE(QRect(w.mapToGlobal(QPoint(0, top)), QSize(1000, 400 - top)).contains(before))
-      << before.y();
-  EXPECT_GT(before.width(), 0);
-  w.scrollTo(40);
-  EXPECT_EQ(undo->rect(), before.translated(0, -40));
-}
-
 // Names are plain titles in the language of the moment; descriptions speak the caps in the
 // overlay's style, and the catalogue is the overlay's desktop's.
 TEST(QtOverlayAccessibilityTest, NamesAndDescriptionsFollowTheLanguageStyleAndDesktop) {
