@@ -8,7 +8,6 @@
 #include <QImage>
 #include <QPixmap>
 #include <QScreen>
-#include <memory>
 
 #include "shell/qt_image.h"
 #include "shell/qt_screens.h"
