@@ -1,8 +1,5 @@
+// SPDX-License-Identifier: MIT
 #include <gtest/gtest.h>
-
-#include <memory>
-#include <string>
-#include <vector>
 
 #include "support/app_harness.h"
 
@@ -18,7 +15,7 @@ class OverlayCycleTest : public ::testing::Test {
  protected:
   OverlayCycleTest() { h.fake.workspace.flags = kCommand; }
 
-  doubles::AppHarness h;
+  doubles::AppHarness h{true, true, OverlayStyle{KeyCapStyle::words}};
   doubles::VirtualRunLoop& loop = h.fake.runLoop;
 };
 
@@ -52,18 +49,8 @@ TEST_F(OverlayCycleTest, ShowsTheHarvestUnderTheApplicationsNameOrUnknown) {
   h.bringToFront(43, std::nullopt, kEditor);
   h.delegate->showOverlay();
   EXPECT_EQ(h.shownApp(), "Unknown");
-}
-
-TEST(OverlayCycleStyleTest, EveryOverlayHasTheStyleTheDelegateWasMadeWith) {
-  doubles::AppHarness h(true, true, OverlayStyle{KeyCapStyle::words});
-  h.bringToFront(42, "Editor", kEditor);
-  for (int show = 0; show < 2; ++show) {
-    h.delegate->showOverlay();
-    ASSERT_EQ(h.shownApp(), "Editor");
-    const auto& panel =
-        dynamic_cast<doubles::RecordingPanel&>(*h.delegate->overlayController->window);
-    EXPECT_EQ(panel.settings.content->style().capStyle, KeyCapStyle::words);
-  }
+  // Every overlay has the style the delegate was made with.
+  EXPECT_EQ(h.fake.panels.created.at(1)->settings.content->style().capStyle, KeyCapStyle::words);
 }
 
 TEST_F(OverlayCycleTest, ASecondShowReplacesTheFirstAndKeepsOnePoll) {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -276,20 +277,6 @@ TEST(OverlayLayoutTest, AVisibleQueryReturnsExactlyTheIntersectingPrimitives) {
   EXPECT_EQ(layout.rowFrame(Section::application, 0, 0), Rect{});  // "Archive" has no rows
   EXPECT_EQ(layout.rowFrame(Section::system, 4, 0), Rect{});
   EXPECT_EQ(layout.headingFrame(Section::application, 5), Rect{});
-}
-
-TEST(OverlayLayoutTest, QueryCostDoesNotGrowWithRowCount) {
-  const auto callsFor = [](std::size_t rows, double offset) {
-    Fixture f;
-    GroupedShortcuts groups;
-    groups["Edit"].assign(rows, ShortcutItem("Edit", "Copy", "⇧⌘C"));
-    const OverlayLayout layout = f.layout(std::move(groups), {1200, 800});
-    const std::size_t shown = layout.primitivesIn({{0, offset}, {1200, 700}}).size();
-    EXPECT_GT(shown, 0u);
-    return std::pair{f.measurer.calls(), shown};
-  };
-  EXPECT_EQ(callsFor(100, 0), callsFor(10000, 0));
-  EXPECT_EQ(callsFor(10000, 30000), callsFor(20000, 30000));
 }
 
 }  // namespace

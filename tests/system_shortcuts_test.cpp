@@ -55,5 +55,18 @@ TEST(SystemShortcutsTest, EveryDesktopHasItsOwnFourGroupsOfDistinctWellFormedSho
   }
 }
 
+TEST(SystemShortcutsTest, TheMacCatalogueHoldsTwentySevenShortcutsInFourGroups) {
+  const auto& groups = SystemShortcuts::groups(Desktop::macOS);
+  const std::vector<std::pair<std::string_view, std::size_t>> expected = {
+      {"General", 8}, {"Window", 6}, {"System", 7}, {"Text", 6}};
+  for (std::size_t g = 0; g < groups.size(); ++g) {
+    EXPECT_EQ(groups[g].nameEN, expected[g].first);
+    EXPECT_EQ(groups[g].items.size(), expected[g].second);
+  }
+  EXPECT_EQ(groups[2].items[5].titleEN, "Force Quit");
+  EXPECT_EQ(groups[2].items[5].shortcut, "⌥⌘Esc");
+  EXPECT_EQ(groups[3].items[4].titleZH, "删除整词");
+}
+
 }  // namespace
 }  // namespace tavrine

@@ -43,10 +43,15 @@ sd_bus_message* reply(sd_bus_message* call) {
   return r;
 }
 
-sd_bus_message* replyString(sd_bus_message* call, const std::string& s) {
+template <class... Args>
+sd_bus_message* reply(sd_bus_message* call, const char* types, Args... args) {
   sd_bus_message* r = reply(call);
-  sd_bus_message_append(r, "s", s.c_str());
+  sd_bus_message_append(r, types, args...);
   return r;
+}
+
+sd_bus_message* replyState(sd_bus_message* call, bool active) {
+  return reply(call, "au", 2, active ? 2u : 0u, 0u);
 }
 
 sd_bus_message* replyRefs(sd_bus_message* call, const std::vector<std::string>& paths) {
@@ -65,40 +70,28 @@ sd_bus_message* replyError(sd_bus_message* call) {
 }
 
 // A Qt-shaped application: window -> menu bar (found among the window's children, no
-// Collection) -> "File" -> popup -> "Save" (Ctrl+S), all answered correctly.
+// Collection) -> "File" -> popup -> "Save" (Ctrl+S), all answered correctly. Objects it does
+// not list (gone away) answer with an error; a test changes it under its lock.
 struct QtApp {
   std::map<std::string, std::vector<std::string>> children = {
       {kRoot, {"/win"}},   {"/win", {"/bar"}},  {"/bar", {"/file"}},
       {"/file", {"/pop"}}, {"/pop", {"/save"}}, {"/save", {}}};
-  std::map<std::string, std::string> names = {
-      {"/bar", ""}, {"/file", "File"}, {"/pop", ""}, {"/save", "Save"}};
-  std::map<std::string, std::uint32_t> roles = {{"/win", 23},
-                                                {"/bar", kRoleMenuBar},
-                                                {"/file", kRoleMenuItem},
-                                                {"/pop", kRolePopupMenu},
-                                                {"/save", kRoleMenuItem}};
-  std::map<std::string, std::string> bindings = {{"/file", "Alt+F"}, {"/save", "Ctrl+S"}};
+  std::map<std::string, std::string> names = {{"/file", "File"}, {"/save", "Save"}};
+  std::map<std::string, std::uint32_t> roles = {{"/bar", kRoleMenuBar}};
+  std::map<std::string, std::string> bindings = {{"/save", "Ctrl+S"}};
+  std::string activeWindow = "/win";
+  std::mutex mutex;
 
   sd_bus_message* answer(sd_bus_message* call) {
+    std::lock_guard lock(mutex);
     const std::string member = sd_bus_message_get_member(call);
     const std::string path = sd_bus_message_get_path(call);
+    if (!children.contains(path)) return replyError(call);
     if (member == "GetChildren") return replyRefs(call, children[path]);
-    if (member == "GetRole") {
-      sd_bus_message* r = reply(call);
-      sd_bus_message_append(r, "u", roles[path]);
-      return r;
-    }
-    if (member == "GetState") {
-      sd_bus_message* r = reply(call);
-      sd_bus_message_append(r, "au", 2, 2u, 0u);  // active
-      return r;
-    }
-    if (member == "Get") {
-      sd_bus_message* r = reply(call);
-      sd_bus_message_append(r, "v", "s", names[path].c_str());
-      return r;
-    }
-    if (member == "GetKeyBinding") return replyString(call, bindings[path]);
+    if (member == "GetRole") return reply(call, "u", roles[path]);
+    if (member == "GetState") return replyState(call, path == activeWindow);
+    if (member == "Get") return reply(call, "v", "s", names[path].c_str());
+    if (member == "GetKeyBinding") return reply(call, "s", bindings[path].c_str());
     return replyError(call);  // no Collection, no cache, no socket of its own
   }
 };
@@ -109,20 +102,18 @@ class FakeBus {
     dir_ = std::filesystem::temp_directory_path() /
            ("tavrine-fake-bus-" + std::to_string(getpid()) + "-" + std::to_string(counter_++));
     std::filesystem::create_directories(dir_);
-    busListener_ = listenOn(busPath());
-    peerListener_ = listenOn(peerPath());
+    listener_ = listenOn(socketPath());
     thread_ = std::thread([this] { run(); });
   }
   ~FakeBus() {
     stop_ = true;
     thread_.join();
-    close(busListener_);
-    close(peerListener_);
+    close(listener_);
     std::filesystem::remove_all(dir_);
   }
 
-  std::string busAddress() const { return "unix:path=" + busPath(); }
-  std::string peerAddress() const { return "unix:path=" + peerPath(); }
+  // The bus, and an application's own socket too: calls without a destination go to the app.
+  std::string address() const { return "unix:path=" + socketPath(); }
   std::filesystem::path dir() const { return dir_; }
 
   // Calls to the application (and to its own socket) go to this handler.
@@ -138,8 +129,7 @@ class FakeBus {
   }
 
  private:
-  std::string busPath() const { return (dir_ / "bus").string(); }
-  std::string peerPath() const { return (dir_ / "peer").string(); }
+  std::string socketPath() const { return (dir_ / "bus").string(); }
 
   static int listenOn(const std::string& path) {
     const int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
@@ -173,20 +163,18 @@ class FakeBus {
       ++counts_[member];
       app = app_;
     }
-    if (member == "Hello") return replyString(call, ":1.1");
+    if (member == "Hello") return reply(call, "s", ":1.1");
     if (destination == "org.freedesktop.DBus" && member == "GetConnectionUnixProcessID") {
       const char* name = nullptr;
       sd_bus_message_read(call, "s", &name);
-      sd_bus_message* r = reply(call);
-      sd_bus_message_append(r, "u", std::string(name) == kApp ? kPid : 1u);
-      return r;
+      return reply(call, "u", std::string(name) == kApp ? kPid : 1u);
     }
     if (destination == "org.a11y.atspi.Registry") return replyRefs(call, {kRoot});
     return app ? app(call) : nullptr;
   }
 
-  void accept(int listener) {
-    const int fd = ::accept4(listener, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
+  void accept() {
+    const int fd = ::accept4(listener_, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
     if (fd < 0) return;
     sd_bus* bus = nullptr;
     sd_id128_t id;
@@ -209,13 +197,12 @@ class FakeBus {
           sd_bus_close_unref(b);
         connections_.clear();
       }
-      std::vector<pollfd> fds = {{busListener_, POLLIN, 0}, {peerListener_, POLLIN, 0}};
+      std::vector<pollfd> fds = {{listener_, POLLIN, 0}};
       for (sd_bus* b : connections_) {
         fds.push_back({sd_bus_get_fd(b), static_cast<short>(sd_bus_get_events(b)), 0});
       }
       poll(fds.data(), fds.size(), 5);
-      if (fds[0].revents & POLLIN) accept(busListener_);
-      if (fds[1].revents & POLLIN) accept(peerListener_);
+      if (fds[0].revents & POLLIN) accept();
       for (sd_bus* b : connections_) {
         while (sd_bus_process(b, nullptr) > 0) {
         }
@@ -227,8 +214,7 @@ class FakeBus {
 
   static inline std::atomic<int> counter_{0};
   std::filesystem::path dir_;
-  int busListener_ = -1;
-  int peerListener_ = -1;
+  int listener_ = -1;
   std::thread thread_;
   std::atomic<bool> stop_{false};
   std::atomic<bool> drop_{false};
@@ -240,56 +226,46 @@ class FakeBus {
 
 class AtspiReaderTest : public ::testing::Test {
  protected:
-  void SetUp() override { setenv("AT_SPI_BUS_ADDRESS", bus_.busAddress().c_str(), 1); }
+  void SetUp() override { setenv("AT_SPI_BUS_ADDRESS", bus_.address().c_str(), 1); }
   void TearDown() override { unsetenv("AT_SPI_BUS_ADDRESS"); }
 
   FakeBus bus_;
 };
 
-double millis(std::chrono::microseconds us) {
-  return static_cast<double>(us.count()) / 1000.0;
-}
-
-TEST_F(AtspiReaderTest, ReadsAMenuByLevels) {
-  QtApp app;
-  bus_.setApp([&](sd_bus_message* call) { return app.answer(call); });
-  AtspiReader reader;
-  const ReadResult read = reader.read(kPid);
-  ASSERT_TRUE(read.found);
-  const MenuReplies& r = read.replies;
-  EXPECT_EQ(r.menuBar, "/bar");
-  EXPECT_EQ(r.children.at("/pop"), std::vector<std::string>{"/save"});
-  EXPECT_EQ(r.names.at("/save"), "Save");
-  EXPECT_EQ(r.keyBindings.at("/save"), "Ctrl+S");
-  EXPECT_FALSE(read.stats.usedCache);
-  EXPECT_FALSE(read.stats.deadlineHit);
-
-  // Another process, or nobody at all: not found, nothing read from the application.
-  EXPECT_FALSE(reader.read(kPid + 1).found);
-}
-
-// The port the program uses: one read, the snapshot, the walk.
+// The port the program uses: one read by levels, the snapshot, the walk. Answers of the wrong
+// type count as none, and a socket address that would start a program is never used.
 TEST_F(AtspiReaderTest, ThePortGivesTheWalkTheMenu) {
   QtApp app;
-  bus_.setApp([&](sd_bus_message* call) { return app.answer(call); });
+  app.children["/pop"].push_back("/odd");
+  app.children["/odd"] = {};
+  const std::filesystem::path marker = bus_.dir() / "ran";
+  bus_.setApp([&](sd_bus_message* call) -> sd_bus_message* {
+    const std::string member = sd_bus_message_get_member(call);
+    if (member == "GetApplicationBusAddress") {
+      return reply(call, "s",
+                   ("unixexec:path=/usr/bin/touch,argv0=touch,argv1=" + marker.string()).c_str());
+    }
+    if (sd_bus_message_get_path(call) == std::string("/odd")) {  // a number for each text
+      if (member == "Get") return reply(call, "v", "i", 7);
+      if (member == "GetKeyBinding") return reply(call, "u", 1u);
+    }
+    return app.answer(call);
+  });
   const AtspiAccessibility port;
   const std::vector<ShortcutItem> items = AccessibilityHelper::getShortcuts(port, kPid);
   ASSERT_EQ(items.size(), 1u);
   EXPECT_EQ(items[0].menuPath(), "File");
   EXPECT_EQ(items[0].title(), "Save");
   EXPECT_EQ(items[0].shortcut(), "⌘S");
+  // Another process, or nobody at all: no application.
   EXPECT_EQ(port.applicationElement(kPid + 1), nullptr);
+  std::this_thread::sleep_for(50ms);
+  EXPECT_FALSE(std::filesystem::exists(marker));
 }
 
 TEST_F(AtspiReaderTest, RemembersTheMenuBarOfTheSameWindowUntilItIsReplaced) {
   QtApp app;
-  std::mutex m;
-  bus_.setApp([&](sd_bus_message* call) -> sd_bus_message* {
-    std::lock_guard lock(m);
-    const std::string path = sd_bus_message_get_path(call);
-    if (!app.children.contains(path)) return replyError(call);  // an object that went away
-    return app.answer(call);
-  });
+  bus_.setApp([&](sd_bus_message* call) { return app.answer(call); });
   AtspiReader reader;
   ASSERT_EQ(reader.read(kPid).replies.menuBar, "/bar");
   // No search, and no second try of a cache the toolkit does not have.
@@ -298,7 +274,7 @@ TEST_F(AtspiReaderTest, RemembersTheMenuBarOfTheSameWindowUntilItIsReplaced) {
   EXPECT_EQ(bus_.calls("GetMatches"), searches);
 
   {
-    std::lock_guard lock(m);
+    std::lock_guard lock(app.mutex);
     app.children.erase("/bar");
     app.children["/win"] = {"/bar2"};
     app.children["/bar2"] = {"/file"};
@@ -317,48 +293,15 @@ TEST_F(AtspiReaderTest, TheActiveWindowsMenuBarWins) {
   app.children["/w2"] = {"/bar"};
   app.children["/bar1"] = {};
   app.roles["/bar1"] = kRoleMenuBar;
-  std::atomic<int> active{2};
-  bus_.setApp([&](sd_bus_message* call) -> sd_bus_message* {
-    const std::string path = sd_bus_message_get_path(call);
-    if (std::string(sd_bus_message_get_member(call)) == "GetState") {
-      sd_bus_message* r = reply(call);
-      const bool on = path == (active == 1 ? "/w1" : "/w2");
-      sd_bus_message_append(r, "au", 2, on ? 2u : 0u, 0u);
-      return r;
-    }
-    return app.answer(call);
-  });
+  bus_.setApp([&](sd_bus_message* call) { return app.answer(call); });
   AtspiReader reader;
-  EXPECT_EQ(reader.read(kPid).replies.menuBar, "/bar");
-  active = 1;
-  EXPECT_EQ(reader.read(kPid).replies.menuBar, "/bar1");
-  active = 2;
-  EXPECT_EQ(reader.read(kPid).replies.menuBar, "/bar");
-}
-
-TEST_F(AtspiReaderTest, WrongTypesCountAsNoAnswer) {
-  QtApp app;
-  bus_.setApp([&](sd_bus_message* call) -> sd_bus_message* {
-    const std::string member = sd_bus_message_get_member(call);
-    const std::string path = sd_bus_message_get_path(call);
-    if (path == "/save" && member == "Get") {  // a name that is a number
-      sd_bus_message* r = reply(call);
-      sd_bus_message_append(r, "v", "i", 7);
-      return r;
+  for (const char* window : {"/w2", "/w1", "/w2"}) {
+    {
+      std::lock_guard lock(app.mutex);
+      app.activeWindow = window;
     }
-    if (path == "/file" && member == "GetKeyBinding") {
-      sd_bus_message* r = reply(call);
-      sd_bus_message_append(r, "u", 1u);
-      return r;
-    }
-    return app.answer(call);
-  });
-  AtspiReader reader;
-  const ReadResult read = reader.read(kPid);
-  ASSERT_TRUE(read.found);
-  EXPECT_FALSE(read.replies.names.contains("/save"));
-  EXPECT_FALSE(read.replies.keyBindings.contains("/file"));
-  EXPECT_EQ(read.replies.keyBindings.at("/save"), "Ctrl+S");
+    EXPECT_EQ(reader.read(kPid).replies.menuBar, window == std::string("/w1") ? "/bar1" : "/bar");
+  }
 }
 
 TEST_F(AtspiReaderTest, ASilentApplicationCostsOneDeadline) {
@@ -369,7 +312,7 @@ TEST_F(AtspiReaderTest, ASilentApplicationCostsOneDeadline) {
     EXPECT_TRUE(read.found);
     EXPECT_TRUE(read.stats.deadlineHit);
     EXPECT_TRUE(read.replies.menuBar.empty());
-    EXPECT_LT(millis(read.stats.elapsed), 180.0);
+    EXPECT_LT(read.stats.elapsed, 180ms);
   }
 }
 
@@ -379,7 +322,7 @@ TEST_F(AtspiReaderTest, AMenuThatNeverEndsIsBounded) {
   bus_.setApp([&](sd_bus_message* call) -> sd_bus_message* {
     const std::string member = sd_bus_message_get_member(call);
     const std::string path = sd_bus_message_get_path(call);
-    if (member == "GetChildren" && path.starts_with("/n")) {  // every item has 50 new children
+    if (member == "GetChildren" && path.starts_with("/n")) {  // every item has 500 new children
       std::vector<std::string> kids;
       for (int i = 0; i < 500; ++i)
         kids.push_back("/n" + std::to_string(next++));
@@ -396,36 +339,15 @@ TEST_F(AtspiReaderTest, AMenuThatNeverEndsIsBounded) {
   EXPECT_LT(read.stats.calls, 4 * 520);
 }
 
-TEST_F(AtspiReaderTest, OnlyPlainSocketAddressesAreUsed) {
-  QtApp app;
-  const std::filesystem::path marker = bus_.dir() / "ran";
-  bus_.setApp([&](sd_bus_message* call) {
-    if (std::string(sd_bus_message_get_member(call)) == "GetApplicationBusAddress") {
-      return replyString(call, "unixexec:path=/usr/bin/touch,argv0=touch,argv1=" + marker.string());
-    }
-    return app.answer(call);
-  });
-  AtspiReader reader;
-  const ReadResult read = reader.read(kPid);
-  EXPECT_EQ(read.replies.keyBindings.at("/save"), "Ctrl+S");  // read over the bus instead
-  EXPECT_FALSE(read.stats.peerToPeer);
-  std::this_thread::sleep_for(50ms);
-  EXPECT_FALSE(std::filesystem::exists(marker));
-}
-
 // A GTK-shaped application: its own socket, the search and the cache.
 TEST_F(AtspiReaderTest, ReadsACacheOverTheApplicationsSocket) {
-  const std::string peer = bus_.peerAddress();
+  const std::string peer = bus_.address();
   bus_.setApp([&](sd_bus_message* call) -> sd_bus_message* {
     const std::string member = sd_bus_message_get_member(call);
     const std::string path = sd_bus_message_get_path(call);
-    if (member == "GetApplicationBusAddress") return replyString(call, peer);
+    if (member == "GetApplicationBusAddress") return reply(call, "s", peer.c_str());
     if (member == "GetChildren" && path == kRoot) return replyRefs(call, {"/win"});
-    if (member == "GetState") {
-      sd_bus_message* r = reply(call);
-      sd_bus_message_append(r, "au", 2, 2u, 0u);
-      return r;
-    }
+    if (member == "GetState") return replyState(call, true);
     if (member == "GetMatches" && path == "/win") return replyRefs(call, {"/bar"});
     if (member == "GetMatches" && path == "/bar") return replyRefs(call, {"/file", "/save"});
     if (member == "GetItems") {
@@ -443,9 +365,8 @@ TEST_F(AtspiReaderTest, ReadsACacheOverTheApplicationsSocket) {
       sd_bus_message_close_container(r);
       return r;
     }
-    if (member == "GetKeyBinding" && path == "/save")
-      return replyString(call, "s;<Alt>f:s;<Primary>s");
-    if (member == "GetKeyBinding") return replyString(call, "");
+    if (member == "GetKeyBinding")
+      return reply(call, "s", path == "/save" ? "s;<Alt>f:s;<Primary>s" : "");
     return replyError(call);
   });
   AtspiReader reader;

@@ -20,7 +20,7 @@ class ServerProcess {
   // Runs `argv` (found on PATH) in a process group of its own with `env` added to (or, for
   // "NAME", removed from) this environment; the program writes one line, its address, to the
   // descriptor whose number replaces "{fd}" in its arguments. Returns that line, empty when the
-  // program is missing or says nothing within 10 s.
+  // program is missing, fails or says nothing within 10 s.
   std::string start(std::vector<std::string> argv, const std::vector<std::string>& env,
                     const std::string& logPath);
   // Ends the whole process group.
@@ -32,8 +32,5 @@ class ServerProcess {
 
 // A fresh directory under $TMPDIR (mode 0700), removed with its content at exit.
 std::string makeTemporaryDirectory();
-
-// Whether `program` is an executable on PATH (or an absolute path that is).
-bool haveProgram(const std::string& program);
 
 }  // namespace tavrine::doubles

@@ -19,7 +19,6 @@ constexpr unsigned kShiftL = 50;
 constexpr unsigned kAltL = 64;
 constexpr unsigned kSuperL = 133;
 constexpr unsigned kCapsLock = 66;
-constexpr unsigned kNumLock = 77;
 constexpr unsigned kAltGr = 92;
 constexpr unsigned kA = 38;
 
@@ -30,7 +29,6 @@ ModifierMap pcModifierMap() {
   map[kAltL] = xmask::kMod1;
   map[kSuperL] = xmask::kMod4;
   map[kCapsLock] = xmask::kLock;
-  map[kNumLock] = xmask::kMod2;
   map[kAltGr] = xmask::kMod5;
   return map;
 }
@@ -52,15 +50,14 @@ constexpr Kind kKey = Kind::keyDown;
 constexpr modifier::Flags kCmd = modifier::kCommand;
 constexpr modifier::Flags kCaps = modifier::kCapsLock;
 
+// What real keys on a real server give is the X11 backend's test; these are the sequences a
+// server cannot be made to send on demand, and the other modifiers.
 TEST(ModifierTrackerTest, FollowsKeySequences) {
   const struct {
     std::string name;
     unsigned lockedAtStart;
     std::vector<Step> steps;
   } cases[] = {
-      {"ctrl then a letter",
-       0,
-       {down(kControlL, kFlags, kCmd), down(kA, kKey, kCmd), up(kA), up(kControlL, kFlags, 0)}},
       {"a release reported twice changes nothing",
        0,
        {down(kControlL, kFlags, kCmd), up(kControlL, kFlags, 0), up(kControlL),
@@ -79,15 +76,7 @@ TEST(ModifierTrackerTest, FollowsKeySequences) {
         down(kAltL, kFlags, kCmd | modifier::kShift | modifier::kOption),
         down(kSuperL, kFlags, kCmd | modifier::kShift | modifier::kOption | modifier::kControl),
         up(kShiftL, kFlags, kCmd | modifier::kOption | modifier::kControl)}},
-      {"num lock on, then ctrl: Command alone",
-       xmask::kMod2,
-       {down(kNumLock, kKey, 0), up(kNumLock), down(kControlL, kFlags, kCmd)}},
       {"altgr is an ordinary key", 0, {down(kControlL, kFlags, kCmd), down(kAltGr, kKey, kCmd)}},
-      {"caps lock locks on the first press and unlocks on the second release",
-       0,
-       {down(kCapsLock, kFlags, kCaps), up(kCapsLock, kFlags, kCaps),
-        down(kControlL, kFlags, kCmd | kCaps), up(kControlL, kFlags, kCaps),
-        down(kCapsLock, kFlags, kCaps), up(kCapsLock, kFlags, 0)}},
       {"caps lock locked at start",
        xmask::kLock,
        {down(kControlL, kFlags, kCmd | kCaps), down(kCapsLock, kFlags, kCmd | kCaps),

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Rendering a menu model as a QMenu: key equivalents, texts, enabling, check marks, structure
 // changes at an opening, targets, and menus dropped while Qt is still inside them.
 #include "shell/qt_menu_binding.h"
@@ -50,7 +51,9 @@ TEST(QtMenuBindingTest, KeyEquivalentsBecomeQtKeySequences) {
     EXPECT_EQ(keySequenceFor(*item("Item", "act", key)), expected) << key;
 }
 
-TEST(QtMenuBindingTest, ShowsTextsAsTheyAreAndEnablesWhatCanBeChosen) {
+TEST(QtMenuBindingTest, ShowsTextsAsTheyAreAndSendsActionsToTheirTargets) {
+  auto own = std::make_shared<Target>();
+  auto end = std::make_shared<Target>();
   auto model = std::make_shared<Menu>();
   model->addItem(item("Save & Quit", "saveAndQuit"));
   model->addItem(item("Inert"));
@@ -60,14 +63,17 @@ TEST(QtMenuBindingTest, ShowsTextsAsTheyAreAndEnablesWhatCanBeChosen) {
   auto opener = item("Opener");
   opener->setSubmenu(sub);
   model->addItem(opener);
-  auto on = item("On", "on");
+  auto on = item("On", "toOwn");
   on->setState(ControlState::on);
+  on->setTarget(own);
   model->addItem(on);
-  auto target = std::make_shared<Target>();
-  QtMenuBinding binding(model, [target] { return target; });
+  auto orphan = item("Orphan", "lost");
+  orphan->setTarget(std::make_shared<Target>());  // gone at once
+  model->addItem(orphan);
+  QtMenuBinding binding(model, [end] { return end; });
 
   const QList<QAction*> actions = binding.menu()->actions();
-  ASSERT_EQ(actions.size(), 5);
+  ASSERT_EQ(actions.size(), 6);
   EXPECT_EQ(actions[0]->text(), QStringLiteral("Save && Quit"));  // '&' is no mnemonic
   EXPECT_TRUE(actions[0]->isEnabled());
   EXPECT_FALSE(actions[1]->isEnabled());  // no action
@@ -78,8 +84,11 @@ TEST(QtMenuBindingTest, ShowsTextsAsTheyAreAndEnablesWhatCanBeChosen) {
   // The model, not Qt, decides the check marks: shown in a menu where an item is on.
   EXPECT_TRUE(actions[4]->isChecked());
   EXPECT_TRUE(actions[0]->isCheckable());
-  actions[0]->trigger();  // Qt would toggle it; the model still says off
+  for (QAction* a : actions)
+    a->trigger();  // Qt would toggle a checkable action; the model still says off
   EXPECT_FALSE(actions[0]->isChecked());
+  EXPECT_EQ(own->performed, std::vector<std::string>{"toOwn"});
+  EXPECT_EQ(end->performed, std::vector<std::string>{"saveAndQuit"});  // the orphan's is lost
   on->setState(ControlState::off);
   binding.sync();
   EXPECT_FALSE(actions[4]->isCheckable());
@@ -109,24 +118,6 @@ TEST(QtMenuBindingTest, WhatTheDelegateChangesAtAnOpeningShowsAtThatOpening) {
               opening > 1 ? QStringLiteral("Added %1").arg(opening) : QStringLiteral("Opened 1"));
     binding.menu()->hide();
   }
-}
-
-TEST(QtMenuBindingTest, ActionsGoToTheirTargetOrTheEndOfTheResponderChain) {
-  auto model = std::make_shared<Menu>();
-  auto own = std::make_shared<Target>();
-  auto end = std::make_shared<Target>();
-  auto targeted = item("Targeted", "toOwn");
-  targeted->setTarget(own);
-  model->addItem(targeted);
-  model->addItem(item("Chained", "toEnd"));
-  auto orphan = item("Orphan", "lost");
-  orphan->setTarget(std::make_shared<Target>());  // gone at once
-  model->addItem(orphan);
-  QtMenuBinding binding(model, [end] { return end; });
-  for (QAction* a : binding.menu()->actions())
-    a->trigger();
-  EXPECT_EQ(own->performed, std::vector<std::string>{"toOwn"});
-  EXPECT_EQ(end->performed, std::vector<std::string>{"toEnd"});  // the orphan's action is lost
 }
 
 TEST(QtMenuBindingTest, AnActionMayDropTheMenuItWasChosenFrom) {

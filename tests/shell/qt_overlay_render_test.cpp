@@ -1,6 +1,8 @@
+// SPDX-License-Identifier: MIT
 // The overlay as painted: its shape, its caps, its glyphs and its plain text.
 #include <gtest/gtest.h>
 
+#include <QAccessible>
 #include <QFontMetricsF>
 #include <QGlyphRun>
 #include <QRawFont>
@@ -185,11 +187,20 @@ TEST(QtOverlayScrollTest, ScrollsToTheEndOfTheContentAndNoFurther) {
   QScrollBar* bar = w.scrollBar();
   EXPECT_TRUE(bar->isVisible());
 
+  // Rows tell assistive technologies where they are drawn, and move with the content.
+  QAccessibleInterface* undo = QAccessible::queryAccessibleInterface(&w)->child(4);
+  ASSERT_EQ(undo->text(QAccessible::Name), QStringLiteral("Undo"));
+  const QRect before = undo->rect();
+  const int top = static_cast<int>(w.overlayLayout().scrollFrame().minY());
+  EXPECT_TRUE(QRect(w.mapToGlobal(QPoint(0, top)), w.size() - QSize(0, top)).contains(before));
+  w.scrollTo(40);
+  EXPECT_EQ(undo->rect(), before.translated(0, -40));
+
   // A wheel turn down moves the content up.
   QWheelEvent wheel(QPointF(600, 400), QPointF(600, 400), QPoint(), QPoint(0, -120), Qt::NoButton,
                     Qt::NoModifier, Qt::NoScrollPhase, false);
   QCoreApplication::sendEvent(&w, &wheel);
-  EXPECT_GT(w.scrollOffset(), 0);
+  EXPECT_GT(w.scrollOffset(), 40);
 
   w.scrollTo(1e9);
   EXPECT_NEAR(w.visibleContentRect().maxY(), contentHeight, 1);  // the last row, whole

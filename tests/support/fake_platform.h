@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Every port's test double, with the Platform bundle of references to them.
 #pragma once
 
@@ -33,14 +34,10 @@ struct RecordingApplication final : ApplicationPort {
 
 // The frontmost application and the live modifier state, as a test sets them.
 struct FakeWorkspace final : WorkspacePort {
-  std::optional<RunningApplication> frontmostApplication() const override {
-    ++frontmostQueries;
-    return frontmost;
-  }
+  std::optional<RunningApplication> frontmostApplication() const override { return frontmost; }
   std::uint64_t modifierFlags() const override { return flags; }
   std::optional<RunningApplication> frontmost;
   std::uint64_t flags = 0;
-  mutable std::size_t frontmostQueries = 0;
 };
 
 // Trust a test grants or withdraws, counting the prompts shown.

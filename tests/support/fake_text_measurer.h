@@ -1,9 +1,9 @@
+// SPDX-License-Identifier: MIT
 // Font metrics a test can work out by hand: every user-perceived character is 7 points wide at
 // size 13 (in proportion at other sizes), a line is 1.2 × the size tall, and a symbol image is a
-// square of its size. Counts the measurements made.
+// square of its size.
 #pragma once
 
-#include <cstddef>
 #include <string_view>
 
 #include "platform/text_measurer.h"
@@ -19,17 +19,9 @@ class FakeTextMeasurer final : public TextMeasurer {
   static double lineHeight(double size) { return 1.2 * size; }
 
   Size measure(std::string_view text, const Font& font) const override {
-    ++calls_;
     return {width(text, font.size), lineHeight(font.size)};
   }
-  Size measure(Symbol, double pointSize) const override {
-    ++calls_;
-    return {pointSize, pointSize};
-  }
-  std::size_t calls() const { return calls_; }
-
- private:
-  mutable std::size_t calls_ = 0;
+  Size measure(Symbol, double pointSize) const override { return {pointSize, pointSize}; }
 };
 
 }  // namespace tavrine::doubles

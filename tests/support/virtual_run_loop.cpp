@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "support/virtual_run_loop.h"
 
 #include <algorithm>
@@ -29,10 +30,6 @@ TimerRef VirtualRunLoop::scheduleTimer(double seconds, bool repeats, TimerBlock 
 
 void VirtualRunLoop::postToMainQueue(Task task) {
   posted_.push_back(std::move(task));
-}
-
-double VirtualRunLoop::now() const {
-  return static_cast<double>(nowNs_) / 1e9;
 }
 
 std::shared_ptr<VirtualRunLoop::VirtualTimer> VirtualRunLoop::nextTimer() const {

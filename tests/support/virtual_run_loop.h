@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A run loop on a virtual clock that a test moves by hand. Posted tasks run before any timer, in
 // the order posted, at the current time; timers fire in time order, ties in creation order.
 #pragma once
@@ -17,22 +18,18 @@ class VirtualRunLoop final : public RunLoopPort {
   TimerRef scheduleTimer(double seconds, bool repeats, TimerBlock block) override;
   void postToMainQueue(Task task) override;
 
-  // Seconds since the loop was made.
-  double now() const;
   // Moves the clock forward by `seconds`, running every task and timer that comes due on the way,
   // then the tasks left at the end.
   void advance(double seconds);
-  // Moves the clock to the next valid timer and fires it alone: what it posts waits for
-  // runPostedTasks or advance. False when no timer is left.
+  // Moves the clock to the next valid timer and fires it alone: what it posts waits for the next
+  // advance. False when no timer is left.
   bool fireNextTimer();
-  // Runs the posted tasks (and those they post) without moving the clock.
-  void runPostedTasks();
-
-  std::size_t postedTaskCount() const { return posted_.size(); }
   std::size_t liveTimerCount() const;
 
  private:
   struct VirtualTimer;
+  // Runs the posted tasks (and those they post) without moving the clock.
+  void runPostedTasks();
   std::shared_ptr<VirtualTimer> nextTimer() const;
   void fire(const std::shared_ptr<VirtualTimer>& timer);
 
