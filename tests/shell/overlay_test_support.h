@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Shared by the overlay tests: the editor sample as a view, and reading pixels back.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Running the Qt event loop from a test until something has happened.
 #pragma once
 

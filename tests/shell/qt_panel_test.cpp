@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The overlay panel: window flags, placement, showing without activation, closing for good.
 #include "shell/qt_panel.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "shell/qt_run_loop.h"
 
 #include <gtest/gtest.h>

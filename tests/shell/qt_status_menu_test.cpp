@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The status item and its menu on Qt, built by the real application delegate on the Qt ports for
 // the status bar, run loop, application and screens, and test doubles for the rest.
 #include <gtest/gtest.h>

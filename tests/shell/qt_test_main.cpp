@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The entry of every Qt shell test: one QApplication for the whole run, on Qt's offscreen
 // platform unless QT_QPA_PLATFORM says otherwise, so no window server is needed.
 #include <gtest/gtest.h>

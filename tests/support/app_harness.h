@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // An application delegate on the test doubles, with a private language flag.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A status bar that records the items and menus the code builds and lets a test open the menu
 // and choose items the way a user would.
 #pragma once

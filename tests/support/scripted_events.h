@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A scripted event feed: records the monitors the code installs and delivers events to them as a
 // test dictates, addressed to this process (local monitors) or to another (global).
 #pragma once
