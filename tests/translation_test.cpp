@@ -98,8 +98,9 @@ TEST(TranslationHelperTest, CommandTitlesTryWholeTitlesThenWords) {
            {true, "Close Other Tabs", "关闭Other标签页"},
            {true, "Save As", "保存As"},
            {true, "Use Large Type Here", "Use Large Type Here"},
-           {true, "Close Other Big Tab", "关闭OtherBig标签页"},
-           {true, "Close 标签页 Things Here", "关闭标签页ThingsHere"},
+           {true, "Close Other Big Tab", "关闭Other Big标签页"},  // Latin words stay apart
+           {true, "Close 标签页 Things Here", "关闭标签页Things Here"},
+           {true, "Close Über 2 Tab", "关闭Über 2标签页"},
            {true, "Spotlight", "Spotlight"},
            {true, "Open  File", "打开文件"},
            {true, "…", "…"},

@@ -198,9 +198,13 @@ std::string TranslationHelper::translateByWords(std::string_view text, bool toZH
   if (translated < 1 || translated < n / 2) return std::string(text);
 
   std::string result;
-  const std::string_view separator = toZH ? "" : " ";
   for (std::size_t i = 0; i < n; ++i) {
-    if (i > 0) result.append(separator);
+    // Chinese needs no spaces, but two Latin words that both stayed would run together
+    // ("关闭Other Things", not "关闭OtherThings").
+    if (i > 0 && (!toZH || (text::endsWithLatinLetterOrDigit(output[i - 1]) &&
+                            text::beginsWithLatinLetterOrDigit(output[i])))) {
+      result.append(" ");
+    }
     result.append(output[i]);
   }
   // Carry a trailing ellipsis over in the target language's form, unless the last piece was kept

@@ -6,6 +6,7 @@
 #include <unicode/normalizer2.h>
 #include <unicode/uchar.h>
 #include <unicode/unistr.h>
+#include <unicode/uscript.h>
 #include <unicode/utext.h>
 #include <unicode/utf8.h>
 
@@ -200,6 +201,42 @@ std::optional<char32_t> singleCodePoint(std::string_view s) {
   U8_NEXT(p, i, length, c);
   if (c < 0 || i != length) return std::nullopt;
   return static_cast<char32_t>(c);
+}
+
+namespace {
+
+bool isLatinLetterOrDigit(UChar32 c) {
+  if (c < 0) return false;
+  if (u_isdigit(c)) return true;
+  UErrorCode status = U_ZERO_ERROR;
+  return u_isalpha(c) && uscript_getScript(c, &status) == USCRIPT_LATIN && U_SUCCESS(status);
+}
+
+// The first code point of `s`, or a negative value when it is empty or ill-formed there.
+UChar32 firstCodePoint(std::string_view s) {
+  if (s.empty()) return -1;
+  const auto* p = reinterpret_cast<const std::uint8_t*>(s.data());
+  const auto length = static_cast<std::int32_t>(std::min<std::size_t>(s.size(), 4));
+  std::int32_t i = 0;
+  UChar32 c;
+  U8_NEXT(p, i, length, c);
+  return c;
+}
+
+}  // namespace
+
+bool beginsWithLatinLetterOrDigit(std::string_view s) {
+  return isLatinLetterOrDigit(firstCodePoint(s));
+}
+
+bool endsWithLatinLetterOrDigit(std::string_view s) {
+  // Back over at most three continuation bytes to where the last code point starts.
+  std::size_t start = s.size();
+  while (start > 0 && s.size() - start < 4) {
+    --start;
+    if ((static_cast<unsigned char>(s[start]) & 0xC0) != 0x80) break;
+  }
+  return isLatinLetterOrDigit(firstCodePoint(s.substr(start)));
 }
 
 std::string toUtf8(char32_t c) {

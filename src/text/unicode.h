@@ -50,6 +50,11 @@ std::string replaceAll(std::string_view s, std::string_view from, std::string_vi
 // The code point when `s` is the well-formed encoding of exactly one, else none.
 std::optional<char32_t> singleCodePoint(std::string_view s);
 
+// Whether `s` begins, or ends, with a letter of the Latin script or a decimal digit; false for
+// the empty text and for ill-formed bytes there.
+bool beginsWithLatinLetterOrDigit(std::string_view s);
+bool endsWithLatinLetterOrDigit(std::string_view s);
+
 // The UTF-8 encoding of `c`; U+FFFD for a surrogate or a value past U+10FFFF.
 std::string toUtf8(char32_t c);
 
