@@ -30,11 +30,7 @@ xdotool search --sync --onlyvisible --pid "$HS_PID_mousepad" --class mousepad wi
 sleep 0.5
 
 echo "Holding Ctrl in mousepad for 0.8 s; Tavrine's overlay reads:"
-xdotool keydown Control_L
-sleep 0.8
 status=0
-/usr/bin/python3 tests/e2e/overlay_rows.py --pid "$HS_PID_tavrine" --wait-shown 2 || status=$?
-import -window root "$screenshot"
-xdotool keyup Control_L
+hs_hold_ctrl "$HS_PID_tavrine" "$screenshot" || status=$?
 echo "Screenshot: $screenshot"
 exit "$status"

@@ -7,6 +7,10 @@
 #   hs_start_app NAME CMD...  start an application; its pid is in HS_PID_<NAME> (and printed)
 #   hs_wait_registered PID [SECONDS]
 #                             wait until that process is on the accessibility bus
+#   hs_hold_ctrl TAVRINE_PID [SCREENSHOT]
+#                             hold Ctrl for 0.8 s in the application in front, print Tavrine's
+#                             overlay as AT-SPI shows it (and take a screenshot while it is up);
+#                             fails when no overlay appeared
 #   hs_stop                   stop everything hs_start and hs_start_app started, remove HS_DIR
 #
 # Safe under `set -euo pipefail`. Each process runs in its own process group (setsid) so that what it spawns (the bus daemons'
@@ -107,6 +111,18 @@ hs_wait_registered() {
   done
   hs_log "pid $pid did not appear on the accessibility bus"
   return 1
+}
+
+hs_hold_ctrl() {
+  local pid="$1" screenshot="${2:-}" status=0
+  local rows
+  rows="$(dirname "${BASH_SOURCE[0]}")/../../tests/e2e/overlay_rows.py"
+  xdotool keydown Control_L
+  sleep 0.8
+  /usr/bin/python3 "$rows" --pid "$pid" --wait-shown 2 || status=$?
+  if [ -n "$screenshot" ] && [ "$status" -eq 0 ]; then import -window root "$screenshot"; fi
+  xdotool keyup Control_L
+  return "$status"
 }
 
 hs_stop() {

@@ -23,18 +23,6 @@ passes=0
 fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
 pass() { echo "ok: $*"; passes=$((passes + 1)); }
 
-# Holds Ctrl for 0.8 s in the application in front and prints the overlay as AT-SPI shows it.
-hold_and_read() {
-  xdotool keydown Control_L
-  sleep 0.8
-  local out status=0
-  out="$(/usr/bin/python3 "$rows" --pid "$HS_PID_tavrine" --wait-shown 2)" || status=$?
-  [ -n "$screenshot" ] && [ "$status" -eq 0 ] && import -window root "$screenshot"
-  xdotool keyup Control_L
-  printf '%s\n' "$out"
-  return "$status"
-}
-
 # Fails unless the overlay lists `title` with a shortcut under the heading `menu`.
 expect_row() {
   local overlay="$1" menu="$2" title="$3" shortcut="$4" app="$5"
@@ -100,7 +88,7 @@ hs_wait_registered "$HS_PID_mousepad"
 xdotool search --sync --onlyvisible --pid "$HS_PID_mousepad" --class mousepad windowactivate --sync \
   >/dev/null 2>&1 || true
 sleep 0.5
-if overlay="$(hold_and_read)"; then
+if overlay="$(hs_hold_ctrl "$HS_PID_tavrine" "$screenshot")"; then
   printf '%s\n' "$overlay" | head -n 40
   for row in "FILE|New|Ctrl+N" "FILE|Open...|Ctrl+O" "FILE|Save As...|Ctrl+Shift+S" \
     "FILE|Quit|Ctrl+Q" "SEARCH|Find|Ctrl+F" "EDIT|Delete Line|Ctrl+Shift+⌦"; do
@@ -115,7 +103,6 @@ if /usr/bin/python3 "$rows" --pid "$HS_PID_tavrine" --wait-gone 1; then
 else
   fail "mousepad: the overlay stayed after the release"
 fi
-printf '%s\n' "${overlay:-}" >"$HS_DIR/../tavrine-e2e-mousepad.txt" 2>/dev/null || true
 
 # 3. A Qt 6 program.
 screenshot=""
@@ -124,7 +111,7 @@ hs_wait_registered "$HS_PID_menu_app"
 xdotool search --sync --onlyvisible --pid "$HS_PID_menu_app" windowactivate --sync >/dev/null 2>&1 ||
   true
 sleep 0.5
-if overlay="$(hold_and_read)"; then
+if overlay="$(hs_hold_ctrl "$HS_PID_tavrine" "$screenshot")"; then
   printf '%s\n' "$overlay" | head -n 40
   for row in "FILE|Save As…|Ctrl+Shift+S" "FILE|Clear List|Ctrl+Alt+K" "VIEW|Zoom In|Ctrl++" \
     "VIEW|Full Screen|F11" "EDIT|Delete|⌦"; do
