@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include <gtest/gtest.h>
 
+#include <set>
 #include <string>
 #include <tuple>
 #include <unordered_set>
@@ -8,6 +9,7 @@
 #include <vector>
 
 #include "harvest/accessibility_helper.h"
+#include "harvest/named_key.h"
 #include "platform/memory/memory_accessibility.h"
 
 namespace tavrine {
@@ -187,6 +189,65 @@ TEST(HarvestTest, EveryRecordHasAFreshIdEvenForTheSameTexts) {
   for (int i = 0; i < 1000; ++i)
     seen.emplace("M", "T", "⌘T");
   EXPECT_EQ(seen.size(), 1000u);
+}
+
+TEST(MemoryTreeTest, ReadsMenusItemsSubmenusAndShortcutsFromText) {
+  const ax::MenuTreeParse parsed = ax::parseMenuTree(
+      "# sample\n"
+      "File\n"
+      "  Save As…  [⇧⌘S]\n"
+      "  Open Recent\n"
+      "    Clear Menu  [⌘K]\n"
+      "\n"
+      "Window\r\n"
+      "  Next Tab  [⌃⇥]\r\n"
+      "  Odd [title] [⌥⌘]]\n");
+  ASSERT_TRUE(parsed.tree) << parsed.error;
+  EXPECT_EQ(harvest(*parsed.tree), (std::vector<Texts>{{"File", "Save As…", "⇧⌘S"},
+                                                       {"File", "Clear Menu", "⌘K"},
+                                                       {"Window", "Next Tab", "⌃⇥"},  // no ⌘
+                                                       {"Window", "Odd [title]", "⌥⌘]"}}));
+}
+
+TEST(MemoryTreeTest, RejectsMalformedLinesWithTheirNumber) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"  Orphan\n", "line 1: an item needs a menu above it"},
+      {"File\n    Too deep\n", "line 2: an item is indented too deep"},
+      {"File\n   Odd\n", "line 2: indentation must be a multiple of two spaces"},
+      {"File\n\tTab\n", "line 2: indent with spaces, not tabs"},
+      {"File\n  Bare  [⌘]\n", "line 2: a shortcut needs a key after its modifiers"},
+  };
+  for (const auto& [text, error] : cases) {
+    const ax::MenuTreeParse parsed = ax::parseMenuTree(text);
+    EXPECT_EQ(parsed.error, error);
+    EXPECT_EQ(parsed.tree, nullptr);
+  }
+}
+
+TEST(NamedKeyTest, EveryKeyReadsBackFromTheCharacterItIsWrittenAs) {
+  std::set<std::string> caps;
+  for (int k = 0; k <= static_cast<int>(NamedKey::space); ++k) {
+    const auto key = static_cast<NamedKey>(k);
+    EXPECT_EQ(namedKey(keyEquivalentCharacter(key)), key) << k;
+    EXPECT_TRUE(caps.insert(keyCapText(key)).second) << keyCapText(key);  // no two look alike
+  }
+  EXPECT_EQ(keyEquivalentCharacter(NamedKey::upArrow), "\uF700");
+  EXPECT_EQ(keyEquivalentCharacter(NamedKey::returnKey), "\r");
+  EXPECT_EQ(keyEquivalentCharacter(NamedKey::backspace), "\x08");
+}
+
+TEST(NamedKeyTest, FunctionKeysAreNumberedOneToThirtyFive) {
+  for (int n = 1; n <= 35; ++n) {
+    ASSERT_TRUE(functionKey(n)) << n;
+    EXPECT_EQ(functionKeyNumber(*functionKey(n)), n);
+    EXPECT_EQ(keyCapText(*functionKey(n)), "F" + std::to_string(n));
+  }
+  EXPECT_EQ(functionKey(0), std::nullopt);
+  EXPECT_EQ(functionKey(36), std::nullopt);
+  EXPECT_EQ(functionKeyNumber(NamedKey::rightArrow), 0);
+  EXPECT_EQ(functionKeyNumber(NamedKey::insert), 0);
+  EXPECT_EQ(namedKey(std::string_view("\xEF\x9C")), std::nullopt);  // cut short
+  EXPECT_EQ(namedKey(std::string_view("")), std::nullopt);
 }
 
 }  // namespace
