@@ -24,10 +24,6 @@
 #include "support/fake_platform.h"
 #include "x_fixture.h"
 
-namespace tavrine::doubles {
-bool haveXServer();
-}
-
 namespace tavrine {
 namespace {
 
@@ -42,17 +38,20 @@ void settle(std::chrono::milliseconds time) {
   runEventLoopUntil([] { return false; }, time);
 }
 
-#define SKIP_WITHOUT_X_SERVER() \
-  if (!doubles::haveXServer()) GTEST_SKIP() << "no X server (Xvfb is not installed)"
+#define SKIP_WITHOUT_X_SERVER(x) \
+  if (!x.isOpen()) GTEST_SKIP() << "no X server (Xvfb is not installed)"
 
-TEST(QtX11EventMonitorTest, GlobalMonitorsSeeEveryKeyWithTheStateAfterIt) {
-  SKIP_WITHOUT_X_SERVER();
+// Untrusted, no key is watched; trusted, every key with the state after it.
+TEST(QtX11EventMonitorTest, GlobalMonitorsNeedTrustThenSeeEveryKeyWithTheStateAfterIt) {
   doubles::XFixture x;
+  SKIP_WITHOUT_X_SERVER(x);
   doubles::FakeTrust trust;
-  trust.trusted = true;
   x11::X11Workspace workspace;
   x11::X11KeyWatcher watcher;
   qt::QtX11EventMonitor events(watcher, trust, {});
+  EXPECT_EQ(events.addGlobalMonitor(kEventMaskFlagsChanged, [](const Event&) {}), nullptr);
+  EXPECT_FALSE(watcher.isStarted());
+  trust.trusted = true;
   std::vector<Seen> seen;
   ASSERT_TRUE(events.addGlobalMonitor(kEventMaskFlagsChanged, [&](const Event& e) {
     seen.emplace_back(kEventMaskFlagsChanged, e.modifierFlags());
@@ -106,29 +105,9 @@ TEST(QtX11EventMonitorTest, GlobalMonitorsSeeEveryKeyWithTheStateAfterIt) {
   }
 }
 
-TEST(QtX11EventMonitorTest, GlobalMonitorsNeedTrust) {
-  SKIP_WITHOUT_X_SERVER();
-  doubles::XFixture x;
-  doubles::FakeTrust trust;
-  x11::X11KeyWatcher watcher;
-  qt::QtX11EventMonitor events(watcher, trust, {});
-  EXPECT_EQ(events.addGlobalMonitor(kEventMaskFlagsChanged, [](const Event&) {}), nullptr);
-  EXPECT_FALSE(watcher.isStarted()) << "no key is watched before trust";
-  trust.trusted = true;
-  EXPECT_NE(events.addGlobalMonitor(kEventMaskFlagsChanged, [](const Event&) {}), nullptr);
-  EXPECT_TRUE(watcher.isStarted());
-}
-
-// An icon entry whose pixels all hold `side`, so the chosen size shows in the pixels.
-void appendIcon(std::vector<unsigned long>& data, unsigned long side) {
-  data.push_back(side);
-  data.push_back(side);
-  data.insert(data.end(), side * side, 0xFF000000UL | side);
-}
-
 TEST(X11WorkspaceTest, FrontmostApplicationFromRealWindows) {
-  SKIP_WITHOUT_X_SERVER();
   doubles::XFixture x;
+  SKIP_WITHOUT_X_SERVER(x);
   int made = 0;
   x11::X11Workspace workspace([&made](const x11::ArgbIcon& icon) {
     ++made;
@@ -140,9 +119,11 @@ TEST(X11WorkspaceTest, FrontmostApplicationFromRealWindows) {
   const std::uint64_t child = x.createWindow(0, 0, 1, 1, editor);
   x.setLongs(editor, "_NET_WM_PID", "CARDINAL", {4242});
   x.setBytes(editor, "WM_CLASS", "STRING", std::string("editor\0Editor\0", 14));
-  std::vector<unsigned long> icon;
-  appendIcon(icon, 16);
-  appendIcon(icon, 64);
+  // A 16- and a 64-pixel icon, each pixel holding its side.
+  std::vector<unsigned long> icon = {16, 16};
+  icon.insert(icon.end(), 16 * 16, 0xFF000010UL);
+  icon.insert(icon.end(), {64, 64});
+  icon.insert(icon.end(), 64 * 64, 0xFF000040UL);
   x.setLongs(editor, "_NET_WM_ICON", "CARDINAL", icon);
   x.deleteProperty(x.root(), "_NET_ACTIVE_WINDOW");
   x.focus(child);

@@ -12,15 +12,6 @@
 
 #include "test_servers.h"
 
-namespace tavrine::doubles {
-
-bool haveXServer() {
-  const char* display = std::getenv("DISPLAY");
-  return display != nullptr && *display != '\0';
-}
-
-}  // namespace tavrine::doubles
-
 int main(int argc, char** argv) {
   ::testing::InitGoogleTest(&argc, argv);
 

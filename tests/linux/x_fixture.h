@@ -8,15 +8,18 @@
 #include <string>
 #include <vector>
 
+namespace tavrine::x11 {
+class X11Display;
+}
+
 namespace tavrine::doubles {
 
 class XFixture {
  public:
   XFixture();
   ~XFixture();
-  XFixture(const XFixture&) = delete;
-  XFixture& operator=(const XFixture&) = delete;
 
+  // False without an X server (Xvfb is not installed): the tests that need one skip.
   bool isOpen() const;
   std::uint64_t root() const;
 
@@ -36,12 +39,9 @@ class XFixture {
   void setBytes(std::uint64_t window, const char* property, const char* type,
                 const std::string& bytes);
   void deleteProperty(std::uint64_t window, const char* property);
-  // Waits until the server has handled everything sent so far.
-  void sync();
 
  private:
-  struct Impl;
-  std::unique_ptr<Impl> impl_;
+  std::unique_ptr<x11::X11Display> display_;
 };
 
 }  // namespace tavrine::doubles
