@@ -26,9 +26,8 @@ std::vector<Record> records(const MenuReplies& replies, KeyBindingParser parse =
                             SnapshotLimits limits = {}) {
   const ax::ElementRef app = buildMenuSnapshot(replies, parse, limits);
   std::vector<Record> out;
-  for (const ShortcutItem& item : AccessibilityHelper::getShortcuts(*app)) {
+  for (const ShortcutItem& item : AccessibilityHelper::getShortcuts(*app))
     out.emplace_back(item.menuPath(), item.title(), item.shortcut());
-  }
   return out;
 }
 
@@ -39,6 +38,20 @@ MenuReplies fixture(const std::string& name) {
   RepliesParse parsed = parseReplies(text.str());
   EXPECT_TRUE(parsed.replies) << name << ": " << parsed.error;
   return parsed.replies.value_or(MenuReplies{});
+}
+
+TEST(AtspiRepliesTest, TextFormRoundTrips) {
+  MenuReplies r;
+  r.menuBar = "/bar";
+  r.matches = {"/a", "/b"};
+  r.cache = {{"/a", "/bar", kRoleMenu, "Tab\there, line\nbreak, back\\slash, return\r"}};
+  r.children = {{"/bar", {"/a", "/b"}}, {"/a", {}}};
+  r.names = {{"/a", ""}, {"/b", "Ünïcode …"}};
+  r.roles = {{"/a", 4294967295u}};
+  r.keyBindings = {{"/b", "n;<Alt>f:n;<Primary>n"}};
+  const RepliesParse parsed = parseReplies(formatReplies(r));
+  ASSERT_TRUE(parsed.replies) << parsed.error;
+  EXPECT_EQ(*parsed.replies, r);
 }
 
 // What this reader collected and what a pyatspi walk of the same menus answered give the same
@@ -82,11 +95,9 @@ MenuReplies qtShaped() {
   r.children = {
       {"/bar", {"/file"}}, {"/file", {"/p"}}, {"/p", {"/a", "/b"}}, {"/a", {}}, {"/b", {}}};
   r.names = {{"/file", "File"}, {"/p", ""}, {"/a", "Alpha"}, {"/b", "Beta"}};
-  r.roles = {{"/bar", kRoleMenuBar},
-             {"/file", kRoleMenuItem},
-             {"/p", kRolePopupMenu},
-             {"/a", kRoleMenuItem},
-             {"/b", kRoleMenuItem}};
+  r.roles = {{"/bar", kRoleMenuBar}, {"/p", kRolePopupMenu}};
+  for (const char* item : {"/file", "/a", "/b"})
+    r.roles[item] = kRoleMenuItem;
   r.keyBindings = {{"/a", "a"}, {"/b", "b"}};
   return r;
 }
