@@ -50,10 +50,6 @@ sd_bus_message* reply(sd_bus_message* call, const char* types, Args... args) {
   return r;
 }
 
-sd_bus_message* replyState(sd_bus_message* call, bool active) {
-  return reply(call, "au", 2, active ? 2u : 0u, 0u);
-}
-
 sd_bus_message* replyRefs(sd_bus_message* call, const std::vector<std::string>& paths) {
   sd_bus_message* r = reply(call);
   sd_bus_message_open_container(r, 'a', "(so)");
@@ -89,7 +85,7 @@ struct QtApp {
     if (!children.contains(path)) return replyError(call);
     if (member == "GetChildren") return replyRefs(call, children[path]);
     if (member == "GetRole") return reply(call, "u", roles[path]);
-    if (member == "GetState") return replyState(call, path == activeWindow);
+    if (member == "GetState") return reply(call, "au", 2, path == activeWindow ? 2u : 0u, 0u);
     if (member == "Get") return reply(call, "v", "s", names[path].c_str());
     if (member == "GetKeyBinding") return reply(call, "s", bindings[path].c_str());
     return replyError(call);  // no Collection, no cache, no socket of its own
@@ -102,7 +98,11 @@ class FakeBus {
     dir_ = std::filesystem::temp_directory_path() /
            ("tavrine-fake-bus-" + std::to_string(getpid()) + "-" + std::to_string(counter_++));
     std::filesystem::create_directories(dir_);
-    listener_ = listenOn(socketPath());
+    listener_ = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+    sockaddr_un addr{.sun_family = AF_UNIX, .sun_path = {}};
+    socketPath().copy(addr.sun_path, sizeof addr.sun_path - 1);
+    bind(listener_, reinterpret_cast<const sockaddr*>(&addr), sizeof addr);
+    listen(listener_, 16);
     thread_ = std::thread([this] { run(); });
   }
   ~FakeBus() {
@@ -130,16 +130,6 @@ class FakeBus {
 
  private:
   std::string socketPath() const { return (dir_ / "bus").string(); }
-
-  static int listenOn(const std::string& path) {
-    const int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
-    sockaddr_un addr{};
-    addr.sun_family = AF_UNIX;
-    path.copy(addr.sun_path, sizeof addr.sun_path - 1);
-    bind(fd, reinterpret_cast<const sockaddr*>(&addr), sizeof addr);
-    listen(fd, 16);
-    return fd;
-  }
 
   static int onMessage(sd_bus_message* m, void* userdata, sd_bus_error*) {
     auto* self = static_cast<FakeBus*>(userdata);
@@ -183,11 +173,10 @@ class FakeBus {
     sd_bus_set_fd(bus, fd, fd);
     sd_bus_set_server(bus, 1, id);
     sd_bus_add_filter(bus, nullptr, &FakeBus::onMessage, this);
-    if (sd_bus_start(bus) < 0) {
+    if (sd_bus_start(bus) >= 0)
+      connections_.push_back(bus);
+    else
       sd_bus_unref(bus);
-      return;
-    }
-    connections_.push_back(bus);
   }
 
   void run() {
@@ -198,15 +187,13 @@ class FakeBus {
         connections_.clear();
       }
       std::vector<pollfd> fds = {{listener_, POLLIN, 0}};
-      for (sd_bus* b : connections_) {
+      for (sd_bus* b : connections_)
         fds.push_back({sd_bus_get_fd(b), static_cast<short>(sd_bus_get_events(b)), 0});
-      }
       poll(fds.data(), fds.size(), 5);
       if (fds[0].revents & POLLIN) accept();
-      for (sd_bus* b : connections_) {
-        while (sd_bus_process(b, nullptr) > 0) {
-        }
-      }
+      for (sd_bus* b : connections_)
+        while (sd_bus_process(b, nullptr) > 0)
+          continue;
     }
     for (sd_bus* b : connections_)
       sd_bus_close_unref(b);
@@ -347,7 +334,7 @@ TEST_F(AtspiReaderTest, ReadsACacheOverTheApplicationsSocket) {
     const std::string path = sd_bus_message_get_path(call);
     if (member == "GetApplicationBusAddress") return reply(call, "s", peer.c_str());
     if (member == "GetChildren" && path == kRoot) return replyRefs(call, {"/win"});
-    if (member == "GetState") return replyState(call, true);
+    if (member == "GetState") return reply(call, "au", 2, 2u, 0u);  // active
     if (member == "GetMatches" && path == "/win") return replyRefs(call, {"/bar"});
     if (member == "GetMatches" && path == "/bar") return replyRefs(call, {"/file", "/save"});
     if (member == "GetItems") {
