@@ -35,8 +35,6 @@ TEST(AppDelegateTest, LaunchInstallsLocalMonitorsAndGlobalOnesOnlyWhenTrusted) {
   for (bool trusted : {false, true}) {
     SCOPED_TRACE(trusted);
     AppHarness h(trusted);
-    EXPECT_EQ(h.fake.application.policies, std::vector{ActivationPolicy::accessory});
-    EXPECT_EQ(h.delegate->statusItem, h.fake.statusBar.items.at(0));
     for (EventMask mask : {kEventMaskFlagsChanged, kEventMaskKeyDown}) {
       EXPECT_EQ(h.fake.events.monitorCount(Scope::local, mask), 1u);
       EXPECT_EQ(h.fake.events.monitorCount(Scope::global, mask), trusted ? 1u : 0u);
@@ -92,25 +90,6 @@ TEST(StatusMenuTest, IsBuiltOnceUnderTheCommandSquare) {
   EXPECT_EQ(h.fake.statusBar.find({"🌐 Language", "中文"})->target(), h.delegate);
   EXPECT_EQ(menu->itemArray()[0], h.delegate->languageMenuItem);
   EXPECT_EQ(menu->itemArray()[2], h.delegate->accessibilityMenuItem);
-
-  EXPECT_TRUE(h.fake.statusBar.choose({"About Tavrine"}));
-  EXPECT_EQ(h.fake.application.aboutPanels, 1u);
-  EXPECT_EQ(h.fake.application.terminations, 0u);
-  EXPECT_TRUE(h.fake.statusBar.choose({"Quit"}));
-  EXPECT_EQ(h.fake.application.terminations, 1u);
-}
-
-TEST(StatusMenuTest, WithoutAButtonOrSymbolTheMenuStillWorks) {
-  for (const bool buttons : {false, true}) {
-    AppHarness h(true, false);
-    h.fake.statusBar.buttonsAvailable = buttons;
-    h.fake.statusBar.symbolsAvailable = false;
-    h.launch();
-    if (buttons) {
-      EXPECT_EQ(h.fake.statusBar.items[0]->recordingButton->image, nullptr);
-    }
-    EXPECT_TRUE(h.fake.statusBar.choose({"About Tavrine"}));
-  }
 }
 
 TEST(StatusMenuTest, EachOpeningShowsTheTrustOfThatMoment) {

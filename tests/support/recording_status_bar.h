@@ -30,19 +30,18 @@ struct RecordingStatusItem final : StatusItem {
   void setMenu(MenuRef newMenu) override { menu = std::move(newMenu); }
   double length = 0;
   MenuRef menu;
-  std::unique_ptr<RecordingButton> recordingButton;  // null when the item has none
+  std::unique_ptr<RecordingButton> recordingButton = std::make_unique<RecordingButton>();
 };
 
 struct RecordingStatusBar final : StatusBarPort {
   StatusItemRef statusItemWithLength(double length) override {
     auto item = std::make_shared<RecordingStatusItem>();
     item->length = length;
-    if (buttonsAvailable) item->recordingButton = std::make_unique<RecordingButton>();
     items.push_back(item);
     return item;
   }
   ImageRef systemSymbolImage(std::string_view name, std::string_view description) override {
-    return symbolsAvailable ? std::make_shared<SymbolImage>(name, description) : nullptr;
+    return std::make_shared<SymbolImage>(name, description);
   }
 
   // The menu of the first status item, or null.
@@ -75,9 +74,6 @@ struct RecordingStatusBar final : StatusBarPort {
            performMenuItemAction(*item, responderChainEnd.lock().get());
   }
 
-  // Conditions the platform may impose.
-  bool buttonsAvailable = true;
-  bool symbolsAvailable = true;
   // Where actions of items without a target end up (the application delegate).
   std::weak_ptr<MenuActionTarget> responderChainEnd;
   std::vector<std::shared_ptr<RecordingStatusItem>> items;
