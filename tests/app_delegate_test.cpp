@@ -67,6 +67,25 @@ TEST(AppDelegateTest, LocalMonitorsDriveTheHoldAndPassEventsOn) {
   EXPECT_EQ(h.shownApp(), "Tavrine");  // this program's own menus are read like any other's
 }
 
+// What a delegate leaves behind (a queued show, a pending hold, the release and permission
+// polls, its monitors) does nothing once it is gone, and every timer stops.
+TEST(AppDelegateTest, NothingHappensOnceTheDelegateIsGone) {
+  AppHarness h(false);
+  h.bringToFront(42, "Editor", "File\n  Save  [⌘S]\n");
+  h.modifiers(modifier::kCommand, Scope::local);
+  ASSERT_TRUE(h.fake.runLoop.fireNextTimer());           // one show waits for its turn...
+  h.modifiers(modifier::kCommand | 0x10, Scope::local);  // ...and another hold is pending
+  h.delegate->showOverlay();
+  h.delegate->requestAccessibility();
+  h.delegate.reset();
+  h.setTrusted(true);
+  EXPECT_NE(h.fake.events.flagsChanged(Scope::local, modifier::kCommand), nullptr);  // passed on
+  h.fake.runLoop.advance(2);
+  EXPECT_EQ(h.panelsMade(), 1u);  // the one shown before
+  EXPECT_EQ(h.fake.runLoop.liveTimerCount(), 0u);
+  EXPECT_EQ(h.fake.events.globalAttempts, 0u);
+}
+
 TEST(StatusMenuTest, IsBuiltOnceUnderTheCommandSquare) {
   AppHarness h(false);
   ASSERT_EQ(h.fake.statusBar.items.size(), 1u);
@@ -150,16 +169,6 @@ TEST(PermissionFlowTest, PromptsThenInstallsTheMonitorsAtTheFirstTickAfterTheGra
   EXPECT_EQ(h.fake.events.monitorCount(Scope::global, kEventMaskKeyDown), 1u);
   h.fake.runLoop.advance(0.5);
   EXPECT_EQ(h.fake.events.globalAttempts, 2u);
-  EXPECT_EQ(h.fake.runLoop.liveTimerCount(), 0u);
-}
-
-TEST(PermissionFlowTest, AGrantAfterTheDelegateIsGoneInstallsNothing) {
-  AppHarness h(false);
-  h.delegate->requestAccessibility();
-  h.delegate.reset();
-  h.setTrusted(true);
-  h.fake.runLoop.advance(1);
-  EXPECT_EQ(h.fake.events.globalAttempts, 0u);
   EXPECT_EQ(h.fake.runLoop.liveTimerCount(), 0u);
 }
 

@@ -86,20 +86,5 @@ TEST(HoldTriggerTest, FollowsTheStateTable) {
   }
 }
 
-TEST(HoldTriggerTest, NothingHappensOnceTheDelegateIsGone) {
-  AppHarness h;
-  h.bringToFront(42, "Editor", "File\n  Save  [⌘S]\n");
-  h.modifiers(kCommand);
-  ASSERT_TRUE(h.fake.runLoop.fireNextTimer());  // one show waits for its turn...
-  h.modifiers(kCommand | 0x10);                 // ...and another hold is pending
-  h.delegate.reset();
-  h.fake.runLoop.advance(1);
-  h.modifiers(kCommand);
-  h.fake.runLoop.advance(1);
-  EXPECT_EQ(h.panelsMade(), 0u);
-  EXPECT_EQ(h.fake.runLoop.liveTimerCount(), 0u);
-  EXPECT_NE(h.fake.events.flagsChanged(Scope::local, kCommand), nullptr);  // still passed on
-}
-
 }  // namespace
 }  // namespace tavrine

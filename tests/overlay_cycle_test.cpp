@@ -101,14 +101,6 @@ TEST_F(OverlayCycleTest, HidingLeavesAPendingHoldAloneAndIsHarmlessWithNothingSh
   EXPECT_EQ(h.fake.panels.created.at(0)->closes, 1u);
 }
 
-TEST_F(OverlayCycleTest, ThePollStopsItselfOnceTheDelegateIsGone) {
-  h.bringToFront(42, "Editor", kEditor);
-  h.delegate->showOverlay();
-  h.delegate.reset();
-  loop.advance(0.1);
-  EXPECT_EQ(loop.liveTimerCount(), 0u);
-}
-
 class OverlayWindowControllerTest : public ::testing::Test {
  protected:
   std::vector<ShortcutItem> items{
