@@ -73,6 +73,8 @@ TEST(KeyBindingTest, QtShortcutTextsShowAsQtWritesThem) {
                {"Esc", "Esc"},
                {"Ctrl+Enter", "⌘↩"},
                {"Ctrl+Alt+Left", "⌥⌘←"},
+               {"Ctrl+Alt+K", "⌥⌘K"},
+               {"Ctrl+-", "⌘-"},
                {"Alt+F4", "⌥F4"},
                {"Alt+Shift+F", "⌥⇧F"},
                {"Alt+Num+5", "⌥5"},

@@ -66,19 +66,6 @@ TEST(MenuSnapshotTest, RecordedReadsGiveTheRecordsOfAPyatspiWalk) {
   }
 }
 
-// With the program's parsers, in menu order (a submenu after the item that opens it, a disabled
-// item too): mnemonics and chords are no shortcuts; keys without Ctrl have no Command glyph.
-TEST(MenuSnapshotTest, QtShortcutsThroughTheAcceleratorParsers) {
-  const std::vector<Record> expected = {
-      {"File", "New", "⌘N"},          {"File", "Open…", "⌘O"},     {"File", "Clear List", "⌥⌘K"},
-      {"File", "Save", "⌘S"},         {"File", "Save As…", "⇧⌘S"}, {"File", "Quit", "⌘Q"},
-      {"Edit", "Undo", "⌘Z"},         {"Edit", "Cut", "⌘X"},       {"Edit", "Paste Special", "⇧⌘V"},
-      {"Edit", "Delete", "⌦"},        {"View", "Zoom In", "⌘+"},   {"View", "Zoom Out", "⌘-"},
-      {"View", "Full Screen", "F11"},
-  };
-  EXPECT_EQ(records(fixture("menu_app.replies"), parseKeyBinding), expected);
-}
-
 TEST(MenuSnapshotTest, GtkNamesLoseTheirSpacesAndSubmenusFollowTheirItem) {
   const std::vector<Record> got = records(fixture("mousepad.replies"));
   const auto at = std::find(got.begin(), got.end(), Record{"Edit", "Paste Special", "S;<ALT>E:S;"});
