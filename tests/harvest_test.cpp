@@ -102,9 +102,6 @@ TEST(HarvestTest, MenuBarFailuresGiveAnEmptyListAfterOneRead) {
   MemoryTree noBar;
   noBar.application().set(ax::kMenuBar, {});
   EXPECT_TRUE(harvest(noBar).empty());
-
-  ax::MemoryAccessibility port;
-  EXPECT_TRUE(AccessibilityHelper::getShortcuts(port, 42).empty());
 }
 
 TEST(HarvestTest, ReadsOnlyWhatEachLevelNeeds) {
