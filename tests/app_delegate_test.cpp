@@ -86,16 +86,10 @@ TEST(AppDelegateTest, NothingHappensOnceTheDelegateIsGone) {
   EXPECT_EQ(h.fake.events.globalAttempts, 0u);
 }
 
-TEST(StatusMenuTest, IsBuiltOnceUnderTheCommandSquare) {
+TEST(StatusMenuTest, IsBuiltOnceWithItsItemsAndTheirActions) {
   AppHarness h(false);
   ASSERT_EQ(h.fake.statusBar.items.size(), 1u);
-  EXPECT_EQ(h.fake.statusBar.items[0]->length, -1);
-  const auto* image = dynamic_cast<const doubles::SymbolImage*>(
-      h.fake.statusBar.items[0]->recordingButton->image.get());
-  ASSERT_NE(image, nullptr);
-  EXPECT_EQ(image->name, "command.square");
-  EXPECT_EQ(image->description, "Tavrine");
-
+  EXPECT_EQ(h.fake.statusBar.items[0]->length, -1);  // its icon is the Qt shell's to check
   const MenuRef menu = h.fake.statusBar.menu();
   ASSERT_NE(menu, nullptr);
   EXPECT_EQ(menu->delegate(), h.delegate);
