@@ -4,7 +4,6 @@
 #include <set>
 #include <string>
 #include <tuple>
-#include <unordered_set>
 #include <utility>
 #include <vector>
 
@@ -169,23 +168,6 @@ TEST(HarvestTest, FormatsModifierPrefixThenTheKeysCap) {
       {"\uF748", "\uF748"}, {"\uF8FF", "\uF8FF"}};
   for (const auto& [key, cap] : keys)
     EXPECT_EQ(AccessibilityHelper::formatShortcut(8, key), cap) << cap;
-}
-
-TEST(HarvestTest, EveryRecordHasAFreshIdEvenForTheSameTexts) {
-  const ShortcutItem first("File", "Save", "⌘S");
-  const ShortcutItem copy = first;
-  EXPECT_NE(first, ShortcutItem("File", "Save", "⌘S"));
-  EXPECT_EQ(copy, first);
-  EXPECT_EQ(ShortcutItemHash{}(copy), ShortcutItemHash{}(first));
-
-  const std::string id = copy.id().toString();  // RFC 4122, version 4
-  EXPECT_EQ(id.size(), 36u);
-  EXPECT_EQ(id[14], '4');
-  EXPECT_NE(std::string("89AB").find(id[19]), std::string::npos);
-  std::unordered_set<ShortcutItem, ShortcutItemHash> seen;
-  for (int i = 0; i < 1000; ++i)
-    seen.emplace("M", "T", "⌘T");
-  EXPECT_EQ(seen.size(), 1000u);
 }
 
 TEST(MemoryTreeTest, ReadsMenusItemsSubmenusAndShortcutsFromText) {
