@@ -61,7 +61,7 @@ TEST(AppDelegateTest, LocalMonitorsDriveTheHoldAndPassEventsOn) {
   AppHarness h(false);
   h.bringToFront(42, "Tavrine", "Tavrine\n  Quit Tavrine  [⌘Q]\n");
   h.fake.workspace.flags = modifier::kCommand;
-  EXPECT_NE(h.fake.events.keyDown(Scope::local), nullptr);
+  EXPECT_NE(h.fake.events.keyDown(Scope::local, modifier::kCommand), nullptr);
   EXPECT_NE(h.fake.events.flagsChanged(Scope::local, modifier::kCommand), nullptr);
   h.fake.runLoop.advance(0.5);
   EXPECT_EQ(h.shownApp(), "Tavrine");  // this program's own menus are read like any other's
