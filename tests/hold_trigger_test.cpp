@@ -27,13 +27,9 @@ Step wait(double seconds) {
   return [seconds](AppHarness& h) { h.fake.runLoop.advance(seconds); };
 }
 // The press timer fires; the show it queues waits for its turn on the main queue.
-Step timerFires() {
-  return [](AppHarness& h) { ASSERT_TRUE(h.fake.runLoop.fireNextTimer()); };
-}
+const Step timerFires = [](AppHarness& h) { ASSERT_TRUE(h.fake.runLoop.fireNextTimer()); };
 // Another application comes to the front.
-Step browser() {
-  return [](AppHarness& h) { h.bringToFront(7, "Browser", "Tab\n  New Tab  [⌘T]\n"); };
-}
+const Step browser = [](AppHarness& h) { h.bringToFront(7, "Browser", "Tab\n  New Tab  [⌘T]\n"); };
 
 struct Script {
   std::string shown;  // the application on screen at the end, "" for none
@@ -46,7 +42,7 @@ TEST(HoldTriggerTest, FollowsTheStateTable) {
   std::vector<Script> scripts = {
       {"Editor", 1, {press(kCommand), wait(0.5)}},  // the hold time
       {"", 0, {press(kCommand), wait(0.499)}},      // not a moment less
-      {"", 0, {press(kCommand), timerFires()}},     // the timer only queues the show
+      {"", 0, {press(kCommand), timerFires}},       // the timer only queues the show
       {"Editor", 1, {press(kCommand), wait(3)}},    // held on: shown once
       {"Editor", 1, {press(left), wait(0.5)}},      // device bits do not count
       {"", 0, {press(left), wait(0.3), press(both), wait(0.499)}},  // the second key restarts
@@ -57,12 +53,12 @@ TEST(HoldTriggerTest, FollowsTheStateTable) {
       {"Editor", 1, {press(kCommand), wait(0.5), key(), wait(1)}},  // a key while shown
       {"Editor", 1, {press(kCommand | modifier::kShift), wait(0.3), press(kCommand), wait(0.5)}},
       // Command alone again while shown: a new hold, for the application now in front.
-      {"Editor", 1, {press(kCommand), wait(0.5), browser(), press(both), wait(0.499)}},
-      {"Browser", 2, {press(kCommand), wait(0.5), browser(), press(both), wait(0.5)}},
+      {"Editor", 1, {press(kCommand), wait(0.5), browser, press(both), wait(0.499)}},
+      {"Browser", 2, {press(kCommand), wait(0.5), browser, press(both), wait(0.5)}},
       // The hold ends while its show waits for its turn: the show must not happen.
-      {"", 0, {press(kCommand), timerFires(), press(0), wait(1)}},
-      {"", 0, {press(kCommand), timerFires(), key(), wait(1)}},
-      {"", 0, {press(kCommand), timerFires(), key(Scope::local), wait(1)}},
+      {"", 0, {press(kCommand), timerFires, press(0), wait(1)}},
+      {"", 0, {press(kCommand), timerFires, key(), wait(1)}},
+      {"", 0, {press(kCommand), timerFires, key(Scope::local), wait(1)}},
   };
   // Any other device-independent flag, Caps Lock included, cancels a pending hold and hides a
   // shown overlay.
@@ -71,7 +67,7 @@ TEST(HoldTriggerTest, FollowsTheStateTable) {
         modifier::kNumericPad, modifier::kHelp, modifier::kFunction, modifier::Flags{1} << 31}) {
     scripts.push_back({"", 0, {press(kCommand), wait(0.3), press(kCommand | other), wait(1)}});
     scripts.push_back({"", 1, {press(kCommand), wait(0.5), press(kCommand | other)}});
-    scripts.push_back({"", 0, {press(kCommand), timerFires(), press(kCommand | other), wait(1)}});
+    scripts.push_back({"", 0, {press(kCommand), timerFires, press(kCommand | other), wait(1)}});
   }
   for (std::size_t i = 0; i < scripts.size(); ++i) {
     SCOPED_TRACE("script " + std::to_string(i));
