@@ -20,15 +20,11 @@ using ax::MemoryTree;
 
 using Texts = std::tuple<std::string, std::string, std::string>;
 
-std::vector<Texts> texts(const std::vector<ShortcutItem>& items) {
+std::vector<Texts> harvest(MemoryTree& tree) {
   std::vector<Texts> out;
-  for (const auto& i : items)
+  for (const auto& i : AccessibilityHelper::getShortcuts(tree.application()))
     out.emplace_back(i.menuPath(), i.title(), i.shortcut());
   return out;
-}
-
-std::vector<Texts> harvest(MemoryTree& tree) {
-  return texts(AccessibilityHelper::getShortcuts(tree.application()));
 }
 
 TEST(HarvestTest, WalksEveryMenuButAppleInDepthFirstOrder) {
