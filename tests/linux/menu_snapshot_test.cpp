@@ -161,16 +161,14 @@ TEST(MenuSnapshotTest, HugeAndDeepMenusAreBounded) {
   MenuReplies deep;
   deep.menuBar = "/0";
   for (int i = 0; i < 5000; ++i) {
-    const std::string path = "/" + std::to_string(i);
     const std::string next = "/" + std::to_string(i + 1);
-    deep.children[path] = {next};
+    deep.children["/" + std::to_string(i)] = {next};
     deep.names[next] = "Item";
     deep.roles[next] = kRoleMenuItem;
     deep.keyBindings[next] = "k";
   }
-  const std::vector<Record> deepRecords =
-      records(deep, bindingAsKey, {.maxElements = 20'000, .maxDepth = 20});
-  EXPECT_EQ(deepRecords.size(), 20u);  // the menu-bar item and 19 levels of submenus below it
+  // The menu-bar item and 19 levels of submenus below it.
+  EXPECT_EQ(records(deep, bindingAsKey, {.maxElements = 20'000, .maxDepth = 20}).size(), 20u);
 
   MenuReplies wide = gtkShaped();
   wide.matches = {"/file"};
