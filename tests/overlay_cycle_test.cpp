@@ -20,7 +20,7 @@ class OverlayCycleTest : public ::testing::Test {
  protected:
   OverlayCycleTest() { h.fake.workspace.flags = kCommand; }
 
-  doubles::AppHarness h{true, true, OverlayStyle{KeyCapStyle::words}};
+  doubles::AppHarness h{true, OverlayStyle{KeyCapStyle::words}};
   doubles::VirtualRunLoop& loop = h.fake.runLoop;
 };
 
