@@ -47,8 +47,8 @@ TEST(SystemShortcutsTest, EveryDesktopHasItsOwnFourGroupsOfDistinctWellFormedSho
         std::size_t i = 0;
         for (int last = -1; i < caps.size() && glyphRank(caps[i]) > last; ++i)
           last = glyphRank(caps[i]);
-        const bool lone = caps.size() == 1;
-        EXPECT_TRUE(lone || (i + 1 == caps.size() && glyphRank(caps[i]) < 0)) << item.shortcut;
+        EXPECT_TRUE(caps.size() == 1 || (i + 1 == caps.size() && glyphRank(caps[i]) < 0))
+            << item.shortcut;
       }
     }
   }
