@@ -144,9 +144,8 @@ TEST(X11WorkspaceTest, FrontmostApplicationFromRealWindows) {
 
   // The active window vanished but the property still names it: the focus decides.
   x.destroyWindow(viewer);
-  app = workspace.frontmostApplication();
-  ASSERT_TRUE(app.has_value());
-  EXPECT_EQ(app->processIdentifier, 4242);
+  EXPECT_EQ(workspace.frontmostApplication().value_or(RunningApplication{}).processIdentifier,
+            4242);
 
   // Nothing holds the keyboard.
   x.deleteProperty(x.root(), "_NET_ACTIVE_WINDOW");
@@ -162,8 +161,7 @@ TEST(QtScreensTest, ThePanelGoesToTheScreenWithTheFocusElseUnderThePointer) {
   std::optional<Point> focus;
   const qt::QtScreens screens([&focus] { return focus; });
   const auto widthOfMainScreen = [&] {
-    const std::optional<Rect> frame = screens.mainScreenVisibleFrame();
-    return frame ? frame->width() : 0.0;
+    return screens.mainScreenVisibleFrame().value_or(Rect{}).width();
   };
   focus = Point{1500, 300};
   QCursor::setPos(10, 10);
