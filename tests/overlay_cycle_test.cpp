@@ -46,8 +46,9 @@ TEST_F(OverlayCycleTest, NothingToShowChangesNothing) {
 TEST_F(OverlayCycleTest, ShowsTheHarvestUnderTheApplicationsNameOrUnknown) {
   h.bringToFront(42, "Editor", kEditor);
   h.delegate->showOverlay();
-  const OverlayView& view = *h.fake.panels.created.at(0)->settings.content;
-  EXPECT_EQ(view.groupedShortcuts().at("Edit").size(), 2u);  // the harvest, grouped
+  // The harvest, grouped.
+  EXPECT_EQ(h.fake.panels.created.at(0)->settings.content->groupedShortcuts().at("Edit").size(),
+            2u);
 
   h.bringToFront(43, std::nullopt, kEditor);
   h.delegate->showOverlay();
