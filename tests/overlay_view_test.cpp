@@ -107,10 +107,14 @@ TEST(OverlayViewTest, ChoosingALanguageFlipsEveryTextAndBack) {
   EXPECT_EQ(renderedTexts(view), english);
   EXPECT_EQ(heard, (std::vector<bool>{false, true, true}));
 
-  // A subscription moved on stays live until its last owner lets go.
-  OverlayView::Subscription moved = std::move(subscription);
-  view->choose(items[1]);
+  // A subscription moved on (constructed, then assigned) stays live until its last owner lets
+  // go; what it was moved from owns nothing.
+  OverlayView::Subscription moved(std::move(subscription)), last;
+  last = std::move(moved);
+  subscription.reset();
   moved.reset();
+  view->choose(items[1]);
+  last.reset();
   view->choose(items[0]);
   EXPECT_EQ(heard.size(), 4u);
 }
