@@ -79,14 +79,11 @@ TEST_F(OverlayCycleTest, ThePollSeesCommandLetGoAtItsNextTenthOfASecond) {
   EXPECT_EQ(h.shownApp(), "Editor");
   loop.advance(0.001);
   EXPECT_EQ(h.shownApp(), "");
-  EXPECT_EQ(h.delegate->commandHoldTimer, nullptr);
   EXPECT_EQ(loop.liveTimerCount(), 0u);
 }
 
 TEST_F(OverlayCycleTest, HidingLeavesAPendingHoldAloneAndIsHarmlessWithNothingShown) {
-  h.delegate->hideOverlay();
-  EXPECT_EQ(h.delegate->overlayController, nullptr);
-
+  h.delegate->hideOverlay();  // nothing shown: nothing happens
   h.bringToFront(42, "Editor", kEditor);
   h.modifiers(kCommand);
   loop.advance(0.2);
