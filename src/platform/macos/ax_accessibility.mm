@@ -65,14 +65,14 @@ ax::Error toPortError(AXError error) {
 // The UTF-8 text of a string; a UTF-16 unit that cannot be converted (a lone surrogate) becomes
 // "?" rather than ending the text.
 std::string utf8Of(CFStringRef string) {
-  const CFRange all = CFRangeMake(0, CFStringGetLength(string));
-  CFIndex bytes = 0;
-  CFStringGetBytes(string, all, kCFStringEncodingUTF8, '?', false, nullptr, 0, &bytes);
-  std::string text(static_cast<std::size_t>(bytes), '\0');
+  const CFIndex length = CFStringGetLength(string);
+  const CFIndex capacity = CFStringGetMaximumSizeForEncoding(length, kCFStringEncodingUTF8);
+  if (capacity <= 0) return {};  // empty, or kCFNotFound (-1) for a length past LONG_MAX
+  std::string text(static_cast<std::size_t>(capacity), '\0');
   CFIndex written = 0;
-  CFStringGetBytes(string, all, kCFStringEncodingUTF8, '?', false,
-                   reinterpret_cast<UInt8*>(text.data()), bytes, &written);
-  text.resize(static_cast<std::size_t>(std::clamp<CFIndex>(written, 0, bytes)));
+  CFStringGetBytes(string, CFRangeMake(0, length), kCFStringEncodingUTF8, '?', false,
+                   reinterpret_cast<UInt8*>(text.data()), capacity, &written);
+  text.resize(static_cast<std::size_t>(std::clamp<CFIndex>(written, 0, capacity)));
   return text;
 }
 
