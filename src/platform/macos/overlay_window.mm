@@ -46,7 +46,8 @@ void configureOverlayWindow(std::uintptr_t nativeView, const PanelSettings& sett
   window.hidesOnDeactivate = settings.hidesOnDeactivate;
 
   // Behind the content view, inside the window's frame view: the toolkit owns the content view
-  // and draws the panel translucently over the material.
+  // and draws the panel translucently over the material. Looked up only now, as changing the
+  // style mask may rebuild the frame view.
   NSView* frameView = content.superview;
   if (frameView == nil || settings.opaque) return;
   NSVisualEffectView* material = [[NSVisualEffectView alloc] initWithFrame:frameView.bounds];
