@@ -10,7 +10,7 @@ cd "$(dirname "$0")/.."
 scripts/setup.sh
 
 echo "== formatting =="
-find src tests bench fuzz tools \( -name '*.cpp' -o -name '*.h' \) -print0 |
+find src tests bench fuzz tools \( -name '*.cpp' -o -name '*.h' -o -name '*.mm' \) -print0 |
   xargs -0 clang-format --dry-run --Werror
 
 build() {
