@@ -16,10 +16,12 @@
 
 #include "platform/linux/x11_key_watcher.h"
 #include "platform/linux/x11_modifiers.h"
+#include "platform/linux/x11_window_effects.h"
 #include "platform/linux/x11_workspace.h"
 #include "shell/qt_event_loop.h"
 #include "shell/qt_image.h"
 #include "shell/qt_screens.h"
+#include "shell/qt_x11_backdrop.h"
 #include "shell/qt_x11_event_monitor.h"
 #include "support/fake_platform.h"
 #include "x_fixture.h"
@@ -182,6 +184,46 @@ TEST(X11WorkspaceTest, FrontmostApplicationFromRealWindows) {
   x.focus(0);
   EXPECT_EQ(workspace.frontmostApplication(), std::nullopt);
   x.destroyWindow(editor);
+}
+
+TEST(X11WindowEffectsTest, BlurIsAskedForOnlyWhereACompositorOffersIt) {
+  SKIP_WITHOUT_X_SERVER();
+  doubles::XFixture x;
+  x11::X11WindowEffects effects;
+  qt::QtX11Backdrop backdrop(effects);
+  const std::uint64_t panel = x.createWindow(0, 0, 100, 60);
+  const QRegion region = QRegion(0, 4, 100, 52) + QRegion(4, 0, 92, 60);
+  constexpr const char* kBlur = "_KDE_NET_WM_BLUR_BEHIND_REGION";
+
+  // No compositor: transparent pixels would show black, and nothing blurs.
+  EXPECT_FALSE(backdrop.isCompositing());
+  EXPECT_FALSE(backdrop.blurBehind(panel, region));
+  // A compositor without blur.
+  const std::uint64_t compositor = x.createWindow(0, 0, 1, 1);
+  x.ownSelection("_NET_WM_CM_S0", compositor);
+  EXPECT_TRUE(backdrop.isCompositing());
+  EXPECT_FALSE(backdrop.blurBehind(panel, region));
+  EXPECT_TRUE(x.longs(panel, kBlur).empty());
+  // KWin announces its blur on the root window: the region goes out as x, y, width, height.
+  x.setLongs(x.root(), kBlur, "CARDINAL", {});
+  EXPECT_TRUE(backdrop.blurBehind(panel, region));
+  std::vector<unsigned long> expected;
+  for (const QRect& r : region)
+    expected.insert(
+        expected.end(),
+        {static_cast<unsigned long>(r.x()), static_cast<unsigned long>(r.y()),
+         static_cast<unsigned long>(r.width()), static_cast<unsigned long>(r.height())});
+  EXPECT_EQ(x.longs(panel, kBlur), expected);
+  // Never the whole window by an empty list; withdrawn on request.
+  EXPECT_FALSE(backdrop.blurBehind(panel, QRegion()));
+  EXPECT_TRUE(effects.setBlurBehind(panel, {}));
+  EXPECT_TRUE(x.longs(panel, kBlur).empty());
+  // The compositor went away: no blur even though the announcement stayed.
+  x.destroyWindow(compositor);
+  EXPECT_FALSE(backdrop.isCompositing());
+  EXPECT_FALSE(backdrop.blurBehind(panel, region));
+  x.deleteProperty(x.root(), kBlur);
+  x.destroyWindow(panel);
 }
 
 // Qt's offscreen platform with two screens side by side (see the tests' main): left 1000x800,
