@@ -213,6 +213,23 @@ TEST(QtOverlayTextTest, TitlesArePlainTextNeverMarkup) {
               3);
 }
 
+TEST(QtOverlayTextTest, EmojiAreDrawnWholeFromTheColourEmojiFace) {
+  QtTextMeasurer measurer;
+  const QFont& font = measurer.font({13, FontWeight::regular, FontDesign::standard});
+  // A CJK face has a monochrome 🆕; a ZWJ family and a flag are one glyph each.
+  for (const char* emoji : {"🆕", "👨‍👩‍👧‍👦", "🇯🇵", "👍🏽"}) {
+    QTextLayout line(QString::fromUtf8(emoji), font);
+    line.beginLayout();
+    line.createLine();
+    line.endLayout();
+    const QList<QGlyphRun> runs = line.glyphRuns();
+    ASSERT_EQ(runs.size(), 1) << emoji;
+    EXPECT_TRUE(runs[0].rawFont().familyName().contains(QLatin1String("Emoji"))) << emoji;
+    EXPECT_EQ(runs[0].glyphIndexes().size(), 1) << emoji;
+    EXPECT_NE(runs[0].glyphIndexes().value(0), 0u) << emoji;
+  }
+}
+
 TEST(QtOverlayTextTest, LongTitlesEndInAnEllipsisWithinTheirCell) {
   const auto [ink, frameWidth] = paintTitle(std::string(200, 'W'), {420, 300});
   EXPECT_LE(ink, frameWidth + 1);
