@@ -194,35 +194,25 @@ TEST(X11WindowEffectsTest, BlurIsAskedForOnlyWhereACompositorOffersIt) {
   const std::uint64_t panel = x.createWindow(0, 0, 100, 60);
   const QRegion region = QRegion(0, 4, 100, 52) + QRegion(4, 0, 92, 60);
   constexpr const char* kBlur = "_KDE_NET_WM_BLUR_BEHIND_REGION";
+  x.setLongs(x.root(), kBlur, "CARDINAL", {});  // KWin's announcement of its blur
 
-  // No compositor: transparent pixels would show black, and nothing blurs.
+  // Announced, but no compositor owns the selection: nothing blends or blurs.
   EXPECT_FALSE(backdrop.isCompositing());
   EXPECT_FALSE(backdrop.blurBehind(panel, region));
-  // A compositor without blur.
   const std::uint64_t compositor = x.createWindow(0, 0, 1, 1);
   x.ownSelection("_NET_WM_CM_S0", compositor);
   EXPECT_TRUE(backdrop.isCompositing());
-  EXPECT_FALSE(backdrop.blurBehind(panel, region));
-  EXPECT_TRUE(x.longs(panel, kBlur).empty());
-  // KWin announces its blur on the root window: the region goes out as x, y, width, height.
-  x.setLongs(x.root(), kBlur, "CARDINAL", {});
-  EXPECT_TRUE(backdrop.blurBehind(panel, region));
-  std::vector<unsigned long> expected;
-  for (const QRect& r : region)
-    expected.insert(
-        expected.end(),
-        {static_cast<unsigned long>(r.x()), static_cast<unsigned long>(r.y()),
-         static_cast<unsigned long>(r.width()), static_cast<unsigned long>(r.height())});
-  EXPECT_EQ(x.longs(panel, kBlur), expected);
-  // Never the whole window by an empty list; withdrawn on request.
+  // Each rectangle as x, y, width, height; never an empty list, which means the whole window.
   EXPECT_FALSE(backdrop.blurBehind(panel, QRegion()));
-  EXPECT_TRUE(effects.setBlurBehind(panel, {}));
+  ASSERT_TRUE(backdrop.blurBehind(panel, region));
+  EXPECT_EQ(x.longs(panel, kBlur),
+            (std::vector<unsigned long>{4, 0, 92, 4, 0, 4, 100, 52, 4, 56, 92, 4}));
+  EXPECT_TRUE(effects.setBlurBehind(panel, {}));  // withdrawn
   EXPECT_TRUE(x.longs(panel, kBlur).empty());
-  // The compositor went away: no blur even though the announcement stayed.
-  x.destroyWindow(compositor);
-  EXPECT_FALSE(backdrop.isCompositing());
-  EXPECT_FALSE(backdrop.blurBehind(panel, region));
+  // A compositor without the announcement offers no blur.
   x.deleteProperty(x.root(), kBlur);
+  EXPECT_FALSE(backdrop.blurBehind(panel, region));
+  x.destroyWindow(compositor);
   x.destroyWindow(panel);
 }
 

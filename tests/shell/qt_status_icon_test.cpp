@@ -6,12 +6,10 @@
 
 #include <QGuiApplication>
 #include <QImage>
-#include <QPainter>
 #include <QPixmap>
 #include <QScreen>
-#include <algorithm>
-#include <cmath>
 
+#include "overlay_test_support.h"
 #include "shell/qt_image.h"
 #include "shell/qt_screens.h"
 #include "shell/qt_status_bar.h"
@@ -19,25 +17,13 @@
 namespace tavrine::qt {
 namespace {
 
-// The share of `pixels` that stand out from a page of `page` at 3:1 or more once drawn on it.
+// The share of `pixels` that stand out at 3:1 or more from a page of `page` they are drawn on.
 double legibleShare(const QImage& pixels, const QColor& page) {
-  QImage shown(pixels.size(), QImage::Format_ARGB32);
-  shown.fill(page);
-  QPainter(&shown).drawImage(0, 0, pixels);
-  const auto luminance = [](const QColor& c) {
-    const auto linear = [](double v) {
-      return v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
-    };
-    return 0.2126 * linear(c.redF()) + 0.7152 * linear(c.greenF()) + 0.0722 * linear(c.blueF());
-  };
-  const double pageLuminance = luminance(page);
+  const QImage shown = doubles::over(pixels, page);
   int legible = 0;
-  for (int y = 0; y < shown.height(); ++y) {
-    for (int x = 0; x < shown.width(); ++x) {
-      const auto [dark, light] = std::minmax(luminance(shown.pixelColor(x, y)), pageLuminance);
-      legible += (light + 0.05) / (dark + 0.05) >= 3 ? 1 : 0;
-    }
-  }
+  for (int y = 0; y < shown.height(); ++y)
+    for (int x = 0; x < shown.width(); ++x)
+      legible += doubles::contrastRatio(shown.pixelColor(x, y), page) >= 3 ? 1 : 0;
   return static_cast<double>(legible) / (shown.width() * shown.height());
 }
 
