@@ -23,6 +23,7 @@ packages=(
   # A private desktop for the live AT-SPI checks and the benchmark (scripts/lib/headless-stack.sh):
   openbox xdotool systemd          # a window manager, XTEST from the shell, busctl
   trayer imagemagick               # a tray for the status item; screenshots
+  xcompmgr                         # a compositor for the backdrop screenshots (shoot-backdrop.sh)
   mousepad geany python3-pyatspi   # applications read, and the pyatspi baseline
   # The Debian package (scripts/package.sh, scripts/check-package.sh): the icon's PNG sizes from
   # its SVG, the package's dependencies read off the binary, and the validators.
