@@ -64,7 +64,6 @@ class OverlayWidget final : public QWidget {
   // Cuts this window and its language menu to their rounded shapes, for window systems without a
   // compositor, where transparent corners would show black.
   void setClipsToShape(bool clips);
-  bool clipsToShape() const { return clipsToShape_; }
 
   // The overlay and its scroll bar painted into a transparent image, as on screen.
   QImage renderImage();
