@@ -146,7 +146,7 @@ void paintIcon(QPainter& painter, const IconPrimitive& icon) {
 }  // namespace
 
 QColor backdropColor() {
-  return QColor(28, 28, 32, 200);
+  return QColor(28, 28, 32, 240);
 }
 
 QRectF toQRectF(const Rect& rect) {

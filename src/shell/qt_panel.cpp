@@ -3,7 +3,9 @@
 
 #include <QCoreApplication>
 #include <QGuiApplication>
+#include <QPolygon>
 #include <QScreen>
+#include <QTransform>
 #include <cmath>
 #include <memory>
 
@@ -27,7 +29,7 @@ QRect toQtGeometry(const Rect& screenRect, const QRectF& primaryGeometry) {
 }
 
 QtPanel::QtPanel(const Rect& contentRect, const PanelSettings& settings,
-                 OverlayWidget::IconSource iconSource)
+                 OverlayWidget::IconSource iconSource, PanelBackdrop* backdrop)
     : widget_(new OverlayWidget(settings.content, std::move(iconSource))) {
   OverlayWidget* w = widget_.data();
   w->setWindowFlags(panelWindowFlags(settings));
@@ -42,6 +44,17 @@ QtPanel::QtPanel(const Rect& contentRect, const PanelSettings& settings,
   const QScreen* primary = QGuiApplication::primaryScreen();
   w->setGeometry(
       toQtGeometry(contentRect, primary != nullptr ? QRectF(primary->geometry()) : QRectF()));
+
+  if (settings.opaque || backdrop == nullptr) return;
+  if (!backdrop->isCompositing()) {
+    // Nothing would blend the transparent corners with the desktop: they would show black.
+    w->setClipsToShape(true);
+    return;
+  }
+  const qreal ratio = w->devicePixelRatioF();
+  const QPolygon outline =
+      w->backdropShape().toFillPolygon(QTransform::fromScale(ratio, ratio)).toPolygon();
+  blurred_ = backdrop->blurBehind(w->winId(), QRegion(outline, Qt::WindingFill));
 }
 
 QtPanel::~QtPanel() {
@@ -75,7 +88,7 @@ PanelRef QtPanelPort::makePanel(const Rect& contentRect, const PanelSettings& se
       return app ? app->icon : nullptr;
     };
   }
-  return std::make_shared<QtPanel>(contentRect, settings, std::move(icons));
+  return std::make_shared<QtPanel>(contentRect, settings, std::move(icons), backdrop_);
 }
 
 }  // namespace tavrine::qt

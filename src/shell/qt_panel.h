@@ -3,9 +3,11 @@
 // takes the keyboard focus and is shown without activating this process.
 #pragma once
 
+#include <qwindowdefs.h>
 #include <QPointer>
 #include <QRect>
 #include <QRectF>
+#include <QRegion>
 #include <Qt>
 
 #include "platform/panel.h"
@@ -22,10 +24,24 @@ Qt::WindowFlags panelWindowFlags(const PanelSettings& settings);
 // geometry in Qt's coordinates, given the primary screen's geometry().
 QRect toQtGeometry(const Rect& screenRect, const QRectF& primaryGeometry);
 
+// What the window system does for the panel's translucent backdrop; the desktop backend answers.
+// Without one (macOS, tests) the panel counts on a compositor and asks for no blur.
+class PanelBackdrop {
+ public:
+  virtual ~PanelBackdrop() = default;
+  // Whether transparent pixels show what lies behind: a compositing manager runs.
+  virtual bool isCompositing() const = 0;
+  // Asks the compositor to blur what lies behind `region` (device pixels) of `window`; false
+  // when it offers no blur.
+  virtual bool blurBehind(WId window, const QRegion& region) = 0;
+};
+
 class QtPanel final : public Panel {
  public:
+  // With a compositor the window stays translucent, blurred behind its rounded shape where the
+  // compositor offers that; without one it is cut to that shape.
   QtPanel(const Rect& contentRect, const PanelSettings& settings,
-          OverlayWidget::IconSource iconSource);
+          OverlayWidget::IconSource iconSource, PanelBackdrop* backdrop = nullptr);
   // Hides the window and deletes it later, from the event loop.
   ~QtPanel() override;
   QtPanel(const QtPanel&) = delete;
@@ -37,23 +53,29 @@ class QtPanel final : public Panel {
   // The window; null once it has been deleted.
   OverlayWidget* widget() const { return widget_.data(); }
   bool isClosed() const { return closed_; }
+  // Whether the compositor blurs behind the window.
+  bool isBlurred() const { return blurred_; }
 
  private:
   QPointer<OverlayWidget> widget_;
   bool closed_ = false;
+  bool blurred_ = false;
 };
 
 class QtPanelPort final : public PanelPort {
  public:
-  // `workspace` supplies the frontmost application's icon for the header at every render; it
-  // must outlive the panels. Without it the header shows no icon.
-  explicit QtPanelPort(const WorkspacePort* workspace = nullptr) : workspace_(workspace) {}
+  // `workspace` supplies the frontmost application's icon for the header at every render, and
+  // `backdrop` the compositor's help with the panel's background, asked afresh for each panel;
+  // both must outlive the panels. Without the workspace the header shows no icon.
+  explicit QtPanelPort(const WorkspacePort* workspace = nullptr, PanelBackdrop* backdrop = nullptr)
+      : workspace_(workspace), backdrop_(backdrop) {}
 
   // Null when the settings carry no content to show.
   PanelRef makePanel(const Rect& contentRect, const PanelSettings& settings) override;
 
  private:
   const WorkspacePort* workspace_;
+  PanelBackdrop* backdrop_;
 };
 
 }  // namespace tavrine::qt

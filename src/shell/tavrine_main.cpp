@@ -22,6 +22,7 @@
 #include "platform/linux/session_bus.h"
 #include "platform/linux/single_instance.h"
 #include "platform/linux/x11_key_watcher.h"
+#include "platform/linux/x11_window_effects.h"
 #include "platform/linux/x11_workspace.h"
 #include "platform/platform.h"
 #include "shell/qt_application.h"
@@ -30,6 +31,7 @@
 #include "shell/qt_run_loop.h"
 #include "shell/qt_screens.h"
 #include "shell/qt_status_bar.h"
+#include "shell/qt_x11_backdrop.h"
 #include "shell/qt_x11_event_monitor.h"
 
 namespace {
@@ -114,7 +116,10 @@ int main(int argc, char** argv) {
   qt::QtStatusBar statusBar(qt::TrayAvailability::always,
                             QString::fromUtf8(kAppId) + QStringLiteral("-symbolic"));
   qt::QtScreens screens([&workspace] { return workspace.frontmostWindowCentre(); });
-  qt::QtPanelPort panels(&workspace);
+  // Asked at every show: a compositor may start or stop while the program runs.
+  x11::X11WindowEffects windowEffects;
+  qt::QtX11Backdrop backdrop(windowEffects);
+  qt::QtPanelPort panels(&workspace, &backdrop);
   atspi::AtspiAccessibility accessibility;
 
   const Platform platform{application,   runLoop,   events,  workspace, trust,

@@ -16,10 +16,12 @@
 
 #include "platform/linux/x11_key_watcher.h"
 #include "platform/linux/x11_modifiers.h"
+#include "platform/linux/x11_window_effects.h"
 #include "platform/linux/x11_workspace.h"
 #include "shell/qt_event_loop.h"
 #include "shell/qt_image.h"
 #include "shell/qt_screens.h"
+#include "shell/qt_x11_backdrop.h"
 #include "shell/qt_x11_event_monitor.h"
 #include "support/fake_platform.h"
 #include "x_fixture.h"
@@ -182,6 +184,36 @@ TEST(X11WorkspaceTest, FrontmostApplicationFromRealWindows) {
   x.focus(0);
   EXPECT_EQ(workspace.frontmostApplication(), std::nullopt);
   x.destroyWindow(editor);
+}
+
+TEST(X11WindowEffectsTest, BlurIsAskedForOnlyWhereACompositorOffersIt) {
+  SKIP_WITHOUT_X_SERVER();
+  doubles::XFixture x;
+  x11::X11WindowEffects effects;
+  qt::QtX11Backdrop backdrop(effects);
+  const std::uint64_t panel = x.createWindow(0, 0, 100, 60);
+  const QRegion region = QRegion(0, 4, 100, 52) + QRegion(4, 0, 92, 60);
+  constexpr const char* kBlur = "_KDE_NET_WM_BLUR_BEHIND_REGION";
+  x.setLongs(x.root(), kBlur, "CARDINAL", {});  // KWin's announcement of its blur
+
+  // Announced, but no compositor owns the selection: nothing blends or blurs.
+  EXPECT_FALSE(backdrop.isCompositing());
+  EXPECT_FALSE(backdrop.blurBehind(panel, region));
+  const std::uint64_t compositor = x.createWindow(0, 0, 1, 1);
+  x.ownSelection("_NET_WM_CM_S0", compositor);
+  EXPECT_TRUE(backdrop.isCompositing());
+  // Each rectangle as x, y, width, height; never an empty list, which means the whole window.
+  EXPECT_FALSE(backdrop.blurBehind(panel, QRegion()));
+  ASSERT_TRUE(backdrop.blurBehind(panel, region));
+  EXPECT_EQ(x.longs(panel, kBlur),
+            (std::vector<unsigned long>{4, 0, 92, 4, 0, 4, 100, 52, 4, 56, 92, 4}));
+  EXPECT_TRUE(effects.setBlurBehind(panel, {}));  // withdrawn
+  EXPECT_TRUE(x.longs(panel, kBlur).empty());
+  // A compositor without the announcement offers no blur.
+  x.deleteProperty(x.root(), kBlur);
+  EXPECT_FALSE(backdrop.blurBehind(panel, region));
+  x.destroyWindow(compositor);
+  x.destroyWindow(panel);
 }
 
 // Qt's offscreen platform with two screens side by side (see the tests' main): left 1000x800,

@@ -80,6 +80,16 @@ void XFixture::deleteProperty(std::uint64_t window, const char* property) {
   sync();
 }
 
+std::vector<unsigned long> XFixture::longs(std::uint64_t window, const char* property) const {
+  return impl_->display.readLongs(window, impl_->display.atom(property), AnyPropertyType, 1024)
+      .value_or(std::vector<unsigned long>{});
+}
+
+void XFixture::ownSelection(const char* selection, std::uint64_t window) {
+  XSetSelectionOwner(impl_->display.get(), impl_->display.atom(selection), window, CurrentTime);
+  sync();
+}
+
 void XFixture::sync() {
   impl_->display.syncSucceeded();
 }

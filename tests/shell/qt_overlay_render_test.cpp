@@ -90,6 +90,31 @@ TEST_P(QtOverlayRenderTest, PaintsARoundedTranslucentBackdropWithCapsWhereTheLay
   EXPECT_GT(caps, 100);  // the editor's caps on the first screenful
 }
 
+TEST_P(QtOverlayRenderTest, HeadingsKeepFourToOneOverAWhiteOrABlackPage) {
+  for (const QColor page : {QColor(Qt::white), QColor(Qt::black)}) {
+    const QImage shown = doubles::over(image, page);
+    int headings = 0;
+    for (const Primitive& p : visiblePrimitives(*widget)) {
+      const auto* text = std::get_if<TextPrimitive>(&p);
+      if (text == nullptr || text->font.weight != FontWeight::semibold ||
+          text->frame.maxY() > shown.height())
+        continue;
+      ++headings;
+      // The backdrop in the padding before the heading against its brightest (whole) stroke.
+      const QRect frame = toQRectF(text->frame).toAlignedRect();
+      const QColor backdrop = shown.pixelColor(frame.left() - 6, frame.center().y());
+      QColor ink = backdrop;
+      for (int y = frame.top(); y <= frame.bottom(); ++y)
+        for (int x = frame.left(); x <= frame.right(); ++x)
+          if (shown.pixelColor(x, y).lightness() > ink.lightness()) ink = shown.pixelColor(x, y);
+      const double ratio = doubles::contrastRatio(ink, backdrop);
+      EXPECT_GE(ratio, 4.0) << text->text << " over " << page.name().toStdString();
+      RecordProperty(page.name().toStdString() + " " + text->text, std::to_string(ratio));
+    }
+    EXPECT_GE(headings, 4);
+  }
+}
+
 TEST_P(QtOverlayRenderTest, EveryCharacterDrawnHasAGlyphInSomeFont) {
   // All the texts of the whole overlay, scrolled or not, in the fonts they are drawn in.
   OverlayWidget& w = *widget;
@@ -170,6 +195,22 @@ TEST(QtOverlayTextTest, TitlesArePlainTextNeverMarkup) {
               3);
   EXPECT_NEAR(paintTitle("Two\nLines").first, plain.horizontalAdvance(QStringLiteral("Two Lines")),
               3);
+}
+
+TEST(QtOverlayTextTest, EmojiAreDrawnWholeFromTheColourEmojiFace) {
+  QtTextMeasurer measurer;
+  // A CJK face has a monochrome 🆕; a ZWJ family, a flag and a skin tone are one glyph each.
+  for (const char* emoji : {"🆕", "👨‍👩‍👧‍👦", "🇯🇵", "👍🏽"}) {
+    QTextLayout line(QString::fromUtf8(emoji), measurer.font({}));
+    line.beginLayout();
+    line.createLine();
+    line.endLayout();
+    const QList<QGlyphRun> runs = line.glyphRuns();
+    ASSERT_EQ(runs.size(), 1) << emoji;
+    EXPECT_TRUE(runs[0].rawFont().familyName().contains(QLatin1String("Emoji"))) << emoji;
+    EXPECT_EQ(runs[0].glyphIndexes().size(), 1) << emoji;
+    EXPECT_NE(runs[0].glyphIndexes().value(0), 0u) << emoji;
+  }
 }
 
 TEST(QtOverlayTextTest, LongTitlesEndInAnEllipsisWithinTheirCell) {

@@ -1,12 +1,16 @@
 // SPDX-License-Identifier: MIT
 // Renders the overlay for a menu bar described in a text file into a PNG, without a display:
-//   tavrine-preview [--zh] [--size WxH] [--app NAME] [--icon IMAGE] [--scroll Y] MENUFILE OUT.png
+//   tavrine-preview [--zh] [--size WxH] [--app NAME] [--icon IMAGE] [--scroll Y] [--page COLOR]
+//                   MENUFILE OUT.png
 // The panel has the size the overlay takes on a screen of WxH (default 1440x900), the whole
 // screen taken as its visible frame; --app defaults to the menu file's name without extension;
-// --scroll shows the content scrolled down by Y points (as far as it goes).
+// --scroll shows the content scrolled down by Y points (as far as it goes); --page draws the whole
+// screen, a flat page of COLOR (white, black, #rrggbb) with the panel where it would sit.
 #include <QApplication>
+#include <QColor>
 #include <QIcon>
 #include <QImage>
+#include <QPainter>
 #include <QString>
 #include <cerrno>
 #include <cstdio>
@@ -39,6 +43,7 @@ struct Options {
   std::optional<std::string> app;
   std::optional<std::string> icon;
   int scroll = 0;
+  std::optional<QColor> page;
   std::string menuFile;
   std::string output;
 };
@@ -48,7 +53,7 @@ int usage(const char* why) {
       stderr,
       "tavrine-preview: %s\n"
       "usage: tavrine-preview [--zh] [--size WxH] [--app NAME] [--icon IMAGE] [--scroll Y] "
-      "MENUFILE OUT.png\n",
+      "[--page COLOR] MENUFILE OUT.png\n",
       why);
   return kUsageError;
 }
@@ -98,6 +103,14 @@ std::optional<Options> parseArguments(const std::vector<std::string>& args, int&
         status = usage("--scroll needs a number of points, 0 or more");
         return std::nullopt;
       }
+    } else if (arg == "--page") {
+      const QColor color =
+          hasValue ? QColor::fromString(QString::fromStdString(args[++i])) : QColor();
+      if (!color.isValid()) {
+        status = usage("--page needs a colour, such as white or #f0f0f0");
+        return std::nullopt;
+      }
+      options.page = color;
     } else if (arg.size() > 1 && arg[0] == '-') {
       status = usage(("unknown option " + arg).c_str());
       return std::nullopt;
@@ -158,7 +171,16 @@ int main(int argc, char** argv) {
   tavrine::qt::OverlayWidget widget(view, [icon] { return icon; });
   widget.resize(static_cast<int>(frame.width()), static_cast<int>(frame.height()));
   widget.scrollTo(options->scroll);
-  const QImage image = widget.renderImage();
+  QImage image = widget.renderImage();
+  if (options->page) {
+    // The screen as a user sees it: the page, and the panel over it where the controller puts it
+    // (its frame counts from the lower left).
+    QImage screenImage(static_cast<int>(options->width), static_cast<int>(options->height),
+                       QImage::Format_ARGB32_Premultiplied);
+    screenImage.fill(*options->page);
+    QPainter(&screenImage).drawImage(QPointF(frame.minX(), options->height - frame.maxY()), image);
+    image = screenImage;
+  }
   if (!image.save(QString::fromStdString(options->output), "PNG")) {
     std::fprintf(stderr, "%s: cannot write the image\n", options->output.c_str());
     return 1;
