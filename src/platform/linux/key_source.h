@@ -3,6 +3,7 @@
 // the main loop drains whenever its descriptor is readable.
 #pragma once
 
+#include <chrono>
 #include <functional>
 
 #include "platform/modifier_flags.h"
@@ -30,6 +31,34 @@ class KeySource {
   virtual void dispatchPending() = 0;
   // The modifier word as the keys seen so far leave it.
   virtual modifier::Flags flags() const = 0;
+};
+
+// Two feeds may see the same key (an application under XWayland forwards its keys to the
+// accessibility registry too; KWin hands modifier keys to XWayland): a transition that repeats,
+// within a moment, the one another feed just passed on is that same key seen twice, and goes no
+// further. Counted twice, a Ctrl press would restart the hold and a key press cancel it twice.
+class FeedJoin {
+ public:
+  using Clock = std::chrono::steady_clock;
+  static constexpr std::chrono::milliseconds kSameKeyWindow{50};
+
+  // Whether the transition from `feed` is to be passed on.
+  bool admit(int feed, bool flagsChange, modifier::Flags flags, Clock::time_point now) {
+    const bool copy = lastFeed_ >= 0 && feed != lastFeed_ && flagsChange == lastFlagsChange_ &&
+                      flags == lastFlags_ && now - lastTime_ < kSameKeyWindow;
+    if (copy) return false;
+    lastFeed_ = feed;
+    lastFlagsChange_ = flagsChange;
+    lastFlags_ = flags;
+    lastTime_ = now;
+    return true;
+  }
+
+ private:
+  int lastFeed_ = -1;
+  bool lastFlagsChange_ = false;
+  modifier::Flags lastFlags_ = 0;
+  Clock::time_point lastTime_;
 };
 
 }  // namespace tavrine::keys
