@@ -140,6 +140,15 @@ TEST(ActiveFrameTrackerTest, RecordedFocusChanges) {
   EXPECT_TRUE(t.deactivated(qt));
   EXPECT_EQ(t.active(), std::nullopt);
   EXPECT_TRUE(t.activated(qt));
+  // mousepad is clicked: Qt announces its frame losing the keyboard as activate, deactivate.
+  EXPECT_TRUE(t.activated(main));
+  EXPECT_TRUE(t.activated(qt));
+  EXPECT_TRUE(t.deactivated(qt));
+  EXPECT_EQ(t.active(), main);
+  // And back: Qt announces its activation twice.
+  EXPECT_TRUE(t.deactivated(main));
+  EXPECT_TRUE(t.activated(qt));
+  EXPECT_FALSE(t.activated(qt));
   EXPECT_TRUE(t.applicationGone(":1.6"));
   EXPECT_EQ(t.active(), std::nullopt);
 }
