@@ -17,8 +17,9 @@
 namespace tavrine::qt {
 
 // Window flags for a panel with these settings: a frameless tool window that refuses focus,
-// above normal windows at the floating level, without a drop shadow when none is wanted.
-Qt::WindowFlags panelWindowFlags(const PanelSettings& settings);
+// above normal windows at the floating level, without a drop shadow when none is wanted; with
+// `bypassWindowManager`, an override-redirect window that no window manager places or focuses.
+Qt::WindowFlags panelWindowFlags(const PanelSettings& settings, bool bypassWindowManager = false);
 
 // A screen rectangle with its origin at the lower left of the primary screen as a window
 // geometry in Qt's coordinates, given the primary screen's geometry().
@@ -41,7 +42,8 @@ class QtPanel final : public Panel {
   // With a compositor the window stays translucent, blurred behind its rounded shape where the
   // compositor offers that; without one it is cut to that shape.
   QtPanel(const Rect& contentRect, const PanelSettings& settings,
-          OverlayWidget::IconSource iconSource, PanelBackdrop* backdrop = nullptr);
+          OverlayWidget::IconSource iconSource, PanelBackdrop* backdrop = nullptr,
+          bool bypassWindowManager = false);
   // Hides the window and deletes it later, from the event loop.
   ~QtPanel() override;
   QtPanel(const QtPanel&) = delete;
@@ -67,8 +69,11 @@ class QtPanelPort final : public PanelPort {
   // `workspace` supplies the frontmost application's icon for the header at every render, and
   // `backdrop` the compositor's help with the panel's background, asked afresh for each panel;
   // both must outlive the panels. Without the workspace the header shows no icon.
-  explicit QtPanelPort(const WorkspacePort* workspace = nullptr, PanelBackdrop* backdrop = nullptr)
-      : workspace_(workspace), backdrop_(backdrop) {}
+  // `bypassWindowManager`: panels are override-redirect windows (XWayland in a Wayland session,
+  // where the compositor would otherwise place them and give them the keyboard).
+  explicit QtPanelPort(const WorkspacePort* workspace = nullptr, PanelBackdrop* backdrop = nullptr,
+                       bool bypassWindowManager = false)
+      : workspace_(workspace), backdrop_(backdrop), bypassWindowManager_(bypassWindowManager) {}
 
   // Null when the settings carry no content to show.
   PanelRef makePanel(const Rect& contentRect, const PanelSettings& settings) override;
@@ -76,6 +81,7 @@ class QtPanelPort final : public PanelPort {
  private:
   const WorkspacePort* workspace_;
   PanelBackdrop* backdrop_;
+  bool bypassWindowManager_;
 };
 
 }  // namespace tavrine::qt
