@@ -23,6 +23,7 @@ packages=(
   openbox xdotool systemd          # a window manager, XTEST from the shell, busctl
   trayer imagemagick               # a tray for the status item; screenshots
   mousepad geany python3-pyatspi   # applications read, and the pyatspi baseline
+  weston xwayland qt6-wayland      # a Wayland session: compositor, X11 clients in it, Qt on it
   # The Debian package (scripts/package.sh, scripts/check-package.sh): the icon's PNG sizes from
   # its SVG, the package's dependencies read off the binary, and the validators.
   librsvg2-bin dpkg-dev
