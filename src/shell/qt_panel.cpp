@@ -11,8 +11,9 @@
 
 namespace tavrine::qt {
 
-Qt::WindowFlags panelWindowFlags(const PanelSettings& settings) {
+Qt::WindowFlags panelWindowFlags(const PanelSettings& settings, bool bypassWindowManager) {
   Qt::WindowFlags flags = Qt::Tool | Qt::FramelessWindowHint;
+  if (bypassWindowManager) flags |= Qt::X11BypassWindowManagerHint;
   if (settings.becomesKeyOnlyIfNeeded) flags |= Qt::WindowDoesNotAcceptFocus;
   if (settings.level >= PanelSettings::kFloatingWindowLevel) flags |= Qt::WindowStaysOnTopHint;
   if (!settings.hasShadow) flags |= Qt::NoDropShadowWindowHint;
@@ -27,10 +28,10 @@ QRect toQtGeometry(const Rect& screenRect, const QRectF& primaryGeometry) {
 }
 
 QtPanel::QtPanel(const Rect& contentRect, const PanelSettings& settings,
-                 OverlayWidget::IconSource iconSource)
+                 OverlayWidget::IconSource iconSource, bool bypassWindowManager)
     : widget_(new OverlayWidget(settings.content, std::move(iconSource))) {
   OverlayWidget* w = widget_.data();
-  w->setWindowFlags(panelWindowFlags(settings));
+  w->setWindowFlags(panelWindowFlags(settings, bypassWindowManager));
   // The content paints the whole visible background itself, rounded corners included.
   w->setAttribute(Qt::WA_TranslucentBackground, !settings.opaque);
   w->setAttribute(Qt::WA_ShowWithoutActivating);
@@ -75,7 +76,7 @@ PanelRef QtPanelPort::makePanel(const Rect& contentRect, const PanelSettings& se
       return app ? app->icon : nullptr;
     };
   }
-  return std::make_shared<QtPanel>(contentRect, settings, std::move(icons));
+  return std::make_shared<QtPanel>(contentRect, settings, std::move(icons), bypassWindowManager_);
 }
 
 }  // namespace tavrine::qt

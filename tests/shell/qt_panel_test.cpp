@@ -66,6 +66,11 @@ TEST_F(QtPanelTest, IsAFramelessTranslucentToolWindowThatNeverTakesFocus) {
   PanelSettings plain;
   plain.hasShadow = false;
   EXPECT_TRUE(panelWindowFlags(plain).testFlag(Qt::NoDropShadowWindowHint));
+  EXPECT_FALSE(flags.testFlag(Qt::X11BypassWindowManagerHint));
+  // In a Wayland session: override-redirect, still refusing focus.
+  const Qt::WindowFlags bypassing = panelWindowFlags(PanelSettings{}, true);
+  EXPECT_TRUE(bypassing.testFlag(Qt::X11BypassWindowManagerHint));
+  EXPECT_TRUE(bypassing.testFlag(Qt::WindowDoesNotAcceptFocus));
   EXPECT_EQ(port.makePanel({{0, 0}, {100, 100}}, plain), nullptr);  // nothing to show
 }
 
