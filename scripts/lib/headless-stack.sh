@@ -19,8 +19,9 @@
 #   hs_hold_ctrl TAVRINE_PID [SCREENSHOT] [APP_PID]
 #                             hold Ctrl for 0.8 s in the application in front, print Tavrine's
 #                             overlay as AT-SPI shows it (and take a screenshot while it is up);
-#                             fails when no overlay appeared within HS_WAIT_SHOWN seconds (2),
-#                             or when APP_PID's frame lost the focus to it
+#                             fails when no overlay appeared within HS_WAIT_SHOWN seconds (2)
+#                             in the centre of the screen, or when APP_PID's frame lost the
+#                             focus to it
 #   hs_xdotool ARGS...        xdotool on the X server keys are injected into
 #   hs_screenshot FILE        the whole screen as a PNG
 #   hs_stop                   stop everything hs_start and hs_start_app started, remove HS_DIR
@@ -211,8 +212,8 @@ hs_hold_ctrl() {
   local pid="$1" screenshot="${2:-}" app="${3:-}" status=0
   hs_xdotool keydown Control_L
   sleep 0.8
-  /usr/bin/python3 "$HS_E2E/overlay_rows.py" --pid "$pid" --wait-shown "${HS_WAIT_SHOWN:-2}" ||
-    status=$?
+  /usr/bin/python3 "$HS_E2E/overlay_rows.py" --pid "$pid" --wait-shown "${HS_WAIT_SHOWN:-2}" \
+    --centred-on "$HS_SCREEN" || status=$?
   if [ -n "$app" ] && [ "$status" -eq 0 ] && ! hs_wait_active "$app" 0; then
     hs_log "the overlay took the focus from pid $app"
     status=1
