@@ -71,17 +71,9 @@ ImageRef themeIcon(const std::string& name) {
 // notifications, with the one thing the menu would be needed for.
 void tellNoTray(dbus::DesktopNotifications& notifications,
                 const std::shared_ptr<AppDelegate>& delegate) {
-  std::string body =
-      "There is no system tray here, so Tavrine's status icon and menu cannot be shown. On GNOME "
-      "the \"AppIndicator and KStatusNotifierItem Support\" extension adds one. Holding Ctrl "
-      "still shows an application's shortcuts.";
-  std::vector<dbus::DesktopNotifications::Action> actions;
-  if (!delegate->flagsMonitor) {
-    body += " Tavrine needs accessibility switched on to see keys and menus.";
-    actions.push_back({"accessibility", "Turn on accessibility"});
-  }
-  notifications.notify(qt::QtApplication::applicationName().toStdString(), kAppId,
-                       "Tavrine is running", body, actions,
+  const dbus::NoTrayNotice notice = dbus::noTrayNotice(delegate->flagsMonitor != nullptr);
+  notifications.notify(qt::QtApplication::applicationName().toStdString(), kAppId, notice.summary,
+                       notice.body, notice.actions,
                        [weak = std::weak_ptr<AppDelegate>(delegate)](const std::string& key) {
                          const std::shared_ptr<AppDelegate> self = weak.lock();
                          if (self && key == "accessibility") self->requestAccessibility();

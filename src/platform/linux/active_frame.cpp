@@ -2,32 +2,37 @@
 #include "platform/linux/active_frame.h"
 
 #include <utility>
+#include <vector>
 
 namespace tavrine::atspi {
 
-bool ActiveFrameTracker::set(std::optional<FrameRef> frame) {
-  if (frame == active_) return false;
-  active_ = std::move(frame);
+bool ActiveFrameTracker::update() {
+  std::optional<FrameRef> now;
+  if (!activated_.empty()) now = activated_.back();
+  if (now == active_) return false;
+  active_ = std::move(now);
   return true;
 }
 
 bool ActiveFrameTracker::activated(const FrameRef& frame) {
   ++events_;
-  return set(frame);
+  std::erase(activated_, frame);
+  // Frames that never announced their deactivation are dropped, the oldest first.
+  if (activated_.size() >= kMaxFrames) activated_.erase(activated_.begin());
+  activated_.push_back(frame);
+  return update();
 }
 
 bool ActiveFrameTracker::deactivated(const FrameRef& frame) {
   ++events_;
-  // Signals of two applications are not ordered: the old frame's deactivate may come after the
-  // new frame's activate, and must not undo it.
-  if (active_ != frame) return false;
-  return set(std::nullopt);
+  std::erase(activated_, frame);
+  return update();
 }
 
 bool ActiveFrameTracker::applicationGone(const std::string& busName) {
   // Not an event the scan could be older than: a frame it finds there fails later, harmlessly.
-  if (!active_ || active_->busName != busName) return false;
-  return set(std::nullopt);
+  std::erase_if(activated_, [&](const FrameRef& f) { return f.busName == busName; });
+  return update();
 }
 
 std::uint64_t ActiveFrameTracker::scanStarted() {
@@ -37,7 +42,8 @@ std::uint64_t ActiveFrameTracker::scanStarted() {
 
 bool ActiveFrameTracker::scanFound(std::uint64_t scan, const FrameRef& frame) {
   if (scan != scans_ || events_ != scanEvents_) return false;
-  return set(frame);
+  activated_.assign(1, frame);
+  return update();
 }
 
 }  // namespace tavrine::atspi

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace tavrine::atspi {
 
@@ -17,8 +18,13 @@ struct FrameRef {
   bool operator==(const FrameRef&) const = default;
 };
 
+// The frames activated and not deactivated since, the latest in front. Qt 6 announces a frame
+// losing the keyboard as activate then deactivate, which may come after the next application's
+// activate: that frame, once deactivated, leaves the one activated before it in front.
 class ActiveFrameTracker {
  public:
+  static constexpr std::size_t kMaxFrames = 16;
+
   // Events are told in the order they arrived. Returns whether the active frame changed.
   bool activated(const FrameRef& frame);
   bool deactivated(const FrameRef& frame);
@@ -34,8 +40,10 @@ class ActiveFrameTracker {
   const std::optional<FrameRef>& active() const { return active_; }
 
  private:
-  bool set(std::optional<FrameRef> frame);
+  // Recomputes active_ from the list.
+  bool update();
 
+  std::vector<FrameRef> activated_;  // oldest first
   std::optional<FrameRef> active_;
   std::uint64_t events_ = 0;  // events seen so far
   std::uint64_t scans_ = 0;

@@ -88,6 +88,7 @@ struct AtspiListener::Impl {
     bool asked = false;
   };
   std::unordered_map<std::string, Known> applications;
+  bool registryLost = false;
 
   ~Impl() {
     if (wakeMain >= 0) close(wakeMain);
@@ -188,6 +189,7 @@ bool AtspiListener::Impl::serve(sd_bus* connection) {
   const std::optional<FrameRef> before = frames.active();
   frames = ActiveFrameTracker{};
   applications.clear();
+  registryLost = false;
   frameChanged(before);
 
   bool ok =
@@ -371,12 +373,20 @@ int AtspiListener::Impl::onOwnerChanged(sd_bus_message* m, void* userdata,
   const char* name = nullptr;
   const char* from = nullptr;
   const char* to = nullptr;
-  if (sd_bus_message_read(m, "sss", &name, &from, &to) < 0 || name == nullptr || to == nullptr) {
+  if (sd_bus_message_read(m, "sss", &name, &from, &to) < 0 || name == nullptr || from == nullptr ||
+      to == nullptr) {
     return 0;
   }
-  if (std::string_view(name) == kRegistry && *to != '\0') {
-    // A new registry knows no listener.
-    self.registerEverything();
+  if (std::string_view(name) == kRegistry) {
+    // A registry that replaces one that was there knows no listener. One that merely starts
+    // was started by the registrations themselves, which it receives: registering again would
+    // have every key sent twice.
+    if (*to == '\0') {
+      self.registryLost = true;
+    } else if (*from != '\0' || self.registryLost) {
+      self.registryLost = false;
+      self.registerEverything();
+    }
     return 0;
   }
   if (name[0] != ':' || *to != '\0') return 0;

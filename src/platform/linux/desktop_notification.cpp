@@ -60,6 +60,20 @@ std::optional<std::uint32_t> DesktopNotifications::notify(
   return id;
 }
 
+NoTrayNotice noTrayNotice(bool trusted) {
+  NoTrayNotice notice{
+      "Tavrine is running",
+      "There is no system tray here, so Tavrine's status icon and menu cannot be shown. On GNOME "
+      "the \"AppIndicator and KStatusNotifierItem Support\" extension adds one. Holding Ctrl "
+      "still shows an application's shortcuts.",
+      {}};
+  if (!trusted) {
+    notice.body += " Tavrine needs accessibility switched on to see keys and menus.";
+    notice.actions.push_back({"accessibility", "Turn on accessibility"});
+  }
+  return notice;
+}
+
 void DesktopNotifications::actionInvoked(std::uint32_t id, const std::string& key) {
   for (const auto& [notification, handler] : handlers_) {
     if (notification == id) {

@@ -47,4 +47,13 @@ class DesktopNotifications {
   std::vector<std::pair<std::uint32_t, ActionHandler>> handlers_;
 };
 
+// What the program says once when the desktop has no tray to hold its status icon: where to get
+// one, and, while accessibility is off, the action that turns it on (key "accessibility").
+struct NoTrayNotice {
+  std::string summary;
+  std::string body;
+  std::vector<DesktopNotifications::Action> actions;
+};
+NoTrayNotice noTrayNotice(bool trusted);
+
 }  // namespace tavrine::dbus

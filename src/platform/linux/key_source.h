@@ -46,7 +46,10 @@ class FeedJoin {
   bool admit(int feed, bool flagsChange, modifier::Flags flags, Clock::time_point now) {
     const bool copy = lastFeed_ >= 0 && feed != lastFeed_ && flagsChange == lastFlagsChange_ &&
                       flags == lastFlags_ && now - lastTime_ < kSameKeyWindow;
-    if (copy) return false;
+    if (copy) {
+      lastFeed_ = -1;  // paired: the next transition is another key
+      return false;
+    }
     lastFeed_ = feed;
     lastFlagsChange_ = flagsChange;
     lastFlags_ = flags;
