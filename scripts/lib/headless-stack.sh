@@ -8,7 +8,9 @@
 #                             the Xvfb screen and runs XWayland. Exports WAYLAND_DISPLAY,
 #                             XDG_SESSION_TYPE=wayland, DISPLAY (XWayland, for X11 clients) and
 #                             HS_XVFB_DISPLAY (the Xvfb underneath, where keys are injected and
-#                             screenshots taken), and puts the pointer over weston
+#                             screenshots taken), and puts the pointer over weston;
+#                             HS_WESTON_ARGS adds options to weston's (such as
+#                             --logger-scopes=log,xwm-wm-x11)
 #   hs_start_app NAME CMD...  start an application; its pid is in HS_PID_<NAME> (and printed)
 #   hs_wait_registered PID [SECONDS]
 #                             wait until that process is on the accessibility bus
@@ -124,7 +126,7 @@ EOF_INI
   # The pixman renderer: no GL driver needed, and lighter than one emulated on the CPU.
   setsid weston --backend=x11-backend.so --use-pixman --xwayland --socket="$socket" \
     --width="${size%x*}" --height="${size#*x}" --config="$HS_DIR/weston.ini" \
-    --log="$HS_DIR/weston.log" >"$HS_DIR/weston.out" 2>&1 &
+    --log="$HS_DIR/weston.log" ${HS_WESTON_ARGS:-} >"$HS_DIR/weston.out" 2>&1 &
   hs__track $!
   # weston starts XWayland on the first X client; the display it listens on is in its log.
   local i xwayland=""
