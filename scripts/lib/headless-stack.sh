@@ -184,7 +184,14 @@ hs_wait_registered() {
 # Keys and pointer through XTEST, into the X server weston (or openbox) runs on.
 hs_xdotool() { DISPLAY="$HS_XVFB_DISPLAY" xdotool "$@"; }
 
-hs_screenshot() { import -display "$HS_XVFB_DISPLAY" -window root "$1"; }
+hs_screenshot() {
+  # weston 10 draws a newly mapped override-redirect XWayland window (Tavrine's panel) only at its
+  # next repaint for another reason: a pointer nudge makes one.
+  if [ -n "${WAYLAND_DISPLAY:-}" ]; then
+    hs_xdotool mousemove_relative 1 0 sleep 0.1 mousemove_relative -- -1 0 sleep 0.1
+  fi
+  import -display "$HS_XVFB_DISPLAY" -window root "$1"
+}
 
 hs_wait_active() {
   /usr/bin/python3 "$HS_E2E/atspi_probe.py" active "$1" --wait "${2:-20}"
