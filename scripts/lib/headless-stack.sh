@@ -35,7 +35,8 @@
 # activated services) stops with it; only those groups are signalled.
 
 HS_SCREEN=1280x1024
-HS_E2E="$(cd "$(dirname "${BASH_SOURCE[0]}")/../../tests/e2e" && pwd)"
+HS_LIB="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
+HS_E2E="$(cd "$HS_LIB/../../tests/e2e" && pwd)"
 
 hs_log() { echo "headless-stack: $*" >&2; }
 
@@ -194,7 +195,7 @@ hs_screenshot() {
 }
 
 hs_wait_active() {
-  /usr/bin/python3 "$HS_E2E/atspi_probe.py" active "$1" --wait "${2:-20}"
+  /usr/bin/python3 "$HS_LIB/atspi_probe.py" active "$1" --wait "${2:-20}"
 }
 
 # Waits until the process has a keystroke listener registered with the accessibility registry.

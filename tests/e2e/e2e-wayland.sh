@@ -108,7 +108,7 @@ hs_start_app mousepad env GDK_BACKEND=wayland mousepad >/dev/null
 hs_wait_registered "$HS_PID_mousepad" 60
 hs_wait_active "$HS_PID_mousepad" 30 || true
 probe="$HS_DIR/keys.log"
-/usr/bin/python3 "$here/atspi_probe.py" keys --wait 20 >"$probe" 2>&1 &
+/usr/bin/python3 "$HS_LIB/atspi_probe.py" keys --wait 20 >"$probe" 2>&1 &
 probe_pid=$!
 for _ in $(seq 200); do grep -q listening "$probe" && break; sleep 0.05; done
 hs_xdotool key Control_L
