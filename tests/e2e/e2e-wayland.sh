@@ -70,6 +70,11 @@ wait_line() {
   grep "^$prefix" "$log" | tail -n1 || true
 }
 
+a11y_on() {
+  [ "$(busctl --user get-property org.a11y.Bus /org/a11y/bus org.a11y.Status IsEnabled)" = \
+    "b true" ]
+}
+
 hs_start_wayland
 busctl --user set-property org.a11y.Bus /org/a11y/bus org.a11y.Status IsEnabled b false
 
@@ -87,13 +92,8 @@ if [[ "$notice" == *AppIndicator*$'\t'"Turn on accessibility" ]]; then
 else
   fail "no tray: no notification with the extension and the accessibility action: '$notice'"
 fi
-for _ in $(seq 100); do
-  [ "$(busctl --user get-property org.a11y.Bus /org/a11y/bus org.a11y.Status IsEnabled)" = \
-    "b true" ] && break
-  sleep 0.1
-done
-if [ "$(busctl --user get-property org.a11y.Bus /org/a11y/bus org.a11y.Status IsEnabled)" = \
-  "b true" ]; then
+for _ in $(seq 100); do a11y_on && break; sleep 0.1; done
+if a11y_on; then
   pass "no tray: the notification's action switched accessibility on"
 else
   fail "no tray: the notification's action did not switch accessibility on; switching it on"
