@@ -3,13 +3,16 @@
 // keystroke listener, through its thread, the main loop's wake-up and the event monitor, to the
 // application delegate's flags handler. Runs on a session bus of its own (dbus-daemon).
 //
-//   tavrine-keystroke-latency [SAMPLES]
+//   tavrine-keystroke-latency [SAMPLES] [STALL_MS]
 //
-// Prints the median, the 90th percentile and the maximum in milliseconds; exits 1 when a sample
-// was lost.
+// With STALL_MS, the main thread stops for that long every 300 ms (as while it reads a large menu
+// bar): the registry's answer, which the application waits for on every key, must not follow.
+// Prints the median, the 90th percentile and the maximum of both times in milliseconds; exits 1
+// when a sample was lost.
 #include <systemd/sd-bus.h>
 
 #include <QCoreApplication>
+#include <QTimer>
 #include <algorithm>
 #include <atomic>
 #include <chrono>
@@ -38,6 +41,7 @@ using Ms = std::chrono::duration<double, std::milli>;
 
 int main(int argc, char** argv) {
   const int samples = argc > 1 ? std::max(1, std::atoi(argv[1])) : 500;
+  const int stallMs = argc > 2 ? std::max(0, std::atoi(argv[2])) : 0;
   const std::string dir = doubles::makeTemporaryDirectory();
   doubles::ServerProcess daemon;
   const std::string address =
@@ -78,7 +82,16 @@ int main(int argc, char** argv) {
     handled.notify_one();
   });
 
+  QTimer stall;
+  if (stallMs > 0) {
+    QObject::connect(&stall, &QTimer::timeout, [stallMs] {
+      std::this_thread::sleep_for(std::chrono::milliseconds(stallMs));
+    });
+    stall.start(300);
+  }
+
   std::vector<double> latencies;
+  std::vector<double> answers;
   bool lost = false;
   std::thread registry([&] {
     std::string name;
@@ -100,6 +113,7 @@ int main(int argc, char** argv) {
       sd_bus_call_method(bus, name.c_str(), atspi::AtspiListener::kListenerPath,
                          "org.a11y.atspi.DeviceEventListener", "NotifyEvent", nullptr, nullptr,
                          "(uiuuisb)", type, 0xffe3, 37U, 0U, 0, "Control_L", 1);
+      answers.push_back(Ms(Clock::now() - sent).count());
       lock.lock();
       if (!handled.wait_for(lock, std::chrono::seconds(2), [&] { return count > before; })) {
         lost = true;
@@ -120,12 +134,16 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "no sample\n");
     return 1;
   }
-  std::sort(latencies.begin(), latencies.end());
-  const auto at = [&](double q) {
-    return latencies[std::min(latencies.size() - 1,
-                              static_cast<std::size_t>(q * static_cast<double>(latencies.size())))];
+  const auto report = [](const char* what, std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    const auto at = [&](double q) {
+      return values[std::min(values.size() - 1,
+                             static_cast<std::size_t>(q * static_cast<double>(values.size())))];
+    };
+    std::printf("%s: %zu samples, median %.3f ms, p90 %.3f ms, max %.3f ms\n", what, values.size(),
+                at(0.5), at(0.9), values.back());
   };
-  std::printf("key to flags handler: %zu samples, median %.3f ms, p90 %.3f ms, max %.3f ms\n",
-              latencies.size(), at(0.5), at(0.9), latencies.back());
+  report("registry answered", answers);
+  report("key to flags handler", latencies);
   return lost ? 1 : 0;
 }

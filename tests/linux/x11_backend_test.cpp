@@ -14,6 +14,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/linux/accessible_workspace.h"
 #include "platform/linux/x11_key_watcher.h"
 #include "platform/linux/x11_modifiers.h"
 #include "platform/linux/x11_workspace.h"
@@ -181,6 +182,53 @@ TEST(X11WorkspaceTest, FrontmostApplicationFromRealWindows) {
   x.deleteProperty(x.root(), "_NET_ACTIVE_WINDOW");
   x.focus(0);
   EXPECT_EQ(workspace.frontmostApplication(), std::nullopt);
+  x.destroyWindow(editor);
+}
+
+TEST(AccessibleWorkspaceTest, TheActiveAccessibleFrameIsInFront) {
+  SKIP_WITHOUT_X_SERVER();
+  doubles::XFixture x;
+  x11::X11Workspace x11Workspace;
+  const std::uint64_t editor = x.createWindow(100, 200, 300, 100);
+  x.setLongs(editor, "_NET_WM_PID", "CARDINAL", {4242});
+  x.setBytes(editor, "WM_CLASS", "STRING", std::string("editor\0Editor\0", 14));
+  x.setLongs(x.root(), "_NET_ACTIVE_WINDOW", "WINDOW", {editor});
+  std::optional<atspi::AtspiListener::ActiveApplication> active;
+  std::vector<std::string> iconsAsked;
+  const auto icon = std::make_shared<qt::QtImage>(QIcon());
+  wayland::AccessibleWorkspace workspace([&] { return active; }, [] { return kCmd; }, x11Workspace,
+                                         [&](const std::string& name) -> ImageRef {
+                                           iconsAsked.push_back(name);
+                                           return icon;
+                                         });
+
+  // No accessible frame active (or its process not known yet): nothing in front, whatever X
+  // says.
+  EXPECT_EQ(workspace.frontmostApplication(), std::nullopt);
+  active = atspi::AtspiListener::ActiveApplication{":1.3", std::nullopt, "mousepad"};
+  EXPECT_EQ(workspace.frontmostApplication(), std::nullopt);
+
+  // A native Wayland application: its accessible name, as toolkits spell WM_CLASS; no position.
+  active->pid = 99;
+  std::optional<RunningApplication> app = workspace.frontmostApplication();
+  ASSERT_TRUE(app.has_value());
+  EXPECT_EQ(app->processIdentifier, 99);
+  EXPECT_EQ(app->localizedName, "Mousepad");
+  EXPECT_EQ(app->icon, icon);
+  workspace.frontmostApplication();
+  EXPECT_EQ(iconsAsked, std::vector<std::string>{"mousepad"}) << "looked up once";
+  EXPECT_EQ(workspace.frontmostWindowCentre(), std::nullopt);
+
+  // An application under XWayland whose window has the X keyboard: described as on X11.
+  active = atspi::AtspiListener::ActiveApplication{":1.5", 4242, "editor"};
+  app = workspace.frontmostApplication();
+  ASSERT_TRUE(app.has_value());
+  EXPECT_EQ(app->localizedName, "Editor");
+  EXPECT_EQ(workspace.frontmostWindowCentre(), (Point{250, 250}));
+
+  // Ctrl held in a Wayland application holds the word, though X sees no key.
+  EXPECT_EQ(workspace.modifierFlags(), kCmd);
+  x.deleteProperty(x.root(), "_NET_ACTIVE_WINDOW");
   x.destroyWindow(editor);
 }
 

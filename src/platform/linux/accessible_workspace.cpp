@@ -15,7 +15,15 @@ std::string displayNameOf(const std::string& accessibleName) {
 
 AccessibleWorkspace::AccessibleWorkspace(const atspi::AtspiListener& listener,
                                          const x11::X11Workspace& x11, IconByName icons)
-    : listener_(listener), x11_(x11), icons_(std::move(icons)) {}
+    : AccessibleWorkspace([&listener] { return listener.activeApplication(); },
+                          [&listener] { return listener.flags(); }, x11, std::move(icons)) {}
+
+AccessibleWorkspace::AccessibleWorkspace(ActiveApplication active, KeysHeld keysHeld,
+                                         const x11::X11Workspace& x11, IconByName icons)
+    : active_(std::move(active)),
+      keysHeld_(std::move(keysHeld)),
+      x11_(x11),
+      icons_(std::move(icons)) {}
 
 bool AccessibleWorkspace::x11Holds(std::int32_t pid) const {
   const std::optional<RunningApplication> x11 = x11_.frontmostApplication();
@@ -23,8 +31,7 @@ bool AccessibleWorkspace::x11Holds(std::int32_t pid) const {
 }
 
 std::optional<RunningApplication> AccessibleWorkspace::frontmostApplication() const {
-  const std::optional<atspi::AtspiListener::ActiveApplication> active =
-      listener_.activeApplication();
+  const std::optional<atspi::AtspiListener::ActiveApplication> active = active_();
   if (!active || !active->pid) return std::nullopt;
   if (std::optional<RunningApplication> x11 = x11_.frontmostApplication();
       x11 && x11->processIdentifier == *active->pid) {
@@ -45,12 +52,11 @@ std::optional<RunningApplication> AccessibleWorkspace::frontmostApplication() co
 }
 
 std::uint64_t AccessibleWorkspace::modifierFlags() const {
-  return listener_.flags() | x11_.modifierFlags();
+  return keysHeld_() | x11_.modifierFlags();
 }
 
 std::optional<Point> AccessibleWorkspace::frontmostWindowCentre() const {
-  const std::optional<atspi::AtspiListener::ActiveApplication> active =
-      listener_.activeApplication();
+  const std::optional<atspi::AtspiListener::ActiveApplication> active = active_();
   if (!active || !active->pid || !x11Holds(*active->pid)) return std::nullopt;
   return x11_.frontmostWindowCentre();
 }

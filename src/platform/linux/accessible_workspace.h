@@ -19,9 +19,15 @@ class AccessibleWorkspace final : public WorkspacePort {
  public:
   // An application's icon from its name (an icon theme's); null for none.
   using IconByName = std::function<ImageRef(const std::string& name)>;
+  // The application whose frame is active (the listener's answer).
+  using ActiveApplication = std::function<std::optional<atspi::AtspiListener::ActiveApplication>()>;
+  // The modifier word of the keys forwarded to the accessibility bus.
+  using KeysHeld = std::function<modifier::Flags()>;
 
-  // The references must outlive this. Call on the main thread.
+  // Reads `listener`; `x11` must outlive this. Call on the main thread.
   AccessibleWorkspace(const atspi::AtspiListener& listener, const x11::X11Workspace& x11,
+                      IconByName icons = {});
+  AccessibleWorkspace(ActiveApplication active, KeysHeld keysHeld, const x11::X11Workspace& x11,
                       IconByName icons = {});
 
   // None when no accessible frame is active. An application under XWayland whose window has the
@@ -38,7 +44,8 @@ class AccessibleWorkspace final : public WorkspacePort {
   // Whether the X11 frontmost application is the accessible one.
   bool x11Holds(std::int32_t pid) const;
 
-  const atspi::AtspiListener& listener_;
+  ActiveApplication active_;
+  KeysHeld keysHeld_;
   const x11::X11Workspace& x11_;
   IconByName icons_;
   mutable std::string iconName_;
