@@ -25,6 +25,7 @@ packages=(
   trayer imagemagick               # a tray for the status item; screenshots
   xcompmgr                         # a compositor for the backdrop screenshots (shoot-backdrop.sh)
   mousepad geany python3-pyatspi   # applications read, and the pyatspi baseline
+  weston xwayland qt6-wayland      # a Wayland session: compositor, X11 clients in it, Qt on it
   # The Debian package (scripts/package.sh, scripts/check-package.sh): the icon's PNG sizes from
   # its SVG, the package's dependencies read off the binary, and the validators.
   librsvg2-bin dpkg-dev
