@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QIcon>
 #include <QImage>
+#include <QResizeEvent>
 #include <QString>
 #include <cerrno>
 #include <cstdio>
@@ -157,6 +158,10 @@ int main(int argc, char** argv) {
   const tavrine::Rect frame = tavrine::OverlayWindowController::panelFrame(screen);
   tavrine::qt::OverlayWidget widget(view, [icon] { return icon; });
   widget.resize(static_cast<int>(frame.width()), static_cast<int>(frame.height()));
+  // A hidden widget gets its resize only when rendered: deliver it now, so that the scroll range
+  // is the panel's and not that of the widget's first size.
+  QResizeEvent resized(widget.size(), QSize());
+  QCoreApplication::sendEvent(&widget, &resized);
   widget.scrollTo(options->scroll);
   const QImage image = widget.renderImage();
   if (!image.save(QString::fromStdString(options->output), "PNG")) {
