@@ -163,11 +163,29 @@ TEST(HarvestTest, FormatsModifierPrefixThenTheKeysCap) {
   for (const auto& [mask, key, expected] : cases)
     EXPECT_EQ(AccessibilityHelper::formatShortcut(mask, key), expected) << mask << " " << key;
   const std::vector<std::pair<std::string, std::string>> keys = {
-      {"\uF700", "↑"},      {"\uF70E", "F11"},   {"\uF728", "⌦"},        {"\uF72C", "⇞"},
-      {"\r", "↩"},          {"\n", "↩"},         {"\x03", "⌤"},          {"\x19", "⇤"},
-      {"\x1b", "Esc"},      {"\x08", "⌫"},       {"\x7f", "⌫"},          {" ", "Space"},
-      {"\x1e", "↑"},        {"\x02", "\u2402"},  {"\xC2\x85", "\uFFFD"}, {"\t\t", "\u2409\u2409"},
-      {"\uF748", "\uF748"}, {"\uF8FF", "\uF8FF"}};
+      {"\uF700", "↑"},
+      {"\uF70E", "F11"},
+      {"\uF728", "⌦"},
+      {"\uF72C", "⇞"},
+      {"\r", "↩"},
+      {"\n", "↩"},
+      {"\x03", "⌤"},
+      {"\x19", "⇤"},
+      {"\x1b", "Esc"},
+      {"\x08", "⌫"},
+      {"\x7f", "⌫"},
+      {" ", "Space"},
+      {"\x1e", "↑"},
+      {"\uF746", "Help"},
+      {"\uF747", "Mode"},
+      // Anything else that would show as nothing: its code point.
+      {"\x02", "U+0002"},
+      {"\xC2\x85", "U+0085"},
+      {"\t\t", "U+0009U+0009"},
+      {"\uF748", "U+F748"},
+      {"\uF8FF", "U+F8FF"},
+      {"\u00A0", "U+00A0"},
+      {"\u0301", "U+0301"}};
   for (const auto& [key, cap] : keys)
     EXPECT_EQ(AccessibilityHelper::formatShortcut(8, key), cap) << cap;
 }
