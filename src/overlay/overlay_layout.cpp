@@ -446,12 +446,16 @@ void OverlayLayout::appendRow(const ShortcutRow& row, const Rect& cell, const Re
           : std::min(measurer_->measure(row.title, kTitleFont).width,
                      measurer_->measure(std::string(chars[0]).append(kEllipsis), kTitleFont).width);
   const double capsRoom = cell.width() - 2 * kRowGap - shortestTitle;
-  if (!caps.empty() && capsWidth(caps) > capsRoom) {
+  while (!caps.empty() && capsWidth(caps) > capsRoom) {
     const double others = capsWidth(caps) - caps.back().width;
     std::string key = elided(caps.back().text, kCapFont, capsRoom - others - 2 * kCapPaddingH);
-    if (!key.empty()) caps.back() = makeCap(std::move(key));
-    while (caps.size() > 1 && capsWidth(caps) > capsRoom)
+    if (!key.empty() && key != caps.back().text) {
+      caps.back() = makeCap(std::move(key));
+    } else if (caps.size() > 1) {
       caps.erase(caps.begin());
+    } else {
+      break;
+    }
   }
   const double allCaps = capsWidth(caps);
 
