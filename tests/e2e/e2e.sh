@@ -91,7 +91,7 @@ sleep 0.5
 if overlay="$(hs_hold_ctrl "$HS_PID_tavrine" "$screenshot")"; then
   printf '%s\n' "$overlay" | head -n 40
   for row in "FILE|New|Ctrl+N" "FILE|Open...|Ctrl+O" "FILE|Save As...|Ctrl+Shift+S" \
-    "FILE|Quit|Ctrl+Q" "SEARCH|Find|Ctrl+F" "EDIT|Delete Line|Ctrl+Shift+⌦"; do
+    "FILE|Quit|Ctrl+Q" "SEARCH|Find|Ctrl+F" "EDIT|Delete Line|Ctrl+Shift+Delete"; do
     IFS='|' read -r menu title shortcut <<<"$row"
     expect_row "$overlay" "$menu" "$title" "$shortcut" mousepad
   done
@@ -114,7 +114,7 @@ sleep 0.5
 if overlay="$(hs_hold_ctrl "$HS_PID_tavrine" "$screenshot")"; then
   printf '%s\n' "$overlay" | head -n 40
   for row in "FILE|Save As…|Ctrl+Shift+S" "FILE|Clear List|Ctrl+Alt+K" "VIEW|Zoom In|Ctrl++" \
-    "VIEW|Full Screen|F11" "EDIT|Delete|⌦"; do
+    "VIEW|Full Screen|F11" "EDIT|Delete|Delete"; do
     IFS='|' read -r menu title shortcut <<<"$row"
     expect_row "$overlay" "$menu" "$title" "$shortcut" menu-app
   done

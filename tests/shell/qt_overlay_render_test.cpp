@@ -207,7 +207,7 @@ TEST(QtOverlayScrollTest, ScrollsToTheEndOfTheContentAndNoFurther) {
   EXPECT_TRUE(bar->isVisible());
 
   // Rows tell assistive technologies where they are drawn, and move with the content.
-  QAccessibleInterface* undo = QAccessible::queryAccessibleInterface(&w)->child(4);
+  QAccessibleInterface* undo = QAccessible::queryAccessibleInterface(&w)->child(4)->child(0);
   ASSERT_EQ(undo->text(QAccessible::Name), QStringLiteral("Undo"));
   const QRect before = undo->rect();
   const int top = static_cast<int>(w.overlayLayout().scrollFrame().minY());
