@@ -154,11 +154,11 @@ TEST(OverlayLayoutTest, GridsFollowTheirConstants) {
   expectText(p, "EDIT", 24, 18, 952, kSemibold11, 0.45);
 
   // Nine records give two columns of (952 - 20) / 2; rows are 20.4 caps + 2 tall, lines 6 apart.
-  // Glyph caps hold a 12-point symbol; a letter's cap is as wide as it is tall.
+  // Glyph caps hold a 12-point symbol; a letter's cap is as wide as theirs, wider than tall.
   const double rowsTop = 18 + lineHeight(11) + 2 + 6;
   const double pitch = 6 + (lineHeight(12) + 6 + 2);
   const double capHeight = lineHeight(12) + 6;
-  const double capsWidth = 24 + 24 + capHeight + 2 * 3;
+  const double capsWidth = 3 * 24 + 2 * 3;
   const double titleY = rowsTop + 1 + (20.4 - lineHeight(13)) / 2;
   const double redoWidth = 466 - capsWidth - 16;
   expectText(p, "Redo", 24, titleY, redoWidth, kRegular13, 0.85);
@@ -169,7 +169,7 @@ TEST(OverlayLayoutTest, GridsFollowTheirConstants) {
   EXPECT_EQ(boxes[0], (RoundedRectPrimitive{
                           {{capsX, rowsTop + 1}, {24, capHeight}}, 5, FillKind::white, 0.12}));
   EXPECT_NEAR(boxes[2].frame.minX(), capsX + 54, 1e-9);
-  EXPECT_NEAR(boxes[2].frame.width(), capHeight, 1e-9);
+  EXPECT_NEAR(boxes[2].frame.width(), 24, 1e-9);
   EXPECT_EQ(
       ofKind<SymbolPrimitive>(p).at(0),
       (SymbolPrimitive{
@@ -350,7 +350,7 @@ TEST(OverlayLayoutTest, NothingLeavesItsCellOnAnyScreen) {
 }
 
 // Where a cell cannot hold the widest caps beside "W…", the grid takes fewer columns: here caps
-// of 128.4 (four glyphs of 24, a letter of 20.4, gaps of 3) need cells of 128.4 + 16 + 14.
+// of 132 (five one-character caps of 24, gaps of 3) need cells of 132 + 16 + 14.
 TEST(OverlayLayoutTest, GridsTakeFewerColumnsRatherThanLetCapsLeaveTheirCells) {
   GroupedShortcuts groups;
   for (int i = 0; i < 40; ++i)
@@ -360,7 +360,7 @@ TEST(OverlayLayoutTest, GridsTakeFewerColumnsRatherThanLetCapsLeaveTheirCells) {
     int columns;
   };
   for (const Case c :
-       {Case{800, 4}, {742, 4}, {741, 3}, {564, 3}, {563, 2}, {385, 2}, {384, 1}, {60, 1}}) {
+       {Case{800, 4}, {756, 4}, {755, 3}, {574, 3}, {573, 2}, {392, 2}, {391, 1}, {60, 1}}) {
     Fixture f;
     const OverlayLayout layout = f.layout(groups, {c.panelWidth, 700});
     EXPECT_EQ(layout.columns(OverlayLayout::Section::application), c.columns) << c.panelWidth;
@@ -378,10 +378,10 @@ TEST(OverlayLayoutTest, TitlesYieldDownToTheirFirstCharacterAndKeysOnlyWhenNothi
     std::string title;  // as shown
     std::string key;    // the last cap as shown
   };
-  // One column: the title gets the panel less 48, the caps (⌘ 24, a letter 20.4, gap 3) and 16.
+  // One column: the title gets the panel less 48, the caps (two of 24, a gap of 3) and 16.
   for (const Case& c : {
            Case{400, "⌘E", "Export As PDF", "E"},
-           Case{170, "⌘E", "Export…", "E"},  // room for "Export " and "…": the space goes
+           Case{173, "⌘E", "Export…", "E"},  // room for "Export " and "…": the space goes
            Case{130, "⌘E", "E…", "E"},
            // A key text no cell could hold is cut, after the title has yielded.
            Case{300, "⌘" + std::string(60, 'X'), "E…", "XXXXXXXXXXXXXXXXXXXXXXXXXXX…"},

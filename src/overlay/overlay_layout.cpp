@@ -127,6 +127,8 @@ OverlayLayout::OverlayLayout(std::shared_ptr<const OverlayView> view, const Text
   titleLineHeight_ = measurer_->measure("", kTitleFont).height;
   capLineHeight_ = measurer_->measure("", kCapFont).height;
   capHeight_ = capLineHeight_ + 2 * kCapPaddingV;
+  singleCapWidth_ = std::max(
+      capHeight_, measurer_->measure(Symbol::command, kCapFont.size).width + 2 * kCapPaddingH);
   rowHeight_ = std::max(titleLineHeight_, capHeight_) + 2 * kRowPaddingV;
   headingHeight_ = kHeadingPaddingTop + headingLineHeight_ + kHeadingPaddingBottom;
   // Titles are translated only when shown, so the room a title keeps is judged by the widest
@@ -410,7 +412,10 @@ OverlayLayout::Cap OverlayLayout::makeCap(std::string text) const {
   cap.symbol = keySymbol(text);
   cap.inner = cap.symbol ? measurer_->measure(*cap.symbol, kCapFont.size).width
                          : measurer_->measure(text, kCapFont).width;
-  cap.width = std::max(cap.inner + 2 * kCapPaddingH, capHeight_);
+  cap.width = cap.inner + 2 * kCapPaddingH;
+  // One character, letter or glyph, gets one width, at least the cap's height: even caps.
+  if (cap.symbol || text::graphemes(text).size() == 1)
+    cap.width = std::max(cap.width, singleCapWidth_);
   cap.text = std::move(text);
   return cap;
 }

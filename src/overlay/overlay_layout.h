@@ -146,7 +146,7 @@ class OverlayLayout {
     std::string text;
     std::optional<Symbol> symbol;
     double inner = 0;  // the text or symbol
-    double width = 0;  // the cap, padded and at least as wide as it is tall
+    double width = 0;  // the cap, padded; one character's at least as wide as it is tall
   };
   Cap makeCap(std::string text) const;
   std::vector<Cap> makeCaps(const ShortcutRow& row) const;
@@ -168,7 +168,8 @@ class OverlayLayout {
   double rowHeight_ = 0;
   double headingHeight_ = 0;
   double capHeight_ = 0;
-  double shortestTitle_ = 0;  // a wide character and "…": what a title keeps before columns go
+  double singleCapWidth_ = 0;  // of a cap holding one character or key glyph
+  double shortestTitle_ = 0;   // a wide character and "…": what a title keeps before columns go
 
   std::vector<Primitive> fixed_;
   Rect languageSwitch_;
