@@ -332,18 +332,27 @@ void expectRowsInsideTheirCells(const OverlayLayout& layout, const OverlayView& 
   }
 }
 
+// In macOS's glyphs and catalogue, and in words with each Linux desktop's catalogue.
 TEST(OverlayLayoutTest, NothingLeavesItsCellOnAnyScreen) {
+  const OverlayStyle styles[] = {{},
+                                 {KeyCapStyle::words, Desktop::gnome},
+                                 {KeyCapStyle::words, Desktop::kde},
+                                 {KeyCapStyle::words, Desktop::xfce}};
   for (const char* file : {"editor.menu", "stress.menu"}) {
+    const GroupedShortcuts menus = sampleMenus(file);
     for (const bool zh : {false, true}) {
       for (const Size screen :
            {Size{1440, 900}, {1280, 720}, {2560, 1440}, {800, 600}, {640, 480}}) {
-        SCOPED_TRACE(std::string(file) + (zh ? " zh " : " en ") +
-                     std::to_string(static_cast<int>(screen.width)));
-        Fixture f;
-        f.t.setIsZH(zh);
-        const auto view = std::make_shared<const OverlayView>("App", sampleMenus(file), f.t);
-        const Rect panel = OverlayWindowController::panelFrame({{0, 0}, screen});
-        expectRowsInsideTheirCells(OverlayLayout(view, f.measurer, panel.size, nullptr), *view);
+        for (const OverlayStyle& style : styles) {
+          SCOPED_TRACE(std::string(file) + (zh ? " zh " : " en ") +
+                       std::to_string(static_cast<int>(screen.width)) + " desktop " +
+                       std::to_string(static_cast<int>(style.desktop)));
+          Fixture f;
+          f.t.setIsZH(zh);
+          const auto view = std::make_shared<const OverlayView>("App", menus, f.t, style);
+          const Rect panel = OverlayWindowController::panelFrame({{0, 0}, screen});
+          expectRowsInsideTheirCells(OverlayLayout(view, f.measurer, panel.size, nullptr), *view);
+        }
       }
     }
   }
