@@ -1,23 +1,28 @@
 // SPDX-License-Identifier: MIT
 // Renders the overlay for a menu bar described in a text file into a PNG, without a display:
-//   tavrine-preview [--zh] [--size WxH] [--app NAME] [--icon IMAGE] [--scroll Y] MENUFILE OUT.png
+//   tavrine-preview [--zh] [--size WxH] [--app NAME] [--icon IMAGE] [--scroll Y]
+//                   [--desktop macos|gnome|kde|xfce|linux] MENUFILE OUT.png
 // The panel has the size the overlay takes on a screen of WxH (default 1440x900), the whole
 // screen taken as its visible frame; --app defaults to the menu file's name without extension;
-// --scroll shows the content scrolled down by Y points (as far as it goes).
+// --scroll shows the content scrolled down by Y points (as far as it goes); --desktop shows that
+// desktop's catalogue, with caps in words on the Linux ones (default macos: glyphs).
 #include <QApplication>
 #include <QIcon>
 #include <QImage>
 #include <QResizeEvent>
 #include <QString>
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <memory>
 #include <optional>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "harvest/accessibility_helper.h"
@@ -40,6 +45,7 @@ struct Options {
   std::optional<std::string> app;
   std::optional<std::string> icon;
   int scroll = 0;
+  tavrine::OverlayStyle style;
   std::string menuFile;
   std::string output;
 };
@@ -49,7 +55,7 @@ int usage(const char* why) {
       stderr,
       "tavrine-preview: %s\n"
       "usage: tavrine-preview [--zh] [--size WxH] [--app NAME] [--icon IMAGE] [--scroll Y] "
-      "MENUFILE OUT.png\n",
+      "[--desktop macos|gnome|kde|xfce|linux] MENUFILE OUT.png\n",
       why);
   return kUsageError;
 }
@@ -99,6 +105,25 @@ std::optional<Options> parseArguments(const std::vector<std::string>& args, int&
         status = usage("--scroll needs a number of points, 0 or more");
         return std::nullopt;
       }
+    } else if (arg == "--desktop") {
+      static const std::pair<const char*, tavrine::Desktop> kDesktops[] = {
+          {"macos", tavrine::Desktop::macOS},
+          {"gnome", tavrine::Desktop::gnome},
+          {"kde", tavrine::Desktop::kde},
+          {"xfce", tavrine::Desktop::xfce},
+          {"linux", tavrine::Desktop::otherLinux}};
+      const auto* found = hasValue
+                              ? std::find_if(std::begin(kDesktops), std::end(kDesktops),
+                                             [&](const auto& d) { return args[i + 1] == d.first; })
+                              : std::end(kDesktops);
+      if (found == std::end(kDesktops)) {
+        status = usage("--desktop needs macos, gnome, kde, xfce or linux");
+        return std::nullopt;
+      }
+      ++i;
+      options.style = {found->second == tavrine::Desktop::macOS ? tavrine::KeyCapStyle::glyphs
+                                                                : tavrine::KeyCapStyle::words,
+                       found->second};
     } else if (arg.size() > 1 && arg[0] == '-') {
       status = usage(("unknown option " + arg).c_str());
       return std::nullopt;
@@ -151,8 +176,8 @@ int main(int argc, char** argv) {
   translation.setIsZH(options->zh);
   const std::string appName =
       options->app.value_or(std::filesystem::path(options->menuFile).stem().string());
-  auto view =
-      std::make_shared<tavrine::OverlayView>(appName, tavrine::groupByMenu(records), translation);
+  auto view = std::make_shared<tavrine::OverlayView>(appName, tavrine::groupByMenu(records),
+                                                     translation, options->style);
 
   const tavrine::Rect screen{{0, 0}, {options->width, options->height}};
   const tavrine::Rect frame = tavrine::OverlayWindowController::panelFrame(screen);
