@@ -92,6 +92,14 @@ std::optional<Symbol> keySymbol(std::string_view cap) {
   return std::nullopt;
 }
 
+// Whether a text is one user-perceived character. ASCII needs no grapheme rules (caps are mostly
+// ASCII, and this runs for every cap shown).
+bool isOneCharacter(std::string_view s) {
+  if (std::all_of(s.begin(), s.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
+    return s.size() == 1;
+  return text::singleCodePoint(s) || text::graphemes(s).size() == 1;
+}
+
 void appendIfVisible(Primitive p, const Rect& visible, std::vector<Primitive>& out) {
   if (frameOf(p).intersects(visible)) out.push_back(std::move(p));
 }
@@ -414,8 +422,7 @@ OverlayLayout::Cap OverlayLayout::makeCap(std::string text) const {
                          : measurer_->measure(text, kCapFont).width;
   cap.width = cap.inner + 2 * kCapPaddingH;
   // One character, letter or glyph, gets one width, at least the cap's height: even caps.
-  if (cap.symbol || text::graphemes(text).size() == 1)
-    cap.width = std::max(cap.width, singleCapWidth_);
+  if (cap.symbol || isOneCharacter(text)) cap.width = std::max(cap.width, singleCapWidth_);
   cap.text = std::move(text);
   return cap;
 }
@@ -444,13 +451,15 @@ void OverlayLayout::appendRow(const ShortcutRow& row, const Rect& cell, const Re
   // first character and "…"; the column count leaves that much room. Only a key text no cell
   // could hold gives way: the key is cut short, then leading caps are left out.
   std::vector<Cap> caps = makeCaps(row);
-  const std::vector<std::string_view> chars = text::graphemes(row.title);
-  const double shortestTitle =
-      chars.empty()
-          ? 0.0
-          : std::min(measurer_->measure(row.title, kTitleFont).width,
-                     measurer_->measure(std::string(chars[0]).append(kEllipsis), kTitleFont).width);
-  const double capsRoom = cell.width() - 2 * kRowGap - shortestTitle;
+  const double titleNatural = measurer_->measure(row.title, kTitleFont).width;
+  double capsRoom = cell.width() - 2 * kRowGap - titleNatural;
+  if (capsWidth(caps) > capsRoom && !row.title.empty()) {
+    // The title must yield: it keeps its first character and "…".
+    const std::string_view first = text::graphemes(row.title).front();
+    capsRoom = cell.width() - 2 * kRowGap -
+               std::min(titleNatural,
+                        measurer_->measure(std::string(first).append(kEllipsis), kTitleFont).width);
+  }
   while (!caps.empty() && capsWidth(caps) > capsRoom) {
     const double others = capsWidth(caps) - caps.back().width;
     std::string key = elided(caps.back().text, kCapFont, capsRoom - others - 2 * kCapPaddingH);
@@ -467,11 +476,12 @@ void OverlayLayout::appendRow(const ShortcutRow& row, const Rect& cell, const Re
   const double titleWidth = std::max(0.0, cell.width() - allCaps - 2 * kRowGap);
   if (titleWidth > 0 && !row.title.empty()) {
     appendIfVisible(
-        TextPrimitive{elided(row.title, kTitleFont, titleWidth),
-                      {{cell.minX(), contentTop + (contentHeight - titleLineHeight_) / 2},
-                       {titleWidth, titleLineHeight_}},
-                      kTitleFont,
-                      kTitleOpacity},
+        TextPrimitive{
+            titleNatural <= titleWidth ? row.title : elided(row.title, kTitleFont, titleWidth),
+            {{cell.minX(), contentTop + (contentHeight - titleLineHeight_) / 2},
+             {titleWidth, titleLineHeight_}},
+            kTitleFont,
+            kTitleOpacity},
         visible, out);
   }
 
