@@ -43,40 +43,5 @@ TEST(NamedKeyTest, FunctionKeysAreNumberedOneToThirtyFive) {
   EXPECT_EQ(namedKey(std::string_view("")), std::nullopt);
 }
 
-// The function-key characters other than F1..F35 by their documented meanings; the rest of the
-// reserved range means nothing.
-TEST(NamedKeyTest, FunctionKeyCharactersShowTheirDocumentedKeys) {
-  struct Case {
-    char32_t c;
-    const char* cap;
-    const char* name;
-  };
-  for (const Case& c : {Case{0xF727, "Ins", "Insert"},
-                        {0xF728, "⌦", "Forward Delete"},
-                        {0xF729, "↖", "Home"},
-                        {0xF72A, "Begin", "Begin"},
-                        {0xF72B, "↘", "End"},
-                        {0xF72C, "⇞", "Page Up"},
-                        {0xF72D, "⇟", "Page Down"},
-                        {0xF72E, "PrtSc", "Print Screen"},
-                        {0xF731, "SysRq", "System Request"},
-                        {0xF738, "Print", "Print"},
-                        {0xF739, "Clear", "Clear"},
-                        {0xF73F, "Prev", "Previous"},
-                        {0xF746, "Help", "Help"},
-                        {0xF747, "Mode", "Mode Switch"}}) {
-    const std::optional<NamedKey> key = namedKey(c.c);
-    ASSERT_TRUE(key) << c.name;
-    EXPECT_EQ(keyCapText(*key), c.cap);
-    EXPECT_EQ(keyName(*key, KeyNames::mac), c.name);
-  }
-  EXPECT_EQ(keyName(NamedKey::forwardDelete, KeyNames::desktopLinux), "Delete");
-  EXPECT_EQ(keyName(NamedKey::backspace, KeyNames::mac), "Delete");
-  EXPECT_EQ(keyName(NamedKey::backspace, KeyNames::desktopLinux), "Backspace");
-  for (const char32_t unknown :
-       {char32_t{0xF748}, char32_t{0xF8FF}, char32_t{0x10}, char32_t{0x00}})
-    EXPECT_EQ(namedKey(unknown), std::nullopt) << static_cast<unsigned>(unknown);
-}
-
 }  // namespace
 }  // namespace tavrine

@@ -13,7 +13,6 @@
 #include "overlay/overlay_window_controller.h"
 #include "platform/memory/memory_accessibility.h"
 #include "support/fake_text_measurer.h"
-#include "text/unicode.h"
 
 namespace tavrine {
 namespace {
@@ -317,16 +316,10 @@ void expectRowsInsideTheirCells(const OverlayLayout& layout, const OverlayView& 
         }
         const std::vector<TextPrimitive> texts = ofKind<TextPrimitive>(drawn);
         const TextPrimitive& title = texts.at(0);
-        // The columns leave room for the caps: no key is cut.
-        if (texts.size() > 1) {
-          EXPECT_FALSE(texts.back().text.ends_with("…")) << texts.back().text;
-        }
         EXPECT_LE(FakeTextMeasurer::width(title.text, 13), title.frame.width() + 1e-9);
-        if (title.text.ends_with("…")) {
-          const std::vector<std::string_view> chars = text::graphemes(title.text);
-          EXPECT_GE(chars.size(), 2u) << title.text;
-          EXPECT_NE(chars[chars.size() - 2], " ") << title.text;
-        }
+        EXPECT_FALSE(title.text.ends_with(" …") || title.text == "…") << title.text;
+        // The columns leave room for the caps: no key is cut.
+        EXPECT_TRUE(texts.size() == 1 || !texts.back().text.ends_with("…")) << texts.back().text;
       }
     }
   }
