@@ -9,13 +9,21 @@
 namespace tavrine {
 namespace {
 
-TEST(NamedKeyTest, EveryKeyReadsBackFromTheCharacterItIsWrittenAs) {
+TEST(NamedKeyTest, EveryKeyReadsBackFromTheCharacterItIsWrittenAsAndFromItsCap) {
   std::set<std::string> caps;
+  std::set<std::string> macNames;
+  std::set<std::string> linuxNames;
   for (int k = 0; k <= static_cast<int>(NamedKey::space); ++k) {
     const auto key = static_cast<NamedKey>(k);
     EXPECT_EQ(namedKey(keyEquivalentCharacter(key)), key) << k;
-    EXPECT_TRUE(caps.insert(keyCapText(key)).second) << keyCapText(key);  // no two look alike
+    EXPECT_EQ(namedKeyForCap(keyCapText(key)), key) << k;
+    // No two look or sound alike.
+    EXPECT_TRUE(caps.insert(keyCapText(key)).second) << keyCapText(key);
+    EXPECT_TRUE(macNames.insert(keyName(key, KeyNames::mac)).second) << k;
+    EXPECT_TRUE(linuxNames.insert(keyName(key, KeyNames::desktopLinux)).second) << k;
   }
+  EXPECT_EQ(namedKeyForCap("⎋"), NamedKey::escape);
+  EXPECT_EQ(namedKeyForCap("Tab"), std::nullopt);
   EXPECT_EQ(keyEquivalentCharacter(NamedKey::upArrow), "\uF700");
   EXPECT_EQ(keyEquivalentCharacter(NamedKey::returnKey), "\r");
   EXPECT_EQ(keyEquivalentCharacter(NamedKey::backspace), "\x08");

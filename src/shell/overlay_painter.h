@@ -28,7 +28,7 @@ QPainterPath continuousRoundedRect(const QRectF& rect, double radius);
 QRectF toQRectF(const Rect& rect);
 
 // Draws one primitive. Texts are plain text, drawn with QPainter::drawText and never parsed as
-// markup, and elided with "…" past their elision width.
+// markup.
 void paintPrimitive(QPainter& painter, const Primitive& primitive, const QtTextMeasurer& measurer);
 
 }  // namespace tavrine::qt

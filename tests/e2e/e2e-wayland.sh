@@ -25,7 +25,7 @@ trap hs_stop EXIT
 export HS_WAIT_SHOWN=10
 
 mousepad_rows=("FILE|New|Ctrl+N" "FILE|Save As...|Ctrl+Shift+S" "SEARCH|Find|Ctrl+F"
-  "EDIT|Delete Line|Ctrl+Shift+⌦")
+  "EDIT|Delete Line|Ctrl+Shift+Delete")
 menu_app_rows=("FILE|Save As…|Ctrl+Shift+S" "FILE|Clear List|Ctrl+Alt+K" "VIEW|Zoom In|Ctrl++"
   "VIEW|Full Screen|F11")
 

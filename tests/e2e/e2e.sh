@@ -77,7 +77,7 @@ if overlay="$(hs_hold_ctrl "$HS_PID_tavrine" "$screenshot" "$HS_PID_mousepad")";
   printf '%s\n' "$overlay" | head -n 40
   expect_rows "$overlay" mousepad "FILE|New|Ctrl+N" "FILE|Open...|Ctrl+O" \
     "FILE|Save As...|Ctrl+Shift+S" "FILE|Quit|Ctrl+Q" "SEARCH|Find|Ctrl+F" \
-    "EDIT|Delete Line|Ctrl+Shift+⌦"
+    "EDIT|Delete Line|Ctrl+Shift+Delete"
 else
   fail "mousepad: no overlay in the centre while Ctrl was held, or it took the focus"
 fi
@@ -97,7 +97,7 @@ sleep 0.5
 if overlay="$(hs_hold_ctrl "$HS_PID_tavrine" "$screenshot" "$HS_PID_menu_app")"; then
   printf '%s\n' "$overlay" | head -n 40
   expect_rows "$overlay" menu-app "FILE|Save As…|Ctrl+Shift+S" "FILE|Clear List|Ctrl+Alt+K" \
-    "VIEW|Zoom In|Ctrl++" "VIEW|Full Screen|F11" "EDIT|Delete|⌦"
+    "VIEW|Zoom In|Ctrl++" "VIEW|Full Screen|F11" "EDIT|Delete|Delete"
 else
   fail "menu-app: no overlay in the centre while Ctrl was held, or it took the focus"
 fi

@@ -33,8 +33,10 @@ def overlay_lines(window):
         role = child.getRole()
         if role == pyatspi.ROLE_HEADING:
             lines.append(child.name)
-        elif role == pyatspi.ROLE_LIST_ITEM:
-            lines.append("  %s\t%s" % (child.name, child.description))
+        elif role == pyatspi.ROLE_LIST:  # a section's rows
+            for row in child:
+                if row is not None and row.getRole() == pyatspi.ROLE_LIST_ITEM:
+                    lines.append("  %s\t%s" % (row.name, row.description))
     return lines
 
 

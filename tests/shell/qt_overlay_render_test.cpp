@@ -88,6 +88,21 @@ TEST_P(QtOverlayRenderTest, PaintsARoundedTranslucentBackdropWithCapsWhereTheLay
     EXPECT_TRUE(inkSpan(image, toQRectF(cap->frame).adjusted(2, 2, -2, -2)).has_value());
   }
   EXPECT_GT(caps, 100);  // the editor's caps on the first screenful
+
+  // Key glyphs are drawn where they were measured, each filling most of its square: one size.
+  int glyphs = 0;
+  for (const Primitive& p : visiblePrimitives(*widget)) {
+    const auto* glyph = std::get_if<SymbolPrimitive>(&p);
+    if (glyph == nullptr || glyph->frame.maxY() > image.height()) continue;
+    ++glyphs;
+    const QRectF frame = toQRectF(glyph->frame);
+    const auto ink = inkSpan(image, frame.adjusted(-4, 0, 4, 0));
+    ASSERT_TRUE(ink.has_value());
+    EXPECT_TRUE(ink->left >= frame.left() - 1 && ink->right <= frame.right() + 1 &&
+                ink->width() >= 0.6 * frame.width())
+        << static_cast<int>(glyph->symbol) << " inked " << ink->left << ".." << ink->right;
+  }
+  EXPECT_GT(glyphs, 50);
 }
 
 TEST_P(QtOverlayRenderTest, HeadingsKeepFourToOneOverAWhiteOrABlackPage) {
@@ -145,8 +160,7 @@ TEST_P(QtOverlayRenderTest, EveryCharacterDrawnHasAGlyphInSomeFont) {
   };
   EXPECT_TRUE(has(GetParam() ? "快捷键" : "Keyboard Shortcuts"));
   EXPECT_TRUE(has(GetParam() ? "系统快捷键" : "System Shortcuts"));
-  EXPECT_TRUE(has("⌥"));
-  EXPECT_TRUE(has("⌫"));
+  EXPECT_TRUE(has("Tab"));
 }
 
 INSTANTIATE_TEST_SUITE_P(QtOverlay, QtOverlayRenderTest, ::testing::Values(false, true),
@@ -163,7 +177,12 @@ std::pair<int, double> paintTitle(const std::string& title, QSize size = panelSi
   const QImage image = straightAlpha(w.renderImage());
   for (const Primitive& p : visiblePrimitives(w)) {
     const auto* text = std::get_if<TextPrimitive>(&p);
-    if (text == nullptr || text->text != title) continue;
+    // The title as shown: whole, or its start and "…".
+    if (text == nullptr ||
+        (text->text != title &&
+         !(text->text.ends_with("…") &&
+           title.starts_with(text->text.substr(0, text->text.size() - std::string("…").size())))))
+      continue;
     const auto span = inkSpan(image, toQRectF(text->frame));
     if (!span) break;
     EXPECT_NEAR(span->left, text->frame.minX(), 2);
@@ -229,7 +248,7 @@ TEST(QtOverlayScrollTest, ScrollsToTheEndOfTheContentAndNoFurther) {
   EXPECT_TRUE(bar->isVisible());
 
   // Rows tell assistive technologies where they are drawn, and move with the content.
-  QAccessibleInterface* undo = QAccessible::queryAccessibleInterface(&w)->child(4);
+  QAccessibleInterface* undo = QAccessible::queryAccessibleInterface(&w)->child(4)->child(0);
   ASSERT_EQ(undo->text(QAccessible::Name), QStringLiteral("Undo"));
   const QRect before = undo->rect();
   const int top = static_cast<int>(w.overlayLayout().scrollFrame().minY());

@@ -1,26 +1,32 @@
 // SPDX-License-Identifier: MIT
 // Renders the overlay for a menu bar described in a text file into a PNG, without a display:
 //   tavrine-preview [--zh] [--size WxH] [--app NAME] [--icon IMAGE] [--scroll Y] [--page COLOR]
-//                   MENUFILE OUT.png
+//                   [--desktop macos|gnome|kde|xfce|linux] MENUFILE OUT.png
 // The panel has the size the overlay takes on a screen of WxH (default 1440x900), the whole
 // screen taken as its visible frame; --app defaults to the menu file's name without extension;
 // --scroll shows the content scrolled down by Y points (as far as it goes); --page draws the whole
-// screen, a flat page of COLOR (white, black, #rrggbb) with the panel where it would sit.
+// screen, a flat page of COLOR (white, black, #rrggbb) with the panel where it would sit;
+// --desktop shows that desktop's catalogue, with caps in words on the Linux ones (default macos:
+// glyphs).
 #include <QApplication>
 #include <QColor>
 #include <QIcon>
 #include <QImage>
 #include <QPainter>
+#include <QResizeEvent>
 #include <QString>
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <memory>
 #include <optional>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "harvest/accessibility_helper.h"
@@ -44,6 +50,7 @@ struct Options {
   std::optional<std::string> icon;
   int scroll = 0;
   std::optional<QColor> page;
+  tavrine::OverlayStyle style;
   std::string menuFile;
   std::string output;
 };
@@ -53,7 +60,7 @@ int usage(const char* why) {
       stderr,
       "tavrine-preview: %s\n"
       "usage: tavrine-preview [--zh] [--size WxH] [--app NAME] [--icon IMAGE] [--scroll Y] "
-      "[--page COLOR] MENUFILE OUT.png\n",
+      "[--page COLOR] [--desktop macos|gnome|kde|xfce|linux] MENUFILE OUT.png\n",
       why);
   return kUsageError;
 }
@@ -111,6 +118,25 @@ std::optional<Options> parseArguments(const std::vector<std::string>& args, int&
         return std::nullopt;
       }
       options.page = color;
+    } else if (arg == "--desktop") {
+      static const std::pair<const char*, tavrine::Desktop> kDesktops[] = {
+          {"macos", tavrine::Desktop::macOS},
+          {"gnome", tavrine::Desktop::gnome},
+          {"kde", tavrine::Desktop::kde},
+          {"xfce", tavrine::Desktop::xfce},
+          {"linux", tavrine::Desktop::otherLinux}};
+      const auto* found = hasValue
+                              ? std::find_if(std::begin(kDesktops), std::end(kDesktops),
+                                             [&](const auto& d) { return args[i + 1] == d.first; })
+                              : std::end(kDesktops);
+      if (found == std::end(kDesktops)) {
+        status = usage("--desktop needs macos, gnome, kde, xfce or linux");
+        return std::nullopt;
+      }
+      ++i;
+      options.style = {found->second == tavrine::Desktop::macOS ? tavrine::KeyCapStyle::glyphs
+                                                                : tavrine::KeyCapStyle::words,
+                       found->second};
     } else if (arg.size() > 1 && arg[0] == '-') {
       status = usage(("unknown option " + arg).c_str());
       return std::nullopt;
@@ -163,13 +189,17 @@ int main(int argc, char** argv) {
   translation.setIsZH(options->zh);
   const std::string appName =
       options->app.value_or(std::filesystem::path(options->menuFile).stem().string());
-  auto view =
-      std::make_shared<tavrine::OverlayView>(appName, tavrine::groupByMenu(records), translation);
+  auto view = std::make_shared<tavrine::OverlayView>(appName, tavrine::groupByMenu(records),
+                                                     translation, options->style);
 
   const tavrine::Rect screen{{0, 0}, {options->width, options->height}};
   const tavrine::Rect frame = tavrine::OverlayWindowController::panelFrame(screen);
   tavrine::qt::OverlayWidget widget(view, [icon] { return icon; });
   widget.resize(static_cast<int>(frame.width()), static_cast<int>(frame.height()));
+  // A hidden widget gets its resize only when rendered: deliver it now, so that the scroll range
+  // is the panel's and not that of the widget's first size.
+  QResizeEvent resized(widget.size(), QSize());
+  QCoreApplication::sendEvent(&widget, &resized);
   widget.scrollTo(options->scroll);
   QImage image = widget.renderImage();
   if (options->page) {
