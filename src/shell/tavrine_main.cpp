@@ -5,11 +5,13 @@
 // keys and the application in front from the accessibility bus. One runs per session; a second
 // start says so and ends.
 #include <QApplication>
+#include <QFileInfo>
 #include <QIcon>
 #include <QMessageBox>  // complete for QtApplication's inline members
 #include <QSocketNotifier>
 #include <QString>
 #include <QSystemTrayIcon>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -23,6 +25,7 @@
 #include "platform/linux/accessible_workspace.h"
 #include "platform/linux/atspi_accessibility.h"
 #include "platform/linux/atspi_listener.h"
+#include "platform/linux/desktop_entry.h"
 #include "platform/linux/desktop_environment.h"
 #include "platform/linux/desktop_notification.h"
 #include "platform/linux/session_bus.h"
@@ -63,9 +66,17 @@ void tell(const char* text) {
   std::fprintf(stderr, "%s\n", text);
 }
 
-// An installed application's icon from the icon theme, by its name.
-ImageRef themeIcon(const std::string& name) {
-  const QIcon icon = QIcon::fromTheme(QString::fromStdString(name).toLower());
+// An installed application's icon: a file, or the icon theme's by name (as written, else in
+// lower case as WM_CLASS-like names are).
+ImageRef iconOf(const std::string& iconName) {
+  const QString name = QString::fromStdString(iconName);
+  QIcon icon;
+  if (name.startsWith(QLatin1Char('/'))) {
+    if (QFileInfo(name).isFile()) icon = QIcon(name);
+  } else {
+    icon = QIcon::fromTheme(name);
+    if (icon.isNull() && name != name.toLower()) icon = QIcon::fromTheme(name.toLower());
+  }
   return icon.isNull() ? nullptr : std::make_shared<qt::QtImage>(icon);
 }
 
@@ -134,8 +145,13 @@ int main(int argc, char** argv) {
   std::unique_ptr<wayland::AccessibleWorkspace> accessibleWorkspace;
   if (wayland) {
     listener = std::make_unique<atspi::AtspiListener>();
-    accessibleWorkspace =
-        std::make_unique<wayland::AccessibleWorkspace>(*listener, x11Workspace, themeIcon);
+    accessibleWorkspace = std::make_unique<wayland::AccessibleWorkspace>(
+        *listener, x11Workspace,
+        [desktopIcons = std::make_shared<xdg::DesktopIcons>(xdg::applicationFolders(
+             std::getenv("XDG_DATA_HOME"), std::getenv("XDG_DATA_DIRS"), std::getenv("HOME")))](
+            std::int32_t pid, const std::string& name) {
+          return iconOf(desktopIcons->iconOf(pid, name));
+        });
   }
   WorkspacePort& workspace =
       accessibleWorkspace ? static_cast<WorkspacePort&>(*accessibleWorkspace) : x11Workspace;

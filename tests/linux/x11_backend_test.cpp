@@ -226,13 +226,14 @@ TEST(AccessibleWorkspaceTest, TheActiveAccessibleFrameIsInFront) {
   x.setBytes(editor, "WM_CLASS", "STRING", std::string("editor\0Editor\0", 14));
   x.setLongs(x.root(), "_NET_ACTIVE_WINDOW", "WINDOW", {editor});
   std::optional<atspi::AtspiListener::ActiveApplication> active;
-  std::vector<std::string> iconsAsked;
+  std::vector<std::pair<std::int32_t, std::string>> iconsAsked;
   const auto icon = std::make_shared<qt::QtImage>(QIcon());
-  wayland::AccessibleWorkspace workspace([&] { return active; }, [] { return kCmd; }, x11Workspace,
-                                         [&](const std::string& name) -> ImageRef {
-                                           iconsAsked.push_back(name);
-                                           return icon;
-                                         });
+  wayland::AccessibleWorkspace workspace(
+      [&] { return active; }, [] { return kCmd; }, x11Workspace,
+      [&](std::int32_t pid, const std::string& name) -> ImageRef {
+        iconsAsked.emplace_back(pid, name);
+        return icon;
+      });
 
   // No accessible frame active (or its process not known yet): nothing in front, whatever X
   // says.
@@ -248,7 +249,11 @@ TEST(AccessibleWorkspaceTest, TheActiveAccessibleFrameIsInFront) {
   EXPECT_EQ(app->localizedName, "Mousepad");
   EXPECT_EQ(app->icon, icon);
   workspace.frontmostApplication();
-  EXPECT_EQ(iconsAsked, std::vector<std::string>{"mousepad"}) << "looked up once";
+  active->pid = 98;  // another process of the same name may have another desktop entry
+  workspace.frontmostApplication();
+  EXPECT_EQ(iconsAsked, (decltype(iconsAsked){{99, "mousepad"}, {98, "mousepad"}}))
+      << "looked up once each";
+  active->pid = 99;
   EXPECT_EQ(workspace.frontmostWindowCentre(), std::nullopt);
 
   // An application under XWayland whose window has the X keyboard: described as on X11.

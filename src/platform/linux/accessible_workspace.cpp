@@ -14,12 +14,12 @@ std::string displayNameOf(const std::string& accessibleName) {
 }
 
 AccessibleWorkspace::AccessibleWorkspace(const atspi::AtspiListener& listener,
-                                         const x11::X11Workspace& x11, IconByName icons)
+                                         const x11::X11Workspace& x11, IconOf icons)
     : AccessibleWorkspace([&listener] { return listener.activeApplication(); },
                           [&listener] { return listener.flags(); }, x11, std::move(icons)) {}
 
 AccessibleWorkspace::AccessibleWorkspace(ActiveApplication active, KeysHeld keysHeld,
-                                         const x11::X11Workspace& x11, IconByName icons)
+                                         const x11::X11Workspace& x11, IconOf icons)
     : active_(std::move(active)),
       keysHeld_(std::move(keysHeld)),
       x11_(x11),
@@ -40,11 +40,12 @@ std::optional<RunningApplication> AccessibleWorkspace::frontmostApplication() co
   RunningApplication app;
   app.processIdentifier = *active->pid;
   if (!active->name.empty()) app.localizedName = displayNameOf(active->name);
-  // The panel asks at every paint; a theme lookup is not free.
+  // The panel asks at every paint; an icon lookup is not free.
   if (icons_ && !active->name.empty()) {
-    if (active->name != iconName_) {
-      iconName_ = active->name;
-      icon_ = icons_(active->name);
+    std::pair<std::int32_t, std::string> of(*active->pid, active->name);
+    if (of != iconOf_) {
+      icon_ = icons_(of.first, of.second);
+      iconOf_ = std::move(of);
     }
     app.icon = icon_;
   }

@@ -7,6 +7,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <utility>
 
 #include "platform/geometry.h"
 #include "platform/linux/atspi_listener.h"
@@ -17,8 +18,8 @@ namespace tavrine::wayland {
 
 class AccessibleWorkspace final : public WorkspacePort {
  public:
-  // An application's icon from its name (an icon theme's); null for none.
-  using IconByName = std::function<ImageRef(const std::string& name)>;
+  // An application's icon from its pid and accessible name; null for none.
+  using IconOf = std::function<ImageRef(std::int32_t pid, const std::string& name)>;
   // The application whose frame is active (the listener's answer).
   using ActiveApplication = std::function<std::optional<atspi::AtspiListener::ActiveApplication>()>;
   // The modifier word of the keys forwarded to the accessibility bus.
@@ -26,9 +27,9 @@ class AccessibleWorkspace final : public WorkspacePort {
 
   // Reads `listener`; `x11` must outlive this. Call on the main thread.
   AccessibleWorkspace(const atspi::AtspiListener& listener, const x11::X11Workspace& x11,
-                      IconByName icons = {});
+                      IconOf icons = {});
   AccessibleWorkspace(ActiveApplication active, KeysHeld keysHeld, const x11::X11Workspace& x11,
-                      IconByName icons = {});
+                      IconOf icons = {});
 
   // None when no accessible frame is active. An application under XWayland whose window has the
   // X keyboard is described as on X11 (WM_CLASS, _NET_WM_ICON); any other by its accessible
@@ -47,8 +48,8 @@ class AccessibleWorkspace final : public WorkspacePort {
   ActiveApplication active_;
   KeysHeld keysHeld_;
   const x11::X11Workspace& x11_;
-  IconByName icons_;
-  mutable std::string iconName_;
+  IconOf icons_;
+  mutable std::optional<std::pair<std::int32_t, std::string>> iconOf_;
   mutable ImageRef icon_;
 };
 
