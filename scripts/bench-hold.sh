@@ -1,21 +1,30 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
 # Times Tavrine from outside on a private desktop: how long after the hold timer fires the panel
-# is mapped (Ctrl pressed through XTEST, the map seen on the root window), with mousepad and then
-# the Qt menu application in front; and what an idle Tavrine costs: its wake-ups (context
-# switches of all its threads) over IDLE seconds and its resident memory, before and after holds.
-# RUNS=N sets the holds per application (default 20), IDLE=S the idle span (default 10).
+# is mapped and drawn (Ctrl pressed through XTEST, the map seen on the root window, the pixels in
+# the middle of the screen), with mousepad and then the Qt menu application in front; and what an
+# idle Tavrine costs: its wake-ups (context switches of all its threads) over IDLE seconds and its
+# resident memory, before and after holds. Then the same holds in a Wayland session (weston with
+# XWayland; the applications native Wayland clients, Tavrine on XWayland), and what Tavrine's
+# keystroke listener costs the application in front: its key latency (key -> text changed) without
+# Tavrine and with it, in alternating blocks.
+# RUNS=N sets the holds per application (default 20), IDLE=S the idle span (default 10),
+# KEYS=N the keys per block (default 50) and BLOCKS=N the blocks of each kind (default 4).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 runs="${RUNS:-20}"
 idle="${IDLE:-10}"
+keys="${KEYS:-50}"
+blocks="${BLOCKS:-4}"
 build="${BUILD_DIR:-$PWD/build/release}"
 tool="${HOLD_LATENCY:-$build/bench/linux/tavrine-hold-latency}"
+key_tool="${KEY_LATENCY:-$build/bench/linux/tavrine-key-latency}"
 tavrine="${TAVRINE:-$build/src/shell/tavrine}"
 menu_app="${MENU_APP:-$build/tests/linux/tavrine-menu-app}"
 if [ -z "${HOLD_LATENCY:-}" ]; then
   cmake --preset release >/dev/null
-  cmake --build --preset release --target tavrine tavrine-menu-app tavrine-hold-latency
+  cmake --build --preset release --target tavrine tavrine-menu-app tavrine-hold-latency \
+    tavrine-key-latency
 fi
 
 # Context switches of every thread of a process, one line each: tid name voluntary+involuntary.
@@ -87,5 +96,73 @@ hs_wait_registered "$ma" 30
 activate "$ma"
 "$tool" "$tav" "$runs" || status=1
 echo "memory after the menu application's holds: $(memory "$tav")"
+load
+
+# Stops Tavrine (pid $tav) and waits until it is gone.
+stop_tavrine() {
+  kill -TERM "$tav"
+  while kill -0 "$tav" 2>/dev/null; do sleep 0.05; done
+}
+
+start_tavrine() {
+  tav="$(hs_start_app tavrine "$tavrine")"
+  hs_wait_registered "$tav" 30
+  hs_wait_key_listener "$tav" 30
+}
+
+median() {
+  sort -g | awk '{ v[NR] = $1 }
+    END { if (NR) printf "%.2f", NR % 2 ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2; else printf "none" }'
+}
+
+# The application's key latency without Tavrine and with it, in alternating blocks so that a
+# change in the machine's load falls on both.
+key_latency() {
+  local app="$1" pid="$2" b
+  : >"$HS_DIR/without" && : >"$HS_DIR/with"
+  for b in $(seq "$blocks"); do
+    stop_tavrine
+    DISPLAY="$HS_XVFB_DISPLAY" "$key_tool" "$pid" "$keys" >"$HS_DIR/block" || status=1
+    echo "block $b without Tavrine: $(grep -v '^sample' "$HS_DIR/block")"
+    grep '^sample' "$HS_DIR/block" | cut -d' ' -f2 >>"$HS_DIR/without"
+    start_tavrine
+    DISPLAY="$HS_XVFB_DISPLAY" "$key_tool" "$pid" "$keys" >"$HS_DIR/block" || status=1
+    echo "block $b with Tavrine:    $(grep -v '^sample' "$HS_DIR/block")"
+    grep '^sample' "$HS_DIR/block" | cut -d' ' -f2 >>"$HS_DIR/with"
+  done
+  echo "$app, key -> text changed: median $(median <"$HS_DIR/without") ms without Tavrine," \
+    "$(median <"$HS_DIR/with") ms with it ($(wc -l <"$HS_DIR/without") and" \
+    "$(wc -l <"$HS_DIR/with") keys)"
+}
+
+echo "== a Wayland session: weston (X11 backend) with XWayland"
+hs_stop
+hs_start_wayland
+mp="$(hs_start_app mousepad env GDK_BACKEND=wayland mousepad)"
+hs_wait_registered "$mp" 30
+hs_wait_active "$mp" 30
+start_tavrine
+sleep 2  # startup work settles
+# weston 10 puts an override-redirect XWayland window on its output, or takes it off, only when
+# something else makes it repaint (here the blinking caret of the application in front): the bare
+# window's line shows that share, and the pause lets the last panel leave the screen.
+echo "== Wayland, mousepad in front: the first hold"
+"$tool" --keys-display "$HS_XVFB_DISPLAY" "$tav" 1 500 1500 || status=1
+echo "== Wayland, mousepad in front: $runs holds"
+"$tool" --keys-display "$HS_XVFB_DISPLAY" "$tav" "$runs" 500 1500 || status=1
+echo "memory after $((runs + 1)) holds: $(memory "$tav")"
+echo "== Wayland, Tavrine idle after the holds"
+idle_wakeups "$tav"
+echo "== Wayland, mousepad's keys: $blocks blocks of $keys without Tavrine and with it"
+key_latency mousepad "$mp"
+
+ma="$(hs_start_app menu_app env QT_QPA_PLATFORM=wayland "$menu_app")"
+hs_wait_registered "$ma" 30
+hs_wait_active "$ma" 30
+sleep 1
+echo "== Wayland, the Qt menu application in front: $runs holds"
+"$tool" --keys-display "$HS_XVFB_DISPLAY" "$tav" "$runs" 500 1500 || status=1
+echo "== Wayland, the Qt menu application's keys: $blocks blocks of $keys without Tavrine and with it"
+key_latency menu-app "$ma"
 load
 exit "$status"

@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
-# Renders the overlay for the sample menu bar in both languages into docs/ (the README's pictures).
+# Renders the overlay for the sample menu bar into docs/ (the README's pictures): both languages at
+# 1440x900, the small 800x600 screen, and the whole 1440x900 screen with the panel over a white
+# page.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -8,9 +10,8 @@ scripts/setup.sh
 cmake --preset release -DTAVRINE_BUILD_SHELL=ON >/dev/null
 cmake --build --preset release --target tavrine-preview
 preview=build/release/tools/tavrine-preview
-for lang in en zh; do
-  flag=()
-  [ "$lang" = zh ] && flag=(--zh)
-  "$preview" "${flag[@]}" --size 1440x900 --app Editor --icon samples/editor-icon.png \
-    samples/editor.menu "docs/overlay-$lang.png"
-done
+sample=(--app Editor --icon samples/editor-icon.png samples/editor.menu)
+"$preview" --size 1440x900 "${sample[@]}" docs/overlay-en.png
+"$preview" --zh --size 1440x900 "${sample[@]}" docs/overlay-zh.png
+"$preview" --size 800x600 "${sample[@]}" docs/overlay-800x600.png
+"$preview" --size 1440x900 --page white "${sample[@]}" docs/overlay-white-page.png

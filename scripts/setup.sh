@@ -14,6 +14,7 @@ packages=(
   clang-format
   qt6-base-dev qt6-qpa-plugins     # the shell: status item, menus, the overlay panel
   fonts-dejavu-core fonts-noto-cjk # Latin and Chinese glyphs for the overlay
+  fonts-noto-color-emoji           # emoji in application names, titles and the status menu
   xvfb xauth                       # shell tests on a real X server
   libx11-dev libxi-dev             # Linux backend: X11, XInput 2 raw key events
   libsystemd-dev                   # Linux backend: sd-bus (accessibility switch, one instance, menus)
@@ -22,7 +23,9 @@ packages=(
   # A private desktop for the live AT-SPI checks and the benchmark (scripts/lib/headless-stack.sh):
   openbox xdotool systemd          # a window manager, XTEST from the shell, busctl
   trayer imagemagick               # a tray for the status item; screenshots
+  xcompmgr                         # a compositor for the backdrop screenshots (shoot-backdrop.sh)
   mousepad geany python3-pyatspi   # applications read, and the pyatspi baseline
+  weston xwayland qt6-wayland      # a Wayland session: compositor, X11 clients in it, Qt on it
   # The Debian package (scripts/package.sh, scripts/check-package.sh): the icon's PNG sizes from
   # its SVG, the package's dependencies read off the binary, and the validators.
   librsvg2-bin dpkg-dev

@@ -10,7 +10,7 @@ cd "$(dirname "$0")/.."
 scripts/setup.sh
 
 echo "== formatting =="
-find src tests bench fuzz tools \( -name '*.cpp' -o -name '*.h' \) -print0 |
+find src tests bench fuzz tools \( -name '*.cpp' -o -name '*.h' -o -name '*.mm' \) -print0 |
   xargs -0 clang-format --dry-run --Werror
 
 build() {
@@ -29,6 +29,8 @@ xvfb-run -a -s "-screen 0 1440x900x24" env QT_QPA_PLATFORM=xcb build/default/tes
 # The program end to end on a private desktop, with real applications.
 echo "== default, end to end =="
 tests/e2e/e2e.sh build/default
+echo "== default, end to end in a Wayland session =="
+tests/e2e/e2e-wayland.sh build/default
 
 # The Debian package, from a release build of its own: the desktop entry, the metadata, what it
 # holds and what it depends on, and lintian.

@@ -152,12 +152,16 @@ TEST(HarvestTest, FormatsModifierPrefixThenTheKeysCap) {
       {0, ",", "⌘,"},  {0, "ß", "⌘SS"}, {0, "⌘", "⌘⌘"},   {0x20, "\t", "⌘⇥"}};
   for (const auto& [mask, key, expected] : cases)
     EXPECT_EQ(AccessibilityHelper::formatShortcut(mask, key), expected) << mask << " " << key;
+  // Named keys by their glyph or name (the function-key characters by their documented
+  // meanings), anything else that would show as nothing by its code point.
   const std::vector<std::pair<std::string, std::string>> keys = {
-      {"\uF700", "↑"},      {"\uF70E", "F11"},   {"\uF728", "⌦"},        {"\uF72C", "⇞"},
-      {"\r", "↩"},          {"\n", "↩"},         {"\x03", "⌤"},          {"\x19", "⇤"},
-      {"\x1b", "Esc"},      {"\x08", "⌫"},       {"\x7f", "⌫"},          {" ", "Space"},
-      {"\x1e", "↑"},        {"\x02", "\u2402"},  {"\xC2\x85", "\uFFFD"}, {"\t\t", "\u2409\u2409"},
-      {"\uF748", "\uF748"}, {"\uF8FF", "\uF8FF"}};
+      {"\uF700", "↑"},      {"\uF70E", "F11"},    {"\uF727", "Ins"},      {"\uF728", "⌦"},
+      {"\uF729", "↖"},      {"\uF72B", "↘"},      {"\uF72C", "⇞"},        {"\uF72D", "⇟"},
+      {"\uF72E", "PrtSc"},  {"\uF738", "Print"},  {"\uF746", "Help"},     {"\uF747", "Mode"},
+      {"\r", "↩"},          {"\n", "↩"},          {"\x03", "⌤"},          {"\x19", "⇤"},
+      {"\x1b", "Esc"},      {"\x08", "⌫"},        {"\x7f", "⌫"},          {" ", "Space"},
+      {"\x1e", "↑"},        {"\x02", "U+0002"},   {"\xC2\x85", "U+0085"}, {"\t\t", "U+0009U+0009"},
+      {"\uF748", "U+F748"}, {"\uF8FF", "U+F8FF"}, {"\u00A0", "U+00A0"},   {"\u0301", "U+0301"}};
   for (const auto& [key, cap] : keys)
     EXPECT_EQ(AccessibilityHelper::formatShortcut(8, key), cap) << cap;
 }
@@ -195,13 +199,21 @@ TEST(MemoryTreeTest, RejectsMalformedLinesWithTheirNumber) {
   }
 }
 
-TEST(NamedKeyTest, EveryKeyReadsBackFromTheCharacterItIsWrittenAs) {
+TEST(NamedKeyTest, EveryKeyReadsBackFromTheCharacterItIsWrittenAsAndFromItsCap) {
   std::set<std::string> caps;
+  std::set<std::string> macNames;
+  std::set<std::string> linuxNames;
   for (int k = 0; k <= static_cast<int>(NamedKey::space); ++k) {
     const auto key = static_cast<NamedKey>(k);
     EXPECT_EQ(namedKey(keyEquivalentCharacter(key)), key) << k;
-    EXPECT_TRUE(caps.insert(keyCapText(key)).second) << keyCapText(key);  // no two look alike
+    EXPECT_EQ(namedKeyForCap(keyCapText(key)), key) << k;
+    // No two look or sound alike.
+    EXPECT_TRUE(caps.insert(keyCapText(key)).second) << keyCapText(key);
+    EXPECT_TRUE(macNames.insert(keyName(key, KeyNames::mac)).second) << k;
+    EXPECT_TRUE(linuxNames.insert(keyName(key, KeyNames::desktopLinux)).second) << k;
   }
+  EXPECT_EQ(namedKeyForCap("⎋"), NamedKey::escape);
+  EXPECT_EQ(namedKeyForCap("Tab"), std::nullopt);
   EXPECT_EQ(keyEquivalentCharacter(NamedKey::upArrow), "\uF700");
   EXPECT_EQ(keyEquivalentCharacter(NamedKey::returnKey), "\r");
   EXPECT_EQ(keyEquivalentCharacter(NamedKey::backspace), "\x08");

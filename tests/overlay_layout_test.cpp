@@ -5,8 +5,13 @@
 #include <string>
 #include <vector>
 
+#include <filesystem>
+
+#include "harvest/accessibility_helper.h"
 #include "i18n/translation_helper.h"
 #include "overlay/overlay_layout.h"
+#include "overlay/overlay_window_controller.h"
+#include "platform/memory/memory_accessibility.h"
 #include "support/fake_text_measurer.h"
 
 namespace tavrine {
@@ -14,7 +19,6 @@ namespace {
 
 using doubles::FakeTextMeasurer;
 
-constexpr double kInf = std::numeric_limits<double>::infinity();
 constexpr Font kBold18{18, FontWeight::bold, FontDesign::standard};
 constexpr Font kRegular13{13, FontWeight::regular, FontDesign::standard};
 constexpr Font kMedium11{11, FontWeight::medium, FontDesign::standard};
@@ -54,17 +58,15 @@ std::size_t indexOf(const std::vector<Primitive>& primitives, const std::string&
   return 0;
 }
 
-// The text primitive showing `text`, checked for its position, font, opacity and elision.
+// The text primitive showing `text`, checked for its position, font and opacity.
 TextPrimitive expectText(const std::vector<Primitive>& primitives, const std::string& text,
-                         double x, double y, double w, Font font, double opacity,
-                         double elision = kInf) {
+                         double x, double y, double w, Font font, double opacity) {
   const auto* t = std::get_if<TextPrimitive>(&primitives[indexOf(primitives, text)]);
   if (t == nullptr) return {};
   SCOPED_TRACE(text);
   expectFrame(t->frame, x, y, w, lineHeight(font.size));
   EXPECT_EQ(t->font, font);
   EXPECT_EQ(t->opacity, opacity);
-  EXPECT_EQ(t->elisionWidth, elision);
   return *t;
 }
 
@@ -126,14 +128,15 @@ TEST(OverlayLayoutTest, HeaderFollowsItsConstants) {
   EXPECT_EQ(ofKind<TextPrimitive>(plain.fixedPrimitives()).at(0).frame.minX(), 24);
   expectFrame(plain.scrollFrame(), 0, lineHeight(18) + 33, 800, 600 - lineHeight(18) - 33);
 
-  // Narrow: name and label give way (the label first) before the switch does.
+  // Narrow: name and label give way (the label first) before the switch does, each cut to its
+  // frame and ending in "…".
   const OverlayLayout narrow = f.layout({}, {260, 400}, nullptr, "A Rather Long Application");
   const auto texts = ofKind<TextPrimitive>(narrow.fixedPrimitives());
-  EXPECT_LT(texts[0].elisionWidth, textWidth(texts[0].text, 18));
-  EXPECT_EQ(texts[0].frame.width(), texts[0].elisionWidth);
+  EXPECT_EQ(texts[0].text, "A Rat…");
+  EXPECT_LE(textWidth(texts[0].text, 18), texts[0].frame.width());
   EXPECT_EQ(texts[1].frame.minX(), texts[0].frame.maxX() + 10);
   EXPECT_NEAR(texts[1].frame.maxX(), narrow.languageSwitchFrame().minX() - 16, 1e-9);
-  EXPECT_EQ(texts[1].elisionWidth, texts[1].frame.width());
+  EXPECT_EQ(texts[1].text, "Keyboard…");  // no space before the "…"
 }
 
 TEST(OverlayLayoutTest, GridsFollowTheirConstants) {
@@ -147,45 +150,49 @@ TEST(OverlayLayoutTest, GridsFollowTheirConstants) {
   const std::vector<Primitive> p = everything(layout);
 
   // Heading: padding top 8 of the grid, 10 of the heading; spans the grid's width.
-  expectText(p, "EDIT", 24, 18, 952, kSemibold11, 0.45, 952);
+  expectText(p, "EDIT", 24, 18, 952, kSemibold11, 0.45);
 
-  // Nine records give two columns of (952 - 8) / 2; rows are 20.4 caps + 2 tall, lines 6 apart.
+  // Nine records give two columns of (952 - 20) / 2; rows are 20.4 caps + 2 tall, lines 6 apart.
+  // Glyph caps hold a 12-point symbol; a letter's cap is as wide as theirs, wider than tall.
   const double rowsTop = 18 + lineHeight(11) + 2 + 6;
   const double pitch = 6 + (lineHeight(12) + 6 + 2);
-  const double capBox = textWidth("⌘", 12) + 12;
-  const double capsWidth = 3 * capBox + 2 * 3;
+  const double capHeight = lineHeight(12) + 6;
+  const double capsWidth = 3 * 24 + 2 * 3;
   const double titleY = rowsTop + 1 + (20.4 - lineHeight(13)) / 2;
-  const double redoWidth = 472 - capsWidth - 16;
-  expectText(p, "Redo", 24, titleY, redoWidth, kRegular13, 0.85, redoWidth);
-  const std::size_t shiftAt = indexOf(p, "⇧");
+  const double redoWidth = 466 - capsWidth - 16;
+  expectText(p, "Redo", 24, titleY, redoWidth, kRegular13, 0.85);
+  const double capsX = 24 + 466 - capsWidth;
+  const auto boxes = ofKind<RoundedRectPrimitive>(
+      layout.primitivesIn(layout.rowFrame(OverlayLayout::Section::application, 0, 0)));
+  ASSERT_EQ(boxes.size(), 3u);
+  EXPECT_EQ(boxes[0], (RoundedRectPrimitive{
+                          {{capsX, rowsTop + 1}, {24, capHeight}}, 5, FillKind::white, 0.12}));
+  EXPECT_NEAR(boxes[2].frame.minX(), capsX + 54, 1e-9);
+  EXPECT_NEAR(boxes[2].frame.width(), 24, 1e-9);
   EXPECT_EQ(
-      std::get<RoundedRectPrimitive>(p[shiftAt - 1]),
-      (RoundedRectPrimitive{{{24 + 472 - capsWidth, rowsTop + 1}, {capBox, lineHeight(12) + 6}},
-                            5,
-                            FillKind::white,
-                            0.12}));
-  const TextPrimitive shift =
-      expectText(p, "⇧", 24 + 472 - capsWidth + 6, rowsTop + 4, capBox - 12, kMono12, 0.95);
-  const TextPrimitive z = std::get<TextPrimitive>(p[shiftAt + 4]);
-  EXPECT_EQ(z.text, "Z");
-  EXPECT_NEAR(z.frame.minX(), shift.frame.minX() + 2 * (capBox + 3), 1e-9);
+      ofKind<SymbolPrimitive>(p).at(0),
+      (SymbolPrimitive{
+          Symbol::shift, {{capsX + 6, rowsTop + 1 + capHeight / 2 - 6}, {12, 12}}, 12, 0.95}));
+  // The letter is centred in its square cap.
+  expectText(p, "Z", boxes[2].frame.midX() - textWidth("Z", 12) / 2, rowsTop + 4,
+             textWidth("Z", 12), kMono12, 0.95);
 
   // Second cell: no caps, so the title may take all but the gaps around the flexible space.
-  expectText(p, "No Caps", 24 + 472 + 8, titleY, 472 - 16, kRegular13, 0.85, 472 - 16);
+  expectText(p, "No Caps", 24 + 466 + 20, titleY, 466 - 16, kRegular13, 0.85);
   EXPECT_EQ(indexOf(p, "Item 2"), indexOf(p, "No Caps") + 1);
   EXPECT_NEAR(std::get<TextPrimitive>(p[indexOf(p, "Item 8")]).frame.minY(), titleY + 4 * pitch,
               1e-9);
 
   // The empty menu shows its heading and no rows: the separator comes next.
   const double fileTop = rowsTop + 5 * pitch;
-  expectText(p, "FILE", 24, fileTop + 10, 952, kSemibold11, 0.45, 952);
+  expectText(p, "FILE", 24, fileTop + 10, 952, kSemibold11, 0.45);
   EXPECT_TRUE(std::holds_alternative<LinePrimitive>(p.at(indexOf(p, "FILE") + 1)));
 
   // The system grid follows the separator row (16 + label + 16) with no top padding, 4 columns.
   const double systemTop = fileTop + lineHeight(11) + 12 + 16 + lineHeight(11) + 16;
-  expectText(p, "GENERAL", 24, systemTop + 10, 952, kSemibold11, 0.45, 952);
+  expectText(p, "GENERAL", 24, systemTop + 10, 952, kSemibold11, 0.45);
   const double firstRow = systemTop + lineHeight(11) + 12 + 6 + 1 + (20.4 - lineHeight(13)) / 2;
-  const double column = (952 - 3 * 8) / 4.0 + 8;
+  const double column = (952 - 3 * 20) / 4.0 + 20;
   // Titles only the catalogue has: second and fourth on its first line, second on the next.
   const auto at = [&](const std::string& title) {
     return std::get<TextPrimitive>(p[indexOf(p, title)]).frame.origin;
@@ -238,8 +245,9 @@ TEST(OverlayLayoutTest, AVisibleQueryReturnsExactlyTheIntersectingPrimitives) {
   Fixture f;
   const OverlayLayout layout = f.layout(unevenGroups(), {900, 600});
   const std::vector<Primitive> all = everything(layout);
-  // Headings 5 + 4, titles 51 + 27, the separator label, caps 121 + 62.
-  EXPECT_EQ(ofKind<TextPrimitive>(all).size(), 9u + 78 + 1 + 121 + 62);
+  // Headings 5 + 4, titles 51 + 27, the separator label, caps 121 + 62 (texts or key glyphs).
+  EXPECT_EQ(ofKind<TextPrimitive>(all).size() + ofKind<SymbolPrimitive>(all).size(),
+            9u + 78 + 1 + 121 + 62);
   const auto expectExact = [&](const Rect& visible) {
     std::vector<Primitive> expected;
     for (const Primitive& p : all)
@@ -277,6 +285,120 @@ TEST(OverlayLayoutTest, AVisibleQueryReturnsExactlyTheIntersectingPrimitives) {
   EXPECT_EQ(layout.rowFrame(Section::application, 0, 0), Rect{});  // "Archive" has no rows
   EXPECT_EQ(layout.rowFrame(Section::system, 4, 0), Rect{});
   EXPECT_EQ(layout.headingFrame(Section::application, 5), Rect{});
+}
+
+// The menus of a sample file, as the walk harvests them.
+GroupedShortcuts sampleMenus(const char* file) {
+  const ax::MenuTreeParse parsed =
+      ax::loadMenuTree(std::filesystem::path(__FILE__).parent_path() / "../samples" / file);
+  if (!parsed.tree) ADD_FAILURE() << parsed.error;
+  return parsed.tree ? groupByMenu(AccessibilityHelper::getShortcuts(parsed.tree->application()))
+                     : GroupedShortcuts{};
+}
+
+// Every row's title and whole caps inside its cell, and a title that did not fit cut to at least
+// its first character and "…", with no space before it.
+void expectRowsInsideTheirCells(const OverlayLayout& layout, const OverlayView& view) {
+  using Section = OverlayLayout::Section;
+  for (const Section grid : {Section::application, Section::system}) {
+    const std::size_t sections =
+        grid == Section::application ? view.groupedShortcuts().size() : view.systemGroups().size();
+    for (std::size_t section = 0; section < sections; ++section) {
+      for (std::size_t row = 0;; ++row) {
+        const Rect cell = layout.rowFrame(grid, section, row);
+        if (cell == Rect{}) break;
+        const std::vector<Primitive> drawn = layout.primitivesIn(cell);
+        EXPECT_FALSE(ofKind<RoundedRectPrimitive>(drawn).empty()) << "a row without caps";
+        for (const Primitive& p : drawn) {
+          const Rect& r = frameOf(p);
+          EXPECT_TRUE(r.minX() >= cell.minX() - 1e-9 && r.maxX() <= cell.maxX() + 1e-9)
+              << section << "/" << row << " at " << r.minX() << "+" << r.width();
+        }
+        const std::vector<TextPrimitive> texts = ofKind<TextPrimitive>(drawn);
+        const TextPrimitive& title = texts.at(0);
+        EXPECT_LE(FakeTextMeasurer::width(title.text, 13), title.frame.width() + 1e-9);
+        EXPECT_FALSE(title.text.ends_with(" …") || title.text == "…") << title.text;
+        // The columns leave room for the caps: no key is cut.
+        EXPECT_TRUE(texts.size() == 1 || !texts.back().text.ends_with("…")) << texts.back().text;
+      }
+    }
+  }
+}
+
+// In macOS's glyphs and catalogue, and in words with each Linux desktop's catalogue.
+TEST(OverlayLayoutTest, NothingLeavesItsCellOnAnyScreen) {
+  const OverlayStyle styles[] = {{},
+                                 {KeyCapStyle::words, Desktop::gnome},
+                                 {KeyCapStyle::words, Desktop::kde},
+                                 {KeyCapStyle::words, Desktop::xfce}};
+  for (const char* file : {"editor.menu", "stress.menu"}) {
+    const GroupedShortcuts menus = sampleMenus(file);
+    for (const bool zh : {false, true}) {
+      for (const Size screen :
+           {Size{1440, 900}, {1280, 720}, {2560, 1440}, {800, 600}, {640, 480}}) {
+        for (const OverlayStyle& style : styles) {
+          SCOPED_TRACE(std::string(file) + (zh ? " zh " : " en ") +
+                       std::to_string(static_cast<int>(screen.width)) + " desktop " +
+                       std::to_string(static_cast<int>(style.desktop)));
+          Fixture f;
+          f.t.setIsZH(zh);
+          const auto view = std::make_shared<const OverlayView>("App", menus, f.t, style);
+          const Rect panel = OverlayWindowController::panelFrame({{0, 0}, screen});
+          expectRowsInsideTheirCells(OverlayLayout(view, f.measurer, panel.size, nullptr), *view);
+        }
+      }
+    }
+  }
+}
+
+// Where a cell cannot hold the widest caps beside "W…", the grid takes fewer columns: here caps
+// of 132 (five one-character caps of 24, gaps of 3) need cells of 132 + 16 + 14.
+TEST(OverlayLayoutTest, GridsTakeFewerColumnsRatherThanLetCapsLeaveTheirCells) {
+  GroupedShortcuts groups;
+  for (int i = 0; i < 40; ++i)
+    groups["Edit"].emplace_back("Edit", "Item", i == 7 ? "⌃⌥⇧⌘K" : "⌘C");
+  struct Case {
+    double panelWidth;
+    int columns;
+  };
+  for (const Case c :
+       {Case{800, 4}, {756, 4}, {755, 3}, {574, 3}, {573, 2}, {392, 2}, {391, 1}, {60, 1}}) {
+    Fixture f;
+    const OverlayLayout layout = f.layout(groups, {c.panelWidth, 700});
+    EXPECT_EQ(layout.columns(OverlayLayout::Section::application), c.columns) << c.panelWidth;
+  }
+  // The catalogue keeps its four columns while they hold its caps.
+  Fixture f;
+  EXPECT_EQ(f.layout({}, {1000, 700}).columns(OverlayLayout::Section::system), 4);
+  EXPECT_LT(f.layout({}, {500, 700}).columns(OverlayLayout::Section::system), 4);
+}
+
+TEST(OverlayLayoutTest, TitlesYieldDownToTheirFirstCharacterAndKeysOnlyWhenNothingElseFits) {
+  struct Case {
+    double panelWidth;
+    std::string shortcut;
+    std::string title;  // as shown
+    std::string key;    // the last cap as shown
+  };
+  // One column: the title gets the panel less 48, the caps (two of 24, a gap of 3) and 16.
+  for (const Case& c : {
+           Case{400, "⌘E", "Export As PDF", "E"},
+           Case{173, "⌘E", "Export…", "E"},  // room for "Export " and "…": the space goes
+           Case{130, "⌘E", "E…", "E"},
+           // A key text no cell could hold is cut, after the title has yielded.
+           Case{300, "⌘" + std::string(60, 'X'), "E…", "XXXXXXXXXXXXXXXXXXXXXXXXXXX…"},
+       }) {
+    SCOPED_TRACE(c.panelWidth);
+    Fixture f;
+    const OverlayLayout layout =
+        f.layout({{"File", {{"File", "Export As PDF", c.shortcut}}}}, {c.panelWidth, 700});
+    const Rect cell = layout.rowFrame(OverlayLayout::Section::application, 0, 0);
+    const auto texts = ofKind<TextPrimitive>(layout.primitivesIn(cell));
+    ASSERT_EQ(texts.size(), 2u);
+    EXPECT_EQ(texts[0].text, c.title);
+    EXPECT_EQ(texts[1].text, c.key);
+    EXPECT_LE(texts[1].frame.maxX(), cell.maxX());
+  }
 }
 
 }  // namespace

@@ -40,11 +40,26 @@ TEST(ShortcutRowTest, SplitsShortcutsIntoCaps) {
     EXPECT_EQ(ShortcutRow::keyGroups(shortcut, style), caps) << shortcut;
 }
 
+// Every cap in words: macOS's names in glyphs, the Linux names joined by "+" in words.
 TEST(ShortcutRowTest, TheRowSpeaksItsCapsInItsStyle) {
-  EXPECT_EQ((ShortcutRow{"Redo", "⇧⌘Z", KeyCapStyle::words}.spokenShortcut()), "Ctrl+Shift+Z");
-  EXPECT_EQ((ShortcutRow{"Zoom In", "⌘+", KeyCapStyle::words}.spokenShortcut()), "Ctrl++");
-  EXPECT_EQ((ShortcutRow{"Nothing", "", KeyCapStyle::words}.spokenShortcut()), "");
-  EXPECT_EQ((ShortcutRow{"Redo", "⇧⌘Z"}.spokenShortcut()), "⇧⌘Z");
+  constexpr KeyCapStyle glyphs = KeyCapStyle::glyphs, words = KeyCapStyle::words;
+  const std::vector<std::tuple<std::string, KeyCapStyle, std::string>> cases = {
+      {"⌥⇧⌘V", glyphs, "Option Shift Command V"},
+      {"⌃⌘↑", glyphs, "Control Command Up Arrow"},
+      {"⌘⌫", glyphs, "Command Delete"},
+      {"⌘⌦", glyphs, "Command Forward Delete"},
+      {"⌥⌘⎋", glyphs, "Option Command Escape"},
+      {"⌘↖", glyphs, "Command Home"},
+      {"⌘U+0002", glyphs, "Command U+0002"},
+      {"⇧⌘Z", words, "Ctrl+Shift+Z"},
+      {"⌘+", words, "Ctrl++"},
+      {"⌘⌫", words, "Ctrl+Backspace"},
+      {"⌘⌦", words, "Ctrl+Delete"},
+      {"⌥⌘Esc", words, "Ctrl+Alt+Escape"},
+      {"⌃⇟", words, "Super+Page Down"},
+      {"", words, ""}};
+  for (const auto& [shortcut, style, spoken] : cases)
+    EXPECT_EQ((ShortcutRow{"Title", shortcut, style}.spokenShortcut()), spoken) << shortcut;
 }
 
 }  // namespace

@@ -35,9 +35,15 @@ TEST(TextTest, CodePointsTheirEncodingAndIllFormedInput) {
   EXPECT_EQ(toUtf8(0xD800), "\uFFFD");
   EXPECT_EQ(toUtf8(0x110000), "\uFFFD");
   EXPECT_EQ(canonical("a\xFF\xC3"), "a\uFFFD\uFFFD");  // one U+FFFD per ill-formed sequence
-  EXPECT_EQ(showControlCharacters("a\x01\x7F\xC2\x9F\xC2\xA0"
-                                  "b"),
-            "a\u2401\u2421\uFFFD\u00A0b");
+  // Controls, a no-break space, a lone combining mark, a format character, private use: each
+  // becomes its code point; a mark after a letter, an emoji sequence, bad bytes stay.
+  EXPECT_EQ(showUnprintable("a\x01\x7F\xC2\x9F\xC2\xA0"
+                            "b"),
+            "aU+0001U+007FU+009FU+00A0b");
+  EXPECT_EQ(showUnprintable("\u0301e\u0301\u200B\uF748\U0010FFFD"),
+            "U+0301e\u0301U+200BU+F748U+10FFFD");
+  EXPECT_EQ(showUnprintable("\U0001F468\u200D\U0001F469 \xC3"),
+            "\U0001F468\u200D\U0001F469U+0020\xC3");
 }
 
 TEST(TextTest, UpperCasingTrimmingAndReplacing) {

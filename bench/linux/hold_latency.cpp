@@ -3,17 +3,24 @@
 // panel to be mapped, and reports the time from the hold timer firing (press + hold) to the map.
 // The panel is told apart by _NET_WM_PID. Under a reparenting window manager the client is
 // mapped inside a frame the manager maps on the root; the frame's map is the moment the panel is
-// on screen, so frames are followed from the client's ReparentNotify.
+// on screen, so frames are followed from the client's ReparentNotify. Then it waits for the
+// panel's pixels: the middle of the screen (where the panel is centred) changing on the X server
+// keys go to, which under a compositor is the compositor's own output. There it first times a
+// bare override-redirect window the same way, to tell the compositor's share.
 //
-//   tavrine-hold-latency PID [RUNS] [HOLD_MS] [PAUSE_MS]
+//   tavrine-hold-latency [--keys-display NAME] PID [RUNS] [HOLD_MS] [PAUSE_MS]
 //
-// Prints one line per sample and a summary; exits 1 if any sample failed.
+// The panel is watched on DISPLAY; keys go to NAME (default: the same display), for Tavrine on
+// XWayland in a compositor that takes its keys from another X server. Prints one line per sample
+// and a summary; exits 1 if any sample failed.
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
 #include <poll.h>
 #include <signal.h>
+
+#include <X11/Xutil.h>
 
 #include <algorithm>
 #include <chrono>
@@ -147,6 +154,86 @@ class PanelWatcher {
   Window shown_ = None;
 };
 
+// The middle of the screen, compared with how it looked before the press.
+class CentreWatcher {
+ public:
+  explicit CentreWatcher(Display* display) : display_(display), root_(DefaultRootWindow(display)) {
+    const Screen* screen = DefaultScreenOfDisplay(display);
+    x_ = (WidthOfScreen(screen) - kSide) / 2;
+    y_ = (HeightOfScreen(screen) - kSide) / 2;
+  }
+  ~CentreWatcher() {
+    if (before_ != nullptr) XDestroyImage(before_);
+  }
+  CentreWatcher(const CentreWatcher&) = delete;
+  CentreWatcher& operator=(const CentreWatcher&) = delete;
+
+  void remember() {
+    if (before_ != nullptr) XDestroyImage(before_);
+    before_ = grab();
+  }
+
+  // Waits until most of the middle differs from what remember() saw: a caret or a repaint of
+  // the application below changes far less.
+  std::optional<Clock::time_point> waitChanged(Clock::time_point deadline) {
+    if (before_ == nullptr) return std::nullopt;
+    while (Clock::now() < deadline) {
+      XImage* now = grab();
+      if (now == nullptr) return std::nullopt;
+      const Clock::time_point seen = Clock::now();
+      int changed = 0;
+      for (int y = 0; y < kSide; ++y) {
+        for (int x = 0; x < kSide; ++x)
+          changed += XGetPixel(now, x, y) != XGetPixel(before_, x, y);
+      }
+      XDestroyImage(now);
+      if (changed * 2 > kSide * kSide) return seen;
+      std::this_thread::sleep_for(std::chrono::microseconds(500));
+    }
+    return std::nullopt;
+  }
+
+ private:
+  static constexpr int kSide = 64;
+
+  XImage* grab() { return XGetImage(display_, root_, x_, y_, kSide, kSide, AllPlanes, ZPixmap); }
+
+  Display* display_;
+  Window root_;
+  int x_ = 0;
+  int y_ = 0;
+  XImage* before_ = nullptr;
+};
+
+// Maps a bare override-redirect window over the middle of the screen RUNS times and times each
+// until it is drawn: what the compositor alone adds between a map and the screen.
+std::vector<double> bareWindowLatencies(Display* display, CentreWatcher& centre, long runs,
+                                        long pauseMs) {
+  std::vector<double> drawn;
+  const Screen* screen = DefaultScreenOfDisplay(display);
+  XSetWindowAttributes attributes{};
+  attributes.override_redirect = True;
+  attributes.background_pixel = BlackPixelOfScreen(screen);
+  for (long i = 0; i < runs; ++i) {
+    centre.remember();
+    const Window window =
+        XCreateWindow(display, DefaultRootWindow(display), WidthOfScreen(screen) / 4,
+                      HeightOfScreen(screen) / 4, static_cast<unsigned>(WidthOfScreen(screen) / 2),
+                      static_cast<unsigned>(HeightOfScreen(screen) / 2), 0, CopyFromParent,
+                      InputOutput, CopyFromParent, CWOverrideRedirect | CWBackPixel, &attributes);
+    XMapWindow(display, window);
+    XSync(display, False);
+    const Clock::time_point mapped = Clock::now();
+    if (const auto shown = centre.waitChanged(mapped + kSampleTimeout)) {
+      drawn.push_back(Ms(*shown - mapped).count());
+    }
+    XDestroyWindow(display, window);
+    XSync(display, False);
+    std::this_thread::sleep_for(std::chrono::milliseconds(pauseMs));
+  }
+  return drawn;
+}
+
 double median(std::vector<double> values) {
   std::sort(values.begin(), values.end());
   const std::size_t n = values.size();
@@ -166,8 +253,16 @@ void summarise(const char* what, const std::vector<double>& values) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  const char* keysDisplayName = nullptr;
+  if (argc > 2 && std::strcmp(argv[1], "--keys-display") == 0) {
+    keysDisplayName = argv[2];
+    argv += 2;
+    argc -= 2;
+  }
   if (argc < 2 || argc > 5) {
-    std::fprintf(stderr, "usage: %s PID [RUNS=20] [HOLD_MS=500] [PAUSE_MS=300]\n", argv[0]);
+    std::fprintf(stderr,
+                 "usage: %s [--keys-display NAME] PID [RUNS=20] [HOLD_MS=500] [PAUSE_MS=300]\n",
+                 argv[0]);
     return 2;
   }
   const std::optional<long> pid = parseNumber(argv[1]);
@@ -187,34 +282,47 @@ int main(int argc, char** argv) {
   }
 
   Display* display = XOpenDisplay(nullptr);
-  if (display == nullptr) {
+  Display* keys = keysDisplayName != nullptr ? XOpenDisplay(keysDisplayName) : display;
+  if (display == nullptr || keys == nullptr) {
     std::fprintf(stderr, "%s: cannot open the display\n", argv[0]);
     return 2;
   }
   int eventBase = 0, errorBase = 0, major = 0, minor = 0;
-  if (!XTestQueryExtension(display, &eventBase, &errorBase, &major, &minor)) {
+  if (!XTestQueryExtension(keys, &eventBase, &errorBase, &major, &minor)) {
     std::fprintf(stderr, "%s: the X server has no XTEST\n", argv[0]);
     return 2;
   }
   XSetErrorHandler(ignoreErrors);
-  const KeyCode control = XKeysymToKeycode(display, XK_Control_L);
+  const KeyCode control = XKeysymToKeycode(keys, XK_Control_L);
   PanelWatcher watcher(display, static_cast<unsigned long>(*pid));
+  CentreWatcher centre(keys);
 
+  if (keys != display) {
+    const std::vector<double> bare = bareWindowLatencies(display, centre, *runs, *pauseMs);
+    summarise("a bare override-redirect window: mapped -> drawn on screen", bare);
+    std::printf("bare windows not drawn within %lld s: %ld of %ld\n",
+                static_cast<long long>(kSampleTimeout.count()),
+                *runs - static_cast<long>(bare.size()), *runs);
+  }
   std::vector<double> shown;      // hold timer firing -> panel mapped
+  std::vector<double> drawn;      // hold timer firing -> panel's pixels on screen
   std::vector<double> hidden;     // release -> panel unmapped
   std::vector<double> roundTrip;  // the press's own round trip: the uncertainty of its time
   long failed = 0;
   for (long i = 1; i <= *runs; ++i) {
     watcher.drain();
+    centre.remember();
     const Clock::time_point before = Clock::now();
-    XTestFakeKeyEvent(display, control, True, CurrentTime);
+    XTestFakeKeyEvent(keys, control, True, CurrentTime);
     // Once the sync returns the server has handled the press and sent it on.
-    XSync(display, False);
+    XSync(keys, False);
     const Clock::time_point pressed = Clock::now();
     const std::optional<Clock::time_point> mapped = watcher.waitMapped(pressed + kSampleTimeout);
+    const std::optional<Clock::time_point> painted =
+        mapped ? centre.waitChanged(pressed + kSampleTimeout) : std::nullopt;
 
-    XTestFakeKeyEvent(display, control, False, CurrentTime);
-    XSync(display, False);
+    XTestFakeKeyEvent(keys, control, False, CurrentTime);
+    XSync(keys, False);
     const Clock::time_point released = Clock::now();
     roundTrip.push_back(Ms(pressed - before).count());
 
@@ -225,6 +333,12 @@ int main(int argc, char** argv) {
     } else {
       const double latency = Ms(*mapped - pressed).count() - static_cast<double>(*holdMs);
       shown.push_back(latency);
+      if (painted) {
+        drawn.push_back(Ms(*painted - pressed).count() - static_cast<double>(*holdMs));
+      } else {
+        ++failed;
+        std::printf("sample %2ld: FAILED, the middle of the screen did not change\n", i);
+      }
       const std::optional<Clock::time_point> unmapped =
           watcher.waitUnmapped(released + kSampleTimeout);
       if (unmapped) {
@@ -245,9 +359,11 @@ int main(int argc, char** argv) {
   }
 
   summarise("hold timer -> panel mapped", shown);
+  summarise("hold timer -> panel drawn on screen", drawn);
   summarise("release -> panel unmapped", hidden);
   summarise("press round trip (XSync)", roundTrip);
   std::printf("failed samples: %ld of %ld\n", failed, *runs);
+  if (keys != display) XCloseDisplay(keys);
   XCloseDisplay(display);
   return failed == 0 ? 0 : 1;
 }

@@ -1,27 +1,50 @@
 # SPDX-License-Identifier: MIT
-# A private desktop for tests and demonstrations: Xvfb, a session bus, openbox and the
-# accessibility bus with its switch on. Source this file, then:
+# A private desktop for tests and demonstrations: Xvfb, a session bus and the accessibility bus
+# with its switch on, under openbox (X11) or under weston (Wayland). Source this file, then:
 #
-#   hs_start                  start the stack; exports DISPLAY, DBUS_SESSION_BUS_ADDRESS,
+#   hs_start                  start the X11 stack; exports DISPLAY, DBUS_SESSION_BUS_ADDRESS,
 #                             XDG_RUNTIME_DIR, HOME and HS_DIR (the stack's temporary folder)
+#   hs_start_wayland          start the Wayland stack instead: weston with its X11 backend fills
+#                             the Xvfb screen and runs XWayland. Exports WAYLAND_DISPLAY,
+#                             XDG_SESSION_TYPE=wayland, DISPLAY (XWayland, for X11 clients) and
+#                             HS_XVFB_DISPLAY (the Xvfb underneath, where keys are injected and
+#                             screenshots taken), and puts the pointer over weston;
+#                             HS_WESTON_ARGS adds options to weston's (such as
+#                             --logger-scopes=log,xwm-wm-x11)
 #   hs_start_app NAME CMD...  start an application; its pid is in HS_PID_<NAME> (and printed)
 #   hs_wait_registered PID [SECONDS]
 #                             wait until that process is on the accessibility bus
-#   hs_hold_ctrl TAVRINE_PID [SCREENSHOT]
+#   hs_wait_active PID [SECONDS]
+#                             wait until that process has a frame in the ACTIVE state (in focus)
+#   hs_wait_key_listener PID [SECONDS]
+#                             wait until that process listens to keys through the registry
+#   hs_hold_ctrl TAVRINE_PID [SCREENSHOT] [APP_PID]
 #                             hold Ctrl for 0.8 s in the application in front, print Tavrine's
 #                             overlay as AT-SPI shows it (and take a screenshot while it is up);
-#                             fails when no overlay appeared
+#                             fails when no overlay appeared within HS_WAIT_SHOWN seconds (2)
+#                             in the centre of the screen, or when APP_PID's frame lost the
+#                             focus to it
+#   hs_xdotool ARGS...        xdotool on the X server keys are injected into
+#   hs_screenshot FILE        the whole screen as a PNG
 #   hs_stop                   stop everything hs_start and hs_start_app started, remove HS_DIR
+#
+# Keys are injected with XTEST (xdotool) into the X server in HS_XVFB_DISPLAY (the same as
+# DISPLAY on X11); under weston they reach the focused Wayland or XWayland client.
 #
 # Safe under `set -euo pipefail`. Each process runs in its own process group (setsid) so that what it spawns (the bus daemons'
 # activated services) stops with it; only those groups are signalled.
+
+HS_SCREEN=1280x1024
+HS_LIB="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
+HS_E2E="$(cd "$HS_LIB/../../tests/e2e" && pwd)"
 
 hs_log() { echo "headless-stack: $*" >&2; }
 
 # Records a started process group for hs_stop.
 hs__track() { echo "$1" >>"$HS_DIR/pgids"; }
 
-hs_start() {
+# Xvfb, the session bus and the accessibility bus with its switch on: what both stacks share.
+hs__start_session() {
   if [ -n "${HS_DIR:-}" ] && [ -d "$HS_DIR" ]; then
     hs_log "already started in $HS_DIR"
     return 0
@@ -39,7 +62,7 @@ hs_start() {
   : >"$HS_DIR/pgids"
 
   # A free display, chosen by the server itself.
-  setsid Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$HS_DIR/display" \
+  setsid Xvfb -displayfd 3 -screen 0 "${HS_SCREEN}x24" -nolisten tcp 3>"$HS_DIR/display" \
     >"$HS_DIR/xvfb.log" 2>&1 &
   hs__track $!
   local i
@@ -50,7 +73,7 @@ hs_start() {
   if [ ! -s "$HS_DIR/display" ]; then
     hs_log "Xvfb did not start"; hs_stop; return 1
   fi
-  export DISPLAY=":$(head -n1 "$HS_DIR/display")"
+  export DISPLAY=":$(head -n1 "$HS_DIR/display")" HS_XVFB_DISPLAY=":$(head -n1 "$HS_DIR/display")"
 
   setsid dbus-daemon --session --nofork --nopidfile --address="unix:path=$HS_DIR/runtime/bus" \
     >"$HS_DIR/dbus.log" 2>&1 &
@@ -60,9 +83,6 @@ hs_start() {
     [ -S "$HS_DIR/runtime/bus" ] && break
     sleep 0.05
   done
-
-  setsid openbox --sm-disable >"$HS_DIR/openbox.log" 2>&1 &
-  hs__track $!
 
   # The accessibility bus, owned by the launcher; its own bus daemon and the registry are its
   # descendants and share its process group.
@@ -76,7 +96,56 @@ hs_start() {
   if ! busctl --user set-property org.a11y.Bus /org/a11y/bus org.a11y.Status IsEnabled b true; then
     hs_log "could not turn the accessibility switch on"; hs_stop; return 1
   fi
+}
+
+hs_start() {
+  hs__start_session || return 1
+  setsid openbox --sm-disable >"$HS_DIR/openbox.log" 2>&1 &
+  hs__track $!
   hs_log "DISPLAY=$DISPLAY in $HS_DIR"
+}
+
+hs_start_wayland() {
+  hs__start_session || return 1
+  # No panel, lock, animation or on-screen keyboard: nothing of the shell's own may take focus
+  # or time, and an idle screen never fades out in a long run.
+  cat >"$HS_DIR/weston.ini" <<EOF_INI
+[core]
+idle-time=0
+[shell]
+panel-position=none
+locking=false
+animation=none
+close-animation=none
+startup-animation=none
+focus-animation=none
+background-color=0xff2e3440
+[input-method]
+path=
+EOF_INI
+  local socket="wayland-tavrine" size="$HS_SCREEN"
+  # The pixman renderer: no GL driver needed, and lighter than one emulated on the CPU.
+  setsid weston --backend=x11-backend.so --use-pixman --xwayland --socket="$socket" \
+    --width="${size%x*}" --height="${size#*x}" --config="$HS_DIR/weston.ini" \
+    --log="$HS_DIR/weston.log" ${HS_WESTON_ARGS:-} >"$HS_DIR/weston.out" 2>&1 &
+  hs__track $!
+  # weston starts XWayland on the first X client; the display it listens on is in its log.
+  local i xwayland=""
+  for i in $(seq 200); do
+    xwayland="$(sed -n 's/.*xserver listening on display \(:[0-9]*\).*/\1/p' "$HS_DIR/weston.log" \
+      2>/dev/null | head -n1 || true)"
+    [ -S "$XDG_RUNTIME_DIR/$socket" ] && [ -n "$xwayland" ] && break
+    sleep 0.05
+  done
+  if [ -z "$xwayland" ]; then
+    hs_log "weston did not start (see $HS_DIR/weston.log)"; hs_stop; return 1
+  fi
+  export WAYLAND_DISPLAY="$socket" XDG_SESSION_TYPE=wayland DISPLAY="$xwayland"
+  # Xvfb sends keys to the window under the pointer: keep it over weston's window.
+  local window
+  window="$(DISPLAY="$HS_XVFB_DISPLAY" xdotool search --sync --class '^Weston Compositor$' | head -n1)"
+  DISPLAY="$HS_XVFB_DISPLAY" xdotool mousemove --window "$window" 5 5 windowfocus --sync "$window"
+  hs_log "WAYLAND_DISPLAY=$WAYLAND_DISPLAY DISPLAY=$DISPLAY (XWayland) on Xvfb $HS_XVFB_DISPLAY in $HS_DIR"
 }
 
 hs_start_app() {
@@ -113,15 +182,54 @@ hs_wait_registered() {
   return 1
 }
 
+# Keys and pointer through XTEST, into the X server weston (or openbox) runs on.
+hs_xdotool() { DISPLAY="$HS_XVFB_DISPLAY" xdotool "$@"; }
+
+hs_screenshot() {
+  # weston 10 draws a newly mapped override-redirect XWayland window (Tavrine's panel) only at its
+  # next repaint for another reason: a pointer nudge makes one.
+  if [ -n "${WAYLAND_DISPLAY:-}" ]; then
+    hs_xdotool mousemove_relative 1 0 sleep 0.1 mousemove_relative -- -1 0 sleep 0.1
+  fi
+  import -display "$HS_XVFB_DISPLAY" -window root "$1"
+}
+
+hs_wait_active() {
+  /usr/bin/python3 "$HS_LIB/atspi_probe.py" active "$1" --wait "${2:-20}"
+}
+
+# Waits until the process has a keystroke listener registered with the accessibility registry.
+hs_wait_key_listener() {
+  local pid="$1" seconds="${2:-20}" addr n
+  addr="$(hs_a11y_address)"
+  local end=$((SECONDS + seconds))
+  while ((SECONDS < end)); do
+    for n in $(busctl --address="$addr" call org.a11y.atspi.Registry \
+      /org/a11y/atspi/registry/deviceeventcontroller org.a11y.atspi.DeviceEventController \
+      GetKeystrokeListeners 2>/dev/null | grep -o '":[0-9.]*"' | tr -d '"' | sort -u || true); do
+      if [ "$(busctl --address="$addr" call org.freedesktop.DBus /org/freedesktop/DBus \
+        org.freedesktop.DBus GetConnectionUnixProcessID s "$n" 2>/dev/null)" = "u $pid" ]; then
+        return 0
+      fi
+    done
+    sleep 0.1
+  done
+  hs_log "pid $pid registered no keystroke listener"
+  return 1
+}
+
 hs_hold_ctrl() {
-  local pid="$1" screenshot="${2:-}" status=0
-  local rows
-  rows="$(dirname "${BASH_SOURCE[0]}")/../../tests/e2e/overlay_rows.py"
-  xdotool keydown Control_L
+  local pid="$1" screenshot="${2:-}" app="${3:-}" status=0
+  hs_xdotool keydown Control_L
   sleep 0.8
-  /usr/bin/python3 "$rows" --pid "$pid" --wait-shown 2 || status=$?
-  if [ -n "$screenshot" ] && [ "$status" -eq 0 ]; then import -window root "$screenshot"; fi
-  xdotool keyup Control_L
+  /usr/bin/python3 "$HS_E2E/overlay_rows.py" --pid "$pid" --wait-shown "${HS_WAIT_SHOWN:-2}" \
+    --centred-on "$HS_SCREEN" || status=$?
+  if [ -n "$app" ] && [ "$status" -eq 0 ] && ! hs_wait_active "$app" 0; then
+    hs_log "the overlay took the focus from pid $app"
+    status=1
+  fi
+  if [ -n "$screenshot" ] && [ "$status" -eq 0 ]; then hs_screenshot "$screenshot"; fi
+  hs_xdotool keyup Control_L
   return "$status"
 }
 

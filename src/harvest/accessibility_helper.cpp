@@ -131,7 +131,7 @@ std::string AccessibilityHelper::formatShortcut(std::int64_t modifiers, std::str
   if (const std::optional<NamedKey> named = namedKey(key)) {
     out += keyCapText(*named);
   } else {
-    out += text::showControlCharacters(text::toUpperFull(key));
+    out += text::showUnprintable(text::toUpperFull(key));
   }
   return out;
 }

@@ -35,6 +35,42 @@ constexpr std::array<std::string_view, 33> kOtherFunctionKeyCaps = {
 static_assert(kOtherFunctionKeyCaps.size() == static_cast<std::size_t>(kLastFunctionKey) -
                                                   static_cast<std::size_t>(NamedKey::insert) + 1);
 
+// Insert through Mode Switch in words, as their documentation names them.
+constexpr std::array<std::string_view, 33> kOtherFunctionKeyNames = {"Insert",
+                                                                     "Forward Delete",
+                                                                     "Home",
+                                                                     "Begin",
+                                                                     "End",
+                                                                     "Page Up",
+                                                                     "Page Down",
+                                                                     "Print Screen",
+                                                                     "Scroll Lock",
+                                                                     "Pause",
+                                                                     "System Request",
+                                                                     "Break",
+                                                                     "Reset",
+                                                                     "Stop",
+                                                                     "Menu",
+                                                                     "User",
+                                                                     "System",
+                                                                     "Print",
+                                                                     "Clear",
+                                                                     "Clear Display",
+                                                                     "Insert Line",
+                                                                     "Delete Line",
+                                                                     "Insert Character",
+                                                                     "Delete Character",
+                                                                     "Previous",
+                                                                     "Next",
+                                                                     "Select",
+                                                                     "Execute",
+                                                                     "Undo",
+                                                                     "Redo",
+                                                                     "Find",
+                                                                     "Help",
+                                                                     "Mode Switch"};
+static_assert(kOtherFunctionKeyNames.size() == kOtherFunctionKeyCaps.size());
+
 }  // namespace
 
 std::optional<NamedKey> functionKey(int number) {
@@ -136,6 +172,46 @@ std::string keyCapText(NamedKey key) {
       return "Esc";  // as the system catalogue writes it
     case NamedKey::backspace:
       return "⌫";
+    default:
+      return "Space";
+  }
+}
+
+std::optional<NamedKey> namedKeyForCap(std::string_view cap) {
+  if (cap == "⎋") return NamedKey::escape;
+  for (int k = 0; k <= static_cast<int>(NamedKey::space); ++k) {
+    const auto key = static_cast<NamedKey>(k);
+    if (keyCapText(key) == cap) return key;
+  }
+  return std::nullopt;
+}
+
+std::string keyName(NamedKey key, KeyNames names) {
+  const bool mac = names == KeyNames::mac;
+  if (key < NamedKey::f1) {
+    constexpr std::array<std::string_view, 4> kArrows = {"Up", "Down", "Left", "Right"};
+    std::string name(kArrows[static_cast<std::size_t>(key)]);
+    return mac ? name.append(" Arrow") : name;
+  }
+  if (functionKeyNumber(key) != 0) return keyCapText(key);
+  if (key == NamedKey::forwardDelete && !mac) return "Delete";
+  if (isFunctionKey(key)) {
+    return std::string(kOtherFunctionKeyNames[static_cast<std::size_t>(key) -
+                                              static_cast<std::size_t>(NamedKey::insert)]);
+  }
+  switch (key) {
+    case NamedKey::enter:
+      return "Enter";
+    case NamedKey::returnKey:
+      return "Return";
+    case NamedKey::tab:
+      return "Tab";
+    case NamedKey::backTab:
+      return "Back Tab";
+    case NamedKey::escape:
+      return "Escape";
+    case NamedKey::backspace:
+      return mac ? "Delete" : "Backspace";
     default:
       return "Space";
   }

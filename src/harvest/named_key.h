@@ -82,4 +82,16 @@ std::string keyEquivalentCharacter(NamedKey key);
 // "Space").
 std::string keyCapText(NamedKey key);
 
+// The key a cap shows, if it shows one: the cap texts above, and "⎋", which menus also write for
+// Escape.
+std::optional<NamedKey> namedKeyForCap(std::string_view cap);
+
+// Whose names a key is read out by.
+enum class KeyNames {
+  mac,           // "Up Arrow", "Delete" (backwards), "Forward Delete", "Return"
+  desktopLinux,  // "Up", "Backspace", "Delete" (forwards)
+};
+// The key's name in words, for assistive technologies: "Page Up", "F5", "Escape".
+std::string keyName(NamedKey key, KeyNames names);
+
 }  // namespace tavrine

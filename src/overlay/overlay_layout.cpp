@@ -2,13 +2,16 @@
 #include "overlay/overlay_layout.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
+#include <string_view>
+#include <unordered_map>
 #include <utility>
+
+#include "text/unicode.h"
 
 namespace tavrine {
 namespace {
-
-constexpr double kInfinity = std::numeric_limits<double>::infinity();
 
 // Header.
 constexpr double kHeaderPaddingH = 24;
@@ -66,9 +69,35 @@ constexpr double kCapCornerRadius = 5;
 constexpr double kCapFillOpacity = 0.12;
 constexpr double kCapGap = 3;
 
-// The elision width of a text given `available` room: none when its natural width fits.
-double elisionFor(double natural, double available) {
-  return natural <= available ? kInfinity : std::max(0.0, available);
+constexpr std::string_view kEllipsis = "…";
+
+// The key glyphs a cap draws as a symbol, so that they share one size and weight.
+std::optional<Symbol> keySymbol(std::string_view cap) {
+  struct Glyph {
+    std::string_view text;
+    Symbol symbol;
+  };
+  static constexpr std::array<Glyph, 19> kGlyphs = {{
+      {"⌃", Symbol::control},   {"⌥", Symbol::option},         {"⇧", Symbol::shift},
+      {"⌘", Symbol::command},   {"⌫", Symbol::deleteBackward}, {"⌦", Symbol::deleteForward},
+      {"⎋", Symbol::escape},    {"↩", Symbol::returnKey},      {"⌤", Symbol::enter},
+      {"⇥", Symbol::tab},       {"⇤", Symbol::backTab},        {"↑", Symbol::upArrow},
+      {"↓", Symbol::downArrow}, {"←", Symbol::leftArrow},      {"→", Symbol::rightArrow},
+      {"⇞", Symbol::pageUp},    {"⇟", Symbol::pageDown},       {"↖", Symbol::home},
+      {"↘", Symbol::end},
+  }};
+  for (const Glyph& g : kGlyphs) {
+    if (g.text == cap) return g.symbol;
+  }
+  return std::nullopt;
+}
+
+// Whether a text is one user-perceived character. ASCII needs no grapheme rules (caps are mostly
+// ASCII, and this runs for every cap shown).
+bool isOneCharacter(std::string_view s) {
+  if (std::all_of(s.begin(), s.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
+    return s.size() == 1;
+  return text::singleCodePoint(s) || text::graphemes(s).size() == 1;
 }
 
 void appendIfVisible(Primitive p, const Rect& visible, std::vector<Primitive>& out) {
@@ -105,25 +134,49 @@ OverlayLayout::OverlayLayout(std::shared_ptr<const OverlayView> view, const Text
   headingLineHeight_ = measurer_->measure("", kHeadingFont).height;
   titleLineHeight_ = measurer_->measure("", kTitleFont).height;
   capLineHeight_ = measurer_->measure("", kCapFont).height;
-  rowHeight_ = std::max(titleLineHeight_, capLineHeight_ + 2 * kCapPaddingV) + 2 * kRowPaddingV;
+  capHeight_ = capLineHeight_ + 2 * kCapPaddingV;
+  singleCapWidth_ = std::max(
+      capHeight_, measurer_->measure(Symbol::command, kCapFont.size).width + 2 * kCapPaddingH);
+  rowHeight_ = std::max(titleLineHeight_, capHeight_) + 2 * kRowPaddingV;
   headingHeight_ = kHeadingPaddingTop + headingLineHeight_ + kHeadingPaddingBottom;
+  // Titles are translated only when shown, so the room a title keeps is judged by the widest
+  // first characters titles usually have: a wide Latin capital and an ideograph.
+  for (const char* wide : {"W…", "中…"})
+    shortestTitle_ = std::max(shortestTitle_, measurer_->measure(wide, kTitleFont).width);
 
   layOutHeader(icon);
+  const double gridWidth = panelSize_.width - 2 * kGridPaddingH;
+
+  // The widest caps of each grid. Shortcuts repeat, so each distinct one is split once.
+  std::unordered_map<std::string_view, double> capsWidths;
+  const auto widestCaps = [&](double widest, std::string_view shortcut) {
+    auto [at, added] = capsWidths.try_emplace(shortcut, 0.0);
+    if (added)
+      at->second = capsWidth(makeCaps({{}, std::string(shortcut), view_->style().capStyle}));
+    return std::max(widest, at->second);
+  };
 
   appGroups_ = view_->sortedGroups();
   appGrid_.isApp = true;
-  appGrid_.columns = view_->appGridColumns();
-  for (const OverlayView::Group* group : appGroups_)
+  double widest = 0;
+  for (const OverlayView::Group* group : appGroups_) {
     appGrid_.rowCounts.push_back(group->second.size());
+    for (const ShortcutItem& item : group->second)
+      widest = widestCaps(widest, item.shortcut());
+  }
+  appGrid_.columns = fittingColumns(view_->appGridColumns(), gridWidth, widest);
   layOutGrid(appGrid_, kAppGridPaddingTop);
 
   layOutSeparator(appGrid_.top + appGrid_.height);
 
   systemGrid_.isApp = false;
-  systemGrid_.columns = OverlayView::kSystemColumns;
+  widest = 0;
   for (const SystemShortcuts::Group& group : view_->systemGroups()) {
     systemGrid_.rowCounts.push_back(group.items.size());
+    for (const SystemShortcuts::Item& item : group.items)
+      widest = widestCaps(widest, item.shortcut);
   }
+  systemGrid_.columns = fittingColumns(OverlayView::kSystemColumns, gridWidth, widest);
   layOutGrid(systemGrid_, separatorFrame_.maxY());
 
   contentHeight_ = systemGrid_.top + systemGrid_.height + kContentPaddingBottom;
@@ -167,17 +220,16 @@ void OverlayLayout::layOutHeader(const ImageRef& icon) {
       std::max(0.0, languageSwitch_.minX() - 2 * kDefaultSpacing - x - kNameStackGap);
   const double nameWidth = std::min(name.width, std::max(available - label.width, available / 2));
   const double labelWidth = std::min(label.width, available - nameWidth);
-  fixed_.push_back(TextPrimitive{view.appName(),
+  fixed_.push_back(TextPrimitive{elided(view.appName(), kNameFont, nameWidth),
                                  {{x, midY - name.height / 2}, {nameWidth, name.height}},
                                  kNameFont,
-                                 kNameOpacity,
-                                 elisionFor(name.width, nameWidth)});
+                                 kNameOpacity});
   x += nameWidth + kNameStackGap;
-  fixed_.push_back(TextPrimitive{std::string(view.headerLabel()),
-                                 {{x, midY - label.height / 2}, {labelWidth, label.height}},
-                                 kHeaderLabelFont,
-                                 kHeaderLabelOpacity,
-                                 elisionFor(label.width, labelWidth)});
+  fixed_.push_back(
+      TextPrimitive{elided(std::string(view.headerLabel()), kHeaderLabelFont, labelWidth),
+                    {{x, midY - label.height / 2}, {labelWidth, label.height}},
+                    kHeaderLabelFont,
+                    kHeaderLabelOpacity});
 
   fixed_.push_back(RoundedRectPrimitive{languageSwitch_, kSwitchCornerRadius, FillKind::white,
                                         kSwitchFillOpacity});
@@ -188,8 +240,7 @@ void OverlayLayout::layOutHeader(const ImageRef& icon) {
   fixed_.push_back(TextPrimitive{std::string(view.languageLabel()),
                                  {{x, midY - language.height / 2}, language},
                                  kLanguageFont,
-                                 kSwitchContentOpacity,
-                                 kInfinity});
+                                 kSwitchContentOpacity});
   x += language.width + kSwitchGap;
   fixed_.push_back(SymbolPrimitive{Symbol::chevronDown,
                                    {{x, midY - chevron.height / 2}, chevron},
@@ -206,8 +257,7 @@ void OverlayLayout::layOutGrid(Grid& grid, double top) const {
   grid.width = panelSize_.width - 2 * kGridPaddingH;
   grid.top = top;
   const auto columns = static_cast<double>(grid.columns);
-  grid.columnWidth =
-      std::max(kMinColumnWidth, (grid.width - (columns - 1) * kDefaultSpacing) / columns);
+  grid.columnWidth = std::max(kMinColumnWidth, (grid.width - (columns - 1) * kColumnGap) / columns);
 
   double y = top;
   for (std::size_t rows : grid.rowCounts) {
@@ -240,7 +290,7 @@ void OverlayLayout::layOutSeparator(double top) {
   }
   x += lineWidth + kDefaultSpacing;
   separator_.push_back(
-      TextPrimitive{label, {{x, labelY}, size}, kSeparatorFont, kSeparatorOpacity, kInfinity});
+      TextPrimitive{label, {{x, labelY}, size}, kSeparatorFont, kSeparatorOpacity});
   x += size.width + kDefaultSpacing;
   if (lineWidth > 0) {
     separator_.push_back(
@@ -275,9 +325,9 @@ void OverlayLayout::appendGrid(const Grid& grid, const Rect& visible,
       std::string heading = grid.isApp ? view_->appHeading(appGroups_[section]->first)
                                        : view_->systemHeading(view_->systemGroups()[section]);
       const Rect frame = headingFrame(grid, section);
-      appendIfVisible(
-          TextPrimitive{std::move(heading), frame, kHeadingFont, kHeadingOpacity, frame.width()},
-          visible, out);
+      appendIfVisible(TextPrimitive{elided(heading, kHeadingFont, frame.width()), frame,
+                                    kHeadingFont, kHeadingOpacity},
+                      visible, out);
     }
 
     const std::size_t rows = grid.rowCounts[section];
@@ -319,9 +369,77 @@ Rect OverlayLayout::cellFrame(const Grid& grid, std::size_t section, std::size_t
   const auto columns = static_cast<std::size_t>(grid.columns);
   const double rowsTop = grid.sectionTops[section] + headingHeight_ + kGridLineGap;
   const double y = rowsTop + static_cast<double>(row / columns) * (rowHeight_ + kGridLineGap);
-  const double x =
-      grid.x + static_cast<double>(row % columns) * (grid.columnWidth + kDefaultSpacing);
+  const double x = grid.x + static_cast<double>(row % columns) * (grid.columnWidth + kColumnGap);
   return {{x, y}, {grid.columnWidth, rowHeight_}};
+}
+
+int OverlayLayout::columns(Section which) const {
+  return (which == Section::application ? appGrid_ : systemGrid_).columns;
+}
+
+int OverlayLayout::fittingColumns(int usual, double gridWidth, double widestCaps) const {
+  const double needed = widestCaps + 2 * kRowGap + shortestTitle_;
+  int columns = std::max(1, usual);
+  while (columns > 1 &&
+         (gridWidth - (columns - 1) * kColumnGap) / static_cast<double>(columns) < needed)
+    --columns;
+  return columns;
+}
+
+std::string OverlayLayout::elided(const std::string& text, const Font& font, double width) const {
+  if (measurer_->measure(text, font).width <= width) return text;
+  const std::vector<std::string_view> chars = text::graphemes(text);
+  if (chars.size() < 2) return text;
+  // The first `count` characters and "…", without spaces before it.
+  const auto shortened = [&](std::size_t count) {
+    while (count > 1 && text::trimSpacesAndTabs(chars[count - 1]).empty())
+      --count;
+    const std::string_view last = chars[count - 1];
+    return text.substr(0, static_cast<std::size_t>(last.data() - text.data()) + last.size())
+        .append(kEllipsis);
+  };
+  // Widths grow with the count: the longest start that fits, found by halving.
+  std::size_t fits = 1;
+  std::size_t tooLong = chars.size();
+  while (tooLong - fits > 1) {
+    const std::size_t mid = fits + (tooLong - fits) / 2;
+    if (measurer_->measure(shortened(mid), font).width <= width) {
+      fits = mid;
+    } else {
+      tooLong = mid;
+    }
+  }
+  std::string shown = shortened(fits);
+  // Nothing rather than a text that runs into its neighbour: only where even one character
+  // cannot fit, which the grid's column count rules out for titles.
+  return measurer_->measure(shown, font).width <= width ? shown : std::string();
+}
+
+OverlayLayout::Cap OverlayLayout::makeCap(std::string text) const {
+  Cap cap;
+  cap.symbol = keySymbol(text);
+  cap.inner = cap.symbol ? measurer_->measure(*cap.symbol, kCapFont.size).width
+                         : measurer_->measure(text, kCapFont).width;
+  cap.width = cap.inner + 2 * kCapPaddingH;
+  // One character, letter or glyph, gets one width, at least the cap's height: even caps.
+  if (cap.symbol || isOneCharacter(text)) cap.width = std::max(cap.width, singleCapWidth_);
+  cap.text = std::move(text);
+  return cap;
+}
+
+std::vector<OverlayLayout::Cap> OverlayLayout::makeCaps(const ShortcutRow& row) const {
+  std::vector<Cap> caps;
+  for (std::string& text : row.keyGroups())
+    caps.push_back(makeCap(std::move(text)));
+  return caps;
+}
+
+double OverlayLayout::capsWidth(const std::vector<Cap>& caps) {
+  double width = 0;
+  for (const Cap& cap : caps)
+    width += cap.width;
+  if (!caps.empty()) width += static_cast<double>(caps.size() - 1) * kCapGap;
+  return width;
 }
 
 void OverlayLayout::appendRow(const ShortcutRow& row, const Rect& cell, const Rect& visible,
@@ -329,45 +447,68 @@ void OverlayLayout::appendRow(const ShortcutRow& row, const Rect& cell, const Re
   const double contentTop = cell.minY() + kRowPaddingV;
   const double contentHeight = cell.height() - 2 * kRowPaddingV;
 
-  const std::vector<std::string> caps = row.keyGroups();
-  std::vector<double> capWidths;
-  capWidths.reserve(caps.size());
-  double capsWidth = 0;
-  for (const std::string& cap : caps) {
-    capWidths.push_back(measurer_->measure(cap, kCapFont).width + 2 * kCapPaddingH);
-    capsWidth += capWidths.back();
+  // The caps keep their natural size at the trailing edge and the title yields, down to its
+  // first character and "…"; the column count leaves that much room. Only a key text no cell
+  // could hold gives way: the key is cut short, then leading caps are left out.
+  std::vector<Cap> caps = makeCaps(row);
+  const double titleNatural = measurer_->measure(row.title, kTitleFont).width;
+  double capsRoom = cell.width() - 2 * kRowGap - titleNatural;
+  if (capsWidth(caps) > capsRoom && !row.title.empty()) {
+    // The title must yield: it keeps its first character and "…".
+    const std::string_view first = text::graphemes(row.title).front();
+    capsRoom = cell.width() - 2 * kRowGap -
+               std::min(titleNatural,
+                        measurer_->measure(std::string(first).append(kEllipsis), kTitleFont).width);
   }
-  if (!caps.empty()) capsWidth += static_cast<double>(caps.size() - 1) * kCapGap;
+  while (!caps.empty() && capsWidth(caps) > capsRoom) {
+    const double others = capsWidth(caps) - caps.back().width;
+    std::string key = elided(caps.back().text, kCapFont, capsRoom - others - 2 * kCapPaddingH);
+    if (!key.empty() && key != caps.back().text) {
+      caps.back() = makeCap(std::move(key));
+    } else if (caps.size() > 1) {
+      caps.erase(caps.begin());
+    } else {
+      break;
+    }
+  }
+  const double allCaps = capsWidth(caps);
 
-  // The caps keep their natural size at the trailing edge (never before the leading edge); the
-  // title gets what is left after the gaps on both sides of the flexible space.
-  const double titleWidth = std::max(0.0, cell.width() - capsWidth - 2 * kRowGap);
-  if (titleWidth > 0) {
+  const double titleWidth = std::max(0.0, cell.width() - allCaps - 2 * kRowGap);
+  if (titleWidth > 0 && !row.title.empty()) {
     appendIfVisible(
-        TextPrimitive{row.title,
-                      {{cell.minX(), contentTop + (contentHeight - titleLineHeight_) / 2},
-                       {titleWidth, titleLineHeight_}},
-                      kTitleFont,
-                      kTitleOpacity,
-                      titleWidth},
+        TextPrimitive{
+            titleNatural <= titleWidth ? row.title : elided(row.title, kTitleFont, titleWidth),
+            {{cell.minX(), contentTop + (contentHeight - titleLineHeight_) / 2},
+             {titleWidth, titleLineHeight_}},
+            kTitleFont,
+            kTitleOpacity},
         visible, out);
   }
 
-  const double capHeight = capLineHeight_ + 2 * kCapPaddingV;
-  const double capY = contentTop + (contentHeight - capHeight) / 2;
-  double x = std::max(cell.minX(), cell.maxX() - capsWidth);
-  for (std::size_t i = 0; i < caps.size(); ++i) {
-    const Rect box{{x, capY}, {capWidths[i], capHeight}};
+  const double capY = contentTop + (contentHeight - capHeight_) / 2;
+  double x = std::max(cell.minX(), cell.maxX() - allCaps);
+  for (Cap& cap : caps) {
+    const Rect box{{x, capY}, {cap.width, capHeight_}};
     appendIfVisible(RoundedRectPrimitive{box, kCapCornerRadius, FillKind::white, kCapFillOpacity},
                     visible, out);
-    appendIfVisible(TextPrimitive{caps[i],
-                                  {{box.minX() + kCapPaddingH, box.minY() + kCapPaddingV},
-                                   {capWidths[i] - 2 * kCapPaddingH, capLineHeight_}},
-                                  kCapFont,
-                                  kCapTextOpacity,
-                                  kInfinity},
-                    visible, out);
-    x += capWidths[i] + kCapGap;
+    // Centred in the cap, which may be wider than its text (a square cap around one character).
+    const double innerX = box.midX() - cap.inner / 2;
+    if (cap.symbol) {
+      const Size size = measurer_->measure(*cap.symbol, kCapFont.size);
+      appendIfVisible(SymbolPrimitive{*cap.symbol,
+                                      {{innerX, box.midY() - size.height / 2}, size},
+                                      kCapFont.size,
+                                      kCapTextOpacity},
+                      visible, out);
+    } else {
+      appendIfVisible(
+          TextPrimitive{std::move(cap.text),
+                        {{innerX, box.minY() + kCapPaddingV}, {cap.inner, capLineHeight_}},
+                        kCapFont,
+                        kCapTextOpacity},
+          visible, out);
+    }
+    x += cap.width + kCapGap;
   }
 }
 

@@ -4,8 +4,8 @@
 #pragma once
 
 #include <cstddef>
-#include <limits>
 #include <memory>
+#include <optional>
 #include <string>
 #include <variant>
 #include <vector>
@@ -42,17 +42,17 @@ struct LinePrimitive {
 // One line of plain text, drawn in white from the top-left of `frame` and never interpreted as
 // markup: much of it comes from other applications. The frame's width is the text's natural
 // width where the layout measured it, otherwise the width the text may take (headings and row
-// titles). A text wider than `elisionWidth` is cut to that width and ends in "…".
+// titles). A text that did not fit arrives shortened by the layout, measured with the same
+// measurer the painter draws with, and ends in "…".
 struct TextPrimitive {
   std::string text;
   Rect frame;
   Font font;
   double opacity = 1;
-  double elisionWidth = std::numeric_limits<double>::infinity();
   friend bool operator==(const TextPrimitive&, const TextPrimitive&) = default;
 };
 
-// A symbol image at a font size, in white at `opacity`.
+// A symbol image at a font size, in white at `opacity`: a header symbol or the glyph of a key cap.
 struct SymbolPrimitive {
   Symbol symbol = Symbol::globe;
   Rect frame;
@@ -81,9 +81,11 @@ const Rect& frameOf(const Primitive& primitive);
 // query so that a query costs in proportion to what it returns, whatever the number of rows.
 class OverlayLayout {
  public:
-  // The toolkit's standard gap between neighbouring elements: between the header's children,
-  // between grid columns, and around the separator label.
+  // The toolkit's standard gap between neighbouring elements: between the header's children and
+  // around the separator label.
   static constexpr double kDefaultSpacing = 8;
+  // Between grid columns: wide enough that a cell's caps never read as part of the next title.
+  static constexpr double kColumnGap = 20;
   // The panel's rounded shape: the painter clips everything to it.
   static constexpr double kPanelCornerRadius = 16;
 
@@ -113,6 +115,9 @@ class OverlayLayout {
   enum class Section { application, system };
   Rect headingFrame(Section grid, std::size_t section) const;
   Rect rowFrame(Section grid, std::size_t section, std::size_t row) const;
+  // The columns a grid uses: its usual count, fewer where a cell could not hold the widest caps
+  // beside a title of one character and "…".
+  int columns(Section grid) const;
 
  private:
   struct Grid {
@@ -136,6 +141,21 @@ class OverlayLayout {
   Rect cellFrame(const Grid& grid, std::size_t section, std::size_t row) const;
   void appendRow(const ShortcutRow& row, const Rect& cell, const Rect& visible,
                  std::vector<Primitive>& out) const;
+  // One key cap: its text, or the symbol drawn for it, and its widths.
+  struct Cap {
+    std::string text;
+    std::optional<Symbol> symbol;
+    double inner = 0;  // the text or symbol
+    double width = 0;  // the cap, padded; one character's at least as wide as it is tall
+  };
+  Cap makeCap(std::string text) const;
+  std::vector<Cap> makeCaps(const ShortcutRow& row) const;
+  static double capsWidth(const std::vector<Cap>& caps);
+  // The most columns, up to `usual`, whose cells hold `widestCaps` beside a shortest title.
+  int fittingColumns(int usual, double gridWidth, double widestCaps) const;
+  // `text` cut to `width` in `font`: the longest start that fits with "…" after it, without the
+  // spaces that would stand before the "…"; empty when not even its first character fits.
+  std::string elided(const std::string& text, const Font& font, double width) const;
 
   std::shared_ptr<const OverlayView> view_;
   const TextMeasurer* measurer_;
@@ -147,6 +167,9 @@ class OverlayLayout {
   double capLineHeight_ = 0;
   double rowHeight_ = 0;
   double headingHeight_ = 0;
+  double capHeight_ = 0;
+  double singleCapWidth_ = 0;  // of a cap holding one character or key glyph
+  double shortestTitle_ = 0;   // a wide character and "…": what a title keeps before columns go
 
   std::vector<Primitive> fixed_;
   Rect languageSwitch_;

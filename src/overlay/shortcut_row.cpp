@@ -6,6 +6,7 @@
 #include <unordered_map>
 #include <utility>
 
+#include "harvest/named_key.h"
 #include "text/unicode.h"
 
 namespace tavrine {
@@ -15,13 +16,16 @@ struct Modifier {
   std::string_view glyph;
   std::string_view word;
   int wordOrder;
+  std::string_view spoken;  // the glyph read out
 };
 
 // The modifier a character stands for, or null. Characters are compared in their canonical form,
 // made once per character.
 const Modifier* modifierFor(std::string_view c) {
-  static constexpr std::array<Modifier, 4> kModifiers = {
-      {{"⌃", "Super", 3}, {"⌥", "Alt", 1}, {"⇧", "Shift", 2}, {"⌘", "Ctrl", 0}}};
+  static constexpr std::array<Modifier, 4> kModifiers = {{{"⌃", "Super", 3, "Control"},
+                                                          {"⌥", "Alt", 1, "Option"},
+                                                          {"⇧", "Shift", 2, "Shift"},
+                                                          {"⌘", "Ctrl", 0, "Command"}}};
   static const std::unordered_map<std::string, const Modifier*> byGlyph = [] {
     std::unordered_map<std::string, const Modifier*> map;
     for (const Modifier& m : kModifiers)
@@ -65,11 +69,17 @@ std::vector<std::string> ShortcutRow::keyGroups(std::string_view shortcut, KeyCa
 }
 
 std::string ShortcutRow::spokenShortcut() const {
-  if (capStyle == KeyCapStyle::glyphs) return shortcut;
+  const bool glyphs = capStyle == KeyCapStyle::glyphs;
   std::string spoken;
   for (const std::string& cap : keyGroups()) {
-    if (!spoken.empty()) spoken += '+';
-    spoken += cap;
+    if (!spoken.empty()) spoken += glyphs ? ' ' : '+';
+    if (const Modifier* m = glyphs ? modifierFor(cap) : nullptr) {
+      spoken += m->spoken;
+    } else if (const std::optional<NamedKey> key = namedKeyForCap(cap)) {
+      spoken += keyName(*key, glyphs ? KeyNames::mac : KeyNames::desktopLinux);
+    } else {
+      spoken += cap;
+    }
   }
   return spoken;
 }

@@ -28,8 +28,9 @@ struct ShortcutRow {
                                             KeyCapStyle style = KeyCapStyle::glyphs);
   std::vector<std::string> keyGroups() const { return keyGroups(shortcut, capStyle); }
 
-  // The shortcut as assistive technologies read it out: the caps, joined by "+" in words
-  // ("Ctrl+Shift+Z"); the text as it is in glyphs ("⇧⌘Z").
+  // The shortcut as assistive technologies read it out, each cap in words: macOS's names joined
+  // by spaces in glyphs ("Option Shift Command V", "Command Up Arrow"), the Linux names joined by
+  // "+" in words ("Ctrl+Shift+Z", "Ctrl+Backspace"). Other caps are read as they are.
   std::string spokenShortcut() const;
 };
 

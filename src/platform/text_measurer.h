@@ -19,17 +19,31 @@ struct Font {
   friend bool operator==(const Font&, const Font&) = default;
 };
 
-// Symbol images of the header ("globe", "chevron.down").
-enum class Symbol { globe, chevronDown };
-inline std::string_view symbolName(Symbol symbol) {
-  switch (symbol) {
-    case Symbol::globe:
-      return "globe";
-    case Symbol::chevronDown:
-      return "chevron.down";
-  }
-  return {};
-}
+// Symbol images: the header's ("globe", "chevron.down") and the key glyphs a cap shows, drawn at
+// one size and weight whatever fonts are installed.
+enum class Symbol {
+  globe,
+  chevronDown,
+  control,         // ⌃
+  option,          // ⌥
+  shift,           // ⇧
+  command,         // ⌘
+  deleteBackward,  // ⌫
+  deleteForward,   // ⌦
+  escape,          // ⎋
+  returnKey,       // ↩
+  enter,           // ⌤
+  tab,             // ⇥
+  backTab,         // ⇤
+  upArrow,         // ↑
+  downArrow,       // ↓
+  leftArrow,       // ←
+  rightArrow,      // →
+  pageUp,          // ⇞
+  pageDown,        // ⇟
+  home,            // ↖
+  end,             // ↘
+};
 
 class TextMeasurer {
  public:

@@ -34,12 +34,41 @@ class OverlayItemAccessible final : public QAccessibleInterface, public QAccessi
     return widget_.isNull() ? nullptr : widget_->window()->windowHandle();
   }
   QAccessibleInterface* parent() const override {
-    return widget_.isNull() ? nullptr : QAccessible::queryAccessibleInterface(widget_.data());
+    OverlayAccessibleTree* t = tree();
+    if (t == nullptr) return nullptr;
+    const std::size_t parent = t->entry(index_).parent;
+    return parent == OverlayAccessibleTree::kNoParent
+               ? QAccessible::queryAccessibleInterface(widget_.data())
+               : t->child(parent);
   }
-  QAccessibleInterface* child(int) const override { return nullptr; }
-  int childCount() const override { return 0; }
-  int indexOfChild(const QAccessibleInterface*) const override { return -1; }
-  QAccessibleInterface* childAt(int, int) const override { return nullptr; }
+  // A section's list holds its rows; other entries have no children.
+  QAccessibleInterface* child(int index) const override {
+    OverlayAccessibleTree* t = tree();
+    if (t == nullptr || index < 0) return nullptr;
+    const OverlayAccessibleTree::Entry& e = t->entry(index_);
+    const auto i = static_cast<std::size_t>(index);
+    return i < e.childCount ? t->child(e.firstChild + i) : nullptr;
+  }
+  int childCount() const override {
+    const OverlayAccessibleTree* t = tree();
+    return t != nullptr ? static_cast<int>(t->entry(index_).childCount) : 0;
+  }
+  int indexOfChild(const QAccessibleInterface* child) const override {
+    const OverlayAccessibleTree* t = tree();
+    const int i = t != nullptr ? t->indexOf(child) : -1;
+    if (i < 0) return -1;
+    const OverlayAccessibleTree::Entry& e = t->entry(static_cast<std::size_t>(i));
+    return e.parent == index_ ? static_cast<int>(e.indexInParent) : -1;
+  }
+  QAccessibleInterface* childAt(int x, int y) const override {
+    OverlayAccessibleTree* t = tree();
+    if (t == nullptr) return nullptr;
+    const OverlayAccessibleTree::Entry& e = t->entry(index_);
+    for (std::size_t c = e.firstChild; c < e.firstChild + e.childCount; ++c) {
+      if (t->rect(c).contains(x, y)) return t->child(c);
+    }
+    return nullptr;
+  }
 
   QString text(QAccessible::Text kind) const override {
     const OverlayAccessibleTree* t = tree();
@@ -58,6 +87,8 @@ class OverlayItemAccessible final : public QAccessibleInterface, public QAccessi
     QAccessible::State state;
     state.readOnly = true;
     if (widget_.isNull() || !widget_->isVisible()) state.invisible = true;
+    if (const OverlayAccessibleTree* t = tree(); t != nullptr && t->isOffscreen(index_))
+      state.offscreen = true;
     if (isSwitch()) {
       state.readOnly = false;
       state.hasPopup = true;
@@ -100,7 +131,7 @@ class OverlayAccessible final : public QAccessibleWidget {
 
   int childCount() const override {
     OverlayWidget* w = overlay();
-    return w != nullptr ? static_cast<int>(w->accessibleTree().size()) + 1 : 0;
+    return w != nullptr ? static_cast<int>(w->accessibleTree().topLevel().size()) + 1 : 0;
   }
 
   QAccessibleInterface* child(int index) const override {
@@ -108,8 +139,8 @@ class OverlayAccessible final : public QAccessibleWidget {
     if (w == nullptr || index < 0) return nullptr;
     OverlayAccessibleTree& tree = w->accessibleTree();
     const auto i = static_cast<std::size_t>(index);
-    if (i < tree.size()) return tree.child(i);
-    if (i == tree.size()) return QAccessible::queryAccessibleInterface(w->scrollBar());
+    if (i < tree.topLevel().size()) return tree.child(tree.topLevel()[i]);
+    if (i == tree.topLevel().size()) return QAccessible::queryAccessibleInterface(w->scrollBar());
     return nullptr;
   }
 
@@ -118,8 +149,11 @@ class OverlayAccessible final : public QAccessibleWidget {
     if (w == nullptr || child == nullptr) return -1;
     OverlayAccessibleTree& tree = w->accessibleTree();
     if (child->object() != nullptr && child->object() == w->scrollBar())
-      return static_cast<int>(tree.size());
-    return tree.indexOf(child);
+      return static_cast<int>(tree.topLevel().size());
+    const int i = tree.indexOf(child);
+    if (i < 0) return -1;
+    const OverlayAccessibleTree::Entry& e = tree.entry(static_cast<std::size_t>(i));
+    return e.parent == OverlayAccessibleTree::kNoParent ? static_cast<int>(e.indexInParent) : -1;
   }
 
   QAccessibleInterface* childAt(int x, int y) const override {
@@ -130,7 +164,7 @@ class OverlayAccessible final : public QAccessibleWidget {
     if (bar->isVisible() && QRect(bar->mapToGlobal(QPoint(0, 0)), bar->size()).contains(point))
       return QAccessible::queryAccessibleInterface(bar);
     OverlayAccessibleTree& tree = w->accessibleTree();
-    for (std::size_t i = 0; i < tree.size(); ++i) {
+    for (const std::size_t i : tree.topLevel()) {
       if (tree.rect(i).contains(point)) return tree.child(i);
     }
     return nullptr;
@@ -161,21 +195,29 @@ void installOverlayAccessibility() {
 
 OverlayAccessibleTree::OverlayAccessibleTree(OverlayWidget& widget)
     : widget_(widget), groups_(widget.view().sortedGroups()) {
-  entries_.push_back({Kind::appName});
-  entries_.push_back({Kind::headerLabel});
-  entries_.push_back({Kind::languageSwitch});
-  for (std::size_t g = 0; g < groups_.size(); ++g) {
-    entries_.push_back({Kind::appHeading, g});
-    for (std::size_t i = 0; i < groups_[g]->second.size(); ++i)
-      entries_.push_back({Kind::appRow, g, i});
-  }
-  entries_.push_back({Kind::separator});
+  const auto top = [this](Kind kind, std::size_t group = 0) {
+    entries_.push_back({kind, group, 0, kNoParent, topLevel_.size()});
+    topLevel_.push_back(entries_.size() - 1);
+  };
+  // A heading, then the list of the section's rows, which follow it among the entries.
+  const auto section = [&](Kind heading, Kind list, Kind row, std::size_t group, std::size_t rows) {
+    top(heading, group);
+    top(list, group);
+    const std::size_t at = entries_.size() - 1;
+    entries_[at].firstChild = at + 1;
+    entries_[at].childCount = rows;
+    for (std::size_t i = 0; i < rows; ++i)
+      entries_.push_back({row, group, i, at, i});
+  };
+  top(Kind::appName);
+  top(Kind::headerLabel);
+  top(Kind::languageSwitch);
+  for (std::size_t g = 0; g < groups_.size(); ++g)
+    section(Kind::appHeading, Kind::appSection, Kind::appRow, g, groups_[g]->second.size());
+  top(Kind::separator);
   const std::vector<SystemShortcuts::Group>& system = widget.view().systemGroups();
-  for (std::size_t g = 0; g < system.size(); ++g) {
-    entries_.push_back({Kind::systemHeading, g});
-    for (std::size_t i = 0; i < system[g].items.size(); ++i)
-      entries_.push_back({Kind::systemRow, g, i});
-  }
+  for (std::size_t g = 0; g < system.size(); ++g)
+    section(Kind::systemHeading, Kind::systemSection, Kind::systemRow, g, system[g].items.size());
   children_.assign(entries_.size(), nullptr);
 }
 
@@ -220,10 +262,12 @@ QString OverlayAccessibleTree::text(std::size_t index, QAccessible::Text kind) c
       return titles.join(QStringLiteral(", "));
     }
     case Kind::appHeading:
+    case Kind::appSection:  // a list is named by its heading
       return name ? toQString(view.appHeading(groups_[e.group]->first)) : QString();
     case Kind::separator:
       return name ? toQString(view.separatorLabel()) : QString();
     case Kind::systemHeading:
+    case Kind::systemSection:
       return name ? toQString(view.systemHeading(view.systemGroups()[e.group])) : QString();
     case Kind::appRow:
     case Kind::systemRow: {
@@ -249,6 +293,9 @@ QAccessible::Role OverlayAccessibleTree::role(std::size_t index) const {
     case Kind::appHeading:
     case Kind::systemHeading:
       return QAccessible::Heading;
+    case Kind::appSection:
+    case Kind::systemSection:
+      return QAccessible::List;
     case Kind::appRow:
     case Kind::systemRow:
       return QAccessible::ListItem;
@@ -279,16 +326,52 @@ QRect OverlayAccessibleTree::rect(std::size_t index) const {
     return {};
   } else {
     // Scrolling content: its frame moves with the scroll offset and may lie outside the view.
-    const bool system = kind == Kind::systemHeading || kind == Kind::systemRow;
-    const auto grid = system ? OverlayLayout::Section::system : OverlayLayout::Section::application;
-    const Entry& e = entries_[index];
-    frame = (kind == Kind::appHeading || kind == Kind::systemHeading)
-                ? layout.headingFrame(grid, e.group)
-                : layout.rowFrame(grid, e.group, e.item);
+    frame = contentFrame(index);
+    if (frame == Rect{}) return {};
     frame.origin.y += layout.scrollFrame().minY() - widget_.scrollOffset();
   }
   const QRect local = toQRectF(frame).toAlignedRect();
   return QRect(widget_.mapToGlobal(local.topLeft()), local.size());
+}
+
+Rect OverlayAccessibleTree::contentFrame(std::size_t index) const {
+  const Entry& e = entries_[index];
+  const OverlayLayout& layout = widget_.overlayLayout();
+  const bool system =
+      e.kind == Kind::systemHeading || e.kind == Kind::systemSection || e.kind == Kind::systemRow;
+  const auto grid = system ? OverlayLayout::Section::system : OverlayLayout::Section::application;
+  switch (e.kind) {
+    case Kind::appHeading:
+    case Kind::systemHeading:
+      return layout.headingFrame(grid, e.group);
+    case Kind::appRow:
+    case Kind::systemRow:
+      return layout.rowFrame(grid, e.group, e.item);
+    case Kind::appSection:
+    case Kind::systemSection: {
+      // From the first line of rows to the last, across the grid.
+      if (e.childCount == 0) return {};
+      const Rect heading = layout.headingFrame(grid, e.group);
+      const Rect first = layout.rowFrame(grid, e.group, 0);
+      const Rect last = layout.rowFrame(grid, e.group, e.childCount - 1);
+      return {{heading.minX(), first.minY()}, {heading.width(), last.maxY() - first.minY()}};
+    }
+    default:
+      return {};
+  }
+}
+
+bool OverlayAccessibleTree::isOffscreen(std::size_t index) const {
+  if (index >= entries_.size()) return false;
+  switch (entries_[index].kind) {
+    case Kind::appName:
+    case Kind::headerLabel:
+    case Kind::languageSwitch:
+    case Kind::separator:
+      return false;
+    default:
+      return !contentFrame(index).intersects(widget_.visibleContentRect());
+  }
 }
 
 void OverlayAccessibleTree::textsChanged() {

@@ -111,15 +111,12 @@ void paintBackdrop(QPainter& painter, const QRectF& frame, double radius) {
 
 void paintText(QPainter& painter, const TextPrimitive& text, const QtTextMeasurer& measurer) {
   if (text.text.empty()) return;
-  const QFontMetricsF& metrics = measurer.metrics(text.font);
-  QString shown = displayText(text.text);
-  if (std::isfinite(text.elisionWidth)) {
-    shown = metrics.elidedText(shown, Qt::ElideRight, std::max(0.0, text.elisionWidth));
-    if (shown.isEmpty()) return;
-  }
+  // Already shortened by the layout where it did not fit: drawn as it comes.
   painter.setFont(measurer.font(text.font));
   painter.setPen(whiteAt(text.opacity));
-  painter.drawText(QPointF(text.frame.minX(), text.frame.minY() + metrics.ascent()), shown);
+  painter.drawText(
+      QPointF(text.frame.minX(), text.frame.minY() + measurer.metrics(text.font).ascent()),
+      displayText(text.text));
 }
 
 void paintIcon(QPainter& painter, const IconPrimitive& icon) {
@@ -146,7 +143,7 @@ void paintIcon(QPainter& painter, const IconPrimitive& icon) {
 }  // namespace
 
 QColor backdropColor() {
-  return QColor(28, 28, 32, 200);
+  return QColor(28, 28, 32, 240);
 }
 
 QRectF toQRectF(const Rect& rect) {

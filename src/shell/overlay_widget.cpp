@@ -7,6 +7,7 @@
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QRegion>
 #include <QScrollBar>
 #include <QWheelEvent>
 #include <algorithm>
@@ -26,6 +27,35 @@ constexpr int kScrollBarTopMargin = 4;
 constexpr int kScrollBarBottomMargin = 14;
 constexpr int kScrollStep = 24;
 constexpr int kMenuGap = 4;
+// The language menu keeps this far from the panel's edges.
+constexpr int kMenuInset = 8;
+constexpr double kMenuCornerRadius = 8;
+
+// The language menu in the panel's own material: the backdrop's colour, rounded, light text.
+QString languageMenuStyle() {
+  const QColor backdrop = backdropColor();
+  return QStringLiteral(
+             "QMenu { background: rgba(%1, %2, %3, %4); border: 1px solid rgba(255, 255, 255, 30);"
+             "  border-radius: %5px; padding: 4px; color: rgba(255, 255, 255, 220);"
+             "  font-size: 13px; }"
+             "QMenu::item { padding: 4px 18px; border-radius: 5px; background: transparent; }"
+             "QMenu::item:selected { background: rgba(255, 255, 255, 36); color: white; }")
+      .arg(backdrop.red())
+      .arg(backdrop.green())
+      .arg(backdrop.blue())
+      .arg(backdrop.alpha())
+      .arg(kMenuCornerRadius);
+}
+
+QRegion regionOf(const QPainterPath& path) {
+  return QRegion(path.toFillPolygon().toPolygon(), Qt::WindingFill);
+}
+
+QPainterPath menuShape(const QSize& size) {
+  QPainterPath path;
+  path.addRoundedRect(QRectF(QPointF(0, 0), QSizeF(size)), kMenuCornerRadius, kMenuCornerRadius);
+  return path;
+}
 
 const char* const kScrollBarStyle =
     "QScrollBar:vertical { background: transparent; width: 8px; margin: 0; }"
@@ -77,6 +107,12 @@ Rect OverlayWidget::visibleContentRect() const {
 QMenu* OverlayWidget::languageMenu() {
   if (languageMenu_ == nullptr) {
     languageMenu_ = new QMenu(this);
+    // Frameless and translucent outside its rounded outline, like the panel.
+    languageMenu_->setWindowFlags(languageMenu_->windowFlags() | Qt::FramelessWindowHint |
+                                  Qt::NoDropShadowWindowHint);
+    languageMenu_->setAttribute(Qt::WA_TranslucentBackground);
+    languageMenu_->setStyleSheet(languageMenuStyle());
+    languageMenu_->installEventFilter(this);
     for (const OverlayView::LanguageItem& item : OverlayView::languageItems()) {
       QAction* action = languageMenu_->addAction(toQString(item.title));
       connect(action, &QAction::triggered, this, [this, item] { view_->choose(item); });
@@ -86,10 +122,47 @@ QMenu* OverlayWidget::languageMenu() {
 }
 
 void OverlayWidget::openLanguageMenu() {
+  QMenu* menu = languageMenu();
+  const QSize size = menu->sizeHint();
   const Rect frame = overlayLayout().languageSwitchFrame();
-  const QPoint below(static_cast<int>(std::lround(frame.minX())),
-                     static_cast<int>(std::lround(frame.maxY())) + kMenuGap);
-  languageMenu()->popup(mapToGlobal(below));
+  // Below the switch with the trailing edges lined up (the switch sits at the panel's trailing
+  // edge), and never past the panel's edges.
+  const int x =
+      std::max(kMenuInset, std::min(static_cast<int>(std::lround(frame.maxX())) - size.width(),
+                                    width() - kMenuInset - size.width()));
+  const int y =
+      std::max(kMenuInset, std::min(static_cast<int>(std::lround(frame.maxY())) + kMenuGap,
+                                    height() - kMenuInset - size.height()));
+  menu->popup(mapToGlobal(QPoint(x, y)));
+}
+
+QPainterPath OverlayWidget::backdropShape() const {
+  return continuousRoundedRect(QRectF(rect()), OverlayLayout::kPanelCornerRadius);
+}
+
+void OverlayWidget::setClipsToShape(bool clips) {
+  clipsToShape_ = clips;
+  updateMasks();
+}
+
+void OverlayWidget::updateMasks() {
+  if (clipsToShape_) {
+    setMask(regionOf(backdropShape()));
+  } else {
+    clearMask();
+  }
+  if (languageMenu_ == nullptr) return;
+  if (clipsToShape_) {
+    languageMenu_->setMask(regionOf(menuShape(languageMenu_->size())));
+  } else {
+    languageMenu_->clearMask();
+  }
+}
+
+bool OverlayWidget::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == languageMenu_ && event->type() == QEvent::Resize && clipsToShape_)
+    languageMenu_->setMask(regionOf(menuShape(languageMenu_->size())));
+  return QWidget::eventFilter(watched, event);
 }
 
 QImage OverlayWidget::renderImage() {
@@ -131,6 +204,7 @@ void OverlayWidget::paintEvent(QPaintEvent* event) {
 void OverlayWidget::resizeEvent(QResizeEvent* event) {
   QWidget::resizeEvent(event);
   layOut();
+  if (clipsToShape_) setMask(regionOf(backdropShape()));
 }
 
 void OverlayWidget::wheelEvent(QWheelEvent* event) {

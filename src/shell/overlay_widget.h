@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QImage>
+#include <QPainterPath>
 #include <QWidget>
 #include <functional>
 #include <memory>
@@ -51,10 +52,18 @@ class OverlayWidget final : public QWidget {
   // The scrolling area's visible part, in content coordinates.
   Rect visibleContentRect() const;
 
-  // The language switch's menu ("English", "中文", no check marks), made on first use.
+  // The language switch's menu ("English", "中文", no check marks), dark and rounded like the
+  // panel, made on first use.
   QMenu* languageMenu();
-  // Opens the menu below the switch without blocking: the panel may be closed while it is open.
+  // Opens the menu below the switch, inside the panel, without blocking: the panel may be closed
+  // while it is open.
   void openLanguageMenu();
+
+  // The backdrop's rounded outline, in widget coordinates.
+  QPainterPath backdropShape() const;
+  // Cuts this window and its language menu to their rounded shapes, for window systems without a
+  // compositor, where transparent corners would show black.
+  void setClipsToShape(bool clips);
 
   // The overlay and its scroll bar painted into a transparent image, as on screen.
   QImage renderImage();
@@ -68,12 +77,14 @@ class OverlayWidget final : public QWidget {
   void wheelEvent(QWheelEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
   void mouseMoveEvent(QMouseEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   // Builds the layout for the current size and language, and fits the scroll bar to it.
   void layOut();
   void languageWillChange();
   void updateScrollBar();
+  void updateMasks();
 
   std::shared_ptr<OverlayView> view_;
   IconSource iconSource_;
@@ -83,6 +94,7 @@ class OverlayWidget final : public QWidget {
   QMenu* languageMenu_ = nullptr;
   OverlayView::Subscription languageSubscription_;
   bool relayoutQueued_ = false;
+  bool clipsToShape_ = false;
   std::unique_ptr<OverlayAccessibleTree> accessibleTree_;
 };
 

@@ -2,6 +2,7 @@
 #include "shell/qt_menu_binding.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QKeyCombination>
 #include <QMenu>
 #include <QObject>
@@ -118,7 +119,10 @@ struct QtMenuBinding::Node {
   };
 
   Node(MenuRef menuModel, std::shared_ptr<Shared> state)
-      : model(std::move(menuModel)), shared(std::move(state)), menu(new QMenu) {
+      : model(std::move(menuModel)),
+        shared(std::move(state)),
+        menu(new QMenu),
+        choices(new QActionGroup(menu)) {
     // Every opening, the root's and a submenu's alike: the model's delegate first, then a
     // refresh, since the delegate rewrites titles, actions and states right there.
     QObject::connect(menu, &QMenu::aboutToShow, menu, [s = shared, m = model] {
@@ -193,9 +197,14 @@ struct QtMenuBinding::Node {
   void sync() {
     if (structureChanged()) rebuild();
     // Items that show a check mark: those of a menu where any item is on, like a choice list.
-    bool anyOn = false;
+    // With one on, the items are one exclusive choice: a mark on the chosen item and nothing at
+    // all on the others (not an empty box), and desktops that draw the menu themselves show it
+    // as a choice.
+    int on = 0;
     for (const Entry& e : entries)
-      anyOn = anyOn || (e.item && !e.item->isSeparator() && e.item->state() == ControlState::on);
+      on += e.item && !e.item->isSeparator() && e.item->state() == ControlState::on ? 1 : 0;
+    choices->setExclusionPolicy(on == 1 ? QActionGroup::ExclusionPolicy::Exclusive
+                                        : QActionGroup::ExclusionPolicy::None);
     for (Entry& e : entries) {
       if (!e.item || e.item->isSeparator()) continue;
       const MenuItem& item = *e.item;
@@ -203,7 +212,8 @@ struct QtMenuBinding::Node {
         e.submenu->menu->setTitle(menuText(item.title()));
       } else {
         e.action->setText(menuText(item.title()));
-        e.action->setCheckable(anyOn);
+        e.action->setCheckable(on > 0);
+        e.action->setActionGroup(on == 1 ? choices : nullptr);
         e.action->setChecked(item.state() == ControlState::on);
         e.action->setShortcut(keySequenceFor(item));
         e.action->setShortcutVisibleInContextMenu(true);
@@ -216,6 +226,7 @@ struct QtMenuBinding::Node {
   MenuRef model;
   std::shared_ptr<Shared> shared;
   QMenu* menu;
+  QActionGroup* choices;  // owned by `menu`
   std::vector<Entry> entries;
 };
 

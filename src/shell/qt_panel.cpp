@@ -3,7 +3,9 @@
 
 #include <QCoreApplication>
 #include <QGuiApplication>
+#include <QPolygon>
 #include <QScreen>
+#include <QTransform>
 #include <cmath>
 #include <memory>
 
@@ -11,8 +13,9 @@
 
 namespace tavrine::qt {
 
-Qt::WindowFlags panelWindowFlags(const PanelSettings& settings) {
+Qt::WindowFlags panelWindowFlags(const PanelSettings& settings, bool bypassWindowManager) {
   Qt::WindowFlags flags = Qt::Tool | Qt::FramelessWindowHint;
+  if (bypassWindowManager) flags |= Qt::X11BypassWindowManagerHint;
   if (settings.becomesKeyOnlyIfNeeded) flags |= Qt::WindowDoesNotAcceptFocus;
   if (settings.level >= PanelSettings::kFloatingWindowLevel) flags |= Qt::WindowStaysOnTopHint;
   if (!settings.hasShadow) flags |= Qt::NoDropShadowWindowHint;
@@ -27,10 +30,11 @@ QRect toQtGeometry(const Rect& screenRect, const QRectF& primaryGeometry) {
 }
 
 QtPanel::QtPanel(const Rect& contentRect, const PanelSettings& settings,
-                 OverlayWidget::IconSource iconSource)
+                 OverlayWidget::IconSource iconSource, PanelBackdrop* backdrop,
+                 bool bypassWindowManager)
     : widget_(new OverlayWidget(settings.content, std::move(iconSource))) {
   OverlayWidget* w = widget_.data();
-  w->setWindowFlags(panelWindowFlags(settings));
+  w->setWindowFlags(panelWindowFlags(settings, bypassWindowManager));
   // The content paints the whole visible background itself, rounded corners included.
   w->setAttribute(Qt::WA_TranslucentBackground, !settings.opaque);
   w->setAttribute(Qt::WA_ShowWithoutActivating);
@@ -42,6 +46,17 @@ QtPanel::QtPanel(const Rect& contentRect, const PanelSettings& settings,
   const QScreen* primary = QGuiApplication::primaryScreen();
   w->setGeometry(
       toQtGeometry(contentRect, primary != nullptr ? QRectF(primary->geometry()) : QRectF()));
+
+  if (settings.opaque || backdrop == nullptr) return;
+  if (!backdrop->isCompositing()) {
+    // Nothing would blend the transparent corners with the desktop: they would show black.
+    w->setClipsToShape(true);
+    return;
+  }
+  const qreal ratio = w->devicePixelRatioF();
+  const QPolygon outline =
+      w->backdropShape().toFillPolygon(QTransform::fromScale(ratio, ratio)).toPolygon();
+  blurred_ = backdrop->blurBehind(w->winId(), QRegion(outline, Qt::WindingFill));
 }
 
 QtPanel::~QtPanel() {
@@ -75,7 +90,8 @@ PanelRef QtPanelPort::makePanel(const Rect& contentRect, const PanelSettings& se
       return app ? app->icon : nullptr;
     };
   }
-  return std::make_shared<QtPanel>(contentRect, settings, std::move(icons));
+  return std::make_shared<QtPanel>(contentRect, settings, std::move(icons), backdrop_,
+                                   bypassWindowManager_);
 }
 
 }  // namespace tavrine::qt

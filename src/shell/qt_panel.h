@@ -3,9 +3,11 @@
 // takes the keyboard focus and is shown without activating this process.
 #pragma once
 
+#include <qwindowdefs.h>
 #include <QPointer>
 #include <QRect>
 #include <QRectF>
+#include <QRegion>
 #include <Qt>
 
 #include "platform/panel.h"
@@ -15,17 +17,33 @@
 namespace tavrine::qt {
 
 // Window flags for a panel with these settings: a frameless tool window that refuses focus,
-// above normal windows at the floating level, without a drop shadow when none is wanted.
-Qt::WindowFlags panelWindowFlags(const PanelSettings& settings);
+// above normal windows at the floating level, without a drop shadow when none is wanted; with
+// `bypassWindowManager`, an override-redirect window that no window manager places or focuses.
+Qt::WindowFlags panelWindowFlags(const PanelSettings& settings, bool bypassWindowManager = false);
 
 // A screen rectangle with its origin at the lower left of the primary screen as a window
 // geometry in Qt's coordinates, given the primary screen's geometry().
 QRect toQtGeometry(const Rect& screenRect, const QRectF& primaryGeometry);
 
+// What the window system does for the panel's translucent backdrop; the desktop backend answers.
+// Without one (macOS, tests) the panel counts on a compositor and asks for no blur.
+class PanelBackdrop {
+ public:
+  virtual ~PanelBackdrop() = default;
+  // Whether transparent pixels show what lies behind: a compositing manager runs.
+  virtual bool isCompositing() const = 0;
+  // Asks the compositor to blur what lies behind `region` (device pixels) of `window`; false
+  // when it offers no blur.
+  virtual bool blurBehind(WId window, const QRegion& region) = 0;
+};
+
 class QtPanel final : public Panel {
  public:
+  // With a compositor the window stays translucent, blurred behind its rounded shape where the
+  // compositor offers that; without one it is cut to that shape.
   QtPanel(const Rect& contentRect, const PanelSettings& settings,
-          OverlayWidget::IconSource iconSource);
+          OverlayWidget::IconSource iconSource, PanelBackdrop* backdrop = nullptr,
+          bool bypassWindowManager = false);
   // Hides the window and deletes it later, from the event loop.
   ~QtPanel() override;
   QtPanel(const QtPanel&) = delete;
@@ -37,23 +55,33 @@ class QtPanel final : public Panel {
   // The window; null once it has been deleted.
   OverlayWidget* widget() const { return widget_.data(); }
   bool isClosed() const { return closed_; }
+  // Whether the compositor blurs behind the window.
+  bool isBlurred() const { return blurred_; }
 
  private:
   QPointer<OverlayWidget> widget_;
   bool closed_ = false;
+  bool blurred_ = false;
 };
 
 class QtPanelPort final : public PanelPort {
  public:
-  // `workspace` supplies the frontmost application's icon for the header at every render; it
-  // must outlive the panels. Without it the header shows no icon.
-  explicit QtPanelPort(const WorkspacePort* workspace = nullptr) : workspace_(workspace) {}
+  // `workspace` supplies the frontmost application's icon for the header at every render, and
+  // `backdrop` the compositor's help with the panel's background, asked afresh for each panel;
+  // both must outlive the panels. Without the workspace the header shows no icon.
+  // `bypassWindowManager`: panels are override-redirect windows (XWayland in a Wayland session,
+  // where the compositor would otherwise place them and give them the keyboard).
+  explicit QtPanelPort(const WorkspacePort* workspace = nullptr, PanelBackdrop* backdrop = nullptr,
+                       bool bypassWindowManager = false)
+      : workspace_(workspace), backdrop_(backdrop), bypassWindowManager_(bypassWindowManager) {}
 
   // Null when the settings carry no content to show.
   PanelRef makePanel(const Rect& contentRect, const PanelSettings& settings) override;
 
  private:
   const WorkspacePort* workspace_;
+  PanelBackdrop* backdrop_;
+  bool bypassWindowManager_;
 };
 
 }  // namespace tavrine::qt

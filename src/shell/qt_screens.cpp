@@ -43,7 +43,7 @@ std::optional<Rect> QtScreens::mainScreenVisibleFrame() const {
           QPoint(static_cast<int>(std::floor(centre->x)), static_cast<int>(std::floor(centre->y))));
     }
   }
-  if (screen == nullptr) screen = QGuiApplication::screenAt(QCursor::pos());
+  if (screen == nullptr && pointerFallback_) screen = QGuiApplication::screenAt(QCursor::pos());
   if (screen == nullptr) screen = primary;
   return visibleFrameOf(screen, primary);
 }

@@ -33,7 +33,10 @@ class QtScreens final : public ScreenPort {
   // when unknown. Qt cannot see other applications' windows; the platform backend can.
   using FocusLocator = std::function<std::optional<Point>()>;
 
-  explicit QtScreens(FocusLocator focus = {}) : focus_(std::move(focus)) {}
+  // `pointerFallback` false: where the locator does not know, the primary screen rather than
+  // the one under the pointer (on XWayland the pointer is known only over X11 windows).
+  explicit QtScreens(FocusLocator focus = {}, bool pointerFallback = true)
+      : focus_(std::move(focus)), pointerFallback_(pointerFallback) {}
 
   // The available geometry (without panels, docks and the menu bar) of the screen with the
   // keyboard focus; without a locator that knows, of the screen under the pointer, else of the
@@ -42,6 +45,7 @@ class QtScreens final : public ScreenPort {
 
  private:
   FocusLocator focus_;
+  bool pointerFallback_;
 };
 
 }  // namespace tavrine::qt

@@ -66,8 +66,8 @@ class QtStatusBar final : public StatusBarPort {
 
   // A tray icon is as wide as its icon, so the length is not used.
   StatusItemRef statusItemWithLength(double length) override;
-  // "command.square" (the Command sign in a rounded square, a template image; see
-  // commandSquareIcon, and the theme icon above); null for any other name.
+  // "command.square" (the Command sign in a rounded square; see commandSquareIcon(themeName)
+  // with the theme icon above); null for any other name.
   ImageRef systemSymbolImage(std::string_view name,
                              std::string_view accessibilityDescription) override;
 

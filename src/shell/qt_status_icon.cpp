@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "shell/qt_status_icon.h"
 
+#include <QBrush>
 #include <QColor>
 #include <QGuiApplication>
 #include <QIconEngine>
@@ -15,13 +16,23 @@
 namespace tavrine::qt {
 namespace {
 
+// The badge's two tones: a light sign on a dark square stands out on light panels by the
+// square and on dark ones by the sign.
+constexpr QRgb kBadgeFill = qRgb(36, 36, 40);
+constexpr QRgb kBadgeSign = qRgb(245, 245, 247);
+
 class CommandSquareEngine final : public QIconEngine {
  public:
+  explicit CommandSquareEngine(bool badge) : badge_(badge) {}
+
   void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode, QIcon::State) override {
     const double side = std::min(rect.width(), rect.height());
     if (side <= 0) return;
-    const QColor color = QGuiApplication::palette().color(
-        mode == QIcon::Disabled ? QPalette::Disabled : QPalette::Active, QPalette::WindowText);
+    QColor color = badge_ ? QColor(kBadgeSign)
+                          : QGuiApplication::palette().color(
+                                mode == QIcon::Disabled ? QPalette::Disabled : QPalette::Active,
+                                QPalette::WindowText);
+    if (badge_ && mode == QIcon::Disabled) color.setAlphaF(0.5);
 
     painter->save();
     painter->setRenderHint(QPainter::Antialiasing, true);
@@ -43,7 +54,9 @@ class CommandSquareEngine final : public QIconEngine {
     const double inset = std::round(side / 16.0) + stroke / 2;
     const QRectF frame(origin.x() + inset, origin.y() + inset, side - 2 * inset, side - 2 * inset);
     const double radius = frame.width() * 0.22;
+    painter->setBrush(badge_ ? QBrush(QColor(kBadgeFill)) : QBrush(Qt::NoBrush));
     painter->drawRoundedRect(frame, radius, radius);
+    painter->setBrush(Qt::NoBrush);
 
     // ⌘: the four sides of a central square, each extended at both ends into a loop of three
     // quarters of a circle that meets the perpendicular side.
@@ -92,6 +105,9 @@ class CommandSquareEngine final : public QIconEngine {
   QString key() const override { return QStringLiteral("TavrineCommandSquare"); }
   QIconEngine* clone() const override { return new CommandSquareEngine(*this); }
   bool isNull() override { return false; }
+
+ private:
+  bool badge_;
 };
 
 }  // namespace
@@ -101,16 +117,26 @@ QList<QSize> commandSquareIconSizes() {
 }
 
 QIcon commandSquareIcon() {
-  QIcon icon(new CommandSquareEngine);
+  QIcon icon(new CommandSquareEngine(false));
   icon.setIsMask(true);
   return icon;
+}
+
+QIcon commandSquareBadge() {
+  return QIcon(new CommandSquareEngine(true));
 }
 
 QIcon commandSquareIcon(const QString& themeName) {
   // hasThemeIcon first: fromTheme alone would fall back to a shorter name's icon (the coloured
   // application icon for "…-symbolic") where the theme's file cannot be read (an SVG without
   // Qt's SVG icon engine).
-  if (themeName.isEmpty() || !QIcon::hasThemeIcon(themeName)) return commandSquareIcon();
+  if (themeName.isEmpty() || !QIcon::hasThemeIcon(themeName)) {
+#ifdef Q_OS_MACOS
+    return commandSquareIcon();  // the menu bar tints it
+#else
+    return commandSquareBadge();  // nothing recolours it
+#endif
+  }
   // Named, the icon reaches StatusNotifierItem hosts by name, so the desktop draws and recolours
   // it itself.
   QIcon icon = QIcon::fromTheme(themeName);

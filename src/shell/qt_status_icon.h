@@ -17,8 +17,13 @@ QList<QSize> commandSquareIconSizes();
 // menu bars, light or dark); elsewhere it is drawn in the palette's window-text colour.
 QIcon commandSquareIcon();
 
+// The same sign, light on a dark rounded square: legible on light and dark panels alike where
+// nothing recolours the icon.
+QIcon commandSquareBadge();
+
 // The icon theme's `themeName` where the theme has it (an installed program's symbolic icon,
-// which desktops recolour to suit their panel), else commandSquareIcon(). A mask either way.
+// which desktops recolour to suit their panel, a mask); else on macOS commandSquareIcon() and
+// elsewhere commandSquareBadge().
 QIcon commandSquareIcon(const QString& themeName);
 
 }  // namespace tavrine::qt

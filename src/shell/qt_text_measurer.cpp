@@ -29,11 +29,14 @@ bool breaksOneLine(char16_t c) {
   return c < 0x20 || (c >= 0x7F && c <= 0x9F) || c == 0x2028 || c == 0x2029;
 }
 
-// The overlay's Chinese is Simplified: without a hint, fallback may pick a Japanese or
-// Traditional CJK face whose glyph shapes differ. Families that are not installed are skipped.
-QFont withSimplifiedChineseFallback(QFont font) {
+// Emoji come from a colour emoji face before any other fallback: CJK faces carry monochrome
+// forms of some (🆕) that would otherwise win. The overlay's Chinese is Simplified: without a
+// hint, fallback may pick a Japanese or Traditional CJK face whose glyph shapes differ.
+// Families that are not installed are skipped.
+QFont withFallbacks(QFont font) {
   // The resolved family, not an alias such as "Sans Serif" that a family list would pass over.
-  font.setFamilies({QFontInfo(font).family(), QStringLiteral("PingFang SC"),
+  font.setFamilies({QFontInfo(font).family(), QStringLiteral("Apple Color Emoji"),
+                    QStringLiteral("Noto Color Emoji"), QStringLiteral("PingFang SC"),
                     QStringLiteral("Noto Sans CJK SC"), QStringLiteral("Source Han Sans SC"),
                     QStringLiteral("Microsoft YaHei")});
   return font;
@@ -50,9 +53,8 @@ QString displayText(std::string_view utf8) {
 }
 
 QtTextMeasurer::QtTextMeasurer()
-    : general_(
-          withSimplifiedChineseFallback(QFontDatabase::systemFont(QFontDatabase::GeneralFont))),
-      fixed_(withSimplifiedChineseFallback(QFontDatabase::systemFont(QFontDatabase::FixedFont))) {}
+    : general_(withFallbacks(QFontDatabase::systemFont(QFontDatabase::GeneralFont))),
+      fixed_(withFallbacks(QFontDatabase::systemFont(QFontDatabase::FixedFont))) {}
 
 const QtTextMeasurer::Entry& QtTextMeasurer::entry(const Font& key) const {
   const auto found =

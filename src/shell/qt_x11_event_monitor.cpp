@@ -50,9 +50,12 @@ std::optional<EventMask> monitorMaskOf(const QEvent& event) {
   return std::nullopt;
 }
 
-QtX11EventMonitor::QtX11EventMonitor(x11::X11KeyWatcher& watcher, const TrustPort& trust,
-                                     LiveFlags liveFlags)
-    : watcher_(watcher), trust_(trust), liveFlags_(std::move(liveFlags)) {}
+QtX11EventMonitor::QtX11EventMonitor(keys::KeySource& watcher, const TrustPort& trust,
+                                     LiveFlags liveFlags, keys::KeySource* second)
+    : feeds_{&watcher}, trust_(trust), liveFlags_(std::move(liveFlags)) {
+  if (second != nullptr) feeds_.push_back(second);
+  notifiers_.resize(feeds_.size());
+}
 
 QtX11EventMonitor::~QtX11EventMonitor() {
   if (filtering_ && QCoreApplication::instance() != nullptr)
@@ -96,23 +99,38 @@ MonitorToken QtX11EventMonitor::addGlobalMonitor(EventMask mask, GlobalHandler h
 }
 
 bool QtX11EventMonitor::startWatching() {
-  if (notifier_) return true;
-  x11::X11KeyWatcher::Handlers handlers;
-  handlers.flagsChanged = [this](modifier::Flags flags) {
-    dispatchGlobal(kEventMaskFlagsChanged, flags);
+  bool any = false;
+  for (std::size_t i = 0; i < feeds_.size(); ++i) {
+    if (startFeed(static_cast<int>(i))) any = true;
+  }
+  return any;
+}
+
+bool QtX11EventMonitor::startFeed(int index) {
+  std::unique_ptr<QSocketNotifier>& notifier = notifiers_[static_cast<std::size_t>(index)];
+  if (notifier) return true;
+  keys::KeySource& feed = *feeds_[static_cast<std::size_t>(index)];
+  keys::KeyHandlers handlers;
+  handlers.flagsChanged = [this, index](modifier::Flags flags) {
+    dispatchGlobal(index, kEventMaskFlagsChanged, flags);
   };
-  handlers.keyDown = [this](modifier::Flags flags) { dispatchGlobal(kEventMaskKeyDown, flags); };
-  if (!watcher_.start(std::move(handlers))) return false;
-  notifier_ = std::make_unique<QSocketNotifier>(watcher_.fileDescriptor(), QSocketNotifier::Read);
-  QObject::connect(notifier_.get(), &QSocketNotifier::activated, this,
-                   [this] { watcher_.dispatchPending(); });
-  // Whatever arrived while the watcher started is already read from the socket.
+  handlers.keyDown = [this, index](modifier::Flags flags) {
+    dispatchGlobal(index, kEventMaskKeyDown, flags);
+  };
+  if (!feed.start(std::move(handlers))) return false;
+  notifier = std::make_unique<QSocketNotifier>(feed.fileDescriptor(), QSocketNotifier::Read);
+  QObject::connect(notifier.get(), &QSocketNotifier::activated, this,
+                   [&feed] { feed.dispatchPending(); });
+  // Whatever arrived while the feed started is already read from its descriptor.
   QMetaObject::invokeMethod(
-      this, [this] { watcher_.dispatchPending(); }, Qt::QueuedConnection);
+      this, [&feed] { feed.dispatchPending(); }, Qt::QueuedConnection);
   return true;
 }
 
-void QtX11EventMonitor::dispatchGlobal(EventMask mask, modifier::Flags flags) {
+void QtX11EventMonitor::dispatchGlobal(int feed, EventMask mask, modifier::Flags flags) {
+  if (!join_.admit(feed, mask == kEventMaskFlagsChanged, flags, keys::FeedJoin::Clock::now())) {
+    return;
+  }
   const ModifierEvent event(flags);
   const std::vector<Monitor<GlobalHandler>> monitors = global_;
   for (const auto& monitor : monitors) {

@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: MIT
 // The event-monitor port for X11 under Qt. Local monitors see this program's own key events (an
 // event filter on the application); global monitors see every key on the display through the
-// X11 key watcher, whose connection Qt's event loop watches. Handlers run on the main thread.
+// X11 key watcher, and in a Wayland session also the keys applications forward to the
+// accessibility bus; Qt's event loop watches both feeds. Handlers run on the main thread.
 #pragma once
 
 #include <QObject>
@@ -11,7 +12,7 @@
 #include <vector>
 
 #include "platform/event_monitor.h"
-#include "platform/linux/x11_key_watcher.h"
+#include "platform/linux/key_source.h"
 #include "platform/trust.h"
 
 class QEvent;
@@ -30,12 +31,14 @@ class QtX11EventMonitor final : public QObject, public EventMonitorPort {
   // updated by the time Qt delivers the event.
   using LiveFlags = std::function<modifier::Flags()>;
 
-  // Make it on the main thread, after the QApplication; the references must outlive it.
-  QtX11EventMonitor(x11::X11KeyWatcher& watcher, const TrustPort& trust, LiveFlags liveFlags);
+  // Make it on the main thread, after the QApplication; the references (and `second`, a feed
+  // watched beside the X11 one when given) must outlive it.
+  QtX11EventMonitor(keys::KeySource& watcher, const TrustPort& trust, LiveFlags liveFlags,
+                    keys::KeySource* second = nullptr);
   ~QtX11EventMonitor() override;
 
   MonitorToken addLocalMonitor(EventMask mask, LocalHandler handler) override;
-  // Null while the process is not trusted, or when the display cannot be watched.
+  // Null while the process is not trusted, or when no feed can be watched.
   MonitorToken addGlobalMonitor(EventMask mask, GlobalHandler handler) override;
 
  protected:
@@ -49,15 +52,17 @@ class QtX11EventMonitor final : public QObject, public EventMonitorPort {
   };
 
   bool startWatching();
-  void dispatchGlobal(EventMask mask, modifier::Flags flags);
+  bool startFeed(int index);
+  void dispatchGlobal(int feed, EventMask mask, modifier::Flags flags);
 
-  x11::X11KeyWatcher& watcher_;
+  std::vector<keys::KeySource*> feeds_;
   const TrustPort& trust_;
   LiveFlags liveFlags_;
   std::vector<Monitor<LocalHandler>> local_;
   std::vector<Monitor<GlobalHandler>> global_;
   bool filtering_ = false;
-  std::unique_ptr<QSocketNotifier> notifier_;
+  std::vector<std::unique_ptr<QSocketNotifier>> notifiers_;
+  keys::FeedJoin join_;
 };
 
 }  // namespace tavrine::qt

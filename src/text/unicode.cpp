@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdio>
 #include <functional>
 #include <memory>
 
@@ -247,25 +248,45 @@ std::string toUtf8(char32_t c) {
   return std::string(reinterpret_cast<const char*>(buffer), static_cast<std::size_t>(length));
 }
 
-std::string showControlCharacters(std::string_view s) {
-  const auto isControl = [](unsigned char b) { return b < 0x20 || b == 0x7F || b == 0xC2; };
-  if (std::none_of(s.begin(), s.end(), isControl)) return std::string(s);
+std::string showUnprintable(std::string_view s) {
   const auto* p = reinterpret_cast<const std::uint8_t*>(s.data());
-  const auto length = static_cast<std::int32_t>(std::min<std::size_t>(s.size(), INT32_MAX));
+  // Whether a character starting a cluster is drawn as nothing, or as something that belongs to
+  // the character before it.
+  const auto invisible = [](UChar32 c) {
+    switch (u_charType(c)) {
+      case U_CONTROL_CHAR:
+      case U_FORMAT_CHAR:
+      case U_PRIVATE_USE_CHAR:
+      case U_SURROGATE:
+      case U_UNASSIGNED:
+      case U_SPACE_SEPARATOR:
+      case U_LINE_SEPARATOR:
+      case U_PARAGRAPH_SEPARATOR:
+      case U_NON_SPACING_MARK:
+      case U_ENCLOSING_MARK:
+      case U_COMBINING_SPACING_MARK:
+        return true;
+      default:
+        return false;
+    }
+  };
   std::string out;
   out.reserve(s.size());
-  for (std::int32_t i = 0; i < length;) {
-    const std::int32_t start = i;
+  for (const std::string_view cluster : graphemes(s)) {
+    const auto start = static_cast<std::int32_t>(cluster.data() - s.data());
+    const auto end = start + static_cast<std::int32_t>(cluster.size());
+    std::int32_t i = start;
     UChar32 c;
-    U8_NEXT(p, i, length, c);
-    if (c >= 0 && c < 0x20) {
-      out += toUtf8(0x2400 + static_cast<char32_t>(c));
-    } else if (c == 0x7F) {
-      out += toUtf8(0x2421);
-    } else if (c >= 0x80 && c < 0xA0) {
-      out += toUtf8(0xFFFD);
-    } else {
-      out.append(s.substr(static_cast<std::size_t>(start), static_cast<std::size_t>(i - start)));
+    U8_NEXT(p, i, end, c);
+    if (c < 0 || !invisible(c)) {
+      out.append(cluster);  // ill-formed bytes stay: they are drawn as U+FFFD
+      continue;
+    }
+    for (i = start; i < end;) {
+      U8_NEXT(p, i, end, c);
+      char name[16];
+      std::snprintf(name, sizeof name, "U+%04X", static_cast<unsigned>(c < 0 ? 0xFFFD : c));
+      out += name;
     }
   }
   return out;

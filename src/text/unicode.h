@@ -58,8 +58,10 @@ bool endsWithLatinLetterOrDigit(std::string_view s);
 // The UTF-8 encoding of `c`; U+FFFD for a surrogate or a value past U+10FFFF.
 std::string toUtf8(char32_t c);
 
-// Control characters (category Cc) made visible: C0 controls and DEL as their control pictures
-// (U+2400..U+2421), the C1 controls as U+FFFD. Everything else passes unchanged.
-std::string showControlCharacters(std::string_view s);
+// Characters that would show as nothing, as a gap or as part of the character before them,
+// written as their code point ("U+0001", "U+F748", "U+00A0"): controls, format characters,
+// private-use, surrogate and unassigned code points, separators, and a combining mark that
+// begins a user-perceived character. Everything else passes unchanged.
+std::string showUnprintable(std::string_view s);
 
 }  // namespace tavrine::text

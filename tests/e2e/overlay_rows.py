@@ -2,7 +2,8 @@
 # SPDX-License-Identifier: MIT
 # Reads the overlay of the Tavrine process PID the way a screen reader does, through AT-SPI, and prints it: one line per
 # menu heading, then one indented "title<TAB>shortcut" line per row. With --wait-shown it waits
-# until an overlay is on screen; with --wait-gone until none is. Exits 1 on timeout.
+# until an overlay is on screen; with --wait-gone until none is. Exits 1 on timeout. With
+# --centred-on WxH, also exits 1 when the overlay shown is not centred on a screen of that size.
 import argparse
 import sys
 import time
@@ -32,8 +33,10 @@ def overlay_lines(window):
         role = child.getRole()
         if role == pyatspi.ROLE_HEADING:
             lines.append(child.name)
-        elif role == pyatspi.ROLE_LIST_ITEM:
-            lines.append("  %s\t%s" % (child.name, child.description))
+        elif role == pyatspi.ROLE_LIST:  # a section's rows
+            for row in child:
+                if row is not None and row.getRole() == pyatspi.ROLE_LIST_ITEM:
+                    lines.append("  %s\t%s" % (row.name, row.description))
     return lines
 
 
@@ -41,8 +44,8 @@ def overlay(pid):
     for window in tavrine_windows(pid):
         lines = overlay_lines(window)
         if lines:
-            return lines
-    return None
+            return lines, window.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
+    return None, None
 
 
 def main():
@@ -50,11 +53,12 @@ def main():
     parser.add_argument("--pid", type=int, required=True, help="Tavrine's process id")
     parser.add_argument("--wait-shown", type=float, default=0)
     parser.add_argument("--wait-gone", type=float, default=0)
+    parser.add_argument("--centred-on", metavar="WxH")
     args = parser.parse_args()
     deadline = time.monotonic() + max(args.wait_shown, args.wait_gone)
     while True:
         try:
-            lines = overlay(args.pid)
+            lines, extents = overlay(args.pid)
         except Exception as error:  # an application vanishing mid-walk
             print("retrying after: %s" % error, file=sys.stderr)
             lines = None
@@ -62,6 +66,13 @@ def main():
             return 0
         if not args.wait_gone and lines is not None:
             print("\n".join(lines))
+            if args.centred_on:
+                width, height = (int(n) for n in args.centred_on.split("x"))
+                x, y, w, h = extents.x, extents.y, extents.width, extents.height
+                if abs(2 * x + w - width) > 2 or abs(2 * y + h - height) > 2:
+                    print("the overlay at %d,%d %dx%d is not centred on %s" %
+                          (x, y, w, h, args.centred_on), file=sys.stderr)
+                    return 1
             return 0
         if time.monotonic() >= deadline:
             print("no overlay" if not args.wait_gone else "the overlay is still shown",

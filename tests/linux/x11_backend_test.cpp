@@ -14,12 +14,15 @@
 #include <utility>
 #include <vector>
 
+#include "platform/linux/accessible_workspace.h"
 #include "platform/linux/x11_key_watcher.h"
 #include "platform/linux/x11_modifiers.h"
+#include "platform/linux/x11_window_effects.h"
 #include "platform/linux/x11_workspace.h"
 #include "shell/qt_event_loop.h"
 #include "shell/qt_image.h"
 #include "shell/qt_screens.h"
+#include "shell/qt_x11_backdrop.h"
 #include "shell/qt_x11_event_monitor.h"
 #include "support/fake_platform.h"
 #include "x_fixture.h"
@@ -151,6 +154,88 @@ TEST(X11WorkspaceTest, FrontmostApplicationFromRealWindows) {
   x.deleteProperty(x.root(), "_NET_ACTIVE_WINDOW");
   x.focus(0);
   EXPECT_EQ(workspace.frontmostApplication(), std::nullopt);
+  x.destroyWindow(editor);
+}
+
+TEST(X11WindowEffectsTest, BlurIsAskedForOnlyWhereACompositorOffersIt) {
+  doubles::XFixture x;
+  SKIP_WITHOUT_X_SERVER(x);
+  x11::X11WindowEffects effects;
+  qt::QtX11Backdrop backdrop(effects);
+  const std::uint64_t panel = x.createWindow(0, 0, 100, 60);
+  const QRegion region = QRegion(0, 4, 100, 52) + QRegion(4, 0, 92, 60);
+  constexpr const char* kBlur = "_KDE_NET_WM_BLUR_BEHIND_REGION";
+  x.setLongs(x.root(), kBlur, "CARDINAL", {});  // KWin's announcement of its blur
+
+  // Announced, but no compositor owns the selection: nothing blends or blurs.
+  EXPECT_FALSE(backdrop.isCompositing());
+  EXPECT_FALSE(backdrop.blurBehind(panel, region));
+  const std::uint64_t compositor = x.createWindow(0, 0, 1, 1);
+  x.ownSelection("_NET_WM_CM_S0", compositor);
+  EXPECT_TRUE(backdrop.isCompositing());
+  // Each rectangle as x, y, width, height; never an empty list, which means the whole window.
+  EXPECT_FALSE(backdrop.blurBehind(panel, QRegion()));
+  ASSERT_TRUE(backdrop.blurBehind(panel, region));
+  EXPECT_EQ(x.longs(panel, kBlur),
+            (std::vector<unsigned long>{4, 0, 92, 4, 0, 4, 100, 52, 4, 56, 92, 4}));
+  EXPECT_TRUE(effects.setBlurBehind(panel, {}));  // withdrawn
+  EXPECT_TRUE(x.longs(panel, kBlur).empty());
+  // A compositor without the announcement offers no blur.
+  x.deleteProperty(x.root(), kBlur);
+  EXPECT_FALSE(backdrop.blurBehind(panel, region));
+  x.destroyWindow(compositor);
+  x.destroyWindow(panel);
+}
+
+TEST(AccessibleWorkspaceTest, TheActiveAccessibleFrameIsInFront) {
+  doubles::XFixture x;
+  SKIP_WITHOUT_X_SERVER(x);
+  x11::X11Workspace x11Workspace;
+  const std::uint64_t editor = x.createWindow(100, 200, 300, 100);
+  x.setLongs(editor, "_NET_WM_PID", "CARDINAL", {4242});
+  x.setBytes(editor, "WM_CLASS", "STRING", std::string("editor\0Editor\0", 14));
+  x.setLongs(x.root(), "_NET_ACTIVE_WINDOW", "WINDOW", {editor});
+  std::optional<atspi::AtspiListener::ActiveApplication> active;
+  std::vector<std::pair<std::int32_t, std::string>> iconsAsked;
+  const auto icon = std::make_shared<qt::QtImage>(QIcon());
+  wayland::AccessibleWorkspace workspace(
+      [&] { return active; }, [] { return kCmd; }, x11Workspace,
+      [&](std::int32_t pid, const std::string& name) -> ImageRef {
+        iconsAsked.emplace_back(pid, name);
+        return icon;
+      });
+
+  // No accessible frame active (or its process not known yet): nothing in front, whatever X
+  // says.
+  EXPECT_EQ(workspace.frontmostApplication(), std::nullopt);
+  active = atspi::AtspiListener::ActiveApplication{":1.3", std::nullopt, "mousepad"};
+  EXPECT_EQ(workspace.frontmostApplication(), std::nullopt);
+
+  // A native Wayland application: its accessible name, as toolkits spell WM_CLASS; no position.
+  active->pid = 99;
+  std::optional<RunningApplication> app = workspace.frontmostApplication();
+  ASSERT_TRUE(app.has_value());
+  EXPECT_EQ(app->processIdentifier, 99);
+  EXPECT_EQ(app->localizedName, "Mousepad");
+  EXPECT_EQ(app->icon, icon);
+  workspace.frontmostApplication();
+  active->pid = 98;  // another process of the same name may have another desktop entry
+  workspace.frontmostApplication();
+  EXPECT_EQ(iconsAsked, (decltype(iconsAsked){{99, "mousepad"}, {98, "mousepad"}}))
+      << "looked up once each";
+  active->pid = 99;
+  EXPECT_EQ(workspace.frontmostWindowCentre(), std::nullopt);
+
+  // An application under XWayland whose window has the X keyboard: described as on X11.
+  active = atspi::AtspiListener::ActiveApplication{":1.5", 4242, "editor"};
+  app = workspace.frontmostApplication();
+  ASSERT_TRUE(app.has_value());
+  EXPECT_EQ(app->localizedName, "Editor");
+  EXPECT_EQ(workspace.frontmostWindowCentre(), (Point{250, 250}));
+
+  // Ctrl held in a Wayland application holds the word, though X sees no key.
+  EXPECT_EQ(workspace.modifierFlags(), kCmd);
+  x.deleteProperty(x.root(), "_NET_ACTIVE_WINDOW");
   x.destroyWindow(editor);
 }
 

@@ -72,4 +72,14 @@ void XFixture::deleteProperty(std::uint64_t window, const char* property) {
   display_->syncSucceeded();
 }
 
+std::vector<unsigned long> XFixture::longs(std::uint64_t window, const char* property) const {
+  return display_->readLongs(window, display_->atom(property), AnyPropertyType, 1024)
+      .value_or(std::vector<unsigned long>{});
+}
+
+void XFixture::ownSelection(const char* selection, std::uint64_t window) {
+  XSetSelectionOwner(display_->get(), display_->atom(selection), window, CurrentTime);
+  display_->syncSucceeded();
+}
+
 }  // namespace tavrine::doubles

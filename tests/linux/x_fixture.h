@@ -39,6 +39,10 @@ class XFixture {
   void setBytes(std::uint64_t window, const char* property, const char* type,
                 const std::string& bytes);
   void deleteProperty(std::uint64_t window, const char* property);
+  // Format-32 items of any type; empty when the property is absent.
+  std::vector<unsigned long> longs(std::uint64_t window, const char* property) const;
+  // Makes `window` (0: none) the owner of `selection`, as a compositing manager does.
+  void ownSelection(const char* selection, std::uint64_t window);
 
  private:
   std::unique_ptr<x11::X11Display> display_;

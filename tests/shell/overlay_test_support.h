@@ -6,7 +6,10 @@
 
 #include <QColor>
 #include <QImage>
+#include <QPainter>
 #include <QRectF>
+#include <algorithm>
+#include <cmath>
 #include <filesystem>
 #include <memory>
 #include <optional>
@@ -37,6 +40,26 @@ inline std::shared_ptr<OverlayView> makeView(const std::vector<ShortcutItem>& re
 // Colours without premultiplication, so that a pixel's channels compare directly.
 inline QImage straightAlpha(const QImage& image) {
   return image.convertToFormat(QImage::Format_ARGB32);
+}
+
+// WCAG 2 contrast between two opaque colours, from their relative luminance.
+inline double contrastRatio(const QColor& a, const QColor& b) {
+  const auto luminance = [](const QColor& c) {
+    const auto linear = [](double v) {
+      return v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * linear(c.redF()) + 0.7152 * linear(c.greenF()) + 0.0722 * linear(c.blueF());
+  };
+  const auto [dark, light] = std::minmax(luminance(a), luminance(b));
+  return (light + 0.05) / (dark + 0.05);
+}
+
+// `image` drawn over a flat page of `page`, as a window over a desktop.
+inline QImage over(const QImage& image, const QColor& page) {
+  QImage shown(image.size(), QImage::Format_ARGB32);
+  shown.fill(page);
+  QPainter(&shown).drawImage(0, 0, image);
+  return shown;
 }
 
 // The columns [left, right) that hold ink (light glyphs or shapes over the dark backdrop) inside

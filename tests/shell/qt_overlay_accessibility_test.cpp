@@ -20,22 +20,29 @@ namespace {
 using doubles::editorRecords;
 using doubles::makeView;
 
-// Each child as "role name | description", checking that it knows its place in the tree.
-std::vector<std::string> readChildren(QAccessibleInterface* overlay) {
+// Each node under `parent` as "role name | description", a list's rows indented under it,
+// checking that each knows its place in the tree.
+std::vector<std::string> readChildren(QAccessibleInterface* parent,
+                                      const std::string& indent = "") {
   std::vector<std::string> nodes;
-  for (int i = 0; i < overlay->childCount(); ++i) {
-    QAccessibleInterface* child = overlay->child(i);
-    EXPECT_EQ(overlay->indexOfChild(child), i);
-    EXPECT_EQ(child->parent(), overlay);
+  for (int i = 0; i < parent->childCount(); ++i) {
+    QAccessibleInterface* child = parent->child(i);
+    EXPECT_EQ(parent->indexOfChild(child), i);
+    EXPECT_EQ(child->parent(), parent);
     const char* role = child->role() == QAccessible::Heading      ? "heading "
+                       : child->role() == QAccessible::List       ? "list "
                        : child->role() == QAccessible::ListItem   ? "row "
                        : child->role() == QAccessible::ButtonMenu ? "menu "
                        : child->role() == QAccessible::ScrollBar  ? "scrollbar "
                        : child->role() == QAccessible::StaticText ? "text "
                                                                   : "? ";
     const QString description = child->text(QAccessible::Description);
-    nodes.push_back(role + child->text(QAccessible::Name).toStdString() +
+    nodes.push_back(indent + role + child->text(QAccessible::Name).toStdString() +
                     (description.isEmpty() ? "" : " | " + description.toStdString()));
+    if (child->role() == QAccessible::List) {
+      for (std::string& row : readChildren(child, indent + "  "))
+        nodes.push_back(std::move(row));
+    }
   }
   return nodes;
 }
@@ -51,12 +58,14 @@ TEST(QtOverlayAccessibilityTest, ListsHeaderSectionsAndRowsInDisplayOrder) {
   std::size_t systemRows = 0;
   for (const SystemShortcuts::Group& g : SystemShortcuts::groups())
     systemRows += g.items.size();
-  // Header (3), 7 menus with their records, the separator, 4 catalogue groups, the scroll bar.
-  ASSERT_EQ(nodes.size(), 3 + 7 + records.size() + 1 + 4 + systemRows + 1);
+  // Header (3), 7 menus with a heading, a list and its records, the separator, 4 catalogue
+  // groups alike, the scroll bar.
+  ASSERT_EQ(nodes.size(), 3 + 7 * 2 + records.size() + 1 + 4 * 2 + systemRows + 1);
   EXPECT_EQ(
-      std::vector(nodes.begin(), nodes.begin() + 6),
+      std::vector(nodes.begin(), nodes.begin() + 8),
       (std::vector<std::string>{"text Editor", "text Keyboard Shortcuts", "menu EN | English, 中文",
-                                "heading EDIT", "row Undo | ⌘Z", "row Redo | ⇧⌘Z"}));
+                                "heading EDIT", "list EDIT", "  row Undo | Command Z",
+                                "  row Redo | Shift Command Z", "  row Cut | Command X"}));
   std::vector<std::string> headings;
   std::copy_if(nodes.begin(), nodes.end(), std::back_inserter(headings),
                [](const std::string& n) { return n.starts_with("heading "); });
@@ -64,14 +73,36 @@ TEST(QtOverlayAccessibilityTest, ListsHeaderSectionsAndRowsInDisplayOrder) {
                           "heading EDIT", "heading EDITOR", "heading FILE", "heading FORMAT",
                           "heading HELP", "heading VIEW", "heading WINDOW", "heading GENERAL",
                           "heading WINDOW", "heading SYSTEM", "heading TEXT"}));
-  // The separator label between the two parts; the catalogue follows in table order.
+  // Each list follows its heading; the separator label stands between the two parts.
   const auto separator = std::find(nodes.begin(), nodes.end(), "text System Shortcuts");
   ASSERT_NE(separator, nodes.end());
+  EXPECT_EQ(*(separator - 1), "  row Show Next Tab | Control Tab");
   EXPECT_EQ(*(separator + 1), "heading GENERAL");
+  EXPECT_EQ(*(separator + 2), "list GENERAL");
   const SystemShortcuts::Item& first = SystemShortcuts::groups()[0].items[0];
-  EXPECT_EQ(*(separator + 2),
-            "row " + std::string(first.titleEN) + " | " + std::string(first.shortcut));
+  const std::string spoken = ShortcutRow{"", std::string(first.shortcut)}.spokenShortcut();
+  EXPECT_EQ(*(separator + 3), "  row " + std::string(first.titleEN) + " | " + spoken);
   EXPECT_EQ(nodes.back(), "scrollbar ");
+}
+
+// Rows, lists and headings scrolled out of the view are marked offscreen; the header never is.
+TEST(QtOverlayAccessibilityTest, MarksWhatIsScrolledOutOfViewAsOffscreen) {
+  TranslationHelper t;
+  OverlayWidget w(makeView(editorRecords(), t));
+  w.resize(1000, 400);
+  QAccessibleInterface* overlay = QAccessible::queryAccessibleInterface(&w);
+  QAccessibleInterface* editList = overlay->child(4);
+  QAccessibleInterface* undo = editList->child(0);
+  QAccessibleInterface* lastList = overlay->child(overlay->childCount() - 2);  // the catalogue's
+  QAccessibleInterface* lastRow = lastList->child(lastList->childCount() - 1);
+  const auto offscreen = [](QAccessibleInterface* i) { return i->state().offscreen; };
+  ASSERT_EQ(lastList->role(), QAccessible::List);
+  EXPECT_FALSE(offscreen(overlay->child(0)) || offscreen(overlay->child(3)) ||
+               offscreen(editList) || offscreen(undo));
+  EXPECT_TRUE(offscreen(lastList) && offscreen(lastRow));
+  w.scrollTo(1e9);
+  EXPECT_TRUE(offscreen(overlay->child(3)) && offscreen(editList) && offscreen(undo));
+  EXPECT_FALSE(offscreen(overlay->child(0)) || offscreen(lastList) || offscreen(lastRow));
 }
 
 // Names are plain titles in the language of the moment; descriptions speak the caps in the
@@ -84,11 +115,12 @@ TEST(QtOverlayAccessibilityTest, NamesAndDescriptionsFollowTheLanguageStyleAndDe
       t, OverlayStyle{KeyCapStyle::words, Desktop::kde}));
   QAccessibleInterface* overlay = QAccessible::queryAccessibleInterface(&w);
   const std::vector<std::string> nodes = readChildren(overlay);
-  EXPECT_EQ(nodes[4], "row <b>Bold</b> | Ctrl+B");
-  EXPECT_NE(std::find(nodes.begin(), nodes.end(), "row Kill Window | Ctrl+Alt+Esc"), nodes.end());
+  EXPECT_EQ(nodes[5], "  row <b>Bold</b> | Ctrl+B");
+  EXPECT_NE(std::find(nodes.begin(), nodes.end(), "  row Kill Window | Ctrl+Alt+Escape"),
+            nodes.end());
 
   const std::vector<QAccessibleInterface*> kept = {overlay->child(1), overlay->child(2),
-                                                   overlay->child(3), overlay->child(5)};
+                                                   overlay->child(3), overlay->child(4)->child(1)};
   t.setIsZH(true);
   // The same interfaces read the Chinese texts once the panel has laid itself out again.
   ASSERT_TRUE(doubles::runEventLoopUntil(

@@ -8,10 +8,14 @@
 #include <QGuiApplication>
 #include <QImage>
 #include <QKeyEvent>
+#include <QMenu>
+#include <QRegion>
 #include <QScreen>
 #include <QWindow>
 #include <chrono>
 #include <memory>
+#include <utility>
+#include <vector>
 
 #include "overlay_test_support.h"
 #include "qt_event_loop.h"
@@ -30,10 +34,11 @@ class QtPanelTest : public ::testing::Test {
   // Dropped panels delete their windows later, and the windows' views refer to `t`.
   ~QtPanelTest() override { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
 
-  PanelRef makePanel(const Rect& frame) {
+  PanelRef makePanel(const Rect& frame) { return makePanel(frame, port); }
+  PanelRef makePanel(const Rect& frame, PanelPort& from) {
     PanelSettings settings;
     settings.content = doubles::makeView(editorRecords(), t);
-    return port.makePanel(frame, settings);
+    return from.makePanel(frame, settings);
   }
   static OverlayWidget* widgetOf(const PanelRef& panel) {
     return dynamic_cast<QtPanel&>(*panel).widget();
@@ -66,6 +71,11 @@ TEST_F(QtPanelTest, IsAFramelessTranslucentToolWindowThatNeverTakesFocus) {
   PanelSettings plain;
   plain.hasShadow = false;
   EXPECT_TRUE(panelWindowFlags(plain).testFlag(Qt::NoDropShadowWindowHint));
+  EXPECT_FALSE(flags.testFlag(Qt::X11BypassWindowManagerHint));
+  // In a Wayland session: override-redirect, still refusing focus.
+  const Qt::WindowFlags bypassing = panelWindowFlags(PanelSettings{}, true);
+  EXPECT_TRUE(bypassing.testFlag(Qt::X11BypassWindowManagerHint));
+  EXPECT_TRUE(bypassing.testFlag(Qt::WindowDoesNotAcceptFocus));
   EXPECT_EQ(port.makePanel({{0, 0}, {100, 100}}, plain), nullptr);  // nothing to show
 }
 
@@ -86,6 +96,62 @@ TEST_F(QtPanelTest, ShowsOnOrderFrontAndStaysClosedOnceClosed) {
   second->close();
   second.reset();
   EXPECT_TRUE(runEventLoopUntil([&] { return window.isNull(); }));
+}
+
+// A window system that answers as told and remembers what the panel asked of it.
+struct FakeBackdrop final : PanelBackdrop {
+  bool isCompositing() const override { return compositing; }
+  bool blurBehind(WId window, const QRegion& region) override {
+    asked.emplace_back(window, region);
+    return offersBlur;
+  }
+  bool compositing = true;
+  bool offersBlur = false;
+  std::vector<std::pair<WId, QRegion>> asked;
+};
+
+// The middle of each edge in, the corners out.
+bool followsRoundedOutline(const QRegion& region, const QSize& size) {
+  const QRect r(QPoint(0, 0), size);
+  return region.boundingRect() == r && region.contains(QPoint(r.center().x(), 0)) &&
+         region.contains(QPoint(0, r.center().y())) && !region.contains(r.topLeft()) &&
+         !region.contains(r.bottomRight());
+}
+
+TEST_F(QtPanelTest, BlurredWhereOfferedCutToShapeWithoutACompositorAndSoIsTheLanguageMenu) {
+  struct Case {
+    bool compositing, offersBlur, asksForBlur, clipped;
+  };
+  for (const Case c : {Case{true, true, true, false}, Case{true, false, true, false},
+                       Case{false, true, false, true}}) {
+    FakeBackdrop backdrop;
+    backdrop.compositing = c.compositing;
+    backdrop.offersBlur = c.offersBlur;
+    QtPanelPort withBackdrop(&workspace, &backdrop);
+    const PanelRef panel = makePanel({{30, 40}, {420, 300}}, withBackdrop);
+    OverlayWidget* w = widgetOf(panel);
+    EXPECT_EQ(dynamic_cast<QtPanel&>(*panel).isBlurred(), c.asksForBlur && c.offersBlur);
+    ASSERT_EQ(backdrop.asked.size(), c.asksForBlur ? 1u : 0u);
+    if (c.asksForBlur) {
+      EXPECT_EQ(backdrop.asked[0].first, w->winId());
+      EXPECT_TRUE(followsRoundedOutline(backdrop.asked[0].second,
+                                        (QSizeF(420, 300) * w->devicePixelRatioF()).toSize()));
+    }
+    EXPECT_EQ(followsRoundedOutline(w->mask(), w->size()), c.clipped);
+
+    // The language menu: cut likewise, dark and rounded, below its switch inside the panel.
+    panel->orderFrontRegardless();
+    w->openLanguageMenu();
+    QMenu* menu = w->languageMenu();
+    ASSERT_TRUE(runEventLoopUntil([&] { return menu->isVisible(); }));
+    EXPECT_EQ(followsRoundedOutline(menu->mask(), menu->size()), c.clipped);
+    EXPECT_TRUE(w->geometry().contains(menu->geometry()));
+    EXPECT_GE(menu->y(), w->y() + w->overlayLayout().languageSwitchFrame().maxY());
+    const QImage image = doubles::straightAlpha(menu->grab().toImage());
+    const QColor fill = image.pixelColor(image.width() - 4, image.height() / 2);
+    EXPECT_TRUE(image.pixelColor(0, 0).alpha() == 0 && fill.alpha() > 200 && fill.lightness() < 50);
+    menu->hide();
+  }
 }
 
 // Needs a real window system: the offscreen platform activates every window it shows.

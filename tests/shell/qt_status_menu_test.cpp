@@ -5,11 +5,15 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QGlyphRun>
+#include <QImage>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMessageBox>
 #include <QSystemTrayIcon>
+#include <QTextLayout>
 #include <QTimer>
+#include <cstdlib>
 #include <memory>
 
 #include "app/app_delegate.h"
@@ -59,13 +63,27 @@ struct QtShell {
   }
 };
 
+// Whether anything is drawn in the check-mark column of `action`'s row.
+bool marked(QMenu* menu, QAction* action) {
+  const QImage image = menu->grab().toImage();
+  const QRect row = menu->actionGeometry(action).adjusted(2, 2, -2, -2);  // inside the frame
+  const QColor background = image.pixelColor(row.right() - 2, row.center().y());
+  for (int y = row.top(); y <= row.bottom(); ++y) {
+    for (int x = row.left(); x < row.left() + 18; ++x) {
+      const QColor c = image.pixelColor(x, y);
+      if (std::abs(c.lightness() - background.lightness()) > 40) return true;
+    }
+  }
+  return false;
+}
+
 TEST(QtStatusMenuTest, TheTrayIconOpensTheCoreMenuRefreshedAtEachOpening) {
   QtShell shell;
   EXPECT_EQ(shell.application.activationPolicy(), ActivationPolicy::accessory);
   QSystemTrayIcon* tray = shell.item()->trayIcon();
   ASSERT_NE(tray, nullptr);
   EXPECT_EQ(tray->toolTip(), QStringLiteral("Tavrine"));
-  EXPECT_TRUE(tray->icon().isMask());
+  EXPECT_FALSE(tray->icon().isNull());
   EXPECT_EQ(tray->contextMenu(), shell.menu());
   QAction* quit = shell.menu()->actions().back();
   EXPECT_EQ(quit->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Q));
@@ -85,6 +103,16 @@ TEST(QtStatusMenuTest, TheTrayIconOpensTheCoreMenuRefreshedAtEachOpening) {
   runPendingEvents();
   EXPECT_TRUE(shell.menu()->isVisible());
   EXPECT_TRUE(shell.action(languages, 1)->isChecked());
+  // A mark on the chosen language, nothing at all (no empty box) on the other.
+  EXPECT_TRUE(marked(languages, shell.action(languages, 1)));
+  EXPECT_FALSE(marked(languages, shell.action(languages, 0)));
+  // The language item's globe is drawn, not a box.
+  QTextLayout title(shell.action(shell.menu(), 0)->text(), shell.menu()->font());
+  title.beginLayout();
+  title.createLine();
+  title.endLayout();
+  for (const QGlyphRun& run : title.glyphRuns())
+    EXPECT_FALSE(run.glyphIndexes().contains(0u));
   EXPECT_EQ(shell.action(shell.menu(), 2)->text().toStdString(), menu_title::kTrusted);
   EXPECT_FALSE(shell.action(shell.menu(), 2)->isEnabled());
 }

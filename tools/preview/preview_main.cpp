@@ -1,22 +1,32 @@
 // SPDX-License-Identifier: MIT
 // Renders the overlay for a menu bar described in a text file into a PNG, without a display:
-//   tavrine-preview [--zh] [--size WxH] [--app NAME] [--icon IMAGE] [--scroll Y] MENUFILE OUT.png
+//   tavrine-preview [--zh] [--size WxH] [--app NAME] [--icon IMAGE] [--scroll Y] [--page COLOR]
+//                   [--desktop macos|gnome|kde|xfce|linux] MENUFILE OUT.png
 // The panel has the size the overlay takes on a screen of WxH (default 1440x900), the whole
 // screen taken as its visible frame; --app defaults to the menu file's name without extension;
-// --scroll shows the content scrolled down by Y points (as far as it goes).
+// --scroll shows the content scrolled down by Y points (as far as it goes); --page draws the whole
+// screen, a flat page of COLOR (white, black, #rrggbb) with the panel where it would sit;
+// --desktop shows that desktop's catalogue, with caps in words on the Linux ones (default macos:
+// glyphs).
 #include <QApplication>
+#include <QColor>
 #include <QIcon>
 #include <QImage>
+#include <QPainter>
+#include <QResizeEvent>
 #include <QString>
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <memory>
 #include <optional>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "harvest/accessibility_helper.h"
@@ -39,6 +49,8 @@ struct Options {
   std::optional<std::string> app;
   std::optional<std::string> icon;
   int scroll = 0;
+  std::optional<QColor> page;
+  tavrine::OverlayStyle style;
   std::string menuFile;
   std::string output;
 };
@@ -48,7 +60,7 @@ int usage(const char* why) {
       stderr,
       "tavrine-preview: %s\n"
       "usage: tavrine-preview [--zh] [--size WxH] [--app NAME] [--icon IMAGE] [--scroll Y] "
-      "MENUFILE OUT.png\n",
+      "[--page COLOR] [--desktop macos|gnome|kde|xfce|linux] MENUFILE OUT.png\n",
       why);
   return kUsageError;
 }
@@ -98,6 +110,33 @@ std::optional<Options> parseArguments(const std::vector<std::string>& args, int&
         status = usage("--scroll needs a number of points, 0 or more");
         return std::nullopt;
       }
+    } else if (arg == "--page") {
+      const QColor color =
+          hasValue ? QColor::fromString(QString::fromStdString(args[++i])) : QColor();
+      if (!color.isValid()) {
+        status = usage("--page needs a colour, such as white or #f0f0f0");
+        return std::nullopt;
+      }
+      options.page = color;
+    } else if (arg == "--desktop") {
+      static const std::pair<const char*, tavrine::Desktop> kDesktops[] = {
+          {"macos", tavrine::Desktop::macOS},
+          {"gnome", tavrine::Desktop::gnome},
+          {"kde", tavrine::Desktop::kde},
+          {"xfce", tavrine::Desktop::xfce},
+          {"linux", tavrine::Desktop::otherLinux}};
+      const auto* found = hasValue
+                              ? std::find_if(std::begin(kDesktops), std::end(kDesktops),
+                                             [&](const auto& d) { return args[i + 1] == d.first; })
+                              : std::end(kDesktops);
+      if (found == std::end(kDesktops)) {
+        status = usage("--desktop needs macos, gnome, kde, xfce or linux");
+        return std::nullopt;
+      }
+      ++i;
+      options.style = {found->second == tavrine::Desktop::macOS ? tavrine::KeyCapStyle::glyphs
+                                                                : tavrine::KeyCapStyle::words,
+                       found->second};
     } else if (arg.size() > 1 && arg[0] == '-') {
       status = usage(("unknown option " + arg).c_str());
       return std::nullopt;
@@ -150,15 +189,28 @@ int main(int argc, char** argv) {
   translation.setIsZH(options->zh);
   const std::string appName =
       options->app.value_or(std::filesystem::path(options->menuFile).stem().string());
-  auto view =
-      std::make_shared<tavrine::OverlayView>(appName, tavrine::groupByMenu(records), translation);
+  auto view = std::make_shared<tavrine::OverlayView>(appName, tavrine::groupByMenu(records),
+                                                     translation, options->style);
 
   const tavrine::Rect screen{{0, 0}, {options->width, options->height}};
   const tavrine::Rect frame = tavrine::OverlayWindowController::panelFrame(screen);
   tavrine::qt::OverlayWidget widget(view, [icon] { return icon; });
   widget.resize(static_cast<int>(frame.width()), static_cast<int>(frame.height()));
+  // A hidden widget gets its resize only when rendered: deliver it now, so that the scroll range
+  // is the panel's and not that of the widget's first size.
+  QResizeEvent resized(widget.size(), QSize());
+  QCoreApplication::sendEvent(&widget, &resized);
   widget.scrollTo(options->scroll);
-  const QImage image = widget.renderImage();
+  QImage image = widget.renderImage();
+  if (options->page) {
+    // The screen as a user sees it: the page, and the panel over it where the controller puts it
+    // (its frame counts from the lower left).
+    QImage screenImage(static_cast<int>(options->width), static_cast<int>(options->height),
+                       QImage::Format_ARGB32_Premultiplied);
+    screenImage.fill(*options->page);
+    QPainter(&screenImage).drawImage(QPointF(frame.minX(), options->height - frame.maxY()), image);
+    image = screenImage;
+  }
   if (!image.save(QString::fromStdString(options->output), "PNG")) {
     std::fprintf(stderr, "%s: cannot write the image\n", options->output.c_str());
     return 1;

@@ -4,42 +4,36 @@
 // included), turned into modifier changes and key presses.
 #pragma once
 
-#include <functional>
 #include <memory>
 #include <string>
 
-#include "platform/modifier_flags.h"
+#include "platform/linux/key_source.h"
 
 namespace tavrine::x11 {
 
-class X11KeyWatcher {
+class X11KeyWatcher final : public keys::KeySource {
  public:
-  struct Handlers {
-    // A modifier key went down or up; the modifier word after the change.
-    std::function<void(modifier::Flags flags)> flagsChanged;
-    // Any other key went down (or repeats); the modifier word at the time.
-    std::function<void(modifier::Flags flags)> keyDown;
-  };
+  using Handlers = keys::KeyHandlers;
 
   // Connects to `displayName` (empty: $DISPLAY), but only when started.
   explicit X11KeyWatcher(std::string displayName = {});
-  ~X11KeyWatcher();
+  ~X11KeyWatcher() override;
   X11KeyWatcher(const X11KeyWatcher&) = delete;
   X11KeyWatcher& operator=(const X11KeyWatcher&) = delete;
 
   // Opens a connection of its own and starts watching; false when there is no X server or it
   // lacks XInput 2.1. A started watcher ignores further calls (and keeps its handlers).
-  bool start(Handlers handlers);
-  bool isStarted() const;
+  bool start(Handlers handlers) override;
+  bool isStarted() const override;
 
   // The connection's descriptor, readable when events may be waiting; -1 until started. Call
   // dispatchPending whenever it is readable.
-  int fileDescriptor() const;
+  int fileDescriptor() const override;
   // Handles every event that has arrived and calls the handlers; never waits.
-  void dispatchPending();
+  void dispatchPending() override;
 
   // The modifier word as the keys seen so far leave it.
-  modifier::Flags flags() const;
+  modifier::Flags flags() const override;
 
  private:
   struct Impl;

@@ -1,0 +1,77 @@
+// SPDX-License-Identifier: MIT
+// A running application's icon from its desktop entry. A native Wayland client is known only by
+// its accessible name and pid, and icon themes name many icons in reverse DNS
+// (org.xfce.mousepad), so the entry that starts the process says which icon is its own.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <map>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+namespace tavrine::xdg {
+
+// What the [Desktop Entry] group of an application's desktop file says about it.
+struct DesktopEntry {
+  std::string id;       // "org.xfce.mousepad"; a file in a subfolder is "kde-kate"
+  std::string program;  // the file name of the program Exec= starts
+  std::string tryExec;  // the file name of TryExec=
+  std::string wmClass;  // StartupWMClass=
+  std::string icon;     // a theme name or an absolute path
+  // Hidden=true, a Type other than Application, or Terminal=true (the window in front is the
+  // terminal's): never matched, and it hides the entry of the same id in later folders.
+  bool ignored = false;
+
+  bool operator==(const DesktopEntry&) const = default;
+};
+
+// The [Desktop Entry] group of a desktop file (id left empty); none without that group.
+std::optional<DesktopEntry> parseDesktopEntry(std::string_view text);
+
+// The file name of the program an Exec= value starts (after the desktop-file escapes):
+// "mousepad %U" -> "mousepad", "\"/opt/My App/run\" %f" -> "run"; a leading env and its
+// assignments are skipped. Empty when there is none or a quote is not closed.
+std::string execProgram(std::string_view exec);
+
+// The applications folders, most important first: $XDG_DATA_HOME (else ~/.local/share), then
+// each of $XDG_DATA_DIRS (else /usr/local/share:/usr/share). Relative entries are ignored (as the
+// base directory rules say) and repeated ones kept once. Null means unset.
+std::vector<std::filesystem::path> applicationFolders(const char* dataHome, const char* dataDirs,
+                                                      const char* home);
+
+// Every usable entry of the folders (subfolders included), folder by folder and by id within
+// one; an id seen in an earlier folder wins over later ones. Unreadable, oversized or odd files
+// are skipped.
+std::vector<DesktopEntry> readApplications(const std::vector<std::filesystem::path>& folders);
+
+// The entry that starts `executable` (Exec='s program or TryExec=), preferring one whose
+// StartupWMClass= or id is also `name`; else the first whose StartupWMClass= or id is `name`.
+// Names compare in any ASCII case. Null for none.
+const DesktopEntry* findApplication(const std::vector<DesktopEntry>& entries,
+                                    std::string_view executable, std::string_view name);
+
+// The file name of a process's executable (<proc>/<pid>/exe), else of its argv[0]; empty when
+// neither can be read.
+std::string processExecutable(std::int32_t pid, const std::filesystem::path& proc = "/proc");
+
+// Running applications' icons by their desktop entries, remembered per pid and name: the
+// folders are read again only for an application not seen yet.
+class DesktopIcons {
+ public:
+  explicit DesktopIcons(std::vector<std::filesystem::path> folders,
+                        std::filesystem::path proc = "/proc");
+
+  // The entry's Icon= (a theme name or an absolute path); else `name`, for the theme.
+  std::string iconOf(std::int32_t pid, const std::string& name);
+
+ private:
+  std::vector<std::filesystem::path> folders_;
+  std::filesystem::path proc_;
+  std::map<std::pair<std::int32_t, std::string>, std::string> known_;
+};
+
+}  // namespace tavrine::xdg

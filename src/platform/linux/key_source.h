@@ -1,0 +1,67 @@
+// SPDX-License-Identifier: MIT
+// A feed of key transitions from outside the program (the X server, the accessibility bus) that
+// the main loop drains whenever its descriptor is readable.
+#pragma once
+
+#include <chrono>
+#include <functional>
+
+#include "platform/modifier_flags.h"
+
+namespace tavrine::keys {
+
+struct KeyHandlers {
+  // A modifier key went down or up; the modifier word after the change.
+  std::function<void(modifier::Flags flags)> flagsChanged;
+  // Any other key went down (or repeats); the modifier word at the time.
+  std::function<void(modifier::Flags flags)> keyDown;
+};
+
+class KeySource {
+ public:
+  virtual ~KeySource() = default;
+
+  // Starts watching; false when the source cannot be watched. A started source ignores further
+  // calls (and keeps its handlers).
+  virtual bool start(KeyHandlers handlers) = 0;
+  virtual bool isStarted() const = 0;
+  // Readable when transitions may be waiting; -1 until started.
+  virtual int fileDescriptor() const = 0;
+  // Calls the handlers for every transition that has arrived; never waits. Main thread only.
+  virtual void dispatchPending() = 0;
+  // The modifier word as the keys seen so far leave it.
+  virtual modifier::Flags flags() const = 0;
+};
+
+// Two feeds may see the same key (an application under XWayland forwards its keys to the
+// accessibility registry too; KWin hands modifier keys to XWayland): a transition that repeats,
+// within a moment, the one another feed just passed on is that same key seen twice, and goes no
+// further. Counted twice, a Ctrl press would restart the hold and a key press cancel it twice.
+class FeedJoin {
+ public:
+  using Clock = std::chrono::steady_clock;
+  static constexpr std::chrono::milliseconds kSameKeyWindow{50};
+
+  // Whether the transition from `feed` is to be passed on.
+  bool admit(int feed, bool flagsChange, modifier::Flags flags, Clock::time_point now) {
+    const bool copy = lastFeed_ >= 0 && feed != lastFeed_ && flagsChange == lastFlagsChange_ &&
+                      flags == lastFlags_ && now - lastTime_ < kSameKeyWindow;
+    if (copy) {
+      lastFeed_ = -1;  // paired: the next transition is another key
+      return false;
+    }
+    lastFeed_ = feed;
+    lastFlagsChange_ = flagsChange;
+    lastFlags_ = flags;
+    lastTime_ = now;
+    return true;
+  }
+
+ private:
+  int lastFeed_ = -1;
+  bool lastFlagsChange_ = false;
+  modifier::Flags lastFlags_ = 0;
+  Clock::time_point lastTime_;
+};
+
+}  // namespace tavrine::keys

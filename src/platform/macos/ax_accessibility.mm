@@ -1,0 +1,157 @@
+// SPDX-License-Identifier: MIT
+#include "platform/macos/ax_accessibility.h"
+
+#include <ApplicationServices/ApplicationServices.h>
+
+#include <algorithm>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "platform/macos/cf_ref.h"
+
+namespace tavrine::macos {
+namespace {
+
+// The port keeps the platform's own error numbers.
+static_assert(kAXErrorSuccess == static_cast<AXError>(ax::Error::success));
+static_assert(kAXErrorFailure == static_cast<AXError>(ax::Error::failure));
+static_assert(kAXErrorIllegalArgument == static_cast<AXError>(ax::Error::illegalArgument));
+static_assert(kAXErrorInvalidUIElement == static_cast<AXError>(ax::Error::invalidElement));
+static_assert(kAXErrorCannotComplete == static_cast<AXError>(ax::Error::cannotComplete));
+static_assert(kAXErrorAttributeUnsupported ==
+              static_cast<AXError>(ax::Error::attributeUnsupported));
+static_assert(kAXErrorNotImplemented == static_cast<AXError>(ax::Error::notImplemented));
+static_assert(kAXErrorNoValue == static_cast<AXError>(ax::Error::noValue));
+
+using Clock = std::chrono::steady_clock;
+
+// What is left of one harvest's time; every element of one application tree shares it.
+class ReadBudget {
+ public:
+  ReadBudget(Clock::time_point deadline, std::chrono::milliseconds callTimeout)
+      : deadline_(deadline), callTimeout_(callTimeout) {}
+
+  // Seconds the next read may wait; zero once the harvest is out of time. (A timeout of zero
+  // would mean the system's default, so the last moments count as spent.)
+  float nextTimeout() const {
+    const Clock::duration left = deadline_ - Clock::now();
+    if (left < std::chrono::milliseconds(1)) return 0;
+    return std::chrono::duration<float>(std::min<Clock::duration>(left, callTimeout_)).count();
+  }
+
+ private:
+  Clock::time_point deadline_;
+  std::chrono::milliseconds callTimeout_;
+};
+
+ax::Error toPortError(AXError error) {
+  switch (error) {
+    case kAXErrorSuccess:
+    case kAXErrorFailure:
+    case kAXErrorIllegalArgument:
+    case kAXErrorInvalidUIElement:
+    case kAXErrorCannotComplete:
+    case kAXErrorAttributeUnsupported:
+    case kAXErrorNotImplemented:
+    case kAXErrorNoValue:
+      return static_cast<ax::Error>(error);
+    default:
+      return ax::Error::failure;
+  }
+}
+
+// The UTF-8 text of a string; a UTF-16 unit that cannot be converted (a lone surrogate) becomes
+// "?" rather than ending the text.
+std::string utf8Of(CFStringRef string) {
+  const CFIndex length = CFStringGetLength(string);
+  const CFIndex capacity = CFStringGetMaximumSizeForEncoding(length, kCFStringEncodingUTF8);
+  if (capacity <= 0) return {};  // empty, or kCFNotFound (-1) for a length past LONG_MAX
+  std::string text(static_cast<std::size_t>(capacity), '\0');
+  CFIndex written = 0;
+  CFStringGetBytes(string, CFRangeMake(0, length), kCFStringEncodingUTF8, '?', false,
+                   reinterpret_cast<UInt8*>(text.data()), capacity, &written);
+  text.resize(static_cast<std::size_t>(std::clamp<CFIndex>(written, 0, capacity)));
+  return text;
+}
+
+class AxElement final : public ax::Element {
+ public:
+  AxElement(CFRef<AXUIElementRef> element, std::shared_ptr<const ReadBudget> budget)
+      : element_(std::move(element)), budget_(std::move(budget)) {}
+
+  ax::AttributeResult copyAttributeValue(std::string_view attribute) const override {
+    const float timeout = budget_->nextTimeout();
+    if (timeout <= 0) return {ax::Error::cannotComplete, ax::Absent{}};
+    // Set before every read, on the element read: no read waits past what the harvest has left.
+    AXUIElementSetMessagingTimeout(element_.get(), timeout);
+
+    const CFRef<CFStringRef> name = cfString(attribute);
+    if (!name) return {ax::Error::illegalArgument, ax::Absent{}};
+    CFTypeRef copied = nullptr;
+    const AXError error = AXUIElementCopyAttributeValue(element_.get(), name.get(), &copied);
+    const CFRef<CFTypeRef> value(copied);  // the Copy rule: ours to release, whatever the error
+    if (error != kAXErrorSuccess) return {toPortError(error), ax::Absent{}};
+    return {ax::Error::success, convert(value.get())};
+  }
+
+  bool isSameElement(const ax::Element& other) const override {
+    const auto* o = dynamic_cast<const AxElement*>(&other);
+    return o != nullptr && CFEqual(element_.get(), o->element_.get());
+  }
+
+ private:
+  // Elements found in the value are retained for as long as the walk holds them.
+  ax::Value convert(CFTypeRef value) const {
+    if (value == nullptr) return ax::Absent{};
+    const CFTypeID type = CFGetTypeID(value);
+    if (type == CFStringGetTypeID()) return utf8Of(static_cast<CFStringRef>(value));
+    if (type == CFNumberGetTypeID()) {
+      std::int64_t number = 0;
+      // False when the number has a fraction or does not fit: no integer, then.
+      if (CFNumberGetValue(static_cast<CFNumberRef>(value), kCFNumberSInt64Type, &number)) {
+        return number;
+      }
+      return ax::Other{"number"};
+    }
+    if (type == AXUIElementGetTypeID()) return element(static_cast<AXUIElementRef>(value));
+    if (type == CFArrayGetTypeID()) {
+      const auto array = static_cast<CFArrayRef>(value);
+      const CFIndex count = CFArrayGetCount(array);
+      std::vector<ax::ArrayEntry> entries;
+      entries.reserve(static_cast<std::size_t>(std::max<CFIndex>(count, 0)));
+      for (CFIndex i = 0; i < count; ++i) {
+        const void* entry = CFArrayGetValueAtIndex(array, i);  // the Get rule: lent
+        if (entry != nullptr && CFGetTypeID(entry) == AXUIElementGetTypeID()) {
+          entries.emplace_back(element(static_cast<AXUIElementRef>(entry)));
+        } else {
+          entries.emplace_back(ax::Other{"not an element"});
+        }
+      }
+      return entries;
+    }
+    if (type == CFBooleanGetTypeID()) return ax::Other{"boolean"};
+    return ax::Other{"other"};
+  }
+
+  ax::ElementRef element(AXUIElementRef lent) const {
+    return std::make_shared<const AxElement>(CFRef<AXUIElementRef>::retain(lent), budget_);
+  }
+
+  CFRef<AXUIElementRef> element_;
+  std::shared_ptr<const ReadBudget> budget_;
+};
+
+}  // namespace
+
+ax::ElementRef AxAccessibility::applicationElement(std::int32_t pid) const {
+  if (pid <= 0) return nullptr;
+  CFRef<AXUIElementRef> application(AXUIElementCreateApplication(pid));  // the Create rule
+  if (!application) return nullptr;
+  auto budget =
+      std::make_shared<const ReadBudget>(Clock::now() + options_.deadline, options_.callTimeout);
+  return std::make_shared<const AxElement>(std::move(application), std::move(budget));
+}
+
+}  // namespace tavrine::macos

@@ -1,0 +1,142 @@
+// SPDX-License-Identifier: MIT
+// The program on macOS: the status-bar utility as the bundle Tavrine.app (LSUIElement: no Dock
+// icon). It joins the Qt shell's ports to the macOS backend, hands them to the application
+// delegate and runs the main loop. The backend is reached through plain C++ headers only.
+#include <QApplication>
+#include <QIcon>
+#include <QImage>
+#include <QMessageBox>  // complete for QtApplication's inline members
+#include <QPixmap>
+#include <QString>
+#include <QWidget>
+#include <cstdint>
+#include <cstring>
+#include <memory>
+#include <optional>
+#include <string_view>
+
+#include "app/app_delegate.h"
+#include "overlay/overlay_layout.h"
+#include "platform/macos/ax_accessibility.h"
+#include "platform/macos/ax_trust.h"
+#include "platform/macos/image_bitmap.h"
+#include "platform/macos/ns_application.h"
+#include "platform/macos/ns_event_monitor.h"
+#include "platform/macos/ns_screens.h"
+#include "platform/macos/ns_workspace.h"
+#include "platform/macos/overlay_window.h"
+#include "platform/platform.h"
+#include "shell/qt_application.h"
+#include "shell/qt_image.h"
+#include "shell/qt_panel.h"
+#include "shell/qt_run_loop.h"
+#include "shell/qt_status_bar.h"
+
+namespace {
+
+using namespace tavrine;
+
+// Premultiplied ARGB words are QImage's ARGB32_Premultiplied; the image keeps its own copy.
+QImage toQImage(const macos::Bitmap& bitmap) {
+  QImage image(bitmap.width, bitmap.height, QImage::Format_ARGB32_Premultiplied);
+  if (image.isNull() || bitmap.pixels.size() != static_cast<std::size_t>(bitmap.width) *
+                                                    static_cast<std::size_t>(bitmap.height)) {
+    return {};
+  }
+  for (int row = 0; row < bitmap.height; ++row) {
+    std::memcpy(image.scanLine(row),
+                bitmap.pixels.data() + static_cast<std::size_t>(row) * bitmap.width,
+                static_cast<std::size_t>(bitmap.width) * sizeof(std::uint32_t));
+  }
+  return image;
+}
+
+ImageRef iconOf(const macos::Bitmap& bitmap) {
+  const QImage image = toQImage(bitmap);
+  if (image.isNull()) return nullptr;
+  return std::make_shared<qt::QtImage>(QIcon(QPixmap::fromImage(image)));
+}
+
+// Qt's status items, with the system's own "command.square" symbol as their template image
+// (the drawn one where the system has none).
+class SystemSymbolStatusBar final : public StatusBarPort {
+ public:
+  explicit SystemSymbolStatusBar(qt::QtStatusBar& statusBar) : statusBar_(statusBar) {}
+
+  StatusItemRef statusItemWithLength(double length) override {
+    return statusBar_.statusItemWithLength(length);
+  }
+
+  ImageRef systemSymbolImage(std::string_view name,
+                             std::string_view accessibilityDescription) override {
+    QIcon icon;
+    // Menu-bar icons are 18 points high; both pixel densities.
+    for (const int pixels : {18, 36}) {
+      if (const std::optional<macos::Bitmap> symbol =
+              macos::systemSymbolBitmap(name, accessibilityDescription, pixels)) {
+        const QImage image = toQImage(*symbol);
+        if (!image.isNull()) icon.addPixmap(QPixmap::fromImage(image));
+      }
+    }
+    if (icon.isNull()) return statusBar_.systemSymbolImage(name, accessibilityDescription);
+    // A mask is a template image in the menu bar: the system tints it for light and dark.
+    icon.setIsMask(true);
+    return std::make_shared<qt::QtImage>(
+        icon, QString::fromUtf8(accessibilityDescription.data(),
+                                static_cast<qsizetype>(accessibilityDescription.size())));
+  }
+
+ private:
+  qt::QtStatusBar& statusBar_;
+};
+
+// Qt's panels, with what Qt cannot set made native on their windows before they are shown.
+class NativePanelPort final : public PanelPort {
+ public:
+  explicit NativePanelPort(qt::QtPanelPort& panels) : panels_(panels) {}
+
+  PanelRef makePanel(const Rect& contentRect, const PanelSettings& settings) override {
+    PanelRef panel = panels_.makePanel(contentRect, settings);
+    const auto* qtPanel = dynamic_cast<const qt::QtPanel*>(panel.get());
+    if (qtPanel != nullptr && qtPanel->widget() != nullptr) {
+      // winId() creates the native window now, so it is configured before the first show.
+      macos::configureOverlayWindow(static_cast<std::uintptr_t>(qtPanel->widget()->winId()),
+                                    settings, OverlayLayout::kPanelCornerRadius);
+    }
+    return panel;
+  }
+
+ private:
+  qt::QtPanelPort& panels_;
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  QApplication app(argc, argv);
+  QApplication::setApplicationName(qt::QtApplication::applicationName());
+
+  macos::AxTrust trust;
+  macos::NsWorkspace workspace(iconOf);
+  macos::NsEventMonitor events(trust);
+  qt::QtRunLoop runLoop;
+  // Qt's port keeps the main loop from ending with its last window; the policy is AppKit's.
+  qt::QtApplication portableApplication(macos::setActivationPolicy);
+  macos::NsApplication application(portableApplication);
+  qt::QtStatusBar qtStatusBar(qt::TrayAvailability::always);
+  SystemSymbolStatusBar statusBar(qtStatusBar);
+  macos::NsScreens screens;
+  qt::QtPanelPort qtPanels(&workspace);
+  NativePanelPort panels(qtPanels);
+  macos::AxAccessibility accessibility;
+
+  const Platform platform{application,   runLoop,   events,  workspace, trust,
+                          accessibility, statusBar, screens, panels};
+  // Glyph caps and the macOS catalogue: the overlay's defaults.
+  const std::shared_ptr<AppDelegate> delegate =
+      AppDelegate::create(platform, TranslationHelper::shared(), OverlayStyle{});
+  qtStatusBar.setResponderChainEnd(delegate);
+
+  delegate->applicationDidFinishLaunching();
+  return QApplication::exec();
+}

@@ -1,0 +1,160 @@
+#!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
+# Tavrine end to end in a Wayland session: weston (its X11 backend, with XWayland) on Xvfb, a
+# session bus and the accessibility bus; mousepad (GTK 3) and a Qt 6 program run as native
+# Wayland clients, Tavrine on XWayland. Keys go in with XTEST and reach the application weston
+# has focused; Tavrine only hears them through the accessibility registry. Holding Ctrl must show
+# the focused application's shortcuts (read back through AT-SPI) without taking its focus, letting
+# go must hide them, and Ctrl+O must show nothing.
+# Usage: tests/e2e/e2e-wayland.sh BUILD_DIR [SCREENSHOT.png]
+set -euo pipefail
+here="$(cd "$(dirname "$0")" && pwd)"
+root="$(cd "$here/../.." && pwd)"
+build="$(cd "${1:?usage: e2e-wayland.sh BUILD_DIR [SCREENSHOT.png]}" && pwd)"
+screenshot="${2:-}"
+tavrine="$build/src/shell/tavrine"
+menu_app="$build/tests/linux/tavrine-menu-app"
+rows="$here/overlay_rows.py"
+
+# shellcheck source=../../scripts/lib/headless-stack.sh
+source "$root/scripts/lib/headless-stack.sh"
+# shellcheck source=checks.sh
+source "$here/checks.sh"
+trap hs_stop EXIT
+# A loaded machine reads menus slowly: wait long for what must come, never for what must not.
+export HS_WAIT_SHOWN=10
+
+mousepad_rows=("FILE|New|Ctrl+N" "FILE|Save As...|Ctrl+Shift+S" "SEARCH|Find|Ctrl+F"
+  "EDIT|Delete Line|Ctrl+Shift+Delete")
+menu_app_rows=("FILE|Save As…|Ctrl+Shift+S" "FILE|Clear List|Ctrl+Alt+K" "VIEW|Zoom In|Ctrl++"
+  "VIEW|Full Screen|F11")
+
+# Holds Ctrl in the focused application APP (pid PID) and checks the rows, the focus and the
+# release.
+hold_shows() {
+  local app="$1" pid="$2" shot="${3:-}" overlay
+  shift 3
+  if overlay="$(hs_hold_ctrl "$HS_PID_tavrine" "$shot" "$pid")"; then
+    printf '%s\n' "$overlay" | head -n 12
+    pass "$app: the overlay is up and $app keeps the focus"
+    expect_rows "$overlay" "$app" "$@"
+  else
+    fail "$app: no overlay in the centre while Ctrl was held, or it took the focus"
+  fi
+  if /usr/bin/python3 "$rows" --pid "$HS_PID_tavrine" --wait-gone 5; then
+    pass "$app: the overlay is gone after the release"
+  else
+    fail "$app: the overlay stayed after the release"
+  fi
+}
+
+# Ctrl held on past the hold time with O typed at once: a shortcut, not a hold.
+ctrl_o_shows_nothing() {
+  local app="$1"
+  hs_xdotool keydown Control_L key o
+  if /usr/bin/python3 "$rows" --pid "$HS_PID_tavrine" --wait-shown 2 >/dev/null 2>&1; then
+    fail "$app: Ctrl+O showed the overlay"
+  else
+    pass "$app: Ctrl+O shows nothing"
+  fi
+  hs_xdotool keyup Control_L
+}
+
+# Waits until LOG has a line starting with PREFIX; prints the last such line.
+wait_line() {
+  local log="$1" prefix="$2"
+  for _ in $(seq 300); do
+    grep -q "^$prefix" "$log" && break
+    sleep 0.1
+  done
+  grep "^$prefix" "$log" | tail -n1 || true
+}
+
+a11y_on() {
+  [ "$(busctl --user get-property org.a11y.Bus /org/a11y/bus org.a11y.Status IsEnabled)" = \
+    "b true" ]
+}
+
+hs_start_wayland
+busctl --user set-property org.a11y.Bus /org/a11y/bus org.a11y.Status IsEnabled b false
+
+# 1. No tray here, as on GNOME: a notification says so and turns accessibility on when asked.
+hs_start_app notifications /usr/bin/python3 -u "$root/scripts/lib/notification_server.py" \
+  --invoke "Turn on accessibility" >/dev/null
+for _ in $(seq 200); do
+  busctl --user status org.freedesktop.Notifications >/dev/null 2>&1 && break
+  sleep 0.1
+done
+hs_start_app tavrine "$tavrine" >/dev/null
+notice="$(wait_line "$HS_DIR/app-notifications.log" "notify 1")"
+if [[ "$notice" == *AppIndicator*$'\t'"Turn on accessibility" ]]; then
+  pass "no tray: a notification names the extension and offers to turn accessibility on"
+else
+  fail "no tray: no notification with the extension and the accessibility action: '$notice'"
+fi
+for _ in $(seq 100); do a11y_on && break; sleep 0.1; done
+if a11y_on; then
+  pass "no tray: the notification's action switched accessibility on"
+else
+  fail "no tray: the notification's action did not switch accessibility on; switching it on"
+  busctl --user set-property org.a11y.Bus /org/a11y/bus org.a11y.Status IsEnabled b true
+fi
+# Qt joins the accessibility bus only if it was on at start, and the overlay is read through it.
+kill -TERM "$HS_PID_tavrine"
+for _ in $(seq 100); do kill -0 "$HS_PID_tavrine" 2>/dev/null || break; sleep 0.1; done
+
+# 2. The desktop itself: mousepad in focus reports Ctrl to a keystroke listener on the bus.
+hs_start_app mousepad env GDK_BACKEND=wayland mousepad >/dev/null
+hs_wait_registered "$HS_PID_mousepad" 60
+hs_wait_active "$HS_PID_mousepad" 30 || true
+probe="$HS_DIR/keys.log"
+/usr/bin/python3 "$HS_LIB/atspi_probe.py" keys --wait 20 >"$probe" 2>&1 &
+probe_pid=$!
+for _ in $(seq 200); do grep -q listening "$probe" && break; sleep 0.05; done
+hs_xdotool key Control_L
+if ! wait "$probe_pid"; then
+  cat "$probe" >&2
+  fail "the desktop: no Ctrl reached the accessibility bus from mousepad; the rest cannot work"
+  summary || exit
+fi
+pass "the desktop: mousepad reports Ctrl on the accessibility bus"
+
+hs_start_app tavrine "$tavrine" >/dev/null
+hs_wait_registered "$HS_PID_tavrine" 60
+if hs_wait_key_listener "$HS_PID_tavrine" 30; then
+  pass "Tavrine listens to keys through the accessibility registry"
+else
+  fail "Tavrine registered no keystroke listener"
+fi
+notice="$(wait_line "$HS_DIR/app-notifications.log" "notify 2")"
+if [[ -n "$notice" && "$notice" == *$'\t' ]]; then
+  pass "no tray, accessibility on: the notification offers no action"
+else
+  fail "no tray, accessibility on: '$notice'"
+fi
+
+# 3. mousepad, a native Wayland GTK 3 application.
+hold_shows mousepad "$HS_PID_mousepad" "$screenshot" "${mousepad_rows[@]}"
+
+# 4. A Qt 6 program on Wayland: weston gives a new window the focus. Qt does not forward the
+#    press of a key that fires a shortcut, only its release.
+hs_start_app menu_app env QT_QPA_PLATFORM=wayland "$menu_app" >/dev/null
+hs_wait_registered "$HS_PID_menu_app" 60
+if hs_wait_active "$HS_PID_menu_app" 30; then
+  hold_shows menu-app "$HS_PID_menu_app" "" "${menu_app_rows[@]}"
+  ctrl_o_shows_nothing menu-app
+else
+  fail "menu-app: weston did not focus the new window"
+fi
+
+# 5. Back to mousepad with weston's window switcher: the overlay follows the focus.
+hs_xdotool keydown Super_L key Tab keyup Super_L
+if hs_wait_active "$HS_PID_mousepad" 30; then
+  hold_shows mousepad "$HS_PID_mousepad" "" "${mousepad_rows[@]}"
+  # Last: mousepad opens its file dialog.
+  ctrl_o_shows_nothing mousepad
+else
+  fail "mousepad: the window switcher did not focus it again"
+fi
+
+summary

@@ -1,0 +1,249 @@
+// SPDX-License-Identifier: MIT
+// Keys and the active frame as the accessibility bus reports them: recorded GTK 3 and Qt 6
+// event sequences (mousepad and the menu application under weston), and the listener answering
+// the registry while the main thread is stopped.
+#include <gtest/gtest.h>
+#include <systemd/sd-bus.h>
+
+#include <atomic>
+#include <chrono>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "platform/linux/active_frame.h"
+#include "platform/linux/atspi_keystrokes.h"
+#include "platform/linux/atspi_listener.h"
+#include "platform/linux/key_source.h"
+#include "test_servers.h"
+
+namespace tavrine::atspi {
+namespace {
+
+using namespace std::chrono_literals;
+using Kind = KeystrokeTracker::Kind;
+using Outcome = KeystrokeTracker::Outcome;
+constexpr auto kPress = KeystrokeEvent::Type::press;
+constexpr auto kRelease = KeystrokeEvent::Type::release;
+constexpr modifier::Flags kCmd = modifier::kCommand;
+
+KeystrokeEvent key(KeystrokeEvent::Type type, std::int32_t keysym, std::uint32_t keycode,
+                   std::uint32_t modifiers, std::string text) {
+  return {type, keysym, keycode, modifiers, std::move(text)};
+}
+const KeystrokeEvent kCtrlDownGtk = key(kPress, 0xffe3, 37, 0, "Control_L");
+const KeystrokeEvent kCtrlUpGtk = key(kRelease, 0xffe3, 37, 0x4, "Control_L");
+const KeystrokeEvent kCtrlDownQt = key(kPress, 0xffe3, 37, 0, "Control_L");
+const KeystrokeEvent kCtrlUpQt = key(kRelease, 0xffe3, 37, 0, "Control_L");
+
+struct Step {
+  KeystrokeEvent event;
+  Outcome expected;
+};
+
+TEST(KeystrokeTrackerTest, RecordedSequences) {
+  const struct {
+    const char* name;
+    std::vector<Step> steps;
+  } cases[] = {
+      {"GTK: Ctrl alone, the release carrying the mask before it",
+       {{kCtrlDownGtk, {Kind::flagsChanged, kCmd}}, {kCtrlUpGtk, {Kind::flagsChanged, 0}}}},
+      {"GTK: Ctrl+O, the O let go after Ctrl",
+       {{kCtrlDownGtk, {Kind::flagsChanged, kCmd}},
+        {key(kPress, 'o', 32, 0x4, "o"), {Kind::keyDown, kCmd}},
+        {kCtrlUpGtk, {Kind::flagsChanged, 0}},
+        {key(kRelease, 'o', 32, 0, "o"), {}}}},
+      {"Qt: Ctrl alone, mask 0 throughout",
+       {{kCtrlDownQt, {Kind::flagsChanged, kCmd}}, {kCtrlUpQt, {Kind::flagsChanged, 0}}}},
+      {"Qt: Ctrl+N fires a shortcut, only the N release arrives",
+       {{kCtrlDownQt, {Kind::flagsChanged, kCmd}},
+        {key(kRelease, 'n', 57, 0, "n"), {Kind::keyDown, kCmd}},
+        {kCtrlUpQt, {Kind::flagsChanged, 0}}}},
+      {"Qt: typing counts each key once",
+       {{key(kPress, 'a', 38, 0, "a"), {Kind::keyDown, 0}}, {key(kRelease, 'a', 38, 0, "a"), {}}}},
+      {"A key let go while Ctrl goes down is no shortcut",
+       {{key(kPress, 's', 39, 0, "s"), {Kind::keyDown, 0}},
+        {kCtrlDownGtk, {Kind::flagsChanged, kCmd}},
+        {key(kRelease, 'S', 39, 0x4, "S"), {}}}},
+      {"Qt names the right Ctrl Control_L; the keysym tells them apart",
+       {{kCtrlDownQt, {Kind::flagsChanged, kCmd}},
+        {key(kPress, 0xffe4, 105, 0, "Control_L"), {Kind::flagsChanged, kCmd}},
+        {kCtrlUpQt, {Kind::flagsChanged, kCmd}},
+        {key(kRelease, 0xffe4, 105, 0, "Control_L"), {Kind::flagsChanged, 0}}}},
+      {"A repeated Ctrl press changes nothing",
+       {{kCtrlDownGtk, {Kind::flagsChanged, kCmd}}, {kCtrlDownGtk, {}}}},
+      {"Shift joins and leaves",
+       {{kCtrlDownGtk, {Kind::flagsChanged, kCmd}},
+        {key(kPress, 0xffe1, 50, 0x4, "Shift_L"), {Kind::flagsChanged, kCmd | modifier::kShift}},
+        {key(kRelease, 0xffe1, 50, 0x5, "Shift_L"), {Kind::flagsChanged, kCmd}}}},
+      {"GTK: Caps Lock locked beside Ctrl",
+       {{key(kPress, 0xffe3, 37, 0x2, "Control_L"),
+         {Kind::flagsChanged, kCmd | modifier::kCapsLock}}}},
+      {"Without a keysym the key's name decides",
+       {{key(kPress, 0, 0, 0, "Control_R"), {Kind::flagsChanged, kCmd}},
+        {key(kPress, 0, 0, 0, "Super_L"), {Kind::flagsChanged, kCmd | modifier::kControl}}}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    KeystrokeTracker tracker;
+    for (std::size_t i = 0; i < c.steps.size(); ++i) {
+      SCOPED_TRACE(i);
+      EXPECT_EQ(tracker.handle(c.steps[i].event), c.steps[i].expected);
+    }
+  }
+}
+
+TEST(KeystrokeTrackerTest, KeysHeldWhenTheKeyboardLeavesCountAsReleased) {
+  KeystrokeTracker tracker;
+  EXPECT_EQ(tracker.focusChanged(), Outcome{});
+  tracker.handle(kCtrlDownGtk);
+  tracker.handle(key(kPress, 'o', 32, 0x4, "o"));
+  EXPECT_EQ(tracker.focusChanged(), (Outcome{Kind::flagsChanged, 0}));
+  EXPECT_EQ(tracker.flags(), 0u);
+  // The O comes up in the next application: its press went to the last one.
+  EXPECT_EQ(tracker.handle(key(kRelease, 'o', 32, 0, "o")), (Outcome{Kind::keyDown, 0}));
+}
+
+TEST(KeyFeedJoinTest, AKeySeenByBothFeedsCountsOnce) {
+  keys::FeedJoin join;
+  const auto t = keys::FeedJoin::Clock::now();
+  EXPECT_TRUE(join.admit(0, true, kCmd, t));          // X11: Ctrl down
+  EXPECT_FALSE(join.admit(1, true, kCmd, t + 2ms));   // the registry: the same Ctrl
+  EXPECT_TRUE(join.admit(1, false, kCmd, t + 5ms));   // the registry: O
+  EXPECT_FALSE(join.admit(0, false, kCmd, t + 6ms));  // X11: the same O
+  EXPECT_TRUE(join.admit(0, false, kCmd, t + 7ms));   // X11: another key
+  EXPECT_TRUE(join.admit(0, true, 0, t + 8ms));       // X11: Ctrl up
+  EXPECT_TRUE(join.admit(1, true, kCmd, t + 9ms));    // late: not what was passed on last
+  EXPECT_TRUE(join.admit(0, true, kCmd, t + 200ms));  // a new press, long after
+}
+
+TEST(ActiveFrameTrackerTest, RecordedFocusChanges) {
+  const FrameRef main{":1.0", "/org/a11y/atspi/accessible/127"};
+  const FrameRef dialog{":1.0", "/org/a11y/atspi/accessible/452"};
+  const FrameRef qt{":1.6", "/org/a11y/atspi/accessible/2"};
+  ActiveFrameTracker t;
+  EXPECT_EQ(t.active(), std::nullopt);
+  EXPECT_TRUE(t.activated(main));
+  // mousepad opens its file dialog, and closes it.
+  EXPECT_TRUE(t.deactivated(main));
+  EXPECT_TRUE(t.activated(dialog));
+  EXPECT_TRUE(t.deactivated(dialog));
+  EXPECT_EQ(t.active(), std::nullopt);  // until the main window is active again
+  EXPECT_TRUE(t.activated(main));
+  // Another application: its activate may come before the old frame's deactivate.
+  EXPECT_TRUE(t.activated(qt));
+  EXPECT_FALSE(t.deactivated(main));
+  EXPECT_EQ(t.active(), qt);
+  EXPECT_FALSE(t.applicationGone(":1.0"));
+  // An application without accessibility takes the keyboard: nothing is in front.
+  EXPECT_TRUE(t.deactivated(qt));
+  EXPECT_EQ(t.active(), std::nullopt);
+  EXPECT_TRUE(t.activated(qt));
+  // mousepad is clicked: Qt announces its frame losing the keyboard as activate, deactivate.
+  EXPECT_TRUE(t.activated(main));
+  EXPECT_TRUE(t.activated(qt));
+  EXPECT_TRUE(t.deactivated(qt));
+  EXPECT_EQ(t.active(), main);
+  // And back: Qt announces its activation twice.
+  EXPECT_TRUE(t.deactivated(main));
+  EXPECT_TRUE(t.activated(qt));
+  EXPECT_FALSE(t.activated(qt));
+  EXPECT_TRUE(t.applicationGone(":1.6"));
+  EXPECT_EQ(t.active(), std::nullopt);
+}
+
+TEST(ActiveFrameTrackerTest, AScanCountsOnlyWhenNoEventCameDuringIt) {
+  const FrameRef a{":1.3", "/a"};
+  const FrameRef b{":1.4", "/b"};
+  ActiveFrameTracker t;
+  const std::uint64_t first = t.scanStarted();
+  EXPECT_TRUE(t.scanFound(first, a));
+  EXPECT_EQ(t.active(), a);
+
+  const std::uint64_t second = t.scanStarted();
+  EXPECT_FALSE(t.scanFound(first, b)) << "an older scan";
+  EXPECT_TRUE(t.activated(b));
+  EXPECT_FALSE(t.scanFound(second, a)) << "older than the event";
+  EXPECT_EQ(t.active(), b);
+}
+
+// Sends NotifyEvent to the listener as the registry does, from a thread of its own.
+class Registry {
+ public:
+  explicit Registry(const std::string& address) {
+    sd_bus_new(&bus_);
+    sd_bus_set_address(bus_, address.c_str());
+    sd_bus_set_bus_client(bus_, 1);
+    sd_bus_start(bus_);
+  }
+  ~Registry() { sd_bus_flush_close_unref(bus_); }
+
+  // The time to the answer, and whether it said "consumed"; none without an answer.
+  std::optional<std::pair<std::chrono::microseconds, bool>> notify(const std::string& listener,
+                                                                   std::uint32_t type,
+                                                                   std::int32_t keysym,
+                                                                   const char* text) {
+    sd_bus_message* reply = nullptr;
+    const auto start = std::chrono::steady_clock::now();
+    const int r = sd_bus_call_method(bus_, listener.c_str(), AtspiListener::kListenerPath,
+                                     "org.a11y.atspi.DeviceEventListener", "NotifyEvent", nullptr,
+                                     &reply, "(uiuuisb)", type, keysym, 37U, 0U, 0, text, 1);
+    const auto elapsed = std::chrono::duration_cast<std::chrono::microseconds>(
+        std::chrono::steady_clock::now() - start);
+    int consumed = 1;
+    const bool read = r >= 0 && sd_bus_message_read(reply, "b", &consumed) > 0;
+    sd_bus_message_unref(reply);
+    if (!read) return std::nullopt;
+    return std::make_pair(elapsed, consumed != 0);
+  }
+
+ private:
+  sd_bus* bus_ = nullptr;
+};
+
+TEST(AtspiListenerTest, AnswersAtOnceWhileTheMainThreadIsStopped) {
+  const std::string dir = doubles::makeTemporaryDirectory();
+  doubles::ServerProcess daemon;
+  const std::string address =
+      daemon.start({"dbus-daemon", "--session", "--nofork", "--address=unix:path=" + dir + "/bus",
+                    "--print-address={fd}"},
+                   {}, dir + "/dbus.log");
+  if (address.empty()) GTEST_SKIP() << "dbus-daemon is not installed";
+
+  AtspiListener listener(address);
+  std::vector<std::pair<bool, modifier::Flags>> seen;  // (flags change, word)
+  ASSERT_TRUE(listener.start({[&](modifier::Flags f) { seen.emplace_back(true, f); },
+                              [&](modifier::Flags f) { seen.emplace_back(false, f); }}));
+  std::string name;
+  for (int i = 0; i < 250 && name.empty(); ++i) {
+    name = listener.uniqueName();
+    if (name.empty()) std::this_thread::sleep_for(20ms);
+  }
+  ASSERT_FALSE(name.empty()) << "the listener did not join the bus";
+
+  // The main thread (this one) stops for a second while the registry sends keys.
+  std::vector<std::optional<std::pair<std::chrono::microseconds, bool>>> answers;
+  std::thread registry([&] {
+    Registry r(address);
+    answers.push_back(r.notify(name, 0, 0xffe3, "Control_L"));
+    answers.push_back(r.notify(name, 0, 'o', "o"));
+    answers.push_back(r.notify(name, 1, 0xffe3, "Control_L"));
+  });
+  std::this_thread::sleep_for(1s);
+  registry.join();
+
+  ASSERT_EQ(answers.size(), 3u);
+  for (const auto& answer : answers) {
+    ASSERT_TRUE(answer.has_value());
+    EXPECT_LT(answer->first, 100ms) << "waited for the main thread";
+    EXPECT_FALSE(answer->second) << "a key is never consumed";
+  }
+  EXPECT_TRUE(seen.empty()) << "handlers run on the main thread only";
+  listener.dispatchPending();
+  EXPECT_EQ(seen, (std::vector<std::pair<bool, modifier::Flags>>{
+                      {true, kCmd}, {false, kCmd}, {true, 0}}));
+}
+
+}  // namespace
+}  // namespace tavrine::atspi

@@ -1,0 +1,111 @@
+// SPDX-License-Identifier: MIT
+#include "platform/linux/desktop_entry.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <fstream>
+#include <string>
+#include <vector>
+
+namespace tavrine::xdg {
+namespace {
+
+namespace fs = std::filesystem;
+
+// A user's and a system's applications folders, the user's first.
+class DesktopEntryTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    write("user/applications/org.example.Viewer.desktop", "[Desktop Entry]\nHidden=true\n");
+    write("user/applications/junk.desktop", std::string("\0\xff[[=\n=\n[", 9));
+    write("user/applications/broken.desktop",
+          "[Desktop Entry]\nExec=\"/opt/unterminated %U\nIcon=broken\n");
+    write("user/applications/noentry.desktop", "[Desktop Action x]\nExec=noentry\nIcon=wrong\n");
+    fs::create_directories(root_ / "user/applications/odd.desktop");
+    write("system/applications/org.xfce.mousepad.desktop",
+          "# comment\n[Desktop Entry]\nName=Mousepad\nExec=mousepad %U\nIcon = org.xfce.mousepad\n"
+          "Icon[de]=wrong\n[Desktop Action new]\nExec=other-program\nIcon=wrong\n");
+    write("system/applications/foo.desktop",
+          "[Desktop Entry]\nExec=env GDK_BACKEND=x11 \"/opt/Foo\\sApp/foo-launcher\" %f\n"
+          "StartupWMClass=FooApp\nIcon=/opt/foo/foo.png\n");
+    write("system/applications/kde/kate.desktop", "[Desktop Entry]\nExec=kate -b\nIcon=kate.svg\n");
+    write("system/applications/org.example.Viewer.desktop",
+          "[Desktop Entry]\nExec=viewer\nIcon=viewer-icon\n");
+    write("system/applications/vim.desktop",
+          "[Desktop Entry]\nExec=vim %F\nTerminal=true\nIcon=v\n");
+    write("system/applications/editor.desktop", "[Desktop Entry]\nExec=ed\nIcon=editor-icon\n");
+    write("system/applications/org.example.Edit.desktop",
+          "[Desktop Entry]\nExec=edit-wrapper\nTryExec=/usr/bin/edit\nIcon=edit-icon\n");
+    write("system/applications/zz.desktop",
+          "[Desktop Entry]\nExec=edit\nStartupWMClass=EditPreview\nIcon=preview-icon\n");
+    folders_ = {root_ / "user/applications", root_ / "system/applications"};
+  }
+  void TearDown() override { fs::remove_all(root_); }
+
+  void write(const fs::path& file, const std::string& text) {
+    fs::create_directories((root_ / file).parent_path());
+    std::ofstream(root_ / file, std::ios::binary) << text;
+  }
+
+  fs::path root_ = fs::temp_directory_path() / ("tavrine-desktop-" + std::to_string(getpid()));
+  std::vector<fs::path> folders_;
+};
+
+TEST_F(DesktopEntryTest, TheEntryThatStartsTheProgramElseTheNamedOneGivesTheIcon) {
+  struct Case {
+    std::string executable, name, icon;
+  };
+  const std::vector<Case> cases = {
+      {"mousepad", "mousepad", "org.xfce.mousepad"},
+      {"other-program", "x", ""},  // an action's Exec= is not the entry's
+      {"", "fooapp", "/opt/foo/foo.png"},
+      {"foo-launcher", "", "/opt/foo/foo.png"},  // env skipped, quotes and \s kept together
+      {"", "KDE-Kate", "kate"},                  // a subfolder joins the id
+      {"viewer", "org.example.Viewer", ""},      // hidden by the user's entry
+      {"vim", "vim", ""},                        // the terminal is in front, not vim
+      {"unterminated", "x", ""},
+      {"noentry", "noentry", ""},
+      {"edit", "editor", "edit-icon"},  // the program (TryExec=) before the name
+      {"edit", "editpreview", "preview-icon"}};
+  const std::vector<DesktopEntry> entries = readApplications(folders_);
+  for (const Case& c : cases) {
+    const DesktopEntry* entry = findApplication(entries, c.executable, c.name);
+    EXPECT_EQ(entry != nullptr ? entry->icon : "", c.icon) << c.executable << " " << c.name;
+  }
+}
+
+TEST_F(DesktopEntryTest, IconsComeFromTheProcessAndAreRememberedPerProcessAndName) {
+  write("proc/7/cmdline", std::string("/usr/bin/mousepad\0--new\0", 24));
+  DesktopIcons icons(folders_, root_ / "proc");
+  EXPECT_EQ(icons.iconOf(7, "Text Editor"), "org.xfce.mousepad");  // argv[0] without exe
+  EXPECT_EQ(icons.iconOf(8, "mousepad"), "mousepad");              // no such process
+  fs::remove_all(root_ / "system");
+  EXPECT_EQ(icons.iconOf(7, "Text Editor"), "org.xfce.mousepad");
+  EXPECT_EQ(icons.iconOf(7, "kde-kate"), "kde-kate") << "a new name reads the folders again";
+  EXPECT_EQ(processExecutable(getpid()), "tavrine_linux_tests");
+}
+
+TEST(DesktopEntryFoldersTest, DataHomeFirstThenEachDataDirOnce) {
+  using Folders = std::vector<fs::path>;
+  EXPECT_EQ(applicationFolders(nullptr, "", "/home/u"),
+            (Folders{"/home/u/.local/share/applications", "/usr/local/share/applications",
+                     "/usr/share/applications"}));
+  EXPECT_EQ(applicationFolders("/d", "rel:/usr/share:/usr/share/:", nullptr),
+            (Folders{"/d/applications", "/usr/share/applications"}));
+}
+
+TEST(DesktopEntryExecTest, TheProgramsFileName) {
+  const std::vector<std::pair<std::string, std::string>> cases = {
+      {"mousepad %U", "mousepad"},
+      {"\"/opt/My App/run \\\"me\\\"\" %f", "run \"me\""},
+      {"env A=1 B=2 /usr/bin/foo --x", "foo"},
+      {"env", ""},
+      {"\"/opt/unterminated", ""},
+      {"", ""}};
+  for (const auto& [exec, program] : cases)
+    EXPECT_EQ(execProgram(exec), program) << exec;
+}
+
+}  // namespace
+}  // namespace tavrine::xdg
