@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "support/app_harness.h"
@@ -12,50 +13,150 @@ namespace {
 using doubles::AppHarness;
 using doubles::Scope;
 
+const std::string kNotTrusted(menu_title::kNotTrusted);
+const std::string kTrusted(menu_title::kTrusted);
+
+// One line per item: title, action or "-", "target" or "chain" (the responder chain) for an
+// action, the key equivalent and "disabled" where they apply; "---" for a separator.
+std::vector<std::string> lines(const MenuRef& menu) {
+  std::vector<std::string> out;
+  for (const MenuItemRef& item : menu->itemArray()) {
+    std::string line =
+        item->isSeparator() ? "---" : item->title() + " " + item->action().value_or("-");
+    if (item->action()) line += item->hasTarget() ? " target" : " chain";
+    if (!item->keyEquivalent().empty()) line += " " + item->keyEquivalent();
+    if (!item->isEnabled() && !item->isSeparator()) line += " disabled";
+    out.push_back(line);
+  }
+  return out;
+}
+
 TEST(AppDelegateTest, LaunchInstallsLocalMonitorsAndGlobalOnesOnlyWhenTrusted) {
   for (bool trusted : {false, true}) {
     SCOPED_TRACE(trusted);
     AppHarness h(trusted);
-    EXPECT_EQ(h.fake.application.policies, std::vector{ActivationPolicy::accessory});
-    EXPECT_EQ(h.delegate->statusItem, h.fake.statusBar.items.at(0));
     for (EventMask mask : {kEventMaskFlagsChanged, kEventMaskKeyDown}) {
       EXPECT_EQ(h.fake.events.monitorCount(Scope::local, mask), 1u);
       EXPECT_EQ(h.fake.events.monitorCount(Scope::global, mask), trusted ? 1u : 0u);
     }
     EXPECT_EQ(h.fake.events.globalAttempts, trusted ? 2u : 0u);
-    EXPECT_EQ(h.delegate->flagsMonitor != nullptr, trusted);
-    EXPECT_EQ(h.delegate->keyMonitor != nullptr, trusted);
-    EXPECT_EQ(h.fake.trust.prompts, 0u);  // never asks at launch
+    EXPECT_EQ(h.delegate->flagsMonitor && h.delegate->keyMonitor, trusted);  // tokens kept
+    EXPECT_EQ(h.fake.trust.prompts, 0u);                                     // never asks at launch
   }
 }
 
 TEST(AppDelegateTest, GlobalMonitorsInstallOnceAndARefusalIsRetried) {
   AppHarness h(false);
   h.delegate->startGlobalMonitoring();  // refused: no token
-  EXPECT_EQ(h.delegate->flagsMonitor, nullptr);
   h.setTrusted(true);
   for (int i = 0; i < 3; ++i)
     h.delegate->startGlobalMonitoring();
   EXPECT_EQ(h.fake.events.globalAttempts, 4u);
-  EXPECT_EQ(h.fake.events.monitorCount(Scope::global, kEventMaskFlagsChanged), 1u);
   EXPECT_EQ(h.fake.events.monitorCount(Scope::global, kEventMaskKeyDown), 1u);
 }
 
-TEST(AppDelegateTest, LocalMonitorsDriveTheHoldAndPassEventsOnUnchanged) {
+// Untrusted, the local monitors alone drive the hold; they pass every event on.
+TEST(AppDelegateTest, LocalMonitorsDriveTheHoldAndPassEventsOn) {
   AppHarness h(false);
   h.bringToFront(42, "Tavrine", "Tavrine\n  Quit Tavrine  [⌘Q]\n");
   h.fake.workspace.flags = modifier::kCommand;
-  auto command =
-      std::make_shared<doubles::ScriptedEvent>(kEventMaskFlagsChanged, modifier::kCommand);
-  auto key = std::make_shared<doubles::ScriptedEvent>(kEventMaskKeyDown, modifier::kCommand);
-  EXPECT_EQ(h.fake.events.deliver(Scope::local, command), command);
-  EXPECT_EQ(h.fake.events.deliver(Scope::local, key), key);  // cancels the hold
-  h.fake.runLoop.advance(1);
-  EXPECT_EQ(h.panelsMade(), 0u);
-
-  h.fake.events.deliver(Scope::local, command);
+  EXPECT_NE(h.fake.events.keyDown(Scope::local, modifier::kCommand), nullptr);
+  EXPECT_NE(h.fake.events.flagsChanged(Scope::local, modifier::kCommand), nullptr);
   h.fake.runLoop.advance(0.5);
   EXPECT_EQ(h.shownApp(), "Tavrine");  // this program's own menus are read like any other's
+}
+
+// What a delegate leaves behind (a queued show, a pending hold, the release and permission
+// polls, its monitors) does nothing once it is gone, and every timer stops.
+TEST(AppDelegateTest, NothingHappensOnceTheDelegateIsGone) {
+  AppHarness h(false);
+  h.bringToFront(42, "Editor", "File\n  Save  [⌘S]\n");
+  h.modifiers(modifier::kCommand, Scope::local);
+  ASSERT_TRUE(h.fake.runLoop.fireNextTimer());           // one show waits for its turn...
+  h.modifiers(modifier::kCommand | 0x10, Scope::local);  // ...and another hold is pending
+  h.delegate->showOverlay();
+  h.delegate->requestAccessibility();
+  h.delegate.reset();
+  h.setTrusted(true);
+  EXPECT_NE(h.fake.events.flagsChanged(Scope::local, modifier::kCommand), nullptr);  // passed on
+  h.fake.runLoop.advance(2);
+  EXPECT_EQ(h.panelsMade(), 1u);  // the one shown before
+  EXPECT_EQ(h.fake.runLoop.liveTimerCount(), 0u);
+  EXPECT_EQ(h.fake.events.globalAttempts, 0u);
+}
+
+TEST(StatusMenuTest, IsBuiltOnceWithItsItemsAndTheirActions) {
+  AppHarness h(false);
+  ASSERT_EQ(h.fake.statusBar.items.size(), 1u);
+  EXPECT_EQ(h.fake.statusBar.items[0]->length, -1);  // its icon is the Qt shell's to check
+  const MenuRef menu = h.fake.statusBar.menu();
+  ASSERT_NE(menu, nullptr);
+  EXPECT_EQ(lines(menu), (std::vector<std::string>{
+                             "🌐 Language -", "---", " requestAccessibility target", "---",
+                             "About Tavrine showAbout chain", "---", "Quit quitApp chain q"}));
+  EXPECT_EQ(
+      lines(h.fake.statusBar.find({"🌐 Language"})->submenu()),
+      (std::vector<std::string>{"English setLanguageEN target", "中文 setLanguageZH target"}));
+  EXPECT_EQ(h.fake.statusBar.find({"Quit"})->keyEquivalentModifierMask(), modifier::kCommand);
+}
+
+TEST(StatusMenuTest, EachOpeningShowsTheTrustOfThatMoment) {
+  AppHarness h(false);
+  h.fake.statusBar.open();
+  EXPECT_EQ(lines(h.fake.statusBar.menu())[2], kNotTrusted + " requestAccessibility target");
+
+  h.setTrusted(true);  // granted in the system's settings, with no poll running
+  h.fake.statusBar.open();
+  EXPECT_EQ(lines(h.fake.statusBar.menu())[2], kTrusted + " - disabled");
+  EXPECT_FALSE(h.fake.statusBar.choose({kTrusted}));
+  // That opening installed the global monitors; later ones install nothing more.
+  EXPECT_NE(h.delegate->flagsMonitor, nullptr);
+  EXPECT_EQ(h.fake.events.globalAttempts, 2u);
+
+  h.setTrusted(false);  // withdrawn: the request comes back, the monitors stay
+  h.fake.statusBar.open();
+  EXPECT_EQ(lines(h.fake.statusBar.menu())[2], kNotTrusted + " requestAccessibility target");
+  EXPECT_EQ(h.fake.events.monitorCount(Scope::global, kEventMaskFlagsChanged), 1u);
+}
+
+TEST(StatusMenuTest, CheckMarksFollowTheLanguageAtTheNextOpening) {
+  AppHarness h;
+  const MenuItemRef en = h.fake.statusBar.find({"🌐 Language", "English"});
+  const MenuItemRef zh = h.fake.statusBar.find({"🌐 Language", "中文"});
+  int notified = 0;
+  h.t.subscribe([&] { ++notified; });
+  for (const char* choice : {"中文", "中文", "English"}) {
+    EXPECT_TRUE(h.fake.statusBar.choose({"🌐 Language", choice}));
+    const bool isZH = choice == std::string("中文");
+    EXPECT_EQ(h.t.isZH(), isZH);
+    h.fake.statusBar.open();
+    EXPECT_EQ(en->state(), isZH ? ControlState::off : ControlState::on);
+    EXPECT_EQ(zh->state(), isZH ? ControlState::on : ControlState::off);
+  }
+  EXPECT_EQ(notified, 3);  // the same language again is still an assignment
+  EXPECT_TRUE(h.fake.statusBar.choose({"🌐 Language", "中文"}));
+  EXPECT_EQ(zh->state(), ControlState::off);                    // not until the menu opens again
+  EXPECT_EQ(h.fake.statusBar.find({"Quit"})->title(), "Quit");  // the menu is not translated
+}
+
+// Each request prompts and polls every second; the first tick after the grant installs the one
+// pair of global monitors, and every poll stops at its next tick.
+TEST(PermissionFlowTest, PromptsThenInstallsTheMonitorsAtTheFirstTickAfterTheGrant) {
+  AppHarness h(false);
+  ASSERT_TRUE(h.fake.statusBar.choose({kNotTrusted}));  // polls at 1, 2, 3 s
+  h.fake.runLoop.advance(0.3);
+  h.delegate->requestAccessibility();  // polls at 1.3, 2.3, 3.3 s
+  EXPECT_EQ(h.fake.trust.prompts, 2u);
+  h.fake.runLoop.advance(2.05);  // declined or ignored so far: the polls go on
+  EXPECT_EQ(h.fake.runLoop.liveTimerCount(), 2u);
+  h.setTrusted(true);
+  h.fake.runLoop.advance(0.649);
+  EXPECT_EQ(h.fake.events.globalAttempts, 0u);
+  h.fake.runLoop.advance(0.001);  // the first poll's tick at 3 s installs both monitors
+  EXPECT_EQ(h.fake.events.monitorCount(Scope::global, kEventMaskKeyDown), 1u);
+  h.fake.runLoop.advance(0.5);
+  EXPECT_EQ(h.fake.events.globalAttempts, 2u);
+  EXPECT_EQ(h.fake.runLoop.liveTimerCount(), 0u);
 }
 
 }  // namespace

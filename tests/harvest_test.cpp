@@ -1,13 +1,14 @@
 // SPDX-License-Identifier: MIT
 #include <gtest/gtest.h>
 
+#include <set>
 #include <string>
 #include <tuple>
-#include <unordered_set>
 #include <utility>
 #include <vector>
 
 #include "harvest/accessibility_helper.h"
+#include "harvest/named_key.h"
 #include "platform/memory/memory_accessibility.h"
 
 namespace tavrine {
@@ -19,15 +20,11 @@ using ax::MemoryTree;
 
 using Texts = std::tuple<std::string, std::string, std::string>;
 
-std::vector<Texts> texts(const std::vector<ShortcutItem>& items) {
+std::vector<Texts> harvest(MemoryTree& tree) {
   std::vector<Texts> out;
-  for (const auto& i : items)
+  for (const auto& i : AccessibilityHelper::getShortcuts(tree.application()))
     out.emplace_back(i.menuPath(), i.title(), i.shortcut());
   return out;
-}
-
-std::vector<Texts> harvest(MemoryTree& tree) {
-  return texts(AccessibilityHelper::getShortcuts(tree.application()));
 }
 
 TEST(HarvestTest, WalksEveryMenuButAppleInDepthFirstOrder) {
@@ -93,16 +90,9 @@ TEST(HarvestTest, MenuBarFailuresGiveAnEmptyListAfterOneRead) {
   EXPECT_TRUE(harvest(failed).empty());
   EXPECT_EQ(failed.reads().total, 1u);
 
-  MemoryTree onlyApple;
-  onlyApple.addItem(onlyApple.addMenu("Apple"), "About", "a");
-  EXPECT_TRUE(harvest(onlyApple).empty());
-
   MemoryTree noBar;
   noBar.application().set(ax::kMenuBar, {});
   EXPECT_TRUE(harvest(noBar).empty());
-
-  ax::MemoryAccessibility port;
-  EXPECT_TRUE(AccessibilityHelper::getShortcuts(port, 42).empty());
 }
 
 TEST(HarvestTest, ReadsOnlyWhatEachLevelNeeds) {
@@ -176,21 +166,71 @@ TEST(HarvestTest, FormatsModifierPrefixThenTheKeysCap) {
     EXPECT_EQ(AccessibilityHelper::formatShortcut(8, key), cap) << cap;
 }
 
-TEST(HarvestTest, EveryRecordHasAFreshIdEvenForTheSameTexts) {
-  const ShortcutItem first("File", "Save", "⌘S");
-  const ShortcutItem copy = first;
-  EXPECT_NE(first, ShortcutItem("File", "Save", "⌘S"));
-  EXPECT_EQ(copy, first);
-  EXPECT_EQ(ShortcutItemHash{}(copy), ShortcutItemHash{}(first));
+TEST(MemoryTreeTest, ReadsMenusItemsSubmenusAndShortcutsFromText) {
+  const ax::MenuTreeParse parsed = ax::parseMenuTree(
+      "# sample\n"
+      "File\n"
+      "  Save As…  [⇧⌘S]\n"
+      "  Open Recent\n"
+      "    Clear Menu  [⌘K]\n"
+      "\n"
+      "Window\r\n"
+      "  Next Tab  [⌃⇥]\r\n"
+      "  Odd [title] [⌥⌘]]\n");
+  ASSERT_TRUE(parsed.tree) << parsed.error;
+  EXPECT_EQ(harvest(*parsed.tree), (std::vector<Texts>{{"File", "Save As…", "⇧⌘S"},
+                                                       {"File", "Clear Menu", "⌘K"},
+                                                       {"Window", "Next Tab", "⌃⇥"},  // no ⌘
+                                                       {"Window", "Odd [title]", "⌥⌘]"}}));
+}
 
-  const std::string id = copy.id().toString();  // RFC 4122, version 4
-  EXPECT_EQ(id.size(), 36u);
-  EXPECT_EQ(id[14], '4');
-  EXPECT_NE(std::string("89AB").find(id[19]), std::string::npos);
-  std::unordered_set<ShortcutItem, ShortcutItemHash> seen;
-  for (int i = 0; i < 1000; ++i)
-    seen.emplace("M", "T", "⌘T");
-  EXPECT_EQ(seen.size(), 1000u);
+TEST(MemoryTreeTest, RejectsMalformedLinesWithTheirNumber) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"  Orphan\n", "line 1: an item needs a menu above it"},
+      {"File\n    Too deep\n", "line 2: an item is indented too deep"},
+      {"File\n   Odd\n", "line 2: indentation must be a multiple of two spaces"},
+      {"File\n\tTab\n", "line 2: indent with spaces, not tabs"},
+      {"File\n  Bare  [⌘]\n", "line 2: a shortcut needs a key after its modifiers"},
+  };
+  for (const auto& [text, error] : cases) {
+    const ax::MenuTreeParse parsed = ax::parseMenuTree(text);
+    EXPECT_EQ(parsed.error, error);
+    EXPECT_EQ(parsed.tree, nullptr);
+  }
+}
+
+TEST(NamedKeyTest, EveryKeyReadsBackFromTheCharacterItIsWrittenAsAndFromItsCap) {
+  std::set<std::string> caps;
+  std::set<std::string> macNames;
+  std::set<std::string> linuxNames;
+  for (int k = 0; k <= static_cast<int>(NamedKey::space); ++k) {
+    const auto key = static_cast<NamedKey>(k);
+    EXPECT_EQ(namedKey(keyEquivalentCharacter(key)), key) << k;
+    EXPECT_EQ(namedKeyForCap(keyCapText(key)), key) << k;
+    // No two look or sound alike.
+    EXPECT_TRUE(caps.insert(keyCapText(key)).second) << keyCapText(key);
+    EXPECT_TRUE(macNames.insert(keyName(key, KeyNames::mac)).second) << k;
+    EXPECT_TRUE(linuxNames.insert(keyName(key, KeyNames::desktopLinux)).second) << k;
+  }
+  EXPECT_EQ(namedKeyForCap("⎋"), NamedKey::escape);
+  EXPECT_EQ(namedKeyForCap("Tab"), std::nullopt);
+  EXPECT_EQ(keyEquivalentCharacter(NamedKey::upArrow), "\uF700");
+  EXPECT_EQ(keyEquivalentCharacter(NamedKey::returnKey), "\r");
+  EXPECT_EQ(keyEquivalentCharacter(NamedKey::backspace), "\x08");
+}
+
+TEST(NamedKeyTest, FunctionKeysAreNumberedOneToThirtyFive) {
+  for (int n = 1; n <= 35; ++n) {
+    ASSERT_TRUE(functionKey(n)) << n;
+    EXPECT_EQ(functionKeyNumber(*functionKey(n)), n);
+    EXPECT_EQ(keyCapText(*functionKey(n)), "F" + std::to_string(n));
+  }
+  EXPECT_EQ(functionKey(0), std::nullopt);
+  EXPECT_EQ(functionKey(36), std::nullopt);
+  EXPECT_EQ(functionKeyNumber(NamedKey::rightArrow), 0);
+  EXPECT_EQ(functionKeyNumber(NamedKey::insert), 0);
+  EXPECT_EQ(namedKey(std::string_view("\xEF\x9C")), std::nullopt);  // cut short
+  EXPECT_EQ(namedKey(std::string_view("")), std::nullopt);
 }
 
 }  // namespace

@@ -27,9 +27,9 @@ Step wait(double seconds) {
   return [seconds](AppHarness& h) { h.fake.runLoop.advance(seconds); };
 }
 // The press timer fires; the show it queues waits for its turn on the main queue.
-Step timerFires() {
-  return [](AppHarness& h) { ASSERT_TRUE(h.fake.runLoop.fireNextTimer()); };
-}
+const Step timerFires = [](AppHarness& h) { ASSERT_TRUE(h.fake.runLoop.fireNextTimer()); };
+// Another application comes to the front.
+const Step browser = [](AppHarness& h) { h.bringToFront(7, "Browser", "Tab\n  New Tab  [⌘T]\n"); };
 
 struct Script {
   std::string shown;  // the application on screen at the end, "" for none
@@ -42,7 +42,7 @@ TEST(HoldTriggerTest, FollowsTheStateTable) {
   std::vector<Script> scripts = {
       {"Editor", 1, {press(kCommand), wait(0.5)}},  // the hold time
       {"", 0, {press(kCommand), wait(0.499)}},      // not a moment less
-      {"", 0, {press(kCommand), timerFires()}},     // the timer only queues the show
+      {"", 0, {press(kCommand), timerFires}},       // the timer only queues the show
       {"Editor", 1, {press(kCommand), wait(3)}},    // held on: shown once
       {"Editor", 1, {press(left), wait(0.5)}},      // device bits do not count
       {"", 0, {press(left), wait(0.3), press(both), wait(0.499)}},  // the second key restarts
@@ -52,10 +52,13 @@ TEST(HoldTriggerTest, FollowsTheStateTable) {
       {"", 0, {press(kCommand), wait(0.2), key(Scope::local), wait(1)}},
       {"Editor", 1, {press(kCommand), wait(0.5), key(), wait(1)}},  // a key while shown
       {"Editor", 1, {press(kCommand | modifier::kShift), wait(0.3), press(kCommand), wait(0.5)}},
+      // Command alone again while shown: a new hold, for the application now in front.
+      {"Editor", 1, {press(kCommand), wait(0.5), browser, press(both), wait(0.499)}},
+      {"Browser", 2, {press(kCommand), wait(0.5), browser, press(both), wait(0.5)}},
       // The hold ends while its show waits for its turn: the show must not happen.
-      {"", 0, {press(kCommand), timerFires(), press(0), wait(1)}},
-      {"", 0, {press(kCommand), timerFires(), key(), wait(1)}},
-      {"", 0, {press(kCommand), timerFires(), key(Scope::local), wait(1)}},
+      {"", 0, {press(kCommand), timerFires, press(0), wait(1)}},
+      {"", 0, {press(kCommand), timerFires, key(), wait(1)}},
+      {"", 0, {press(kCommand), timerFires, key(Scope::local), wait(1)}},
   };
   // Any other device-independent flag, Caps Lock included, cancels a pending hold and hides a
   // shown overlay.
@@ -64,7 +67,7 @@ TEST(HoldTriggerTest, FollowsTheStateTable) {
         modifier::kNumericPad, modifier::kHelp, modifier::kFunction, modifier::Flags{1} << 31}) {
     scripts.push_back({"", 0, {press(kCommand), wait(0.3), press(kCommand | other), wait(1)}});
     scripts.push_back({"", 1, {press(kCommand), wait(0.5), press(kCommand | other)}});
-    scripts.push_back({"", 0, {press(kCommand), timerFires(), press(kCommand | other), wait(1)}});
+    scripts.push_back({"", 0, {press(kCommand), timerFires, press(kCommand | other), wait(1)}});
   }
   for (std::size_t i = 0; i < scripts.size(); ++i) {
     SCOPED_TRACE("script " + std::to_string(i));
@@ -74,39 +77,9 @@ TEST(HoldTriggerTest, FollowsTheStateTable) {
       step(h);
     EXPECT_EQ(h.shownApp(), scripts[i].shown);
     EXPECT_EQ(h.panelsMade(), scripts[i].panels);
+    EXPECT_EQ(h.fake.panels.onScreenCount(), h.shownApp() != "" ? 1u : 0u);
     EXPECT_EQ(h.delegate->commandHoldTimer != nullptr, h.shownApp() != "");  // the release poll
   }
-}
-
-TEST(HoldTriggerTest, CommandAloneAgainWhileShownRebuildsForTheNewFrontApplication) {
-  AppHarness h;
-  h.bringToFront(42, "Editor", "File\n  Save  [⌘S]\n");
-  h.modifiers(kCommand);
-  h.fake.runLoop.advance(0.5);
-  h.bringToFront(7, "Browser", "Tab\n  New Tab  [⌘T]\n");
-  h.modifiers(kCommand | 0x10);
-  EXPECT_EQ(h.shownApp(), "Editor");
-  h.fake.runLoop.advance(0.5);
-  EXPECT_EQ(h.shownApp(), "Browser");
-  EXPECT_EQ(h.fake.panels.onScreenCount(), 1u);
-  EXPECT_EQ(h.fake.runLoop.liveTimerCount(), 1u);  // one release poll
-}
-
-TEST(HoldTriggerTest, NothingHappensOnceTheDelegateIsGone) {
-  AppHarness h;
-  h.bringToFront(42, "Editor", "File\n  Save  [⌘S]\n");
-  h.modifiers(kCommand);
-  ASSERT_TRUE(h.fake.runLoop.fireNextTimer());  // one show waits for its turn...
-  h.modifiers(kCommand | 0x10);                 // ...and another hold is pending
-  h.delegate.reset();
-  h.fake.runLoop.advance(1);
-  h.modifiers(kCommand);
-  h.fake.runLoop.advance(1);
-  EXPECT_EQ(h.panelsMade(), 0u);
-  EXPECT_EQ(h.fake.runLoop.liveTimerCount(), 0u);
-  // A local monitor still passes its event on.
-  auto event = std::make_shared<doubles::ScriptedEvent>(kEventMaskFlagsChanged, kCommand);
-  EXPECT_EQ(h.fake.events.deliver(Scope::local, event), event);
 }
 
 }  // namespace

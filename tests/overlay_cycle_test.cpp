@@ -1,6 +1,11 @@
 // SPDX-License-Identifier: MIT
 #include <gtest/gtest.h>
 
+#include <optional>
+#include <tuple>
+#include <utility>
+#include <vector>
+
 #include "support/app_harness.h"
 
 namespace tavrine {
@@ -15,7 +20,7 @@ class OverlayCycleTest : public ::testing::Test {
  protected:
   OverlayCycleTest() { h.fake.workspace.flags = kCommand; }
 
-  doubles::AppHarness h{true, true, OverlayStyle{KeyCapStyle::words}};
+  doubles::AppHarness h{true, OverlayStyle{KeyCapStyle::words}};
   doubles::VirtualRunLoop& loop = h.fake.runLoop;
 };
 
@@ -41,10 +46,9 @@ TEST_F(OverlayCycleTest, NothingToShowChangesNothing) {
 TEST_F(OverlayCycleTest, ShowsTheHarvestUnderTheApplicationsNameOrUnknown) {
   h.bringToFront(42, "Editor", kEditor);
   h.delegate->showOverlay();
-  const OverlayView& view = *h.fake.panels.created.at(0)->settings.content;
-  EXPECT_EQ(view.appName(), "Editor");
-  EXPECT_EQ(view.groupedShortcuts().at("Edit").size(), 2u);
-  EXPECT_EQ(view.groupedShortcuts().at("File").size(), 1u);
+  // The harvest, grouped.
+  EXPECT_EQ(h.fake.panels.created.at(0)->settings.content->groupedShortcuts().at("Edit").size(),
+            2u);
 
   h.bringToFront(43, std::nullopt, kEditor);
   h.delegate->showOverlay();
@@ -56,9 +60,7 @@ TEST_F(OverlayCycleTest, ShowsTheHarvestUnderTheApplicationsNameOrUnknown) {
 TEST_F(OverlayCycleTest, ASecondShowReplacesTheFirstAndKeepsOnePoll) {
   h.bringToFront(42, "Editor", kEditor);
   h.delegate->showOverlay();
-  const OverlayWindowController* controller = h.delegate->overlayController.get();
   h.delegate->showOverlay();
-  EXPECT_EQ(h.delegate->overlayController.get(), controller);
   ASSERT_EQ(h.panelsMade(), 2u);
   EXPECT_EQ(h.fake.panels.created[1]->othersOnScreenWhenMade, 0u);  // the first went before
   EXPECT_EQ(h.shownApp(), "Editor");
@@ -77,15 +79,11 @@ TEST_F(OverlayCycleTest, ThePollSeesCommandLetGoAtItsNextTenthOfASecond) {
   EXPECT_EQ(h.shownApp(), "Editor");
   loop.advance(0.001);
   EXPECT_EQ(h.shownApp(), "");
-  EXPECT_EQ(h.delegate->commandHoldTimer, nullptr);
   EXPECT_EQ(loop.liveTimerCount(), 0u);
-  EXPECT_NE(h.delegate->overlayController, nullptr);  // kept for the next show
 }
 
 TEST_F(OverlayCycleTest, HidingLeavesAPendingHoldAloneAndIsHarmlessWithNothingShown) {
-  h.delegate->hideOverlay();
-  EXPECT_EQ(h.delegate->overlayController, nullptr);
-
+  h.delegate->hideOverlay();  // nothing shown: nothing happens
   h.bringToFront(42, "Editor", kEditor);
   h.modifiers(kCommand);
   loop.advance(0.2);
@@ -97,12 +95,56 @@ TEST_F(OverlayCycleTest, HidingLeavesAPendingHoldAloneAndIsHarmlessWithNothingSh
   EXPECT_EQ(h.fake.panels.created.at(0)->closes, 1u);
 }
 
-TEST_F(OverlayCycleTest, ThePollStopsItselfOnceTheDelegateIsGone) {
-  h.bringToFront(42, "Editor", kEditor);
-  h.delegate->showOverlay();
-  h.delegate.reset();
-  loop.advance(0.1);
-  EXPECT_EQ(loop.liveTimerCount(), 0u);
+class OverlayWindowControllerTest : public ::testing::Test {
+ protected:
+  std::vector<ShortcutItem> items{
+      {"File", "New", "⌘N"}, {"Edit", "Copy", "⌘C"}, {"File", "Save", "⌘S"}};
+  TranslationHelper t;
+  doubles::FakeScreens screens;
+  doubles::RecordingPanels panels;
+  OverlayWindowController controller{screens, panels, t};
+};
+
+TEST_F(OverlayWindowControllerTest, CentresACappedShareOfTheVisibleFrame) {
+  const std::pair<Rect, Rect> cases[] = {
+      {{{0, 0}, {1440, 875}}, {{120, 87.5}, {1200, 700}}},
+      {{{0, 0}, {1280, 720}}, {{96, 72}, {1088, 576}}},
+      {{{0, 0}, {2560, 1415}}, {{680, 307.5}, {1200, 800}}},  // both caps
+      {{{100, 50}, {1000, 600}}, {{175, 110}, {850, 480}}},   // centred on the frame, not at 0
+      {{{0, 0}, {200, 100}}, {{15, 10}, {170, 80}}},          // no minimum size
+  };
+  for (const auto& [visible, expected] : cases) {
+    screens.visibleFrame = visible;
+    controller.showWithShortcuts(items, "Editor");
+    EXPECT_EQ(panels.created.back()->contentRect, expected);
+  }
+}
+
+TEST_F(OverlayWindowControllerTest, ShowsANonActivatingFloatingPanelWithTheGroupedView) {
+  controller.showWithShortcuts(items, "Editor");
+  ASSERT_EQ(panels.created.size(), 1u);
+  EXPECT_EQ(controller.window, panels.created[0]);
+
+  const PanelSettings& s = panels.created[0]->settings;
+  EXPECT_EQ(
+      std::tuple(s.styleMask, s.backing, s.defer, s.opaque, s.clearBackground, s.level, s.hasShadow,
+                 s.movableByWindowBackground, s.hidesOnDeactivate, s.becomesKeyOnlyIfNeeded),
+      std::tuple(128u, 2u, false, false, true, 3, true, false, false, true));
+  EXPECT_EQ(s.content->appName(), "Editor");
+  EXPECT_EQ(&s.content->t(), &t);
+  // Grouped by menu, harvest order kept within each.
+  EXPECT_EQ(s.content->groupedShortcuts(),
+            (GroupedShortcuts{{"File", {items[0], items[2]}}, {"Edit", {items[1]}}}));
+}
+
+// Closing the panel before the next is made is part of the overlay cycle's tests.
+TEST_F(OverlayWindowControllerTest, AShowWithoutAScreenStillClosesThePanelBefore) {
+  controller.showWithShortcuts(items, "Editor");
+  screens.visibleFrame = std::nullopt;
+  controller.showWithShortcuts(items, "Editor");
+  EXPECT_EQ(panels.created.size(), 1u);
+  EXPECT_EQ(panels.onScreenCount(), 0u);
+  EXPECT_EQ(controller.window, panels.created[0]);  // still refers to the closed panel
 }
 
 }  // namespace

@@ -78,24 +78,18 @@ TEST(OverlayViewTest, ColumnsFollowTheRecordCountOverAllGroups) {
 TEST(OverlayViewTest, ChoosingALanguageFlipsEveryTextAndBack) {
   TranslationHelper t;
   GroupedShortcuts groups;
-  groups["Edit"] = {{"Edit", "Copy", "⌘C"}};
   groups["straße"] = {{"straße", "Enter Full Screen", "⌃⌘F"}};  // upper-cased in full
   const auto view = std::make_shared<OverlayView>("Notes", std::move(groups), t);
   std::vector<bool> heard;  // before each assignment lands
   OverlayView::Subscription subscription =
       view->subscribeWillChange([&] { heard.push_back(t.isZH()); });
   const std::vector<std::string> english = renderedTexts(view);
-  const auto& items = OverlayView::languageItems();
-  EXPECT_EQ(items[0].title, "English");
-  EXPECT_EQ(items[1].title, "中文");
+  const auto& items = OverlayView::languageItems();  // English, 中文
   view->choose(items[1]);
   view->choose(items[1]);  // the current language, assigned again
   const std::vector<std::string> chinese = renderedTexts(view);
-  const std::pair<const char*, const char*> pairs[] = {{"Keyboard Shortcuts", "快捷键"},
-                                                       {"EN", "中文"},
-                                                       {"System Shortcuts", "系统快捷键"},
-                                                       {"EDIT", "编辑"},
-                                                       {"Copy", "拷贝"},
+  // The header, the switch and an application row are the accessibility test's.
+  const std::pair<const char*, const char*> pairs[] = {{"System Shortcuts", "系统快捷键"},
                                                        {"STRASSE", "STRASSE"},
                                                        {"Enter Full Screen", "进入全屏幕"},
                                                        {"GENERAL", "通用"},
@@ -113,27 +107,16 @@ TEST(OverlayViewTest, ChoosingALanguageFlipsEveryTextAndBack) {
   EXPECT_EQ(renderedTexts(view), english);
   EXPECT_EQ(heard, (std::vector<bool>{false, true, true}));
 
-  // A subscription moved on stays live until its last owner lets go.
-  OverlayView::Subscription moved = std::move(subscription);
-  view->choose(items[1]);
+  // A subscription moved on (constructed, then assigned) stays live until its last owner lets
+  // go; what it was moved from owns nothing.
+  OverlayView::Subscription moved(std::move(subscription)), last;
+  last = std::move(moved);
+  subscription.reset();
   moved.reset();
+  view->choose(items[1]);
+  last.reset();
   view->choose(items[0]);
   EXPECT_EQ(heard.size(), 4u);
-}
-
-// The caps of every row and the system section follow the view's style and desktop.
-TEST(OverlayViewTest, RowsAndCatalogueFollowTheViewsStyleAndDesktop) {
-  TranslationHelper t;
-  GroupedShortcuts groups;
-  groups["Edit"] = {{"Edit", "Redo", "⇧⌘Z"}};
-  const auto gnome = std::make_shared<const OverlayView>(
-      "Notes", std::move(groups), t, OverlayStyle{KeyCapStyle::words, Desktop::gnome});
-  const std::vector<std::string> texts = renderedTexts(gnome);
-  for (const char* text : {"Ctrl", "Shift", "Z", "Super", "Activities Overview", "Log Out"})
-    EXPECT_TRUE(contains(texts, text)) << text;
-  for (const char* text : {"⌘", "⇧", "⌥", "⌃", "Spotlight"})
-    EXPECT_FALSE(contains(texts, text)) << text;
-  EXPECT_EQ(&OverlayView("Notes", {}, t).systemGroups(), &SystemShortcuts::groups(Desktop::macOS));
 }
 
 }  // namespace

@@ -31,8 +31,7 @@ class MemoryWindowTree final : public WindowTree {
   std::optional<WindowId> activeWindow() const override { return active; }
   std::optional<WindowId> inputFocus() const override { return focus; }
   std::optional<WindowId> parent(WindowId id) const override {
-    const Window* w = find(id);
-    return w != nullptr ? std::optional(w->parent) : std::nullopt;
+    return find(id) != nullptr ? std::optional(find(id)->parent) : std::nullopt;
   }
   std::vector<WindowId> children(WindowId id) const override {
     std::vector<WindowId> out;
@@ -41,13 +40,9 @@ class MemoryWindowTree final : public WindowTree {
       if (w.parent == id) out.push_back(child);
     return out;
   }
-  bool hasWmState(WindowId id) const override {
-    const Window* w = find(id);
-    return w != nullptr && w->wmState;
-  }
+  bool hasWmState(WindowId id) const override { return find(id) && find(id)->wmState; }
   std::optional<std::int32_t> pid(WindowId id) const override {
-    const Window* w = find(id);
-    return w != nullptr ? w->pid : std::nullopt;
+    return find(id) != nullptr ? find(id)->pid : std::nullopt;
   }
 
  private:

@@ -20,17 +20,13 @@ std::vector<unsigned long> icons(
   return data;
 }
 
-std::vector<unsigned long> operator+(std::vector<unsigned long> a,
-                                     const std::vector<unsigned long>& b) {
-  a.insert(a.end(), b.begin(), b.end());
-  return a;
-}
-
 // The size nearest 64 (the larger on a tie, by the larger side); damaged data keeps what came
 // before the damage.
 TEST(NetWmIconTest, ChoosesTheSizeNearest64FromWhatIsIntact) {
   std::vector<unsigned long> truncated = icons({{16, 16}, {64, 64}});
   truncated.pop_back();  // the 64-pixel icon lacks its last pixel
+  std::vector<unsigned long> absurd = icons({{24, 24}});
+  absurd.insert(absurd.end(), {0xFFFFFFFFUL, 0xFFFFFFFFUL, 0UL, 0UL});  // w × h would overflow
   const struct {
     std::string name;
     std::vector<unsigned long> data;
@@ -41,11 +37,8 @@ TEST(NetWmIconTest, ChoosesTheSizeNearest64FromWhatIsIntact) {
       {"a tie goes to the larger", icons({{48, 48}, {80, 80}}), {{80, 80}}},
       {"the larger side counts", icons({{64, 32}, {20, 20}}), {{64, 32}}},
       {"truncated second icon", truncated, {{16, 16}}},
-      {"zero width after a good icon", icons({{32, 32}}) + std::vector{0UL, 64UL}, {{32, 32}}},
-      // w × h would overflow.
-      {"absurd sides after a good icon",
-       icons({{24, 24}}) + std::vector{0xFFFFFFFFUL, 0xFFFFFFFFUL, 0UL, 0UL},
-       {{24, 24}}},
+      {"zero width after a good icon", icons({{32, 32}, {0, 64}}), {{32, 32}}},
+      {"absurd sides after a good icon", absurd, {{24, 24}}},
       {"empty", {}, std::nullopt},
       {"header without pixels", {64, 64}, std::nullopt},
       {"too large a side", icons({{kMaxIconSide + 1, 1}}), std::nullopt},

@@ -15,14 +15,12 @@
 namespace tavrine::doubles {
 
 std::string makeTemporaryDirectory() {
-  // Removed at exit with their content.
   static struct Directories {
     std::vector<std::string> paths;
     ~Directories() {
-      for (const auto& path : paths) {
-        std::error_code ignored;
+      std::error_code ignored;
+      for (const auto& path : paths)
         std::filesystem::remove_all(path, ignored);
-      }
     }
   } directories;
   const char* base = std::getenv("TMPDIR");
@@ -35,13 +33,11 @@ std::string makeTemporaryDirectory() {
 
 std::string ServerProcess::start(std::vector<std::string> argv, const std::vector<std::string>& env,
                                  const std::string& logPath) {
-  if (argv.empty()) return {};
   int fds[2];
   if (pipe2(fds, O_CLOEXEC) != 0) return {};
-  for (auto& arg : argv) {
+  for (auto& arg : argv)
     if (const auto at = arg.find("{fd}"); at != std::string::npos)
       arg.replace(at, 4, std::to_string(fds[1]));
-  }
   pid_ = fork();
   if (pid_ == 0) {
     setpgid(0, 0);

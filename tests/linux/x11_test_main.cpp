@@ -8,18 +8,10 @@
 #include <QApplication>
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
 #include <string>
 
 #include "test_servers.h"
-
-namespace tavrine::doubles {
-
-bool haveXServer() {
-  const char* display = std::getenv("DISPLAY");
-  return display != nullptr && *display != '\0';
-}
-
-}  // namespace tavrine::doubles
 
 int main(int argc, char** argv) {
   ::testing::InitGoogleTest(&argc, argv);
@@ -42,14 +34,10 @@ int main(int argc, char** argv) {
   }
 
   const std::string screens = tavrine::doubles::makeTemporaryDirectory() + "/screens.json";
-  if (std::FILE* file = std::fopen(screens.c_str(), "w")) {
-    std::fputs(
-        R"({"screens": [)"
-        R"({"name": "left", "x": 0, "y": 0, "width": 1000, "height": 800, "logicalDpi": 96},)"
-        R"({"name": "right", "x": 1000, "y": 0, "width": 1280, "height": 1024, "logicalDpi": 96}]})",
-        file);
-    std::fclose(file);
-  }
+  std::ofstream(screens)
+      << R"({"screens": [)"
+         R"({"name": "left", "x": 0, "y": 0, "width": 1000, "height": 800, "logicalDpi": 96},)"
+         R"({"name": "right", "x": 1000, "y": 0, "width": 1280, "height": 1024, "logicalDpi": 96}]})";
   qputenv("QT_QPA_PLATFORM", ("offscreen:configfile=" + screens).c_str());
   QApplication app(argc, argv);
   return RUN_ALL_TESTS();

@@ -9,89 +9,77 @@
 
 namespace tavrine::doubles {
 
-struct XFixture::Impl {
-  x11::X11Display display;
-};
-
-XFixture::XFixture() : impl_(std::make_unique<Impl>()) {}
+XFixture::XFixture() : display_(std::make_unique<x11::X11Display>()) {}
 XFixture::~XFixture() = default;
 
 bool XFixture::isOpen() const {
-  return impl_->display.isOpen();
+  return display_->isOpen();
 }
 
 std::uint64_t XFixture::root() const {
-  return impl_->display.root();
+  return display_->root();
 }
 
 void XFixture::key(const char* keysym, bool press) {
-  Display* dpy = impl_->display.get();
-  const KeyCode keycode = XKeysymToKeycode(dpy, XStringToKeysym(keysym));
-  XTestFakeKeyEvent(dpy, keycode, press ? True : False, CurrentTime);
+  Display* dpy = display_->get();
+  XTestFakeKeyEvent(dpy, XKeysymToKeycode(dpy, XStringToKeysym(keysym)), press, CurrentTime);
   XSync(dpy, False);
 }
 
 unsigned XFixture::serverModifiers() const {
   XkbStateRec state{};
-  XkbGetState(impl_->display.get(), XkbUseCoreKbd, &state);
+  XkbGetState(display_->get(), XkbUseCoreKbd, &state);
   return state.mods;
 }
 
 std::uint64_t XFixture::createWindow(int x, int y, int width, int height, std::uint64_t parent) {
-  Display* dpy = impl_->display.get();
   const Window window =
-      XCreateSimpleWindow(dpy, parent != 0 ? parent : impl_->display.root(), x, y,
+      XCreateSimpleWindow(display_->get(), parent != 0 ? parent : display_->root(), x, y,
                           static_cast<unsigned>(width), static_cast<unsigned>(height), 0, 0, 0);
-  XMapWindow(dpy, window);
-  XSync(dpy, False);
+  XMapWindow(display_->get(), window);
+  display_->syncSucceeded();
   return window;
 }
 
 void XFixture::destroyWindow(std::uint64_t window) {
-  XDestroyWindow(impl_->display.get(), window);
-  sync();
+  XDestroyWindow(display_->get(), window);
+  display_->syncSucceeded();
 }
 
 void XFixture::focus(std::uint64_t window) {
-  XSetInputFocus(impl_->display.get(), window, RevertToParent, CurrentTime);
-  sync();
+  XSetInputFocus(display_->get(), window, RevertToParent, CurrentTime);
+  display_->syncSucceeded();
 }
 
 void XFixture::setLongs(std::uint64_t window, const char* property, const char* type,
                         const std::vector<unsigned long>& items) {
-  XChangeProperty(impl_->display.get(), window, impl_->display.atom(property),
-                  impl_->display.atom(type), 32, PropModeReplace,
-                  reinterpret_cast<const unsigned char*>(items.data()),
+  XChangeProperty(display_->get(), window, display_->atom(property), display_->atom(type), 32,
+                  PropModeReplace, reinterpret_cast<const unsigned char*>(items.data()),
                   static_cast<int>(items.size()));
-  sync();
+  display_->syncSucceeded();
 }
 
 void XFixture::setBytes(std::uint64_t window, const char* property, const char* type,
                         const std::string& bytes) {
-  XChangeProperty(impl_->display.get(), window, impl_->display.atom(property),
-                  impl_->display.atom(type), 8, PropModeReplace,
-                  reinterpret_cast<const unsigned char*>(bytes.data()),
+  XChangeProperty(display_->get(), window, display_->atom(property), display_->atom(type), 8,
+                  PropModeReplace, reinterpret_cast<const unsigned char*>(bytes.data()),
                   static_cast<int>(bytes.size()));
-  sync();
+  display_->syncSucceeded();
 }
 
 void XFixture::deleteProperty(std::uint64_t window, const char* property) {
-  XDeleteProperty(impl_->display.get(), window, impl_->display.atom(property));
-  sync();
+  XDeleteProperty(display_->get(), window, display_->atom(property));
+  display_->syncSucceeded();
 }
 
 std::vector<unsigned long> XFixture::longs(std::uint64_t window, const char* property) const {
-  return impl_->display.readLongs(window, impl_->display.atom(property), AnyPropertyType, 1024)
+  return display_->readLongs(window, display_->atom(property), AnyPropertyType, 1024)
       .value_or(std::vector<unsigned long>{});
 }
 
 void XFixture::ownSelection(const char* selection, std::uint64_t window) {
-  XSetSelectionOwner(impl_->display.get(), impl_->display.atom(selection), window, CurrentTime);
-  sync();
-}
-
-void XFixture::sync() {
-  impl_->display.syncSucceeded();
+  XSetSelectionOwner(display_->get(), display_->atom(selection), window, CurrentTime);
+  display_->syncSucceeded();
 }
 
 }  // namespace tavrine::doubles

@@ -8,15 +8,18 @@
 #include <string>
 #include <vector>
 
+namespace tavrine::x11 {
+class X11Display;
+}
+
 namespace tavrine::doubles {
 
 class XFixture {
  public:
   XFixture();
   ~XFixture();
-  XFixture(const XFixture&) = delete;
-  XFixture& operator=(const XFixture&) = delete;
 
+  // False without an X server (Xvfb is not installed): the tests that need one skip.
   bool isOpen() const;
   std::uint64_t root() const;
 
@@ -40,12 +43,9 @@ class XFixture {
   std::vector<unsigned long> longs(std::uint64_t window, const char* property) const;
   // Makes `window` (0: none) the owner of `selection`, as a compositing manager does.
   void ownSelection(const char* selection, std::uint64_t window);
-  // Waits until the server has handled everything sent so far.
-  void sync();
 
  private:
-  struct Impl;
-  std::unique_ptr<Impl> impl_;
+  std::unique_ptr<x11::X11Display> display_;
 };
 
 }  // namespace tavrine::doubles

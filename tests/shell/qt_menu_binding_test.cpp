@@ -25,6 +25,13 @@ MenuItemRef item(std::string title, std::optional<MenuAction> action = std::null
   return std::make_shared<MenuItem>(std::move(title), std::move(action), std::move(key));
 }
 
+MenuRef menuOf(std::initializer_list<MenuItemRef> items) {
+  auto menu = std::make_shared<Menu>();
+  for (const MenuItemRef& i : items)
+    menu->addItem(i);
+  return menu;
+}
+
 // Records the actions it performs; optionally runs something as it does.
 struct Target final : MenuActionTarget {
   bool performMenuAction(std::string_view action, MenuItem&) override {
@@ -54,23 +61,16 @@ TEST(QtMenuBindingTest, KeyEquivalentsBecomeQtKeySequences) {
 TEST(QtMenuBindingTest, ShowsTextsAsTheyAreAndSendsActionsToTheirTargets) {
   auto own = std::make_shared<Target>();
   auto end = std::make_shared<Target>();
-  auto model = std::make_shared<Menu>();
-  model->addItem(item("Save & Quit", "saveAndQuit"));
-  model->addItem(item("Inert"));
-  model->addItem(MenuItem::separatorItem());
-  auto sub = std::make_shared<Menu>();
-  sub->addItem(item("Inside", "inside"));
   auto opener = item("Opener");
-  opener->setSubmenu(sub);
-  model->addItem(opener);
+  opener->setSubmenu(menuOf({item("Inside", "inside")}));
   auto on = item("On", "toOwn");
   on->setState(ControlState::on);
   on->setTarget(own);
-  model->addItem(on);
   auto orphan = item("Orphan", "lost");
   orphan->setTarget(std::make_shared<Target>());  // gone at once
-  model->addItem(orphan);
-  QtMenuBinding binding(model, [end] { return end; });
+  QtMenuBinding binding(menuOf({item("Save & Quit", "saveAndQuit"), item("Inert"),
+                                MenuItem::separatorItem(), opener, on, orphan}),
+                        [end] { return end; });
 
   const QList<QAction*> actions = binding.menu()->actions();
   ASSERT_EQ(actions.size(), 6);
@@ -103,8 +103,7 @@ TEST(QtMenuBindingTest, WhatTheDelegateChangesAtAnOpeningShowsAtThatOpening) {
     }
     int openings = 0;
   };
-  auto model = std::make_shared<Menu>();
-  model->addItem(item("First", "first"));
+  auto model = menuOf({item("First", "first")});
   auto delegate = std::make_shared<Growing>();
   model->setDelegate(delegate);
   QtMenuBinding binding(model, [] { return nullptr; });
@@ -121,10 +120,9 @@ TEST(QtMenuBindingTest, WhatTheDelegateChangesAtAnOpeningShowsAtThatOpening) {
 }
 
 TEST(QtMenuBindingTest, AnActionMayDropTheMenuItWasChosenFrom) {
-  auto model = std::make_shared<Menu>();
-  model->addItem(item("Drop", "drop"));
   auto target = std::make_shared<Target>();
-  auto binding = std::make_unique<QtMenuBinding>(model, [target] { return target; });
+  auto binding =
+      std::make_unique<QtMenuBinding>(menuOf({item("Drop", "drop")}), [target] { return target; });
   target->onAction = [&] { binding.reset(); };
   const QPointer<QMenu> menu = binding->menu();
   menu->popup(QPoint(0, 0));
@@ -139,21 +137,14 @@ TEST(QtMenuBindingTest, AnActionMayDropTheMenuItWasChosenFrom) {
 
 TEST(QtMenuBindingTest, ASubmenuOpeningMayReplaceThatVerySubmenu) {
   struct Replacer final : MenuDelegate {
-    void menuWillOpen(Menu&) override {
-      auto fresh = std::make_shared<Menu>();
-      fresh->addItem(item("Fresh", "fresh"));
-      opener->setSubmenu(fresh);
-    }
+    void menuWillOpen(Menu&) override { opener->setSubmenu(menuOf({item("Fresh", "fresh")})); }
     MenuItemRef opener = item("Opener");
   };
   auto replacer = std::make_shared<Replacer>();
-  auto stale = std::make_shared<Menu>();
-  stale->addItem(item("Stale", "stale"));
+  auto stale = menuOf({item("Stale", "stale")});
   stale->setDelegate(replacer);
   replacer->opener->setSubmenu(stale);
-  auto model = std::make_shared<Menu>();
-  model->addItem(replacer->opener);
-  QtMenuBinding binding(model, [] { return nullptr; });
+  QtMenuBinding binding(menuOf({replacer->opener}), [] { return nullptr; });
 
   const QPointer<QMenu> old = binding.menu()->actions().at(0)->menu();
   old->popup(QPoint(0, 0));

@@ -74,10 +74,9 @@ TEST(QtRunLoopTest, TimersFireAsTheirKindSaysAndInvalidationHoldsAtOnce) {
     if (++ticks == 3) t.invalidate();
   });
   const int ids[] = {idOf(loop, 5), idOf(loop, 500), idOf(loop, 501), idOf(loop, 100)};
-  for (int round = 0; round < 4; ++round) {
+  for (int round = 0; round < 4; ++round)
     for (int id : ids)
       deliver(loop, id);
-  }
   other->invalidate();  // harmless again
   EXPECT_EQ(fired, (std::vector<std::string>{"repeating", "hold"}));
   EXPECT_EQ(ticks, 3);
@@ -108,10 +107,8 @@ TEST(QtRunLoopTest, PostedTasksRunLaterInTheirOwnTurnsInPostedOrder) {
 TEST(QtRunLoopTest, ATimerScheduledOffTheMainThreadIsAFatalError) {
   GTEST_FLAG_SET(death_test_style, "threadsafe");
   QtRunLoop loop;
-  const auto offMainThread = [&] {
-    std::thread([&] { loop.scheduleTimer(0.1, false, [](Timer&) {}); }).join();
-  };
-  EXPECT_DEATH(offMainThread(), "timer was scheduled from a thread other than the main thread");
+  EXPECT_DEATH(std::thread([&] { loop.scheduleTimer(0.1, false, [](Timer&) {}); }).join(),
+               "timer was scheduled from a thread other than the main thread");
 }
 
 TEST(QtRunLoopTest, DestroyingTheRunLoopStopsItsTimersAndDropsItsTasks) {

@@ -20,13 +20,12 @@ struct AppHarness {
   FakePlatform fake;
   std::shared_ptr<AppDelegate> delegate;
 
-  explicit AppHarness(bool trusted = true, bool launched = true, OverlayStyle style = {}) {
+  explicit AppHarness(bool trusted = true, OverlayStyle style = {}) {
     setTrusted(trusted);
     delegate = AppDelegate::create(fake.platform(), t, style);
     fake.statusBar.responderChainEnd = delegate;
-    if (launched) launch();
+    delegate->applicationDidFinishLaunching();
   }
-  void launch() { delegate->applicationDidFinishLaunching(); }
 
   // Trust brings the global monitors within reach, as on a real desktop.
   void setTrusted(bool trusted) {

@@ -13,37 +13,27 @@
 
 namespace tavrine::doubles {
 
-struct SymbolImage final : Image {
-  SymbolImage(std::string_view symbolName, std::string_view accessibilityDescription)
-      : name(symbolName), description(accessibilityDescription) {}
-  std::string name;
-  std::string description;
-};
-
-struct RecordingButton final : StatusBarButton {
-  void setImage(ImageRef newImage) override { image = std::move(newImage); }
-  ImageRef image;
+// The icon, which the Qt shell's tests check on the real tray.
+struct SilentButton final : StatusBarButton {
+  void setImage(ImageRef) override {}
 };
 
 struct RecordingStatusItem final : StatusItem {
-  StatusBarButton* button() override { return recordingButton.get(); }
+  StatusBarButton* button() override { return &silentButton; }
   void setMenu(MenuRef newMenu) override { menu = std::move(newMenu); }
   double length = 0;
   MenuRef menu;
-  std::unique_ptr<RecordingButton> recordingButton;  // null when the item has none
+  SilentButton silentButton;
 };
 
 struct RecordingStatusBar final : StatusBarPort {
   StatusItemRef statusItemWithLength(double length) override {
     auto item = std::make_shared<RecordingStatusItem>();
     item->length = length;
-    if (buttonsAvailable) item->recordingButton = std::make_unique<RecordingButton>();
     items.push_back(item);
     return item;
   }
-  ImageRef systemSymbolImage(std::string_view name, std::string_view description) override {
-    return symbolsAvailable ? std::make_shared<SymbolImage>(name, description) : nullptr;
-  }
+  ImageRef systemSymbolImage(std::string_view, std::string_view) override { return nullptr; }
 
   // The menu of the first status item, or null.
   MenuRef menu() const { return items.empty() ? nullptr : items.front()->menu; }
@@ -75,9 +65,6 @@ struct RecordingStatusBar final : StatusBarPort {
            performMenuItemAction(*item, responderChainEnd.lock().get());
   }
 
-  // Conditions the platform may impose.
-  bool buttonsAvailable = true;
-  bool symbolsAvailable = true;
   // Where actions of items without a target end up (the application delegate).
   std::weak_ptr<MenuActionTarget> responderChainEnd;
   std::vector<std::shared_ptr<RecordingStatusItem>> items;

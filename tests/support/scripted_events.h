@@ -14,10 +14,8 @@
 namespace tavrine::doubles {
 
 struct ScriptedEvent final : Event {
-  ScriptedEvent(EventMask eventType, modifier::Flags eventFlags)
-      : type(eventType), flags(eventFlags) {}
+  explicit ScriptedEvent(modifier::Flags eventFlags) : flags(eventFlags) {}
   modifier::Flags modifierFlags() const override { return flags; }
-  EventMask type;
   modifier::Flags flags;
 };
 
@@ -40,26 +38,14 @@ class ScriptedEvents final : public EventMonitorPort {
   bool globalMonitorsAvailable = true;
   std::size_t globalAttempts = 0;
 
-  // Delivers `event` to the matching monitors of `scope` in installation order; local ones form
-  // a chain (each gets what the one before returned; null swallows the event). Returns what
-  // would be dispatched.
-  EventRef deliver(Scope scope, const std::shared_ptr<const ScriptedEvent>& event) {
-    EventRef result = event;
-    for (const Monitor& m : std::vector<Monitor>(monitors_)) {  // a handler may add monitors
-      if (m.scope != scope || !(m.mask & event->type)) continue;
-      if (scope == Scope::global) {
-        m.global(*event);
-      } else if (!(result = m.local(result))) {
-        break;
-      }
-    }
-    return result;
-  }
+  // Each delivers an event to the matching monitors of `scope` in installation order; local ones
+  // form a chain (each gets what the one before returned; null swallows the event). Returns
+  // what would be dispatched.
   EventRef flagsChanged(Scope scope, modifier::Flags flags) {
-    return deliver(scope, std::make_shared<ScriptedEvent>(kEventMaskFlagsChanged, flags));
+    return deliver(scope, kEventMaskFlagsChanged, flags);
   }
-  EventRef keyDown(Scope scope, modifier::Flags flags = 0) {
-    return deliver(scope, std::make_shared<ScriptedEvent>(kEventMaskKeyDown, flags));
+  EventRef keyDown(Scope scope, modifier::Flags flags) {
+    return deliver(scope, kEventMaskKeyDown, flags);
   }
   // Monitors installed (not failed attempts).
   std::size_t monitorCount(Scope scope, EventMask mask) const {
@@ -75,6 +61,20 @@ class ScriptedEvents final : public EventMonitorPort {
     LocalHandler local;
     GlobalHandler global;
   };
+  EventRef deliver(Scope scope, EventMask type, modifier::Flags flags) {
+    const auto event = std::make_shared<const ScriptedEvent>(flags);
+    EventRef result = event;
+    for (const Monitor& m : std::vector<Monitor>(monitors_)) {  // a handler may add monitors
+      if (m.scope != scope || !(m.mask & type) || !result) continue;
+      if (scope == Scope::global) {
+        m.global(*event);
+      } else {
+        result = m.local(result);
+      }
+    }
+    return result;
+  }
+
   std::vector<Monitor> monitors_;
 };
 
