@@ -7,6 +7,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <thread>
@@ -243,6 +244,17 @@ TEST(AtspiListenerTest, AnswersAtOnceWhileTheMainThreadIsStopped) {
   listener.dispatchPending();
   EXPECT_EQ(seen, (std::vector<std::pair<bool, modifier::Flags>>{
                       {true, kCmd}, {false, kCmd}, {true, 0}}));
+}
+
+// The bus address comes from another process: one that would start a program is never used.
+TEST(AtspiListenerTest, NeverStartsAProgramForABusAddress) {
+  const std::string marker = doubles::makeTemporaryDirectory() + "/ran";
+  {
+    AtspiListener listener("unixexec:path=/usr/bin/touch,argv0=touch,argv1=" + marker);
+    ASSERT_TRUE(listener.start({[](modifier::Flags) {}, [](modifier::Flags) {}}));
+    std::this_thread::sleep_for(200ms);
+  }
+  EXPECT_FALSE(std::filesystem::exists(marker));
 }
 
 }  // namespace

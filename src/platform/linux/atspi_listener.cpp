@@ -21,6 +21,7 @@
 
 #include "platform/linux/active_frame.h"
 #include "platform/linux/atspi_keystrokes.h"
+#include "platform/linux/bus_connection.h"
 
 namespace tavrine::atspi {
 namespace {
@@ -57,11 +58,6 @@ void drain(int fd) {
   std::uint64_t count = 0;
   [[maybe_unused]] const ssize_t got = read(fd, &count, sizeof count);
 }
-
-struct BusUnref {
-  void operator()(sd_bus* bus) const { sd_bus_close_unref(bus); }
-};
-using BusPtr = std::unique_ptr<sd_bus, BusUnref>;
 
 }  // namespace
 
@@ -162,15 +158,10 @@ std::string AtspiListener::Impl::address() const {
 
 void AtspiListener::Impl::run() {
   for (;;) {
-    const std::string where = address();
-    sd_bus* raw = nullptr;
-    if (!where.empty() && sd_bus_new(&raw) >= 0) {
-      BusPtr connection(raw);
-      if (sd_bus_set_address(raw, where.c_str()) >= 0 && sd_bus_set_bus_client(raw, 1) >= 0 &&
-          sd_bus_start(raw) >= 0) {
-        sd_bus_set_method_call_timeout(raw, kCallTimeoutUsec);
-        if (!serve(raw)) return;  // told to stop
-      }
+    // The address comes from another process: connectToAddress refuses anything but a socket.
+    if (const BusPtr connection = connectToAddress(address(), true)) {
+      sd_bus_set_method_call_timeout(connection.get(), kCallTimeoutUsec);
+      if (!serve(connection.get())) return;  // told to stop
     }
     {
       std::lock_guard lock(mutex);

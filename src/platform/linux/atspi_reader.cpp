@@ -16,6 +16,8 @@
 #include <utility>
 #include <vector>
 
+#include "platform/linux/bus_connection.h"
+
 namespace tavrine::atspi {
 namespace {
 
@@ -35,36 +37,10 @@ constexpr std::int32_t kMatchAll = 1;
 constexpr std::int32_t kMatchAny = 2;
 constexpr std::uint32_t kSortCanonical = 1;
 
-// Addresses handed to sd-bus come from other processes: only plain Unix sockets, one address
-// (sd-bus would try a list in turn, and "unixexec:" would start a program).
-bool isSafeAddress(std::string_view address) {
-  return (address.starts_with("unix:path=") || address.starts_with("unix:abstract=")) &&
-         address.find(';') == std::string_view::npos;
-}
-
-struct BusCloser {
-  void operator()(sd_bus* bus) const { sd_bus_close_unref(bus); }
-};
-using BusPtr = std::unique_ptr<sd_bus, BusCloser>;
-
 struct MessageUnref {
   void operator()(sd_bus_message* m) const { sd_bus_message_unref(m); }
 };
 using MessagePtr = std::unique_ptr<sd_bus_message, MessageUnref>;
-
-// A client connection to the address, started without waiting for it: the first batch's wait
-// completes the handshake under its deadline. `busClient` is false for an application's own socket.
-BusPtr connect(const std::string& address, bool busClient) {
-  if (!isSafeAddress(address)) return {};
-  sd_bus* raw = nullptr;
-  if (sd_bus_new(&raw) < 0) return {};
-  BusPtr bus(raw);
-  if (sd_bus_set_address(raw, address.c_str()) < 0 || sd_bus_set_bus_client(raw, busClient) < 0 ||
-      sd_bus_start(raw) < 0) {
-    return {};
-  }
-  return bus;
-}
 
 std::uint64_t usecUntil(Clock::time_point deadline) {
   const auto left = std::chrono::duration_cast<std::chrono::microseconds>(deadline - Clock::now());
@@ -332,7 +308,7 @@ sd_bus* AtspiReader::State::accessibilityBus(Clock::time_point deadline, ReadSta
     batch.wait();
     if (!readString(batch.reply(call), address)) return nullptr;
   }
-  bus = connect(address, true);
+  bus = connectToAddress(address, true);
   return bus.get();
 }
 
@@ -528,7 +504,7 @@ void AtspiReader::State::readMenu(const std::string& app, const std::string& men
   Peer& peer = peers[app];
   if (!peer.address.empty()) {
     if (!peer.connection || sd_bus_is_open(peer.connection.get()) <= 0) {
-      peer.connection = connect(peer.address, false);
+      peer.connection = connectToAddress(peer.address, false);
     }
     if (peer.connection) {
       bool broken = false;
