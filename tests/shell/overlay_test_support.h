@@ -50,8 +50,10 @@ inline double contrastRatio(const QColor& a, const QColor& b) {
     };
     return 0.2126 * linear(c.redF()) + 0.7152 * linear(c.greenF()) + 0.0722 * linear(c.blueF());
   };
-  const auto [dark, light] = std::minmax(luminance(a), luminance(b));
-  return (light + 0.05) / (dark + 0.05);
+  // By value: std::minmax of temporaries would hand back references to them.
+  const double la = luminance(a);
+  const double lb = luminance(b);
+  return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
 }
 
 // `image` drawn over a flat page of `page`, as a window over a desktop.
