@@ -1,5 +1,5 @@
 # SPDX-License-Identifier: MIT
-# Counting checks for the end-to-end scripts: pass, fail, expect_row and the summary.
+# Counting checks for the end-to-end scripts: pass, fail, the overlay's rows and the summary.
 failures=0
 passes=0
 fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
@@ -26,6 +26,38 @@ expect_rows() {
     IFS='|' read -r menu title shortcut <<<"$row"
     expect_row "$overlay" "$menu" "$title" "$shortcut" "$app"
   done
+}
+
+# Holds Ctrl in the focused application APP (pid PID), optionally saving a screenshot, and checks
+# the overlay's rows, that APP kept the focus and that the overlay goes with the release.
+hold_shows() {
+  local app="$1" pid="$2" shot="$3" overlay
+  shift 3
+  if overlay="$(hs_hold_ctrl "$HS_PID_tavrine" "$shot" "$pid")"; then
+    printf '%s\n' "$overlay" | head -n 12
+    pass "$app: the overlay is up and $app keeps the focus"
+    expect_rows "$overlay" "$app" "$@"
+  else
+    fail "$app: no overlay in the centre while Ctrl was held, or it took the focus"
+  fi
+  if /usr/bin/python3 "$HS_E2E/overlay_rows.py" --pid "$HS_PID_tavrine" \
+    --wait-gone "${HS_WAIT_GONE:-1}"; then
+    pass "$app: the overlay is gone after the release"
+  else
+    fail "$app: the overlay stayed after the release"
+  fi
+}
+
+# Switches the accessibility bus on when it is off, reporting which of the two it was.
+expect_a11y_on() {
+  local what="$1"
+  for _ in $(seq 100); do hs_a11y_enabled && break; sleep 0.1; done
+  if hs_a11y_enabled; then
+    pass "$what switched accessibility on"
+  else
+    fail "$what did not switch accessibility on; switching it on directly"
+    hs_set_a11y true
+  fi
 }
 
 summary() {
