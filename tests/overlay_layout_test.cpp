@@ -1,11 +1,10 @@
 // SPDX-License-Identifier: MIT
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
-
-#include <filesystem>
 
 #include "harvest/accessibility_helper.h"
 #include "i18n/translation_helper.h"
@@ -25,12 +24,8 @@ constexpr Font kMedium11{11, FontWeight::medium, FontDesign::standard};
 constexpr Font kSemibold11{11, FontWeight::semibold, FontDesign::standard};
 constexpr Font kMono12{12, FontWeight::regular, FontDesign::monospaced};
 
-double textWidth(std::string_view text, double size) {
-  return FakeTextMeasurer::width(text, size);
-}
-double lineHeight(double size) {
-  return FakeTextMeasurer::lineHeight(size);
-}
+constexpr auto textWidth = &FakeTextMeasurer::width;
+constexpr auto lineHeight = &FakeTextMeasurer::lineHeight;
 
 void expectFrame(const Rect& r, double x, double y, double w, double h) {
   EXPECT_NEAR(r.minX(), x, 1e-9);
@@ -316,7 +311,7 @@ void expectRowsInsideTheirCells(const OverlayLayout& layout, const OverlayView& 
         }
         const std::vector<TextPrimitive> texts = ofKind<TextPrimitive>(drawn);
         const TextPrimitive& title = texts.at(0);
-        EXPECT_LE(FakeTextMeasurer::width(title.text, 13), title.frame.width() + 1e-9);
+        EXPECT_LE(textWidth(title.text, 13), title.frame.width() + 1e-9);
         EXPECT_FALSE(title.text.ends_with(" …") || title.text == "…") << title.text;
         // The columns leave room for the caps: no key is cut.
         EXPECT_TRUE(texts.size() == 1 || !texts.back().text.ends_with("…")) << texts.back().text;
@@ -361,14 +356,13 @@ TEST(OverlayLayoutTest, GridsTakeFewerColumnsRatherThanLetCapsLeaveTheirCells) {
     double panelWidth;
     int columns;
   };
+  Fixture f;
   for (const Case c :
        {Case{800, 4}, {756, 4}, {755, 3}, {574, 3}, {573, 2}, {392, 2}, {391, 1}, {60, 1}}) {
-    Fixture f;
     const OverlayLayout layout = f.layout(groups, {c.panelWidth, 700});
     EXPECT_EQ(layout.columns(OverlayLayout::Section::application), c.columns) << c.panelWidth;
   }
   // The catalogue keeps its four columns while they hold its caps.
-  Fixture f;
   EXPECT_EQ(f.layout({}, {1000, 700}).columns(OverlayLayout::Section::system), 4);
   EXPECT_LT(f.layout({}, {500, 700}).columns(OverlayLayout::Section::system), 4);
 }

@@ -24,6 +24,7 @@
 
 #include "harvest/accessibility_helper.h"
 #include "platform/linux/atspi_accessibility.h"
+#include "test_servers.h"
 
 namespace tavrine::atspi {
 namespace {
@@ -95,9 +96,6 @@ struct QtApp {
 class FakeBus {
  public:
   FakeBus() {
-    dir_ = std::filesystem::temp_directory_path() /
-           ("tavrine-fake-bus-" + std::to_string(getpid()) + "-" + std::to_string(counter_++));
-    std::filesystem::create_directories(dir_);
     listener_ = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
     sockaddr_un addr{.sun_family = AF_UNIX, .sun_path = {}};
     socketPath().copy(addr.sun_path, sizeof addr.sun_path - 1);
@@ -109,7 +107,6 @@ class FakeBus {
     stop_ = true;
     thread_.join();
     close(listener_);
-    std::filesystem::remove_all(dir_);
   }
 
   // The bus, and an application's own socket too: calls without a destination go to the app.
@@ -199,8 +196,7 @@ class FakeBus {
       sd_bus_close_unref(b);
   }
 
-  static inline std::atomic<int> counter_{0};
-  std::filesystem::path dir_;
+  const std::filesystem::path dir_ = doubles::makeTemporaryDirectory();
   int listener_ = -1;
   std::thread thread_;
   std::atomic<bool> stop_{false};

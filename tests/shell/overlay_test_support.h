@@ -5,9 +5,11 @@
 #include <gtest/gtest.h>
 
 #include <QColor>
+#include <QGlyphRun>
 #include <QImage>
 #include <QPainter>
 #include <QRectF>
+#include <QTextLayout>
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
@@ -35,6 +37,15 @@ inline std::vector<ShortcutItem> editorRecords() {
 inline std::shared_ptr<OverlayView> makeView(const std::vector<ShortcutItem>& records,
                                              TranslationHelper& t) {
   return std::make_shared<OverlayView>("Editor", groupByMenu(records), t);
+}
+
+// The glyphs Qt draws `text` with in `font`, fallback fonts included.
+inline QList<QGlyphRun> glyphRuns(const QString& text, const QFont& font) {
+  QTextLayout line(text, font);
+  line.beginLayout();
+  line.createLine();
+  line.endLayout();
+  return line.glyphRuns();
 }
 
 // Colours without premultiplication, so that a pixel's channels compare directly.
