@@ -15,7 +15,6 @@
 #include <filesystem>
 #include <memory>
 #include <optional>
-#include <string>
 #include <vector>
 
 #include "harvest/accessibility_helper.h"
