@@ -1,16 +1,14 @@
 // SPDX-License-Identifier: MIT
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
 
-#include "harvest/accessibility_helper.h"
 #include "i18n/translation_helper.h"
 #include "overlay/overlay_layout.h"
 #include "overlay/overlay_window_controller.h"
-#include "platform/memory/memory_accessibility.h"
+#include "support/fake_platform.h"
 #include "support/fake_text_measurer.h"
 
 namespace tavrine {
@@ -282,15 +280,6 @@ TEST(OverlayLayoutTest, AVisibleQueryReturnsExactlyTheIntersectingPrimitives) {
   EXPECT_EQ(layout.headingFrame(Section::application, 5), Rect{});
 }
 
-// The menus of a sample file, as the walk harvests them.
-GroupedShortcuts sampleMenus(const char* file) {
-  const ax::MenuTreeParse parsed =
-      ax::loadMenuTree(std::filesystem::path(__FILE__).parent_path() / "../samples" / file);
-  if (!parsed.tree) ADD_FAILURE() << parsed.error;
-  return parsed.tree ? groupByMenu(AccessibilityHelper::getShortcuts(parsed.tree->application()))
-                     : GroupedShortcuts{};
-}
-
 // Every row's title and whole caps inside its cell, and a title that did not fit cut to at least
 // its first character and "…", with no space before it.
 void expectRowsInsideTheirCells(const OverlayLayout& layout, const OverlayView& view) {
@@ -327,7 +316,7 @@ TEST(OverlayLayoutTest, NothingLeavesItsCellOnAnyScreen) {
                                  {KeyCapStyle::words, Desktop::kde},
                                  {KeyCapStyle::words, Desktop::xfce}};
   for (const char* file : {"editor.menu", "stress.menu"}) {
-    const GroupedShortcuts menus = sampleMenus(file);
+    const GroupedShortcuts menus = groupByMenu(doubles::sampleShortcuts(file));
     for (const bool zh : {false, true}) {
       for (const Size screen :
            {Size{1440, 900}, {1280, 720}, {2560, 1440}, {800, 600}, {640, 480}}) {

@@ -2,8 +2,6 @@
 // Shared by the overlay tests: the editor sample as a view, and reading pixels back.
 #pragma once
 
-#include <gtest/gtest.h>
-
 #include <QColor>
 #include <QGlyphRun>
 #include <QImage>
@@ -12,25 +10,19 @@
 #include <QTextLayout>
 #include <algorithm>
 #include <cmath>
-#include <filesystem>
 #include <memory>
 #include <optional>
 #include <vector>
 
-#include "harvest/accessibility_helper.h"
 #include "overlay/grouped_shortcuts.h"
 #include "overlay/overlay_view.h"
-#include "platform/memory/memory_accessibility.h"
+#include "support/fake_platform.h"
 
 namespace tavrine::doubles {
 
-// The realistic menu bar of samples/editor.menu, harvested as the overlay cycle would.
+// The realistic menu bar of an editor.
 inline std::vector<ShortcutItem> editorRecords() {
-  const ax::MenuTreeParse parsed =
-      ax::loadMenuTree(std::filesystem::path(__FILE__).parent_path() / "../../samples/editor.menu");
-  if (!parsed.tree) ADD_FAILURE() << parsed.error;
-  return parsed.tree ? AccessibilityHelper::getShortcuts(parsed.tree->application())
-                     : std::vector<ShortcutItem>{};
+  return sampleShortcuts("editor.menu");
 }
 
 inline std::shared_ptr<OverlayView> makeView(const std::vector<ShortcutItem>& records,

@@ -5,10 +5,14 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <filesystem>
 #include <memory>
 #include <optional>
+#include <stdexcept>
+#include <string>
 #include <vector>
 
+#include "harvest/accessibility_helper.h"
 #include "platform/application.h"
 #include "platform/memory/memory_accessibility.h"
 #include "platform/panel.h"
@@ -21,6 +25,14 @@
 #include "support/virtual_run_loop.h"
 
 namespace tavrine::doubles {
+
+// The shortcuts of the menu bar in samples/`file`, harvested as the overlay cycle would.
+inline std::vector<ShortcutItem> sampleShortcuts(const std::string& file) {
+  const ax::MenuTreeParse parsed =
+      ax::loadMenuTree(std::filesystem::path(__FILE__).parent_path() / "../../samples" / file);
+  if (!parsed.tree) throw std::invalid_argument(parsed.error);
+  return AccessibilityHelper::getShortcuts(parsed.tree->application());
+}
 
 // What the application does is the Qt shell's to check, on the real application.
 struct QuietApplication final : ApplicationPort {
