@@ -111,7 +111,6 @@ class FakeBus {
 
   // The bus, and an application's own socket too: calls without a destination go to the app.
   std::string address() const { return "unix:path=" + socketPath(); }
-  std::filesystem::path dir() const { return dir_; }
 
   // Calls to the application (and to its own socket) go to this handler.
   void setApp(Handler h) {
@@ -221,12 +220,11 @@ TEST_F(AtspiReaderTest, ThePortGivesTheWalkTheMenu) {
   QtApp app;
   app.children["/pop"].push_back("/odd");
   app.children["/odd"] = {};
-  const std::filesystem::path marker = bus_.dir() / "ran";
+  const std::string marker = doubles::makeTemporaryDirectory() + "/ran";
   bus_.setApp([&](sd_bus_message* call) -> sd_bus_message* {
     const std::string member = sd_bus_message_get_member(call);
     if (member == "GetApplicationBusAddress") {
-      return reply(call, "s",
-                   ("unixexec:path=/usr/bin/touch,argv0=touch,argv1=" + marker.string()).c_str());
+      return reply(call, "s", ("unixexec:path=/usr/bin/touch,argv0=touch,argv1=" + marker).c_str());
     }
     if (sd_bus_message_get_path(call) == std::string("/odd")) {  // a number for each text
       if (member == "Get") return reply(call, "v", "i", 7);
