@@ -1,5 +1,16 @@
 # SPDX-License-Identifier: MIT
-# Counting checks for the end-to-end scripts: pass, fail, the overlay's rows and the summary.
+# What the end-to-end scripts share: their arguments (BUILD_DIR [SCREENSHOT.png]), the programs
+# under test, the headless stack (stopped at exit), and counting checks: pass, fail, the overlay's
+# rows and the summary.
+here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
+build="$(cd "${1:?usage: $0 BUILD_DIR [SCREENSHOT.png]}" && pwd)"
+screenshot="${2:-}"
+tavrine="$build/src/shell/tavrine"
+menu_app="$build/tests/linux/tavrine-menu-app"
+rows="$here/overlay_rows.py"
+# shellcheck source=../../scripts/lib/headless-stack.sh
+source "$here/../../scripts/lib/headless-stack.sh"
+trap hs_stop EXIT
 failures=0
 passes=0
 fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
@@ -34,8 +45,7 @@ hold_shows() {
   else
     fail "$app: no overlay in the centre while Ctrl was held, or it took the focus"
   fi
-  if /usr/bin/python3 "$HS_E2E/overlay_rows.py" --pid "$HS_PID_tavrine" \
-    --wait-gone "${HS_WAIT_GONE:-1}"; then
+  if /usr/bin/python3 "$rows" --pid "$HS_PID_tavrine" --wait-gone "${HS_WAIT_GONE:-1}"; then
     pass "$app: the overlay is gone after the release"
   else
     fail "$app: the overlay stayed after the release"

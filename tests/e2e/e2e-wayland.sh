@@ -8,19 +8,8 @@
 # go must hide them, and Ctrl+O must show nothing.
 # Usage: tests/e2e/e2e-wayland.sh BUILD_DIR [SCREENSHOT.png]
 set -euo pipefail
-here="$(cd "$(dirname "$0")" && pwd)"
-root="$(cd "$here/../.." && pwd)"
-build="$(cd "${1:?usage: e2e-wayland.sh BUILD_DIR [SCREENSHOT.png]}" && pwd)"
-screenshot="${2:-}"
-tavrine="$build/src/shell/tavrine"
-menu_app="$build/tests/linux/tavrine-menu-app"
-rows="$here/overlay_rows.py"
-
-# shellcheck source=../../scripts/lib/headless-stack.sh
-source "$root/scripts/lib/headless-stack.sh"
 # shellcheck source=checks.sh
-source "$here/checks.sh"
-trap hs_stop EXIT
+source "$(dirname "$0")/checks.sh"
 # A loaded machine reads menus slowly: wait long for what must come, never for what must not.
 export HS_WAIT_SHOWN=10 HS_WAIT_GONE=5
 
@@ -55,7 +44,7 @@ hs_start_wayland
 hs_set_a11y false
 
 # 1. No tray here, as on GNOME: a notification says so and turns accessibility on when asked.
-hs_start_app notifications /usr/bin/python3 -u "$root/scripts/lib/notification_server.py" \
+hs_start_app notifications /usr/bin/python3 -u "$HS_LIB/notification_server.py" \
   --invoke "Turn on accessibility" >/dev/null
 for _ in $(seq 200); do
   busctl --user status org.freedesktop.Notifications >/dev/null 2>&1 && break

@@ -6,19 +6,8 @@
 # back through AT-SPI as a screen reader would (centred, the application keeping the focus);
 # last, the application in front is stopped and Tavrine must still answer. Usage: tests/e2e/e2e.sh BUILD_DIR [SCREENSHOT.png]
 set -euo pipefail
-here="$(cd "$(dirname "$0")" && pwd)"
-root="$(cd "$here/../.." && pwd)"
-build="$(cd "${1:?usage: e2e.sh BUILD_DIR [SCREENSHOT.png]}" && pwd)"
-screenshot="${2:-}"
-tavrine="$build/src/shell/tavrine"
-menu_app="$build/tests/linux/tavrine-menu-app"
-rows="$here/overlay_rows.py"
-
-# shellcheck source=../../scripts/lib/headless-stack.sh
-source "$root/scripts/lib/headless-stack.sh"
-trap hs_stop EXIT
 # shellcheck source=checks.sh
-source "$here/checks.sh"
+source "$(dirname "$0")/checks.sh"
 
 hs_start
 hs_set_a11y false
