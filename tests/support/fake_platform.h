@@ -29,7 +29,7 @@ namespace tavrine::doubles {
 // The shortcuts of the menu bar in samples/`file`, harvested as the overlay cycle would.
 inline std::vector<ShortcutItem> sampleShortcuts(const std::string& file) {
   const ax::MenuTreeParse parsed =
-      ax::loadMenuTree(std::filesystem::path(__FILE__).parent_path() / "../../samples" / file);
+      ax::loadMenuTree(std::filesystem::path(TAVRINE_SAMPLES_DIR) / file);
   if (!parsed.tree) throw std::invalid_argument(parsed.error);
   return AccessibilityHelper::getShortcuts(parsed.tree->application());
 }
