@@ -11,6 +11,11 @@ rows="$here/overlay_rows.py"
 # shellcheck source=../../scripts/lib/headless-stack.sh
 source "$here/../../scripts/lib/headless-stack.sh"
 trap hs_stop EXIT
+# Rows each application's overlay must show, as "MENU|TITLE|SHORTCUT".
+mousepad_rows=("FILE|New|Ctrl+N" "FILE|Open...|Ctrl+O" "FILE|Save As...|Ctrl+Shift+S"
+  "FILE|Quit|Ctrl+Q" "SEARCH|Find|Ctrl+F" "EDIT|Delete Line|Ctrl+Shift+Delete")
+menu_app_rows=("FILE|Save As…|Ctrl+Shift+S" "FILE|Clear List|Ctrl+Alt+K" "VIEW|Zoom In|Ctrl++"
+  "VIEW|Full Screen|F11" "EDIT|Delete|Delete")
 failures=0
 passes=0
 fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }

@@ -13,10 +13,6 @@ source "$(dirname "$0")/checks.sh"
 # A loaded machine reads menus slowly: wait long for what must come, never for what must not.
 export HS_WAIT_SHOWN=10 HS_WAIT_GONE=5
 
-mousepad_rows=("FILE|New|Ctrl+N" "FILE|Save As...|Ctrl+Shift+S" "SEARCH|Find|Ctrl+F"
-  "EDIT|Delete Line|Ctrl+Shift+Delete")
-menu_app_rows=("FILE|Save As…|Ctrl+Shift+S" "FILE|Clear List|Ctrl+Alt+K" "VIEW|Zoom In|Ctrl++"
-  "VIEW|Full Screen|F11")
 
 # Ctrl held on past the hold time with O typed at once: a shortcut, not a hold.
 ctrl_o_shows_nothing() {

@@ -51,9 +51,7 @@ hs_wait_registered "$HS_PID_mousepad"
 xdotool search --sync --onlyvisible --pid "$HS_PID_mousepad" --class mousepad windowactivate --sync \
   >/dev/null 2>&1 || true
 sleep 0.5
-hold_shows mousepad "$HS_PID_mousepad" "$screenshot" "FILE|New|Ctrl+N" "FILE|Open...|Ctrl+O" \
-  "FILE|Save As...|Ctrl+Shift+S" "FILE|Quit|Ctrl+Q" "SEARCH|Find|Ctrl+F" \
-  "EDIT|Delete Line|Ctrl+Shift+Delete"
+hold_shows mousepad "$HS_PID_mousepad" "$screenshot" "${mousepad_rows[@]}"
 
 # 3. A Qt 6 program.
 hs_start_app menu_app "$menu_app" >/dev/null
@@ -61,8 +59,7 @@ hs_wait_registered "$HS_PID_menu_app"
 xdotool search --sync --onlyvisible --pid "$HS_PID_menu_app" windowactivate --sync >/dev/null 2>&1 ||
   true
 sleep 0.5
-hold_shows menu-app "$HS_PID_menu_app" "" "FILE|Save As…|Ctrl+Shift+S" \
-  "FILE|Clear List|Ctrl+Alt+K" "VIEW|Zoom In|Ctrl++" "VIEW|Full Screen|F11" "EDIT|Delete|Delete"
+hold_shows menu-app "$HS_PID_menu_app" "" "${menu_app_rows[@]}"
 
 # 4. A stopped application in front: Tavrine gives up within its deadline and keeps running.
 kill -STOP "$HS_PID_menu_app"
