@@ -5,13 +5,10 @@
 #include <string>
 #include <vector>
 
-#include <filesystem>
-
-#include "harvest/accessibility_helper.h"
 #include "i18n/translation_helper.h"
 #include "overlay/overlay_layout.h"
 #include "overlay/overlay_window_controller.h"
-#include "platform/memory/memory_accessibility.h"
+#include "support/fake_platform.h"
 #include "support/fake_text_measurer.h"
 
 namespace tavrine {
@@ -25,12 +22,8 @@ constexpr Font kMedium11{11, FontWeight::medium, FontDesign::standard};
 constexpr Font kSemibold11{11, FontWeight::semibold, FontDesign::standard};
 constexpr Font kMono12{12, FontWeight::regular, FontDesign::monospaced};
 
-double textWidth(std::string_view text, double size) {
-  return FakeTextMeasurer::width(text, size);
-}
-double lineHeight(double size) {
-  return FakeTextMeasurer::lineHeight(size);
-}
+constexpr auto textWidth = &FakeTextMeasurer::width;
+constexpr auto lineHeight = &FakeTextMeasurer::lineHeight;
 
 void expectFrame(const Rect& r, double x, double y, double w, double h) {
   EXPECT_NEAR(r.minX(), x, 1e-9);
@@ -287,15 +280,6 @@ TEST(OverlayLayoutTest, AVisibleQueryReturnsExactlyTheIntersectingPrimitives) {
   EXPECT_EQ(layout.headingFrame(Section::application, 5), Rect{});
 }
 
-// The menus of a sample file, as the walk harvests them.
-GroupedShortcuts sampleMenus(const char* file) {
-  const ax::MenuTreeParse parsed =
-      ax::loadMenuTree(std::filesystem::path(__FILE__).parent_path() / "../samples" / file);
-  if (!parsed.tree) ADD_FAILURE() << parsed.error;
-  return parsed.tree ? groupByMenu(AccessibilityHelper::getShortcuts(parsed.tree->application()))
-                     : GroupedShortcuts{};
-}
-
 // Every row's title and whole caps inside its cell, and a title that did not fit cut to at least
 // its first character and "…", with no space before it.
 void expectRowsInsideTheirCells(const OverlayLayout& layout, const OverlayView& view) {
@@ -316,7 +300,7 @@ void expectRowsInsideTheirCells(const OverlayLayout& layout, const OverlayView& 
         }
         const std::vector<TextPrimitive> texts = ofKind<TextPrimitive>(drawn);
         const TextPrimitive& title = texts.at(0);
-        EXPECT_LE(FakeTextMeasurer::width(title.text, 13), title.frame.width() + 1e-9);
+        EXPECT_LE(textWidth(title.text, 13), title.frame.width() + 1e-9);
         EXPECT_FALSE(title.text.ends_with(" …") || title.text == "…") << title.text;
         // The columns leave room for the caps: no key is cut.
         EXPECT_TRUE(texts.size() == 1 || !texts.back().text.ends_with("…")) << texts.back().text;
@@ -332,7 +316,7 @@ TEST(OverlayLayoutTest, NothingLeavesItsCellOnAnyScreen) {
                                  {KeyCapStyle::words, Desktop::kde},
                                  {KeyCapStyle::words, Desktop::xfce}};
   for (const char* file : {"editor.menu", "stress.menu"}) {
-    const GroupedShortcuts menus = sampleMenus(file);
+    const GroupedShortcuts menus = groupByMenu(doubles::sampleShortcuts(file));
     for (const bool zh : {false, true}) {
       for (const Size screen :
            {Size{1440, 900}, {1280, 720}, {2560, 1440}, {800, 600}, {640, 480}}) {
@@ -361,14 +345,13 @@ TEST(OverlayLayoutTest, GridsTakeFewerColumnsRatherThanLetCapsLeaveTheirCells) {
     double panelWidth;
     int columns;
   };
+  Fixture f;
   for (const Case c :
        {Case{800, 4}, {756, 4}, {755, 3}, {574, 3}, {573, 2}, {392, 2}, {391, 1}, {60, 1}}) {
-    Fixture f;
     const OverlayLayout layout = f.layout(groups, {c.panelWidth, 700});
     EXPECT_EQ(layout.columns(OverlayLayout::Section::application), c.columns) << c.panelWidth;
   }
   // The catalogue keeps its four columns while they hold its caps.
-  Fixture f;
   EXPECT_EQ(f.layout({}, {1000, 700}).columns(OverlayLayout::Section::system), 4);
   EXPECT_LT(f.layout({}, {500, 700}).columns(OverlayLayout::Section::system), 4);
 }

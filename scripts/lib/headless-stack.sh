@@ -163,6 +163,19 @@ hs_a11y_address() {
   busctl --user call org.a11y.Bus /org/a11y/bus org.a11y.Bus GetAddress | sed -e 's/^s "//' -e 's/"$//'
 }
 
+hs_a11y_enabled() {
+  [ "$(busctl --user get-property org.a11y.Bus /org/a11y/bus org.a11y.Status IsEnabled 2>/dev/null)" \
+    = "b true" ]
+}
+hs_set_a11y() { busctl --user set-property org.a11y.Bus /org/a11y/bus org.a11y.Status IsEnabled b "$1"; }
+
+# Stops the application started as NAME and waits up to 10 s for it to end.
+hs_stop_app() {
+  local pid="HS_PID_$1"
+  kill -TERM "${!pid}"
+  for _ in $(seq 100); do kill -0 "${!pid}" 2>/dev/null || return 0; sleep 0.1; done
+}
+
 hs_wait_registered() {
   local pid="$1" seconds="${2:-20}" addr names n
   addr="$(hs_a11y_address)"

@@ -8,45 +8,11 @@
 # go must hide them, and Ctrl+O must show nothing.
 # Usage: tests/e2e/e2e-wayland.sh BUILD_DIR [SCREENSHOT.png]
 set -euo pipefail
-here="$(cd "$(dirname "$0")" && pwd)"
-root="$(cd "$here/../.." && pwd)"
-build="$(cd "${1:?usage: e2e-wayland.sh BUILD_DIR [SCREENSHOT.png]}" && pwd)"
-screenshot="${2:-}"
-tavrine="$build/src/shell/tavrine"
-menu_app="$build/tests/linux/tavrine-menu-app"
-rows="$here/overlay_rows.py"
-
-# shellcheck source=../../scripts/lib/headless-stack.sh
-source "$root/scripts/lib/headless-stack.sh"
 # shellcheck source=checks.sh
-source "$here/checks.sh"
-trap hs_stop EXIT
+source "$(dirname "$0")/checks.sh"
 # A loaded machine reads menus slowly: wait long for what must come, never for what must not.
-export HS_WAIT_SHOWN=10
+export HS_WAIT_SHOWN=10 HS_WAIT_GONE=5
 
-mousepad_rows=("FILE|New|Ctrl+N" "FILE|Save As...|Ctrl+Shift+S" "SEARCH|Find|Ctrl+F"
-  "EDIT|Delete Line|Ctrl+Shift+Delete")
-menu_app_rows=("FILE|Save As…|Ctrl+Shift+S" "FILE|Clear List|Ctrl+Alt+K" "VIEW|Zoom In|Ctrl++"
-  "VIEW|Full Screen|F11")
-
-# Holds Ctrl in the focused application APP (pid PID) and checks the rows, the focus and the
-# release.
-hold_shows() {
-  local app="$1" pid="$2" shot="${3:-}" overlay
-  shift 3
-  if overlay="$(hs_hold_ctrl "$HS_PID_tavrine" "$shot" "$pid")"; then
-    printf '%s\n' "$overlay" | head -n 12
-    pass "$app: the overlay is up and $app keeps the focus"
-    expect_rows "$overlay" "$app" "$@"
-  else
-    fail "$app: no overlay in the centre while Ctrl was held, or it took the focus"
-  fi
-  if /usr/bin/python3 "$rows" --pid "$HS_PID_tavrine" --wait-gone 5; then
-    pass "$app: the overlay is gone after the release"
-  else
-    fail "$app: the overlay stayed after the release"
-  fi
-}
 
 # Ctrl held on past the hold time with O typed at once: a shortcut, not a hold.
 ctrl_o_shows_nothing() {
@@ -70,16 +36,11 @@ wait_line() {
   grep "^$prefix" "$log" | tail -n1 || true
 }
 
-a11y_on() {
-  [ "$(busctl --user get-property org.a11y.Bus /org/a11y/bus org.a11y.Status IsEnabled)" = \
-    "b true" ]
-}
-
 hs_start_wayland
-busctl --user set-property org.a11y.Bus /org/a11y/bus org.a11y.Status IsEnabled b false
+hs_set_a11y false
 
 # 1. No tray here, as on GNOME: a notification says so and turns accessibility on when asked.
-hs_start_app notifications /usr/bin/python3 -u "$root/scripts/lib/notification_server.py" \
+hs_start_app notifications /usr/bin/python3 -u "$HS_LIB/notification_server.py" \
   --invoke "Turn on accessibility" >/dev/null
 for _ in $(seq 200); do
   busctl --user status org.freedesktop.Notifications >/dev/null 2>&1 && break
@@ -92,16 +53,9 @@ if [[ "$notice" == *AppIndicator*$'\t'"Turn on accessibility" ]]; then
 else
   fail "no tray: no notification with the extension and the accessibility action: '$notice'"
 fi
-for _ in $(seq 100); do a11y_on && break; sleep 0.1; done
-if a11y_on; then
-  pass "no tray: the notification's action switched accessibility on"
-else
-  fail "no tray: the notification's action did not switch accessibility on; switching it on"
-  busctl --user set-property org.a11y.Bus /org/a11y/bus org.a11y.Status IsEnabled b true
-fi
+expect_a11y_on "no tray: the notification's action"
 # Qt joins the accessibility bus only if it was on at start, and the overlay is read through it.
-kill -TERM "$HS_PID_tavrine"
-for _ in $(seq 100); do kill -0 "$HS_PID_tavrine" 2>/dev/null || break; sleep 0.1; done
+hs_stop_app tavrine
 
 # 2. The desktop itself: mousepad in focus reports Ctrl to a keystroke listener on the bus.
 hs_start_app mousepad env GDK_BACKEND=wayland mousepad >/dev/null

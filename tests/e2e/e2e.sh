@@ -6,27 +6,11 @@
 # back through AT-SPI as a screen reader would (centred, the application keeping the focus);
 # last, the application in front is stopped and Tavrine must still answer. Usage: tests/e2e/e2e.sh BUILD_DIR [SCREENSHOT.png]
 set -euo pipefail
-here="$(cd "$(dirname "$0")" && pwd)"
-root="$(cd "$here/../.." && pwd)"
-build="$(cd "${1:?usage: e2e.sh BUILD_DIR [SCREENSHOT.png]}" && pwd)"
-screenshot="${2:-}"
-tavrine="$build/src/shell/tavrine"
-menu_app="$build/tests/linux/tavrine-menu-app"
-rows="$here/overlay_rows.py"
-
-# shellcheck source=../../scripts/lib/headless-stack.sh
-source "$root/scripts/lib/headless-stack.sh"
-trap hs_stop EXIT
-
 # shellcheck source=checks.sh
-source "$here/checks.sh"
-
-a11y_enabled() {
-  busctl --user get-property org.a11y.Bus /org/a11y/bus org.a11y.Status IsEnabled 2>/dev/null
-}
+source "$(dirname "$0")/checks.sh"
 
 hs_start
-busctl --user set-property org.a11y.Bus /org/a11y/bus org.a11y.Status IsEnabled b false
+hs_set_a11y false
 
 # 1. The permission flow: untrusted at start, the status menu's accessibility item switches the
 #    accessibility bus on. The tray shows Tavrine's icon; its menu is driven from the keyboard.
@@ -49,21 +33,15 @@ for _ in 1 2 3; do
   # Language (a submenu), then the accessibility item.
   xdotool key Down Down Return
   for _ in $(seq 30); do
-    [ "$(a11y_enabled)" = "b true" ] && break 2
+    hs_a11y_enabled && break 2
     sleep 0.1
   done
   xdotool key Escape
 done
-if [ "$(a11y_enabled)" = "b true" ]; then
-  pass "the status menu switched accessibility on"
-else
-  fail "the status menu did not switch accessibility on; switching it on directly"
-  busctl --user set-property org.a11y.Bus /org/a11y/bus org.a11y.Status IsEnabled b true
-fi
+expect_a11y_on "the status menu"
 # Qt registers on the accessibility bus only if the switch was on when it started, and the
 # overlay is read back through it: start Tavrine again now that it is on.
-kill -TERM "$HS_PID_tavrine"
-for _ in $(seq 50); do kill -0 "$HS_PID_tavrine" 2>/dev/null || break; sleep 0.1; done
+hs_stop_app tavrine
 hs_start_app tavrine "$tavrine" >/dev/null
 hs_wait_registered "$HS_PID_tavrine"
 
@@ -73,35 +51,15 @@ hs_wait_registered "$HS_PID_mousepad"
 xdotool search --sync --onlyvisible --pid "$HS_PID_mousepad" --class mousepad windowactivate --sync \
   >/dev/null 2>&1 || true
 sleep 0.5
-if overlay="$(hs_hold_ctrl "$HS_PID_tavrine" "$screenshot" "$HS_PID_mousepad")"; then
-  printf '%s\n' "$overlay" | head -n 40
-  expect_rows "$overlay" mousepad "FILE|New|Ctrl+N" "FILE|Open...|Ctrl+O" \
-    "FILE|Save As...|Ctrl+Shift+S" "FILE|Quit|Ctrl+Q" "SEARCH|Find|Ctrl+F" \
-    "EDIT|Delete Line|Ctrl+Shift+Delete"
-else
-  fail "mousepad: no overlay in the centre while Ctrl was held, or it took the focus"
-fi
-if /usr/bin/python3 "$rows" --pid "$HS_PID_tavrine" --wait-gone 1; then
-  pass "mousepad: the overlay is gone after the release"
-else
-  fail "mousepad: the overlay stayed after the release"
-fi
+hold_shows mousepad "$HS_PID_mousepad" "$screenshot" "${mousepad_rows[@]}"
 
 # 3. A Qt 6 program.
-screenshot=""
 hs_start_app menu_app "$menu_app" >/dev/null
 hs_wait_registered "$HS_PID_menu_app"
 xdotool search --sync --onlyvisible --pid "$HS_PID_menu_app" windowactivate --sync >/dev/null 2>&1 ||
   true
 sleep 0.5
-if overlay="$(hs_hold_ctrl "$HS_PID_tavrine" "$screenshot" "$HS_PID_menu_app")"; then
-  printf '%s\n' "$overlay" | head -n 40
-  expect_rows "$overlay" menu-app "FILE|Save As…|Ctrl+Shift+S" "FILE|Clear List|Ctrl+Alt+K" \
-    "VIEW|Zoom In|Ctrl++" "VIEW|Full Screen|F11" "EDIT|Delete|Delete"
-else
-  fail "menu-app: no overlay in the centre while Ctrl was held, or it took the focus"
-fi
-/usr/bin/python3 "$rows" --pid "$HS_PID_tavrine" --wait-gone 1 || fail "menu-app: the overlay stayed after the release"
+hold_shows menu-app "$HS_PID_menu_app" "" "${menu_app_rows[@]}"
 
 # 4. A stopped application in front: Tavrine gives up within its deadline and keeps running.
 kill -STOP "$HS_PID_menu_app"

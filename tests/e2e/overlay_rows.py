@@ -19,18 +19,14 @@ def tavrine_windows(pid):
         if app is None or app.get_process_id() != pid:
             continue
         for window in app:
-            if window is None:
-                continue
-            if window.getState().contains(pyatspi.STATE_SHOWING):
+            if window is not None and window.getState().contains(pyatspi.STATE_SHOWING):
                 yield window
 
 
 def overlay_lines(window):
     lines = []
     for child in window:
-        if child is None:
-            continue
-        role = child.getRole()
+        role = child.getRole() if child is not None else None
         if role == pyatspi.ROLE_HEADING:
             lines.append(child.name)
         elif role == pyatspi.ROLE_LIST:  # a section's rows

@@ -24,6 +24,7 @@
 
 #include "harvest/accessibility_helper.h"
 #include "platform/linux/atspi_accessibility.h"
+#include "test_servers.h"
 
 namespace tavrine::atspi {
 namespace {
@@ -95,9 +96,6 @@ struct QtApp {
 class FakeBus {
  public:
   FakeBus() {
-    dir_ = std::filesystem::temp_directory_path() /
-           ("tavrine-fake-bus-" + std::to_string(getpid()) + "-" + std::to_string(counter_++));
-    std::filesystem::create_directories(dir_);
     listener_ = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
     sockaddr_un addr{.sun_family = AF_UNIX, .sun_path = {}};
     socketPath().copy(addr.sun_path, sizeof addr.sun_path - 1);
@@ -109,12 +107,10 @@ class FakeBus {
     stop_ = true;
     thread_.join();
     close(listener_);
-    std::filesystem::remove_all(dir_);
   }
 
   // The bus, and an application's own socket too: calls without a destination go to the app.
   std::string address() const { return "unix:path=" + socketPath(); }
-  std::filesystem::path dir() const { return dir_; }
 
   // Calls to the application (and to its own socket) go to this handler.
   void setApp(Handler h) {
@@ -199,8 +195,7 @@ class FakeBus {
       sd_bus_close_unref(b);
   }
 
-  static inline std::atomic<int> counter_{0};
-  std::filesystem::path dir_;
+  const std::filesystem::path dir_ = doubles::makeTemporaryDirectory();
   int listener_ = -1;
   std::thread thread_;
   std::atomic<bool> stop_{false};
@@ -225,12 +220,11 @@ TEST_F(AtspiReaderTest, ThePortGivesTheWalkTheMenu) {
   QtApp app;
   app.children["/pop"].push_back("/odd");
   app.children["/odd"] = {};
-  const std::filesystem::path marker = bus_.dir() / "ran";
+  const std::string marker = doubles::makeTemporaryDirectory() + "/ran";
   bus_.setApp([&](sd_bus_message* call) -> sd_bus_message* {
     const std::string member = sd_bus_message_get_member(call);
     if (member == "GetApplicationBusAddress") {
-      return reply(call, "s",
-                   ("unixexec:path=/usr/bin/touch,argv0=touch,argv1=" + marker.string()).c_str());
+      return reply(call, "s", ("unixexec:path=/usr/bin/touch,argv0=touch,argv1=" + marker).c_str());
     }
     if (sd_bus_message_get_path(call) == std::string("/odd")) {  // a number for each text
       if (member == "Get") return reply(call, "v", "i", 7);

@@ -32,65 +32,38 @@ using Claim = SingleInstance::Claim;
 
 constexpr const char* kLauncher = "/usr/libexec/at-spi-bus-launcher";
 
-class SessionBusFixture : public ::testing::Test {
- protected:
-  static void SetUpTestSuite() {
-    if (daemon_) return;
-    dir_ = doubles::makeTemporaryDirectory();
-    daemon_ = std::make_unique<doubles::ServerProcess>();
-    // Without DISPLAY the launcher leaves the root window alone (publishing there is ours to
-    // test); its settings live in memory, not in the user's.
-    address_ = daemon_->start({"dbus-daemon", "--session", "--nofork",
-                               "--address=unix:path=" + dir_ + "/bus", "--print-address={fd}"},
-                              {"DISPLAY", "GSETTINGS_BACKEND=memory", "XDG_RUNTIME_DIR=" + dir_},
-                              dir_ + "/dbus.log");
-  }
-  static bool haveBus() { return !address_.empty(); }
+// Starts the launcher through bus activation, waiting as long as that takes (the program's calls
+// would give up after 200 ms).
+bool startLauncher(SessionBus& bus) {
+  return access(kLauncher, X_OK) == 0 &&
+         sd_bus_call_method(bus.connection(), "org.freedesktop.DBus", "/org/freedesktop/DBus",
+                            "org.freedesktop.DBus", "StartServiceByName", nullptr, nullptr, "su",
+                            "org.a11y.Bus", 0U) >= 0;
+}
 
-  // Starts the launcher through bus activation, waiting as long as that takes (the program's
-  // calls would give up after 200 ms).
-  static bool startLauncher(SessionBus& bus) {
-    return access(kLauncher, X_OK) == 0 &&
-           sd_bus_call_method(bus.connection(), "org.freedesktop.DBus", "/org/freedesktop/DBus",
-                              "org.freedesktop.DBus", "StartServiceByName", nullptr, nullptr, "su",
-                              "org.a11y.Bus", 0U) >= 0;
-  }
+std::string accessibilityBusAddress(SessionBus& bus) {
+  sd_bus_message* reply = nullptr;
+  const char* address = "";
+  sd_bus_call_method(bus.connection(), "org.a11y.Bus", "/org/a11y/bus", "org.a11y.Bus",
+                     "GetAddress", nullptr, &reply, "");
+  if (reply != nullptr) sd_bus_message_read(reply, "s", &address);
+  const std::string result = address;
+  sd_bus_message_unref(reply);
+  return result;
+}
 
-  static std::string accessibilityBusAddress(SessionBus& bus) {
-    sd_bus_message* reply = nullptr;
-    const char* address = "";
-    sd_bus_call_method(bus.connection(), "org.a11y.Bus", "/org/a11y/bus", "org.a11y.Bus",
-                       "GetAddress", nullptr, &reply, "");
-    if (reply != nullptr) sd_bus_message_read(reply, "s", &address);
-    const std::string result = address;
-    sd_bus_message_unref(reply);
-    return result;
-  }
-
-  static std::string address_;
-  static std::string dir_;
-  static std::unique_ptr<doubles::ServerProcess> daemon_;
-};
-
-std::string SessionBusFixture::address_;
-std::string SessionBusFixture::dir_;
-std::unique_ptr<doubles::ServerProcess> SessionBusFixture::daemon_;
-
-class A11yBusTrustTest : public SessionBusFixture {};
-class DesktopNotificationsTest : public SessionBusFixture {};
-class SingleInstanceTest : public SessionBusFixture {};
-
-TEST_F(A11yBusTrustTest, NotTrustedWithoutASessionBus) {
+TEST(A11yBusTrustTest, NotTrustedWithoutASessionBus) {
   SessionBus bus("unix:path=/nonexistent/tavrine-test-bus");
   dbus::A11yBusTrust trust(bus);
   EXPECT_FALSE(trust.isProcessTrusted());
   EXPECT_FALSE(trust.isProcessTrustedWithPrompt());
 }
 
-TEST_F(A11yBusTrustTest, AskingSwitchesTheAccessibilityBusOnAndPublishesItsAddress) {
+TEST(A11yBusTrustTest, AskingSwitchesTheAccessibilityBusOnAndPublishesItsAddress) {
   doubles::XFixture x;
-  if (!haveBus() || !x.isOpen()) GTEST_SKIP() << "dbus-daemon or Xvfb is not installed";
-  SessionBus bus(address_);
+  if (doubles::sessionBusAddress().empty() || !x.isOpen())
+    GTEST_SKIP() << "dbus-daemon or Xvfb is not installed";
+  SessionBus bus(doubles::sessionBusAddress());
   if (!startLauncher(bus)) GTEST_SKIP() << "at-spi2-core's bus launcher is not installed";
   x11::X11Workspace workspace;
   dbus::A11yBusTrust trust(bus,
@@ -112,21 +85,22 @@ TEST_F(A11yBusTrustTest, AskingSwitchesTheAccessibilityBusOnAndPublishesItsAddre
   x.deleteProperty(x.root(), "AT_SPI_BUS");
 }
 
-TEST_F(SingleInstanceTest, OneInstanceHoldsTheBusName) {
-  if (!haveBus()) GTEST_SKIP() << "dbus-daemon is not installed";
-  const std::string lock = dir_ + "/unused.lock";
-  auto firstBus = std::make_unique<SessionBus>(address_);
+TEST(SingleInstanceTest, OneInstanceHoldsTheBusName) {
+  const std::string& address = doubles::sessionBusAddress();
+  if (address.empty()) GTEST_SKIP() << "dbus-daemon is not installed";
+  const std::string lock = doubles::makeTemporaryDirectory() + "/unused.lock";
+  auto firstBus = std::make_unique<SessionBus>(address);
   auto first = std::make_unique<SingleInstance>();
   EXPECT_EQ(first->claim(*firstBus, "io.github.tavrine.Test", lock), Claim::first);
 
-  SessionBus secondBus(address_);
+  SessionBus secondBus(address);
   SingleInstance second;
   EXPECT_EQ(second.claim(secondBus, "io.github.tavrine.Test", lock), Claim::alreadyRunning);
 
   // The name goes with the first program's connection.
   first.reset();
   firstBus.reset();
-  SessionBus thirdBus(address_);
+  SessionBus thirdBus(address);
   std::optional<Claim> third;
   for (int i = 0; i < 50 && third != Claim::first; ++i) {
     std::this_thread::sleep_for(20ms);
@@ -135,7 +109,7 @@ TEST_F(SingleInstanceTest, OneInstanceHoldsTheBusName) {
   EXPECT_EQ(third, Claim::first);
 }
 
-TEST_F(SingleInstanceTest, ALockFileStandsInWithoutASessionBus) {
+TEST(SingleInstanceTest, ALockFileStandsInWithoutASessionBus) {
   const std::string lock = doubles::makeTemporaryDirectory() + "/tavrine.lock";
   SessionBus noBus("unix:path=/nonexistent/tavrine-test-bus");
   auto first = std::make_unique<SingleInstance>();
@@ -168,9 +142,10 @@ int onNotify(sd_bus_message* m, void* userdata, sd_bus_error*) {
   return sd_bus_reply_method_return(m, "u", 7U);
 }
 
-TEST_F(DesktopNotificationsTest, TheChosenActionReachesItsHandler) {
-  if (!haveBus()) GTEST_SKIP() << "dbus-daemon is not installed";
-  SessionBus serverBus(address_);
+TEST(DesktopNotificationsTest, TheChosenActionReachesItsHandler) {
+  const std::string& address = doubles::sessionBusAddress();
+  if (address.empty()) GTEST_SKIP() << "dbus-daemon is not installed";
+  SessionBus serverBus(address);
   std::vector<std::string> actions;
   ASSERT_GE(sd_bus_request_name(serverBus.connection(), "org.freedesktop.Notifications", 0), 0);
   ASSERT_GE(sd_bus_add_object(serverBus.connection(), nullptr, "/org/freedesktop/Notifications",
@@ -184,7 +159,7 @@ TEST_F(DesktopNotificationsTest, TheChosenActionReachesItsHandler) {
     }
   });
 
-  SessionBus bus(address_);
+  SessionBus bus(address);
   dbus::DesktopNotifications notifications(bus);
   std::vector<std::string> chosen;
   const std::optional<std::uint32_t> id =

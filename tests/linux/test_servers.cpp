@@ -31,6 +31,16 @@ std::string makeTemporaryDirectory() {
   return pattern;
 }
 
+const std::string& sessionBusAddress() {
+  static const std::string dir = makeTemporaryDirectory();
+  static ServerProcess daemon;
+  static const std::string address = daemon.start(
+      {"dbus-daemon", "--session", "--nofork", "--address=unix:path=" + dir + "/bus",
+       "--print-address={fd}"},
+      {"DISPLAY", "GSETTINGS_BACKEND=memory", "XDG_RUNTIME_DIR=" + dir}, dir + "/dbus.log");
+  return address;
+}
+
 std::string ServerProcess::start(std::vector<std::string> argv, const std::vector<std::string>& env,
                                  const std::string& logPath) {
   int fds[2];

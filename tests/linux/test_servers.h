@@ -33,4 +33,9 @@ class ServerProcess {
 // A fresh directory under $TMPDIR (mode 0700), removed with its content at exit.
 std::string makeTemporaryDirectory();
 
+// The address of a session bus (dbus-daemon) shared by the test program, started on first use;
+// empty when dbus-daemon is missing. Without DISPLAY, the accessibility bus launcher it activates
+// leaves the root window alone; its settings live in memory, not in the user's.
+const std::string& sessionBusAddress();
+
 }  // namespace tavrine::doubles

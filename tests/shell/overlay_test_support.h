@@ -2,39 +2,41 @@
 // Shared by the overlay tests: the editor sample as a view, and reading pixels back.
 #pragma once
 
-#include <gtest/gtest.h>
-
 #include <QColor>
+#include <QGlyphRun>
 #include <QImage>
 #include <QPainter>
 #include <QRectF>
+#include <QTextLayout>
 #include <algorithm>
 #include <cmath>
-#include <filesystem>
 #include <memory>
 #include <optional>
-#include <string>
 #include <vector>
 
-#include "harvest/accessibility_helper.h"
 #include "overlay/grouped_shortcuts.h"
 #include "overlay/overlay_view.h"
-#include "platform/memory/memory_accessibility.h"
+#include "support/fake_platform.h"
 
 namespace tavrine::doubles {
 
-// The realistic menu bar of samples/editor.menu, harvested as the overlay cycle would.
+// The realistic menu bar of an editor.
 inline std::vector<ShortcutItem> editorRecords() {
-  const ax::MenuTreeParse parsed =
-      ax::loadMenuTree(std::filesystem::path(__FILE__).parent_path() / "../../samples/editor.menu");
-  if (!parsed.tree) ADD_FAILURE() << parsed.error;
-  return parsed.tree ? AccessibilityHelper::getShortcuts(parsed.tree->application())
-                     : std::vector<ShortcutItem>{};
+  return sampleShortcuts("editor.menu");
 }
 
 inline std::shared_ptr<OverlayView> makeView(const std::vector<ShortcutItem>& records,
                                              TranslationHelper& t) {
   return std::make_shared<OverlayView>("Editor", groupByMenu(records), t);
+}
+
+// The glyphs Qt draws `text` with in `font`, fallback fonts included.
+inline QList<QGlyphRun> glyphRuns(const QString& text, const QFont& font) {
+  QTextLayout line(text, font);
+  line.beginLayout();
+  line.createLine();
+  line.endLayout();
+  return line.glyphRuns();
 }
 
 // Colours without premultiplication, so that a pixel's channels compare directly.

@@ -34,11 +34,10 @@ class QtPanelTest : public ::testing::Test {
   // Dropped panels delete their windows later, and the windows' views refer to `t`.
   ~QtPanelTest() override { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
 
-  PanelRef makePanel(const Rect& frame) { return makePanel(frame, port); }
-  PanelRef makePanel(const Rect& frame, PanelPort& from) {
+  PanelRef makePanel(const Rect& frame, PanelPort* from = nullptr) {
     PanelSettings settings;
     settings.content = doubles::makeView(editorRecords(), t);
-    return from.makePanel(frame, settings);
+    return (from != nullptr ? *from : port).makePanel(frame, settings);
   }
   static OverlayWidget* widgetOf(const PanelRef& panel) {
     return dynamic_cast<QtPanel&>(*panel).widget();
@@ -128,7 +127,7 @@ TEST_F(QtPanelTest, BlurredWhereOfferedCutToShapeWithoutACompositorAndSoIsTheLan
     backdrop.compositing = c.compositing;
     backdrop.offersBlur = c.offersBlur;
     QtPanelPort withBackdrop(&workspace, &backdrop);
-    const PanelRef panel = makePanel({{30, 40}, {420, 300}}, withBackdrop);
+    const PanelRef panel = makePanel({{30, 40}, {420, 300}}, &withBackdrop);
     OverlayWidget* w = widgetOf(panel);
     EXPECT_EQ(dynamic_cast<QtPanel&>(*panel).isBlurred(), c.asksForBlur && c.offersBlur);
     ASSERT_EQ(backdrop.asked.size(), c.asksForBlur ? 1u : 0u);

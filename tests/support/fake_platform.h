@@ -5,11 +5,14 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <filesystem>
 #include <memory>
 #include <optional>
-#include <utility>
+#include <stdexcept>
+#include <string>
 #include <vector>
 
+#include "harvest/accessibility_helper.h"
 #include "platform/application.h"
 #include "platform/memory/memory_accessibility.h"
 #include "platform/panel.h"
@@ -22,6 +25,14 @@
 #include "support/virtual_run_loop.h"
 
 namespace tavrine::doubles {
+
+// The shortcuts of the menu bar in samples/`file`, harvested as the overlay cycle would.
+inline std::vector<ShortcutItem> sampleShortcuts(const std::string& file) {
+  const ax::MenuTreeParse parsed =
+      ax::loadMenuTree(std::filesystem::path(TAVRINE_SAMPLES_DIR) / file);
+  if (!parsed.tree) throw std::invalid_argument(parsed.error);
+  return AccessibilityHelper::getShortcuts(parsed.tree->application());
+}
 
 // What the application does is the Qt shell's to check, on the real application.
 struct QuietApplication final : ApplicationPort {
