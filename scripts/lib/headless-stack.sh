@@ -43,7 +43,25 @@ hs_log() { echo "headless-stack: $*" >&2; }
 # Records a started process group for hs_stop.
 hs__track() { echo "$1" >>"$HS_DIR/pgids"; }
 
+hs__start_xvfb() {
+  # A free display, chosen by the server itself.
+  setsid Xvfb -displayfd 3 -screen 0 "${HS_SCREEN}x24" -nolisten tcp 3>"$HS_DIR/display" \
+    >"$HS_DIR/xvfb.log" 2>&1 &
+  hs__track $!
+  local i
+  for i in $(seq 100); do
+    [ -s "$HS_DIR/display" ] && break
+    sleep 0.05
+  done
+  if [ ! -s "$HS_DIR/display" ]; then
+    hs_log "Xvfb did not start"; hs_stop; return 1
+  fi
+  export DISPLAY=":$(head -n1 "$HS_DIR/display")" HS_XVFB_DISPLAY=":$(head -n1 "$HS_DIR/display")"
+}
+
 # Xvfb, the session bus and the accessibility bus with its switch on: what both stacks share.
+# HS_XVFB=0 leaves Xvfb out, for a compositor that brings its own outputs and X server (a headless
+# GNOME Shell or KWin picks its XWayland display itself and would contend with Xvfb's).
 hs__start_session() {
   if [ -n "${HS_DIR:-}" ] && [ -d "$HS_DIR" ]; then
     hs_log "already started in $HS_DIR"
@@ -60,20 +78,13 @@ hs__start_session() {
   # Nothing inherited may keep toolkits off the accessibility bus or point at another session.
   unset SESSION_MANAGER DBUS_SESSION_BUS_PID NO_AT_BRIDGE NO_AT_BRIDGE_GTK AT_SPI_BUS_ADDRESS
   : >"$HS_DIR/pgids"
-
-  # A free display, chosen by the server itself.
-  setsid Xvfb -displayfd 3 -screen 0 "${HS_SCREEN}x24" -nolisten tcp 3>"$HS_DIR/display" \
-    >"$HS_DIR/xvfb.log" 2>&1 &
-  hs__track $!
   local i
-  for i in $(seq 100); do
-    [ -s "$HS_DIR/display" ] && break
-    sleep 0.05
-  done
-  if [ ! -s "$HS_DIR/display" ]; then
-    hs_log "Xvfb did not start"; hs_stop; return 1
+
+  if [ "${HS_XVFB:-1}" = 0 ]; then
+    unset DISPLAY HS_XVFB_DISPLAY
+  else
+    hs__start_xvfb || return 1
   fi
-  export DISPLAY=":$(head -n1 "$HS_DIR/display")" HS_XVFB_DISPLAY=":$(head -n1 "$HS_DIR/display")"
 
   setsid dbus-daemon --session --nofork --nopidfile --address="unix:path=$HS_DIR/runtime/bus" \
     >"$HS_DIR/dbus.log" 2>&1 &

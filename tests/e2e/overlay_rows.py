@@ -3,7 +3,8 @@
 # Reads the overlay of the Tavrine process PID the way a screen reader does, through AT-SPI, and prints it: one line per
 # menu heading, then one indented "title<TAB>shortcut" line per row. With --wait-shown it waits
 # until an overlay is on screen; with --wait-gone until none is. Exits 1 on timeout. With
-# --centred-on WxH, also exits 1 when the overlay shown is not centred on a screen of that size.
+# --centred-on WxH[+X+Y], also exits 1 when the overlay shown is not centred on a screen (or a work
+# area at X,Y) of that size.
 import argparse
 import sys
 import time
@@ -49,7 +50,7 @@ def main():
     parser.add_argument("--pid", type=int, required=True, help="Tavrine's process id")
     parser.add_argument("--wait-shown", type=float, default=0)
     parser.add_argument("--wait-gone", type=float, default=0)
-    parser.add_argument("--centred-on", metavar="WxH")
+    parser.add_argument("--centred-on", metavar="WxH[+X+Y]")
     args = parser.parse_args()
     deadline = time.monotonic() + max(args.wait_shown, args.wait_gone)
     while True:
@@ -63,8 +64,9 @@ def main():
         if not args.wait_gone and lines is not None:
             print("\n".join(lines))
             if args.centred_on:
-                width, height = (int(n) for n in args.centred_on.split("x"))
-                x, y, w, h = extents.x, extents.y, extents.width, extents.height
+                width, height, left, top = (int(n) for n in
+                                            (args.centred_on + "+0+0").replace("x", "+").split("+")[:4])
+                x, y, w, h = extents.x - left, extents.y - top, extents.width, extents.height
                 if abs(2 * x + w - width) > 2 or abs(2 * y + h - height) > 2:
                     print("the overlay at %d,%d %dx%d is not centred on %s" %
                           (x, y, w, h, args.centred_on), file=sys.stderr)
