@@ -10,13 +10,8 @@
 # Usage: scripts/try-gnome.sh [SCREENSHOT_FOLDER]   (after building tavrine and tavrine-menu-app)
 set -uo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
-# shellcheck source=lib/headless-stack.sh
-source "$root/scripts/lib/headless-stack.sh"
-# shellcheck source=../tests/e2e/checks.sh
-source "$root/tests/e2e/checks.sh"
 # shellcheck source=lib/try-desktop.sh
 source "$root/scripts/lib/try-desktop.sh"
-trap hs_stop EXIT
 TD_SHOTS="${1:+$(mkdir -p "$1" && cd "$1" && pwd)}"
 
 td_session || exit 1

@@ -187,19 +187,27 @@ hs_stop_app() {
   for _ in $(seq 100); do kill -0 "${!pid}" 2>/dev/null || return 0; sleep 0.1; done
 }
 
+# Whether one of the bus names after the first two arguments, on the bus at address $1, belongs to
+# process $2.
+hs__owned_by() {
+  local addr="$1" pid="$2" n
+  shift 2
+  for n in "$@"; do
+    [ "$(busctl --address="$addr" call org.freedesktop.DBus /org/freedesktop/DBus \
+      org.freedesktop.DBus GetConnectionUnixProcessID s "$n" 2>/dev/null)" = "u $pid" ] && return 0
+  done
+  return 1
+}
+
 hs_wait_registered() {
-  local pid="$1" seconds="${2:-20}" addr names n
+  local pid="$1" seconds="${2:-20}" addr
   addr="$(hs_a11y_address)"
   local end=$((SECONDS + seconds))
   while ((SECONDS < end)); do
-    names="$(busctl --address="$addr" call org.a11y.atspi.Registry /org/a11y/atspi/accessible/root \
-      org.a11y.atspi.Accessible GetChildren 2>/dev/null | grep -o '":[0-9.]*"' | tr -d '"' || true)"
-    for n in $names; do
-      if [ "$(busctl --address="$addr" call org.freedesktop.DBus /org/freedesktop/DBus \
-        org.freedesktop.DBus GetConnectionUnixProcessID s "$n" 2>/dev/null)" = "u $pid" ]; then
-        return 0
-      fi
-    done
+    # shellcheck disable=SC2046  # one bus name per word
+    hs__owned_by "$addr" "$pid" $(busctl --address="$addr" call org.a11y.atspi.Registry \
+      /org/a11y/atspi/accessible/root org.a11y.atspi.Accessible GetChildren 2>/dev/null |
+      grep -o '":[0-9.]*"' | tr -d '"') && return 0
     sleep 0.1
   done
   hs_log "pid $pid did not appear on the accessibility bus"
@@ -224,18 +232,14 @@ hs_wait_active() {
 
 # Waits until the process has a keystroke listener registered with the accessibility registry.
 hs_wait_key_listener() {
-  local pid="$1" seconds="${2:-20}" addr n
+  local pid="$1" seconds="${2:-20}" addr
   addr="$(hs_a11y_address)"
   local end=$((SECONDS + seconds))
   while ((SECONDS < end)); do
-    for n in $(busctl --address="$addr" call org.a11y.atspi.Registry \
+    # shellcheck disable=SC2046  # one bus name per word
+    hs__owned_by "$addr" "$pid" $(busctl --address="$addr" call org.a11y.atspi.Registry \
       /org/a11y/atspi/registry/deviceeventcontroller org.a11y.atspi.DeviceEventController \
-      GetKeystrokeListeners 2>/dev/null | grep -o '":[0-9.]*"' | tr -d '"' | sort -u || true); do
-      if [ "$(busctl --address="$addr" call org.freedesktop.DBus /org/freedesktop/DBus \
-        org.freedesktop.DBus GetConnectionUnixProcessID s "$n" 2>/dev/null)" = "u $pid" ]; then
-        return 0
-      fi
-    done
+      GetKeystrokeListeners 2>/dev/null | grep -o '":[0-9.]*"' | tr -d '"' | sort -u) && return 0
     sleep 0.1
   done
   hs_log "pid $pid registered no keystroke listener"

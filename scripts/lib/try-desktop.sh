@@ -1,7 +1,7 @@
 # SPDX-License-Identifier: MIT
 # What scripts/try-gnome.sh and scripts/try-kwin.sh share: a person's first minutes with Tavrine on
-# a headless desktop compositor, checked through the accessibility bus. Source after
-# headless-stack.sh and tests/e2e/checks.sh, then:
+# a headless desktop compositor, checked through the accessibility bus. Sourcing it brings
+# headless-stack.sh and tests/e2e/checks.sh along and stops the stack on exit; then:
 #
 #   td_session                start the session bus, the accessibility bus and an empty system bus
 #                             (the desktops look for logind and accounts on it), without Xvfb
@@ -15,6 +15,11 @@
 
 TD_TRY_LIB="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 TD_ROOT="$(cd "$TD_TRY_LIB/../.." && pwd)"
+# shellcheck source=headless-stack.sh
+source "$TD_TRY_LIB/headless-stack.sh"
+# shellcheck source=../../tests/e2e/checks.sh
+source "$TD_ROOT/tests/e2e/checks.sh"
+trap hs_stop EXIT
 
 td_session() {
   HS_XVFB=0 hs__start_session || return 1

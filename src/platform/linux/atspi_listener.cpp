@@ -21,23 +21,20 @@
 
 #include "platform/linux/active_frame.h"
 #include "platform/linux/atspi_keystrokes.h"
+#include "platform/linux/atspi_names.h"
 #include "platform/linux/bus_connection.h"
 
 namespace tavrine::atspi {
 namespace {
 
-constexpr const char* kRegistry = "org.a11y.atspi.Registry";
 constexpr const char* kRegistryPath = "/org/a11y/atspi/registry";
 constexpr const char* kControllerPath = "/org/a11y/atspi/registry/deviceeventcontroller";
 constexpr const char* kController = "org.a11y.atspi.DeviceEventController";
 constexpr const char* kListener = "org.a11y.atspi.DeviceEventListener";
-constexpr const char* kRootPath = "/org/a11y/atspi/accessible/root";
-constexpr const char* kAccessible = "org.a11y.atspi.Accessible";
 constexpr const char* kWindowEvents = "org.a11y.atspi.Event.Window";
 constexpr const char* kDBus = "org.freedesktop.DBus";
 constexpr const char* kDBusPath = "/org/freedesktop/DBus";
 
-constexpr std::uint32_t kStateActive = 1;
 // The registry hands a key only to listeners whose mask equals the event's low eight modifier
 // bits: every key needs a registration for each of the 256 masks.
 constexpr std::uint32_t kMaskCount = 256;

@@ -16,6 +16,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/linux/atspi_names.h"
 #include "platform/linux/bus_connection.h"
 
 namespace tavrine::atspi {
@@ -23,16 +24,12 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-constexpr const char* kRegistry = "org.a11y.atspi.Registry";
-constexpr const char* kRootPath = "/org/a11y/atspi/accessible/root";
 constexpr const char* kCachePath = "/org/a11y/atspi/cache";
-constexpr const char* kAccessible = "org.a11y.atspi.Accessible";
 constexpr const char* kAction = "org.a11y.atspi.Action";
 constexpr const char* kCollection = "org.a11y.atspi.Collection";
 constexpr const char* kApplication = "org.a11y.atspi.Application";
 constexpr const char* kCache = "org.a11y.atspi.Cache";
 
-constexpr std::uint32_t kStateActive = 1;
 constexpr std::int32_t kMatchAll = 1;
 constexpr std::int32_t kMatchAny = 2;
 constexpr std::uint32_t kSortCanonical = 1;
