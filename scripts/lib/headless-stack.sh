@@ -40,6 +40,17 @@ HS_E2E="$(cd "$HS_LIB/../../tests/e2e" && pwd)"
 
 hs_log() { echo "headless-stack: $*" >&2; }
 
+# Runs the command every 0.05 s until it succeeds (0) or about $1 seconds have passed (1).
+hs_poll() {
+  local tries=$(($1 * 20))
+  shift
+  while ((tries-- > 0)); do
+    "$@" && return 0
+    sleep 0.05
+  done
+  return 1
+}
+
 # Records a started process group for hs_stop.
 hs__track() { echo "$1" >>"$HS_DIR/pgids"; }
 
@@ -48,12 +59,7 @@ hs__start_xvfb() {
   setsid Xvfb -displayfd 3 -screen 0 "${HS_SCREEN}x24" -nolisten tcp 3>"$HS_DIR/display" \
     >"$HS_DIR/xvfb.log" 2>&1 &
   hs__track $!
-  local i
-  for i in $(seq 100); do
-    [ -s "$HS_DIR/display" ] && break
-    sleep 0.05
-  done
-  if [ ! -s "$HS_DIR/display" ]; then
+  if ! hs_poll 5 test -s "$HS_DIR/display"; then
     hs_log "Xvfb did not start"; hs_stop; return 1
   fi
   export DISPLAY=":$(head -n1 "$HS_DIR/display")" HS_XVFB_DISPLAY=":$(head -n1 "$HS_DIR/display")"
@@ -78,7 +84,6 @@ hs__start_session() {
   # Nothing inherited may keep toolkits off the accessibility bus or point at another session.
   unset SESSION_MANAGER DBUS_SESSION_BUS_PID NO_AT_BRIDGE NO_AT_BRIDGE_GTK AT_SPI_BUS_ADDRESS
   : >"$HS_DIR/pgids"
-  local i
 
   if [ "${HS_XVFB:-1}" = 0 ]; then
     unset DISPLAY HS_XVFB_DISPLAY
@@ -90,19 +95,13 @@ hs__start_session() {
     >"$HS_DIR/dbus.log" 2>&1 &
   hs__track $!
   export DBUS_SESSION_BUS_ADDRESS="unix:path=$HS_DIR/runtime/bus"
-  for i in $(seq 100); do
-    [ -S "$HS_DIR/runtime/bus" ] && break
-    sleep 0.05
-  done
+  hs_poll 5 test -S "$HS_DIR/runtime/bus" || true
 
   # The accessibility bus, owned by the launcher; its own bus daemon and the registry are its
   # descendants and share its process group.
   setsid /usr/libexec/at-spi-bus-launcher --launch-immediately >"$HS_DIR/a11y.log" 2>&1 &
   hs__track $!
-  for i in $(seq 100); do
-    busctl --user status org.a11y.Bus >/dev/null 2>&1 && break
-    sleep 0.05
-  done
+  hs_poll 5 busctl --user status org.a11y.Bus >/dev/null 2>&1 || true
   # Toolkits register on the accessibility bus only if the switch was on when they started.
   if ! busctl --user set-property org.a11y.Bus /org/a11y/bus org.a11y.Status IsEnabled b true; then
     hs_log "could not turn the accessibility switch on"; hs_stop; return 1

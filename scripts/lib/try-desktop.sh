@@ -26,11 +26,7 @@ td_session() {
   setsid dbus-daemon --session --nofork --nopidfile \
     --address="unix:path=$HS_DIR/runtime/system_bus" >"$HS_DIR/system-bus.log" 2>&1 &
   hs__track $!
-  local i
-  for i in $(seq 100); do
-    [ -S "$HS_DIR/runtime/system_bus" ] && break
-    sleep 0.05
-  done
+  hs_poll 5 test -S "$HS_DIR/runtime/system_bus" || true
   export DBUS_SYSTEM_BUS_ADDRESS="unix:path=$HS_DIR/runtime/system_bus"
   export XDG_SESSION_TYPE=wayland
 }
@@ -41,11 +37,7 @@ td_keys_start() {
   setsid "$@" 0<>"$HS_DIR/keys.in" >"$HS_DIR/keys.log" 2>&1 &
   hs__track $!
   TD_KEYS_DONE=0
-  local i
-  for i in $(seq 100); do
-    grep -q '^ready' "$HS_DIR/keys.log" && return 0
-    sleep 0.05
-  done
+  hs_poll 5 grep -q '^ready' "$HS_DIR/keys.log" && return 0
   hs_log "the key injector did not start: $(cat "$HS_DIR/keys.log")"
   return 1
 }
@@ -113,7 +105,7 @@ td_try() {
   local probe="$HS_DIR/probe.log"
   /usr/bin/python3 "$HS_LIB/atspi_probe.py" keys --wait 20 >"$probe" 2>&1 &
   local probe_pid=$!
-  for _ in $(seq 200); do grep -q listening "$probe" && break; sleep 0.05; done
+  hs_poll 10 grep -q listening "$probe" || true
   td_keys "key Control_L"
   if wait "$probe_pid"; then
     pass "the desktop: mousepad reports Ctrl on the accessibility bus"

@@ -60,8 +60,7 @@ hold_shows() {
 # Switches the accessibility bus on when it is off, reporting which of the two it was.
 expect_a11y_on() {
   local what="$1"
-  for _ in $(seq 100); do hs_a11y_enabled && break; sleep 0.1; done
-  if hs_a11y_enabled; then
+  if hs_poll 10 hs_a11y_enabled; then
     pass "$what switched accessibility on"
   else
     fail "$what did not switch accessibility on; switching it on directly"

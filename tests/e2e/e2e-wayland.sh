@@ -42,10 +42,7 @@ hs_set_a11y false
 # 1. No tray here, as on GNOME: a notification says so and turns accessibility on when asked.
 hs_start_app notifications /usr/bin/python3 -u "$HS_LIB/notification_server.py" \
   --invoke "Turn on accessibility" >/dev/null
-for _ in $(seq 200); do
-  busctl --user status org.freedesktop.Notifications >/dev/null 2>&1 && break
-  sleep 0.1
-done
+hs_poll 20 busctl --user status org.freedesktop.Notifications >/dev/null 2>&1 || true
 hs_start_app tavrine "$tavrine" >/dev/null
 notice="$(wait_line "$HS_DIR/app-notifications.log" "notify 1")"
 if [[ "$notice" == *AppIndicator*$'\t'"Turn on accessibility" ]]; then
@@ -64,7 +61,7 @@ hs_wait_active "$HS_PID_mousepad" 30 || true
 probe="$HS_DIR/keys.log"
 /usr/bin/python3 "$HS_LIB/atspi_probe.py" keys --wait 20 >"$probe" 2>&1 &
 probe_pid=$!
-for _ in $(seq 200); do grep -q listening "$probe" && break; sleep 0.05; done
+hs_poll 10 grep -q listening "$probe" || true
 hs_xdotool key Control_L
 if ! wait "$probe_pid"; then
   cat "$probe" >&2
