@@ -25,20 +25,30 @@ class QtImage final : public Image {
   // What assistive technology reads for it (the tray icon's tool tip); may be empty.
   const QString& accessibilityDescription() const { return description_; }
 
-  // An image of `width` × `height` non-premultiplied ARGB pixels (0xAARRGGBB, rows from the top),
-  // copied; null when the sizes do not fit the pixels. Needs the QGuiApplication.
-  static ImageRef fromArgb32(int width, int height, const std::uint32_t* pixels,
-                             std::size_t count) {
+  // `width` × `height` ARGB pixels (0xAARRGGBB in native byte order, rows from the top) as a
+  // QImage of `format` (QImage::Format_ARGB32, or Format_ARGB32_Premultiplied for premultiplied
+  // pixels), copied; a null image when the sizes do not fit the pixels.
+  static QImage argb32Image(int width, int height, const std::uint32_t* pixels, std::size_t count,
+                            QImage::Format format = QImage::Format_ARGB32) {
     if (width <= 0 || height <= 0 || pixels == nullptr ||
         count != static_cast<std::size_t>(width) * static_cast<std::size_t>(height)) {
-      return nullptr;
+      return {};
     }
-    QImage image(width, height, QImage::Format_ARGB32);
-    if (image.isNull()) return nullptr;
+    QImage image(width, height, format);
+    if (image.isNull()) return {};
     for (int row = 0; row < height; ++row) {
       std::memcpy(image.scanLine(row), pixels + static_cast<std::size_t>(row) * width,
                   static_cast<std::size_t>(width) * sizeof(std::uint32_t));
     }
+    return image;
+  }
+
+  // The same pixels as an image for the ports; null when the sizes do not fit the pixels. Needs
+  // the QGuiApplication.
+  static ImageRef fromArgb32(int width, int height, const std::uint32_t* pixels, std::size_t count,
+                             QImage::Format format = QImage::Format_ARGB32) {
+    const QImage image = argb32Image(width, height, pixels, count, format);
+    if (image.isNull()) return nullptr;
     return std::make_shared<QtImage>(QIcon(QPixmap::fromImage(image)));
   }
 

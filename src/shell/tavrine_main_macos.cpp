@@ -10,7 +10,6 @@
 #include <QString>
 #include <QWidget>
 #include <cstdint>
-#include <cstring>
 #include <memory>
 #include <optional>
 #include <string_view>
@@ -36,25 +35,15 @@ namespace {
 
 using namespace tavrine;
 
-// Premultiplied ARGB words are QImage's ARGB32_Premultiplied; the image keeps its own copy.
+// AppKit's bitmaps are premultiplied ARGB words: QImage's ARGB32_Premultiplied.
 QImage toQImage(const macos::Bitmap& bitmap) {
-  QImage image(bitmap.width, bitmap.height, QImage::Format_ARGB32_Premultiplied);
-  if (image.isNull() || bitmap.pixels.size() != static_cast<std::size_t>(bitmap.width) *
-                                                    static_cast<std::size_t>(bitmap.height)) {
-    return {};
-  }
-  for (int row = 0; row < bitmap.height; ++row) {
-    std::memcpy(image.scanLine(row),
-                bitmap.pixels.data() + static_cast<std::size_t>(row) * bitmap.width,
-                static_cast<std::size_t>(bitmap.width) * sizeof(std::uint32_t));
-  }
-  return image;
+  return qt::QtImage::argb32Image(bitmap.width, bitmap.height, bitmap.pixels.data(),
+                                  bitmap.pixels.size(), QImage::Format_ARGB32_Premultiplied);
 }
 
 ImageRef iconOf(const macos::Bitmap& bitmap) {
-  const QImage image = toQImage(bitmap);
-  if (image.isNull()) return nullptr;
-  return std::make_shared<qt::QtImage>(QIcon(QPixmap::fromImage(image)));
+  return qt::QtImage::fromArgb32(bitmap.width, bitmap.height, bitmap.pixels.data(),
+                                 bitmap.pixels.size(), QImage::Format_ARGB32_Premultiplied);
 }
 
 // Qt's status items, with the system's own "command.square" symbol as their template image
