@@ -92,7 +92,8 @@ TEST(StatusMenuTest, IsBuiltOnceWithItsItemsAndTheirActions) {
   ASSERT_NE(menu, nullptr);
   EXPECT_EQ(lines(menu), (std::vector<std::string>{
                              "🌐 Language -", "---", " requestAccessibility target", "---",
-                             "About Tavrine showAbout chain", "---", "Quit quitApp chain q"}));
+                             "About Tavrine showAbout chain", "---", "Quit quitApp chain q", "---",
+                             "Show Shortcuts of the Front Application showPinnedOverlay chain"}));
   EXPECT_EQ(
       lines(h.fake.statusBar.find({"🌐 Language"})->submenu()),
       (std::vector<std::string>{"English setLanguageEN target", "中文 setLanguageZH target"}));

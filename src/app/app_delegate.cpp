@@ -36,6 +36,8 @@ bool AppDelegate::performMenuAction(std::string_view action, MenuItem& /*sender*
     requestAccessibility();
   } else if (action == menu_action::kShowAbout) {
     showAbout();
+  } else if (action == menu_action::kShowPinnedOverlay) {
+    showPinnedOverlay();
   } else if (action == menu_action::kQuitApp) {
     quitApp();
   } else {

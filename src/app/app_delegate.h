@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <memory>
 #include <string_view>
+#include <unordered_map>
 
 #include "i18n/translation_helper.h"
 #include "overlay/overlay_window_controller.h"
@@ -21,6 +22,7 @@ inline constexpr std::string_view kSetLanguageZH = "setLanguageZH";
 inline constexpr std::string_view kRequestAccessibility = "requestAccessibility";
 inline constexpr std::string_view kShowAbout = "showAbout";
 inline constexpr std::string_view kQuitApp = "quitApp";
+inline constexpr std::string_view kShowPinnedOverlay = "showPinnedOverlay";
 }  // namespace menu_action
 
 // Status menu texts; the same in both UI languages.
@@ -32,13 +34,15 @@ inline constexpr std::string_view kNotTrusted = "\u2717 辅助功能未授权\uF
 inline constexpr std::string_view kTrusted = "\u2713 辅助功能权限已授权";
 inline constexpr std::string_view kAbout = "About Tavrine";
 inline constexpr std::string_view kQuit = "Quit";
+inline constexpr std::string_view kShowPinned = "Show Shortcuts of the Front Application";
 }  // namespace menu_title
 
 // Monitor handlers, timers and menu items refer back to the delegate weakly and do nothing once it
 // is gone (a local monitor still passes its event on), so it only exists as a shared object.
 class AppDelegate final : public std::enable_shared_from_this<AppDelegate>,
                           public MenuDelegate,
-                          public MenuActionTarget {
+                          public MenuActionTarget,
+                          public OverlayActions {
  public:
   static constexpr double kReleasePollInterval = 0.1;
   static constexpr double kPermissionPollInterval = 1.0;
@@ -96,11 +100,25 @@ class AppDelegate final : public std::enable_shared_from_this<AppDelegate>,
   void showOverlay();
   void hideOverlay();
 
+  // Pinned overlay. Pinning stops the release poll and gives the panel the keyboard; while
+  // pinned, modifier changes neither hide nor show anything. The keyboard's way to pin: with
+  // the overlay up, Shift pressed and released twice while Command stays down and no other key
+  // is pressed (no application shortcut is a modifier alone).
+  bool overlayPinned = false;
+  void pinOverlay() override;
+  bool isOverlayPinned() const override { return overlayPinned; }
+  void closePinnedOverlay() override;
+  bool runShortcut(const ShortcutItem* item) override;
+  // The status menu's item: the overlay of the application in front, pinned at once.
+  void showPinnedOverlay();
+
  private:
   AppDelegate(const Platform& platform, TranslationHelper& t, OverlayStyle overlayStyle);
 
   // A new release poll in commandHoldTimer, replacing the running one.
   void restartReleasePoll();
+  // Follows the pinning gesture; true when this change completed it.
+  bool trackPinGesture(modifier::Flags flags);
 
   Platform platform_;
   TranslationHelper& t_;
@@ -108,6 +126,16 @@ class AppDelegate final : public std::enable_shared_from_this<AppDelegate>,
   // Counts modifier changes and key presses; a hold's show, queued when its timer fired, goes
   // ahead only if none came in since the hold began.
   std::uint64_t inputGeneration_ = 0;
+  // The menu item of each record shown, to run it.
+  std::unordered_map<Uuid, ax::ElementRef, UuidHash> shownItems_;
+  // The window that had the keyboard before the overlay was pinned.
+  FocusPort::WindowHandle focusBefore_ = 0;
+  struct PinGesture {
+    bool armed = false;  // an overlay came up during this hold of Command
+    bool shiftDown = false;
+    int taps = 0;
+  };
+  PinGesture pinGesture_;
 };
 
 }  // namespace tavrine

@@ -35,6 +35,7 @@ void AppDelegate::startGlobalMonitoring() {
 
 void AppDelegate::cancelCommandTimer() {
   ++inputGeneration_;
+  pinGesture_ = {};  // a key joined: an ordinary shortcut
   if (commandPressTimer) commandPressTimer->invalidate();
   commandPressTimer.reset();
 }
@@ -44,6 +45,15 @@ void AppDelegate::handleFlagsChanged(const Event& event) {
   ++inputGeneration_;
   // Every modifier change ends a pending hold; Command alone starts a new one below.
   if (commandPressTimer) commandPressTimer->invalidate();
+  if (overlayPinned) {
+    // The pinned overlay stays whatever the modifiers do, and no hold starts behind it.
+    commandPressTimer.reset();
+    return;
+  }
+  if (trackPinGesture(flags)) {
+    commandPressTimer.reset();
+    return;
+  }
 
   if ((flags & modifier::kDeviceIndependentMask) != modifier::kCommand) {
     commandPressTimer.reset();

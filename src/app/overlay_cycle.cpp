@@ -16,15 +16,24 @@ void AppDelegate::showOverlay() {
   const std::string name = app->localizedName.value_or("Unknown");
 
   // No application is left out, this one included.
+  const ax::ElementRef application =
+      platform_.accessibility.applicationElement(app->processIdentifier);
+  std::vector<ax::ElementRef> elements;
   const std::vector<ShortcutItem> items =
-      AccessibilityHelper::getShortcuts(platform_.accessibility, app->processIdentifier);
+      application ? AccessibilityHelper::getShortcuts(*application, elements)
+                  : std::vector<ShortcutItem>{};
   // Nothing to show: an overlay already up stays as it is, poll included.
   if (items.empty()) return;
 
   if (!overlayController) {
     overlayController = std::make_unique<OverlayWindowController>(
         platform_.screens, platform_.panels, t_, overlayStyle_);
+    overlayController->actions = weak_from_this();
   }
+  shownItems_.clear();
+  for (std::size_t i = 0; i < items.size() && i < elements.size(); ++i)
+    shownItems_.emplace(items[i].id(), elements[i]);
+  if (!pinGesture_.armed) pinGesture_ = {true, false, 0};
   overlayController->showWithShortcuts(items, name);
   restartReleasePoll();
 }
@@ -53,6 +62,7 @@ void AppDelegate::hideOverlay() {
     if (overlayController->window) overlayController->window->close();
     overlayController->window.reset();
   }
+  overlayPinned = false;
 }
 
 }  // namespace tavrine

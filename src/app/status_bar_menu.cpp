@@ -55,6 +55,9 @@ void AppDelegate::setupStatusBar() {
   menu->addItem(makeItem(menu_title::kAbout, menu_action::kShowAbout));
   menu->addItem(MenuItem::separatorItem());
   menu->addItem(makeItem(menu_title::kQuit, menu_action::kQuitApp, "q"));
+  // After the others, which keep their places: the overlay for those who cannot hold a key.
+  menu->addItem(MenuItem::separatorItem());
+  menu->addItem(makeItem(menu_title::kShowPinned, menu_action::kShowPinnedOverlay));
 
   if (statusItem) statusItem->setMenu(std::move(menu));
 }

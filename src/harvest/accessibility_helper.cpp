@@ -33,6 +33,7 @@ const ax::Element* asElement(const ax::ArrayEntry& entry) {
 
 struct AccessibilityHelper::Walk {
   std::vector<ShortcutItem> result;
+  std::vector<ax::ElementRef>* elements = nullptr;  // when asked for: each record's item
   // Elements from the menu bar down to the one being read, to recognise a tree that loops back:
   // the menu bar and a bar item, then a menu and one of its items for each level further down.
   std::vector<const ax::Element*> path;
@@ -58,6 +59,19 @@ std::vector<ShortcutItem> AccessibilityHelper::getShortcuts(const ax::Accessibil
 
 std::vector<ShortcutItem> AccessibilityHelper::getShortcuts(const ax::Element& application) {
   Walk walk;
+  return walkMenuBar(application, walk);
+}
+
+std::vector<ShortcutItem> AccessibilityHelper::getShortcuts(const ax::Element& application,
+                                                            std::vector<ax::ElementRef>& elements) {
+  Walk walk;
+  elements.clear();
+  walk.elements = &elements;
+  return walkMenuBar(application, walk);
+}
+
+std::vector<ShortcutItem> AccessibilityHelper::walkMenuBar(const ax::Element& application,
+                                                           Walk& walk) {
   const ax::AttributeResult bar = application.copyAttributeValue(ax::kMenuBar);
   const auto* menuBarRef = std::get_if<ax::ElementRef>(&bar.value);
   if (bar.error != ax::Error::success || menuBarRef == nullptr || !*menuBarRef) return {};
@@ -104,6 +118,7 @@ void AccessibilityHelper::extractShortcuts(const ax::Element& menu, const std::s
       const auto* mask = std::get_if<std::int64_t>(&mods.value);
       walk.result.emplace_back(menuPath, title,
                                formatShortcut(mask != nullptr ? *mask : 0, *keyText));
+      if (walk.elements != nullptr) walk.elements->push_back(std::get<ax::ElementRef>(entry));
     }
 
     const std::vector<ax::ArrayEntry> submenus = readChildren(*item);

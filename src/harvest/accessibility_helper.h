@@ -28,6 +28,9 @@ class AccessibilityHelper {
   static std::vector<ShortcutItem> getShortcuts(const ax::AccessibilityPort& port,
                                                 std::int32_t pid);
   static std::vector<ShortcutItem> getShortcuts(const ax::Element& application);
+  // The same, also giving each record's menu item (elements[i] is result[i]'s), to run it later.
+  static std::vector<ShortcutItem> getShortcuts(const ax::Element& application,
+                                                std::vector<ax::ElementRef>& elements);
 
   // "⌃⌥⇧⌘" prefix from the menu-item modifier mask (Shift 1, Option 2, Control 4, no Command 8),
   // then the key: a named key (arrows, function keys, Return, Tab...) by its cap text, any other
@@ -37,6 +40,7 @@ class AccessibilityHelper {
  private:
   struct Walk;
   static void extractShortcuts(const ax::Element& menu, const std::string& menuPath, Walk& walk);
+  static std::vector<ShortcutItem> walkMenuBar(const ax::Element& application, Walk& walk);
 };
 
 }  // namespace tavrine

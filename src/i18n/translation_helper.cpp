@@ -129,13 +129,20 @@ const TranslationHelper::WordTable& TranslationHelper::reverseWordTable() const 
 }
 
 std::string TranslationHelper::translateMenu(std::string_view name) const {
-  const Map& table = isZH_ ? menus_ : reverseMenus();
+  return translateMenu(name, isZH_);
+}
+
+std::string TranslationHelper::translateMenu(std::string_view name, bool toZH) const {
+  const Map& table = toZH ? menus_ : reverseMenus();
   const std::string* hit = find(table, name);
   return hit != nullptr ? *hit : std::string(name);
 }
 
 std::string TranslationHelper::translateCommand(std::string_view title) const {
-  const bool toZH = isZH_;
+  return translateCommand(title, isZH_);
+}
+
+std::string TranslationHelper::translateCommand(std::string_view title, bool toZH) const {
   const Map& table = toZH ? commands_ : reverseCommands();
 
   if (const std::string* hit = find(table, title)) return *hit;

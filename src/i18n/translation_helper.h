@@ -57,6 +57,10 @@ class TranslationHelper {
   // Display text of a command title: whole-title lookups (as is, with "…" written "...", without
   // any ellipsis and trimmed), then the word-by-word fallback, else the title unchanged.
   std::string translateCommand(std::string_view title) const;
+  // The same into a language given rather than the current one: Chinese when `toZH`, else back
+  // to English (a search matches both).
+  std::string translateMenu(std::string_view name, bool toZH) const;
+  std::string translateCommand(std::string_view title, bool toZH) const;
 
  private:
   using Set = std::unordered_set<std::string, text::CanonicalHash, text::CanonicalEqual>;

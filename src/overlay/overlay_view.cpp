@@ -98,6 +98,15 @@ ShortcutRow OverlayView::systemRow(const SystemShortcuts::Item& item) const {
           style_.capStyle};
 }
 
+OverlayView OverlayView::narrowed(GroupedShortcuts groupedShortcuts,
+                                  std::vector<SystemShortcuts::Group> systemGroups) const {
+  OverlayView view(appName_, std::move(groupedShortcuts), *t_, style_);
+  view.narrowedSystem_ =
+      std::make_shared<const std::vector<SystemShortcuts::Group>>(std::move(systemGroups));
+  view.actions_ = actions_;
+  return view;
+}
+
 OverlayView::Subscription OverlayView::subscribeWillChange(std::function<void()> willChange) const {
   return Subscription(t_, t_->subscribe(std::move(willChange)));
 }

@@ -6,8 +6,10 @@
 #include <array>
 #include <cstddef>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "i18n/translation_helper.h"
@@ -21,6 +23,24 @@ namespace tavrine {
 struct OverlayStyle {
   KeyCapStyle capStyle = KeyCapStyle::glyphs;
   Desktop desktop = Desktop::macOS;  // whose system shortcuts follow the application's
+};
+
+// What the user of a pinned overlay can do; the application delegate carries it out. Main
+// thread only.
+class OverlayActions {
+ public:
+  virtual ~OverlayActions() = default;
+  // A Ctrl-click (Command-click) on the overlay: it stays after the release and takes the
+  // keyboard. Nothing when no overlay is shown or it is pinned already.
+  virtual void pinOverlay() = 0;
+  virtual bool isOverlayPinned() const = 0;
+  // Esc or a click outside: the overlay closes and the keyboard goes back to the window that had
+  // it.
+  virtual void closePinnedOverlay() = 0;
+  // Enter or a click on a row: closes the overlay, gives the keyboard back and runs the row's
+  // command in the application. False, with the overlay left as it is, when the row cannot be
+  // run from here (`item` null: a row of the system catalogue).
+  virtual bool runShortcut(const ShortcutItem* item) = 0;
 };
 
 // Every text is picked when asked for, from the language of that moment, so a render that reads
@@ -92,8 +112,14 @@ class OverlayView {
   // The catalogue of the view's desktop. It carries both languages itself and is never
   // translated.
   const std::vector<SystemShortcuts::Group>& systemGroups() const {
-    return SystemShortcuts::groups(style_.desktop);
+    return narrowedSystem_ ? *narrowedSystem_ : SystemShortcuts::groups(style_.desktop);
   }
+  // Who carries out the pinned overlay's actions; null when nobody does (previews, tests).
+  std::shared_ptr<OverlayActions> actions() const { return actions_.lock(); }
+  void setActions(std::weak_ptr<OverlayActions> actions) { actions_ = std::move(actions); }
+  // The same view showing only these rows (a search's result); language, name and style stay.
+  OverlayView narrowed(GroupedShortcuts groupedShortcuts,
+                       std::vector<SystemShortcuts::Group> systemGroups) const;
   std::string systemHeading(const SystemShortcuts::Group& group) const;
   ShortcutRow systemRow(const SystemShortcuts::Item& item) const;
 
@@ -106,6 +132,8 @@ class OverlayView {
   GroupedShortcuts groupedShortcuts_;
   TranslationHelper* t_;
   OverlayStyle style_;
+  std::shared_ptr<const std::vector<SystemShortcuts::Group>> narrowedSystem_;
+  std::weak_ptr<OverlayActions> actions_;
 };
 
 }  // namespace tavrine

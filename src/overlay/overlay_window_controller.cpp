@@ -25,6 +25,7 @@ void OverlayWindowController::showWithShortcuts(const std::vector<ShortcutItem>&
   if (window) window->close();
 
   auto view = std::make_shared<OverlayView>(appName, groupByMenu(items), t_, style_);
+  view->setActions(actions);
 
   const std::optional<Rect> visibleFrame = screens_.mainScreenVisibleFrame();
   if (!visibleFrame) return;

@@ -28,6 +28,8 @@ class OverlayWindowController {
 
   // The panel shown last, or none. Hiding the overlay closes it and clears the field.
   PanelRef window;
+  // Given to every view shown from now on.
+  std::weak_ptr<OverlayActions> actions;
 
   // Closes the panel shown before, then shows `items` (in harvest order, grouped by top-level
   // menu) for `appName` in a new panel. Without a main screen nothing new is shown and `window`

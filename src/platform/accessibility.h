@@ -55,6 +55,10 @@ class Element {
   // Whether both handles stand for the same interface element (two reads of the same menu give
   // different handles on some platforms).
   virtual bool isSameElement(const Element& other) const { return this == &other; }
+  // Asks the owning application to perform `action` (kPress: choose a menu item, as a click
+  // would). The request is sent, not awaited: a command that opens a dialog must not hold the
+  // caller. notImplemented where the platform offers no actions for this element.
+  virtual Error performAction(std::string_view /*action*/) const { return Error::notImplemented; }
 };
 
 class AccessibilityPort {
@@ -71,5 +75,7 @@ inline constexpr std::string_view kChildren = "AXChildren";
 inline constexpr std::string_view kTitle = "AXTitle";
 inline constexpr std::string_view kMenuItemCmdChar = "AXMenuItemCmdChar";
 inline constexpr std::string_view kMenuItemCmdModifiers = "AXMenuItemCmdModifiers";
+// Actions performed on other applications' elements.
+inline constexpr std::string_view kPress = "AXPress";
 
 }  // namespace tavrine::ax

@@ -41,6 +41,9 @@ class Panel {
   // Takes the panel off screen for good; a closed panel is never shown again. Harmless when
   // already closed.
   virtual void close() = 0;
+  // Makes a shown panel take the keyboard (a pinned overlay the user types in). Until then it
+  // never does.
+  virtual void makeKey() {}
 };
 using PanelRef = std::shared_ptr<Panel>;
 

@@ -6,6 +6,7 @@
 #include "platform/accessibility.h"
 #include "platform/application.h"
 #include "platform/event_monitor.h"
+#include "platform/focus.h"
 #include "platform/panel.h"
 #include "platform/run_loop.h"
 #include "platform/screen.h"
@@ -25,6 +26,9 @@ struct Platform {
   StatusBarPort& statusBar;
   ScreenPort& screens;
   PanelPort& panels;
+  // Where the window system tells who has the keyboard; without it a pinned overlay cannot give
+  // the keyboard back explicitly and leaves that to the window system.
+  FocusPort* focus = nullptr;
 };
 
 }  // namespace tavrine

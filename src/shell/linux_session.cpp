@@ -104,8 +104,10 @@ WorkspacePort& LinuxSession::workspace() {
 }
 
 Platform LinuxSession::platform() {
-  return {application_,   runLoop_,   events_,  workspace(), trust_,
-          accessibility_, statusBar_, screens_, panels_};
+  // A Wayland compositor gives the keyboard back itself, and tells no one where it was.
+  return {
+      application_,   runLoop_,   events_,  workspace(), trust_,
+      accessibility_, statusBar_, screens_, panels_,     accessibleWorkspace_ ? nullptr : &focus_};
 }
 
 OverlayStyle LinuxSession::overlayStyle() {

@@ -15,6 +15,7 @@
 #include "platform/linux/dbus/desktop_notification.h"
 #include "platform/linux/dbus/session_bus.h"
 #include "platform/linux/wayland/accessible_workspace.h"
+#include "platform/linux/x11/focus.h"
 #include "platform/linux/x11/key_watcher.h"
 #include "platform/linux/x11/window_effects.h"
 #include "platform/linux/x11/workspace.h"
@@ -76,6 +77,7 @@ class LinuxSession {
   QtX11Backdrop backdrop_;
   QtPanelPort panels_;
   atspi::AtspiAccessibility accessibility_;
+  x11::X11Focus focus_;
   dbus::DesktopNotifications notifications_;
   std::unique_ptr<QSocketNotifier> busNotifier_;
 };

@@ -2,6 +2,8 @@
 #include "shell/overlay_accessibility.h"
 
 #include <QAccessibleWidget>
+#include <QLabel>
+#include <QLineEdit>
 #include <QPointer>
 #include <QScrollBar>
 #include <QWindow>
@@ -131,7 +133,9 @@ class OverlayAccessible final : public QAccessibleWidget {
 
   int childCount() const override {
     OverlayWidget* w = overlay();
-    return w != nullptr ? static_cast<int>(w->accessibleTree().topLevel().size()) + 1 : 0;
+    if (w == nullptr) return 0;
+    // A pinned overlay adds its search field and the count of the rows it keeps.
+    return static_cast<int>(w->accessibleTree().topLevel().size()) + (w->isPinned() ? 3 : 1);
   }
 
   QAccessibleInterface* child(int index) const override {
@@ -141,6 +145,10 @@ class OverlayAccessible final : public QAccessibleWidget {
     const auto i = static_cast<std::size_t>(index);
     if (i < tree.topLevel().size()) return tree.child(tree.topLevel()[i]);
     if (i == tree.topLevel().size()) return QAccessible::queryAccessibleInterface(w->scrollBar());
+    if (w->isPinned() && i == tree.topLevel().size() + 1)
+      return QAccessible::queryAccessibleInterface(w->searchField());
+    if (w->isPinned() && i == tree.topLevel().size() + 2)
+      return QAccessible::queryAccessibleInterface(w->countLabel());
     return nullptr;
   }
 
@@ -150,6 +158,10 @@ class OverlayAccessible final : public QAccessibleWidget {
     OverlayAccessibleTree& tree = w->accessibleTree();
     if (child->object() != nullptr && child->object() == w->scrollBar())
       return static_cast<int>(tree.topLevel().size());
+    if (w->isPinned() && child->object() != nullptr && child->object() == w->searchField())
+      return static_cast<int>(tree.topLevel().size()) + 1;
+    if (w->isPinned() && child->object() != nullptr && child->object() == w->countLabel())
+      return static_cast<int>(tree.topLevel().size()) + 2;
     const int i = tree.indexOf(child);
     if (i < 0) return -1;
     const OverlayAccessibleTree::Entry& e = tree.entry(static_cast<std::size_t>(i));
@@ -371,6 +383,29 @@ bool OverlayAccessibleTree::isOffscreen(std::size_t index) const {
       return false;
     default:
       return !contentFrame(index).intersects(widget_.visibleContentRect());
+  }
+}
+
+void OverlayAccessibleTree::scrolled() {
+  if (!QAccessible::isActive()) return;
+  // Rows came into the view and others left it: each list's visible part changed.
+  for (std::size_t i = 0; i < entries_.size(); ++i) {
+    const Kind kind = entries_[i].kind;
+    if (kind != Kind::appSection && kind != Kind::systemSection) continue;
+    QAccessibleEvent event(child(i), QAccessible::VisibleDataChanged);
+    QAccessible::updateAccessibility(&event);
+  }
+}
+
+void OverlayAccessibleTree::rowFocused(bool system, std::size_t group, std::size_t item) {
+  if (!QAccessible::isActive()) return;
+  const Kind kind = system ? Kind::systemRow : Kind::appRow;
+  for (std::size_t i = 0; i < entries_.size(); ++i) {
+    const Entry& e = entries_[i];
+    if (e.kind != kind || e.group != group || e.item != item) continue;
+    QAccessibleEvent event(child(i), QAccessible::Focus);
+    QAccessible::updateAccessibility(&event);
+    return;
   }
 }
 

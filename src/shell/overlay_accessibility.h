@@ -25,7 +25,8 @@ class OverlayWidget;
 // A row's name is its title as shown and its description its shortcut read out ("Option Shift
 // Command V", "Ctrl+Shift+Z"). Headings, lists and rows scrolled out of the view are marked
 // offscreen. Texts are read from the view when asked, so they follow the language; all of them
-// are plain text. Child interfaces are made on first request, so a large overlay costs nothing
+// are plain text. A pinned overlay adds its search field and its count after the scroll bar.
+// Child interfaces are made on first request, so a large overlay costs nothing
 // until an assistive technology walks it.
 class OverlayAccessibleTree {
  public:
@@ -79,6 +80,11 @@ class OverlayAccessibleTree {
 
   // Tells assistive technologies that the texts changed (after a language change).
   void textsChanged();
+  // Tells them that the content scrolled: rows came into the view or left it.
+  void scrolled();
+  // Tells them that a row (in the view's sorted groups, or the catalogue's) has the focus of a
+  // pinned overlay: they read its title and spoken shortcut.
+  void rowFocused(bool system, std::size_t group, std::size_t item);
 
  private:
   // An entry's frame in the scroll content's coordinates; empty for the header's entries.

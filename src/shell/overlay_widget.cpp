@@ -1,8 +1,13 @@
 // SPDX-License-Identifier: MIT
 #include "shell/overlay_widget.h"
 
+#include <QAccessible>
 #include <QAction>
+#include <QApplication>
 #include <QCoreApplication>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPaintEvent>
@@ -65,6 +70,20 @@ const char* const kScrollBarStyle =
     "QScrollBar::add-line:vertical, QScrollBar::sub-line:vertical { height: 0; border: none; }"
     "QScrollBar::add-page:vertical, QScrollBar::sub-page:vertical { background: transparent; }";
 
+const char* const kSearchFieldStyle =
+    "QLineEdit { background: rgba(255, 255, 255, 28); border: 1px solid rgba(255, 255, 255, 60);"
+    "  border-radius: 6px; color: white; padding: 2px 8px; font-size: 13px;"
+    "  selection-background-color: rgba(255, 255, 255, 80); }";
+const char* const kCountStyle = "QLabel { color: rgba(255, 255, 255, 150); font-size: 11px; }";
+constexpr int kSearchWidth = 240;
+constexpr int kSearchHeight = 26;
+constexpr int kCountWidth = 220;
+constexpr int kSearchGap = 10;
+
+// A search match marked over its text, and the pinned overlay's selected row.
+const QColor kHighlight(255, 204, 0, 110);
+const QColor kSelection(255, 255, 255, 36);
+
 }  // namespace
 
 OverlayWidget::OverlayWidget(std::shared_ptr<OverlayView> view, IconSource iconSource,
@@ -79,8 +98,10 @@ OverlayWidget::OverlayWidget(std::shared_ptr<OverlayView> view, IconSource iconS
   scrollBar_->setSingleStep(kScrollStep);
   scrollBar_->setFocusPolicy(Qt::NoFocus);
   scrollBar_->hide();
-  connect(scrollBar_, &QScrollBar::valueChanged, this,
-          [this] { update(toQRectF(layout_->scrollFrame()).toAlignedRect()); });
+  connect(scrollBar_, &QScrollBar::valueChanged, this, [this] {
+    update(toQRectF(layout_->scrollFrame()).toAlignedRect());
+    if (accessibleTree_) accessibleTree_->scrolled();
+  });
   layOut();
   languageSubscription_ = view_->subscribeWillChange([this] { languageWillChange(); });
 }
@@ -160,6 +181,10 @@ void OverlayWidget::updateMasks() {
 }
 
 bool OverlayWidget::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == searchField_ && event->type() == QEvent::KeyPress &&
+      handleSearchKey(static_cast<QKeyEvent*>(event))) {
+    return true;
+  }
   if (watched == languageMenu_ && event->type() == QEvent::Resize && clipsToShape_)
     languageMenu_->setMask(regionOf(menuShape(languageMenu_->size())));
   return QWidget::eventFilter(watched, event);
@@ -199,6 +224,196 @@ void OverlayWidget::paintEvent(QPaintEvent* event) {
   const Rect visible{{area.x(), area.y() - scroll.minY() + offset}, {area.width(), area.height()}};
   for (const Primitive& primitive : layout.primitivesIn(visible))
     paintPrimitive(painter, primitive, measurer_);
+  if (search_) paintSearch(painter, visible);
+}
+
+Rect OverlayWidget::foundRowFrame(const search::FoundRow& row) const {
+  return overlayLayout().rowFrame(
+      row.system ? OverlayLayout::Section::system : OverlayLayout::Section::application,
+      row.section, row.row);
+}
+
+void OverlayWidget::paintSearch(QPainter& painter, const Rect& visible) {
+  const OverlayLayout& layout = overlayLayout();
+  if (search_->rows.empty()) {
+    // Centred in the scrolling area.
+    const Font font{15, FontWeight::medium, FontDesign::standard};
+    const std::string text(search::noMatchText(view_->t().isZH()));
+    const Size size = measurer_.measure(text, font);
+    const Rect frame{{(layout.panelSize().width - size.width) / 2,
+                      visible.minY() + (visible.height() - size.height) / 2},
+                     size};
+    paintPrimitive(painter, TextPrimitive{text, frame, font, 0.6}, measurer_);
+    return;
+  }
+  for (std::size_t i = 0; i < search_->rows.size(); ++i) {
+    const search::FoundRow& row = search_->rows[i];
+    const Rect cell = foundRowFrame(row);
+    if (!cell.intersects(visible)) continue;
+    if (i == selected_) {
+      painter.setPen(Qt::NoPen);
+      painter.setBrush(kSelection);
+      painter.drawRoundedRect(toQRectF(cell).adjusted(-6, -1, 6, 1), 5, 5);
+    }
+    if (row.match.highlights.empty()) continue;
+    // The title is the text drawn at the cell's leading edge, maybe shortened.
+    for (const Primitive& primitive : layout.primitivesIn(cell)) {
+      const auto* title = std::get_if<TextPrimitive>(&primitive);
+      if (title == nullptr || title->frame.minX() != cell.minX()) continue;
+      const QFontMetricsF& metrics = measurer_.metrics(title->font);
+      const std::size_t shown = title->text.size();
+      painter.setPen(Qt::NoPen);
+      painter.setBrush(kHighlight);
+      for (const search::Range& r : row.match.highlights) {
+        if (r.begin >= shown) break;
+        const std::size_t end = std::min(r.end, shown);
+        const double x0 = metrics.horizontalAdvance(toQString(title->text.substr(0, r.begin)));
+        const double x1 = metrics.horizontalAdvance(toQString(title->text.substr(0, end)));
+        painter.drawRoundedRect(
+            QRectF(title->frame.minX() + x0, title->frame.minY(), x1 - x0, metrics.height()), 3, 3);
+      }
+      break;
+    }
+  }
+}
+
+std::optional<std::size_t> OverlayWidget::rowAt(const QPointF& position) const {
+  if (!search_) return std::nullopt;
+  const Rect scroll = overlayLayout().scrollFrame();
+  if (!toQRectF(scroll).contains(position)) return std::nullopt;
+  const QPointF point(position.x(), position.y() - scroll.minY() + scrollOffset());
+  for (std::size_t i = 0; i < search_->rows.size(); ++i) {
+    if (toQRectF(foundRowFrame(search_->rows[i])).contains(point)) return i;
+  }
+  return std::nullopt;
+}
+
+void OverlayWidget::setPinned() {
+  if (pinned_) return;
+  pinned_ = true;
+  // From now on this process is in front: the header keeps the application's icon of now.
+  if (iconSource_) iconSource_ = [icon = iconSource_()] { return icon; };
+  searchField_ = new QLineEdit(this);
+  searchField_->setStyleSheet(QString::fromLatin1(kSearchFieldStyle));
+  const QString placeholder = toQString(search::searchFieldName(view_->t().isZH()));
+  searchField_->setPlaceholderText(placeholder);
+  searchField_->setAccessibleName(placeholder);
+  searchField_->installEventFilter(this);
+  countLabel_ = new QLabel(this);
+  countLabel_->setStyleSheet(QString::fromLatin1(kCountStyle));
+  countLabel_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+  connect(searchField_, &QLineEdit::textChanged, this, [this] { searchChanged(); });
+  setFocusPolicy(Qt::StrongFocus);
+  searchChanged();
+  placeSearch();
+  searchField_->show();
+  countLabel_->show();
+  searchField_->setFocus(Qt::OtherFocusReason);
+}
+
+void OverlayWidget::placeSearch() {
+  if (searchField_ == nullptr) return;
+  const Rect language = overlayLayout().languageSwitchFrame();
+  const int x = static_cast<int>(language.minX()) - kSearchGap - kSearchWidth;
+  const int y = static_cast<int>(std::lround(language.midY())) - kSearchHeight / 2;
+  searchField_->setGeometry(x, y, kSearchWidth, kSearchHeight);
+  countLabel_->setGeometry(x - kSearchGap - kCountWidth, y, kCountWidth, kSearchHeight);
+}
+
+void OverlayWidget::searchChanged() {
+  if (!pinned_) return;
+  search_ = search::searchOverlay(*view_, searchField_->text().toStdString());
+  shown_ = search_->view;
+  // The accessible tree described the rows shown before.
+  const bool hadTree = accessibleTree_ != nullptr;
+  accessibleTree_.reset();
+  selected_ = search_->best;
+  scrollBar_->setValue(0);
+  layOut();
+  const bool zh = view_->t().isZH();
+  countLabel_->setText(toQString(search_->rows.empty()
+                                     ? std::string(search::noMatchText(zh))
+                                     : search::resultCountText(search_->rows.size(), zh)));
+  if (QAccessible::isActive()) {
+    if (hadTree) {
+      QAccessibleEvent reorder(this, QAccessible::ObjectReorder);
+      QAccessible::updateAccessibility(&reorder);
+    }
+    QAccessibleEvent count(countLabel_, QAccessible::NameChanged);
+    QAccessible::updateAccessibility(&count);
+  }
+  if (!search_->rows.empty()) select(selected_);
+}
+
+void OverlayWidget::select(std::size_t row) {
+  if (!search_ || row >= search_->rows.size()) return;
+  selected_ = row;
+  const search::FoundRow& found = search_->rows[row];
+  // Into the view, as little as it takes.
+  const Rect cell = foundRowFrame(found);
+  const Rect visible = visibleContentRect();
+  if (cell.minY() < visible.minY()) {
+    scrollTo(cell.minY() - kScrollStep);
+  } else if (cell.maxY() > visible.maxY()) {
+    scrollTo(cell.maxY() - visible.height() + kScrollStep);
+  }
+  update();
+  accessibleTree().rowFocused(found.system, found.section, found.row);
+}
+
+void OverlayWidget::run(std::size_t row) {
+  if (!search_ || row >= search_->rows.size()) return;
+  const std::shared_ptr<OverlayActions> actions = view_->actions();
+  const search::FoundRow found = search_->rows[row];
+  if (actions && actions->runShortcut(found.item)) return;  // this window is closing
+  // Says so rather than pretending.
+  countLabel_->setText(toQString(search::cannotRunText(view_->t().isZH())));
+  if (QAccessible::isActive()) {
+    QAccessibleEvent event(countLabel_, QAccessible::NameChanged);
+    QAccessible::updateAccessibility(&event);
+  }
+}
+
+bool OverlayWidget::handleSearchKey(QKeyEvent* event) {
+  if (!pinned_ || !search_) return false;
+  const std::size_t count = search_->rows.size();
+  switch (event->key()) {
+    case Qt::Key_Escape:
+      if (const std::shared_ptr<OverlayActions> actions = view_->actions())
+        actions->closePinnedOverlay();
+      return true;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+      if (count > 0) run(selected_);
+      return true;
+    case Qt::Key_Down:
+      if (count > 0) select(std::min(selected_ + 1, count - 1));
+      return true;
+    case Qt::Key_Up:
+      if (count > 0) select(selected_ > 0 ? selected_ - 1 : 0);
+      return true;
+    default:
+      return false;
+  }
+}
+
+void OverlayWidget::keyPressEvent(QKeyEvent* event) {
+  if (handleSearchKey(event)) return;
+  QWidget::keyPressEvent(event);
+}
+
+void OverlayWidget::changeEvent(QEvent* event) {
+  QWidget::changeEvent(event);
+  if (!pinned_ || event->type() != QEvent::ActivationChange) return;
+  if (isActiveWindow()) {
+    wasActive_ = true;
+    return;
+  }
+  // A click outside (or another window taking the keyboard) closes a pinned overlay; its own
+  // language menu does not.
+  if (!wasActive_ || QApplication::activePopupWidget() != nullptr) return;
+  if (const std::shared_ptr<OverlayActions> actions = view_->actions())
+    actions->closePinnedOverlay();
 }
 
 void OverlayWidget::resizeEvent(QResizeEvent* event) {
@@ -216,6 +431,22 @@ void OverlayWidget::wheelEvent(QWheelEvent* event) {
 }
 
 void OverlayWidget::mousePressEvent(QMouseEvent* event) {
+  const std::shared_ptr<OverlayActions> actions = view_->actions();
+  // Ctrl-click (Command-click on macOS) pins the overlay; a click on a row of a pinned one runs it.
+  if (!pinned_ && actions && event->button() == Qt::LeftButton &&
+      event->modifiers().testFlag(Qt::ControlModifier)) {
+    actions->pinOverlay();
+    event->accept();
+    return;
+  }
+  if (pinned_ && event->button() == Qt::LeftButton) {
+    if (const std::optional<std::size_t> row = rowAt(event->position())) {
+      select(*row);
+      run(*row);
+      event->accept();
+      return;
+    }
+  }
   if (event->button() == Qt::LeftButton &&
       toQRectF(overlayLayout().languageSwitchFrame()).contains(event->position())) {
     openLanguageMenu();
@@ -236,8 +467,9 @@ void OverlayWidget::mouseMoveEvent(QMouseEvent* event) {
 
 void OverlayWidget::layOut() {
   const Size size{static_cast<double>(width()), static_cast<double>(height())};
-  layout_ = std::make_unique<OverlayLayout>(view_, measurer_, size,
+  layout_ = std::make_unique<OverlayLayout>(shown_ ? shown_ : view_, measurer_, size,
                                             iconSource_ ? iconSource_() : nullptr);
+  placeSearch();
   updateScrollBar();
   update();
 }
@@ -251,6 +483,10 @@ void OverlayWidget::languageWillChange() {
       this,
       [this] {
         relayoutQueued_ = false;
+        if (pinned_) {
+          searchChanged();  // the texts searched are the new language's
+          return;
+        }
         layOut();
         if (accessibleTree_) accessibleTree_->textsChanged();
       },

@@ -5,14 +5,19 @@
 #include <QImage>
 #include <QPainterPath>
 #include <QWidget>
+#include <cstddef>
 #include <functional>
 #include <memory>
+#include <optional>
 
 #include "overlay/overlay_layout.h"
 #include "overlay/overlay_view.h"
 #include "platform/workspace.h"
+#include "search/overlay_search.h"
 #include "shell/qt_text_measurer.h"
 
+class QLabel;
+class QLineEdit;
 class QMenu;
 class QScrollBar;
 
@@ -37,7 +42,8 @@ class OverlayWidget final : public QWidget {
                          QWidget* parent = nullptr);
   ~OverlayWidget() override;
 
-  const OverlayView& view() const { return *view_; }
+  // What is shown: the whole view, or in a pinned overlay the rows its search kept.
+  const OverlayView& view() const { return shown_ ? *shown_ : *view_; }
   const QtTextMeasurer& measurer() const { return measurer_; }
   // The layout for the current size and language. A hidden widget that was resized is laid
   // out again when shown or rendered, when Qt delivers the resize.
@@ -71,12 +77,27 @@ class OverlayWidget final : public QWidget {
   // The accessible model of the painted content, made on first use by the accessibility layer.
   OverlayAccessibleTree& accessibleTree();
 
+  // Pinned: the window takes the keyboard, shows a search field in the header with the number
+  // of rows it keeps, and runs a row on Enter or a click. Esc or leaving the window closes it.
+  // The header keeps the icon it has now (this process is in front from here on).
+  void setPinned();
+  bool isPinned() const { return pinned_; }
+  QLineEdit* searchField() const { return searchField_; }
+  QLabel* countLabel() const { return countLabel_; }
+  // The search behind what is shown (pinned only), and the selected row among its rows.
+  const search::OverlaySearch* currentSearch() const { return search_ ? &*search_ : nullptr; }
+  std::size_t selectedRow() const { return selected_; }
+  // The row under a point of the widget, as an index in the search's rows.
+  std::optional<std::size_t> rowAt(const QPointF& position) const;
+
  protected:
   void paintEvent(QPaintEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
   void wheelEvent(QWheelEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
   void mouseMoveEvent(QMouseEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+  void changeEvent(QEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
@@ -85,8 +106,17 @@ class OverlayWidget final : public QWidget {
   void languageWillChange();
   void updateScrollBar();
   void updateMasks();
+  // Searches again for the field's text, selecting the best match.
+  void searchChanged();
+  void select(std::size_t row);
+  void run(std::size_t row);
+  bool handleSearchKey(QKeyEvent* event);
+  void placeSearch();
+  void paintSearch(QPainter& painter, const Rect& visible);
+  Rect foundRowFrame(const search::FoundRow& row) const;
 
   std::shared_ptr<OverlayView> view_;
+  std::shared_ptr<const OverlayView> shown_;  // the search's narrowed view; null: view_
   IconSource iconSource_;
   QtTextMeasurer measurer_;
   std::unique_ptr<OverlayLayout> layout_;
@@ -96,6 +126,12 @@ class OverlayWidget final : public QWidget {
   bool relayoutQueued_ = false;
   bool clipsToShape_ = false;
   std::unique_ptr<OverlayAccessibleTree> accessibleTree_;
+  bool pinned_ = false;
+  bool wasActive_ = false;
+  QLineEdit* searchField_ = nullptr;
+  QLabel* countLabel_ = nullptr;
+  std::optional<search::OverlaySearch> search_;
+  std::size_t selected_ = 0;
 };
 
 }  // namespace tavrine::qt

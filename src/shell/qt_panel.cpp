@@ -92,6 +92,19 @@ void QtPanel::close() {
   if (!widget_.isNull()) widget_->hide();
 }
 
+void QtPanel::makeKey() {
+  if (closed_ || widget_.isNull()) return;
+  OverlayWidget* w = widget_.data();
+  w->setAttribute(Qt::WA_X11DoNotAcceptFocus, false);
+  w->setAttribute(Qt::WA_ShowWithoutActivating, false);
+  // Changing the flags hides the window: show it again, now able to take the keyboard.
+  w->setWindowFlag(Qt::WindowDoesNotAcceptFocus, false);
+  w->setPinned();
+  w->show();
+  w->raise();
+  w->activateWindow();
+}
+
 PanelRef QtPanelPort::makePanel(const Rect& contentRect, const PanelSettings& settings) {
   if (!settings.content) return nullptr;
   OverlayWidget::IconSource icons;

@@ -64,6 +64,8 @@ class QtPanel final : public Panel {
 
   void orderFrontRegardless() override;
   void close() override;
+  // Lets the window take the keyboard, activates it and pins its content.
+  void makeKey() override;
 
   // The window; null once it has been deleted.
   OverlayWidget* widget() const { return widget_.data(); }

@@ -14,6 +14,7 @@
 
 #include "harvest/accessibility_helper.h"
 #include "platform/application.h"
+#include "platform/focus.h"
 #include "platform/memory/memory_accessibility.h"
 #include "platform/panel.h"
 #include "platform/platform.h"
@@ -69,11 +70,13 @@ struct FakeScreens final : ScreenPort {
 struct RecordingPanel final : Panel {
   void orderFrontRegardless() override { ++orderedFront; }
   void close() override { ++closes; }
+  void makeKey() override { ++madeKey; }
   bool onScreen() const { return orderedFront > 0 && closes == 0; }
   Rect contentRect;
   PanelSettings settings;
   std::size_t orderedFront = 0;
   std::size_t closes = 0;
+  std::size_t madeKey = 0;
   std::size_t othersOnScreenWhenMade = 0;
 };
 
@@ -94,6 +97,18 @@ struct RecordingPanels final : PanelPort {
   std::vector<std::shared_ptr<RecordingPanel>> created;
 };
 
+// The window with the keyboard, as a test sets it, and every window given the keyboard back.
+struct RecordingFocus final : FocusPort {
+  WindowHandle focusedWindow() const override { return focused; }
+  bool giveFocusTo(WindowHandle window) override {
+    given.push_back(window);
+    focused = window;
+    return true;
+  }
+  WindowHandle focused = 0;
+  std::vector<WindowHandle> given;
+};
+
 struct FakePlatform {
   QuietApplication application;
   VirtualRunLoop runLoop;
@@ -104,10 +119,11 @@ struct FakePlatform {
   RecordingStatusBar statusBar;
   FakeScreens screens;
   RecordingPanels panels;
+  RecordingFocus focus;
 
   Platform platform() {
     return Platform{application,   runLoop,   events,  workspace, trust,
-                    accessibility, statusBar, screens, panels};
+                    accessibility, statusBar, screens, panels,    &focus};
   }
 };
 

@@ -116,6 +116,8 @@ std::string utf8Of(CFStringRef string) {
 
 class AxElement final : public ax::Element {
  public:
+  static constexpr float kActionTimeout = 0.25f;  // seconds
+
   AxElement(CFRef<AXUIElementRef> element, std::shared_ptr<const ReadBudget> budget)
       : element_(std::move(element)), budget_(std::move(budget)) {}
 
@@ -131,6 +133,16 @@ class AxElement final : public ax::Element {
   bool isSameElement(const ax::Element& other) const override {
     const auto* o = dynamic_cast<const AxElement*>(&other);
     return o != nullptr && CFEqual(element_.get(), o->element_.get());
+  }
+
+  // AXPress on a menu item chooses it. The application may answer only once the command is done
+  // (a modal dialog): the action is already under way when the wait runs out, so a short wait.
+  ax::Error performAction(std::string_view action) const override {
+    const CFRef<CFStringRef> name = cfString(action);
+    if (!name) return ax::Error::illegalArgument;
+    AXUIElementSetMessagingTimeout(element_.get(), kActionTimeout);
+    const AXError error = AXUIElementPerformAction(element_.get(), name.get());
+    return error == kAXErrorCannotComplete ? ax::Error::success : toPortError(error);
   }
 
  private:

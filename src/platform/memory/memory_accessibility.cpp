@@ -24,6 +24,18 @@ AttributeResult MemoryElement::copyAttributeValue(std::string_view attribute) co
   return found->second;
 }
 
+Error MemoryElement::performAction(std::string_view action) const {
+  if (action != kPress) return Error::attributeUnsupported;
+  if (const auto refused = attributes_.find(kPress); refused != attributes_.end())
+    return refused->second.error;
+  const auto title = attributes_.find(kTitle);
+  const auto* text =
+      title != attributes_.end() ? std::get_if<std::string>(&title->second.value) : nullptr;
+  if (text == nullptr) return Error::attributeUnsupported;
+  log_->pressed.push_back(*text);
+  return Error::success;
+}
+
 void MemoryElement::set(std::string_view attribute, AttributeResult result) {
   attributes_.insert_or_assign(std::string(attribute), std::move(result));
 }

@@ -23,6 +23,7 @@ namespace tavrine::ax {
 struct ReadLog {
   std::size_t total = 0;
   std::map<std::string, std::size_t, std::less<>> byAttribute;
+  std::vector<std::string> pressed;  // titles of the items pressed, in order
 };
 
 class MemoryElement final : public Element {
@@ -30,6 +31,8 @@ class MemoryElement final : public Element {
   explicit MemoryElement(std::shared_ptr<ReadLog> log) : log_(std::move(log)) {}
 
   AttributeResult copyAttributeValue(std::string_view attribute) const override;
+  // kPress on a titled element is logged and succeeds, unless set(kPress, ...) gave it an error.
+  Error performAction(std::string_view action) const override;
 
   // What a read of `attribute` answers; unset attributes answer "no value".
   void set(std::string_view attribute, AttributeResult result);

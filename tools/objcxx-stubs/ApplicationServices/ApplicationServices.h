@@ -68,6 +68,8 @@ AXError AXUIElementCopyAttributeValue(AXUIElementRef element, CFStringRef attrib
 AXError AXUIElementCopyMultipleAttributeValues(AXUIElementRef element, CFArrayRef attributes,
                                                AXCopyMultipleAttributeOptions options,
                                                CFArrayRef* values);
+// 1462091-axuielementperformaction
+AXError AXUIElementPerformAction(AXUIElementRef element, CFStringRef action);
 CFTypeID AXValueGetTypeID(void);               // 1459115-axvaluegettypeid
 AXValueType AXValueGetType(AXValueRef value);  // 1462086-axvaluegettype
 // 1462067-axvaluegetvalue

@@ -12,7 +12,8 @@
 namespace tavrine::atspi {
 
 // Called on the main thread only (the reader is not thread-safe). Each applicationElement()
-// reads afresh; the connections stay open between calls.
+// reads afresh; the connections stay open between calls. Its items' kPress sends AT-SPI's
+// DoAction through this port, so the port must outlive the elements it hands out.
 class AtspiAccessibility final : public ax::AccessibilityPort {
  public:
   explicit AtspiAccessibility(ReadOptions options = {}, SnapshotLimits limits = {})

@@ -4,6 +4,7 @@
 #include <deque>
 #include <unordered_map>
 #include <unordered_set>
+#include <utility>
 
 namespace tavrine::atspi {
 namespace {
@@ -52,15 +53,29 @@ ax::AttributeResult SnapshotElement::copyAttributeValue(std::string_view attribu
   return {ax::Error::attributeUnsupported, {}};
 }
 
+ax::Error SnapshotElement::performAction(std::string_view action) const {
+  if (kind_ != Kind::item || action != ax::kPress) return ax::Error::attributeUnsupported;
+  if (press_ == nullptr || !*press_) return ax::Error::notImplemented;
+  // The snapshot may have been read long ago; the item answers for itself if it has gone.
+  if (owner_.expired()) return ax::Error::invalidElement;
+  return (*press_)(path_);
+}
+
 class SnapshotBuilder {
  public:
-  SnapshotBuilder(const MenuReplies& replies, KeyBindingParser parse, SnapshotLimits limits)
-      : r_(replies), parse_(parse), limits_(limits), useCache_(!replies.cache.empty()) {
+  SnapshotBuilder(const MenuReplies& replies, KeyBindingParser parse, SnapshotLimits limits,
+                  ItemPress press)
+      : r_(replies),
+        parse_(parse),
+        limits_(limits),
+        useCache_(!replies.cache.empty()),
+        press_(std::move(press)) {
     if (useCache_) indexCache();
   }
 
   ax::ElementRef build() {
-    auto storage = std::make_shared<std::deque<SnapshotElement>>();
+    auto storage = std::make_shared<Storage>();
+    storage->press = std::move(press_);
     storage_ = storage.get();
     owner_ = storage;
     SnapshotElement& application = make(SnapshotElement::Kind::application);
@@ -154,6 +169,8 @@ class SnapshotBuilder {
   SnapshotElement& makeItem(std::string_view path, std::size_t depth) {
     SnapshotElement& item = make(SnapshotElement::Kind::item);
     item.title_ = trimmed(nameOf(path));
+    item.path_ = path;
+    item.press_ = &storage_->press;
     const auto binding = r_.keyBindings.find(std::string(path));
     if (binding != r_.keyBindings.end() && parse_ != nullptr) {
       if (const std::optional<KeyEquivalent> key = parse_(binding->second)) {
@@ -175,7 +192,7 @@ class SnapshotBuilder {
 
   SnapshotElement& make(SnapshotElement::Kind kind) {
     ++count_;
-    return storage_->emplace_back(kind, owner_);
+    return storage_->elements.emplace_back(kind, owner_);
   }
 
   bool full() const { return count_ >= limits_.maxElements; }
@@ -188,14 +205,20 @@ class SnapshotBuilder {
   std::unordered_map<std::string_view, std::vector<std::string_view>> cacheChildren_;
   std::unordered_map<std::string_view, std::vector<std::string_view>> levelChildren_;
   std::unordered_set<std::string_view> visited_;
-  std::deque<SnapshotElement>* storage_ = nullptr;
+  // The whole snapshot, kept alive by any reference into it.
+  struct Storage {
+    std::deque<SnapshotElement> elements;
+    ItemPress press;
+  };
+  ItemPress press_;
+  Storage* storage_ = nullptr;
   std::weak_ptr<const void> owner_;
   std::size_t count_ = 0;
 };
 
 ax::ElementRef buildMenuSnapshot(const MenuReplies& replies, KeyBindingParser parse,
-                                 SnapshotLimits limits) {
-  return SnapshotBuilder(replies, parse, limits).build();
+                                 SnapshotLimits limits, ItemPress press) {
+  return SnapshotBuilder(replies, parse, limits, std::move(press)).build();
 }
 
 }  // namespace tavrine::atspi

@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -20,6 +21,8 @@
 namespace tavrine::atspi {
 
 using KeyBindingParser = std::optional<KeyEquivalent> (*)(std::string_view binding);
+// Performs an item's default action, given the item's object path; empty: items have no actions.
+using ItemPress = std::function<ax::Error(const std::string& path)>;
 
 struct SnapshotLimits {
   // Elements in one snapshot; a larger menu keeps its first ones, in menu order.
@@ -36,6 +39,8 @@ class SnapshotElement final : public ax::Element {
       : kind_(kind), owner_(std::move(owner)) {}
 
   ax::AttributeResult copyAttributeValue(std::string_view attribute) const override;
+  // kPress on an item goes to the snapshot's ItemPress with the item's object path.
+  ax::Error performAction(std::string_view action) const override;
 
  private:
   friend class SnapshotBuilder;
@@ -46,6 +51,8 @@ class SnapshotElement final : public ax::Element {
   std::string title_;
   std::string commandChar_;  // empty: no key equivalent
   std::int64_t modifiers_ = 0;
+  std::string path_;                  // the item's object path in its application
+  const ItemPress* press_ = nullptr;  // owned by the snapshot's storage
   // The menu bar (application), the items (menu bar, menus) or the submenu (items).
   std::vector<const SnapshotElement*> children_;
   // The storage of the whole snapshot: a reference handed out keeps it alive.
@@ -57,7 +64,8 @@ class SnapshotElement final : public ax::Element {
 // of their own (Qt's popup menus) are folded into the item or menu-bar item that opens them.
 // Nodes reached twice (cycles, shared children) appear once. An empty menuBar gives an
 // application whose AXMenuBar has no value.
+// `press` serves the items' kPress action.
 ax::ElementRef buildMenuSnapshot(const MenuReplies& replies, KeyBindingParser parse,
-                                 SnapshotLimits limits = {});
+                                 SnapshotLimits limits = {}, ItemPress press = {});
 
 }  // namespace tavrine::atspi

@@ -359,6 +359,7 @@ ReadResult AtspiReader::read(std::int32_t pid) {
   }
   if (app == nullptr) return finish();
   result.found = true;
+  result.application = *app;
   State::Peer& peer = s.peers[*app];
 
   // Its windows, and (once) the address of its own socket, which also turns its cache on.
@@ -392,6 +393,21 @@ ReadResult AtspiReader::read(std::int32_t pid) {
     s.readMenu(*app, menuBar.path, deadline, result);
   }
   return finish();
+}
+
+ax::Error AtspiReader::press(const std::string& application, const std::string& path) {
+  sd_bus* bus = state_->bus.get();
+  if (bus == nullptr || sd_bus_is_open(bus) <= 0 || application.empty()) return ax::Error::failure;
+  sd_bus_message* raw = nullptr;
+  if (sd_bus_message_new_method_call(bus, &raw, application.c_str(), path.c_str(), kAction,
+                                     "DoAction") < 0) {
+    return ax::Error::illegalArgument;  // not a valid name or path
+  }
+  const MessagePtr m = appendInt(MessagePtr(raw), 0);
+  if (!m || sd_bus_send(bus, m.get(), nullptr) < 0) return ax::Error::failure;
+  // Out now rather than at the next read, which may never come.
+  sd_bus_flush(bus);
+  return ax::Error::success;
 }
 
 // Each window's state and menu bar: a search where the toolkit offers one, else the window's

@@ -7,6 +7,9 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <string>
+
+#include "platform/accessibility.h"
 
 #include "platform/linux/atspi/replies.h"
 
@@ -35,7 +38,8 @@ struct ReadStats {
 };
 
 struct ReadResult {
-  bool found = false;  // the process is on the accessibility bus
+  bool found = false;       // the process is on the accessibility bus
+  std::string application;  // its unique name there
   MenuReplies replies;
   ReadStats stats;
 };
@@ -51,6 +55,10 @@ class AtspiReader {
   AtspiReader& operator=(const AtspiReader&) = delete;
 
   ReadResult read(std::int32_t pid);
+  // Sends Action.DoAction(0) to an object of `application` (a unique name from a read) without
+  // awaiting the reply: a menu command that opens a modal dialog answers only when it closes.
+  // failure when the bus is gone or the message could not be sent.
+  ax::Error press(const std::string& application, const std::string& path);
 
  private:
   struct State;

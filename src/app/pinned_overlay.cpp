@@ -1,0 +1,72 @@
+// SPDX-License-Identifier: MIT
+// The pinned overlay: kept after the release, searched from the keyboard, and closed by Esc, a
+// click outside or running a row, after which the keyboard goes back where it was.
+#include <memory>
+
+#include "app/app_delegate.h"
+
+namespace tavrine {
+
+bool AppDelegate::trackPinGesture(modifier::Flags flags) {
+  const modifier::Flags mods = flags & modifier::kDeviceIndependentMask;
+  if (!pinGesture_.armed) return false;
+  if (mods == (modifier::kCommand | modifier::kShift)) {
+    pinGesture_.shiftDown = true;
+    return false;
+  }
+  if (mods != modifier::kCommand) {
+    pinGesture_ = {};  // Command let go, or another modifier: not the gesture
+    return false;
+  }
+  if (!pinGesture_.shiftDown) return false;
+  pinGesture_.shiftDown = false;
+  if (++pinGesture_.taps < 2) return false;
+  pinGesture_ = {};
+  showPinnedOverlay();
+  return true;
+}
+
+void AppDelegate::showPinnedOverlay() {
+  if (overlayPinned) closePinnedOverlay();
+  // Before the panel exists: the window the keyboard goes back to.
+  const FocusPort::WindowHandle before = platform_.focus ? platform_.focus->focusedWindow() : 0;
+  const PanelRef previous = overlayController ? overlayController->window : nullptr;
+  showOverlay();
+  if (!overlayController || !overlayController->window || overlayController->window == previous)
+    return;  // nothing new to show
+  pinOverlay();
+  focusBefore_ = before;
+}
+
+void AppDelegate::pinOverlay() {
+  if (overlayPinned || !overlayController || !overlayController->window) return;
+  if (commandHoldTimer) commandHoldTimer->invalidate();
+  commandHoldTimer.reset();
+  if (commandPressTimer) commandPressTimer->invalidate();
+  commandPressTimer.reset();
+  pinGesture_ = {};
+  focusBefore_ = platform_.focus ? platform_.focus->focusedWindow() : 0;
+  overlayPinned = true;
+  overlayController->window->makeKey();
+}
+
+void AppDelegate::closePinnedOverlay() {
+  if (!overlayPinned) return;
+  hideOverlay();
+  const FocusPort::WindowHandle window = focusBefore_;
+  focusBefore_ = 0;
+  if (platform_.focus != nullptr && window != 0) platform_.focus->giveFocusTo(window);
+}
+
+bool AppDelegate::runShortcut(const ShortcutItem* item) {
+  if (!overlayPinned || item == nullptr) return false;
+  const auto found = shownItems_.find(item->id());
+  if (found == shownItems_.end() || !found->second) return false;
+  // The request is only sent here; the application carries it out in its own time, by when the
+  // keyboard is back in its window.
+  if (found->second->performAction(ax::kPress) != ax::Error::success) return false;
+  closePinnedOverlay();
+  return true;
+}
+
+}  // namespace tavrine

@@ -1,0 +1,109 @@
+// SPDX-License-Identifier: MIT
+#include "search/overlay_search.h"
+
+#include <utility>
+
+namespace tavrine::search {
+namespace {
+
+struct Origin {
+  const ShortcutItem* item = nullptr;             // an application row
+  const SystemShortcuts::Group* group = nullptr;  // or a catalogue row
+  const SystemShortcuts::Item* systemItem = nullptr;
+};
+
+}  // namespace
+
+OverlaySearch searchOverlay(const OverlayView& view, std::string_view query) {
+  const TranslationHelper& t = view.t();
+  const bool zh = t.isZH();
+  const KeyCapStyle caps = view.style().capStyle;
+  std::vector<Entry> entries;
+  std::vector<Origin> origins;
+  // In display order, so that the rows kept keep it too.
+  for (const OverlayView::Group* group : view.sortedGroups()) {
+    const std::string& name = group->first;
+    const std::vector<std::string> headings = {name, t.translateMenu(name, true),
+                                               t.translateMenu(name, false)};
+    for (const ShortcutItem& item : group->second) {
+      entries.push_back({view.appRow(item).title,
+                         {item.title(), t.translateCommand(item.title(), !zh)},
+                         headings,
+                         ShortcutRow::keyGroups(item.shortcut(), caps)});
+      origins.push_back({&item, nullptr, nullptr});
+    }
+  }
+  for (const SystemShortcuts::Group& group : view.systemGroups()) {
+    for (const SystemShortcuts::Item& item : group.items) {
+      entries.push_back({std::string(zh ? item.titleZH : item.titleEN),
+                         {std::string(zh ? item.titleEN : item.titleZH)},
+                         {std::string(group.nameEN), std::string(group.nameZH)},
+                         ShortcutRow::keyGroups(item.shortcut, caps)});
+      origins.push_back({nullptr, &group, &item});
+    }
+  }
+
+  OverlaySearch out;
+  out.query = Query(query);
+  const std::vector<Match> matches = filter(entries, query);
+  std::vector<const Match*> kept(entries.size(), nullptr);
+  for (const Match& m : matches)
+    kept[m.entry] = &m;
+
+  GroupedShortcuts groups;
+  std::vector<SystemShortcuts::Group> system;
+  for (std::size_t i = 0; i < entries.size(); ++i) {
+    if (kept[i] == nullptr) continue;
+    const Origin& o = origins[i];
+    if (o.item != nullptr) {
+      groups[o.item->menuPath()].push_back(*o.item);
+      continue;
+    }
+    if (system.empty() || system.back().nameEN != o.group->nameEN)
+      system.push_back({o.group->nameEN, o.group->nameZH, {}});
+    system.back().items.push_back(*o.systemItem);
+  }
+  auto narrowed =
+      std::make_shared<const OverlayView>(view.narrowed(std::move(groups), std::move(system)));
+
+  // The narrowed view shows the kept rows in the entries' order: number them as it does.
+  std::size_t entry = 0;
+  auto take = [&](bool isSystem, std::size_t section, std::size_t row, const ShortcutItem* item) {
+    while (kept[entry] == nullptr)
+      ++entry;
+    if (!matches.empty() && matches.front().entry == entry) out.best = out.rows.size();
+    out.rows.push_back({isSystem, section, row, item, *kept[entry]});
+    ++entry;
+  };
+  const std::vector<const OverlayView::Group*> sorted = narrowed->sortedGroups();
+  for (std::size_t s = 0; s < sorted.size(); ++s) {
+    for (std::size_t r = 0; r < sorted[s]->second.size(); ++r)
+      take(false, s, r, &sorted[s]->second[r]);
+  }
+  const std::vector<SystemShortcuts::Group>& catalogue = narrowed->systemGroups();
+  for (std::size_t s = 0; s < catalogue.size(); ++s) {
+    for (std::size_t r = 0; r < catalogue[s].items.size(); ++r)
+      take(true, s, r, nullptr);
+  }
+  out.view = std::move(narrowed);
+  return out;
+}
+
+std::string resultCountText(std::size_t count, bool isZH) {
+  if (isZH) return std::to_string(count) + " 个快捷键";
+  return std::to_string(count) + (count == 1 ? " shortcut" : " shortcuts");
+}
+
+std::string_view noMatchText(bool isZH) {
+  return isZH ? "没有匹配的快捷键" : "No shortcuts match";
+}
+
+std::string_view searchFieldName(bool isZH) {
+  return isZH ? "搜索快捷键" : "Search shortcuts";
+}
+
+std::string_view cannotRunText(bool isZH) {
+  return isZH ? "无法从这里运行" : "Can't be run from here";
+}
+
+}  // namespace tavrine::search

@@ -1,0 +1,173 @@
+// SPDX-License-Identifier: MIT
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "support/app_harness.h"
+
+namespace tavrine {
+namespace {
+
+using modifier::kCommand;
+using modifier::kShift;
+
+constexpr std::string_view kEditor = "File\n  Save  [⌘S]\nEdit\n  Copy  [⌘C]\n";
+constexpr FocusPort::WindowHandle kEditorWindow = 0x2a00007;
+
+class PinnedOverlayTest : public ::testing::Test {
+ protected:
+  PinnedOverlayTest() {
+    h.bringToFront(42, "Editor", kEditor);
+    h.fake.focus.focused = kEditorWindow;
+  }
+
+  // Command held for the hold time: the overlay comes up.
+  void holdCommand() {
+    h.modifiers(kCommand);
+    loop.advance(0.5);
+    ASSERT_EQ(h.shownApp(), "Editor");
+  }
+  doubles::RecordingPanel& panel() { return *h.fake.panels.created.back(); }
+  const ShortcutItem& shown(const std::string& menu) {
+    return panel().settings.content->groupedShortcuts().at(menu).front();
+  }
+  // The editor's menu bar built by hand, to reach its items.
+  void useTree() {
+    tree_ = std::make_shared<ax::MemoryTree>();
+    save_ = &tree_->addItem(tree_->addMenu("File"), "Save", "s", 0);
+    tree_->addItem(tree_->addMenu("Edit"), "Copy", "c", 0);
+    h.fake.accessibility.add(42, tree_);
+  }
+  ax::MemoryTree& tree() { return *tree_; }
+
+  doubles::AppHarness h{true, OverlayStyle{KeyCapStyle::words}};
+  doubles::VirtualRunLoop& loop = h.fake.runLoop;
+  std::shared_ptr<ax::MemoryTree> tree_;
+  ax::MemoryElement* save_ = nullptr;
+};
+
+// Until pinned the panel never takes the keyboard and goes with the release; pinned, it stays
+// whatever the modifiers do, holds the keyboard, and gives it back to the window that had it.
+TEST_F(PinnedOverlayTest, PinnedOverlayStaysUntilClosedAndGivesTheKeyboardBack) {
+  holdCommand();
+  EXPECT_EQ(panel().madeKey, 0u);
+  EXPECT_EQ(panel().settings.content->actions(), h.delegate);
+
+  h.delegate->pinOverlay();
+  EXPECT_TRUE(h.delegate->overlayPinned);
+  EXPECT_EQ(panel().madeKey, 1u);
+  h.fake.focus.focused = 0x3c00001;  // the panel has the keyboard now
+  h.modifiers(kCommand | kShift);
+  h.modifiers(0);
+  loop.advance(2);
+  h.modifiers(kCommand);  // a new hold does not replace it
+  loop.advance(1);
+  EXPECT_EQ(h.panelsMade(), 1u);
+  EXPECT_TRUE(panel().onScreen());
+
+  h.delegate->pinOverlay();  // pinned already: nothing more
+  EXPECT_EQ(panel().madeKey, 1u);
+
+  h.delegate->closePinnedOverlay();
+  EXPECT_FALSE(panel().onScreen());
+  EXPECT_FALSE(h.delegate->overlayPinned);
+  EXPECT_EQ(h.fake.focus.given, std::vector<FocusPort::WindowHandle>{kEditorWindow});
+  h.delegate->closePinnedOverlay();  // once only
+  EXPECT_EQ(h.fake.focus.given.size(), 1u);
+
+  // And the ordinary cycle is back.
+  holdCommand();
+  h.modifiers(0);
+  EXPECT_EQ(h.shownApp(), "");
+}
+
+TEST_F(PinnedOverlayTest, NothingPinsWithoutAnOverlayOnScreen) {
+  h.delegate->pinOverlay();
+  holdCommand();
+  h.modifiers(0);
+  h.delegate->pinOverlay();
+  EXPECT_FALSE(h.delegate->overlayPinned);
+  EXPECT_EQ(panel().madeKey, 0u);
+}
+
+// Running presses the row's own menu item, then closes and gives the keyboard back; a row that
+// cannot be pressed leaves everything as it was.
+TEST_F(PinnedOverlayTest, RunningPressesTheRowsMenuItem) {
+  useTree();
+  holdCommand();
+  EXPECT_FALSE(h.delegate->runShortcut(&shown("Edit")));  // not pinned: nothing runs
+  h.delegate->pinOverlay();
+  EXPECT_FALSE(h.delegate->runShortcut(nullptr));         // a catalogue row
+  const ShortcutItem stranger("Edit", "Copy", "Ctrl+C");  // not one shown
+  EXPECT_FALSE(h.delegate->runShortcut(&stranger));
+  EXPECT_TRUE(tree().reads().pressed.empty());
+  EXPECT_TRUE(panel().onScreen());
+
+  EXPECT_TRUE(h.delegate->runShortcut(&shown("Edit")));
+  EXPECT_EQ(tree().reads().pressed, std::vector<std::string>{"Copy"});
+  EXPECT_FALSE(panel().onScreen());
+  EXPECT_EQ(h.fake.focus.given, std::vector<FocusPort::WindowHandle>{kEditorWindow});
+}
+
+TEST_F(PinnedOverlayTest, ARefusedPressKeepsTheOverlay) {
+  useTree();
+  save_->set(ax::kPress, {ax::Error::cannotComplete, {}});
+  holdCommand();
+  h.delegate->pinOverlay();
+  EXPECT_FALSE(h.delegate->runShortcut(&shown("File")));
+  EXPECT_TRUE(panel().onScreen());
+  EXPECT_TRUE(h.delegate->overlayPinned);
+  EXPECT_TRUE(h.fake.focus.given.empty());
+}
+
+// With the overlay up, Shift tapped twice while Command stays down pins it; a key pressed in
+// between is an ordinary shortcut, and Command let go starts over.
+TEST_F(PinnedOverlayTest, ShiftTappedTwiceUnderCommandPins) {
+  holdCommand();
+  h.modifiers(kCommand | kShift);
+  EXPECT_EQ(h.shownApp(), "");  // Shift joining still hides it, as before
+  h.modifiers(kCommand);
+  h.modifiers(kCommand | kShift);
+  h.modifiers(kCommand);
+  EXPECT_TRUE(h.delegate->overlayPinned);
+  EXPECT_EQ(h.shownApp(), "Editor");
+  EXPECT_EQ(panel().madeKey, 1u);
+  h.delegate->closePinnedOverlay();
+  EXPECT_EQ(h.fake.focus.given, std::vector<FocusPort::WindowHandle>{kEditorWindow});
+
+  for (const bool keyBetween : {true, false}) {
+    holdCommand();
+    h.modifiers(kCommand | kShift);
+    h.modifiers(kCommand);
+    if (keyBetween) {
+      h.fake.events.keyDown(doubles::Scope::global, kCommand | kShift);
+    } else {
+      h.modifiers(0);
+      h.modifiers(kCommand);
+    }
+    h.modifiers(kCommand | kShift);
+    h.modifiers(kCommand);
+    EXPECT_FALSE(h.delegate->overlayPinned) << keyBetween;
+    h.modifiers(0);
+  }
+}
+
+// The status menu's last item opens the front application's overlay pinned.
+TEST_F(PinnedOverlayTest, StatusMenuItemShowsThePinnedOverlay) {
+  const std::vector<MenuItemRef>& items = h.fake.statusBar.menu()->itemArray();
+  ASSERT_EQ(items.back()->title(), menu_title::kShowPinned);
+
+  EXPECT_TRUE(performMenuItemAction(*items.back(), h.delegate.get()));
+  EXPECT_TRUE(h.delegate->overlayPinned);
+  EXPECT_EQ(h.shownApp(), "Editor");
+  h.delegate->closePinnedOverlay();
+  EXPECT_EQ(h.fake.focus.given, std::vector<FocusPort::WindowHandle>{kEditorWindow});
+
+  h.fake.workspace.frontmost.reset();  // nothing in front: nothing shown, nothing pinned
+  performMenuItemAction(*items.back(), h.delegate.get());
+  EXPECT_FALSE(h.delegate->overlayPinned);
+}
+
+}  // namespace
+}  // namespace tavrine
