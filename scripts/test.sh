@@ -33,6 +33,8 @@ xvfb-run -a -s "-screen 0 1440x900x24" env QT_QPA_PLATFORM=xcb build/default/tes
 # The program end to end on a private desktop, with real applications.
 echo "== default, end to end =="
 tests/e2e/e2e.sh build/default
+echo "== default, end to end: the pinned overlay =="
+tests/e2e/e2e-pin.sh build/default
 echo "== default, end to end in a Wayland session =="
 tests/e2e/e2e-wayland.sh build/default
 

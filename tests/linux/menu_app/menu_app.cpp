@@ -8,12 +8,18 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
+#include <cstdio>
 
 namespace {
 
 QAction* addItem(QMenu* menu, const char* text, const QKeySequence& shortcut = {}) {
   QAction* action = menu->addAction(QString::fromUtf8(text));
   if (!shortcut.isEmpty()) action->setShortcut(shortcut);
+  // What the end-to-end test reads back: each command as it runs.
+  QObject::connect(action, &QAction::triggered, [action] {
+    std::printf("triggered: %s\n", action->text().toUtf8().constData());
+    std::fflush(stdout);
+  });
   return action;
 }
 
