@@ -106,4 +106,16 @@ std::string_view cannotRunText(bool isZH) {
   return isZH ? "无法从这里运行" : "Can't be run from here";
 }
 
+std::string_view savedText(bool isZH) {
+  return isZH ? "已保存为 PDF" : "Saved as PDF";
+}
+
+std::string_view notSavedText(bool isZH) {
+  return isZH ? "无法保存 PDF" : "Could not save the PDF";
+}
+
+std::string_view copiedText(bool isZH) {
+  return isZH ? "已复制为 Markdown" : "Copied as Markdown";
+}
+
 }  // namespace tavrine::search

@@ -40,5 +40,9 @@ std::string_view noMatchText(bool isZH);
 // The search field's name, and what a row says that cannot be run from the overlay.
 std::string_view searchFieldName(bool isZH);
 std::string_view cannotRunText(bool isZH);
+// What the export of the sheet says.
+std::string_view savedText(bool isZH);
+std::string_view notSavedText(bool isZH);
+std::string_view copiedText(bool isZH);
 
 }  // namespace tavrine::search

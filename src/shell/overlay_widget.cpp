@@ -4,7 +4,11 @@
 #include <QAccessible>
 #include <QAction>
 #include <QApplication>
+#include <QClipboard>
 #include <QCoreApplication>
+#include <QDir>
+#include <QFileDialog>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -14,13 +18,17 @@
 #include <QPainter>
 #include <QRegion>
 #include <QScrollBar>
+#include <QStandardPaths>
 #include <QWheelEvent>
 #include <algorithm>
 #include <cmath>
 #include <utility>
 
+#include "sheet/sheet.h"
 #include "shell/overlay_accessibility.h"
 #include "shell/overlay_painter.h"
+#include "shell/qt_image.h"
+#include "shell/sheet_pdf.h"
 
 namespace tavrine::qt {
 namespace {
@@ -367,16 +375,53 @@ void OverlayWidget::run(std::size_t row) {
   const search::FoundRow found = search_->rows[row];
   if (actions && actions->runShortcut(found.item)) return;  // this window is closing
   // Says so rather than pretending.
-  countLabel_->setText(toQString(search::cannotRunText(view_->t().isZH())));
+  tell(search::cannotRunText(view_->t().isZH()));
+}
+
+void OverlayWidget::tell(std::string_view message) {
+  countLabel_->setText(toQString(message));
   if (QAccessible::isActive()) {
     QAccessibleEvent event(countLabel_, QAccessible::NameChanged);
     QAccessible::updateAccessibility(&event);
   }
 }
 
+void OverlayWidget::exportPdf() {
+  const bool zh = view_->t().isZH();
+  const QString suggested =
+      QDir(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation))
+          .filePath(toQString(view().appName() + (zh ? " 快捷键.pdf" : " shortcuts.pdf")));
+  // The dialog takes the keyboard for a while: that is no reason to close.
+  dialogOpen_ = true;
+  const QString path = QFileDialog::getSaveFileName(this, QStringLiteral("PDF"), suggested,
+                                                    QStringLiteral("PDF (*.pdf)"));
+  dialogOpen_ = false;
+  activateWindow();
+  if (path.isEmpty()) return;
+  const ImageRef icon = iconSource_ ? iconSource_() : nullptr;
+  const bool written = writeSheetPdf(sheet::sheetOf(view()), iconOf(icon), path);
+  tell(written ? search::savedText(zh) : search::notSavedText(zh));
+}
+
+void OverlayWidget::copyMarkdown() {
+  QGuiApplication::clipboard()->setText(toQString(sheet::toMarkdown(sheet::sheetOf(view()))));
+  tell(search::copiedText(view_->t().isZH()));
+}
+
 bool OverlayWidget::handleSearchKey(QKeyEvent* event) {
   if (!pinned_ || !search_) return false;
   const std::size_t count = search_->rows.size();
+  if (event->modifiers().testFlag(Qt::ControlModifier)) {
+    // Take the sheet away, exactly as shown.
+    if (event->key() == Qt::Key_P) {
+      exportPdf();
+      return true;
+    }
+    if (event->key() == Qt::Key_C && event->modifiers().testFlag(Qt::ShiftModifier)) {
+      copyMarkdown();
+      return true;
+    }
+  }
   switch (event->key()) {
     case Qt::Key_Escape:
       if (const std::shared_ptr<OverlayActions> actions = view_->actions())
@@ -411,7 +456,7 @@ void OverlayWidget::changeEvent(QEvent* event) {
   }
   // A click outside (or another window taking the keyboard) closes a pinned overlay; its own
   // language menu does not.
-  if (!wasActive_ || QApplication::activePopupWidget() != nullptr) return;
+  if (!wasActive_ || dialogOpen_ || QApplication::activePopupWidget() != nullptr) return;
   if (const std::shared_ptr<OverlayActions> actions = view_->actions())
     actions->closePinnedOverlay();
 }

@@ -9,6 +9,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <string_view>
 
 #include "overlay/overlay_layout.h"
 #include "overlay/overlay_view.h"
@@ -79,6 +80,7 @@ class OverlayWidget final : public QWidget {
 
   // Pinned: the window takes the keyboard, shows a search field in the header with the number
   // of rows it keeps, and runs a row on Enter or a click. Esc or leaving the window closes it.
+  // Ctrl+P saves what is shown as a PDF, Ctrl+Shift+C copies it as Markdown.
   // The header keeps the icon it has now (this process is in front from here on).
   void setPinned();
   bool isPinned() const { return pinned_; }
@@ -111,6 +113,10 @@ class OverlayWidget final : public QWidget {
   void select(std::size_t row);
   void run(std::size_t row);
   bool handleSearchKey(QKeyEvent* event);
+  // Says `message` where the count stands, and to assistive technologies.
+  void tell(std::string_view message);
+  void exportPdf();
+  void copyMarkdown();
   void placeSearch();
   void paintSearch(QPainter& painter, const Rect& visible);
   Rect foundRowFrame(const search::FoundRow& row) const;
@@ -128,6 +134,7 @@ class OverlayWidget final : public QWidget {
   std::unique_ptr<OverlayAccessibleTree> accessibleTree_;
   bool pinned_ = false;
   bool wasActive_ = false;
+  bool dialogOpen_ = false;
   QLineEdit* searchField_ = nullptr;
   QLabel* countLabel_ = nullptr;
   std::optional<search::OverlaySearch> search_;

@@ -1,0 +1,81 @@
+// SPDX-License-Identifier: MIT
+#include "sheet/sheet.h"
+
+#include <string_view>
+
+namespace tavrine::sheet {
+namespace {
+
+// Backslash-escapes what Markdown reads as markup inside a line (every text here follows "| " or
+// "### "), and keeps a table cell on one line.
+std::string escaped(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (const char c : text) {
+    if (c == '\n' || c == '\r') {
+      out += ' ';
+      continue;
+    }
+    if (std::string_view("\\`*_[]<>|~").find(c) != std::string_view::npos) out += '\\';
+    out += c;
+  }
+  return out;
+}
+
+void appendTable(std::string& out, const Section& section, KeyCapStyle style) {
+  out += "### " + escaped(section.heading) + "\n\n";
+  out += "| | |\n|---|---|\n";
+  for (const Row& row : section.rows)
+    out += "| " + escaped(row.title) + " | " + escaped(joinedCaps(row, style)) + " |\n";
+  out += '\n';
+}
+
+}  // namespace
+
+Sheet sheetOf(const OverlayView& view) {
+  Sheet sheet;
+  sheet.appName = view.appName();
+  sheet.headerLabel = view.headerLabel();
+  sheet.systemLabel = view.separatorLabel();
+  sheet.capStyle = view.style().capStyle;
+  for (const OverlayView::Group* group : view.sortedGroups()) {
+    Section& section = sheet.application.emplace_back();
+    section.heading = view.appHeading(group->first);
+    for (const ShortcutItem& item : group->second) {
+      const ShortcutRow row = view.appRow(item);
+      section.rows.push_back({row.title, row.keyGroups()});
+    }
+  }
+  for (const SystemShortcuts::Group& group : view.systemGroups()) {
+    Section& section = sheet.system.emplace_back();
+    section.heading = view.systemHeading(group);
+    for (const SystemShortcuts::Item& item : group.items) {
+      const ShortcutRow row = view.systemRow(item);
+      section.rows.push_back({row.title, row.keyGroups()});
+    }
+  }
+  return sheet;
+}
+
+std::string joinedCaps(const Row& row, KeyCapStyle style) {
+  std::string out;
+  for (const std::string& cap : row.caps) {
+    if (!out.empty() && style == KeyCapStyle::words) out += '+';
+    out += cap;
+  }
+  return out;
+}
+
+std::string toMarkdown(const Sheet& sheet) {
+  std::string out = "# " + escaped(sheet.appName) + ": " + escaped(sheet.headerLabel) + "\n\n";
+  for (const Section& section : sheet.application)
+    appendTable(out, section, sheet.capStyle);
+  if (!sheet.system.empty()) {
+    out += "## " + escaped(sheet.systemLabel) + "\n\n";
+    for (const Section& section : sheet.system)
+      appendTable(out, section, sheet.capStyle);
+  }
+  return out;
+}
+
+}  // namespace tavrine::sheet

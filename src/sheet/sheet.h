@@ -1,0 +1,42 @@
+// SPDX-License-Identifier: MIT
+// An overlay's shortcuts as a sheet to take away: the same sections, titles and keys as shown,
+// in the language shown, as plain data for a printer and as Markdown.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "overlay/overlay_view.h"
+
+namespace tavrine::sheet {
+
+struct Row {
+  std::string title;
+  std::vector<std::string> caps;  // the key caps, as the overlay draws them
+};
+
+struct Section {
+  std::string heading;
+  std::vector<Row> rows;
+};
+
+struct Sheet {
+  std::string appName;
+  std::string headerLabel;  // "Keyboard Shortcuts" / "快捷键"
+  std::vector<Section> application;
+  std::string systemLabel;  // "System Shortcuts" / "系统快捷键"
+  std::vector<Section> system;
+  KeyCapStyle capStyle = KeyCapStyle::glyphs;
+};
+
+// What `view` shows now (a search's narrowed view shows only the rows it kept).
+Sheet sheetOf(const OverlayView& view);
+
+// Caps joined as a shortcut is written: "Ctrl+Shift+Z" in words, "⇧⌘Z" in glyphs.
+std::string joinedCaps(const Row& row, KeyCapStyle style);
+
+// A heading for the application, then one table per section; texts from other applications are
+// escaped so that they read as written and never as Markdown.
+std::string toMarkdown(const Sheet& sheet);
+
+}  // namespace tavrine::sheet

@@ -1,0 +1,40 @@
+// SPDX-License-Identifier: MIT
+#include "sheet/sheet.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "overlay/grouped_shortcuts.h"
+
+namespace tavrine {
+namespace {
+
+TEST(SheetTest, MarkdownHoldsWhatIsShownInTheLanguageShown) {
+  TranslationHelper t;
+  const std::vector<ShortcutItem> items = {
+      {"File", "Save", "⌘S"}, {"File", "Save As…", "⇧⌘S"}, {"Edit", "A|B *c* <d>", "⌘+"}};
+  const OverlayView view("Ed_itor", groupByMenu(items), t, {KeyCapStyle::words});
+  const std::string md = sheet::toMarkdown(sheet::sheetOf(view));
+  EXPECT_EQ(md.substr(0, md.find("\n## ") + 1),
+            "# Ed\\_itor: Keyboard Shortcuts\n\n"
+            "### EDIT\n\n| | |\n|---|---|\n| A\\|B \\*c\\* \\<d\\> | Ctrl++ |\n\n"
+            "### FILE\n\n| | |\n|---|---|\n| Save | Ctrl+S |\n| Save As… | Ctrl+Shift+S |\n\n");
+  EXPECT_NE(md.find("## System Shortcuts\n\n### "), std::string::npos);
+
+  t.setIsZH(true);
+  const std::string zh = sheet::toMarkdown(sheet::sheetOf(view));
+  EXPECT_NE(zh.find("快捷键"), std::string::npos);
+  EXPECT_NE(zh.find("| 保存 | Ctrl+S |"), std::string::npos) << zh;
+  EXPECT_NE(zh.find("## 系统快捷键"), std::string::npos);
+
+  // A narrowed view's sheet holds only its rows; glyph caps are written together.
+  const OverlayView glyphs("Editor", groupByMenu({items[1]}), t);
+  const sheet::Sheet narrowed = sheet::sheetOf(glyphs.narrowed(glyphs.groupedShortcuts(), {}));
+  ASSERT_EQ(narrowed.application.size(), 1u);
+  EXPECT_TRUE(narrowed.system.empty());
+  EXPECT_EQ(sheet::joinedCaps(narrowed.application[0].rows[0], KeyCapStyle::glyphs), "⇧⌘S");
+}
+
+}  // namespace
+}  // namespace tavrine

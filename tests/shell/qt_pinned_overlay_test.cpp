@@ -1,0 +1,138 @@
+// SPDX-License-Identifier: MIT
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QFile>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QTemporaryDir>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "overlay_test_support.h"
+#include "sheet/sheet.h"
+#include "shell/overlay_widget.h"
+#include "shell/sheet_pdf.h"
+
+namespace tavrine::qt {
+namespace {
+
+// The delegate's side, recorded.
+struct RecordingActions final : OverlayActions {
+  void pinOverlay() override { ++pins; }
+  bool isOverlayPinned() const override { return pins > 0; }
+  void closePinnedOverlay() override { ++closes; }
+  bool runShortcut(const ShortcutItem* item) override {
+    ran.push_back(item != nullptr ? item->title() : "(system)");
+    return runs;
+  }
+  int pins = 0;
+  int closes = 0;
+  bool runs = true;
+  std::vector<std::string> ran;
+};
+
+class PinnedOverlayWidgetTest : public ::testing::Test {
+ protected:
+  PinnedOverlayWidgetTest() {
+    view->setActions(actions);
+    widget.resize(1100, 700);
+  }
+  void key(int code, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+    QKeyEvent event(QEvent::KeyPress, code, modifiers);
+    QApplication::sendEvent(widget.searchField(), &event);
+  }
+  void click(const QPointF& at, Qt::KeyboardModifiers modifiers) {
+    QMouseEvent event(QEvent::MouseButtonPress, at, widget.mapToGlobal(at), Qt::LeftButton,
+                      Qt::LeftButton, modifiers);
+    QApplication::sendEvent(&widget, &event);
+  }
+  std::string label() const { return widget.countLabel()->text().toStdString(); }
+
+  TranslationHelper t;
+  std::shared_ptr<OverlayView> view = doubles::makeView(doubles::editorRecords(), t);
+  std::shared_ptr<RecordingActions> actions = std::make_shared<RecordingActions>();
+  OverlayWidget widget{view};
+};
+
+// Only a Ctrl-click pins; pinned, typing narrows what is drawn and counted, and Enter runs the
+// best match.
+TEST_F(PinnedOverlayWidgetTest, CtrlClickPinsAndTypingNarrowsTheRows) {
+  click({300, 300}, Qt::NoModifier);
+  EXPECT_EQ(actions->pins, 0);
+  click({300, 300}, Qt::ControlModifier);
+  EXPECT_EQ(actions->pins, 1);
+  EXPECT_EQ(widget.searchField(), nullptr);  // the delegate pins the panel, not the click
+
+  widget.setPinned();
+  ASSERT_NE(widget.searchField(), nullptr);
+  const std::size_t all = view->recordCount();
+  widget.searchField()->setText(QStringLiteral("save"));
+  ASSERT_NE(widget.currentSearch(), nullptr);
+  EXPECT_EQ(widget.view().recordCount(), 2u);  // Save, Save As…
+  EXPECT_LT(widget.view().recordCount(), all);
+  EXPECT_EQ(label(), std::to_string(widget.currentSearch()->rows.size()) + " shortcuts");
+  key(Qt::Key_Return);
+  EXPECT_EQ(actions->ran, std::vector<std::string>{"Save"});
+
+  widget.searchField()->setText(QStringLiteral("zzzz"));
+  EXPECT_EQ(label(), "No shortcuts match");
+  key(Qt::Key_Return);
+  EXPECT_EQ(actions->ran.size(), 1u);  // nothing to run
+  key(Qt::Key_Escape);
+  EXPECT_EQ(actions->closes, 1);
+}
+
+TEST_F(PinnedOverlayWidgetTest, ArrowsMoveTheSelectionAndARefusedRowSaysSo) {
+  widget.setPinned();
+  widget.searchField()->setText(QStringLiteral("save"));
+  const std::size_t count = widget.currentSearch()->rows.size();
+  EXPECT_EQ(widget.selectedRow(), widget.currentSearch()->best);
+  EXPECT_EQ(widget.selectedRow(), 0u);
+  key(Qt::Key_Down);
+  actions->runs = false;
+  key(Qt::Key_Enter);
+  EXPECT_EQ(actions->ran, std::vector<std::string>{"Save As…"});
+  EXPECT_EQ(label(), "Can't be run from here");
+  for (std::size_t i = 0; i <= count; ++i)
+    key(Qt::Key_Down);  // stops at the last
+  EXPECT_EQ(widget.selectedRow(), count - 1);
+  key(Qt::Key_Up);
+  EXPECT_EQ(widget.selectedRow(), count - 2);
+
+  // A click on a row runs that one.
+  const search::FoundRow& first = widget.currentSearch()->rows[0];
+  const Rect cell = widget.overlayLayout().rowFrame(OverlayLayout::Section::application,
+                                                    first.section, first.row);
+  const Rect scroll = widget.overlayLayout().scrollFrame();
+  click({cell.midX(), cell.midY() + scroll.minY()}, Qt::NoModifier);
+  EXPECT_EQ(actions->ran.back(), "Save");
+}
+
+// The sheet as shown goes to a PDF of the chosen paper, and to Markdown.
+TEST_F(PinnedOverlayWidgetTest, TheSheetAsShownBecomesAPdf) {
+  QTemporaryDir dir;
+  ASSERT_TRUE(dir.isValid());
+  const sheet::Sheet sheet = sheet::sheetOf(*view);
+  for (const QPageSize::PageSizeId size : {QPageSize::A4, QPageSize::Letter}) {
+    const QString path = dir.filePath(QStringLiteral("sheet-%1.pdf").arg(int(size)));
+    ASSERT_TRUE(writeSheetPdf(sheet, QIcon(), path, size));
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray bytes = file.readAll();
+    EXPECT_TRUE(bytes.startsWith("%PDF"));
+    // The paper's size in points, in the page's media box.
+    EXPECT_TRUE(bytes.contains(size == QPageSize::A4 ? "595" : "612")) << int(size);
+  }
+  EXPECT_FALSE(writeSheetPdf(sheet, QIcon(), dir.filePath(QStringLiteral("none/x.pdf"))));
+  // For a person to look at: TAVRINE_SHEET_PDF=path keeps one.
+  if (const QByteArray keep = qgetenv("TAVRINE_SHEET_PDF"); !keep.isEmpty())
+    writeSheetPdf(sheet, QIcon(QStringLiteral(TAVRINE_SAMPLES_DIR "/editor-icon.png")),
+                  QString::fromLocal8Bit(keep));
+}
+
+}  // namespace
+}  // namespace tavrine::qt
