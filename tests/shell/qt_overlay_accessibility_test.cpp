@@ -11,6 +11,7 @@
 
 #include "overlay_test_support.h"
 #include "qt_event_loop.h"
+#include "shell/overlay_accessibility.h"
 #include "shell/overlay_widget.h"
 
 namespace tavrine::qt {
@@ -47,6 +48,7 @@ std::vector<std::string> readChildren(QAccessibleInterface* parent,
 }
 
 TEST(QtOverlayAccessibilityTest, ListsHeaderSectionsAndRowsInDisplayOrder) {
+  installOverlayAccessibility();  // as the panel does before its first widget
   TranslationHelper t;
   const std::vector<ShortcutItem> records = editorRecords();
   OverlayWidget w(makeView(records, t));
@@ -80,6 +82,7 @@ TEST(QtOverlayAccessibilityTest, ListsHeaderSectionsAndRowsInDisplayOrder) {
 
 // Rows, lists and headings scrolled out of the view are marked offscreen; the header never is.
 TEST(QtOverlayAccessibilityTest, MarksWhatIsScrolledOutOfViewAsOffscreen) {
+  installOverlayAccessibility();  // as the panel does before its first widget
   TranslationHelper t;
   OverlayWidget w(makeView(editorRecords(), t));
   w.resize(1000, 400);
@@ -101,11 +104,13 @@ TEST(QtOverlayAccessibilityTest, MarksWhatIsScrolledOutOfViewAsOffscreen) {
 // Names are plain titles in the language of the moment; descriptions speak the caps in the
 // overlay's style, and the catalogue is the overlay's desktop's.
 TEST(QtOverlayAccessibilityTest, NamesAndDescriptionsFollowTheLanguageStyleAndDesktop) {
+  installOverlayAccessibility();  // as the panel does before its first widget
   TranslationHelper t;
   OverlayWidget w(std::make_shared<OverlayView>(
       "Editor",
-      groupByMenu({ShortcutItem("Edit", "<b>Bold</b>", "⌘B"), ShortcutItem("Edit", "Copy", "⌘C")}),
-      t, OverlayStyle{KeyCapStyle::words, Desktop::kde}));
+      groupByMenu(
+          {doubles::record("Edit", "<b>Bold</b>", "b"), doubles::record("Edit", "Copy", "c")}),
+      t, OverlayStyle{KeyCapStyle::words}, SystemShortcuts::catalogue(Desktop::kde)));
   QAccessibleInterface* overlay = QAccessible::queryAccessibleInterface(&w);
   const std::vector<std::string> nodes = readChildren(overlay);
   EXPECT_EQ(nodes[5], "  row <b>Bold</b> | Ctrl+B");
@@ -124,6 +129,7 @@ TEST(QtOverlayAccessibilityTest, NamesAndDescriptionsFollowTheLanguageStyleAndDe
 }
 
 TEST(QtOverlayAccessibilityTest, TheLanguageSwitchOpensAMenuThatSetsTheLanguage) {
+  installOverlayAccessibility();  // as the panel does before its first widget
   TranslationHelper t;
   OverlayWidget w(makeView(editorRecords(), t));
   w.resize(1200, 720);
