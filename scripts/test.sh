@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
-# Sets up the machine, then checks the formatting and builds and runs every test: the unit tests
+# Sets up the machine, then checks the formatting and the floors of src/ (no include points up
+# one), and builds and runs every test: the unit tests
 # (the shell's both offscreen and on an X server), the end-to-end test, the Debian package, the
 # same tests under AddressSanitizer and UndefinedBehaviorSanitizer, and each fuzz target for a
 # fixed number of inputs.
@@ -12,6 +13,9 @@ scripts/setup.sh
 echo "== formatting =="
 find src tests bench fuzz tools \( -name '*.cpp' -o -name '*.h' -o -name '*.mm' \) -print0 |
   xargs -0 clang-format --dry-run --Werror
+
+echo "== floors =="
+scripts/check-floors.sh
 
 build() {
   echo "== $1 =="

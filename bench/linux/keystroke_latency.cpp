@@ -63,7 +63,7 @@ int main(int argc, char** argv) {
   const Platform withEvents{platform.application, platform.runLoop, events,
                             platform.workspace,   platform.trust,   platform.accessibility,
                             platform.statusBar,   platform.screens, platform.panels};
-  const std::shared_ptr<AppDelegate> delegate = AppDelegate::create(withEvents);
+  const std::shared_ptr<AppDelegate> delegate = AppDelegate::create(withEvents, fakes.sources());
   delegate->startGlobalMonitoring();
   if (!delegate->flagsMonitor) {
     std::fprintf(stderr, "the listener could not be started\n");

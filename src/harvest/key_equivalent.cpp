@@ -86,10 +86,6 @@ std::string keyEquivalentCharacter(NamedKey key) {
   }
 }
 
-std::string printableKeyCap(std::string_view key) {
-  return text::showUnprintable(text::toUpperFull(key));
-}
-
 KeyChord keyEquivalentChord(std::int64_t modifiers, std::string_view key) {
   KeyChord chord;
   chord.shift = (modifiers & 1) != 0;
@@ -101,7 +97,7 @@ KeyChord keyEquivalentChord(std::int64_t modifiers, std::string_view key) {
   if (const std::optional<NamedKey> named = namedKey(key)) {
     chord.key = *named;
   } else {
-    chord.key = printableKeyCap(key);
+    chord.key = text::keyCapOf(key);
   }
   return chord;
 }

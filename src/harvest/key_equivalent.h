@@ -25,10 +25,6 @@ std::optional<NamedKey> namedKey(std::string_view commandChar);
 // arrow, "\r" for Return, " " for the space).
 std::string keyEquivalentCharacter(NamedKey key);
 
-// A printable key as its cap shows it: upper-cased as a whole with the full, locale-independent
-// mapping ("ß" gives "SS"), characters that would show as nothing written as their code point.
-std::string printableKeyCap(std::string_view key);
-
 // The chord of a menu-item mask (Shift 1, Option 2, Control 4, no Command 8) and command
 // character: a named key by its name, any other character as its cap shows it.
 KeyChord keyEquivalentChord(std::int64_t modifiers, std::string_view key);

@@ -109,8 +109,12 @@ Platform LinuxSession::platform() {
 }
 
 OverlayStyle LinuxSession::overlayStyle() {
+  return {KeyCapStyle::words};
+}
+
+Desktop LinuxSession::desktop() {
   const char* desktop = std::getenv("XDG_CURRENT_DESKTOP");
-  return {KeyCapStyle::words, xdg::desktopFromCurrentDesktop(desktop != nullptr ? desktop : "")};
+  return xdg::desktopFromCurrentDesktop(desktop != nullptr ? desktop : "");
 }
 
 void LinuxSession::watchBus() {

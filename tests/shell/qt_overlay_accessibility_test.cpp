@@ -11,7 +11,6 @@
 
 #include "overlay_test_support.h"
 #include "qt_event_loop.h"
-#include "shell/overlay_accessibility.h"
 #include "shell/overlay_widget.h"
 
 namespace tavrine::qt {
@@ -48,7 +47,6 @@ std::vector<std::string> readChildren(QAccessibleInterface* parent,
 }
 
 TEST(QtOverlayAccessibilityTest, ListsHeaderSectionsAndRowsInDisplayOrder) {
-  installOverlayAccessibility();  // as the panel does before its first widget
   TranslationHelper t;
   const std::vector<ShortcutItem> records = editorRecords();
   OverlayWidget w(makeView(records, t));
@@ -82,7 +80,6 @@ TEST(QtOverlayAccessibilityTest, ListsHeaderSectionsAndRowsInDisplayOrder) {
 
 // Rows, lists and headings scrolled out of the view are marked offscreen; the header never is.
 TEST(QtOverlayAccessibilityTest, MarksWhatIsScrolledOutOfViewAsOffscreen) {
-  installOverlayAccessibility();  // as the panel does before its first widget
   TranslationHelper t;
   OverlayWidget w(makeView(editorRecords(), t));
   w.resize(1000, 400);
@@ -104,7 +101,6 @@ TEST(QtOverlayAccessibilityTest, MarksWhatIsScrolledOutOfViewAsOffscreen) {
 // Names are plain titles in the language of the moment; descriptions speak the caps in the
 // overlay's style, and the catalogue is the overlay's desktop's.
 TEST(QtOverlayAccessibilityTest, NamesAndDescriptionsFollowTheLanguageStyleAndDesktop) {
-  installOverlayAccessibility();  // as the panel does before its first widget
   TranslationHelper t;
   OverlayWidget w(std::make_shared<OverlayView>(
       "Editor",
@@ -129,7 +125,6 @@ TEST(QtOverlayAccessibilityTest, NamesAndDescriptionsFollowTheLanguageStyleAndDe
 }
 
 TEST(QtOverlayAccessibilityTest, TheLanguageSwitchOpensAMenuThatSetsTheLanguage) {
-  installOverlayAccessibility();  // as the panel does before its first widget
   TranslationHelper t;
   OverlayWidget w(makeView(editorRecords(), t));
   w.resize(1200, 720);

@@ -6,7 +6,7 @@
 #include <chrono>
 #include <functional>
 
-#include "platform/modifier_flags.h"
+#include "model/modifier_flags.h"
 
 namespace tavrine::keys {
 

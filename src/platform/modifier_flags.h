@@ -1,3 +1,0 @@
-// SPDX-License-Identifier: MIT
-#pragma once
-#include "model/modifier_flags.h"
