@@ -44,13 +44,10 @@ void append(std::vector<SourcedShortcut>& out, Heading heading, Rows rows) {
   }
 }
 
-// The catalogue always names Tab in letters, as the key reads; a menu shows it as "⇥".
-const std::string kTab = "Tab";
-
-std::vector<SourcedShortcut> macOS() {
-  std::vector<SourcedShortcut> out;
+// The editing keys every desktop shares; only the Chinese for Copy differs.
+void appendGeneral(std::vector<SourcedShortcut>& out, std::string_view copyZH) {
   append(out, kGeneral,
-         {{"Copy", "拷贝", chord(P, "C")},
+         {{"Copy", copyZH, chord(P, "C")},
           {"Paste", "粘贴", chord(P, "V")},
           {"Cut", "剪切", chord(P, "X")},
           {"Undo", "撤销", chord(P, "Z")},
@@ -58,6 +55,14 @@ std::vector<SourcedShortcut> macOS() {
           {"Select All", "全选", chord(P, "A")},
           {"Find", "查找", chord(P, "F")},
           {"Save", "保存", chord(P, "S")}});
+}
+
+// The catalogue always names Tab in letters, as the key reads; a menu shows it as "⇥".
+const std::string kTab = "Tab";
+
+std::vector<SourcedShortcut> macOS() {
+  std::vector<SourcedShortcut> out;
+  appendGeneral(out, "拷贝");  // as macOS says it
   append(out, kWindow,
          {{"Close Window", "关闭窗口", chord(P, "W")},
           {"Minimize", "最小化", chord(P, "M")},
@@ -83,8 +88,8 @@ std::vector<SourcedShortcut> macOS() {
   return out;
 }
 
-// What every Linux desktop's catalogue shares: applications on all of them (GTK, Qt and KDE
-// alike) use these editing keys, and the window manager's keys below.
+// Keys that several Linux desktops' window managers and sessions share. Applications on all of
+// them (GTK, Qt and KDE alike) share the editing keys.
 const Row kCloseWindow{"Close Window", "关闭窗口", chord(A, F(4))};
 const Row kWindowMenu{"Window Menu", "窗口菜单", chord(A, NamedKey::space)};
 const Row kRunCommand{"Run Command", "运行命令", chord(A, F(2))};
@@ -99,15 +104,7 @@ const Row kTileRight{"Tile Right", "窗口靠右", chord(C, NamedKey::rightArrow
 
 std::vector<SourcedShortcut> linux(Rows window, Rows system) {
   std::vector<SourcedShortcut> out;
-  append(out, kGeneral,
-         {{"Copy", "复制", chord(P, "C")},
-          {"Paste", "粘贴", chord(P, "V")},
-          {"Cut", "剪切", chord(P, "X")},
-          {"Undo", "撤销", chord(P, "Z")},
-          {"Redo", "重做", chord(S | P, "Z")},
-          {"Select All", "全选", chord(P, "A")},
-          {"Find", "查找", chord(P, "F")},
-          {"Save", "保存", chord(P, "S")}});
+  appendGeneral(out, "复制");
   append(out, kWindow, window);
   append(out, kSystem, system);
   append(out, kText,
