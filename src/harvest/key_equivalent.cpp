@@ -66,26 +66,6 @@ std::optional<NamedKey> namedKey(std::string_view commandChar) {
   return c ? namedKey(*c) : std::nullopt;
 }
 
-std::string keyEquivalentCharacter(NamedKey key) {
-  if (key <= kLastFunctionKey) return text::toUtf8(kFirstFunctionKey + static_cast<char32_t>(key));
-  switch (key) {
-    case NamedKey::enter:
-      return "\x03";
-    case NamedKey::returnKey:
-      return "\r";
-    case NamedKey::tab:
-      return "\t";
-    case NamedKey::backTab:
-      return "\x19";
-    case NamedKey::escape:
-      return "\x1b";
-    case NamedKey::backspace:
-      return "\x08";
-    default:
-      return " ";
-  }
-}
-
 KeyChord keyEquivalentChord(std::int64_t modifiers, std::string_view key) {
   KeyChord chord;
   chord.shift = (modifiers & 1) != 0;

@@ -21,10 +21,6 @@ namespace tavrine {
 std::optional<NamedKey> namedKey(char32_t c);
 std::optional<NamedKey> namedKey(std::string_view commandChar);
 
-// The character a key equivalent carries for `key`, UTF-8 encoded ("\xEF\x9C\x80" for the up
-// arrow, "\r" for Return, " " for the space).
-std::string keyEquivalentCharacter(NamedKey key);
-
 // The chord of a menu-item mask (Shift 1, Option 2, Control 4, no Command 8) and command
 // character: a named key by its name, any other character as its cap shows it.
 KeyChord keyEquivalentChord(std::int64_t modifiers, std::string_view key);
