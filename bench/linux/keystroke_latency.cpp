@@ -58,7 +58,7 @@ int main(int argc, char** argv) {
   fakes.trust.trusted = true;
   atspi::AtspiListener listener(address);
   x11::X11KeyWatcher noDisplay(":65000");  // only the registry's keys
-  qt::QtX11EventMonitor events(noDisplay, fakes.trust, {}, &listener);
+  qt::QtX11EventMonitor events(noDisplay, fakes.trust, {}, {&listener});
   Platform platform = fakes.platform();
   const Platform withEvents{platform.application, platform.runLoop, events,
                             platform.workspace,   platform.trust,   platform.accessibility,
