@@ -8,8 +8,9 @@
 # holding it shows each application's shortcuts centred below the top bar without taking the
 # focus, that letting go hides them, that Ctrl+O shows nothing, that the overlay follows the
 # focus after Super+Tab, and that with Text Editor in front the extension tells Tavrine (and only
-# Tavrine) of the hold and names the application. scripts/test.sh runs it (about 45 s; GNOME
-# Shell starts headless in a few seconds); scripts/setup.sh installs what it needs.
+# Tavrine) of the hold and names the application, and that Tavrine offers the extension once when
+# it is off. scripts/test.sh runs it (about a minute; GNOME Shell starts headless in a few
+# seconds); scripts/setup.sh installs what it needs.
 # Usage: scripts/try-gnome.sh [SCREENSHOT_FOLDER]   (after building tavrine and tavrine-menu-app)
 set -uo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
@@ -60,7 +61,8 @@ else
   fail "Tavrine's extension is not running (state '$(extension_state)'): $(grep -i -m3 'tavrine\|JS ERROR' "$HS_DIR/gnome-shell.log")"
 fi
 # Whatever the extension sends, whoever to: the monitor sees signals addressed to others too.
-setsid dbus-monitor --session "interface='$shell_iface'" >"$HS_DIR/shell-signals.log" 2>&1 &
+setsid dbus-monitor --session "interface='$shell_iface'" \
+  "interface='org.freedesktop.Notifications',member='Notify'" >"$HS_DIR/shell-signals.log" 2>&1 &
 hs__track $!
 
 gnome_shot() { GDK_BACKEND=wayland gnome-screenshot -f "$1" >/dev/null 2>&1 || true; }
@@ -87,6 +89,41 @@ signalled() {
       /^(signal|method|error)/ { if (hit) print args; hit = index($0, "destination=" to " ") && $0 ~ "member=" member "$"; args = ""; next }
       { gsub(/^ +/, ""); args = args " " $0 }
       END { if (hit) print args }' | grep -Eq -- "$3"
+}
+
+# Whether Tavrine asked for the notification that offers the extension after line $1 of the log.
+offered() {
+  tail -n +"$(($1 + 1))" "$HS_DIR/shell-signals.log" | grep -A12 'member=Notify$' |
+    grep -q 'string "enable-extension"'
+}
+
+# The extension is offered once: not when the user switches it off, then at the first start that
+# finds GNOME Shell without it, and never again.
+offer_checks() {
+  local lines
+  lines="$(wc -l <"$HS_DIR/shell-signals.log")"
+  busctl --user call org.gnome.Shell /org/gnome/Shell org.gnome.Shell.Extensions DisableExtension \
+    s "$uuid" >/dev/null 2>&1
+  hs_poll 10 test "$(extension_state)" != 1 || fail "the extension could not be switched off"
+  if hs_poll 3 offered "$lines"; then
+    fail "switching the extension off brought up the offer to enable it"
+  fi
+  hs_stop_app tavrine
+  lines="$(wc -l <"$HS_DIR/shell-signals.log")"
+  hs_start_app tavrine "$root/build/default/src/shell/tavrine" >/dev/null
+  if hs_poll 30 offered "$lines"; then
+    pass "started without the extension, Tavrine offers it in a notification with an Enable button"
+  else
+    fail "started without the extension, Tavrine did not offer it"
+  fi
+  hs_stop_app tavrine
+  lines="$(wc -l <"$HS_DIR/shell-signals.log")"
+  hs_start_app tavrine "$root/build/default/src/shell/tavrine" >/dev/null
+  if hs_poll 5 offered "$lines"; then
+    fail "Tavrine offered the extension a second time"
+  else
+    pass "the next start does not offer it again"
+  fi
 }
 
 td_more() {
@@ -132,6 +169,7 @@ td_more() {
   else
     fail "Text Editor: the release did not reach Tavrine, or the overlay stayed"
   fi
+  offer_checks
   # Nothing the extension sends goes to anyone but its subscribers (Ready excepted).
   if grep '^signal' "$HS_DIR/shell-signals.log" | grep -v 'member=Ready$' | grep -qv "destination=:"; then
     fail "the extension broadcast something besides Ready"
