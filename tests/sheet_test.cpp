@@ -12,21 +12,28 @@ namespace {
 
 TEST(SheetTest, MarkdownHoldsWhatIsShownInTheLanguageShown) {
   TranslationHelper t;
+  using K = KeyChord;
   const std::vector<ShortcutItem> items = {
-      {"File", "Save", "⌘S"}, {"File", "Save As…", "⇧⌘S"}, {"Edit", "A|B *c* <d>", "⌘+"}};
-  const OverlayView view("Ed_itor", groupByMenu(items), t, {KeyCapStyle::words});
+      {"File", "Save", K::make(K::kPrimary, "S")},
+      {"File", "Save As…", K::make(K::kShift | K::kPrimary, "S")},
+      {"Edit", "A|B *c* <d>", K::make(K::kPrimary, "+")}};
+  const std::vector<SourcedShortcut> system = {
+      {"General", "Undo", K::make(K::kPrimary, "Z"), "system", "通用", "撤销"}};
+  const OverlayView view("Ed_itor", groupByMenu(items), t, {KeyCapStyle::words}, system);
   const std::string md = sheet::toMarkdown(sheet::sheetOf(view));
   EXPECT_EQ(md.substr(0, md.find("\n## ") + 1),
             "# Ed\\_itor: Keyboard Shortcuts\n\n"
             "### EDIT\n\n| | |\n|---|---|\n| A\\|B \\*c\\* \\<d\\> | Ctrl++ |\n\n"
             "### FILE\n\n| | |\n|---|---|\n| Save | Ctrl+S |\n| Save As… | Ctrl+Shift+S |\n\n");
-  EXPECT_NE(md.find("## System Shortcuts\n\n### "), std::string::npos);
+  EXPECT_NE(md.find("## System Shortcuts\n\n### GENERAL\n\n| | |\n|---|---|\n| Undo | Ctrl+Z |"),
+            std::string::npos);
 
   t.setIsZH(true);
   const std::string zh = sheet::toMarkdown(sheet::sheetOf(view));
   EXPECT_NE(zh.find("快捷键"), std::string::npos);
   EXPECT_NE(zh.find("| 保存 | Ctrl+S |"), std::string::npos) << zh;
-  EXPECT_NE(zh.find("## 系统快捷键"), std::string::npos);
+  EXPECT_NE(zh.find("## 系统快捷键\n\n### 通用\n\n| | |\n|---|---|\n| 撤销 | Ctrl+Z |"),
+            std::string::npos);
 
   // A narrowed view's sheet holds only its rows; glyph caps are written together.
   const OverlayView glyphs("Editor", groupByMenu({items[1]}), t);

@@ -7,11 +7,11 @@
 #include <cstdint>
 #include <memory>
 #include <string_view>
-#include <unordered_map>
 
 #include "i18n/translation_helper.h"
 #include "overlay/overlay_window_controller.h"
 #include "platform/platform.h"
+#include "sources/shortcut_source.h"
 
 namespace tavrine {
 
@@ -47,9 +47,10 @@ class AppDelegate final : public std::enable_shared_from_this<AppDelegate>,
   static constexpr double kReleasePollInterval = 0.1;
   static constexpr double kPermissionPollInterval = 1.0;
 
-  // The ports and `t` must outlive the delegate. `overlayStyle` is the platform's way of showing
-  // shortcuts, for every overlay.
+  // The ports and `t` must outlive the delegate. Each overlay shows what `sources` answer, the
+  // menu bar first (mergeShortcuts), in the platform's `overlayStyle`.
   static std::shared_ptr<AppDelegate> create(const Platform& platform,
+                                             std::vector<ShortcutSourceRef> sources,
                                              TranslationHelper& t = TranslationHelper::shared(),
                                              OverlayStyle overlayStyle = {});
 
@@ -113,7 +114,8 @@ class AppDelegate final : public std::enable_shared_from_this<AppDelegate>,
   void showPinnedOverlay();
 
  private:
-  AppDelegate(const Platform& platform, TranslationHelper& t, OverlayStyle overlayStyle);
+  AppDelegate(const Platform& platform, std::vector<ShortcutSourceRef> sources,
+              TranslationHelper& t, OverlayStyle overlayStyle);
 
   // A new release poll in commandHoldTimer, replacing the running one.
   void restartReleasePoll();
@@ -121,13 +123,14 @@ class AppDelegate final : public std::enable_shared_from_this<AppDelegate>,
   bool trackPinGesture(modifier::Flags flags);
 
   Platform platform_;
+  std::vector<ShortcutSourceRef> sources_;
   TranslationHelper& t_;
   OverlayStyle overlayStyle_;
   // Counts modifier changes and key presses; a hold's show, queued when its timer fired, goes
   // ahead only if none came in since the hold began.
   std::uint64_t inputGeneration_ = 0;
-  // The menu item of each record shown, to run it.
-  std::unordered_map<Uuid, ax::ElementRef, UuidHash> shownItems_;
+  // The application whose overlay was shown last: its menu bar runs the rows.
+  std::int32_t shownPid_ = 0;
   // The window that had the keyboard before the overlay was pinned.
   FocusPort::WindowHandle focusBefore_ = 0;
   struct PinGesture {

@@ -1,12 +1,11 @@
 // SPDX-License-Identifier: MIT
-// The overlay's show/hide cycle: harvest the frontmost application, show its shortcuts, and
-// poll the live modifier state so that a release no event reported still hides the overlay.
+// The overlay's show/hide cycle: ask the sources about the frontmost application, show its
+// shortcuts, and poll the live modifier state so that a release no event reported still hides
+// the overlay.
 #include <memory>
 #include <string>
-#include <vector>
 
 #include "app/app_delegate.h"
-#include "harvest/accessibility_helper.h"
 
 namespace tavrine {
 
@@ -15,26 +14,21 @@ void AppDelegate::showOverlay() {
   if (!app) return;
   const std::string name = app->localizedName.value_or("Unknown");
 
-  // No application is left out, this one included.
-  const ax::ElementRef application =
-      platform_.accessibility.applicationElement(app->processIdentifier);
-  std::vector<ax::ElementRef> elements;
-  const std::vector<ShortcutItem> items =
-      application ? AccessibilityHelper::getShortcuts(*application, elements)
-                  : std::vector<ShortcutItem>{};
-  // Nothing to show: an overlay already up stays as it is, poll included.
-  if (items.empty()) return;
+  const FrontApplication front{app->processIdentifier, app->executable.value_or(""),
+                               app->desktopEntryId.value_or(""), t_.isZH()};
+  const MergedShortcuts shortcuts = mergeShortcuts(sources_, front);
+  // Nothing of the application's own to show: an overlay already up stays as it is, poll
+  // included.
+  if (shortcuts.application.empty()) return;
 
   if (!overlayController) {
     overlayController = std::make_unique<OverlayWindowController>(
         platform_.screens, platform_.panels, t_, overlayStyle_);
     overlayController->actions = weak_from_this();
   }
-  shownItems_.clear();
-  for (std::size_t i = 0; i < items.size() && i < elements.size(); ++i)
-    shownItems_.emplace(items[i].id(), elements[i]);
+  shownPid_ = app->processIdentifier;
   if (!pinGesture_.armed) pinGesture_ = {true, false, 0};
-  overlayController->showWithShortcuts(items, name);
+  overlayController->showWithShortcuts(shortcuts.application, name, shortcuts.system);
   restartReleasePoll();
 }
 

@@ -2,8 +2,10 @@
 // The pinned overlay: kept after the release, searched from the keyboard, and closed by Esc, a
 // click outside or running a row, after which the keyboard goes back where it was.
 #include <memory>
+#include <vector>
 
 #include "app/app_delegate.h"
+#include "harvest/accessibility_helper.h"
 
 namespace tavrine {
 
@@ -60,11 +62,23 @@ void AppDelegate::closePinnedOverlay() {
 
 bool AppDelegate::runShortcut(const ShortcutItem* item) {
   if (!overlayPinned || item == nullptr) return false;
-  const auto found = shownItems_.find(item->id());
-  if (found == shownItems_.end() || !found->second) return false;
+  // The row's own menu item, read afresh: a row of the live menu bar runs through it. A row from
+  // another source has none.
+  const ax::ElementRef application = platform_.accessibility.applicationElement(shownPid_);
+  if (!application) return false;
+  std::vector<ax::ElementRef> elements;
+  const std::vector<ShortcutItem> items = AccessibilityHelper::getShortcuts(*application, elements);
+  ax::ElementRef menuItem;
+  for (std::size_t i = 0; i < items.size() && i < elements.size() && !menuItem; ++i) {
+    const ShortcutItem& candidate = items[i];
+    if (candidate.chord() == item->chord() && candidate.title() == item->title() &&
+        candidate.menuPath() == item->menuPath()) {
+      menuItem = elements[i];
+    }
+  }
   // The request is only sent here; the application carries it out in its own time, by when the
   // keyboard is back in its window.
-  if (found->second->performAction(ax::kPress) != ax::Error::success) return false;
+  if (!menuItem || menuItem->performAction(ax::kPress) != ax::Error::success) return false;
   closePinnedOverlay();
   return true;
 }

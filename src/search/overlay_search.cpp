@@ -7,9 +7,8 @@ namespace tavrine::search {
 namespace {
 
 struct Origin {
-  const ShortcutItem* item = nullptr;             // an application row
-  const SystemShortcuts::Group* group = nullptr;  // or a catalogue row
-  const SystemShortcuts::Item* systemItem = nullptr;
+  const ShortcutItem* item = nullptr;           // an application row
+  const SourcedShortcut* systemItem = nullptr;  // or a row of the system section
 };
 
 }  // namespace
@@ -17,7 +16,6 @@ struct Origin {
 OverlaySearch searchOverlay(const OverlayView& view, std::string_view query) {
   const TranslationHelper& t = view.t();
   const bool zh = t.isZH();
-  const KeyCapStyle caps = view.style().capStyle;
   std::vector<Entry> entries;
   std::vector<Origin> origins;
   // In display order, so that the rows kept keep it too.
@@ -29,17 +27,18 @@ OverlaySearch searchOverlay(const OverlayView& view, std::string_view query) {
       entries.push_back({view.appRow(item).title,
                          {item.title(), t.translateCommand(item.title(), !zh)},
                          headings,
-                         ShortcutRow::keyGroups(item.shortcut(), caps)});
-      origins.push_back({&item, nullptr, nullptr});
+                         view.appRow(item).keyGroups()});
+      origins.push_back({&item, nullptr});
     }
   }
-  for (const SystemShortcuts::Group& group : view.systemGroups()) {
-    for (const SystemShortcuts::Item& item : group.items) {
-      entries.push_back({std::string(zh ? item.titleZH : item.titleEN),
-                         {std::string(zh ? item.titleEN : item.titleZH)},
-                         {std::string(group.nameEN), std::string(group.nameZH)},
-                         ShortcutRow::keyGroups(item.shortcut, caps)});
-      origins.push_back({nullptr, &group, &item});
+  for (const ShortcutGroup& group : view.systemGroups()) {
+    for (const SourcedShortcut& item : group.items) {
+      const ShortcutRow row = view.systemRow(item);
+      entries.push_back({row.title,
+                         {item.title, item.titleZH},
+                         {group.heading, group.headingZH},
+                         row.keyGroups()});
+      origins.push_back({nullptr, &item});
     }
   }
 
@@ -51,7 +50,7 @@ OverlaySearch searchOverlay(const OverlayView& view, std::string_view query) {
     kept[m.entry] = &m;
 
   GroupedShortcuts groups;
-  std::vector<SystemShortcuts::Group> system;
+  std::vector<SourcedShortcut> system;
   for (std::size_t i = 0; i < entries.size(); ++i) {
     if (kept[i] == nullptr) continue;
     const Origin& o = origins[i];
@@ -59,9 +58,7 @@ OverlaySearch searchOverlay(const OverlayView& view, std::string_view query) {
       groups[o.item->menuPath()].push_back(*o.item);
       continue;
     }
-    if (system.empty() || system.back().nameEN != o.group->nameEN)
-      system.push_back({o.group->nameEN, o.group->nameZH, {}});
-    system.back().items.push_back(*o.systemItem);
+    system.push_back(*o.systemItem);
   }
   auto narrowed =
       std::make_shared<const OverlayView>(view.narrowed(std::move(groups), std::move(system)));
@@ -80,7 +77,7 @@ OverlaySearch searchOverlay(const OverlayView& view, std::string_view query) {
     for (std::size_t r = 0; r < sorted[s]->second.size(); ++r)
       take(false, s, r, &sorted[s]->second[r]);
   }
-  const std::vector<SystemShortcuts::Group>& catalogue = narrowed->systemGroups();
+  const std::vector<ShortcutGroup>& catalogue = narrowed->systemGroups();
   for (std::size_t s = 0; s < catalogue.size(); ++s) {
     for (std::size_t r = 0; r < catalogue[s].items.size(); ++r)
       take(true, s, r, nullptr);

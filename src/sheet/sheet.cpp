@@ -46,10 +46,10 @@ Sheet sheetOf(const OverlayView& view) {
       section.rows.push_back({row.title, row.keyGroups()});
     }
   }
-  for (const SystemShortcuts::Group& group : view.systemGroups()) {
+  for (const ShortcutGroup& group : view.systemGroups()) {
     Section& section = sheet.system.emplace_back();
     section.heading = view.systemHeading(group);
-    for (const SystemShortcuts::Item& item : group.items) {
+    for (const SourcedShortcut& item : group.items) {
       const ShortcutRow row = view.systemRow(item);
       section.rows.push_back({row.title, row.keyGroups()});
     }

@@ -11,10 +11,9 @@
 
 #include "overlay/overlay_view.h"
 #include "platform/geometry.h"
+#include "shell/overlay_widget.h"
 
 namespace tavrine::qt {
-
-class OverlayWidget;
 
 // The overlay window's accessible children, in display order:
 //   the application name and the header label (static text), the language switch (a menu
@@ -28,7 +27,7 @@ class OverlayWidget;
 // are plain text. A pinned overlay adds its search field and its count after the scroll bar.
 // Child interfaces are made on first request, so a large overlay costs nothing
 // until an assistive technology walks it.
-class OverlayAccessibleTree {
+class OverlayAccessibleTree final : public OverlayWidget::AccessibleModel {
  public:
   enum class Kind {
     appName,
@@ -79,12 +78,12 @@ class OverlayAccessibleTree {
   bool isOffscreen(std::size_t index) const;
 
   // Tells assistive technologies that the texts changed (after a language change).
-  void textsChanged();
+  void textsChanged() override;
   // Tells them that the content scrolled: rows came into the view or left it.
-  void scrolled();
+  void scrolled() override;
   // Tells them that a row (in the view's sorted groups, or the catalogue's) has the focus of a
   // pinned overlay: they read its title and spoken shortcut.
-  void rowFocused(bool system, std::size_t group, std::size_t item);
+  void rowFocused(bool system, std::size_t group, std::size_t item) override;
 
  private:
   // An entry's frame in the scroll content's coordinates; empty for the header's entries.
@@ -97,7 +96,9 @@ class OverlayAccessibleTree {
   std::vector<QAccessibleInterface*> children_;  // null until requested
 };
 
-// Registers the factory that gives every OverlayWidget its accessible interface. Idempotent.
+// Registers the factory that gives every OverlayWidget its accessible interface. Idempotent; call
+// it before the first widget is made, since an assistive technology may ask for a widget's
+// interface as soon as its first child joins it.
 void installOverlayAccessibility();
 
 }  // namespace tavrine::qt

@@ -25,7 +25,6 @@
 #include <utility>
 
 #include "sheet/sheet.h"
-#include "shell/overlay_accessibility.h"
 #include "shell/overlay_painter.h"
 #include "shell/qt_image.h"
 #include "shell/sheet_pdf.h"
@@ -97,9 +96,6 @@ const QColor kSelection(255, 255, 255, 36);
 OverlayWidget::OverlayWidget(std::shared_ptr<OverlayView> view, IconSource iconSource,
                              QWidget* parent)
     : QWidget(parent), view_(std::move(view)), iconSource_(std::move(iconSource)) {
-  // Before any child exists: an assistive technology may ask for this widget's interface as
-  // soon as the scroll bar joins it.
-  installOverlayAccessibility();
   scrollBar_ = new QScrollBar(Qt::Vertical, this);
   setMouseTracking(true);
   scrollBar_->setStyleSheet(QString::fromLatin1(kScrollBarStyle));
@@ -108,7 +104,7 @@ OverlayWidget::OverlayWidget(std::shared_ptr<OverlayView> view, IconSource iconS
   scrollBar_->hide();
   connect(scrollBar_, &QScrollBar::valueChanged, this, [this] {
     update(toQRectF(layout_->scrollFrame()).toAlignedRect());
-    if (accessibleTree_) accessibleTree_->scrolled();
+    if (accessibleModel_) accessibleModel_->scrolled();
   });
   layOut();
   languageSubscription_ = view_->subscribeWillChange([this] { languageWillChange(); });
@@ -116,7 +112,7 @@ OverlayWidget::OverlayWidget(std::shared_ptr<OverlayView> view, IconSource iconS
 
 OverlayWidget::~OverlayWidget() {
   // Child interfaces refer to this widget: they go before it does.
-  accessibleTree_.reset();
+  accessibleModel_.reset();
 }
 
 double OverlayWidget::scrollOffset() const {
@@ -205,11 +201,6 @@ QImage OverlayWidget::renderImage() {
   image.fill(Qt::transparent);
   render(&image, QPoint(), QRegion(), QWidget::DrawChildren);
   return image;
-}
-
-OverlayAccessibleTree& OverlayWidget::accessibleTree() {
-  if (!accessibleTree_) accessibleTree_ = std::make_unique<OverlayAccessibleTree>(*this);
-  return *accessibleTree_;
 }
 
 void OverlayWidget::paintEvent(QPaintEvent* event) {
@@ -333,8 +324,8 @@ void OverlayWidget::searchChanged() {
   search_ = search::searchOverlay(*view_, searchField_->text().toStdString());
   shown_ = search_->view;
   // The accessible tree described the rows shown before.
-  const bool hadTree = accessibleTree_ != nullptr;
-  accessibleTree_.reset();
+  const bool hadTree = accessibleModel_ != nullptr;
+  accessibleModel_.reset();
   selected_ = search_->best;
   scrollBar_->setValue(0);
   layOut();
@@ -366,7 +357,13 @@ void OverlayWidget::select(std::size_t row) {
     scrollTo(cell.maxY() - visible.height() + kScrollStep);
   }
   update();
-  accessibleTree().rowFocused(found.system, found.section, found.row);
+  // The search dropped the model of the rows shown before: an assistive technology that is
+  // listening gets the new one made, and hears the row.
+  if (QAccessible::isActive() && !accessibleModel_) {
+    if (QAccessibleInterface* window = QAccessible::queryAccessibleInterface(this))
+      window->childCount();
+  }
+  if (accessibleModel_) accessibleModel_->rowFocused(found.system, found.section, found.row);
 }
 
 void OverlayWidget::run(std::size_t row) {
@@ -533,7 +530,7 @@ void OverlayWidget::languageWillChange() {
           return;
         }
         layOut();
-        if (accessibleTree_) accessibleTree_->textsChanged();
+        if (accessibleModel_) accessibleModel_->textsChanged();
       },
       Qt::QueuedConnection);
 }

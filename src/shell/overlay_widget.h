@@ -24,8 +24,6 @@ class QScrollBar;
 
 namespace tavrine::qt {
 
-class OverlayAccessibleTree;
-
 // Paints only what intersects the visible part of the scrolling area, so the cost of a frame
 // follows the screenful shown, not the number of shortcuts. The layout is rebuilt on resize and
 // after each language change, never while painting or answering a query; all text is drawn as
@@ -75,8 +73,20 @@ class OverlayWidget final : public QWidget {
   // The overlay and its scroll bar painted into a transparent image, as on screen.
   QImage renderImage();
 
-  // The accessible model of the painted content, made on first use by the accessibility layer.
-  OverlayAccessibleTree& accessibleTree();
+  // What the accessibility layer keeps about the painted content: made by it on first use, told
+  // when the texts change, destroyed before the widget.
+  class AccessibleModel {
+   public:
+    virtual ~AccessibleModel() = default;
+    virtual void textsChanged() = 0;
+    virtual void scrolled() = 0;
+    virtual void rowFocused(bool system, std::size_t group, std::size_t item) = 0;
+  };
+  template <typename Model>
+  Model& accessibleModel() {
+    if (!accessibleModel_) accessibleModel_ = std::make_unique<Model>(*this);
+    return static_cast<Model&>(*accessibleModel_);
+  }
 
   // Pinned: the window takes the keyboard, shows a search field in the header with the number
   // of rows it keeps, and runs a row on Enter or a click. Esc or leaving the window closes it.
@@ -131,7 +141,7 @@ class OverlayWidget final : public QWidget {
   OverlayView::Subscription languageSubscription_;
   bool relayoutQueued_ = false;
   bool clipsToShape_ = false;
-  std::unique_ptr<OverlayAccessibleTree> accessibleTree_;
+  std::unique_ptr<AccessibleModel> accessibleModel_;
   bool pinned_ = false;
   bool wasActive_ = false;
   bool dialogOpen_ = false;

@@ -10,16 +10,17 @@
 #include <vector>
 
 #include "harvest/accessibility_helper.h"
+#include "text/unicode.h"
 
 namespace tavrine::atspi {
 namespace {
 
 using Record = std::tuple<std::string, std::string, std::string>;  // menu, title, shortcut
 
-// Keeps the binding text whole so that records show which binding went to which item: marked
-// "no Ctrl", the shortcut text is the binding upper-cased.
-std::optional<KeyEquivalent> bindingAsKey(std::string_view binding) {
-  return KeyEquivalent{8, std::string(binding)};
+// Keeps the binding text whole so that records show which binding went to which item: without
+// modifiers, the shortcut text is the binding upper-cased.
+std::optional<KeyChord> bindingAsKey(std::string_view binding) {
+  return KeyChord::make(0, text::keyCapOf(binding));
 }
 
 std::vector<Record> records(const MenuReplies& replies, KeyBindingParser parse = bindingAsKey,
@@ -104,6 +105,30 @@ MenuReplies gtkShaped() {
 const std::vector<Record> kAlphaBeta = {{"File", "Alpha", "A"}, {"File", "Beta", "B"}};
 
 // Answers that are missing, contradictory or looping narrow the menu; none hangs or crashes.
+// Each record's menu item presses through the snapshot's press with its own object path; without
+// a press, or once the snapshot is gone, items answer that they cannot.
+TEST(MenuSnapshotTest, ItemsPressWithTheirObjectPath) {
+  std::vector<std::string> pressed;
+  ItemPress press = [&pressed](const std::string& path) {
+    pressed.push_back(path);
+    return ax::Error::success;
+  };
+  ax::ElementRef app = buildMenuSnapshot(qtShaped(), bindingAsKey, {}, press);
+  std::vector<ax::ElementRef> elements;
+  const std::vector<ShortcutItem> items = AccessibilityHelper::getShortcuts(*app, elements);
+  ASSERT_EQ(elements.size(), items.size());
+  ASSERT_EQ(items.size(), 2u);
+  EXPECT_EQ(elements[1]->performAction(ax::kPress), ax::Error::success);
+  EXPECT_EQ(elements[0]->performAction(ax::kPress), ax::Error::success);
+  EXPECT_EQ(pressed, (std::vector<std::string>{"/b", "/a"}));
+  EXPECT_EQ(elements[0]->performAction("AXShowMenu"), ax::Error::attributeUnsupported);
+
+  app = buildMenuSnapshot(qtShaped(), bindingAsKey);
+  AccessibilityHelper::getShortcuts(*app, elements);
+  ASSERT_FALSE(elements.empty());
+  EXPECT_EQ(elements[0]->performAction(ax::kPress), ax::Error::notImplemented);
+}
+
 TEST(MenuSnapshotTest, HostileAnswers) {
   struct Case {
     const char* name;

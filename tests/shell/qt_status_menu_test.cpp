@@ -3,6 +3,8 @@
 // the status bar, run loop, application and screens, and test doubles for the rest.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <QAction>
 #include <QApplication>
 #include <QImage>
@@ -41,7 +43,7 @@ struct QtShell {
     delegate =
         AppDelegate::create(Platform{application, runLoop, fake.events, fake.workspace, fake.trust,
                                      fake.accessibility, statusBar, screens, fake.panels},
-                            t);
+                            fake.sources(), t);
     statusBar.setResponderChainEnd(delegate);
     delegate->applicationDidFinishLaunching();
   }
@@ -84,7 +86,10 @@ TEST(QtStatusMenuTest, TheTrayIconOpensTheCoreMenuRefreshedAtEachOpening) {
   EXPECT_EQ(tray->toolTip(), QStringLiteral("Tavrine"));
   EXPECT_FALSE(tray->icon().isNull());
   EXPECT_EQ(tray->contextMenu(), shell.menu());
-  QAction* quit = shell.menu()->actions().back();
+  const QList<QAction*> actions = shell.menu()->actions();
+  QAction* quit = *std::find_if(actions.begin(), actions.end(), [](const QAction* a) {
+    return a->text() == QStringLiteral("Quit");
+  });
   EXPECT_EQ(quit->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Q));
   EXPECT_TRUE(quit->isShortcutVisibleInContextMenu());
   EXPECT_EQ(quit->menuRole(), QAction::NoRole);  // stays in the menu on macOS
