@@ -97,6 +97,13 @@ offered() {
     grep -q 'string "enable-extension"'
 }
 
+# A new Tavrine; `lines` counts the log's lines before it.
+restart_tavrine() {
+  hs_stop_app tavrine
+  lines="$(wc -l <"$HS_DIR/shell-signals.log")"
+  hs_start_app tavrine "$root/build/default/src/shell/tavrine" >/dev/null
+}
+
 # The extension is offered once: not when the user switches it off, then at the first start that
 # finds GNOME Shell without it, and never again.
 offer_checks() {
@@ -108,17 +115,13 @@ offer_checks() {
   if hs_poll 3 offered "$lines"; then
     fail "switching the extension off brought up the offer to enable it"
   fi
-  hs_stop_app tavrine
-  lines="$(wc -l <"$HS_DIR/shell-signals.log")"
-  hs_start_app tavrine "$root/build/default/src/shell/tavrine" >/dev/null
+  restart_tavrine
   if hs_poll 30 offered "$lines"; then
     pass "started without the extension, Tavrine offers it in a notification with an Enable button"
   else
     fail "started without the extension, Tavrine did not offer it"
   fi
-  hs_stop_app tavrine
-  lines="$(wc -l <"$HS_DIR/shell-signals.log")"
-  hs_start_app tavrine "$root/build/default/src/shell/tavrine" >/dev/null
+  restart_tavrine
   if hs_poll 5 offered "$lines"; then
     fail "Tavrine offered the extension a second time"
   else

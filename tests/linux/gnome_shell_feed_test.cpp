@@ -229,12 +229,8 @@ TEST(ShellFeedTest, AShellWithoutTheExtensionIsToldApartFromAFailingOne) {
 }
 
 TEST(ShellFeedTest, ABusThatGoesAwayLetsGoOfEverythingAndIsNoLongerWatched) {
-  const std::string dir = doubles::makeTemporaryDirectory();
   doubles::ServerProcess daemon;
-  const std::string address =
-      daemon.start({"dbus-daemon", "--session", "--nofork", "--address=unix:path=" + dir + "/bus",
-                    "--print-address={fd}"},
-                   {}, dir + "/dbus.log");
+  const std::string address = doubles::startSessionBus(daemon);
   if (address.empty()) GTEST_SKIP() << "dbus-daemon is not installed";
   Peer shell(true, true, nullptr, address);
   ShellFeed feed(address);
