@@ -116,7 +116,7 @@ offer_checks() {
     fail "switching the extension off brought up the offer to enable it"
   fi
   restart_tavrine
-  if hs_poll 30 offered "$lines"; then
+  if hs_poll 60 offered "$lines"; then
     pass "started without the extension, Tavrine offers it in a notification with an Enable button"
   else
     fail "started without the extension, Tavrine did not offer it"
@@ -131,7 +131,11 @@ offer_checks() {
 
 td_more() {
   local me editor lines start overlay
-  if me="$(subscriber_of "$HS_PID_tavrine")"; then
+  for _ in $(seq 60); do
+    me="$(subscriber_of "$HS_PID_tavrine")" && break
+    sleep 0.5
+  done
+  if [ -n "$me" ]; then
     pass "Tavrine subscribed to the extension as $me"
   else
     fail "Tavrine did not subscribe to the extension"
