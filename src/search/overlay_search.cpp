@@ -91,28 +91,22 @@ std::string resultCountText(std::size_t count, bool isZH) {
   return std::to_string(count) + (count == 1 ? " shortcut" : " shortcuts");
 }
 
-std::string_view noMatchText(bool isZH) {
-  return isZH ? "没有匹配的快捷键" : "No shortcuts match";
-}
-
-std::string_view searchFieldName(bool isZH) {
-  return isZH ? "搜索快捷键" : "Search shortcuts";
-}
-
-std::string_view cannotRunText(bool isZH) {
-  return isZH ? "无法从这里运行" : "Can't be run from here";
-}
-
-std::string_view savedText(bool isZH) {
-  return isZH ? "已保存为 PDF" : "Saved as PDF";
-}
-
-std::string_view notSavedText(bool isZH) {
-  return isZH ? "无法保存 PDF" : "Could not save the PDF";
-}
-
-std::string_view copiedText(bool isZH) {
-  return isZH ? "已复制为 Markdown" : "Copied as Markdown";
+std::string_view text(Text which, bool isZH) {
+  switch (which) {
+    case Text::noMatch:
+      return isZH ? "没有匹配的快捷键" : "No shortcuts match";
+    case Text::searchField:
+      return isZH ? "搜索快捷键" : "Search shortcuts";
+    case Text::cannotRun:
+      return isZH ? "无法从这里运行" : "Can't be run from here";
+    case Text::saved:
+      return isZH ? "已保存为 PDF" : "Saved as PDF";
+    case Text::notSaved:
+      return isZH ? "无法保存 PDF" : "Could not save the PDF";
+    case Text::copied:
+      return isZH ? "已复制为 Markdown" : "Copied as Markdown";
+  }
+  return {};
 }
 
 }  // namespace tavrine::search

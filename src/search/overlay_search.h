@@ -34,15 +34,11 @@ struct OverlaySearch {
 // changes.
 OverlaySearch searchOverlay(const OverlayView& view, std::string_view query);
 
-// "12 shortcuts" / "12 个快捷键", and what a search that kept nothing says.
+// "12 shortcuts" / "12 个快捷键".
 std::string resultCountText(std::size_t count, bool isZH);
-std::string_view noMatchText(bool isZH);
-// The search field's name, and what a row says that cannot be run from the overlay.
-std::string_view searchFieldName(bool isZH);
-std::string_view cannotRunText(bool isZH);
-// What the export of the sheet says.
-std::string_view savedText(bool isZH);
-std::string_view notSavedText(bool isZH);
-std::string_view copiedText(bool isZH);
+// The pinned overlay's fixed texts: what a search that kept nothing says, the search field's
+// name, what a row that cannot be run from the overlay says, and what the export says.
+enum class Text { noMatch, searchField, cannotRun, saved, notSaved, copied };
+std::string_view text(Text which, bool isZH);
 
 }  // namespace tavrine::search

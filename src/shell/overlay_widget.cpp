@@ -237,7 +237,7 @@ void OverlayWidget::paintSearch(QPainter& painter, const Rect& visible) {
   if (search_->rows.empty()) {
     // Centred in the scrolling area.
     const Font font{15, FontWeight::medium, FontDesign::standard};
-    const std::string text(search::noMatchText(view_->t().isZH()));
+    const std::string text(search::text(search::Text::noMatch, view_->t().isZH()));
     const Size size = measurer_.measure(text, font);
     const Rect frame{{(layout.panelSize().width - size.width) / 2,
                       visible.minY() + (visible.height() - size.height) / 2},
@@ -294,7 +294,7 @@ void OverlayWidget::setPinned() {
   if (iconSource_) iconSource_ = [icon = iconSource_()] { return icon; };
   searchField_ = new QLineEdit(this);
   searchField_->setStyleSheet(QString::fromLatin1(kSearchFieldStyle));
-  const QString placeholder = toQString(search::searchFieldName(view_->t().isZH()));
+  const QString placeholder = toQString(search::text(search::Text::searchField, view_->t().isZH()));
   searchField_->setPlaceholderText(placeholder);
   searchField_->setAccessibleName(placeholder);
   searchField_->installEventFilter(this);
@@ -331,7 +331,7 @@ void OverlayWidget::searchChanged() {
   layOut();
   const bool zh = view_->t().isZH();
   countLabel_->setText(toQString(search_->rows.empty()
-                                     ? std::string(search::noMatchText(zh))
+                                     ? std::string(search::text(search::Text::noMatch, zh))
                                      : search::resultCountText(search_->rows.size(), zh)));
   if (QAccessible::isActive()) {
     if (hadTree) {
@@ -372,7 +372,7 @@ void OverlayWidget::run(std::size_t row) {
   const search::FoundRow found = search_->rows[row];
   if (actions && actions->runShortcut(found.item)) return;  // this window is closing
   // Says so rather than pretending.
-  tell(search::cannotRunText(view_->t().isZH()));
+  tell(search::text(search::Text::cannotRun, view_->t().isZH()));
 }
 
 void OverlayWidget::tell(std::string_view message) {
@@ -397,12 +397,12 @@ void OverlayWidget::exportPdf() {
   if (path.isEmpty()) return;
   const ImageRef icon = iconSource_ ? iconSource_() : nullptr;
   const bool written = writeSheetPdf(sheet::sheetOf(view()), iconOf(icon), path);
-  tell(written ? search::savedText(zh) : search::notSavedText(zh));
+  tell(written ? search::text(search::Text::saved, zh) : search::text(search::Text::notSaved, zh));
 }
 
 void OverlayWidget::copyMarkdown() {
   QGuiApplication::clipboard()->setText(toQString(sheet::toMarkdown(sheet::sheetOf(view()))));
-  tell(search::copiedText(view_->t().isZH()));
+  tell(search::text(search::Text::copied, view_->t().isZH()));
 }
 
 bool OverlayWidget::handleSearchKey(QKeyEvent* event) {
