@@ -113,13 +113,38 @@ OverlayStyle LinuxSession::overlayStyle() {
   return {KeyCapStyle::words, xdg::desktopFromCurrentDesktop(desktop != nullptr ? desktop : "")};
 }
 
+LinuxSession::~LinuxSession() {
+  bus_.forget(this);
+}
+
 void LinuxSession::watchBus() {
+  constexpr int kReconnectIntervalMs = 3000;
+  reconnect_.setInterval(kReconnectIntervalMs);
+  QObject::connect(&reconnect_, &QTimer::timeout, &reconnect_, [this] {
+    if (bus_.connection() != nullptr) reconnect_.stop();
+  });
+  // Before a broken connection is closed its descriptor is no longer watched: the number may be
+  // reused by the next file opened.
+  bus_.watchConnections(this, [this](sd_bus* connection) {
+    if (busNotifier_) {
+      busNotifier_->setEnabled(false);
+      busNotifier_.release()->deleteLater();  // this may run inside its own signal
+    }
+    if (connection != nullptr) watchConnection();
+  });
+  watchConnection();
+}
+
+void LinuxSession::watchConnection() {
   if (bus_.fileDescriptor() < 0) return;
   busNotifier_ = std::make_unique<QSocketNotifier>(bus_.fileDescriptor(), QSocketNotifier::Read);
   QObject::connect(busNotifier_.get(), &QSocketNotifier::activated, busNotifier_.get(), [this] {
     bus_.processPending();
     // A bus that went away stays readable; watching it would spin.
-    if (!bus_.isOpen()) busNotifier_->setEnabled(false);
+    if (!bus_.isOpen()) {
+      busNotifier_->setEnabled(false);
+      reconnect_.start();
+    }
   });
 }
 
