@@ -103,15 +103,6 @@ TEST(FrontmostWindowTest, FindsTheClientWindowThatHoldsTheKeyboard) {
   }
 }
 
-TEST(ClientMachineTest, OnlyThisMachinesNameInAnyCase) {
-  using namespace std::string_literals;
-  EXPECT_TRUE(isThisMachine("desk"s, "desk"));
-  EXPECT_TRUE(isThisMachine("Desk\0"s, "desk"));
-  EXPECT_FALSE(isThisMachine("server"s, "desk"));
-  EXPECT_FALSE(isThisMachine("desk.example.org"s, "desk"));
-  EXPECT_FALSE(isThisMachine(""s, ""));
-}
-
 TEST(WmClassNameTest, TakesTheClassPart) {
   using namespace std::string_literals;
   const std::pair<std::string, std::optional<std::string>> cases[] = {

@@ -6,7 +6,6 @@
 #include <systemd/sd-bus.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <chrono>
 #include <memory>
 #include <optional>
@@ -14,7 +13,6 @@
 #include <thread>
 #include <vector>
 
-#include "notification_server.h"
 #include "platform/linux/dbus/a11y_bus_trust.h"
 #include "platform/linux/dbus/desktop_notification.h"
 #include "platform/linux/dbus/session_bus.h"
@@ -136,37 +134,6 @@ TEST(NoTrayNoticeTest, NamesTheExtensionAndOffersAccessibilityOnlyWhileOff) {
   EXPECT_EQ(off.actions[0].key, "accessibility");
   EXPECT_EQ(off.actions[0].label, "Turn on accessibility");
   EXPECT_TRUE(dbus::noTrayNotice(true).actions.empty());
-}
-
-// The server answers after our calls' timeout (one started on demand, a shell busy at login):
-// the button still works.
-TEST(DesktopNotificationsTest, TheChosenActionReachesItsHandlerThoughTheServerAnswersLate) {
-  const std::string& address = doubles::sessionBusAddress();
-  if (address.empty()) GTEST_SKIP() << "dbus-daemon is not installed";
-  doubles::NotificationServer server(address, 400ms);
-  ASSERT_TRUE(server.isServing());
-  SessionBus bus(address);
-  dbus::DesktopNotifications notifications(bus);
-  std::vector<std::string> chosen;
-  const auto sent = std::chrono::steady_clock::now();
-  EXPECT_TRUE(notifications.notify("Tavrine", "io.github.tavrine.Tavrine", "Tavrine is running",
-                                   "No tray", {{"accessibility", "Turn on accessibility"}},
-                                   [&](const std::string& key) { chosen.push_back(key); }));
-  EXPECT_LT(std::chrono::steady_clock::now() - sent, 100ms) << "waited for the server";
-  for (int i = 0; i < 100 && server.notified() == 0; ++i)
-    std::this_thread::sleep_for(10ms);
-  EXPECT_EQ(server.actions(), (std::vector<std::string>{"accessibility", "Turn on accessibility"}));
-  // The answer comes while the program is busy for longer than its call timeout.
-  std::this_thread::sleep_for(500ms);
-
-  // The user chooses it; a signal for another notification runs nothing.
-  server.invoke(8, "accessibility");
-  server.invoke(7, "accessibility");
-  for (int i = 0; i < 100 && chosen.empty(); ++i) {
-    sd_bus_wait(bus.connection(), 10'000);
-    bus.processPending();
-  }
-  EXPECT_EQ(chosen, (std::vector<std::string>{"accessibility"}));
 }
 
 }  // namespace
