@@ -59,7 +59,7 @@ BusPtr openBusWithin(const std::string& address, std::uint64_t timeoutUsec) {
       sd_bus_set_method_call_timeout(raw, timeoutUsec) < 0 || sd_bus_start(raw) < 0) {
     return {};
   }
-  // sd-bus bounds the authentication by a fixed 25 s of its own, which the method call timeout
+  // sd-bus bounds the authentication by a fixed 90 s of its own, which the method call timeout
   // does not shorten: wait for the handshake (up to the Hello reply) under our own deadline.
   const std::uint64_t deadline = monotonicUsec() + timeoutUsec;
   while (sd_bus_is_ready(raw) <= 0) {
