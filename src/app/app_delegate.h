@@ -81,7 +81,7 @@ class AppDelegate final : public std::enable_shared_from_this<AppDelegate>,
   // Prompts for trust, then awaits it (awaitAccessibility).
   void requestAccessibility();
   // Polls every second, asking for nothing, until trust is granted, then installs the global
-  // monitors. Each call starts a poll of its own, held by nothing but the run loop.
+  // monitors. One poll at most: a call while one runs joins it.
   void awaitAccessibility();
   void showAbout();
   void quitApp();
@@ -121,6 +121,9 @@ class AppDelegate final : public std::enable_shared_from_this<AppDelegate>,
   void restartReleasePoll();
   // Follows the pinning gesture; true when this change completed it.
   bool trackPinGesture(modifier::Flags flags);
+
+  // The running permission poll, if any.
+  TimerRef permissionPoll_;
 
   Platform platform_;
   std::vector<ShortcutSourceRef> sources_;

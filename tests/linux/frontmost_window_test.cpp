@@ -44,6 +44,7 @@ class MemoryWindowTree final : public WindowTree {
   std::optional<std::int32_t> pid(WindowId id) const override {
     return find(id) != nullptr ? find(id)->pid : std::nullopt;
   }
+  bool isLocal(WindowId id) const override { return find(id) != nullptr; }
 
  private:
   const Window* find(WindowId id) const {

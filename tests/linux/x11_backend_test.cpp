@@ -144,6 +144,13 @@ TEST(X11WorkspaceTest, FrontmostApplicationFromRealWindows) {
   EXPECT_EQ(app->processIdentifier, 77);
   EXPECT_EQ(app->localizedName, "Übersicht");
   EXPECT_EQ(app->icon, nullptr);
+  // Shown here from another machine (ssh -X), or naming none: its pid is no process here.
+  x.focus(viewer);
+  x.setBytes(viewer, "WM_CLIENT_MACHINE", "STRING", "elsewhere.example.org");
+  EXPECT_EQ(workspace.frontmostApplication(), std::nullopt);
+  x.deleteProperty(viewer, "WM_CLIENT_MACHINE");
+  EXPECT_EQ(workspace.frontmostApplication(), std::nullopt);
+  x.focus(child);
 
   // The active window vanished but the property still names it: the focus decides.
   x.destroyWindow(viewer);
