@@ -18,6 +18,9 @@ packages=(
   xvfb xauth                       # shell tests on a real X server
   libx11-dev libxi-dev             # Linux backend: X11, XInput 2 raw key events
   libsystemd-dev                   # Linux backend: sd-bus (accessibility switch, one instance, menus)
+  libglib2.0-dev libglib2.0-dev-bin # GTK shortcuts windows: GResource bundles, builder XML; fixtures
+  gettext                          # the tests' gettext catalogue (msgfmt)
+  libtomlplusplus-dev              # sheets: TOML with line-numbered errors
   libxtst-dev                      # backend tests, the hold benchmark: synthetic keys (XTEST)
   dbus-daemon at-spi2-core         # backend tests: a session bus and the accessibility bus
   # A private desktop for the live AT-SPI checks and the benchmark (scripts/lib/headless-stack.sh):

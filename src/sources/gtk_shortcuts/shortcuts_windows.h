@@ -1,0 +1,64 @@
+// SPDX-License-Identifier: MIT
+// The shortcuts a running GTK application describes in its shortcuts window, read from the files
+// the process has mapped, never from its windows: the executable, its private libraries and its
+// .gresource files. What a file holds is remembered by its identity (device, inode, size, mtime),
+// so a hold after the first one reads nothing but the process's map.
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "sources/gtk_shortcuts/mo_catalog.h"
+#include "sources/gtk_shortcuts/shortcuts_ui.h"
+
+namespace tavrine::sources::gtk {
+
+// One shortcut, its heading and title in the language asked for where the application
+// translates them, else as written.
+struct WindowShortcut {
+  std::string heading;
+  std::string title;
+  std::vector<std::string> accelerators;  // GTK's text form
+
+  bool operator==(const WindowShortcut&) const = default;
+};
+
+inline constexpr std::size_t kMaxMappedFiles = 4096;
+
+// The files a process maps that may carry GResource bundles: its executable first, then shared
+// objects and .gresource files in map order, each once. `maps` is the text of /proc/PID/maps.
+std::vector<std::filesystem::path> bundleCandidates(std::string_view maps,
+                                                    const std::filesystem::path& executable);
+
+class ShortcutsWindows {
+ public:
+  explicit ShortcutsWindows(std::filesystem::path proc = "/proc");
+
+  // The shortcuts of process `pid`'s shortcuts windows. `language` is empty or "en" for the texts
+  // as written, or a gettext language ("zh_CN"); `domain` is the gettext domain the desktop entry
+  // names (X-GNOME-Gettext-Domain), used where the builder file names none, before the
+  // executable's name. Nothing for a process of another user or one that is gone; files not
+  // reached before `deadline` are left for the next call.
+  std::vector<WindowShortcut> read(std::int32_t pid, const std::string& domain,
+                                   const std::string& language,
+                                   std::chrono::steady_clock::time_point deadline);
+
+ private:
+  using FileKey = std::tuple<std::uint64_t, std::uint64_t, std::int64_t, std::int64_t>;
+  const std::vector<UiShortcuts>& bundleFile(const std::filesystem::path& file, const FileKey& key);
+  const MoCatalog* catalog(const std::filesystem::path& root, const std::string& domain,
+                           const std::string& language, const std::filesystem::path& executable);
+
+  std::filesystem::path proc_;
+  std::map<FileKey, std::vector<UiShortcuts>> files_;
+  std::map<std::filesystem::path, std::optional<MoCatalog>> catalogs_;
+};
+
+}  // namespace tavrine::sources::gtk

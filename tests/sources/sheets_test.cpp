@@ -1,0 +1,142 @@
+// SPDX-License-Identifier: MIT
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <thread>
+
+#include "sources/sheets/sheet.h"
+#include "sources/sheets/sheet_library.h"
+
+namespace tavrine::sources::sheets {
+namespace {
+
+constexpr std::string_view kFirefox = R"(# Firefox
+aliases = ["firefox", "Navigator"]
+
+[[group]]
+heading = "Tabs"
+heading_zh = "标签页"
+shortcuts = [
+  { title = "New Tab", title_zh = "新建标签页", keys = "Ctrl+T" },
+  { title = "Reload", keys = ["F5", "Ctrl+R"] },
+]
+
+[[group]]
+heading = "Files"
+shortcuts = [{ title = "New Window", keys = "<Primary>n", action = "<Actions>/W/new-window" }]
+)";
+
+std::string errorOf(std::string_view text) {
+  const auto parsed = parseSheet(text, "/sheets/app.toml");
+  const auto* error = std::get_if<SheetError>(&parsed);
+  return error ? error->message : "parsed";
+}
+
+TEST(Sheet, ReadsGroupsInOrderWithBothLanguages) {
+  const auto parsed = parseSheet(kFirefox, "/usr/share/tavrine/sheets/firefox-esr.toml");
+  ASSERT_TRUE(std::holds_alternative<Sheet>(parsed)) << std::get<SheetError>(parsed).message;
+  const Sheet& sheet = std::get<Sheet>(parsed);
+  EXPECT_EQ(sheet.id, "firefox-esr");
+  EXPECT_EQ(sheet.aliases, (std::vector<std::string>{"firefox", "Navigator"}));
+  EXPECT_FALSE(sheet.replace);
+  ASSERT_EQ(sheet.groups.size(), 2u);
+  EXPECT_EQ(sheet.groups[0].heading, "Tabs");
+  EXPECT_EQ(sheet.groups[0].headingZh, "标签页");
+  const std::vector<SheetShortcut> tabs{{"New Tab", "新建标签页", {"Ctrl+T"}, "", 8},
+                                        {"Reload", "", {"F5", "Ctrl+R"}, "", 9}};
+  EXPECT_EQ(sheet.groups[0].shortcuts, tabs);
+  EXPECT_EQ(sheet.groups[1].shortcuts[0].action, "<Actions>/W/new-window");
+}
+
+TEST(Sheet, NamesTheFileAndLineOfTheFirstFault) {
+  EXPECT_EQ(errorOf("aliases = [\"a\"]\n[[group]]\nheading = \"H\"\nshortcuts = [\n"
+                    "  { titel = \"Back\", keys = \"Alt+Left\" },\n]\n"),
+            "/sheets/app.toml:5: unknown key 'titel'");
+  EXPECT_EQ(errorOf("[[group]]\nheading = \"H\"\nshortcuts = [{ title = \"Back\" }]\n"),
+            "/sheets/app.toml:3: missing 'keys'");
+  EXPECT_EQ(errorOf("[[group]]\nheading = \"H\"\n\nshortcuts = [{ title = \"B\", keys = 5 }]\n"),
+            "/sheets/app.toml:4: 'keys' must be a string or a list of strings");
+  EXPECT_EQ(errorOf("[[group]]\nshortcuts = []\n"), "/sheets/app.toml:1: missing 'heading'");
+  EXPECT_EQ(errorOf("replace = \"yes\"\n"), "/sheets/app.toml:1: 'replace' must be true or false");
+  EXPECT_EQ(errorOf("group = 3\n"), "/sheets/app.toml:1: 'group' must be written [[group]]");
+  // Bad TOML: the parser's own words, with the line.
+  EXPECT_TRUE(errorOf("aliases = [\"a\"]\n\nheading = \n").starts_with("/sheets/app.toml:3: "));
+  EXPECT_TRUE(errorOf(std::string(kMaxSheetBytes + 1, '#')).starts_with("/sheets/app.toml:1: "));
+}
+
+class SheetLibraryTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    root_ =
+        std::filesystem::temp_directory_path() / ("tavrine-sheets-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(root_ / "shipped");
+    std::filesystem::create_directories(root_ / "user");
+  }
+  void TearDown() override { std::filesystem::remove_all(root_); }
+  void write(const std::string& file, std::string_view text) {
+    std::ofstream(root_ / file) << text;
+  }
+  SheetLibrary library() { return SheetLibrary({root_ / "shipped"}, root_ / "user"); }
+  static std::vector<std::string> titles(const std::optional<Sheet>& sheet) {
+    std::vector<std::string> out;
+    if (sheet)
+      for (const auto& g : sheet->groups)
+        for (const auto& s : g.shortcuts)
+          out.push_back(g.heading + "/" + s.title);
+    return out;
+  }
+  std::filesystem::path root_;
+};
+
+TEST_F(SheetLibraryTest, MatchesByIdOrAliasAndAddsTheUsersSheet) {
+  write("shipped/firefox-esr.toml", kFirefox);
+  write("user/firefox-esr.toml",
+        "[[group]]\nheading = \"Tabs\"\nshortcuts = [{ title = \"Pin\", keys = \"Ctrl+P\" }]\n"
+        "[[group]]\nheading = \"Mine\"\nshortcuts = [{ title = \"Mark\", keys = \"Ctrl+M\" }]\n");
+  auto sheets = library();
+  const std::vector<std::string> all{"Tabs/New Tab", "Tabs/Reload", "Tabs/Pin", "Files/New Window",
+                                     "Mine/Mark"};
+  EXPECT_EQ(titles(sheets.find({"FIREFOX-ESR"})), all);
+  EXPECT_EQ(titles(sheets.find({"", "navigator", "x"})), all);
+  EXPECT_FALSE(sheets.find({"chromium", "Chromium"}));
+  EXPECT_TRUE(sheets.errors().empty());
+}
+
+TEST_F(SheetLibraryTest, AUserSheetReplacesOrStandsAloneAndIsReadAgainWhenChanged) {
+  write("shipped/firefox-esr.toml", kFirefox);
+  write("user/firefox-esr.toml",
+        "replace = true\n[[group]]\nheading = \"Mine\"\nshortcuts = [{ title = \"Mark\", keys = "
+        "\"Ctrl+M\" }]\n");
+  write("user/gedit.toml",
+        "[[group]]\nheading = \"G\"\nshortcuts = [{ title = \"Go\", keys = \"Ctrl+G\" }]\n");
+  auto sheets = library();
+  EXPECT_EQ(titles(sheets.find({"firefox"})), std::vector<std::string>{"Mine/Mark"});
+  EXPECT_EQ(titles(sheets.find({"gedit"})), std::vector<std::string>{"G/Go"});
+  // Written again with another length: the next look sees it.
+  write(
+      "user/gedit.toml",
+      "[[group]]\nheading = \"G\"\nshortcuts = [{ title = \"Go to line\", keys = \"Ctrl+L\" }]\n");
+  EXPECT_EQ(titles(sheets.find({"gedit"})), std::vector<std::string>{"G/Go to line"});
+  std::filesystem::remove(root_ / "user/gedit.toml");
+  EXPECT_FALSE(sheets.find({"gedit"}));
+}
+
+TEST_F(SheetLibraryTest, ABrokenSheetIsReportedOnceAndTheOthersKeepWorking) {
+  write("shipped/firefox-esr.toml", kFirefox);
+  write("user/firefox-esr.toml",
+        "[[group]]\nheading = \"Tabs\"\nshortcuts = [{ title = \"Pin\" }]\n");
+  write("user/notes.txt", "not a sheet");
+  auto sheets = library();
+  EXPECT_EQ(titles(sheets.find({"firefox"})).size(), 3u);
+  const std::string message = (root_ / "user/firefox-esr.toml").string() + ":3: missing 'keys'";
+  EXPECT_EQ(sheets.newErrors(), std::vector<std::string>{message});
+  EXPECT_TRUE(sheets.newErrors().empty());
+  EXPECT_EQ(sheets.errors(), std::vector<std::string>{message});
+  EXPECT_EQ(userSheetFolder("/cfg", "/home/u"), "/cfg/tavrine/sheets");
+  EXPECT_EQ(userSheetFolder(nullptr, "/home/u"), "/home/u/.config/tavrine/sheets");
+}
+
+}  // namespace
+}  // namespace tavrine::sources::sheets
