@@ -224,6 +224,15 @@ TEST(BundleCandidates, TakesTheExecutableThenLibrariesAndBundlesOnce) {
   EXPECT_EQ(bundleCandidates(maps, "/usr/bin/gedit"), expected);
 }
 
+TEST(ShortcutsWindows, KnowsAProcessByItsStartTimeWhateverItsName) {
+  std::string stat = "42 (we) ird) name) S";
+  for (int field = 4; field <= 21; ++field)
+    stat += " " + std::to_string(field);
+  EXPECT_EQ(startTime(stat + " 98765 23 24"), 98765u);
+  EXPECT_EQ(startTime(stat), 0u);
+  EXPECT_EQ(startTime("42 no parenthesis"), 0u);
+}
+
 TEST(ShortcutsWindows, ReadsThisProcessInEnglishAndInChinese) {
   ShortcutsWindows windows;
   const auto later = std::chrono::steady_clock::now() + std::chrono::seconds(10);
@@ -243,9 +252,11 @@ TEST(ShortcutsWindows, ReadsThisProcessInEnglishAndInChinese) {
       {"Editing", "Undo", {"<Primary>z"}},
   };
   EXPECT_EQ(chinese, expectedChinese);
-  EXPECT_TRUE(
-      windows.read(::getpid(), "", "en", std::chrono::steady_clock::now() - std::chrono::seconds(1))
-          .empty());
+  // Past its deadline a first read finds nothing, and what it missed is read at the next call.
+  ShortcutsWindows late;
+  const auto past = std::chrono::steady_clock::now() - std::chrono::seconds(1);
+  EXPECT_TRUE(late.read(::getpid(), "", "en", past).empty());
+  EXPECT_EQ(late.read(::getpid(), "", "en", later), expectedEnglish);
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <fstream>
 #include <set>
 #include <string_view>
@@ -18,6 +19,11 @@ namespace {
 constexpr std::size_t kMaxMapsBytes = 8u << 20;
 constexpr std::size_t kMaxRememberedFiles = 4096;
 constexpr std::size_t kMaxRememberedCatalogs = 256;
+constexpr std::size_t kMaxRememberedProcesses = 256;
+// A process's map is read again after this long: libraries loaded later (plugins) may bring
+// shortcuts windows of their own, but reading the map of a GTK 4 application (hundreds of
+// mappings) costs milliseconds, too much for every hold.
+constexpr std::chrono::seconds kProcessRefresh{30};
 
 class File {
  public:
@@ -108,29 +114,32 @@ const std::vector<UiShortcuts>& ShortcutsWindows::bundleFile(const std::filesyst
                                                              const FileKey& key) {
   if (const auto it = files_.find(key); it != files_.end()) return it->second;
   if (files_.size() >= kMaxRememberedFiles) files_.clear();
+  return files_.emplace(key, readBundleFile(file)).first->second;
+}
+
+std::vector<UiShortcuts> readBundleFile(const std::filesystem::path& file) {
   std::vector<UiShortcuts> found;
   const File f(file);
   const auto st = f.ok() ? f.status() : std::nullopt;
-  if (st) {
-    const auto size = static_cast<std::uint64_t>(st->st_size);
-    if (file.extension() == ".gresource") {
-      if (size <= kMaxResourceSection) {
-        std::vector<std::byte> bytes(size);
-        if (f.read(0, bytes)) found = parseBundle(bytes);
-      }
-    } else {
-      const auto read = [&f](std::uint64_t offset, std::span<std::byte> out) {
-        return f.read(offset, out);
-      };
-      for (const auto& section : gresourceSections(size, read)) {
-        std::vector<std::byte> bytes(section.size);
-        if (!f.read(section.offset, bytes)) continue;
-        for (auto& ui : parseBundle(bytes))
-          found.push_back(std::move(ui));
-      }
+  if (!st) return found;
+  const auto size = static_cast<std::uint64_t>(st->st_size);
+  if (file.extension() == ".gresource") {
+    if (size <= kMaxResourceSection) {
+      std::vector<std::byte> bytes(size);
+      if (f.read(0, bytes)) found = parseBundle(bytes);
     }
+    return found;
   }
-  return files_.emplace(key, std::move(found)).first->second;
+  const auto read = [&f](std::uint64_t offset, std::span<std::byte> out) {
+    return f.read(offset, out);
+  };
+  for (const auto& section : gresourceSections(size, read)) {
+    std::vector<std::byte> bytes(section.size);
+    if (!f.read(section.offset, bytes)) continue;
+    for (auto& ui : parseBundle(bytes))
+      found.push_back(std::move(ui));
+  }
+  return found;
 }
 
 const MoCatalog* ShortcutsWindows::catalog(const std::filesystem::path& root,
@@ -149,23 +158,23 @@ const MoCatalog* ShortcutsWindows::catalog(const std::filesystem::path& root,
   return nullptr;
 }
 
-std::vector<WindowShortcut> ShortcutsWindows::read(std::int32_t pid, const std::string& domain,
-                                                   const std::string& language,
-                                                   std::chrono::steady_clock::time_point deadline) {
-  const auto process = proc_ / std::to_string(pid);
-  struct stat owner {};
-  if (pid <= 0 || ::stat(process.c_str(), &owner) != 0 || owner.st_uid != ::geteuid()) return {};
-  std::error_code ec;
-  const auto executable = std::filesystem::read_symlink(process / "exe", ec);
+std::optional<ShortcutsWindows::Process> ShortcutsWindows::scan(
+    const std::filesystem::path& process, std::chrono::steady_clock::time_point deadline) {
   const auto maps = readText(process / "maps", kMaxMapsBytes);
-  if (!maps) return {};
+  if (!maps) return std::nullopt;
+  Process found;
+  std::error_code ec;
+  found.executable = std::filesystem::read_symlink(process / "exe", ec);
   // The files as the process sees them: through its root, which differs for a sandboxed one.
-  auto root = process / "root";
-  if (struct stat st{}; ::stat(root.c_str(), &st) != 0) root = "/";
-  std::vector<WindowShortcut> out;
-  for (const auto& path : bundleCandidates(*maps, executable)) {
-    if (std::chrono::steady_clock::now() > deadline) break;
-    auto inside = root / path.relative_path();
+  found.root = process / "root";
+  if (struct stat st{}; ::stat(found.root.c_str(), &st) != 0) found.root = "/";
+  found.complete = true;
+  for (const auto& path : bundleCandidates(*maps, found.executable)) {
+    if (std::chrono::steady_clock::now() > deadline) {
+      found.complete = false;
+      break;
+    }
+    auto inside = found.root / path.relative_path();
     struct stat st {};
     if (::stat(inside.c_str(), &st) != 0) {
       inside = path;
@@ -174,18 +183,67 @@ std::vector<WindowShortcut> ShortcutsWindows::read(std::int32_t pid, const std::
     if (!S_ISREG(st.st_mode)) continue;
     const FileKey key{st.st_dev, st.st_ino, st.st_size,
                       st.st_mtim.tv_sec * 1000000000LL + st.st_mtim.tv_nsec};
-    for (const auto& ui : bundleFile(inside, key)) {
-      const std::string& name = !ui.domain.empty() ? ui.domain
-                                : !domain.empty()  ? domain
-                                                   : executable.filename().string();
-      const MoCatalog* texts = language.empty() || language.starts_with("en")
-                                   ? nullptr
-                                   : catalog(root, name, language, executable);
-      for (const auto& s : ui.shortcuts)
-        out.push_back({translated(texts, s.heading), translated(texts, s.title), s.accelerators});
-    }
+    const auto& windows = bundleFile(inside, key);
+    found.windows.insert(found.windows.end(), windows.begin(), windows.end());
+  }
+  found.readAt = std::chrono::steady_clock::now();
+  return found;
+}
+
+std::vector<WindowShortcut> ShortcutsWindows::read(std::int32_t pid, const std::string& domain,
+                                                   const std::string& language,
+                                                   std::chrono::steady_clock::time_point deadline) {
+  const auto process = proc_ / std::to_string(pid);
+  struct stat owner {};
+  if (pid <= 0 || ::stat(process.c_str(), &owner) != 0 || owner.st_uid != ::geteuid()) return {};
+  // A process is known by its pid and start time, so a pid used again is a new process.
+  const auto stat = readText(process / "stat", 4096);
+  const ProcessKey id{pid, stat ? startTime(*stat) : 0};
+  auto known = processes_.find(id);
+  const auto now = std::chrono::steady_clock::now();
+  if (known == processes_.end() || !known->second.complete ||
+      now - known->second.readAt > kProcessRefresh) {
+    auto scanned = scan(process, deadline);
+    if (!scanned) return {};
+    if (processes_.size() >= kMaxRememberedProcesses) processes_.clear();
+    known = processes_.insert_or_assign(id, std::move(*scanned)).first;
+  }
+  const Process& p = known->second;
+  std::vector<WindowShortcut> out;
+  for (const auto& ui : p.windows) {
+    const std::string& name = !ui.domain.empty() ? ui.domain
+                              : !domain.empty()  ? domain
+                                                 : p.executable.filename().string();
+    const MoCatalog* texts = language.empty() || language.starts_with("en")
+                                 ? nullptr
+                                 : catalog(p.root, name, language, p.executable);
+    for (const auto& s : ui.shortcuts)
+      out.push_back({translated(texts, s.heading), translated(texts, s.title), s.accelerators});
   }
   return out;
+}
+
+std::uint64_t startTime(std::string_view stat) {
+  // "pid (comm) state ppid ... starttime": the name may hold anything, so count from its end.
+  const auto close = stat.rfind(')');
+  if (close == std::string_view::npos) return 0;
+  std::string_view rest = stat.substr(close + 1);
+  for (int field = 3; field <= 22; ++field) {
+    const auto begin = rest.find_first_not_of(' ');
+    if (begin == std::string_view::npos) return 0;
+    rest.remove_prefix(begin);
+    const auto end = std::min(rest.find(' '), rest.size());
+    if (field == 22) {
+      std::uint64_t value = 0;
+      for (const char c : rest.substr(0, end)) {
+        if (c < '0' || c > '9') return 0;
+        value = value * 10 + static_cast<std::uint64_t>(c - '0');
+      }
+      return value;
+    }
+    rest.remove_prefix(end);
+  }
+  return 0;
 }
 
 }  // namespace tavrine::sources::gtk

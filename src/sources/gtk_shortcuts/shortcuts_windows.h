@@ -2,7 +2,8 @@
 // The shortcuts a running GTK application describes in its shortcuts window, read from the files
 // the process has mapped, never from its windows: the executable, its private libraries and its
 // .gresource files. What a file holds is remembered by its identity (device, inode, size, mtime),
-// so a hold after the first one reads nothing but the process's map.
+// and what a process maps by its pid and start time, so a hold after the first one reads only the
+// process's start time.
 #pragma once
 
 #include <chrono>
@@ -12,7 +13,9 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <tuple>
+#include <utility>
 #include <vector>
 
 #include "sources/gtk_shortcuts/mo_catalog.h"
@@ -37,6 +40,14 @@ inline constexpr std::size_t kMaxMappedFiles = 4096;
 std::vector<std::filesystem::path> bundleCandidates(std::string_view maps,
                                                     const std::filesystem::path& executable);
 
+// The start time of a process from the text of its /proc/PID/stat (clock ticks since boot); 0 for
+// text that does not have one.
+std::uint64_t startTime(std::string_view stat);
+
+// The shortcuts windows in one file: an ELF file's ".gresource.*" sections or a .gresource file.
+// Read afresh on every call; empty for a file that cannot be read or holds none.
+std::vector<UiShortcuts> readBundleFile(const std::filesystem::path& file);
+
 class ShortcutsWindows {
  public:
   explicit ShortcutsWindows(std::filesystem::path proc = "/proc");
@@ -51,6 +62,16 @@ class ShortcutsWindows {
                                    std::chrono::steady_clock::time_point deadline);
 
  private:
+  struct Process {
+    std::filesystem::path executable;
+    std::filesystem::path root;
+    std::vector<UiShortcuts> windows;
+    std::chrono::steady_clock::time_point readAt;
+    bool complete = false;  // every mapped file was looked at before the deadline
+  };
+  using ProcessKey = std::pair<std::int32_t, std::uint64_t>;
+  std::optional<Process> scan(const std::filesystem::path& process,
+                              std::chrono::steady_clock::time_point deadline);
   using FileKey = std::tuple<std::uint64_t, std::uint64_t, std::int64_t, std::int64_t>;
   const std::vector<UiShortcuts>& bundleFile(const std::filesystem::path& file, const FileKey& key);
   const MoCatalog* catalog(const std::filesystem::path& root, const std::string& domain,
@@ -58,6 +79,7 @@ class ShortcutsWindows {
 
   std::filesystem::path proc_;
   std::map<FileKey, std::vector<UiShortcuts>> files_;
+  std::map<ProcessKey, Process> processes_;
   std::map<std::filesystem::path, std::optional<MoCatalog>> catalogs_;
 };
 
