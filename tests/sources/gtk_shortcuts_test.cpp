@@ -238,18 +238,18 @@ TEST(ShortcutsWindows, ReadsThisProcessInEnglishAndInChinese) {
   const auto later = std::chrono::steady_clock::now() + std::chrono::seconds(10);
   const auto english = windows.read(::getpid(), "", "en", later);
   const std::vector<WindowShortcut> expectedEnglish{
-      {"Documents", "New document", {"<control>n"}},
-      {"Documents", "Zoom In", {"<ctrl>plus", "<ctrl>equal"}},
-      {"Editing", "Undo", {"<Primary>z"}},
+      {"Documents", "New document", {"<control>n"}, "", ""},
+      {"Documents", "Zoom In", {"<ctrl>plus", "<ctrl>equal"}, "", ""},
+      {"Editing", "Undo", {"<Primary>z"}, "", ""},
   };
   EXPECT_EQ(english, expectedEnglish);
   // The builder file's own domain, found under the program's prefix; the context picks the
   // right translation. The second file names no domain, and this executable has no catalogue.
   const auto chinese = windows.read(::getpid(), "", "zh_CN", later);
   const std::vector<WindowShortcut> expectedChinese{
-      {"文档", "新建文档", {"<control>n"}},
-      {"文档", "放大", {"<ctrl>plus", "<ctrl>equal"}},
-      {"Editing", "Undo", {"<Primary>z"}},
+      {"Documents", "New document", {"<control>n"}, "文档", "新建文档"},
+      {"Documents", "Zoom In", {"<ctrl>plus", "<ctrl>equal"}, "文档", "放大"},
+      {"Editing", "Undo", {"<Primary>z"}, "", ""},
   };
   EXPECT_EQ(chinese, expectedChinese);
   // Past its deadline a first read finds nothing, and what it missed is read at the next call.

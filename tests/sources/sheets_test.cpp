@@ -61,6 +61,13 @@ TEST(Sheet, NamesTheFileAndLineOfTheFirstFault) {
   EXPECT_EQ(errorOf("[[group]]\nshortcuts = []\n"), "/sheets/app.toml:1: missing 'heading'");
   EXPECT_EQ(errorOf("replace = \"yes\"\n"), "/sheets/app.toml:1: 'replace' must be true or false");
   EXPECT_EQ(errorOf("group = 3\n"), "/sheets/app.toml:1: 'group' must be written [[group]]");
+  const KeyCheck noFoo = [](std::string_view k) { return k.find("Foo") == std::string_view::npos; };
+  const auto badKey = parseSheet(
+      "[[group]]\nheading = \"H\"\nshortcuts = [\n{ title = \"B\", keys = [\"F1\", \"Ctrl+Foo\"] "
+      "},\n]",
+      "a.toml", noFoo);
+  ASSERT_TRUE(std::holds_alternative<SheetError>(badKey));
+  EXPECT_EQ(std::get<SheetError>(badKey).message, "a.toml:4: cannot read the keys \"Ctrl+Foo\"");
   // Bad TOML: the parser's own words, with the line.
   EXPECT_TRUE(errorOf("aliases = [\"a\"]\n\nheading = \n").starts_with("/sheets/app.toml:3: "));
   EXPECT_TRUE(errorOf(std::string(kMaxSheetBytes + 1, '#')).starts_with("/sheets/app.toml:1: "));

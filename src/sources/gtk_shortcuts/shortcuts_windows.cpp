@@ -79,7 +79,7 @@ std::vector<UiShortcuts> parseBundle(std::span<const std::byte> bundle) {
 std::string translated(const MoCatalog* catalog, const UiText& text) {
   if (catalog && text.translatable)
     if (const std::string* t = catalog->translate(text.context, text.text)) return *t;
-  return text.text;
+  return {};
 }
 
 }  // namespace
@@ -218,7 +218,8 @@ std::vector<WindowShortcut> ShortcutsWindows::read(std::int32_t pid, const std::
                                  ? nullptr
                                  : catalog(p.root, name, language, p.executable);
     for (const auto& s : ui.shortcuts)
-      out.push_back({translated(texts, s.heading), translated(texts, s.title), s.accelerators});
+      out.push_back({s.heading.text, s.title.text, s.accelerators, translated(texts, s.heading),
+                     translated(texts, s.title)});
   }
   return out;
 }

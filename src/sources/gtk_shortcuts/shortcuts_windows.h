@@ -23,12 +23,14 @@
 
 namespace tavrine::sources::gtk {
 
-// One shortcut, its heading and title in the language asked for where the application
-// translates them, else as written.
+// One shortcut as written, with its heading and title in the language asked for where the
+// application translates them (empty where it does not).
 struct WindowShortcut {
   std::string heading;
   std::string title;
   std::vector<std::string> accelerators;  // GTK's text form
+  std::string translatedHeading;
+  std::string translatedTitle;
 
   bool operator==(const WindowShortcut&) const = default;
 };

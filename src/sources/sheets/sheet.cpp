@@ -65,7 +65,7 @@ const toml::table& tableIn(const toml::node& node, std::string_view what) {
   return *table;
 }
 
-SheetShortcut shortcut(const toml::table& table, std::size_t& count) {
+SheetShortcut shortcut(const toml::table& table, std::size_t& count, const KeyCheck& check) {
   if (++count > kMaxSheetShortcuts) throw Fault{lineOf(table), "too many shortcuts"};
   onlyKnown(table, {"title", "title_zh", "keys", "action"});
   SheetShortcut s;
@@ -77,12 +77,14 @@ SheetShortcut shortcut(const toml::table& table, std::size_t& count) {
   if (!keys) throw Fault{s.line, "missing 'keys'"};
   s.keys = texts(*keys, "keys");
   if (s.keys.empty()) throw Fault{lineOf(*keys), "'keys' is empty"};
-  for (const auto& k : s.keys)
+  for (const auto& k : s.keys) {
     if (k.empty()) throw Fault{lineOf(*keys), "'keys' holds an empty key"};
+    if (check && !check(k)) throw Fault{lineOf(*keys), "cannot read the keys \"" + k + "\""};
+  }
   return s;
 }
 
-Sheet sheet(const toml::table& root) {
+Sheet sheet(const toml::table& root, const KeyCheck& check) {
   onlyKnown(root, {"aliases", "replace", "group"});
   Sheet out;
   if (const toml::node* aliases = root.get("aliases")) out.aliases = texts(*aliases, "aliases");
@@ -106,7 +108,7 @@ Sheet sheet(const toml::table& root) {
       const toml::array* items = shortcuts->as_array();
       if (!items) throw Fault{lineOf(*shortcuts), "'shortcuts' must be a list"};
       for (const auto& item : *items)
-        group.shortcuts.push_back(shortcut(tableIn(item, "a shortcut"), count));
+        group.shortcuts.push_back(shortcut(tableIn(item, "a shortcut"), count, check));
     }
     out.groups.push_back(std::move(group));
   }
@@ -115,7 +117,8 @@ Sheet sheet(const toml::table& root) {
 
 }  // namespace
 
-std::variant<Sheet, SheetError> parseSheet(std::string_view text, std::string_view fileName) {
+std::variant<Sheet, SheetError> parseSheet(std::string_view text, std::string_view fileName,
+                                           const KeyCheck& keysReadable) {
   const std::string name(fileName);
   const auto fail = [&](int line, const std::string& what) {
     return SheetError{name + ":" + std::to_string(line) + ": " + what};
@@ -123,7 +126,7 @@ std::variant<Sheet, SheetError> parseSheet(std::string_view text, std::string_vi
   if (text.size() > kMaxSheetBytes) return fail(1, "larger than a sheet can be");
   try {
     const toml::table root = toml::parse(text, name);
-    Sheet out = sheet(root);
+    Sheet out = sheet(root, keysReadable);
     out.id = std::filesystem::path(name).stem().string();
     return out;
   } catch (const toml::parse_error& e) {

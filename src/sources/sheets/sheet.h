@@ -16,6 +16,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <variant>
@@ -58,9 +59,13 @@ struct SheetError {
   std::string message;
 };
 
+// Whether a key as a sheet writes it can be read; the program passes its accelerator reader.
+using KeyCheck = std::function<bool(std::string_view)>;
+
 // The sheet in `text`, read from the file named `fileName` (for the messages; its stem is the
-// id). The first fault (bad TOML, a missing or misspelt key, a value of the wrong type) makes the
-// whole sheet an error naming the file and the line.
-std::variant<Sheet, SheetError> parseSheet(std::string_view text, std::string_view fileName);
+// id). The first fault (bad TOML, a missing or misspelt key, a value of the wrong type, keys that
+// `keysReadable` refuses) makes the whole sheet an error naming the file and the line.
+std::variant<Sheet, SheetError> parseSheet(std::string_view text, std::string_view fileName,
+                                           const KeyCheck& keysReadable = {});
 
 }  // namespace tavrine::sources::sheets

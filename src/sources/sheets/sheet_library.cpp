@@ -42,8 +42,11 @@ void addTo(Sheet& base, const Sheet& more) {
 
 }  // namespace
 
-SheetLibrary::SheetLibrary(std::vector<std::filesystem::path> shipped, std::filesystem::path user)
-    : shipped_(std::move(shipped)), user_(std::move(user)) {}
+SheetLibrary::SheetLibrary(std::vector<std::filesystem::path> shipped, std::filesystem::path user,
+                           KeyCheck keysReadable)
+    : shipped_(std::move(shipped)),
+      user_(std::move(user)),
+      keysReadable_(std::move(keysReadable)) {}
 
 void SheetLibrary::refresh() {
   std::set<std::filesystem::path> seen;
@@ -72,7 +75,8 @@ void SheetLibrary::refresh() {
       } else {
         text.assign(kMaxSheetBytes + 1, ' ');
       }
-      files_.insert_or_assign(path, Entry{mtime, size, parseSheet(text, path.string()), false});
+      files_.insert_or_assign(
+          path, Entry{mtime, size, parseSheet(text, path.string(), keysReadable_), false});
     }
   }
   std::erase_if(files_, [&](const auto& file) { return !seen.contains(file.first); });

@@ -20,8 +20,9 @@ inline constexpr std::size_t kMaxSheetsPerFolder = 1000;
 class SheetLibrary {
  public:
   // `shipped`: the folders of the sheets that come with Tavrine, most important first; `user`:
-  // the user's own ($XDG_CONFIG_HOME/tavrine/sheets).
-  SheetLibrary(std::vector<std::filesystem::path> shipped, std::filesystem::path user);
+  // the user's own ($XDG_CONFIG_HOME/tavrine/sheets). `keysReadable` checks every key.
+  SheetLibrary(std::vector<std::filesystem::path> shipped, std::filesystem::path user,
+               KeyCheck keysReadable = {});
 
   // The sheet of the application known by these names (its desktop-entry id, WM_CLASS,
   // executable; empty ones are ignored, case does not matter): the shipped sheet whose file is
@@ -47,6 +48,7 @@ class SheetLibrary {
 
   std::vector<std::filesystem::path> shipped_;
   std::filesystem::path user_;
+  KeyCheck keysReadable_;
   std::map<std::filesystem::path, Entry> files_;
 };
 
