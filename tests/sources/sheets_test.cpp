@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <thread>
 
 #include "sources/sheets/sheet.h"
@@ -71,6 +72,19 @@ TEST(Sheet, NamesTheFileAndLineOfTheFirstFault) {
   // Bad TOML: the parser's own words, with the line.
   EXPECT_TRUE(errorOf("aliases = [\"a\"]\n\nheading = \n").starts_with("/sheets/app.toml:3: "));
   EXPECT_TRUE(errorOf(std::string(kMaxSheetBytes + 1, '#')).starts_with("/sheets/app.toml:1: "));
+}
+
+TEST(Sheet, EveryShippedSheetReads) {
+  std::size_t sheets = 0;
+  for (const auto& file : std::filesystem::directory_iterator(TAVRINE_SHEETS)) {
+    std::ifstream in(file.path());
+    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const auto parsed = parseSheet(text, file.path().filename().string());
+    ASSERT_TRUE(std::holds_alternative<Sheet>(parsed)) << std::get<SheetError>(parsed).message;
+    EXPECT_FALSE(std::get<Sheet>(parsed).groups.empty()) << file.path();
+    ++sheets;
+  }
+  EXPECT_GE(sheets, 3u);
 }
 
 class SheetLibraryTest : public ::testing::Test {
@@ -142,6 +156,10 @@ TEST_F(SheetLibraryTest, ABrokenSheetIsReportedOnceAndTheOthersKeepWorking) {
   EXPECT_TRUE(sheets.newErrors().empty());
   EXPECT_EQ(sheets.errors(), std::vector<std::string>{message});
   EXPECT_EQ(userSheetFolder("/cfg", "/home/u"), "/cfg/tavrine/sheets");
+  const std::vector<std::filesystem::path> shipped{"/a/tavrine/sheets", "/usr/share/tavrine/sheets",
+                                                   "/src/data/sheets"};
+  EXPECT_EQ(shippedSheetFolders("/a:rel:/usr/share:/a", "/src/data/sheets"), shipped);
+  EXPECT_EQ(shippedSheetFolders(nullptr, {}).back(), "/usr/share/tavrine/sheets");
   EXPECT_EQ(userSheetFolder(nullptr, "/home/u"), "/home/u/.config/tavrine/sheets");
 }
 

@@ -124,6 +124,24 @@ std::vector<std::string> SheetLibrary::newErrors() {
   return out;
 }
 
+std::vector<std::filesystem::path> shippedSheetFolders(const char* dataDirs,
+                                                       const std::filesystem::path& extra) {
+  std::string_view dirs = dataDirs && *dataDirs ? dataDirs : "/usr/local/share:/usr/share";
+  std::vector<std::filesystem::path> out;
+  while (true) {
+    const auto colon = dirs.find(':');
+    const std::string_view dir = dirs.substr(0, colon);
+    if (dir.starts_with('/')) {
+      auto folder = std::filesystem::path(dir) / "tavrine/sheets";
+      if (std::find(out.begin(), out.end(), folder) == out.end()) out.push_back(std::move(folder));
+    }
+    if (colon == std::string_view::npos) break;
+    dirs.remove_prefix(colon + 1);
+  }
+  if (!extra.empty()) out.push_back(extra);
+  return out;
+}
+
 std::filesystem::path userSheetFolder(const char* configHome, const char* home) {
   if (configHome && *configHome == '/') return std::filesystem::path(configHome) / "tavrine/sheets";
   if (home && *home == '/') return std::filesystem::path(home) / ".config/tavrine/sheets";

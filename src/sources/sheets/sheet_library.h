@@ -52,6 +52,12 @@ class SheetLibrary {
   std::map<std::filesystem::path, Entry> files_;
 };
 
+// The folders of the shipped sheets, most important first: tavrine/sheets in each of
+// $XDG_DATA_DIRS (else /usr/local/share and /usr/share), relative entries ignored, then `extra`
+// when not empty (the source tree's, for a program run from its build folder).
+std::vector<std::filesystem::path> shippedSheetFolders(const char* dataDirs,
+                                                       const std::filesystem::path& extra);
+
 // The user's sheets folder: $XDG_CONFIG_HOME/tavrine/sheets, else ~/.config/tavrine/sheets.
 std::filesystem::path userSheetFolder(const char* configHome, const char* home);
 
