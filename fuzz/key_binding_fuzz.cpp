@@ -9,7 +9,7 @@
 
 #include "harvest/accessibility_helper.h"
 #include "overlay/shortcut_row.h"
-#include "platform/linux/key_binding.h"
+#include "platform/linux/atspi/key_binding.h"
 
 namespace {
 

@@ -8,8 +8,8 @@
 #include <string_view>
 
 #include "harvest/accessibility_helper.h"
-#include "platform/linux/atspi_replies.h"
-#include "platform/linux/menu_snapshot.h"
+#include "platform/linux/atspi/menu_snapshot.h"
+#include "platform/linux/atspi/replies.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string_view input(reinterpret_cast<const char*>(data), size);

@@ -21,8 +21,8 @@
 #include <unistd.h>
 
 #include "harvest/accessibility_helper.h"
-#include "platform/linux/atspi_reader.h"
-#include "platform/linux/menu_snapshot.h"
+#include "platform/linux/atspi/menu_snapshot.h"
+#include "platform/linux/atspi/reader.h"
 
 namespace {
 

@@ -26,8 +26,11 @@
 #include <thread>
 #include <vector>
 
+#include "platform/linux/dbus/bus_connection.h"
+
 namespace {
 
+using namespace tavrine;
 using Clock = std::chrono::steady_clock;
 using Ms = std::chrono::duration<double, std::milli>;
 
@@ -38,28 +41,6 @@ std::optional<long> parseNumber(const char* text) {
   const long value = std::strtol(text, &end, 10);
   if (end == text || *end != '\0' || value < 0) return std::nullopt;
   return value;
-}
-
-struct Bus {
-  sd_bus* bus = nullptr;
-  ~Bus() { sd_bus_flush_close_unref(bus); }
-};
-
-std::string accessibilityBusAddress() {
-  Bus session;
-  if (sd_bus_open_user(&session.bus) < 0) return {};
-  sd_bus_error error = SD_BUS_ERROR_NULL;
-  sd_bus_message* reply = nullptr;
-  std::string address;
-  const char* text = nullptr;
-  if (sd_bus_call_method(session.bus, "org.a11y.Bus", "/org/a11y/bus", "org.a11y.Bus", "GetAddress",
-                         &error, &reply, "") >= 0 &&
-      sd_bus_message_read(reply, "s", &text) >= 0) {
-    address = text;
-  }
-  sd_bus_message_unref(reply);
-  sd_bus_error_free(&error);
-  return address;
 }
 
 // The bus names the process holds on the accessibility bus.
@@ -137,26 +118,25 @@ int main(int argc, char** argv) {
     return 2;
   }
 
-  Bus a11y;
-  const std::string address = accessibilityBusAddress();
-  if (address.empty() || sd_bus_new(&a11y.bus) < 0 ||
-      sd_bus_set_address(a11y.bus, address.c_str()) < 0 || sd_bus_set_bus_client(a11y.bus, 1) < 0 ||
-      sd_bus_start(a11y.bus) < 0) {
+  // Timeout 0: sd-bus's default.
+  const dbus::BusPtr connection = dbus::connectToAddress(dbus::accessibilityBusAddress(0), true);
+  sd_bus* a11y = connection.get();
+  if (a11y == nullptr) {
     std::fprintf(stderr, "%s: no accessibility bus\n", argv[0]);
     return 2;
   }
   Watch watch;
-  watch.names = namesOf(a11y.bus, static_cast<std::uint32_t>(*pid));
+  watch.names = namesOf(a11y, static_cast<std::uint32_t>(*pid));
   if (watch.names.empty()) {
     std::fprintf(stderr, "%s: process %ld is not on the accessibility bus\n", argv[0], *pid);
     return 2;
   }
   // Applications send events only once a listener asked the registry for them.
-  if (sd_bus_add_match(a11y.bus, nullptr,
+  if (sd_bus_add_match(a11y, nullptr,
                        "type='signal',interface='org.a11y.atspi.Event.Object',"
                        "member='TextChanged'",
                        onTextChanged, &watch) < 0 ||
-      sd_bus_call_method(a11y.bus, "org.a11y.atspi.Registry", "/org/a11y/atspi/registry",
+      sd_bus_call_method(a11y, "org.a11y.atspi.Registry", "/org/a11y/atspi/registry",
                          "org.a11y.atspi.Registry", "RegisterEvent", nullptr, nullptr, "sass",
                          "object:text-changed", 0, "") < 0) {
     std::fprintf(stderr, "%s: cannot listen to text changes\n", argv[0]);
@@ -176,13 +156,13 @@ int main(int argc, char** argv) {
   long failed = 0;
   for (long i = 0; i <= *runs; ++i) {
     const KeyCode key = keys[i % 2];
-    drain(a11y.bus);
+    drain(a11y);
     watch.changed.reset();
     XTestFakeKeyEvent(display, key, True, CurrentTime);
     XSync(display, False);
     const Clock::time_point pressed = Clock::now();
     const auto changed =
-        waitChanged(a11y.bus, watch, pressed + (i == 0 ? 5 * kKeyTimeout : kKeyTimeout));
+        waitChanged(a11y, watch, pressed + (i == 0 ? 5 * kKeyTimeout : kKeyTimeout));
     XTestFakeKeyEvent(display, key, False, CurrentTime);
     XSync(display, False);
     if (i > 0) {

@@ -26,8 +26,8 @@
 
 #include "app/app_delegate.h"
 #include "linux/test_servers.h"
-#include "platform/linux/atspi_listener.h"
-#include "platform/linux/x11_key_watcher.h"
+#include "platform/linux/atspi/listener.h"
+#include "platform/linux/x11/key_watcher.h"
 #include "shell/qt_x11_event_monitor.h"
 #include "support/fake_platform.h"
 

@@ -73,9 +73,11 @@ class AppDelegate final : public std::enable_shared_from_this<AppDelegate>,
   void menuWillOpen(Menu& menu) override;
   void setLanguageEN();
   void setLanguageZH();
-  // Prompts for trust, then polls every second until it is granted and installs the global
-  // monitors. Each call starts a poll of its own, held by nothing but the run loop.
+  // Prompts for trust, then awaits it (awaitAccessibility).
   void requestAccessibility();
+  // Polls every second, asking for nothing, until trust is granted, then installs the global
+  // monitors. Each call starts a poll of its own, held by nothing but the run loop.
+  void awaitAccessibility();
   void showAbout();
   void quitApp();
   bool performMenuAction(std::string_view action, MenuItem& sender) override;

@@ -6,7 +6,10 @@ namespace tavrine {
 
 void AppDelegate::requestAccessibility() {
   platform_.trust.isProcessTrustedWithPrompt();
+  awaitAccessibility();
+}
 
+void AppDelegate::awaitAccessibility() {
   // Kept by the run loop alone; it ends itself once trust arrives.
   platform_.runLoop.scheduleTimer(kPermissionPollInterval, true,
                                   [weak = weak_from_this()](Timer& timer) {

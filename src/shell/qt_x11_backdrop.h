@@ -2,7 +2,7 @@
 // The panel's backdrop on X11: the compositor and its blur as the X11 backend finds them.
 #pragma once
 
-#include "platform/linux/x11_window_effects.h"
+#include "platform/linux/x11/window_effects.h"
 #include "shell/qt_panel.h"
 
 namespace tavrine::qt {

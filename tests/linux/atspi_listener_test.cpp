@@ -13,9 +13,9 @@
 #include <tuple>
 #include <vector>
 
-#include "platform/linux/active_frame.h"
-#include "platform/linux/atspi_keystrokes.h"
-#include "platform/linux/atspi_listener.h"
+#include "platform/linux/atspi/active_frame.h"
+#include "platform/linux/atspi/keystrokes.h"
+#include "platform/linux/atspi/listener.h"
 #include "platform/linux/key_source.h"
 #include "test_servers.h"
 

@@ -2,7 +2,7 @@
 // The reader against a scripted accessibility bus in this process: a listening socket that
 // plays the bus daemon, the registry and one application, answering each call as a test
 // decides (well, wrongly or never). No D-Bus session is needed.
-#include "platform/linux/atspi_reader.h"
+#include "platform/linux/atspi/reader.h"
 
 #include <gtest/gtest.h>
 #include <poll.h>
@@ -23,7 +23,7 @@
 #include <vector>
 
 #include "harvest/accessibility_helper.h"
-#include "platform/linux/atspi_accessibility.h"
+#include "platform/linux/atspi/accessibility.h"
 #include "test_servers.h"
 
 namespace tavrine::atspi {

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "platform/linux/desktop_entry.h"
+#include "platform/linux/xdg/desktop_entry.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>

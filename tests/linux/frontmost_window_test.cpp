@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "platform/linux/frontmost_window.h"
+#include "platform/linux/x11/frontmost_window.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "platform/linux/key_binding.h"
+#include "platform/linux/atspi/key_binding.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "platform/linux/net_wm_icon.h"
+#include "platform/linux/x11/net_wm_icon.h"
 
 #include <gtest/gtest.h>
 

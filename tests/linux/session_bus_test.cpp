@@ -14,11 +14,11 @@
 #include <thread>
 #include <vector>
 
-#include "platform/linux/a11y_bus_trust.h"
-#include "platform/linux/desktop_notification.h"
-#include "platform/linux/session_bus.h"
-#include "platform/linux/single_instance.h"
-#include "platform/linux/x11_workspace.h"
+#include "platform/linux/dbus/a11y_bus_trust.h"
+#include "platform/linux/dbus/desktop_notification.h"
+#include "platform/linux/dbus/session_bus.h"
+#include "platform/linux/dbus/single_instance.h"
+#include "platform/linux/x11/workspace.h"
 #include "test_servers.h"
 #include "x_fixture.h"
 

@@ -14,11 +14,11 @@
 #include <utility>
 #include <vector>
 
-#include "platform/linux/accessible_workspace.h"
-#include "platform/linux/x11_key_watcher.h"
-#include "platform/linux/x11_modifiers.h"
-#include "platform/linux/x11_window_effects.h"
-#include "platform/linux/x11_workspace.h"
+#include "platform/linux/wayland/accessible_workspace.h"
+#include "platform/linux/x11/key_watcher.h"
+#include "platform/linux/x11/modifiers.h"
+#include "platform/linux/x11/window_effects.h"
+#include "platform/linux/x11/workspace.h"
 #include "shell/qt_event_loop.h"
 #include "shell/qt_image.h"
 #include "shell/qt_screens.h"

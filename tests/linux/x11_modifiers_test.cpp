@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "platform/linux/x11_modifiers.h"
+#include "platform/linux/x11/modifiers.h"
 
 #include <gtest/gtest.h>
 

@@ -5,7 +5,7 @@
 #include <X11/Xlib.h>
 #include <X11/extensions/XTest.h>
 
-#include "platform/linux/x11_display.h"
+#include "platform/linux/x11/display.h"
 
 namespace tavrine::doubles {
 

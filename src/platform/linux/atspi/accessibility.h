@@ -1,0 +1,30 @@
+// SPDX-License-Identifier: MIT
+// The accessibility port on Linux: an application's menu bar read over AT-SPI in one bounded
+// read, handed to the walk as a snapshot that answers every attribute from memory.
+#pragma once
+
+#include <cstdint>
+
+#include "platform/accessibility.h"
+#include "platform/linux/atspi/menu_snapshot.h"
+#include "platform/linux/atspi/reader.h"
+
+namespace tavrine::atspi {
+
+// Called on the main thread only (the reader is not thread-safe). Each applicationElement()
+// reads afresh; the connections stay open between calls.
+class AtspiAccessibility final : public ax::AccessibilityPort {
+ public:
+  explicit AtspiAccessibility(ReadOptions options = {}, SnapshotLimits limits = {})
+      : reader_(options), limits_(limits) {}
+
+  // Null when the process is not on the accessibility bus (or the bus cannot be reached); an
+  // application without a readable menu bar gives an element whose AXMenuBar has no value.
+  ax::ElementRef applicationElement(std::int32_t pid) const override;
+
+ private:
+  mutable AtspiReader reader_;
+  SnapshotLimits limits_;
+};
+
+}  // namespace tavrine::atspi

@@ -1,0 +1,63 @@
+// SPDX-License-Identifier: MIT
+// The menu bar an AT-SPI read collected, as the tree of elements the menu-bar walk expects:
+// application -> AXMenuBar -> menu-bar items (AXTitle, AXChildren = [menu]) -> menus
+// (AXChildren = items) -> items (AXTitle, AXMenuItemCmdChar, AXMenuItemCmdModifiers,
+// AXChildren = [submenu]). Every read is answered from memory.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/accessibility.h"
+#include "platform/linux/atspi/key_binding.h"
+#include "platform/linux/atspi/replies.h"
+
+namespace tavrine::atspi {
+
+using KeyBindingParser = std::optional<KeyEquivalent> (*)(std::string_view binding);
+
+struct SnapshotLimits {
+  // Elements in one snapshot; a larger menu keeps its first ones, in menu order.
+  std::size_t maxElements = 20'000;
+  // Menu levels below the menu bar.
+  std::size_t maxDepth = 32;
+};
+
+class SnapshotElement final : public ax::Element {
+ public:
+  enum class Kind { application, menuBar, menu, item };
+
+  SnapshotElement(Kind kind, std::weak_ptr<const void> owner)
+      : kind_(kind), owner_(std::move(owner)) {}
+
+  ax::AttributeResult copyAttributeValue(std::string_view attribute) const override;
+
+ private:
+  friend class SnapshotBuilder;
+
+  ax::ElementRef refTo(const SnapshotElement* element) const;
+
+  Kind kind_;
+  std::string title_;
+  std::string commandChar_;  // empty: no key equivalent
+  std::int64_t modifiers_ = 0;
+  // The menu bar (application), the items (menu bar, menus) or the submenu (items).
+  std::vector<const SnapshotElement*> children_;
+  // The storage of the whole snapshot: a reference handed out keeps it alive.
+  std::weak_ptr<const void> owner_;
+};
+
+// The application element for a read. Titles lose surrounding white space; key bindings become
+// key equivalents through `parse` (parseKeyBinding in the program). Containers without a title
+// of their own (Qt's popup menus) are folded into the item or menu-bar item that opens them.
+// Nodes reached twice (cycles, shared children) appear once. An empty menuBar gives an
+// application whose AXMenuBar has no value.
+ax::ElementRef buildMenuSnapshot(const MenuReplies& replies, KeyBindingParser parse,
+                                 SnapshotLimits limits = {});
+
+}  // namespace tavrine::atspi

@@ -1,0 +1,60 @@
+// SPDX-License-Identifier: MIT
+// Reads an application's menu bar over the AT-SPI bus in a few pipelined batches under one
+// deadline, collecting the decoded replies. The transport (sd-bus) stays in the .cpp.
+#pragma once
+
+#include <chrono>
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+
+#include "platform/linux/atspi/replies.h"
+
+namespace tavrine::atspi {
+
+struct ReadOptions {
+  // The whole read, from the first call to the last reply. What has not arrived by then is left
+  // out: a stopped or hung application costs at most this once per read.
+  std::chrono::milliseconds deadline{250};
+  // Objects of one menu bar that are read; a larger menu keeps its first ones.
+  std::size_t maxNodes = 20'000;
+  // Levels of the walk by levels (menus without a cache), below the menu bar.
+  std::size_t maxLevels = 16;
+  std::size_t maxWindows = 32;
+  std::size_t maxApplications = 1'000;
+};
+
+struct ReadStats {
+  int batches = 0;
+  int calls = 0;
+  int answered = 0;  // calls with a reply of any kind, errors included
+  bool deadlineHit = false;
+  bool usedCache = false;   // the application's cache (GTK) rather than the walk by levels
+  bool peerToPeer = false;  // over the application's own socket
+  std::chrono::microseconds elapsed{0};
+};
+
+struct ReadResult {
+  bool found = false;  // the process is on the accessibility bus
+  MenuReplies replies;
+  ReadStats stats;
+};
+
+// Not thread-safe: one instance per thread (the program uses it on its main thread only). The
+// connections (the accessibility bus, applications' own sockets) stay open between reads and
+// are opened again when broken.
+class AtspiReader {
+ public:
+  explicit AtspiReader(ReadOptions options = {});
+  ~AtspiReader();
+  AtspiReader(const AtspiReader&) = delete;
+  AtspiReader& operator=(const AtspiReader&) = delete;
+
+  ReadResult read(std::int32_t pid);
+
+ private:
+  struct State;
+  std::unique_ptr<State> state_;
+};
+
+}  // namespace tavrine::atspi

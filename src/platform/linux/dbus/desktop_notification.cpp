@@ -1,0 +1,87 @@
+// SPDX-License-Identifier: MIT
+#include "platform/linux/dbus/desktop_notification.h"
+
+#include <systemd/sd-bus.h>
+
+namespace tavrine::dbus {
+namespace {
+
+constexpr const char* kService = "org.freedesktop.Notifications";
+constexpr const char* kPath = "/org/freedesktop/Notifications";
+
+int onActionInvoked(sd_bus_message* m, void* userdata, sd_bus_error* /*error*/) {
+  std::uint32_t id = 0;
+  const char* key = nullptr;
+  if (sd_bus_message_read(m, "us", &id, &key) > 0 && key != nullptr) {
+    static_cast<DesktopNotifications*>(userdata)->actionInvoked(id, key);
+  }
+  return 0;
+}
+
+}  // namespace
+
+std::optional<std::uint32_t> DesktopNotifications::notify(
+    const std::string& appName, const std::string& icon, const std::string& summary,
+    const std::string& body, const std::vector<Action>& actions, ActionHandler onAction) {
+  sd_bus* bus = bus_.connection();
+  if (bus == nullptr) return std::nullopt;
+  // Before the call: the user may choose an action before its answer has been read.
+  if (!match_ && !actions.empty()) {
+    sd_bus_slot* match = nullptr;
+    sd_bus_match_signal(bus, &match, kService, kPath, kService, "ActionInvoked", &onActionInvoked,
+                        this);
+    match_.reset(match);
+  }
+  sd_bus_message* raw = nullptr;
+  sd_bus_message_new_method_call(bus, &raw, kService, kPath, kService, "Notify");
+  const MessagePtr message(raw);
+  sd_bus_message* call = message.get();
+  std::optional<std::uint32_t> id;
+  bool ok = call != nullptr &&
+            sd_bus_message_append(call, "susss", appName.c_str(), 0U, icon.c_str(), summary.c_str(),
+                                  body.c_str()) >= 0 &&
+            sd_bus_message_open_container(call, 'a', "s") >= 0;
+  for (const Action& action : actions) {
+    ok = ok && sd_bus_message_append(call, "ss", action.key.c_str(), action.label.c_str()) >= 0;
+  }
+  // Resident: the notice stays in the list until dealt with, its action usable.
+  ok = ok && sd_bus_message_close_container(call) >= 0 &&
+       sd_bus_message_append(call, "a{sv}", 1, "resident", "b", 1) >= 0 &&
+       sd_bus_message_append(call, "i", 0) >= 0;
+  raw = nullptr;
+  ok = ok && sd_bus_call(bus, call, SessionBus::kCallTimeoutMicroseconds, nullptr, &raw) >= 0;
+  const MessagePtr reply(raw);
+  std::uint32_t answer = 0;
+  if (ok && sd_bus_message_read(raw, "u", &answer) > 0) {
+    id = answer;
+    if (onAction) handlers_.emplace_back(answer, std::move(onAction));
+  }
+  bus_.processPending();
+  return id;
+}
+
+NoTrayNotice noTrayNotice(bool trusted) {
+  NoTrayNotice notice{
+      "Tavrine is running",
+      "There is no system tray here, so Tavrine's status icon and menu cannot be shown. On GNOME "
+      "the \"AppIndicator and KStatusNotifierItem Support\" extension adds one. Holding Ctrl "
+      "still shows an application's shortcuts.",
+      {}};
+  if (!trusted) {
+    notice.body += " Tavrine needs accessibility switched on to see keys and menus.";
+    notice.actions.push_back({"accessibility", "Turn on accessibility"});
+  }
+  return notice;
+}
+
+void DesktopNotifications::actionInvoked(std::uint32_t id, const std::string& key) {
+  for (const auto& [notification, handler] : handlers_) {
+    if (notification == id) {
+      const ActionHandler run = handler;  // a handler may notify again
+      run(key);
+      return;
+    }
+  }
+}
+
+}  // namespace tavrine::dbus

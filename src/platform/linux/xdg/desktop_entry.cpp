@@ -1,0 +1,292 @@
+// SPDX-License-Identifier: MIT
+#include "platform/linux/xdg/desktop_entry.h"
+
+#include <algorithm>
+#include <fstream>
+#include <set>
+#include <system_error>
+
+namespace tavrine::xdg {
+namespace fs = std::filesystem;
+
+namespace {
+
+// Desktop files are a few kilobytes; anything far larger is not one.
+constexpr std::uintmax_t kMaxFileSize = 1 << 20;
+// Icons of applications that came and went; a long session's worth is small.
+constexpr std::size_t kMaxRemembered = 256;
+constexpr int kMaxFolderDepth = 8;
+
+std::string_view trimmed(std::string_view text) {
+  const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r'; };
+  while (!text.empty() && blank(text.front()))
+    text.remove_prefix(1);
+  while (!text.empty() && blank(text.back()))
+    text.remove_suffix(1);
+  return text;
+}
+
+char asciiLower(char c) {
+  return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+bool sameName(std::string_view a, std::string_view b) {
+  return !a.empty() && a.size() == b.size() &&
+         std::equal(a.begin(), a.end(), b.begin(),
+                    [](char x, char y) { return asciiLower(x) == asciiLower(y); });
+}
+
+bool isTrue(std::string_view value) {
+  return sameName(value, "true");
+}
+
+std::string fileNameOf(std::string_view path) {
+  const std::size_t slash = path.rfind('/');
+  return std::string(slash == std::string_view::npos ? path : path.substr(slash + 1));
+}
+
+// The string escapes of desktop-file values: \s \n \t \r \\.
+std::string unescaped(std::string_view value) {
+  std::string out;
+  for (std::size_t i = 0; i < value.size(); ++i) {
+    if (value[i] != '\\' || i + 1 == value.size()) {
+      out += value[i];
+      continue;
+    }
+    switch (value[++i]) {
+      case 's':
+        out += ' ';
+        break;
+      case 'n':
+        out += '\n';
+        break;
+      case 't':
+        out += '\t';
+        break;
+      case 'r':
+        out += '\r';
+        break;
+      case '\\':
+        out += '\\';
+        break;
+      default:
+        out += value.substr(i - 1, 2);
+    }
+  }
+  return out;
+}
+
+// Exec='s words: double quotes group, and inside them a backslash keeps the next character.
+// None when a quote is not closed.
+std::optional<std::vector<std::string>> execWords(std::string_view exec) {
+  std::vector<std::string> words;
+  std::size_t i = 0;
+  while (i < exec.size()) {
+    if (exec[i] == ' ' || exec[i] == '\t' || exec[i] == '\n') {
+      ++i;
+      continue;
+    }
+    std::string word;
+    if (exec[i] == '"') {
+      for (++i; i < exec.size() && exec[i] != '"'; ++i) {
+        if (exec[i] == '\\' && i + 1 < exec.size()) ++i;
+        word += exec[i];
+      }
+      if (i == exec.size()) return std::nullopt;
+      ++i;
+    } else {
+      while (i < exec.size() && exec[i] != ' ' && exec[i] != '\t' && exec[i] != '\n') {
+        word += exec[i++];
+      }
+    }
+    words.push_back(std::move(word));
+  }
+  return words;
+}
+
+std::string themeIconName(std::string icon) {
+  // Theme names carry no extension, but older entries give one.
+  if (!icon.empty() && icon.front() != '/') {
+    for (const std::string_view extension : {".png", ".svg", ".xpm"}) {
+      if (icon.size() > extension.size() && icon.ends_with(extension)) {
+        icon.resize(icon.size() - extension.size());
+      }
+    }
+  }
+  return icon;
+}
+
+// Read in pieces: /proc's files report no size.
+std::optional<std::string> readSmallFile(const fs::path& file) {
+  std::ifstream in(file, std::ios::binary);
+  if (!in) return std::nullopt;
+  std::string text;
+  char piece[16384];
+  while (in.read(piece, sizeof piece) || in.gcount() > 0) {
+    text.append(piece, static_cast<std::size_t>(in.gcount()));
+    if (text.size() > kMaxFileSize) return std::nullopt;
+  }
+  if (in.bad()) return std::nullopt;
+  return text;
+}
+
+// One folder's entries sorted by id; an entry in a subfolder joins its folders' names with '-'.
+std::vector<DesktopEntry> readFolder(const fs::path& folder) {
+  std::vector<DesktopEntry> entries;
+  std::error_code error;
+  fs::recursive_directory_iterator it(folder, fs::directory_options::skip_permission_denied, error);
+  for (; !error && it != fs::recursive_directory_iterator(); it.increment(error)) {
+    if (it.depth() >= kMaxFolderDepth) it.disable_recursion_pending();
+    const fs::path& file = it->path();
+    std::error_code kindError;
+    if (file.extension() != ".desktop" || !it->is_regular_file(kindError)) continue;
+    const std::optional<std::string> text = readSmallFile(file);
+    if (!text) continue;
+    std::optional<DesktopEntry> entry = parseDesktopEntry(*text);
+    if (!entry) continue;
+    std::string id = file.lexically_relative(folder).replace_extension().generic_string();
+    std::replace(id.begin(), id.end(), '/', '-');
+    entry->id = std::move(id);
+    entries.push_back(std::move(*entry));
+  }
+  std::sort(entries.begin(), entries.end(),
+            [](const DesktopEntry& a, const DesktopEntry& b) { return a.id < b.id; });
+  return entries;
+}
+
+}  // namespace
+
+std::optional<DesktopEntry> parseDesktopEntry(std::string_view text) {
+  DesktopEntry entry;
+  bool inGroup = false;
+  bool seenGroup = false;
+  while (!text.empty()) {
+    const std::size_t end = text.find('\n');
+    const std::string_view line = trimmed(text.substr(0, end));
+    text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
+    if (line.empty() || line.front() == '#') continue;
+    if (line.front() == '[') {
+      // Actions and extensions have groups of their own, with their own Exec= and Icon=.
+      inGroup = line == "[Desktop Entry]" && !seenGroup;
+      seenGroup = seenGroup || inGroup;
+      continue;
+    }
+    if (!inGroup) continue;
+    const std::size_t equals = line.find('=');
+    if (equals == std::string_view::npos) continue;
+    const std::string_view key = trimmed(line.substr(0, equals));
+    const std::string value = unescaped(trimmed(line.substr(equals + 1)));
+    if (key == "Exec") {
+      entry.program = execProgram(value);
+    } else if (key == "TryExec") {
+      entry.tryExec = fileNameOf(value);
+    } else if (key == "StartupWMClass") {
+      entry.wmClass = value;
+    } else if (key == "Icon") {
+      entry.icon = themeIconName(value);
+    } else if ((key == "Hidden" || key == "Terminal") && isTrue(value)) {
+      entry.ignored = true;
+    } else if (key == "Type" && value != "Application") {
+      entry.ignored = true;
+    }
+  }
+  if (!seenGroup) return std::nullopt;
+  return entry;
+}
+
+std::string execProgram(std::string_view exec) {
+  const std::optional<std::vector<std::string>> words = execWords(exec);
+  if (!words) return {};
+  auto word = words->begin();
+  if (word != words->end() && fileNameOf(*word) == "env") {
+    for (++word; word != words->end() && word->find('=') != std::string::npos;)
+      ++word;
+  }
+  return word == words->end() ? std::string() : fileNameOf(*word);
+}
+
+std::vector<fs::path> applicationFolders(const char* dataHome, const char* dataDirs,
+                                         const char* home) {
+  std::vector<fs::path> folders;
+  const auto add = [&folders](std::string_view base) {
+    if (base.empty() || base.front() != '/') return;
+    fs::path folder = fs::path(base).lexically_normal() / "applications";
+    if (std::find(folders.begin(), folders.end(), folder) == folders.end()) {
+      folders.push_back(std::move(folder));
+    }
+  };
+  if (dataHome != nullptr && *dataHome != '\0') {
+    add(dataHome);
+  } else if (home != nullptr && *home != '\0') {
+    add(std::string(home) + "/.local/share");
+  }
+  std::string_view dirs = dataDirs != nullptr && *dataDirs != '\0'
+                              ? std::string_view(dataDirs)
+                              : std::string_view("/usr/local/share/:/usr/share/");
+  while (!dirs.empty()) {
+    const std::size_t colon = dirs.find(':');
+    add(dirs.substr(0, colon));
+    dirs.remove_prefix(colon == std::string_view::npos ? dirs.size() : colon + 1);
+  }
+  return folders;
+}
+
+std::vector<DesktopEntry> readApplications(const std::vector<fs::path>& folders) {
+  std::vector<DesktopEntry> usable;
+  std::set<std::string> seen;
+  for (const fs::path& folder : folders) {
+    for (DesktopEntry& entry : readFolder(folder)) {
+      if (!seen.insert(entry.id).second || entry.ignored) continue;
+      usable.push_back(std::move(entry));
+    }
+  }
+  return usable;
+}
+
+const DesktopEntry* findApplication(const std::vector<DesktopEntry>& entries,
+                                    std::string_view executable, std::string_view name) {
+  const DesktopEntry* best = nullptr;
+  int bestScore = 0;
+  for (const DesktopEntry& entry : entries) {
+    if (entry.ignored) continue;
+    const bool starts =
+        !executable.empty() && (entry.program == executable || entry.tryExec == executable);
+    const bool named = sameName(entry.wmClass, name) || sameName(entry.id, name);
+    const int score = (starts ? 2 : 0) + (named ? 1 : 0);
+    if (score > bestScore) {
+      best = &entry;
+      bestScore = score;
+    }
+  }
+  return best;
+}
+
+std::string processExecutable(std::int32_t pid, const fs::path& proc) {
+  if (pid <= 0) return {};
+  const fs::path process = proc / std::to_string(pid);
+  std::error_code error;
+  std::string exe = fs::read_symlink(process / "exe", error).filename().string();
+  // A program replaced on disk since it started (an upgrade) is still the same program.
+  constexpr std::string_view kDeleted = " (deleted)";
+  if (exe.ends_with(kDeleted)) exe.resize(exe.size() - kDeleted.size());
+  if (!error && !exe.empty()) return exe;
+  const std::optional<std::string> commandLine = readSmallFile(process / "cmdline");
+  if (!commandLine) return {};
+  return fileNameOf(std::string_view(commandLine->c_str()));
+}
+
+DesktopIcons::DesktopIcons(std::vector<fs::path> folders, fs::path proc)
+    : folders_(std::move(folders)), proc_(std::move(proc)) {}
+
+std::string DesktopIcons::iconOf(std::int32_t pid, const std::string& name) {
+  const std::pair<std::int32_t, std::string> key(pid, name);
+  if (const auto known = known_.find(key); known != known_.end()) return known->second;
+  const std::vector<DesktopEntry> entries = readApplications(folders_);
+  const DesktopEntry* entry = findApplication(entries, processExecutable(pid, proc_), name);
+  std::string icon = entry != nullptr && !entry->icon.empty() ? entry->icon : name;
+  if (known_.size() >= kMaxRemembered) known_.clear();
+  known_.emplace(key, icon);
+  return icon;
+}
+
+}  // namespace tavrine::xdg

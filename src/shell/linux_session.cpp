@@ -1,0 +1,146 @@
+// SPDX-License-Identifier: MIT
+#include "shell/linux_session.h"
+
+#include <QFileInfo>
+#include <QIcon>
+#include <QString>
+#include <QSystemTrayIcon>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <utility>
+
+#include "platform/linux/xdg/desktop_entry.h"
+#include "platform/linux/xdg/desktop_environment.h"
+#include "shell/qt_image.h"
+
+namespace tavrine::qt {
+namespace {
+
+constexpr const char* kAccessibilityBusProperty = "AT_SPI_BUS";
+
+// An installed application's icon: a file, or the icon theme's by name (as written, else in
+// lower case as WM_CLASS-like names are).
+ImageRef iconOf(const std::string& iconName) {
+  const QString name = QString::fromStdString(iconName);
+  QIcon icon;
+  if (name.startsWith(QLatin1Char('/'))) {
+    if (QFileInfo(name).isFile()) icon = QIcon(name);
+  } else {
+    icon = QIcon::fromTheme(name);
+    if (icon.isNull() && name != name.toLower()) icon = QIcon::fromTheme(name.toLower());
+  }
+  return icon.isNull() ? nullptr : std::make_shared<QtImage>(icon);
+}
+
+// Native Wayland applications' keys reach no X11 client, but toolkits forward them to the
+// accessibility registry; the XInput 2 watch stays for XWayland applications (and KWin hands
+// modifier keys to XWayland too).
+std::unique_ptr<atspi::AtspiListener> listenerFor(bool wayland) {
+  return wayland ? std::make_unique<atspi::AtspiListener>() : nullptr;
+}
+
+std::unique_ptr<wayland::AccessibleWorkspace> accessibleWorkspaceOf(
+    const atspi::AtspiListener* listener, const x11::X11Workspace& x11Workspace) {
+  if (listener == nullptr) return nullptr;
+  return std::make_unique<wayland::AccessibleWorkspace>(
+      *listener, x11Workspace,
+      [desktopIcons = std::make_shared<xdg::DesktopIcons>(xdg::applicationFolders(
+           std::getenv("XDG_DATA_HOME"), std::getenv("XDG_DATA_DIRS"), std::getenv("HOME")))](
+          std::int32_t pid, const std::string& name) {
+        return iconOf(desktopIcons->iconOf(pid, name));
+      });
+}
+
+}  // namespace
+
+void tell(const char* text) {
+  std::fprintf(stderr, "%s\n", text);
+}
+
+std::unique_ptr<LinuxSession> LinuxSession::open(dbus::SessionBus& bus, bool wayland) {
+  auto x11Workspace = std::make_unique<x11::X11Workspace>([](const x11::ArgbIcon& icon) {
+    return QtImage::fromArgb32(icon.width, icon.height, icon.pixels.data(), icon.pixels.size());
+  });
+  if (!x11Workspace->isConnected()) return nullptr;
+  return std::unique_ptr<LinuxSession>(new LinuxSession(bus, wayland, std::move(x11Workspace)));
+}
+
+LinuxSession::LinuxSession(dbus::SessionBus& bus, bool wayland,
+                           std::unique_ptr<x11::X11Workspace> x11)
+    : bus_(bus),
+      x11Workspace_(std::move(x11)),
+      trust_(bus,
+             {[this] {
+                return x11Workspace_->rootStringProperty(kAccessibilityBusProperty).has_value();
+              },
+              [this](const std::string& address) {
+                x11Workspace_->setRootStringProperty(kAccessibilityBusProperty, address);
+              }}),
+      listener_(listenerFor(wayland)),
+      accessibleWorkspace_(accessibleWorkspaceOf(listener_.get(), *x11Workspace_)),
+      events_(
+          watcher_, trust_, [this] { return workspace().modifierFlags(); }, listener_.get()),
+      // The program ends through Quit only, not with its last window (QtApplication). The icon
+      // even without a tray now: a panel that starts after the program (at login) takes it.
+      // Installed, the theme's symbolic icon; otherwise the drawn one.
+      statusBar_(TrayAvailability::always, QString::fromUtf8(kAppId) + QStringLiteral("-symbolic")),
+      // A Wayland window does not tell where it is: the primary screen stands in.
+      screens_(
+          [this] {
+            return accessibleWorkspace_ ? accessibleWorkspace_->frontmostWindowCentre()
+                                        : x11Workspace_->frontmostWindowCentre();
+          },
+          !wayland),
+      // Asked at every show: a compositor may start or stop while the program runs.
+      backdrop_(windowEffects_),
+      // On XWayland the compositor would place the panel and give it the keyboard.
+      panels_(&workspace(), &backdrop_, wayland),
+      notifications_(bus) {}
+
+WorkspacePort& LinuxSession::workspace() {
+  return accessibleWorkspace_ ? static_cast<WorkspacePort&>(*accessibleWorkspace_) : *x11Workspace_;
+}
+
+Platform LinuxSession::platform() {
+  return {application_,   runLoop_,   events_,  workspace(), trust_,
+          accessibility_, statusBar_, screens_, panels_};
+}
+
+OverlayStyle LinuxSession::overlayStyle() {
+  const char* desktop = std::getenv("XDG_CURRENT_DESKTOP");
+  return {KeyCapStyle::words, xdg::desktopFromCurrentDesktop(desktop != nullptr ? desktop : "")};
+}
+
+void LinuxSession::watchBus() {
+  if (bus_.fileDescriptor() < 0) return;
+  busNotifier_ = std::make_unique<QSocketNotifier>(bus_.fileDescriptor(), QSocketNotifier::Read);
+  QObject::connect(busNotifier_.get(), &QSocketNotifier::activated, busNotifier_.get(), [this] {
+    bus_.processPending();
+    // A bus that went away stays readable; watching it would spin.
+    if (!bus_.isOpen()) busNotifier_->setEnabled(false);
+  });
+}
+
+void LinuxSession::tellWhenNoTray(const std::shared_ptr<AppDelegate>& delegate) {
+  if (QSystemTrayIcon::isSystemTrayAvailable()) return;
+  const dbus::NoTrayNotice notice = dbus::noTrayNotice(delegate->flagsMonitor != nullptr);
+  notifications_.notify(QtApplication::applicationName().toStdString(), kAppId, notice.summary,
+                        notice.body, notice.actions,
+                        [weak = std::weak_ptr<AppDelegate>(delegate)](const std::string& key) {
+                          const std::shared_ptr<AppDelegate> self = weak.lock();
+                          if (self && key == "accessibility") self->requestAccessibility();
+                        });
+  tell(
+      "Tavrine: there is no system tray, so no status icon for now (it appears when a tray "
+      "starts). Holding Ctrl still shows the shortcuts.");
+  if (!delegate->flagsMonitor) {
+    tell(
+        "Tavrine: accessibility is switched off. Holding Ctrl works once it is switched on in "
+        "the desktop's accessibility settings.");
+    delegate->awaitAccessibility();
+  }
+}
+
+}  // namespace tavrine::qt

@@ -1,0 +1,83 @@
+// SPDX-License-Identifier: MIT
+// The program's ports in a Linux desktop session, X11 or Wayland alike: the Qt shell joined to
+// the X11, session-bus and AT-SPI backend. In a Wayland session the program runs on XWayland and
+// reads other applications' keys and the application in front from the accessibility bus.
+#pragma once
+
+#include <QMessageBox>  // complete for QtApplication's inline members
+#include <QSocketNotifier>
+#include <memory>
+
+#include "app/app_delegate.h"
+#include "platform/linux/atspi/accessibility.h"
+#include "platform/linux/atspi/listener.h"
+#include "platform/linux/dbus/a11y_bus_trust.h"
+#include "platform/linux/dbus/desktop_notification.h"
+#include "platform/linux/dbus/session_bus.h"
+#include "platform/linux/wayland/accessible_workspace.h"
+#include "platform/linux/x11/key_watcher.h"
+#include "platform/linux/x11/window_effects.h"
+#include "platform/linux/x11/workspace.h"
+#include "platform/platform.h"
+#include "shell/qt_application.h"
+#include "shell/qt_panel.h"
+#include "shell/qt_run_loop.h"
+#include "shell/qt_screens.h"
+#include "shell/qt_status_bar.h"
+#include "shell/qt_x11_backdrop.h"
+#include "shell/qt_x11_event_monitor.h"
+
+namespace tavrine::qt {
+
+// The application id: the session-bus name, and the name of the installed desktop entry, icons
+// and AppStream component.
+inline constexpr const char* kAppId = "io.github.tavrine.Tavrine";
+
+// Says `text` on stderr, where a user who started the program from a terminal sees it.
+void tell(const char* text);
+
+class LinuxSession {
+ public:
+  // The ports of this session, once the QApplication exists; null when the X display cannot be
+  // opened. `bus` must outlive the session.
+  static std::unique_ptr<LinuxSession> open(dbus::SessionBus& bus, bool wayland);
+  LinuxSession(const LinuxSession&) = delete;
+  LinuxSession& operator=(const LinuxSession&) = delete;
+
+  // The ports, for a delegate that the session outlives.
+  Platform platform();
+  // Caps in words, Ctrl first, and the running desktop's own shortcuts after the application's.
+  static OverlayStyle overlayStyle();
+  QtStatusBar& statusBar() { return statusBar_; }
+
+  // Answers messages to our bus name (held on the session bus) as they come.
+  void watchBus();
+  // Without a tray the status menu cannot be reached: says so once, where the desktop shows
+  // notifications and on stderr, with the one thing the menu would be needed for; while trust is
+  // missing, awaits it, since nothing else would notice the grant.
+  void tellWhenNoTray(const std::shared_ptr<AppDelegate>& delegate);
+
+ private:
+  LinuxSession(dbus::SessionBus& bus, bool wayland, std::unique_ptr<x11::X11Workspace> x11);
+  WorkspacePort& workspace();
+
+  dbus::SessionBus& bus_;
+  std::unique_ptr<x11::X11Workspace> x11Workspace_;
+  dbus::A11yBusTrust trust_;
+  std::unique_ptr<atspi::AtspiListener> listener_;
+  std::unique_ptr<wayland::AccessibleWorkspace> accessibleWorkspace_;
+  x11::X11KeyWatcher watcher_;
+  QtX11EventMonitor events_;
+  QtRunLoop runLoop_;
+  QtApplication application_;
+  QtStatusBar statusBar_;
+  QtScreens screens_;
+  x11::X11WindowEffects windowEffects_;
+  QtX11Backdrop backdrop_;
+  QtPanelPort panels_;
+  atspi::AtspiAccessibility accessibility_;
+  dbus::DesktopNotifications notifications_;
+  std::unique_ptr<QSocketNotifier> busNotifier_;
+};
+
+}  // namespace tavrine::qt
