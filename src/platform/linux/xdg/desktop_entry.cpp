@@ -184,6 +184,12 @@ std::optional<DesktopEntry> parseDesktopEntry(std::string_view text) {
       entry.wmClass = value;
     } else if (key == "Icon") {
       entry.icon = themeIconName(value);
+    } else if (key == "Name") {
+      entry.name = value;
+    } else if (key == "Name[zh_CN]" || (key == "Name[zh]" && entry.nameZH.empty())) {
+      entry.nameZH = value;
+    } else if (key == "X-GNOME-Gettext-Domain") {
+      entry.gettextDomain = value;
     } else if ((key == "Hidden" || key == "Terminal") && isTrue(value)) {
       entry.ignored = true;
     } else if (key == "Type" && value != "Application") {
@@ -278,15 +284,21 @@ std::string processExecutable(std::int32_t pid, const fs::path& proc) {
 DesktopIcons::DesktopIcons(std::vector<fs::path> folders, fs::path proc)
     : folders_(std::move(folders)), proc_(std::move(proc)) {}
 
-std::string DesktopIcons::iconOf(std::int32_t pid, const std::string& name) {
+std::optional<DesktopEntry> DesktopIcons::entryOf(std::int32_t pid, const std::string& name) {
   const std::pair<std::int32_t, std::string> key(pid, name);
   if (const auto known = known_.find(key); known != known_.end()) return known->second;
   const std::vector<DesktopEntry> entries = readApplications(folders_);
   const DesktopEntry* entry = findApplication(entries, processExecutable(pid, proc_), name);
-  std::string icon = entry != nullptr && !entry->icon.empty() ? entry->icon : name;
+  std::optional<DesktopEntry> found;
+  if (entry != nullptr) found = *entry;
   if (known_.size() >= kMaxRemembered) known_.clear();
-  known_.emplace(key, icon);
-  return icon;
+  known_.emplace(key, found);
+  return found;
+}
+
+std::string DesktopIcons::iconOf(std::int32_t pid, const std::string& name) {
+  const std::optional<DesktopEntry> entry = entryOf(pid, name);
+  return entry && !entry->icon.empty() ? entry->icon : name;
 }
 
 }  // namespace tavrine::xdg

@@ -17,11 +17,14 @@ namespace tavrine::xdg {
 
 // What the [Desktop Entry] group of an application's desktop file says about it.
 struct DesktopEntry {
-  std::string id;       // "org.xfce.mousepad"; a file in a subfolder is "kde-kate"
-  std::string program;  // the file name of the program Exec= starts
-  std::string tryExec;  // the file name of TryExec=
-  std::string wmClass;  // StartupWMClass=
-  std::string icon;     // a theme name or an absolute path
+  std::string id;             // "org.xfce.mousepad"; a file in a subfolder is "kde-kate"
+  std::string program;        // the file name of the program Exec= starts
+  std::string tryExec;        // the file name of TryExec=
+  std::string wmClass;        // StartupWMClass=
+  std::string icon;           // a theme name or an absolute path
+  std::string name;           // Name=, as written (English by convention)
+  std::string nameZH;         // Name[zh_CN]=, else Name[zh]=; empty without either
+  std::string gettextDomain;  // X-GNOME-Gettext-Domain=: the catalogue of its own texts
   // Hidden=true, a Type other than Application, or Terminal=true (the window in front is the
   // terminal's): never matched, and it hides the entry of the same id in later folders.
   bool ignored = false;
@@ -58,7 +61,7 @@ const DesktopEntry* findApplication(const std::vector<DesktopEntry>& entries,
 // neither can be read.
 std::string processExecutable(std::int32_t pid, const std::filesystem::path& proc = "/proc");
 
-// Running applications' icons by their desktop entries, remembered per pid and name: the
+// Running applications' desktop entries (their icons, names), remembered per pid and name: the
 // folders are read again only for an application not seen yet.
 class DesktopIcons {
  public:
@@ -67,11 +70,13 @@ class DesktopIcons {
 
   // The entry's Icon= (a theme name or an absolute path); else `name`, for the theme.
   std::string iconOf(std::int32_t pid, const std::string& name);
+  // The entry of the process (see findApplication), or none.
+  std::optional<DesktopEntry> entryOf(std::int32_t pid, const std::string& name);
 
  private:
   std::vector<std::filesystem::path> folders_;
   std::filesystem::path proc_;
-  std::map<std::pair<std::int32_t, std::string>, std::string> known_;
+  std::map<std::pair<std::int32_t, std::string>, std::optional<DesktopEntry>> known_;
 };
 
 }  // namespace tavrine::xdg
