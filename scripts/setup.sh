@@ -34,6 +34,7 @@ packages=(
   librsvg2-bin dpkg-dev
   desktop-file-utils appstream lintian
   libqt6svg6 python3-gi            # the themed tray icon; a stand-in tray on the session bus
+  libgnustep-gui-dev               # headers for the macOS backend's Objective-C++ syntax check
 )
 
 missing=()

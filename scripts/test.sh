@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
-# Sets up the machine, then checks the formatting and builds and runs every test: the unit tests
+# Sets up the machine, then checks the formatting and the macOS backend's Objective-C++ syntax
+# (against GNUstep's headers; not a macOS build), and builds and runs every test: the unit tests
 # (the shell's both offscreen and on an X server), the end-to-end test, the Debian package, the
 # same tests under AddressSanitizer and UndefinedBehaviorSanitizer, and each fuzz target for a
 # fixed number of inputs.
@@ -18,6 +19,9 @@ build() {
   cmake --preset "$1" >/dev/null
   cmake --build --preset "$1"
 }
+
+# The macOS backend, which nothing here builds, parsed against GNUstep's headers.
+scripts/check-objcxx.sh
 
 build default
 ctest --preset default

@@ -102,6 +102,7 @@ class NativePanelPort final : public PanelPort {
 }  // namespace
 
 int main(int argc, char** argv) {
+  qt::keepRaisesFromActivating();
   QApplication app(argc, argv);
   QApplication::setApplicationName(qt::QtApplication::applicationName());
 
