@@ -29,6 +29,9 @@ packages=(
   xcompmgr                         # a compositor for the backdrop screenshots (shoot-backdrop.sh)
   mousepad geany python3-pyatspi   # applications read, and the pyatspi baseline
   weston xwayland qt6-wayland      # a Wayland session: compositor, X11 clients in it, Qt on it
+  # GNOME Shell's own Wayland session with Tavrine's extension (scripts/try-gnome.sh); it also
+  # brings gnome-extensions, which packs the extension.
+  gnome-shell gjs gnome-screenshot x11-utils gnome-text-editor
   # The Debian package (scripts/package.sh, scripts/check-package.sh): the icon's PNG sizes from
   # its SVG, the package's dependencies read off the binary, and the validators.
   librsvg2-bin dpkg-dev

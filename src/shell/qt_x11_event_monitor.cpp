@@ -51,9 +51,12 @@ std::optional<EventMask> monitorMaskOf(const QEvent& event) {
 }
 
 QtX11EventMonitor::QtX11EventMonitor(keys::KeySource& watcher, const TrustPort& trust,
-                                     LiveFlags liveFlags, keys::KeySource* second)
+                                     LiveFlags liveFlags,
+                                     const std::vector<keys::KeySource*>& others)
     : feeds_{&watcher}, trust_(trust), liveFlags_(std::move(liveFlags)) {
-  if (second != nullptr) feeds_.push_back(second);
+  for (keys::KeySource* feed : others) {
+    if (feed != nullptr) feeds_.push_back(feed);
+  }
   notifiers_.resize(feeds_.size());
 }
 

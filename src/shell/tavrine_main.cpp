@@ -72,10 +72,12 @@ int main(int argc, char** argv) {
 
   session->tellWhenNoTray(delegate);
   if (wayland) {
+    session->offerShellExtension();
     qt::tell(
         "Tavrine: in this Wayland session keys and the application in front are read from the "
-        "accessibility bus; applications that do not forward their keys there (GTK 4, some "
-        "terminals) do not bring up their shortcuts.");
+        "accessibility bus (and on GNOME from Tavrine's GNOME Shell extension); without the "
+        "extension, applications that do not forward their keys there (GTK 4, some terminals) do "
+        "not bring up their shortcuts.");
   }
 
   return QApplication::exec();
