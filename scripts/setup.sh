@@ -15,6 +15,7 @@ packages=(
   qt6-base-dev qt6-qpa-plugins     # the shell: status item, menus, the overlay panel
   fonts-dejavu-core fonts-noto-cjk # Latin and Chinese glyphs for the overlay
   fonts-noto-color-emoji           # emoji in application names, titles and the status menu
+  python3                          # the floor check of src/ (scripts/check-floors.sh)
   xvfb xauth                       # shell tests on a real X server
   libx11-dev libxi-dev             # Linux backend: X11, XInput 2 raw key events
   libsystemd-dev                   # Linux backend: sd-bus (accessibility switch, one instance, menus)

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
-# Sets up the machine, then checks the formatting and the macOS backend's Objective-C++ syntax
-# (against GNUstep's headers; not a macOS build), and builds and runs every test: the unit tests
+# Sets up the machine, then checks the formatting, the floors of src/ (no include points up one)
+# and the macOS backend's Objective-C++ syntax (against GNUstep's headers; not a macOS build),
+# and builds and runs every test: the unit tests
 # (the shell's both offscreen and on an X server), the end-to-end tests (X11, weston, GNOME
 # Shell), the Debian package, the same tests under AddressSanitizer and UndefinedBehaviorSanitizer,
 # and each fuzz target for a fixed number of inputs.
@@ -13,6 +14,9 @@ scripts/setup.sh
 echo "== formatting =="
 find src tests bench fuzz tools \( -name '*.cpp' -o -name '*.h' -o -name '*.mm' \) -print0 |
   xargs -0 clang-format --dry-run --Werror
+
+echo "== floors =="
+scripts/check-floors.sh
 
 build() {
   echo "== $1 =="

@@ -62,9 +62,8 @@ std::unique_ptr<wayland::AccessibleWorkspace> accessibleWorkspaceOf(
 // GNOME Shell hears every key and knows every window; GTK 4 applications forward nothing to the
 // accessibility bus. Only where GNOME Shell is the compositor.
 std::unique_ptr<gnome::ShellFeed> shellFeedFor(bool wayland) {
-  return wayland && LinuxSession::overlayStyle().desktop == Desktop::gnome
-             ? std::make_unique<gnome::ShellFeed>()
-             : nullptr;
+  return wayland && LinuxSession::desktop() == Desktop::gnome ? std::make_unique<gnome::ShellFeed>()
+                                                              : nullptr;
 }
 
 std::unique_ptr<gnome::ShellWorkspace> shellWorkspaceOf(const gnome::ShellFeed* feed,
@@ -147,8 +146,12 @@ Platform LinuxSession::platform() {
 }
 
 OverlayStyle LinuxSession::overlayStyle() {
+  return {KeyCapStyle::words};
+}
+
+Desktop LinuxSession::desktop() {
   const char* desktop = std::getenv("XDG_CURRENT_DESKTOP");
-  return {KeyCapStyle::words, xdg::desktopFromCurrentDesktop(desktop != nullptr ? desktop : "")};
+  return xdg::desktopFromCurrentDesktop(desktop != nullptr ? desktop : "");
 }
 
 void LinuxSession::watchBus() {

@@ -10,6 +10,7 @@
 #include <memory>
 
 #include "app/app_delegate.h"
+#include "model/desktop.h"
 #include "platform/linux/atspi/accessibility.h"
 #include "platform/linux/atspi/listener.h"
 #include "platform/linux/dbus/a11y_bus_trust.h"
@@ -49,8 +50,10 @@ class LinuxSession {
 
   // The ports, for a delegate that the session outlives.
   Platform platform();
-  // Caps in words, Ctrl first, and the running desktop's own shortcuts after the application's.
+  // Caps in words, Ctrl first.
   static OverlayStyle overlayStyle();
+  // The running desktop, whose own shortcuts follow the application's.
+  static Desktop desktop();
   QtStatusBar& statusBar() { return statusBar_; }
 
   // Answers messages to our bus name (held on the session bus) as they come.

@@ -10,6 +10,7 @@
 #include <cmath>
 #include <memory>
 
+#include "shell/overlay_accessibility.h"
 #include "shell/qt_screens.h"
 
 namespace tavrine::qt {
@@ -38,10 +39,20 @@ QRect toQtGeometry(const Rect& screenRect, const QRectF& primaryGeometry) {
           static_cast<int>(std::lround(r.width())), static_cast<int>(std::lround(r.height()))};
 }
 
+namespace {
+
+OverlayWidget* newAccessibleOverlayWidget(std::shared_ptr<OverlayView> content,
+                                          OverlayWidget::IconSource iconSource) {
+  installOverlayAccessibility();
+  return new OverlayWidget(std::move(content), std::move(iconSource));
+}
+
+}  // namespace
+
 QtPanel::QtPanel(const Rect& contentRect, const PanelSettings& settings,
                  OverlayWidget::IconSource iconSource, PanelBackdrop* backdrop,
                  bool bypassWindowManager, bool raisesWhenShown)
-    : widget_(new OverlayWidget(settings.content, std::move(iconSource))),
+    : widget_(newAccessibleOverlayWidget(settings.content, std::move(iconSource))),
       raisesWhenShown_(raisesWhenShown) {
   OverlayWidget* w = widget_.data();
   w->setWindowFlags(panelWindowFlags(settings, bypassWindowManager));

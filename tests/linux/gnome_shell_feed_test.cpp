@@ -29,8 +29,9 @@ constexpr modifier::Flags kCmd = modifier::kCommand;
 class Peer {
  public:
   // `failure`: the error Subscribe answers with, none for success.
-  explicit Peer(bool shell, bool extension = true, const char* failure = nullptr)
-      : bus_(dbus::connectToAddress(doubles::sessionBusAddress(), true)), failure_(failure) {
+  explicit Peer(bool shell, bool extension = true, const char* failure = nullptr,
+                const std::string& address = doubles::sessionBusAddress())
+      : bus_(dbus::connectToAddress(address, true)), failure_(failure) {
     if (!bus_) return;
     if (extension) {
       sd_bus_slot* slot = nullptr;
@@ -115,7 +116,7 @@ TEST(ShellFeedTest, TheExtensionsKeysAndFocusReachTheHandlersAndTheWorkspace) {
   Peer shell(true);
   ASSERT_TRUE(shell.connected());
   FixedWorkspace accessible;
-  accessible.app = RunningApplication{77, "Mousepad", nullptr};
+  accessible.app = RunningApplication{77, "Mousepad", nullptr, {}, {}};
   accessible.flags = modifier::kShift;
   ShellFeed feed(doubles::sessionBusAddress());
   ShellWorkspace workspace(feed, accessible,
@@ -225,6 +226,29 @@ TEST(ShellFeedTest, AShellWithoutTheExtensionIsToldApartFromAFailingOne) {
   ASSERT_TRUE(feed.start({}));
   ASSERT_TRUE(pumpUntil(feed, {&shell}, [&] { return feed.extension() == Extension::absent; }));
   EXPECT_EQ(changes, std::vector<Extension>{Extension::absent});
+}
+
+TEST(ShellFeedTest, ABusThatGoesAwayLetsGoOfEverythingAndIsNoLongerWatched) {
+  const std::string dir = doubles::makeTemporaryDirectory();
+  doubles::ServerProcess daemon;
+  const std::string address =
+      daemon.start({"dbus-daemon", "--session", "--nofork", "--address=unix:path=" + dir + "/bus",
+                    "--print-address={fd}"},
+                   {}, dir + "/dbus.log");
+  if (address.empty()) GTEST_SKIP() << "dbus-daemon is not installed";
+  Peer shell(true, true, nullptr, address);
+  ShellFeed feed(address);
+  Heard heard;
+  ASSERT_TRUE(feed.start(heard.handlers()));
+  ASSERT_TRUE(pumpUntil(feed, {&shell}, [&] { return feed.extension() == Extension::present; }));
+  shell.modifiers(shell.subscriber(), 4);
+  ASSERT_TRUE(pumpUntil(feed, {&shell}, [&] { return feed.flags() == kCmd; }));
+  EXPECT_GE(feed.fileDescriptor(), 0);
+
+  daemon.stop();
+  ASSERT_TRUE(pumpUntil(feed, {}, [&] { return feed.fileDescriptor() < 0; }));
+  EXPECT_EQ(heard.events.back(), std::make_pair('f', modifier::Flags{0}));
+  EXPECT_EQ(feed.extension(), Extension::unknown);
 }
 
 TEST(ShellFeedTest, ModifierBitsMapOntoTheModifierWord) {

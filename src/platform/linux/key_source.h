@@ -6,7 +6,7 @@
 #include <chrono>
 #include <functional>
 
-#include "platform/modifier_flags.h"
+#include "model/modifier_flags.h"
 
 namespace tavrine::keys {
 
@@ -25,7 +25,8 @@ class KeySource {
   // calls (and keeps its handlers).
   virtual bool start(KeyHandlers handlers) = 0;
   virtual bool isStarted() const = 0;
-  // Readable when transitions may be waiting; -1 until started.
+  // Readable when transitions may be waiting; -1 until started, and -1 again once the source
+  // has gone for good (its descriptor is then no longer watched).
   virtual int fileDescriptor() const = 0;
   // Calls the handlers for every transition that has arrived; never waits. Main thread only.
   virtual void dispatchPending() = 0;

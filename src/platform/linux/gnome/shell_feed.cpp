@@ -42,11 +42,16 @@ bool ShellFeed::start(keys::KeyHandlers handlers) {
 }
 
 int ShellFeed::fileDescriptor() const {
-  return started_ ? bus_.fileDescriptor() : -1;
+  return started_ && bus_.isOpen() ? bus_.fileDescriptor() : -1;
 }
 
 void ShellFeed::dispatchPending() {
   bus_.processPending();
+  if (started_ && !bus_.isOpen()) {
+    // The session bus went away, and the shell's reports with it.
+    forget();
+    setExtension(Extension::unknown);
+  }
 }
 
 void ShellFeed::shellChanged(const std::string& owner) {

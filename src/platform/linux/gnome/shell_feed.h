@@ -52,6 +52,7 @@ class ShellFeed final : public keys::KeySource {
   // Connects and follows GNOME Shell; false without a session bus.
   bool start(keys::KeyHandlers handlers) override;
   bool isStarted() const override { return started_; }
+  // -1 once the session bus has gone (it would stay readable).
   int fileDescriptor() const override;
   void dispatchPending() override;
   modifier::Flags flags() const override { return flags_; }
