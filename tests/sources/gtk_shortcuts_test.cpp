@@ -9,8 +9,10 @@
 #include <cstring>
 #include <fstream>
 #include <iterator>
+#include <tuple>
 
 #include "sources/gtk_shortcuts/elf_sections.h"
+#include "sources/gtk_shortcuts/gtk_shortcuts_source.h"
 #include "sources/gtk_shortcuts/mo_catalog.h"
 #include "sources/gtk_shortcuts/resource_bundle.h"
 #include "sources/gtk_shortcuts/shortcuts_ui.h"
@@ -257,6 +259,27 @@ TEST(ShortcutsWindows, ReadsThisProcessInEnglishAndInChinese) {
   const auto past = std::chrono::steady_clock::now() - std::chrono::seconds(1);
   EXPECT_TRUE(late.read(::getpid(), "", "en", past).empty());
   EXPECT_EQ(late.read(::getpid(), "", "en", later), expectedEnglish);
+}
+
+TEST(GtkShortcutsSource, GivesAChordPerAcceleratorWithTheApplicationsChinese) {
+  std::vector<std::int32_t> asked;
+  const GtkShortcutsSource source([&](const FrontApplication& app) {
+    asked.push_back(app.pid);
+    return std::string("unused-domain");
+  });
+  FrontApplication app;
+  app.pid = ::getpid();
+  app.isZH = true;
+  const auto rows = source.shortcuts(app);
+  ASSERT_EQ(rows.size(), 4u);  // Zoom In has two accelerators
+  constexpr unsigned P = KeyChord::kPrimary;
+  EXPECT_EQ(rows[1].chord, KeyChord::make(P, "+"));
+  EXPECT_EQ(rows[2].chord, KeyChord::make(P, "="));
+  EXPECT_EQ(
+      std::tie(rows[0].heading, rows[0].title, rows[0].headingZH, rows[0].titleZH, rows[0].source),
+      std::tie("Documents", "New document", "文档", "新建文档", GtkShortcutsSource::kName));
+  EXPECT_EQ(rows[3].chord, KeyChord::make(P, "Z"));
+  EXPECT_EQ(asked, std::vector<std::int32_t>{::getpid()});
 }
 
 }  // namespace

@@ -6,9 +6,11 @@
 #include <fstream>
 #include <iterator>
 #include <thread>
+#include <tuple>
 
 #include "sources/sheets/sheet.h"
 #include "sources/sheets/sheet_library.h"
+#include "sources/sheets/sheet_source.h"
 
 namespace tavrine::sources::sheets {
 namespace {
@@ -161,6 +163,45 @@ TEST_F(SheetLibraryTest, ABrokenSheetIsReportedOnceAndTheOthersKeepWorking) {
   EXPECT_EQ(shippedSheetFolders("/a:rel:/usr/share:/a", "/src/data/sheets"), shipped);
   EXPECT_EQ(shippedSheetFolders(nullptr, {}).back(), "/usr/share/tavrine/sheets");
   EXPECT_EQ(userSheetFolder(nullptr, "/home/u"), "/home/u/.config/tavrine/sheets");
+}
+
+TEST_F(SheetLibraryTest, TheSourceGivesChordsWithBothLanguagesAndTheAcceleratorMapWins) {
+  write("shipped/thunar.toml",
+        "aliases = [\"Thunar\"]\n[[group]]\nheading = \"File\"\nheading_zh = \"文件\"\nshortcuts = "
+        "[\n"
+        "  { title = \"New Tab\", title_zh = \"新标签\", keys = \"Ctrl+T\", action = "
+        "\"<Actions>/W/new-tab\" },\n"
+        "  { title = \"Close Tab\", keys = \"Ctrl+W\", action = \"<Actions>/W/close-tab\" },\n"
+        "  { title = \"Find\", keys = [\"Ctrl+F\", \"F3\"] },\n]\n");
+  std::filesystem::create_directories(root_ / "config/Thunar");
+  // The user moved New Tab to Ctrl+Shift+T and took Close Tab's keys away.
+  write("config/Thunar/accels.scm",
+        "(gtk_accel_path \"<Actions>/W/new-tab\" \"<Primary><Shift>t\")\n"
+        "(gtk_accel_path \"<Actions>/W/close-tab\" \"\")\n");
+  std::vector<std::string> reported;
+  const SheetSource source({root_ / "shipped"}, root_ / "user", root_ / "config",
+                           [&](const std::string& m) { reported.push_back(m); });
+  FrontApplication app;
+  app.pid = 1;
+  app.executable = "/usr/bin/thunar";
+  const auto rows = source.shortcuts(app);
+  ASSERT_EQ(rows.size(), 3u);
+  constexpr unsigned S = KeyChord::kShift, P = KeyChord::kPrimary;
+  EXPECT_EQ(rows[0].chord, KeyChord::make(P | S, "T"));
+  EXPECT_EQ(
+      std::tie(rows[0].heading, rows[0].headingZH, rows[0].title, rows[0].titleZH, rows[0].source),
+      std::tie("File", "文件", "New Tab", "新标签", SheetSource::kName));
+  EXPECT_EQ(rows[1].title, "Find");
+  EXPECT_EQ(rows[2].chord,
+            KeyChord::make(0, static_cast<NamedKey>(static_cast<int>(NamedKey::f1) + 2)));
+  // A broken sheet is reported once, by file and line.
+  write("user/thunar.toml",
+        "[[group]]\nheading = \"X\"\nshortcuts = [{ title = \"Y\", keys = \"Ctrl+Nope\" }]\n");
+  EXPECT_EQ(source.shortcuts(app).size(), 3u);
+  EXPECT_EQ(source.shortcuts(app).size(), 3u);
+  ASSERT_EQ(reported.size(), 1u);
+  EXPECT_TRUE(reported[0].ends_with("thunar.toml:3: cannot read the keys \"Ctrl+Nope\""))
+      << reported[0];
 }
 
 }  // namespace
