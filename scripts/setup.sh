@@ -29,6 +29,7 @@ packages=(
   trayer imagemagick               # a tray for the status item; screenshots
   xcompmgr                         # a compositor for the backdrop screenshots (shoot-backdrop.sh)
   mousepad geany python3-pyatspi   # applications read, and the pyatspi baseline
+  gnome-text-editor thunar firefox-esr  # shortcuts windows, sheets (the end-to-end test)
   weston xwayland qt6-wayland      # a Wayland session: compositor, X11 clients in it, Qt on it
   # GNOME Shell's own Wayland session with Tavrine's extension (scripts/try-gnome.sh); it also
   # brings gnome-extensions, which packs the extension.
