@@ -109,7 +109,12 @@ front firefox
 hold_shows firefox "$HS_PID_firefox" "" "${firefox_rows[@]}"
 list_shows "(Firefox)" "$HS_PID_firefox" $'New Tab\tCtrl+T\tsheet' "menus empty until opened"
 list_shows "(Firefox, Chinese)" "$HS_PID_firefox --zh" "新建隐私窗口"
+list_shows "(Firefox, JSON)" "$HS_PID_firefox --json" \
+  '{"heading": "File", "title": "New Tab", "keys": "Ctrl+T", "source": "sheet"}' '"menu bar": "menus empty until opened"'
 hs_stop_app firefox
+hs_start_app idle sleep 60 >/dev/null
+list_shows "(a program with no shortcuts)" "$HS_PID_idle" "Nothing to show" \
+  "menu bar: not on the accessibility bus" "no shortcuts window" "no sheet (yours would be"
 
 # 5. A stopped application in front: Tavrine gives up within its deadline and keeps running.
 kill -STOP "$HS_PID_menu_app"
