@@ -38,6 +38,11 @@ struct CanonicalEqual {
 // Ill-formed bytes form clusters of their own and are never dropped.
 std::vector<std::string_view> graphemes(std::string_view s);
 
+// The longest prefix of `s` of at most `maxBytes` bytes that ends between user-perceived
+// characters; costs O(maxBytes) whatever the length of `s`. Text from other processes is cut
+// with this where it enters, before it is copied.
+std::string_view clipToGraphemes(std::string_view s, std::size_t maxBytes);
+
 // Full Unicode upper-casing, independent of the user's locale ("ß" becomes "SS").
 std::string toUpperFull(std::string_view s);
 
