@@ -10,6 +10,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <thread>
 
 namespace tavrine::doubles {
@@ -39,6 +40,35 @@ const std::string& sessionBusAddress() {
        "--print-address={fd}"},
       {"DISPLAY", "GSETTINGS_BACKEND=memory", "XDG_RUNTIME_DIR=" + dir}, dir + "/dbus.log");
   return address;
+}
+
+bool HostileBus::start(int maxRepliesPerConnection) {
+  const std::string dir = makeTemporaryDirectory();
+  std::ofstream(dir + "/bus.conf")
+      << "<!DOCTYPE busconfig PUBLIC \"-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN\"\n"
+         " \"http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd\">\n"
+         "<busconfig><type>session</type><listen>unix:path="
+      << dir << "/bus</listen><auth>EXTERNAL</auth>"
+      << "<policy context=\"default\"><allow send_destination=\"*\" eavesdrop=\"true\"/>"
+         "<allow eavesdrop=\"true\"/><allow own=\"*\"/></policy>"
+         "<limit name=\"max_incoming_bytes\">1000000000</limit>"
+         "<limit name=\"max_outgoing_bytes\">1000000000</limit>"
+         "<limit name=\"max_message_size\">1000000000</limit>"
+         "<limit name=\"max_replies_per_connection\">"
+      << maxRepliesPerConnection << "</limit></busconfig>\n";
+  address_ = daemon_.start(
+      {"dbus-daemon", "--config-file=" + dir + "/bus.conf", "--nofork", "--print-address={fd}"}, {},
+      dir + "/dbus.log");
+  if (address_.empty()) return false;
+  application_ = peer_.start({TAVRINE_HOSTILE_PEER, address_, "{fd}"}, {}, dir + "/peer.log");
+  pid_ = peer_.pid();
+  if (application_.empty() || sd_bus_new(&bus_) < 0) return false;
+  return sd_bus_set_address(bus_, address_.c_str()) >= 0 && sd_bus_set_bus_client(bus_, 1) >= 0 &&
+         sd_bus_start(bus_) >= 0;
+}
+
+HostileBus::~HostileBus() {
+  sd_bus_flush_close_unref(bus_);
 }
 
 std::string ServerProcess::start(std::vector<std::string> argv, const std::vector<std::string>& env,

@@ -17,7 +17,8 @@ bool isSafeBusAddress(std::string_view address);
 
 // A client connection to `address`, started without waiting for the handshake (the first call's
 // wait completes it under that call's timeout); null for an unsafe address or a failure.
-// `busClient` is false for an application's own socket, which is a peer and not a bus.
+// `busClient` is false for an application's own socket, which is a peer and not a bus. Passed
+// file descriptors are refused.
 BusPtr connectToAddress(const std::string& address, bool busClient);
 
 // The accessibility bus's address as its launcher (org.a11y.Bus on the session bus `session`,
