@@ -168,6 +168,22 @@ std::string_view clipToGraphemes(std::string_view s, std::size_t maxBytes) {
   return s.substr(0, end);
 }
 
+bool drawsNothing(std::string_view s) {
+  const auto* p = reinterpret_cast<const std::uint8_t*>(s.data());
+  const auto length = static_cast<std::int32_t>(std::min<std::size_t>(s.size(), INT32_MAX));
+  for (std::int32_t i = 0; i < length;) {
+    UChar32 c;
+    U8_NEXT(p, i, length, c);
+    const auto type = c < 0 ? U_GENERAL_OTHER_TYPES : static_cast<UCharCategory>(u_charType(c));
+    if (c < 0 || !(u_isUWhiteSpace(c) || type == U_CONTROL_CHAR || type == U_FORMAT_CHAR ||
+                   type == U_SPACE_SEPARATOR || c == 0x2800 ||
+                   u_hasBinaryProperty(c, UCHAR_DEFAULT_IGNORABLE_CODE_POINT))) {
+      return false;
+    }
+  }
+  return true;
+}
+
 std::string_view trimSpacesAndTabs(std::string_view s) {
   const auto* p = reinterpret_cast<const std::uint8_t*>(s.data());
   const auto length = static_cast<std::int32_t>(std::min<std::size_t>(s.size(), INT32_MAX));

@@ -43,6 +43,11 @@ std::vector<std::string_view> graphemes(std::string_view s);
 // with this where it enters, before it is copied.
 std::string_view clipToGraphemes(std::string_view s, std::size_t maxBytes);
 
+// True when `s` would draw nothing at all: it holds only white space, controls, format and other
+// default-ignorable characters (zero-width and no-break spaces, joiners, bidi controls, Hangul
+// fillers) or the blank Braille pattern. Ill-formed bytes draw a replacement character.
+bool drawsNothing(std::string_view s);
+
 // Full Unicode upper-casing, independent of the user's locale ("ß" becomes "SS").
 std::string toUpperFull(std::string_view s);
 
