@@ -102,7 +102,8 @@ int main(int argc, char** argv) {
 
   // Modes that must show the application's menu, and those that may show nothing (a text of
   // several MiB may take the reader past its deadline). The slow ones cost a deadline each: one
-  // of each in twenty holds.
+  // of each in twenty holds. A good hold may come back empty only at the reader's deadline (the
+  // peer still busy with what it was asked before, a loaded machine), never sooner.
   const struct {
     const char* mode;
     bool shows;
@@ -113,6 +114,7 @@ int main(int argc, char** argv) {
                 {"plain", true}, {"plain", true},  {"wrong", false}, {"plain", true}};
   Clock::duration slowest{};
   int shown = 0;
+  int late = 0;  // good holds the deadline ended
   for (int cycle = 0; cycle < cycles; ++cycle) {
     const auto& step = script[cycle % std::size(script)];
     peer.control("Mode", "s", step.mode);
@@ -131,7 +133,10 @@ int main(int argc, char** argv) {
     slowest = std::max(slowest, took);
     if (took > std::chrono::seconds(1)) fail(cycle, "the hold took more than a second");
     if (panels.onScreenCount() > 1) fail(cycle, "two panels at once");
-    if (step.shows && panels.onScreenCount() != 1) fail(cycle, "the hold showed nothing");
+    if (step.shows && panels.onScreenCount() != 1) {
+      ++late;
+      if (took < atspi::ReadOptions{}.deadline) fail(cycle, "a good hold showed nothing");
+    }
     shown += static_cast<int>(panels.onScreenCount());
     ctrl(false);
     runLoop.advance(0.2);
@@ -140,9 +145,12 @@ int main(int argc, char** argv) {
   for (const auto& panel : panels.created) {
     if (panel->othersOnScreenWhenMade != 0) fail(-1, "a panel was made while another was up");
   }
-  std::printf("%d hold cycles, %d panels shown, slowest hold %lld ms, %d failures\n", cycles, shown,
-              static_cast<long long>(
-                  std::chrono::duration_cast<std::chrono::milliseconds>(slowest).count()),
-              failures);
+  std::printf(
+      "%d hold cycles, %d panels shown, %d good holds ended by the deadline, slowest hold "
+      "%lld ms, %d failures\n",
+      cycles, shown, late,
+      static_cast<long long>(
+          std::chrono::duration_cast<std::chrono::milliseconds>(slowest).count()),
+      failures);
   return failures == 0 ? 0 : 1;
 }
