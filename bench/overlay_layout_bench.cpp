@@ -15,6 +15,7 @@
 #include "i18n/translation_tables.h"
 #include "overlay/grouped_shortcuts.h"
 #include "overlay/overlay_layout.h"
+#include "sources/system/system_shortcuts.h"
 #include "support/fake_text_measurer.h"
 
 namespace {
@@ -26,7 +27,14 @@ constexpr Size kPanel{1200, 800};
 // `count` records spread over 20 menus, with titles from the command table and shortcuts of one
 // to four modifiers.
 std::vector<ShortcutItem> records(std::size_t count) {
-  static const char* const kShortcuts[] = {"⌘C", "⇧⌘Z", "⌥⌘Esc", "⌃⌥⇧⌘K", "⌘Tab", "⌘↑"};
+  constexpr unsigned C = KeyChord::kControl, A = KeyChord::kAlt, S = KeyChord::kShift,
+                     P = KeyChord::kPrimary;
+  static const KeyChord kShortcuts[] = {KeyChord::make(P, "C"),
+                                        KeyChord::make(S | P, "Z"),
+                                        KeyChord::make(A | P, NamedKey::escape),
+                                        KeyChord::make(C | A | S | P, "K"),
+                                        KeyChord::make(P, NamedKey::tab),
+                                        KeyChord::make(P, NamedKey::upArrow)};
   const auto commands = commandsTable();
   std::vector<ShortcutItem> items;
   items.reserve(count);
@@ -43,7 +51,8 @@ void BM_OverlayRender(benchmark::State& state) {
   TranslationHelper t;
   t.setIsZH(state.range(2) != 0);
   const auto view = std::make_shared<const OverlayView>(
-      "Bench", groupByMenu(records(static_cast<std::size_t>(state.range(0)))), t);
+      "Bench", groupByMenu(records(static_cast<std::size_t>(state.range(0)))), t, OverlayStyle{},
+      SystemShortcuts::catalogue(Desktop::macOS));
   const doubles::FakeTextMeasurer measurer;
   std::size_t primitives = 0;
   for (auto _ : state) {

@@ -1,25 +1,30 @@
 // SPDX-License-Identifier: MIT
 // The Linux accelerator readers on arbitrary bytes: whatever another application reports, a
-// binding is read into a key equivalent that formats into caps, or into nothing.
+// binding is read into a chord with a key and no empty cap, or into nothing.
 #include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
 
-#include "harvest/accessibility_helper.h"
-#include "overlay/shortcut_row.h"
+#include <variant>
+#include <vector>
+
+#include "model/key_chord.h"
 #include "platform/linux/atspi/key_binding.h"
 
 namespace {
 
-void check(const std::optional<tavrine::atspi::KeyEquivalent>& key) {
-  if (!key) return;
-  if (key->commandChar.empty() || key->modifiers < 0 || key->modifiers > 15) __builtin_trap();
-  const std::string shortcut =
-      tavrine::AccessibilityHelper::formatShortcut(key->modifiers, key->commandChar);
-  if (tavrine::ShortcutRow::keyGroups(shortcut, tavrine::KeyCapStyle::words).empty())
+void check(const std::optional<tavrine::KeyChord>& chord) {
+  if (!chord) return;
+  const auto* text = std::get_if<std::string>(&chord->key);
+  if (std::holds_alternative<std::monostate>(chord->key) || (text != nullptr && text->empty()))
     __builtin_trap();
+  for (const auto style : {tavrine::KeyCapStyle::glyphs, tavrine::KeyCapStyle::words}) {
+    for (const std::string& cap : tavrine::keyCaps(*chord, style)) {
+      if (cap.empty()) __builtin_trap();
+    }
+  }
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
-// Key-cap splitting, shortcut formatting, the spoken form and a row's layout on arbitrary bytes,
-// including ill-formed UTF-8.
+// Key equivalents into chords, their caps, display text and spoken form, and a row's layout, on
+// arbitrary bytes, including ill-formed UTF-8.
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -13,10 +13,9 @@
 
 #include <memory>
 
-#include "harvest/accessibility_helper.h"
+#include "harvest/key_equivalent.h"
 #include "i18n/translation_helper.h"
 #include "overlay/overlay_layout.h"
-#include "overlay/shortcut_row.h"
 #include "support/fake_text_measurer.h"
 
 namespace {
@@ -52,33 +51,22 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (size >= 8) std::memcpy(&mask, data, 8);
   const std::string_view input(reinterpret_cast<const char*>(data), size);
 
-  std::size_t capBytes = 0;
-  const std::vector<std::string> caps = tavrine::ShortcutRow::keyGroups(input);
-  for (const std::string& cap : caps) {
-    if (cap.empty()) __builtin_trap();
-    capBytes += cap.size();
-  }
-  if (capBytes != input.size()) __builtin_trap();  // splitting drops or adds nothing
-  // Words rename and reorder modifier caps, never merge, split or drop one.
-  const std::vector<std::string> words =
-      tavrine::ShortcutRow::keyGroups(input, tavrine::KeyCapStyle::words);
-  if (words.size() != caps.size()) __builtin_trap();
-  for (const std::string& cap : words) {
-    if (cap.empty()) __builtin_trap();
-  }
-
+  // A key equivalent of any mask and command character: a key cap that shows, as one cap per
+  // modifier and one for the key in either style, read out as something.
   const std::string_view key = size >= 8 ? input.substr(8) : input;
+  const tavrine::KeyChord chord = tavrine::keyEquivalentChord(mask, key);
   if (!key.empty()) {
-    const std::string shortcut = tavrine::AccessibilityHelper::formatShortcut(mask, key);
-    if (shortcut.empty() || tavrine::ShortcutRow::keyGroups(shortcut).empty()) __builtin_trap();
+    const std::vector<std::string> caps = tavrine::keyCaps(chord);
+    if (caps.empty() || caps.size() != tavrine::keyCaps(chord, tavrine::KeyCapStyle::words).size())
+      __builtin_trap();
+    for (const std::string& cap : caps) {
+      if (cap.empty()) __builtin_trap();
+    }
     // Every key shows: no character of the text is drawn as nothing.
-    if (hasInvisible(shortcut)) __builtin_trap();
-  }
-
-  // Read out, every shortcut says something.
-  for (const auto style : {tavrine::KeyCapStyle::glyphs, tavrine::KeyCapStyle::words}) {
-    const tavrine::ShortcutRow row{"", std::string(input), style};
-    if (!caps.empty() && row.spokenShortcut().empty()) __builtin_trap();
+    if (hasInvisible(tavrine::shortcutText(chord))) __builtin_trap();
+    for (const auto style : {tavrine::KeyCapStyle::glyphs, tavrine::KeyCapStyle::words}) {
+      if (tavrine::spokenChord(chord, style).empty()) __builtin_trap();
+    }
   }
 
   // The input as the title and the shortcut of one row, in a panel 200 to 1223 points wide: what
@@ -88,7 +76,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   static tavrine::TranslationHelper t;
   static const tavrine::doubles::FakeTextMeasurer measurer;
   tavrine::GroupedShortcuts groups;
-  groups["Menu"].emplace_back("Menu", std::string(input), std::string(input));
+  groups["Menu"].emplace_back("Menu", std::string(input), chord);
   const tavrine::OverlayLayout layout(
       std::make_shared<const tavrine::OverlayView>("App", std::move(groups), t), measurer,
       {width, 400}, nullptr);

@@ -2,9 +2,9 @@
 # SPDX-License-Identifier: MIT
 # Checks the desktop integration and the Debian package built by scripts/package.sh: the desktop
 # entry and the AppStream metadata validate, the release is the same version everywhere, the
-# package holds the program and every file a desktop looks for, its dependencies were read off
-# the binary, lintian finds no error or warning, and the installed program's tray icon is the
-# theme's symbolic icon.
+# package holds the program, every file a desktop looks for and the GNOME Shell extension, its
+# dependencies were read off the binary, lintian finds no error or warning, and the installed
+# program's tray icon is the theme's symbolic icon.
 #
 #   scripts/check-package.sh build/package/tavrine_VERSION_ARCH.deb
 set -euo pipefail
@@ -45,6 +45,9 @@ expect -rw-r--r-- "usr/share/icons/hicolor/symbolic/apps/$id-symbolic.svg"
 expect -rw-r--r-- usr/share/man/man1/tavrine.1.gz
 expect -rw-r--r-- usr/share/doc/tavrine/copyright
 expect -rw-r--r-- usr/share/doc/tavrine/changelog.gz
+for file in metadata.json extension.js feed.js; do
+  expect -rw-r--r-- "usr/share/gnome-shell/extensions/tavrine@tavrine.github.io/$file"
+done
 # Nothing starts by itself at login: autostart is the user's choice.
 ! grep -q 'etc/xdg/autostart' <<<"$contents" || fail "the package autostarts Tavrine"
 

@@ -15,6 +15,7 @@ packages=(
   qt6-base-dev qt6-qpa-plugins     # the shell: status item, menus, the overlay panel
   fonts-dejavu-core fonts-noto-cjk # Latin and Chinese glyphs for the overlay
   fonts-noto-color-emoji           # emoji in application names, titles and the status menu
+  python3                          # the floor check of src/ (scripts/check-floors.sh)
   xvfb xauth                       # shell tests on a real X server
   libx11-dev libxi-dev             # Linux backend: X11, XInput 2 raw key events
   libsystemd-dev                   # Linux backend: sd-bus (accessibility switch, one instance, menus)
@@ -26,11 +27,15 @@ packages=(
   xcompmgr                         # a compositor for the backdrop screenshots (shoot-backdrop.sh)
   mousepad geany python3-pyatspi   # applications read, and the pyatspi baseline
   weston xwayland qt6-wayland      # a Wayland session: compositor, X11 clients in it, Qt on it
+  # GNOME Shell's own Wayland session with Tavrine's extension (scripts/try-gnome.sh); it also
+  # brings gnome-extensions, which packs the extension.
+  gnome-shell gjs gnome-screenshot x11-utils gnome-text-editor
   # The Debian package (scripts/package.sh, scripts/check-package.sh): the icon's PNG sizes from
   # its SVG, the package's dependencies read off the binary, and the validators.
   librsvg2-bin dpkg-dev
   desktop-file-utils appstream lintian
   libqt6svg6 python3-gi            # the themed tray icon; a stand-in tray on the session bus
+  libgnustep-gui-dev               # headers for the macOS backend's Objective-C++ syntax check
 )
 
 missing=()

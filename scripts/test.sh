@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
-# Sets up the machine, then checks the formatting and builds and runs every test: the unit tests
-# (the shell's both offscreen and on an X server), the end-to-end test, the Debian package, the
-# same tests under AddressSanitizer and UndefinedBehaviorSanitizer, and each fuzz target for a
-# fixed number of inputs.
+# Sets up the machine, then checks the formatting, the floors of src/ (no include points up one)
+# and the macOS backend's Objective-C++ syntax (against GNUstep's headers; not a macOS build),
+# and builds and runs every test: the unit tests
+# (the shell's both offscreen and on an X server), the end-to-end tests (X11, weston, GNOME
+# Shell), the Debian package, the same tests under AddressSanitizer and UndefinedBehaviorSanitizer,
+# and each fuzz target for a fixed number of inputs.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -13,11 +15,17 @@ echo "== formatting =="
 find src tests bench fuzz tools \( -name '*.cpp' -o -name '*.h' -o -name '*.mm' \) -print0 |
   xargs -0 clang-format --dry-run --Werror
 
+echo "== floors =="
+scripts/check-floors.sh
+
 build() {
   echo "== $1 =="
   cmake --preset "$1" >/dev/null
   cmake --build --preset "$1"
 }
+
+# The macOS backend, which nothing here builds, parsed against GNUstep's headers.
+scripts/check-objcxx.sh
 
 build default
 ctest --preset default
@@ -31,6 +39,9 @@ echo "== default, end to end =="
 tests/e2e/e2e.sh build/default
 echo "== default, end to end in a Wayland session =="
 tests/e2e/e2e-wayland.sh build/default
+# GNOME Shell's own Wayland session, headless, with Tavrine's extension: GTK 4 applications too.
+echo "== default, GNOME Shell (Wayland) with the extension =="
+scripts/try-gnome.sh
 
 # The Debian package, from a release build of its own: the desktop entry, the metadata, what it
 # holds and what it depends on, and lintian.

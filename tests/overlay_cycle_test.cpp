@@ -28,7 +28,8 @@ TEST_F(OverlayCycleTest, NothingToShowChangesNothing) {
   h.delegate->showOverlay();  // no frontmost application
   h.bringToFront(42, "Viewer", kNoShortcuts);
   h.delegate->showOverlay();
-  h.fake.workspace.frontmost = RunningApplication{44, "Ghost", nullptr};  // no menu bar at all
+  h.fake.workspace.frontmost =
+      RunningApplication{44, "Ghost", nullptr, {}, {}};  // no menu bar at all
   h.delegate->showOverlay();
   EXPECT_EQ(h.delegate->overlayController, nullptr);
   EXPECT_EQ(loop.liveTimerCount(), 0u);
@@ -97,8 +98,9 @@ TEST_F(OverlayCycleTest, HidingLeavesAPendingHoldAloneAndIsHarmlessWithNothingSh
 
 class OverlayWindowControllerTest : public ::testing::Test {
  protected:
-  std::vector<ShortcutItem> items{
-      {"File", "New", "⌘N"}, {"Edit", "Copy", "⌘C"}, {"File", "Save", "⌘S"}};
+  std::vector<ShortcutItem> items{doubles::record("File", "New", "n"),
+                                  doubles::record("Edit", "Copy", "c"),
+                                  doubles::record("File", "Save", "s")};
   TranslationHelper t;
   doubles::FakeScreens screens;
   doubles::RecordingPanels panels;
@@ -115,13 +117,13 @@ TEST_F(OverlayWindowControllerTest, CentresACappedShareOfTheVisibleFrame) {
   };
   for (const auto& [visible, expected] : cases) {
     screens.visibleFrame = visible;
-    controller.showWithShortcuts(items, "Editor");
+    controller.showWithShortcuts(items, "Editor", {});
     EXPECT_EQ(panels.created.back()->contentRect, expected);
   }
 }
 
 TEST_F(OverlayWindowControllerTest, ShowsANonActivatingFloatingPanelWithTheGroupedView) {
-  controller.showWithShortcuts(items, "Editor");
+  controller.showWithShortcuts(items, "Editor", {});
   ASSERT_EQ(panels.created.size(), 1u);
   EXPECT_EQ(controller.window, panels.created[0]);
 
@@ -139,9 +141,9 @@ TEST_F(OverlayWindowControllerTest, ShowsANonActivatingFloatingPanelWithTheGroup
 
 // Closing the panel before the next is made is part of the overlay cycle's tests.
 TEST_F(OverlayWindowControllerTest, AShowWithoutAScreenStillClosesThePanelBefore) {
-  controller.showWithShortcuts(items, "Editor");
+  controller.showWithShortcuts(items, "Editor", {});
   screens.visibleFrame = std::nullopt;
-  controller.showWithShortcuts(items, "Editor");
+  controller.showWithShortcuts(items, "Editor", {});
   EXPECT_EQ(panels.created.size(), 1u);
   EXPECT_EQ(panels.onScreenCount(), 0u);
   EXPECT_EQ(controller.window, panels.created[0]);  // still refers to the closed panel

@@ -69,8 +69,10 @@ struct Fixture {
 
   OverlayLayout layout(GroupedShortcuts groups, Size panel, ImageRef icon = nullptr,
                        std::string appName = "Mail") {
-    return OverlayLayout(std::make_shared<const OverlayView>(appName, std::move(groups), t),
-                         measurer, panel, std::move(icon));
+    return OverlayLayout(
+        std::make_shared<const OverlayView>(appName, std::move(groups), t, OverlayStyle{},
+                                            SystemShortcuts::catalogue(Desktop::macOS)),
+        measurer, panel, std::move(icon));
   }
 };
 
@@ -135,9 +137,9 @@ TEST(OverlayLayoutTest, HeaderFollowsItsConstants) {
 TEST(OverlayLayoutTest, GridsFollowTheirConstants) {
   Fixture f;
   GroupedShortcuts groups;
-  groups["Edit"] = {{"Edit", "Redo", "⇧⌘Z"}, {"Edit", "No Caps", ""}};
+  groups["Edit"] = {doubles::record("Edit", "Redo", "z", 1), ShortcutItem("Edit", "No Caps", {})};
   for (int i = 2; i < 9; ++i)
-    groups["Edit"].emplace_back("Edit", "Item " + std::to_string(i), "⌘K");
+    groups["Edit"].push_back(doubles::record("Edit", "Item " + std::to_string(i), "k"));
   groups["File"];  // a menu whose list is empty
   const OverlayLayout layout = f.layout(std::move(groups), {1000, 700});
   const std::vector<Primitive> p = everything(layout);
@@ -227,8 +229,9 @@ GroupedShortcuts unevenGroups() {
   for (const auto& [menu, size] :
        {std::pair{"Edit", 1}, {"File", 7}, {"View", 13}, {"Window", 30}}) {
     for (int i = 0; i < size; ++i) {
-      groups[menu].emplace_back(menu, std::string(menu).append(" ").append(std::to_string(i)),
-                                i % 3 == 0 ? "⌥⌘Esc" : "⌘K");
+      groups[menu].push_back(
+          doubles::record(menu, std::string(menu).append(" ").append(std::to_string(i)),
+                          i % 3 == 0 ? "\x1b" : "k", i % 3 == 0 ? 2 : 0));
     }
   }
   return groups;
@@ -311,22 +314,23 @@ void expectRowsInsideTheirCells(const OverlayLayout& layout, const OverlayView& 
 
 // In macOS's glyphs and catalogue, and in words with each Linux desktop's catalogue.
 TEST(OverlayLayoutTest, NothingLeavesItsCellOnAnyScreen) {
-  const OverlayStyle styles[] = {{},
-                                 {KeyCapStyle::words, Desktop::gnome},
-                                 {KeyCapStyle::words, Desktop::kde},
-                                 {KeyCapStyle::words, Desktop::xfce}};
+  const std::pair<KeyCapStyle, Desktop> styles[] = {{KeyCapStyle::glyphs, Desktop::macOS},
+                                                    {KeyCapStyle::words, Desktop::gnome},
+                                                    {KeyCapStyle::words, Desktop::kde},
+                                                    {KeyCapStyle::words, Desktop::xfce}};
   for (const char* file : {"editor.menu", "stress.menu"}) {
     const GroupedShortcuts menus = groupByMenu(doubles::sampleShortcuts(file));
     for (const bool zh : {false, true}) {
       for (const Size screen :
            {Size{1440, 900}, {1280, 720}, {2560, 1440}, {800, 600}, {640, 480}}) {
-        for (const OverlayStyle& style : styles) {
+        for (const auto& [capStyle, desktop] : styles) {
           SCOPED_TRACE(std::string(file) + (zh ? " zh " : " en ") +
                        std::to_string(static_cast<int>(screen.width)) + " desktop " +
-                       std::to_string(static_cast<int>(style.desktop)));
+                       std::to_string(static_cast<int>(desktop)));
           Fixture f;
           f.t.setIsZH(zh);
-          const auto view = std::make_shared<const OverlayView>("App", menus, f.t, style);
+          const auto view = std::make_shared<const OverlayView>(
+              "App", menus, f.t, OverlayStyle{capStyle}, SystemShortcuts::catalogue(desktop));
           const Rect panel = OverlayWindowController::panelFrame({{0, 0}, screen});
           expectRowsInsideTheirCells(OverlayLayout(view, f.measurer, panel.size, nullptr), *view);
         }
@@ -340,7 +344,7 @@ TEST(OverlayLayoutTest, NothingLeavesItsCellOnAnyScreen) {
 TEST(OverlayLayoutTest, GridsTakeFewerColumnsRatherThanLetCapsLeaveTheirCells) {
   GroupedShortcuts groups;
   for (int i = 0; i < 40; ++i)
-    groups["Edit"].emplace_back("Edit", "Item", i == 7 ? "⌃⌥⇧⌘K" : "⌘C");
+    groups["Edit"].push_back(doubles::record("Edit", "Item", i == 7 ? "k" : "c", i == 7 ? 7 : 0));
   struct Case {
     double panelWidth;
     int columns;
@@ -359,27 +363,27 @@ TEST(OverlayLayoutTest, GridsTakeFewerColumnsRatherThanLetCapsLeaveTheirCells) {
 TEST(OverlayLayoutTest, TitlesYieldDownToTheirFirstCharacterAndKeysOnlyWhenNothingElseFits) {
   struct Case {
     double panelWidth;
-    std::string shortcut;
+    std::string key;    // the command character, with Command
     std::string title;  // as shown
-    std::string key;    // the last cap as shown
+    std::string cap;    // the last cap as shown
   };
   // One column: the title gets the panel less 48, the caps (two of 24, a gap of 3) and 16.
   for (const Case& c : {
-           Case{400, "⌘E", "Export As PDF", "E"},
-           Case{173, "⌘E", "Export…", "E"},  // room for "Export " and "…": the space goes
-           Case{130, "⌘E", "E…", "E"},
+           Case{400, "e", "Export As PDF", "E"},
+           Case{173, "e", "Export…", "E"},  // room for "Export " and "…": the space goes
+           Case{130, "e", "E…", "E"},
            // A key text no cell could hold is cut, after the title has yielded.
-           Case{300, "⌘" + std::string(60, 'X'), "E…", "XXXXXXXXXXXXXXXXXXXXXXXXXXX…"},
+           Case{300, std::string(60, 'x'), "E…", "XXXXXXXXXXXXXXXXXXXXXXXXXXX…"},
        }) {
     SCOPED_TRACE(c.panelWidth);
     Fixture f;
-    const OverlayLayout layout =
-        f.layout({{"File", {{"File", "Export As PDF", c.shortcut}}}}, {c.panelWidth, 700});
+    const OverlayLayout layout = f.layout(
+        {{"File", {doubles::record("File", "Export As PDF", c.key)}}}, {c.panelWidth, 700});
     const Rect cell = layout.rowFrame(OverlayLayout::Section::application, 0, 0);
     const auto texts = ofKind<TextPrimitive>(layout.primitivesIn(cell));
     ASSERT_EQ(texts.size(), 2u);
     EXPECT_EQ(texts[0].text, c.title);
-    EXPECT_EQ(texts[1].text, c.key);
+    EXPECT_EQ(texts[1].text, c.cap);
     EXPECT_LE(texts[1].frame.maxX(), cell.maxX());
   }
 }

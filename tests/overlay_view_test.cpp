@@ -9,6 +9,8 @@
 #include "i18n/translation_helper.h"
 #include "overlay/overlay_layout.h"
 #include "overlay/overlay_view.h"
+#include "sources/system/system_shortcuts.h"
+#include "support/fake_platform.h"
 #include "support/fake_text_measurer.h"
 
 namespace tavrine {
@@ -70,16 +72,18 @@ TEST(OverlayViewTest, ColumnsFollowTheRecordCountOverAllGroups) {
     EXPECT_EQ(OverlayView::columnCount(records), columns) << records;
   TranslationHelper t;
   GroupedShortcuts groups = emptyGroups({"Empty"});
-  groups["Edit"].assign(5, ShortcutItem("Edit", "Copy", "⌘C"));
-  groups["File"].assign(4, ShortcutItem("File", "Open", "⌘O"));
+  groups["Edit"].assign(5, doubles::record("Edit", "Copy", "c"));
+  groups["File"].assign(4, doubles::record("File", "Open", "o"));
   EXPECT_EQ(OverlayView("App", std::move(groups), t).appGridColumns(), 2);
 }
 
 TEST(OverlayViewTest, ChoosingALanguageFlipsEveryTextAndBack) {
   TranslationHelper t;
   GroupedShortcuts groups;
-  groups["straße"] = {{"straße", "Enter Full Screen", "⌃⌘F"}};  // upper-cased in full
-  const auto view = std::make_shared<OverlayView>("Notes", std::move(groups), t);
+  groups["straße"] = {
+      doubles::record("straße", "Enter Full Screen", "f", 4)};  // upper-cased in full
+  const auto view = std::make_shared<OverlayView>("Notes", std::move(groups), t, OverlayStyle{},
+                                                  SystemShortcuts::catalogue(Desktop::macOS));
   std::vector<bool> heard;  // before each assignment lands
   OverlayView::Subscription subscription =
       view->subscribeWillChange([&] { heard.push_back(t.isZH()); });

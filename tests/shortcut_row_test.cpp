@@ -7,59 +7,58 @@
 #include <tuple>
 #include <vector>
 
+#include "harvest/key_equivalent.h"
+
 namespace tavrine {
 namespace {
 
 using Caps = std::vector<std::string>;
+constexpr unsigned C = KeyChord::kControl, A = KeyChord::kAlt, S = KeyChord::kShift,
+                   P = KeyChord::kPrimary;
+constexpr KeyCapStyle glyphs = KeyCapStyle::glyphs, words = KeyCapStyle::words;
 
-// Each modifier glyph is a cap, each run of other characters (whole graphemes) one cap; in words
-// the modifiers of a run are renamed and put Ctrl first.
-TEST(ShortcutRowTest, SplitsShortcutsIntoCaps) {
-  constexpr KeyCapStyle glyphs = KeyCapStyle::glyphs, words = KeyCapStyle::words;
-  const std::vector<std::tuple<std::string, KeyCapStyle, Caps>> cases = {
-      {"⌃⌥⇧⌘K", glyphs, {"⌃", "⌥", "⇧", "⌘", "K"}},
-      {"⌥⌘Esc", glyphs, {"⌥", "⌘", "Esc"}},
-      {"⌘⌫", glyphs, {"⌘", "⌫"}},
-      {"⌘⌘", glyphs, {"⌘", "⌘"}},
-      {"⌘⌃K", glyphs, {"⌘", "⌃", "K"}},  // glyphs keep the text's order
-      {"A⌘B", glyphs, {"A", "⌘", "B"}},
-      {"⌘ ", glyphs, {"⌘", " "}},
-      {"", glyphs, {}},
-      {"⌘E\u0301", glyphs, {"⌘", "E\u0301"}},  // a combining mark stays with its character
-      {"⌘\u0301X", glyphs, {"⌘\u0301X"}},      // and a glyph carrying one is no modifier
-      {"\u0301⌘", glyphs, {"\u0301", "⌘"}},
-      {"⇧⌘Z", words, {"Ctrl", "Shift", "Z"}},
-      {"⌃⌥⇧⌘K", words, {"Ctrl", "Alt", "Shift", "Super", "K"}},
-      {"⌥⌘Esc", words, {"Ctrl", "Alt", "Esc"}},
-      {"⌃⇧←", words, {"Shift", "Super", "←"}},
-      {"⌃", words, {"Super"}},
-      {"A⌘B", words, {"A", "Ctrl", "B"}},
-      {"⌘\u0301X", words, {"⌘\u0301X"}},
+// One cap per modifier, ⌃⌥⇧⌘ in glyphs and Ctrl first in words, then the key's cap; the
+// display text is the glyph caps run together.
+TEST(ShortcutRowTest, DrawsOneCapPerModifierInItsStyleThenTheKey) {
+  const std::vector<std::tuple<KeyChord, KeyCapStyle, Caps>> cases = {
+      {KeyChord::make(C | A | S | P, "K"), glyphs, {"⌃", "⌥", "⇧", "⌘", "K"}},
+      {KeyChord::make(C | A | S | P, "K"), words, {"Ctrl", "Alt", "Shift", "Super", "K"}},
+      {KeyChord::make(A | P, NamedKey::escape), glyphs, {"⌥", "⌘", "Esc"}},
+      {KeyChord::make(A | P, NamedKey::escape), words, {"Ctrl", "Alt", "Esc"}},
+      {KeyChord::make(C | S, NamedKey::leftArrow), words, {"Shift", "Super", "←"}},
+      {KeyChord::make(P, NamedKey::backspace), glyphs, {"⌘", "⌫"}},
+      {KeyChord::make(P, "⌘"), glyphs, {"⌘", "⌘"}},  // a key that looks like a modifier
+      {KeyChord::make(C, {}), words, {"Super"}},     // a modifier pressed alone
+      {KeyChord::make(P, ""), glyphs, {"⌘"}},        // never an empty cap
+      {KeyChord{}, glyphs, {}},
   };
-  for (const auto& [shortcut, style, caps] : cases)
-    EXPECT_EQ(ShortcutRow::keyGroups(shortcut, style), caps) << shortcut;
+  for (const auto& [chord, style, caps] : cases) {
+    EXPECT_EQ((ShortcutRow{"Title", chord, style}.keyGroups()), caps) << shortcutText(chord);
+  }
+  EXPECT_EQ(shortcutText(KeyChord::make(C | S | P, "Z")), "⌃⇧⌘Z");
+  EXPECT_EQ(shortcutText(KeyChord::make(A, NamedKey::backspace)), "⌥⌫");
+  EXPECT_EQ(shortcutText(KeyChord{}), "");
 }
 
 // Every cap in words: macOS's names in glyphs, the Linux names joined by "+" in words.
 TEST(ShortcutRowTest, TheRowSpeaksItsCapsInItsStyle) {
-  constexpr KeyCapStyle glyphs = KeyCapStyle::glyphs, words = KeyCapStyle::words;
-  const std::vector<std::tuple<std::string, KeyCapStyle, std::string>> cases = {
-      {"⌥⇧⌘V", glyphs, "Option Shift Command V"},
-      {"⌃⌘↑", glyphs, "Control Command Up Arrow"},
-      {"⌘⌫", glyphs, "Command Delete"},
-      {"⌘⌦", glyphs, "Command Forward Delete"},
-      {"⌥⌘⎋", glyphs, "Option Command Escape"},
-      {"⌘↖", glyphs, "Command Home"},
-      {"⌘U+0002", glyphs, "Command U+0002"},
-      {"⇧⌘Z", words, "Ctrl+Shift+Z"},
-      {"⌘+", words, "Ctrl++"},
-      {"⌘⌫", words, "Ctrl+Backspace"},
-      {"⌘⌦", words, "Ctrl+Delete"},
-      {"⌥⌘Esc", words, "Ctrl+Alt+Escape"},
-      {"⌃⇟", words, "Super+Page Down"},
-      {"", words, ""}};
-  for (const auto& [shortcut, style, spoken] : cases)
-    EXPECT_EQ((ShortcutRow{"Title", shortcut, style}.spokenShortcut()), spoken) << shortcut;
+  const std::vector<std::tuple<KeyChord, KeyCapStyle, std::string>> cases = {
+      {KeyChord::make(A | S | P, "V"), glyphs, "Option Shift Command V"},
+      {KeyChord::make(C | P, NamedKey::upArrow), glyphs, "Control Command Up Arrow"},
+      {KeyChord::make(P, NamedKey::backspace), glyphs, "Command Delete"},
+      {KeyChord::make(P, NamedKey::forwardDelete), glyphs, "Command Forward Delete"},
+      {KeyChord::make(A | P, NamedKey::escape), glyphs, "Option Command Escape"},
+      {KeyChord::make(P, NamedKey::home), glyphs, "Command Home"},
+      {keyEquivalentChord(0, "\x02"), glyphs, "Command U+0002"},
+      {KeyChord::make(S | P, "Z"), words, "Ctrl+Shift+Z"},
+      {KeyChord::make(P, "+"), words, "Ctrl++"},
+      {KeyChord::make(P, NamedKey::backspace), words, "Ctrl+Backspace"},
+      {KeyChord::make(P, NamedKey::forwardDelete), words, "Ctrl+Delete"},
+      {KeyChord::make(A | P, NamedKey::escape), words, "Ctrl+Alt+Escape"},
+      {KeyChord::make(C, NamedKey::pageDown), words, "Super+Page Down"},
+      {KeyChord{}, words, ""}};
+  for (const auto& [chord, style, spoken] : cases)
+    EXPECT_EQ((ShortcutRow{"Title", chord, style}.spokenShortcut()), spoken) << spoken;
 }
 
 }  // namespace

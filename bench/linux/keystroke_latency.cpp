@@ -58,12 +58,12 @@ int main(int argc, char** argv) {
   fakes.trust.trusted = true;
   atspi::AtspiListener listener(address);
   x11::X11KeyWatcher noDisplay(":65000");  // only the registry's keys
-  qt::QtX11EventMonitor events(noDisplay, fakes.trust, {}, &listener);
+  qt::QtX11EventMonitor events(noDisplay, fakes.trust, {}, {&listener});
   Platform platform = fakes.platform();
   const Platform withEvents{platform.application, platform.runLoop, events,
                             platform.workspace,   platform.trust,   platform.accessibility,
                             platform.statusBar,   platform.screens, platform.panels};
-  const std::shared_ptr<AppDelegate> delegate = AppDelegate::create(withEvents);
+  const std::shared_ptr<AppDelegate> delegate = AppDelegate::create(withEvents, fakes.sources());
   delegate->startGlobalMonitoring();
   if (!delegate->flagsMonitor) {
     std::fprintf(stderr, "the listener could not be started\n");

@@ -20,8 +20,8 @@
 #include "overlay/grouped_shortcuts.h"
 #include "overlay/overlay_view.h"
 #include "overlay/overlay_window_controller.h"
-#include "overlay/system_shortcuts.h"
 #include "shell/overlay_widget.h"
+#include "sources/system/system_shortcuts.h"
 
 namespace {
 
@@ -34,14 +34,20 @@ constexpr int kCellSpan = 5;  // a title and at most four caps
 
 // 2,000 records in 25 menus of 80, with one to four caps each.
 std::shared_ptr<OverlayView> makeView(std::size_t records, tavrine::TranslationHelper& t) {
-  static constexpr std::array<const char*, 4> prefixes = {"⌘", "⇧⌘", "⌥⌘", "⌃⌥⇧⌘"};
+  using tavrine::KeyChord;
+  static constexpr std::array<unsigned, 4> modifiers = {
+      KeyChord::kPrimary, KeyChord::kShift | KeyChord::kPrimary,
+      KeyChord::kAlt | KeyChord::kPrimary,
+      KeyChord::kControl | KeyChord::kAlt | KeyChord::kShift | KeyChord::kPrimary};
   std::vector<ShortcutItem> items;
   items.reserve(records);
   for (std::size_t i = 0; i < records; ++i) {
     items.emplace_back("Menu " + std::to_string(i / 80), "Command number " + std::to_string(i),
-                       std::string(prefixes[i % 4]) + char('A' + i % 26));
+                       KeyChord::make(modifiers[i % 4], std::string(1, char('A' + i % 26))));
   }
-  return std::make_shared<OverlayView>("Large Application", tavrine::groupByMenu(items), t);
+  return std::make_shared<OverlayView>(
+      "Large Application", tavrine::groupByMenu(items), t, tavrine::OverlayStyle{},
+      tavrine::SystemShortcuts::catalogue(tavrine::Desktop::macOS));
 }
 
 QSize panelSize() {
@@ -95,7 +101,7 @@ std::unique_ptr<QScrollArea> makeLabelGrid(const OverlayView& view) {
     section(QString::fromStdString(view.appHeading(group->first)), group->second.size(),
             [&](std::size_t i) { return view.appRow(group->second[i]); });
   }
-  for (const tavrine::SystemShortcuts::Group& group : tavrine::SystemShortcuts::groups()) {
+  for (const tavrine::ShortcutGroup& group : view.systemGroups()) {
     section(QString::fromStdString(view.systemHeading(group)), group.items.size(),
             [&](std::size_t i) { return view.systemRow(group.items[i]); });
   }

@@ -12,6 +12,7 @@
 #                             to the previous application), TD_SHOT (a function taking a PNG file
 #                             name, called while the panel is up), TD_SHOTS (a folder, or empty)
 #                             and may define td_first_window (run once the first window is up)
+#                             and td_more (more checks, run last, before the summary)
 
 TD_TRY_LIB="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 TD_ROOT="$(cd "$TD_TRY_LIB/../.." && pwd)"
@@ -144,5 +145,6 @@ td_try() {
   else
     fail "mousepad: switching back did not bring it to the front"
   fi
+  if declare -F td_more >/dev/null; then td_more; fi
   summary
 }

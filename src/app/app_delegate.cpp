@@ -1,15 +1,20 @@
 // SPDX-License-Identifier: MIT
 #include "app/app_delegate.h"
 
+#include <utility>
+
 namespace tavrine {
 
-AppDelegate::AppDelegate(const Platform& platform, TranslationHelper& t, OverlayStyle overlayStyle)
-    : platform_(platform), t_(t), overlayStyle_(overlayStyle) {}
+AppDelegate::AppDelegate(const Platform& platform, std::vector<ShortcutSourceRef> sources,
+                         TranslationHelper& t, OverlayStyle overlayStyle)
+    : platform_(platform), sources_(std::move(sources)), t_(t), overlayStyle_(overlayStyle) {}
 
-std::shared_ptr<AppDelegate> AppDelegate::create(const Platform& platform, TranslationHelper& t,
-                                                 OverlayStyle overlayStyle) {
+std::shared_ptr<AppDelegate> AppDelegate::create(const Platform& platform,
+                                                 std::vector<ShortcutSourceRef> sources,
+                                                 TranslationHelper& t, OverlayStyle overlayStyle) {
   // Not make_shared: the constructor is private.
-  return std::shared_ptr<AppDelegate>(new AppDelegate(platform, t, overlayStyle));
+  return std::shared_ptr<AppDelegate>(
+      new AppDelegate(platform, std::move(sources), t, overlayStyle));
 }
 
 void AppDelegate::applicationDidFinishLaunching() {

@@ -11,6 +11,7 @@
 #include "i18n/translation_helper.h"
 #include "overlay/overlay_window_controller.h"
 #include "platform/platform.h"
+#include "sources/shortcut_source.h"
 
 namespace tavrine {
 
@@ -43,9 +44,10 @@ class AppDelegate final : public std::enable_shared_from_this<AppDelegate>,
   static constexpr double kReleasePollInterval = 0.1;
   static constexpr double kPermissionPollInterval = 1.0;
 
-  // The ports and `t` must outlive the delegate. `overlayStyle` is the platform's way of showing
-  // shortcuts, for every overlay.
+  // The ports and `t` must outlive the delegate. Each overlay shows what `sources` answer, the
+  // menu bar first (mergeShortcuts), in the platform's `overlayStyle`.
   static std::shared_ptr<AppDelegate> create(const Platform& platform,
+                                             std::vector<ShortcutSourceRef> sources,
                                              TranslationHelper& t = TranslationHelper::shared(),
                                              OverlayStyle overlayStyle = {});
 
@@ -97,12 +99,14 @@ class AppDelegate final : public std::enable_shared_from_this<AppDelegate>,
   void hideOverlay();
 
  private:
-  AppDelegate(const Platform& platform, TranslationHelper& t, OverlayStyle overlayStyle);
+  AppDelegate(const Platform& platform, std::vector<ShortcutSourceRef> sources,
+              TranslationHelper& t, OverlayStyle overlayStyle);
 
   // A new release poll in commandHoldTimer, replacing the running one.
   void restartReleasePoll();
 
   Platform platform_;
+  std::vector<ShortcutSourceRef> sources_;
   TranslationHelper& t_;
   OverlayStyle overlayStyle_;
   // Counts modifier changes and key presses; a hold's show, queued when its timer fired, goes

@@ -1,12 +1,11 @@
 // SPDX-License-Identifier: MIT
-// The overlay's show/hide cycle: harvest the frontmost application, show its shortcuts, and
-// poll the live modifier state so that a release no event reported still hides the overlay.
+// The overlay's show/hide cycle: ask the sources about the frontmost application, show its
+// shortcuts, and poll the live modifier state so that a release no event reported still hides
+// the overlay.
 #include <memory>
 #include <string>
-#include <vector>
 
 #include "app/app_delegate.h"
-#include "harvest/accessibility_helper.h"
 
 namespace tavrine {
 
@@ -15,17 +14,18 @@ void AppDelegate::showOverlay() {
   if (!app) return;
   const std::string name = app->localizedName.value_or("Unknown");
 
-  // No application is left out, this one included.
-  const std::vector<ShortcutItem> items =
-      AccessibilityHelper::getShortcuts(platform_.accessibility, app->processIdentifier);
-  // Nothing to show: an overlay already up stays as it is, poll included.
-  if (items.empty()) return;
+  const FrontApplication front{app->processIdentifier, app->executable.value_or(""),
+                               app->desktopEntryId.value_or(""), t_.isZH()};
+  const MergedShortcuts shortcuts = mergeShortcuts(sources_, front);
+  // Nothing of the application's own to show: an overlay already up stays as it is, poll
+  // included.
+  if (shortcuts.application.empty()) return;
 
   if (!overlayController) {
     overlayController = std::make_unique<OverlayWindowController>(
         platform_.screens, platform_.panels, t_, overlayStyle_);
   }
-  overlayController->showWithShortcuts(items, name);
+  overlayController->showWithShortcuts(shortcuts.application, name, shortcuts.system);
   restartReleasePoll();
 }
 

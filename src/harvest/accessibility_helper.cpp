@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <utility>
 
-#include "harvest/named_key.h"
+#include "harvest/key_equivalent.h"
 #include "text/unicode.h"
 
 namespace tavrine {
@@ -100,11 +100,14 @@ void AccessibilityHelper::extractShortcuts(const ax::Element& menu, const std::s
 
     const ax::AttributeResult key = item->copyAttributeValue(ax::kMenuItemCmdChar);
     const auto* keyText = std::get_if<std::string>(&key.value);
-    if (key.error == ax::Error::success && keyText != nullptr && !keyText->empty()) {
+    const auto* chord = std::get_if<KeyChord>(&key.value);
+    if (key.error == ax::Error::success && chord != nullptr) {
+      walk.result.emplace_back(menuPath, title, *chord);
+    } else if (key.error == ax::Error::success && keyText != nullptr && !keyText->empty()) {
       const ax::AttributeResult mods = item->copyAttributeValue(ax::kMenuItemCmdModifiers);
       const auto* mask = std::get_if<std::int64_t>(&mods.value);
       walk.result.emplace_back(menuPath, title,
-                               formatShortcut(mask != nullptr ? *mask : 0, *keyText));
+                               keyEquivalentChord(mask != nullptr ? *mask : 0, *keyText));
     }
 
     const std::vector<ax::ArrayEntry> submenus = readChildren(*item);
@@ -118,23 +121,7 @@ void AccessibilityHelper::extractShortcuts(const ax::Element& menu, const std::s
 }
 
 std::string AccessibilityHelper::formatShortcut(std::int64_t modifiers, std::string_view key) {
-  constexpr std::int64_t kShift = 1;
-  constexpr std::int64_t kOption = 2;
-  constexpr std::int64_t kControl = 4;
-  constexpr std::int64_t kNoCommand = 8;
-  std::string out;
-  if (modifiers & kControl) out += "⌃";
-  if (modifiers & kOption) out += "⌥";
-  if (modifiers & kShift) out += "⇧";
-  // A key equivalent marked as having no Command key must not be shown with one.
-  if (!(modifiers & kNoCommand)) out += "⌘";
-  // A key without a printable character shows by its glyph or name, never as an empty cap.
-  if (const std::optional<NamedKey> named = namedKey(key)) {
-    out += keyCapText(*named);
-  } else {
-    out += text::showUnprintable(text::toUpperFull(key));
-  }
-  return out;
+  return shortcutText(keyEquivalentChord(modifiers, key));
 }
 
 }  // namespace tavrine

@@ -29,9 +29,10 @@ class AccessibilityHelper {
                                                 std::int32_t pid);
   static std::vector<ShortcutItem> getShortcuts(const ax::Element& application);
 
-  // "⌃⌥⇧⌘" prefix from the menu-item modifier mask (Shift 1, Option 2, Control 4, no Command 8),
-  // then the key: a named key (arrows, function keys, Return, Tab...) by its cap text, any other
-  // upper-cased, with characters that would show as nothing written as their code point.
+  // The display text of a key equivalent: "⌃⌥⇧⌘" prefix from the menu-item modifier mask (Shift
+  // 1, Option 2, Control 4, no Command 8), then the key: a named key (arrows, function keys,
+  // Return, Tab...) by its cap text, any other upper-cased, with characters that would show as
+  // nothing written as their code point.
   static std::string formatShortcut(std::int64_t modifiers, std::string_view key);
 
  private:

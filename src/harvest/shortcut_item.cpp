@@ -55,11 +55,12 @@ std::size_t UuidHash::operator()(const Uuid& u) const {
   return combine(std::hash<std::uint64_t>{}(high), std::hash<std::uint64_t>{}(low));
 }
 
-ShortcutItem::ShortcutItem(std::string menuPath, std::string title, std::string shortcut)
+ShortcutItem::ShortcutItem(std::string menuPath, std::string title, KeyChord chord)
     : id_(Uuid::random()),
       menuPath_(std::move(menuPath)),
       title_(std::move(title)),
-      shortcut_(std::move(shortcut)) {}
+      shortcut_(shortcutText(chord)),
+      chord_(std::move(chord)) {}
 
 bool operator==(const ShortcutItem& a, const ShortcutItem& b) {
   return a.id_ == b.id_ && text::canonicalEquals(a.menuPath_, b.menuPath_) &&

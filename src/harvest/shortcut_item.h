@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <string>
 
+#include "model/key_chord.h"
+
 namespace tavrine {
 
 // A random (version 4) UUID.
@@ -26,14 +28,15 @@ struct UuidHash {
 class ShortcutItem {
  public:
   // Every record gets a fresh identity, even when its texts repeat another's.
-  ShortcutItem(std::string menuPath, std::string title, std::string shortcut);
+  ShortcutItem(std::string menuPath, std::string title, KeyChord chord);
 
   const Uuid& id() const { return id_; }
   // Title of the top-level menu the item sits under, whatever its depth.
   const std::string& menuPath() const { return menuPath_; }
   const std::string& title() const { return title_; }
-  // Display text of the key equivalent, such as "⇧⌘Z".
+  // Display text of the key equivalent, such as "⇧⌘Z", made from the chord.
   const std::string& shortcut() const { return shortcut_; }
+  const KeyChord& chord() const { return chord_; }
 
   // Field by field in declaration order; texts compare under canonical equivalence, so in effect a
   // record equals only its own copies.
@@ -44,6 +47,7 @@ class ShortcutItem {
   std::string menuPath_;
   std::string title_;
   std::string shortcut_;
+  KeyChord chord_;
 };
 
 struct ShortcutItemHash {

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "harvest/shortcut_item.h"
+#include "model/sourced_shortcut.h"
 #include "text/unicode.h"
 
 namespace tavrine {
@@ -16,5 +17,9 @@ using GroupedShortcuts = std::unordered_map<std::string, std::vector<ShortcutIte
                                             text::CanonicalHash, text::CanonicalEqual>;
 
 GroupedShortcuts groupByMenu(const std::vector<ShortcutItem>& items);
+
+// Shortcuts under the same heading together, headings in the order they first appear, each
+// group's shortcuts in the order given.
+std::vector<ShortcutGroup> groupByHeading(const std::vector<SourcedShortcut>& shortcuts);
 
 }  // namespace tavrine

@@ -148,11 +148,10 @@ OverlayLayout::OverlayLayout(std::shared_ptr<const OverlayView> view, const Text
   const double gridWidth = panelSize_.width - 2 * kGridPaddingH;
 
   // The widest caps of each grid. Shortcuts repeat, so each distinct one is split once.
-  std::unordered_map<std::string_view, double> capsWidths;
-  const auto widestCaps = [&](double widest, std::string_view shortcut) {
+  std::unordered_map<KeyChord, double, KeyChordHash> capsWidths;
+  const auto widestCaps = [&](double widest, const KeyChord& shortcut) {
     auto [at, added] = capsWidths.try_emplace(shortcut, 0.0);
-    if (added)
-      at->second = capsWidth(makeCaps({{}, std::string(shortcut), view_->style().capStyle}));
+    if (added) at->second = capsWidth(makeCaps({{}, shortcut, view_->style().capStyle}));
     return std::max(widest, at->second);
   };
 
@@ -162,7 +161,7 @@ OverlayLayout::OverlayLayout(std::shared_ptr<const OverlayView> view, const Text
   for (const OverlayView::Group* group : appGroups_) {
     appGrid_.rowCounts.push_back(group->second.size());
     for (const ShortcutItem& item : group->second)
-      widest = widestCaps(widest, item.shortcut());
+      widest = widestCaps(widest, item.chord());
   }
   appGrid_.columns = fittingColumns(view_->appGridColumns(), gridWidth, widest);
   layOutGrid(appGrid_, kAppGridPaddingTop);
@@ -171,10 +170,10 @@ OverlayLayout::OverlayLayout(std::shared_ptr<const OverlayView> view, const Text
 
   systemGrid_.isApp = false;
   widest = 0;
-  for (const SystemShortcuts::Group& group : view_->systemGroups()) {
+  for (const ShortcutGroup& group : view_->systemGroups()) {
     systemGrid_.rowCounts.push_back(group.items.size());
-    for (const SystemShortcuts::Item& item : group.items)
-      widest = widestCaps(widest, item.shortcut);
+    for (const SourcedShortcut& item : group.items)
+      widest = widestCaps(widest, item.chord);
   }
   systemGrid_.columns = fittingColumns(OverlayView::kSystemColumns, gridWidth, widest);
   layOutGrid(systemGrid_, separatorFrame_.maxY());

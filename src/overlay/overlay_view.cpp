@@ -31,11 +31,13 @@ void OverlayView::Subscription::reset() {
 }
 
 OverlayView::OverlayView(std::string appName, GroupedShortcuts groupedShortcuts,
-                         TranslationHelper& t, OverlayStyle style)
+                         TranslationHelper& t, OverlayStyle style,
+                         const std::vector<SourcedShortcut>& systemShortcuts)
     : appName_(std::move(appName)),
       groupedShortcuts_(std::move(groupedShortcuts)),
       t_(&t),
-      style_(style) {}
+      style_(style),
+      systemGroups_(groupByHeading(systemShortcuts)) {}
 
 std::string_view OverlayView::headerLabel() const {
   return t_->isZH() ? "快捷键" : "Keyboard Shortcuts";
@@ -86,15 +88,16 @@ std::string OverlayView::appHeading(std::string_view menuName) const {
 }
 
 ShortcutRow OverlayView::appRow(const ShortcutItem& item) const {
-  return {t_->translateCommand(item.title()), item.shortcut(), style_.capStyle};
+  return {t_->translateCommand(item.title()), item.chord(), style_.capStyle};
 }
 
-std::string OverlayView::systemHeading(const SystemShortcuts::Group& group) const {
-  return text::toUpperFull(t_->isZH() ? group.nameZH : group.nameEN);
+std::string OverlayView::systemHeading(const ShortcutGroup& group) const {
+  return text::toUpperFull(t_->isZH() && !group.headingZH.empty() ? group.headingZH
+                                                                  : group.heading);
 }
 
-ShortcutRow OverlayView::systemRow(const SystemShortcuts::Item& item) const {
-  return {std::string(t_->isZH() ? item.titleZH : item.titleEN), std::string(item.shortcut),
+ShortcutRow OverlayView::systemRow(const SourcedShortcut& item) const {
+  return {t_->isZH() && !item.titleZH.empty() ? item.titleZH : item.title, item.chord,
           style_.capStyle};
 }
 

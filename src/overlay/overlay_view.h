@@ -13,14 +13,12 @@
 #include "i18n/translation_helper.h"
 #include "overlay/grouped_shortcuts.h"
 #include "overlay/shortcut_row.h"
-#include "overlay/system_shortcuts.h"
 
 namespace tavrine {
 
-// How the program shows shortcuts, chosen once at start-up; the defaults are macOS's.
+// How the program shows shortcuts, chosen once at start-up; the default is macOS's.
 struct OverlayStyle {
   KeyCapStyle capStyle = KeyCapStyle::glyphs;
-  Desktop desktop = Desktop::macOS;  // whose system shortcuts follow the application's
 };
 
 // Every text is picked when asked for, from the language of that moment, so a render that reads
@@ -55,9 +53,10 @@ class OverlayView {
   static constexpr int kMaxAppColumns = 4;
   static constexpr int kSystemColumns = 4;
 
-  // `t` must outlive the view (it is TranslationHelper::shared() outside tests).
+  // `t` must outlive the view (it is TranslationHelper::shared() outside tests). The system
+  // section shows `systemShortcuts` grouped by heading, in their order.
   OverlayView(std::string appName, GroupedShortcuts groupedShortcuts, TranslationHelper& t,
-              OverlayStyle style = {});
+              OverlayStyle style = {}, const std::vector<SourcedShortcut>& systemShortcuts = {});
 
   const std::string& appName() const { return appName_; }
   const GroupedShortcuts& groupedShortcuts() const { return groupedShortcuts_; }
@@ -89,13 +88,10 @@ class OverlayView {
   std::string appHeading(std::string_view menuName) const;
   ShortcutRow appRow(const ShortcutItem& item) const;
 
-  // The catalogue of the view's desktop. It carries both languages itself and is never
-  // translated.
-  const std::vector<SystemShortcuts::Group>& systemGroups() const {
-    return SystemShortcuts::groups(style_.desktop);
-  }
-  std::string systemHeading(const SystemShortcuts::Group& group) const;
-  ShortcutRow systemRow(const SystemShortcuts::Item& item) const;
+  // The system section: the catalogue carries both languages itself and is never translated.
+  const std::vector<ShortcutGroup>& systemGroups() const { return systemGroups_; }
+  std::string systemHeading(const ShortcutGroup& group) const;
+  ShortcutRow systemRow(const SourcedShortcut& item) const;
 
   // Calls `willChange` before every assignment of the language, while the old value is still in
   // place: the callback must only schedule a new render, never render itself.
@@ -106,6 +102,7 @@ class OverlayView {
   GroupedShortcuts groupedShortcuts_;
   TranslationHelper* t_;
   OverlayStyle style_;
+  std::vector<ShortcutGroup> systemGroups_;
 };
 
 }  // namespace tavrine

@@ -19,12 +19,14 @@ Rect OverlayWindowController::panelFrame(const Rect& visibleFrame) {
   return Rect{{visibleFrame.midX() - width / 2, visibleFrame.midY() - height / 2}, {width, height}};
 }
 
-void OverlayWindowController::showWithShortcuts(const std::vector<ShortcutItem>& items,
-                                                const std::string& appName) {
+void OverlayWindowController::showWithShortcuts(
+    const std::vector<ShortcutItem>& items, const std::string& appName,
+    const std::vector<SourcedShortcut>& systemShortcuts) {
   // At most one overlay on screen: the previous panel goes even when no new one can be shown.
   if (window) window->close();
 
-  auto view = std::make_shared<OverlayView>(appName, groupByMenu(items), t_, style_);
+  auto view =
+      std::make_shared<OverlayView>(appName, groupByMenu(items), t_, style_, systemShortcuts);
 
   const std::optional<Rect> visibleFrame = screens_.mainScreenVisibleFrame();
   if (!visibleFrame) return;

@@ -30,9 +30,10 @@ class OverlayWindowController {
   PanelRef window;
 
   // Closes the panel shown before, then shows `items` (in harvest order, grouped by top-level
-  // menu) for `appName` in a new panel. Without a main screen nothing new is shown and `window`
-  // still holds the closed panel.
-  void showWithShortcuts(const std::vector<ShortcutItem>& items, const std::string& appName);
+  // menu) for `appName` in a new panel, with `systemShortcuts` in the system section. Without a
+  // main screen nothing new is shown and `window` still holds the closed panel.
+  void showWithShortcuts(const std::vector<ShortcutItem>& items, const std::string& appName,
+                         const std::vector<SourcedShortcut>& systemShortcuts);
 
   // The panel's content rectangle on a screen whose visible frame is `visibleFrame`: a share of
   // it up to a cap, centred on it; no minimum size.

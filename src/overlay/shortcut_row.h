@@ -3,35 +3,24 @@
 #pragma once
 
 #include <string>
-#include <string_view>
 #include <vector>
+
+#include "model/key_chord.h"
 
 namespace tavrine {
 
-// How modifier caps read: Apple's glyphs (macOS), or the words Linux desktops print on keys,
-// Ctrl first. Chosen once by the program at start-up.
-enum class KeyCapStyle {
-  glyphs,  // ⌃ ⌥ ⇧ ⌘, in the order of the text
-  words,   // Ctrl (for ⌘), Alt (⌥), Shift (⇧), Super (⌃), in that order
-};
-
 struct ShortcutRow {
   std::string title;
-  std::string shortcut;
+  KeyChord shortcut;
   KeyCapStyle capStyle = KeyCapStyle::glyphs;
 
-  // The caps of a shortcut text: each modifier glyph ("⌃", "⌥", "⇧", "⌘", recognised under
-  // canonical equivalence) is a cap of its own and each run of other user-perceived characters is
-  // one cap, so "⌥⌘Esc" gives "⌥", "⌘", "Esc". No cap is empty. In words, each run of modifiers
-  // is renamed and put in the words' order: "⌥⌘Esc" gives "Ctrl", "Alt", "Esc".
-  static std::vector<std::string> keyGroups(std::string_view shortcut,
-                                            KeyCapStyle style = KeyCapStyle::glyphs);
-  std::vector<std::string> keyGroups() const { return keyGroups(shortcut, capStyle); }
+  // The caps of the shortcut, one per modifier and one for the key, in the row's style: "⌥⌘Esc"
+  // gives "⌥", "⌘", "Esc" in glyphs and "Ctrl", "Alt", "Esc" in words. No cap is empty.
+  std::vector<std::string> keyGroups() const { return keyCaps(shortcut, capStyle); }
 
-  // The shortcut as assistive technologies read it out, each cap in words: macOS's names joined
-  // by spaces in glyphs ("Option Shift Command V", "Command Up Arrow"), the Linux names joined by
-  // "+" in words ("Ctrl+Shift+Z", "Ctrl+Backspace"). Other caps are read as they are.
-  std::string spokenShortcut() const;
+  // The shortcut as assistive technologies read it out ("Option Shift Command V",
+  // "Ctrl+Shift+Z").
+  std::string spokenShortcut() const { return spokenChord(shortcut, capStyle); }
 };
 
 }  // namespace tavrine

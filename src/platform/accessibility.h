@@ -10,6 +10,8 @@
 #include <variant>
 #include <vector>
 
+#include "model/key_chord.h"
+
 namespace tavrine::ax {
 
 // Error codes of an attribute read; only zero means success.
@@ -37,8 +39,10 @@ using ArrayEntry = std::variant<ElementRef, Other>;
 
 struct Absent {};
 
-using Value =
-    std::variant<Absent, std::string, std::int64_t, std::vector<ArrayEntry>, ElementRef, Other>;
+// A backend that reads a key equivalent as keys (a toolkit's accelerator) answers the
+// command-character read with the chord itself, with no command character in between.
+using Value = std::variant<Absent, std::string, std::int64_t, std::vector<ArrayEntry>, ElementRef,
+                           Other, KeyChord>;
 
 struct AttributeResult {
   Error error = Error::noValue;

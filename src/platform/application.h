@@ -16,7 +16,8 @@ class ApplicationPort {
 
   virtual void setActivationPolicy(ActivationPolicy policy) = 0;
   // The platform's standard about panel, every field taken from the application's own bundle
-  // information (no options). Does not activate the application first.
+  // information (no options). It may activate the application so that the panel comes in front
+  // of the application the user was in; no other call of any port may activate it.
   virtual void orderFrontStandardAboutPanel() = 0;
   // Ends the process at once, without confirmation; the main loop returns 0.
   virtual void terminate() = 0;

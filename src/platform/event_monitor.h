@@ -7,7 +7,7 @@
 #include <functional>
 #include <memory>
 
-#include "platform/modifier_flags.h"
+#include "model/modifier_flags.h"
 
 namespace tavrine {
 

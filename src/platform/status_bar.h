@@ -5,7 +5,7 @@
 #include <memory>
 #include <string_view>
 
-#include "app/status_menu.h"
+#include "model/status_menu.h"
 #include "platform/image.h"
 
 namespace tavrine {

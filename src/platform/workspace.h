@@ -15,6 +15,10 @@ struct RunningApplication {
   std::int32_t processIdentifier = 0;
   std::optional<std::string> localizedName;
   ImageRef icon;  // null when the application has none
+  // What sources of shortcuts recognise an application by, when the backend knows them: the
+  // absolute path of its program and the id of its desktop entry ("org.gnome.TextEditor").
+  std::optional<std::string> executable;
+  std::optional<std::string> desktopEntryId;
 };
 
 class WorkspacePort {

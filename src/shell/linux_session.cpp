@@ -3,11 +3,15 @@
 
 #include <QFileInfo>
 #include <QIcon>
+#include <QProcess>
 #include <QString>
 #include <QSystemTrayIcon>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <functional>
 #include <string>
 #include <utility>
 
@@ -41,16 +45,46 @@ std::unique_ptr<atspi::AtspiListener> listenerFor(bool wayland) {
   return wayland ? std::make_unique<atspi::AtspiListener>() : nullptr;
 }
 
+// A running application's icon by its desktop entry, else the icon theme's by `name`.
+std::function<ImageRef(std::int32_t, const std::string&)> desktopIcons() {
+  return
+      [icons = std::make_shared<xdg::DesktopIcons>(xdg::applicationFolders(
+           std::getenv("XDG_DATA_HOME"), std::getenv("XDG_DATA_DIRS"), std::getenv("HOME")))](
+          std::int32_t pid, const std::string& name) { return iconOf(icons->iconOf(pid, name)); };
+}
+
 std::unique_ptr<wayland::AccessibleWorkspace> accessibleWorkspaceOf(
     const atspi::AtspiListener* listener, const x11::X11Workspace& x11Workspace) {
   if (listener == nullptr) return nullptr;
-  return std::make_unique<wayland::AccessibleWorkspace>(
-      *listener, x11Workspace,
-      [desktopIcons = std::make_shared<xdg::DesktopIcons>(xdg::applicationFolders(
-           std::getenv("XDG_DATA_HOME"), std::getenv("XDG_DATA_DIRS"), std::getenv("HOME")))](
-          std::int32_t pid, const std::string& name) {
-        return iconOf(desktopIcons->iconOf(pid, name));
-      });
+  return std::make_unique<wayland::AccessibleWorkspace>(*listener, x11Workspace, desktopIcons());
+}
+
+// GNOME Shell hears every key and knows every window; GTK 4 applications forward nothing to the
+// accessibility bus. Only where GNOME Shell is the compositor.
+std::unique_ptr<gnome::ShellFeed> shellFeedFor(bool wayland) {
+  return wayland && LinuxSession::desktop() == Desktop::gnome ? std::make_unique<gnome::ShellFeed>()
+                                                              : nullptr;
+}
+
+std::unique_ptr<gnome::ShellWorkspace> shellWorkspaceOf(const gnome::ShellFeed* feed,
+                                                        const WorkspacePort* other) {
+  if (feed == nullptr || other == nullptr) return nullptr;
+  return std::make_unique<gnome::ShellWorkspace>(*feed, *other, desktopIcons());
+}
+
+// The mark that the extension was offered, so that it is offered once.
+std::filesystem::path shellExtensionMark() {
+  const char* state = std::getenv("XDG_STATE_HOME");
+  const char* home = std::getenv("HOME");
+  std::filesystem::path folder;
+  if (state != nullptr && state[0] == '/') {
+    folder = state;
+  } else if (home != nullptr && home[0] == '/') {
+    folder = std::filesystem::path(home) / ".local/state";
+  } else {
+    return {};
+  }
+  return folder / "tavrine" / "gnome-shell-extension-offered";
 }
 
 }  // namespace
@@ -80,8 +114,10 @@ LinuxSession::LinuxSession(dbus::SessionBus& bus, bool wayland,
               }}),
       listener_(listenerFor(wayland)),
       accessibleWorkspace_(accessibleWorkspaceOf(listener_.get(), *x11Workspace_)),
-      events_(
-          watcher_, trust_, [this] { return workspace().modifierFlags(); }, listener_.get()),
+      shellFeed_(shellFeedFor(wayland)),
+      shellWorkspace_(shellWorkspaceOf(shellFeed_.get(), accessibleWorkspace_.get())),
+      events_(watcher_, trust_, [this] { return workspace().modifierFlags(); },
+              {listener_.get(), shellFeed_.get()}),
       // The program ends through Quit only, not with its last window (QtApplication). The icon
       // even without a tray now: a panel that starts after the program (at login) takes it.
       // Installed, the theme's symbolic icon; otherwise the drawn one.
@@ -100,6 +136,7 @@ LinuxSession::LinuxSession(dbus::SessionBus& bus, bool wayland,
       notifications_(bus) {}
 
 WorkspacePort& LinuxSession::workspace() {
+  if (shellWorkspace_) return *shellWorkspace_;
   return accessibleWorkspace_ ? static_cast<WorkspacePort&>(*accessibleWorkspace_) : *x11Workspace_;
 }
 
@@ -109,8 +146,12 @@ Platform LinuxSession::platform() {
 }
 
 OverlayStyle LinuxSession::overlayStyle() {
+  return {KeyCapStyle::words};
+}
+
+Desktop LinuxSession::desktop() {
   const char* desktop = std::getenv("XDG_CURRENT_DESKTOP");
-  return {KeyCapStyle::words, xdg::desktopFromCurrentDesktop(desktop != nullptr ? desktop : "")};
+  return xdg::desktopFromCurrentDesktop(desktop != nullptr ? desktop : "");
 }
 
 void LinuxSession::watchBus() {
@@ -141,6 +182,32 @@ void LinuxSession::tellWhenNoTray(const std::shared_ptr<AppDelegate>& delegate) 
         "the desktop's accessibility settings.");
     delegate->awaitAccessibility();
   }
+}
+
+void LinuxSession::offerShellExtension() {
+  if (!shellFeed_) return;
+  // Only when the shell was first found without it: not when the user switches it off later.
+  shellFeed_->onExtensionChanged([this, before = gnome::ShellFeed::Extension::unknown](
+                                     gnome::ShellFeed::Extension now) mutable {
+    const bool offer = before == gnome::ShellFeed::Extension::unknown &&
+                       now == gnome::ShellFeed::Extension::absent;
+    before = now;
+    const std::filesystem::path mark = shellExtensionMark();
+    std::error_code error;
+    if (!offer || mark.empty() || std::filesystem::exists(mark, error)) return;
+    std::filesystem::create_directories(mark.parent_path(), error);
+    std::ofstream(mark).put('\n');
+    const dbus::ShellExtensionNotice notice = dbus::shellExtensionNotice(gnome::kExtensionUuid);
+    notifications_.notify(QtApplication::applicationName().toStdString(), kAppId, notice.summary,
+                          notice.body, notice.actions, [](const std::string& key) {
+                            if (key == dbus::ShellExtensionNotice::kEnable) {
+                              QProcess::startDetached(QStringLiteral("gnome-extensions"),
+                                                      {QStringLiteral("enable"),
+                                                       QString::fromUtf8(gnome::kExtensionUuid)});
+                            }
+                          });
+    tell(notice.body.c_str());
+  });
 }
 
 }  // namespace tavrine::qt

@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: MIT
 // The program's ports in a Linux desktop session, X11 or Wayland alike: the Qt shell joined to
 // the X11, session-bus and AT-SPI backend. In a Wayland session the program runs on XWayland and
-// reads other applications' keys and the application in front from the accessibility bus.
+// reads other applications' keys and the application in front from the accessibility bus, and on
+// GNOME also from GNOME Shell through Tavrine's extension.
 #pragma once
 
 #include <QMessageBox>  // complete for QtApplication's inline members
@@ -9,11 +10,14 @@
 #include <memory>
 
 #include "app/app_delegate.h"
+#include "model/desktop.h"
 #include "platform/linux/atspi/accessibility.h"
 #include "platform/linux/atspi/listener.h"
 #include "platform/linux/dbus/a11y_bus_trust.h"
 #include "platform/linux/dbus/desktop_notification.h"
 #include "platform/linux/dbus/session_bus.h"
+#include "platform/linux/gnome/shell_feed.h"
+#include "platform/linux/gnome/shell_workspace.h"
 #include "platform/linux/wayland/accessible_workspace.h"
 #include "platform/linux/x11/key_watcher.h"
 #include "platform/linux/x11/window_effects.h"
@@ -46,8 +50,10 @@ class LinuxSession {
 
   // The ports, for a delegate that the session outlives.
   Platform platform();
-  // Caps in words, Ctrl first, and the running desktop's own shortcuts after the application's.
+  // Caps in words, Ctrl first.
   static OverlayStyle overlayStyle();
+  // The running desktop, whose own shortcuts follow the application's.
+  static Desktop desktop();
   QtStatusBar& statusBar() { return statusBar_; }
 
   // Answers messages to our bus name (held on the session bus) as they come.
@@ -56,6 +62,9 @@ class LinuxSession {
   // notifications and on stderr, with the one thing the menu would be needed for; while trust is
   // missing, awaits it, since nothing else would notice the grant.
   void tellWhenNoTray(const std::shared_ptr<AppDelegate>& delegate);
+  // On GNOME's Wayland session, when GNOME Shell runs without Tavrine's extension: says so once
+  // ever (a mark under $XDG_STATE_HOME), with a button that enables it.
+  void offerShellExtension();
 
  private:
   LinuxSession(dbus::SessionBus& bus, bool wayland, std::unique_ptr<x11::X11Workspace> x11);
@@ -66,6 +75,8 @@ class LinuxSession {
   dbus::A11yBusTrust trust_;
   std::unique_ptr<atspi::AtspiListener> listener_;
   std::unique_ptr<wayland::AccessibleWorkspace> accessibleWorkspace_;
+  std::unique_ptr<gnome::ShellFeed> shellFeed_;
+  std::unique_ptr<gnome::ShellWorkspace> shellWorkspace_;
   x11::X11KeyWatcher watcher_;
   QtX11EventMonitor events_;
   QtRunLoop runLoop_;

@@ -8,9 +8,7 @@
 #include <mutex>
 #include <string_view>
 
-#include "overlay/system_shortcuts.h"
 #include "shell/overlay_painter.h"
-#include "shell/overlay_widget.h"
 #include "shell/qt_text_measurer.h"
 
 namespace tavrine::qt {
@@ -24,7 +22,7 @@ class OverlayItemAccessible final : public QAccessibleInterface, public QAccessi
       : widget_(&widget), index_(index) {}
 
   OverlayAccessibleTree* tree() const {
-    return widget_.isNull() ? nullptr : &widget_->accessibleTree();
+    return widget_.isNull() ? nullptr : &widget_->accessibleModel<OverlayAccessibleTree>();
   }
   std::size_t index() const { return index_; }
 
@@ -131,13 +129,15 @@ class OverlayAccessible final : public QAccessibleWidget {
 
   int childCount() const override {
     OverlayWidget* w = overlay();
-    return w != nullptr ? static_cast<int>(w->accessibleTree().topLevel().size()) + 1 : 0;
+    return w != nullptr
+               ? static_cast<int>(w->accessibleModel<OverlayAccessibleTree>().topLevel().size()) + 1
+               : 0;
   }
 
   QAccessibleInterface* child(int index) const override {
     OverlayWidget* w = overlay();
     if (w == nullptr || index < 0) return nullptr;
-    OverlayAccessibleTree& tree = w->accessibleTree();
+    OverlayAccessibleTree& tree = w->accessibleModel<OverlayAccessibleTree>();
     const auto i = static_cast<std::size_t>(index);
     if (i < tree.topLevel().size()) return tree.child(tree.topLevel()[i]);
     if (i == tree.topLevel().size()) return QAccessible::queryAccessibleInterface(w->scrollBar());
@@ -147,7 +147,7 @@ class OverlayAccessible final : public QAccessibleWidget {
   int indexOfChild(const QAccessibleInterface* child) const override {
     OverlayWidget* w = overlay();
     if (w == nullptr || child == nullptr) return -1;
-    OverlayAccessibleTree& tree = w->accessibleTree();
+    OverlayAccessibleTree& tree = w->accessibleModel<OverlayAccessibleTree>();
     if (child->object() != nullptr && child->object() == w->scrollBar())
       return static_cast<int>(tree.topLevel().size());
     const int i = tree.indexOf(child);
@@ -163,7 +163,7 @@ class OverlayAccessible final : public QAccessibleWidget {
     QScrollBar* bar = w->scrollBar();
     if (bar->isVisible() && QRect(bar->mapToGlobal(QPoint(0, 0)), bar->size()).contains(point))
       return QAccessible::queryAccessibleInterface(bar);
-    OverlayAccessibleTree& tree = w->accessibleTree();
+    OverlayAccessibleTree& tree = w->accessibleModel<OverlayAccessibleTree>();
     for (const std::size_t i : tree.topLevel()) {
       if (tree.rect(i).contains(point)) return tree.child(i);
     }
@@ -215,7 +215,7 @@ OverlayAccessibleTree::OverlayAccessibleTree(OverlayWidget& widget)
   for (std::size_t g = 0; g < groups_.size(); ++g)
     section(Kind::appHeading, Kind::appSection, Kind::appRow, g, groups_[g]->second.size());
   top(Kind::separator);
-  const std::vector<SystemShortcuts::Group>& system = widget.view().systemGroups();
+  const std::vector<ShortcutGroup>& system = widget.view().systemGroups();
   for (std::size_t g = 0; g < system.size(); ++g)
     section(Kind::systemHeading, Kind::systemSection, Kind::systemRow, g, system[g].items.size());
   children_.assign(entries_.size(), nullptr);

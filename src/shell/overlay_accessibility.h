@@ -11,10 +11,9 @@
 
 #include "overlay/overlay_view.h"
 #include "platform/geometry.h"
+#include "shell/overlay_widget.h"
 
 namespace tavrine::qt {
-
-class OverlayWidget;
 
 // The overlay window's accessible children, in display order:
 //   the application name and the header label (static text), the language switch (a menu
@@ -27,7 +26,7 @@ class OverlayWidget;
 // offscreen. Texts are read from the view when asked, so they follow the language; all of them
 // are plain text. Child interfaces are made on first request, so a large overlay costs nothing
 // until an assistive technology walks it.
-class OverlayAccessibleTree {
+class OverlayAccessibleTree final : public OverlayWidget::AccessibleModel {
  public:
   enum class Kind {
     appName,
@@ -78,7 +77,7 @@ class OverlayAccessibleTree {
   bool isOffscreen(std::size_t index) const;
 
   // Tells assistive technologies that the texts changed (after a language change).
-  void textsChanged();
+  void textsChanged() override;
 
  private:
   // An entry's frame in the scroll content's coordinates; empty for the header's entries.
@@ -91,7 +90,9 @@ class OverlayAccessibleTree {
   std::vector<QAccessibleInterface*> children_;  // null until requested
 };
 
-// Registers the factory that gives every OverlayWidget its accessible interface. Idempotent.
+// Registers the factory that gives every OverlayWidget its accessible interface. Idempotent; call
+// it before the first widget is made, since an assistive technology may ask for a widget's
+// interface as soon as its first child joins it.
 void installOverlayAccessibility();
 
 }  // namespace tavrine::qt

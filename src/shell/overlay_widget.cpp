@@ -14,7 +14,6 @@
 #include <cmath>
 #include <utility>
 
-#include "shell/overlay_accessibility.h"
 #include "shell/overlay_painter.h"
 
 namespace tavrine::qt {
@@ -70,9 +69,6 @@ const char* const kScrollBarStyle =
 OverlayWidget::OverlayWidget(std::shared_ptr<OverlayView> view, IconSource iconSource,
                              QWidget* parent)
     : QWidget(parent), view_(std::move(view)), iconSource_(std::move(iconSource)) {
-  // Before any child exists: an assistive technology may ask for this widget's interface as
-  // soon as the scroll bar joins it.
-  installOverlayAccessibility();
   scrollBar_ = new QScrollBar(Qt::Vertical, this);
   setMouseTracking(true);
   scrollBar_->setStyleSheet(QString::fromLatin1(kScrollBarStyle));
@@ -87,7 +83,7 @@ OverlayWidget::OverlayWidget(std::shared_ptr<OverlayView> view, IconSource iconS
 
 OverlayWidget::~OverlayWidget() {
   // Child interfaces refer to this widget: they go before it does.
-  accessibleTree_.reset();
+  accessibleModel_.reset();
 }
 
 double OverlayWidget::scrollOffset() const {
@@ -174,11 +170,6 @@ QImage OverlayWidget::renderImage() {
   return image;
 }
 
-OverlayAccessibleTree& OverlayWidget::accessibleTree() {
-  if (!accessibleTree_) accessibleTree_ = std::make_unique<OverlayAccessibleTree>(*this);
-  return *accessibleTree_;
-}
-
 void OverlayWidget::paintEvent(QPaintEvent* event) {
   const OverlayLayout& layout = overlayLayout();
   const QRectF dirty = event->rect();
@@ -252,7 +243,7 @@ void OverlayWidget::languageWillChange() {
       [this] {
         relayoutQueued_ = false;
         layOut();
-        if (accessibleTree_) accessibleTree_->textsChanged();
+        if (accessibleModel_) accessibleModel_->textsChanged();
       },
       Qt::QueuedConnection);
 }

@@ -18,8 +18,6 @@ class QScrollBar;
 
 namespace tavrine::qt {
 
-class OverlayAccessibleTree;
-
 // Paints only what intersects the visible part of the scrolling area, so the cost of a frame
 // follows the screenful shown, not the number of shortcuts. The layout is rebuilt on resize and
 // after each language change, never while painting or answering a query; all text is drawn as
@@ -68,8 +66,18 @@ class OverlayWidget final : public QWidget {
   // The overlay and its scroll bar painted into a transparent image, as on screen.
   QImage renderImage();
 
-  // The accessible model of the painted content, made on first use by the accessibility layer.
-  OverlayAccessibleTree& accessibleTree();
+  // What the accessibility layer keeps about the painted content: made by it on first use, told
+  // when the texts change, destroyed before the widget.
+  class AccessibleModel {
+   public:
+    virtual ~AccessibleModel() = default;
+    virtual void textsChanged() = 0;
+  };
+  template <typename Model>
+  Model& accessibleModel() {
+    if (!accessibleModel_) accessibleModel_ = std::make_unique<Model>(*this);
+    return static_cast<Model&>(*accessibleModel_);
+  }
 
  protected:
   void paintEvent(QPaintEvent* event) override;
@@ -95,7 +103,7 @@ class OverlayWidget final : public QWidget {
   OverlayView::Subscription languageSubscription_;
   bool relayoutQueued_ = false;
   bool clipsToShape_ = false;
-  std::unique_ptr<OverlayAccessibleTree> accessibleTree_;
+  std::unique_ptr<AccessibleModel> accessibleModel_;
 };
 
 }  // namespace tavrine::qt

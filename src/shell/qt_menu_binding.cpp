@@ -11,7 +11,7 @@
 #include <utility>
 #include <vector>
 
-#include "harvest/named_key.h"
+#include "harvest/key_equivalent.h"
 #include "shell/qt_text_measurer.h"
 
 namespace tavrine::qt {

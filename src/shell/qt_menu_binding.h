@@ -8,7 +8,7 @@
 #include <functional>
 #include <memory>
 
-#include "app/status_menu.h"
+#include "model/status_menu.h"
 
 class QMenu;
 

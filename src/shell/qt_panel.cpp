@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "shell/qt_panel.h"
 
+#include <QByteArray>
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QPolygon>
@@ -9,6 +10,7 @@
 #include <cmath>
 #include <memory>
 
+#include "shell/overlay_accessibility.h"
 #include "shell/qt_screens.h"
 
 namespace tavrine::qt {
@@ -22,6 +24,14 @@ Qt::WindowFlags panelWindowFlags(const PanelSettings& settings, bool bypassWindo
   return flags;
 }
 
+bool raisesShownPanels(QStringView platformName) {
+  return platformName != u"cocoa";
+}
+
+void keepRaisesFromActivating() {
+  qputenv("QT_MAC_SET_RAISE_PROCESS", "0");
+}
+
 QRect toQtGeometry(const Rect& screenRect, const QRectF& primaryGeometry) {
   // Each edge rounded on its own keeps the size exact, where an aligned rectangle could grow.
   const QRectF r = toQtRect(screenRect, primaryGeometry);
@@ -29,10 +39,21 @@ QRect toQtGeometry(const Rect& screenRect, const QRectF& primaryGeometry) {
           static_cast<int>(std::lround(r.width())), static_cast<int>(std::lround(r.height()))};
 }
 
+namespace {
+
+OverlayWidget* newAccessibleOverlayWidget(std::shared_ptr<OverlayView> content,
+                                          OverlayWidget::IconSource iconSource) {
+  installOverlayAccessibility();
+  return new OverlayWidget(std::move(content), std::move(iconSource));
+}
+
+}  // namespace
+
 QtPanel::QtPanel(const Rect& contentRect, const PanelSettings& settings,
                  OverlayWidget::IconSource iconSource, PanelBackdrop* backdrop,
-                 bool bypassWindowManager)
-    : widget_(new OverlayWidget(settings.content, std::move(iconSource))) {
+                 bool bypassWindowManager, bool raisesWhenShown)
+    : widget_(newAccessibleOverlayWidget(settings.content, std::move(iconSource))),
+      raisesWhenShown_(raisesWhenShown) {
   OverlayWidget* w = widget_.data();
   w->setWindowFlags(panelWindowFlags(settings, bypassWindowManager));
   // The content paints the whole visible background itself, rounded corners included.
@@ -71,9 +92,10 @@ QtPanel::~QtPanel() {
 
 void QtPanel::orderFrontRegardless() {
   if (closed_ || widget_.isNull()) return;
-  // Shown and raised, never activated: the application in front keeps the keyboard.
+  // Shown, and raised where raising does not activate: the application in front keeps the
+  // keyboard.
   widget_->show();
-  widget_->raise();
+  if (raisesWhenShown_) widget_->raise();
 }
 
 void QtPanel::close() {
@@ -91,7 +113,7 @@ PanelRef QtPanelPort::makePanel(const Rect& contentRect, const PanelSettings& se
     };
   }
   return std::make_shared<QtPanel>(contentRect, settings, std::move(icons), backdrop_,
-                                   bypassWindowManager_);
+                                   bypassWindowManager_, raisesWhenShown_);
 }
 
 }  // namespace tavrine::qt

@@ -4,10 +4,12 @@
 #pragma once
 
 #include <qwindowdefs.h>
+#include <QGuiApplication>
 #include <QPointer>
 #include <QRect>
 #include <QRectF>
 #include <QRegion>
+#include <QStringView>
 #include <Qt>
 
 #include "platform/panel.h"
@@ -20,6 +22,15 @@ namespace tavrine::qt {
 // above normal windows at the floating level, without a drop shadow when none is wanted; with
 // `bypassWindowManager`, an override-redirect window that no window manager places or focuses.
 Qt::WindowFlags panelWindowFlags(const PanelSettings& settings, bool bypassWindowManager = false);
+
+// Whether a panel shown on this Qt platform is also raised. Never on macOS ("cocoa"): Qt's
+// raise() there activates the whole application (QCocoaWindow::raise), and the level Qt gives a
+// tool window that stays on top already keeps the shown panel above other applications' windows.
+bool raisesShownPanels(QStringView platformName);
+
+// Keeps Qt from ever activating this application when it raises a window, for every window;
+// before the QApplication is made (Qt reads the setting once). For macOS.
+void keepRaisesFromActivating();
 
 // A screen rectangle with its origin at the lower left of the primary screen as a window
 // geometry in Qt's coordinates, given the primary screen's geometry().
@@ -41,9 +52,11 @@ class QtPanel final : public Panel {
  public:
   // With a compositor the window stays translucent, blurred behind its rounded shape where the
   // compositor offers that; without one it is cut to that shape.
+  // `raisesWhenShown`: see raisesShownPanels().
   QtPanel(const Rect& contentRect, const PanelSettings& settings,
           OverlayWidget::IconSource iconSource, PanelBackdrop* backdrop = nullptr,
-          bool bypassWindowManager = false);
+          bool bypassWindowManager = false,
+          bool raisesWhenShown = raisesShownPanels(QGuiApplication::platformName()));
   // Hides the window and deletes it later, from the event loop.
   ~QtPanel() override;
   QtPanel(const QtPanel&) = delete;
@@ -60,6 +73,7 @@ class QtPanel final : public Panel {
 
  private:
   QPointer<OverlayWidget> widget_;
+  bool raisesWhenShown_;
   bool closed_ = false;
   bool blurred_ = false;
 };
@@ -72,8 +86,12 @@ class QtPanelPort final : public PanelPort {
   // `bypassWindowManager`: panels are override-redirect windows (XWayland in a Wayland session,
   // where the compositor would otherwise place them and give them the keyboard).
   explicit QtPanelPort(const WorkspacePort* workspace = nullptr, PanelBackdrop* backdrop = nullptr,
-                       bool bypassWindowManager = false)
-      : workspace_(workspace), backdrop_(backdrop), bypassWindowManager_(bypassWindowManager) {}
+                       bool bypassWindowManager = false,
+                       bool raisesWhenShown = raisesShownPanels(QGuiApplication::platformName()))
+      : workspace_(workspace),
+        backdrop_(backdrop),
+        bypassWindowManager_(bypassWindowManager),
+        raisesWhenShown_(raisesWhenShown) {}
 
   // Null when the settings carry no content to show.
   PanelRef makePanel(const Rect& contentRect, const PanelSettings& settings) override;
@@ -82,6 +100,7 @@ class QtPanelPort final : public PanelPort {
   const WorkspacePort* workspace_;
   PanelBackdrop* backdrop_;
   bool bypassWindowManager_;
+  bool raisesWhenShown_;
 };
 
 }  // namespace tavrine::qt

@@ -51,9 +51,12 @@ std::optional<EventMask> monitorMaskOf(const QEvent& event) {
 }
 
 QtX11EventMonitor::QtX11EventMonitor(keys::KeySource& watcher, const TrustPort& trust,
-                                     LiveFlags liveFlags, keys::KeySource* second)
+                                     LiveFlags liveFlags,
+                                     const std::vector<keys::KeySource*>& others)
     : feeds_{&watcher}, trust_(trust), liveFlags_(std::move(liveFlags)) {
-  if (second != nullptr) feeds_.push_back(second);
+  for (keys::KeySource* feed : others) {
+    if (feed != nullptr) feeds_.push_back(feed);
+  }
   notifiers_.resize(feeds_.size());
 }
 
@@ -120,7 +123,11 @@ bool QtX11EventMonitor::startFeed(int index) {
   if (!feed.start(std::move(handlers))) return false;
   notifier = std::make_unique<QSocketNotifier>(feed.fileDescriptor(), QSocketNotifier::Read);
   QObject::connect(notifier.get(), &QSocketNotifier::activated, this,
-                   [&feed] { feed.dispatchPending(); });
+                   [&feed, watch = notifier.get()] {
+                     feed.dispatchPending();
+                     // A source that has gone for good may stay readable: watching it would spin.
+                     if (feed.fileDescriptor() < 0) watch->setEnabled(false);
+                   });
   // Whatever arrived while the feed started is already read from its descriptor.
   QMetaObject::invokeMethod(
       this, [&feed] { feed.dispatchPending(); }, Qt::QueuedConnection);

@@ -2,7 +2,8 @@
 // The event-monitor port for X11 under Qt. Local monitors see this program's own key events (an
 // event filter on the application); global monitors see every key on the display through the
 // X11 key watcher, and in a Wayland session also the keys applications forward to the
-// accessibility bus; Qt's event loop watches both feeds. Handlers run on the main thread.
+// accessibility bus and, on GNOME, those its shell reports; Qt's event loop watches every feed.
+// Handlers run on the main thread.
 #pragma once
 
 #include <QObject>
@@ -31,10 +32,10 @@ class QtX11EventMonitor final : public QObject, public EventMonitorPort {
   // updated by the time Qt delivers the event.
   using LiveFlags = std::function<modifier::Flags()>;
 
-  // Make it on the main thread, after the QApplication; the references (and `second`, a feed
-  // watched beside the X11 one when given) must outlive it.
+  // Make it on the main thread, after the QApplication; the references (and `others`, feeds
+  // watched beside the X11 one; null ones are left out) must outlive it.
   QtX11EventMonitor(keys::KeySource& watcher, const TrustPort& trust, LiveFlags liveFlags,
-                    keys::KeySource* second = nullptr);
+                    const std::vector<keys::KeySource*>& others = {});
   ~QtX11EventMonitor() override;
 
   MonitorToken addLocalMonitor(EventMask mask, LocalHandler handler) override;

@@ -6,12 +6,16 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <utility>
+#include <vector>
 
 #include "app/app_delegate.h"
 #include "platform/linux/dbus/session_bus.h"
 #include "platform/linux/dbus/single_instance.h"
 #include "shell/linux_session.h"
 #include "shell/qt_application.h"
+#include "sources/menu_bar/menu_bar_source.h"
+#include "sources/system/system_shortcuts.h"
 
 namespace {
 
@@ -63,8 +67,14 @@ int main(int argc, char** argv) {
     qt::tell(kNoDisplay);
     return 1;
   }
+  const Platform platform = session->platform();
+  // Where shortcuts come from, in the order the overlay takes them: a new source is one line.
+  std::vector<ShortcutSourceRef> sources = {
+      std::make_shared<MenuBarSource>(platform.accessibility),
+      std::make_shared<SystemShortcuts>(qt::LinuxSession::desktop()),
+  };
   const std::shared_ptr<AppDelegate> delegate = AppDelegate::create(
-      session->platform(), TranslationHelper::shared(), qt::LinuxSession::overlayStyle());
+      platform, std::move(sources), TranslationHelper::shared(), qt::LinuxSession::overlayStyle());
   session->statusBar().setResponderChainEnd(delegate);
   session->watchBus();
 
@@ -72,10 +82,12 @@ int main(int argc, char** argv) {
 
   session->tellWhenNoTray(delegate);
   if (wayland) {
+    session->offerShellExtension();
     qt::tell(
         "Tavrine: in this Wayland session keys and the application in front are read from the "
-        "accessibility bus; applications that do not forward their keys there (GTK 4, some "
-        "terminals) do not bring up their shortcuts.");
+        "accessibility bus (and on GNOME from Tavrine's GNOME Shell extension); without the "
+        "extension, applications that do not forward their keys there (GTK 4, some terminals) do "
+        "not bring up their shortcuts.");
   }
 
   return QApplication::exec();

@@ -30,6 +30,8 @@
 #include "shell/qt_panel.h"
 #include "shell/qt_run_loop.h"
 #include "shell/qt_status_bar.h"
+#include "sources/menu_bar/menu_bar_source.h"
+#include "sources/system/system_shortcuts.h"
 
 namespace {
 
@@ -102,6 +104,7 @@ class NativePanelPort final : public PanelPort {
 }  // namespace
 
 int main(int argc, char** argv) {
+  qt::keepRaisesFromActivating();
   QApplication app(argc, argv);
   QApplication::setApplicationName(qt::QtApplication::applicationName());
 
@@ -121,9 +124,14 @@ int main(int argc, char** argv) {
 
   const Platform platform{application,   runLoop,   events,  workspace, trust,
                           accessibility, statusBar, screens, panels};
-  // Glyph caps and the macOS catalogue: the overlay's defaults.
-  const std::shared_ptr<AppDelegate> delegate =
-      AppDelegate::create(platform, TranslationHelper::shared(), OverlayStyle{});
+  // Where shortcuts come from, in the order the overlay takes them: a new source is one line.
+  std::vector<ShortcutSourceRef> sources = {
+      std::make_shared<MenuBarSource>(accessibility),
+      std::make_shared<SystemShortcuts>(Desktop::macOS),
+  };
+  // Glyph caps: the overlay's default.
+  const std::shared_ptr<AppDelegate> delegate = AppDelegate::create(
+      platform, std::move(sources), TranslationHelper::shared(), OverlayStyle{});
   qtStatusBar.setResponderChainEnd(delegate);
 
   delegate->applicationDidFinishLaunching();

@@ -322,4 +322,8 @@ std::string showUnprintable(std::string_view s) {
   return out;
 }
 
+std::string keyCapOf(std::string_view key) {
+  return showUnprintable(toUpperFull(key));
+}
+
 }  // namespace tavrine::text

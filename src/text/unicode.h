@@ -74,4 +74,8 @@ std::string toUtf8(char32_t c);
 // begins a user-perceived character. Everything else passes unchanged.
 std::string showUnprintable(std::string_view s);
 
+// A printable key as its cap shows it: upper-cased in full ("ß" gives "SS"), with characters
+// that would show as nothing written as their code point.
+std::string keyCapOf(std::string_view key);
+
 }  // namespace tavrine::text

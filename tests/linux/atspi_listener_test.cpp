@@ -109,6 +109,14 @@ TEST(KeyFeedJoinTest, AKeySeenByBothFeedsCountsOnce) {
   EXPECT_TRUE(join.admit(0, true, 0, t + 8ms));       // X11: Ctrl up
   EXPECT_TRUE(join.admit(1, true, kCmd, t + 9ms));    // late: not what was passed on last
   EXPECT_TRUE(join.admit(0, true, kCmd, t + 200ms));  // a new press, long after
+  // Three feeds (X11, the registry, GNOME Shell) on one key: passed on once.
+  const auto u = t + 1s;
+  EXPECT_TRUE(join.admit(2, true, kCmd, u));
+  EXPECT_FALSE(join.admit(1, true, kCmd, u + 3ms));
+  EXPECT_FALSE(join.admit(0, true, kCmd, u + 4ms));
+  EXPECT_TRUE(join.admit(2, false, kCmd, u + 5ms));  // GNOME Shell: O
+  EXPECT_FALSE(join.admit(1, false, kCmd, u + 6ms));
+  EXPECT_TRUE(join.admit(2, false, kCmd, u + 7ms));  // GNOME Shell: the next key
 }
 
 TEST(ActiveFrameTrackerTest, RecordedFocusChanges) {

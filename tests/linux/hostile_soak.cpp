@@ -33,7 +33,7 @@ struct ListenerWorkspace final : WorkspacePort {
   std::optional<RunningApplication> frontmostApplication() const override {
     const auto active = listener.activeApplication();
     if (!active || !active->pid) return std::nullopt;
-    return RunningApplication{*active->pid, active->name, nullptr};
+    return RunningApplication{*active->pid, active->name, nullptr, std::nullopt, std::nullopt};
   }
   std::uint64_t modifierFlags() const override { return listener.flags(); }
   const atspi::AtspiListener& listener;
@@ -70,6 +70,8 @@ int main(int argc, char** argv) {
   const std::shared_ptr<AppDelegate> delegate =
       AppDelegate::create(Platform{application, runLoop, events, workspace, trust, accessibility,
                                    statusBar, screens, panels},
+                          {std::make_shared<MenuBarSource>(accessibility),
+                           std::make_shared<SystemShortcuts>(Desktop::gnome)},
                           t);
   delegate->applicationDidFinishLaunching();
   int flagChanges = 0;

@@ -7,7 +7,7 @@
 #include <utility>
 #include <vector>
 
-#include "harvest/accessibility_helper.h"
+#include "model/key_chord.h"
 
 namespace tavrine::atspi {
 namespace {
@@ -17,10 +17,8 @@ using Cases = std::vector<std::pair<std::string, std::string>>;
 
 void expectShown(const Cases& cases) {
   for (const auto& [binding, shown] : cases) {
-    const std::optional<KeyEquivalent> key = parseKeyBinding(binding);
-    EXPECT_EQ(key ? AccessibilityHelper::formatShortcut(key->modifiers, key->commandChar) : "-",
-              shown)
-        << binding;
+    const std::optional<KeyChord> key = parseKeyBinding(binding);
+    EXPECT_EQ(key ? shortcutText(*key) : "-", shown) << binding;
   }
 }
 

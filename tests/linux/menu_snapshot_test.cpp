@@ -10,16 +10,17 @@
 #include <vector>
 
 #include "harvest/accessibility_helper.h"
+#include "text/unicode.h"
 
 namespace tavrine::atspi {
 namespace {
 
 using Record = std::tuple<std::string, std::string, std::string>;  // menu, title, shortcut
 
-// Keeps the binding text whole so that records show which binding went to which item: marked
-// "no Ctrl", the shortcut text is the binding upper-cased.
-std::optional<KeyEquivalent> bindingAsKey(std::string_view binding) {
-  return KeyEquivalent{8, std::string(binding)};
+// Keeps the binding text whole so that records show which binding went to which item: without
+// modifiers, the shortcut text is the binding upper-cased.
+std::optional<KeyChord> bindingAsKey(std::string_view binding) {
+  return KeyChord::make(0, text::keyCapOf(binding));
 }
 
 std::vector<Record> records(const MenuReplies& replies, KeyBindingParser parse = bindingAsKey,

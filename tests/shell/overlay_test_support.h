@@ -16,6 +16,7 @@
 
 #include "overlay/grouped_shortcuts.h"
 #include "overlay/overlay_view.h"
+#include "sources/system/system_shortcuts.h"
 #include "support/fake_platform.h"
 
 namespace tavrine::doubles {
@@ -27,7 +28,8 @@ inline std::vector<ShortcutItem> editorRecords() {
 
 inline std::shared_ptr<OverlayView> makeView(const std::vector<ShortcutItem>& records,
                                              TranslationHelper& t) {
-  return std::make_shared<OverlayView>("Editor", groupByMenu(records), t);
+  return std::make_shared<OverlayView>("Editor", groupByMenu(records), t, OverlayStyle{},
+                                       SystemShortcuts::catalogue(Desktop::macOS));
 }
 
 // The glyphs Qt draws `text` with in `font`, fallback fonts included.

@@ -104,8 +104,9 @@ TEST(QtOverlayAccessibilityTest, NamesAndDescriptionsFollowTheLanguageStyleAndDe
   TranslationHelper t;
   OverlayWidget w(std::make_shared<OverlayView>(
       "Editor",
-      groupByMenu({ShortcutItem("Edit", "<b>Bold</b>", "⌘B"), ShortcutItem("Edit", "Copy", "⌘C")}),
-      t, OverlayStyle{KeyCapStyle::words, Desktop::kde}));
+      groupByMenu(
+          {doubles::record("Edit", "<b>Bold</b>", "b"), doubles::record("Edit", "Copy", "c")}),
+      t, OverlayStyle{KeyCapStyle::words}, SystemShortcuts::catalogue(Desktop::kde)));
   QAccessibleInterface* overlay = QAccessible::queryAccessibleInterface(&w);
   const std::vector<std::string> nodes = readChildren(overlay);
   EXPECT_EQ(nodes[5], "  row <b>Bold</b> | Ctrl+B");

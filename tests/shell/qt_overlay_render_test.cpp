@@ -160,7 +160,7 @@ INSTANTIATE_TEST_SUITE_P(QtOverlay, QtOverlayRenderTest, ::testing::Values(false
 // the layout gave its text.
 std::pair<int, double> paintTitle(const std::string& title, QSize size = panelSize()) {
   TranslationHelper t;
-  OverlayWidget w(makeView({ShortcutItem("File", title, "⌘K")}, t));
+  OverlayWidget w(makeView({doubles::record("File", title, "k")}, t));
   w.resize(size);
   const QImage image = straightAlpha(w.renderImage());
   for (const Primitive& p : visiblePrimitives(w)) {

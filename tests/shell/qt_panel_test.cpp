@@ -11,6 +11,7 @@
 #include <QMenu>
 #include <QRegion>
 #include <QScreen>
+#include <QStringView>
 #include <QWindow>
 #include <chrono>
 #include <memory>
@@ -168,6 +169,34 @@ TEST_F(QtPanelTest, ShowingNeverActivatesThePanel) {
   EXPECT_EQ(QGuiApplication::focusWindow(), nullptr);
 }
 
+// On macOS Qt's raise() activates the application, taking the keyboard from the one in front:
+// there the panel is only shown, and no raise of Qt's may activate either. Whether a panel is
+// raised shows in the stacking order, which needs a real window system.
+TEST_F(QtPanelTest, NeverRaisedNorActivatingOnMacOS) {
+  EXPECT_FALSE(raisesShownPanels(u"cocoa"));
+  if (QGuiApplication::platformName() != QLatin1String("offscreen")) {
+    for (const bool mac : {true, false}) {
+      QtPanelPort from{&workspace, nullptr, false, raisesShownPanels(mac ? u"cocoa" : u"xcb")};
+      const PanelRef panel = makePanel({{0, 0}, {400, 300}}, &from);
+      OverlayWidget* w = widgetOf(panel);
+      panel->orderFrontRegardless();
+      QWidget cover;
+      cover.setGeometry(w->geometry());
+      cover.show();
+      ASSERT_TRUE(runEventLoopUntil([&] { return cover.windowHandle()->isExposed(); }));
+      panel->orderFrontRegardless();
+      const QPoint middle = w->geometry().center();
+      runEventLoopUntil([&] { return QApplication::topLevelAt(middle) == w; },
+                        std::chrono::milliseconds(300));
+      EXPECT_EQ(QApplication::topLevelAt(middle) == w, !mac) << (mac ? "cocoa" : "xcb");
+    }
+  }
+  qunsetenv("QT_MAC_SET_RAISE_PROCESS");
+  keepRaisesFromActivating();
+  EXPECT_EQ(qgetenv("QT_MAC_SET_RAISE_PROCESS"), "0");
+  qunsetenv("QT_MAC_SET_RAISE_PROCESS");
+}
+
 // Sees the events of every window before the window does, as a local event monitor does, and
 // drops the panel on a key press.
 struct HideOnKey final : QObject {
@@ -199,8 +228,8 @@ TEST_F(QtPanelTest, APanelDroppedWhileItsWindowHandlesAnEventGoesAfterTheEvent) 
 TEST_F(QtPanelTest, TheHeaderShowsTheFrontmostApplicationsIconReadAtEachRender) {
   QImage red(64, 64, QImage::Format_ARGB32);
   red.fill(QColor(230, 20, 20));
-  workspace.frontmost =
-      RunningApplication{42, "Editor", std::make_shared<QtImage>(QIcon(QPixmap::fromImage(red)))};
+  workspace.frontmost = RunningApplication{
+      42, "Editor", std::make_shared<QtImage>(QIcon(QPixmap::fromImage(red))), {}, {}};
   const PanelRef panel = makePanel({{0, 0}, {900, 500}});
   OverlayWidget* w = widgetOf(panel);
   const auto iconFrame = [&]() -> std::optional<QRectF> {

@@ -41,7 +41,7 @@ struct QtShell {
     delegate =
         AppDelegate::create(Platform{application, runLoop, fake.events, fake.workspace, fake.trust,
                                      fake.accessibility, statusBar, screens, fake.panels},
-                            t);
+                            fake.sources(), t);
     statusBar.setResponderChainEnd(delegate);
     delegate->applicationDidFinishLaunching();
   }

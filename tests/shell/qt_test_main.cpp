@@ -7,6 +7,8 @@
 #include <QString>
 #include <QtGlobal>
 
+#include "shell/overlay_accessibility.h"
+
 namespace {
 
 QtMessageHandler defaultHandler = nullptr;
@@ -24,6 +26,8 @@ int main(int argc, char** argv) {
   if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   ::testing::InitGoogleTest(&argc, argv);
   QApplication app(argc, argv);
+  // As the panel does before its first overlay.
+  tavrine::qt::installOverlayAccessibility();
   if (QGuiApplication::platformName() == QLatin1String("offscreen"))
     defaultHandler = qInstallMessageHandler(dropOffscreenNoise);
   const int result = RUN_ALL_TESTS();

@@ -22,7 +22,7 @@ struct AppHarness {
 
   explicit AppHarness(bool trusted = true, OverlayStyle style = {}) {
     setTrusted(trusted);
-    delegate = AppDelegate::create(fake.platform(), t, style);
+    delegate = AppDelegate::create(fake.platform(), fake.sources(), t, style);
     fake.statusBar.responderChainEnd = delegate;
     delegate->applicationDidFinishLaunching();
   }
@@ -38,7 +38,7 @@ struct AppHarness {
     ax::MenuTreeParse parsed = ax::parseMenuTree(menus);
     if (!parsed.tree) throw std::invalid_argument(parsed.error);
     fake.accessibility.add(pid, parsed.tree);
-    fake.workspace.frontmost = RunningApplication{pid, std::move(name), nullptr};
+    fake.workspace.frontmost = RunningApplication{pid, std::move(name), nullptr, {}, {}};
   }
 
   // The live keyboard and the event reporting it agree, as they do on a real desktop.

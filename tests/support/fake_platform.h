@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "harvest/accessibility_helper.h"
+#include "harvest/key_equivalent.h"
 #include "platform/application.h"
 #include "platform/memory/memory_accessibility.h"
 #include "platform/panel.h"
@@ -20,6 +21,8 @@
 #include "platform/screen.h"
 #include "platform/trust.h"
 #include "platform/workspace.h"
+#include "sources/menu_bar/menu_bar_source.h"
+#include "sources/system/system_shortcuts.h"
 #include "support/recording_status_bar.h"
 #include "support/scripted_events.h"
 #include "support/virtual_run_loop.h"
@@ -27,6 +30,13 @@
 namespace tavrine::doubles {
 
 // The shortcuts of the menu bar in samples/`file`, harvested as the overlay cycle would.
+// A record of a menu item whose key equivalent is `key` with the menu-item `mask` (Shift 1,
+// Option 2, Control 4, no Command 8), as the walk makes it.
+inline ShortcutItem record(std::string menu, std::string title, std::string_view key,
+                           std::int64_t mask = 0) {
+  return ShortcutItem(std::move(menu), std::move(title), keyEquivalentChord(mask, key));
+}
+
 inline std::vector<ShortcutItem> sampleShortcuts(const std::string& file) {
   const ax::MenuTreeParse parsed =
       ax::loadMenuTree(std::filesystem::path(TAVRINE_SAMPLES_DIR) / file);
@@ -108,6 +118,11 @@ struct FakePlatform {
   Platform platform() {
     return Platform{application,   runLoop,   events,  workspace, trust,
                     accessibility, statusBar, screens, panels};
+  }
+  // What the program asks: the menu bar, then the system catalogue.
+  std::vector<ShortcutSourceRef> sources(Desktop desktop = Desktop::macOS) const {
+    return {std::make_shared<MenuBarSource>(accessibility),
+            std::make_shared<SystemShortcuts>(desktop)};
   }
 };
 

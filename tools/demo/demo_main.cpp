@@ -7,7 +7,7 @@
 
 #include "harvest/accessibility_helper.h"
 #include "i18n/translation_helper.h"
-#include "overlay/shortcut_row.h"
+#include "model/key_chord.h"
 #include "platform/memory/memory_accessibility.h"
 
 int main(int argc, char** argv) {
@@ -24,7 +24,7 @@ int main(int argc, char** argv) {
               parsed.tree->reads().total);
   for (const tavrine::ShortcutItem& item : records) {
     std::string caps;
-    for (const std::string& cap : tavrine::ShortcutRow::keyGroups(item.shortcut()))
+    for (const std::string& cap : tavrine::keyCaps(item.chord()))
       caps += "[" + cap + "]";
     translation.setIsZH(true);
     const std::string menuZH = translation.translateMenu(item.menuPath());

@@ -29,7 +29,6 @@
 #include <utility>
 #include <vector>
 
-#include "harvest/accessibility_helper.h"
 #include "i18n/translation_helper.h"
 #include "overlay/grouped_shortcuts.h"
 #include "overlay/overlay_view.h"
@@ -37,6 +36,8 @@
 #include "platform/memory/memory_accessibility.h"
 #include "shell/overlay_widget.h"
 #include "shell/qt_image.h"
+#include "sources/menu_bar/menu_bar_source.h"
+#include "sources/system/system_shortcuts.h"
 
 namespace {
 
@@ -51,6 +52,7 @@ struct Options {
   int scroll = 0;
   std::optional<QColor> page;
   tavrine::OverlayStyle style;
+  tavrine::Desktop desktop = tavrine::Desktop::macOS;
   std::string menuFile;
   std::string output;
 };
@@ -135,8 +137,8 @@ std::optional<Options> parseArguments(const std::vector<std::string>& args, int&
       }
       ++i;
       options.style = {found->second == tavrine::Desktop::macOS ? tavrine::KeyCapStyle::glyphs
-                                                                : tavrine::KeyCapStyle::words,
-                       found->second};
+                                                                : tavrine::KeyCapStyle::words};
+      options.desktop = found->second;
     } else if (arg.size() > 1 && arg[0] == '-') {
       status = usage(("unknown option " + arg).c_str());
       return std::nullopt;
@@ -172,8 +174,17 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "%s\n", parsed.error.c_str());
     return 1;
   }
-  const std::vector<tavrine::ShortcutItem> records =
-      tavrine::AccessibilityHelper::getShortcuts(parsed.tree->application());
+  // The program's sources, with the menu bar read from the file.
+  tavrine::ax::MemoryAccessibility accessibility;
+  constexpr std::int32_t kPid = 1;
+  accessibility.add(kPid, parsed.tree);
+  tavrine::FrontApplication front;
+  front.pid = kPid;
+  front.isZH = options->zh;
+  const tavrine::MergedShortcuts shortcuts =
+      tavrine::mergeShortcuts({std::make_shared<tavrine::MenuBarSource>(accessibility),
+                               std::make_shared<tavrine::SystemShortcuts>(options->desktop)},
+                              front);
 
   tavrine::ImageRef icon;
   if (options->icon) {
@@ -189,8 +200,9 @@ int main(int argc, char** argv) {
   translation.setIsZH(options->zh);
   const std::string appName =
       options->app.value_or(std::filesystem::path(options->menuFile).stem().string());
-  auto view = std::make_shared<tavrine::OverlayView>(appName, tavrine::groupByMenu(records),
-                                                     translation, options->style);
+  auto view =
+      std::make_shared<tavrine::OverlayView>(appName, tavrine::groupByMenu(shortcuts.application),
+                                             translation, options->style, shortcuts.system);
 
   const tavrine::Rect screen{{0, 0}, {options->width, options->height}};
   const tavrine::Rect frame = tavrine::OverlayWindowController::panelFrame(screen);
@@ -215,7 +227,8 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "%s: cannot write the image\n", options->output.c_str());
     return 1;
   }
-  std::printf("%s: %zu shortcuts in %zu menus, %dx%d\n", options->output.c_str(), records.size(),
-              view->groupedShortcuts().size(), image.width(), image.height());
+  std::printf("%s: %zu shortcuts in %zu menus, %dx%d\n", options->output.c_str(),
+              shortcuts.application.size(), view->groupedShortcuts().size(), image.width(),
+              image.height());
   return 0;
 }

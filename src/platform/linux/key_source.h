@@ -1,12 +1,12 @@
 // SPDX-License-Identifier: MIT
-// A feed of key transitions from outside the program (the X server, the accessibility bus) that
-// the main loop drains whenever its descriptor is readable.
+// A feed of key transitions from outside the program (the X server, the accessibility bus, GNOME
+// Shell) that the main loop drains whenever its descriptor is readable.
 #pragma once
 
 #include <chrono>
 #include <functional>
 
-#include "platform/modifier_flags.h"
+#include "model/modifier_flags.h"
 
 namespace tavrine::keys {
 
@@ -25,7 +25,8 @@ class KeySource {
   // calls (and keeps its handlers).
   virtual bool start(KeyHandlers handlers) = 0;
   virtual bool isStarted() const = 0;
-  // Readable when transitions may be waiting; -1 until started.
+  // Readable when transitions may be waiting; -1 until started, and -1 again once the source
+  // has gone for good (its descriptor is then no longer watched).
   virtual int fileDescriptor() const = 0;
   // Calls the handlers for every transition that has arrived; never waits. Main thread only.
   virtual void dispatchPending() = 0;
@@ -33,24 +34,26 @@ class KeySource {
   virtual modifier::Flags flags() const = 0;
 };
 
-// Two feeds may see the same key (an application under XWayland forwards its keys to the
-// accessibility registry too; KWin hands modifier keys to XWayland): a transition that repeats,
-// within a moment, the one another feed just passed on is that same key seen twice, and goes no
-// further. Counted twice, a Ctrl press would restart the hold and a key press cancel it twice.
+// Several feeds may see the same key (an application under XWayland forwards its keys to the
+// accessibility registry too; KWin hands modifier keys to XWayland; GNOME Shell's extension
+// reports every key): a transition that repeats, within a moment, the one another feed just
+// passed on is that same key seen again, and goes no further. Counted twice, a Ctrl press would
+// restart the hold and a key press cancel it twice.
 class FeedJoin {
  public:
   using Clock = std::chrono::steady_clock;
   static constexpr std::chrono::milliseconds kSameKeyWindow{50};
 
-  // Whether the transition from `feed` is to be passed on.
+  // Whether the transition from `feed` (0 to 31) is to be passed on.
   bool admit(int feed, bool flagsChange, modifier::Flags flags, Clock::time_point now) {
-    const bool copy = lastFeed_ >= 0 && feed != lastFeed_ && flagsChange == lastFlagsChange_ &&
+    const unsigned bit = 1U << feed;
+    const bool copy = (seenBy_ & bit) == 0 && flagsChange == lastFlagsChange_ &&
                       flags == lastFlags_ && now - lastTime_ < kSameKeyWindow;
     if (copy) {
-      lastFeed_ = -1;  // paired: the next transition is another key
+      seenBy_ |= bit;
       return false;
     }
-    lastFeed_ = feed;
+    seenBy_ = bit;  // a feed that reports again has a new key
     lastFlagsChange_ = flagsChange;
     lastFlags_ = flags;
     lastTime_ = now;
@@ -58,7 +61,7 @@ class FeedJoin {
   }
 
  private:
-  int lastFeed_ = -1;
+  unsigned seenBy_ = 0;  // the feeds that reported the last transition passed on
   bool lastFlagsChange_ = false;
   modifier::Flags lastFlags_ = 0;
   Clock::time_point lastTime_;

@@ -14,8 +14,8 @@ namespace tavrine::macos {
 
 struct AxReadOptions {
   // From applicationElement() on; reads after it fail with cannotComplete and the walk keeps
-  // what it has. Reads go one round trip at a time here, so this is longer than the Linux
-  // reader's pipelined 250 ms.
+  // what it has. Requests go one round trip at a time here (one per menu item, one per menu),
+  // so this is longer than the Linux reader's pipelined 250 ms.
   std::chrono::milliseconds deadline{1000};
   // The longest one read may wait for the application (never past the deadline).
   std::chrono::milliseconds callTimeout{250};

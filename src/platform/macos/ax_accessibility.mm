@@ -4,12 +4,17 @@
 #include <ApplicationServices/ApplicationServices.h>
 
 #include <algorithm>
+#include <array>
+#include <cstddef>
 #include <memory>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "platform/macos/cf_ref.h"
+#include "platform/macos/menu_key_glyphs.h"
+#include "text/unicode.h"
 
 namespace tavrine::macos {
 namespace {
@@ -62,6 +67,39 @@ ax::Error toPortError(AXError error) {
   }
 }
 
+// What one request reads of an element whose title is asked for: a menu bar item's or a menu
+// item's attributes, which the walk then asks for one by one.
+constexpr std::string_view kCmdVirtualKey = "AXMenuItemCmdVirtualKey";
+constexpr std::string_view kCmdGlyph = "AXMenuItemCmdGlyph";
+constexpr std::array<std::string_view, 6> kItemAttributes = {
+    ax::kTitle, ax::kMenuItemCmdChar, ax::kMenuItemCmdModifiers, kCmdVirtualKey,
+    kCmdGlyph,  ax::kChildren};
+constexpr std::size_t kCmdCharIndex = 1;
+constexpr std::size_t kVirtualKeyIndex = 3;
+constexpr std::size_t kGlyphIndex = 4;
+
+std::optional<std::size_t> itemAttributeIndex(std::string_view attribute) {
+  const auto* found = std::find(kItemAttributes.begin(), kItemAttributes.end(), attribute);
+  if (found == kItemAttributes.end()) return std::nullopt;
+  return static_cast<std::size_t>(found - kItemAttributes.begin());
+}
+
+// The names above as the request takes them; made once, kept for the process.
+CFArrayRef itemAttributeNames() {
+  static const CFRef<CFArrayRef> names = [] {
+    std::array<CFRef<CFStringRef>, kItemAttributes.size()> strings;
+    std::array<const void*, kItemAttributes.size()> values{};
+    for (std::size_t i = 0; i < kItemAttributes.size(); ++i) {
+      strings[i] = cfString(kItemAttributes[i]);
+      values[i] = strings[i].get();
+    }
+    return CFRef<CFArrayRef>(CFArrayCreate(kCFAllocatorDefault, values.data(),
+                                           static_cast<CFIndex>(values.size()),
+                                           &kCFTypeArrayCallBacks));
+  }();
+  return names.get();
+}
+
 // The UTF-8 text of a string; a UTF-16 unit that cannot be converted (a lone surrogate) becomes
 // "?" rather than ending the text.
 std::string utf8Of(CFStringRef string) {
@@ -81,7 +119,22 @@ class AxElement final : public ax::Element {
   AxElement(CFRef<AXUIElementRef> element, std::shared_ptr<const ReadBudget> budget)
       : element_(std::move(element)), budget_(std::move(budget)) {}
 
+  // A menu item's attributes come in one request, made when the walk asks for the title (it
+  // asks for that first), and the walk's later reads are answered from it.
   ax::AttributeResult copyAttributeValue(std::string_view attribute) const override {
+    const std::optional<std::size_t> index = itemAttributeIndex(attribute);
+    if (index && !itemAttributes_ && attribute == ax::kTitle) readItemAttributes();
+    if (index && itemAttributes_) return (*itemAttributes_)[*index];
+    return readOne(attribute);
+  }
+
+  bool isSameElement(const ax::Element& other) const override {
+    const auto* o = dynamic_cast<const AxElement*>(&other);
+    return o != nullptr && CFEqual(element_.get(), o->element_.get());
+  }
+
+ private:
+  ax::AttributeResult readOne(std::string_view attribute) const {
     const float timeout = budget_->nextTimeout();
     if (timeout <= 0) return {ax::Error::cannotComplete, ax::Absent{}};
     // Set before every read, on the element read: no read waits past what the harvest has left.
@@ -96,12 +149,69 @@ class AxElement final : public ax::Element {
     return {ax::Error::success, convert(value.get())};
   }
 
-  bool isSameElement(const ax::Element& other) const override {
-    const auto* o = dynamic_cast<const AxElement*>(&other);
-    return o != nullptr && CFEqual(element_.get(), o->element_.get());
+  // Each attribute keeps its own error code, as a read of it alone would give: the walk takes a
+  // key equivalent only from a successful read, skips an item whose title fails, and tells a
+  // missing value from a failed read. So a request that fails as a whole answers nothing here:
+  // on a time-out the title read fails as a lone read would have; on any other failure (an
+  // application that does not implement the request) the reads go one by one.
+  void readItemAttributes() const {
+    const float timeout = budget_->nextTimeout();
+    if (timeout <= 0) return;
+    AXUIElementSetMessagingTimeout(element_.get(), timeout);
+    const CFArrayRef names = itemAttributeNames();
+    if (names == nullptr) return;
+    CFArrayRef copied = nullptr;
+    // Without the stop-on-error option: an attribute's error takes its place in the values.
+    const AXError error = AXUIElementCopyMultipleAttributeValues(element_.get(), names, 0, &copied);
+    const CFRef<CFArrayRef> values(copied);  // the Copy rule
+    std::vector<ax::AttributeResult> results(kItemAttributes.size());
+    if (error == kAXErrorCannotComplete) {
+      for (ax::AttributeResult& r : results)
+        r.error = ax::Error::cannotComplete;
+    } else if (error != kAXErrorSuccess || !values ||
+               CFArrayGetCount(values.get()) != static_cast<CFIndex>(results.size())) {
+      return;
+    } else {
+      for (std::size_t i = 0; i < results.size(); ++i) {
+        results[i] = resultOf(CFArrayGetValueAtIndex(values.get(), static_cast<CFIndex>(i)));
+      }
+      nameKeyWithoutCharacter(results);
+    }
+    itemAttributes_ = std::move(results);
   }
 
- private:
+  // One entry of a multiple-attribute request: a value, or an AXValue holding the error.
+  ax::AttributeResult resultOf(CFTypeRef entry) const {
+    if (entry == nullptr || CFGetTypeID(entry) == CFNullGetTypeID()) {
+      return {ax::Error::noValue, ax::Absent{}};
+    }
+    if (CFGetTypeID(entry) == AXValueGetTypeID() &&
+        AXValueGetType(static_cast<AXValueRef>(entry)) == kAXValueTypeAXError) {
+      AXError error = kAXErrorFailure;
+      AXValueGetValue(static_cast<AXValueRef>(entry), kAXValueTypeAXError, &error);
+      return {toPortError(error), ax::Absent{}};
+    }
+    return {ax::Error::success, convert(entry)};
+  }
+
+  // An item whose key equivalent has no character reports the key by glyph and virtual key
+  // code only; the walk, which reads the character, gets the one that stands for that key.
+  // Items with a character keep it.
+  static void nameKeyWithoutCharacter(std::vector<ax::AttributeResult>& results) {
+    ax::AttributeResult& cmdChar = results[kCmdCharIndex];
+    const auto* character = std::get_if<std::string>(&cmdChar.value);
+    if (cmdChar.error == ax::Error::success && character != nullptr && !character->empty()) return;
+    const auto number = [&](std::size_t i) -> std::optional<std::int64_t> {
+      const auto* n = std::get_if<std::int64_t>(&results[i].value);
+      if (results[i].error != ax::Error::success || n == nullptr) return std::nullopt;
+      return *n;
+    };
+    if (const std::optional<char32_t> key =
+            keyEquivalentCharacter(number(kGlyphIndex), number(kVirtualKeyIndex))) {
+      cmdChar = {ax::Error::success, text::toUtf8(*key)};
+    }
+  }
+
   // Elements found in the value are retained for as long as the walk holds them.
   ax::Value convert(CFTypeRef value) const {
     if (value == nullptr) return ax::Absent{};
@@ -141,6 +251,8 @@ class AxElement final : public ax::Element {
 
   CFRef<AXUIElementRef> element_;
   std::shared_ptr<const ReadBudget> budget_;
+  // The answers of the one request for an item's attributes, once made (main thread only).
+  mutable std::optional<std::vector<ax::AttributeResult>> itemAttributes_;
 };
 
 }  // namespace

@@ -17,8 +17,8 @@ class NsApplication final : public ApplicationPort {
   explicit NsApplication(ApplicationPort& portable) : portable_(portable) {}
 
   void setActivationPolicy(ActivationPolicy policy) override;
-  // Does not activate the application first: the panel may open behind the application in
-  // front.
+  // Activates the application first, so that the panel opens in front: the only call of the
+  // backend that activates it.
   void orderFrontStandardAboutPanel() override;
   // terminate: of the shared application, with no sender; the toolkit's application delegate
   // answers it by ending the main loop.

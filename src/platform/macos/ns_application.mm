@@ -22,6 +22,9 @@ void NsApplication::setActivationPolicy(ActivationPolicy policy) {
 }
 
 void NsApplication::orderFrontStandardAboutPanel() {
+  // An inactive application's normal-level window cannot come in front of the key window of the
+  // application in front: the user asked for this panel, so this application comes forward.
+  [NSApplication.sharedApplication activate];
   [NSApplication.sharedApplication orderFrontStandardAboutPanelWithOptions:@{}];
 }
 

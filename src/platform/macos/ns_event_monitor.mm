@@ -5,7 +5,6 @@
 
 #include <CoreFoundation/CoreFoundation.h>
 
-#include <exception>
 #include <memory>
 #include <utility>
 
@@ -49,7 +48,7 @@ MonitorToken NsEventMonitor::addLocalMonitor(EventMask mask, LocalHandler handle
       if (!out) return nil;
       const auto* ns = dynamic_cast<const NsEvent*>(out.get());
       return ns != nullptr ? ns->nsEvent() : event;
-    } catch (const std::exception&) {
+    } catch (...) {
       return event;  // nothing may unwind through AppKit; the event goes on
     }
   };
@@ -62,8 +61,8 @@ MonitorToken NsEventMonitor::addGlobalMonitor(EventMask mask, GlobalHandler hand
   void (^observe)(NSEvent*) = ^(NSEvent* event) {
     try {
       handler(NsEvent(event));
-    } catch (const std::exception&) {
-      // Nothing may unwind through AppKit.
+    } catch (...) {
+      // Nothing may unwind through AppKit, whatever was thrown.
     }
   };
   return tokenFor([NSEvent addGlobalMonitorForEventsMatchingMask:static_cast<NSEventMask>(mask)

@@ -36,13 +36,17 @@ void configureOverlayWindow(std::uintptr_t nativeView, const PanelSettings& sett
   if (window == nil) return;
 
   if ([window isKindOfClass:[NSPanel class]]) {
-    // Only a panel can be non-activating; the toolkit makes its tool windows panels.
+    // Only a panel can be non-activating; the toolkit makes its tool windows panels. No toolkit
+    // flag sets this bit when the window is made, so it is set here, before the first show; the
+    // toolkit keeps it whenever it recomputes the style mask.
     if (settings.styleMask & PanelSettings::kStyleNonactivatingPanel) {
       window.styleMask |= NSWindowStyleMaskNonactivatingPanel;
     }
     static_cast<NSPanel*>(window).becomesKeyOnlyIfNeeded = settings.becomesKeyOnlyIfNeeded;
   }
-  if (settings.level >= PanelSettings::kFloatingWindowLevel) window.level = NSFloatingWindowLevel;
+  // The level stays the toolkit's: a tool window that stays on top sits at the modal-panel level,
+  // above the floating one. The toolkit moves normal- and floating-level windows down whenever
+  // this application resigns active, which would put an open panel behind the user's window.
   window.hidesOnDeactivate = settings.hidesOnDeactivate;
 
   // Behind the content view, inside the window's frame view: the toolkit owns the content view

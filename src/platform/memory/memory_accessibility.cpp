@@ -8,6 +8,7 @@
 #include <system_error>
 #include <utility>
 
+#include "model/named_key.h"
 #include "text/unicode.h"
 
 namespace tavrine::ax {
@@ -101,6 +102,14 @@ struct ParsedShortcut {
   std::int64_t modifiers = 0;
 };
 
+// A key written as the cap a menu shows for it ("⇥", "⌫", "F5") is that named key.
+std::optional<NamedKey> namedKeyShownAs(std::string_view cap) {
+  for (int k = 0; k <= static_cast<int>(NamedKey::space); ++k) {
+    if (keyCapText(static_cast<NamedKey>(k)) == cap) return static_cast<NamedKey>(k);
+  }
+  return std::nullopt;
+}
+
 // "⇧⌘S" -> key "S", mask Shift; glyphs may come in any order, and no "⌘" marks "no Command".
 ParsedShortcut parseShortcut(std::string_view spec) {
   ParsedShortcut out;
@@ -173,6 +182,13 @@ MenuTreeParse parseMenuTree(std::string_view text) {
     MemoryElement& item = shortcut.key.empty()
                               ? tree->addItem(container, title)
                               : tree->addItem(container, title, shortcut.key, shortcut.modifiers);
+    // A named key has no command character to write it with: it is given as keys, as a
+    // toolkit's accelerator is.
+    if (const std::optional<NamedKey> named = namedKeyShownAs(shortcut.key)) {
+      const std::int64_t m = shortcut.modifiers;
+      item.setValue(kMenuItemCmdChar,
+                    KeyChord{(m & 4) != 0, (m & 2) != 0, (m & 1) != 0, (m & 8) == 0, *named});
+    }
     lastItemAtLevel.resize(level - 1);
     lastItemAtLevel.push_back(&item);
   }

@@ -8,25 +8,23 @@
 #include <initializer_list>
 #include <utility>
 
-#include "harvest/named_key.h"
+#include "model/named_key.h"
 #include "text/unicode.h"
 
 namespace tavrine::atspi {
 namespace {
 
-constexpr std::int64_t kShift = 1;
-constexpr std::int64_t kAlt = 2;
-constexpr std::int64_t kSuper = 4;
-constexpr std::int64_t kNoCtrl = 8;
-
-// What the modifiers of one binding add up to.
+// What the modifiers of one binding add up to: Ctrl, Shift, Alt, Super.
 struct Modifiers {
   bool ctrl = false;
-  std::int64_t mask = 0;  // Shift, Alt, Super
+  unsigned mask = 0;  // KeyChord's bits for Shift, Alt and Super (control)
 };
+constexpr unsigned kShift = KeyChord::kShift;
+constexpr unsigned kAlt = KeyChord::kAlt;
+constexpr unsigned kSuper = KeyChord::kControl;
 
 struct Key {
-  std::string commandChar;
+  KeyChord::Key key;
   bool impliesShift = false;  // a key that only Shift reaches (Back Tab)
 };
 
@@ -53,7 +51,7 @@ bool isAnyOf(std::string_view word, std::initializer_list<std::string_view> name
 }
 
 Key named(NamedKey key, bool impliesShift = false) {
-  return {keyEquivalentCharacter(key), impliesShift};
+  return {key, impliesShift};
 }
 
 // A character key as typed without Shift; none for a control or an unassigned character.
@@ -63,7 +61,7 @@ std::optional<Key> characterKey(char32_t c) {
   const xkb_keysym_t sym = xkb_utf32_to_keysym(c);
   const std::uint32_t lower =
       sym != XKB_KEY_NoSymbol ? xkb_keysym_to_utf32(xkb_keysym_to_lower(sym)) : 0;
-  return Key{text::toUtf8(lower != 0 ? lower : c)};
+  return Key{text::keyCapOf(text::toUtf8(lower != 0 ? lower : c))};
 }
 
 std::optional<NamedKey> namedKeyForKeysym(xkb_keysym_t sym) {
@@ -258,14 +256,14 @@ bool addQtModifier(std::string_view word, Modifiers& m) {
   return true;
 }
 
-KeyEquivalent keyEquivalent(Modifiers m, Key key) {
+KeyChord chordOf(Modifiers m, Key key) {
   if (key.impliesShift) m.mask |= kShift;
-  return {m.mask | (m.ctrl ? 0 : kNoCtrl), std::move(key.commandChar)};
+  return KeyChord::make(m.mask | (m.ctrl ? unsigned{KeyChord::kPrimary} : 0U), std::move(key.key));
 }
 
 }  // namespace
 
-std::optional<KeyEquivalent> parseGtkAccelerator(std::string_view accelerator) {
+std::optional<KeyChord> parseGtkAccelerator(std::string_view accelerator) {
   if (!isReadable(accelerator)) return std::nullopt;
   Modifiers m;
   while (!accelerator.empty() && accelerator.front() == '<') {
@@ -276,10 +274,10 @@ std::optional<KeyEquivalent> parseGtkAccelerator(std::string_view accelerator) {
   }
   std::optional<Key> key = keyForKeysymName(accelerator);
   if (!key) return std::nullopt;
-  return keyEquivalent(m, std::move(*key));
+  return chordOf(m, std::move(*key));
 }
 
-std::optional<KeyEquivalent> parseGtkKeyBinding(std::string_view binding) {
+std::optional<KeyChord> parseGtkKeyBinding(std::string_view binding) {
   if (!isReadable(binding)) return std::nullopt;
   const std::size_t first = binding.find(';');
   const std::size_t second = first == std::string_view::npos ? first : binding.find(';', first + 1);
@@ -290,7 +288,7 @@ std::optional<KeyEquivalent> parseGtkKeyBinding(std::string_view binding) {
   return parseGtkAccelerator(accelerator);
 }
 
-std::optional<KeyEquivalent> parseQtKeyBinding(std::string_view binding) {
+std::optional<KeyChord> parseQtKeyBinding(std::string_view binding) {
   if (!isReadable(binding)) return std::nullopt;
   Modifiers m;
   bool keypad = false;
@@ -314,13 +312,13 @@ std::optional<KeyEquivalent> parseQtKeyBinding(std::string_view binding) {
     key = characterKey(*c);
     if (!key) return std::nullopt;
   }
-  return keyEquivalent(m, std::move(*key));
+  return chordOf(m, std::move(*key));
 }
 
-std::optional<KeyEquivalent> parseKeyBinding(std::string_view binding) {
+std::optional<KeyChord> parseKeyBinding(std::string_view binding) {
   if (!isReadable(binding)) return std::nullopt;
   if (std::count(binding.begin(), binding.end(), ';') >= 2) return parseGtkKeyBinding(binding);
-  if (std::optional<KeyEquivalent> qt = parseQtKeyBinding(binding)) return qt;
+  if (std::optional<KeyChord> qt = parseQtKeyBinding(binding)) return qt;
   // A lone GTK accelerator ("<Primary>q", "Page_Up"): keysym names hold no '+', and where Qt
   // reads one too ("Delete", "F11") both read the same key.
   if (binding.find('+') == std::string_view::npos) return parseGtkAccelerator(binding);

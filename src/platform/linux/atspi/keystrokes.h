@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/modifier_flags.h"
+#include "model/modifier_flags.h"
 
 namespace tavrine::atspi {
 

@@ -44,10 +44,10 @@ ax::AttributeResult SnapshotElement::copyAttributeValue(std::string_view attribu
   }
   if (kind_ != Kind::item) return {ax::Error::attributeUnsupported, {}};
   if (attribute == ax::kTitle) return value(title_);
-  if (attribute == ax::kMenuItemCmdChar || attribute == ax::kMenuItemCmdModifiers) {
-    if (commandChar_.empty()) return {ax::Error::noValue, {}};
-    if (attribute == ax::kMenuItemCmdChar) return value(commandChar_);
-    return value(modifiers_);
+  // The accelerator was read as keys: the walk takes the chord as it is, with no modifier mask.
+  if (attribute == ax::kMenuItemCmdChar) {
+    if (!key_) return {ax::Error::noValue, {}};
+    return value(*key_);
   }
   return {ax::Error::attributeUnsupported, {}};
 }
@@ -156,10 +156,7 @@ class SnapshotBuilder {
     item.title_ = trimmed(nameOf(path));
     const auto binding = r_.keyBindings.find(std::string(path));
     if (binding != r_.keyBindings.end() && parse_ != nullptr) {
-      if (const std::optional<KeyEquivalent> key = parse_(binding->second)) {
-        item.commandChar_ = key->commandChar;
-        item.modifiers_ = key->modifiers;
-      }
+      item.key_ = parse_(binding->second);
     }
     if (depth >= limits_.maxDepth || full()) return item;
     const std::vector<std::string_view> items = itemsOf(path);

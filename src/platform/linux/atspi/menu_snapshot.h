@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
 // The menu bar an AT-SPI read collected, as the tree of elements the menu-bar walk expects:
 // application -> AXMenuBar -> menu-bar items (AXTitle, AXChildren = [menu]) -> menus
-// (AXChildren = items) -> items (AXTitle, AXMenuItemCmdChar, AXMenuItemCmdModifiers,
-// AXChildren = [submenu]). Every read is answered from memory.
+// (AXChildren = items) -> items (AXTitle, AXMenuItemCmdChar answered with the accelerator's
+// chord, AXChildren = [submenu]). Every read is answered from memory.
 #pragma once
 
 #include <cstddef>
@@ -19,7 +19,7 @@
 
 namespace tavrine::atspi {
 
-using KeyBindingParser = std::optional<KeyEquivalent> (*)(std::string_view binding);
+using KeyBindingParser = std::optional<KeyChord> (*)(std::string_view binding);
 
 struct SnapshotLimits {
   // Elements in one snapshot; a larger menu keeps its first ones, in menu order.
@@ -44,8 +44,7 @@ class SnapshotElement final : public ax::Element {
 
   Kind kind_;
   std::string title_;
-  std::string commandChar_;  // empty: no key equivalent
-  std::int64_t modifiers_ = 0;
+  std::optional<KeyChord> key_;  // none: no key equivalent
   // The menu bar (application), the items (menu bar, menus) or the submenu (items).
   std::vector<const SnapshotElement*> children_;
   // The storage of the whole snapshot: a reference handed out keeps it alive.
@@ -53,7 +52,7 @@ class SnapshotElement final : public ax::Element {
 };
 
 // The application element for a read. Titles lose surrounding white space; key bindings become
-// key equivalents through `parse` (parseKeyBinding in the program). Containers without a title
+// chords through `parse` (parseKeyBinding in the program). Containers without a title
 // of their own (Qt's popup menus) are folded into the item or menu-bar item that opens them.
 // Nodes reached twice (cycles, shared children) appear once. An empty menuBar gives an
 // application whose AXMenuBar has no value.

@@ -74,6 +74,16 @@ NoTrayNotice noTrayNotice(bool trusted) {
   return notice;
 }
 
+ShellExtensionNotice shellExtensionNotice(const std::string& uuid) {
+  return {"Tavrine's GNOME Shell extension is off",
+          "GNOME's own applications (Text Editor, Files, Calculator) tell Tavrine nothing of their "
+          "keys: Tavrine's GNOME Shell extension does. It sends only whether Ctrl is held alone "
+          "and which window has the focus. Enable it with the button, or with: "
+          "gnome-extensions enable " +
+              uuid + " (if GNOME Shell does not know it yet, log out and in first).",
+          {{ShellExtensionNotice::kEnable, "Enable the extension"}}};
+}
+
 void DesktopNotifications::actionInvoked(std::uint32_t id, const std::string& key) {
   for (const auto& [notification, handler] : handlers_) {
     if (notification == id) {

@@ -54,4 +54,14 @@ struct NoTrayNotice {
 };
 NoTrayNotice noTrayNotice(bool trusted);
 
+// What the program says once when GNOME Shell runs without its extension: how to enable the
+// extension `uuid`, and the action that does (key kEnable).
+struct ShellExtensionNotice {
+  static constexpr const char* kEnable = "enable-extension";
+  std::string summary;
+  std::string body;
+  std::vector<DesktopNotifications::Action> actions;
+};
+ShellExtensionNotice shellExtensionNotice(const std::string& uuid);
+
 }  // namespace tavrine::dbus

@@ -8,7 +8,7 @@
 #include <bitset>
 #include <cstdint>
 
-#include "platform/modifier_flags.h"
+#include "model/modifier_flags.h"
 
 namespace tavrine::x11 {
 

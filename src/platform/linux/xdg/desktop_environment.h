@@ -4,7 +4,7 @@
 
 #include <string_view>
 
-#include "overlay/system_shortcuts.h"
+#include "model/desktop.h"
 
 namespace tavrine::xdg {
 

@@ -1,22 +1,14 @@
 // SPDX-License-Identifier: MIT
-#include "harvest/named_key.h"
+#include "model/named_key.h"
 
 #include <array>
-
-#include "text/unicode.h"
+#include <string_view>
 
 namespace tavrine {
 namespace {
 
-constexpr char32_t kFirstFunctionKey = 0xF700;  // AppKit's NSUpArrowFunctionKey
+// The keys up to Mode Switch; those after the arrows and F1..F35 have a row in the tables below.
 constexpr auto kLastFunctionKey = NamedKey::modeSwitch;
-
-static_assert(static_cast<int>(NamedKey::f1) == 0xF704 - kFirstFunctionKey);
-static_assert(static_cast<int>(NamedKey::f35) == 0xF726 - kFirstFunctionKey);
-static_assert(static_cast<int>(NamedKey::forwardDelete) == 0xF728 - kFirstFunctionKey);
-static_assert(static_cast<int>(NamedKey::menu) == 0xF735 - kFirstFunctionKey);
-static_assert(static_cast<int>(NamedKey::help) == 0xF746 - kFirstFunctionKey);
-static_assert(static_cast<int>(kLastFunctionKey) == 0xF747 - kFirstFunctionKey);
 
 bool isFunctionKey(NamedKey key) {
   return key <= kLastFunctionKey;
@@ -83,74 +75,6 @@ int functionKeyNumber(NamedKey key) {
   return static_cast<int>(key) - static_cast<int>(NamedKey::f1) + 1;
 }
 
-std::optional<NamedKey> namedKey(char32_t c) {
-  if (c >= kFirstFunctionKey && c <= kFirstFunctionKey + static_cast<char32_t>(kLastFunctionKey))
-    return static_cast<NamedKey>(c - kFirstFunctionKey);
-  switch (c) {
-    case 0x01:  // Carbon's Home
-      return NamedKey::home;
-    case 0x03:
-      return NamedKey::enter;
-    case 0x04:  // Carbon's End
-      return NamedKey::end;
-    case 0x05:  // Carbon's Help
-      return NamedKey::help;
-    case 0x08:
-    case 0x7F:  // the key macOS labels Delete, which deletes backwards
-      return NamedKey::backspace;
-    case 0x09:
-      return NamedKey::tab;
-    case 0x0A:
-    case 0x0D:
-      return NamedKey::returnKey;
-    case 0x0B:  // Carbon's Page Up
-      return NamedKey::pageUp;
-    case 0x0C:  // Carbon's Page Down
-      return NamedKey::pageDown;
-    case 0x19:
-      return NamedKey::backTab;
-    case 0x1B:
-      return NamedKey::escape;
-    case 0x1C:  // Carbon's arrows: left, right, up, down
-      return NamedKey::leftArrow;
-    case 0x1D:
-      return NamedKey::rightArrow;
-    case 0x1E:
-      return NamedKey::upArrow;
-    case 0x1F:
-      return NamedKey::downArrow;
-    case U' ':
-      return NamedKey::space;
-    default:
-      return std::nullopt;
-  }
-}
-
-std::optional<NamedKey> namedKey(std::string_view commandChar) {
-  const std::optional<char32_t> c = text::singleCodePoint(commandChar);
-  return c ? namedKey(*c) : std::nullopt;
-}
-
-std::string keyEquivalentCharacter(NamedKey key) {
-  if (isFunctionKey(key)) return text::toUtf8(kFirstFunctionKey + static_cast<char32_t>(key));
-  switch (key) {
-    case NamedKey::enter:
-      return "\x03";
-    case NamedKey::returnKey:
-      return "\r";
-    case NamedKey::tab:
-      return "\t";
-    case NamedKey::backTab:
-      return "\x19";
-    case NamedKey::escape:
-      return "\x1b";
-    case NamedKey::backspace:
-      return "\x08";
-    default:
-      return " ";
-  }
-}
-
 std::string keyCapText(NamedKey key) {
   if (key < NamedKey::f1) return std::string(kArrowCaps[static_cast<std::size_t>(key)]);
   // Appended rather than "F" + text: GCC 12 at -O2 sees a false overlap there (-Wrestrict).
@@ -175,15 +99,6 @@ std::string keyCapText(NamedKey key) {
     default:
       return "Space";
   }
-}
-
-std::optional<NamedKey> namedKeyForCap(std::string_view cap) {
-  if (cap == "⎋") return NamedKey::escape;
-  for (int k = 0; k <= static_cast<int>(NamedKey::space); ++k) {
-    const auto key = static_cast<NamedKey>(k);
-    if (keyCapText(key) == cap) return key;
-  }
-  return std::nullopt;
 }
 
 std::string keyName(NamedKey key, KeyNames names) {

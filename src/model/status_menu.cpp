@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "app/status_menu.h"
+#include "model/status_menu.h"
 
 namespace tavrine {
 

@@ -1,18 +1,16 @@
 // SPDX-License-Identifier: MIT
-// Keys that a menu item's key equivalent names by a character with no glyph of its own: AppKit's
-// function-key characters (U+F700..U+F747) and the control characters of Return, Tab, Escape and
-// the like. One vocabulary for every platform: the Linux backend writes it, the key-cap text and
-// the status menu's shortcuts read it.
+// Keys with a name rather than a printable character: arrows, function keys, Return, Tab, Escape
+// and the like. One vocabulary for every platform and every source of shortcuts.
 #pragma once
 
 #include <cstdint>
 #include <optional>
 #include <string>
-#include <string_view>
 
 namespace tavrine {
 
-// The function keys come first, in the order of their characters (U+F700 + value).
+// The keys AppKit gives function-key characters come first, in the order of those characters
+// (U+F700 + value), so the command-character mapping is one addition.
 enum class NamedKey : std::uint8_t {
   upArrow,
   downArrow,
@@ -67,24 +65,9 @@ std::optional<NamedKey> functionKey(int number);
 // 1..35 for F1..F35, else 0.
 int functionKeyNumber(NamedKey key);
 
-// The key a command character names, if it names one: AppKit's function-key characters, the
-// ASCII controls (Return, Enter, Tab, Back Tab, Escape, Backspace, Delete) with Carbon's codes for
-// Home, End, Help, Page Up/Down and the arrows, and the space. `commandChar` must be exactly one
-// code point.
-std::optional<NamedKey> namedKey(char32_t c);
-std::optional<NamedKey> namedKey(std::string_view commandChar);
-
-// The character a key equivalent carries for `key`, UTF-8 encoded ("\xEF\x9C\x80" for the up
-// arrow, "\r" for Return, " " for the space).
-std::string keyEquivalentCharacter(NamedKey key);
-
 // The key cap that shows `key`: its usual glyph ("↑", "⌫", "⇞") or a short name ("F5", "Esc",
 // "Space").
 std::string keyCapText(NamedKey key);
-
-// The key a cap shows, if it shows one: the cap texts above, and "⎋", which menus also write for
-// Escape.
-std::optional<NamedKey> namedKeyForCap(std::string_view cap);
 
 // Whose names a key is read out by.
 enum class KeyNames {

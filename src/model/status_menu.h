@@ -11,7 +11,7 @@
 #include <utility>
 #include <vector>
 
-#include "platform/modifier_flags.h"
+#include "model/modifier_flags.h"
 
 namespace tavrine {
 

@@ -1,0 +1,83 @@
+// SPDX-License-Identifier: MIT
+#include "platform/linux/dbus/name_owner.h"
+
+#include <systemd/sd-bus.h>
+
+#include <utility>
+
+namespace tavrine::dbus {
+namespace {
+
+constexpr const char* kDBus = "org.freedesktop.DBus";
+constexpr const char* kDBusPath = "/org/freedesktop/DBus";
+
+}  // namespace
+
+bool isSentBy(sd_bus_message* m, std::string_view uniqueName) {
+  const char* sender = m != nullptr ? sd_bus_message_get_sender(m) : nullptr;
+  return sender != nullptr && !uniqueName.empty() && sender == uniqueName;
+}
+
+bool NameOwner::follow(sd_bus* bus, std::string name, Changed changed) {
+  match_.reset();
+  query_.reset();
+  owner_.clear();
+  name_ = std::move(name);
+  changed_ = std::move(changed);
+  if (bus == nullptr) return false;
+  // The match goes out before the query: whatever the bus says after the answer is newer.
+  const std::string rule =
+      "type='signal',sender='org.freedesktop.DBus',path='/org/freedesktop/"
+      "DBus',interface='org.freedesktop.DBus',member='NameOwnerChanged',"
+      "arg0='" +
+      name_ + "'";
+  sd_bus_slot* match = nullptr;
+  if (sd_bus_add_match_async(bus, &match, rule.c_str(), &NameOwner::onOwnerChanged, nullptr, this) <
+      0) {
+    return false;
+  }
+  match_.reset(match);
+  sd_bus_slot* query = nullptr;
+  if (sd_bus_call_method_async(bus, &query, kDBus, kDBusPath, kDBus, "GetNameOwner",
+                               &NameOwner::onOwner, this, "s", name_.c_str()) < 0) {
+    return false;
+  }
+  query_.reset(query);
+  return true;
+}
+
+int NameOwner::onOwnerChanged(sd_bus_message* m, void* userdata, sd_bus_error* /*error*/) {
+  auto& self = *static_cast<NameOwner*>(userdata);
+  const char* name = nullptr;
+  const char* from = nullptr;
+  const char* to = nullptr;
+  // Only the bus speaks for itself: a client cannot send as org.freedesktop.DBus.
+  if (!isSentBy(m, kDBus) || sd_bus_message_read(m, "sss", &name, &from, &to) < 0 ||
+      name == nullptr || to == nullptr || self.name_ != name) {
+    return 0;
+  }
+  self.query_.reset();  // an answer still on its way is older
+  self.set(to);
+  return 0;
+}
+
+int NameOwner::onOwner(sd_bus_message* m, void* userdata, sd_bus_error* /*error*/) {
+  auto& self = *static_cast<NameOwner*>(userdata);
+  self.query_.reset();
+  const char* owner = nullptr;
+  // An error is the bus saying the name has no owner.
+  if (sd_bus_message_is_method_error(m, nullptr) || sd_bus_message_read(m, "s", &owner) < 0 ||
+      owner == nullptr) {
+    owner = "";
+  }
+  self.set(owner);
+  return 0;
+}
+
+void NameOwner::set(std::string owner) {
+  if (owner == owner_) return;
+  owner_ = std::move(owner);
+  if (changed_) changed_(owner_);
+}
+
+}  // namespace tavrine::dbus

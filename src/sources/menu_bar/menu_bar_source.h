@@ -1,0 +1,26 @@
+// SPDX-License-Identifier: MIT
+// The application's own menu bar, read through the accessibility port: the first source, whose
+// rows all stay.
+#pragma once
+
+#include <vector>
+
+#include "platform/accessibility.h"
+#include "sources/shortcut_source.h"
+
+namespace tavrine {
+
+class MenuBarSource final : public ShortcutSource {
+ public:
+  static constexpr const char* kName = "menu bar";
+
+  // `accessibility` must outlive the source.
+  explicit MenuBarSource(const ax::AccessibilityPort& accessibility)
+      : accessibility_(accessibility) {}
+  std::vector<SourcedShortcut> shortcuts(const FrontApplication& app) const override;
+
+ private:
+  const ax::AccessibilityPort& accessibility_;
+};
+
+}  // namespace tavrine

@@ -1,0 +1,49 @@
+// SPDX-License-Identifier: MIT
+// Where shortcuts come from. A source, told which application is in front, answers with its
+// shortcuts under their headings; the delegate asks every source and merges the answers.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "harvest/shortcut_item.h"
+#include "model/sourced_shortcut.h"
+
+namespace tavrine {
+
+// The application in front, as far as the sources need to know it.
+struct FrontApplication {
+  std::int32_t pid = 0;
+  std::string executable;      // absolute path of its program; empty when unknown
+  std::string desktopEntryId;  // "org.gnome.TextEditor"; empty when unknown
+  bool isZH = false;           // the language the overlay shows
+};
+
+class ShortcutSource {
+ public:
+  // Where a source's rows go: with the application's own shortcuts, or in the system section
+  // at the end of the overlay, which keeps its own order and is never merged with the rest.
+  enum class Placement { application, system };
+
+  virtual ~ShortcutSource() = default;
+  virtual Placement placement() const { return Placement::application; }
+  // Never fails: whatever cannot be read is simply not there. Called on the main thread at each
+  // completed hold, so a source bounds what it reads.
+  virtual std::vector<SourcedShortcut> shortcuts(const FrontApplication& app) const = 0;
+};
+using ShortcutSourceRef = std::shared_ptr<const ShortcutSource>;
+
+struct MergedShortcuts {
+  std::vector<ShortcutItem> application;  // grouped by heading in the overlay
+  std::vector<SourcedShortcut> system;    // in the order the sources gave them
+};
+
+// Asks the sources in order. The first application source's rows all stay (an application may
+// list a command twice); each later one adds only rows with a chord and title not seen yet,
+// titles compared without case, surrounding spaces or a trailing ellipsis.
+MergedShortcuts mergeShortcuts(const std::vector<ShortcutSourceRef>& sources,
+                               const FrontApplication& app);
+
+}  // namespace tavrine

@@ -1,0 +1,31 @@
+// SPDX-License-Identifier: MIT
+// The built-in, bilingual catalogue of common system shortcuts shown below every application's,
+// one per desktop, and the source that delivers it into the overlay's system section.
+#pragma once
+
+#include <vector>
+
+#include "model/desktop.h"
+#include "model/sourced_shortcut.h"
+#include "sources/shortcut_source.h"
+
+namespace tavrine {
+
+class SystemShortcuts final : public ShortcutSource {
+ public:
+  static constexpr const char* kName = "system";
+
+  explicit SystemShortcuts(Desktop desktop) : desktop_(desktop) {}
+
+  // The catalogue of `desktop`: four headings in display order, each with its English and Chinese
+  // texts; every chord unique within its group. Built once, never changed.
+  static const std::vector<SourcedShortcut>& catalogue(Desktop desktop);
+
+  Placement placement() const override { return Placement::system; }
+  std::vector<SourcedShortcut> shortcuts(const FrontApplication& app) const override;
+
+ private:
+  Desktop desktop_;
+};
+
+}  // namespace tavrine

@@ -1,0 +1,262 @@
+// SPDX-License-Identifier: MIT
+// The GNOME Shell feed against a scripted shell on a real session bus (dbus-daemon): what the
+// extension sends reaches the handlers and the workspace, what anybody else sends does not, and
+// the feed follows the shell's name as it comes and goes.
+#include <gtest/gtest.h>
+#include <systemd/sd-bus.h>
+
+#include <chrono>
+#include <functional>
+#include <string>
+#include <thread>
+#include <utility>
+#include <vector>
+
+#include "platform/linux/dbus/bus_connection.h"
+#include "platform/linux/gnome/shell_feed.h"
+#include "platform/linux/gnome/shell_workspace.h"
+#include "test_servers.h"
+
+namespace tavrine::gnome {
+namespace {
+
+using namespace std::chrono_literals;
+using Extension = ShellFeed::Extension;
+constexpr modifier::Flags kCmd = modifier::kCommand;
+
+// A client of the test's session bus; as the shell, it owns org.gnome.Shell and, with the
+// extension, answers Subscribe at the extension's path.
+class Peer {
+ public:
+  // `failure`: the error Subscribe answers with, none for success.
+  explicit Peer(bool shell, bool extension = true, const char* failure = nullptr,
+                const std::string& address = doubles::sessionBusAddress())
+      : bus_(dbus::connectToAddress(address, true)), failure_(failure) {
+    if (!bus_) return;
+    if (extension) {
+      sd_bus_slot* slot = nullptr;
+      sd_bus_add_object(bus_.get(), &slot, ShellFeed::kPath, &Peer::onCall, this);
+      object_.reset(slot);
+    }
+    if (shell) sd_bus_request_name(bus_.get(), ShellFeed::kShellName, 0);
+  }
+  bool connected() const { return bus_ != nullptr; }
+  const std::string& subscriber() const { return subscriber_; }
+  void process() {
+    while (bus_ && sd_bus_process(bus_.get(), nullptr) > 0) {
+    }
+  }
+  void releaseName() { sd_bus_release_name(bus_.get(), ShellFeed::kShellName); }
+
+  // A signal of the extension's interface to `to` (empty: to everyone), with `append` filling in
+  // its arguments.
+  void emit(const std::string& to, const char* member,
+            const std::function<void(sd_bus_message*)>& append = {}) {
+    sd_bus_message* raw = nullptr;
+    sd_bus_message_new_signal(bus_.get(), &raw, ShellFeed::kPath, ShellFeed::kInterface, member);
+    const dbus::MessagePtr m(raw);
+    if (!to.empty()) sd_bus_message_set_destination(raw, to.c_str());
+    if (append) append(raw);
+    sd_bus_send(bus_.get(), raw, nullptr);
+    sd_bus_flush(bus_.get());
+  }
+  void modifiers(const std::string& to, std::uint32_t held) {
+    emit(to, "Modifiers", [held](sd_bus_message* m) { sd_bus_message_append(m, "u", held); });
+  }
+
+ private:
+  static int onCall(sd_bus_message* m, void* userdata, sd_bus_error* /*error*/) {
+    auto& self = *static_cast<Peer*>(userdata);
+    if (!sd_bus_message_is_method_call(m, ShellFeed::kInterface, "Subscribe")) return 0;
+    self.subscriber_ = sd_bus_message_get_sender(m);
+    if (self.failure_ != nullptr) {
+      return sd_bus_reply_method_errorf(m, self.failure_, "busy");
+    }
+    return sd_bus_reply_method_return(m, "");
+  }
+
+  dbus::BusPtr bus_;
+  dbus::SlotPtr object_;
+  const char* failure_;
+  std::string subscriber_;
+};
+
+struct Heard {
+  std::vector<std::pair<char, modifier::Flags>> events;  // 'f' flags changed, 'k' key down
+  keys::KeyHandlers handlers() {
+    return {[this](modifier::Flags f) { events.emplace_back('f', f); },
+            [this](modifier::Flags f) { events.emplace_back('k', f); }};
+  }
+};
+
+// Runs the feed and the peers until `done` holds; false after `limit`.
+bool pumpUntil(ShellFeed& feed, std::vector<Peer*> peers, const std::function<bool()>& done,
+               std::chrono::milliseconds limit = 3s) {
+  const auto until = std::chrono::steady_clock::now() + limit;
+  while (std::chrono::steady_clock::now() < until) {
+    for (Peer* peer : peers)
+      peer->process();
+    feed.dispatchPending();
+    if (done()) return true;
+    std::this_thread::sleep_for(1ms);
+  }
+  return false;
+}
+
+class FixedWorkspace final : public WorkspacePort {
+ public:
+  std::optional<RunningApplication> frontmostApplication() const override { return app; }
+  std::uint64_t modifierFlags() const override { return flags; }
+  std::optional<RunningApplication> app;
+  modifier::Flags flags = 0;
+};
+
+TEST(ShellFeedTest, TheExtensionsKeysAndFocusReachTheHandlersAndTheWorkspace) {
+  if (doubles::sessionBusAddress().empty()) GTEST_SKIP() << "dbus-daemon is not installed";
+  Peer shell(true);
+  ASSERT_TRUE(shell.connected());
+  FixedWorkspace accessible;
+  accessible.app = RunningApplication{77, "Mousepad", nullptr, {}, {}};
+  accessible.flags = modifier::kShift;
+  ShellFeed feed(doubles::sessionBusAddress());
+  ShellWorkspace workspace(feed, accessible,
+                           [](std::int32_t, const std::string&) { return ImageRef(); });
+  // Before the extension says anything, the accessibility side answers.
+  EXPECT_EQ(workspace.frontmostApplication()->processIdentifier, 77);
+
+  Heard heard;
+  std::vector<Extension> changes;
+  feed.onExtensionChanged([&changes](Extension e) { changes.push_back(e); });
+  ASSERT_TRUE(feed.start(heard.handlers()));
+  ASSERT_TRUE(pumpUntil(feed, {&shell}, [&] { return feed.extension() == Extension::present; }));
+  EXPECT_EQ(changes, std::vector<Extension>{Extension::present});
+  const std::string me = shell.subscriber();
+  ASSERT_FALSE(me.empty());
+
+  shell.modifiers(me, 4);  // Ctrl alone
+  shell.emit(me, "Key");
+  shell.modifiers(me, 4 | 1);  // Shift joins
+  shell.emit(me, "Focus", [](sd_bus_message* m) {
+    sd_bus_message_append(m, "usss", 4242U, "Untitled", "org.gnome.TextEditor", "Text Editor");
+  });
+  ASSERT_TRUE(pumpUntil(feed, {&shell}, [&] { return feed.focusedWindow().has_value(); }));
+  EXPECT_EQ(heard.events, (std::vector<std::pair<char, modifier::Flags>>{
+                              {'f', kCmd}, {'k', kCmd}, {'f', kCmd | modifier::kShift}}));
+  const std::optional<RunningApplication> app = workspace.frontmostApplication();
+  ASSERT_TRUE(app);
+  EXPECT_EQ(app->processIdentifier, 4242);
+  EXPECT_EQ(app->localizedName, "Text Editor");
+  EXPECT_EQ(workspace.modifierFlags(), kCmd | modifier::kShift);
+  // A shell that names no application: the WM class stands in. No window: no application.
+  shell.emit(me, "Focus", [](sd_bus_message* m) {
+    sd_bus_message_append(m, "usss", 99U, "", "org.gnome.Calculator", "");
+  });
+  ASSERT_TRUE(pumpUntil(feed, {&shell}, [&] { return feed.focusedWindow()->pid == 99; }));
+  EXPECT_EQ(workspace.frontmostApplication()->localizedName, "org.gnome.Calculator");
+  shell.emit(me, "Focus",
+             [](sd_bus_message* m) { sd_bus_message_append(m, "usss", 0U, "", "", ""); });
+  ASSERT_TRUE(pumpUntil(feed, {&shell}, [&] { return feed.focusedWindow()->pid == 0; }));
+  EXPECT_FALSE(workspace.frontmostApplication().has_value());
+
+  // Switched off: the keys it reported held are let go, and the other side answers again.
+  heard.events.clear();
+  shell.emit(me, "Stopped");
+  ASSERT_TRUE(pumpUntil(feed, {&shell}, [&] { return feed.extension() == Extension::absent; }));
+  EXPECT_EQ(heard.events, (std::vector<std::pair<char, modifier::Flags>>{{'f', 0}}));
+  EXPECT_EQ(workspace.frontmostApplication()->processIdentifier, 77);
+  // Switched on again: it says so to everyone, and the feed subscribes anew.
+  shell.emit("", "Ready");
+  ASSERT_TRUE(pumpUntil(feed, {&shell}, [&] { return feed.extension() == Extension::present; }));
+}
+
+TEST(ShellFeedTest, OnlyTheShellsOwnConnectionIsBelieved) {
+  if (doubles::sessionBusAddress().empty()) GTEST_SKIP() << "dbus-daemon is not installed";
+  Peer shell(true);
+  Peer impostor(false);
+  ASSERT_TRUE(shell.connected() && impostor.connected());
+  ShellFeed feed(doubles::sessionBusAddress());
+  Heard heard;
+  ASSERT_TRUE(feed.start(heard.handlers()));
+  ASSERT_TRUE(pumpUntil(feed, {&shell}, [&] { return feed.extension() == Extension::present; }));
+  const std::string me = shell.subscriber();
+
+  impostor.modifiers(me, 4);
+  impostor.emit(me, "Key");
+  impostor.emit(me, "Focus", [](sd_bus_message* m) {
+    sd_bus_message_append(m, "usss", 666U, "Password", "evil", "Evil");
+  });
+  impostor.emit(me, "Stopped");
+  shell.emit(me, "Key");  // sent after them: once it is heard, so would they have been
+  ASSERT_TRUE(pumpUntil(feed, {&shell, &impostor}, [&] { return !heard.events.empty(); }));
+  EXPECT_EQ(heard.events, (std::vector<std::pair<char, modifier::Flags>>{{'k', 0}}));
+  EXPECT_EQ(feed.focusedWindow(), std::nullopt);
+  EXPECT_EQ(feed.extension(), Extension::present);
+
+  // The shell leaves the name: what it held is let go and its signals are no longer believed.
+  shell.modifiers(me, 4);
+  ASSERT_TRUE(pumpUntil(feed, {&shell}, [&] { return feed.flags() == kCmd; }));
+  shell.releaseName();
+  ASSERT_TRUE(pumpUntil(feed, {&shell}, [&] { return feed.extension() == Extension::unknown; }));
+  EXPECT_EQ(feed.flags(), 0u);
+  heard.events.clear();
+  shell.emit(me, "Key");
+  impostor.emit(me, "Key");
+  pumpUntil(
+      feed, {&shell, &impostor}, [] { return false; }, 300ms);
+  EXPECT_TRUE(heard.events.empty());
+}
+
+TEST(ShellFeedTest, AShellWithoutTheExtensionIsToldApartFromAFailingOne) {
+  if (doubles::sessionBusAddress().empty()) GTEST_SKIP() << "dbus-daemon is not installed";
+  {
+    // An extension that fails to answer is no proof that there is none.
+    Peer shell(true, true, "org.freedesktop.DBus.Error.Failed");
+    ShellFeed feed(doubles::sessionBusAddress());
+    ASSERT_TRUE(feed.start({}));
+    ASSERT_TRUE(pumpUntil(feed, {&shell}, [&] { return !shell.subscriber().empty(); }));
+    pumpUntil(
+        feed, {&shell}, [] { return false; }, 300ms);
+    EXPECT_EQ(feed.extension(), Extension::unknown);
+  }
+  Peer shell(true, false);
+  ASSERT_TRUE(shell.connected());
+  ShellFeed feed(doubles::sessionBusAddress());
+  std::vector<Extension> changes;
+  feed.onExtensionChanged([&changes](Extension e) { changes.push_back(e); });
+  ASSERT_TRUE(feed.start({}));
+  ASSERT_TRUE(pumpUntil(feed, {&shell}, [&] { return feed.extension() == Extension::absent; }));
+  EXPECT_EQ(changes, std::vector<Extension>{Extension::absent});
+}
+
+TEST(ShellFeedTest, ABusThatGoesAwayLetsGoOfEverythingAndIsNoLongerWatched) {
+  const std::string dir = doubles::makeTemporaryDirectory();
+  doubles::ServerProcess daemon;
+  const std::string address =
+      daemon.start({"dbus-daemon", "--session", "--nofork", "--address=unix:path=" + dir + "/bus",
+                    "--print-address={fd}"},
+                   {}, dir + "/dbus.log");
+  if (address.empty()) GTEST_SKIP() << "dbus-daemon is not installed";
+  Peer shell(true, true, nullptr, address);
+  ShellFeed feed(address);
+  Heard heard;
+  ASSERT_TRUE(feed.start(heard.handlers()));
+  ASSERT_TRUE(pumpUntil(feed, {&shell}, [&] { return feed.extension() == Extension::present; }));
+  shell.modifiers(shell.subscriber(), 4);
+  ASSERT_TRUE(pumpUntil(feed, {&shell}, [&] { return feed.flags() == kCmd; }));
+  EXPECT_GE(feed.fileDescriptor(), 0);
+
+  daemon.stop();
+  ASSERT_TRUE(pumpUntil(feed, {}, [&] { return feed.fileDescriptor() < 0; }));
+  EXPECT_EQ(heard.events.back(), std::make_pair('f', modifier::Flags{0}));
+  EXPECT_EQ(feed.extension(), Extension::unknown);
+}
+
+TEST(ShellFeedTest, ModifierBitsMapOntoTheModifierWord) {
+  EXPECT_EQ(flagsOfShellModifiers(0), 0u);
+  EXPECT_EQ(flagsOfShellModifiers(4), kCmd);
+  EXPECT_EQ(flagsOfShellModifiers(1 | 2 | 4 | 8 | 16),
+            modifier::kShift | modifier::kCapsLock | kCmd | modifier::kOption | modifier::kControl);
+}
+
+}  // namespace
+}  // namespace tavrine::gnome

@@ -1,0 +1,97 @@
+// SPDX-License-Identifier: MIT
+// The source seam: what the delegate makes of several sources' answers.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <tuple>
+#include <utility>
+#include <vector>
+
+#include "sources/menu_bar/menu_bar_source.h"
+#include "sources/shortcut_source.h"
+#include "support/fake_platform.h"
+
+namespace tavrine {
+namespace {
+
+constexpr unsigned S = KeyChord::kShift, P = KeyChord::kPrimary;
+
+// Answers with fixed rows, and remembers what it was asked about.
+class FixedSource final : public ShortcutSource {
+ public:
+  FixedSource(std::vector<SourcedShortcut> rows, Placement placement = Placement::application)
+      : rows_(std::move(rows)), placement_(placement) {}
+  Placement placement() const override { return placement_; }
+  std::vector<SourcedShortcut> shortcuts(const FrontApplication& app) const override {
+    asked.push_back(app.pid);
+    return rows_;
+  }
+  mutable std::vector<std::int32_t> asked;
+
+ private:
+  std::vector<SourcedShortcut> rows_;
+  Placement placement_;
+};
+
+FrontApplication inFront(std::int32_t pid) {
+  FrontApplication app;
+  app.pid = pid;
+  return app;
+}
+
+SourcedShortcut row(std::string heading, std::string title, KeyChord chord) {
+  return {std::move(heading), std::move(title), std::move(chord), "test", {}, {}};
+}
+
+using Row = std::tuple<std::string, std::string, std::string>;
+std::vector<Row> rows(const std::vector<ShortcutItem>& items) {
+  std::vector<Row> out;
+  for (const ShortcutItem& i : items)
+    out.emplace_back(i.menuPath(), i.title(), i.shortcut());
+  return out;
+}
+
+TEST(SourcesTest, TheFirstSourceKeepsEveryRowAndLaterOnesAddOnlyWhatIsNew) {
+  const auto menuBar = std::make_shared<FixedSource>(std::vector{
+      row("Edit", "Copy", KeyChord::make(P, "C")), row("Edit", "Copy", KeyChord::make(P, "C")),
+      row("File", "Open…", KeyChord::make(P, "O"))});
+  const auto sheet = std::make_shared<FixedSource>(std::vector{
+      row("Editing", " copy ", KeyChord::make(P, "C")),       // the same row, written otherwise
+      row("Files", "OPEN...", KeyChord::make(P, "O")),        // and another
+      row("Editing", "Copy", KeyChord::make(S | P, "C")),     // the same title, another chord
+      row("Editing", "Copy Path", KeyChord::make(P, "C")),    // the same chord, another title
+      row("Editing", "Copy Path", KeyChord::make(P, "C"))});  // twice in a later source
+  const auto system =
+      std::make_shared<FixedSource>(std::vector{row("General", "Copy", KeyChord::make(P, "C"))},
+                                    ShortcutSource::Placement::system);
+
+  const MergedShortcuts merged = mergeShortcuts({menuBar, system, nullptr, sheet}, inFront(42));
+  EXPECT_EQ(rows(merged.application), (std::vector<Row>{{"Edit", "Copy", "⌘C"},
+                                                        {"Edit", "Copy", "⌘C"},
+                                                        {"File", "Open…", "⌘O"},
+                                                        {"Editing", "Copy", "⇧⌘C"},
+                                                        {"Editing", "Copy Path", "⌘C"}}));
+  // The system section is apart: never merged with the application's rows.
+  ASSERT_EQ(merged.system.size(), 1u);
+  EXPECT_EQ(merged.system[0].title, "Copy");
+  EXPECT_EQ(menuBar->asked, std::vector<std::int32_t>{42});
+  EXPECT_EQ(sheet->asked, std::vector<std::int32_t>{42});
+}
+
+TEST(SourcesTest, TheMenuBarSourceAnswersWithTheWalkOfTheApplicationInFront) {
+  doubles::FakePlatform fake;
+  ax::MenuTreeParse parsed = ax::parseMenuTree("Edit\n  Redo  [⇧⌘Z]\n");
+  ASSERT_TRUE(parsed.tree) << parsed.error;
+  fake.accessibility.add(7, parsed.tree);
+  const MenuBarSource source(fake.accessibility);
+  const std::vector<SourcedShortcut> answer = source.shortcuts(inFront(7));
+  ASSERT_EQ(answer.size(), 1u);
+  EXPECT_EQ(std::tie(answer[0].heading, answer[0].title, answer[0].source),
+            std::tie("Edit", "Redo", MenuBarSource::kName));
+  EXPECT_EQ(answer[0].chord, KeyChord::make(S | P, "Z"));
+  EXPECT_TRUE(source.shortcuts(inFront(8)).empty());  // no such application
+}
+
+}  // namespace
+}  // namespace tavrine
