@@ -42,12 +42,8 @@ using Ms = std::chrono::duration<double, std::milli>;
 int main(int argc, char** argv) {
   const int samples = argc > 1 ? std::max(1, std::atoi(argv[1])) : 500;
   const int stallMs = argc > 2 ? std::max(0, std::atoi(argv[2])) : 0;
-  const std::string dir = doubles::makeTemporaryDirectory();
   doubles::ServerProcess daemon;
-  const std::string address =
-      daemon.start({"dbus-daemon", "--session", "--nofork", "--address=unix:path=" + dir + "/bus",
-                    "--print-address={fd}"},
-                   {}, dir + "/dbus.log");
+  const std::string address = doubles::startSessionBus(daemon);
   if (address.empty()) {
     std::fprintf(stderr, "dbus-daemon could not be started\n");
     return 1;

@@ -32,13 +32,17 @@ std::string makeTemporaryDirectory() {
   return pattern;
 }
 
+std::string startSessionBus(ServerProcess& daemon) {
+  const std::string dir = makeTemporaryDirectory();
+  return daemon.start({"dbus-daemon", "--session", "--nofork",
+                       "--address=unix:path=" + dir + "/bus", "--print-address={fd}"},
+                      {"DISPLAY", "GSETTINGS_BACKEND=memory", "XDG_RUNTIME_DIR=" + dir},
+                      dir + "/dbus.log");
+}
+
 const std::string& sessionBusAddress() {
-  static const std::string dir = makeTemporaryDirectory();
   static ServerProcess daemon;
-  static const std::string address = daemon.start(
-      {"dbus-daemon", "--session", "--nofork", "--address=unix:path=" + dir + "/bus",
-       "--print-address={fd}"},
-      {"DISPLAY", "GSETTINGS_BACKEND=memory", "XDG_RUNTIME_DIR=" + dir}, dir + "/dbus.log");
+  static const std::string address = startSessionBus(daemon);
   return address;
 }
 

@@ -36,9 +36,12 @@ class ServerProcess {
 // A fresh directory under $TMPDIR (mode 0700), removed with its content at exit.
 std::string makeTemporaryDirectory();
 
-// The address of a session bus (dbus-daemon) shared by the test program, started on first use;
+// Starts a session bus (dbus-daemon) of its own in `daemon`, in a fresh directory: its address,
 // empty when dbus-daemon is missing. Without DISPLAY, the accessibility bus launcher it activates
 // leaves the root window alone; its settings live in memory, not in the user's.
+std::string startSessionBus(ServerProcess& daemon);
+
+// The address of a session bus as above, shared by the test program and started on first use.
 const std::string& sessionBusAddress();
 
 // A bus of its own (dbus-daemon, session limits but `maxRepliesPerConnection` replies awaited per

@@ -18,7 +18,8 @@ modifier::Flags flagsOfShellModifiers(std::uint32_t held) {
   return flags;
 }
 
-ShellFeed::ShellFeed(std::string busAddress) : bus_(std::move(busAddress)) {}
+ShellFeed::ShellFeed(std::string busAddress, std::uint64_t subscribeTimeoutUsec)
+    : bus_(std::move(busAddress)), subscribeTimeoutUsec_(subscribeTimeoutUsec) {}
 
 bool ShellFeed::start(keys::KeyHandlers handlers) {
   if (started_) return true;
@@ -65,7 +66,6 @@ void ShellFeed::shellChanged(const std::string& owner) {
 }
 
 // Addressed to the shell's unique name: the answer, and every signal after it, come from there.
-// A shell still busy starting gets a few seconds to answer.
 void ShellFeed::subscribe() {
   sd_bus_message* raw = nullptr;
   sd_bus_message_new_method_call(bus_.connection(), &raw, shell_.owner().c_str(), kPath, kInterface,
@@ -73,7 +73,7 @@ void ShellFeed::subscribe() {
   const dbus::MessagePtr call(raw);
   sd_bus_slot* slot = nullptr;
   if (call && sd_bus_call_async(bus_.connection(), &slot, raw, &ShellFeed::onSubscribed, this,
-                                kSubscribeTimeoutUsec) >= 0) {
+                                subscribeTimeoutUsec_) >= 0) {
     subscription_.reset(slot);
   }
 }
@@ -88,6 +88,8 @@ int ShellFeed::onSubscribed(sd_bus_message* m, void* userdata, sd_bus_error* /*e
              sd_bus_message_is_method_error(m, "org.freedesktop.DBus.Error.UnknownInterface")) {
     // The shell runs without the object: no extension. Any other error says nothing of it.
     self.setExtension(Extension::absent);
+  } else if (sd_bus_message_is_method_error(m, "org.freedesktop.DBus.Error.NoReply")) {
+    self.subscribe();  // at most once per timeout
   }
   return 0;
 }

@@ -27,7 +27,6 @@ class ShellFeed final : public keys::KeySource {
   static constexpr const char* kShellName = "org.gnome.Shell";
   static constexpr const char* kPath = "/io/github/tavrine/Tavrine/Shell";
   static constexpr const char* kInterface = "io.github.tavrine.Tavrine.Shell1";
-  static constexpr std::uint64_t kSubscribeTimeoutUsec = 5'000'000;
 
   // The window with the keyboard focus as the extension reports it.
   struct FocusedWindow {
@@ -44,8 +43,13 @@ class ShellFeed final : public keys::KeySource {
     absent,  // GNOME Shell runs without it (not installed, not enabled, or switched off)
   };
 
+  // A shell still busy starting gets a few seconds to answer Subscribe; one that does not is
+  // asked again.
+  static constexpr std::uint64_t kSubscribeTimeoutUsec = 5'000'000;
+
   // `busAddress` empty: the user's session bus.
-  explicit ShellFeed(std::string busAddress = {});
+  explicit ShellFeed(std::string busAddress = {},
+                     std::uint64_t subscribeTimeoutUsec = kSubscribeTimeoutUsec);
   ShellFeed(const ShellFeed&) = delete;
   ShellFeed& operator=(const ShellFeed&) = delete;
 
@@ -76,6 +80,7 @@ class ShellFeed final : public keys::KeySource {
   void setFlags(modifier::Flags flags);
 
   dbus::SessionBus bus_;
+  std::uint64_t subscribeTimeoutUsec_;
   bool started_ = false;
   keys::KeyHandlers handlers_;
   dbus::NameOwner shell_;
