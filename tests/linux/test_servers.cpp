@@ -13,6 +13,11 @@
 #include <fstream>
 #include <thread>
 
+// Set for the targets in tests/linux; others (the benchmarks) start no hostile peer.
+#ifndef TAVRINE_HOSTILE_PEER
+#define TAVRINE_HOSTILE_PEER "tavrine-hostile-peer"
+#endif
+
 namespace tavrine::doubles {
 
 std::string makeTemporaryDirectory() {
