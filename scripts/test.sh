@@ -3,8 +3,8 @@
 # Sets up the machine, then checks the formatting, the floors of src/ (no include points up one)
 # and the macOS backend's Objective-C++ syntax (against GNUstep's headers; not a macOS build),
 # and builds and runs every test: the unit tests
-# (the shell's both offscreen and on an X server), the end-to-end tests (X11, weston, GNOME
-# Shell), the Debian package, the same tests under AddressSanitizer and UndefinedBehaviorSanitizer,
+# (the shell's both offscreen and on an X server), the end-to-end tests (X11, weston), the
+# Debian package, the same tests under AddressSanitizer and UndefinedBehaviorSanitizer,
 # and each fuzz target for a fixed number of inputs.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -39,9 +39,6 @@ echo "== default, end to end =="
 tests/e2e/e2e.sh build/default
 echo "== default, end to end in a Wayland session =="
 tests/e2e/e2e-wayland.sh build/default
-# GNOME Shell's own Wayland session, headless, with Tavrine's extension: GTK 4 applications too.
-echo "== default, GNOME Shell (Wayland) with the extension =="
-scripts/try-gnome.sh
 
 # The Debian package, from a release build of its own: the desktop entry, the metadata, what it
 # holds and what it depends on, and lintian.

@@ -138,24 +138,34 @@ TEST(StatusMenuTest, CheckMarksFollowTheLanguageAtTheNextOpening) {
   EXPECT_EQ(h.fake.statusBar.find({"Quit"})->title(), "Quit");  // the menu is not translated
 }
 
-// Each request prompts and polls every second; the first tick after the grant installs the one
-// pair of global monitors, and every poll stops at its next tick.
+// Each request prompts; one poll runs however often it is asked for. The first tick after the
+// grant installs the one pair of global monitors and stops the poll; so does a tick that finds
+// them installed by the menu.
 TEST(PermissionFlowTest, PromptsThenInstallsTheMonitorsAtTheFirstTickAfterTheGrant) {
   AppHarness h(false);
   ASSERT_TRUE(h.fake.statusBar.choose({kNotTrusted}));  // polls at 1, 2, 3 s
   h.fake.runLoop.advance(0.3);
-  h.delegate->requestAccessibility();  // polls at 1.3, 2.3, 3.3 s
+  h.delegate->requestAccessibility();  // joins that poll
   EXPECT_EQ(h.fake.trust.prompts, 2u);
-  h.fake.runLoop.advance(2.05);  // declined or ignored so far: the polls go on
-  EXPECT_EQ(h.fake.runLoop.liveTimerCount(), 2u);
+  h.fake.runLoop.advance(2.05);  // declined or ignored so far: the poll goes on
+  EXPECT_EQ(h.fake.runLoop.liveTimerCount(), 1u);
   h.setTrusted(true);
   h.fake.runLoop.advance(0.649);
   EXPECT_EQ(h.fake.events.globalAttempts, 0u);
-  h.fake.runLoop.advance(0.001);  // the first poll's tick at 3 s installs both monitors
+  h.fake.runLoop.advance(0.001);  // the tick at 3 s installs both monitors
   EXPECT_EQ(h.fake.events.monitorCount(Scope::global, kEventMaskKeyDown), 1u);
-  h.fake.runLoop.advance(0.5);
+  h.fake.runLoop.advance(2);
   EXPECT_EQ(h.fake.events.globalAttempts, 2u);
   EXPECT_EQ(h.fake.runLoop.liveTimerCount(), 0u);
+
+  AppHarness menu(false);
+  menu.delegate->requestAccessibility();
+  menu.setTrusted(true);
+  menu.fake.statusBar.open();  // the opening installs the monitors first
+  menu.fake.runLoop.advance(1);
+  EXPECT_EQ(menu.fake.runLoop.liveTimerCount(), 0u);
+  menu.delegate->requestAccessibility();  // a later request polls again
+  EXPECT_EQ(menu.fake.runLoop.liveTimerCount(), 1u);
 }
 
 }  // namespace

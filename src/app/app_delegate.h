@@ -78,7 +78,8 @@ class AppDelegate final : public std::enable_shared_from_this<AppDelegate>,
   // Prompts for trust, then awaits it (awaitAccessibility).
   void requestAccessibility();
   // Polls every second, asking for nothing, until trust is granted, then installs the global
-  // monitors. Each call starts a poll of its own, held by nothing but the run loop.
+  // monitors. One poll at most: a call while one runs joins it. The poll ends as well when the
+  // monitors were installed another way (the status menu noticed the grant first).
   void awaitAccessibility();
   void showAbout();
   void quitApp();
@@ -104,6 +105,9 @@ class AppDelegate final : public std::enable_shared_from_this<AppDelegate>,
 
   // A new release poll in commandHoldTimer, replacing the running one.
   void restartReleasePoll();
+
+  // The running permission poll, if any.
+  TimerRef permissionPoll_;
 
   Platform platform_;
   std::vector<ShortcutSourceRef> sources_;

@@ -10,20 +10,20 @@ void AppDelegate::requestAccessibility() {
 }
 
 void AppDelegate::awaitAccessibility() {
-  // Kept by the run loop alone; it ends itself once trust arrives.
-  platform_.runLoop.scheduleTimer(kPermissionPollInterval, true,
-                                  [weak = weak_from_this()](Timer& timer) {
-                                    const std::shared_ptr<AppDelegate> self = weak.lock();
-                                    if (!self) {
-                                      // Nobody is left to install the monitors; polling on would be
-                                      // for nothing.
-                                      timer.invalidate();
-                                      return;
-                                    }
-                                    if (!self->platform_.trust.isProcessTrusted()) return;
-                                    timer.invalidate();
-                                    self->startGlobalMonitoring();
-                                  });
+  if (permissionPoll_ && permissionPoll_->isValid()) return;
+  permissionPoll_ = platform_.runLoop.scheduleTimer(
+      kPermissionPollInterval, true, [weak = weak_from_this()](Timer& timer) {
+        const std::shared_ptr<AppDelegate> self = weak.lock();
+        // Nobody is left to install the monitors, or they are in: polling on would be for
+        // nothing.
+        if (!self || self->flagsMonitor) {
+          timer.invalidate();
+          return;
+        }
+        if (!self->platform_.trust.isProcessTrusted()) return;
+        timer.invalidate();
+        self->startGlobalMonitoring();
+      });
 }
 
 }  // namespace tavrine

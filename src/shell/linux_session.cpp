@@ -45,11 +45,22 @@ std::unique_ptr<atspi::AtspiListener> listenerFor(bool wayland) {
   return wayland ? std::make_unique<atspi::AtspiListener>() : nullptr;
 }
 
+// The desktop entries, one index (and one reading thread) for whoever needs them while any does.
+std::shared_ptr<const xdg::DesktopEntryIndex> desktopEntries() {
+  static std::weak_ptr<const xdg::DesktopEntryIndex> shared;
+  std::shared_ptr<const xdg::DesktopEntryIndex> index = shared.lock();
+  if (!index) {
+    index = std::make_shared<const xdg::DesktopEntryIndex>(xdg::applicationFolders(
+        std::getenv("XDG_DATA_HOME"), std::getenv("XDG_DATA_DIRS"), std::getenv("HOME")));
+    shared = index;
+  }
+  return index;
+}
+
 // A running application's icon by its desktop entry, else the icon theme's by `name`.
 std::function<ImageRef(std::int32_t, const std::string&)> desktopIcons() {
   return
-      [icons = std::make_shared<xdg::DesktopIcons>(xdg::applicationFolders(
-           std::getenv("XDG_DATA_HOME"), std::getenv("XDG_DATA_DIRS"), std::getenv("HOME")))](
+      [icons = std::make_shared<xdg::DesktopIcons>(desktopEntries())](
           std::int32_t pid, const std::string& name) { return iconOf(icons->iconOf(pid, name)); };
 }
 
@@ -154,13 +165,38 @@ Desktop LinuxSession::desktop() {
   return xdg::desktopFromCurrentDesktop(desktop != nullptr ? desktop : "");
 }
 
+LinuxSession::~LinuxSession() {
+  bus_.forget(this);
+}
+
 void LinuxSession::watchBus() {
+  constexpr int kReconnectIntervalMs = 3000;
+  reconnect_.setInterval(kReconnectIntervalMs);
+  QObject::connect(&reconnect_, &QTimer::timeout, &reconnect_, [this] {
+    if (bus_.connection() != nullptr) reconnect_.stop();
+  });
+  // Before a broken connection is closed its descriptor is no longer watched: the number may be
+  // reused by the next file opened.
+  bus_.watchConnections(this, [this](sd_bus* connection) {
+    if (busNotifier_) {
+      busNotifier_->setEnabled(false);
+      busNotifier_.release()->deleteLater();  // this may run inside its own signal
+    }
+    if (connection != nullptr) watchConnection();
+  });
+  watchConnection();
+}
+
+void LinuxSession::watchConnection() {
   if (bus_.fileDescriptor() < 0) return;
   busNotifier_ = std::make_unique<QSocketNotifier>(bus_.fileDescriptor(), QSocketNotifier::Read);
   QObject::connect(busNotifier_.get(), &QSocketNotifier::activated, busNotifier_.get(), [this] {
     bus_.processPending();
     // A bus that went away stays readable; watching it would spin.
-    if (!bus_.isOpen()) busNotifier_->setEnabled(false);
+    if (!bus_.isOpen()) {
+      busNotifier_->setEnabled(false);
+      reconnect_.start();
+    }
   });
 }
 

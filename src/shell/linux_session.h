@@ -7,6 +7,7 @@
 
 #include <QMessageBox>  // complete for QtApplication's inline members
 #include <QSocketNotifier>
+#include <QTimer>
 #include <memory>
 
 #include "app/app_delegate.h"
@@ -45,6 +46,7 @@ class LinuxSession {
   // The ports of this session, once the QApplication exists; null when the X display cannot be
   // opened. `bus` must outlive the session.
   static std::unique_ptr<LinuxSession> open(dbus::SessionBus& bus, bool wayland);
+  ~LinuxSession();
   LinuxSession(const LinuxSession&) = delete;
   LinuxSession& operator=(const LinuxSession&) = delete;
 
@@ -56,7 +58,8 @@ class LinuxSession {
   static Desktop desktop();
   QtStatusBar& statusBar() { return statusBar_; }
 
-  // Answers messages to our bus name (held on the session bus) as they come.
+  // Answers messages to our bus name (held on the session bus) as they come; when the bus goes
+  // away, connects again every few seconds and watches the new connection.
   void watchBus();
   // Without a tray the status menu cannot be reached: says so once, where the desktop shows
   // notifications and on stderr, with the one thing the menu would be needed for; while trust is
@@ -69,6 +72,7 @@ class LinuxSession {
  private:
   LinuxSession(dbus::SessionBus& bus, bool wayland, std::unique_ptr<x11::X11Workspace> x11);
   WorkspacePort& workspace();
+  void watchConnection();
 
   dbus::SessionBus& bus_;
   std::unique_ptr<x11::X11Workspace> x11Workspace_;
@@ -89,6 +93,7 @@ class LinuxSession {
   atspi::AtspiAccessibility accessibility_;
   dbus::DesktopNotifications notifications_;
   std::unique_ptr<QSocketNotifier> busNotifier_;
+  QTimer reconnect_;
 };
 
 }  // namespace tavrine::qt

@@ -77,6 +77,11 @@ int main(int argc, char** argv) {
       platform, std::move(sources), TranslationHelper::shared(), qt::LinuxSession::overlayStyle());
   session->statusBar().setResponderChainEnd(delegate);
   session->watchBus();
+  // Another instance took the name while the bus was away: it serves the session now.
+  instance.onLost([] {
+    qt::tell("Tavrine is already running.");
+    QApplication::quit();
+  });
 
   delegate->applicationDidFinishLaunching();
 

@@ -4,7 +4,9 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <fstream>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -75,14 +77,30 @@ TEST_F(DesktopEntryTest, TheEntryThatStartsTheProgramElseTheNamedOneGivesTheIcon
   }
 }
 
-TEST_F(DesktopEntryTest, IconsComeFromTheProcessAndAreRememberedPerProcessAndName) {
+// The folders are read once, in the background, and again when an entry changes; looking up an
+// application reads nothing.
+TEST_F(DesktopEntryTest, IconsComeFromTheProcessThroughAnIndexKeptCurrent) {
+  using namespace std::chrono_literals;
   write("proc/7/cmdline", std::string("/usr/bin/mousepad\0--new\0", 24));
-  DesktopIcons icons(folders_, root_ / "proc");
+  auto index = std::make_shared<DesktopEntryIndex>(folders_);
+  ASSERT_TRUE(index->waitForReadingAfter(0, 10s));
+  DesktopIcons icons(index, root_ / "proc");
   EXPECT_EQ(icons.iconOf(7, "Text Editor"), "org.xfce.mousepad");  // argv[0] without exe
   EXPECT_EQ(icons.iconOf(8, "mousepad"), "mousepad");              // no such process
+  EXPECT_EQ(icons.iconOf(8, "/etc/passwd"), "") << "a path another process names is no icon";
+  for (int pid = 100; pid < 120; ++pid)
+    icons.iconOf(pid, "app" + std::to_string(pid));
+  EXPECT_EQ(index->readings(), 1u) << "a new application reads nothing";
+
+  write("system/applications/org.xfce.mousepad.desktop",
+        "[Desktop Entry]\nExec=mousepad %U\nIcon=mousepad-new\n");
+  ASSERT_TRUE(index->waitForReadingAfter(1, 10s)) << "an edited entry is read again by itself";
+  EXPECT_EQ(icons.iconOf(7, "Text Editor"), "mousepad-new");
+  const std::uint64_t before = index->readings();
   fs::remove_all(root_ / "system");
-  EXPECT_EQ(icons.iconOf(7, "Text Editor"), "org.xfce.mousepad");
-  EXPECT_EQ(icons.iconOf(7, "kde-kate"), "kde-kate") << "a new name reads the folders again";
+  EXPECT_EQ(icons.iconOf(9, "kde-kate"), "kate") << "answered from memory, not from the folders";
+  ASSERT_TRUE(index->waitForReadingAfter(before, 10s));
+  EXPECT_EQ(icons.iconOf(7, "Text Editor"), "Text Editor");
   EXPECT_EQ(processExecutable(getpid()), "tavrine_linux_tests");
 }
 

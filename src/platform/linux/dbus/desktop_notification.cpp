@@ -1,7 +1,11 @@
 // SPDX-License-Identifier: MIT
 #include "platform/linux/dbus/desktop_notification.h"
 
+#include "platform/linux/dbus/bus_connection.h"
+
 #include <systemd/sd-bus.h>
+
+#include <utility>
 
 namespace tavrine::dbus {
 namespace {
@@ -20,23 +24,35 @@ int onActionInvoked(sd_bus_message* m, void* userdata, sd_bus_error* /*error*/) 
 
 }  // namespace
 
-std::optional<std::uint32_t> DesktopNotifications::notify(
-    const std::string& appName, const std::string& icon, const std::string& summary,
-    const std::string& body, const std::vector<Action>& actions, ActionHandler onAction) {
+DesktopNotifications::DesktopNotifications(SessionBus& bus) : bus_(bus) {
+  bus_.watchConnections(this, [this](sd_bus*) {
+    // The match, the calls and the ids were the old connection's and its server's.
+    match_.reset();
+    pending_.clear();
+    handlers_.clear();
+  });
+}
+
+DesktopNotifications::~DesktopNotifications() {
+  bus_.forget(this);
+}
+
+bool DesktopNotifications::notify(const std::string& appName, const std::string& icon,
+                                  const std::string& summary, const std::string& body,
+                                  const std::vector<Action>& actions, ActionHandler onAction) {
   sd_bus* bus = bus_.connection();
-  if (bus == nullptr) return std::nullopt;
+  if (bus == nullptr) return false;
   // Before the call: the user may choose an action before its answer has been read.
   if (!match_ && !actions.empty()) {
     sd_bus_slot* match = nullptr;
-    sd_bus_match_signal(bus, &match, kService, kPath, kService, "ActionInvoked", &onActionInvoked,
-                        this);
+    sd_bus_match_signal_async(bus, &match, kService, kPath, kService, "ActionInvoked",
+                              &onActionInvoked, &keepConnectionOnMatchInstall, this);
     match_.reset(match);
   }
   sd_bus_message* raw = nullptr;
   sd_bus_message_new_method_call(bus, &raw, kService, kPath, kService, "Notify");
   const MessagePtr message(raw);
   sd_bus_message* call = message.get();
-  std::optional<std::uint32_t> id;
   bool ok = call != nullptr &&
             sd_bus_message_append(call, "susss", appName.c_str(), 0U, icon.c_str(), summary.c_str(),
                                   body.c_str()) >= 0 &&
@@ -48,16 +64,29 @@ std::optional<std::uint32_t> DesktopNotifications::notify(
   ok = ok && sd_bus_message_close_container(call) >= 0 &&
        sd_bus_message_append(call, "a{sv}", 1, "resident", "b", 1) >= 0 &&
        sd_bus_message_append(call, "i", 0) >= 0;
-  raw = nullptr;
-  ok = ok && sd_bus_call(bus, call, SessionBus::kCallTimeoutMicroseconds, nullptr, &raw) >= 0;
-  const MessagePtr reply(raw);
-  std::uint32_t answer = 0;
-  if (ok && sd_bus_message_read(raw, "u", &answer) > 0) {
-    id = answer;
-    if (onAction) handlers_.emplace_back(answer, std::move(onAction));
+  if (!ok) return false;
+  auto pending = std::make_unique<Pending>(Pending{this, std::move(onAction), nullptr});
+  sd_bus_slot* slot = nullptr;
+  if (sd_bus_call_async(bus, &slot, call, &DesktopNotifications::onReply, pending.get(),
+                        kReplyTimeoutMicroseconds) < 0) {
+    return false;
   }
-  bus_.processPending();
-  return id;
+  pending->call.reset(slot);
+  pending_.push_back(std::move(pending));
+  return true;
+}
+
+int DesktopNotifications::onReply(sd_bus_message* m, void* userdata, sd_bus_error* /*error*/) {
+  auto* pending = static_cast<Pending*>(userdata);
+  DesktopNotifications& self = *pending->owner;
+  std::uint32_t id = 0;
+  if (!sd_bus_message_is_method_error(m, nullptr) && sd_bus_message_read(m, "u", &id) > 0 &&
+      pending->onAction) {
+    self.handlers_.emplace_back(id, std::move(pending->onAction));
+  }
+  // The slot is released with its entry; sd-bus holds it until this returns.
+  std::erase_if(self.pending_, [pending](const auto& entry) { return entry.get() == pending; });
+  return 0;
 }
 
 NoTrayNotice noTrayNotice(bool trusted) {

@@ -5,7 +5,7 @@
 
 #include <cstdint>
 #include <functional>
-#include <optional>
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
@@ -24,24 +24,37 @@ class DesktopNotifications {
   // Called with the key of the action the user chose.
   using ActionHandler = std::function<void(const std::string& key)>;
 
+  // How long a notification server may take to answer: one started on demand, or a desktop
+  // shell busy at login, answers late, and only the answer names the notification.
+  static constexpr std::uint64_t kReplyTimeoutMicroseconds = 60'000'000;
+
   // `bus` must outlive this; its messages are handled where the program processes the bus.
-  explicit DesktopNotifications(SessionBus& bus) : bus_(bus) {}
+  explicit DesktopNotifications(SessionBus& bus);
+  ~DesktopNotifications();
   DesktopNotifications(const DesktopNotifications&) = delete;
   DesktopNotifications& operator=(const DesktopNotifications&) = delete;
 
   // Shows a notification from `appName` (with the icon of that name) that stays until the user
-  // closes it; `onAction` runs when one of `actions` is chosen. The server's id, or none when no
-  // notification server answered.
-  std::optional<std::uint32_t> notify(const std::string& appName, const std::string& icon,
-                                      const std::string& summary, const std::string& body,
-                                      const std::vector<Action>& actions, ActionHandler onAction);
+  // closes it; `onAction` runs when one of `actions` is chosen. Never waits for the server: its
+  // answer, which names the notification, is handled with the bus's other messages. False when
+  // there is no session bus to send it on.
+  bool notify(const std::string& appName, const std::string& icon, const std::string& summary,
+              const std::string& body, const std::vector<Action>& actions, ActionHandler onAction);
 
   // Runs the handler of notification `id`, if it has one.
   void actionInvoked(std::uint32_t id, const std::string& key);
 
  private:
+  struct Pending {
+    DesktopNotifications* owner;
+    ActionHandler onAction;
+    SlotPtr call;
+  };
+  static int onReply(sd_bus_message* m, void* userdata, sd_bus_error* error);
+
   SessionBus& bus_;
   SlotPtr match_;
+  std::vector<std::unique_ptr<Pending>> pending_;
   std::vector<std::pair<std::uint32_t, ActionHandler>> handlers_;
 };
 

@@ -5,6 +5,8 @@
 
 #include <utility>
 
+#include "platform/linux/dbus/bus_connection.h"
+
 namespace tavrine::dbus {
 namespace {
 
@@ -32,8 +34,8 @@ bool NameOwner::follow(sd_bus* bus, std::string name, Changed changed) {
       "arg0='" +
       name_ + "'";
   sd_bus_slot* match = nullptr;
-  if (sd_bus_add_match_async(bus, &match, rule.c_str(), &NameOwner::onOwnerChanged, nullptr, this) <
-      0) {
+  if (sd_bus_add_match_async(bus, &match, rule.c_str(), &NameOwner::onOwnerChanged,
+                             &keepConnectionOnMatchInstall, this) < 0) {
     return false;
   }
   match_.reset(match);

@@ -3,7 +3,10 @@
 
 #include <systemd/sd-bus.h>
 
+#include <algorithm>
 #include <utility>
+
+#include "platform/linux/dbus/bus_connection.h"
 
 namespace tavrine::dbus {
 
@@ -16,22 +19,19 @@ SessionBus::~SessionBus() {
 
 sd_bus* SessionBus::connection() {
   if (bus_ && sd_bus_is_open(bus_.get()) > 0) return bus_.get();
-  bus_.reset();
-
-  sd_bus* bus = nullptr;
-  int result = 0;
-  if (address_.empty()) {
-    result = sd_bus_open_user(&bus);
-  } else {
-    result = sd_bus_new(&bus);
-    if (result >= 0) result = sd_bus_set_address(bus, address_.c_str());
-    if (result >= 0) result = sd_bus_set_bus_client(bus, 1);
-    if (result >= 0) result = sd_bus_start(bus);
+  if (bus_) {
+    tell(nullptr);
+    bus_.reset();
   }
-  BusPtr opened(bus);
-  if (result < 0) return nullptr;
-  sd_bus_set_method_call_timeout(bus, kCallTimeoutMicroseconds);
-  bus_ = std::move(opened);
+  const auto now = std::chrono::steady_clock::now();
+  if (now < silentUntil_) return nullptr;
+  bus_ = openBusWithin(address_.empty() ? userBusAddress() : address_, kCallTimeoutMicroseconds);
+  if (bus_) {
+    tell(bus_.get());
+  } else if (std::chrono::steady_clock::now() - now >=
+             std::chrono::microseconds(kCallTimeoutMicroseconds)) {
+    silentUntil_ = std::chrono::steady_clock::now() + kRetryAfterSilence;
+  }
   return bus_.get();
 }
 
@@ -47,6 +47,21 @@ void SessionBus::processPending() {
   if (!bus_) return;
   while (sd_bus_process(bus_.get(), nullptr) > 0) {
   }
+}
+
+void SessionBus::watchConnections(const void* owner, ConnectionHandler handler) {
+  handlers_.emplace_back(owner, std::move(handler));
+}
+
+void SessionBus::forget(const void* owner) {
+  std::erase_if(handlers_, [owner](const auto& entry) { return entry.first == owner; });
+}
+
+void SessionBus::tell(sd_bus* connection) {
+  // A handler may watch or forget; it is told from a copy.
+  const auto handlers = handlers_;
+  for (const auto& [owner, handler] : handlers)
+    handler(connection);
 }
 
 }  // namespace tavrine::dbus

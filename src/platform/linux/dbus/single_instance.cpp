@@ -12,7 +12,18 @@
 namespace tavrine::dbus {
 
 SingleInstance::~SingleInstance() {
+  if (bus_ != nullptr) bus_->forget(this);
   if (lockFd_ >= 0) close(lockFd_);
+}
+
+void SingleInstance::holdName(SessionBus& bus, const std::string& busName) {
+  if (bus_ != nullptr) return;
+  bus_ = &bus;
+  bus.watchConnections(this, [this, busName](sd_bus* connection) {
+    if (connection == nullptr) return;
+    const int result = sd_bus_request_name(connection, busName.c_str(), 0);
+    if (result == -EEXIST && onLost_) onLost_();
+  });
 }
 
 SingleInstance::Claim SingleInstance::claim(SessionBus& bus, const std::string& busName,
@@ -21,11 +32,14 @@ SingleInstance::Claim SingleInstance::claim(SessionBus& bus, const std::string& 
     // Flags 0: neither queue for the name nor let another process take it over.
     const int result = sd_bus_request_name(connection, busName.c_str(), 0);
     bus.processPending();
-    if (result >= 0 || result == -EALREADY) return Claim::first;
+    if (result >= 0 || result == -EALREADY) {
+      holdName(bus, busName);
+      return Claim::first;
+    }
     if (result == -EEXIST) return Claim::alreadyRunning;
   }
   if (lockFd_ >= 0) return Claim::first;
-  const int fd = open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+  const int fd = open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
   if (fd < 0) return Claim::first;
   if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
     const bool held = errno == EWOULDBLOCK;

@@ -6,6 +6,8 @@
 #include <string_view>
 #include <utility>
 
+#include "platform/linux/dbus/bus_connection.h"
+
 namespace tavrine::gnome {
 
 modifier::Flags flagsOfShellModifiers(std::uint32_t held) {
@@ -29,7 +31,8 @@ bool ShellFeed::start(keys::KeyHandlers handlers) {
   // its Ready goes to everyone. The sender is checked on each.
   sd_bus_slot* slot = nullptr;
   if (sd_bus_match_signal_async(bus, &slot, nullptr, kPath, kInterface, nullptr,
-                                &ShellFeed::onSignal, nullptr, this) < 0) {
+                                &ShellFeed::onSignal, &dbus::keepConnectionOnMatchInstall,
+                                this) < 0) {
     return false;
   }
   signals_.reset(slot);

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "platform/linux/x11/frontmost_window.h"
 
+#include <algorithm>
 #include <deque>
 #include <utility>
 
@@ -44,7 +45,7 @@ std::optional<FrontmostWindow> clientHolding(const WindowTree& tree, WindowId wi
   if (!client) client = clientBelow(tree, window);
   if (!client) return std::nullopt;
   const std::optional<std::int32_t> pid = tree.pid(*client);
-  if (!pid) return std::nullopt;
+  if (!pid || !tree.isLocal(*client)) return std::nullopt;
   return FrontmostWindow{*client, *pid};
 }
 
@@ -57,6 +58,19 @@ std::optional<FrontmostWindow> findFrontmostWindow(const WindowTree& tree) {
   }
   if (const std::optional<WindowId> focus = tree.inputFocus()) return clientHolding(tree, *focus);
   return std::nullopt;
+}
+
+bool isThisMachine(std::string_view clientMachine, std::string_view hostName) {
+  // A trailing NUL is common (the property is a list of one string).
+  if (const std::size_t end = clientMachine.find('\0'); end != std::string_view::npos) {
+    clientMachine = clientMachine.substr(0, end);
+  }
+  const auto lower = [](char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+  };
+  return !clientMachine.empty() && clientMachine.size() == hostName.size() &&
+         std::equal(clientMachine.begin(), clientMachine.end(), hostName.begin(),
+                    [&](char a, char b) { return lower(a) == lower(b); });
 }
 
 std::optional<std::string> wmClassName(std::string_view wmClass) {

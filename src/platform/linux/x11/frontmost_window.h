@@ -33,6 +33,9 @@ class WindowTree {
   virtual bool hasWmState(WindowId window) const = 0;
   // _NET_WM_PID, when it is a plausible process id.
   virtual std::optional<std::int32_t> pid(WindowId window) const = 0;
+  // WM_CLIENT_MACHINE names this machine: only then does _NET_WM_PID name a process here (a
+  // window shown through ssh -X names a process of another machine).
+  virtual bool isLocal(WindowId window) const = 0;
 };
 
 struct FrontmostWindow {
@@ -50,8 +53,13 @@ inline constexpr int kMaxWindowsVisited = 512;
 // The client window that holds the active window or, failing that, the input focus: the window
 // itself or its nearest ancestor that carries WM_STATE or _NET_WM_PID (toolkits focus a small
 // child window), else the first such window below it (a reparenting window manager may focus its
-// frame). None when that window names no process, or when nothing holds the keyboard.
+// frame). None when that window names no process, names one of another machine, or when nothing
+// holds the keyboard.
 std::optional<FrontmostWindow> findFrontmostWindow(const WindowTree& tree);
+
+// Whether a WM_CLIENT_MACHINE value names the machine called `hostName` (in any ASCII case);
+// an empty value names none.
+bool isThisMachine(std::string_view clientMachine, std::string_view hostName);
 
 // The class part of a WM_CLASS value ("instance\0Class\0"): the application's name, such as
 // "Mousepad". None when it is missing or empty.

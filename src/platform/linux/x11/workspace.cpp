@@ -4,6 +4,7 @@
 #include <X11/XKBlib.h>
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
+#include <unistd.h>
 
 #include <cstdint>
 #include <limits>
@@ -60,6 +61,13 @@ class XWindowTree final : public WindowTree {
   }
 
   bool hasWmState(WindowId window) const override { return display_.hasProperty(window, wmState_); }
+
+  bool isLocal(WindowId window) const override {
+    char host[256] = {};
+    if (gethostname(host, sizeof host - 1) != 0) return false;
+    const auto machine = display_.readBytes(window, XA_WM_CLIENT_MACHINE, XA_STRING, kMaxNameBytes);
+    return machine && isThisMachine(*machine, host);
+  }
 
   std::optional<std::int32_t> pid(WindowId window) const override {
     const auto value = display_.readLongs(window, netWmPid_, XA_CARDINAL, 1);

@@ -1,10 +1,18 @@
 // SPDX-License-Identifier: MIT
 #include "platform/linux/xdg/desktop_entry.h"
 
+#include <poll.h>
+#include <sys/eventfd.h>
+#include <sys/inotify.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <condition_variable>
 #include <fstream>
+#include <mutex>
 #include <set>
 #include <system_error>
+#include <thread>
 
 namespace tavrine::xdg {
 namespace fs = std::filesystem;
@@ -275,15 +283,130 @@ std::string processExecutable(std::int32_t pid, const fs::path& proc) {
   return fileNameOf(std::string_view(commandLine->c_str()));
 }
 
+struct DesktopEntryIndex::Impl {
+  std::vector<fs::path> folders;
+  int inotify = -1;
+  int stop = -1;
+  mutable std::mutex mutex;
+  mutable std::condition_variable readDone;
+  Entries entries = std::make_shared<const std::vector<DesktopEntry>>();
+  std::uint64_t readings = 0;
+  std::thread thread;
+
+  // Every folder and subfolder, watched again at each reading: new subfolders join, and a
+  // folder that came back is watched anew.
+  void watchFolders() const {
+    constexpr std::uint32_t kChanges = IN_CREATE | IN_DELETE | IN_MODIFY | IN_CLOSE_WRITE |
+                                       IN_MOVED_FROM | IN_MOVED_TO | IN_DELETE_SELF | IN_MOVE_SELF |
+                                       IN_ONLYDIR;
+    for (const fs::path& folder : folders) {
+      if (inotify_add_watch(inotify, folder.c_str(), kChanges) < 0) continue;
+      std::error_code error;
+      fs::recursive_directory_iterator it(folder, fs::directory_options::skip_permission_denied,
+                                          error);
+      for (; !error && it != fs::recursive_directory_iterator(); it.increment(error)) {
+        if (it.depth() >= kMaxFolderDepth) it.disable_recursion_pending();
+        std::error_code kindError;
+        if (it->is_directory(kindError)) inotify_add_watch(inotify, it->path().c_str(), kChanges);
+      }
+    }
+  }
+
+  void readAll() {
+    if (inotify >= 0) watchFolders();
+    Entries fresh = std::make_shared<const std::vector<DesktopEntry>>(readApplications(folders));
+    {
+      std::lock_guard lock(mutex);
+      entries = std::move(fresh);
+      ++readings;
+    }
+    readDone.notify_all();
+  }
+
+  // Drains the inotify queue; false when told to stop.
+  bool waitForChange() const {
+    for (;;) {
+      pollfd fds[2] = {{stop, POLLIN, 0}, {inotify, POLLIN, 0}};
+      if (poll(fds, inotify >= 0 ? 2 : 1, -1) < 0) continue;
+      if (fds[0].revents != 0) return false;
+      alignas(inotify_event) char buffer[4096];
+      if (read(inotify, buffer, sizeof buffer) > 0) return true;
+    }
+  }
+
+  void run() {
+    constexpr int kQuietMs = 300;  // a package installs many files at once
+    readAll();
+    while (waitForChange()) {
+      pollfd quiet[2] = {{stop, POLLIN, 0}, {inotify, POLLIN, 0}};
+      while (poll(quiet, 2, kQuietMs) > 0) {
+        if (quiet[0].revents != 0) return;
+        alignas(inotify_event) char buffer[4096];
+        if (read(inotify, buffer, sizeof buffer) <= 0) break;
+      }
+      readAll();
+    }
+  }
+};
+
+DesktopEntryIndex::DesktopEntryIndex(std::vector<fs::path> folders)
+    : impl_(std::make_unique<Impl>()) {
+  impl_->folders = std::move(folders);
+  impl_->inotify = inotify_init1(IN_CLOEXEC | IN_NONBLOCK);
+  impl_->stop = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+  if (impl_->stop >= 0) {
+    impl_->thread = std::thread([impl = impl_.get()] { impl->run(); });
+  } else {
+    impl_->readAll();  // no thread to read with: once, here
+  }
+}
+
+DesktopEntryIndex::~DesktopEntryIndex() {
+  if (impl_->thread.joinable()) {
+    const std::uint64_t one = 1;
+    [[maybe_unused]] const ssize_t written = write(impl_->stop, &one, sizeof one);
+    impl_->thread.join();
+  }
+  if (impl_->stop >= 0) close(impl_->stop);
+  if (impl_->inotify >= 0) close(impl_->inotify);
+}
+
+DesktopEntryIndex::Entries DesktopEntryIndex::entries() const {
+  std::lock_guard lock(impl_->mutex);
+  return impl_->entries;
+}
+
+std::uint64_t DesktopEntryIndex::readings() const {
+  std::lock_guard lock(impl_->mutex);
+  return impl_->readings;
+}
+
+bool DesktopEntryIndex::waitForReadingAfter(std::uint64_t readings,
+                                            std::chrono::milliseconds timeout) const {
+  std::unique_lock lock(impl_->mutex);
+  return impl_->readDone.wait_for(lock, timeout, [&] { return impl_->readings > readings; });
+}
+
+DesktopIcons::DesktopIcons(std::shared_ptr<const DesktopEntryIndex> index, fs::path proc)
+    : index_(std::move(index)), proc_(std::move(proc)) {}
+
 DesktopIcons::DesktopIcons(std::vector<fs::path> folders, fs::path proc)
-    : folders_(std::move(folders)), proc_(std::move(proc)) {}
+    : DesktopIcons(std::make_shared<const DesktopEntryIndex>(std::move(folders)), std::move(proc)) {
+}
 
 std::string DesktopIcons::iconOf(std::int32_t pid, const std::string& name) {
+  // Answers from earlier entries are forgotten with them.
+  if (const std::uint64_t readings = index_->readings(); readings != readings_) {
+    known_.clear();
+    readings_ = readings;
+  }
   const std::pair<std::int32_t, std::string> key(pid, name);
   if (const auto known = known_.find(key); known != known_.end()) return known->second;
-  const std::vector<DesktopEntry> entries = readApplications(folders_);
-  const DesktopEntry* entry = findApplication(entries, processExecutable(pid, proc_), name);
-  std::string icon = entry != nullptr && !entry->icon.empty() ? entry->icon : name;
+  const DesktopEntryIndex::Entries entries = index_->entries();
+  const DesktopEntry* entry = findApplication(*entries, processExecutable(pid, proc_), name);
+  std::string icon = entry != nullptr && !entry->icon.empty() ? entry->icon
+                     : name.find('/') == std::string::npos    ? name
+                                                              : std::string();
   if (known_.size() >= kMaxRemembered) known_.clear();
   known_.emplace(key, icon);
   return icon;

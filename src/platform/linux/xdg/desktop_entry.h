@@ -4,9 +4,11 @@
 // (org.xfce.mousepad), so the entry that starts the process says which icon is its own.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <filesystem>
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -58,19 +60,49 @@ const DesktopEntry* findApplication(const std::vector<DesktopEntry>& entries,
 // neither can be read.
 std::string processExecutable(std::int32_t pid, const std::filesystem::path& proc = "/proc");
 
-// Running applications' icons by their desktop entries, remembered per pid and name: the
-// folders are read again only for an application not seen yet.
+// Every usable entry of the applications folders (readApplications), read on a thread of its
+// own: once at the start, and again whenever a file in a folder changes (inotify, after a quiet
+// moment). Nobody waits for it; until the first reading is done there are no entries. Any thread.
+class DesktopEntryIndex {
+ public:
+  using Entries = std::shared_ptr<const std::vector<DesktopEntry>>;
+
+  explicit DesktopEntryIndex(std::vector<std::filesystem::path> folders);
+  // Stops the thread.
+  ~DesktopEntryIndex();
+  DesktopEntryIndex(const DesktopEntryIndex&) = delete;
+  DesktopEntryIndex& operator=(const DesktopEntryIndex&) = delete;
+
+  // The entries of the latest reading (never null).
+  Entries entries() const;
+  // How many readings have been done: answers drawn from an earlier one may be stale.
+  std::uint64_t readings() const;
+  // Waits until more than `readings` readings are done, at most `timeout`; whether they are.
+  bool waitForReadingAfter(std::uint64_t readings, std::chrono::milliseconds timeout) const;
+
+ private:
+  struct Impl;
+  std::unique_ptr<Impl> impl_;
+};
+
+// Running applications' icons by their desktop entries, remembered per pid and name until the
+// entries change. Never reads the folders itself: the index does, in the background.
 class DesktopIcons {
  public:
+  explicit DesktopIcons(std::shared_ptr<const DesktopEntryIndex> index,
+                        std::filesystem::path proc = "/proc");
+  // With an index of its own over `folders`.
   explicit DesktopIcons(std::vector<std::filesystem::path> folders,
                         std::filesystem::path proc = "/proc");
 
-  // The entry's Icon= (a theme name or an absolute path); else `name`, for the theme.
+  // The entry's Icon= (a theme name, or an absolute path the entry gives); else `name`, for the
+  // theme. Empty when `name` is a path: it is another process's to choose, and never loaded.
   std::string iconOf(std::int32_t pid, const std::string& name);
 
  private:
-  std::vector<std::filesystem::path> folders_;
+  std::shared_ptr<const DesktopEntryIndex> index_;
   std::filesystem::path proc_;
+  std::uint64_t readings_ = 0;
   std::map<std::pair<std::int32_t, std::string>, std::string> known_;
 };
 
