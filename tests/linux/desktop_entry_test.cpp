@@ -88,9 +88,6 @@ TEST_F(DesktopEntryTest, IconsComeFromTheProcessThroughAnIndexKeptCurrent) {
   EXPECT_EQ(icons.iconOf(7, "Text Editor"), "org.xfce.mousepad");  // argv[0] without exe
   EXPECT_EQ(icons.iconOf(8, "mousepad"), "mousepad");              // no such process
   EXPECT_EQ(icons.iconOf(8, "/etc/passwd"), "") << "a path another process names is no icon";
-  for (int pid = 100; pid < 120; ++pid)
-    icons.iconOf(pid, "app" + std::to_string(pid));
-  EXPECT_EQ(index->readings(), 1u) << "a new application reads nothing";
 
   write("system/applications/org.xfce.mousepad.desktop",
         "[Desktop Entry]\nExec=mousepad %U\nIcon=mousepad-new\n");
