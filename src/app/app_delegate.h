@@ -78,8 +78,7 @@ class AppDelegate final : public std::enable_shared_from_this<AppDelegate>,
   // Prompts for trust, then awaits it (awaitAccessibility).
   void requestAccessibility();
   // Polls every second, asking for nothing, until trust is granted, then installs the global
-  // monitors. One poll at most: a call while one runs joins it. The poll ends as well when the
-  // monitors were installed another way (the status menu noticed the grant first).
+  // monitors. One poll at most: a call while one runs joins it.
   void awaitAccessibility();
   void showAbout();
   void quitApp();

@@ -14,9 +14,8 @@ void AppDelegate::awaitAccessibility() {
   permissionPoll_ = platform_.runLoop.scheduleTimer(
       kPermissionPollInterval, true, [weak = weak_from_this()](Timer& timer) {
         const std::shared_ptr<AppDelegate> self = weak.lock();
-        // Nobody is left to install the monitors, or they are in: polling on would be for
-        // nothing.
-        if (!self || self->flagsMonitor) {
+        // Nobody is left to install the monitors: polling on would be for nothing.
+        if (!self) {
           timer.invalidate();
           return;
         }

@@ -22,7 +22,6 @@ class MemoryWindowTree final : public WindowTree {
     bool wmState;
     std::optional<std::int32_t> pid;
     bool gone = false;
-    bool remote = false;  // WM_CLIENT_MACHINE names another machine
   };
   std::map<WindowId, Window> windows;
   std::optional<WindowId> active;
@@ -45,7 +44,7 @@ class MemoryWindowTree final : public WindowTree {
   std::optional<std::int32_t> pid(WindowId id) const override {
     return find(id) != nullptr ? find(id)->pid : std::nullopt;
   }
-  bool isLocal(WindowId id) const override { return find(id) && !find(id)->remote; }
+  bool isLocal(WindowId id) const override { return find(id) != nullptr; }
 
  private:
   const Window* find(WindowId id) const {
@@ -67,9 +66,6 @@ TEST(FrontmostWindowTest, FindsTheClientWindowThatHoldsTheKeyboard) {
                      {70, {}}, {71, {70, true}}};  // 71 names no process
   MemoryWindowTree clientGone = managed;
   clientGone.windows[61].gone = true;  // listed by its frame, gone when asked
-
-  MemoryWindowTree remote = managed;
-  remote.windows[61].remote = true;  // shown here through ssh -X: its pid is another machine's
 
   // A tree read while it changed can point in a circle.
   MemoryWindowTree loop;
@@ -94,7 +90,6 @@ TEST(FrontmostWindowTest, FindsTheClientWindowThatHoldsTheKeyboard) {
       {"a parent vanishing on the way up", parentGone, std::nullopt, 12, std::nullopt},
       {"a client vanishing on the way down", clientGone, std::nullopt, 60, std::nullopt},
       {"parents in a circle", loop, std::nullopt, 31, std::nullopt},
-      {"another machine's window names no process here", remote, 61, 61, std::nullopt},
   };
   for (auto c : cases) {
     c.tree.active = c.active;

@@ -1,6 +1,5 @@
 // SPDX-License-Identifier: MIT
-// A notification server on a test's session bus, on a thread of its own: answers each Notify
-// after a delay with ids from 7 on, records the actions offered, sends ActionInvoked when told.
+// A notification server on a thread: answers Notify late (ids from 7), sends ActionInvoked.
 #pragma once
 
 #include <systemd/sd-bus.h>
@@ -39,12 +38,10 @@ class NotificationServer {
       sd_bus_message_unref(reply.first);
   }
 
-  bool isServing() const { return ok_; }
   std::vector<std::string> actions() {
     std::lock_guard lock(mutex_);
     return actions_;
   }
-  // The user chooses action `key` of notification `id`.
   void invoke(std::uint32_t id, std::string key) {
     std::lock_guard lock(mutex_);
     invoked_.emplace_back(id, std::move(key));

@@ -1,6 +1,5 @@
 // SPDX-License-Identifier: MIT
-// Sick buses: a session bus that accepts and never answers costs each request a bounded wait; a
-// session bus or accessibility launcher that stops or restarts is joined again with no restart.
+// Sick buses: silent, stopped or restarted session buses and accessibility launchers.
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/socket.h>
@@ -94,9 +93,9 @@ TEST(SickBusTest, EveryRequestToABusThatNeverAnswersIsBounded) {
   const std::string address = "unix:path=" + path;
   const std::string lock = doubles::makeTemporaryDirectory() + "/tavrine.lock";
 
-  SessionBus first(address);
+  SessionBus bus(address);
   expectWithin(kBound, "one-instance check", [&] {
-    EXPECT_EQ(SingleInstance().claim(first, kName, lock), Claim::first) << "the lock";
+    EXPECT_EQ(SingleInstance().claim(bus, kName, lock), Claim::first) << "the lock";
   });
   SessionBus second(address);
   dbus::A11yBusTrust trust(second);
@@ -104,19 +103,14 @@ TEST(SickBusTest, EveryRequestToABusThatNeverAnswersIsBounded) {
                [&] { EXPECT_FALSE(trust.isProcessTrustedWithPrompt()); });
   // Not tried again at once: each try would cost the main thread the timeout.
   expectWithin(50ms, "trust check right after", [&] { EXPECT_FALSE(trust.isProcessTrusted()); });
-  SessionBus third(address);
-  dbus::DesktopNotifications notifications(third);
+  dbus::DesktopNotifications notifications(bus);
   expectWithin(kBound, "notification",
                [&] { notifications.notify("Tavrine", "", "s", "b", {}, {}); });
 
-  // The user's session bus as the program opens it, and the accessibility bus address that the
-  // reader and the listener's thread look up there.
   const ScopedEnv session("DBUS_SESSION_BUS_ADDRESS", address.c_str());
   const ScopedEnv atspi("AT_SPI_BUS_ADDRESS", nullptr);
-  expectWithin(kBound, "user's session bus", [] { EXPECT_EQ(SessionBus().connection(), nullptr); });
   expectWithin(kBound, "accessibility bus address",
                [] { EXPECT_EQ(dbus::accessibilityBusAddress(200'000), ""); });
-  // The listener's own calls wait up to 1 s.
   expectWithin(2 * kBound, "keystroke listener started and stopped", [] {
     atspi::AtspiListener listener;
     ASSERT_TRUE(listener.start({[](modifier::Flags) {}, [](modifier::Flags) {}}));
@@ -151,7 +145,6 @@ TEST(SickBusTest, ASessionBusThatRestartsIsJoinedAgain) {
   daemon.stop();
   ASSERT_TRUE(start());
   bus.processPending();
-  EXPECT_FALSE(bus.isOpen());
   ASSERT_NE(bus.connection(), nullptr);
   // Those who watch the descriptor let go of it before it closes, and hear of the new one.
   EXPECT_EQ(told, (std::vector<sd_bus*>{nullptr, bus.connection()}));
@@ -162,10 +155,8 @@ TEST(SickBusTest, ASessionBusThatRestartsIsJoinedAgain) {
   EXPECT_EQ(SingleInstance().claim(other, kName, dir + "/2.lock"), Claim::alreadyRunning);
   EXPECT_EQ(lost, 0);
 
-  // A notification sent on the new connection hears its button, though the server answers
-  // after our calls' timeout (started on demand, a shell busy at login) while the program is busy.
+  // The new connection hears a button though the server answers after our calls' timeout.
   doubles::NotificationServer server(address, 400ms);
-  ASSERT_TRUE(server.isServing());
   std::vector<std::string> chosen;
   expectWithin(100ms, "notification, server answering late", [&] {
     EXPECT_TRUE(notifications.notify("Tavrine", "", "s", "b",

@@ -4,6 +4,7 @@
 #include <X11/XKBlib.h>
 #include <X11/Xlib.h>
 #include <X11/extensions/XTest.h>
+#include <unistd.h>
 
 #include "platform/linux/x11/display.h"
 
@@ -36,6 +37,9 @@ std::uint64_t XFixture::createWindow(int x, int y, int width, int height, std::u
   const Window window =
       XCreateSimpleWindow(display_->get(), parent != 0 ? parent : display_->root(), x, y,
                           static_cast<unsigned>(width), static_cast<unsigned>(height), 0, 0, 0);
+  char host[256] = {};
+  gethostname(host, sizeof host - 1);
+  setBytes(window, "WM_CLIENT_MACHINE", "STRING", host);  // made on this machine
   XMapWindow(display_->get(), window);
   display_->syncSucceeded();
   return window;
