@@ -43,6 +43,9 @@ done
 expect -rw-r--r-- "usr/share/icons/hicolor/scalable/apps/$id.svg"
 expect -rw-r--r-- "usr/share/icons/hicolor/symbolic/apps/$id-symbolic.svg"
 expect -rw-r--r-- usr/share/man/man1/tavrine.1.gz
+for sheet in firefox-esr chromium thunar; do
+  expect -rw-r--r-- "usr/share/tavrine/sheets/$sheet.toml"
+done
 expect -rw-r--r-- usr/share/doc/tavrine/copyright
 expect -rw-r--r-- usr/share/doc/tavrine/changelog.gz
 for file in metadata.json extension.js feed.js; do

@@ -19,6 +19,9 @@ packages=(
   xvfb xauth                       # shell tests on a real X server
   libx11-dev libxi-dev             # Linux backend: X11, XInput 2 raw key events
   libsystemd-dev                   # Linux backend: sd-bus (accessibility switch, one instance, menus)
+  libglib2.0-dev libglib2.0-dev-bin # GTK shortcuts windows: GResource bundles, builder XML; fixtures
+  gettext                          # the tests' gettext catalogue (msgfmt)
+  libtomlplusplus-dev              # sheets: TOML with line-numbered errors
   libxtst-dev                      # backend tests, the hold benchmark: synthetic keys (XTEST)
   dbus-daemon at-spi2-core         # backend tests: a session bus and the accessibility bus
   # A private desktop for the live AT-SPI checks and the benchmark (scripts/lib/headless-stack.sh):
@@ -26,6 +29,7 @@ packages=(
   trayer imagemagick               # a tray for the status item; screenshots
   xcompmgr                         # a compositor for the backdrop screenshots (shoot-backdrop.sh)
   mousepad geany python3-pyatspi   # applications read, and the pyatspi baseline
+  gnome-text-editor thunar firefox-esr  # shortcuts windows, sheets (the end-to-end test)
   weston xwayland qt6-wayland      # a Wayland session: compositor, X11 clients in it, Qt on it
   # GNOME Shell's own Wayland session with Tavrine's extension (scripts/try-gnome.sh); it also
   # brings gnome-extensions, which packs the extension.

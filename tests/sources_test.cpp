@@ -79,6 +79,27 @@ TEST(SourcesTest, TheFirstSourceKeepsEveryRowAndLaterOnesAddOnlyWhatIsNew) {
   EXPECT_EQ(sheet->asked, std::vector<std::int32_t>{42});
 }
 
+TEST(SourcesTest, RowsKeepTheirSourceAndTheApplicationsOwnChinese) {
+  const auto menuBar =
+      std::make_shared<FixedSource>(std::vector{row("File", "Open", KeyChord::make(P, "O"))});
+  SourcedShortcut translated = row("File", "Save", KeyChord::make(P, "S"));
+  translated.source = "sheet";
+  std::tie(translated.headingZH, translated.titleZH) = std::tie("文件", "保存");
+  SourcedShortcut own = row("Zoom", "Zoom In", KeyChord::make(P, "+"));
+  std::tie(own.headingZH, own.titleZH) = std::tie("缩放", "放大");
+  const auto sheet = std::make_shared<FixedSource>(std::vector{translated, own});
+  FrontApplication app = inFront(1);
+  app.isZH = true;
+  const MergedShortcuts zh = mergeShortcuts({menuBar, sheet}, app);
+  // "File" stays as the menu bar shows it, so that its rows stay in one group.
+  EXPECT_EQ(
+      rows(zh.application),
+      (std::vector<Row>{{"File", "Open", "⌘O"}, {"File", "保存", "⌘S"}, {"缩放", "放大", "⌘+"}}));
+  EXPECT_EQ(zh.applicationSources, (std::vector<std::string>{"test", "sheet", "test"}));
+  const MergedShortcuts en = mergeShortcuts({menuBar, sheet}, inFront(1));
+  EXPECT_EQ(std::get<1>(rows(en.application)[2]), "Zoom In");
+}
+
 TEST(SourcesTest, TheMenuBarSourceAnswersWithTheWalkOfTheApplicationInFront) {
   doubles::FakePlatform fake;
   ax::MenuTreeParse parsed = ax::parseMenuTree("Edit\n  Redo  [⇧⌘Z]\n");

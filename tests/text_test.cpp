@@ -24,6 +24,15 @@ TEST(TextTest, GraphemesKeepUserPerceivedCharactersWholeAndDropNothing) {
     EXPECT_EQ(graphemes(text), expected) << text;
 }
 
+TEST(TextTest, ClippingCutsBetweenUserPerceivedCharacters) {
+  EXPECT_EQ(clipToGraphemes("Save", 4), "Save");
+  EXPECT_EQ(clipToGraphemes("Save" + kDecomposedE, 5), "Save");  // not between e and its accent
+  EXPECT_EQ(clipToGraphemes("a👍🏽", 6), "a");
+  EXPECT_EQ(clipToGraphemes("ab\r\n", 3), "ab");
+  const std::string huge = "x" + std::string(8 << 20, 'y');
+  EXPECT_EQ(clipToGraphemes(huge, 3), "xyy");
+}
+
 TEST(TextTest, CodePointsTheirEncodingAndIllFormedInput) {
   EXPECT_EQ(singleCodePoint(kComposedE), U'\u00E9');
   EXPECT_EQ(singleCodePoint("\uF700"), U'\uF700');

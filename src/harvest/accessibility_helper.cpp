@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "harvest/key_equivalent.h"
+#include "text/unicode.h"
 
 namespace tavrine {
 namespace {
@@ -83,7 +84,7 @@ std::vector<ShortcutItem> AccessibilityHelper::walkMenuBar(const ax::Element& ap
     if (barItem == nullptr || walk.onPath(*barItem)) continue;
     const std::string menuName = readText(*barItem, ax::kTitle);
     // The system menu holds no shortcuts of the application's own.
-    if (menuName.empty() || menuName == "Apple") continue;
+    if (text::drawsNothing(menuName) || menuName == "Apple") continue;
     const std::vector<ax::ArrayEntry> menus = readChildren(*barItem);
     walk.path.push_back(barItem);
     for (const ax::ArrayEntry& menu : menus) {
@@ -107,8 +108,9 @@ void AccessibilityHelper::extractShortcuts(const ax::Element& menu, const std::s
     if (walk.full()) break;
     ++walk.itemsVisited;
     const std::string title = readText(*item, ax::kTitle);
-    // An untitled item is a separator or a placeholder: nothing below it is shown either.
-    if (title.empty()) continue;
+    // An untitled item is a separator or a placeholder: nothing below it is shown either. A
+    // title that draws nothing (zero-width or no-break spaces only) is none.
+    if (text::drawsNothing(title)) continue;
 
     const ax::AttributeResult key = item->copyAttributeValue(ax::kMenuItemCmdChar);
     const auto* keyText = std::get_if<std::string>(&key.value);

@@ -127,6 +127,11 @@ LinuxSession::LinuxSession(dbus::SessionBus& bus, bool wayland,
       accessibleWorkspace_(accessibleWorkspaceOf(listener_.get(), *x11Workspace_)),
       shellFeed_(shellFeedFor(wayland)),
       shellWorkspace_(shellWorkspaceOf(shellFeed_.get(), accessibleWorkspace_.get())),
+      desktopWorkspace_(std::make_unique<xdg::DesktopWorkspace>(
+          workspace(),
+          xdg::applicationFolders(std::getenv("XDG_DATA_HOME"), std::getenv("XDG_DATA_DIRS"),
+                                  std::getenv("HOME")),
+          [](const std::string& icon) { return iconOf(icon); })),
       events_(watcher_, trust_, [this] { return workspace().modifierFlags(); },
               {listener_.get(), shellFeed_.get()}),
       // The program ends through Quit only, not with its last window (QtApplication). The icon
@@ -153,9 +158,9 @@ WorkspacePort& LinuxSession::workspace() {
 
 Platform LinuxSession::platform() {
   // A Wayland compositor gives the keyboard back itself, and tells no one where it was.
-  return {
-      application_,   runLoop_,   events_,  workspace(), trust_,
-      accessibility_, statusBar_, screens_, panels_,     accessibleWorkspace_ ? nullptr : &focus_};
+  FocusPort* focus = accessibleWorkspace_ || shellWorkspace_ ? nullptr : &focus_;
+  return {application_, runLoop_, events_, *desktopWorkspace_, trust_, accessibility_, statusBar_,
+          screens_,     panels_,  focus};
 }
 
 OverlayStyle LinuxSession::overlayStyle() {

@@ -24,6 +24,7 @@
 #include "platform/linux/x11/key_watcher.h"
 #include "platform/linux/x11/window_effects.h"
 #include "platform/linux/x11/workspace.h"
+#include "platform/linux/xdg/desktop_workspace.h"
 #include "platform/platform.h"
 #include "shell/qt_application.h"
 #include "shell/qt_panel.h"
@@ -82,6 +83,9 @@ class LinuxSession {
   std::unique_ptr<wayland::AccessibleWorkspace> accessibleWorkspace_;
   std::unique_ptr<gnome::ShellFeed> shellFeed_;
   std::unique_ptr<gnome::ShellWorkspace> shellWorkspace_;
+  // The application in front by its desktop entry (name, icon, program, id): what the delegate
+  // and the sources see.
+  std::unique_ptr<xdg::DesktopWorkspace> desktopWorkspace_;
   x11::X11KeyWatcher watcher_;
   QtX11EventMonitor events_;
   QtRunLoop runLoop_;

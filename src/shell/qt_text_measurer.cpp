@@ -45,11 +45,18 @@ QFont withFallbacks(QFont font) {
 }  // namespace
 
 QString displayText(std::string_view utf8) {
-  QString text = toQString(utf8);
-  for (QChar& c : text) {
-    if (breaksOneLine(c.unicode())) c = QLatin1Char(' ');
+  const QString text = toQString(utf8);
+  // Each text is an isolate of its own, so that its direction reaches nothing around it (a
+  // Hebrew title, the "…" after it); the embeddings and overrides another application may have
+  // put in it are dropped, so that it draws in its characters' own order.
+  QString shown(QChar(0x2068));
+  shown.reserve(text.size() + 2);
+  for (const QChar c : text) {
+    const char16_t u = c.unicode();
+    if ((u >= 0x202A && u <= 0x202E) || (u >= 0x2066 && u <= 0x2069)) continue;
+    shown += breaksOneLine(u) ? QChar(u' ') : c;
   }
-  return text;
+  return shown += QChar(0x2069);
 }
 
 QtTextMeasurer::QtTextMeasurer()

@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -13,9 +14,9 @@
 #include "platform/linux/dbus/session_bus.h"
 #include "platform/linux/dbus/single_instance.h"
 #include "shell/linux_session.h"
+#include "shell/linux_sources.h"
+#include "shell/list_command.h"
 #include "shell/qt_application.h"
-#include "sources/menu_bar/menu_bar_source.h"
-#include "sources/system/system_shortcuts.h"
 
 namespace {
 
@@ -37,6 +38,10 @@ constexpr const char* kNoDisplay =
 }  // namespace
 
 int main(int argc, char** argv) {
+  // What Tavrine would show for an application, beside a running Tavrine.
+  if (argc >= 2 && std::strcmp(argv[1], "--list") == 0)
+    return qt::runListCommand(std::vector<std::string>(argv + 2, argv + argc));
+
   // Keys and windows are watched through X11; on a Wayland desktop the program runs on XWayland
   // and sees only the applications there.
   const bool wayland = isWaylandSession();
@@ -68,13 +73,9 @@ int main(int argc, char** argv) {
     return 1;
   }
   const Platform platform = session->platform();
-  // Where shortcuts come from, in the order the overlay takes them: a new source is one line.
-  std::vector<ShortcutSourceRef> sources = {
-      std::make_shared<MenuBarSource>(platform.accessibility),
-      std::make_shared<SystemShortcuts>(qt::LinuxSession::desktop()),
-  };
   const std::shared_ptr<AppDelegate> delegate = AppDelegate::create(
-      platform, std::move(sources), TranslationHelper::shared(), qt::LinuxSession::overlayStyle());
+      platform, qt::linuxSources(platform.accessibility, qt::LinuxSession::desktop()).all,
+      TranslationHelper::shared(), qt::LinuxSession::overlayStyle());
   session->statusBar().setResponderChainEnd(delegate);
   session->watchBus();
   // Another instance took the name while the bus was away: it serves the session now.

@@ -39,6 +39,9 @@ MergedShortcuts mergeShortcuts(const std::vector<ShortcutSourceRef>& sources,
                                const FrontApplication& app) {
   MergedShortcuts merged;
   std::unordered_set<RowKey, RowKeyHash> seen;
+  // Headings an earlier source shows untranslated: a later source's Chinese for the same
+  // heading would split its group in two.
+  std::unordered_set<std::string> plainHeadings;
   bool first = true;
   for (const ShortcutSourceRef& source : sources) {
     if (!source) continue;
@@ -48,12 +51,20 @@ MergedShortcuts mergeShortcuts(const std::vector<ShortcutSourceRef>& sources,
         merged.system.push_back(std::move(row));
       continue;
     }
+    std::unordered_set<std::string> headings;
     for (SourcedShortcut& row : rows) {
       const bool added = seen.insert({row.chord, normalisedTitle(row.title)}).second;
       if (!added && !first) continue;
-      merged.application.emplace_back(std::move(row.heading), std::move(row.title),
+      const bool ownHeading =
+          app.isZH && !row.headingZH.empty() && !plainHeadings.contains(row.heading);
+      if (!ownHeading) headings.insert(row.heading);
+      const bool ownTitle = app.isZH && !row.titleZH.empty();
+      merged.application.emplace_back(std::move(ownHeading ? row.headingZH : row.heading),
+                                      std::move(ownTitle ? row.titleZH : row.title),
                                       std::move(row.chord));
+      merged.applicationSources.push_back(std::move(row.source));
     }
+    plainHeadings.merge(headings);
     first = false;
   }
   return merged;

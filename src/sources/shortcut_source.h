@@ -36,13 +36,15 @@ class ShortcutSource {
 using ShortcutSourceRef = std::shared_ptr<const ShortcutSource>;
 
 struct MergedShortcuts {
-  std::vector<ShortcutItem> application;  // grouped by heading in the overlay
-  std::vector<SourcedShortcut> system;    // in the order the sources gave them
+  std::vector<ShortcutItem> application;        // grouped by heading in the overlay
+  std::vector<std::string> applicationSources;  // the source of each, in the same order
+  std::vector<SourcedShortcut> system;          // in the order the sources gave them
 };
 
 // Asks the sources in order. The first application source's rows all stay (an application may
 // list a command twice); each later one adds only rows with a chord and title not seen yet,
-// titles compared without case, surrounding spaces or a trailing ellipsis.
+// titles compared without case, surrounding spaces or a trailing ellipsis. In Chinese, a row that
+// carries its application's own Chinese shows that.
 MergedShortcuts mergeShortcuts(const std::vector<ShortcutSourceRef>& sources,
                                const FrontApplication& app);
 

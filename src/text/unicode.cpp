@@ -154,6 +154,36 @@ std::string toUpperFull(std::string_view s) {
   return toUtf8(u);
 }
 
+std::string_view clipToGraphemes(std::string_view s, std::size_t maxBytes) {
+  if (s.size() <= maxBytes) return s;
+  // A boundary is decided by the characters on both sides of it: look a little past the cut.
+  constexpr std::size_t kLookAhead = 64;
+  const std::string_view window = s.substr(0, maxBytes + kLookAhead);
+  std::size_t end = 0;
+  for (const std::string_view cluster : graphemes(window)) {
+    const std::size_t next = static_cast<std::size_t>(cluster.data() - s.data()) + cluster.size();
+    if (next > maxBytes || next == window.size()) break;
+    end = next;
+  }
+  return s.substr(0, end);
+}
+
+bool drawsNothing(std::string_view s) {
+  const auto* p = reinterpret_cast<const std::uint8_t*>(s.data());
+  const auto length = static_cast<std::int32_t>(std::min<std::size_t>(s.size(), INT32_MAX));
+  for (std::int32_t i = 0; i < length;) {
+    UChar32 c;
+    U8_NEXT(p, i, length, c);
+    const auto type = c < 0 ? U_GENERAL_OTHER_TYPES : static_cast<UCharCategory>(u_charType(c));
+    if (c < 0 || !(u_isUWhiteSpace(c) || type == U_CONTROL_CHAR || type == U_FORMAT_CHAR ||
+                   type == U_SPACE_SEPARATOR || c == 0x2800 ||
+                   u_hasBinaryProperty(c, UCHAR_DEFAULT_IGNORABLE_CODE_POINT))) {
+      return false;
+    }
+  }
+  return true;
+}
+
 std::string_view trimSpacesAndTabs(std::string_view s) {
   const auto* p = reinterpret_cast<const std::uint8_t*>(s.data());
   const auto length = static_cast<std::int32_t>(std::min<std::size_t>(s.size(), INT32_MAX));

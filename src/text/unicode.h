@@ -38,6 +38,16 @@ struct CanonicalEqual {
 // Ill-formed bytes form clusters of their own and are never dropped.
 std::vector<std::string_view> graphemes(std::string_view s);
 
+// The longest prefix of `s` of at most `maxBytes` bytes that ends between user-perceived
+// characters; costs O(maxBytes) whatever the length of `s`. Text from other processes is cut
+// with this where it enters, before it is copied.
+std::string_view clipToGraphemes(std::string_view s, std::size_t maxBytes);
+
+// True when `s` would draw nothing at all: it holds only white space, controls, format and other
+// default-ignorable characters (zero-width and no-break spaces, joiners, bidi controls, Hangul
+// fillers) or the blank Braille pattern. Ill-formed bytes draw a replacement character.
+bool drawsNothing(std::string_view s);
+
 // Full Unicode upper-casing, independent of the user's locale ("ß" becomes "SS").
 std::string toUpperFull(std::string_view s);
 

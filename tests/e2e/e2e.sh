@@ -61,7 +61,62 @@ xdotool search --sync --onlyvisible --pid "$HS_PID_menu_app" windowactivate --sy
 sleep 0.5
 hold_shows menu-app "$HS_PID_menu_app" "" "${menu_app_rows[@]}"
 
-# 4. A stopped application in front: Tavrine gives up within its deadline and keeps running.
+# 4. Applications whose shortcuts are in no readable menu bar: GNOME Text Editor (GTK 4, no menu
+#    bar; its shortcuts window), Thunar and Firefox (menus empty until opened; their sheets).
+#    `tavrine --list` prints the same rows with their sources, and in Chinese the applications'
+#    own translations.
+gte_rows=("DOCUMENTS|Save|Ctrl+S" "WINDOWS|New window|Ctrl+N" "ZOOM|Zoom In|Ctrl++")
+thunar_rows=("FILE|New Tab|Ctrl+T" "VIEW|Show Hidden Files|Ctrl+H" "EDIT|Select by Pattern…|Ctrl+S")
+firefox_rows=("FILE|New Private Window|Ctrl+Shift+P" "HISTORY|Show All History|Ctrl+Shift+H"
+  "TOOLS|Downloads|Ctrl+Shift+Y")
+front() {  # NAME: waits until the application started as NAME is on the accessibility bus, fronts it
+  local pid="HS_PID_$1"
+  hs_wait_registered "${!pid}"
+  xdotool search --sync --onlyvisible --pid "${!pid}" windowactivate --sync >/dev/null 2>&1 || true
+  sleep 0.5
+}
+# LIST_ARGS... EXPECTED...: `tavrine --list` prints each EXPECTED text.
+list_shows() {
+  local what="$1" args="$2" listed text
+  shift 2
+  listed="$("$tavrine" --list $args 2>&1)" || true
+  for text in "$@"; do
+    if grep -qF -- "$text" <<<"$listed"; then
+      pass "tavrine --list $what: $text"
+    else
+      fail "tavrine --list $what lacks '$text':"$'\n'"$listed"
+    fi
+  done
+}
+hs_start_app gte gnome-text-editor --standalone >/dev/null
+front gte
+hold_shows gnome-text-editor "$HS_PID_gte" "${screenshot:+${screenshot%.png}-text-editor.png}" \
+  "${gte_rows[@]}"
+list_shows "(GNOME Text Editor)" "$HS_PID_gte" $'Save\tCtrl+S\tshortcuts window'
+list_shows "(GNOME Text Editor, Chinese)" "$HS_PID_gte --zh" "保存" "文档"
+hs_stop_app gte
+
+hs_start_app thunar env HOME="$HS_DIR" thunar "$HS_DIR" >/dev/null
+front thunar
+hold_shows thunar "$HS_PID_thunar" "" "${thunar_rows[@]}"
+list_shows "(Thunar, Chinese)" "$HS_PID_thunar --zh" "显示隐藏文件"
+hs_stop_app thunar
+
+mkdir -p "$HS_DIR/firefox"
+hs_start_app firefox env HOME="$HS_DIR" firefox-esr --no-remote --new-instance \
+  --profile "$HS_DIR/firefox" about:blank >/dev/null
+front firefox
+hold_shows firefox "$HS_PID_firefox" "" "${firefox_rows[@]}"
+list_shows "(Firefox)" "$HS_PID_firefox" $'New Tab\tCtrl+T\tsheet' "menus empty until opened"
+list_shows "(Firefox, Chinese)" "$HS_PID_firefox --zh" "新建隐私窗口"
+list_shows "(Firefox, JSON)" "$HS_PID_firefox --json" \
+  '{"heading": "File", "title": "New Tab", "keys": "Ctrl+T", "source": "sheet"}' '"menu bar": "menus empty until opened"'
+hs_stop_app firefox
+hs_start_app idle sleep 60 >/dev/null
+list_shows "(a program with no shortcuts)" "$HS_PID_idle" "Nothing to show" \
+  "menu bar: not on the accessibility bus" "no shortcuts window" "no sheet (yours would be"
+
+# 5. A stopped application in front: Tavrine gives up within its deadline and keeps running.
 kill -STOP "$HS_PID_menu_app"
 start=$(date +%s%N)
 xdotool keydown Control_L

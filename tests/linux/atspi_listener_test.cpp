@@ -16,6 +16,8 @@
 #include "platform/linux/atspi/active_frame.h"
 #include "platform/linux/atspi/keystrokes.h"
 #include "platform/linux/atspi/listener.h"
+#include "platform/linux/atspi/names.h"
+#include "platform/linux/dbus/bus_connection.h"
 #include "platform/linux/key_source.h"
 #include "test_servers.h"
 
@@ -170,6 +172,24 @@ TEST(ActiveFrameTrackerTest, AScanCountsOnlyWhenNoEventCameDuringIt) {
 TEST(AtspiListenerTest, AnswersAtOnceWhileTheMainThreadIsStopped) {
   const std::string& address = doubles::sessionBusAddress();
   if (address.empty()) GTEST_SKIP() << "dbus-daemon is not installed";
+  // Keys count only from the registry: this test plays it.
+  sd_bus* bus = nullptr;
+  sd_bus_new(&bus);
+  sd_bus_set_address(bus, address.c_str());
+  sd_bus_set_bus_client(bus, 1);
+  sd_bus_start(bus);
+  ASSERT_GE(sd_bus_request_name(bus, "org.a11y.atspi.Registry", 0), 0);
+  const auto notify = [&](const std::string& to, std::uint32_t type, std::int32_t keysym,
+                          const char* text) {
+    sd_bus_message* reply = nullptr;
+    int consumed = -1;
+    if (sd_bus_call_method(bus, to.c_str(), AtspiListener::kListenerPath,
+                           "org.a11y.atspi.DeviceEventListener", "NotifyEvent", nullptr, &reply,
+                           "(uiuuisb)", type, keysym, 37U, 0U, 0, text, 1) >= 0)
+      sd_bus_message_read(reply, "b", &consumed);
+    sd_bus_message_unref(reply);
+    return consumed;
+  };
   AtspiListener listener(address);
   std::vector<std::pair<bool, modifier::Flags>> seen;  // (flags change, word)
   ASSERT_TRUE(listener.start({[&](modifier::Flags f) { seen.emplace_back(true, f); },
@@ -180,32 +200,30 @@ TEST(AtspiListenerTest, AnswersAtOnceWhileTheMainThreadIsStopped) {
     if (name.empty()) std::this_thread::sleep_for(20ms);
   }
   ASSERT_FALSE(name.empty()) << "the listener did not join the bus";
+  // Until the listener knows who the registry is.
+  for (int i = 0; i < 250 && seen.empty(); ++i) {
+    notify(name, 0, 0xffe1, "Shift_L");
+    notify(name, 1, 0xffe1, "Shift_L");
+    std::this_thread::sleep_for(20ms);
+    listener.dispatchPending();
+  }
+  ASSERT_FALSE(seen.empty()) << "no key from the registry came through";
+  seen.clear();
 
   // The main thread (this one) stops for a second while the registry, from a thread of its own,
   // sends keys: each answer's delay and its "consumed" (-1: no answer).
   std::vector<std::pair<std::chrono::steady_clock::duration, int>> answers;
   std::thread registry([&] {
-    sd_bus* bus = nullptr;
-    sd_bus_new(&bus);
-    sd_bus_set_address(bus, address.c_str());
-    sd_bus_set_bus_client(bus, 1);
-    sd_bus_start(bus);
     for (const auto& [type, keysym, text] :
          {std::tuple{0U, 0xffe3, "Control_L"}, {0U, 'o', "o"}, {1U, 0xffe3, "Control_L"}}) {
-      sd_bus_message* reply = nullptr;
-      int consumed = -1;
       const auto start = std::chrono::steady_clock::now();
-      if (sd_bus_call_method(bus, name.c_str(), AtspiListener::kListenerPath,
-                             "org.a11y.atspi.DeviceEventListener", "NotifyEvent", nullptr, &reply,
-                             "(uiuuisb)", type, keysym, 37U, 0U, 0, text, 1) >= 0)
-        sd_bus_message_read(reply, "b", &consumed);
+      const int consumed = notify(name, type, keysym, text);
       answers.emplace_back(std::chrono::steady_clock::now() - start, consumed);
-      sd_bus_message_unref(reply);
     }
-    sd_bus_flush_close_unref(bus);
   });
   std::this_thread::sleep_for(1s);
   registry.join();
+  sd_bus_flush_close_unref(bus);
 
   ASSERT_EQ(answers.size(), 3u);
   for (const auto& [delay, consumed] : answers) {
@@ -227,6 +245,62 @@ TEST(AtspiListenerTest, NeverStartsAProgramForABusAddress) {
     std::this_thread::sleep_for(200ms);
   }
   EXPECT_FALSE(std::filesystem::exists(marker));
+}
+
+// Any client of the accessibility bus can call the listener and announce windows: keys count
+// only from the registry, window events only from the applications it lists.
+TEST(AtspiListenerTest, TrustsOnlyTheRegistryAndTheApplicationsItLists) {
+  doubles::HostileBus peer;
+  if (!peer.start()) GTEST_SKIP() << "dbus-daemon is not installed";
+  ASSERT_TRUE(peer.control("Mode", "s", "huge"));  // the application's name too
+  AtspiListener listener(peer.address());
+  std::vector<modifier::Flags> seen;
+  ASSERT_TRUE(
+      listener.start({[&](modifier::Flags f) { seen.push_back(f); }, [](modifier::Flags) {}}));
+  const auto ctrl = [&](std::uint32_t type, bool fake) {
+    ASSERT_TRUE(peer.control("Key", "uusb", type, 0xffe3u, "Control_L", fake));
+    std::this_thread::sleep_for(20ms);
+    listener.dispatchPending();
+  };
+  // Until the listener has registered and learnt who the registry is.
+  for (int i = 0; i < 250 && seen.empty(); ++i) {
+    ctrl(0, false);
+    ctrl(1, false);
+  }
+  ASSERT_FALSE(seen.empty()) << "no key from the registry came through";
+  seen.clear();
+  ctrl(0, true);
+  EXPECT_TRUE(seen.empty()) << "a key from the application was taken";
+  ctrl(0, false);
+  EXPECT_EQ(seen, std::vector<modifier::Flags>{kCmd});
+
+  // The application's frame is active from the start; an intruder claiming the keyboard changes
+  // nothing.
+  std::optional<AtspiListener::ActiveApplication> active;
+  for (int i = 0; i < 250 && (!active || active->name.empty()); ++i) {
+    std::this_thread::sleep_for(20ms);
+    active = listener.activeApplication();
+  }
+  ASSERT_TRUE(active.has_value());
+  EXPECT_EQ(active->busName, peer.application());
+  EXPECT_EQ(active->pid, peer.pid());
+  ASSERT_TRUE(peer.control("Activate", "b", true));
+  std::this_thread::sleep_for(200ms);
+  EXPECT_EQ(listener.activeApplication(), active) << "the intruder's window was taken";
+  EXPECT_TRUE(active->name.starts_with("Hostile ")) << active->name.substr(0, 40);
+  EXPECT_LE(active->name.size(), kMaxTitleBytes);
+}
+
+// Descriptors passed over the accessibility bus or an application's socket would be ours to
+// close: the reader's and the listener's connections refuse them.
+TEST(AtspiListenerTest, ConnectionsRefusePassedFileDescriptors) {
+  const std::string& address = doubles::sessionBusAddress();
+  if (address.empty()) GTEST_SKIP() << "dbus-daemon is not installed";
+  const dbus::BusPtr bus = dbus::connectToAddress(address, true);
+  ASSERT_TRUE(bus);
+  sd_id128_t id;
+  ASSERT_GE(sd_bus_get_bus_id(bus.get(), &id), 0) << "the handshake did not complete";
+  EXPECT_EQ(sd_bus_can_send(bus.get(), SD_BUS_TYPE_UNIX_FD), 0);
 }
 
 }  // namespace

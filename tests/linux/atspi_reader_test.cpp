@@ -24,6 +24,7 @@
 
 #include "harvest/accessibility_helper.h"
 #include "platform/linux/atspi/accessibility.h"
+#include "platform/linux/atspi/names.h"
 #include "test_servers.h"
 
 namespace tavrine::atspi {
@@ -123,6 +124,8 @@ class FakeBus {
     std::lock_guard lock(mutex_);
     return counts_[member];
   }
+  // The process the bus says the application is.
+  std::atomic<std::uint32_t> appPid{kPid};
 
  private:
   std::string socketPath() const { return (dir_ / "bus").string(); }
@@ -153,7 +156,7 @@ class FakeBus {
     if (destination == "org.freedesktop.DBus" && member == "GetConnectionUnixProcessID") {
       const char* name = nullptr;
       sd_bus_message_read(call, "s", &name);
-      return reply(call, "u", std::string(name) == kApp ? kPid : 1u);
+      return reply(call, "u", std::string(name) == kApp ? appPid.load() : 1u);
     }
     if (destination == "org.a11y.atspi.Registry") return replyRefs(call, {kRoot});
     return app ? app(call) : nullptr;
@@ -357,6 +360,16 @@ TEST_F(AtspiReaderTest, ReadsACacheOverTheApplicationsSocket) {
   EXPECT_EQ(bus_.calls("GetApplicationBusAddress"), 1);
 }
 
+// Our own objects answer on the thread that would be waiting for them (an About box in front).
+TEST_F(AtspiReaderTest, NeverReadsItsOwnProcess) {
+  QtApp app;
+  bus_.setApp([&](sd_bus_message* call) { return app.answer(call); });
+  bus_.appPid = static_cast<std::uint32_t>(getpid());
+  AtspiReader reader;
+  EXPECT_FALSE(reader.read(getpid()).found);
+  EXPECT_EQ(bus_.calls("GetChildren"), 0);
+}
+
 TEST_F(AtspiReaderTest, ReconnectsAfterTheBusWentAway) {
   QtApp app;
   bus_.setApp([&](sd_bus_message* call) { return app.answer(call); });
@@ -367,6 +380,80 @@ TEST_F(AtspiReaderTest, ReconnectsAfterTheBusWentAway) {
   reader.read(kPid);  // may find the connection broken
   const ReadResult again = reader.read(kPid);
   EXPECT_EQ(again.replies.keyBindings.at("/save"), "Ctrl+S");
+}
+
+// Against the hostile peer on a bus of its own: every hostile answer narrows the result and
+// costs at most the deadline, foreign text is cut before it is kept, and the reader reads the
+// same application well again afterwards.
+class HostilePeerReaderTest : public ::testing::Test {
+ protected:
+  void start(int maxRepliesPerConnection = 50'000) {
+    if (!peer_.start(maxRepliesPerConnection)) GTEST_SKIP() << "dbus-daemon is not installed";
+    setenv("AT_SPI_BUS_ADDRESS", peer_.address().c_str(), 1);
+  }
+  void TearDown() override { unsetenv("AT_SPI_BUS_ADDRESS"); }
+  std::vector<ShortcutItem> harvest(const AtspiAccessibility& port) {
+    return AccessibilityHelper::getShortcuts(port, peer_.pid());
+  }
+
+  doubles::HostileBus peer_;
+};
+
+TEST_F(HostilePeerReaderTest, TextsOfSeveralMebibytesAreCutBetweenCharacters) {
+  start();
+  ASSERT_TRUE(peer_.control("Mode", "s", "huge"));
+  const AtspiAccessibility port(ReadOptions{.deadline = 5s});
+  const std::vector<ShortcutItem> items = harvest(port);
+  ASSERT_FALSE(items.empty());
+  for (const ShortcutItem& item : items) {
+    EXPECT_LE(item.menuPath().size(), kMaxTitleBytes);
+    EXPECT_LE(item.title().size(), kMaxTitleBytes);
+    // "File" and "e" + U+0301 many times: never cut between an "e" and its accent.
+    EXPECT_TRUE(item.menuPath().starts_with("File"));
+    EXPECT_TRUE(item.menuPath().ends_with("e\u0301")) << "cut inside a character";
+  }
+  EXPECT_EQ(items[0].title() + " " + items[0].shortcut(), "Save ⌘S");
+}
+
+TEST_F(HostilePeerReaderTest, HostileAnswersCostAtMostTheDeadline) {
+  start();
+  const AtspiAccessibility port(ReadOptions{.deadline = 250ms});
+  for (const char* mode : {"wrong", "endless", "stall"}) {
+    SCOPED_TRACE(mode);
+    ASSERT_TRUE(peer_.control("Mode", "s", mode));
+    const auto begin = std::chrono::steady_clock::now();
+    const std::vector<ShortcutItem> items = harvest(port);
+    EXPECT_LT(std::chrono::steady_clock::now() - begin, 1s);
+    for (const ShortcutItem& item : items)
+      EXPECT_EQ(item.title(), "Item");  // what a cache cut short holds, no more
+  }
+  ASSERT_TRUE(peer_.control("Mode", "s", "stall"));
+  AtspiReader reader(ReadOptions{.deadline = 250ms});
+  EXPECT_TRUE(reader.read(peer_.pid()).stats.deadlineHit) << "the socket did not stall";
+  // Once the peer has caught up with what it was asked meanwhile.
+  ASSERT_TRUE(peer_.control("Mode", "s", "plain"));
+  std::vector<ShortcutItem> items;
+  for (int i = 0; i < 50 && items.empty(); ++i) {
+    items = harvest(port);
+    if (items.empty()) std::this_thread::sleep_for(100ms);
+  }
+  ASSERT_EQ(items.size(), 1u);
+  EXPECT_EQ(items[0].menuPath() + " > " + items[0].title(), "File > Save");
+}
+
+// A bus refuses calls past its limit of replies awaited per connection: a wide Qt menu (three
+// calls an item) must not lose items to it.
+TEST_F(HostilePeerReaderTest, AWideMenuStaysUnderTheBussLimitOfAwaitedReplies) {
+  start(5'000);
+  ASSERT_TRUE(peer_.control("Mode", "s", "wide:2000"));
+  AtspiReader reader(ReadOptions{.deadline = 20s});
+  const ReadResult read = reader.read(peer_.pid());
+  EXPECT_FALSE(read.stats.deadlineHit);
+  EXPECT_EQ(read.stats.answered, read.stats.calls);
+  int items = 0;
+  for (const auto& [path, name] : read.replies.names)
+    items += path.starts_with("/i") && name == "Item " + path.substr(2);
+  EXPECT_EQ(items, 2000);
 }
 
 }  // namespace

@@ -25,9 +25,12 @@ class DesktopEntryTest : public ::testing::Test {
           "[Desktop Entry]\nExec=\"/opt/unterminated %U\nIcon=broken\n");
     write("user/applications/noentry.desktop", "[Desktop Action x]\nExec=noentry\nIcon=wrong\n");
     fs::create_directories(root_ / "user/applications/odd.desktop");
-    write("system/applications/org.xfce.mousepad.desktop",
-          "# comment\n[Desktop Entry]\nName=Mousepad\nExec=mousepad %U\nIcon = org.xfce.mousepad\n"
-          "Icon[de]=wrong\n[Desktop Action new]\nExec=other-program\nIcon=wrong\n");
+    write(
+        "system/applications/org.xfce.mousepad.desktop",
+        "# comment\n[Desktop Entry]\nName=Mousepad\nName[zh]=鼠标垫\nName[zh_CN]=Mousepad 编辑器\n"
+        "Name[zh_TW]=wrong\nX-GNOME-Gettext-Domain=mousepad-x\nExec=mousepad %U\n"
+        "Icon = org.xfce.mousepad\nIcon[de]=wrong\n[Desktop Action new]\nExec=other-program\n"
+        "Name=wrong\nIcon=wrong\n");
     write("system/applications/foo.desktop",
           "[Desktop Entry]\nExec=env GDK_BACKEND=x11 \"/opt/Foo\\sApp/foo-launcher\" %f\n"
           "StartupWMClass=FooApp\nIcon=/opt/foo/foo.png\n");
@@ -86,7 +89,14 @@ TEST_F(DesktopEntryTest, IconsComeFromTheProcessThroughAnIndexKeptCurrent) {
   ASSERT_TRUE(index->waitForReadingAfter(0, 10s));
   DesktopIcons icons(index, root_ / "proc");
   EXPECT_EQ(icons.iconOf(7, "Text Editor"), "org.xfce.mousepad");  // argv[0] without exe
-  EXPECT_EQ(icons.iconOf(8, "mousepad"), "mousepad");              // no such process
+  // The localised name and the gettext domain come with it.
+  const auto entry = icons.entryOf(7, "Text Editor");
+  ASSERT_TRUE(entry);
+  EXPECT_EQ(entry->name, "Mousepad");
+  EXPECT_EQ(entry->nameZH, "Mousepad 编辑器");
+  EXPECT_EQ(entry->gettextDomain, "mousepad-x");
+  EXPECT_FALSE(icons.entryOf(8, "nothing"));
+  EXPECT_EQ(icons.iconOf(8, "mousepad"), "mousepad");  // no such process
   EXPECT_EQ(icons.iconOf(8, "/etc/passwd"), "") << "a path another process names is no icon";
 
   write("system/applications/org.xfce.mousepad.desktop",

@@ -10,7 +10,13 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <thread>
+
+// Set for the targets in tests/linux; others (the benchmarks) start no hostile peer.
+#ifndef TAVRINE_HOSTILE_PEER
+#define TAVRINE_HOSTILE_PEER "tavrine-hostile-peer"
+#endif
 
 namespace tavrine::doubles {
 
@@ -43,6 +49,35 @@ const std::string& sessionBusAddress() {
   static ServerProcess daemon;
   static const std::string address = startSessionBus(daemon);
   return address;
+}
+
+bool HostileBus::start(int maxRepliesPerConnection) {
+  const std::string dir = makeTemporaryDirectory();
+  std::ofstream(dir + "/bus.conf")
+      << "<!DOCTYPE busconfig PUBLIC \"-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN\"\n"
+         " \"http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd\">\n"
+         "<busconfig><type>session</type><listen>unix:path="
+      << dir << "/bus</listen><auth>EXTERNAL</auth>"
+      << "<policy context=\"default\"><allow send_destination=\"*\" eavesdrop=\"true\"/>"
+         "<allow eavesdrop=\"true\"/><allow own=\"*\"/></policy>"
+         "<limit name=\"max_incoming_bytes\">1000000000</limit>"
+         "<limit name=\"max_outgoing_bytes\">1000000000</limit>"
+         "<limit name=\"max_message_size\">1000000000</limit>"
+         "<limit name=\"max_replies_per_connection\">"
+      << maxRepliesPerConnection << "</limit></busconfig>\n";
+  address_ = daemon_.start(
+      {"dbus-daemon", "--config-file=" + dir + "/bus.conf", "--nofork", "--print-address={fd}"}, {},
+      dir + "/dbus.log");
+  if (address_.empty()) return false;
+  application_ = peer_.start({TAVRINE_HOSTILE_PEER, address_, "{fd}"}, {}, dir + "/peer.log");
+  pid_ = peer_.pid();
+  if (application_.empty() || sd_bus_new(&bus_) < 0) return false;
+  return sd_bus_set_address(bus_, address_.c_str()) >= 0 && sd_bus_set_bus_client(bus_, 1) >= 0 &&
+         sd_bus_start(bus_) >= 0;
+}
+
+HostileBus::~HostileBus() {
+  sd_bus_flush_close_unref(bus_);
 }
 
 std::string ServerProcess::start(std::vector<std::string> argv, const std::vector<std::string>& env,

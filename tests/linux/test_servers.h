@@ -5,6 +5,8 @@
 
 #include <sys/types.h>
 
+#include <systemd/sd-bus.h>
+
 #include <string>
 #include <vector>
 
@@ -25,6 +27,7 @@ class ServerProcess {
                     const std::string& logPath);
   // Ends the whole process group.
   void stop();
+  pid_t pid() const { return pid_; }
 
  private:
   pid_t pid_ = -1;
@@ -40,5 +43,36 @@ std::string startSessionBus(ServerProcess& daemon);
 
 // The address of a session bus as above, shared by the test program and started on first use.
 const std::string& sessionBusAddress();
+
+// A bus of its own (dbus-daemon, session limits but `maxRepliesPerConnection` replies awaited per
+// connection) with the hostile peer (tests/linux/hostile_peer) on it as the registry, one
+// application and an intruder.
+class HostileBus {
+ public:
+  // False when dbus-daemon is missing or the peer did not start.
+  bool start(int maxRepliesPerConnection = 50'000);
+  const std::string& address() const { return address_; }
+  const std::string& application() const { return application_; }  // its unique name
+  pid_t pid() const { return pid_; }
+  // Calls the peer's control interface (Mode(s), Key(uusb), Activate(b)); false on failure.
+  template <class... Args>
+  bool control(const char* member, const char* types, Args... args) {
+    sd_bus_error error = SD_BUS_ERROR_NULL;
+    const int r = sd_bus_call_method(
+        bus_, "org.a11y.atspi.Registry", "/io/github/tavrine/HostilePeer",
+        "io.github.tavrine.HostilePeer", member, &error, nullptr, types, args...);
+    sd_bus_error_free(&error);
+    return r >= 0;
+  }
+  ~HostileBus();
+
+ private:
+  ServerProcess daemon_;
+  ServerProcess peer_;
+  std::string address_;
+  std::string application_;
+  pid_t pid_ = -1;
+  sd_bus* bus_ = nullptr;
+};
 
 }  // namespace tavrine::doubles

@@ -209,6 +209,24 @@ TEST(QtOverlayTextTest, TitlesArePlainTextNeverMarkupCutWithinTheirCell) {
   EXPECT_GT(cutInk, cutWidth * 0.8);
 }
 
+// An override in another application's title would draw it reversed: titles draw in their
+// characters' own order.
+TEST(QtOverlayTextTest, TitlesDrawInTheirCharactersOwnOrder) {
+  QtTextMeasurer measurer;
+  const auto xOf = [&](const QString& text, char16_t c) {
+    for (const QGlyphRun& run : glyphRuns(text, measurer.font({}))) {
+      const qsizetype at = run.glyphIndexes().indexOf(
+          run.rawFont().glyphIndexesForString(QString(QChar(c))).value(0));
+      if (at >= 0) return run.positions().at(at).x();
+    }
+    return -1.0;
+  };
+  const QString reversed = QString::fromUtf8("\u202Eab");
+  ASSERT_GT(xOf(reversed, u'a'), xOf(reversed, u'b'));  // what Qt makes of it unguarded
+  EXPECT_LT(xOf(displayText("\u202Eab"), u'a'), xOf(displayText("\u202Eab"), u'b'));
+  EXPECT_EQ(measurer.measure("\u202ESave", {}).width, measurer.measure("Save", {}).width);
+}
+
 TEST(QtOverlayTextTest, EmojiAreDrawnWholeFromTheColourEmojiFace) {
   QtTextMeasurer measurer;
   // A CJK face has a monochrome 🆕; a ZWJ family, a flag and a skin tone are one glyph each.

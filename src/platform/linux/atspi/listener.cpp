@@ -14,6 +14,7 @@
 #include <system_error>
 #include <thread>
 #include <unordered_map>
+#include <unordered_set>
 #include <utility>
 #include <variant>
 #include <vector>
@@ -22,6 +23,7 @@
 #include "platform/linux/atspi/keystrokes.h"
 #include "platform/linux/atspi/names.h"
 #include "platform/linux/dbus/bus_connection.h"
+#include "text/unicode.h"
 
 namespace tavrine::atspi {
 namespace {
@@ -81,6 +83,13 @@ struct AtspiListener::Impl {
   };
   std::unordered_map<std::string, Known> applications;
   bool registryLost = false;
+  // Keys are taken only from the registry: any client of the bus can call the listener.
+  std::optional<std::string> registryOwner;  // none until known; "" while nobody owns it
+  // Window events only from applications the registry lists; an activation by one not listed
+  // (yet) waits for the registry's next list.
+  std::unordered_set<std::string> listed;
+  std::optional<FrameRef> unlistedActivation;
+  bool listing = false;
 
   ~Impl() {
     if (wakeMain >= 0) close(wakeMain);
@@ -105,6 +114,9 @@ struct AtspiListener::Impl {
   void frameChanged(const std::optional<FrameRef>& before);
   void publish();
   void resolve(const std::string& busName);
+  void askRegistryOwner();
+  void listApplications();
+  void applicationsListed(sd_bus_message* reply);
 
   // An asynchronous call whose context is freed with its slot, answered or not.
   template <typename Context>
@@ -160,6 +172,10 @@ bool AtspiListener::Impl::serve(sd_bus* connection) {
   frames = ActiveFrameTracker{};
   applications.clear();
   registryLost = false;
+  registryOwner.reset();
+  listed.clear();
+  unlistedActivation.reset();
+  listing = false;
   frameChanged(before);
 
   bool ok =
@@ -170,7 +186,10 @@ bool AtspiListener::Impl::serve(sd_bus* connection) {
                                 &Impl::onWindow, nullptr, this) >= 0 &&
       sd_bus_match_signal_async(bus, nullptr, kDBus, kDBusPath, kDBus, "NameOwnerChanged",
                                 &Impl::onOwnerChanged, nullptr, this) >= 0;
-  if (ok) registerEverything();
+  if (ok) {
+    askRegistryOwner();
+    registerEverything();
+  }
 
   bool named = false;
   while (ok) {
@@ -243,7 +262,8 @@ void AtspiListener::Impl::scan() {
       dbus::MessagePtr(m),
       [](sd_bus_message* reply, void* userdata, sd_bus_error*) -> int {
         const auto& ctx = *static_cast<Context*>(userdata);
-        if (sd_bus_message_is_method_error(reply, nullptr) ||
+        ctx.self->applicationsListed(reply);
+        if (sd_bus_message_is_method_error(reply, nullptr) || sd_bus_message_rewind(reply, 1) < 0 ||
             sd_bus_message_enter_container(reply, 'a', "(so)") <= 0) {
           return 0;
         }
@@ -305,6 +325,9 @@ void AtspiListener::Impl::scan() {
 int AtspiListener::Impl::onMethod(sd_bus_message* m, void* userdata, sd_bus_error* /*error*/) {
   auto& self = *static_cast<Impl*>(userdata);
   if (!sd_bus_message_is_method_call(m, kListener, "NotifyEvent")) return 0;
+  const char* sender = sd_bus_message_get_sender(m);
+  const bool fromRegistry = sender != nullptr && self.registryOwner.has_value() &&
+                            !self.registryOwner->empty() && *self.registryOwner == sender;
   KeystrokeEvent event;
   std::uint32_t type = 0;
   std::int32_t timestamp = 0;
@@ -315,9 +338,9 @@ int AtspiListener::Impl::onMethod(sd_bus_message* m, void* userdata, sd_bus_erro
   // Not consumed: the application handles its key as if nobody listened. Answered before
   // anything else is done with it.
   sd_bus_reply_method_return(m, "b", 0);
-  if (read && type <= 1) {
+  if (read && type <= 1 && fromRegistry) {
     event.type = static_cast<KeystrokeEvent::Type>(type);
-    if (text != nullptr) event.text = text;
+    if (text != nullptr) event.text = text::clipToGraphemes(text, kMaxKeyNameBytes);
     self.push(std::move(event));
   }
   return 1;
@@ -328,13 +351,81 @@ int AtspiListener::Impl::onWindow(sd_bus_message* m, void* userdata, sd_bus_erro
   const char* sender = sd_bus_message_get_sender(m);
   const char* path = sd_bus_message_get_path(m);
   if (sender == nullptr || path == nullptr) return 0;
-  const std::optional<FrameRef> before = self.frames.active();
+  const bool activate = sd_bus_message_is_signal(m, kWindowEvents, "Activate");
   const FrameRef frame{sender, path};
-  const bool changed = sd_bus_message_is_signal(m, kWindowEvents, "Activate")
-                           ? self.frames.activated(frame)
-                           : self.frames.deactivated(frame);
+  if (!self.listed.contains(frame.busName)) {
+    // Maybe an application that has just joined: the registry's list decides.
+    if (activate) {
+      self.unlistedActivation = frame;
+      self.listApplications();
+    } else if (self.unlistedActivation == frame) {
+      self.unlistedActivation.reset();
+    }
+    return 0;
+  }
+  if (activate) self.unlistedActivation.reset();
+  const std::optional<FrameRef> before = self.frames.active();
+  const bool changed = activate ? self.frames.activated(frame) : self.frames.deactivated(frame);
   if (changed) self.frameChanged(before);
   return 0;
+}
+
+void AtspiListener::Impl::askRegistryOwner() {
+  sd_bus_message* m = nullptr;
+  if (sd_bus_message_new_method_call(bus, &m, kDBus, kDBusPath, kDBus, "GetNameOwner") < 0) return;
+  dbus::MessagePtr call(m);
+  if (sd_bus_message_append(m, "s", kRegistry) < 0) return;
+  callAsync(
+      std::move(call),
+      [](sd_bus_message* reply, void* userdata, sd_bus_error*) -> int {
+        Impl& self = **static_cast<Impl**>(userdata);
+        const char* owner = nullptr;
+        // A change seen meanwhile is newer than this answer.
+        if (self.registryOwner) return 0;
+        self.registryOwner = !sd_bus_message_is_method_error(reply, nullptr) &&
+                                     sd_bus_message_read(reply, "s", &owner) > 0 && owner != nullptr
+                                 ? owner
+                                 : "";
+        return 0;
+      },
+      new Impl*(this));
+}
+
+void AtspiListener::Impl::listApplications() {
+  if (listing) return;
+  sd_bus_message* m = nullptr;
+  if (sd_bus_message_new_method_call(bus, &m, kRegistry, kRootPath, kAccessible, "GetChildren") <
+      0) {
+    return;
+  }
+  listing = callAsync(
+      dbus::MessagePtr(m),
+      [](sd_bus_message* reply, void* userdata, sd_bus_error*) -> int {
+        Impl& self = **static_cast<Impl**>(userdata);
+        self.listing = false;
+        self.applicationsListed(reply);
+        return 0;
+      },
+      new Impl*(this));
+}
+
+// The registry's applications; an activation waiting for them counts if it is among them.
+void AtspiListener::Impl::applicationsListed(sd_bus_message* reply) {
+  if (sd_bus_message_is_method_error(reply, nullptr) ||
+      sd_bus_message_enter_container(reply, 'a', "(so)") <= 0) {
+    return;
+  }
+  listed.clear();
+  const char* name = nullptr;
+  const char* path = nullptr;
+  while (sd_bus_message_read(reply, "(so)", &name, &path) > 0) {
+    if (name != nullptr && name[0] == ':') listed.emplace(name);
+  }
+  if (unlistedActivation && listed.contains(unlistedActivation->busName)) {
+    const FrameRef frame = *std::exchange(unlistedActivation, std::nullopt);
+    const std::optional<FrameRef> before = frames.active();
+    if (frames.activated(frame)) frameChanged(before);
+  }
 }
 
 int AtspiListener::Impl::onOwnerChanged(sd_bus_message* m, void* userdata,
@@ -348,6 +439,7 @@ int AtspiListener::Impl::onOwnerChanged(sd_bus_message* m, void* userdata,
     return 0;
   }
   if (std::string_view(name) == kRegistry) {
+    self.registryOwner = to;
     // A registry that replaces one that was there knows no listener. One that merely starts
     // was started by the registrations themselves, which it receives: registering again would
     // have every key sent twice.
@@ -361,6 +453,10 @@ int AtspiListener::Impl::onOwnerChanged(sd_bus_message* m, void* userdata,
   }
   if (name[0] != ':' || *to != '\0') return 0;
   self.applications.erase(name);
+  self.listed.erase(name);
+  if (self.unlistedActivation && self.unlistedActivation->busName == name) {
+    self.unlistedActivation.reset();
+  }
   const std::optional<FrameRef> before = self.frames.active();
   if (self.frames.applicationGone(name)) self.frameChanged(before);
   return 0;
@@ -422,7 +518,7 @@ void AtspiListener::Impl::resolve(const std::string& busName) {
               sd_bus_message_read(reply, "v", "s", &name) <= 0 || name == nullptr) {
             return 0;
           }
-          found->second.name = name;
+          found->second.name = text::clipToGraphemes(name, kMaxTitleBytes);
           ctx.self->publish();
           return 0;
         },

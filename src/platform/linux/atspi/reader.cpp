@@ -4,6 +4,7 @@
 #include "platform/linux/atspi/reader.h"
 
 #include <systemd/sd-bus.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -15,8 +16,10 @@
 #include <utility>
 #include <vector>
 
+#include "platform/linux/atspi/key_binding.h"
 #include "platform/linux/atspi/names.h"
 #include "platform/linux/dbus/bus_connection.h"
+#include "text/unicode.h"
 
 namespace tavrine::atspi {
 namespace {
@@ -45,8 +48,13 @@ std::uint64_t usecUntil(Clock::time_point deadline) {
 // Calls sent together and awaited together, each bounded by the read's deadline.
 class Batch {
  public:
-  Batch(sd_bus* bus, const char* destination, Clock::time_point deadline, ReadStats& stats)
-      : bus_(bus), destination_(destination), deadline_(deadline), stats_(stats) {
+  Batch(sd_bus* bus, const char* destination, Clock::time_point deadline, std::size_t maxInFlight,
+        ReadStats& stats)
+      : bus_(bus),
+        destination_(destination),
+        deadline_(deadline),
+        maxInFlight_(std::max<std::size_t>(maxInFlight, 1)),
+        stats_(stats) {
     ++stats_.batches;
   }
   Batch(const Batch&) = delete;
@@ -61,9 +69,12 @@ class Batch {
     return MessagePtr(m);
   }
 
-  // The index of the call, whose reply() is then read; -1 when it could not be sent.
+  // The index of the call, whose reply() is then read; -1 when it could not be sent (the
+  // connection broke, or the deadline passed while waiting for room).
   int send(MessagePtr m) {
     if (!m || broken_) return -1;
+    // The bus refuses calls past its limit of replies awaited per connection: wait for room.
+    if (calls_.size() - answered_ >= maxInFlight_ && !drainTo(maxInFlight_ - 1)) return -1;
     Call& c = calls_.emplace_back();
     c.batch = this;
     sd_bus_slot* slot = nullptr;
@@ -82,23 +93,7 @@ class Batch {
 
   // Until every call is answered, the deadline passes or the connection breaks.
   void wait() {
-    while (answered_ < calls_.size()) {
-      int r = sd_bus_process(bus_, nullptr);
-      if (r < 0) {
-        broken_ = true;
-        break;
-      }
-      if (r > 0) continue;
-      if (Clock::now() >= deadline_) {
-        stats_.deadlineHit = true;
-        break;
-      }
-      r = sd_bus_wait(bus_, usecUntil(deadline_));
-      if (r < 0 && r != -EINTR) {
-        broken_ = true;
-        break;
-      }
-    }
+    drainTo(0);
     stats_.answered += static_cast<int>(answered_);
   }
 
@@ -121,6 +116,29 @@ class Batch {
     bool done = false;
   };
 
+  // Until at most `unanswered` calls await their reply; false when the deadline passed or the
+  // connection broke first.
+  bool drainTo(std::size_t unanswered) {
+    while (calls_.size() - answered_ > unanswered) {
+      int r = sd_bus_process(bus_, nullptr);
+      if (r < 0) {
+        broken_ = true;
+        return false;
+      }
+      if (r > 0) continue;
+      if (Clock::now() >= deadline_) {
+        stats_.deadlineHit = true;
+        return false;
+      }
+      r = sd_bus_wait(bus_, usecUntil(deadline_));
+      if (r < 0 && r != -EINTR) {
+        broken_ = true;
+        return false;
+      }
+    }
+    return true;
+  }
+
   static int onReply(sd_bus_message* m, void* userdata, sd_bus_error*) {
     Call& c = *static_cast<Call*>(userdata);
     if (c.done) return 0;
@@ -133,6 +151,7 @@ class Batch {
   sd_bus* bus_;
   const char* destination_;
   Clock::time_point deadline_;
+  std::size_t maxInFlight_;
   ReadStats& stats_;
   std::deque<Call> calls_;  // stable addresses: each is its callback's userdata
   std::size_t answered_ = 0;
@@ -141,10 +160,11 @@ class Batch {
 
 // Decoders: false (or nothing) on a reply of another shape; arrays stop at `max` entries.
 
-bool readString(sd_bus_message* m, std::string& out) {
+// A text, cut to `maxBytes` between characters.
+bool readText(sd_bus_message* m, std::string& out, std::size_t maxBytes) {
   const char* s = nullptr;
   if (m == nullptr || sd_bus_message_read_basic(m, 's', &s) <= 0) return false;
-  out = s;
+  out = text::clipToGraphemes(s, maxBytes);
   return true;
 }
 
@@ -152,10 +172,26 @@ bool readUint32(sd_bus_message* m, std::uint32_t& out) {
   return m != nullptr && sd_bus_message_read_basic(m, 'u', &out) > 0;
 }
 
-// A variant holding a string (Properties.Get).
-bool readVariantString(sd_bus_message* m, std::string& out) {
+// A string used whole, or refused when longer than `maxBytes`.
+bool readWhole(sd_bus_message* m, std::string& out, std::size_t maxBytes) {
+  const char* s = nullptr;
+  if (m == nullptr || sd_bus_message_read_basic(m, 's', &s) <= 0 ||
+      std::string_view(s).size() > maxBytes) {
+    return false;
+  }
+  out = s;
+  return true;
+}
+
+// A variant holding a text (Properties.Get).
+bool readVariantText(sd_bus_message* m, std::string& out, std::size_t maxBytes) {
   if (m == nullptr || sd_bus_message_enter_container(m, 'v', "s") <= 0) return false;
-  return readString(m, out);
+  return readText(m, out, maxBytes);
+}
+
+// A name or path that is used whole, or refused.
+bool fits(const char* s, std::size_t maxBytes) {
+  return s != nullptr && std::string_view(s).size() <= maxBytes;
 }
 
 // a(so): the object references of GetChildren and GetMatches.
@@ -165,7 +201,7 @@ std::vector<std::pair<std::string, std::string>> readRefs(sd_bus_message* m, std
   const char* name = nullptr;
   const char* path = nullptr;
   while (refs.size() < max && sd_bus_message_read(m, "(so)", &name, &path) > 0) {
-    refs.emplace_back(name, path);
+    if (fits(name, kMaxBusNameBytes) && fits(path, kMaxPathBytes)) refs.emplace_back(name, path);
   }
   return refs;
 }
@@ -210,7 +246,10 @@ std::vector<CacheItem> readCacheItems(sd_bus_message* m,
         sd_bus_message_skip(m, "sau") < 0 || sd_bus_message_exit_container(m) < 0) {
       break;
     }
-    if (wanted.erase(path) > 0) items.push_back({path, parentPath, role, name});
+    if (fits(parentPath, kMaxPathBytes) && wanted.erase(path) > 0) {
+      items.push_back(
+          {path, parentPath, role, std::string(text::clipToGraphemes(name, kMaxTitleBytes))});
+    }
   }
   return items;
 }
@@ -307,13 +346,15 @@ ReadResult AtspiReader::read(std::int32_t pid) {
     return std::move(result);
   };
 
+  // Our own accessible objects answer on the main thread, which is waiting here.
+  if (pid == getpid()) return finish();
   sd_bus* bus = s.accessibilityBus(deadline);
   if (bus == nullptr) return finish();
 
   // The applications on the bus, then the process of each one not seen before, all at once.
   std::vector<std::string> names;
   {
-    Batch batch(bus, kRegistry, deadline, result.stats);
+    Batch batch(bus, kRegistry, deadline, o.maxCallsInFlight, result.stats);
     const int call = batch.call(kRootPath, kAccessible, "GetChildren");
     batch.wait();
     if (batch.broken()) {
@@ -331,7 +372,7 @@ ReadResult AtspiReader::read(std::int32_t pid) {
     std::erase_if(s.peers, [&](const auto& entry) { return !listed.contains(entry.first); });
   }
   {
-    Batch batch(bus, "org.freedesktop.DBus", deadline, result.stats);
+    Batch batch(bus, "org.freedesktop.DBus", deadline, o.maxCallsInFlight, result.stats);
     std::vector<std::pair<int, const std::string*>> calls;
     for (const std::string& name : names) {
       if (s.pidByName.contains(name)) continue;
@@ -365,7 +406,7 @@ ReadResult AtspiReader::read(std::int32_t pid) {
   // Its windows, and (once) the address of its own socket, which also turns its cache on.
   std::vector<std::string> windows;
   {
-    Batch batch(bus, app->c_str(), deadline, result.stats);
+    Batch batch(bus, app->c_str(), deadline, o.maxCallsInFlight, result.stats);
     const int children = batch.call(kRootPath, kAccessible, "GetChildren");
     const int address =
         peer.asked ? -1 : batch.call(kRootPath, kApplication, "GetApplicationBusAddress");
@@ -373,7 +414,7 @@ ReadResult AtspiReader::read(std::int32_t pid) {
     windows = readPaths(batch.reply(children), o.maxWindows);
     if (address >= 0 && batch.reply(address) != nullptr) {
       peer.asked = true;
-      readString(batch.reply(address), peer.address);
+      readWhole(batch.reply(address), peer.address, kMaxAddressBytes);
     } else if (address >= 0 && !result.stats.deadlineHit) {
       peer.asked = true;  // answered with an error: the toolkit has no such socket
     }
@@ -422,7 +463,7 @@ AtspiReader::State::MenuBar AtspiReader::State::findMenuBar(const std::string& a
   const bool remembered = mayRemember && !windows.empty() && peer.windows == windows;
   if (remembered && windows.size() == 1) return {peer.menuBars.front(), true};
   sd_bus* connection = bus.get();
-  Batch batch(connection, app.c_str(), deadline, result.stats);
+  Batch batch(connection, app.c_str(), deadline, options.maxCallsInFlight, result.stats);
   struct Window {
     int state = -1, matches = -1, children = -1;
   };
@@ -459,7 +500,7 @@ AtspiReader::State::MenuBar AtspiReader::State::findMenuBar(const std::string& a
     }
     // Toolkits without the search (Qt) hold the menu bar as a child of the window.
     if (anyUnsearched && !result.stats.deadlineHit) {
-      Batch roles(connection, app.c_str(), deadline, result.stats);
+      Batch roles(connection, app.c_str(), deadline, options.maxCallsInFlight, result.stats);
       std::vector<std::vector<int>> roleCalls(windows.size());
       for (std::size_t i = 0; i < windows.size(); ++i) {
         for (const std::string& child : unsearched[i]) {
@@ -536,7 +577,7 @@ bool AtspiReader::State::readWithCache(sd_bus* connection, const char* destinati
                                        ReadResult& result, bool& broken, bool& noCache) {
   MenuReplies& r = result.replies;
   {
-    Batch batch(connection, destination, deadline, result.stats);
+    Batch batch(connection, destination, deadline, options.maxCallsInFlight, result.stats);
     const int matches = batch.send(
         appendGetMatches(batch.message(menuBar.c_str(), kCollection, "GetMatches"), {}, 0));
     const int items = batch.call(kCachePath, kCache, "GetItems");
@@ -557,7 +598,7 @@ bool AtspiReader::State::readWithCache(sd_bus* connection, const char* destinati
     }
   }
   result.stats.usedCache = true;
-  Batch batch(connection, destination, deadline, result.stats);
+  Batch batch(connection, destination, deadline, options.maxCallsInFlight, result.stats);
   std::vector<int> calls(r.matches.size(), -1);
   std::unordered_map<std::string_view, const CacheItem*> byPath;
   for (const CacheItem& item : r.cache)
@@ -578,7 +619,7 @@ bool AtspiReader::State::readWithCache(sd_bus* connection, const char* destinati
   broken = broken || batch.broken();
   for (std::size_t i = 0; i < calls.size(); ++i) {
     std::string binding;
-    if (readString(batch.reply(calls[i]), binding) && !binding.empty()) {
+    if (readWhole(batch.reply(calls[i]), binding, kMaxKeyBindingBytes) && !binding.empty()) {
       r.keyBindings.emplace(r.matches[i], std::move(binding));
     }
   }
@@ -594,7 +635,7 @@ void AtspiReader::State::readByLevels(const std::string& app, const std::string&
   std::vector<std::string> level{menuBar};
   std::size_t childBudget = 2 * options.maxNodes;
   for (std::size_t depth = 0; depth <= options.maxLevels && !level.empty(); ++depth) {
-    Batch batch(bus.get(), app.c_str(), deadline, result.stats);
+    Batch batch(bus.get(), app.c_str(), deadline, options.maxCallsInFlight, result.stats);
     struct Calls {
       int children, name, binding;
     };
@@ -632,8 +673,8 @@ void AtspiReader::State::readByLevels(const std::string& app, const std::string&
         r.children[path] = std::move(kids);
       }
       std::string text;
-      if (readVariantString(batch.reply(calls[i].name), text)) r.names[path] = text;
-      if (readString(batch.reply(calls[i].binding), text) && !text.empty()) {
+      if (readVariantText(batch.reply(calls[i].name), text, kMaxTitleBytes)) r.names[path] = text;
+      if (readWhole(batch.reply(calls[i].binding), text, kMaxKeyBindingBytes) && !text.empty()) {
         r.keyBindings[path] = text;
       }
     }

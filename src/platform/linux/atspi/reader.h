@@ -25,6 +25,9 @@ struct ReadOptions {
   std::size_t maxLevels = 16;
   std::size_t maxWindows = 32;
   std::size_t maxApplications = 1'000;
+  // Calls awaiting their reply at any time, below the bus's limit per connection (50,000 for a
+  // session bus): a larger batch sends the rest as replies come in.
+  std::size_t maxCallsInFlight = 4'096;
 };
 
 struct ReadStats {

@@ -18,8 +18,9 @@ BusPtr connectToAddress(const std::string& address, bool busClient) {
   sd_bus* raw = nullptr;
   if (sd_bus_new(&raw) < 0) return {};
   BusPtr bus(raw);
+  // Descriptors another process passes would be ours to close, and count against our limit.
   if (sd_bus_set_address(raw, address.c_str()) < 0 || sd_bus_set_bus_client(raw, busClient) < 0 ||
-      sd_bus_start(raw) < 0) {
+      sd_bus_negotiate_fds(raw, 0) < 0 || sd_bus_start(raw) < 0) {
     return {};
   }
   return bus;

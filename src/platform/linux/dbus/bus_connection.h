@@ -18,7 +18,7 @@ bool isSafeBusAddress(std::string_view address);
 // A client connection to `address`, started without waiting for the handshake (callers that wait
 // on it bound the wait themselves: sd-bus's own calls would wait up to 90 s for the handshake);
 // null for an unsafe address or a failure. `busClient` is false for an application's own socket,
-// which is a peer and not a bus.
+// which is a peer and not a bus. Passed file descriptors are refused.
 BusPtr connectToAddress(const std::string& address, bool busClient);
 
 // The install callback for asynchronous matches: whatever the bus answered (or a reply read after

@@ -192,6 +192,12 @@ std::optional<DesktopEntry> parseDesktopEntry(std::string_view text) {
       entry.wmClass = value;
     } else if (key == "Icon") {
       entry.icon = themeIconName(value);
+    } else if (key == "Name") {
+      entry.name = value;
+    } else if (key == "Name[zh_CN]" || (key == "Name[zh]" && entry.nameZH.empty())) {
+      entry.nameZH = value;
+    } else if (key == "X-GNOME-Gettext-Domain") {
+      entry.gettextDomain = value;
     } else if ((key == "Hidden" || key == "Terminal") && isTrue(value)) {
       entry.ignored = true;
     } else if (key == "Type" && value != "Application") {
@@ -402,14 +408,22 @@ std::string DesktopIcons::iconOf(std::int32_t pid, const std::string& name) {
   }
   const std::pair<std::int32_t, std::string> key(pid, name);
   if (const auto known = known_.find(key); known != known_.end()) return known->second;
-  const DesktopEntryIndex::Entries entries = index_->entries();
-  const DesktopEntry* entry = findApplication(*entries, processExecutable(pid, proc_), name);
-  std::string icon = entry != nullptr && !entry->icon.empty() ? entry->icon
-                     : name.find('/') == std::string::npos    ? name
-                                                              : std::string();
+  const std::optional<DesktopEntry> entry = entryOf(pid, name);
+  std::string icon = entry && !entry->icon.empty()         ? entry->icon
+                     : name.find('/') == std::string::npos ? name
+                                                           : std::string();
   if (known_.size() >= kMaxRemembered) known_.clear();
   known_.emplace(key, icon);
   return icon;
+}
+
+std::optional<DesktopEntry> DesktopIcons::entryOf(std::int32_t pid, const std::string& name) {
+  // A short-lived caller (tavrine --list) may ask before the first reading is done.
+  if (index_->readings() == 0) index_->waitForReadingAfter(0, std::chrono::milliseconds(1000));
+  const DesktopEntryIndex::Entries entries = index_->entries();
+  const DesktopEntry* entry = findApplication(*entries, processExecutable(pid, proc_), name);
+  if (entry == nullptr) return std::nullopt;
+  return *entry;
 }
 
 }  // namespace tavrine::xdg

@@ -19,11 +19,14 @@ namespace tavrine::xdg {
 
 // What the [Desktop Entry] group of an application's desktop file says about it.
 struct DesktopEntry {
-  std::string id;       // "org.xfce.mousepad"; a file in a subfolder is "kde-kate"
-  std::string program;  // the file name of the program Exec= starts
-  std::string tryExec;  // the file name of TryExec=
-  std::string wmClass;  // StartupWMClass=
-  std::string icon;     // a theme name or an absolute path
+  std::string id;             // "org.xfce.mousepad"; a file in a subfolder is "kde-kate"
+  std::string program;        // the file name of the program Exec= starts
+  std::string tryExec;        // the file name of TryExec=
+  std::string wmClass;        // StartupWMClass=
+  std::string icon;           // a theme name or an absolute path
+  std::string name;           // Name=, as written (English by convention)
+  std::string nameZH;         // Name[zh_CN]=, else Name[zh]=; empty without either
+  std::string gettextDomain;  // X-GNOME-Gettext-Domain=: the catalogue of its own texts
   // Hidden=true, a Type other than Application, or Terminal=true (the window in front is the
   // terminal's): never matched, and it hides the entry of the same id in later folders.
   bool ignored = false;
@@ -98,6 +101,8 @@ class DesktopIcons {
   // The entry's Icon= (a theme name, or an absolute path the entry gives); else `name`, for the
   // theme. Empty when `name` is a path: it is another process's to choose, and never loaded.
   std::string iconOf(std::int32_t pid, const std::string& name);
+  // The entry of the process (see findApplication), or none.
+  std::optional<DesktopEntry> entryOf(std::int32_t pid, const std::string& name);
 
  private:
   std::shared_ptr<const DesktopEntryIndex> index_;

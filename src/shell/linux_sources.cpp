@@ -1,0 +1,55 @@
+// SPDX-License-Identifier: MIT
+#include "shell/linux_sources.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+#include "platform/linux/xdg/desktop_entry.h"
+#include "sources/menu_bar/menu_bar_source.h"
+#include "sources/system/system_shortcuts.h"
+
+namespace tavrine::qt {
+namespace {
+
+std::filesystem::path configHome() {
+  const char* config = std::getenv("XDG_CONFIG_HOME");
+  if (config != nullptr && *config == '/') return config;
+  const char* home = std::getenv("HOME");
+  return home != nullptr && *home == '/' ? std::filesystem::path(home) / ".config"
+                                         : std::filesystem::path();
+}
+
+}  // namespace
+
+LinuxSources linuxSources(const ax::AccessibilityPort& accessibility, Desktop desktop) {
+  LinuxSources out;
+  // The gettext domain a GTK application's desktop entry names for its own texts.
+  auto entries = std::make_shared<xdg::DesktopIcons>(xdg::applicationFolders(
+      std::getenv("XDG_DATA_HOME"), std::getenv("XDG_DATA_DIRS"), std::getenv("HOME")));
+  out.windows =
+      std::make_shared<sources::gtk::GtkShortcutsSource>([entries](const FrontApplication& app) {
+        const auto entry = entries->entryOf(app.pid, app.desktopEntryId);
+        return entry ? entry->gettextDomain : std::string();
+      });
+#ifdef TAVRINE_SOURCE_SHEETS
+  const std::filesystem::path sourceTree = TAVRINE_SOURCE_SHEETS;  // a program run from its build
+#else
+  const std::filesystem::path sourceTree;
+#endif
+  out.sheets = std::make_shared<sources::sheets::SheetSource>(
+      sources::sheets::shippedSheetFolders(std::getenv("XDG_DATA_DIRS"), sourceTree),
+      sources::sheets::userSheetFolder(std::getenv("XDG_CONFIG_HOME"), std::getenv("HOME")),
+      configHome(),
+      [](const std::string& message) { std::fprintf(stderr, "%s\n", message.c_str()); });
+  out.all = {
+      std::make_shared<MenuBarSource>(accessibility),
+      out.windows,
+      out.sheets,
+      std::make_shared<SystemShortcuts>(desktop),
+  };
+  return out;
+}
+
+}  // namespace tavrine::qt

@@ -1,0 +1,27 @@
+// SPDX-License-Identifier: MIT
+// Where shortcuts come from on Linux, in the order the overlay takes them. The program and
+// `tavrine --list` ask the same sources.
+#pragma once
+
+#include <memory>
+#include <vector>
+
+#include "model/desktop.h"
+#include "platform/accessibility.h"
+#include "sources/gtk_shortcuts/gtk_shortcuts_source.h"
+#include "sources/sheets/sheet_source.h"
+#include "sources/shortcut_source.h"
+
+namespace tavrine::qt {
+
+struct LinuxSources {
+  std::shared_ptr<const sources::gtk::GtkShortcutsSource> windows;
+  std::shared_ptr<const sources::sheets::SheetSource> sheets;
+  // The menu bar, the shortcuts windows, the sheets, then the desktop's own catalogue.
+  std::vector<ShortcutSourceRef> all;
+};
+
+// `accessibility` must outlive the sources.
+LinuxSources linuxSources(const ax::AccessibilityPort& accessibility, Desktop desktop);
+
+}  // namespace tavrine::qt

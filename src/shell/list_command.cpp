@@ -1,0 +1,242 @@
+// SPDX-License-Identifier: MIT
+#include "shell/list_command.h"
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <map>
+#include <optional>
+#include <sstream>
+#include <thread>
+
+#include "i18n/translation_helper.h"
+#include "platform/linux/atspi/accessibility.h"
+#include "platform/linux/x11/workspace.h"
+#include "platform/linux/xdg/desktop_workspace.h"
+#include "shell/linux_session.h"
+#include "shell/linux_sources.h"
+#include "sources/menu_bar/menu_bar_source.h"
+
+namespace tavrine::qt {
+namespace {
+
+constexpr const char* kUsage = "usage: tavrine --list [PID | --delay SECONDS] [--json] [--zh]";
+
+// Why the menu bar gave nothing, from what the accessibility bus shows of it.
+std::string menuBarState(const ax::AccessibilityPort& accessibility, std::int32_t pid) {
+  const ax::ElementRef app = accessibility.applicationElement(pid);
+  if (!app) return "not on the accessibility bus";
+  const ax::AttributeResult bar = app->copyAttributeValue(ax::kMenuBar);
+  const auto* barElement = std::get_if<ax::ElementRef>(&bar.value);
+  if (bar.error != ax::Error::success || !barElement || !*barElement) return "no menu bar";
+  const auto menus = (*barElement)->copyAttributeValue(ax::kChildren);
+  const auto* list = std::get_if<std::vector<ax::ArrayEntry>>(&menus.value);
+  if (!list || list->empty()) return "no menu bar";
+  for (const auto& entry : *list) {
+    const auto* item = std::get_if<ax::ElementRef>(&entry);
+    if (!item || !*item) continue;
+    const auto children = (*item)->copyAttributeValue(ax::kChildren);
+    const auto* menusOfItem = std::get_if<std::vector<ax::ArrayEntry>>(&children.value);
+    if (!menusOfItem) continue;
+    for (const auto& m : *menusOfItem) {
+      const auto* menu = std::get_if<ax::ElementRef>(&m);
+      if (!menu || !*menu) continue;
+      const auto items = (*menu)->copyAttributeValue(ax::kChildren);
+      const auto* itemList = std::get_if<std::vector<ax::ArrayEntry>>(&items.value);
+      if (itemList && !itemList->empty()) return "no shortcuts in its menus";
+    }
+  }
+  return "menus empty until opened";
+}
+
+struct Row {
+  std::string heading, title, keys, source;
+};
+
+}  // namespace
+
+std::variant<ListOptions, std::string> parseListArguments(const std::vector<std::string>& args) {
+  ListOptions options;
+  bool target = false;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string& a = args[i];
+    if (a == "--json") {
+      options.json = true;
+    } else if (a == "--zh") {
+      options.zh = true;
+    } else if (a == "--delay" && i + 1 < args.size() && !target) {
+      char* end = nullptr;
+      options.delaySeconds = std::strtod(args[++i].c_str(), &end);
+      if (*end != '\0' || !(options.delaySeconds >= 0 && options.delaySeconds <= 600))
+        return std::string("--delay takes seconds (0 to 600): ") + args[i];
+      target = true;
+    } else if (!a.empty() && a.find_first_not_of("0123456789") == std::string::npos && !target &&
+               a.size() < 10) {
+      options.pid = static_cast<std::int32_t>(std::stol(a));
+      if (options.pid <= 0) return "not a process id: " + a;
+      target = true;
+    } else {
+      return "unexpected argument: " + a;
+    }
+  }
+  return options;
+}
+
+std::string jsonString(const std::string& text) {
+  std::string out = "\"";
+  for (const char c : text) {
+    switch (c) {
+      case '"':
+        out += "\\\"";
+        break;
+      case '\\':
+        out += "\\\\";
+        break;
+      case '\n':
+        out += "\\n";
+        break;
+      case '\t':
+        out += "\\t";
+        break;
+      default:
+        if (static_cast<unsigned char>(c) < 0x20) {
+          char escaped[8];
+          std::snprintf(escaped, sizeof escaped, "\\u%04x", static_cast<unsigned>(c));
+          out += escaped;
+        } else {
+          out += c;
+        }
+    }
+  }
+  return out + "\"";
+}
+
+int runListCommand(const std::vector<std::string>& args) {
+  const auto parsed = parseListArguments(args);
+  if (const auto* message = std::get_if<std::string>(&parsed)) {
+    std::fprintf(stderr, "%s\n%s\n", message->c_str(), kUsage);
+    return 2;
+  }
+  const ListOptions options = std::get<ListOptions>(parsed);
+  if (options.delaySeconds > 0)
+    std::this_thread::sleep_for(std::chrono::duration<double>(options.delaySeconds));
+
+  const x11::X11Workspace x11;
+  const xdg::DesktopWorkspace desktop(
+      x11,
+      xdg::applicationFolders(std::getenv("XDG_DATA_HOME"), std::getenv("XDG_DATA_DIRS"),
+                              std::getenv("HOME")),
+      nullptr);
+  std::optional<RunningApplication> app;
+  if (options.pid == 0) {
+    app = desktop.frontmostApplication();
+    if (!app) {
+      std::fprintf(stderr, "No application is in front (is DISPLAY set?).\n");
+      return 1;
+    }
+  } else {
+    app.emplace();
+    app->processIdentifier = options.pid;
+    app->executable = xdg::processExecutablePath(options.pid);
+    const std::string program = std::filesystem::path(*app->executable).filename().string();
+    if (const auto entry = desktop.entryOf(options.pid, program)) {
+      app->desktopEntryId = entry->id;
+      app->localizedName = entry->name.empty() ? program : entry->name;
+    } else {
+      app->localizedName = program;
+    }
+  }
+  const FrontApplication front{app->processIdentifier, app->executable.value_or(""),
+                               app->desktopEntryId.value_or(""), options.zh};
+
+  const atspi::AtspiAccessibility accessibility;
+  const LinuxSources sources = linuxSources(accessibility, LinuxSession::desktop());
+  const MergedShortcuts merged = mergeShortcuts(sources.all, front);
+  TranslationHelper& t = TranslationHelper::shared();
+  t.setIsZH(options.zh);
+  std::vector<Row> rows;
+  std::map<std::string, int> perSource;
+  for (std::size_t i = 0; i < merged.application.size(); ++i) {
+    const ShortcutItem& item = merged.application[i];
+    const std::string& source = merged.applicationSources[i];
+    ++perSource[source];
+    rows.push_back({t.translateMenu(item.menuPath()), t.translateCommand(item.title()),
+                    spokenChord(item.chord(), KeyCapStyle::words), source});
+  }
+  std::vector<Row> system;
+  for (const SourcedShortcut& s : merged.system)
+    system.push_back({options.zh && !s.headingZH.empty() ? s.headingZH : s.heading,
+                      options.zh && !s.titleZH.empty() ? s.titleZH : s.title,
+                      spokenChord(s.chord, KeyCapStyle::words), s.source});
+
+  // What each source found, or why it found nothing.
+  const std::string id = front.desktopEntryId.empty()
+                             ? std::filesystem::path(front.executable).filename().string()
+                             : front.desktopEntryId;
+  const auto found = [&](const char* name, std::string none) {
+    const auto n = perSource.find(name);
+    return n == perSource.end() ? none : std::to_string(n->second) + " shortcuts";
+  };
+  const std::vector<std::pair<std::string, std::string>> status = {
+      {MenuBarSource::kName, perSource.contains(MenuBarSource::kName)
+                                 ? found(MenuBarSource::kName, "")
+                                 : menuBarState(accessibility, front.pid)},
+      {sources::gtk::GtkShortcutsSource::kName,
+       found(sources::gtk::GtkShortcutsSource::kName, "no shortcuts window")},
+      {sources::sheets::SheetSource::kName,
+       found(sources::sheets::SheetSource::kName,
+             "no sheet (yours would be " +
+                 (sources::sheets::userSheetFolder(std::getenv("XDG_CONFIG_HOME"),
+                                                   std::getenv("HOME")) /
+                  (id + ".toml"))
+                     .string() +
+                 ")")},
+  };
+  const std::vector<std::string> errors = sources.sheets->errors();
+
+  std::ostringstream out;
+  const std::string name = app->localizedName.value_or("Unknown");
+  if (options.json) {
+    const auto rowsJson = [&out](const std::vector<Row>& list) {
+      out << "[";
+      for (std::size_t i = 0; i < list.size(); ++i)
+        out << (i ? ",\n    " : "\n    ") << "{\"heading\": " << jsonString(list[i].heading)
+            << ", \"title\": " << jsonString(list[i].title)
+            << ", \"keys\": " << jsonString(list[i].keys)
+            << ", \"source\": " << jsonString(list[i].source) << "}";
+      out << "]";
+    };
+    out << "{\n  \"application\": {\"name\": " << jsonString(name) << ", \"pid\": " << front.pid
+        << ", \"executable\": " << jsonString(front.executable)
+        << ", \"desktopEntry\": " << jsonString(front.desktopEntryId) << "},\n  \"shortcuts\": ";
+    rowsJson(rows);
+    out << ",\n  \"system\": ";
+    rowsJson(system);
+    out << ",\n  \"sources\": {";
+    for (std::size_t i = 0; i < status.size(); ++i)
+      out << (i ? ", " : "") << jsonString(status[i].first) << ": " << jsonString(status[i].second);
+    out << "},\n  \"sheetErrors\": [";
+    for (std::size_t i = 0; i < errors.size(); ++i)
+      out << (i ? ", " : "") << jsonString(errors[i]);
+    out << "]\n}\n";
+  } else {
+    out << name << " (pid " << front.pid << ", " << front.executable;
+    if (!front.desktopEntryId.empty()) out << ", desktop entry " << front.desktopEntryId;
+    out << ")\n";
+    std::string heading;
+    for (const Row& r : rows) {
+      if (r.heading != heading) out << (heading = r.heading) << "\n";
+      out << "  " << r.title << "\t" << r.keys << "\t" << r.source << "\n";
+    }
+    if (rows.empty()) out << "Nothing to show: no source has a shortcut for it.\n";
+    out << "Sources:\n";
+    for (const auto& [source, state] : status)
+      out << "  " << source << ": " << state << "\n";
+    for (const std::string& e : errors)
+      out << "  broken sheet: " << e << "\n";
+  }
+  std::fputs(out.str().c_str(), stdout);
+  return rows.empty() ? 1 : 0;
+}
+
+}  // namespace tavrine::qt

@@ -1,0 +1,30 @@
+// SPDX-License-Identifier: MIT
+// `tavrine --list [PID | --delay S] [--json] [--zh]`: what Tavrine would show for an application,
+// each row with its source, and where nothing is found, why. It runs beside a running Tavrine.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <variant>
+#include <vector>
+
+namespace tavrine::qt {
+
+struct ListOptions {
+  std::int32_t pid = 0;  // 0: the application in front after `delaySeconds`
+  double delaySeconds = 0;
+  bool json = false;
+  bool zh = false;
+};
+
+// The arguments after "--list"; a message for anything else.
+std::variant<ListOptions, std::string> parseListArguments(const std::vector<std::string>& args);
+
+// Prints the list on standard output: 0 when the application has shortcuts, 1 when it has none
+// (or none is in front), 2 for bad arguments.
+int runListCommand(const std::vector<std::string>& args);
+
+// `text` as a JSON string literal.
+std::string jsonString(const std::string& text);
+
+}  // namespace tavrine::qt

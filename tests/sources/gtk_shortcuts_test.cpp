@@ -1,0 +1,286 @@
+// SPDX-License-Identifier: MIT
+// The GTK shortcuts-window reader: ELF section tables, GResource bundles, builder files and
+// gettext catalogues, each on bytes the tests make, then the whole reader on this very process,
+// which links a bundle in as an application does.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <tuple>
+
+#include "sources/gtk_shortcuts/elf_sections.h"
+#include "sources/gtk_shortcuts/gtk_shortcuts_source.h"
+#include "sources/gtk_shortcuts/mo_catalog.h"
+#include "sources/gtk_shortcuts/resource_bundle.h"
+#include "sources/gtk_shortcuts/shortcuts_ui.h"
+#include "sources/gtk_shortcuts/shortcuts_windows.h"
+
+namespace tavrine::sources::gtk {
+namespace {
+
+using Bytes = std::vector<std::byte>;
+
+std::string readFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+Bytes bytesOf(std::string_view s) {
+  const auto b = std::as_bytes(std::span(s.data(), s.size()));
+  return {b.begin(), b.end()};
+}
+
+void put(Bytes& out, std::size_t at, std::uint64_t value, int width, bool bigEndian) {
+  for (int i = 0; i < width; ++i) {
+    const int shift = 8 * (bigEndian ? width - 1 - i : i);
+    out[at + static_cast<std::size_t>(i)] = static_cast<std::byte>((value >> shift) & 0xff);
+  }
+}
+
+struct Section {
+  std::string name;
+  Bytes data;
+  std::uint32_t type = 1;  // PROGBITS
+};
+
+// An ELF file with a null section, `sections` and the section-name table, in that order.
+Bytes elf(bool is64, bool bigEndian, std::vector<Section> sections) {
+  std::string names(1, '\0');
+  std::vector<std::size_t> nameAt;
+  sections.push_back({".shstrtab", {}, 3});
+  for (const auto& s : sections) {
+    nameAt.push_back(names.size());
+    names += s.name + '\0';
+  }
+  sections.back().data = bytesOf(names);
+  const std::size_t header = is64 ? 64 : 52, entry = is64 ? 64 : 40;
+  Bytes out(header);
+  std::memcpy(out.data(),
+              "\x7f"
+              "ELF",
+              4);
+  out[4] = std::byte{static_cast<unsigned char>(is64 ? 2 : 1)};
+  out[5] = std::byte{static_cast<unsigned char>(bigEndian ? 2 : 1)};
+  std::vector<std::size_t> offsets;
+  for (const auto& s : sections) {
+    offsets.push_back(out.size());
+    out.insert(out.end(), s.data.begin(), s.data.end());
+  }
+  const std::size_t table = out.size();
+  out.resize(table + entry * (sections.size() + 1));
+  const std::size_t at = is64 ? 58 : 46;
+  put(out, is64 ? 40 : 32, table, is64 ? 8 : 4, bigEndian);
+  put(out, at, entry, 2, bigEndian);
+  put(out, at + 2, sections.size() + 1, 2, bigEndian);
+  put(out, at + 4, sections.size(), 2, bigEndian);
+  for (std::size_t i = 0; i < sections.size(); ++i) {
+    const std::size_t h = table + entry * (i + 1);
+    put(out, h, nameAt[i], 4, bigEndian);
+    put(out, h + 4, sections[i].type, 4, bigEndian);
+    put(out, h + (is64 ? 24 : 16), offsets[i], is64 ? 8 : 4, bigEndian);
+    put(out, h + (is64 ? 32 : 20), sections[i].data.size(), is64 ? 8 : 4, bigEndian);
+  }
+  return out;
+}
+
+TEST(ElfSections, FindsTheBundlesInBothClassesAndByteOrders) {
+  for (const bool is64 : {true, false})
+    for (const bool bigEndian : {false, true}) {
+      const Bytes file = elf(is64, bigEndian,
+                             {{".text", bytesOf("code")},
+                              {".gresource.app", bytesOf("bundle-one")},
+                              {".gresource.more", bytesOf("two")},
+                              {".gresourcex", bytesOf("not one")}});
+      const auto found = gresourceSections(file);
+      ASSERT_EQ(found.size(), 2u) << is64 << bigEndian;
+      EXPECT_EQ(found[0].name, ".gresource.app");
+      EXPECT_EQ(
+          std::string(reinterpret_cast<const char*>(file.data() + found[0].offset), found[0].size),
+          "bundle-one");
+      EXPECT_EQ(found[1].name, ".gresource.more");
+    }
+}
+
+TEST(ElfSections, RefusesWhatLiesOutsideTheFile) {
+  const Bytes good = elf(true, false, {{".gresource.app", bytesOf("bundle")}});
+  ASSERT_EQ(gresourceSections(good).size(), 1u);
+  // A section whose bytes run past the end is skipped; one without bytes (NOBITS) too.
+  Bytes past = good;
+  put(past, past.size() - 2 * 64 + 32, 1u << 30, 8, false);
+  EXPECT_TRUE(gresourceSections(past).empty());
+  EXPECT_TRUE(gresourceSections(elf(true, false, {{".gresource.app", bytesOf("x"), 8}})).empty());
+  // A cut-off section table, a name table index past the table, and no ELF at all: nothing.
+  EXPECT_TRUE(gresourceSections(std::span(good).first(good.size() - 10)).empty());
+  Bytes badNames = good;
+  put(badNames, 62, 9, 2, false);
+  EXPECT_TRUE(gresourceSections(badNames).empty());
+  EXPECT_TRUE(gresourceSections(bytesOf(std::string(100, 'x'))).empty());
+}
+
+TEST(ResourceBundle, FindsShortcutsWindowsByContentWhateverTheirNames) {
+  const std::string bundle = readFile(TAVRINE_FIXTURE_BUNDLE);
+  ASSERT_FALSE(bundle.empty());
+  const auto files = shortcutsUiFiles(std::as_bytes(std::span(bundle.data(), bundle.size())));
+  ASSERT_EQ(files.size(), 2u);
+  EXPECT_EQ(files[0].path, "/org/example/Fixture/gtk/help-overlay.ui");
+  // Stored compressed, handed back as text.
+  EXPECT_EQ(files[1].path, "/org/example/Fixture/ui/editor-keys.ui");
+  EXPECT_EQ(files[1].text, readFile(TAVRINE_FIXTURES "/editor-keys.ui"));
+  EXPECT_TRUE(shortcutsUiFiles(bytesOf(std::string(64, 'G'))).empty());
+}
+
+TEST(ShortcutsUi, TakesAcceleratorShortcutsUnderTheirGroups) {
+  const auto ui = parseShortcutsUi(readFile(TAVRINE_FIXTURES "/help-overlay.ui"));
+  ASSERT_TRUE(ui);
+  EXPECT_EQ(ui->domain, "tavrine-fixture");
+  const UiText documents{"Documents", "shortcut window", true};
+  // The gesture and the shortcut GTK fills from an action at run time are left out.
+  const std::vector<UiShortcut> expected{
+      {documents, {"New document", "shortcut window", true}, {"<control>n"}},
+      {documents, {"Zoom In", "", true}, {"<ctrl>plus", "<ctrl>equal"}},
+  };
+  EXPECT_EQ(ui->shortcuts, expected);
+}
+
+TEST(ShortcutsUi, RefusesMalformedXmlAndBoundsWhatItKeeps) {
+  EXPECT_FALSE(parseShortcutsUi("<interface><object class=\"GtkShortcutsGroup\">"));
+  EXPECT_FALSE(parseShortcutsUi("<interface></object>"));
+  std::string many = "<interface><object class=\"GtkShortcutsGroup\">";
+  for (std::size_t i = 0; i < kMaxUiShortcuts + 10; ++i)
+    many +=
+        "<child><object class=\"GtkShortcutsShortcut\"><property name=\"title\">T</property>"
+        "<property name=\"accelerator\">a</property></object></child>";
+  many += "</object></interface>";
+  const auto ui = parseShortcutsUi(many);
+  ASSERT_TRUE(ui);
+  EXPECT_EQ(ui->shortcuts.size(), kMaxUiShortcuts);
+  std::string deep;
+  for (int i = 0; i < 1000; ++i)
+    deep += "<a>";
+  EXPECT_FALSE(parseShortcutsUi(deep));
+}
+
+// A catalogue as msgfmt writes it, in either byte order.
+std::string catalogBytes(const std::vector<std::pair<std::string, std::string>>& messages,
+                         bool bigEndian) {
+  Bytes out(28 + 16 * messages.size());
+  const auto word = [&](std::size_t at, std::uint32_t v) { put(out, at, v, 4, bigEndian); };
+  word(0, 0x950412de);
+  word(8, static_cast<std::uint32_t>(messages.size()));
+  word(12, 28);
+  word(16, static_cast<std::uint32_t>(28 + 8 * messages.size()));
+  for (std::size_t i = 0; i < messages.size(); ++i)
+    for (int side = 0; side < 2; ++side) {
+      const std::string& s = side == 0 ? messages[i].first : messages[i].second;
+      const std::size_t h = 28 + 8 * (side * messages.size() + i);
+      word(h, static_cast<std::uint32_t>(s.size()));
+      word(h + 4, static_cast<std::uint32_t>(out.size()));
+      const auto b = bytesOf(s + '\0');
+      out.insert(out.end(), b.begin(), b.end());
+    }
+  return {reinterpret_cast<const char*>(out.data()), out.size()};
+}
+
+TEST(MoCatalog, TranslatesWithAndWithoutContextInEitherByteOrder) {
+  for (const bool bigEndian : {false, true}) {
+    const auto catalog = MoCatalog::parse(catalogBytes(
+        {{"", "header"}, {"Open", "打开"}, {std::string("menu\x04Open"), "打开菜单"}}, bigEndian));
+    ASSERT_TRUE(catalog);
+    ASSERT_TRUE(catalog->translate("", "Open"));
+    EXPECT_EQ(*catalog->translate("", "Open"), "打开");
+    EXPECT_EQ(*catalog->translate("menu", "Open"), "打开菜单");
+    EXPECT_EQ(catalog->translate("other", "Open"), nullptr);
+    EXPECT_EQ(catalog->translate("", ""), nullptr);
+  }
+  const std::string good = catalogBytes({{"Open", "打开"}}, false);
+  EXPECT_FALSE(MoCatalog::parse(good.substr(0, good.size() - 4)));
+  EXPECT_FALSE(MoCatalog::parse(std::string(40, '\0')));
+}
+
+TEST(MoCatalog, LooksInTheSystemAndTheProgramsPrefixAndRefusesPathsAsDomains) {
+  const auto found = catalogCandidates("/proc/7/root", "gedit", "zh_CN", "/opt/ged/bin/gedit");
+  const std::vector<std::filesystem::path> expected{
+      "/proc/7/root/usr/share/locale/zh_CN/LC_MESSAGES/gedit.mo",
+      "/proc/7/root/usr/share/locale/zh/LC_MESSAGES/gedit.mo",
+      "/proc/7/root/opt/ged/share/locale/zh_CN/LC_MESSAGES/gedit.mo",
+      "/proc/7/root/opt/ged/share/locale/zh/LC_MESSAGES/gedit.mo"};
+  EXPECT_EQ(found, expected);
+  EXPECT_TRUE(catalogCandidates("/", "../../etc/x", "zh_CN", "/usr/bin/x").empty());
+  EXPECT_TRUE(catalogCandidates("/", "a/b", "zh_CN", "/usr/bin/x").empty());
+}
+
+TEST(BundleCandidates, TakesTheExecutableThenLibrariesAndBundlesOnce) {
+  const std::string maps =
+      "55d0-55d1 r--p 00000000 08:01 100 /usr/bin/gedit\n"
+      "7f00-7f01 r-xp 00000000 08:01 200 /usr/lib/gedit/libgedit-44.so\n"
+      "7f01-7f02 r--p 00001000 08:01 200 /usr/lib/gedit/libgedit-44.so\n"
+      "7f02-7f03 r--s 00000000 08:01 300 /usr/share/app/My App.gresource\n"
+      "7f03-7f04 r--p 00000000 08:01 400 /usr/share/fonts/dejavu.ttf\n"
+      "7f04-7f05 r--p 00000000 08:01 500 /usr/lib/libold.so.1 (deleted)\n"
+      "7f05-7f06 rw-p 00000000 00:00 0 [heap]\n";
+  const std::vector<std::filesystem::path> expected{
+      "/usr/bin/gedit", "/usr/lib/gedit/libgedit-44.so", "/usr/share/app/My App.gresource"};
+  EXPECT_EQ(bundleCandidates(maps, "/usr/bin/gedit"), expected);
+}
+
+TEST(ShortcutsWindows, KnowsAProcessByItsStartTimeWhateverItsName) {
+  std::string stat = "42 (we) ird) name) S";
+  for (int field = 4; field <= 21; ++field)
+    stat += " " + std::to_string(field);
+  EXPECT_EQ(startTime(stat + " 98765 23 24"), 98765u);
+  EXPECT_EQ(startTime(stat), 0u);
+  EXPECT_EQ(startTime("42 no parenthesis"), 0u);
+}
+
+TEST(ShortcutsWindows, ReadsThisProcessInEnglishAndInChinese) {
+  ShortcutsWindows windows;
+  const auto later = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+  const auto english = windows.read(::getpid(), "", "en", later);
+  const std::vector<WindowShortcut> expectedEnglish{
+      {"Documents", "New document", {"<control>n"}, "", ""},
+      {"Documents", "Zoom In", {"<ctrl>plus", "<ctrl>equal"}, "", ""},
+      {"Editing", "Undo", {"<Primary>z"}, "", ""},
+  };
+  EXPECT_EQ(english, expectedEnglish);
+  // The builder file's own domain, found under the program's prefix; the context picks the
+  // right translation. The second file names no domain, and this executable has no catalogue.
+  const auto chinese = windows.read(::getpid(), "", "zh_CN", later);
+  const std::vector<WindowShortcut> expectedChinese{
+      {"Documents", "New document", {"<control>n"}, "文档", "新建文档"},
+      {"Documents", "Zoom In", {"<ctrl>plus", "<ctrl>equal"}, "文档", "放大"},
+      {"Editing", "Undo", {"<Primary>z"}, "", ""},
+  };
+  EXPECT_EQ(chinese, expectedChinese);
+  // Past its deadline a first read finds nothing, and what it missed is read at the next call.
+  ShortcutsWindows late;
+  const auto past = std::chrono::steady_clock::now() - std::chrono::seconds(1);
+  EXPECT_TRUE(late.read(::getpid(), "", "en", past).empty());
+  EXPECT_EQ(late.read(::getpid(), "", "en", later), expectedEnglish);
+}
+
+TEST(GtkShortcutsSource, GivesAChordPerAcceleratorWithTheApplicationsChinese) {
+  std::vector<std::int32_t> asked;
+  const GtkShortcutsSource source([&](const FrontApplication& app) {
+    asked.push_back(app.pid);
+    return std::string("unused-domain");
+  });
+  FrontApplication app;
+  app.pid = ::getpid();
+  app.isZH = true;
+  const auto rows = source.shortcuts(app);
+  ASSERT_EQ(rows.size(), 4u);  // Zoom In has two accelerators
+  constexpr unsigned P = KeyChord::kPrimary;
+  EXPECT_EQ(rows[1].chord, KeyChord::make(P, "+"));
+  EXPECT_EQ(rows[2].chord, KeyChord::make(P, "="));
+  EXPECT_EQ(
+      std::tie(rows[0].heading, rows[0].title, rows[0].headingZH, rows[0].titleZH, rows[0].source),
+      std::tie("Documents", "New document", "文档", "新建文档", GtkShortcutsSource::kName));
+  EXPECT_EQ(rows[3].chord, KeyChord::make(P, "Z"));
+  EXPECT_EQ(asked, std::vector<std::int32_t>{::getpid()});
+}
+
+}  // namespace
+}  // namespace tavrine::sources::gtk
