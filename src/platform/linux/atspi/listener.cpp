@@ -181,11 +181,12 @@ bool AtspiListener::Impl::serve(sd_bus* connection) {
   bool ok =
       sd_bus_add_object(bus, nullptr, AtspiListener::kListenerPath, &Impl::onMethod, this) >= 0 &&
       sd_bus_match_signal_async(bus, nullptr, nullptr, nullptr, kWindowEvents, "Activate",
-                                &Impl::onWindow, nullptr, this) >= 0 &&
+                                &Impl::onWindow, &dbus::keepConnectionOnMatchInstall, this) >= 0 &&
       sd_bus_match_signal_async(bus, nullptr, nullptr, nullptr, kWindowEvents, "Deactivate",
-                                &Impl::onWindow, nullptr, this) >= 0 &&
+                                &Impl::onWindow, &dbus::keepConnectionOnMatchInstall, this) >= 0 &&
       sd_bus_match_signal_async(bus, nullptr, kDBus, kDBusPath, kDBus, "NameOwnerChanged",
-                                &Impl::onOwnerChanged, nullptr, this) >= 0;
+                                &Impl::onOwnerChanged, &dbus::keepConnectionOnMatchInstall,
+                                this) >= 0;
   if (ok) {
     askRegistryOwner();
     registerEverything();
