@@ -2,12 +2,16 @@
 # SPDX-License-Identifier: MIT
 # Times Tavrine from outside on a private desktop: how long after the hold timer fires the panel
 # is mapped and drawn (Ctrl pressed through XTEST, the map seen on the root window, the pixels in
-# the middle of the screen), with mousepad and then the Qt menu application in front; and what an
-# idle Tavrine costs: its wake-ups (context switches of all its threads) over IDLE seconds and its
-# resident memory, before and after holds. Then the same holds in a Wayland session (weston with
-# XWayland; the applications native Wayland clients, Tavrine on XWayland), and what Tavrine's
-# keystroke listener costs the application in front: its key latency (key -> text changed) without
-# Tavrine and with it, in alternating blocks.
+# the middle of the screen), beside a bare window mapped and drawn by the same X server before each
+# hold, with mousepad, geany and then the Qt menu application in front (the first hold after start
+# and each application's first hold apart); and what an idle Tavrine costs: its wake-ups (context
+# switches of all its threads) over IDLE seconds and its resident memory, before and after holds.
+# With TAVRINE_BEFORE set to another build of Tavrine, that one is timed the same way in the same
+# run, in turns with this one (ROUNDS=N turns of each, default 1), for a before/after comparison.
+# Then the same holds in a Wayland session (weston with XWayland; the applications native Wayland
+# clients, Tavrine on XWayland), and what Tavrine's keystroke listener costs the application in
+# front: its key latency (key -> text changed) without Tavrine and with it, in alternating blocks
+# (WAYLAND=0 leaves the Wayland session out).
 # RUNS=N sets the holds per application (default 20), IDLE=S the idle span (default 10),
 # KEYS=N the keys per block (default 50) and BLOCKS=N the blocks of each kind (default 4).
 set -euo pipefail
@@ -64,40 +68,6 @@ activate() {
   sleep 1  # the window manager's focus change and the application's first repaint
 }
 
-source scripts/lib/headless-stack.sh
-trap hs_stop EXIT
-load
-hs_start
-tav="$(hs_start_app tavrine "$tavrine")"
-hs_wait_registered "$tav" 30
-mp="$(hs_start_app mousepad mousepad)"
-hs_wait_registered "$mp" 30
-activate "$mp"
-sleep 2  # startup work settles
-status=0
-
-echo "== Tavrine idle, accessibility on, no hold yet"
-idle_wakeups "$tav"
-echo "memory: $(memory "$tav")"
-
-echo "== mousepad in front: the first hold (its first read turns mousepad's cache on)"
-"$tool" "$tav" 1 || status=1
-echo "memory after one hold: $(memory "$tav")"
-
-echo "== mousepad in front: $runs holds"
-"$tool" "$tav" "$runs" || status=1
-echo "memory after $((runs + 1)) holds: $(memory "$tav")"
-echo "== Tavrine idle after the holds"
-idle_wakeups "$tav"
-
-echo "== the Qt menu application in front: $runs holds"
-ma="$(hs_start_app menu_app "$menu_app")"
-hs_wait_registered "$ma" 30
-activate "$ma"
-"$tool" "$tav" "$runs" || status=1
-echo "memory after the menu application's holds: $(memory "$tav")"
-load
-
 # Stops Tavrine (pid $tav) and waits until it is gone.
 stop_tavrine() {
   kill -TERM "$tav"
@@ -109,6 +79,60 @@ start_tavrine() {
   hs_wait_registered "$tav" 30
   hs_wait_key_listener "$tav" 30
 }
+
+# Holds with the Tavrine at $2 (called $1) over each application, started afresh for it.
+x11_holds() {
+  local label="$1" app pid
+  local -a cmd
+  tav="$(hs_start_app tavrine "$2")"
+  hs_wait_registered "$tav" 30
+  sleep 2  # startup work settles
+  echo "=== $label: $2"
+  echo "== $label: Tavrine idle, accessibility on, no hold yet"
+  idle_wakeups "$tav"
+  echo "memory: $(memory "$tav")"
+  for app in mousepad geany menu_app; do
+    case "$app" in
+      menu_app) cmd=("$menu_app") ;;
+      *) cmd=("$app") ;;
+    esac
+    pid="$(hs_start_app "$app" "${cmd[@]}")"
+    hs_wait_registered "$pid" 30
+    activate "$pid"
+    # The first read of a GTK application turns its cache on.
+    if [ "$app" = mousepad ]; then
+      echo "== $label, $app in front: the first hold after start"
+    else
+      echo "== $label, $app in front: the first hold over it"
+    fi
+    "$tool" "$tav" 1 || status=1
+    echo "== $label, $app in front: $runs holds"
+    "$tool" "$tav" "$runs" || status=1
+    echo "memory after $app's holds: $(memory "$tav")"
+    kill -TERM "$pid"
+    while kill -0 "$pid" 2>/dev/null; do sleep 0.05; done
+  done
+  echo "== $label: Tavrine idle after the holds"
+  idle_wakeups "$tav"
+  load
+  stop_tavrine
+}
+
+source scripts/lib/headless-stack.sh
+trap hs_stop EXIT
+load
+hs_start
+status=0
+if [ -n "${TAVRINE_BEFORE:-}" ]; then
+  # In turns, so that a change in the machine's load falls on both.
+  for round in $(seq "${ROUNDS:-1}"); do
+    x11_holds "before ($round)" "$TAVRINE_BEFORE"
+    x11_holds "after ($round)" "$tavrine"
+  done
+else
+  x11_holds Tavrine "$tavrine"
+fi
+if [ "${WAYLAND:-1}" = 0 ]; then exit "$status"; fi
 
 median() {
   sort -g | awk '{ v[NR] = $1 }

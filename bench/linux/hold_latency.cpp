@@ -5,14 +5,15 @@
 // mapped inside a frame the manager maps on the root; the frame's map is the moment the panel is
 // on screen, so frames are followed from the client's ReparentNotify. Then it waits for the
 // panel's pixels: the middle of the screen (where the panel is centred) changing on the X server
-// keys go to, which under a compositor is the compositor's own output. There it first times a
-// bare override-redirect window the same way, to tell the compositor's share.
+// keys go to, which under a compositor is the compositor's own output. Before each hold it times
+// a bare override-redirect window the same way, mapped -> drawn by the same server: the baseline
+// no program can beat there, so the difference between the two is Tavrine's.
 //
 //   tavrine-hold-latency [--keys-display NAME] PID [RUNS] [HOLD_MS] [PAUSE_MS]
 //
 // The panel is watched on DISPLAY; keys go to NAME (default: the same display), for Tavrine on
 // XWayland in a compositor that takes its keys from another X server. Prints one line per sample
-// and a summary; exits 1 if any sample failed.
+// and a summary (median, 90th percentile, min, max); exits 1 if any sample failed.
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/extensions/XTest.h>
@@ -24,6 +25,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -205,33 +207,27 @@ class CentreWatcher {
   XImage* before_ = nullptr;
 };
 
-// Maps a bare override-redirect window over the middle of the screen RUNS times and times each
-// until it is drawn: what the compositor alone adds between a map and the screen.
-std::vector<double> bareWindowLatencies(Display* display, CentreWatcher& centre, long runs,
-                                        long pauseMs) {
-  std::vector<double> drawn;
+// Maps a bare override-redirect window over the middle of the screen and times it until it is
+// drawn: what the X server (and a compositor) alone add between a map and the screen.
+std::optional<double> bareWindowLatency(Display* display, CentreWatcher& centre) {
   const Screen* screen = DefaultScreenOfDisplay(display);
   XSetWindowAttributes attributes{};
   attributes.override_redirect = True;
   attributes.background_pixel = BlackPixelOfScreen(screen);
-  for (long i = 0; i < runs; ++i) {
-    centre.remember();
-    const Window window =
-        XCreateWindow(display, DefaultRootWindow(display), WidthOfScreen(screen) / 4,
-                      HeightOfScreen(screen) / 4, static_cast<unsigned>(WidthOfScreen(screen) / 2),
-                      static_cast<unsigned>(HeightOfScreen(screen) / 2), 0, CopyFromParent,
-                      InputOutput, CopyFromParent, CWOverrideRedirect | CWBackPixel, &attributes);
-    XMapWindow(display, window);
-    XSync(display, False);
-    const Clock::time_point mapped = Clock::now();
-    if (const auto shown = centre.waitChanged(mapped + kSampleTimeout)) {
-      drawn.push_back(Ms(*shown - mapped).count());
-    }
-    XDestroyWindow(display, window);
-    XSync(display, False);
-    std::this_thread::sleep_for(std::chrono::milliseconds(pauseMs));
-  }
-  return drawn;
+  centre.remember();
+  const Window window =
+      XCreateWindow(display, DefaultRootWindow(display), WidthOfScreen(screen) / 4,
+                    HeightOfScreen(screen) / 4, static_cast<unsigned>(WidthOfScreen(screen) / 2),
+                    static_cast<unsigned>(HeightOfScreen(screen) / 2), 0, CopyFromParent,
+                    InputOutput, CopyFromParent, CWOverrideRedirect | CWBackPixel, &attributes);
+  XMapWindow(display, window);
+  XSync(display, False);
+  const Clock::time_point mapped = Clock::now();
+  const std::optional<Clock::time_point> shown = centre.waitChanged(mapped + kSampleTimeout);
+  XDestroyWindow(display, window);
+  XSync(display, False);
+  if (!shown) return std::nullopt;
+  return Ms(*shown - mapped).count();
 }
 
 double median(std::vector<double> values) {
@@ -240,12 +236,20 @@ double median(std::vector<double> values) {
   return n % 2 == 1 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2.0;
 }
 
+// The value below which `share` of the sorted values lie (nearest rank).
+double percentile(std::vector<double> values, double share) {
+  std::sort(values.begin(), values.end());
+  const auto rank = static_cast<std::size_t>(std::ceil(share * static_cast<double>(values.size())));
+  return values[std::clamp<std::size_t>(rank, 1, values.size()) - 1];
+}
+
 void summarise(const char* what, const std::vector<double>& values) {
   if (values.empty()) {
     std::printf("%s: no samples\n", what);
     return;
   }
-  std::printf("%s: median %.1f ms, min %.1f ms, max %.1f ms (%zu samples)\n", what, median(values),
+  std::printf("%s: median %.1f ms, p90 %.1f ms, min %.1f ms, max %.1f ms (%zu samples)\n", what,
+              median(values), percentile(values, 0.9),
               *std::min_element(values.begin(), values.end()),
               *std::max_element(values.begin(), values.end()), values.size());
 }
@@ -297,19 +301,16 @@ int main(int argc, char** argv) {
   PanelWatcher watcher(display, static_cast<unsigned long>(*pid));
   CentreWatcher centre(keys);
 
-  if (keys != display) {
-    const std::vector<double> bare = bareWindowLatencies(display, centre, *runs, *pauseMs);
-    summarise("a bare override-redirect window: mapped -> drawn on screen", bare);
-    std::printf("bare windows not drawn within %lld s: %ld of %ld\n",
-                static_cast<long long>(kSampleTimeout.count()),
-                *runs - static_cast<long>(bare.size()), *runs);
-  }
+  std::vector<double> bare;       // a bare window: map -> drawn, the baseline
   std::vector<double> shown;      // hold timer firing -> panel mapped
   std::vector<double> drawn;      // hold timer firing -> panel's pixels on screen
   std::vector<double> hidden;     // release -> panel unmapped
   std::vector<double> roundTrip;  // the press's own round trip: the uncertainty of its time
   long failed = 0;
   for (long i = 1; i <= *runs; ++i) {
+    if (const std::optional<double> baseline = bareWindowLatency(display, centre))
+      bare.push_back(*baseline);
+    std::this_thread::sleep_for(std::chrono::milliseconds(*pauseMs));
     watcher.drain();
     centre.remember();
     const Clock::time_point before = Clock::now();
@@ -358,6 +359,10 @@ int main(int argc, char** argv) {
     std::this_thread::sleep_for(std::chrono::milliseconds(*pauseMs));
   }
 
+  summarise("a bare override-redirect window: mapped -> drawn on screen", bare);
+  std::printf("bare windows not drawn within %lld s: %ld of %ld\n",
+              static_cast<long long>(kSampleTimeout.count()),
+              *runs - static_cast<long>(bare.size()), *runs);
   summarise("hold timer -> panel mapped", shown);
   summarise("hold timer -> panel drawn on screen", drawn);
   summarise("release -> panel unmapped", hidden);

@@ -15,9 +15,12 @@
 #include <string>
 #include <utility>
 
+#include "overlay/grouped_shortcuts.h"
+#include "overlay/overlay_window_controller.h"
 #include "platform/linux/xdg/desktop_entry.h"
 #include "platform/linux/xdg/desktop_environment.h"
 #include "shell/qt_image.h"
+#include "sources/system/system_shortcuts.h"
 
 namespace tavrine::qt {
 namespace {
@@ -170,6 +173,16 @@ OverlayStyle LinuxSession::overlayStyle() {
 Desktop LinuxSession::desktop() {
   const char* desktop = std::getenv("XDG_CURRENT_DESKTOP");
   return xdg::desktopFromCurrentDesktop(desktop != nullptr ? desktop : "");
+}
+
+void LinuxSession::warmUpOverlay(TranslationHelper& t) {
+  const std::optional<Rect> screen = screens_.mainScreenVisibleFrame();
+  if (!screen) return;
+  PanelSettings settings;
+  settings.content =
+      std::make_shared<OverlayView>(QtApplication::applicationName().toStdString(), groupByMenu({}),
+                                    t, overlayStyle(), SystemShortcuts::catalogue(desktop()));
+  panels_.warmUp(OverlayWindowController::panelFrame(*screen), settings);
 }
 
 LinuxSession::~LinuxSession() {

@@ -67,6 +67,9 @@ class LinuxSession {
   // notifications and on stderr, with the one thing the menu would be needed for; while trust is
   // missing, awaits it, since nothing else would notice the grant.
   void tellWhenNoTray(const std::shared_ptr<AppDelegate>& delegate);
+  // Makes the overlay's first show as quick as the later ones: its window, made hidden, and the
+  // fonts and glyphs it draws with, rendered once.
+  void warmUpOverlay(TranslationHelper& t);
   // On GNOME's Wayland session, when GNOME Shell runs without Tavrine's extension: says so once
   // ever (a mark under $XDG_STATE_HOME), with a button that enables it.
   void offerShellExtension();

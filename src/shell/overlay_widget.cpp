@@ -110,6 +110,23 @@ OverlayWidget::OverlayWidget(std::shared_ptr<OverlayView> view, IconSource iconS
   languageSubscription_ = view_->subscribeWillChange([this] { languageWillChange(); });
 }
 
+void OverlayWidget::setView(std::shared_ptr<OverlayView> view) {
+  languageSubscription_ = {};
+  view_ = std::move(view);
+  languageSubscription_ = view_->subscribeWillChange([this] { languageWillChange(); });
+  // The accessible tree described the rows of the view before.
+  const bool hadTree = accessibleModel_ != nullptr;
+  accessibleModel_.reset();
+  scrollBar_->setValue(0);
+  layOut();
+  if (hadTree && QAccessible::isActive()) {
+    QAccessibleEvent reorder(this, QAccessible::ObjectReorder);
+    QAccessible::updateAccessibility(&reorder);
+    QAccessibleEvent name(this, QAccessible::NameChanged);
+    QAccessible::updateAccessibility(&name);
+  }
+}
+
 OverlayWidget::~OverlayWidget() {
   // Child interfaces refer to this widget: they go before it does.
   accessibleModel_.reset();
@@ -203,10 +220,41 @@ QImage OverlayWidget::renderImage() {
   return image;
 }
 
+void OverlayWidget::paintAhead() {
+  const qreal ratio = devicePixelRatioF();
+  QImage image((QSizeF(size()) * ratio).toSize(), QImage::Format_ARGB32_Premultiplied);
+  image.setDevicePixelRatio(ratio);
+  image.fill(Qt::transparent);
+  QPainter painter(&image);
+  paintContent(painter, QRectF(rect()));
+  painter.end();
+  paintedAhead_ = std::move(image);
+  paintedLayout_ = layout_.get();
+  paintedOffset_ = scrollOffset();
+}
+
+void OverlayWidget::dropPaintedAhead() {
+  paintedAhead_ = QImage();
+  paintedLayout_ = nullptr;
+}
+
 void OverlayWidget::paintEvent(QPaintEvent* event) {
-  const OverlayLayout& layout = overlayLayout();
-  const QRectF dirty = event->rect();
   QPainter painter(this);
+  if (!paintedAhead_.isNull()) {
+    if (paintedLayout_ == layout_.get() && paintedOffset_ == scrollOffset() && !search_) {
+      const QRectF target(event->rect());
+      const qreal ratio = paintedAhead_.devicePixelRatio();
+      painter.drawImage(target, paintedAhead_,
+                        QRectF(target.topLeft() * ratio, target.size() * ratio));
+      return;
+    }
+    dropPaintedAhead();
+  }
+  paintContent(painter, QRectF(event->rect()));
+}
+
+void OverlayWidget::paintContent(QPainter& painter, const QRectF& dirty) {
+  const OverlayLayout& layout = overlayLayout();
   painter.setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing);
 
   for (const Primitive& primitive : layout.fixedPrimitives()) {
@@ -458,9 +506,18 @@ void OverlayWidget::changeEvent(QEvent* event) {
     actions->closePinnedOverlay();
 }
 
+void OverlayWidget::hideEvent(QHideEvent* event) {
+  // A menu left open would float alone over the desktop.
+  if (languageMenu_ != nullptr) languageMenu_->hide();
+  dropPaintedAhead();
+  QWidget::hideEvent(event);
+}
+
 void OverlayWidget::resizeEvent(QResizeEvent* event) {
   QWidget::resizeEvent(event);
-  layOut();
+  // A panel is laid out when made, before Qt delivers its first resize at the show.
+  if (layout_->panelSize() != Size{static_cast<double>(width()), static_cast<double>(height())})
+    layOut();
   if (clipsToShape_) setMask(regionOf(backdropShape()));
 }
 

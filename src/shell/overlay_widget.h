@@ -41,6 +41,17 @@ class OverlayWidget final : public QWidget {
                          QWidget* parent = nullptr);
   ~OverlayWidget() override;
 
+  // Shows `view` from now on, laid out at once for the current size and scrolled to the top, so
+  // that the next paint draws nothing of the view before. For a window that is hidden and was
+  // never pinned: the overlay's window is kept between shows.
+  void setView(std::shared_ptr<OverlayView> view);
+
+  // Paints the content now, into an image that the next paints copy while the layout and the
+  // scrolling stay as they are: the first frame after a show then costs a copy, not a paint.
+  void paintAhead();
+  // Frees that image (a hidden window keeps no picture of what it showed).
+  void dropPaintedAhead();
+
   // What is shown: the whole view, or in a pinned overlay the rows its search kept.
   const OverlayView& view() const { return shown_ ? *shown_ : *view_; }
   const QtTextMeasurer& measurer() const { return measurer_; }
@@ -110,11 +121,13 @@ class OverlayWidget final : public QWidget {
   void mouseMoveEvent(QMouseEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
   void changeEvent(QEvent* event) override;
+  void hideEvent(QHideEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   // Builds the layout for the current size and language, and fits the scroll bar to it.
   void layOut();
+  void paintContent(QPainter& painter, const QRectF& dirty);
   void languageWillChange();
   void updateScrollBar();
   void updateMasks();
@@ -136,6 +149,9 @@ class OverlayWidget final : public QWidget {
   IconSource iconSource_;
   QtTextMeasurer measurer_;
   std::unique_ptr<OverlayLayout> layout_;
+  QImage paintedAhead_;
+  const OverlayLayout* paintedLayout_ = nullptr;  // what the image shows
+  double paintedOffset_ = 0;
   QScrollBar* scrollBar_ = nullptr;
   QMenu* languageMenu_ = nullptr;
   OverlayView::Subscription languageSubscription_;

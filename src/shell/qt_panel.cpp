@@ -49,15 +49,30 @@ OverlayWidget* newAccessibleOverlayWidget(std::shared_ptr<OverlayView> content,
 
 }  // namespace
 
+SpareWindow::~SpareWindow() {
+  if (!widget.isNull() && QCoreApplication::instance() != nullptr) delete widget.data();
+}
+
 QtPanel::QtPanel(const Rect& contentRect, const PanelSettings& settings,
                  OverlayWidget::IconSource iconSource, PanelBackdrop* backdrop,
-                 bool bypassWindowManager, bool raisesWhenShown)
-    : widget_(newAccessibleOverlayWidget(settings.content, std::move(iconSource))),
+                 bool bypassWindowManager, bool raisesWhenShown,
+                 const std::shared_ptr<SpareWindow>& spare)
+    : spare_(spare),
+      flags_(panelWindowFlags(settings, bypassWindowManager)),
       raisesWhenShown_(raisesWhenShown) {
+  if (spare && !spare->widget.isNull() && spare->flags == flags_ &&
+      spare->widget->testAttribute(Qt::WA_TranslucentBackground) == !settings.opaque) {
+    widget_ = spare->widget;
+    spare->widget.clear();
+    windowIsNew_ = false;
+  } else {
+    if (spare) delete spare->widget.data();
+    widget_ = newAccessibleOverlayWidget(settings.content, std::move(iconSource));
+    widget_->setWindowFlags(flags_);
+    // The content paints the whole visible background itself, rounded corners included.
+    widget_->setAttribute(Qt::WA_TranslucentBackground, !settings.opaque);
+  }
   OverlayWidget* w = widget_.data();
-  w->setWindowFlags(panelWindowFlags(settings, bypassWindowManager));
-  // The content paints the whole visible background itself, rounded corners included.
-  w->setAttribute(Qt::WA_TranslucentBackground, !settings.opaque);
   w->setAttribute(Qt::WA_ShowWithoutActivating);
   w->setAttribute(Qt::WA_X11DoNotAcceptFocus, settings.becomesKeyOnlyIfNeeded);
   // Tool windows hide while their application is inactive, which this one always is.
@@ -67,13 +82,17 @@ QtPanel::QtPanel(const Rect& contentRect, const PanelSettings& settings,
   const QScreen* primary = QGuiApplication::primaryScreen();
   w->setGeometry(
       toQtGeometry(contentRect, primary != nullptr ? QRectF(primary->geometry()) : QRectF()));
+  // Laid out and painted now, at the panel's size, rather than when the show delivers the
+  // resize and the first expose.
+  w->setView(settings.content);
+  w->paintAhead();
 
   if (settings.opaque || backdrop == nullptr) return;
-  if (!backdrop->isCompositing()) {
-    // Nothing would blend the transparent corners with the desktop: they would show black.
-    w->setClipsToShape(true);
-    return;
-  }
+  // Without a compositor nothing would blend the transparent corners with the desktop: they
+  // would show black.
+  const bool compositing = backdrop->isCompositing();
+  w->setClipsToShape(!compositing);
+  if (!compositing) return;
   const qreal ratio = w->devicePixelRatioF();
   const QPolygon outline =
       w->backdropShape().toFillPolygon(QTransform::fromScale(ratio, ratio)).toPolygon();
@@ -100,7 +119,15 @@ void QtPanel::orderFrontRegardless() {
 
 void QtPanel::close() {
   closed_ = true;
-  if (!widget_.isNull()) widget_->hide();
+  if (widget_.isNull()) return;
+  widget_->hide();
+  widget_->dropPaintedAhead();
+  // The next panel takes the window, unless one is kept already or this one took the keyboard.
+  const std::shared_ptr<SpareWindow> spare = spare_.lock();
+  if (!spare || !spare->widget.isNull() || widget_->isPinned()) return;
+  spare->widget = widget_;
+  spare->flags = flags_;
+  widget_.clear();
 }
 
 void QtPanel::makeKey() {
@@ -126,7 +153,16 @@ PanelRef QtPanelPort::makePanel(const Rect& contentRect, const PanelSettings& se
     };
   }
   return std::make_shared<QtPanel>(contentRect, settings, std::move(icons), backdrop_,
-                                   bypassWindowManager_, raisesWhenShown_);
+                                   bypassWindowManager_, raisesWhenShown_, spare_);
+}
+
+void QtPanelPort::warmUp(const Rect& contentRect, const PanelSettings& settings) {
+  if (!spare_->widget.isNull()) return;
+  const PanelRef panel = makePanel(contentRect, settings);
+  if (!panel) return;
+  // Made with its native window; the panel's painting ahead draws every glyph it shows.
+  static_cast<QtPanel&>(*panel).widget()->winId();
+  panel->close();
 }
 
 }  // namespace tavrine::qt

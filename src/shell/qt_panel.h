@@ -48,34 +48,51 @@ class PanelBackdrop {
   virtual bool blurBehind(WId window, const QRegion& region) = 0;
 };
 
+// Where a closed panel leaves its window for the next panel: one hidden window, never pinned.
+// Shared between the port and its panels, so that either may go first.
+struct SpareWindow {
+  QPointer<OverlayWidget> widget;
+  Qt::WindowFlags flags;
+  ~SpareWindow();
+};
+
 class QtPanel final : public Panel {
  public:
   // With a compositor the window stays translucent, blurred behind its rounded shape where the
   // compositor offers that; without one it is cut to that shape.
-  // `raisesWhenShown`: see raisesShownPanels().
+  // `raisesWhenShown`: see raisesShownPanels(). With `spare`, the panel takes the window left
+  // there (showing the new content from its first paint) and leaves its own there once closed.
   QtPanel(const Rect& contentRect, const PanelSettings& settings,
           OverlayWidget::IconSource iconSource, PanelBackdrop* backdrop = nullptr,
           bool bypassWindowManager = false,
-          bool raisesWhenShown = raisesShownPanels(QGuiApplication::platformName()));
-  // Hides the window and deletes it later, from the event loop.
+          bool raisesWhenShown = raisesShownPanels(QGuiApplication::platformName()),
+          const std::shared_ptr<SpareWindow>& spare = nullptr);
+  // Hides the window and deletes it later, from the event loop, unless it went to the spare.
   ~QtPanel() override;
   QtPanel(const QtPanel&) = delete;
   QtPanel& operator=(const QtPanel&) = delete;
 
   void orderFrontRegardless() override;
   void close() override;
-  // Lets the window take the keyboard, activates it and pins its content.
+  // Lets the window take the keyboard, activates it and pins its content. A pinned window is
+  // never used again.
   void makeKey() override;
 
-  // The window; null once it has been deleted.
+  // The window; null once it has been deleted or left for the next panel.
   OverlayWidget* widget() const { return widget_.data(); }
+  // Whether the window was made for this panel rather than kept from one before: native
+  // settings are made once per window.
+  bool windowIsNew() const { return windowIsNew_; }
   bool isClosed() const { return closed_; }
   // Whether the compositor blurs behind the window.
   bool isBlurred() const { return blurred_; }
 
  private:
   QPointer<OverlayWidget> widget_;
+  std::weak_ptr<SpareWindow> spare_;
+  Qt::WindowFlags flags_;
   bool raisesWhenShown_;
+  bool windowIsNew_ = true;
   bool closed_ = false;
   bool blurred_ = false;
 };
@@ -87,6 +104,7 @@ class QtPanelPort final : public PanelPort {
   // both must outlive the panels. Without the workspace the header shows no icon.
   // `bypassWindowManager`: panels are override-redirect windows (XWayland in a Wayland session,
   // where the compositor would otherwise place them and give them the keyboard).
+  // One native window serves panel after panel: a closed panel leaves it for the next.
   explicit QtPanelPort(const WorkspacePort* workspace = nullptr, PanelBackdrop* backdrop = nullptr,
                        bool bypassWindowManager = false,
                        bool raisesWhenShown = raisesShownPanels(QGuiApplication::platformName()))
@@ -98,11 +116,16 @@ class QtPanelPort final : public PanelPort {
   // Null when the settings carry no content to show.
   PanelRef makePanel(const Rect& contentRect, const PanelSettings& settings) override;
 
+  // Makes the first panel's work ahead, at launch: the native window, created hidden and kept
+  // for it, and the fonts and glyphs of `settings.content` rendered once off screen.
+  void warmUp(const Rect& contentRect, const PanelSettings& settings);
+
  private:
   const WorkspacePort* workspace_;
   PanelBackdrop* backdrop_;
   bool bypassWindowManager_;
   bool raisesWhenShown_;
+  std::shared_ptr<SpareWindow> spare_ = std::make_shared<SpareWindow>();
 };
 
 }  // namespace tavrine::qt

@@ -84,6 +84,7 @@ int main(int argc, char** argv) {
     QApplication::quit();
   });
 
+  session->warmUpOverlay(TranslationHelper::shared());
   delegate->applicationDidFinishLaunching();
 
   session->tellWhenNoTray(delegate);

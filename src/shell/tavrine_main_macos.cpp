@@ -89,7 +89,8 @@ class NativePanelPort final : public PanelPort {
   PanelRef makePanel(const Rect& contentRect, const PanelSettings& settings) override {
     PanelRef panel = panels_.makePanel(contentRect, settings);
     const auto* qtPanel = dynamic_cast<const qt::QtPanel*>(panel.get());
-    if (qtPanel != nullptr && qtPanel->widget() != nullptr) {
+    // A window kept from an earlier panel was configured when it was made.
+    if (qtPanel != nullptr && qtPanel->windowIsNew() && qtPanel->widget() != nullptr) {
       // winId() creates the native window now, so it is configured before the first show.
       macos::configureOverlayWindow(static_cast<std::uintptr_t>(qtPanel->widget()->winId()),
                                     settings, OverlayLayout::kPanelCornerRadius);

@@ -15,6 +15,7 @@
 #include <QWindow>
 #include <chrono>
 #include <memory>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -88,14 +89,67 @@ TEST_F(QtPanelTest, ShowsOnOrderFrontAndStaysClosedOnceClosed) {
   panel->close();
   panel->orderFrontRegardless();
   EXPECT_FALSE(w->isVisible());
-  // Closed while its language menu is open: the menu must not point at a dead window.
+  // Closed while its language menu is open: the menu goes with the window it points at.
   PanelRef second = makePanel({{0, 0}, {800, 500}});
   second->orderFrontRegardless();
-  QPointer<OverlayWidget> window = widgetOf(second);
+  OverlayWidget* window = widgetOf(second);
   window->openLanguageMenu();
+  ASSERT_TRUE(runEventLoopUntil([&] { return window->languageMenu()->isVisible(); }));
   second->close();
-  second.reset();
-  EXPECT_TRUE(runEventLoopUntil([&] { return window.isNull(); }));
+  EXPECT_FALSE(window->languageMenu()->isVisible());
+}
+
+TEST_F(QtPanelTest, AClosedPanelLeavesItsWindowToTheNextWhichPaintsOnlyItsOwnContent) {
+  std::vector<ShortcutItem> many;
+  for (int i = 0; i < 200; ++i)
+    many.push_back(doubles::record("File", "Item " + std::to_string(i), "n"));
+  const auto settingsFor = [&](const char* name, const std::vector<ShortcutItem>& records) {
+    PanelSettings settings;
+    settings.content = std::make_shared<OverlayView>(name, groupByMenu(records), t, OverlayStyle{},
+                                                     SystemShortcuts::catalogue(Desktop::macOS));
+    return settings;
+  };
+  const Rect frame{{0, 0}, {800, 500}};
+  // The pixels of a window made for the content alone, scrolled to `offset`, painted afresh.
+  const auto alone = [&](const PanelSettings& settings, double offset) {
+    QtPanelPort fresh{&workspace};
+    const PanelRef panel = fresh.makePanel(frame, settings);
+    EXPECT_TRUE(dynamic_cast<QtPanel&>(*panel).windowIsNew());
+    widgetOf(panel)->scrollTo(offset);
+    widgetOf(panel)->dropPaintedAhead();
+    return widgetOf(panel)->renderImage();
+  };
+
+  const PanelSettings firstSettings = settingsFor("First", many);
+  const PanelRef first = port.makePanel(frame, firstSettings);
+  OverlayWidget* w = widgetOf(first);
+  first->orderFrontRegardless();
+  w->scrollTo(300);
+  ASSERT_GT(w->scrollOffset(), 0);
+  // What was painted ahead of the show no longer stands once scrolled.
+  EXPECT_TRUE(w->renderImage() == alone(firstSettings, 300));
+  first->close();
+
+  const PanelSettings secondSettings = settingsFor("Second", editorRecords());
+  const PanelRef second = port.makePanel(frame, secondSettings);
+  ASSERT_EQ(widgetOf(second), w);
+  EXPECT_FALSE(dynamic_cast<QtPanel&>(*second).windowIsNew());
+  // What its first paint draws, before Qt had a turn: nothing of the panel before.
+  EXPECT_TRUE(w->renderImage() == alone(secondSettings, 0));
+  second->orderFrontRegardless();
+  // Shown, then the language changed: painted afresh.
+  const OverlayLayout* before = &w->overlayLayout();
+  t.setIsZH(true);
+  ASSERT_TRUE(runEventLoopUntil([&] { return &w->overlayLayout() != before; }));
+  EXPECT_TRUE(w->renderImage() == alone(secondSettings, 0));
+  t.setIsZH(false);
+
+  // A pinned window took the keyboard: the next panel gets a window of its own.
+  second->makeKey();
+  second->close();
+  const PanelRef third = makePanel(frame);
+  EXPECT_NE(widgetOf(third), w);
+  EXPECT_TRUE(dynamic_cast<QtPanel&>(*third).windowIsNew());
 }
 
 // A window system that answers as told and remembers what the panel asked of it.
