@@ -19,14 +19,15 @@ Rect OverlayWindowController::panelFrame(const Rect& visibleFrame) {
   return Rect{{visibleFrame.midX() - width / 2, visibleFrame.midY() - height / 2}, {width, height}};
 }
 
-void OverlayWindowController::showWithShortcuts(
-    const std::vector<ShortcutItem>& items, const std::string& appName,
-    const std::vector<SourcedShortcut>& systemShortcuts) {
+void OverlayWindowController::showWithShortcuts(const std::vector<ShortcutItem>& items,
+                                                const std::string& appName,
+                                                const std::vector<SourcedShortcut>& systemShortcuts,
+                                                const std::string& appNameZH) {
   // At most one overlay on screen: the previous panel goes even when no new one can be shown.
   if (window) window->close();
 
-  auto view =
-      std::make_shared<OverlayView>(appName, groupByMenu(items), t_, style_, systemShortcuts);
+  auto view = std::make_shared<OverlayView>(appName, groupByMenu(items), t_, style_,
+                                            systemShortcuts, appNameZH);
   view->setActions(actions);
 
   const std::optional<Rect> visibleFrame = screens_.mainScreenVisibleFrame();

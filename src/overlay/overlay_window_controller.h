@@ -32,10 +32,12 @@ class OverlayWindowController {
   std::weak_ptr<OverlayActions> actions;
 
   // Closes the panel shown before, then shows `items` (in harvest order, grouped by top-level
-  // menu) for `appName` in a new panel, with `systemShortcuts` in the system section. Without a
-  // main screen nothing new is shown and `window` still holds the closed panel.
+  // menu) for `appName` (in Chinese `appNameZH`, where given) in a new panel, with
+  // `systemShortcuts` in the system section. Without a main screen nothing new is shown and
+  // `window` still holds the closed panel.
   void showWithShortcuts(const std::vector<ShortcutItem>& items, const std::string& appName,
-                         const std::vector<SourcedShortcut>& systemShortcuts);
+                         const std::vector<SourcedShortcut>& systemShortcuts,
+                         const std::string& appNameZH = {});
 
   // The panel's content rectangle on a screen whose visible frame is `visibleFrame`: a share of
   // it up to a cap, centred on it; no minimum size.
