@@ -3,7 +3,12 @@
 // event sequences (mousepad and the menu application under weston), and the listener answering
 // the registry while the main thread is stopped.
 #include <gtest/gtest.h>
+#include <malloc.h>
 #include <systemd/sd-bus.h>
+
+#ifdef __SANITIZE_ADDRESS__
+#include <sanitizer/allocator_interface.h>
+#endif
 
 #include <chrono>
 #include <filesystem>
@@ -289,6 +294,36 @@ TEST(AtspiListenerTest, TrustsOnlyTheRegistryAndTheApplicationsItLists) {
   EXPECT_EQ(listener.activeApplication(), active) << "the intruder's window was taken";
   EXPECT_TRUE(active->name.starts_with("Hostile ")) << active->name.substr(0, 40);
   EXPECT_LE(active->name.size(), kMaxTitleBytes);
+}
+
+// A key's text is as long as the sender likes; keys queued while the main thread is away keep
+// no more of it than a key's name.
+TEST(AtspiListenerTest, QueuedKeysKeepOnlyAKeyNameOfTheirText) {
+  const auto heapInUse = [] {
+#ifdef __SANITIZE_ADDRESS__
+    return __sanitizer_get_current_allocated_bytes();
+#else
+    return mallinfo2().uordblks + mallinfo2().hblkhd;
+#endif
+  };
+  doubles::HostileBus peer;
+  if (!peer.start()) GTEST_SKIP() << "dbus-daemon is not installed";
+  AtspiListener listener(peer.address());
+  std::size_t keys = 0;
+  ASSERT_TRUE(listener.start({[](modifier::Flags) {}, [&](modifier::Flags) { ++keys; }}));
+  for (int i = 0; i < 250 && keys == 0;
+       ++i, std::this_thread::sleep_for(20ms), listener.dispatchPending())
+    peer.control("Key", "uusb", 0u, 'a', "a", false);
+  ASSERT_GT(keys, 0u) << "no key from the registry came through";
+  const std::string text(4 << 20, 'a');
+  const std::size_t before = heapInUse();
+  for (int i = 0; i < 16; ++i)
+    ASSERT_TRUE(peer.control("Key", "uusb", 0u, 'a', text.c_str(), false));
+  std::this_thread::sleep_for(200ms);  // the last one queued
+  EXPECT_LT(heapInUse(), before + 4 * text.size()) << "the queued keys hold their texts";
+  keys = 0;
+  listener.dispatchPending();
+  EXPECT_EQ(keys, 16u);
 }
 
 // Descriptors passed over the accessibility bus or an application's socket would be ours to
