@@ -53,10 +53,7 @@ void AppDelegate::restartReleasePoll() {
 void AppDelegate::hideOverlay() {
   if (commandHoldTimer) commandHoldTimer->invalidate();
   commandHoldTimer.reset();
-  if (overlayController) {
-    if (overlayController->window) overlayController->window->close();
-    overlayController->window.reset();
-  }
+  if (overlayController) overlayController->hide();
   overlayPinned = false;
 }
 
