@@ -16,16 +16,15 @@ constexpr WindowId kRoot = 1;
 class MemoryWindowTree final : public WindowTree {
  public:
   struct Window {
-    Window(WindowId p = kRoot, bool wm = false, std::optional<std::int32_t> id = std::nullopt,
-           std::optional<std::int32_t> server = std::nullopt)
-        : parent(p), wmState(wm), pid(id), serverPid(server) {}
+    Window(WindowId p = kRoot, bool wm = false, std::optional<std::int32_t> id = std::nullopt)
+        : parent(p), wmState(wm), pid(id) {}
     WindowId parent;
     bool wmState;
     std::optional<std::int32_t> pid;
-    std::optional<std::int32_t> serverPid;
     bool gone = false;
   };
   std::map<WindowId, Window> windows;
+  std::map<WindowId, std::int32_t> serverPids;  // X-Resource's answers
   std::optional<WindowId> active;
   std::optional<WindowId> focus;
 
@@ -47,7 +46,7 @@ class MemoryWindowTree final : public WindowTree {
     return find(id) != nullptr ? find(id)->pid : std::nullopt;
   }
   std::optional<std::int32_t> clientPid(WindowId id) const override {
-    return find(id) != nullptr ? find(id)->serverPid : std::nullopt;
+    return find(id) && serverPids.contains(id) ? std::optional(serverPids.at(id)) : std::nullopt;
   }
   bool isLocal(WindowId id) const override { return find(id) != nullptr; }
 
@@ -67,15 +66,10 @@ TEST(FrontmostWindowTest, FindsTheClientWindowThatHoldsTheKeyboard) {
 
   // A reparenting window manager: frame, then client with WM_STATE and _NET_WM_PID.
   MemoryWindowTree managed;
-  managed.windows = {{50, {}},
-                     {51, {50, true, 500}},
-                     {52, {51}},
-                     {60, {}},
-                     {61, {60, true, 600}},
-                     {70, {}},
-                     {71, {70, true}},  // 71 names no process
-                     {80, {kRoot, true, 600, 800}},
-                     {81, {kRoot, true, std::nullopt, 810}}};
+  managed.windows = {{50, {}}, {51, {50, true, 500}}, {52, {51}}, {60, {}}, {61, {60, true, 600}},
+                     {70, {}}, {71, {70, true}}};  // 71 names no process
+  MemoryWindowTree served = managed;               // the server tells the process behind 61 and 71
+  served.serverPids = {{61, 610}, {71, 710}};
   MemoryWindowTree clientGone = managed;
   clientGone.windows[61].gone = true;  // listed by its frame, gone when asked
 
@@ -99,9 +93,8 @@ TEST(FrontmostWindowTest, FindsTheClientWindowThatHoldsTheKeyboard) {
       {"focus on a frame: walk down", managed, std::nullopt, 60, FrontmostWindow{61, 600}},
       {"active window gone: the focus decides", managed, 99, 52, FrontmostWindow{51, 500}},
       {"a client naming no process is no application", managed, 71, 71, std::nullopt},
-      {"the server's pid, not the one the window claims", managed, 80, 80,
-       FrontmostWindow{80, 800}},
-      {"the server's pid for a window that claims none", managed, 81, 81, FrontmostWindow{81, 810}},
+      {"the server's pid over the window's claim", served, 61, 61, FrontmostWindow{61, 610}},
+      {"the server's pid where the window claims none", served, 71, 71, FrontmostWindow{71, 710}},
       {"a parent vanishing on the way up", parentGone, std::nullopt, 12, std::nullopt},
       {"a client vanishing on the way down", clientGone, std::nullopt, 60, std::nullopt},
       {"parents in a circle", loop, std::nullopt, 31, std::nullopt},
