@@ -28,7 +28,8 @@ void AppDelegate::showOverlay() {
   }
   shownPid_ = app->processIdentifier;
   if (!pinGesture_.armed) pinGesture_ = {true, false, 0};
-  overlayController->showWithShortcuts(shortcuts.application, name, shortcuts.system);
+  overlayController->showWithShortcuts(shortcuts.application, name, shortcuts.system,
+                                       app->localizedNameZH.value_or(""));
   restartReleasePoll();
 }
 
