@@ -120,14 +120,18 @@ void QtPanel::orderFrontRegardless() {
 void QtPanel::close() {
   closed_ = true;
   if (widget_.isNull()) return;
-  widget_->hide();
-  widget_->dropPaintedAhead();
+  OverlayWidget* w = widget_.data();
+  w->dropPaintedAhead();
   // The next panel takes the window, unless one is kept already or this one took the keyboard.
   const std::shared_ptr<SpareWindow> spare = spare_.lock();
-  if (!spare || !spare->widget.isNull() || widget_->isPinned()) return;
-  spare->widget = widget_;
-  spare->flags = flags_;
-  widget_.clear();
+  if (spare && spare->widget.isNull() && !w->isPinned()) {
+    spare->widget = w;
+    spare->flags = flags_;
+    widget_.clear();
+  }
+  // Last: a pinned window that loses the keyboard closes the overlay again from inside the hide,
+  // which may drop this panel.
+  w->hide();
 }
 
 void QtPanel::makeKey() {
