@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
-// Sick buses: silent, stopped or restarted session buses and accessibility launchers.
+// Sick buses: silent, stopped or restarted session buses and accessibility launchers, and the
+// main thread during holds over them.
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/socket.h>
@@ -17,13 +18,22 @@
 #include <thread>
 #include <vector>
 
+#include <QEventLoop>
+#include <QTimer>
+#include <algorithm>
+
+#include "app/app_delegate.h"
 #include "notification_server.h"
+#include "platform/linux/atspi/accessibility.h"
 #include "platform/linux/atspi/listener.h"
 #include "platform/linux/dbus/a11y_bus_trust.h"
 #include "platform/linux/dbus/bus_connection.h"
 #include "platform/linux/dbus/desktop_notification.h"
 #include "platform/linux/dbus/session_bus.h"
 #include "platform/linux/dbus/single_instance.h"
+#include "shell/linux_sources.h"
+#include "shell/qt_run_loop.h"
+#include "support/fake_platform.h"
 #include "test_servers.h"
 
 namespace tavrine {
@@ -81,16 +91,23 @@ pid_t launcherPid(SessionBus& bus) {
   return pid;
 }
 
-TEST(SickBusTest, EveryRequestToABusThatNeverAnswersIsBounded) {
-  // A socket that takes connections (the kernel completes them) and never reads a byte.
+// A socket that takes connections (the kernel completes them) and never reads a byte: its
+// address, and in `fd` the socket to close.
+std::string silentBus(int& fd) {
   const std::string path = doubles::makeTemporaryDirectory() + "/silent";
-  const int silent = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
   sockaddr_un where{};
   where.sun_family = AF_UNIX;
   std::strncpy(where.sun_path, path.c_str(), sizeof where.sun_path - 1);
-  ASSERT_EQ(bind(silent, reinterpret_cast<sockaddr*>(&where), sizeof where), 0);
-  ASSERT_EQ(listen(silent, 64), 0);
-  const std::string address = "unix:path=" + path;
+  if (bind(fd, reinterpret_cast<sockaddr*>(&where), sizeof where) != 0 || listen(fd, 64) != 0)
+    return {};
+  return "unix:path=" + path;
+}
+
+TEST(SickBusTest, EveryRequestToABusThatNeverAnswersIsBounded) {
+  int silent = -1;
+  const std::string address = silentBus(silent);
+  ASSERT_FALSE(address.empty());
   const std::string lock = doubles::makeTemporaryDirectory() + "/tavrine.lock";
 
   SessionBus bus(address);
@@ -224,6 +241,87 @@ TEST(SickBusTest, AnAccessibilityLauncherThatStopsOrRestarts) {
   EXPECT_TRUE(eventually([&] { return !trust.isProcessTrusted(); })) << "starts switched off";
   EXPECT_TRUE(eventually([&] { return !listener.uniqueName().empty(); }, 15s))
       << "the listener joined the new accessibility bus";
+}
+
+}  // namespace
+}  // namespace tavrine
+
+namespace tavrine {
+namespace {
+
+// The main thread's longest stall, from a 1 ms heartbeat, while `holds` holds of Ctrl come and go
+// (none: the baseline) over the application `pid`, its menu bar read by the program's own port.
+Clock::duration longestStallDuringHolds(std::int32_t pid, int holds) {
+  doubles::FakePlatform fake;
+  qt::QtRunLoop runLoop;
+  atspi::AtspiAccessibility accessibility;
+  const Platform platform{fake.application, runLoop,        fake.events,  fake.workspace,
+                          fake.trust,       accessibility,  fake.statusBar, fake.screens,
+                          fake.panels,      &fake.focus};
+  fake.trust.trusted = true;
+  fake.events.globalMonitorsAvailable = true;
+  fake.workspace.frontmost = RunningApplication{pid, "Peer", nullptr, {}, {}};
+  TranslationHelper t;
+  const auto delegate = AppDelegate::create(
+      platform, qt::linuxSources(accessibility, Desktop::otherLinux).all, t);
+  delegate->applicationDidFinishLaunching();
+
+  Clock::duration longest{};
+  Clock::time_point last = Clock::now();
+  QTimer heartbeat;
+  heartbeat.setTimerType(Qt::PreciseTimer);
+  QObject::connect(&heartbeat, &QTimer::timeout, [&] {
+    longest = std::max(longest, Clock::now() - last);
+    last = Clock::now();
+  });
+  heartbeat.start(1);
+  const auto runFor = [](std::chrono::milliseconds length) {
+    QEventLoop loop;
+    QTimer::singleShot(length, Qt::PreciseTimer, &loop, &QEventLoop::quit);
+    loop.exec();
+  };
+  for (int i = 0; i < std::max(holds, 1); ++i) {
+    const modifier::Flags flags = holds > 0 ? modifier::kCommand : 0;
+    fake.workspace.flags = flags;
+    fake.events.flagsChanged(doubles::Scope::global, flags);
+    runFor(650ms);
+    fake.workspace.flags = 0;
+    fake.events.flagsChanged(doubles::Scope::global, 0);
+    runFor(100ms);
+  }
+  return longest;
+}
+
+// Every hold over a stopped application, a session bus that never answers and a menu of 20,000
+// items leaves the main thread free: no stall of a frame's length, when the machine keeps the
+// heartbeat without holds under half of that.
+TEST(HoldStallTest, TheMainThreadNeverWaitsOnAnotherProcess) {
+  doubles::HostileBus peer;
+  if (!peer.start()) GTEST_SKIP() << "dbus-daemon is not installed";
+  int silent = -1;
+  const std::string silentAddress = silentBus(silent);
+  const auto judge = [](const char* what, Clock::duration baseline, Clock::duration stall) {
+    const auto ms = [](Clock::duration d) {
+      return std::chrono::duration<double, std::milli>(d).count();
+    };
+    std::printf("  %-28s longest stall %6.1f ms (without holds %5.1f ms)\n", what, ms(stall),
+                ms(baseline));
+    EXPECT_LT(stall, baseline < 8ms ? 16ms : 200ms) << what;
+  };
+  {
+    const ScopedEnv atspi("AT_SPI_BUS_ADDRESS", peer.address().c_str());
+    const Clock::duration baseline = longestStallDuringHolds(peer.pid(), 0);
+    ASSERT_TRUE(peer.control("Mode", "s", "wide:20000"));
+    judge("20,000 items", baseline, longestStallDuringHolds(peer.pid(), 3));
+    kill(peer.pid(), SIGSTOP);
+    judge("stopped application", baseline, longestStallDuringHolds(peer.pid(), 4));
+    kill(peer.pid(), SIGCONT);
+  }
+  const ScopedEnv session("DBUS_SESSION_BUS_ADDRESS", silentAddress.c_str());
+  const ScopedEnv atspi("AT_SPI_BUS_ADDRESS", nullptr);
+  const Clock::duration baseline = longestStallDuringHolds(peer.pid(), 0);
+  judge("session bus never answers", baseline, longestStallDuringHolds(peer.pid(), 4));
+  close(silent);
 }
 
 }  // namespace

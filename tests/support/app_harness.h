@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <deque>
 #include <memory>
 #include <optional>
 #include <stdexcept>
@@ -15,14 +16,34 @@
 
 namespace tavrine::doubles {
 
+// The delegate's worker on the test's thread: each job runs as it is posted, or, while held,
+// when the test runs it.
+struct ManualWorker final : Worker {
+  void post(Job job) override {
+    jobs.push_back(std::move(job));
+    if (!held) run();
+  }
+  void run() {
+    while (!jobs.empty()) {
+      const Job job = std::move(jobs.front());
+      jobs.pop_front();
+      job();
+    }
+  }
+  bool held = false;
+  std::deque<Job> jobs;
+};
+
 struct AppHarness {
   TranslationHelper t;
   FakePlatform fake;
+  std::shared_ptr<ManualWorker> worker = std::make_shared<ManualWorker>();
   std::shared_ptr<AppDelegate> delegate;
 
   explicit AppHarness(bool trusted = true, OverlayStyle style = {}) {
     setTrusted(trusted);
     delegate = AppDelegate::create(fake.platform(), fake.sources(), t, style);
+    delegate->useWorker(worker);
     fake.statusBar.responderChainEnd = delegate;
     delegate->applicationDidFinishLaunching();
   }
