@@ -108,6 +108,12 @@ TEST_F(OverlayCycleTest, HidingLeavesAPendingHoldAloneAndIsHarmlessWithNothingSh
   h.delegate->hideOverlay();
   h.delegate->hideOverlay();
   EXPECT_EQ(h.fake.panels.created.at(0)->closes, 1u);
+  // A show prepared and not yet made goes with the hide.
+  h.delegate->overlayController->prepareWithShortcuts({doubles::record("File", "New", "n")}, "E",
+                                                      {});
+  h.delegate->hideOverlay();
+  EXPECT_EQ(h.delegate->overlayController->prepared(), nullptr);
+  EXPECT_EQ(h.fake.panels.created.at(1)->closes, 1u);
 }
 
 // The sources are asked part of the way into the hold, never for a hold a key ended before, and
@@ -223,6 +229,34 @@ TEST_F(OverlayWindowControllerTest, AShowWithoutAScreenStillClosesThePanelBefore
   EXPECT_EQ(panels.created.size(), 1u);
   EXPECT_EQ(panels.onScreenCount(), 0u);
   EXPECT_EQ(controller.window, panels.created[0]);  // still refers to the closed panel
+}
+
+TEST_F(OverlayWindowControllerTest,
+       APreparedPanelWaitsOffScreenUntilShownAndAPreparedOneIsReplaced) {
+  controller.showWithShortcuts(items, "Editor", {});
+  EXPECT_TRUE(controller.prepareWithShortcuts(items, "Second", {}));
+  EXPECT_TRUE(controller.prepareWithShortcuts(items, "Third", {}));
+  ASSERT_EQ(panels.created.size(), 3u);
+  // Nothing changed on screen; the second, never shown, is closed for good.
+  EXPECT_EQ(controller.window, panels.created[0]);
+  EXPECT_EQ(panels.onScreenCount(), 1u);
+  EXPECT_EQ(std::pair(panels.created[1]->orderedFront, panels.created[1]->closes),
+            std::pair(0ul, 1ul));
+  EXPECT_EQ(controller.prepared(), panels.created[2]);
+
+  controller.showPrepared();
+  EXPECT_EQ(controller.window, panels.created[2]);
+  EXPECT_EQ(controller.prepared(), nullptr);
+  EXPECT_EQ(panels.created[0]->closes, 1u);
+  EXPECT_TRUE(panels.created[2]->onScreen());
+  EXPECT_EQ(panels.created[2]->settings.content->appName(), "Third");
+  // Nothing prepared: showing only closes.
+  controller.showPrepared();
+  EXPECT_EQ(panels.onScreenCount(), 0u);
+
+  screens.visibleFrame = std::nullopt;
+  EXPECT_FALSE(controller.prepareWithShortcuts(items, "Fourth", {}));
+  EXPECT_EQ(controller.prepared(), nullptr);
 }
 
 }  // namespace

@@ -153,6 +153,7 @@ class AppDelegate final : public std::enable_shared_from_this<AppDelegate>,
     bool pin = false;  // pinned once shown
     FocusPort::WindowHandle focusBefore = 0;
     bool unasked = false;  // the application itself was not asked: it did not answer before
+    bool prepared = false;  // its overlay is laid out off screen
   };
   // Asks the sources about the application in front, on the worker; false when there is none.
   bool startRead(bool pin);
@@ -167,7 +168,9 @@ class AppDelegate final : public std::enable_shared_from_this<AppDelegate>,
   void holdCompleted();
   // Shows the finished read if it is still this hold's and its application is still in front.
   void showRead();
-  void present(const RunningApplication& app, MergedShortcuts shortcuts, bool pin,
+  // Lays the overlay out off screen; false when there is nothing to show or no screen.
+  bool prepare(const RunningApplication& app, const MergedShortcuts& shortcuts);
+  void present(const RunningApplication& app, MergedShortcuts shortcuts, bool prepared, bool pin,
                FocusPort::WindowHandle focusBefore);
   void pressed(std::uint64_t serial, bool done);
 

@@ -57,6 +57,8 @@ void AppDelegate::readArrived(ReadTag tag, std::int32_t pid, bool asked, MergedS
     if (!read_->result || (read_->unasked && retryAnswered)) {
       read_->result = std::move(result);
       read_->unasked = !asked;
+      // Before the end of the hold: laid out now, so that the end only puts it on screen.
+      if (!read_->due) read_->prepared = prepare(read_->app, *read_->result);
     }
     showRead();
     return;
@@ -67,7 +69,7 @@ void AppDelegate::readArrived(ReadTag tag, std::int32_t pid, bool asked, MergedS
                          !commandPressTimer->isValid();
   if (!retryAnswered || !holdShown || overlayPinned) return;
   const std::optional<RunningApplication> app = platform_.workspace.frontmostApplication();
-  if (app && app->processIdentifier == pid) present(*app, std::move(result), false, 0);
+  if (app && app->processIdentifier == pid) present(*app, std::move(result), false, false, 0);
 }
 
 void AppDelegate::holdCompleted() {
@@ -90,26 +92,32 @@ void AppDelegate::showRead() {
   const std::optional<RunningApplication> app = platform_.workspace.frontmostApplication();
   // Another application came to the front while it was read: its answer is not this one's.
   if (!app || app->processIdentifier != read.app.processIdentifier) return;
-  present(read.app, std::move(*read.result), read.pin, read.focusBefore);
+  present(read.app, std::move(*read.result), read.prepared, read.pin, read.focusBefore);
 }
 
-void AppDelegate::present(const RunningApplication& app, MergedShortcuts shortcuts, bool pin,
-                          FocusPort::WindowHandle focusBefore) {
-  // Nothing of the application's own to show: an overlay already up stays as it is, poll
-  // included.
-  if (shortcuts.application.empty()) return;
+bool AppDelegate::prepare(const RunningApplication& app, const MergedShortcuts& shortcuts) {
+  if (shortcuts.application.empty()) return false;
   if (!overlayController) {
     overlayController = std::make_unique<OverlayWindowController>(
         platform_.screens, platform_.panels, t_, overlayStyle_);
     overlayController->actions = weak_from_this();
   }
+  return overlayController->prepareWithShortcuts(
+      shortcuts.application, app.localizedName.value_or("Unknown"), shortcuts.system);
+}
+
+void AppDelegate::present(const RunningApplication& app, MergedShortcuts shortcuts, bool prepared,
+                          bool pin, FocusPort::WindowHandle focusBefore) {
+  // Nothing of the application's own to show: an overlay already up stays as it is, poll
+  // included.
+  if (shortcuts.application.empty()) return;
+  if (!prepared) prepare(app, shortcuts);
   const PanelRef previous = overlayController->window;
   shownPid_ = app.processIdentifier;
   shown_ = std::move(shortcuts);
   ++shownSerial_;
   if (!pinGesture_.armed) pinGesture_ = {true, false, 0};
-  overlayController->showWithShortcuts(shown_.application, app.localizedName.value_or("Unknown"),
-                                       shown_.system);
+  overlayController->showPrepared();
   restartReleasePoll();
   if (!pin || !overlayController->window || overlayController->window == previous) return;
   pinOverlay();
@@ -186,10 +194,7 @@ void AppDelegate::restartReleasePoll() {
 void AppDelegate::hideOverlay() {
   if (commandHoldTimer) commandHoldTimer->invalidate();
   commandHoldTimer.reset();
-  if (overlayController) {
-    if (overlayController->window) overlayController->window->close();
-    overlayController->window.reset();
-  }
+  if (overlayController) overlayController->hide();
   overlayPinned = false;
 }
 
