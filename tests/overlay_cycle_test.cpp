@@ -77,7 +77,7 @@ TEST_F(OverlayCycleTest, ASecondShowReplacesTheFirstAndKeepsOnePoll) {
   show();
   show();
   ASSERT_EQ(h.panelsMade(), 2u);
-  EXPECT_EQ(h.fake.panels.created[1]->othersOnScreenWhenMade, 0u);  // the first went before
+  EXPECT_EQ(h.fake.panels.created[1]->othersOnScreenWhenShown, 0u);  // the first went before
   EXPECT_EQ(h.shownApp(), "Editor");
   EXPECT_EQ(loop.liveTimerCount(), 1u);
 }

@@ -12,8 +12,8 @@
 #include <string_view>
 #include <unordered_map>
 
-#include "i18n/translation_helper.h"
 #include "app/worker.h"
+#include "i18n/translation_helper.h"
 #include "overlay/overlay_window_controller.h"
 #include "platform/platform.h"
 #include "sources/shortcut_source.h"
@@ -143,16 +143,23 @@ class AppDelegate final : public std::enable_shared_from_this<AppDelegate>,
   // A new release poll in commandHoldTimer, replacing the running one.
   void restartReleasePoll();
 
+  // What the sources answered, with the records grouped as the overlay shows them: made and
+  // freed on the worker, so that a large menu costs the main thread nothing per row.
+  struct Answer {
+    MergedShortcuts shortcuts;
+    GroupedShortcuts groups;  // moved into the overlay when it is prepared
+  };
+  using AnswerRef = std::shared_ptr<Answer>;
   // A read of the sources for one hold (or the status menu's item).
   struct Read {
     std::uint64_t id = 0;
     std::uint64_t generation = 0;
     RunningApplication app;
-    std::optional<MergedShortcuts> result;
+    AnswerRef result;
     bool due = false;  // shown as soon as the result arrives
     bool pin = false;  // pinned once shown
     FocusPort::WindowHandle focusBefore = 0;
-    bool unasked = false;  // the application itself was not asked: it did not answer before
+    bool unasked = false;   // the application itself was not asked: it did not answer before
     bool prepared = false;  // its overlay is laid out off screen
   };
   // Asks the sources about the application in front, on the worker; false when there is none.
@@ -163,14 +170,14 @@ class AppDelegate final : public std::enable_shared_from_this<AppDelegate>,
     std::uint64_t generation;  // inputGeneration_ when asked
     std::uint64_t id;          // the Read asked for
   };
-  void readArrived(ReadTag tag, std::int32_t pid, bool asked, MergedShortcuts result);
+  void readArrived(ReadTag tag, std::int32_t pid, bool asked, AnswerRef answer);
   // The hold completed: shows what was read, or what will be.
   void holdCompleted();
   // Shows the finished read if it is still this hold's and its application is still in front.
   void showRead();
   // Lays the overlay out off screen; false when there is nothing to show or no screen.
-  bool prepare(const RunningApplication& app, const MergedShortcuts& shortcuts);
-  void present(const RunningApplication& app, MergedShortcuts shortcuts, bool prepared, bool pin,
+  bool prepare(const RunningApplication& app, Answer& answer);
+  void present(const RunningApplication& app, AnswerRef answer, bool prepared, bool pin,
                FocusPort::WindowHandle focusBefore);
   void pressed(std::uint64_t serial, bool done);
 
@@ -214,7 +221,7 @@ class AppDelegate final : public std::enable_shared_from_this<AppDelegate>,
   std::optional<Read> read_;
   std::uint64_t lastReadId_ = 0;
   // The rows of the overlay shown last, with their sources, and its count.
-  MergedShortcuts shown_;
+  AnswerRef shown_;
   std::uint64_t shownSerial_ = 0;
   bool pressPending_ = false;
   std::unordered_map<std::int32_t, Unresponsive> unresponsive_;

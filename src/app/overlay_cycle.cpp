@@ -40,22 +40,29 @@ bool AppDelegate::startRead(bool pin) {
 void AppDelegate::askSources(const FrontApplication& front) {
   if (!worker_) worker_ = std::make_shared<ThreadWorker>();
   worker_->post([sources = sources_, front, &runLoop = platform_.runLoop, weak = weak_from_this(),
-                 generation = inputGeneration_, id = lastReadId_] {
-    auto merged = std::make_shared<MergedShortcuts>(mergeShortcuts(sources, front));
-    runLoop.postToMainQueue([weak, generation, id, front, merged] {
+                 generation = inputGeneration_, id = lastReadId_,
+                 worker = std::weak_ptr<Worker>(worker_)] {
+    // Freed on the worker too, wherever its last reference goes.
+    AnswerRef answer(new Answer, [worker](Answer* done) {
+      std::shared_ptr<Answer> owned(done);
+      if (const std::shared_ptr<Worker> on = worker.lock()) on->post([owned] {});
+    });
+    answer->shortcuts = mergeShortcuts(sources, front);
+    answer->groups = groupByMenu(answer->shortcuts.application);
+    runLoop.postToMainQueue([weak, generation, id, front, answer] {
       if (const std::shared_ptr<AppDelegate> self = weak.lock())
-        self->readArrived({generation, id}, front.pid, !front.unresponsive, std::move(*merged));
+        self->readArrived({generation, id}, front.pid, !front.unresponsive, answer);
     });
   });
 }
 
-void AppDelegate::readArrived(ReadTag tag, std::int32_t pid, bool asked, MergedShortcuts result) {
-  if (asked) noteAnswer(pid, result.unanswered);
-  const bool retryAnswered = asked && !result.unanswered;
+void AppDelegate::readArrived(ReadTag tag, std::int32_t pid, bool asked, AnswerRef answer) {
+  if (asked) noteAnswer(pid, answer->shortcuts.unanswered);
+  const bool retryAnswered = asked && !answer->shortcuts.unanswered;
   if (read_ && read_->id == tag.id) {
     // A retry that answered brings the menu bar the read without it lacked.
     if (!read_->result || (read_->unasked && retryAnswered)) {
-      read_->result = std::move(result);
+      read_->result = std::move(answer);
       read_->unasked = !asked;
       // Before the end of the hold: laid out now, so that the end only puts it on screen.
       if (!read_->due) read_->prepared = prepare(read_->app, *read_->result);
@@ -69,7 +76,7 @@ void AppDelegate::readArrived(ReadTag tag, std::int32_t pid, bool asked, MergedS
                          !commandPressTimer->isValid();
   if (!retryAnswered || !holdShown || overlayPinned) return;
   const std::optional<RunningApplication> app = platform_.workspace.frontmostApplication();
-  if (app && app->processIdentifier == pid) present(*app, std::move(result), false, false, 0);
+  if (app && app->processIdentifier == pid) present(*app, std::move(answer), false, false, 0);
 }
 
 void AppDelegate::holdCompleted() {
@@ -92,29 +99,34 @@ void AppDelegate::showRead() {
   const std::optional<RunningApplication> app = platform_.workspace.frontmostApplication();
   // Another application came to the front while it was read: its answer is not this one's.
   if (!app || app->processIdentifier != read.app.processIdentifier) return;
-  present(read.app, std::move(*read.result), read.prepared, read.pin, read.focusBefore);
+  present(read.app, std::move(read.result), read.prepared, read.pin, read.focusBefore);
 }
 
-bool AppDelegate::prepare(const RunningApplication& app, const MergedShortcuts& shortcuts) {
+bool AppDelegate::prepare(const RunningApplication& app, Answer& answer) {
+  const MergedShortcuts& shortcuts = answer.shortcuts;
   if (shortcuts.application.empty()) return false;
   if (!overlayController) {
     overlayController = std::make_unique<OverlayWindowController>(
         platform_.screens, platform_.panels, t_, overlayStyle_);
     overlayController->actions = weak_from_this();
   }
-  return overlayController->prepareWithShortcuts(
-      shortcuts.application, app.localizedName.value_or("Unknown"), shortcuts.system);
+  const std::string name = app.localizedName.value_or("Unknown");
+  // The groups go into the view; preparing again (the first was hidden) groups again.
+  if (answer.groups.empty())
+    return overlayController->prepareWithShortcuts(shortcuts.application, name, shortcuts.system);
+  return overlayController->prepareWithGroups(std::move(answer.groups), name, shortcuts.system);
 }
 
-void AppDelegate::present(const RunningApplication& app, MergedShortcuts shortcuts, bool prepared,
-                          bool pin, FocusPort::WindowHandle focusBefore) {
+void AppDelegate::present(const RunningApplication& app, AnswerRef answer, bool prepared, bool pin,
+                          FocusPort::WindowHandle focusBefore) {
   // Nothing of the application's own to show: an overlay already up stays as it is, poll
   // included.
-  if (shortcuts.application.empty()) return;
-  if (!prepared) prepare(app, shortcuts);
+  if (answer->shortcuts.application.empty()) return;
+  // A hide in between drops what was prepared.
+  if (!prepared || !overlayController || !overlayController->prepared()) prepare(app, *answer);
   const PanelRef previous = overlayController->window;
   shownPid_ = app.processIdentifier;
-  shown_ = std::move(shortcuts);
+  shown_ = std::move(answer);
   ++shownSerial_;
   if (!pinGesture_.armed) pinGesture_ = {true, false, 0};
   overlayController->showPrepared();
@@ -153,15 +165,13 @@ void AppDelegate::noteAnswer(std::int32_t pid, bool unanswered) {
   u.retryDue = false;
   u.retrying = false;
   if (u.retryTimer) u.retryTimer->invalidate();
-  u.retryTimer = platform_.runLoop.scheduleTimer(u.retryAfter, false,
-                                                 [weak = weak_from_this(), pid](Timer&) {
-                                                   const std::shared_ptr<AppDelegate> self =
-                                                       weak.lock();
-                                                   if (!self) return;
-                                                   const auto it = self->unresponsive_.find(pid);
-                                                   if (it != self->unresponsive_.end())
-                                                     it->second.retryDue = true;
-                                                 });
+  u.retryTimer =
+      platform_.runLoop.scheduleTimer(u.retryAfter, false, [weak = weak_from_this(), pid](Timer&) {
+        const std::shared_ptr<AppDelegate> self = weak.lock();
+        if (!self) return;
+        const auto it = self->unresponsive_.find(pid);
+        if (it != self->unresponsive_.end()) it->second.retryDue = true;
+      });
 }
 
 void AppDelegate::retryUnresponsive(const FrontApplication& front) {

@@ -64,13 +64,14 @@ void AppDelegate::closePinnedOverlay() {
 }
 
 bool AppDelegate::runShortcut(const ShortcutItem* item) {
-  if (!overlayPinned || item == nullptr || !worker_) return false;
+  if (!overlayPinned || item == nullptr || !worker_ || !shown_) return false;
   // A row of the live menu bar runs through its own menu item; a row from another source has
   // none.
   bool fromMenuBar = false;
-  for (std::size_t i = 0; i < shown_.application.size() && !fromMenuBar; ++i) {
-    const ShortcutItem& row = shown_.application[i];
-    fromMenuBar = shown_.applicationSources[i] == MenuBarSource::kName &&
+  const MergedShortcuts& shown = shown_->shortcuts;
+  for (std::size_t i = 0; i < shown.application.size() && !fromMenuBar; ++i) {
+    const ShortcutItem& row = shown.application[i];
+    fromMenuBar = shown.applicationSources[i] == MenuBarSource::kName &&
                   row.chord() == item->chord() && row.title() == item->title() &&
                   row.menuPath() == item->menuPath();
   }

@@ -16,7 +16,7 @@ class Worker {
  public:
   using Job = std::function<void()>;
   virtual ~Worker() = default;
-  // Runs `job` later, off the main thread, after the jobs posted before it. Main thread only.
+  // Runs `job` later, off the main thread, after the jobs posted before it. Any thread may post.
   virtual void post(Job job) = 0;
 };
 

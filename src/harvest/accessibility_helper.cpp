@@ -55,8 +55,8 @@ std::vector<ShortcutItem> AccessibilityHelper::getShortcuts(const ax::Accessibil
   return readMenuBar(port, pid).items;
 }
 
-AccessibilityHelper::MenuBarRead AccessibilityHelper::readMenuBar(
-    const ax::AccessibilityPort& port, std::int32_t pid) {
+AccessibilityHelper::MenuBarRead AccessibilityHelper::readMenuBar(const ax::AccessibilityPort& port,
+                                                                  std::int32_t pid) {
   MenuBarRead read;
   const ax::ElementRef application = port.applicationElement(pid);
   if (!application) return read;

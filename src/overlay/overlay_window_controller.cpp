@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <utility>
 
 #include "overlay/grouped_shortcuts.h"
 #include "overlay/overlay_view.h"
@@ -32,11 +33,17 @@ void OverlayWindowController::showWithShortcuts(
 bool OverlayWindowController::prepareWithShortcuts(
     const std::vector<ShortcutItem>& items, const std::string& appName,
     const std::vector<SourcedShortcut>& systemShortcuts) {
+  return prepareWithGroups(groupByMenu(items), appName, systemShortcuts);
+}
+
+bool OverlayWindowController::prepareWithGroups(
+    GroupedShortcuts groups, const std::string& appName,
+    const std::vector<SourcedShortcut>& systemShortcuts) {
   if (prepared_) prepared_->close();
   prepared_.reset();
 
   auto view =
-      std::make_shared<OverlayView>(appName, groupByMenu(items), t_, style_, systemShortcuts);
+      std::make_shared<OverlayView>(appName, std::move(groups), t_, style_, systemShortcuts);
   view->setActions(actions);
 
   const std::optional<Rect> visibleFrame = screens_.mainScreenVisibleFrame();

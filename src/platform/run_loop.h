@@ -30,9 +30,9 @@ class RunLoopPort {
   using TimerBlock = std::function<void(Timer& timer)>;
   using Task = std::function<void()>;
 
-  // Main thread only. Starts a timer on the main run loop that fires `seconds` (positive) from now and, when
-  // `repeats`, every `seconds` after that until invalidated. The run loop keeps a valid timer
-  // alive by itself, so a caller may drop the returned reference (the timer then runs until
+  // Main thread only. Starts a timer on the main run loop that fires `seconds` (positive) from now
+  // and, when `repeats`, every `seconds` after that until invalidated. The run loop keeps a valid
+  // timer alive by itself, so a caller may drop the returned reference (the timer then runs until
   // its block invalidates it); a late repeating timer fires once, not once per missed interval.
   virtual TimerRef scheduleTimer(double seconds, bool repeats, TimerBlock block) = 0;
 

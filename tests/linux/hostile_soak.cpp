@@ -145,7 +145,7 @@ int main(int argc, char** argv) {
     if (panels.onScreenCount() != 0) fail(cycle, "the panel stayed after the release");
   }
   for (const auto& panel : panels.created) {
-    if (panel->othersOnScreenWhenMade != 0) fail(-1, "a panel was made while another was up");
+    if (panel->othersOnScreenWhenShown != 0) fail(-1, "a panel was shown while another was up");
   }
   std::printf(
       "%d hold cycles, %d panels shown, %d good holds ended by the deadline, slowest hold "

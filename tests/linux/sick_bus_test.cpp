@@ -249,23 +249,8 @@ TEST(SickBusTest, AnAccessibilityLauncherThatStopsOrRestarts) {
 namespace tavrine {
 namespace {
 
-// The main thread's longest stall, from a 1 ms heartbeat, while `holds` holds of Ctrl come and go
-// (none: the baseline) over the application `pid`, its menu bar read by the program's own port.
-Clock::duration longestStallDuringHolds(std::int32_t pid, int holds) {
-  doubles::FakePlatform fake;
-  qt::QtRunLoop runLoop;
-  atspi::AtspiAccessibility accessibility;
-  const Platform platform{fake.application, runLoop,        fake.events,  fake.workspace,
-                          fake.trust,       accessibility,  fake.statusBar, fake.screens,
-                          fake.panels,      &fake.focus};
-  fake.trust.trusted = true;
-  fake.events.globalMonitorsAvailable = true;
-  fake.workspace.frontmost = RunningApplication{pid, "Peer", nullptr, {}, {}};
-  TranslationHelper t;
-  const auto delegate = AppDelegate::create(
-      platform, qt::linuxSources(accessibility, Desktop::otherLinux).all, t);
-  delegate->applicationDidFinishLaunching();
-
+// The main thread's longest stall, from a 1 ms heartbeat, while `run` drives the event loop.
+Clock::duration longestStall(const std::function<void()>& run) {
   Clock::duration longest{};
   Clock::time_point last = Clock::now();
   QTimer heartbeat;
@@ -275,52 +260,101 @@ Clock::duration longestStallDuringHolds(std::int32_t pid, int holds) {
     last = Clock::now();
   });
   heartbeat.start(1);
-  const auto runFor = [](std::chrono::milliseconds length) {
-    QEventLoop loop;
-    QTimer::singleShot(length, Qt::PreciseTimer, &loop, &QEventLoop::quit);
-    loop.exec();
-  };
-  for (int i = 0; i < std::max(holds, 1); ++i) {
-    const modifier::Flags flags = holds > 0 ? modifier::kCommand : 0;
-    fake.workspace.flags = flags;
-    fake.events.flagsChanged(doubles::Scope::global, flags);
-    runFor(650ms);
-    fake.workspace.flags = 0;
-    fake.events.flagsChanged(doubles::Scope::global, 0);
-    runFor(100ms);
-  }
+  run();
   return longest;
+}
+
+void runFor(Clock::duration length) {
+  QEventLoop loop;
+  QTimer::singleShot(std::chrono::duration_cast<std::chrono::milliseconds>(length),
+                     Qt::PreciseTimer, &loop, &QEventLoop::quit);
+  loop.exec();
+}
+
+struct Holds {
+  Clock::duration stall;
+  Clock::duration took;
+  std::size_t rows = 0;  // in the last overlay shown
+};
+
+// `holds` holds of Ctrl over the application `pid`, its menu bar read by the program's port; each
+// lasts 0.65 s, or until its overlay is up when `untilShown`.
+Holds holdsOver(std::int32_t pid, int holds, bool untilShown = false,
+                atspi::ReadOptions options = {}) {
+  doubles::FakePlatform fake;
+  qt::QtRunLoop runLoop;
+  atspi::AtspiAccessibility accessibility(options);
+  const Platform platform{fake.application, runLoop,       fake.events,    fake.workspace,
+                          fake.trust,       accessibility, fake.statusBar, fake.screens,
+                          fake.panels,      &fake.focus};
+  fake.trust.trusted = true;
+  fake.events.globalMonitorsAvailable = true;
+  fake.workspace.frontmost = RunningApplication{pid, "Peer", nullptr, {}, {}};
+  TranslationHelper t;
+  const auto delegate =
+      AppDelegate::create(platform, qt::linuxSources(accessibility, Desktop::otherLinux).all, t);
+  delegate->applicationDidFinishLaunching();
+  const auto start = Clock::now();
+  Holds out{longestStall([&] {
+              for (int i = 0; i < holds; ++i) {
+                fake.workspace.flags = modifier::kCommand;
+                fake.events.flagsChanged(doubles::Scope::global, modifier::kCommand);
+                runFor(650ms);
+                for (int wait = 0; untilShown && fake.panels.onScreenCount() == 0 && wait < 400;
+                     ++wait)
+                  runFor(50ms);
+                fake.workspace.flags = 0;
+                fake.events.flagsChanged(doubles::Scope::global, 0);
+                runFor(100ms);
+              }
+            }),
+            Clock::now() - start};
+  if (!fake.panels.created.empty()) {
+    for (const auto& [menu, items] :
+         fake.panels.created.back()->settings.content->groupedShortcuts())
+      out.rows += items.size();
+  }
+  return out;
 }
 
 // Every hold over a stopped application, a session bus that never answers and a menu of 20,000
 // items leaves the main thread free: no stall of a frame's length, when the machine keeps the
-// heartbeat without holds under half of that.
+// heartbeat without holds, as long, under half of that. A stall that happens every time is ours;
+// one that does not may be the machine's: up to three tries.
 TEST(HoldStallTest, TheMainThreadNeverWaitsOnAnotherProcess) {
   doubles::HostileBus peer;
   if (!peer.start()) GTEST_SKIP() << "dbus-daemon is not installed";
   int silent = -1;
   const std::string silentAddress = silentBus(silent);
-  const auto judge = [](const char* what, Clock::duration baseline, Clock::duration stall) {
+  const auto judge = [](const char* what, const std::function<Holds()>& measure) {
     const auto ms = [](Clock::duration d) {
       return std::chrono::duration<double, std::milli>(d).count();
     };
-    std::printf("  %-28s longest stall %6.1f ms (without holds %5.1f ms)\n", what, ms(stall),
-                ms(baseline));
-    EXPECT_LT(stall, baseline < 8ms ? 16ms : 200ms) << what;
+    bool under = false;
+    for (int tries = 0; tries < 3 && !under; ++tries) {
+      const Holds holds = measure();
+      const Clock::duration baseline = longestStall([&] { runFor(holds.took); });
+      under = holds.stall < (baseline < 8ms ? 16ms : 200ms);
+      std::printf("  %-28s longest stall %6.1f ms (without holds %5.1f ms)\n", what,
+                  ms(holds.stall), ms(baseline));
+    }
+    EXPECT_TRUE(under) << what;
   };
   {
     const ScopedEnv atspi("AT_SPI_BUS_ADDRESS", peer.address().c_str());
-    const Clock::duration baseline = longestStallDuringHolds(peer.pid(), 0);
     ASSERT_TRUE(peer.control("Mode", "s", "wide:20000"));
-    judge("20,000 items", baseline, longestStallDuringHolds(peer.pid(), 3));
+    judge("20,000 items", [&] {
+      const Holds holds = holdsOver(peer.pid(), 1, true, {.deadline = 20s});
+      EXPECT_GE(holds.rows, 19'000u) << "the menu was read and shown";
+      return holds;
+    });
     kill(peer.pid(), SIGSTOP);
-    judge("stopped application", baseline, longestStallDuringHolds(peer.pid(), 4));
+    judge("stopped application", [&] { return holdsOver(peer.pid(), 3); });
     kill(peer.pid(), SIGCONT);
   }
   const ScopedEnv session("DBUS_SESSION_BUS_ADDRESS", silentAddress.c_str());
   const ScopedEnv atspi("AT_SPI_BUS_ADDRESS", nullptr);
-  const Clock::duration baseline = longestStallDuringHolds(peer.pid(), 0);
-  judge("session bus never answers", baseline, longestStallDuringHolds(peer.pid(), 4));
+  judge("session bus never answers", [&] { return holdsOver(peer.pid(), 3); });
   close(silent);
 }
 

@@ -2,6 +2,7 @@
 // An application delegate on the test doubles, with a private language flag.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <deque>
 #include <memory>
@@ -74,7 +75,12 @@ struct AppHarness {
     auto* panel = c ? dynamic_cast<RecordingPanel*>(c->window.get()) : nullptr;
     return panel && panel->onScreen() ? panel->settings.content->appName() : "";
   }
-  std::size_t panelsMade() const { return fake.panels.created.size(); }
+  // Panels put on screen; one prepared and never shown does not count.
+  std::size_t panelsMade() const {
+    return static_cast<std::size_t>(
+        std::count_if(fake.panels.created.begin(), fake.panels.created.end(),
+                      [](const auto& p) { return p->orderedFront > 0; }));
+  }
 };
 
 }  // namespace tavrine::doubles

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 // A run loop on a virtual clock that a test moves by hand. Posted tasks run before any timer, in
-// the order posted (from any thread), at the current time; timers fire in time order, ties in creation order.
+// the order posted (from any thread), at the current time; timers fire in time order, ties in
+// creation order.
 #pragma once
 
 #include <algorithm>

@@ -12,8 +12,9 @@
 namespace tavrine::atspi {
 
 // Called on one thread only, the program's worker (the reader is not thread-safe); its elements
-// too. Each applicationElement() reads afresh; the connections stay open between calls. Its items' kPress sends AT-SPI's
-// DoAction through this port, so the port must outlive the elements it hands out.
+// too. Each applicationElement() reads afresh; the connections stay open between calls. Its items'
+// kPress sends AT-SPI's DoAction through this port, so the port must outlive the elements it hands
+// out.
 class AtspiAccessibility final : public ax::AccessibilityPort {
  public:
   explicit AtspiAccessibility(ReadOptions options = {}, SnapshotLimits limits = {})
