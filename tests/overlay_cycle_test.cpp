@@ -25,7 +25,7 @@ class OverlayCycleTest : public ::testing::Test {
   std::shared_ptr<ax::MemoryTree> editor() {
     std::shared_ptr<ax::MemoryTree> tree = ax::parseMenuTree(kEditor).tree;
     h.fake.accessibility.add(42, tree);
-    h.fake.workspace.frontmost = RunningApplication{42, "Editor", nullptr, {}, {}};
+    h.fake.workspace.frontmost = RunningApplication{42, "Editor", nullptr, {}, {}, {}};
     return tree;
   }
   // The answer comes back through the main queue.
@@ -43,7 +43,7 @@ TEST_F(OverlayCycleTest, NothingToShowChangesNothing) {
   h.bringToFront(42, "Viewer", kNoShortcuts);
   show();
   h.fake.workspace.frontmost =
-      RunningApplication{44, "Ghost", nullptr, {}, {}};  // no menu bar at all
+      RunningApplication{44, "Ghost", nullptr, {}, {}, {}};  // no menu bar at all
   show();
   EXPECT_EQ(h.delegate->overlayController, nullptr);
   EXPECT_EQ(loop.liveTimerCount(), 0u);
@@ -70,6 +70,24 @@ TEST_F(OverlayCycleTest, ShowsTheHarvestUnderTheApplicationsNameOrUnknown) {
   EXPECT_EQ(h.shownApp(), "Unknown");
   // Every overlay has the style the delegate was made with.
   EXPECT_EQ(h.fake.panels.created.at(1)->settings.content->style().capStyle, KeyCapStyle::words);
+}
+
+TEST_F(OverlayCycleTest, TheHeaderNamesTheApplicationInTheLanguageShown) {
+  const auto hold = [&](bool zh) {
+    h.delegate->hideOverlay();
+    h.t.setIsZH(zh);
+    show();
+    return h.shownApp();
+  };
+  h.bringToFront(42, "Files", kEditor);
+  h.fake.workspace.frontmost->localizedNameZH = "文件";
+  EXPECT_EQ(hold(false), "Files");
+  h.t.setIsZH(true);
+  EXPECT_EQ(h.shownApp(), "文件") << "switched while shown";
+  EXPECT_EQ(hold(false), "Files");
+  EXPECT_EQ(hold(true), "文件");
+  h.bringToFront(43, "Editor", kEditor);  // no Chinese name: its own
+  EXPECT_EQ(hold(true), "Editor");
 }
 
 TEST_F(OverlayCycleTest, ASecondShowReplacesTheFirstAndKeepsOnePoll) {

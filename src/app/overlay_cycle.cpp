@@ -112,9 +112,13 @@ bool AppDelegate::prepare(const RunningApplication& app, Answer& answer) {
   }
   const std::string name = app.localizedName.value_or("Unknown");
   // The groups go into the view; preparing again (the first was hidden) groups again.
-  if (answer.groups.empty())
-    return overlayController->prepareWithShortcuts(shortcuts.application, name, shortcuts.system);
-  return overlayController->prepareWithGroups(std::move(answer.groups), name, shortcuts.system);
+  const std::string nameZH = app.localizedNameZH.value_or("");
+  if (answer.groups.empty()) {
+    return overlayController->prepareWithShortcuts(shortcuts.application, name, shortcuts.system,
+                                                   nameZH);
+  }
+  return overlayController->prepareWithGroups(std::move(answer.groups), name, shortcuts.system,
+                                              nameZH);
 }
 
 void AppDelegate::present(const RunningApplication& app, AnswerRef answer, bool prepared, bool pin,

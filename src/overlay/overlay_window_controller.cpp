@@ -20,30 +20,31 @@ Rect OverlayWindowController::panelFrame(const Rect& visibleFrame) {
   return Rect{{visibleFrame.midX() - width / 2, visibleFrame.midY() - height / 2}, {width, height}};
 }
 
-void OverlayWindowController::showWithShortcuts(
-    const std::vector<ShortcutItem>& items, const std::string& appName,
-    const std::vector<SourcedShortcut>& systemShortcuts) {
+void OverlayWindowController::showWithShortcuts(const std::vector<ShortcutItem>& items,
+                                                const std::string& appName,
+                                                const std::vector<SourcedShortcut>& systemShortcuts,
+                                                const std::string& appNameZH) {
   // At most one overlay on screen: the previous panel goes before the next is made, and even
   // when no new one can be shown.
   if (window) window->close();
-  prepareWithShortcuts(items, appName, systemShortcuts);
+  prepareWithShortcuts(items, appName, systemShortcuts, appNameZH);
   showPrepared();
 }
 
 bool OverlayWindowController::prepareWithShortcuts(
     const std::vector<ShortcutItem>& items, const std::string& appName,
-    const std::vector<SourcedShortcut>& systemShortcuts) {
-  return prepareWithGroups(groupByMenu(items), appName, systemShortcuts);
+    const std::vector<SourcedShortcut>& systemShortcuts, const std::string& appNameZH) {
+  return prepareWithGroups(groupByMenu(items), appName, systemShortcuts, appNameZH);
 }
 
-bool OverlayWindowController::prepareWithGroups(
-    GroupedShortcuts groups, const std::string& appName,
-    const std::vector<SourcedShortcut>& systemShortcuts) {
+bool OverlayWindowController::prepareWithGroups(GroupedShortcuts groups, const std::string& appName,
+                                                const std::vector<SourcedShortcut>& systemShortcuts,
+                                                const std::string& appNameZH) {
   if (prepared_) prepared_->close();
   prepared_.reset();
 
-  auto view =
-      std::make_shared<OverlayView>(appName, std::move(groups), t_, style_, systemShortcuts);
+  auto view = std::make_shared<OverlayView>(appName, std::move(groups), t_, style_, systemShortcuts,
+                                            appNameZH);
   view->setActions(actions);
 
   const std::optional<Rect> visibleFrame = screens_.mainScreenVisibleFrame();

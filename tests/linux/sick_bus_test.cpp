@@ -289,7 +289,7 @@ Holds holdsOver(std::int32_t pid, int holds, bool untilShown = false,
                           fake.panels,      &fake.focus};
   fake.trust.trusted = true;
   fake.events.globalMonitorsAvailable = true;
-  fake.workspace.frontmost = RunningApplication{pid, "Peer", nullptr, {}, {}};
+  fake.workspace.frontmost = RunningApplication{pid, "Peer", nullptr, {}, {}, {}};
   TranslationHelper t;
   const auto delegate =
       AppDelegate::create(platform, qt::linuxSources(accessibility, Desktop::otherLinux).all, t);
