@@ -35,6 +35,7 @@ using Clock = std::chrono::steady_clock;
 using Ms = std::chrono::duration<double, std::milli>;
 
 constexpr auto kKeyTimeout = std::chrono::seconds(3);
+constexpr std::uint64_t kBusTimeoutUsec = 5'000'000;  // finding the bus, on a loaded machine
 
 std::optional<long> parseNumber(const char* text) {
   char* end = nullptr;
@@ -118,8 +119,8 @@ int main(int argc, char** argv) {
     return 2;
   }
 
-  // Timeout 0: sd-bus's default.
-  const dbus::BusPtr connection = dbus::connectToAddress(dbus::accessibilityBusAddress(0), true);
+  const dbus::BusPtr connection =
+      dbus::connectToAddress(dbus::accessibilityBusAddress(kBusTimeoutUsec), true);
   sd_bus* a11y = connection.get();
   if (a11y == nullptr) {
     std::fprintf(stderr, "%s: no accessibility bus\n", argv[0]);
