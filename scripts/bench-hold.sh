@@ -6,8 +6,8 @@
 # idle Tavrine costs: its wake-ups (context switches of all its threads) over IDLE seconds and its
 # resident memory, before and after holds. Then the same holds in a Wayland session (weston with
 # XWayland; the applications native Wayland clients, Tavrine on XWayland), and what Tavrine's
-# keystroke listener costs the application in front: its key latency (key -> text changed) without
-# Tavrine and with it, in alternating blocks.
+# keystroke listener costs the application in front: its key latency (key -> text changed), and
+# the registry's answer to a plain key, without Tavrine and with it, in alternating blocks.
 # RUNS=N sets the holds per application (default 20), IDLE=S the idle span (default 10),
 # KEYS=N the keys per block (default 50) and BLOCKS=N the blocks of each kind (default 4).
 set -euo pipefail

@@ -6,10 +6,6 @@
 #include <malloc.h>
 #include <systemd/sd-bus.h>
 
-#ifdef __SANITIZE_ADDRESS__
-#include <sanitizer/allocator_interface.h>
-#endif
-
 #include <algorithm>
 #include <chrono>
 #include <filesystem>
@@ -26,6 +22,11 @@
 #include "platform/linux/dbus/bus_connection.h"
 #include "platform/linux/key_source.h"
 #include "test_servers.h"
+
+#ifdef __SANITIZE_ADDRESS__
+// GCC does not ship this header of the sanitizer runtime; the runtime has the function.
+extern "C" std::size_t __sanitizer_get_current_allocated_bytes();
+#endif
 
 namespace tavrine::atspi {
 namespace {
