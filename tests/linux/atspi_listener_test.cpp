@@ -6,10 +6,6 @@
 #include <malloc.h>
 #include <systemd/sd-bus.h>
 
-#ifdef __SANITIZE_ADDRESS__
-#include <sanitizer/allocator_interface.h>
-#endif
-
 #include <chrono>
 #include <filesystem>
 #include <optional>
@@ -251,6 +247,10 @@ TEST(AtspiListenerTest, NeverStartsAProgramForABusAddress) {
   }
   EXPECT_FALSE(std::filesystem::exists(marker));
 }
+
+#ifdef __SANITIZE_ADDRESS__
+extern "C" std::size_t __sanitizer_get_current_allocated_bytes();  // the sanitizer's allocator
+#endif
 
 // Bytes the allocator has handed out and not taken back.
 std::size_t heapInUse() {
