@@ -267,10 +267,6 @@ TEST(AtspiListenerTest, NeverStartsAProgramForABusAddress) {
   EXPECT_FALSE(std::filesystem::exists(marker));
 }
 
-#ifdef __SANITIZE_ADDRESS__
-extern "C" std::size_t __sanitizer_get_current_allocated_bytes();  // the sanitizer's allocator
-#endif
-
 // Bytes the allocator has handed out and not taken back.
 std::size_t heapInUse() {
 #ifdef __SANITIZE_ADDRESS__
