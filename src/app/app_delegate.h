@@ -46,6 +46,10 @@ class AppDelegate final : public std::enable_shared_from_this<AppDelegate>,
  public:
   static constexpr double kReleasePollInterval = 0.1;
   static constexpr double kPermissionPollInterval = 1.0;
+  // A row run by its chord waits, polling this often and this long, for the keyboard to be back
+  // in the application's window; past the wait nothing is typed.
+  static constexpr double kChordPollInterval = 0.02;
+  static constexpr double kChordWait = 1.0;
 
   // The ports and `t` must outlive the delegate. Each overlay shows what `sources` answer, the
   // menu bar first (mergeShortcuts), in the platform's `overlayStyle`.
@@ -121,6 +125,11 @@ class AppDelegate final : public std::enable_shared_from_this<AppDelegate>,
   void restartReleasePoll();
   // Follows the pinning gesture; true when this change completed it.
   bool trackPinGesture(modifier::Flags flags);
+  // Closes the pinned overlay; true when the keyboard went back to the window that had it.
+  bool closeAndGiveBack();
+  // Runs `item` by typing its chord into the window that had the keyboard, once it has it
+  // again; false, with the overlay left as it is, when its chord cannot be typed here.
+  bool typeChord(const ShortcutItem& item);
 
   // The running permission poll, if any.
   TimerRef permissionPoll_;
@@ -136,6 +145,8 @@ class AppDelegate final : public std::enable_shared_from_this<AppDelegate>,
   std::int32_t shownPid_ = 0;
   // The window that had the keyboard before the overlay was pinned.
   FocusPort::WindowHandle focusBefore_ = 0;
+  // Awaits the keyboard's return before a row's chord is typed.
+  TimerRef chordWait_;
   struct PinGesture {
     bool armed = false;  // an overlay came up during this hold of Command
     bool shiftDown = false;

@@ -2,6 +2,7 @@
 // The pinned overlay: kept after the release, searched from the keyboard, and closed by Esc, a
 // click outside or running a row, after which the keyboard goes back where it was.
 #include <memory>
+#include <utility>
 #include <vector>
 
 #include "app/app_delegate.h"
@@ -47,27 +48,33 @@ void AppDelegate::pinOverlay() {
   if (commandPressTimer) commandPressTimer->invalidate();
   commandPressTimer.reset();
   pinGesture_ = {};
+  if (chordWait_) chordWait_->invalidate();  // a chord still waiting would go to this overlay
   focusBefore_ = platform_.focus ? platform_.focus->focusedWindow() : 0;
   overlayPinned = true;
   overlayController->window->makeKey();
 }
 
 void AppDelegate::closePinnedOverlay() {
-  if (!overlayPinned) return;
+  closeAndGiveBack();
+}
+
+bool AppDelegate::closeAndGiveBack() {
+  if (!overlayPinned) return false;
+  // Taken first: the panel's closing may call back in here.
+  const FocusPort::WindowHandle window = std::exchange(focusBefore_, 0);
   hideOverlay();
-  const FocusPort::WindowHandle window = focusBefore_;
-  focusBefore_ = 0;
-  if (platform_.focus != nullptr && window != 0) platform_.focus->giveFocusTo(window);
+  return platform_.focus != nullptr && window != 0 && platform_.focus->giveFocusTo(window);
 }
 
 bool AppDelegate::runShortcut(const ShortcutItem* item) {
   if (!overlayPinned || item == nullptr) return false;
   // The row's own menu item, read afresh: a row of the live menu bar runs through it. A row from
-  // another source has none.
+  // another source has none, and is typed as its chord instead.
   const ax::ElementRef application = platform_.accessibility.applicationElement(shownPid_);
-  if (!application) return false;
   std::vector<ax::ElementRef> elements;
-  const std::vector<ShortcutItem> items = AccessibilityHelper::getShortcuts(*application, elements);
+  const std::vector<ShortcutItem> items =
+      application ? AccessibilityHelper::getShortcuts(*application, elements)
+                  : std::vector<ShortcutItem>{};
   ax::ElementRef menuItem;
   for (std::size_t i = 0; i < items.size() && i < elements.size() && !menuItem; ++i) {
     const ShortcutItem& candidate = items[i];
@@ -78,8 +85,31 @@ bool AppDelegate::runShortcut(const ShortcutItem* item) {
   }
   // The request is only sent here; the application carries it out in its own time, by when the
   // keyboard is back in its window.
-  if (!menuItem || menuItem->performAction(ax::kPress) != ax::Error::success) return false;
+  if (!menuItem) return typeChord(*item);
+  if (menuItem->performAction(ax::kPress) != ax::Error::success) return false;
   closePinnedOverlay();
+  return true;
+}
+
+bool AppDelegate::typeChord(const ShortcutItem& item) {
+  KeySenderPort* const keys = platform_.keys;
+  const FocusPort::WindowHandle window = focusBefore_;
+  if (keys == nullptr || window == 0 || !keys->canType(item.chord())) return false;
+  // A window that could not take the keyboard back gets nothing: the keys would land elsewhere.
+  if (!closeAndGiveBack()) return true;
+  if (chordWait_) chordWait_->invalidate();
+  chordWait_ = platform_.runLoop.scheduleTimer(
+      kChordPollInterval, true,
+      [weak = weak_from_this(), keys, window, chord = item.chord()](Timer& timer) {
+        if (weak.expired() || !keys->readyFor(window)) return;
+        timer.invalidate();
+        keys->send(chord);
+      });
+  // Past the wait the keyboard is elsewhere by the user's doing: nothing is typed.
+  platform_.runLoop.scheduleTimer(kChordWait, false,
+                                  [poll = std::weak_ptr<Timer>(chordWait_)](Timer&) {
+                                    if (const TimerRef timer = poll.lock()) timer->invalidate();
+                                  });
   return true;
 }
 
