@@ -18,6 +18,7 @@ packages=(
   python3                          # the floor check of src/ (scripts/check-floors.sh)
   xvfb xauth                       # shell tests on a real X server
   libx11-dev libxi-dev             # Linux backend: X11, XInput 2 raw key events
+  libxres-dev                      # Linux backend: the process behind a window (X-Resource)
   libsystemd-dev                   # Linux backend: sd-bus (accessibility switch, one instance, menus)
   libglib2.0-dev libglib2.0-dev-bin # GTK shortcuts windows: GResource bundles, builder XML; fixtures
   gettext                          # the tests' gettext catalogue (msgfmt)

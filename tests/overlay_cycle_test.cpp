@@ -29,7 +29,7 @@ TEST_F(OverlayCycleTest, NothingToShowChangesNothing) {
   h.bringToFront(42, "Viewer", kNoShortcuts);
   h.delegate->showOverlay();
   h.fake.workspace.frontmost =
-      RunningApplication{44, "Ghost", nullptr, {}, {}};  // no menu bar at all
+      RunningApplication{44, "Ghost", nullptr, {}, {}, {}};  // no menu bar at all
   h.delegate->showOverlay();
   EXPECT_EQ(h.delegate->overlayController, nullptr);
   EXPECT_EQ(loop.liveTimerCount(), 0u);
@@ -56,6 +56,24 @@ TEST_F(OverlayCycleTest, ShowsTheHarvestUnderTheApplicationsNameOrUnknown) {
   EXPECT_EQ(h.shownApp(), "Unknown");
   // Every overlay has the style the delegate was made with.
   EXPECT_EQ(h.fake.panels.created.at(1)->settings.content->style().capStyle, KeyCapStyle::words);
+}
+
+TEST_F(OverlayCycleTest, TheHeaderNamesTheApplicationInTheLanguageShown) {
+  const auto hold = [&](bool zh) {
+    h.delegate->hideOverlay();
+    h.t.setIsZH(zh);
+    h.delegate->showOverlay();
+    return h.shownApp();
+  };
+  h.bringToFront(42, "Files", kEditor);
+  h.fake.workspace.frontmost->localizedNameZH = "文件";
+  EXPECT_EQ(hold(false), "Files");
+  h.t.setIsZH(true);
+  EXPECT_EQ(h.shownApp(), "文件") << "switched while shown";
+  EXPECT_EQ(hold(false), "Files");
+  EXPECT_EQ(hold(true), "文件");
+  h.bringToFront(43, "Editor", kEditor);  // no Chinese name: its own
+  EXPECT_EQ(hold(true), "Editor");
 }
 
 TEST_F(OverlayCycleTest, ASecondShowReplacesTheFirstAndKeepsOnePoll) {
@@ -94,6 +112,12 @@ TEST_F(OverlayCycleTest, HidingLeavesAPendingHoldAloneAndIsHarmlessWithNothingSh
   h.delegate->hideOverlay();
   h.delegate->hideOverlay();
   EXPECT_EQ(h.fake.panels.created.at(0)->closes, 1u);
+  // A show prepared and not yet made goes with the hide.
+  h.delegate->overlayController->prepareWithShortcuts({doubles::record("File", "New", "n")}, "E",
+                                                      {});
+  h.delegate->hideOverlay();
+  EXPECT_EQ(h.delegate->overlayController->prepared(), nullptr);
+  EXPECT_EQ(h.fake.panels.created.at(1)->closes, 1u);
 }
 
 class OverlayWindowControllerTest : public ::testing::Test {
@@ -147,6 +171,34 @@ TEST_F(OverlayWindowControllerTest, AShowWithoutAScreenStillClosesThePanelBefore
   EXPECT_EQ(panels.created.size(), 1u);
   EXPECT_EQ(panels.onScreenCount(), 0u);
   EXPECT_EQ(controller.window, panels.created[0]);  // still refers to the closed panel
+}
+
+TEST_F(OverlayWindowControllerTest,
+       APreparedPanelWaitsOffScreenUntilShownAndAPreparedOneIsReplaced) {
+  controller.showWithShortcuts(items, "Editor", {});
+  EXPECT_TRUE(controller.prepareWithShortcuts(items, "Second", {}));
+  EXPECT_TRUE(controller.prepareWithShortcuts(items, "Third", {}));
+  ASSERT_EQ(panels.created.size(), 3u);
+  // Nothing changed on screen; the second, never shown, is closed for good.
+  EXPECT_EQ(controller.window, panels.created[0]);
+  EXPECT_EQ(panels.onScreenCount(), 1u);
+  EXPECT_EQ(std::pair(panels.created[1]->orderedFront, panels.created[1]->closes),
+            std::pair(0ul, 1ul));
+  EXPECT_EQ(controller.prepared(), panels.created[2]);
+
+  controller.showPrepared();
+  EXPECT_EQ(controller.window, panels.created[2]);
+  EXPECT_EQ(controller.prepared(), nullptr);
+  EXPECT_EQ(panels.created[0]->closes, 1u);
+  EXPECT_TRUE(panels.created[2]->onScreen());
+  EXPECT_EQ(panels.created[2]->settings.content->appName(), "Third");
+  // Nothing prepared: showing only closes.
+  controller.showPrepared();
+  EXPECT_EQ(panels.onScreenCount(), 0u);
+
+  screens.visibleFrame = std::nullopt;
+  EXPECT_FALSE(controller.prepareWithShortcuts(items, "Fourth", {}));
+  EXPECT_EQ(controller.prepared(), nullptr);
 }
 
 }  // namespace

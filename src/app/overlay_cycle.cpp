@@ -28,7 +28,8 @@ void AppDelegate::showOverlay() {
   }
   shownPid_ = app->processIdentifier;
   if (!pinGesture_.armed) pinGesture_ = {true, false, 0};
-  overlayController->showWithShortcuts(shortcuts.application, name, shortcuts.system);
+  overlayController->showWithShortcuts(shortcuts.application, name, shortcuts.system,
+                                       app->localizedNameZH.value_or(""));
   restartReleasePoll();
 }
 
@@ -52,10 +53,7 @@ void AppDelegate::restartReleasePoll() {
 void AppDelegate::hideOverlay() {
   if (commandHoldTimer) commandHoldTimer->invalidate();
   commandHoldTimer.reset();
-  if (overlayController) {
-    if (overlayController->window) overlayController->window->close();
-    overlayController->window.reset();
-  }
+  if (overlayController) overlayController->hide();
   overlayPinned = false;
 }
 

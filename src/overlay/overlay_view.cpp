@@ -32,12 +32,17 @@ void OverlayView::Subscription::reset() {
 
 OverlayView::OverlayView(std::string appName, GroupedShortcuts groupedShortcuts,
                          TranslationHelper& t, OverlayStyle style,
-                         const std::vector<SourcedShortcut>& systemShortcuts)
+                         const std::vector<SourcedShortcut>& systemShortcuts, std::string appNameZH)
     : appName_(std::move(appName)),
+      appNameZH_(std::move(appNameZH)),
       groupedShortcuts_(std::move(groupedShortcuts)),
       t_(&t),
       style_(style),
       systemGroups_(groupByHeading(systemShortcuts)) {}
+
+const std::string& OverlayView::appName() const {
+  return t_->isZH() && !appNameZH_.empty() ? appNameZH_ : appName_;
+}
 
 std::string_view OverlayView::headerLabel() const {
   return t_->isZH() ? "快捷键" : "Keyboard Shortcuts";
@@ -103,7 +108,7 @@ ShortcutRow OverlayView::systemRow(const SourcedShortcut& item) const {
 
 OverlayView OverlayView::narrowed(GroupedShortcuts groupedShortcuts,
                                   const std::vector<SourcedShortcut>& systemShortcuts) const {
-  OverlayView view(appName_, std::move(groupedShortcuts), *t_, style_, systemShortcuts);
+  OverlayView view(appName_, std::move(groupedShortcuts), *t_, style_, systemShortcuts, appNameZH_);
   view.actions_ = actions_;
   return view;
 }

@@ -74,11 +74,14 @@ class OverlayView {
   static constexpr int kSystemColumns = 4;
 
   // `t` must outlive the view (it is TranslationHelper::shared() outside tests). The system
-  // section shows `systemShortcuts` grouped by heading, in their order.
+  // section shows `systemShortcuts` grouped by heading, in their order. The header names the
+  // application `appNameZH` in Chinese where that is given.
   OverlayView(std::string appName, GroupedShortcuts groupedShortcuts, TranslationHelper& t,
-              OverlayStyle style = {}, const std::vector<SourcedShortcut>& systemShortcuts = {});
+              OverlayStyle style = {}, const std::vector<SourcedShortcut>& systemShortcuts = {},
+              std::string appNameZH = {});
 
-  const std::string& appName() const { return appName_; }
+  // The application's name in the current language.
+  const std::string& appName() const;
   const GroupedShortcuts& groupedShortcuts() const { return groupedShortcuts_; }
   const TranslationHelper& t() const { return *t_; }
   const OverlayStyle& style() const { return style_; }
@@ -126,6 +129,7 @@ class OverlayView {
 
  private:
   std::string appName_;
+  std::string appNameZH_;
   GroupedShortcuts groupedShortcuts_;
   TranslationHelper* t_;
   OverlayStyle style_;

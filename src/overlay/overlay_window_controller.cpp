@@ -19,24 +19,49 @@ Rect OverlayWindowController::panelFrame(const Rect& visibleFrame) {
   return Rect{{visibleFrame.midX() - width / 2, visibleFrame.midY() - height / 2}, {width, height}};
 }
 
-void OverlayWindowController::showWithShortcuts(
-    const std::vector<ShortcutItem>& items, const std::string& appName,
-    const std::vector<SourcedShortcut>& systemShortcuts) {
-  // At most one overlay on screen: the previous panel goes even when no new one can be shown.
+void OverlayWindowController::showWithShortcuts(const std::vector<ShortcutItem>& items,
+                                                const std::string& appName,
+                                                const std::vector<SourcedShortcut>& systemShortcuts,
+                                                const std::string& appNameZH) {
+  // At most one overlay on screen: the previous panel goes before the next is made, and even
+  // when no new one can be shown.
   if (window) window->close();
+  prepareWithShortcuts(items, appName, systemShortcuts, appNameZH);
+  showPrepared();
+}
 
-  auto view =
-      std::make_shared<OverlayView>(appName, groupByMenu(items), t_, style_, systemShortcuts);
+bool OverlayWindowController::prepareWithShortcuts(
+    const std::vector<ShortcutItem>& items, const std::string& appName,
+    const std::vector<SourcedShortcut>& systemShortcuts, const std::string& appNameZH) {
+  if (prepared_) prepared_->close();
+  prepared_.reset();
+
+  auto view = std::make_shared<OverlayView>(appName, groupByMenu(items), t_, style_,
+                                            systemShortcuts, appNameZH);
   view->setActions(actions);
 
   const std::optional<Rect> visibleFrame = screens_.mainScreenVisibleFrame();
-  if (!visibleFrame) return;
+  if (!visibleFrame) return false;
 
   PanelSettings settings;
   settings.content = std::move(view);
-  PanelRef panel = panels_.makePanel(panelFrame(*visibleFrame), settings);
-  if (panel) panel->orderFrontRegardless();
-  window = std::move(panel);
+  prepared_ = panels_.makePanel(panelFrame(*visibleFrame), settings);
+  return prepared_ != nullptr;
+}
+
+void OverlayWindowController::showPrepared() {
+  if (window) window->close();
+  if (!prepared_) return;
+  window = std::move(prepared_);
+  prepared_.reset();
+  window->orderFrontRegardless();
+}
+
+void OverlayWindowController::hide() {
+  if (window) window->close();
+  window.reset();
+  if (prepared_) prepared_->close();
+  prepared_.reset();
 }
 
 }  // namespace tavrine

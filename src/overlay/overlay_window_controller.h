@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 // Owns the floating panel that shows the overlay: one new panel and view per show, centred on
-// the main screen.
+// the main screen. A show may be prepared ahead (view built, panel made and laid out, nothing on
+// screen) so that putting it on screen costs no more than a map.
 #pragma once
 
 #include <string>
@@ -32,10 +33,26 @@ class OverlayWindowController {
   std::weak_ptr<OverlayActions> actions;
 
   // Closes the panel shown before, then shows `items` (in harvest order, grouped by top-level
-  // menu) for `appName` in a new panel, with `systemShortcuts` in the system section. Without a
-  // main screen nothing new is shown and `window` still holds the closed panel.
+  // menu) for `appName` (in Chinese `appNameZH`, where given) in a new panel, with
+  // `systemShortcuts` in the system section. Without a main screen nothing new is shown and
+  // `window` still holds the closed panel.
   void showWithShortcuts(const std::vector<ShortcutItem>& items, const std::string& appName,
-                         const std::vector<SourcedShortcut>& systemShortcuts);
+                         const std::vector<SourcedShortcut>& systemShortcuts,
+                         const std::string& appNameZH = {});
+
+  // The first half of a show: builds the view and makes its panel, off screen, replacing (and
+  // closing) one prepared before and not shown. False, with nothing prepared, without a main
+  // screen or a panel.
+  bool prepareWithShortcuts(const std::vector<ShortcutItem>& items, const std::string& appName,
+                            const std::vector<SourcedShortcut>& systemShortcuts,
+                            const std::string& appNameZH = {});
+  // The second half: closes the panel shown before and puts the prepared one on screen in
+  // `window`. Without a prepared panel it only closes, and `window` keeps the closed panel.
+  void showPrepared();
+  // Closes and drops the panel on screen and the one prepared.
+  void hide();
+  // The panel prepared and not yet shown, or none.
+  const PanelRef& prepared() const { return prepared_; }
 
   // The panel's content rectangle on a screen whose visible frame is `visibleFrame`: a share of
   // it up to a cap, centred on it; no minimum size.
@@ -46,6 +63,7 @@ class OverlayWindowController {
   PanelPort& panels_;
   TranslationHelper& t_;
   OverlayStyle style_;
+  PanelRef prepared_;
 };
 
 }  // namespace tavrine

@@ -19,6 +19,9 @@ struct RunningApplication {
   // absolute path of its program and the id of its desktop entry ("org.gnome.TextEditor").
   std::optional<std::string> executable;
   std::optional<std::string> desktopEntryId;
+  // Its name in Chinese where it gives one (a desktop entry's Name[zh_CN]), for the overlay's
+  // header in Chinese.
+  std::optional<std::string> localizedNameZH;
 };
 
 class WorkspacePort {

@@ -8,6 +8,7 @@
 
 #include "model/desktop.h"
 #include "platform/accessibility.h"
+#include "platform/linux/xdg/desktop_entry.h"
 #include "sources/gtk_shortcuts/gtk_shortcuts_source.h"
 #include "sources/sheets/sheet_source.h"
 #include "sources/shortcut_source.h"
@@ -15,6 +16,8 @@
 namespace tavrine::qt {
 
 struct LinuxSources {
+  // The desktop entries the shortcuts windows learn an application's gettext domain from.
+  std::shared_ptr<xdg::DesktopIcons> entries;
   std::shared_ptr<const sources::gtk::GtkShortcutsSource> windows;
   std::shared_ptr<const sources::sheets::SheetSource> sheets;
   // The menu bar, the shortcuts windows, the sheets, then the desktop's own catalogue.

@@ -16,6 +16,7 @@
 #include "shell/linux_session.h"
 #include "shell/linux_sources.h"
 #include "sources/menu_bar/menu_bar_source.h"
+#include "text/unicode.h"
 
 namespace tavrine::qt {
 namespace {
@@ -60,19 +61,25 @@ std::variant<ListOptions, std::string> parseListArguments(const std::vector<std:
   bool target = false;
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& a = args[i];
+    const bool number = !a.empty() && a.find_first_not_of("0123456789") == std::string::npos;
     if (a == "--json") {
       options.json = true;
     } else if (a == "--zh") {
       options.zh = true;
-    } else if (a == "--delay" && i + 1 < args.size() && !target) {
+    } else if (target && (a == "--delay" || number)) {
+      return "a process id or --delay, not both: " + a;
+    } else if (a == "--delay") {
+      if (i + 1 == args.size()) return std::string("--delay takes seconds (0 to 600)");
+      const std::string& value = args[++i];
       char* end = nullptr;
-      options.delaySeconds = std::strtod(args[++i].c_str(), &end);
-      if (*end != '\0' || !(options.delaySeconds >= 0 && options.delaySeconds <= 600))
-        return std::string("--delay takes seconds (0 to 600): ") + args[i];
+      options.delaySeconds = std::strtod(value.c_str(), &end);
+      if (value.empty() || *end != '\0' ||
+          !(options.delaySeconds >= 0 && options.delaySeconds <= 600))
+        return "--delay takes seconds (0 to 600): " + value;
       target = true;
-    } else if (!a.empty() && a.find_first_not_of("0123456789") == std::string::npos && !target &&
-               a.size() < 10) {
-      options.pid = static_cast<std::int32_t>(std::stol(a));
+    } else if (number) {
+      // Linux's process ids stay below 2^22; longer numbers are no process.
+      options.pid = a.size() < 10 ? static_cast<std::int32_t>(std::stol(a)) : 0;
       if (options.pid <= 0) return "not a process id: " + a;
       target = true;
     } else {
@@ -84,7 +91,8 @@ std::variant<ListOptions, std::string> parseListArguments(const std::vector<std:
 
 std::string jsonString(const std::string& text) {
   std::string out = "\"";
-  for (const char c : text) {
+  // Program paths and file contents may be any bytes; JSON is Unicode.
+  for (const char c : text::wellFormed(text)) {
     switch (c) {
       case '"':
         out += "\\\"";
@@ -118,6 +126,12 @@ int runListCommand(const std::vector<std::string>& args) {
     return 2;
   }
   const ListOptions options = std::get<ListOptions>(parsed);
+  std::error_code noProcess;
+  if (options.pid != 0 &&
+      !std::filesystem::exists("/proc/" + std::to_string(options.pid), noProcess)) {
+    std::fprintf(stderr, "No process %d is running.\n", static_cast<int>(options.pid));
+    return 2;
+  }
   if (options.delaySeconds > 0)
     std::this_thread::sleep_for(std::chrono::duration<double>(options.delaySeconds));
 
@@ -127,6 +141,12 @@ int runListCommand(const std::vector<std::string>& args) {
       xdg::applicationFolders(std::getenv("XDG_DATA_HOME"), std::getenv("XDG_DATA_DIRS"),
                               std::getenv("HOME")),
       nullptr);
+  const atspi::AtspiAccessibility accessibility;
+  const LinuxSources sources = linuxSources(accessibility, LinuxSession::desktop());
+  // A hold never waits for the desktop entries; this short-lived command has to, once.
+  constexpr std::chrono::seconds kEntriesRead(5);
+  desktop.awaitEntries(kEntriesRead);
+  sources.entries->awaitEntries(kEntriesRead);
   std::optional<RunningApplication> app;
   if (options.pid == 0) {
     app = desktop.frontmostApplication();
@@ -142,6 +162,7 @@ int runListCommand(const std::vector<std::string>& args) {
     if (const auto entry = desktop.entryOf(options.pid, program)) {
       app->desktopEntryId = entry->id;
       app->localizedName = entry->name.empty() ? program : entry->name;
+      if (!entry->nameZH.empty()) app->localizedNameZH = entry->nameZH;
     } else {
       app->localizedName = program;
     }
@@ -149,8 +170,6 @@ int runListCommand(const std::vector<std::string>& args) {
   const FrontApplication front{app->processIdentifier, app->executable.value_or(""),
                                app->desktopEntryId.value_or(""), options.zh};
 
-  const atspi::AtspiAccessibility accessibility;
-  const LinuxSources sources = linuxSources(accessibility, LinuxSession::desktop());
   const MergedShortcuts merged = mergeShortcuts(sources.all, front);
   TranslationHelper& t = TranslationHelper::shared();
   t.setIsZH(options.zh);
@@ -195,7 +214,9 @@ int runListCommand(const std::vector<std::string>& args) {
   const std::vector<std::string> errors = sources.sheets->errors();
 
   std::ostringstream out;
-  const std::string name = app->localizedName.value_or("Unknown");
+  const std::string name = options.zh && app->localizedNameZH
+                               ? *app->localizedNameZH
+                               : app->localizedName.value_or("Unknown");
   if (options.json) {
     const auto rowsJson = [&out](const std::vector<Row>& list) {
       out << "[";

@@ -21,7 +21,7 @@ struct ListOptions {
 std::variant<ListOptions, std::string> parseListArguments(const std::vector<std::string>& args);
 
 // Prints the list on standard output: 0 when the application has shortcuts, 1 when it has none
-// (or none is in front), 2 for bad arguments.
+// (or none is in front), 2 for bad arguments or a process that is not running.
 int runListCommand(const std::vector<std::string>& args);
 
 // `text` as a JSON string literal.

@@ -278,6 +278,11 @@ std::string toUtf8(char32_t c) {
   return std::string(reinterpret_cast<const char*>(buffer), static_cast<std::size_t>(length));
 }
 
+std::string wellFormed(std::string_view s) {
+  if (isAscii(s) || (s.size() <= INT32_MAX && isWellFormed(s))) return std::string(s);
+  return toUtf8(fromUtf8(s));
+}
+
 std::string showUnprintable(std::string_view s) {
   const auto* p = reinterpret_cast<const std::uint8_t*>(s.data());
   // Whether a character starting a cluster is drawn as nothing, or as something that belongs to

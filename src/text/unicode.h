@@ -68,6 +68,9 @@ bool endsWithLatinLetterOrDigit(std::string_view s);
 // The UTF-8 encoding of `c`; U+FFFD for a surrogate or a value past U+10FFFF.
 std::string toUtf8(char32_t c);
 
+// `s` as well-formed UTF-8: unchanged when it is, else each ill-formed sequence as U+FFFD.
+std::string wellFormed(std::string_view s);
+
 // Characters that would show as nothing, as a gap or as part of the character before them,
 // written as their code point ("U+0001", "U+F748", "U+00A0"): controls, format characters,
 // private-use, surrogate and unassigned code points, separators, and a combining mark that

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "platform/linux/xdg/desktop_entry.h"
+#include "platform/linux/xdg/desktop_workspace.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -109,6 +110,26 @@ TEST_F(DesktopEntryTest, IconsComeFromTheProcessThroughAnIndexKeptCurrent) {
   ASSERT_TRUE(index->waitForReadingAfter(before, 10s));
   EXPECT_EQ(icons.iconOf(7, "Text Editor"), "Text Editor");
   EXPECT_EQ(processExecutable(getpid()), "tavrine_linux_tests");
+}
+
+// The workspace names the application by its entry, in Chinese too; until the entries are read
+// (the same folder thousands of times) it answers at once with the window's own name.
+TEST_F(DesktopEntryTest, TheWorkspaceNamesTheApplicationByItsEntryWithoutWaiting) {
+  struct Window final : WorkspacePort {
+    std::optional<RunningApplication> frontmostApplication() const override {
+      return RunningApplication{7, "Text Editor", nullptr, {}, {}, {}};
+    }
+    std::uint64_t modifierFlags() const override { return 0; }
+  } window;
+  write("proc/7/cmdline", "/usr/bin/mousepad");
+  const DesktopWorkspace workspace(window, std::vector(2000, folders_[1]), {}, root_ / "proc");
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_EQ(workspace.frontmostApplication()->localizedName, "Text Editor");
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(100));
+  EXPECT_FALSE(workspace.awaitEntries({}));
+  ASSERT_TRUE(workspace.awaitEntries(std::chrono::seconds(60)));
+  const auto after = workspace.frontmostApplication();
+  EXPECT_TRUE(after->localizedName == "Mousepad" && after->localizedNameZH == "Mousepad 编辑器");
 }
 
 TEST(DesktopEntryFoldersTest, DataHomeFirstThenEachDataDirOnce) {

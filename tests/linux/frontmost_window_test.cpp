@@ -24,6 +24,7 @@ class MemoryWindowTree final : public WindowTree {
     bool gone = false;
   };
   std::map<WindowId, Window> windows;
+  std::map<WindowId, std::int32_t> serverPids;  // X-Resource's answers
   std::optional<WindowId> active;
   std::optional<WindowId> focus;
 
@@ -43,6 +44,9 @@ class MemoryWindowTree final : public WindowTree {
   bool hasWmState(WindowId id) const override { return find(id) && find(id)->wmState; }
   std::optional<std::int32_t> pid(WindowId id) const override {
     return find(id) != nullptr ? find(id)->pid : std::nullopt;
+  }
+  std::optional<std::int32_t> clientPid(WindowId id) const override {
+    return find(id) && serverPids.contains(id) ? std::optional(serverPids.at(id)) : std::nullopt;
   }
   bool isLocal(WindowId id) const override { return find(id) != nullptr; }
 
@@ -64,6 +68,8 @@ TEST(FrontmostWindowTest, FindsTheClientWindowThatHoldsTheKeyboard) {
   MemoryWindowTree managed;
   managed.windows = {{50, {}}, {51, {50, true, 500}}, {52, {51}}, {60, {}}, {61, {60, true, 600}},
                      {70, {}}, {71, {70, true}}};  // 71 names no process
+  MemoryWindowTree served = managed;               // the server tells the process behind 61 and 71
+  served.serverPids = {{61, 610}, {71, 710}};
   MemoryWindowTree clientGone = managed;
   clientGone.windows[61].gone = true;  // listed by its frame, gone when asked
 
@@ -87,6 +93,8 @@ TEST(FrontmostWindowTest, FindsTheClientWindowThatHoldsTheKeyboard) {
       {"focus on a frame: walk down", managed, std::nullopt, 60, FrontmostWindow{61, 600}},
       {"active window gone: the focus decides", managed, 99, 52, FrontmostWindow{51, 500}},
       {"a client naming no process is no application", managed, 71, 71, std::nullopt},
+      {"the server's pid over the window's claim", served, 61, 61, FrontmostWindow{61, 610}},
+      {"the server's pid where the window claims none", served, 71, 71, FrontmostWindow{71, 710}},
       {"a parent vanishing on the way up", parentGone, std::nullopt, 12, std::nullopt},
       {"a client vanishing on the way down", clientGone, std::nullopt, 60, std::nullopt},
       {"parents in a circle", loop, std::nullopt, 31, std::nullopt},

@@ -121,7 +121,7 @@ TEST(ShellFeedTest, TheExtensionsKeysAndFocusReachTheHandlersAndTheWorkspace) {
   Peer shell(true);
   ASSERT_TRUE(shell.connected());
   FixedWorkspace accessible;
-  accessible.app = RunningApplication{77, "Mousepad", nullptr, {}, {}};
+  accessible.app = RunningApplication{77, "Mousepad", nullptr, {}, {}, {}};
   accessible.flags = modifier::kShift;
   ShellFeed feed(doubles::sessionBusAddress());
   ShellWorkspace workspace(feed, accessible,

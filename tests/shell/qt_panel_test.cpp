@@ -229,7 +229,7 @@ TEST_F(QtPanelTest, TheHeaderShowsTheFrontmostApplicationsIconReadAtEachRender) 
   QImage red(64, 64, QImage::Format_ARGB32);
   red.fill(QColor(230, 20, 20));
   workspace.frontmost = RunningApplication{
-      42, "Editor", std::make_shared<QtImage>(QIcon(QPixmap::fromImage(red))), {}, {}};
+      42, "Editor", std::make_shared<QtImage>(QIcon(QPixmap::fromImage(red))), {}, {}, {}};
   const PanelRef panel = makePanel({{0, 0}, {900, 500}});
   OverlayWidget* w = widgetOf(panel);
   const auto iconFrame = [&]() -> std::optional<QRectF> {

@@ -44,8 +44,12 @@ std::optional<FrontmostWindow> clientHolding(const WindowTree& tree, WindowId wi
   std::optional<WindowId> client = clientAbove(tree, window);
   if (!client) client = clientBelow(tree, window);
   if (!client) return std::nullopt;
-  const std::optional<std::int32_t> pid = tree.pid(*client);
-  if (!pid || !tree.isLocal(*client)) return std::nullopt;
+  // A window shown through ssh -X is made through the local ssh process: the machine it
+  // names decides first.
+  if (!tree.isLocal(*client)) return std::nullopt;
+  std::optional<std::int32_t> pid = tree.clientPid(*client);
+  if (!pid) pid = tree.pid(*client);
+  if (!pid) return std::nullopt;
   return FrontmostWindow{*client, *pid};
 }
 

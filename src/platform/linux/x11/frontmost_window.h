@@ -31,8 +31,11 @@ class WindowTree {
   virtual std::vector<WindowId> children(WindowId window) const = 0;
   // WM_STATE: set by the window manager on every managed client window.
   virtual bool hasWmState(WindowId window) const = 0;
-  // _NET_WM_PID, when it is a plausible process id.
+  // _NET_WM_PID, when it is a plausible process id: the window's own claim.
   virtual std::optional<std::int32_t> pid(WindowId window) const = 0;
+  // The process whose connection made the window, as the X server knows it (X-Resource); none
+  // where the server cannot tell (no such extension, a client over the network).
+  virtual std::optional<std::int32_t> clientPid(WindowId window) const = 0;
   // WM_CLIENT_MACHINE names this machine: only then does _NET_WM_PID name a process here (a
   // window shown through ssh -X names a process of another machine).
   virtual bool isLocal(WindowId window) const = 0;
@@ -53,8 +56,10 @@ inline constexpr int kMaxWindowsVisited = 512;
 // The client window that holds the active window or, failing that, the input focus: the window
 // itself or its nearest ancestor that carries WM_STATE or _NET_WM_PID (toolkits focus a small
 // child window), else the first such window below it (a reparenting window manager may focus its
-// frame). None when that window names no process, names one of another machine, or when nothing
-// holds the keyboard.
+// frame). Its process is the one the X server knows behind the window, whatever _NET_WM_PID
+// claims (a window can name another application's process; a sandboxed one names a pid of its
+// own namespace); the claim counts only where the server cannot tell. None when no process is
+// known, when the window names another machine, or when nothing holds the keyboard.
 std::optional<FrontmostWindow> findFrontmostWindow(const WindowTree& tree);
 
 // Whether a WM_CLIENT_MACHINE value names the machine called `hostName` (in any ASCII case);

@@ -4,6 +4,7 @@
 #include <X11/XKBlib.h>
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
+#include <X11/extensions/XRes.h>
 #include <unistd.h>
 
 #include <cstdint>
@@ -27,8 +28,9 @@ constexpr unsigned kMaxChildren = kMaxWindowsVisited;
 // The window facts the search reads, each a request that may find its window gone.
 class XWindowTree final : public WindowTree {
  public:
-  explicit XWindowTree(const X11Display& display)
+  XWindowTree(const X11Display& display, bool hasXRes)
       : display_(display),
+        hasXRes_(hasXRes),
         netActiveWindow_(display.atom("_NET_ACTIVE_WINDOW")),
         netWmPid_(display.atom("_NET_WM_PID")),
         wmState_(display.atom("WM_STATE")) {}
@@ -79,6 +81,20 @@ class XWindowTree final : public WindowTree {
     return static_cast<std::int32_t>(pid);
   }
 
+  std::optional<std::int32_t> clientPid(WindowId window) const override {
+    if (!hasXRes_) return std::nullopt;
+    XResClientIdSpec spec{static_cast<XID>(window), XRES_CLIENT_ID_PID_MASK};
+    long count = 0;
+    XResClientIdValue* ids = nullptr;
+    if (XResQueryClientIds(display_.get(), 1, &spec, &count, &ids) != Success) return std::nullopt;
+    std::optional<std::int32_t> pid;
+    for (long i = 0; i < count && !pid; ++i) {
+      if (const pid_t found = XResGetClientPid(&ids[i]); found > 0) pid = found;
+    }
+    XResClientIdsDestroy(count, ids);
+    return pid;
+  }
+
  private:
   struct Tree {
     WindowId parent = 0;
@@ -100,6 +116,7 @@ class XWindowTree final : public WindowTree {
   }
 
   const X11Display& display_;
+  bool hasXRes_;
   Atom netActiveWindow_;
   Atom netWmPid_;
   Atom wmState_;
@@ -109,6 +126,8 @@ class XWindowTree final : public WindowTree {
 
 struct X11Workspace::Impl {
   X11Display display;
+  // X-Resource 1.2, which tells the process behind a window's connection.
+  bool hasXRes = false;
   IconFactory makeIcon;
   // The last window's icon: the panel asks for the application at every paint, and an icon
   // can be hundreds of kilobytes.
@@ -116,7 +135,17 @@ struct X11Workspace::Impl {
   mutable ImageRef icon;
 
   Impl(IconFactory factory, const std::string& name)
-      : display(name.empty() ? nullptr : name.c_str()), makeIcon(std::move(factory)) {}
+      : display(name.empty() ? nullptr : name.c_str()), makeIcon(std::move(factory)) {
+    int event = 0;
+    int error = 0;
+    int major = 0;
+    int minor = 0;
+    hasXRes = display.isOpen() && XResQueryExtension(display.get(), &event, &error) &&
+              XResQueryVersion(display.get(), &major, &minor) &&
+              (major > 1 || (major == 1 && minor >= 2));
+  }
+
+  XWindowTree tree() const { return XWindowTree(display, hasXRes); }
 
   // Events nobody selected still arrive (MappingNotify goes to every client); drop them so the
   // queue does not grow.
@@ -163,7 +192,7 @@ bool X11Workspace::isConnected() const {
 std::optional<RunningApplication> X11Workspace::frontmostApplication() const {
   if (!isConnected()) return std::nullopt;
   impl_->dropEvents();
-  const std::optional<FrontmostWindow> found = findFrontmostWindow(XWindowTree(impl_->display));
+  const std::optional<FrontmostWindow> found = findFrontmostWindow(impl_->tree());
   if (!found) return std::nullopt;
   RunningApplication app;
   app.processIdentifier = found->pid;
@@ -181,7 +210,7 @@ std::uint64_t X11Workspace::modifierFlags() const {
 
 std::optional<Point> X11Workspace::frontmostWindowCentre() const {
   if (!isConnected()) return std::nullopt;
-  const std::optional<FrontmostWindow> found = findFrontmostWindow(XWindowTree(impl_->display));
+  const std::optional<FrontmostWindow> found = findFrontmostWindow(impl_->tree());
   if (!found) return std::nullopt;
   Display* dpy = impl_->display.get();
   XWindowAttributes attributes{};

@@ -417,9 +417,11 @@ std::string DesktopIcons::iconOf(std::int32_t pid, const std::string& name) {
   return icon;
 }
 
+bool DesktopIcons::awaitEntries(std::chrono::milliseconds timeout) const {
+  return index_->readings() > 0 || index_->waitForReadingAfter(0, timeout);
+}
+
 std::optional<DesktopEntry> DesktopIcons::entryOf(std::int32_t pid, const std::string& name) {
-  // A short-lived caller (tavrine --list) may ask before the first reading is done.
-  if (index_->readings() == 0) index_->waitForReadingAfter(0, std::chrono::milliseconds(1000));
   const DesktopEntryIndex::Entries entries = index_->entries();
   const DesktopEntry* entry = findApplication(*entries, processExecutable(pid, proc_), name);
   if (entry == nullptr) return std::nullopt;

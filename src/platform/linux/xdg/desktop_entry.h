@@ -101,8 +101,12 @@ class DesktopIcons {
   // The entry's Icon= (a theme name, or an absolute path the entry gives); else `name`, for the
   // theme. Empty when `name` is a path: it is another process's to choose, and never loaded.
   std::string iconOf(std::int32_t pid, const std::string& name);
-  // The entry of the process (see findApplication), or none.
+  // The entry of the process (see findApplication), or none. Never waits: before the first
+  // reading is done there is none, and the caller goes on with what the window says.
   std::optional<DesktopEntry> entryOf(std::int32_t pid, const std::string& name);
+  // Waits at most `timeout` for the first reading; whether it is done. For a short-lived
+  // caller (tavrine --list), never for a hold.
+  bool awaitEntries(std::chrono::milliseconds timeout) const;
 
  private:
   std::shared_ptr<const DesktopEntryIndex> index_;

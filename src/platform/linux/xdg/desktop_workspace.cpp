@@ -28,6 +28,7 @@ std::optional<RunningApplication> DesktopWorkspace::frontmostApplication() const
   if (!entry) return app;
   if (!app->desktopEntryId) app->desktopEntryId = entry->id;
   if (!entry->name.empty()) app->localizedName = entry->name;
+  if (!entry->nameZH.empty()) app->localizedNameZH = entry->nameZH;
   if (iconOf_ && !entry->icon.empty())
     if (ImageRef icon = iconOf_(entry->icon)) app->icon = std::move(icon);
   return app;

@@ -4,6 +4,7 @@
 // the entry's id for the sources of shortcuts. Wraps whichever workspace finds the application.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <filesystem>
 #include <functional>
@@ -30,6 +31,10 @@ class DesktopWorkspace final : public WorkspacePort {
 
   // The entry of process `pid` known by `name` (WM_CLASS, or its program's name), remembered.
   std::optional<DesktopEntry> entryOf(std::int32_t pid, const std::string& name) const;
+  // See DesktopIcons::awaitEntries: for tavrine --list, never for a hold.
+  bool awaitEntries(std::chrono::milliseconds timeout) const {
+    return entries_.awaitEntries(timeout);
+  }
 
  private:
   const WorkspacePort& inner_;

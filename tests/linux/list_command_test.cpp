@@ -1,0 +1,38 @@
+// SPDX-License-Identifier: MIT
+#include "shell/list_command.h"
+
+#include <gtest/gtest.h>
+
+namespace tavrine::qt {
+namespace {
+
+TEST(ListCommandTest, ArgumentsGiveOptionsOrAMessageNamingTheFault) {
+  const ListOptions o = std::get<ListOptions>(parseListArguments({"--zh", "0042", "--json"}));
+  EXPECT_TRUE(o.pid == 42 && o.json && o.zh && o.delaySeconds == 0);
+  EXPECT_EQ(std::get<ListOptions>(parseListArguments({"--delay", "2.5"})).delaySeconds, 2.5);
+  const std::pair<std::vector<std::string>, std::string> bad[] = {
+      {{"--delay"}, "--delay takes seconds"}, {{"--delay", ""}, "--delay takes seconds"},
+      {{"--delay", "6e2x"}, "6e2x"},          {{"7", "--delay", "1"}, "not both: --delay"},
+      {{"99999999999"}, "not a process id"},  {{"--jsn"}, "unexpected argument: --jsn"}};
+  for (const auto& [args, message] : bad) {
+    const auto parsed = parseListArguments(args);
+    const auto* text = std::get_if<std::string>(&parsed);
+    EXPECT_TRUE(text && text->find(message) != std::string::npos) << message;
+  }
+  // Refused before the desktop is asked anything (Linux's process ids stay below 2^22).
+  EXPECT_EQ(runListCommand({"--bogus"}), 2);
+  EXPECT_EQ(runListCommand({"4194304"}), 2);
+}
+
+TEST(ListCommandTest, JsonStringsEscapeQuotesBackslashesAndControlsAndStayUnicode) {
+  EXPECT_EQ(jsonString(std::string("\"C:\\d\"\n\t\r\x1f\0 打开 🙂", 23)),
+            R"("\"C:\\d\"\n\t\u000d\u001f\u0000 打开 🙂")");
+  // Ill-formed bytes (a program's path can hold any) become U+FFFD, never broken JSON.
+  EXPECT_EQ(jsonString("a\xff"
+                       "b\xe6\x89"
+                       "c"),
+            "\"a\uFFFDb\uFFFDc\"");
+}
+
+}  // namespace
+}  // namespace tavrine::qt
