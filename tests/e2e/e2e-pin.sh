@@ -111,7 +111,9 @@ gave_back "a click outside"
 # 5. A sheet's row runs as its chord, typed into menu-app once it has the keyboard back.
 activate_app
 pin shift
-hs_xdotool type --delay 80 "bigger" sleep 0.3 key Return
+hs_xdotool type --delay 80 "bigger"
+sleep 0.3
+hs_xdotool key Return
 gave_back "Enter on a sheet row"
 hs_poll 5 grep -qx "triggered: Zoom &In" "$app_log" && pass "the sheet row's chord ran Zoom In" ||
   fail "menu-app did not get the sheet row's Ctrl++: $(cat "$app_log")"
