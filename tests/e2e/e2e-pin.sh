@@ -117,3 +117,5 @@ hs_xdotool key Return
 gave_back "Enter on a sheet row"
 hs_poll 5 grep -qx "triggered: Zoom &In" "$app_log" && pass "the sheet row's chord ran Zoom In" ||
   fail "menu-app did not get the sheet row's Ctrl++: $(cat "$app_log")"
+
+summary
