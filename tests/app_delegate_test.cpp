@@ -71,7 +71,8 @@ TEST(AppDelegateTest, NothingHappensOnceTheDelegateIsGone) {
   AppHarness h(false);
   h.bringToFront(42, "Editor", "File\n  Save  [⌘S]\n");
   h.modifiers(modifier::kCommand, Scope::local);
-  ASSERT_TRUE(h.fake.runLoop.fireNextTimer());           // one show waits for its turn...
+  ASSERT_TRUE(h.fake.runLoop.fireNextTimer());           // the read...
+  ASSERT_TRUE(h.fake.runLoop.fireNextTimer());           // ...and one show wait for their turn...
   h.modifiers(modifier::kCommand | 0x10, Scope::local);  // ...and another hold is pending
   h.delegate->showOverlay();
   h.delegate->requestAccessibility();
@@ -79,7 +80,7 @@ TEST(AppDelegateTest, NothingHappensOnceTheDelegateIsGone) {
   h.setTrusted(true);
   EXPECT_NE(h.fake.events.flagsChanged(Scope::local, modifier::kCommand), nullptr);  // passed on
   h.fake.runLoop.advance(2);
-  EXPECT_EQ(h.panelsMade(), 1u);  // the one shown before
+  EXPECT_EQ(h.panelsMade(), 0u);
   EXPECT_EQ(h.fake.runLoop.liveTimerCount(), 0u);
   EXPECT_EQ(h.fake.events.globalAttempts, 0u);
 }

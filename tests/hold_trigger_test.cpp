@@ -25,8 +25,12 @@ Step key(Scope scope = Scope::global) {
 Step wait(double seconds) {
   return [seconds](AppHarness& h) { h.fake.runLoop.advance(seconds); };
 }
-// The press timer fires; the show it queues waits for its turn on the main queue.
-const Step timerFires = [](AppHarness& h) { ASSERT_TRUE(h.fake.runLoop.fireNextTimer()); };
+// The read's and the press timer fire; the show the latter queues waits for its turn on the main
+// queue.
+const Step timerFires = [](AppHarness& h) {
+  ASSERT_TRUE(h.fake.runLoop.fireNextTimer());
+  ASSERT_TRUE(h.fake.runLoop.fireNextTimer());
+};
 // Another application comes to the front.
 const Step browser = [](AppHarness& h) { h.bringToFront(7, "Browser", "Tab\n  New Tab  [⌘T]\n"); };
 

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <memory>
 #include <optional>
 #include <tuple>
 #include <utility>
@@ -19,26 +21,38 @@ constexpr std::string_view kNoShortcuts = "File\n  Open Recent\nView\n  Zoom\n";
 class OverlayCycleTest : public ::testing::Test {
  protected:
   OverlayCycleTest() { h.fake.workspace.flags = kCommand; }
+  // The editor in front, its menu bar reachable.
+  std::shared_ptr<ax::MemoryTree> editor() {
+    std::shared_ptr<ax::MemoryTree> tree = ax::parseMenuTree(kEditor).tree;
+    h.fake.accessibility.add(42, tree);
+    h.fake.workspace.frontmost = RunningApplication{42, "Editor", nullptr, {}, {}, {}};
+    return tree;
+  }
+  // The answer comes back through the main queue.
+  void show() {
+    h.delegate->showOverlay();
+    loop.advance(0);
+  }
 
   doubles::AppHarness h{true, OverlayStyle{KeyCapStyle::words}};
   doubles::VirtualRunLoop& loop = h.fake.runLoop;
 };
 
 TEST_F(OverlayCycleTest, NothingToShowChangesNothing) {
-  h.delegate->showOverlay();  // no frontmost application
+  show();  // no frontmost application
   h.bringToFront(42, "Viewer", kNoShortcuts);
-  h.delegate->showOverlay();
+  show();
   h.fake.workspace.frontmost =
       RunningApplication{44, "Ghost", nullptr, {}, {}, {}};  // no menu bar at all
-  h.delegate->showOverlay();
+  show();
   EXPECT_EQ(h.delegate->overlayController, nullptr);
   EXPECT_EQ(loop.liveTimerCount(), 0u);
 
   // An overlay already up stays as it was, poll included.
   h.bringToFront(43, "Editor", kEditor);
-  h.delegate->showOverlay();
+  show();
   h.bringToFront(42, "Viewer", kNoShortcuts);
-  h.delegate->showOverlay();
+  show();
   EXPECT_EQ(h.shownApp(), "Editor");
   EXPECT_EQ(h.panelsMade(), 1u);
   EXPECT_EQ(loop.liveTimerCount(), 1u);
@@ -46,13 +60,13 @@ TEST_F(OverlayCycleTest, NothingToShowChangesNothing) {
 
 TEST_F(OverlayCycleTest, ShowsTheHarvestUnderTheApplicationsNameOrUnknown) {
   h.bringToFront(42, "Editor", kEditor);
-  h.delegate->showOverlay();
+  show();
   // The harvest, grouped.
   EXPECT_EQ(h.fake.panels.created.at(0)->settings.content->groupedShortcuts().at("Edit").size(),
             2u);
 
   h.bringToFront(43, std::nullopt, kEditor);
-  h.delegate->showOverlay();
+  show();
   EXPECT_EQ(h.shownApp(), "Unknown");
   // Every overlay has the style the delegate was made with.
   EXPECT_EQ(h.fake.panels.created.at(1)->settings.content->style().capStyle, KeyCapStyle::words);
@@ -62,7 +76,7 @@ TEST_F(OverlayCycleTest, TheHeaderNamesTheApplicationInTheLanguageShown) {
   const auto hold = [&](bool zh) {
     h.delegate->hideOverlay();
     h.t.setIsZH(zh);
-    h.delegate->showOverlay();
+    show();
     return h.shownApp();
   };
   h.bringToFront(42, "Files", kEditor);
@@ -78,17 +92,17 @@ TEST_F(OverlayCycleTest, TheHeaderNamesTheApplicationInTheLanguageShown) {
 
 TEST_F(OverlayCycleTest, ASecondShowReplacesTheFirstAndKeepsOnePoll) {
   h.bringToFront(42, "Editor", kEditor);
-  h.delegate->showOverlay();
-  h.delegate->showOverlay();
+  show();
+  show();
   ASSERT_EQ(h.panelsMade(), 2u);
-  EXPECT_EQ(h.fake.panels.created[1]->othersOnScreenWhenMade, 0u);  // the first went before
+  EXPECT_EQ(h.fake.panels.created[1]->othersOnScreenWhenShown, 0u);  // the first went before
   EXPECT_EQ(h.shownApp(), "Editor");
   EXPECT_EQ(loop.liveTimerCount(), 1u);
 }
 
 TEST_F(OverlayCycleTest, ThePollSeesCommandLetGoAtItsNextTenthOfASecond) {
   h.bringToFront(42, "Editor", kEditor);
-  h.delegate->showOverlay();
+  show();
   // Command held with other modifiers keeps the overlay, as far as the poll is concerned.
   h.fake.workspace.flags = kCommand | modifier::kShift;
   loop.advance(0.1);
@@ -118,6 +132,68 @@ TEST_F(OverlayCycleTest, HidingLeavesAPendingHoldAloneAndIsHarmlessWithNothingSh
   h.delegate->hideOverlay();
   EXPECT_EQ(h.delegate->overlayController->prepared(), nullptr);
   EXPECT_EQ(h.fake.panels.created.at(1)->closes, 1u);
+}
+
+// The sources are asked part of the way into the hold, never for a hold a key ended before, and
+// their answer is shown at the hold's end or, when later, as it comes: for this hold and the
+// application in front only.
+TEST_F(OverlayCycleTest, ReadsDuringTheHoldAndShowsTheAnswerOfThisHoldAlone) {
+  const auto tree = editor();
+  h.modifiers(kCommand);
+  loop.advance(AppDelegate::kReadStart - 0.01);
+  h.fake.events.keyDown(doubles::Scope::global, kCommand);  // an ordinary shortcut
+  loop.advance(1);
+  EXPECT_EQ(tree->reads().total, 0u);
+
+  h.worker->held = true;
+  for (const int change : {0, 1, 2, 3}) {
+    SCOPED_TRACE(change);
+    editor();
+    h.modifiers(0);
+    h.modifiers(kCommand);
+    loop.advance(0.3);
+    if (change == 3) h.bringToFront(7, "Browser", "Tab\n  New Tab  [⌘T]\n");  // before the end
+    loop.advance(0.2);
+    EXPECT_EQ(h.shownApp(), "");
+    if (change == 1) h.fake.events.keyDown(doubles::Scope::global, kCommand);
+    if (change == 2) h.bringToFront(7, "Browser", "Tab\n  New Tab  [⌘T]\n");
+    h.worker->run();
+    loop.advance(0);
+    EXPECT_EQ(h.shownApp(), change == 0 ? "Editor" : change == 3 ? "Browser" : "");
+  }
+}
+
+// An application that did not answer in time is not waited for again; it is asked again in the
+// background at a hold, after a pause that doubles, and shown again as soon as it answers. A pid
+// used again by another process starts afresh.
+TEST_F(OverlayCycleTest, AnApplicationThatDidNotAnswerIsAskedAgainInTheBackgroundOnly) {
+  const auto tree = editor();
+  const ax::AttributeResult bar = tree->application().copyAttributeValue(ax::kMenuBar);
+  tree->application().set(ax::kMenuBar, {ax::Error::cannotComplete, {}});
+  std::uint64_t start = 1;
+  h.delegate->processStart = [&](std::int32_t pid) { return pid == 42 ? start : 0; };
+  const auto holdAsks = [&](double after) {
+    loop.advance(after);
+    const std::size_t before = tree->reads().total;
+    h.modifiers(0);
+    h.modifiers(kCommand);
+    loop.advance(0.5);
+    return tree->reads().total > before;
+  };
+  EXPECT_TRUE(holdAsks(0));
+  EXPECT_FALSE(holdAsks(0));
+  EXPECT_TRUE(holdAsks(AppDelegate::kFirstRetry));
+  EXPECT_FALSE(holdAsks(AppDelegate::kFirstRetry));  // the pause doubled
+  EXPECT_EQ(h.shownApp(), "");
+  tree->application().set(ax::kMenuBar, bar);
+  EXPECT_TRUE(holdAsks(AppDelegate::kFirstRetry));
+  EXPECT_EQ(h.shownApp(), "Editor");
+  EXPECT_TRUE(holdAsks(0));
+
+  tree->application().set(ax::kMenuBar, {ax::Error::cannotComplete, {}});
+  EXPECT_TRUE(holdAsks(0));
+  start = 2;
+  EXPECT_TRUE(holdAsks(0));
 }
 
 class OverlayWindowControllerTest : public ::testing::Test {

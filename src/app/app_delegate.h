@@ -1,13 +1,18 @@
 // SPDX-License-Identifier: MIT
 // The application delegate: owns all long-lived state (status item, monitors, timers, overlay
 // controller) and reacts to launching, the status menu, modifier changes and the permission
-// grant. Everything runs on the main thread.
+// grant. Everything runs on the main thread, except what its worker does: asking the sources and
+// pressing menu items, whose results come back through the main queue.
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
+#include <optional>
 #include <string_view>
+#include <unordered_map>
 
+#include "app/worker.h"
 #include "i18n/translation_helper.h"
 #include "overlay/overlay_window_controller.h"
 #include "platform/platform.h"
@@ -50,6 +55,14 @@ class AppDelegate final : public std::enable_shared_from_this<AppDelegate>,
   // in the application's window; past the wait nothing is typed.
   static constexpr double kChordPollInterval = 0.02;
   static constexpr double kChordWait = 1.0;
+  // When, into a hold, the sources are asked about the application in front: late enough that
+  // an ordinary Ctrl+key has had its key, early enough that a read that runs into its deadline
+  // (a quarter of a second) is back before the hold completes.
+  static constexpr double kReadStart = 0.2;
+  // An application that did not answer is asked again in the background, at a hold, at most
+  // once per interval, which doubles from the first up to the last.
+  static constexpr double kFirstRetry = 1.0;
+  static constexpr double kLastRetry = 32.0;
 
   // The ports and `t` must outlive the delegate. Each overlay shows what `sources` answer, the
   // menu bar first (mergeShortcuts), in the platform's `overlayStyle`.
@@ -66,6 +79,8 @@ class AppDelegate final : public std::enable_shared_from_this<AppDelegate>,
   // The pending hold (one-shot); after it fired it still refers to the spent timer until the
   // next modifier change or key press.
   TimerRef commandPressTimer;
+  // The pending hold's read (one-shot, at kReadStart), cancelled with the hold.
+  TimerRef readTimer;
   // The release poll (repeating) while the overlay is shown.
   TimerRef commandHoldTimer;
   const double holdDuration = 0.5;  // seconds
@@ -101,9 +116,17 @@ class AppDelegate final : public std::enable_shared_from_this<AppDelegate>,
   // else ends a pending hold and hides the overlay.
   void handleFlagsChanged(const Event& event);
 
-  // Overlay cycle.
+  // Overlay cycle. showOverlay asks the sources about the application in front on the worker
+  // and shows the answer when it comes, unless a key or modifier change came in between or
+  // another application came to the front.
   void showOverlay();
   void hideOverlay();
+  // The identity of a process beside its pid (its start time), which tells a pid used again
+  // apart; 0 when unknown. Called on the main thread.
+  std::function<std::uint64_t(std::int32_t pid)> processStart;
+  // Before the first hold: where the sources are asked and menu items pressed (a thread of its
+  // own unless replaced; tests run the jobs by hand).
+  void useWorker(std::shared_ptr<Worker> worker) { worker_ = std::move(worker); }
 
   // Pinned overlay. Pinning stops the release poll and gives the panel the keyboard; while
   // pinned, modifier changes neither hide nor show anything. The keyboard's way to pin: with
@@ -123,6 +146,59 @@ class AppDelegate final : public std::enable_shared_from_this<AppDelegate>,
 
   // A new release poll in commandHoldTimer, replacing the running one.
   void restartReleasePoll();
+
+  // What the sources answered, with the records grouped as the overlay shows them: made and
+  // freed on the worker, so that a large menu costs the main thread nothing per row.
+  struct Answer {
+    MergedShortcuts shortcuts;
+    GroupedShortcuts groups;  // moved into the overlay when it is prepared
+  };
+  using AnswerRef = std::shared_ptr<Answer>;
+  // A read of the sources for one hold (or the status menu's item).
+  struct Read {
+    std::uint64_t id = 0;
+    std::uint64_t generation = 0;
+    RunningApplication app;
+    AnswerRef result;
+    bool due = false;  // shown as soon as the result arrives
+    bool pin = false;  // pinned once shown
+    FocusPort::WindowHandle focusBefore = 0;
+    bool unasked = false;   // the application itself was not asked: it did not answer before
+    bool prepared = false;  // its overlay is laid out off screen
+  };
+  // Asks the sources about the application in front, on the worker; false when there is none.
+  bool startRead(bool pin);
+  // Asks every source on the worker; the answer comes back to readArrived.
+  void askSources(const FrontApplication& front);
+  struct ReadTag {
+    std::uint64_t generation;  // inputGeneration_ when asked
+    std::uint64_t id;          // the Read asked for
+  };
+  void readArrived(ReadTag tag, std::int32_t pid, bool asked, AnswerRef answer);
+  // The hold completed: shows what was read, or what will be.
+  void holdCompleted();
+  // Shows the finished read if it is still this hold's and its application is still in front.
+  void showRead();
+  // Lays the overlay out off screen; false when there is nothing to show or no screen.
+  bool prepare(const RunningApplication& app, Answer& answer);
+  void present(const RunningApplication& app, AnswerRef answer, bool prepared, bool pin,
+               FocusPort::WindowHandle focusBefore);
+  void pressed(std::uint64_t serial, bool done);
+
+  // Applications that did not answer in time, by pid.
+  struct Unresponsive {
+    std::uint64_t start = 0;  // processStart's answer
+    double retryAfter = kFirstRetry;
+    bool retryDue = false;
+    bool retrying = false;
+    TimerRef retryTimer;
+  };
+  bool knownUnresponsive(std::int32_t pid);
+  void noteAnswer(std::int32_t pid, bool unanswered);
+  void retryUnresponsive(const FrontApplication& front);
+  std::uint64_t processStartOf(std::int32_t pid) const {
+    return processStart ? processStart(pid) : 0;
+  }
   // Follows the pinning gesture; true when this change completed it.
   bool trackPinGesture(modifier::Flags flags);
   // Closes the pinned overlay; true when the keyboard went back to the window that had it.
@@ -153,6 +229,15 @@ class AppDelegate final : public std::enable_shared_from_this<AppDelegate>,
     int taps = 0;
   };
   PinGesture pinGesture_;
+  std::optional<Read> read_;
+  std::uint64_t lastReadId_ = 0;
+  // The rows of the overlay shown last, with their sources, and its count.
+  AnswerRef shown_;
+  std::uint64_t shownSerial_ = 0;
+  bool pressPending_ = false;
+  std::unordered_map<std::int32_t, Unresponsive> unresponsive_;
+  // Last: destroyed first, so no job outlives what it was given.
+  std::shared_ptr<Worker> worker_;
 };
 
 }  // namespace tavrine

@@ -38,6 +38,8 @@ void AppDelegate::cancelCommandTimer() {
   pinGesture_ = {};  // a key joined: an ordinary shortcut
   if (commandPressTimer) commandPressTimer->invalidate();
   commandPressTimer.reset();
+  if (readTimer) readTimer->invalidate();
+  readTimer.reset();
 }
 
 void AppDelegate::handleFlagsChanged(const Event& event) {
@@ -45,6 +47,8 @@ void AppDelegate::handleFlagsChanged(const Event& event) {
   ++inputGeneration_;
   // Every modifier change ends a pending hold; Command alone starts a new one below.
   if (commandPressTimer) commandPressTimer->invalidate();
+  if (readTimer) readTimer->invalidate();
+  readTimer.reset();
   if (overlayPinned) {
     // The pinned overlay stays whatever the modifiers do, and no hold starts behind it.
     commandPressTimer.reset();
@@ -61,6 +65,12 @@ void AppDelegate::handleFlagsChanged(const Event& event) {
     return;
   }
 
+  // The read starts during the hold, so that its answer is there when the hold completes.
+  readTimer = platform_.runLoop.scheduleTimer(
+      kReadStart, false, [weak = weak_from_this(), generation = inputGeneration_](Timer&) {
+        const std::shared_ptr<AppDelegate> self = weak.lock();
+        if (self && self->inputGeneration_ == generation) self->startRead(false);
+      });
   commandPressTimer = platform_.runLoop.scheduleTimer(
       holdDuration, false,
       [weak = weak_from_this(), generation = inputGeneration_](Timer& /*timer*/) {
@@ -71,7 +81,7 @@ void AppDelegate::handleFlagsChanged(const Event& event) {
           const std::shared_ptr<AppDelegate> later = weak.lock();
           // A modifier change or key press that came in between ended this hold: the user has
           // let go or typed a shortcut, so showing now would be wrong.
-          if (later && later->inputGeneration_ == generation) later->showOverlay();
+          if (later && later->inputGeneration_ == generation) later->holdCompleted();
         });
       });
 }

@@ -1,36 +1,191 @@
 // SPDX-License-Identifier: MIT
-// The overlay's show/hide cycle: ask the sources about the frontmost application, show its
-// shortcuts, and poll the live modifier state so that a release no event reported still hides
-// the overlay.
+// The overlay's show/hide cycle: ask the sources about the frontmost application on the worker,
+// show its shortcuts when the hold completes, and poll the live modifier state so that a release
+// no event reported still hides the overlay. Applications that did not answer in time are
+// remembered, and asked again only in the background.
+#include <algorithm>
 #include <memory>
 #include <string>
+#include <utility>
 
 #include "app/app_delegate.h"
 
 namespace tavrine {
 
 void AppDelegate::showOverlay() {
+  if (startRead(false)) {
+    read_->due = true;
+    showRead();
+  }
+}
+
+bool AppDelegate::startRead(bool pin) {
   const std::optional<RunningApplication> app = platform_.workspace.frontmostApplication();
-  if (!app) return;
-  const std::string name = app->localizedName.value_or("Unknown");
+  read_.reset();
+  if (!app) return false;
+  const std::int32_t pid = app->processIdentifier;
+  const FrontApplication front{pid, app->executable.value_or(""), app->desktopEntryId.value_or(""),
+                               t_.isZH(), knownUnresponsive(pid)};
+  read_.emplace();
+  read_->id = ++lastReadId_;
+  read_->generation = inputGeneration_;
+  read_->app = *app;
+  read_->pin = pin;
+  read_->unasked = front.unresponsive;
+  askSources(front);
+  if (front.unresponsive) retryUnresponsive(front);
+  return true;
+}
 
-  const FrontApplication front{app->processIdentifier, app->executable.value_or(""),
-                               app->desktopEntryId.value_or(""), t_.isZH()};
-  const MergedShortcuts shortcuts = mergeShortcuts(sources_, front);
-  // Nothing of the application's own to show: an overlay already up stays as it is, poll
-  // included.
-  if (shortcuts.application.empty()) return;
+void AppDelegate::askSources(const FrontApplication& front) {
+  if (!worker_) worker_ = std::make_shared<ThreadWorker>();
+  worker_->post([sources = sources_, front, &runLoop = platform_.runLoop, weak = weak_from_this(),
+                 generation = inputGeneration_, id = lastReadId_,
+                 worker = std::weak_ptr<Worker>(worker_)] {
+    // Freed on the worker too, wherever its last reference goes.
+    AnswerRef answer(new Answer, [worker](Answer* done) {
+      std::shared_ptr<Answer> owned(done);
+      if (const std::shared_ptr<Worker> on = worker.lock()) on->post([owned] {});
+    });
+    answer->shortcuts = mergeShortcuts(sources, front);
+    answer->groups = groupByMenu(answer->shortcuts.application);
+    runLoop.postToMainQueue([weak, generation, id, front, answer] {
+      if (const std::shared_ptr<AppDelegate> self = weak.lock())
+        self->readArrived({generation, id}, front.pid, !front.unresponsive, answer);
+    });
+  });
+}
 
+void AppDelegate::readArrived(ReadTag tag, std::int32_t pid, bool asked, AnswerRef answer) {
+  if (asked) noteAnswer(pid, answer->shortcuts.unanswered);
+  const bool retryAnswered = asked && !answer->shortcuts.unanswered;
+  if (read_ && read_->id == tag.id) {
+    // A retry that answered brings the menu bar the read without it lacked.
+    if (!read_->result || (read_->unasked && retryAnswered)) {
+      read_->result = std::move(answer);
+      read_->unasked = !asked;
+      // Before the end of the hold: laid out now, so that the end only puts it on screen.
+      if (!read_->due) read_->prepared = prepare(read_->app, *read_->result);
+    }
+    showRead();
+    return;
+  }
+  // The retry of an application that answers again, after this hold's overlay was decided
+  // without it: shown now, while the hold lasts.
+  const bool holdShown = tag.generation == inputGeneration_ && !read_ && commandPressTimer &&
+                         !commandPressTimer->isValid();
+  if (!retryAnswered || !holdShown || overlayPinned) return;
+  const std::optional<RunningApplication> app = platform_.workspace.frontmostApplication();
+  if (app && app->processIdentifier == pid) present(*app, std::move(answer), false, false, 0);
+}
+
+void AppDelegate::holdCompleted() {
+  const std::optional<RunningApplication> app = platform_.workspace.frontmostApplication();
+  // No read under way for this hold, or one for an application no longer in front.
+  if (!read_ || read_->generation != inputGeneration_ || !app ||
+      app->processIdentifier != read_->app.processIdentifier) {
+    if (!startRead(false)) return;
+  }
+  read_->due = true;
+  showRead();
+}
+
+void AppDelegate::showRead() {
+  if (!read_ || !read_->due || !read_->result) return;
+  Read read = std::move(*read_);
+  read_.reset();
+  // A key or modifier change ended the hold it was for; the status menu's read has no hold.
+  if (!read.pin && read.generation != inputGeneration_) return;
+  const std::optional<RunningApplication> app = platform_.workspace.frontmostApplication();
+  // Another application came to the front while it was read: its answer is not this one's.
+  if (!app || app->processIdentifier != read.app.processIdentifier) return;
+  present(read.app, std::move(read.result), read.prepared, read.pin, read.focusBefore);
+}
+
+bool AppDelegate::prepare(const RunningApplication& app, Answer& answer) {
+  const MergedShortcuts& shortcuts = answer.shortcuts;
+  if (shortcuts.application.empty()) return false;
   if (!overlayController) {
     overlayController = std::make_unique<OverlayWindowController>(
         platform_.screens, platform_.panels, t_, overlayStyle_);
     overlayController->actions = weak_from_this();
   }
-  shownPid_ = app->processIdentifier;
+  const std::string name = app.localizedName.value_or("Unknown");
+  // The groups go into the view; preparing again (the first was hidden) groups again.
+  const std::string nameZH = app.localizedNameZH.value_or("");
+  if (answer.groups.empty()) {
+    return overlayController->prepareWithShortcuts(shortcuts.application, name, shortcuts.system,
+                                                   nameZH);
+  }
+  return overlayController->prepareWithGroups(std::move(answer.groups), name, shortcuts.system,
+                                              nameZH);
+}
+
+void AppDelegate::present(const RunningApplication& app, AnswerRef answer, bool prepared, bool pin,
+                          FocusPort::WindowHandle focusBefore) {
+  // Nothing of the application's own to show: an overlay already up stays as it is, poll
+  // included.
+  if (answer->shortcuts.application.empty()) return;
+  // A hide in between drops what was prepared.
+  if (!prepared || !overlayController || !overlayController->prepared()) prepare(app, *answer);
+  const PanelRef previous = overlayController->window;
+  shownPid_ = app.processIdentifier;
+  shown_ = std::move(answer);
+  ++shownSerial_;
   if (!pinGesture_.armed) pinGesture_ = {true, false, 0};
-  overlayController->showWithShortcuts(shortcuts.application, name, shortcuts.system,
-                                       app->localizedNameZH.value_or(""));
+  overlayController->showPrepared();
   restartReleasePoll();
+  if (!pin || !overlayController->window || overlayController->window == previous) return;
+  pinOverlay();
+  focusBefore_ = focusBefore;
+}
+
+bool AppDelegate::knownUnresponsive(std::int32_t pid) {
+  const auto known = unresponsive_.find(pid);
+  if (known == unresponsive_.end()) return false;
+  if (known->second.start == processStartOf(pid)) return true;
+  // Another process that has the same pid.
+  if (known->second.retryTimer) known->second.retryTimer->invalidate();
+  unresponsive_.erase(known);
+  return false;
+}
+
+void AppDelegate::noteAnswer(std::int32_t pid, bool unanswered) {
+  auto known = unresponsive_.find(pid);
+  if (!unanswered) {
+    if (known == unresponsive_.end()) return;
+    if (known->second.retryTimer) known->second.retryTimer->invalidate();
+    unresponsive_.erase(known);
+    return;
+  }
+  if (known == unresponsive_.end()) {
+    Unresponsive added;
+    added.start = processStartOf(pid);
+    known = unresponsive_.emplace(pid, std::move(added)).first;
+  } else {
+    known->second.retryAfter = std::min(known->second.retryAfter * 2, kLastRetry);
+  }
+  Unresponsive& u = known->second;
+  u.retryDue = false;
+  u.retrying = false;
+  if (u.retryTimer) u.retryTimer->invalidate();
+  u.retryTimer =
+      platform_.runLoop.scheduleTimer(u.retryAfter, false, [weak = weak_from_this(), pid](Timer&) {
+        const std::shared_ptr<AppDelegate> self = weak.lock();
+        if (!self) return;
+        const auto it = self->unresponsive_.find(pid);
+        if (it != self->unresponsive_.end()) it->second.retryDue = true;
+      });
+}
+
+void AppDelegate::retryUnresponsive(const FrontApplication& front) {
+  Unresponsive& u = unresponsive_.at(front.pid);
+  if (!u.retryDue || u.retrying) return;
+  u.retryDue = false;
+  u.retrying = true;
+  FrontApplication asked = front;
+  asked.unresponsive = false;
+  askSources(asked);  // behind the hold's own read, whose answer it never delays
 }
 
 void AppDelegate::restartReleasePoll() {

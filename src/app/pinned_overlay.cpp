@@ -7,6 +7,7 @@
 
 #include "app/app_delegate.h"
 #include "harvest/accessibility_helper.h"
+#include "sources/menu_bar/menu_bar_source.h"
 
 namespace tavrine {
 
@@ -31,14 +32,16 @@ bool AppDelegate::trackPinGesture(modifier::Flags flags) {
 
 void AppDelegate::showPinnedOverlay() {
   if (overlayPinned) closePinnedOverlay();
+  // The overlay of this hold is up (the keyboard's gesture): it is the one pinned.
+  if (overlayController && overlayController->window) {
+    pinOverlay();
+    return;
+  }
   // Before the panel exists: the window the keyboard goes back to.
   const FocusPort::WindowHandle before = platform_.focus ? platform_.focus->focusedWindow() : 0;
-  const PanelRef previous = overlayController ? overlayController->window : nullptr;
-  showOverlay();
-  if (!overlayController || !overlayController->window || overlayController->window == previous)
-    return;  // nothing new to show
-  pinOverlay();
-  focusBefore_ = before;
+  if (!startRead(true)) return;
+  read_->focusBefore = before;
+  read_->due = true;
 }
 
 void AppDelegate::pinOverlay() {
@@ -67,28 +70,48 @@ bool AppDelegate::closeAndGiveBack() {
 }
 
 bool AppDelegate::runShortcut(const ShortcutItem* item) {
-  if (!overlayPinned || item == nullptr) return false;
-  // The row's own menu item, read afresh: a row of the live menu bar runs through it. A row from
-  // another source has none, and is typed as its chord instead.
-  const ax::ElementRef application = platform_.accessibility.applicationElement(shownPid_);
-  std::vector<ax::ElementRef> elements;
-  const std::vector<ShortcutItem> items =
-      application ? AccessibilityHelper::getShortcuts(*application, elements)
-                  : std::vector<ShortcutItem>{};
-  ax::ElementRef menuItem;
-  for (std::size_t i = 0; i < items.size() && i < elements.size() && !menuItem; ++i) {
-    const ShortcutItem& candidate = items[i];
-    if (candidate.chord() == item->chord() && candidate.title() == item->title() &&
-        candidate.menuPath() == item->menuPath()) {
-      menuItem = elements[i];
-    }
+  if (!overlayPinned || item == nullptr || !worker_ || !shown_) return false;
+  // A row of the live menu bar runs through its own menu item; a row from another source has
+  // none, and is typed as its chord instead.
+  bool fromMenuBar = false;
+  const MergedShortcuts& shown = shown_->shortcuts;
+  for (std::size_t i = 0; i < shown.application.size() && !fromMenuBar; ++i) {
+    const ShortcutItem& row = shown.application[i];
+    fromMenuBar = shown.applicationSources[i] == MenuBarSource::kName &&
+                  row.chord() == item->chord() && row.title() == item->title() &&
+                  row.menuPath() == item->menuPath();
   }
-  // The request is only sent here; the application carries it out in its own time, by when the
-  // keyboard is back in its window.
-  if (!menuItem) return typeChord(*item);
-  if (menuItem->performAction(ax::kPress) != ax::Error::success) return false;
-  closePinnedOverlay();
+  if (!fromMenuBar) return typeChord(*item);
+  if (pressPending_) return true;
+  pressPending_ = true;
+  // The item is found in the menu bar read afresh, and pressed, on the worker.
+  worker_->post([&accessibility = platform_.accessibility, &runLoop = platform_.runLoop,
+                 weak = weak_from_this(), pid = shownPid_, row = *item, serial = shownSerial_] {
+    bool done = false;
+    if (const ax::ElementRef application = accessibility.applicationElement(pid)) {
+      std::vector<ax::ElementRef> elements;
+      const std::vector<ShortcutItem> items =
+          AccessibilityHelper::getShortcuts(*application, elements);
+      for (std::size_t i = 0; i < items.size() && i < elements.size() && !done; ++i) {
+        const ShortcutItem& candidate = items[i];
+        // The request is only sent; the application carries it out in its own time, by when
+        // the keyboard is back in its window.
+        done = candidate.chord() == row.chord() && candidate.title() == row.title() &&
+               candidate.menuPath() == row.menuPath() &&
+               elements[i]->performAction(ax::kPress) == ax::Error::success;
+      }
+    }
+    runLoop.postToMainQueue([weak, serial, done] {
+      if (const std::shared_ptr<AppDelegate> self = weak.lock()) self->pressed(serial, done);
+    });
+  });
   return true;
+}
+
+void AppDelegate::pressed(std::uint64_t serial, bool done) {
+  pressPending_ = false;
+  // A refused press leaves the overlay as it was.
+  if (done && overlayPinned && serial == shownSerial_) closePinnedOverlay();
 }
 
 bool AppDelegate::typeChord(const ShortcutItem& item) {

@@ -52,9 +52,17 @@ struct AccessibilityHelper::Walk {
 
 std::vector<ShortcutItem> AccessibilityHelper::getShortcuts(const ax::AccessibilityPort& port,
                                                             std::int32_t pid) {
+  return readMenuBar(port, pid).items;
+}
+
+AccessibilityHelper::MenuBarRead AccessibilityHelper::readMenuBar(const ax::AccessibilityPort& port,
+                                                                  std::int32_t pid) {
+  MenuBarRead read;
   const ax::ElementRef application = port.applicationElement(pid);
-  if (!application) return {};
-  return getShortcuts(*application);
+  if (!application) return read;
+  Walk walk;
+  read.items = walkMenuBar(*application, walk, &read.unanswered);
+  return read;
 }
 
 std::vector<ShortcutItem> AccessibilityHelper::getShortcuts(const ax::Element& application) {
@@ -71,8 +79,9 @@ std::vector<ShortcutItem> AccessibilityHelper::getShortcuts(const ax::Element& a
 }
 
 std::vector<ShortcutItem> AccessibilityHelper::walkMenuBar(const ax::Element& application,
-                                                           Walk& walk) {
+                                                           Walk& walk, bool* unanswered) {
   const ax::AttributeResult bar = application.copyAttributeValue(ax::kMenuBar);
+  if (unanswered != nullptr) *unanswered = bar.error == ax::Error::cannotComplete;
   const auto* menuBarRef = std::get_if<ax::ElementRef>(&bar.value);
   if (bar.error != ax::Error::success || menuBarRef == nullptr || !*menuBarRef) return {};
   const ax::Element& menuBar = **menuBarRef;

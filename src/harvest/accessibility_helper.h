@@ -27,6 +27,12 @@ class AccessibilityHelper {
   // nothing can be read. Never fails.
   static std::vector<ShortcutItem> getShortcuts(const ax::AccessibilityPort& port,
                                                 std::int32_t pid);
+  struct MenuBarRead {
+    std::vector<ShortcutItem> items;
+    // The application did not answer in time: its menu bar read cannotComplete.
+    bool unanswered = false;
+  };
+  static MenuBarRead readMenuBar(const ax::AccessibilityPort& port, std::int32_t pid);
   static std::vector<ShortcutItem> getShortcuts(const ax::Element& application);
   // The same, also giving each record's menu item (elements[i] is result[i]'s), to run it later.
   static std::vector<ShortcutItem> getShortcuts(const ax::Element& application,
@@ -41,7 +47,8 @@ class AccessibilityHelper {
  private:
   struct Walk;
   static void extractShortcuts(const ax::Element& menu, const std::string& menuPath, Walk& walk);
-  static std::vector<ShortcutItem> walkMenuBar(const ax::Element& application, Walk& walk);
+  static std::vector<ShortcutItem> walkMenuBar(const ax::Element& application, Walk& walk,
+                                               bool* unanswered = nullptr);
 };
 
 }  // namespace tavrine

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <utility>
 
 #include "overlay/grouped_shortcuts.h"
 #include "overlay/overlay_view.h"
@@ -33,11 +34,17 @@ void OverlayWindowController::showWithShortcuts(const std::vector<ShortcutItem>&
 bool OverlayWindowController::prepareWithShortcuts(
     const std::vector<ShortcutItem>& items, const std::string& appName,
     const std::vector<SourcedShortcut>& systemShortcuts, const std::string& appNameZH) {
+  return prepareWithGroups(groupByMenu(items), appName, systemShortcuts, appNameZH);
+}
+
+bool OverlayWindowController::prepareWithGroups(GroupedShortcuts groups, const std::string& appName,
+                                                const std::vector<SourcedShortcut>& systemShortcuts,
+                                                const std::string& appNameZH) {
   if (prepared_) prepared_->close();
   prepared_.reset();
 
-  auto view = std::make_shared<OverlayView>(appName, groupByMenu(items), t_, style_,
-                                            systemShortcuts, appNameZH);
+  auto view = std::make_shared<OverlayView>(appName, std::move(groups), t_, style_, systemShortcuts,
+                                            appNameZH);
   view->setActions(actions);
 
   const std::optional<Rect> visibleFrame = screens_.mainScreenVisibleFrame();

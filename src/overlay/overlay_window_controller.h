@@ -9,6 +9,7 @@
 
 #include "harvest/shortcut_item.h"
 #include "i18n/translation_helper.h"
+#include "overlay/grouped_shortcuts.h"
 #include "overlay/overlay_view.h"
 #include "platform/geometry.h"
 #include "platform/panel.h"
@@ -46,6 +47,10 @@ class OverlayWindowController {
   bool prepareWithShortcuts(const std::vector<ShortcutItem>& items, const std::string& appName,
                             const std::vector<SourcedShortcut>& systemShortcuts,
                             const std::string& appNameZH = {});
+  // The same with the records grouped already (groupByMenu), which a caller may do elsewhere.
+  bool prepareWithGroups(GroupedShortcuts groups, const std::string& appName,
+                         const std::vector<SourcedShortcut>& systemShortcuts,
+                         const std::string& appNameZH = {});
   // The second half: closes the panel shown before and puts the prepared one on screen in
   // `window`. Without a prepared panel it only closes, and `window` keeps the closed panel.
   void showPrepared();

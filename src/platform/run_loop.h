@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 // The run-loop port: timers on the main thread and asynchronous hand-offs to the main queue.
-// Everything the core does happens on the main thread; these are its only ways to act later.
+// Everything the core decides happens on the main thread; these are its only ways to act later,
+// and postToMainQueue is how the core's worker hands a result back.
 #pragma once
 
 #include <functional>
@@ -29,14 +30,15 @@ class RunLoopPort {
   using TimerBlock = std::function<void(Timer& timer)>;
   using Task = std::function<void()>;
 
-  // Starts a timer on the main run loop that fires `seconds` (positive) from now and, when
-  // `repeats`, every `seconds` after that until invalidated. The run loop keeps a valid timer
-  // alive by itself, so a caller may drop the returned reference (the timer then runs until
+  // Main thread only. Starts a timer on the main run loop that fires `seconds` (positive) from now
+  // and, when `repeats`, every `seconds` after that until invalidated. The run loop keeps a valid
+  // timer alive by itself, so a caller may drop the returned reference (the timer then runs until
   // its block invalidates it); a late repeating timer fires once, not once per missed interval.
   virtual TimerRef scheduleTimer(double seconds, bool repeats, TimerBlock block) = 0;
 
   // Runs `task` later on the main thread, in a turn of its own: never inside the caller, and
-  // after the callback that is running now has returned. Tasks run in the order posted.
+  // after the callback that is running now has returned. Tasks run in the order posted by one
+  // thread. Any thread may call it, also while the main thread runs a task or a timer.
   virtual void postToMainQueue(Task task) = 0;
 };
 

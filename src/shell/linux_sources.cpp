@@ -4,9 +4,11 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <string>
 
 #include "platform/linux/xdg/desktop_entry.h"
+#include "sources/gtk_shortcuts/shortcuts_windows.h"
 #include "sources/menu_bar/menu_bar_source.h"
 #include "sources/system/system_shortcuts.h"
 
@@ -50,6 +52,14 @@ LinuxSources linuxSources(const ax::AccessibilityPort& accessibility, Desktop de
       std::make_shared<SystemShortcuts>(desktop),
   };
   return out;
+}
+
+std::uint64_t processStartTime(std::int32_t pid) {
+  std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+  std::string text(4096, '\0');
+  stat.read(text.data(), static_cast<std::streamsize>(text.size()));
+  text.resize(static_cast<std::size_t>(stat.gcount()));
+  return sources::gtk::startTime(text);
 }
 
 }  // namespace tavrine::qt

@@ -3,6 +3,7 @@
 // `tavrine --list` ask the same sources.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <vector>
 
@@ -26,5 +27,9 @@ struct LinuxSources {
 
 // `accessibility` must outlive the sources.
 LinuxSources linuxSources(const ax::AccessibilityPort& accessibility, Desktop desktop);
+
+// When process `pid` started (clock ticks since boot), which tells it apart from a later process
+// given the same pid; 0 when it cannot be read.
+std::uint64_t processStartTime(std::int32_t pid);
 
 }  // namespace tavrine::qt

@@ -76,6 +76,7 @@ int main(int argc, char** argv) {
   const std::shared_ptr<AppDelegate> delegate = AppDelegate::create(
       platform, qt::linuxSources(platform.accessibility, qt::LinuxSession::desktop()).all,
       TranslationHelper::shared(), qt::LinuxSession::overlayStyle());
+  delegate->processStart = qt::processStartTime;
   session->statusBar().setResponderChainEnd(delegate);
   session->watchBus();
   // Another instance took the name while the bus was away: it serves the session now.

@@ -45,7 +45,9 @@ MergedShortcuts mergeShortcuts(const std::vector<ShortcutSourceRef>& sources,
   bool first = true;
   for (const ShortcutSourceRef& source : sources) {
     if (!source) continue;
-    std::vector<SourcedShortcut> rows = source->shortcuts(app);
+    ShortcutSource::Answer answer = source->answer(app);
+    merged.unanswered = merged.unanswered || answer.unanswered;
+    std::vector<SourcedShortcut>& rows = answer.rows;
     if (source->placement() == ShortcutSource::Placement::system) {
       for (SourcedShortcut& row : rows)
         merged.system.push_back(std::move(row));

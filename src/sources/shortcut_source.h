@@ -19,6 +19,9 @@ struct FrontApplication {
   std::string executable;      // absolute path of its program; empty when unknown
   std::string desktopEntryId;  // "org.gnome.TextEditor"; empty when unknown
   bool isZH = false;           // the language the overlay shows
+  // It did not answer in time before: a source that would ask the application itself answers
+  // nothing at once instead of waiting for it again.
+  bool unresponsive = false;
 };
 
 class ShortcutSource {
@@ -29,9 +32,17 @@ class ShortcutSource {
 
   virtual ~ShortcutSource() = default;
   virtual Placement placement() const { return Placement::application; }
-  // Never fails: whatever cannot be read is simply not there. Called on the main thread at each
-  // completed hold, so a source bounds what it reads.
+  // Never fails: whatever cannot be read is simply not there. The delegate calls its sources
+  // from its worker thread alone, one call at a time, so a source need not be thread-safe; each
+  // hold waits for the answer, so a source bounds what it reads.
   virtual std::vector<SourcedShortcut> shortcuts(const FrontApplication& app) const = 0;
+
+  struct Answer {
+    std::vector<SourcedShortcut> rows;
+    bool unanswered = false;  // it asked the application, which did not answer in time
+  };
+  // The rows, and whether the application left the source without an answer.
+  virtual Answer answer(const FrontApplication& app) const { return {shortcuts(app), false}; }
 };
 using ShortcutSourceRef = std::shared_ptr<const ShortcutSource>;
 
@@ -39,6 +50,7 @@ struct MergedShortcuts {
   std::vector<ShortcutItem> application;        // grouped by heading in the overlay
   std::vector<std::string> applicationSources;  // the source of each, in the same order
   std::vector<SourcedShortcut> system;          // in the order the sources gave them
+  bool unanswered = false;                      // a source's application did not answer in time
 };
 
 // Asks the sources in order. The first application source's rows all stay (an application may

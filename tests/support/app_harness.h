@@ -2,7 +2,9 @@
 // An application delegate on the test doubles, with a private language flag.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
+#include <deque>
 #include <memory>
 #include <optional>
 #include <stdexcept>
@@ -15,14 +17,34 @@
 
 namespace tavrine::doubles {
 
+// The delegate's worker on the test's thread: each job runs as it is posted, or, while held,
+// when the test runs it.
+struct ManualWorker final : Worker {
+  void post(Job job) override {
+    jobs.push_back(std::move(job));
+    if (!held) run();
+  }
+  void run() {
+    while (!jobs.empty()) {
+      const Job job = std::move(jobs.front());
+      jobs.pop_front();
+      job();
+    }
+  }
+  bool held = false;
+  std::deque<Job> jobs;
+};
+
 struct AppHarness {
   TranslationHelper t;
   FakePlatform fake;
+  std::shared_ptr<ManualWorker> worker = std::make_shared<ManualWorker>();
   std::shared_ptr<AppDelegate> delegate;
 
   explicit AppHarness(bool trusted = true, OverlayStyle style = {}) {
     setTrusted(trusted);
     delegate = AppDelegate::create(fake.platform(), fake.sources(), t, style);
+    delegate->useWorker(worker);
     fake.statusBar.responderChainEnd = delegate;
     delegate->applicationDidFinishLaunching();
   }
@@ -53,7 +75,12 @@ struct AppHarness {
     auto* panel = c ? dynamic_cast<RecordingPanel*>(c->window.get()) : nullptr;
     return panel && panel->onScreen() ? panel->settings.content->appName() : "";
   }
-  std::size_t panelsMade() const { return fake.panels.created.size(); }
+  // Panels put on screen; one prepared and never shown does not count.
+  std::size_t panelsMade() const {
+    return static_cast<std::size_t>(
+        std::count_if(fake.panels.created.begin(), fake.panels.created.end(),
+                      [](const auto& p) { return p->orderedFront > 0; }));
+  }
 };
 
 }  // namespace tavrine::doubles

@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <stdexcept>
@@ -80,7 +81,10 @@ struct FakeScreens final : ScreenPort {
 
 // Panels recorded from creation to close.
 struct RecordingPanel final : Panel {
-  void orderFrontRegardless() override { ++orderedFront; }
+  void orderFrontRegardless() override {
+    if (orderedFront == 0 && onScreenNow) othersOnScreenWhenShown = onScreenNow();
+    ++orderedFront;
+  }
   void close() override { ++closes; }
   void makeKey() override { ++madeKey; }
   bool onScreen() const { return orderedFront > 0 && closes == 0; }
@@ -89,7 +93,8 @@ struct RecordingPanel final : Panel {
   std::size_t orderedFront = 0;
   std::size_t closes = 0;
   std::size_t madeKey = 0;
-  std::size_t othersOnScreenWhenMade = 0;
+  std::size_t othersOnScreenWhenShown = 0;
+  std::function<std::size_t()> onScreenNow;
 };
 
 struct RecordingPanels final : PanelPort {
@@ -97,7 +102,7 @@ struct RecordingPanels final : PanelPort {
     auto panel = std::make_shared<RecordingPanel>();
     panel->contentRect = contentRect;
     panel->settings = settings;
-    panel->othersOnScreenWhenMade = onScreenCount();
+    panel->onScreenNow = [this] { return onScreenCount(); };
     created.push_back(panel);
     return panel;
   }

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 // A run loop on a virtual clock that a test moves by hand. Posted tasks run before any timer, in
-// the order posted, at the current time; timers fire in time order, ties in creation order.
+// the order posted (from any thread), at the current time; timers fire in time order, ties in
+// creation order.
 #pragma once
 
 #include <algorithm>
@@ -9,6 +10,7 @@
 #include <cstdint>
 #include <deque>
 #include <memory>
+#include <mutex>
 #include <utility>
 #include <vector>
 
@@ -28,7 +30,10 @@ class VirtualRunLoop final : public RunLoopPort {
     timers_.push_back(timer);
     return timer;
   }
-  void postToMainQueue(Task task) override { posted_.push_back(std::move(task)); }
+  void postToMainQueue(Task task) override {
+    const std::lock_guard lock(postedMutex_);
+    posted_.push_back(std::move(task));
+  }
 
   // Moves the clock forward by `seconds`, running every task and timer that comes due on the way,
   // then the tasks left at the end.
@@ -67,9 +72,14 @@ class VirtualRunLoop final : public RunLoopPort {
 
   // Runs the posted tasks (and those they post) without moving the clock.
   void runPostedTasks() {
-    while (!posted_.empty()) {
-      const Task task = std::move(posted_.front());
-      posted_.pop_front();
+    for (;;) {
+      Task task;
+      {
+        const std::lock_guard lock(postedMutex_);
+        if (posted_.empty()) return;
+        task = std::move(posted_.front());
+        posted_.pop_front();
+      }
       task();
     }
   }
@@ -94,6 +104,7 @@ class VirtualRunLoop final : public RunLoopPort {
 
   std::int64_t nowNs_ = 0;  // whole nanoseconds: 0.5 + 0.1 lands where a test expects it
   std::vector<std::shared_ptr<VirtualTimer>> timers_;
+  std::mutex postedMutex_;  // other threads post too
   std::deque<Task> posted_;
 };
 

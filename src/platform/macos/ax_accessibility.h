@@ -21,7 +21,8 @@ struct AxReadOptions {
   std::chrono::milliseconds callTimeout{250};
 };
 
-// Main thread only.
+// Used from one thread at a time, the program's worker, with the elements it hands out; a
+// hung application answers cannotComplete.
 class AxAccessibility final : public ax::AccessibilityPort {
  public:
   explicit AxAccessibility(AxReadOptions options = {}) : options_(options) {}

@@ -263,7 +263,7 @@ class AxElement final : public ax::Element {
 
   CFRef<AXUIElementRef> element_;
   std::shared_ptr<const ReadBudget> budget_;
-  // The answers of the one request for an item's attributes, once made (main thread only).
+  // The answers of the one request for an item's attributes, once made (one thread at a time).
   mutable std::optional<std::vector<ax::AttributeResult>> itemAttributes_;
 };
 

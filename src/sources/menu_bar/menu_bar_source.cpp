@@ -6,11 +6,19 @@
 namespace tavrine {
 
 std::vector<SourcedShortcut> MenuBarSource::shortcuts(const FrontApplication& app) const {
-  std::vector<SourcedShortcut> rows;
+  return answer(app).rows;
+}
+
+ShortcutSource::Answer MenuBarSource::answer(const FrontApplication& app) const {
+  Answer answer;
+  if (app.unresponsive) return answer;
   // No application is left out, this one included.
-  for (const ShortcutItem& item : AccessibilityHelper::getShortcuts(accessibility_, app.pid))
-    rows.push_back({item.menuPath(), item.title(), item.chord(), kName, {}, {}});
-  return rows;
+  const AccessibilityHelper::MenuBarRead read =
+      AccessibilityHelper::readMenuBar(accessibility_, app.pid);
+  for (const ShortcutItem& item : read.items)
+    answer.rows.push_back({item.menuPath(), item.title(), item.chord(), kName, {}, {}});
+  answer.unanswered = read.unanswered;
+  return answer;
 }
 
 }  // namespace tavrine

@@ -18,6 +18,8 @@ class MenuBarSource final : public ShortcutSource {
   explicit MenuBarSource(const ax::AccessibilityPort& accessibility)
       : accessibility_(accessibility) {}
   std::vector<SourcedShortcut> shortcuts(const FrontApplication& app) const override;
+  // Nothing, at once, for an application known not to answer.
+  Answer answer(const FrontApplication& app) const override;
 
  private:
   const ax::AccessibilityPort& accessibility_;

@@ -5,9 +5,9 @@
 // needs) and as an intruder nobody lists, then writes the Qt one's unique name to READY_FD.
 // Control, on the registry's connection (io.github.tavrine.HostilePeer
 // /io/github/tavrine/HostilePeer):
-//   Mode(s)      "plain": window > menu bar > File > Save (Ctrl+S); "wide:N": N more items,
-//                answered only once calls pause, as by a busy main thread; "huge": names and
-//                bindings of several MiB; "wrong": every reply of another signature;
+//   Mode(s)      "plain": window > menu bar > File > Save (Ctrl+S); "wide:N": N more items
+//                (Ctrl+F1 each), answered only once calls pause, as by a busy main thread; "huge":
+//                names and bindings of several MiB; "wrong": every reply of another signature;
 //                "endless": a cache of 50,000 objects, each the next one's parent, in a ring;
 //                "stall": the cache over a socket of its own whose first reply stops halfway
 //   Key(uusb)    NotifyEvent(type, keysym, name) to each listener from the registry, or (true)
@@ -109,6 +109,7 @@ sd_bus_message* answerMenu(sd_bus_message* call, const std::string& member,
   }
   if (member != "GetKeyBinding") return nullptr;
   if (path == "/save") text = "Ctrl+S";
+  if (path.starts_with("/i")) text = "Ctrl+F1";
   if (path == "/huge") text = "Ctrl+" + repeat("Shift+") + "H";
   return reply(call, "s", text.c_str());
 }

@@ -11,16 +11,19 @@
 
 namespace tavrine::atspi {
 
-// Called on the main thread only (the reader is not thread-safe). Each applicationElement()
-// reads afresh; the connections stay open between calls. Its items' kPress sends AT-SPI's
-// DoAction through this port, so the port must outlive the elements it hands out.
+// Called on one thread only, the program's worker (the reader is not thread-safe); its elements
+// too. Each applicationElement() reads afresh; the connections stay open between calls. Its items'
+// kPress sends AT-SPI's DoAction through this port, so the port must outlive the elements it hands
+// out.
 class AtspiAccessibility final : public ax::AccessibilityPort {
  public:
   explicit AtspiAccessibility(ReadOptions options = {}, SnapshotLimits limits = {})
       : reader_(options), limits_(limits) {}
 
   // Null when the process is not on the accessibility bus (or the bus cannot be reached); an
-  // application without a readable menu bar gives an element whose AXMenuBar has no value.
+  // application without a readable menu bar gives an element whose AXMenuBar has no value, one
+  // that let the deadline pass before its menu bar was read, an element whose every read is
+  // cannotComplete.
   ax::ElementRef applicationElement(std::int32_t pid) const override;
 
  private:

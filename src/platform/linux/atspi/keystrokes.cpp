@@ -9,46 +9,53 @@ namespace tavrine::atspi {
 namespace {
 
 constexpr std::uint32_t kLockMask = 1U << 1;  // X's LockMask: Caps Lock is locked
+constexpr std::uint32_t kCtrlMask = 1U << 2;
 constexpr std::size_t kMaxPressed = 32;
 
 struct ModifierKey {
-  std::int32_t keysym;
-  std::string_view name;  // the event string toolkits send for it
+  NamedKey key;
   modifier::Flags flag;
 };
 
 // Ctrl is Command, Alt (and Meta) Option, Super Control, as on X11. Caps Lock is a lock, handled
 // apart; Num Lock and AltGr are ordinary keys here as there.
 constexpr std::array<ModifierKey, 10> kModifierKeys{{
-    {0xffe3, "Control_L", modifier::kCommand},
-    {0xffe4, "Control_R", modifier::kCommand},
-    {0xffe1, "Shift_L", modifier::kShift},
-    {0xffe2, "Shift_R", modifier::kShift},
-    {0xffe9, "Alt_L", modifier::kOption},
-    {0xffea, "Alt_R", modifier::kOption},
-    {0xffe7, "Meta_L", modifier::kOption},
-    {0xffe8, "Meta_R", modifier::kOption},
-    {0xffeb, "Super_L", modifier::kControl},
-    {0xffec, "Super_R", modifier::kControl},
+    {{0xffe3, "Control_L"}, modifier::kCommand},
+    {{0xffe4, "Control_R"}, modifier::kCommand},
+    {{0xffe1, "Shift_L"}, modifier::kShift},
+    {{0xffe2, "Shift_R"}, modifier::kShift},
+    {{0xffe9, "Alt_L"}, modifier::kOption},
+    {{0xffea, "Alt_R"}, modifier::kOption},
+    {{0xffe7, "Meta_L"}, modifier::kOption},
+    {{0xffe8, "Meta_R"}, modifier::kOption},
+    {{0xffeb, "Super_L"}, modifier::kControl},
+    {{0xffec, "Super_R"}, modifier::kControl},
 }};
-constexpr std::int32_t kCapsLockKeysym = 0xffe5;
+constexpr NamedKey kCapsLock{0xffe5, "Caps_Lock"};
+constexpr auto kNamedKeys = [] {
+  std::array<NamedKey, kModifierKeys.size() + 1> keys{};
+  for (std::size_t i = 0; i < kModifierKeys.size(); ++i)
+    keys[i] = kModifierKeys[i].key;
+  keys.back() = kCapsLock;
+  return keys;
+}();
 
 // The index of the modifier key, or -1 for another key. The keysym decides; the name only when
 // the toolkit gave no keysym that means anything.
 int modifierIndex(const KeystrokeEvent& event) {
   for (std::size_t i = 0; i < kModifierKeys.size(); ++i) {
-    if (kModifierKeys[i].keysym == event.keysym) return static_cast<int>(i);
+    if (kModifierKeys[i].key.keysym == event.keysym) return static_cast<int>(i);
   }
   if (event.keysym != 0 && event.keysym != 0xffffff) return -1;
   for (std::size_t i = 0; i < kModifierKeys.size(); ++i) {
-    if (kModifierKeys[i].name == event.text) return static_cast<int>(i);
+    if (kModifierKeys[i].key.name == event.text) return static_cast<int>(i);
   }
   return -1;
 }
 
 bool isCapsLock(const KeystrokeEvent& event) {
-  return event.keysym == kCapsLockKeysym ||
-         ((event.keysym == 0 || event.keysym == 0xffffff) && event.text == "Caps_Lock");
+  return event.keysym == kCapsLock.keysym ||
+         ((event.keysym == 0 || event.keysym == 0xffffff) && event.text == kCapsLock.name);
 }
 
 // Presses and releases of one ordinary key are matched by keycode, which does not change with
@@ -59,6 +66,11 @@ std::uint32_t keyId(const KeystrokeEvent& event) {
 }
 
 }  // namespace
+
+std::span<const NamedKey> keysToHear(std::uint32_t mask) {
+  if (mask & kCtrlMask) return {};
+  return kNamedKeys;
+}
 
 modifier::Flags KeystrokeTracker::flags() const {
   modifier::Flags flags = capsLocked_ ? modifier::kCapsLock : 0;
@@ -107,7 +119,8 @@ KeystrokeTracker::Outcome KeystrokeTracker::handle(const KeystrokeEvent& event) 
     pressed_.erase(found);
     return {};
   }
-  // A release without its press: the press fired a shortcut and was kept from the registry.
+  // A release without its press: the press fired a shortcut and was kept from the registry, or
+  // came before Ctrl, when keys were not listened to (which counts the same).
   return {Kind::keyDown, flags()};
 }
 

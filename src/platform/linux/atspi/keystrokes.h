@@ -5,7 +5,9 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "model/modifier_flags.h"
@@ -21,6 +23,16 @@ struct KeystrokeEvent {
   std::uint32_t modifiers = 0;  // X modifier mask; toolkits disagree on before or after the key
   std::string text;             // "event_string": the text typed, or the key's name
 };
+
+// A key the tracker knows by keysym, and by the event string toolkits send for it.
+struct NamedKey {
+  std::int32_t keysym;
+  std::string_view name;
+};
+// The keys to hear under one modifier mask (an event's low eight modifier bits, GTK's X mask or
+// Qt's accessibility set; Ctrl is 0x4 in both): every key (none named) while Ctrl is down, else
+// the modifier keys and Caps Lock alone, whose state matters when Ctrl goes down.
+std::span<const NamedKey> keysToHear(std::uint32_t mask);
 
 // The keys held, followed event by event. Toolkits differ in what they forward, so the state
 // comes from the keys themselves, not from the events' modifier masks: Qt reports 0 on the

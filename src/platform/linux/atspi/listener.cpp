@@ -37,8 +37,9 @@ constexpr const char* kDBus = "org.freedesktop.DBus";
 constexpr const char* kDBusPath = "/org/freedesktop/DBus";
 
 // The registry hands a key only to listeners whose mask equals the event's low eight modifier
-// bits: every key needs a registration for each of the 256 masks.
+// bits, so each mask takes a registration of its own.
 constexpr std::uint32_t kMaskCount = 256;
+constexpr std::int32_t kNoKeycode = -1;  // a key definition that matches no hardware keycode
 constexpr std::uint32_t kPressAndRelease = (1U << 0) | (1U << 1);
 constexpr std::uint64_t kCallTimeoutUsec = 1'000'000;
 constexpr int kReconnectDelayMs = 1000;
@@ -228,18 +229,34 @@ bool AtspiListener::Impl::serve(sd_bus* connection) {
   return true;
 }
 
-// Keys of every mask, pressed and released, not synchronous (the registry then never waits for
-// a consumer), and the two window events. Also done again whenever the registry restarts.
+// The registry waits for a listener's answer on every key it hands it, whatever the listener's
+// mode, and Qt holds each key back until the registry has answered: a key that reaches us costs
+// the application a round trip. Only the keys the hold needs are asked for (keysToHear), so that
+// plain typing reaches no listener; pressed and released, not synchronous. Also the two window
+// events. Done again whenever the registry restarts.
 void AtspiListener::Impl::registerEverything() {
   for (const char* event : {"window:activate", "window:deactivate"}) {
     sd_bus_call_method_async(bus, nullptr, kRegistry, kRegistryPath, kRegistry, "RegisterEvent",
                              nullptr, nullptr, "s", event);
   }
   for (std::uint32_t mask = 0; mask < kMaskCount; ++mask) {
+    sd_bus_message* m = nullptr;
+    if (sd_bus_message_new_method_call(bus, &m, kRegistry, kControllerPath, kController,
+                                       "RegisterKeystrokeListener") < 0) {
+      break;
+    }
+    const dbus::MessagePtr call(m);
+    // An empty key set is every key.
+    bool ok = sd_bus_message_append(m, "o", AtspiListener::kListenerPath) >= 0 &&
+              sd_bus_message_open_container(m, 'a', "(iisi)") >= 0;
+    for (const NamedKey& key : keysToHear(mask)) {
+      const std::string name(key.name);
+      ok = ok && sd_bus_message_append(m, "(iisi)", kNoKeycode, key.keysym, name.c_str(), 0) >= 0;
+    }
+    ok = ok && sd_bus_message_close_container(m) >= 0 &&
+         sd_bus_message_append(m, "uu(bbb)", mask, kPressAndRelease, 0, 0, 0) >= 0;
     // The answer is ignored: registryd 2.46 answers false even when it registered the listener.
-    sd_bus_call_method_async(bus, nullptr, kRegistry, kControllerPath, kController,
-                             "RegisterKeystrokeListener", nullptr, nullptr, "oa(iisi)uu(bbb)",
-                             AtspiListener::kListenerPath, 0U, mask, kPressAndRelease, 0, 0, 0);
+    if (!ok || sd_bus_call_async(bus, nullptr, m, nullptr, nullptr, kCallTimeoutUsec) < 0) break;
   }
   scan();
 }

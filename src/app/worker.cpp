@@ -1,0 +1,42 @@
+// SPDX-License-Identifier: MIT
+#include "app/worker.h"
+
+#include <utility>
+
+namespace tavrine {
+
+ThreadWorker::ThreadWorker() : thread_([this] { run(); }) {}
+
+ThreadWorker::~ThreadWorker() {
+  {
+    const std::lock_guard lock(mutex_);
+    stopping_ = true;
+    jobs_.clear();
+  }
+  wake_.notify_one();
+  thread_.join();
+}
+
+void ThreadWorker::post(Job job) {
+  {
+    const std::lock_guard lock(mutex_);
+    jobs_.push_back(std::move(job));
+  }
+  wake_.notify_one();
+}
+
+void ThreadWorker::run() {
+  for (;;) {
+    Job job;
+    {
+      std::unique_lock lock(mutex_);
+      wake_.wait(lock, [this] { return stopping_ || !jobs_.empty(); });
+      if (stopping_) return;
+      job = std::move(jobs_.front());
+      jobs_.pop_front();
+    }
+    job();
+  }
+}
+
+}  // namespace tavrine
