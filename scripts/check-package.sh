@@ -64,7 +64,7 @@ dpkg-deb -x "$deb" "$tree"
 appstreamcli validate-tree --no-net "$tree"
 
 depends="$(dpkg-deb -f "$deb" Depends)"
-for lib in libqt6widgets6 libicu libxres1 qt6-qpa-plugins; do
+for lib in libqt6widgets6 libicu libxres1 libxtst6 qt6-qpa-plugins; do
   grep -q "$lib" <<<"$depends" || fail "Depends lacks $lib: $depends"
 done
 grep -q at-spi2-core <<<"$(dpkg-deb -f "$deb" Recommends)" || fail "Recommends lacks at-spi2-core"

@@ -23,7 +23,8 @@ packages=(
   libglib2.0-dev libglib2.0-dev-bin # GTK shortcuts windows: GResource bundles, builder XML; fixtures
   gettext                          # the tests' gettext catalogue (msgfmt)
   libtomlplusplus-dev              # sheets: TOML with line-numbered errors
-  libxtst-dev                      # backend tests, the hold benchmark: synthetic keys (XTEST)
+  libxtst-dev                      # typing a row's chord; tests, the hold benchmark (XTEST)
+  x11-xkb-utils                    # backend tests: other keyboard layouts (setxkbmap)
   dbus-daemon at-spi2-core         # backend tests: a session bus and the accessibility bus
   # A private desktop for the live AT-SPI checks and the benchmark (scripts/lib/headless-stack.sh):
   openbox xdotool systemd          # a window manager, XTEST from the shell, busctl

@@ -92,7 +92,7 @@ TEST_F(PinnedOverlayTest, NothingPinsWithoutAnOverlayOnScreen) {
 }
 
 // Running presses the row's own menu item, then closes and gives the keyboard back; a row that
-// cannot be pressed leaves everything as it was.
+// can be neither pressed nor typed leaves everything as it was.
 TEST_F(PinnedOverlayTest, RunningPressesTheRowsMenuItem) {
   useTree();
   holdCommand();
@@ -100,6 +100,7 @@ TEST_F(PinnedOverlayTest, RunningPressesTheRowsMenuItem) {
   h.delegate->pinOverlay();
   EXPECT_FALSE(h.delegate->runShortcut(nullptr));  // a catalogue row
   const ShortcutItem stranger("Edit", "Copy", KeyChord::make(KeyChord::kAlt, "C"));  // not shown
+  h.fake.keys.untypable = stranger.chord();                                          // nor typed
   EXPECT_FALSE(h.delegate->runShortcut(&stranger));
   EXPECT_TRUE(tree().reads().pressed.empty());
   EXPECT_TRUE(panel().onScreen());
@@ -109,6 +110,38 @@ TEST_F(PinnedOverlayTest, RunningPressesTheRowsMenuItem) {
   EXPECT_EQ(tree().reads().pressed, std::vector<std::string>{"Copy"});
   EXPECT_FALSE(panel().onScreen());
   EXPECT_EQ(h.fake.focus.given, std::vector<FocusPort::WindowHandle>{kEditorWindow});
+}
+
+// A row no menu item stands behind (a sheet's, a shortcuts window's) is typed as its chord into
+// the window that had the keyboard, once it has it again: not before, not after the wait, and
+// not when the window could not take it back. (One the layout cannot type: the test above.)
+TEST_F(PinnedOverlayTest, ARowWithoutAMenuItemIsTypedOnceTheKeyboardIsBack) {
+  useTree();
+  const ShortcutItem row("Edit", "Duplicate", KeyChord::make(KeyChord::kPrimary, "D"));
+  const auto run = [&](bool ready) {
+    holdCommand();
+    h.delegate->pinOverlay();
+    h.fake.focus.focused = 0x3c00001;  // the panel's
+    h.fake.keys.ready = ready;
+    return h.delegate->runShortcut(&row);
+  };
+  EXPECT_TRUE(run(false));
+  EXPECT_FALSE(panel().onScreen());
+  loop.advance(0.5);
+  h.fake.keys.ready = true;
+  EXPECT_TRUE(h.fake.keys.sent.empty());
+  loop.advance(2);
+  EXPECT_EQ(h.fake.keys.sent, (decltype(h.fake.keys.sent){{kEditorWindow, row.chord()}}));
+  EXPECT_TRUE(tree().reads().pressed.empty());
+
+  EXPECT_TRUE(run(false));
+  loop.advance(AppDelegate::kChordWait + 0.1);
+  h.fake.focus.accepts = false;
+  EXPECT_TRUE(run(true));  // the window has gone
+  h.fake.focus.focused = kEditorWindow;
+  h.fake.keys.ready = true;
+  loop.advance(2);
+  EXPECT_EQ(h.fake.keys.sent.size(), 1u);
 }
 
 TEST_F(PinnedOverlayTest, ARefusedPressKeepsTheOverlay) {

@@ -51,6 +51,10 @@ class AppDelegate final : public std::enable_shared_from_this<AppDelegate>,
  public:
   static constexpr double kReleasePollInterval = 0.1;
   static constexpr double kPermissionPollInterval = 1.0;
+  // A row run by its chord waits, polling this often and this long, for the keyboard to be back
+  // in the application's window; past the wait nothing is typed.
+  static constexpr double kChordPollInterval = 0.02;
+  static constexpr double kChordWait = 1.0;
   // When, into a hold, the sources are asked about the application in front: late enough that
   // an ordinary Ctrl+key has had its key, early enough that a read that runs into its deadline
   // (a quarter of a second) is back before the hold completes.
@@ -197,6 +201,11 @@ class AppDelegate final : public std::enable_shared_from_this<AppDelegate>,
   }
   // Follows the pinning gesture; true when this change completed it.
   bool trackPinGesture(modifier::Flags flags);
+  // Closes the pinned overlay; true when the keyboard went back to the window that had it.
+  bool closeAndGiveBack();
+  // Runs `item` by typing its chord into the window that had the keyboard, once it has it
+  // again; false, with the overlay left as it is, when its chord cannot be typed here.
+  bool typeChord(const ShortcutItem& item);
 
   // The running permission poll, if any.
   TimerRef permissionPoll_;
@@ -212,6 +221,8 @@ class AppDelegate final : public std::enable_shared_from_this<AppDelegate>,
   std::int32_t shownPid_ = 0;
   // The window that had the keyboard before the overlay was pinned.
   FocusPort::WindowHandle focusBefore_ = 0;
+  // Awaits the keyboard's return before a row's chord is typed.
+  TimerRef chordWait_;
   struct PinGesture {
     bool armed = false;  // an overlay came up during this hold of Command
     bool shiftDown = false;

@@ -2,6 +2,7 @@
 // The pinned overlay: kept after the release, searched from the keyboard, and closed by Esc, a
 // click outside or running a row, after which the keyboard goes back where it was.
 #include <memory>
+#include <utility>
 #include <vector>
 
 #include "app/app_delegate.h"
@@ -50,23 +51,28 @@ void AppDelegate::pinOverlay() {
   if (commandPressTimer) commandPressTimer->invalidate();
   commandPressTimer.reset();
   pinGesture_ = {};
+  if (chordWait_) chordWait_->invalidate();  // a chord still waiting would go to this overlay
   focusBefore_ = platform_.focus ? platform_.focus->focusedWindow() : 0;
   overlayPinned = true;
   overlayController->window->makeKey();
 }
 
 void AppDelegate::closePinnedOverlay() {
-  if (!overlayPinned) return;
+  closeAndGiveBack();
+}
+
+bool AppDelegate::closeAndGiveBack() {
+  if (!overlayPinned) return false;
+  // Taken first: the panel's closing may call back in here.
+  const FocusPort::WindowHandle window = std::exchange(focusBefore_, 0);
   hideOverlay();
-  const FocusPort::WindowHandle window = focusBefore_;
-  focusBefore_ = 0;
-  if (platform_.focus != nullptr && window != 0) platform_.focus->giveFocusTo(window);
+  return platform_.focus != nullptr && window != 0 && platform_.focus->giveFocusTo(window);
 }
 
 bool AppDelegate::runShortcut(const ShortcutItem* item) {
   if (!overlayPinned || item == nullptr || !worker_ || !shown_) return false;
   // A row of the live menu bar runs through its own menu item; a row from another source has
-  // none.
+  // none, and is typed as its chord instead.
   bool fromMenuBar = false;
   const MergedShortcuts& shown = shown_->shortcuts;
   for (std::size_t i = 0; i < shown.application.size() && !fromMenuBar; ++i) {
@@ -75,7 +81,7 @@ bool AppDelegate::runShortcut(const ShortcutItem* item) {
                   row.chord() == item->chord() && row.title() == item->title() &&
                   row.menuPath() == item->menuPath();
   }
-  if (!fromMenuBar) return false;
+  if (!fromMenuBar) return typeChord(*item);
   if (pressPending_) return true;
   pressPending_ = true;
   // The item is found in the menu bar read afresh, and pressed, on the worker.
@@ -106,6 +112,28 @@ void AppDelegate::pressed(std::uint64_t serial, bool done) {
   pressPending_ = false;
   // A refused press leaves the overlay as it was.
   if (done && overlayPinned && serial == shownSerial_) closePinnedOverlay();
+}
+
+bool AppDelegate::typeChord(const ShortcutItem& item) {
+  KeySenderPort* const keys = platform_.keys;
+  const FocusPort::WindowHandle window = focusBefore_;
+  if (keys == nullptr || window == 0 || !keys->canType(item.chord())) return false;
+  // A window that could not take the keyboard back gets nothing: the keys would land elsewhere.
+  if (!closeAndGiveBack()) return true;
+  if (chordWait_) chordWait_->invalidate();
+  chordWait_ = platform_.runLoop.scheduleTimer(
+      kChordPollInterval, true,
+      [weak = weak_from_this(), keys, window, chord = item.chord()](Timer& timer) {
+        if (weak.expired() || !keys->readyFor(window)) return;
+        timer.invalidate();
+        keys->send(chord);
+      });
+  // Past the wait the keyboard is elsewhere by the user's doing: nothing is typed.
+  platform_.runLoop.scheduleTimer(kChordWait, false,
+                                  [poll = std::weak_ptr<Timer>(chordWait_)](Timer&) {
+                                    if (const TimerRef timer = poll.lock()) timer->invalidate();
+                                  });
+  return true;
 }
 
 }  // namespace tavrine

@@ -7,6 +7,7 @@
 #include "platform/application.h"
 #include "platform/event_monitor.h"
 #include "platform/focus.h"
+#include "platform/key_sender.h"
 #include "platform/panel.h"
 #include "platform/run_loop.h"
 #include "platform/screen.h"
@@ -29,6 +30,9 @@ struct Platform {
   // Where the window system tells who has the keyboard; without it a pinned overlay cannot give
   // the keyboard back explicitly and leaves that to the window system.
   FocusPort* focus = nullptr;
+  // Types a row's chord into the application once the keyboard is back; without it (or without
+  // the focus port) only rows of the live menu bar can be run.
+  KeySenderPort* keys = nullptr;
 };
 
 }  // namespace tavrine

@@ -160,10 +160,13 @@ WorkspacePort& LinuxSession::workspace() {
 }
 
 Platform LinuxSession::platform() {
-  // A Wayland compositor gives the keyboard back itself, and tells no one where it was.
+  // A Wayland compositor gives the keyboard back itself, and tells no one where it was: keys
+  // typed for a row would go wherever it had put it.
   FocusPort* focus = accessibleWorkspace_ || shellWorkspace_ ? nullptr : &focus_;
-  return {application_, runLoop_, events_, *desktopWorkspace_, trust_, accessibility_, statusBar_,
-          screens_,     panels_,  focus};
+  KeySenderPort* keys = focus != nullptr ? &keys_ : nullptr;
+  return {application_, runLoop_,       events_,    *desktopWorkspace_,
+          trust_,       accessibility_, statusBar_, screens_,
+          panels_,      focus,          keys};
 }
 
 OverlayStyle LinuxSession::overlayStyle() {

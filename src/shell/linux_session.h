@@ -21,6 +21,7 @@
 #include "platform/linux/gnome/shell_workspace.h"
 #include "platform/linux/wayland/accessible_workspace.h"
 #include "platform/linux/x11/focus.h"
+#include "platform/linux/x11/key_sender.h"
 #include "platform/linux/x11/key_watcher.h"
 #include "platform/linux/x11/window_effects.h"
 #include "platform/linux/x11/workspace.h"
@@ -100,6 +101,7 @@ class LinuxSession {
   QtPanelPort panels_;
   atspi::AtspiAccessibility accessibility_;
   x11::X11Focus focus_;
+  x11::X11KeySender keys_;
   dbus::DesktopNotifications notifications_;
   std::unique_ptr<QSocketNotifier> busNotifier_;
   QTimer reconnect_;

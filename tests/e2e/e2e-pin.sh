@@ -2,8 +2,8 @@
 # SPDX-License-Identifier: MIT
 # The pinned overlay end to end on a private X11 desktop: pinned by a Ctrl-click and by Shift
 # tapped twice under Ctrl, it stays after the release and takes the keyboard; typing filters its
-# rows, Enter runs the command in the application through AT-SPI, and Enter, Esc or a click
-# outside close it and give the keyboard back to the application.
+# rows, Enter runs the command in the application through AT-SPI (a row of a sheet: by typing its
+# chord there), and Enter, Esc or a click outside close it and give the keyboard back.
 # Usage: tests/e2e/e2e-pin.sh BUILD_DIR [SCREENSHOT.png]
 set -euo pipefail
 # shellcheck source=checks.sh
@@ -11,6 +11,10 @@ source "$(dirname "$0")/checks.sh"
 
 hs_start
 hs_set_a11y true
+# A sheet row that no menu item stands behind: Ctrl++ needs Shift on this layout.
+mkdir -p "$XDG_CONFIG_HOME/tavrine/sheets"
+printf '[[group]]\nheading = "Sheet"\nshortcuts = [{ title = "Bigger Text", keys = "<Primary>plus" }]\n' \
+  >"$XDG_CONFIG_HOME/tavrine/sheets/tavrine-menu-app.toml"
 hs_start_app tavrine "$tavrine" >/dev/null
 hs_wait_registered "$HS_PID_tavrine"
 hs_start_app menu_app "$menu_app" >/dev/null
@@ -103,5 +107,15 @@ activate_app
 pin click
 hs_xdotool mousemove 5 $((${HS_SCREEN#*x} - 5)) click 1
 gave_back "a click outside"
+
+# 5. A sheet's row runs as its chord, typed into menu-app once it has the keyboard back.
+activate_app
+pin shift
+hs_xdotool type --delay 80 "bigger"
+sleep 0.3
+hs_xdotool key Return
+gave_back "Enter on a sheet row"
+hs_poll 5 grep -qx "triggered: Zoom &In" "$app_log" && pass "the sheet row's chord ran Zoom In" ||
+  fail "menu-app did not get the sheet row's Ctrl++: $(cat "$app_log")"
 
 summary

@@ -11,11 +11,14 @@
 #include <QWidget>
 #include <QWindow>
 #include <chrono>
+#include <cstdlib>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "platform/linux/wayland/accessible_workspace.h"
+#include "platform/linux/x11/key_sender.h"
 #include "platform/linux/x11/key_watcher.h"
 #include "platform/linux/x11/modifiers.h"
 #include "platform/linux/x11/window_effects.h"
@@ -158,6 +161,63 @@ TEST(X11WorkspaceTest, FrontmostApplicationFromRealWindows) {
   EXPECT_EQ(workspace.frontmostApplication().value_or(RunningApplication{}).localizedName,
             "Editor");
 
+  x.destroyWindow(editor);
+}
+
+// A chord is typed with the keys of the layout in use (Z sits elsewhere on a German keyboard, a
+// French digit needs Shift, "@" AltGr there), and a key the layout lacks is refused, never
+// replaced. Keycodes of evdev, pressed in this order and released in reverse: 37 Ctrl, 50 Shift,
+// 64 Alt, 92 AltGr, then the key.
+TEST(X11KeySenderTest, TypesChordsWithTheKeysOfTheLayoutInUse) {
+  doubles::XFixture x;
+  SKIP_WITHOUT_X_SERVER(x);
+  x11::X11KeySender keys;
+  const auto typed = [](std::vector<unsigned> order) {
+    std::vector<x11::KeyEvent> events;
+    for (unsigned key : order)
+      events.emplace_back(key, true);
+    for (auto key = order.rbegin(); key != order.rend(); ++key)
+      events.emplace_back(*key, false);
+    return std::optional(events);
+  };
+  constexpr unsigned kCtrl = KeyChord::kPrimary;
+  const struct {
+    const char* layout;
+    KeyChord chord;
+    std::optional<std::vector<x11::KeyEvent>> events;
+  } cases[] = {
+      {"us", KeyChord::make(kCtrl, "Z"), typed({37, 52})},
+      {"us", KeyChord::make(kCtrl | KeyChord::kShift, "Z"), typed({50, 37, 52})},
+      {"us", KeyChord::make(kCtrl, "+"), typed({50, 37, 21})},
+      {"us", KeyChord::make(KeyChord::kAlt, *functionKey(4)), typed({64, 70})},
+      {"us", KeyChord::make(kCtrl, "SS"), std::nullopt},
+      {"de", KeyChord::make(kCtrl, "Z"), typed({37, 29})},
+      {"de", KeyChord::make(kCtrl, "@"), typed({37, 92, 24})},
+      {"fr", KeyChord::make(kCtrl, "1"), typed({50, 37, 10})},
+      {"ru", KeyChord::make(kCtrl, "Z"), std::nullopt},
+  };
+  for (const auto& c : cases) {
+    ASSERT_EQ(std::system(("setxkbmap -rules evdev -layout " + std::string(c.layout)).c_str()), 0);
+    EXPECT_EQ(keys.eventsFor(c.chord), c.events) << c.layout << ' ' << shortcutText(c.chord);
+  }
+  ASSERT_EQ(std::system("setxkbmap -rules evdev -layout us"), 0);
+}
+
+// Keys go out only when they would arrive as sent: the window, or one inside it, has the
+// keyboard, and no modifier is held.
+TEST(X11KeySenderTest, ReadyOnlyWhileTheWindowHasTheKeyboardAndNoModifierIsHeld) {
+  doubles::XFixture x;
+  SKIP_WITHOUT_X_SERVER(x);
+  x11::X11KeySender keys;
+  const std::uint64_t editor = x.createWindow(0, 0, 100, 100);
+  const std::uint64_t other = x.createWindow(200, 0, 100, 100);
+  x.focus(x.createWindow(10, 10, 20, 20, editor));
+  EXPECT_TRUE(keys.readyFor(editor) && !keys.readyFor(other));
+  x.key("Shift_L", true);
+  EXPECT_FALSE(keys.readyFor(editor));
+  x.key("Shift_L", false);
+  EXPECT_TRUE(keys.readyFor(editor));
+  x.destroyWindow(other);
   x.destroyWindow(editor);
 }
 

@@ -11,12 +11,14 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "harvest/accessibility_helper.h"
 #include "harvest/key_equivalent.h"
 #include "platform/application.h"
 #include "platform/focus.h"
+#include "platform/key_sender.h"
 #include "platform/memory/memory_accessibility.h"
 #include "platform/panel.h"
 #include "platform/platform.h"
@@ -117,11 +119,27 @@ struct RecordingFocus final : FocusPort {
   WindowHandle focusedWindow() const override { return focused; }
   bool giveFocusTo(WindowHandle window) override {
     given.push_back(window);
-    focused = window;
-    return true;
+    if (accepts) focused = window;
+    return accepts;
   }
   WindowHandle focused = 0;
+  bool accepts = true;  // false: the window has gone
   std::vector<WindowHandle> given;
+};
+
+// Types any chord but `untypable`, into the focused window, once `ready`.
+struct RecordingKeys final : KeySenderPort {
+  explicit RecordingKeys(const RecordingFocus& f) : focus(f) {}
+  bool canType(const KeyChord& chord) const override { return chord != untypable; }
+  bool readyFor(WindowHandle window) const override { return ready && focus.focused == window; }
+  bool send(const KeyChord& chord) override {
+    sent.emplace_back(focus.focused, chord);
+    return true;
+  }
+  const RecordingFocus& focus;
+  KeyChord untypable;
+  bool ready = true;
+  std::vector<std::pair<WindowHandle, KeyChord>> sent;
 };
 
 struct FakePlatform {
@@ -135,10 +153,11 @@ struct FakePlatform {
   FakeScreens screens;
   RecordingPanels panels;
   RecordingFocus focus;
+  RecordingKeys keys{focus};
 
   Platform platform() {
-    return Platform{application,   runLoop,   events,  workspace, trust,
-                    accessibility, statusBar, screens, panels,    &focus};
+    return Platform{application, runLoop, events, workspace, trust, accessibility,
+                    statusBar,   screens, panels, &focus,    &keys};
   }
   // What the program asks: the menu bar, then the system catalogue.
   std::vector<ShortcutSourceRef> sources(Desktop desktop = Desktop::macOS) const {

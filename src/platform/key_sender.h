@@ -1,0 +1,26 @@
+// SPDX-License-Identifier: MIT
+// The key sender port: types a shortcut's chord into the application that has the keyboard, as
+// if the user had pressed it. How a pinned overlay runs a row no menu item stands behind.
+#pragma once
+
+#include "model/key_chord.h"
+#include "platform/focus.h"
+
+namespace tavrine {
+
+class KeySenderPort {
+ public:
+  using WindowHandle = FocusPort::WindowHandle;
+
+  virtual ~KeySenderPort() = default;
+  // Whether the keyboard, in its layout of this moment, has keys that type `chord`.
+  virtual bool canType(const KeyChord& chord) const = 0;
+  // Whether keys sent now would reach `window` as sent: it (or a window inside it) has the
+  // keyboard, and the user holds no modifier that would join the chord.
+  virtual bool readyFor(WindowHandle window) const = 0;
+  // Presses the chord's modifiers, presses and releases its key, and releases the modifiers;
+  // false, with nothing sent, when the layout cannot type it.
+  virtual bool send(const KeyChord& chord) = 0;
+};
+
+}  // namespace tavrine
