@@ -107,7 +107,9 @@ int main(int argc, char** argv) {
   // Modes that must show the application's menu, and those that may show nothing (a text of
   // several MiB may take the reader past its deadline). The slow ones cost a deadline each: one
   // of each in twenty holds. A good hold may come back empty only at the reader's deadline (the
-  // peer still busy with what it was asked before, a loaded machine), never sooner.
+  // peer still busy with what it was asked before, a loaded machine), never sooner; or right
+  // after a hold that ran into the deadline, while the application's pause before it is asked
+  // again has not passed. The hold after that shows it again.
   const struct {
     const char* mode;
     bool shows;
@@ -118,7 +120,8 @@ int main(int argc, char** argv) {
                 {"plain", true}, {"plain", true},  {"wrong", false}, {"plain", true}};
   Clock::duration slowest{};
   int shown = 0;
-  int late = 0;  // good holds the deadline ended
+  int late = 0;          // good holds the deadline ended, or the pause after one
+  bool resting = false;  // the hold before ran into the deadline
   for (int cycle = 0; cycle < cycles; ++cycle) {
     const auto& step = script[cycle % std::size(script)];
     peer.control("Mode", "s", step.mode);
@@ -139,8 +142,10 @@ int main(int argc, char** argv) {
     if (panels.onScreenCount() > 1) fail(cycle, "two panels at once");
     if (step.shows && panels.onScreenCount() != 1) {
       ++late;
-      if (took < atspi::ReadOptions{}.deadline) fail(cycle, "a good hold showed nothing");
+      if (took < atspi::ReadOptions{}.deadline && !resting)
+        fail(cycle, "a good hold showed nothing");
     }
+    resting = took >= atspi::ReadOptions{}.deadline;
     shown += static_cast<int>(panels.onScreenCount());
     ctrl(false);
     runLoop.advance(0.2);
