@@ -26,7 +26,7 @@ bool AppDelegate::startRead(bool pin) {
   const std::int32_t pid = app->processIdentifier;
   const FrontApplication front{pid, app->executable.value_or(""), app->desktopEntryId.value_or(""),
                                t_.isZH(), knownUnresponsive(pid)};
-  read_.emplace();
+  read_ = Read{};
   read_->id = ++lastReadId_;
   read_->generation = inputGeneration_;
   read_->app = *app;
