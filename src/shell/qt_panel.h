@@ -102,8 +102,8 @@ class QtPanelPort final : public PanelPort {
   // `workspace` supplies the frontmost application's icon for the header at every render, and
   // `backdrop` the compositor's help with the panel's background, asked afresh for each panel;
   // both must outlive the panels. Without the workspace the header shows no icon.
-  // `bypassWindowManager`: panels are override-redirect windows (XWayland in a Wayland session,
-  // where the compositor would otherwise place them and give them the keyboard).
+  // `bypassWindowManager`: panels are override-redirect windows, mapped by the X server at once,
+  // never placed or given the keyboard by a window manager (the Linux session's choice).
   // One native window serves panel after panel: a closed panel leaves it for the next.
   explicit QtPanelPort(const WorkspacePort* workspace = nullptr, PanelBackdrop* backdrop = nullptr,
                        bool bypassWindowManager = false,
