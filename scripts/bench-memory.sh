@@ -17,8 +17,10 @@ if [ -z "${TAVRINE:-}" ]; then
   cmake --build --preset release --target tavrine tavrine-menu-app
 fi
 
+# RssAnon is the heap and the like, RssFile the mapped libraries, fonts and data.
 memory() {
-  awk '/^(VmRSS|VmHWM):/ { printf "%s %s %s  ", $1, $2, $3 } END { print "" }' "/proc/$1/status"
+  awk '/^(VmRSS|VmHWM|RssAnon|RssFile|RssShmem):/ { printf "%s %s %s  ", $1, $2, $3 } END { print "" }' \
+    "/proc/$1/status"
 }
 load() { echo "load average: $(cut -d' ' -f1-3 /proc/loadavg) ($(date +%T))"; }
 

@@ -1,9 +1,11 @@
 // SPDX-License-Identifier: MIT
 #include "shell/qt_panel.h"
 
+#include <QBackingStore>
 #include <QByteArray>
 #include <QCoreApplication>
 #include <QGuiApplication>
+#include <QPointer>
 #include <QPolygon>
 #include <QScreen>
 #include <QTransform>
@@ -12,6 +14,7 @@
 
 #include "shell/overlay_accessibility.h"
 #include "shell/qt_screens.h"
+#include "shell/resident_memory.h"
 
 namespace tavrine::qt {
 
@@ -45,6 +48,14 @@ OverlayWidget* newAccessibleOverlayWidget(std::shared_ptr<OverlayView> content,
                                           OverlayWidget::IconSource iconSource) {
   installOverlayAccessibility();
   return new OverlayWidget(std::move(content), std::move(iconSource));
+}
+
+// A hidden window's pixels are a whole panel's worth of shared memory with the X server, kept
+// for nothing until the next show, which sizes the store to the window again before it paints.
+void releaseBackingStore(QWidget& window) {
+  QBackingStore* store = window.backingStore();
+  if (store != nullptr && !store->size().isEmpty() && store->size() != QSize(1, 1))
+    store->resize(QSize(1, 1));
 }
 
 }  // namespace
@@ -86,6 +97,13 @@ QtPanel::QtPanel(const Rect& contentRect, const PanelSettings& settings,
   // resize and the first expose.
   w->setView(settings.content);
   w->paintAhead();
+  // The window's store, released while it was hidden, is made again now rather than at the show,
+  // and its pages touched (a translucent store is cleared as a paint begins).
+  if (QBackingStore* store = w->backingStore()) {
+    store->resize(w->size());
+    store->beginPaint(QRegion(w->rect()));
+    store->endPaint();
+  }
 
   if (settings.opaque || backdrop == nullptr) return;
   // Without a compositor nothing would blend the transparent corners with the desktop: they
@@ -129,9 +147,12 @@ void QtPanel::close() {
     spare->flags = flags_;
     widget_.clear();
   }
-  // Last: a pinned window that loses the keyboard closes the overlay again from inside the hide,
-  // which may drop this panel.
+  const QPointer<OverlayWidget> window = w;
+  // A pinned window that loses the keyboard closes the overlay again from inside the hide,
+  // which may drop this panel: nothing of it is used after.
   w->hide();
+  if (!window.isNull() && window->isHidden()) releaseBackingStore(*window);
+  returnFreedMemory();
 }
 
 void QtPanel::makeKey() {

@@ -17,6 +17,7 @@
 #include "shell/linux_sources.h"
 #include "shell/list_command.h"
 #include "shell/qt_application.h"
+#include "shell/resident_memory.h"
 
 namespace {
 
@@ -38,6 +39,7 @@ constexpr const char* kNoDisplay =
 }  // namespace
 
 int main(int argc, char** argv) {
+  qt::limitHeapRetention();
   // What Tavrine would show for an application, beside a running Tavrine.
   if (argc >= 2 && std::strcmp(argv[1], "--list") == 0)
     return qt::runListCommand(std::vector<std::string>(argv + 2, argv + argc));

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QBackingStore>
 #include <QGuiApplication>
 #include <QImage>
 #include <QKeyEvent>
@@ -128,12 +129,18 @@ TEST_F(QtPanelTest, AClosedPanelLeavesItsWindowToTheNextWhichPaintsOnlyItsOwnCon
   ASSERT_GT(w->scrollOffset(), 0);
   // What was painted ahead of the show no longer stands once scrolled.
   EXPECT_TRUE(w->renderImage() == alone(firstSettings, 300));
+  ASSERT_NE(w->backingStore(), nullptr);
+  ASSERT_TRUE(runEventLoopUntil([&] { return w->backingStore()->size() == w->size(); }));
   first->close();
+  // Hidden, the window keeps no panel's worth of pixels.
+  EXPECT_EQ(w->backingStore()->size(), QSize(1, 1));
 
   const PanelSettings secondSettings = settingsFor("Second", editorRecords());
   const PanelRef second = port.makePanel(frame, secondSettings);
   ASSERT_EQ(widgetOf(second), w);
   EXPECT_FALSE(dynamic_cast<QtPanel&>(*second).windowIsNew());
+  // Its store is whole again before the show.
+  EXPECT_EQ(w->backingStore()->size(), w->size());
   // What its first paint draws, before Qt had a turn: nothing of the panel before.
   EXPECT_TRUE(w->renderImage() == alone(secondSettings, 0));
   second->orderFrontRegardless();
