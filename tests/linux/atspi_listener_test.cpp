@@ -215,19 +215,15 @@ TEST(AtspiListenerTest, AnswersAtOnceWhileTheMainThreadIsStopped) {
   ASSERT_TRUE(listener.start({[&](modifier::Flags f) { seen.emplace_back(true, f); },
                               [&](modifier::Flags f) { seen.emplace_back(false, f); }}));
   std::string name;
-  for (int i = 0; i < 250 && name.empty(); ++i) {
-    name = listener.uniqueName();
-    if (name.empty()) std::this_thread::sleep_for(20ms);
-  }
-  ASSERT_FALSE(name.empty()) << "the listener did not join the bus";
+  ASSERT_TRUE(doubles::eventually([&] { return !(name = listener.uniqueName()).empty(); }))
+      << "the listener did not join the bus";
   // Until the listener knows who the registry is.
-  for (int i = 0; i < 250 && seen.empty(); ++i) {
+  ASSERT_TRUE(doubles::eventually([&] {
     notify(name, 0, 0xffe1, "Shift_L");
     notify(name, 1, 0xffe1, "Shift_L");
-    std::this_thread::sleep_for(20ms);
     listener.dispatchPending();
-  }
-  ASSERT_FALSE(seen.empty()) << "no key from the registry came through";
+    return !seen.empty();
+  })) << "no key from the registry came through";
   seen.clear();
 
   // The main thread (this one) stops for a second while the registry, from a thread of its own,
@@ -293,11 +289,11 @@ TEST(AtspiListenerTest, TrustsOnlyTheRegistryAndTheApplicationsItLists) {
     listener.dispatchPending();
   };
   // Until the listener has registered and learnt who the registry is.
-  for (int i = 0; i < 250 && seen.empty(); ++i) {
+  ASSERT_TRUE(doubles::eventually([&] {
     ctrl(0, false);
     ctrl(1, false);
-  }
-  ASSERT_FALSE(seen.empty()) << "no key from the registry came through";
+    return !seen.empty();
+  })) << "no key from the registry came through";
   seen.clear();
   ctrl(0, true);
   EXPECT_TRUE(seen.empty()) << "a key from the application was taken";
@@ -307,11 +303,8 @@ TEST(AtspiListenerTest, TrustsOnlyTheRegistryAndTheApplicationsItLists) {
   // The application's frame is active from the start; an intruder claiming the keyboard changes
   // nothing.
   std::optional<AtspiListener::ActiveApplication> active;
-  for (int i = 0; i < 250 && (!active || active->name.empty()); ++i) {
-    std::this_thread::sleep_for(20ms);
-    active = listener.activeApplication();
-  }
-  ASSERT_TRUE(active.has_value());
+  ASSERT_TRUE(doubles::eventually(
+      [&] { return (active = listener.activeApplication()) && !active->name.empty(); }));
   EXPECT_EQ(active->busName, peer.application());
   EXPECT_EQ(active->pid, peer.pid());
   ASSERT_TRUE(peer.control("Activate", "b", true));

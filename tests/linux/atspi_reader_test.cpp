@@ -437,10 +437,7 @@ TEST_F(HostilePeerReaderTest, HostileAnswersCostAtMostTheDeadline) {
   // Once the peer has caught up with what it was asked meanwhile.
   ASSERT_TRUE(peer_.control("Mode", "s", "plain"));
   std::vector<ShortcutItem> items;
-  for (int i = 0; i < 50 && items.empty(); ++i) {
-    items = harvest(port);
-    if (items.empty()) std::this_thread::sleep_for(100ms);
-  }
+  doubles::eventually([&] { return !(items = harvest(port)).empty(); }, 5s);
   ASSERT_EQ(items.size(), 1u);
   EXPECT_EQ(items[0].menuPath() + " > " + items[0].title(), "File > Save");
 }

@@ -14,7 +14,6 @@
 #include <memory>
 #include <optional>
 #include <string>
-#include <thread>
 
 #include "app/app_delegate.h"
 #include "platform/linux/atspi/accessibility.h"
@@ -58,19 +57,15 @@ int main(int argc, char** argv) {
 
   atspi::AtspiListener listener(peer.address());
   atspi::AtspiAccessibility accessibility;
-  doubles::QuietApplication application;
-  doubles::VirtualRunLoop runLoop;
-  doubles::ScriptedEvents events;
+  doubles::FakePlatform fakes;
+  fakes.trust.trusted = true;
   ListenerWorkspace workspace(listener);
-  doubles::FakeTrust trust;
-  trust.trusted = true;
-  doubles::RecordingStatusBar statusBar;
-  doubles::FakeScreens screens;
-  doubles::RecordingPanels panels;
+  doubles::VirtualRunLoop& runLoop = fakes.runLoop;
+  doubles::RecordingPanels& panels = fakes.panels;
   TranslationHelper t;
   const std::shared_ptr<AppDelegate> delegate =
-      AppDelegate::create(Platform{application, runLoop, events, workspace, trust, accessibility,
-                                   statusBar, screens, panels},
+      AppDelegate::create(Platform{fakes.application, runLoop, fakes.events, workspace, fakes.trust,
+                                   accessibility, fakes.statusBar, fakes.screens, panels},
                           {std::make_shared<MenuBarSource>(accessibility),
                            std::make_shared<SystemShortcuts>(Desktop::gnome)},
                           t);
@@ -79,9 +74,9 @@ int main(int argc, char** argv) {
   int flagChanges = 0;
   listener.start({[&](modifier::Flags f) {
                     ++flagChanges;
-                    events.flagsChanged(doubles::Scope::global, f);
+                    fakes.events.flagsChanged(doubles::Scope::global, f);
                   },
-                  [&](modifier::Flags f) { events.keyDown(doubles::Scope::global, f); }});
+                  [&](modifier::Flags f) { fakes.events.keyDown(doubles::Scope::global, f); }});
 
   // Ctrl through the registry (or, fake, from the application), handed to the delegate here
   // once the listener has queued it (a fake one is given a moment).
@@ -91,15 +86,14 @@ int main(int argc, char** argv) {
     poll(&queued, 1, fake ? 50 : 1000);
     listener.dispatchPending();
   };
-  for (int i = 0; i < 250 && flagChanges == 0; ++i) {
+  const bool heard = doubles::eventually([&] {
     ctrl(true);
     ctrl(false);
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
-  }
+    return flagChanges != 0;
+  });
   peer.control("Activate", "b", false);
-  for (int i = 0; i < 250 && !workspace.frontmostApplication(); ++i)
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
-  if (flagChanges == 0 || !workspace.frontmostApplication()) {
+  if (!heard ||
+      !doubles::eventually([&] { return workspace.frontmostApplication().has_value(); })) {
     std::fprintf(stderr, "the listener never heard the registry or the application\n");
     return 1;
   }

@@ -43,6 +43,7 @@ using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
 using dbus::SessionBus;
 using dbus::SingleInstance;
+using doubles::eventually;
 using Claim = SingleInstance::Claim;
 
 constexpr const char* kName = "io.github.tavrine.SickBusTest";
@@ -67,15 +68,6 @@ void expectWithin(Clock::duration bound, const char* what, const std::function<v
   const auto took = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start);
   std::printf("  %-40s %6lld ms\n", what, static_cast<long long>(took.count()));
   EXPECT_LT(took, bound) << what;
-}
-
-bool eventually(const std::function<bool()>& condition, Clock::duration within = 10s) {
-  const auto deadline = Clock::now() + within;
-  while (!condition()) {
-    if (Clock::now() > deadline) return false;
-    std::this_thread::sleep_for(20ms);
-  }
-  return true;
 }
 
 // The accessibility bus launcher's pid, started when needed (waiting as long as that takes).

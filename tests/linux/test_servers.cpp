@@ -20,6 +20,16 @@
 
 namespace tavrine::doubles {
 
+bool eventually(const std::function<bool()>& condition,
+                std::chrono::steady_clock::duration within) {
+  const auto deadline = std::chrono::steady_clock::now() + within;
+  while (!condition()) {
+    if (std::chrono::steady_clock::now() > deadline) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  return true;
+}
+
 std::string makeTemporaryDirectory() {
   static struct Directories {
     std::vector<std::string> paths;
@@ -132,11 +142,8 @@ std::string ServerProcess::start(std::vector<std::string> argv, const std::vecto
 void ServerProcess::stop() {
   if (pid_ <= 0) return;
   kill(-pid_, SIGTERM);
-  bool reaped = false;
-  for (int i = 0; i < 50 && !reaped; ++i) {
-    reaped = waitpid(pid_, nullptr, WNOHANG) == pid_;
-    if (!reaped) std::this_thread::sleep_for(std::chrono::milliseconds(20));
-  }
+  const bool reaped = eventually([this] { return waitpid(pid_, nullptr, WNOHANG) == pid_; },
+                                 std::chrono::seconds(1));
   // Whatever the program started (bus activation) is in its group too.
   kill(-pid_, SIGKILL);
   if (!reaped) waitpid(pid_, nullptr, 0);

@@ -7,6 +7,8 @@
 
 #include <systemd/sd-bus.h>
 
+#include <chrono>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -32,6 +34,10 @@ class ServerProcess {
  private:
   pid_t pid_ = -1;
 };
+
+// Polls `condition` every 20 ms until it holds (true) or `within` has passed (false).
+bool eventually(const std::function<bool()>& condition,
+                std::chrono::steady_clock::duration within = std::chrono::seconds(10));
 
 // A fresh directory under $TMPDIR (mode 0700), removed with its content at exit.
 std::string makeTemporaryDirectory();
