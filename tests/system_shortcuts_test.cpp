@@ -3,7 +3,6 @@
 
 #include <array>
 #include <set>
-#include <string>
 #include <string_view>
 #include <unordered_set>
 #include <vector>

@@ -58,10 +58,7 @@ Bytes elf(bool is64, bool bigEndian, std::vector<Section> sections) {
   sections.back().data = bytesOf(names);
   const std::size_t header = is64 ? 64 : 52, entry = is64 ? 64 : 40;
   Bytes out(header);
-  std::memcpy(out.data(),
-              "\x7f"
-              "ELF",
-              4);
+  std::memcpy(out.data(), "\177ELF", 4);
   out[4] = std::byte{static_cast<unsigned char>(is64 ? 2 : 1)};
   out[5] = std::byte{static_cast<unsigned char>(bigEndian ? 2 : 1)};
   std::vector<std::size_t> offsets;

@@ -5,7 +5,6 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <thread>
 #include <tuple>
 
 #include "sources/sheets/sheet.h"
