@@ -69,11 +69,9 @@ TEST_F(PinnedOverlayWidgetTest, CtrlClickPinsAndTypingNarrowsTheRows) {
 
   widget.setPinned();
   ASSERT_NE(widget.searchField(), nullptr);
-  const std::size_t all = view->recordCount();
   widget.searchField()->setText(QStringLiteral("save"));
   ASSERT_NE(widget.currentSearch(), nullptr);
   EXPECT_EQ(widget.view().recordCount(), 2u);  // Save, Save As…
-  EXPECT_LT(widget.view().recordCount(), all);
   EXPECT_EQ(label(), std::to_string(widget.currentSearch()->rows.size()) + " shortcuts");
   key(Qt::Key_Return);
   EXPECT_EQ(actions->ran, std::vector<std::string>{"Save"});
@@ -112,7 +110,7 @@ TEST_F(PinnedOverlayWidgetTest, ArrowsMoveTheSelectionAndARefusedRowSaysSo) {
   EXPECT_EQ(actions->ran.back(), "Save");
 }
 
-// The sheet as shown goes to a PDF of the chosen paper, and to Markdown.
+// The sheet as shown goes to a PDF of the chosen paper (its Markdown is the sheet test's).
 TEST_F(PinnedOverlayWidgetTest, TheSheetAsShownBecomesAPdf) {
   QTemporaryDir dir;
   ASSERT_TRUE(dir.isValid());
