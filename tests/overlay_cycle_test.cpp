@@ -21,13 +21,7 @@ constexpr std::string_view kNoShortcuts = "File\n  Open Recent\nView\n  Zoom\n";
 class OverlayCycleTest : public ::testing::Test {
  protected:
   OverlayCycleTest() { h.fake.workspace.flags = kCommand; }
-  // The editor in front, its menu bar reachable.
-  std::shared_ptr<ax::MemoryTree> editor() {
-    std::shared_ptr<ax::MemoryTree> tree = ax::parseMenuTree(kEditor).tree;
-    h.fake.accessibility.add(42, tree);
-    h.fake.workspace.frontmost = RunningApplication{42, "Editor", nullptr, {}, {}, {}};
-    return tree;
-  }
+  std::shared_ptr<ax::MemoryTree> editor() { return h.bringToFront(42, "Editor", kEditor); }
   // The answer comes back through the main queue.
   void show() {
     h.delegate->showOverlay();

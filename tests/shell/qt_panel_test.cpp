@@ -37,10 +37,13 @@ class QtPanelTest : public ::testing::Test {
   // Dropped panels delete their windows later, and the windows' views refer to `t`.
   ~QtPanelTest() override { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
 
-  PanelRef makePanel(const Rect& frame, PanelPort* from = nullptr) {
+  PanelSettings settingsFor(const std::vector<ShortcutItem>& records) {
     PanelSettings settings;
-    settings.content = doubles::makeView(editorRecords(), t);
-    return (from != nullptr ? *from : port).makePanel(frame, settings);
+    settings.content = doubles::makeView(records, t);
+    return settings;
+  }
+  PanelRef makePanel(const Rect& frame, PanelPort* from = nullptr) {
+    return (from != nullptr ? *from : port).makePanel(frame, settingsFor(editorRecords()));
   }
   static OverlayWidget* widgetOf(const PanelRef& panel) {
     return dynamic_cast<QtPanel&>(*panel).widget();
@@ -104,12 +107,6 @@ TEST_F(QtPanelTest, AClosedPanelLeavesItsWindowToTheNextWhichPaintsOnlyItsOwnCon
   std::vector<ShortcutItem> many;
   for (int i = 0; i < 200; ++i)
     many.push_back(doubles::record("File", "Item " + std::to_string(i), "n"));
-  const auto settingsFor = [&](const char* name, const std::vector<ShortcutItem>& records) {
-    PanelSettings settings;
-    settings.content = std::make_shared<OverlayView>(name, groupByMenu(records), t, OverlayStyle{},
-                                                     SystemShortcuts::catalogue(Desktop::macOS));
-    return settings;
-  };
   const Rect frame{{0, 0}, {800, 500}};
   // The pixels of a window made for the content alone, scrolled to `offset`, painted afresh.
   const auto alone = [&](const PanelSettings& settings, double offset) {
@@ -121,7 +118,7 @@ TEST_F(QtPanelTest, AClosedPanelLeavesItsWindowToTheNextWhichPaintsOnlyItsOwnCon
     return widgetOf(panel)->renderImage();
   };
 
-  const PanelSettings firstSettings = settingsFor("First", many);
+  const PanelSettings firstSettings = settingsFor(many);
   const PanelRef first = port.makePanel(frame, firstSettings);
   OverlayWidget* w = widgetOf(first);
   first->orderFrontRegardless();
@@ -135,7 +132,7 @@ TEST_F(QtPanelTest, AClosedPanelLeavesItsWindowToTheNextWhichPaintsOnlyItsOwnCon
   // Hidden, the window keeps no panel's worth of pixels.
   EXPECT_EQ(w->backingStore()->size(), QSize(1, 1));
 
-  const PanelSettings secondSettings = settingsFor("Second", editorRecords());
+  const PanelSettings secondSettings = settingsFor(editorRecords());
   const PanelRef second = port.makePanel(frame, secondSettings);
   ASSERT_EQ(widgetOf(second), w);
   EXPECT_FALSE(dynamic_cast<QtPanel&>(*second).windowIsNew());

@@ -55,12 +55,14 @@ struct AppHarness {
     fake.events.globalMonitorsAvailable = trusted;
   }
 
-  // Puts an application in front whose menu bar is `menus` (see ax::parseMenuTree).
-  void bringToFront(std::int32_t pid, std::optional<std::string> name, std::string_view menus) {
+  // Puts an application in front whose menu bar is `menus` (see ax::parseMenuTree); returns it.
+  std::shared_ptr<ax::MemoryTree> bringToFront(std::int32_t pid, std::optional<std::string> name,
+                                               std::string_view menus) {
     ax::MenuTreeParse parsed = ax::parseMenuTree(menus);
     if (!parsed.tree) throw std::invalid_argument(parsed.error);
     fake.accessibility.add(pid, parsed.tree);
     fake.workspace.frontmost = RunningApplication{pid, std::move(name), nullptr, {}, {}, {}};
+    return parsed.tree;
   }
 
   // The live keyboard and the event reporting it agree, as they do on a real desktop.
