@@ -133,13 +133,7 @@ TEST(SickBusTest, ASessionBusThatRestartsIsJoinedAgain) {
   const std::string dir = doubles::makeTemporaryDirectory();
   const std::string address = "unix:path=" + dir + "/bus";
   doubles::ServerProcess daemon;
-  const auto start = [&] {
-    return !daemon
-                .start({"dbus-daemon", "--session", "--nofork", "--address=" + address,
-                        "--print-address={fd}"},
-                       {"DISPLAY", "XDG_RUNTIME_DIR=" + dir}, dir + "/dbus.log")
-                .empty();
-  };
+  const auto start = [&] { return !doubles::startSessionBus(daemon, dir).empty(); };
   if (!start()) GTEST_SKIP() << "dbus-daemon is not installed";
 
   SessionBus bus(address);

@@ -47,8 +47,7 @@ std::string makeTemporaryDirectory() {
   return pattern;
 }
 
-std::string startSessionBus(ServerProcess& daemon) {
-  const std::string dir = makeTemporaryDirectory();
+std::string startSessionBus(ServerProcess& daemon, const std::string& dir) {
   return daemon.start({"dbus-daemon", "--session", "--nofork",
                        "--address=unix:path=" + dir + "/bus", "--print-address={fd}"},
                       {"DISPLAY", "GSETTINGS_BACKEND=memory", "XDG_RUNTIME_DIR=" + dir},

@@ -42,10 +42,12 @@ bool eventually(const std::function<bool()>& condition,
 // A fresh directory under $TMPDIR (mode 0700), removed with its content at exit.
 std::string makeTemporaryDirectory();
 
-// Starts a session bus (dbus-daemon) of its own in `daemon`, in a fresh directory: its address,
-// empty when dbus-daemon is missing. Without DISPLAY, the accessibility bus launcher it activates
-// leaves the root window alone; its settings live in memory, not in the user's.
-std::string startSessionBus(ServerProcess& daemon);
+// Starts a session bus (dbus-daemon) of its own in `daemon`, listening at `dir`/bus (by default in
+// a fresh directory): its address, empty when dbus-daemon is missing. Without DISPLAY, the
+// accessibility bus launcher it activates leaves the root window alone; its settings live in
+// memory, not in the user's.
+std::string startSessionBus(ServerProcess& daemon,
+                            const std::string& dir = makeTemporaryDirectory());
 
 // The address of a session bus as above, shared by the test program and started on first use.
 const std::string& sessionBusAddress();
