@@ -209,18 +209,22 @@ class FakeBus {
   std::vector<sd_bus*> connections_;  // bus thread only
 };
 
+// The bus answers as `app` until a test hands it another handler.
 class AtspiReaderTest : public ::testing::Test {
  protected:
-  void SetUp() override { setenv("AT_SPI_BUS_ADDRESS", bus_.address().c_str(), 1); }
+  void SetUp() override {
+    setenv("AT_SPI_BUS_ADDRESS", bus_.address().c_str(), 1);
+    bus_.setApp([this](sd_bus_message* call) { return app.answer(call); });
+  }
   void TearDown() override { unsetenv("AT_SPI_BUS_ADDRESS"); }
 
+  QtApp app;  // before the bus, whose thread calls it until the bus goes
   FakeBus bus_;
 };
 
 // The port the program uses: one read by levels, the snapshot, the walk. Answers of the wrong
 // type count as none, and a socket address that would start a program is never used.
 TEST_F(AtspiReaderTest, ThePortGivesTheWalkTheMenu) {
-  QtApp app;
   app.children["/pop"].push_back("/odd");
   app.children["/odd"] = {};
   const std::string marker = doubles::makeTemporaryDirectory() + "/ran";
@@ -249,12 +253,10 @@ TEST_F(AtspiReaderTest, ThePortGivesTheWalkTheMenu) {
 // Two windows with a menu bar each: the active one's is read, also once both are remembered;
 // a remembered bar is read again without a search until the window replaces it.
 TEST_F(AtspiReaderTest, TheActiveWindowsMenuBarIsReadAndRememberedUntilReplaced) {
-  QtApp app;
   app.children[kRoot] = {"/w1", "/win"};
   app.children["/w1"] = {"/bar1"};
   app.children["/bar1"] = {};
   app.roles["/bar1"] = kRoleMenuBar;
-  bus_.setApp([&](sd_bus_message* call) { return app.answer(call); });
   AtspiReader reader;
   for (const char* window : {"/win", "/w1", "/win"}) {
     {
@@ -297,7 +299,6 @@ TEST_F(AtspiReaderTest, ASilentApplicationCostsOneDeadline) {
 }
 
 TEST_F(AtspiReaderTest, AMenuThatNeverEndsIsBounded) {
-  QtApp app;
   int next = 0;
   bus_.setApp([&](sd_bus_message* call) -> sd_bus_message* {
     const std::string member = sd_bus_message_get_member(call);
@@ -366,8 +367,6 @@ TEST_F(AtspiReaderTest, ReadsACacheOverTheApplicationsSocket) {
 
 // Our own objects answer on the thread that would be waiting for them (an About box in front).
 TEST_F(AtspiReaderTest, NeverReadsItsOwnProcess) {
-  QtApp app;
-  bus_.setApp([&](sd_bus_message* call) { return app.answer(call); });
   bus_.appPid = static_cast<std::uint32_t>(getpid());
   AtspiReader reader;
   EXPECT_FALSE(reader.read(getpid()).found);
@@ -375,8 +374,6 @@ TEST_F(AtspiReaderTest, NeverReadsItsOwnProcess) {
 }
 
 TEST_F(AtspiReaderTest, ReconnectsAfterTheBusWentAway) {
-  QtApp app;
-  bus_.setApp([&](sd_bus_message* call) { return app.answer(call); });
   AtspiReader reader;
   ASSERT_FALSE(reader.read(kPid).replies.keyBindings.empty());
   bus_.dropConnections();
