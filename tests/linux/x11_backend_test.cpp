@@ -43,13 +43,17 @@ constexpr modifier::Flags kCaps = modifier::kCapsLock;
 constexpr EventMask kFlags = kEventMaskFlagsChanged;
 constexpr EventMask kKey = kEventMaskKeyDown;
 
-#define SKIP_WITHOUT_X_SERVER(x) \
-  if (!x.isOpen()) GTEST_SKIP() << "no X server (Xvfb is not installed)"
+// The tests that need the X server; they skip without one.
+class XServerTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (!x.isOpen()) GTEST_SKIP() << "no X server (Xvfb is not installed)";
+  }
+  doubles::XFixture x;
+};
 
 // Untrusted, no key is watched; trusted, every key with the state after it.
-TEST(QtX11EventMonitorTest, GlobalMonitorsNeedTrustThenSeeEveryKeyWithTheStateAfterIt) {
-  doubles::XFixture x;
-  SKIP_WITHOUT_X_SERVER(x);
+TEST_F(XServerTest, GlobalMonitorsNeedTrustThenSeeEveryKeyWithTheStateAfterIt) {
   doubles::FakeTrust trust;
   x11::X11Workspace workspace;
   x11::X11KeyWatcher watcher;
@@ -102,9 +106,7 @@ TEST(QtX11EventMonitorTest, GlobalMonitorsNeedTrustThenSeeEveryKeyWithTheStateAf
   }
 }
 
-TEST(X11WorkspaceTest, FrontmostApplicationFromRealWindows) {
-  doubles::XFixture x;
-  SKIP_WITHOUT_X_SERVER(x);
+TEST_F(XServerTest, TheWorkspaceFindsTheFrontmostApplicationInRealWindows) {
   int made = 0;
   x11::X11Workspace workspace([&made](const x11::ArgbIcon& icon) {
     ++made;
@@ -168,9 +170,7 @@ TEST(X11WorkspaceTest, FrontmostApplicationFromRealWindows) {
 // French digit needs Shift, "@" AltGr there), and a key the layout lacks is refused, never
 // replaced. Keycodes of evdev, pressed in this order and released in reverse: 37 Ctrl, 50 Shift,
 // 64 Alt, 92 AltGr, then the key.
-TEST(X11KeySenderTest, TypesChordsWithTheKeysOfTheLayoutInUse) {
-  doubles::XFixture x;
-  SKIP_WITHOUT_X_SERVER(x);
+TEST_F(XServerTest, TypesChordsWithTheKeysOfTheLayoutInUse) {
   x11::X11KeySender keys;
   const auto typed = [](std::vector<unsigned> order) {
     std::vector<x11::KeyEvent> events;
@@ -205,9 +205,7 @@ TEST(X11KeySenderTest, TypesChordsWithTheKeysOfTheLayoutInUse) {
 
 // Keys go out only when they would arrive as sent: the window, or one inside it, has the
 // keyboard, and no modifier is held.
-TEST(X11KeySenderTest, ReadyOnlyWhileTheWindowHasTheKeyboardAndNoModifierIsHeld) {
-  doubles::XFixture x;
-  SKIP_WITHOUT_X_SERVER(x);
+TEST_F(XServerTest, KeysGoOutOnlyWhileTheWindowHasTheKeyboardAndNoModifierIsHeld) {
   x11::X11KeySender keys;
   const std::uint64_t editor = x.createWindow(0, 0, 100, 100);
   const std::uint64_t other = x.createWindow(200, 0, 100, 100);
@@ -221,9 +219,7 @@ TEST(X11KeySenderTest, ReadyOnlyWhileTheWindowHasTheKeyboardAndNoModifierIsHeld)
   x.destroyWindow(editor);
 }
 
-TEST(X11WindowEffectsTest, BlurIsAskedForOnlyWhereACompositorOffersIt) {
-  doubles::XFixture x;
-  SKIP_WITHOUT_X_SERVER(x);
+TEST_F(XServerTest, BlurIsAskedForOnlyWhereACompositorOffersIt) {
   x11::X11WindowEffects effects;
   qt::QtX11Backdrop backdrop(effects);
   const std::uint64_t panel = x.createWindow(0, 0, 100, 60);
@@ -251,9 +247,7 @@ TEST(X11WindowEffectsTest, BlurIsAskedForOnlyWhereACompositorOffersIt) {
   x.destroyWindow(panel);
 }
 
-TEST(AccessibleWorkspaceTest, TheActiveAccessibleFrameIsInFront) {
-  doubles::XFixture x;
-  SKIP_WITHOUT_X_SERVER(x);
+TEST_F(XServerTest, TheActiveAccessibleFrameIsInFront) {
   x11::X11Workspace x11Workspace;
   const std::uint64_t editor = x.createWindow(100, 200, 300, 100);
   x.setLongs(editor, "_NET_WM_PID", "CARDINAL", {4242});
