@@ -57,6 +57,14 @@ hold_shows() {
   fi
 }
 
+# NAME: waits until the application started as NAME is on the accessibility bus, and fronts it.
+front() {
+  local pid="HS_PID_$1"
+  hs_wait_registered "${!pid}"
+  hs_xdotool search --sync --onlyvisible --pid "${!pid}" windowactivate --sync >/dev/null 2>&1 || true
+  sleep 0.5
+}
+
 # Switches the accessibility bus on when it is off, reporting which of the two it was.
 expect_a11y_on() {
   local what="$1"

@@ -18,14 +18,8 @@ printf '[[group]]\nheading = "Sheet"\nshortcuts = [{ title = "Bigger Text", keys
 hs_start_app tavrine "$tavrine" >/dev/null
 hs_wait_registered "$HS_PID_tavrine"
 hs_start_app menu_app "$menu_app" >/dev/null
-hs_wait_registered "$HS_PID_menu_app"
 app_log="$HS_DIR/app-menu_app.log"
-activate_app() {
-  hs_xdotool search --sync --onlyvisible --pid "$HS_PID_menu_app" windowactivate --sync \
-    >/dev/null 2>&1 || true
-  sleep 0.5
-}
-activate_app
+front menu_app
 centre_x=$((${HS_SCREEN%x*} / 2))
 centre_y=$((${HS_SCREEN#*x} / 2))
 
@@ -93,7 +87,7 @@ else
 fi
 
 # 3. Pin from the keyboard, find nothing, close with Esc: nothing runs.
-activate_app
+front menu_app
 pin shift
 hs_xdotool type --delay 50 "qqqq"
 sleep 0.3
@@ -103,13 +97,13 @@ gave_back "Esc"
   fail "something ran without a match: $(cat "$app_log")"
 
 # 4. A click outside closes it.
-activate_app
+front menu_app
 pin click
 hs_xdotool mousemove 5 $((${HS_SCREEN#*x} - 5)) click 1
 gave_back "a click outside"
 
 # 5. A sheet's row runs as its chord, typed into menu-app once it has the keyboard back.
-activate_app
+front menu_app
 pin shift
 hs_xdotool type --delay 80 "bigger"
 sleep 0.3

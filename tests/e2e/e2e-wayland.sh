@@ -28,12 +28,8 @@ ctrl_o_shows_nothing() {
 
 # Waits until LOG has a line starting with PREFIX; prints the last such line.
 wait_line() {
-  local log="$1" prefix="$2"
-  for _ in $(seq 300); do
-    grep -q "^$prefix" "$log" && break
-    sleep 0.1
-  done
-  grep "^$prefix" "$log" | tail -n1 || true
+  hs_poll 30 grep -q "^$2" "$1" || true
+  grep "^$2" "$1" | tail -n1 || true
 }
 
 hs_start_wayland

@@ -32,10 +32,7 @@ for _ in 1 2 3; do
   sleep 0.7
   # Language (a submenu), then the accessibility item.
   xdotool key Down Down Return
-  for _ in $(seq 30); do
-    hs_a11y_enabled && break 2
-    sleep 0.1
-  done
+  hs_poll 3 hs_a11y_enabled && break
   xdotool key Escape
 done
 expect_a11y_on "the status menu"
@@ -55,10 +52,7 @@ hold_shows mousepad "$HS_PID_mousepad" "$screenshot" "${mousepad_rows[@]}"
 
 # 3. A Qt 6 program.
 hs_start_app menu_app "$menu_app" >/dev/null
-hs_wait_registered "$HS_PID_menu_app"
-xdotool search --sync --onlyvisible --pid "$HS_PID_menu_app" windowactivate --sync >/dev/null 2>&1 ||
-  true
-sleep 0.5
+front menu_app
 hold_shows menu-app "$HS_PID_menu_app" "" "${menu_app_rows[@]}"
 
 # 4. Applications whose shortcuts are in no readable menu bar: GNOME Text Editor (GTK 4, no menu
@@ -69,12 +63,6 @@ gte_rows=("DOCUMENTS|Save|Ctrl+S" "WINDOWS|New window|Ctrl+N" "ZOOM|Zoom In|Ctrl
 thunar_rows=("FILE|New Tab|Ctrl+T" "VIEW|Show Hidden Files|Ctrl+H" "EDIT|Select by Pattern…|Ctrl+S")
 firefox_rows=("FILE|New Private Window|Ctrl+Shift+P" "HISTORY|Show All History|Ctrl+Shift+H"
   "TOOLS|Downloads|Ctrl+Shift+Y")
-front() {  # NAME: waits until the application started as NAME is on the accessibility bus, fronts it
-  local pid="HS_PID_$1"
-  hs_wait_registered "${!pid}"
-  xdotool search --sync --onlyvisible --pid "${!pid}" windowactivate --sync >/dev/null 2>&1 || true
-  sleep 0.5
-}
 # LIST_ARGS... EXPECTED...: `tavrine --list` prints each EXPECTED text.
 list_shows() {
   local what="$1" args="$2" listed text
