@@ -48,22 +48,10 @@ std::unique_ptr<atspi::AtspiListener> listenerFor(bool wayland) {
   return wayland ? std::make_unique<atspi::AtspiListener>() : nullptr;
 }
 
-// The desktop entries, one index (and one reading thread) for whoever needs them while any does.
-std::shared_ptr<const xdg::DesktopEntryIndex> desktopEntries() {
-  static std::weak_ptr<const xdg::DesktopEntryIndex> shared;
-  std::shared_ptr<const xdg::DesktopEntryIndex> index = shared.lock();
-  if (!index) {
-    index = std::make_shared<const xdg::DesktopEntryIndex>(xdg::applicationFolders(
-        std::getenv("XDG_DATA_HOME"), std::getenv("XDG_DATA_DIRS"), std::getenv("HOME")));
-    shared = index;
-  }
-  return index;
-}
-
 // A running application's icon by its desktop entry, else the icon theme's by `name`.
 std::function<ImageRef(std::int32_t, const std::string&)> desktopIcons() {
   return
-      [icons = std::make_shared<xdg::DesktopIcons>(desktopEntries())](
+      [icons = std::make_shared<xdg::DesktopIcons>(xdg::sessionDesktopEntries())](
           std::int32_t pid, const std::string& name) { return iconOf(icons->iconOf(pid, name)); };
 }
 
@@ -131,9 +119,7 @@ LinuxSession::LinuxSession(dbus::SessionBus& bus, bool wayland,
       shellFeed_(shellFeedFor(wayland)),
       shellWorkspace_(shellWorkspaceOf(shellFeed_.get(), accessibleWorkspace_.get())),
       desktopWorkspace_(std::make_unique<xdg::DesktopWorkspace>(
-          workspace(),
-          xdg::applicationFolders(std::getenv("XDG_DATA_HOME"), std::getenv("XDG_DATA_DIRS"),
-                                  std::getenv("HOME")),
+          workspace(), xdg::sessionDesktopEntries(),
           [](const std::string& icon) { return iconOf(icon); })),
       events_(watcher_, trust_, [this] { return workspace().modifierFlags(); },
               {listener_.get(), shellFeed_.get()}),

@@ -28,8 +28,7 @@ std::filesystem::path configHome() {
 LinuxSources linuxSources(const ax::AccessibilityPort& accessibility, Desktop desktop) {
   LinuxSources out;
   // The gettext domain a GTK application's desktop entry names for its own texts.
-  out.entries = std::make_shared<xdg::DesktopIcons>(xdg::applicationFolders(
-      std::getenv("XDG_DATA_HOME"), std::getenv("XDG_DATA_DIRS"), std::getenv("HOME")));
+  out.entries = std::make_shared<xdg::DesktopIcons>(xdg::sessionDesktopEntries());
   out.windows = std::make_shared<sources::gtk::GtkShortcutsSource>(
       [entries = out.entries](const FrontApplication& app) {
         const auto entry = entries->entryOf(app.pid, app.desktopEntryId);

@@ -136,11 +136,7 @@ int runListCommand(const std::vector<std::string>& args) {
     std::this_thread::sleep_for(std::chrono::duration<double>(options.delaySeconds));
 
   const x11::X11Workspace x11;
-  const xdg::DesktopWorkspace desktop(
-      x11,
-      xdg::applicationFolders(std::getenv("XDG_DATA_HOME"), std::getenv("XDG_DATA_DIRS"),
-                              std::getenv("HOME")),
-      nullptr);
+  const xdg::DesktopWorkspace desktop(x11, xdg::sessionDesktopEntries(), nullptr);
   const atspi::AtspiAccessibility accessibility;
   const LinuxSources sources = linuxSources(accessibility, LinuxSession::desktop());
   // A hold never waits for the desktop entries; this short-lived command has to, once.

@@ -122,7 +122,9 @@ TEST_F(DesktopEntryTest, TheWorkspaceNamesTheApplicationByItsEntryWithoutWaiting
     std::uint64_t modifierFlags() const override { return 0; }
   } window;
   write("proc/7/cmdline", "/usr/bin/mousepad");
-  const DesktopWorkspace workspace(window, std::vector(2000, folders_[1]), {}, root_ / "proc");
+  const DesktopWorkspace workspace(
+      window, std::make_shared<const DesktopEntryIndex>(std::vector(2000, folders_[1])), {},
+      root_ / "proc");
   const auto start = std::chrono::steady_clock::now();
   EXPECT_EQ(workspace.frontmostApplication()->localizedName, "Text Editor");
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(100));
@@ -139,6 +141,9 @@ TEST(DesktopEntryFoldersTest, DataHomeFirstThenEachDataDirOnce) {
                      "/usr/share/applications"}));
   EXPECT_EQ(applicationFolders("/d", "rel:/usr/share:/usr/share/:", nullptr),
             (Folders{"/d/applications", "/usr/share/applications"}));
+  // The session's folders are read once for every holder: one thread, one copy of the entries.
+  const auto entries = sessionDesktopEntries();
+  EXPECT_EQ(sessionDesktopEntries(), entries);
 }
 
 TEST(DesktopEntryExecTest, TheProgramsFileName) {

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <condition_variable>
+#include <cstdlib>
 #include <fstream>
 #include <mutex>
 #include <set>
@@ -396,8 +397,17 @@ bool DesktopEntryIndex::waitForReadingAfter(std::uint64_t readings,
 DesktopIcons::DesktopIcons(std::shared_ptr<const DesktopEntryIndex> index, fs::path proc)
     : index_(std::move(index)), proc_(std::move(proc)) {}
 
-DesktopIcons::DesktopIcons(std::vector<fs::path> folders, fs::path proc)
-    : DesktopIcons(std::make_shared<const DesktopEntryIndex>(std::move(folders)), std::move(proc)) {
+std::shared_ptr<const DesktopEntryIndex> sessionDesktopEntries() {
+  static std::mutex mutex;
+  static std::weak_ptr<const DesktopEntryIndex> shared;
+  const std::lock_guard lock(mutex);
+  std::shared_ptr<const DesktopEntryIndex> index = shared.lock();
+  if (!index) {
+    index = std::make_shared<const DesktopEntryIndex>(applicationFolders(
+        std::getenv("XDG_DATA_HOME"), std::getenv("XDG_DATA_DIRS"), std::getenv("HOME")));
+    shared = index;
+  }
+  return index;
 }
 
 std::string DesktopIcons::iconOf(std::int32_t pid, const std::string& name) {

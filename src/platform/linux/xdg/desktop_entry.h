@@ -88,14 +88,15 @@ class DesktopEntryIndex {
   std::unique_ptr<Impl> impl_;
 };
 
+// The index of this session's applications folders (applicationFolders of the environment): one
+// for the whole process, its thread and its entries shared by every holder while any holds it.
+std::shared_ptr<const DesktopEntryIndex> sessionDesktopEntries();
+
 // Running applications' icons by their desktop entries, remembered per pid and name until the
 // entries change. Never reads the folders itself: the index does, in the background.
 class DesktopIcons {
  public:
   explicit DesktopIcons(std::shared_ptr<const DesktopEntryIndex> index,
-                        std::filesystem::path proc = "/proc");
-  // With an index of its own over `folders`.
-  explicit DesktopIcons(std::vector<std::filesystem::path> folders,
                         std::filesystem::path proc = "/proc");
 
   // The entry's Icon= (a theme name, or an absolute path the entry gives); else `name`, for the

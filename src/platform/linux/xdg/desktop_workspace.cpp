@@ -7,9 +7,9 @@
 namespace tavrine::xdg {
 
 DesktopWorkspace::DesktopWorkspace(const WorkspacePort& inner,
-                                   std::vector<std::filesystem::path> folders, IconOf iconOf,
+                                   std::shared_ptr<const DesktopEntryIndex> entries, IconOf iconOf,
                                    std::filesystem::path proc)
-    : inner_(inner), iconOf_(std::move(iconOf)), proc_(proc), entries_(std::move(folders), proc) {}
+    : inner_(inner), iconOf_(std::move(iconOf)), proc_(proc), entries_(std::move(entries), proc) {}
 
 std::optional<DesktopEntry> DesktopWorkspace::entryOf(std::int32_t pid,
                                                       const std::string& name) const {

@@ -23,7 +23,7 @@ class DesktopWorkspace final : public WorkspacePort {
   using IconOf = std::function<ImageRef(const std::string& icon)>;
 
   // `inner` must outlive this workspace.
-  DesktopWorkspace(const WorkspacePort& inner, std::vector<std::filesystem::path> folders,
+  DesktopWorkspace(const WorkspacePort& inner, std::shared_ptr<const DesktopEntryIndex> entries,
                    IconOf iconOf, std::filesystem::path proc = "/proc");
 
   std::optional<RunningApplication> frontmostApplication() const override;
