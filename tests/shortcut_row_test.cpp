@@ -25,6 +25,10 @@ TEST(ShortcutRowTest, DrawsOneCapPerModifierInItsStyleThenTheKey) {
       {KeyChord::make(A | P, NamedKey::escape), glyphs, {"⌥", "⌘", "Esc"}},
       {KeyChord::make(A | P, NamedKey::escape), words, {"Ctrl", "Alt", "Esc"}},
       {KeyChord::make(C | S, NamedKey::leftArrow), words, {"Shift", "Super", "←"}},
+      // Apple's glyphs for keys a PC keyboard names
+      {KeyChord::make(P, NamedKey::pageDown), words, {"Ctrl", "PgDn"}},
+      {KeyChord::make(P, NamedKey::pageDown), glyphs, {"⌘", "⇟"}},
+      {KeyChord::make(S, NamedKey::forwardDelete), words, {"Shift", "Del"}},
       {KeyChord::make(P, NamedKey::backspace), glyphs, {"⌘", "⌫"}},
       {KeyChord::make(P, "⌘"), glyphs, {"⌘", "⌘"}},  // a key that looks like a modifier
       {KeyChord::make(C, {}), words, {"Super"}},     // a modifier pressed alone

@@ -32,6 +32,27 @@ void forEachModifier(const KeyChord& chord, KeyCapStyle style, F&& f) {
   }
 }
 
+// The keys whose Apple glyph no PC keyboard prints (↖ ↘ ⇞ ⇟ ⌦ ⌤), as Linux desktops write them;
+// empty for the others, whose glyph (arrows, ⌫, ⇥, ↩) or name they share.
+std::string_view desktopKeyCap(NamedKey key) {
+  switch (key) {
+    case NamedKey::home:
+      return "Home";
+    case NamedKey::end:
+      return "End";
+    case NamedKey::pageUp:
+      return "PgUp";
+    case NamedKey::pageDown:
+      return "PgDn";
+    case NamedKey::forwardDelete:
+      return "Del";
+    case NamedKey::enter:
+      return "Enter";
+    default:
+      return {};
+  }
+}
+
 }  // namespace
 
 KeyChord KeyChord::make(unsigned modifiers, Key key) {
@@ -45,7 +66,8 @@ std::vector<std::string> keyCaps(const KeyChord& chord, KeyCapStyle style) {
     caps.emplace_back(style == KeyCapStyle::glyphs ? m.glyph : m.word);
   });
   if (const auto* named = std::get_if<NamedKey>(&chord.key)) {
-    caps.push_back(keyCapText(*named));
+    const std::string_view word = style == KeyCapStyle::words ? desktopKeyCap(*named) : "";
+    caps.push_back(word.empty() ? keyCapText(*named) : std::string(word));
   } else if (const auto* text = std::get_if<std::string>(&chord.key); text && !text->empty()) {
     caps.push_back(*text);
   }
