@@ -6,6 +6,7 @@
 #include <QIcon>
 #include <QMessageBox>
 #include <QMetaObject>
+#include <QPixmapCache>
 #include <QThread>
 #include <utility>
 
@@ -21,6 +22,9 @@ QtApplication::QtApplication(ActivationPolicyHook applyActivationPolicy)
     : applyActivationPolicy_(std::move(applyActivationPolicy)) {
   // A status-bar program has no main window: closing the about box must not end it.
   QApplication::setQuitOnLastWindowClosed(false);
+  // Qt's pixmap cache would keep a scaled copy of each application icon the panel draws and wake
+  // the idle program 30 s after the last one to trim them: one icon a show is cheaper scaled again.
+  QPixmapCache::setCacheLimit(0);
 }
 
 QtApplication::~QtApplication() {
