@@ -83,7 +83,6 @@ start_tavrine() {
 # Holds with the Tavrine at $2 (called $1) over each application, started afresh for it.
 x11_holds() {
   local label="$1" app pid
-  local -a cmd
   tav="$(hs_start_app tavrine "$2")"
   hs_wait_registered "$tav" 30
   sleep 2  # startup work settles
@@ -92,12 +91,7 @@ x11_holds() {
   idle_wakeups "$tav"
   echo "memory: $(memory "$tav")"
   for app in mousepad geany menu_app; do
-    case "$app" in
-      menu_app) cmd=("$menu_app") ;;
-      *) cmd=("$app") ;;
-    esac
-    pid="$(hs_start_app "$app" "${cmd[@]}")"
-    hs_wait_registered "$pid" 30
+    pid="$(hs_start_bench_app "$app" "$menu_app")"
     activate "$pid"
     # The first read of a GTK application turns its cache on.
     if [ "$app" = mousepad ]; then
@@ -113,9 +107,6 @@ x11_holds() {
     while kill -0 "$pid" 2>/dev/null; do sleep 0.05; done
   done
   echo "== $label: Tavrine idle after the holds"
-  # The last application's exit reaches Tavrine first (the window under the pointer changes, the
-  # accessibility bus says so): that is something happening, not idleness.
-  sleep 1
   idle_wakeups "$tav"
   load
   stop_tavrine
