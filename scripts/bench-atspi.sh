@@ -19,12 +19,7 @@ trap hs_stop EXIT
 hs_start
 status=0
 for app in menu_app mousepad geany; do
-  case "$app" in
-    menu_app) cmd=("$menu_app") ;;
-    *) cmd=("$app") ;;
-  esac
-  pid="$(hs_start_app "$app" "${cmd[@]}")"
-  hs_wait_registered "$pid" 30
+  pid="$(hs_start_bench_app "$app" "$menu_app")"
   sleep 2  # let the window map and become active
   echo "== $app"
   echo "-- the walks, then the reads"

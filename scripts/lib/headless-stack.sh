@@ -168,6 +168,19 @@ hs_start_app() {
   echo "$pid"
 }
 
+# Starts an application the benchmarks use by name (menu_app is the Qt test application at
+# path $2) and waits until it is on the accessibility bus; prints its pid.
+hs_start_bench_app() {
+  local app="$1" menu_app="${2:-}" pid
+  if [ "$app" = menu_app ]; then
+    pid="$(hs_start_app menu_app "$menu_app")"
+  else
+    pid="$(hs_start_app "${app//-/_}" "$app")"
+  fi
+  hs_wait_registered "$pid" 30
+  echo "$pid"
+}
+
 # The accessibility bus address, as clients find it.
 hs_a11y_address() {
   busctl --user call org.a11y.Bus /org/a11y/bus org.a11y.Bus GetAddress | sed -e 's/^s "//' -e 's/"$//'
