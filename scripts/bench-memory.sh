@@ -32,10 +32,7 @@ tav="$(hs_start_app tavrine "$tavrine")"
 hs_wait_registered "$tav" 30
 apps=()
 for app in mousepad geany menu_app thunar gnome-text-editor; do
-  if [ "$app" = menu_app ]; then cmd="$menu_app"; else cmd="$app"; fi
-  pid="$(hs_start_app "${app//-/_}" "$cmd")"
-  hs_wait_registered "$pid" 30
-  apps+=("$pid")
+  apps+=("$(hs_start_bench_app "$app" "$menu_app")")
 done
 sleep 2  # startup work settles
 
