@@ -9,8 +9,10 @@
 namespace tavrine {
 namespace {
 
+using HeldFlag = bool KeyChord::*;
+
 struct Modifier {
-  bool KeyChord::*held;
+  HeldFlag held;
   std::string_view glyph;
   std::string_view word;
   std::string_view spoken;  // the glyph read out on macOS

@@ -129,8 +129,8 @@ bool QtX11EventMonitor::startFeed(int index) {
                      if (feed.fileDescriptor() < 0) watch->setEnabled(false);
                    });
   // Whatever arrived while the feed started is already read from its descriptor.
-  QMetaObject::invokeMethod(
-      this, [&feed] { feed.dispatchPending(); }, Qt::QueuedConnection);
+  const auto dispatchPending = [&feed] { feed.dispatchPending(); };
+  QMetaObject::invokeMethod(this, dispatchPending, Qt::QueuedConnection);
   return true;
 }
 

@@ -37,7 +37,7 @@ class File {
 
   bool ok() const { return fd_ >= 0; }
   std::optional<struct stat> status() const {
-    struct stat st {};
+    struct stat st = {};
     if (::fstat(fd_, &st) != 0 || !S_ISREG(st.st_mode)) return std::nullopt;
     return st;
   }
@@ -175,7 +175,7 @@ std::optional<ShortcutsWindows::Process> ShortcutsWindows::scan(
       break;
     }
     auto inside = found.root / path.relative_path();
-    struct stat st {};
+    struct stat st = {};
     if (::stat(inside.c_str(), &st) != 0) {
       inside = path;
       if (::stat(inside.c_str(), &st) != 0) continue;
@@ -194,7 +194,7 @@ std::vector<WindowShortcut> ShortcutsWindows::read(std::int32_t pid, const std::
                                                    const std::string& language,
                                                    std::chrono::steady_clock::time_point deadline) {
   const auto process = proc_ / std::to_string(pid);
-  struct stat owner {};
+  struct stat owner = {};
   if (pid <= 0 || ::stat(process.c_str(), &owner) != 0 || owner.st_uid != ::geteuid()) return {};
   // A process is known by its pid and start time, so a pid used again is a new process.
   const auto stat = readText(process / "stat", 4096);

@@ -206,8 +206,9 @@ struct StallingRelay {
   void relay() {
     char buffer[65536];
     ssize_t n;
-    while ((n = read(client, buffer, sizeof buffer)) > 0)
+    while ((n = read(client, buffer, sizeof buffer)) > 0) {
       [[maybe_unused]] const ssize_t w = write(inner, buffer, static_cast<std::size_t>(n));
+    }
     while (!stalled && (n = read(inner, buffer, sizeof buffer)) > 0) {
       pending.append(buffer, static_cast<std::size_t>(n));
       for (std::size_t end; !authenticated && (end = pending.find("\r\n")) != std::string::npos;) {
