@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
 # Installs what the build, the tests, the benchmarks, the fuzz targets and the Debian package need
-# (Debian 12), skipping whatever is already there.
+# (Debian 12 and 13), skipping whatever is already there. "a|b" takes the first of the names that
+# this release has, for a package renamed or split between releases.
 set -euo pipefail
 
 packages=(
@@ -10,7 +11,7 @@ packages=(
   libxkbcommon-dev                 # X keysym names in Linux accelerators
   libgtest-dev libgmock-dev        # unit tests
   libbenchmark-dev                 # benchmarks
-  clang libclang-rt-14-dev         # libFuzzer and its sanitizer runtimes
+  clang libclang-rt-dev            # libFuzzer and its sanitizer runtimes (clang's own version)
   clang-format
   qt6-base-dev qt6-qpa-plugins     # the shell: status item, menus, the overlay panel
   fonts-dejavu-core fonts-noto-cjk # Latin and Chinese glyphs for the overlay
@@ -40,18 +41,37 @@ packages=(
   # its SVG, the package's dependencies read off the binary, and the validators.
   librsvg2-bin dpkg-dev
   desktop-file-utils appstream lintian
-  libqt6svg6 python3-gi            # the themed tray icon; a stand-in tray on the session bus
+  'qt6-svg-plugins|libqt6svg6'     # the themed tray icon (the SVG plugins have a package of their own from Qt 6.8)
+  python3-gi                       # a stand-in tray on the session bus
   libgnustep-gui-dev               # headers for the macOS backend's Objective-C++ syntax check
 )
 
+installed() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q "install ok installed"; }
+available() { apt-cache policy "$1" 2>/dev/null | grep Candidate | grep -qv '(none)'; }
+
+# An entry is there when its first name this release has is installed.
 missing=()
 for p in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+  IFS='|' read -ra names <<<"$p"
+  for n in "${names[@]}"; do
+    if installed "$n"; then continue 2; fi
+    available "$n" && break
+  done
+  missing+=("$p")
 done
 if ((${#missing[@]})); then
-  echo "Installing: ${missing[*]}"
   SUDO=""
   [ "$(id -u)" -eq 0 ] || SUDO="sudo"
   $SUDO apt-get update -qq
+  for i in "${!missing[@]}"; do
+    IFS='|' read -ra names <<<"${missing[$i]}"
+    for n in "${names[@]}"; do
+      if available "$n"; then
+        missing[$i]="$n"
+        break
+      fi
+    done
+  done
+  echo "Installing: ${missing[*]}"
   DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
 fi
