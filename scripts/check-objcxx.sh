@@ -11,7 +11,8 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 echo "== Objective-C++ syntax check (GNUstep headers, not a macOS build) =="
-gnustep=/usr/include/GNUstep
+# Debian 13 moved the headers under the multiarch folder; GNUstep's own tool knows where.
+gnustep="$(gnustep-config --variable=GNUSTEP_SYSTEM_HEADERS 2>/dev/null || true)"
 if [ ! -f "$gnustep/AppKit/AppKit.h" ] || ! command -v clang++ >/dev/null; then
   echo "check-objcxx: needs clang++ and GNUstep's headers (scripts/setup.sh installs them)" >&2
   exit 1

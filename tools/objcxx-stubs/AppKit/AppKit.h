@@ -9,16 +9,19 @@
 // nsevent/eventtypemask/keydown, .../flagschanged
 static const NSEventMask NSEventMaskKeyDown = 1ULL << 10;
 static const NSEventMask NSEventMaskFlagsChanged = 1ULL << 12;
-// nsevent/modifierflags (capslock ... function, deviceindependentflagsmask)
+// nsevent/modifierflags (capslock ... function, deviceindependentflagsmask); GNUstep GUI 0.32
+// declares all but the help flag itself, with the same values.
+#if GNUSTEP_GUI_MAJOR_VERSION == 0 && GNUSTEP_GUI_MINOR_VERSION < 32
 static const NSEventModifierFlags NSEventModifierFlagCapsLock = 1 << 16;
 static const NSEventModifierFlags NSEventModifierFlagShift = 1 << 17;
 static const NSEventModifierFlags NSEventModifierFlagControl = 1 << 18;
 static const NSEventModifierFlags NSEventModifierFlagOption = 1 << 19;
 static const NSEventModifierFlags NSEventModifierFlagCommand = 1 << 20;
 static const NSEventModifierFlags NSEventModifierFlagNumericPad = 1 << 21;
-static const NSEventModifierFlags NSEventModifierFlagHelp = 1 << 22;
 static const NSEventModifierFlags NSEventModifierFlagFunction = 1 << 23;
 static const NSEventModifierFlags NSEventModifierFlagDeviceIndependentFlagsMask = 0xffff0000UL;
+#endif
+static const NSEventModifierFlags NSEventModifierFlagHelp = 1 << 22;
 
 @interface NSEvent (TavrineNewerAppKit)
 // nsevent/addlocalmonitorforevents(matching:handler:)

@@ -12,6 +12,10 @@
 extern "C" {
 #endif
 
+// GNUstep Base 1.31 declares the geometry types itself, as Apple does.
+#if __has_include(<CoreFoundation/CFCGTypes.h>)
+#include <CoreFoundation/CFCGTypes.h>
+#else
 #if defined(__LP64__) && __LP64__
 typedef double CGFloat;  // corefoundation/cgfloat
 #else
@@ -29,6 +33,7 @@ typedef struct CGRect {
   CGPoint origin;
   CGSize size;
 } CGRect;  // corefoundation/cgrect
+#endif
 // coregraphics/1455245-cgrectmake
 static inline CGRect CGRectMake(CGFloat x, CGFloat y, CGFloat width, CGFloat height) {
   CGRect rect = {{x, y}, {width, height}};
