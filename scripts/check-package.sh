@@ -71,6 +71,10 @@ grep -q at-spi2-core <<<"$(dpkg-deb -f "$deb" Recommends)" || fail "Recommends l
 
 lintian --fail-on error,warning "$deb"
 
+# Everything it depends on exists on this release: apt would install it (simulated).
+simulated="$(apt-get install -s "$(realpath "$deb")" 2>&1)" ||
+  fail "apt cannot install the package on this release: $(tail -n 3 <<<"$simulated")"
+
 # Installed, the tray icon is the theme's symbolic icon, handed to StatusNotifierItem hosts by
 # name so that the desktop recolours it: the unpacked program and icons on a private desktop
 # whose tray is a stand-in watcher.
