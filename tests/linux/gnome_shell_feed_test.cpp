@@ -49,21 +49,13 @@ class Peer {
   void releaseName() { sd_bus_release_name(bus_.get(), ShellFeed::kShellName); }
   bool silentOnce = false;  // the first Subscribe goes unanswered
 
-  // A signal of the extension's interface to `to` (empty: to everyone), with `append` filling in
-  // its arguments.
-  void emit(const std::string& to, const char* member,
-            const std::function<void(sd_bus_message*)>& append = {}) {
-    sd_bus_message* raw = nullptr;
-    sd_bus_message_new_signal(bus_.get(), &raw, ShellFeed::kPath, ShellFeed::kInterface, member);
-    const dbus::MessagePtr m(raw);
-    if (!to.empty()) sd_bus_message_set_destination(raw, to.c_str());
-    if (append) append(raw);
-    sd_bus_send(bus_.get(), raw, nullptr);
-    sd_bus_flush(bus_.get());
+  // A signal of the extension's interface to `to` (empty: to everyone).
+  template <class... Args>
+  void emit(const std::string& to, const char* member, const char* types = "", Args... args) {
+    doubles::sendSignalTo(bus_.get(), to, ShellFeed::kPath, ShellFeed::kInterface, member, types,
+                          args...);
   }
-  void modifiers(const std::string& to, std::uint32_t held) {
-    emit(to, "Modifiers", [held](sd_bus_message* m) { sd_bus_message_append(m, "u", held); });
-  }
+  void modifiers(const std::string& to, std::uint32_t held) { emit(to, "Modifiers", "u", held); }
 
  private:
   static int onCall(sd_bus_message* m, void* userdata, sd_bus_error* /*error*/) {
@@ -144,9 +136,7 @@ TEST(ShellFeedTest, TheExtensionsKeysAndFocusReachTheHandlersAndTheWorkspace) {
   shell.modifiers(me, 4);  // Ctrl alone
   shell.emit(me, "Key");
   shell.modifiers(me, 4 | 1);  // Shift joins
-  shell.emit(me, "Focus", [](sd_bus_message* m) {
-    sd_bus_message_append(m, "uss", 4242U, "org.gnome.TextEditor", "Text Editor");
-  });
+  shell.emit(me, "Focus", "uss", 4242U, "org.gnome.TextEditor", "Text Editor");
   ASSERT_TRUE(pumpUntil(feed, {&shell}, [&] { return feed.focusedWindow().has_value(); }));
   EXPECT_EQ(heard.events, (std::vector<std::pair<char, modifier::Flags>>{
                               {'f', kCmd}, {'k', kCmd}, {'f', kCmd | modifier::kShift}}));
@@ -156,12 +146,10 @@ TEST(ShellFeedTest, TheExtensionsKeysAndFocusReachTheHandlersAndTheWorkspace) {
   EXPECT_EQ(app->localizedName, "Text Editor");
   EXPECT_EQ(workspace.modifierFlags(), kCmd | modifier::kShift);
   // A shell that names no application: the WM class stands in. No window: no application.
-  shell.emit(me, "Focus", [](sd_bus_message* m) {
-    sd_bus_message_append(m, "uss", 99U, "org.gnome.Calculator", "");
-  });
+  shell.emit(me, "Focus", "uss", 99U, "org.gnome.Calculator", "");
   ASSERT_TRUE(pumpUntil(feed, {&shell}, [&] { return feed.focusedWindow()->pid == 99; }));
   EXPECT_EQ(workspace.frontmostApplication()->localizedName, "org.gnome.Calculator");
-  shell.emit(me, "Focus", [](sd_bus_message* m) { sd_bus_message_append(m, "uss", 0U, "", ""); });
+  shell.emit(me, "Focus", "uss", 0U, "", "");
   ASSERT_TRUE(pumpUntil(feed, {&shell}, [&] { return feed.focusedWindow()->pid == 0; }));
   EXPECT_FALSE(workspace.frontmostApplication().has_value());
 
@@ -190,8 +178,7 @@ TEST(ShellFeedTest, OnlyTheShellsOwnConnectionIsBelieved) {
 
   impostor.modifiers(me, 4);
   impostor.emit(me, "Key");
-  impostor.emit(me, "Focus",
-                [](sd_bus_message* m) { sd_bus_message_append(m, "uss", 666U, "evil", "Evil"); });
+  impostor.emit(me, "Focus", "uss", 666U, "evil", "Evil");
   impostor.emit(me, "Stopped");
   shell.emit(me, "Key");  // sent after them: once it is heard, so would they have been
   ASSERT_TRUE(pumpUntil(feed, {&shell, &impostor}, [&] { return !heard.events.empty(); }));
