@@ -35,7 +35,7 @@ packages=(
   gnome-text-editor thunar firefox-esr  # shortcuts windows, sheets (the end-to-end test)
   weston xwayland qt6-wayland      # a Wayland session: compositor, X11 clients in it, Qt on it
   # GNOME Shell's own Wayland session with Tavrine's extension (scripts/try-gnome.sh); it also
-  # brings gnome-extensions, which packs the extension.
+  # brings gnome-extensions, which packs the extension; gjs also runs the extension's feed test.
   gnome-shell gjs gnome-screenshot x11-utils gnome-text-editor
   # The Debian package (scripts/package.sh, scripts/check-package.sh): the icon's PNG sizes from
   # its SVG, the package's dependencies read off the binary, and the validators.

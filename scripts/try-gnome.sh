@@ -141,10 +141,16 @@ td_more() {
     fail "Tavrine did not subscribe to the extension"
     return
   fi
+  if busctl --user call org.gnome.Shell /io/github/tavrine/Tavrine/Shell "$shell_iface" Subscribe \
+    >/dev/null 2>&1; then
+    fail "the extension took a subscriber that does not own Tavrine's bus name"
+  else
+    pass "the extension refuses a subscriber that does not own Tavrine's bus name"
+  fi
   lines="$(wc -l <"$HS_DIR/shell-signals.log")"
   hs_start_app editor env GDK_BACKEND=wayland gnome-text-editor >/dev/null
   editor="$HS_PID_editor"
-  if hs_poll 30 signalled "$me" Focus "uint32 $editor string \".*\" string \"org.gnome.TextEditor\" string \"Text Editor\"" "$lines"; then
+  if hs_poll 30 signalled "$me" Focus "uint32 $editor string \"org.gnome.TextEditor\" string \"Text Editor\"" "$lines"; then
     pass "Text Editor (GTK 4): in front, named \"Text Editor\" to Tavrine with its pid $editor"
   else
     fail "Text Editor: the extension did not name it to Tavrine"

@@ -7,5 +7,5 @@ const Me = imports.misc.extensionUtils.getCurrentExtension();
 
 /* exported init */
 function init() {
-  return new Me.imports.feed.Feed({Clutter, Gio, GLib, Shell}, global);
+  return new Me.imports.feed.Feed({Clutter, Gio, GLib, Shell}, global, imports.ui.main);
 }

@@ -5,12 +5,13 @@ import Gio from 'gi://Gio';
 import GLib from 'gi://GLib';
 import Shell from 'gi://Shell';
 import {Extension} from 'resource:///org/gnome/shell/extensions/extension.js';
+import * as Main from 'resource:///org/gnome/shell/ui/main.js';
 
 import {Feed} from './feed.js';
 
 export default class TavrineExtension extends Extension {
   enable() {
-    this._feed = new Feed({Clutter, Gio, GLib, Shell}, global);
+    this._feed = new Feed({Clutter, Gio, GLib, Shell}, global, Main);
     this._feed.enable();
   }
 

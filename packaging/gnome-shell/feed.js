@@ -1,20 +1,24 @@
 // SPDX-License-Identifier: MIT
 // What Tavrine needs from GNOME Shell and cannot see itself on Wayland: whether Ctrl is held
-// alone, that some other key came, and which window has the focus. Sent only to the programs that
-// asked (Subscribe), as signals addressed to them: no key codes, no text, nothing to anyone else.
+// alone, that some other key came, and which application's window has the focus (its pid and
+// class, no title). Sent to one subscriber, the current owner of Tavrine's bus name, as signals
+// addressed to it: no key codes, no text, nothing to anyone else, and nothing of the keys while
+// the screen is locked or one of the shell's own dialogs (a password prompt) has the keyboard.
 // Written without import or export so that both extension formats can load it: the ES-module
 // build appends its export line.
 
 const PATH = '/io/github/tavrine/Tavrine/Shell';
 const IFACE = 'io.github.tavrine.Tavrine.Shell1';
+const TAVRINE = 'io.github.tavrine.Tavrine';
+const BUS = 'org.freedesktop.DBus';
+const BUS_PATH = '/org/freedesktop/DBus';
 const XML = `<node><interface name="${IFACE}">
   <method name="Subscribe"/>
   <method name="Unsubscribe"/>
   <signal name="Modifiers"><arg type="u" name="held"/></signal>
   <signal name="Key"/>
   <signal name="Focus">
-    <arg type="u" name="pid"/><arg type="s" name="title"/>
-    <arg type="s" name="wmClass"/><arg type="s" name="appName"/>
+    <arg type="u" name="pid"/><arg type="s" name="wmClass"/><arg type="s" name="appName"/>
   </signal>
   <signal name="Ready"/>
   <signal name="Stopped"/>
@@ -28,10 +32,11 @@ const ALT = 8;
 const SUPER = 16;
 
 var Feed = class {
-  // gi: {Gio, Clutter, Shell}; shell: GNOME Shell's `global`.
-  constructor(gi, shell) {
+  // gi: {Clutter, Gio, GLib, Shell}; shell: GNOME Shell's `global`; main: its ui/main module.
+  constructor(gi, shell, main) {
     this._gi = gi;
     this._global = shell;
+    this._main = main;
     const {Clutter} = gi;
     this._bits = new Map([
       [Clutter.KEY_Shift_L, SHIFT], [Clutter.KEY_Shift_R, SHIFT],
@@ -52,57 +57,85 @@ var Feed = class {
 
   enable() {
     const {Gio} = this._gi;
-    this._subscribers = new Map();  // unique bus name -> name watch
-    this._down = new Set();         // modifier keysyms held
-    this._locked = false;
-    this._sent = -1;
+    this._subscriber = null;  // the unique name that owned Tavrine's name when it subscribed
+    this._reset();
     this._idle = this._global.backend.get_core_idle_monitor();
     this._watch = 0;
     this._object = Gio.DBusExportedObject.wrapJSObject(XML, this);
     this._object.export(Gio.DBus.session, PATH);
+    // Tavrine's name changing hands ends the subscription (its owner quit, or another took it).
+    // With the bus named as sender GDBus passes on only what the bus itself sent, not a forgery
+    // addressed to us.
+    this._owners = Gio.DBus.session.signal_subscribe(BUS, BUS, 'NameOwnerChanged', BUS_PATH,
+      TAVRINE, Gio.DBusSignalFlags.NONE, (_c, _sender, _p, _i, _s, params) => {
+        if (params.deepUnpack()[2] !== this._subscriber)
+          this._drop();
+      });
     this._focus = this._global.display.connect('notify::focus-window', () => this._sendFocus());
     // Whoever subscribed before a restart of the extension asks again.
     this._emit(null, 'Ready', null);
   }
 
   disable() {
-    for (const [name, watch] of this._subscribers) {
-      this._gi.Gio.bus_unwatch_name(watch);
-      this._emit(name, 'Stopped', null);
-    }
-    this._subscribers.clear();
-    this._listen(false);
+    this._send('Stopped', null);
+    this._drop();
+    this._gi.Gio.DBus.session.signal_unsubscribe(this._owners);
     this._global.display.disconnect(this._focus);
     this._object.unexport();
     this._object = null;
   }
 
+  // Served only when the caller owns Tavrine's name now, as the bus says.
   SubscribeAsync(_params, invocation) {
-    const {Gio} = this._gi;
+    const {Gio, GLib} = this._gi;
     const name = invocation.get_sender();
-    if (!this._subscribers.has(name)) {
-      this._subscribers.set(name, Gio.bus_watch_name_on_connection(Gio.DBus.session, name,
-        Gio.BusNameWatcherFlags.NONE, null, () => this._drop(name)));
-    }
-    invocation.return_value(null);
-    this._listen(true);
-    this._emit(name, 'Modifiers', new this._gi.GLib.Variant('(u)', [this._held()]));
-    this._sendFocus(name);
+    Gio.DBus.session.call(BUS, BUS_PATH, BUS, 'GetNameOwner', new GLib.Variant('(s)', [TAVRINE]),
+      new GLib.VariantType('(s)'), Gio.DBusCallFlags.NONE, -1, null, (bus, result) => {
+        let owner = null;
+        try {
+          [owner] = bus.call_finish(result).deepUnpack();
+        } catch {
+          // No owner: nobody may subscribe.
+        }
+        if (owner !== name || !this._object) {
+          invocation.return_dbus_error('org.freedesktop.DBus.Error.AccessDenied',
+            'Only the owner of io.github.tavrine.Tavrine may subscribe');
+          return;
+        }
+        invocation.return_value(null);
+        if (this._subscriber !== name) {
+          // Keys held or let go while nobody listened are unknown: nothing counts as held.
+          this._reset();
+          this._subscriber = name;
+        }
+        this._listen(true);
+        this._sent = this._held();
+        this._send('Modifiers', new GLib.Variant('(u)', [this._sent]));
+        this._sendFocus();
+      });
   }
 
   UnsubscribeAsync(_params, invocation) {
-    this._drop(invocation.get_sender());
+    if (invocation.get_sender() === this._subscriber)
+      this._drop();
     invocation.return_value(null);
   }
 
-  _drop(name) {
-    const watch = this._subscribers.get(name);
-    if (watch === undefined)
-      return;
-    this._gi.Gio.bus_unwatch_name(watch);
-    this._subscribers.delete(name);
-    if (this._subscribers.size === 0)
-      this._listen(false);
+  _drop() {
+    this._subscriber = null;
+    this._listen(false);
+  }
+
+  _reset() {
+    this._down = new Set();  // modifier keysyms held
+    this._locked = false;
+    this._sent = -1;
+  }
+
+  // The screen locked, or one of the shell's modal dialogs (a password prompt among them) has the
+  // keyboard: the typing there is nobody's business.
+  _private() {
+    return this._main.sessionMode.isLocked || this._main.modalCount > 0;
   }
 
   // Nobody subscribed, nothing watched. The idle monitor's user-active watch runs for every input
@@ -129,13 +162,19 @@ var Feed = class {
   }
 
   _onInput() {
-    const {Clutter, GLib} = this._gi;
+    const {Clutter} = this._gi;
     const event = Clutter.get_current_event();
     if (!event)
       return;
     const type = event.type();
     if (type !== Clutter.EventType.KEY_PRESS && type !== Clutter.EventType.KEY_RELEASE)
       return;
+    if (this._private()) {
+      // A hold under way ends; nothing more is said until the shell lets go of the keyboard.
+      this._down.clear();
+      this._sendHeld();
+      return;
+    }
     const press = type === Clutter.EventType.KEY_PRESS;
     const sym = event.get_key_symbol();
     const state = event.get_state();  // before this key
@@ -155,35 +194,34 @@ var Feed = class {
         this._down.delete(sym);
     } else {
       if (press)
-        this._emitAll('Key', null);
+        this._send('Key', null);
       return;
     }
+    this._sendHeld();
+  }
+
+  _sendHeld() {
     const held = this._held();
     if (held === this._sent)
       return;
     this._sent = held;
-    this._emitAll('Modifiers', new GLib.Variant('(u)', [held]));
+    this._send('Modifiers', new this._gi.GLib.Variant('(u)', [held]));
   }
 
-  _sendFocus(only) {
+  _sendFocus() {
     const {GLib, Shell} = this._gi;
     const win = this._global.display.focus_window;
-    let focus = [0, '', '', ''];
+    let focus = [0, '', ''];
     if (win) {
       const app = Shell.WindowTracker.get_default().get_window_app(win);
-      focus = [Math.max(win.get_pid(), 0), win.get_title() ?? '', win.get_wm_class() ?? '',
-        app?.get_name() ?? ''];
+      focus = [Math.max(win.get_pid(), 0), win.get_wm_class() ?? '', app?.get_name() ?? ''];
     }
-    const args = new GLib.Variant('(usss)', focus);
-    if (only)
-      this._emit(only, 'Focus', args);
-    else
-      this._emitAll('Focus', args);
+    this._send('Focus', new GLib.Variant('(uss)', focus));
   }
 
-  _emitAll(signal, args) {
-    for (const name of this._subscribers.keys())
-      this._emit(name, signal, args);
+  _send(signal, args) {
+    if (this._subscriber)
+      this._emit(this._subscriber, signal, args);
   }
 
   _emit(destination, signal, args) {

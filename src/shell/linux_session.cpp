@@ -63,9 +63,11 @@ std::unique_ptr<wayland::AccessibleWorkspace> accessibleWorkspaceOf(
 
 // GNOME Shell hears every key and knows every window; GTK 4 applications forward nothing to the
 // accessibility bus. Only where GNOME Shell is the compositor.
-std::unique_ptr<gnome::ShellFeed> shellFeedFor(bool wayland) {
-  return wayland && LinuxSession::desktop() == Desktop::gnome ? std::make_unique<gnome::ShellFeed>()
-                                                              : nullptr;
+// On the connection that holds the program's name, which the extension serves alone.
+std::unique_ptr<gnome::ShellFeed> shellFeedFor(dbus::SessionBus& bus, bool wayland) {
+  return wayland && LinuxSession::desktop() == Desktop::gnome
+             ? std::make_unique<gnome::ShellFeed>(bus)
+             : nullptr;
 }
 
 std::unique_ptr<gnome::ShellWorkspace> shellWorkspaceOf(const gnome::ShellFeed* feed,
@@ -116,7 +118,7 @@ LinuxSession::LinuxSession(dbus::SessionBus& bus, bool wayland,
               }}),
       listener_(listenerFor(wayland)),
       accessibleWorkspace_(accessibleWorkspaceOf(listener_.get(), *x11Workspace_)),
-      shellFeed_(shellFeedFor(wayland)),
+      shellFeed_(shellFeedFor(bus, wayland)),
       shellWorkspace_(shellWorkspaceOf(shellFeed_.get(), accessibleWorkspace_.get())),
       desktopWorkspace_(std::make_unique<xdg::DesktopWorkspace>(
           workspace(), xdg::sessionDesktopEntries(),

@@ -169,6 +169,16 @@ TEST(SickBusTest, ASessionBusThatRestartsIsJoinedAgain) {
   ASSERT_TRUE(eventually([&] { return !server.actions().empty(); }));
   EXPECT_EQ(server.actions(), (std::vector<std::string>{"accessibility", "Turn on accessibility"}));
   std::this_thread::sleep_for(500ms);
+  // Forged by another client and addressed to us alone: no click.
+  SessionBus forger(address);
+  const char* us = nullptr;
+  sd_bus_get_unique_name(bus.connection(), &us);
+  doubles::sendSignalTo(forger.connection(), us, "/org/freedesktop/Notifications",
+                        "org.freedesktop.Notifications", "ActionInvoked", "us", 7U,
+                        "accessibility");
+  std::this_thread::sleep_for(50ms);
+  bus.processPending();
+  EXPECT_TRUE(chosen.empty()) << "a forged click was believed";
   server.invoke(8, "accessibility");  // another notification's
   server.invoke(7, "accessibility");
   EXPECT_TRUE(eventually([&] {
@@ -208,6 +218,14 @@ TEST(SickBusTest, AnAccessibilityLauncherThatStopsOrRestarts) {
   setEnabled(bus, false);
   dbus::A11yBusTrust trust(bus);
   EXPECT_FALSE(trust.isProcessTrusted());
+  // Only the launcher says when the switch changes.
+  const char* us = nullptr;
+  sd_bus_get_unique_name(bus.connection(), &us);
+  doubles::sendSignalTo(SessionBus(address).connection(), us, "/org/a11y/bus",
+                        "org.freedesktop.DBus.Properties", "PropertiesChanged", "sa{sv}as",
+                        "org.a11y.Status", 1, "IsEnabled", "b", 1, 0);
+  std::this_thread::sleep_for(50ms);
+  EXPECT_FALSE(trust.isProcessTrusted()) << "a forged switch was believed";
 
   kill(launcher, SIGSTOP);
   for (int tick = 0; tick < 5; ++tick)

@@ -52,6 +52,21 @@ std::string startSessionBus(ServerProcess& daemon,
 // The address of a session bus as above, shared by the test program and started on first use.
 const std::string& sessionBusAddress();
 
+// Sends from `from` a signal addressed to `to` alone (empty: to everyone); the bus hands one
+// addressed to `to` to every match of `to`'s, whatever sender the match names.
+template <class... Args>
+void sendSignalTo(sd_bus* from, const std::string& to, const char* path, const char* interface,
+                  const char* member, const char* types, Args... args) {
+  sd_bus_message* m = nullptr;
+  if (sd_bus_message_new_signal(from, &m, path, interface, member) >= 0 &&
+      (to.empty() || sd_bus_message_set_destination(m, to.c_str()) >= 0) &&
+      sd_bus_message_append(m, types, args...) >= 0) {
+    sd_bus_send(from, m, nullptr);
+    sd_bus_flush(from);
+  }
+  sd_bus_message_unref(m);
+}
+
 // A bus of its own (dbus-daemon, session limits but `maxRepliesPerConnection` replies awaited per
 // connection) with the hostile peer (tests/linux/hostile_peer) on it as the registry, one
 // application and an intruder.

@@ -23,6 +23,7 @@
 #include "platform/linux/atspi/keystrokes.h"
 #include "platform/linux/atspi/names.h"
 #include "platform/linux/dbus/bus_connection.h"
+#include "platform/linux/dbus/name_owner.h"
 #include "text/unicode.h"
 
 namespace tavrine::atspi {
@@ -452,8 +453,9 @@ int AtspiListener::Impl::onOwnerChanged(sd_bus_message* m, void* userdata,
   const char* name = nullptr;
   const char* from = nullptr;
   const char* to = nullptr;
-  if (sd_bus_message_read(m, "sss", &name, &from, &to) < 0 || name == nullptr || from == nullptr ||
-      to == nullptr) {
+  // A forgery would make its sender the registry, whose keys count, or leave nobody's counting.
+  if (!dbus::isSentByBus(m) || sd_bus_message_read(m, "sss", &name, &from, &to) < 0 ||
+      name == nullptr || from == nullptr || to == nullptr) {
     return 0;
   }
   if (std::string_view(name) == kRegistry) {

@@ -35,11 +35,14 @@ int onRefreshed(sd_bus_message* m, void* userdata, sd_bus_error*) {
   return 0;
 }
 
-// PropertiesChanged (sa{sv}as) of org.a11y.Status: IsEnabled's new value.
-int onChanged(sd_bus_message* m, void* userdata, sd_bus_error*) {
+}  // namespace
+
+// PropertiesChanged (sa{sv}as) of org.a11y.Status, from the launcher: IsEnabled's new value.
+int A11yBusTrust::onChanged(sd_bus_message* m, void* userdata, sd_bus_error*) {
+  const auto* trust = static_cast<const A11yBusTrust*>(userdata);
   const char* interface = nullptr;
-  if (sd_bus_message_read(m, "s", &interface) < 0 || interface == nullptr ||
-      std::strcmp(interface, kStatusInterface) != 0 ||
+  if (!trust->launcher_.sent(m) || sd_bus_message_read(m, "s", &interface) < 0 ||
+      interface == nullptr || std::strcmp(interface, kStatusInterface) != 0 ||
       sd_bus_message_enter_container(m, 'a', "{sv}") < 0) {
     return 0;
   }
@@ -49,7 +52,7 @@ int onChanged(sd_bus_message* m, void* userdata, sd_bus_error*) {
     if (std::strcmp(name, "IsEnabled") == 0) {
       int enabled = 0;
       if (sd_bus_message_read(m, "v", "b", &enabled) < 0) return 0;
-      static_cast<const A11yBusTrust*>(userdata)->learn(enabled != 0);
+      trust->learn(enabled != 0);
     } else if (sd_bus_message_skip(m, "v") < 0) {
       return 0;
     }
@@ -58,14 +61,13 @@ int onChanged(sd_bus_message* m, void* userdata, sd_bus_error*) {
   return 0;
 }
 
-}  // namespace
-
 A11yBusTrust::A11yBusTrust(SessionBus& bus, AddressPublisher publisher)
     : bus_(bus), publisher_(std::move(publisher)) {
   bus_.watchConnections(this, [this](sd_bus*) {
     // Matches and calls were the old connection's.
     refresh_.reset();
     changed_.reset();
+    launcher_.stop();
     known_.reset();
   });
 }
@@ -90,6 +92,7 @@ bool A11yBusTrust::follow(sd_bus* bus) const {
       return false;
     }
     changed_.reset(raw);
+    launcher_.follow(bus, kLauncher, {});
   }
   return true;
 }

@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 
+#include "platform/linux/dbus/name_owner.h"
 #include "platform/linux/dbus/sd_bus_ptr.h"
 #include "platform/linux/dbus/session_bus.h"
 #include "platform/trust.h"
@@ -45,6 +46,7 @@ class A11yBusTrust final : public TrustPort {
   std::optional<bool> lastKnown() const { return known_; }
 
  private:
+  static int onChanged(sd_bus_message* m, void* userdata, sd_bus_error* error);
   // A bounded read on `bus` (null: none).
   std::optional<bool> readIsEnabled(sd_bus* bus) const;
   // Follows the switch on `bus`'s current connection; false without one.
@@ -54,6 +56,7 @@ class A11yBusTrust final : public TrustPort {
   AddressPublisher publisher_;
   mutable std::optional<bool> known_;
   mutable SlotPtr changed_;
+  mutable NameOwner launcher_;  // who owns org.a11y.Bus
   mutable SlotPtr refresh_;
 };
 

@@ -13,21 +13,25 @@ namespace {
 constexpr const char* kService = "org.freedesktop.Notifications";
 constexpr const char* kPath = "/org/freedesktop/Notifications";
 
-int onActionInvoked(sd_bus_message* m, void* userdata, sd_bus_error* /*error*/) {
+}  // namespace
+
+// A click counts only from the server: an action may run a program.
+int DesktopNotifications::onActionInvoked(sd_bus_message* m, void* userdata,
+                                          sd_bus_error* /*error*/) {
+  auto& self = *static_cast<DesktopNotifications*>(userdata);
   std::uint32_t id = 0;
   const char* key = nullptr;
-  if (sd_bus_message_read(m, "us", &id, &key) > 0 && key != nullptr) {
-    static_cast<DesktopNotifications*>(userdata)->actionInvoked(id, key);
+  if (self.server_.sent(m) && sd_bus_message_read(m, "us", &id, &key) > 0 && key != nullptr) {
+    self.actionInvoked(id, key);
   }
   return 0;
 }
-
-}  // namespace
 
 DesktopNotifications::DesktopNotifications(SessionBus& bus) : bus_(bus) {
   bus_.watchConnections(this, [this](sd_bus*) {
     // The match, the calls and the ids were the old connection's and its server's.
     match_.reset();
+    server_.stop();
     pending_.clear();
     handlers_.clear();
   });
@@ -48,6 +52,7 @@ bool DesktopNotifications::notify(const std::string& appName, const std::string&
     sd_bus_match_signal_async(bus, &match, kService, kPath, kService, "ActionInvoked",
                               &onActionInvoked, &keepConnectionOnMatchInstall, this);
     match_.reset(match);
+    server_.follow(bus, kService, {});
   }
   sd_bus_message* raw = nullptr;
   sd_bus_message_new_method_call(bus, &raw, kService, kPath, kService, "Notify");

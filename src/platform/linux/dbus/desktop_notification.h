@@ -10,6 +10,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/linux/dbus/name_owner.h"
 #include "platform/linux/dbus/sd_bus_ptr.h"
 #include "platform/linux/dbus/session_bus.h"
 
@@ -51,9 +52,11 @@ class DesktopNotifications {
     SlotPtr call;
   };
   static int onReply(sd_bus_message* m, void* userdata, sd_bus_error* error);
+  static int onActionInvoked(sd_bus_message* m, void* userdata, sd_bus_error* error);
 
   SessionBus& bus_;
   SlotPtr match_;
+  NameOwner server_;  // who owns org.freedesktop.Notifications
   std::vector<std::unique_ptr<Pending>> pending_;
   std::vector<std::pair<std::uint32_t, ActionHandler>> handlers_;
 };

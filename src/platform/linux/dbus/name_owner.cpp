@@ -3,6 +3,7 @@
 
 #include <systemd/sd-bus.h>
 
+#include <cstdint>
 #include <utility>
 
 #include "platform/linux/dbus/bus_connection.h"
@@ -12,6 +13,7 @@ namespace {
 
 constexpr const char* kDBus = "org.freedesktop.DBus";
 constexpr const char* kDBusPath = "/org/freedesktop/DBus";
+constexpr std::uint64_t kQueryTimeoutUsec = 60'000'000;
 
 }  // namespace
 
@@ -20,10 +22,18 @@ bool isSentBy(sd_bus_message* m, std::string_view uniqueName) {
   return sender != nullptr && !uniqueName.empty() && sender == uniqueName;
 }
 
-bool NameOwner::follow(sd_bus* bus, std::string name, Changed changed) {
+bool isSentByBus(sd_bus_message* m) {
+  return isSentBy(m, kDBus);
+}
+
+void NameOwner::stop() {
   match_.reset();
   query_.reset();
   owner_.clear();
+}
+
+bool NameOwner::follow(sd_bus* bus, std::string name, Changed changed) {
+  stop();
   name_ = std::move(name);
   changed_ = std::move(changed);
   if (bus == nullptr) return false;
@@ -39,9 +49,14 @@ bool NameOwner::follow(sd_bus* bus, std::string name, Changed changed) {
     return false;
   }
   match_.reset(match);
+  sd_bus_message* raw = nullptr;
+  sd_bus_message_new_method_call(bus, &raw, kDBus, kDBusPath, kDBus, "GetNameOwner");
+  const MessagePtr call(raw);
   sd_bus_slot* query = nullptr;
-  if (sd_bus_call_method_async(bus, &query, kDBus, kDBusPath, kDBus, "GetNameOwner",
-                               &NameOwner::onOwner, this, "s", name_.c_str()) < 0) {
+  // The bus answers at once, but a busy main loop may read the answer late: the connection's
+  // short call timeout would turn it into "no owner" (for good, as no change follows).
+  if (!call || sd_bus_message_append(raw, "s", name_.c_str()) < 0 ||
+      sd_bus_call_async(bus, &query, raw, &NameOwner::onOwner, this, kQueryTimeoutUsec) < 0) {
     return false;
   }
   query_.reset(query);
@@ -53,9 +68,8 @@ int NameOwner::onOwnerChanged(sd_bus_message* m, void* userdata, sd_bus_error* /
   const char* name = nullptr;
   const char* from = nullptr;
   const char* to = nullptr;
-  // Only the bus speaks for itself: a client cannot send as org.freedesktop.DBus.
-  if (!isSentBy(m, kDBus) || sd_bus_message_read(m, "sss", &name, &from, &to) < 0 ||
-      name == nullptr || to == nullptr || self.name_ != name) {
+  if (!isSentByBus(m) || sd_bus_message_read(m, "sss", &name, &from, &to) < 0 || name == nullptr ||
+      to == nullptr || self.name_ != name) {
     return 0;
   }
   self.query_.reset();  // an answer still on its way is older

@@ -14,6 +14,9 @@ namespace tavrine::dbus {
 
 // Whether `m` was sent by `uniqueName` (never when either is missing).
 bool isSentBy(sd_bus_message* m, std::string_view uniqueName);
+// Whether `m` comes from the bus itself: no client can send as org.freedesktop.DBus, while a
+// signal addressed to us alone reaches our matches whatever sender they name.
+bool isSentByBus(sd_bus_message* m);
 
 // The unique name owning a well-known name, followed through the bus's NameOwnerChanged (only
 // as the bus itself sends it) after one GetNameOwner.
@@ -29,6 +32,8 @@ class NameOwner {
   // Starts following `name` on `bus` (which must outlive this), forgetting any earlier one;
   // false when the bus refused the match or the query.
   bool follow(sd_bus* bus, std::string name, Changed changed);
+  // Stops following (the bus's connection is going away): no owner is known.
+  void stop();
   // Empty while the name has no owner, or before the bus has said.
   const std::string& owner() const { return owner_; }
   // Whether `m` comes from the name's owner.

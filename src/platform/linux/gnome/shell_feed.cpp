@@ -20,12 +20,32 @@ modifier::Flags flagsOfShellModifiers(std::uint32_t held) {
   return flags;
 }
 
-ShellFeed::ShellFeed(std::string busAddress, std::uint64_t subscribeTimeoutUsec)
-    : bus_(std::move(busAddress)), subscribeTimeoutUsec_(subscribeTimeoutUsec) {}
+ShellFeed::ShellFeed(dbus::SessionBus& bus, std::uint64_t subscribeTimeoutUsec)
+    : bus_(bus), subscribeTimeoutUsec_(subscribeTimeoutUsec) {}
+
+ShellFeed::~ShellFeed() {
+  bus_.forget(this);
+}
 
 bool ShellFeed::start(keys::KeyHandlers handlers) {
   if (started_) return true;
-  sd_bus* bus = bus_.connection();
+  if (!watch(bus_.connection())) return false;
+  handlers_ = std::move(handlers);
+  started_ = true;
+  // A new connection holds Tavrine's name again before this hears of it (the name's guard
+  // watched the bus first): only then may it subscribe.
+  bus_.watchConnections(this, [this](sd_bus* connection) {
+    subscription_.reset();
+    signals_.reset();
+    shell_.stop();
+    forget();
+    setExtension(Extension::unknown);
+    if (connection != nullptr) watch(connection);
+  });
+  return true;
+}
+
+bool ShellFeed::watch(sd_bus* bus) {
   if (bus == nullptr) return false;
   // Every signal of the interface, whoever sends it: the extension addresses its own to us, and
   // its Ready goes to everyone. The sender is checked on each.
@@ -40,8 +60,6 @@ bool ShellFeed::start(keys::KeyHandlers handlers) {
     signals_.reset();
     return false;
   }
-  handlers_ = std::move(handlers);
-  started_ = true;
   return true;
 }
 
@@ -119,12 +137,11 @@ int ShellFeed::onSignal(sd_bus_message* m, void* userdata, sd_bus_error* /*error
     if (self.handlers_.keyDown) self.handlers_.keyDown(self.flags_);
   } else if (member == "Focus") {
     std::uint32_t pid = 0;
-    const char* title = nullptr;
     const char* wmClass = nullptr;
     const char* appName = nullptr;
-    if (sd_bus_message_read(m, "usss", &pid, &title, &wmClass, &appName) > 0) {
-      self.focus_ = FocusedWindow{pid <= INT32_MAX ? static_cast<std::int32_t>(pid) : 0, title,
-                                  wmClass, appName};
+    if (sd_bus_message_read(m, "uss", &pid, &wmClass, &appName) > 0) {
+      self.focus_ =
+          FocusedWindow{pid <= INT32_MAX ? static_cast<std::int32_t>(pid) : 0, wmClass, appName};
     }
   }
   return 0;

@@ -3,10 +3,10 @@
 // (packaging/gnome-shell). On GNOME's Wayland session this is the one source that hears every
 // application, GTK 4 ones included, which forward nothing to the accessibility bus.
 //
-// The feed subscribes to the extension's object on GNOME Shell's own connection; the extension
-// then addresses its signals to this connection alone. Only signals whose sender owns
-// org.gnome.Shell are believed. Without the extension (or the shell) the feed stays silent and
-// the other feeds go on as before.
+// The feed subscribes to the extension's object on GNOME Shell's own connection, from the
+// connection that holds Tavrine's bus name: the extension serves that one alone and addresses its
+// signals to it. Only signals whose sender owns org.gnome.Shell are believed. Without the extension
+// (or the shell) the feed stays silent and the other feeds go on as before.
 #pragma once
 
 #include <cstdint>
@@ -31,9 +31,8 @@ class ShellFeed final : public keys::KeySource {
   // The window with the keyboard focus as the extension reports it.
   struct FocusedWindow {
     std::int32_t pid = 0;  // 0: none known
-    std::string title;
-    std::string wmClass;  // the Wayland app id or the X11 class
-    std::string appName;  // the shell's name for the application; may be empty
+    std::string wmClass;   // the Wayland app id or the X11 class
+    std::string appName;   // the shell's name for the application; may be empty
     bool operator==(const FocusedWindow&) const = default;
   };
 
@@ -47,9 +46,11 @@ class ShellFeed final : public keys::KeySource {
   // asked again.
   static constexpr std::uint64_t kSubscribeTimeoutUsec = 5'000'000;
 
-  // `busAddress` empty: the user's session bus.
-  explicit ShellFeed(std::string busAddress = {},
+  // `bus` (which must outlive this) is the connection that holds Tavrine's name: the extension
+  // refuses any other. Its messages are handled wherever it is processed.
+  explicit ShellFeed(dbus::SessionBus& bus,
                      std::uint64_t subscribeTimeoutUsec = kSubscribeTimeoutUsec);
+  ~ShellFeed() override;
   ShellFeed(const ShellFeed&) = delete;
   ShellFeed& operator=(const ShellFeed&) = delete;
 
@@ -72,6 +73,8 @@ class ShellFeed final : public keys::KeySource {
  private:
   static int onSignal(sd_bus_message* m, void* userdata, sd_bus_error* error);
   static int onSubscribed(sd_bus_message* m, void* userdata, sd_bus_error* error);
+  // Follows the shell on `bus`; false when the bus refused.
+  bool watch(sd_bus* bus);
   void shellChanged(const std::string& owner);
   void subscribe();
   void setExtension(Extension extension);
@@ -79,7 +82,7 @@ class ShellFeed final : public keys::KeySource {
   void forget();
   void setFlags(modifier::Flags flags);
 
-  dbus::SessionBus bus_;
+  dbus::SessionBus& bus_;
   std::uint64_t subscribeTimeoutUsec_;
   bool started_ = false;
   keys::KeyHandlers handlers_;
