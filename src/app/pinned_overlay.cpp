@@ -101,6 +101,7 @@ bool AppDelegate::runShortcut(const ShortcutItem* item) {
                elements[i]->performAction(ax::kPress) == ax::Error::success;
       }
     }
+    if (Worker::stopping()) return;
     runLoop.postToMainQueue([weak, serial, done] {
       if (const std::shared_ptr<AppDelegate> self = weak.lock()) self->pressed(serial, done);
     });
