@@ -43,5 +43,23 @@ TEST(SheetTest, MarkdownHoldsWhatIsShownInTheLanguageShown) {
   EXPECT_EQ(sheet::joinedCaps(narrowed.application[0].rows[0], KeyCapStyle::glyphs), "⇧⌘S");
 }
 
+// The offered name stays one file in the folder offered, whatever the application calls itself.
+TEST(SheetTest, TheOfferedPdfNameIsOneFileInTheFolder) {
+  const struct {
+    std::string app;
+    bool zh;
+    std::string name;
+  } cases[] = {
+      {"Editor", false, "Editor shortcuts.pdf"},
+      {"编辑器", true, "编辑器 快捷键.pdf"},
+      {"../../.config/autostart/x", false, "-..-.config-autostart-x shortcuts.pdf"},
+      {".hidden\n\x7f", false, "hidden-- shortcuts.pdf"},
+      {"..", false, "shortcuts.pdf"},
+      {std::string(300, 'e'), false, std::string(200, 'e') + " shortcuts.pdf"},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(sheet::pdfFileName(c.app, c.zh), c.name) << c.app;
+}
+
 }  // namespace
 }  // namespace tavrine

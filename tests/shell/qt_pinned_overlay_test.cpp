@@ -3,11 +3,14 @@
 
 #include <QApplication>
 #include <QFile>
+#include <QFileDialog>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
+#include <QPointer>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <memory>
 #include <string>
 #include <vector>
@@ -130,6 +133,25 @@ TEST_F(PinnedOverlayWidgetTest, TheSheetAsShownBecomesAPdf) {
   if (const QByteArray keep = qgetenv("TAVRINE_SHEET_PDF"); !keep.isEmpty())
     writeSheetPdf(sheet, QIcon(QStringLiteral(TAVRINE_SAMPLES_DIR "/editor-icon.png")),
                   QString::fromLocal8Bit(keep));
+}
+
+// The overlay may close while its save dialog is open (a pressed row's answer, the tray): the
+// window and the dialog go inside the dialog's loop, and nothing of them is used after. The
+// dialog offers a file named after the application, in the folder offered.
+TEST_F(PinnedOverlayWidgetTest, TheOverlayMayCloseWhileItsSaveDialogIsOpen) {
+  const auto named = std::make_shared<OverlayView>("a/b", view->groupedShortcuts(), t);
+  QPointer<OverlayWidget> pinned = new OverlayWidget(named);
+  pinned->setPinned();
+  QString offered;
+  QTimer::singleShot(0, [&] {
+    if (const auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget()))
+      offered = dialog->selectedFiles().value(0);
+    pinned->deleteLater();
+  });
+  QKeyEvent event(QEvent::KeyPress, Qt::Key_P, Qt::ControlModifier);
+  QApplication::sendEvent(pinned->searchField(), &event);
+  EXPECT_TRUE(pinned.isNull());
+  EXPECT_TRUE(offered.endsWith(QStringLiteral("/a-b shortcuts.pdf"))) << offered.toStdString();
 }
 
 }  // namespace
