@@ -82,6 +82,25 @@ TEST_F(PinnedOverlayTest, PinnedOverlayStaysUntilClosedAndGivesTheKeyboardBack) 
   EXPECT_EQ(h.shownApp(), "");
 }
 
+// A click outside closes the overlay; the window clicked keeps the keyboard, which goes back
+// only when no window took it.
+TEST_F(PinnedOverlayTest, AClickOutsideLeavesTheKeyboardWithTheWindowClicked) {
+  using Windows = std::vector<FocusPort::WindowHandle>;
+  for (const auto& [taker, given] :
+       {std::pair{0x4e00002, Windows{}}, {0, Windows{kEditorWindow}}}) {
+    h.fake.focus.focused = kEditorWindow;
+    h.fake.focus.given.clear();
+    holdCommand();
+    h.delegate->pinOverlay();
+    h.fake.focus.focused = static_cast<FocusPort::WindowHandle>(taker);
+    h.delegate->pinnedOverlayLostKeyboard();
+    EXPECT_FALSE(h.delegate->overlayPinned);
+    EXPECT_FALSE(panel().onScreen());
+    EXPECT_EQ(h.fake.focus.given, given) << taker;
+    h.modifiers(0);
+  }
+}
+
 TEST_F(PinnedOverlayTest, NothingPinsWithoutAnOverlayOnScreen) {
   h.delegate->pinOverlay();
   holdCommand();

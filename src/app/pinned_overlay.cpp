@@ -61,6 +61,14 @@ void AppDelegate::closePinnedOverlay() {
   closeAndGiveBack();
 }
 
+void AppDelegate::pinnedOverlayLostKeyboard() {
+  if (!overlayPinned) return;
+  // Giving the keyboard back would undo the click that gave it to another window.
+  const FocusPort::WindowHandle now = platform_.focus ? platform_.focus->focusedWindow() : 0;
+  if (now != 0 && now != focusBefore_) focusBefore_ = 0;
+  closeAndGiveBack();
+}
+
 bool AppDelegate::closeAndGiveBack() {
   if (!overlayPinned) return false;
   // Taken first: the panel's closing may call back in here.

@@ -512,7 +512,7 @@ void OverlayWidget::changeEvent(QEvent* event) {
   // language menu does not.
   if (!wasActive_ || dialogOpen_ || QApplication::activePopupWidget() != nullptr) return;
   if (const std::shared_ptr<OverlayActions> actions = view_->actions())
-    actions->closePinnedOverlay();
+    actions->pinnedOverlayLostKeyboard();
 }
 
 void OverlayWidget::hideEvent(QHideEvent* event) {

@@ -28,12 +28,14 @@ struct RecordingActions final : OverlayActions {
   void pinOverlay() override { ++pins; }
   bool isOverlayPinned() const override { return pins > 0; }
   void closePinnedOverlay() override { ++closes; }
+  void pinnedOverlayLostKeyboard() override { ++losses; }
   bool runShortcut(const ShortcutItem* item) override {
     ran.push_back(item != nullptr ? item->title() : "(system)");
     return runs;
   }
   int pins = 0;
   int closes = 0;
+  int losses = 0;
   bool runs = true;
   std::vector<std::string> ran;
 };
@@ -84,6 +86,17 @@ TEST_F(PinnedOverlayWidgetTest, CtrlClickPinsAndTypingNarrowsTheRows) {
   key(Qt::Key_Return);
   EXPECT_EQ(actions->ran.size(), 1u);  // nothing to run
   key(Qt::Key_Escape);
+  EXPECT_EQ(actions->closes, 1);
+
+  // The keyboard leaving for another window is told as such, not as Esc.
+  widget.show();
+  widget.activateWindow();
+  QApplication::processEvents();
+  QWidget other;
+  other.show();
+  other.activateWindow();
+  QApplication::processEvents();
+  EXPECT_EQ(actions->losses, 1);
   EXPECT_EQ(actions->closes, 1);
 }
 
