@@ -45,20 +45,13 @@ TEST(SheetTest, MarkdownHoldsWhatIsShownInTheLanguageShown) {
 
 // The offered name stays one file in the folder offered, whatever the application calls itself.
 TEST(SheetTest, TheOfferedPdfNameIsOneFileInTheFolder) {
-  const struct {
-    std::string app;
-    bool zh;
-    std::string name;
-  } cases[] = {
-      {"Editor", false, "Editor shortcuts.pdf"},
-      {"编辑器", true, "编辑器 快捷键.pdf"},
-      {"../../.config/autostart/x", false, "-..-.config-autostart-x shortcuts.pdf"},
-      {".hidden\n\x7f", false, "hidden-- shortcuts.pdf"},
-      {"..", false, "shortcuts.pdf"},
-      {std::string(300, 'e'), false, std::string(200, 'e') + " shortcuts.pdf"},
-  };
-  for (const auto& c : cases)
-    EXPECT_EQ(sheet::pdfFileName(c.app, c.zh), c.name) << c.app;
+  EXPECT_EQ(sheet::pdfFileName("编辑器", true), "编辑器 快捷键.pdf");
+  for (const auto& [app, name] : std::initializer_list<std::pair<std::string, std::string>>{
+           {"../../.config/autostart/x", "-..-.config-autostart-x shortcuts.pdf"},
+           {".hidden\n\x7f", "hidden-- shortcuts.pdf"},
+           {"..", "shortcuts.pdf"},
+           {std::string(300, 'e'), std::string(200, 'e') + " shortcuts.pdf"}})
+    EXPECT_EQ(sheet::pdfFileName(app, false), name) << app;
 }
 
 }  // namespace

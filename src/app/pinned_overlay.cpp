@@ -133,9 +133,9 @@ bool AppDelegate::typeChord(const ShortcutItem& item) {
   chordWait_ = platform_.runLoop.scheduleTimer(
       kChordPollInterval, true,
       [weak = weak_from_this(), keys, window, chord = item.chord()](Timer& timer) {
-        if (weak.expired() || !keys->readyFor(window)) return;
+        // Polled without holding the server; the send checks again while it holds it.
+        if (weak.expired() || !keys->readyFor(window) || !keys->send(window, chord)) return;
         timer.invalidate();
-        keys->send(chord);
       });
   // Past the wait the keyboard is elsewhere by the user's doing: nothing is typed.
   platform_.runLoop.scheduleTimer(kChordWait, false,
