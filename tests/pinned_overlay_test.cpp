@@ -80,6 +80,19 @@ TEST_F(PinnedOverlayTest, PinnedOverlayStaysUntilClosedAndGivesTheKeyboardBack) 
   holdCommand();
   h.modifiers(0);
   EXPECT_EQ(h.shownApp(), "");
+
+  // A click outside: a window that took the keyboard keeps it; with none, it goes back.
+  for (const FocusPort::WindowHandle taker : {0x4e00002, 0}) {
+    h.fake.focus.focused = kEditorWindow;
+    holdCommand();
+    h.delegate->pinOverlay();
+    h.fake.focus.focused = taker;
+    h.delegate->pinnedOverlayLostKeyboard();
+    h.modifiers(0);
+  }
+  EXPECT_FALSE(panel().onScreen() || h.delegate->overlayPinned);
+  EXPECT_EQ(h.fake.focus.given,
+            (std::vector<FocusPort::WindowHandle>{kEditorWindow, kEditorWindow}));
 }
 
 TEST_F(PinnedOverlayTest, NothingPinsWithoutAnOverlayOnScreen) {

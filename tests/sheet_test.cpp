@@ -43,5 +43,16 @@ TEST(SheetTest, MarkdownHoldsWhatIsShownInTheLanguageShown) {
   EXPECT_EQ(sheet::joinedCaps(narrowed.application[0].rows[0], KeyCapStyle::glyphs), "⇧⌘S");
 }
 
+// The offered name stays one file in the folder offered, whatever the application calls itself.
+TEST(SheetTest, TheOfferedPdfNameIsOneFileInTheFolder) {
+  EXPECT_EQ(sheet::pdfFileName("编辑器", true), "编辑器 快捷键.pdf");
+  for (const auto& [app, name] : std::initializer_list<std::pair<std::string, std::string>>{
+           {"../../.config/autostart/x", "-..-.config-autostart-x shortcuts.pdf"},
+           {".hidden\n\x7f", "hidden-- shortcuts.pdf"},
+           {"..", "shortcuts.pdf"},
+           {std::string(300, 'e'), std::string(200, 'e') + " shortcuts.pdf"}})
+    EXPECT_EQ(sheet::pdfFileName(app, false), name) << app;
+}
+
 }  // namespace
 }  // namespace tavrine

@@ -136,6 +136,7 @@ class AppDelegate final : public std::enable_shared_from_this<AppDelegate>,
   void pinOverlay() override;
   bool isOverlayPinned() const override { return overlayPinned; }
   void closePinnedOverlay() override;
+  void pinnedOverlayLostKeyboard() override;
   bool runShortcut(const ShortcutItem* item) override;
   // The status menu's item: the overlay of the application in front, pinned at once.
   void showPinnedOverlay();

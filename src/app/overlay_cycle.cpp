@@ -42,13 +42,17 @@ void AppDelegate::askSources(const FrontApplication& front) {
   worker_->post([sources = sources_, front, &runLoop = platform_.runLoop, weak = weak_from_this(),
                  generation = inputGeneration_, id = lastReadId_,
                  worker = std::weak_ptr<Worker>(worker_)] {
-    // Freed on the worker too, wherever its last reference goes.
+    // Freed on the worker too, wherever its last reference goes. On the worker already it is
+    // freed there and then: a job that held the worker could be the one to destroy it.
     AnswerRef answer(new Answer, [worker](Answer* done) {
       std::shared_ptr<Answer> owned(done);
+      if (Worker::onWorkerThread()) return;
       if (const std::shared_ptr<Worker> on = worker.lock()) on->post([owned] {});
     });
     answer->shortcuts = mergeShortcuts(sources, front);
     answer->groups = groupByMenu(answer->shortcuts.application);
+    // Quitting: the run loop may be going.
+    if (Worker::stopping()) return;
     runLoop.postToMainQueue([weak, generation, id, front, answer] {
       if (const std::shared_ptr<AppDelegate> self = weak.lock())
         self->readArrived({generation, id}, front.pid, !front.unresponsive, answer);

@@ -61,6 +61,14 @@ void AppDelegate::closePinnedOverlay() {
   closeAndGiveBack();
 }
 
+void AppDelegate::pinnedOverlayLostKeyboard() {
+  if (!overlayPinned) return;
+  // Giving the keyboard back would undo the click that gave it to another window.
+  const FocusPort::WindowHandle now = platform_.focus ? platform_.focus->focusedWindow() : 0;
+  if (now != 0 && now != focusBefore_) focusBefore_ = 0;
+  closeAndGiveBack();
+}
+
 bool AppDelegate::closeAndGiveBack() {
   if (!overlayPinned) return false;
   // Taken first: the panel's closing may call back in here.
@@ -101,6 +109,7 @@ bool AppDelegate::runShortcut(const ShortcutItem* item) {
                elements[i]->performAction(ax::kPress) == ax::Error::success;
       }
     }
+    if (Worker::stopping()) return;
     runLoop.postToMainQueue([weak, serial, done] {
       if (const std::shared_ptr<AppDelegate> self = weak.lock()) self->pressed(serial, done);
     });
@@ -124,9 +133,9 @@ bool AppDelegate::typeChord(const ShortcutItem& item) {
   chordWait_ = platform_.runLoop.scheduleTimer(
       kChordPollInterval, true,
       [weak = weak_from_this(), keys, window, chord = item.chord()](Timer& timer) {
-        if (weak.expired() || !keys->readyFor(window)) return;
+        // Polled without holding the server; the send checks again while it holds it.
+        if (weak.expired() || !keys->readyFor(window) || !keys->send(window, chord)) return;
         timer.invalidate();
-        keys->send(chord);
       });
   // Past the wait the keyboard is elsewhere by the user's doing: nothing is typed.
   platform_.runLoop.scheduleTimer(kChordWait, false,

@@ -32,9 +32,11 @@ class OverlayActions {
   // keyboard. Nothing when no overlay is shown or it is pinned already.
   virtual void pinOverlay() = 0;
   virtual bool isOverlayPinned() const = 0;
-  // Esc or a click outside: the overlay closes and the keyboard goes back to the window that had
-  // it.
+  // Esc: the overlay closes and the keyboard goes back to the window that had it.
   virtual void closePinnedOverlay() = 0;
+  // The keyboard left the overlay (a click outside): it closes, and a window that took the
+  // keyboard keeps it; the keyboard goes back only when no window has it.
+  virtual void pinnedOverlayLostKeyboard() = 0;
   // Enter or a click on a row: closes the overlay, gives the keyboard back and runs the row's
   // command in the application. False, with the overlay left as it is, when the row cannot be
   // run from here (`item` null: a row of the system catalogue).

@@ -18,9 +18,10 @@ class KeySenderPort {
   // Whether keys sent now would reach `window` as sent: it (or a window inside it) has the
   // keyboard, and the user holds no modifier that would join the chord.
   virtual bool readyFor(WindowHandle window) const = 0;
-  // Presses the chord's modifiers, presses and releases its key, and releases the modifiers;
-  // false, with nothing sent, when the layout cannot type it.
-  virtual bool send(const KeyChord& chord) = 0;
+  // Presses the chord's modifiers, presses and releases its key, and releases the modifiers, if
+  // `window` is ready for them, checked and sent as one step that no other client can come
+  // between; false, with nothing sent, when it is not or the layout cannot type the chord.
+  virtual bool send(WindowHandle window, const KeyChord& chord) = 0;
 };
 
 }  // namespace tavrine

@@ -3,6 +3,8 @@
 
 #include <string_view>
 
+#include "text/unicode.h"
+
 namespace tavrine::sheet {
 namespace {
 
@@ -76,6 +78,20 @@ std::string toMarkdown(const Sheet& sheet) {
       appendTable(out, section, sheet.capStyle);
   }
   return out;
+}
+
+std::string pdfFileName(std::string_view appName, bool zh) {
+  // Well below the 255 bytes of a file name, with the suffix.
+  constexpr std::size_t kMaxNameBytes = 200;
+  const std::string whole = text::wellFormed(appName);
+  std::string name(text::clipToGraphemes(whole, kMaxNameBytes));
+  for (char& c : name) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (c == '/' || byte < 0x20 || byte == 0x7f) c = '-';
+  }
+  name.erase(0, name.find_first_not_of(". "));
+  if (!name.empty()) name += ' ';
+  return name + (zh ? "快捷键.pdf" : "shortcuts.pdf");
 }
 
 }  // namespace tavrine::sheet

@@ -39,4 +39,9 @@ std::string joinedCaps(const Row& row, KeyCapStyle style);
 // escaped so that they read as written and never as Markdown.
 std::string toMarkdown(const Sheet& sheet);
 
+// The name a saved sheet is offered under ("Editor shortcuts.pdf"): the application's name can
+// come from anywhere, so it never makes a folder ('/'), a hidden file or a name too long to
+// create, and holds no control characters.
+std::string pdfFileName(std::string_view appName, bool zh);
+
 }  // namespace tavrine::sheet

@@ -16,6 +16,7 @@
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QPointer>
 #include <QRegion>
 #include <QScrollBar>
 #include <QStandardPaths>
@@ -435,11 +436,19 @@ void OverlayWidget::exportPdf() {
   const bool zh = view_->t().isZH();
   const QString suggested =
       QDir(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation))
-          .filePath(toQString(view().appName() + (zh ? " 快捷键.pdf" : " shortcuts.pdf")));
+          .filePath(toQString(sheet::pdfFileName(view().appName(), zh)));
   // The dialog takes the keyboard for a while: that is no reason to close.
   dialogOpen_ = true;
-  const QString path = QFileDialog::getSaveFileName(this, QStringLiteral("PDF"), suggested,
-                                                    QStringLiteral("PDF (*.pdf)"));
+  // The overlay may still close meanwhile (a pressed row's answer, the tray's item): its window
+  // is then deleted inside the dialog's loop, and its children with it. So the dialog is made
+  // here, where that deletion can be seen, not on the stack of Qt's static call.
+  const QPointer<QFileDialog> dialog =
+      new QFileDialog(this, QStringLiteral("PDF"), suggested, QStringLiteral("PDF (*.pdf)"));
+  dialog->setAcceptMode(QFileDialog::AcceptSave);
+  const bool chosen = dialog->exec() == QDialog::Accepted;
+  if (dialog.isNull()) return;
+  const QString path = chosen ? dialog->selectedFiles().value(0) : QString();
+  delete dialog.data();
   dialogOpen_ = false;
   activateWindow();
   if (path.isEmpty()) return;
@@ -503,7 +512,7 @@ void OverlayWidget::changeEvent(QEvent* event) {
   // language menu does not.
   if (!wasActive_ || dialogOpen_ || QApplication::activePopupWidget() != nullptr) return;
   if (const std::shared_ptr<OverlayActions> actions = view_->actions())
-    actions->closePinnedOverlay();
+    actions->pinnedOverlayLostKeyboard();
 }
 
 void OverlayWidget::hideEvent(QHideEvent* event) {

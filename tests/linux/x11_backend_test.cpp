@@ -215,6 +215,13 @@ TEST_F(XServerTest, KeysGoOutOnlyWhileTheWindowHasTheKeyboardAndNoModifierIsHeld
   EXPECT_FALSE(keys.readyFor(editor));
   x.key("Shift_L", false);
   EXPECT_TRUE(keys.readyFor(editor));
+  // The send checks again, with the server held: refused for a window without the keyboard, and
+  // the server is free again either way (a grab left behind would hang the next call here).
+  const KeyChord undo = KeyChord::make(KeyChord::kPrimary, "Z");
+  EXPECT_FALSE(keys.send(other, undo));
+  EXPECT_TRUE(keys.send(editor, undo));
+  x.focus(other);
+  EXPECT_TRUE(keys.readyFor(other));
   x.destroyWindow(other);
   x.destroyWindow(editor);
 }

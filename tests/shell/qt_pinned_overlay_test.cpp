@@ -3,11 +3,14 @@
 
 #include <QApplication>
 #include <QFile>
+#include <QFileDialog>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
+#include <QPointer>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <memory>
 #include <string>
 #include <vector>
@@ -25,12 +28,14 @@ struct RecordingActions final : OverlayActions {
   void pinOverlay() override { ++pins; }
   bool isOverlayPinned() const override { return pins > 0; }
   void closePinnedOverlay() override { ++closes; }
+  void pinnedOverlayLostKeyboard() override { ++losses; }
   bool runShortcut(const ShortcutItem* item) override {
     ran.push_back(item != nullptr ? item->title() : "(system)");
     return runs;
   }
   int pins = 0;
   int closes = 0;
+  int losses = 0;
   bool runs = true;
   std::vector<std::string> ran;
 };
@@ -82,6 +87,17 @@ TEST_F(PinnedOverlayWidgetTest, CtrlClickPinsAndTypingNarrowsTheRows) {
   EXPECT_EQ(actions->ran.size(), 1u);  // nothing to run
   key(Qt::Key_Escape);
   EXPECT_EQ(actions->closes, 1);
+
+  // The keyboard leaving for another window is told as such, not as Esc.
+  widget.show();
+  widget.activateWindow();
+  QApplication::processEvents();
+  QWidget other;
+  other.show();
+  other.activateWindow();
+  QApplication::processEvents();
+  EXPECT_EQ(actions->losses, 1);
+  EXPECT_EQ(actions->closes, 1);
 }
 
 TEST_F(PinnedOverlayWidgetTest, ArrowsMoveTheSelectionAndARefusedRowSaysSo) {
@@ -130,6 +146,25 @@ TEST_F(PinnedOverlayWidgetTest, TheSheetAsShownBecomesAPdf) {
   if (const QByteArray keep = qgetenv("TAVRINE_SHEET_PDF"); !keep.isEmpty())
     writeSheetPdf(sheet, QIcon(QStringLiteral(TAVRINE_SAMPLES_DIR "/editor-icon.png")),
                   QString::fromLocal8Bit(keep));
+}
+
+// The overlay may close while its save dialog is open (a pressed row's answer, the tray): the
+// window and the dialog go inside the dialog's loop, and nothing of them is used after. The
+// dialog offers a file named after the application, in the folder offered.
+TEST_F(PinnedOverlayWidgetTest, TheOverlayMayCloseWhileItsSaveDialogIsOpen) {
+  const auto named = std::make_shared<OverlayView>("a/b", view->groupedShortcuts(), t);
+  QPointer<OverlayWidget> pinned = new OverlayWidget(named);
+  pinned->setPinned();
+  QString offered;
+  QTimer::singleShot(0, [&] {
+    if (const auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget()))
+      offered = dialog->selectedFiles().value(0);
+    pinned->deleteLater();
+  });
+  QKeyEvent event(QEvent::KeyPress, Qt::Key_P, Qt::ControlModifier);
+  QApplication::sendEvent(pinned->searchField(), &event);
+  EXPECT_TRUE(pinned.isNull());
+  EXPECT_TRUE(offered.endsWith(QStringLiteral("/a-b shortcuts.pdf"))) << offered.toStdString();
 }
 
 }  // namespace

@@ -132,7 +132,8 @@ struct RecordingKeys final : KeySenderPort {
   explicit RecordingKeys(const RecordingFocus& f) : focus(f) {}
   bool canType(const KeyChord& chord) const override { return chord != untypable; }
   bool readyFor(WindowHandle window) const override { return ready && focus.focused == window; }
-  bool send(const KeyChord& chord) override {
+  bool send(WindowHandle window, const KeyChord& chord) override {
+    if (!readyFor(window)) return false;
     sent.emplace_back(focus.focused, chord);
     return true;
   }

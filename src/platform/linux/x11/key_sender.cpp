@@ -138,6 +138,22 @@ ModifierKeys modifierKeys(XkbDescPtr xkb) {
   return keys;
 }
 
+// While it lives, the server serves this connection alone; released on every way out, or every
+// other client of the desktop would freeze.
+class ServerGrab {
+ public:
+  explicit ServerGrab(Display* display) : display_(display) { XGrabServer(display_); }
+  ~ServerGrab() {
+    XUngrabServer(display_);
+    XFlush(display_);
+  }
+  ServerGrab(const ServerGrab&) = delete;
+  ServerGrab& operator=(const ServerGrab&) = delete;
+
+ private:
+  Display* display_;
+};
+
 }  // namespace
 
 unsigned long chordKeysym(const KeyChord::Key& key) {
@@ -226,7 +242,10 @@ bool X11KeySender::readyFor(WindowHandle window) const {
   return false;
 }
 
-bool X11KeySender::send(const KeyChord& chord) {
+bool X11KeySender::send(WindowHandle window, const KeyChord& chord) {
+  if (!usable_) return false;
+  const ServerGrab grab(display_->get());
+  if (!readyFor(window)) return false;
   const std::optional<std::vector<KeyEvent>> events = eventsFor(chord);
   if (!events) return false;
   for (const auto& [keycode, press] : *events)

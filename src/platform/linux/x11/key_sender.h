@@ -53,7 +53,9 @@ class X11KeySender final : public KeySenderPort {
   // The input focus is `window` or inside it, the window manager (where there is one) has made
   // it the active window, and no modifier key is down or latched.
   bool readyFor(WindowHandle window) const override;
-  bool send(const KeyChord& chord) override;
+  // Holds the server from the check to the last key, so that no other client moves the
+  // keyboard in between.
+  bool send(WindowHandle window, const KeyChord& chord) override;
 
   // The events that type `chord` in the layout and group of this moment; none when it cannot be
   // typed.
