@@ -89,34 +89,47 @@ std::variant<ListOptions, std::string> parseListArguments(const std::vector<std:
   return options;
 }
 
-std::string jsonString(const std::string& text) {
-  std::string out = "\"";
-  // Program paths and file contents may be any bytes; JSON is Unicode.
-  for (const char c : text::wellFormed(text)) {
-    switch (c) {
-      case '"':
-        out += "\\\"";
-        break;
-      case '\\':
-        out += "\\\\";
-        break;
-      case '\n':
-        out += "\\n";
-        break;
-      case '\t':
-        out += "\\t";
-        break;
-      default:
-        if (static_cast<unsigned char>(c) < 0x20) {
-          char escaped[8];
-          std::snprintf(escaped, sizeof escaped, "\\u%04x", static_cast<unsigned>(c));
-          out += escaped;
-        } else {
-          out += c;
-        }
+namespace {
+
+// `text` made well-formed, with every control character written as an escape: `json` for a JSON
+// string's body, otherwise for a terminal, where quotes and backslashes may stand as they are.
+std::string escaped(const std::string& text, bool json) {
+  std::string out;
+  // Program paths and file contents may be any bytes; JSON and terminals want Unicode.
+  const std::string whole = text::wellFormed(text);
+  for (std::size_t i = 0; i < whole.size(); ++i) {
+    const char c = whole[i];
+    const auto byte = static_cast<unsigned char>(c);
+    // C1 controls (U+0080 to U+009F, "\xc2\x80" to "\xc2\x9f") start escape sequences too.
+    const bool c1 = !json && byte == 0xc2 && i + 1 < whole.size() &&
+                    static_cast<unsigned char>(whole[i + 1]) <= 0x9f;
+    if (json && (c == '"' || c == '\\')) {
+      out += '\\';
+      out += c;
+    } else if (c == '\n') {
+      out += "\\n";
+    } else if (c == '\t') {
+      out += "\\t";
+    } else if (byte < 0x20 || (!json && byte == 0x7f) || c1) {
+      char code[8];
+      std::snprintf(code, sizeof code, "\\u%04x",
+                    c1 ? static_cast<unsigned>(static_cast<unsigned char>(whole[++i])) : byte);
+      out += code;
+    } else {
+      out += c;
     }
   }
-  return out + "\"";
+  return out;
+}
+
+}  // namespace
+
+std::string jsonString(const std::string& text) {
+  return "\"" + escaped(text, true) + "\"";
+}
+
+std::string terminalText(const std::string& text) {
+  return escaped(text, false);
 }
 
 int runListCommand(const std::vector<std::string>& args) {
@@ -237,20 +250,22 @@ int runListCommand(const std::vector<std::string>& args) {
       out << (i ? ", " : "") << jsonString(errors[i]);
     out << "]\n}\n";
   } else {
-    out << name << " (pid " << front.pid << ", " << front.executable;
-    if (!front.desktopEntryId.empty()) out << ", desktop entry " << front.desktopEntryId;
+    // Titles come from other programs: what they hold must not reach the terminal as commands.
+    const auto shown = terminalText;
+    out << shown(name) << " (pid " << front.pid << ", " << shown(front.executable);
+    if (!front.desktopEntryId.empty()) out << ", desktop entry " << shown(front.desktopEntryId);
     out << ")\n";
     std::string heading;
     for (const Row& r : rows) {
-      if (r.heading != heading) out << (heading = r.heading) << "\n";
-      out << "  " << r.title << "\t" << r.keys << "\t" << r.source << "\n";
+      if (r.heading != heading) out << shown(heading = r.heading) << "\n";
+      out << "  " << shown(r.title) << "\t" << shown(r.keys) << "\t" << shown(r.source) << "\n";
     }
     if (rows.empty()) out << "Nothing to show: no source has a shortcut for it.\n";
     out << "Sources:\n";
     for (const auto& [source, state] : status)
-      out << "  " << source << ": " << state << "\n";
+      out << "  " << shown(source) << ": " << shown(state) << "\n";
     for (const std::string& e : errors)
-      out << "  broken sheet: " << e << "\n";
+      out << "  broken sheet: " << shown(e) << "\n";
   }
   std::fputs(out.str().c_str(), stdout);
   return rows.empty() ? 1 : 0;

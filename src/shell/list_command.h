@@ -27,4 +27,7 @@ int runListCommand(const std::vector<std::string>& args);
 // `text` as a JSON string literal.
 std::string jsonString(const std::string& text);
 
+// `text` for a terminal: well-formed, with control characters shown as escapes ("\n", "\u001b").
+std::string terminalText(const std::string& text);
+
 }  // namespace tavrine::qt

@@ -407,8 +407,9 @@ TEST_F(HostilePeerReaderTest, TextsOfSeveralMebibytesAreCutBetweenCharacters) {
   const std::vector<ShortcutItem> items = harvest(port);
   ASSERT_FALSE(items.empty());
   for (const ShortcutItem& item : items) {
-    EXPECT_LE(item.menuPath().size(), kMaxTitleBytes);
-    EXPECT_LE(item.title().size(), kMaxTitleBytes);
+    // The cap itself, not its name: raising it is a fault too.
+    EXPECT_LE(item.menuPath().size(), 512u);
+    EXPECT_LE(item.title().size(), 512u);
     // "File" and "e" + U+0301 many times: never cut between an "e" and its accent.
     EXPECT_TRUE(item.menuPath().starts_with("File"));
     EXPECT_TRUE(item.menuPath().ends_with("e\u0301")) << "cut inside a character";

@@ -34,5 +34,12 @@ TEST(ListCommandTest, JsonStringsEscapeQuotesBackslashesAndControlsAndStayUnicod
             "\"a\uFFFDb\uFFFDc\"");
 }
 
+TEST(ListCommandTest, TerminalTextShowsControlsInsteadOfSendingThem) {
+  // A title that would clear the screen, set the window's title or start a C1 sequence.
+  EXPECT_EQ(terminalText("a\x1b[2J\x1b]0;x\x07\n\t\x7f\xc2\x9b"
+                         "1m \"q\" \\ 打开\xff"),
+            "a\\u001b[2J\\u001b]0;x\\u0007\\n\\t\\u007f\\u009b1m \"q\" \\ 打开\uFFFD");
+}
+
 }  // namespace
 }  // namespace tavrine::qt

@@ -3,6 +3,7 @@
 // gettext catalogues, each on bytes the tests make, then the whole reader on this very process,
 // which links a bundle in as an application does.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -17,6 +18,7 @@
 #include "sources/gtk_shortcuts/resource_bundle.h"
 #include "sources/gtk_shortcuts/shortcuts_ui.h"
 #include "sources/gtk_shortcuts/shortcuts_windows.h"
+#include "within_bounds.h"
 
 namespace tavrine::sources::gtk {
 namespace {
@@ -142,18 +144,9 @@ TEST(ShortcutsUi, TakesAcceleratorShortcutsUnderTheirGroups) {
   EXPECT_EQ(ui->shortcuts, expected);
 }
 
-TEST(ShortcutsUi, RefusesMalformedXmlAndBoundsWhatItKeeps) {
+TEST(ShortcutsUi, RefusesMalformedAndDeepXml) {
   EXPECT_FALSE(parseShortcutsUi("<interface><object class=\"GtkShortcutsGroup\">"));
   EXPECT_FALSE(parseShortcutsUi("<interface></object>"));
-  std::string many = "<interface><object class=\"GtkShortcutsGroup\">";
-  for (std::size_t i = 0; i < kMaxUiShortcuts + 10; ++i)
-    many +=
-        "<child><object class=\"GtkShortcutsShortcut\"><property name=\"title\">T</property>"
-        "<property name=\"accelerator\">a</property></object></child>";
-  many += "</object></interface>";
-  const auto ui = parseShortcutsUi(many);
-  ASSERT_TRUE(ui);
-  EXPECT_EQ(ui->shortcuts.size(), kMaxUiShortcuts);
   std::string deep;
   for (int i = 0; i < 1000; ++i)
     deep += "<a>";
@@ -277,6 +270,139 @@ TEST(GtkShortcutsSource, GivesAChordPerAcceleratorWithTheApplicationsChinese) {
       std::tie("Documents", "New document", "文档", "新建文档", GtkShortcutsSource::kName));
   EXPECT_EQ(rows[3].chord, KeyChord::make(P, "Z"));
   EXPECT_EQ(asked, std::vector<std::int32_t>{::getpid()});
+}
+
+// Hostile files, each made here: they must cost bounded time and memory and crash nothing.
+
+std::size_t shortcutCount(const std::vector<UiShortcuts>& windows) {
+  std::size_t n = 0;
+  for (const auto& w : windows)
+    n += w.shortcuts.size();
+  return n;
+}
+
+// An ELF file whose `count` ".gresource.x" sections all lie over one region of `size` bytes that
+// starts with `bundle`; written sparse to a temporary file.
+std::filesystem::path overlappingSections(const std::string& bundle, std::size_t count,
+                                          std::uint64_t size) {
+  Bytes file = elf(true, false, {{".gresource.x", bytesOf(bundle)}});
+  const auto at = [&](std::size_t i) { return file.begin() + static_cast<std::ptrdiff_t>(i); };
+  const std::size_t table = file.size() - 3 * 64, newTable = file.size();
+  const Bytes entry(at(table + 64), at(table + 128)), names(at(table + 128), file.end());
+  file.resize(newTable + 64);  // the null section
+  for (std::size_t i = 0; i < count; ++i) {
+    file.insert(file.end(), entry.begin(), entry.end());
+    put(file, file.size() - 32, size, 8, false);
+  }
+  file.insert(file.end(), names.begin(), names.end());
+  put(file, 40, newTable, 8, false);
+  put(file, 60, count + 2, 2, false);
+  put(file, 62, count + 1, 2, false);
+  const auto path =
+      std::filesystem::temp_directory_path() /
+      ("tavrine-sections-" + std::to_string(::getpid()) + "-" + std::to_string(count) + ".so");
+  std::ofstream(path, std::ios::binary)
+      .write(reinterpret_cast<const char*>(file.data()), static_cast<std::streamsize>(file.size()));
+  const std::uint64_t end = 64 + size;  // the bundle lies right after the ELF header
+  if (end > file.size()) std::filesystem::resize_file(path, end);
+  return path;
+}
+
+TEST(HostileFiles, AHugeGroupTitleIsCutOnceNotCopiedIntoEveryShortcut) {
+  // 1 MiB of well-formed XML: a 740 KB title over 2,000 shortcuts was 1.5 GB of headings.
+  std::string ui = "<interface><object class=\"GtkShortcutsGroup\"><property name=\"title\">" +
+                   std::string(740'000, 'h') + "</property>";
+  for (std::size_t i = 0; i < kMaxUiShortcuts + 10; ++i)
+    ui +=
+        "<child><object class=\"GtkShortcutsShortcut\"><property name=\"title\">T</property>"
+        "<property name=\"accelerator\">a</property></object></child>";
+  ui += "</object></interface>";
+  ASSERT_LE(ui.size(), kMaxUiBytes);
+  testing::withinBounds(
+      [&] {
+        const auto parsed = parseShortcutsUi(ui);
+        ASSERT_TRUE(parsed);
+        ASSERT_EQ(parsed->shortcuts.size(), kMaxUiShortcuts);
+        EXPECT_EQ(parsed->shortcuts.back().heading.text, std::string(512, 'h'));
+      },
+      10, 256);
+}
+
+TEST(HostileFiles, OverlappingCatalogueEntriesAreRefusedNotCopied) {
+  // 4,000 entries over suffixes of one 1 MiB string name 4 GB of text in a 1 MiB file.
+  constexpr std::uint32_t n = 4000, kText = 1u << 20;
+  Bytes mo(28 + 16 * n);
+  for (const auto& [at, v] : {std::pair{0u, 0x950412deu}, {8u, n}, {12u, 28u}, {16u, 28 + 8 * n}})
+    put(mo, at, v, 4, false);
+  for (std::uint32_t i = 0; i < 2 * n; ++i) {  // originals: suffixes; translations: all of it
+    put(mo, 28 + 8 * i, i < n ? kText - i : kText, 4, false);
+    put(mo, 32 + 8 * i, 28 + 16 * n + (i < n ? i : 0), 4, false);
+  }
+  mo.resize(mo.size() + kText, std::byte{'m'});
+  testing::withinBounds(
+      [&] {
+        EXPECT_FALSE(MoCatalog::parse({reinterpret_cast<const char*>(mo.data()), mo.size()}));
+      },
+      10, 256);
+}
+
+TEST(HostileFiles, MalformedBundlesThatCrashGLibGiveOnlyTheirIntactFiles) {
+  for (const char* name : {"malformed-table-1.gresource", "malformed-table-2.gresource"})
+    testing::withinBounds(
+        [&] {
+          const std::string bundle = readFile(std::string(TAVRINE_FIXTURES "/") + name);
+          ASSERT_FALSE(bundle.empty());
+          const auto files =
+              shortcutsUiFiles(std::as_bytes(std::span(bundle.data(), bundle.size())));
+          ASSERT_EQ(files.size(), 1u) << name;
+          EXPECT_EQ(files[0].path, "/org/example/Fixture/ui/editor-keys.ui");
+        },
+        10, 256);
+}
+
+TEST(HostileFiles, SectionsOverOneRegionAreReadAFewTimesAtMost) {
+  const std::string bundle = readFile(TAVRINE_FIXTURE_BUNDLE);
+  // 65,000 sections on one bundle of 3 shortcuts: 64 sections are looked at.
+  const auto many = overlappingSections(bundle, 65'000, bundle.size());
+  // Three sections of 40 MiB on one region: one file's bundles count to 64 MiB, so one is read.
+  const auto large = overlappingSections(bundle, 3, 40u << 20);
+  testing::withinBounds(
+      [&] {
+        EXPECT_EQ(shortcutCount(readBundleFile(many)), 64u * 3);
+        EXPECT_EQ(shortcutCount(readBundleFile(large)), 3u);
+      },
+      20, 512);
+  std::filesystem::remove(many);
+  std::filesystem::remove(large);
+}
+
+// A process as /proc shows it, in a folder of our own: its maps name the fixture bundle, and the
+// catalogue its builder file asks for is a FIFO, which would block a reader that waits on it.
+TEST(HostileFiles, AProcessOfAnotherUserIsNotReadAndAFifoCatalogueBlocksNothing) {
+  const auto proc =
+      std::filesystem::temp_directory_path() / ("tavrine-proc-" + std::to_string(::getpid()));
+  const auto process = proc / "42";
+  const auto messages = process / "root/usr/share/locale/zh_CN/LC_MESSAGES";
+  std::filesystem::create_directories(messages);
+  std::ofstream(process / "maps") << "7f00-7f01 r--p 00000000 08:01 300 " TAVRINE_FIXTURE_BUNDLE
+                                     "\n";
+  ASSERT_EQ(::mkfifo((messages / "tavrine-fixture.mo").c_str(), 0600), 0);
+  const auto later = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+  testing::withinBounds(
+      [&] {
+        ShortcutsWindows windows(proc);
+        const auto found = windows.read(42, "", "zh_CN", later);
+        ASSERT_EQ(found.size(), 3u);
+        EXPECT_EQ(found[0].title, "New document");
+        EXPECT_EQ(found[0].translatedTitle, "");
+      },
+      10, 256);
+  if (::geteuid() == 0) {
+    ASSERT_EQ(::chown(process.c_str(), 12345, 12345), 0);
+    ShortcutsWindows windows(proc);
+    EXPECT_TRUE(windows.read(42, "", "en", later).empty()) << "another user's process was read";
+  }
+  std::filesystem::remove_all(proc);
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include "sources/sheets/sheet.h"
 #include "sources/sheets/sheet_library.h"
 #include "sources/sheets/sheet_source.h"
+#include "within_bounds.h"
 
 namespace tavrine::sources::sheets {
 namespace {
@@ -73,6 +74,30 @@ TEST(Sheet, NamesTheFileAndLineOfTheFirstFault) {
   // Bad TOML: the parser's own words, with the line.
   EXPECT_TRUE(errorOf("aliases = [\"a\"]\n\nheading = \n").starts_with("/sheets/app.toml:3: "));
   EXPECT_TRUE(errorOf(std::string(kMaxSheetBytes + 1, '#')).starts_with("/sheets/app.toml:1: "));
+}
+
+TEST(Sheet, KeysOfManyDottedPartsAreRefusedBeforeTheyNestAsDeepAsTheyClaim) {
+  // Half a million parts in under 1 MiB overflowed the stack inside the TOML parser.
+  std::string deep = "heading = 'x'\n";
+  for (int i = 0; i < 400'000; ++i)
+    deep += "a.";
+  deep += "a = 1\n";
+  testing::withinBounds(
+      [&] {
+        EXPECT_EQ(errorOf(deep), "/sheets/app.toml:2: a key of more than 8 dotted parts");
+        EXPECT_EQ(errorOf("[\"a\" . 'b'.c.d.e.f.g.h.i]\n"),
+                  "/sheets/app.toml:1: a key of more than 8 dotted parts");
+      },
+      10, 256);
+  // Dots in strings and comments are no key's: a sheet holding them reads as before.
+  const auto dotted = parseSheet(R"(# a.b.c.d.e.f.g.h.i.j
+[[group]]
+heading = "a.b.c.d.e.f.g.h.i.j\""
+shortcuts = [{ title = '''x "" a.b.c.d.e.f.g.h.i.j''', keys = "Ctrl+." }]
+)",
+                                 "app.toml");
+  ASSERT_TRUE(std::holds_alternative<Sheet>(dotted)) << std::get<SheetError>(dotted).message;
+  EXPECT_EQ(std::get<Sheet>(dotted).groups.at(0).heading, "a.b.c.d.e.f.g.h.i.j\"");
 }
 
 TEST(Sheet, EveryShippedSheetReads) {

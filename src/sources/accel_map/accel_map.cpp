@@ -2,8 +2,8 @@
 #include "sources/accel_map/accel_map.h"
 
 #include <algorithm>
-#include <fstream>
-#include <iterator>
+
+#include "sources/foreign_file/foreign_file.h"
 
 namespace tavrine::sources::accel_map {
 namespace {
@@ -92,13 +92,8 @@ std::vector<std::filesystem::path> mapCandidates(std::string_view program, const
 std::optional<std::vector<AccelEntry>> readAccelMap(
     const std::vector<std::filesystem::path>& candidates) {
   for (const auto& file : candidates) {
-    std::error_code ec;
-    const auto size = std::filesystem::file_size(file, ec);
-    if (ec || size > kMaxMapBytes) continue;
-    std::ifstream in(file, std::ios::binary);
-    if (!in) continue;
-    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    return parseAccelMap(text);
+    if (const auto text = readForeignFile(file, kMaxMapBytes, Links::follow))
+      return parseAccelMap(*text);
   }
   return std::nullopt;
 }

@@ -117,7 +117,7 @@ std::vector<ElfSection> gresourceSections(std::uint64_t fileSize, const ReadAt& 
                                   nameTable.size());
 
   std::vector<ElfSection> found;
-  for (std::uint64_t i = 0; i < count; ++i) {
+  for (std::uint64_t i = 0; i < count && found.size() < kMaxResourceSections; ++i) {
     const auto section = header(i);
     if (!section) return {};
     if (section->name >= nameText.size()) continue;

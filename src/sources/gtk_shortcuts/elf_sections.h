@@ -24,8 +24,10 @@ struct ElfSection {
 // Fills `out` with the file's bytes at `offset`; false when they cannot be read.
 using ReadAt = std::function<bool(std::uint64_t offset, std::span<std::byte> out)>;
 
-// Sections larger than this are not GResources a program would carry; they are skipped.
+// Sections larger than this are not GResources a program would carry; they are skipped. A file
+// has a bundle or two; sections past the first kMaxResourceSections are not looked at.
 inline constexpr std::uint64_t kMaxResourceSection = 64u << 20;
+inline constexpr std::size_t kMaxResourceSections = 64;
 
 // The ".gresource.*" sections of an ELF file (32 or 64 bits, either byte order) of `fileSize`
 // bytes, in section order. Empty for anything that is not a well-formed ELF file: a section

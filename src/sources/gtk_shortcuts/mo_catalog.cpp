@@ -42,12 +42,17 @@ std::optional<MoCatalog> MoCatalog::parse(std::string_view data) {
   const auto translations = word(data, 16, swap);
   if (!count || !originals || !translations || *count > kMaxCatalogMessages) return std::nullopt;
   MoCatalog catalog;
+  // Entries may overlap, so a small file can name far more text than it holds; one that names
+  // more than its own size is not a catalogue msgfmt wrote.
+  std::uint64_t copied = 0;
   for (std::uint64_t i = 0; i < *count; ++i) {
     const auto original = entry(data, *originals, i, swap);
     const auto translation = entry(data, *translations, i, swap);
     if (!original || !translation) return std::nullopt;
     // The header (empty message) and untranslated entries add nothing.
     if (original->empty() || translation->empty()) continue;
+    copied += original->size() + translation->size();
+    if (copied > data.size()) return std::nullopt;
     catalog.messages_.emplace(*original, *translation);
   }
   return catalog;

@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: MIT
 // The GtkBuilder files in a GResource bundle that describe a shortcuts window. The bundle is
-// read with GLib; which of its files matter is told by their content (an object of class
-// GtkShortcutsShortcut), not by their names, which every application chooses for itself.
+// read by a bounded reader of our own, since GLib's trusts a bundle's structure; which of its
+// files matter is told by their content (an object of class GtkShortcutsShortcut), not by their
+// names, which every application chooses for itself.
 #pragma once
 
 #include <cstddef>

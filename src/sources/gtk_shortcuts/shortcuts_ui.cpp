@@ -7,12 +7,19 @@
 #include <cstring>
 #include <memory>
 
+#include "platform/linux/atspi/names.h"
 #include "sources/gtk_shortcuts/resource_bundle.h"
+#include "text/unicode.h"
 
 namespace tavrine::sources::gtk {
 namespace {
 
 constexpr std::size_t kMaxDepth = 128;
+// Texts are cut as they are read, so that a huge group title is never copied into each of its
+// shortcuts: titles and headings to the length every other source's titles are cut to, once the
+// text is whole; what is gathered before that, enough for any accelerator list.
+using atspi::kMaxTitleBytes;
+constexpr std::size_t kMaxPropertyBytes = 4 * kMaxTitleBytes;
 
 enum class Kind { other, group, shortcut };
 
@@ -90,8 +97,14 @@ void start(GMarkupParseContext*, const char* element, const char** names, const 
     Property prop;
     if (const char* n = attribute(names, values, "name")) prop.name = n;
     std::replace(prop.name.begin(), prop.name.end(), '_', '-');
-    if (const char* ctx = attribute(names, values, "context")) prop.value.context = ctx;
     prop.value.translatable = truthy(attribute(names, values, "translatable"));
+    // A context longer than any title cannot be cut without finding another text's translation.
+    if (const char* ctx = attribute(names, values, "context")) {
+      if (std::strlen(ctx) <= kMaxTitleBytes)
+        prop.value.context = ctx;
+      else
+        prop.value.translatable = false;
+    }
     p.property = std::move(prop);
   }
   p.stack.push_back(std::move(frame));
@@ -99,8 +112,10 @@ void start(GMarkupParseContext*, const char* element, const char** names, const 
 
 void text(GMarkupParseContext*, const char* chars, gsize length, gpointer data, GError**) {
   auto& p = *static_cast<Parser*>(data);
-  if (p.property && !p.stack.empty() && p.stack.back().element == "property")
-    p.property->value.text.append(chars, length);
+  if (p.property && !p.stack.empty() && p.stack.back().element == "property") {
+    std::string& text = p.property->value.text;
+    text.append(chars, std::min<std::size_t>(length, kMaxPropertyBytes - text.size()));
+  }
 }
 
 std::vector<std::string> splitAccelerators(std::string_view list) {
@@ -117,11 +132,13 @@ std::vector<std::string> splitAccelerators(std::string_view list) {
   return out;
 }
 
+// Trimmed, and cut between characters to kMaxTitleBytes.
 void trim(std::string& s) {
   const auto first = s.find_first_not_of(" \t\r\n");
   if (first == std::string::npos) return s.clear();
   s.erase(s.find_last_not_of(" \t\r\n") + 1);
   s.erase(0, first);
+  s.resize(text::clipToGraphemes(s, kMaxTitleBytes).size());
 }
 
 void add(Parser& p, UiShortcut shortcut) {

@@ -1,12 +1,11 @@
 // SPDX-License-Identifier: MIT
 #include "sources/gtk_shortcuts/shortcuts_windows.h"
 
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <fstream>
+#include <limits>
 #include <set>
 #include <string_view>
 
@@ -25,55 +24,50 @@ constexpr std::size_t kMaxRememberedProcesses = 256;
 // mappings) costs milliseconds, too much for every hold.
 constexpr std::chrono::seconds kProcessRefresh{30};
 
-class File {
- public:
-  explicit File(const std::filesystem::path& path)
-      : fd_(::open(path.c_str(), O_RDONLY | O_CLOEXEC)) {}
-  ~File() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  File(const File&) = delete;
-  File& operator=(const File&) = delete;
+using Clock = std::chrono::steady_clock;
 
-  bool ok() const { return fd_ >= 0; }
-  std::optional<struct stat> status() const {
-    struct stat st = {};
-    if (::fstat(fd_, &st) != 0 || !S_ISREG(st.st_mode)) return std::nullopt;
-    return st;
-  }
-  bool read(std::uint64_t offset, std::span<std::byte> out) const {
-    std::size_t done = 0;
-    while (done < out.size()) {
-      const ssize_t n =
-          ::pread(fd_, out.data() + done, out.size() - done, static_cast<off_t>(offset + done));
-      if (n <= 0) return false;
-      done += static_cast<std::size_t>(n);
-    }
-    return true;
-  }
+// What one call may read afresh: a scan that reaches it leaves the rest for the next call, which
+// finds what was read remembered. One file's own bundles count to kMaxResourceSection at most.
+constexpr std::uint64_t kMaxScanBytes = 256u << 20;
 
- private:
-  int fd_;
-};
-
-std::optional<std::string> readText(const std::filesystem::path& path, std::size_t limit) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return std::nullopt;
-  std::string text;
-  char buffer[65536];
-  while (in.read(buffer, sizeof buffer) || in.gcount() > 0) {
-    text.append(buffer, static_cast<std::size_t>(in.gcount()));
-    if (text.size() > limit) return std::nullopt;
+// Adds the shortcuts windows of `bundle` to `out`, which keeps kMaxUiShortcuts shortcuts at most.
+void parseBundle(std::span<const std::byte> bundle, std::vector<UiShortcuts>& out,
+                 std::size_t& kept) {
+  for (const auto& ui : shortcutsUiFiles(bundle)) {
+    if (kept >= kMaxUiShortcuts) return;
+    auto parsed = parseShortcutsUi(ui.text);
+    if (!parsed || parsed->shortcuts.empty()) continue;
+    if (parsed->shortcuts.size() > kMaxUiShortcuts - kept)
+      parsed->shortcuts.resize(kMaxUiShortcuts - kept);
+    kept += parsed->shortcuts.size();
+    out.push_back(std::move(*parsed));
   }
-  return text;
 }
 
-std::vector<UiShortcuts> parseBundle(std::span<const std::byte> bundle) {
-  std::vector<UiShortcuts> out;
-  for (const auto& ui : shortcutsUiFiles(bundle))
-    if (auto parsed = parseShortcutsUi(ui.text); parsed && !parsed->shortcuts.empty())
-      out.push_back(std::move(*parsed));
-  return out;
+// The shortcuts windows in an open file, or none when the deadline or `budget` (bytes still to be
+// read in this call) ran out before its last bundle.
+std::optional<std::vector<UiShortcuts>> readBundles(const ForeignFile& file, bool bundleFile,
+                                                    Clock::time_point deadline,
+                                                    std::uint64_t& budget) {
+  std::vector<ElfSection> sections;
+  if (!bundleFile)
+    sections = gresourceSections(file.size(), [&file](std::uint64_t at, std::span<std::byte> out) {
+      return file.read(at, out);
+    });
+  else if (file.size() <= kMaxResourceSection)
+    sections.push_back({{}, 0, file.size()});
+  std::vector<UiShortcuts> found;
+  std::size_t kept = 0;
+  std::uint64_t read = 0;
+  for (const auto& section : sections) {
+    if (kept >= kMaxUiShortcuts || section.size > kMaxResourceSection - read) break;
+    if (Clock::now() > deadline || section.size > budget) return std::nullopt;
+    read += section.size;
+    budget -= section.size;
+    std::vector<std::byte> bytes(section.size);
+    if (file.read(section.offset, bytes)) parseBundle(bytes, found, kept);
+  }
+  return found;
 }
 
 std::string translated(const MoCatalog* catalog, const UiText& text) {
@@ -110,36 +104,23 @@ std::vector<std::filesystem::path> bundleCandidates(std::string_view maps,
 
 ShortcutsWindows::ShortcutsWindows(std::filesystem::path proc) : proc_(std::move(proc)) {}
 
-const std::vector<UiShortcuts>& ShortcutsWindows::bundleFile(const std::filesystem::path& file,
-                                                             const FileKey& key) {
-  if (const auto it = files_.find(key); it != files_.end()) return it->second;
+const std::vector<UiShortcuts>* ShortcutsWindows::bundleFile(const std::filesystem::path& path,
+                                                             const ForeignFile& file,
+                                                             Clock::time_point deadline,
+                                                             std::uint64_t& budget) {
+  if (const auto it = files_.find(file.identity()); it != files_.end()) return &it->second;
+  auto found = readBundles(file, path.extension() == ".gresource", deadline, budget);
+  if (!found) return nullptr;
   if (files_.size() >= kMaxRememberedFiles) files_.clear();
-  return files_.emplace(key, readBundleFile(file)).first->second;
+  return &files_.emplace(file.identity(), std::move(*found)).first->second;
 }
 
-std::vector<UiShortcuts> readBundleFile(const std::filesystem::path& file) {
-  std::vector<UiShortcuts> found;
-  const File f(file);
-  const auto st = f.ok() ? f.status() : std::nullopt;
-  if (!st) return found;
-  const auto size = static_cast<std::uint64_t>(st->st_size);
-  if (file.extension() == ".gresource") {
-    if (size <= kMaxResourceSection) {
-      std::vector<std::byte> bytes(size);
-      if (f.read(0, bytes)) found = parseBundle(bytes);
-    }
-    return found;
-  }
-  const auto read = [&f](std::uint64_t offset, std::span<std::byte> out) {
-    return f.read(offset, out);
-  };
-  for (const auto& section : gresourceSections(size, read)) {
-    std::vector<std::byte> bytes(section.size);
-    if (!f.read(section.offset, bytes)) continue;
-    for (auto& ui : parseBundle(bytes))
-      found.push_back(std::move(ui));
-  }
-  return found;
+std::vector<UiShortcuts> readBundleFile(const std::filesystem::path& path) {
+  const ForeignFile file(path, std::numeric_limits<std::uint64_t>::max());
+  std::uint64_t budget = kMaxScanBytes;
+  auto found =
+      readBundles(file, path.extension() == ".gresource", Clock::time_point::max(), budget);
+  return found ? std::move(*found) : std::vector<UiShortcuts>();
 }
 
 const MoCatalog* ShortcutsWindows::catalog(const std::filesystem::path& root,
@@ -150,7 +131,8 @@ const MoCatalog* ShortcutsWindows::catalog(const std::filesystem::path& root,
     if (it == catalogs_.end()) {
       if (catalogs_.size() >= kMaxRememberedCatalogs) catalogs_.clear();
       std::optional<MoCatalog> parsed;
-      if (auto text = readText(candidate, kMaxCatalogBytes)) parsed = MoCatalog::parse(*text);
+      if (auto text = readForeignFile(candidate, kMaxCatalogBytes))
+        parsed = MoCatalog::parse(*text);
       it = catalogs_.emplace(candidate, std::move(parsed)).first;
     }
     if (it->second) return &*it->second;
@@ -160,7 +142,7 @@ const MoCatalog* ShortcutsWindows::catalog(const std::filesystem::path& root,
 
 std::optional<ShortcutsWindows::Process> ShortcutsWindows::scan(
     const std::filesystem::path& process, std::chrono::steady_clock::time_point deadline) {
-  const auto maps = readText(process / "maps", kMaxMapsBytes);
+  const auto maps = readForeignFile(process / "maps", kMaxMapsBytes);
   if (!maps) return std::nullopt;
   Process found;
   std::error_code ec;
@@ -169,22 +151,32 @@ std::optional<ShortcutsWindows::Process> ShortcutsWindows::scan(
   found.root = process / "root";
   if (struct stat st{}; ::stat(found.root.c_str(), &st) != 0) found.root = "/";
   found.complete = true;
+  std::uint64_t budget = kMaxScanBytes;
+  std::size_t kept = 0;
   for (const auto& path : bundleCandidates(*maps, found.executable)) {
-    if (std::chrono::steady_clock::now() > deadline) {
+    if (Clock::now() > deadline) {
       found.complete = false;
       break;
     }
+    // Opened once: the identity the content is remembered by is the file's that was read.
+    const auto max = std::numeric_limits<std::uint64_t>::max();
     auto inside = found.root / path.relative_path();
-    struct stat st = {};
-    if (::stat(inside.c_str(), &st) != 0) {
-      inside = path;
-      if (::stat(inside.c_str(), &st) != 0) continue;
+    std::optional<ForeignFile> file;
+    file.emplace(inside, max);
+    if (!file->ok()) file.emplace(inside = path, max);
+    if (!file->ok()) continue;
+    const auto* windows = bundleFile(inside, *file, deadline, budget);
+    if (!windows) {
+      found.complete = false;
+      break;
     }
-    if (!S_ISREG(st.st_mode)) continue;
-    const FileKey key{st.st_dev, st.st_ino, st.st_size,
-                      st.st_mtim.tv_sec * 1000000000LL + st.st_mtim.tv_nsec};
-    const auto& windows = bundleFile(inside, key);
-    found.windows.insert(found.windows.end(), windows.begin(), windows.end());
+    for (const auto& ui : *windows) {
+      if (kept >= kMaxUiShortcuts) break;
+      found.windows.push_back(ui);
+      if (found.windows.back().shortcuts.size() > kMaxUiShortcuts - kept)
+        found.windows.back().shortcuts.resize(kMaxUiShortcuts - kept);
+      kept += found.windows.back().shortcuts.size();
+    }
   }
   found.readAt = std::chrono::steady_clock::now();
   return found;
@@ -197,7 +189,7 @@ std::vector<WindowShortcut> ShortcutsWindows::read(std::int32_t pid, const std::
   struct stat owner = {};
   if (pid <= 0 || ::stat(process.c_str(), &owner) != 0 || owner.st_uid != ::geteuid()) return {};
   // A process is known by its pid and start time, so a pid used again is a new process.
-  const auto stat = readText(process / "stat", 4096);
+  const auto stat = readForeignFile(process / "stat", 4096);
   const ProcessKey id{pid, stat ? startTime(*stat) : 0};
   auto known = processes_.find(id);
   const auto now = std::chrono::steady_clock::now();

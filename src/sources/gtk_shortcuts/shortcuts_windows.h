@@ -18,6 +18,7 @@
 #include <utility>
 #include <vector>
 
+#include "sources/foreign_file/foreign_file.h"
 #include "sources/gtk_shortcuts/mo_catalog.h"
 #include "sources/gtk_shortcuts/shortcuts_ui.h"
 
@@ -46,8 +47,9 @@ std::vector<std::filesystem::path> bundleCandidates(std::string_view maps,
 // text that does not have one.
 std::uint64_t startTime(std::string_view stat);
 
-// The shortcuts windows in one file: an ELF file's ".gresource.*" sections or a .gresource file.
-// Read afresh on every call; empty for a file that cannot be read or holds none.
+// The shortcuts windows in one file: an ELF file's ".gresource.*" sections or a .gresource file,
+// kMaxUiShortcuts shortcuts at most. Read afresh on every call; empty for a file that cannot be
+// read or holds none.
 std::vector<UiShortcuts> readBundleFile(const std::filesystem::path& file);
 
 class ShortcutsWindows {
@@ -74,13 +76,16 @@ class ShortcutsWindows {
   using ProcessKey = std::pair<std::int32_t, std::uint64_t>;
   std::optional<Process> scan(const std::filesystem::path& process,
                               std::chrono::steady_clock::time_point deadline);
-  using FileKey = std::tuple<std::uint64_t, std::uint64_t, std::int64_t, std::int64_t>;
-  const std::vector<UiShortcuts>& bundleFile(const std::filesystem::path& file, const FileKey& key);
+  // Null when the deadline or the budget ran out before the file was read whole.
+  const std::vector<UiShortcuts>* bundleFile(const std::filesystem::path& path,
+                                             const ForeignFile& file,
+                                             std::chrono::steady_clock::time_point deadline,
+                                             std::uint64_t& budget);
   const MoCatalog* catalog(const std::filesystem::path& root, const std::string& domain,
                            const std::string& language, const std::filesystem::path& executable);
 
   std::filesystem::path proc_;
-  std::map<FileKey, std::vector<UiShortcuts>> files_;
+  std::map<ForeignFile::Identity, std::vector<UiShortcuts>> files_;
   std::map<ProcessKey, Process> processes_;
   std::map<std::filesystem::path, std::optional<MoCatalog>> catalogs_;
 };

@@ -2,6 +2,8 @@
 #include "sources/sheets/sheet.h"
 
 #include <toml++/toml.h>
+#include <algorithm>
+#include <cctype>
 #include <filesystem>
 #include <optional>
 
@@ -115,6 +117,55 @@ Sheet sheet(const toml::table& root, const KeyCheck& check) {
   return out;
 }
 
+// The line of the first key of more than kMaxKeyParts dotted parts ("a.b.c" has three), or 0.
+// toml++ nests a table per part, recursively, so a long enough key overflows the stack before
+// it says anything; sheets need two or three parts at most. A key's parts are bare words or
+// quoted strings joined by dots, on a table header's line or before an '=' (inline tables
+// included); strings and comments are stepped over, so dots in them do not count.
+int deepKeyLine(std::string_view text) {
+  int line = 1;
+  std::size_t dots = 0;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
+    if (c == '"' || c == '\'') {
+      const std::string_view quotes = text.substr(i, 3);
+      const bool multiline = quotes == std::string_view(c == '"' ? "\"\"\"" : "'''");
+      const std::string_view close = multiline ? quotes : text.substr(i, 1);
+      std::size_t j = i + close.size();
+      // A one-line string ends at its line's end at the latest.
+      while (j < text.size() && text.substr(j, close.size()) != close &&
+             (multiline || text[j] != '\n')) {
+        if (text[j] == '\\' && c == '"') ++j;
+        if (j < text.size() && text[j] == '\n') ++line;
+        ++j;
+      }
+      // A multi-line string may end in up to two quotes of its own before its closing three.
+      for (int extra = 0; multiline && extra < 2 && j + 3 < text.size() && text[j + 3] == c;
+           ++extra)
+        ++j;
+      if (j < text.size() && text[j] == '\n') {
+        i = j - 1;
+      } else {
+        i = std::min(text.size(), j + close.size()) - 1;
+      }
+      continue;
+    }
+    if (c == '#') {
+      while (i + 1 < text.size() && text[i + 1] != '\n')
+        ++i;
+      continue;
+    }
+    if (c == '.') {
+      if (++dots >= kMaxKeyParts) return line;
+    } else if (!(std::isalnum(static_cast<unsigned char>(c)) || c == '_' || c == '-' || c == ' ' ||
+                 c == '\t')) {
+      dots = 0;
+    }
+    if (c == '\n') ++line;
+  }
+  return 0;
+}
+
 }  // namespace
 
 std::variant<Sheet, SheetError> parseSheet(std::string_view text, std::string_view fileName,
@@ -124,6 +175,8 @@ std::variant<Sheet, SheetError> parseSheet(std::string_view text, std::string_vi
     return SheetError{name + ":" + std::to_string(line) + ": " + what};
   };
   if (text.size() > kMaxSheetBytes) return fail(1, "larger than a sheet can be");
+  if (const int line = deepKeyLine(text))
+    return fail(line, "a key of more than " + std::to_string(kMaxKeyParts) + " dotted parts");
   try {
     const toml::table root = toml::parse(text, name);
     Sheet out = sheet(root, keysReadable);

@@ -53,6 +53,7 @@ struct Sheet {
 
 inline constexpr std::size_t kMaxSheetBytes = 1u << 20;
 inline constexpr std::size_t kMaxSheetShortcuts = 5000;
+inline constexpr std::size_t kMaxKeyParts = 8;
 
 // "firefox-esr.toml:12: ..." for the first thing wrong in a sheet.
 struct SheetError {

@@ -2,9 +2,9 @@
 #include "sources/sheets/sheet_library.h"
 
 #include <algorithm>
-#include <fstream>
-#include <iterator>
 #include <set>
+
+#include "sources/foreign_file/foreign_file.h"
 
 namespace tavrine::sources::sheets {
 namespace {
@@ -68,15 +68,12 @@ void SheetLibrary::refresh() {
       const auto known = files_.find(path);
       if (known != files_.end() && known->second.mtime == mtime && known->second.size == size)
         continue;
-      std::string text;
-      if (size <= kMaxSheetBytes) {
-        std::ifstream in(path, std::ios::binary);
-        text.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-      } else {
-        text.assign(kMaxSheetBytes + 1, ' ');
-      }
-      files_.insert_or_assign(
-          path, Entry{mtime, size, parseSheet(text, path.string(), keysReadable_), false});
+      // Read once from one descriptor: what was looked at above may have been replaced since.
+      const auto text = readForeignFile(path, kMaxSheetBytes, Links::follow);
+      auto parsed = text ? parseSheet(*text, path.string(), keysReadable_)
+                         : std::variant<Sheet, SheetError>(SheetError{
+                               path.string() + ":1: not a regular file of at most 1 MiB"});
+      files_.insert_or_assign(path, Entry{mtime, size, std::move(parsed), false});
     }
   }
   std::erase_if(files_, [&](const auto& file) { return !seen.contains(file.first); });

@@ -1,0 +1,43 @@
+// SPDX-License-Identifier: MIT
+// Runs `work` (a parse of a crafted input) in a child and fails unless it ends normally within
+// `seconds` below a peak of `maxMiB` resident. Without AddressSanitizer, which reserves terabytes,
+// the child's address space is capped too, so a runaway shows as a failed allocation.
+#pragma once
+
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <fstream>
+#include <functional>
+
+namespace tavrine::testing {
+
+inline void withinBounds(const std::function<void()>& work, unsigned seconds, long maxMiB) {
+  rlim_t pages = 0;
+  std::ifstream("/proc/self/statm") >> pages;
+  const pid_t child = ::fork();
+  if (child == 0) {
+#if !defined(__SANITIZE_ADDRESS__)  // as GCC defines it; the asan preset builds with GCC
+    const rlim_t cap =
+        pages * static_cast<rlim_t>(::sysconf(_SC_PAGESIZE)) + (rlim_t(maxMiB) << 20);
+    const rlimit limit{cap, cap};
+    ::setrlimit(RLIMIT_AS, &limit);
+#endif
+    ::alarm(seconds);
+    try {
+      work();
+    } catch (...) {
+      ::_exit(3);
+    }
+    ::_exit(::testing::Test::HasFailure() ? 1 : 0);
+  }
+  int status = 0;
+  rusage usage{};
+  ASSERT_EQ(::wait4(child, &status, 0, &usage), child);
+  EXPECT_EQ(status, 0) << "the child failed, died or ran past " << seconds << " s";
+  EXPECT_LT(usage.ru_maxrss / 1024, maxMiB) << "peak resident MiB";
+}
+
+}  // namespace tavrine::testing
