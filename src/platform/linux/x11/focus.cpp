@@ -23,8 +23,12 @@ FocusPort::WindowHandle X11Focus::focusedWindow() const {
   Window focus = 0;
   int revert = 0;
   XGetInputFocus(display_->get(), &focus, &revert);
-  // None and PointerRoot name no window.
-  return focus > PointerRoot ? focus : 0;
+  // None and PointerRoot name no window; nor does the window manager's own check window, where
+  // openbox parks the focus when the desktop is clicked.
+  if (focus <= PointerRoot) return 0;
+  const std::optional<std::vector<unsigned long>> wm = display_->readLongs(
+      display_->root(), display_->atom("_NET_SUPPORTING_WM_CHECK"), XA_WINDOW, 1);
+  return wm && !wm->empty() && wm->front() == focus ? 0 : focus;
 }
 
 bool X11Focus::giveFocusTo(WindowHandle window) {
