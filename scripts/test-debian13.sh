@@ -2,8 +2,8 @@
 # SPDX-License-Identifier: MIT
 # The README's test command on Debian 13 (GNOME 48, Plasma 6, Qt 6.8, GCC 14, clang 19), run on a
 # Debian 12 machine: a Debian 13 root made once with mmdebstrap and kept in a cache folder, a fresh
-# clone of this repository's HEAD in it, scripts/test.sh there as a new user would run it, then
-# the GNOME Shell 48 and KWin 6 tries. The root keeps what set-up installed, so a second run only
+# clone of this repository's HEAD in it, scripts/test.sh there as a new user would run it (the
+# GNOME Shell 48 try among its stages), then the KWin 6 try. The root keeps what set-up installed, so a second run only
 # clones, builds and tests. Needs root (chroot and mounts).
 # Usage: scripts/test-debian13.sh [--fresh]   (--fresh makes the root anew)
 # Environment: TAVRINE_DEBIAN13_ROOT, the cached root (default /var/cache/tavrine/debian13).
@@ -52,10 +52,10 @@ echo "== a fresh clone of $(git -C "$repo" rev-parse --short HEAD) =="
 rm -rf "$root/root/tavrine"
 git clone -q "$repo" "$root/root/tavrine"
 
-# As a new user: the README's test command, then the desktops' tries on the build it made.
+# As a new user: the README's test command, then KWin's try on the build it made.
 chroot "$root" /usr/bin/env -i HOME=/root TERM=dumb LANG=C.UTF-8 \
   PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin \
-  bash -c 'cd /root/tavrine && scripts/test.sh && scripts/try-gnome.sh &&
+  bash -c 'cd /root/tavrine && scripts/test.sh &&
     DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends kwin-wayland \
       libwayland-dev libwayland-bin plasma-wayland-protocols x11-utils >/dev/null &&
     scripts/try-kwin.sh'

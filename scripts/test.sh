@@ -2,10 +2,10 @@
 # SPDX-License-Identifier: MIT
 # Sets up the machine, then checks the formatting, the floors of src/ (no include points up one)
 # and the macOS backend's Objective-C++ syntax (against GNUstep's headers; not a macOS build),
-# and builds and runs every test: the unit tests
-# (the shell's both offscreen and on an X server), the end-to-end tests (X11, weston), the
-# Debian package, the same tests under AddressSanitizer and UndefinedBehaviorSanitizer,
-# and each fuzz target for a fixed number of inputs.
+# and builds and runs every test: the unit tests (the shell's both offscreen and on an X server),
+# the end-to-end tests (X11, weston, GNOME Shell with Tavrine's extension), the Debian package,
+# the same tests under AddressSanitizer and UndefinedBehaviorSanitizer, and each fuzz target for a
+# fixed number of inputs.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -41,6 +41,10 @@ echo "== default, end to end: the pinned overlay =="
 tests/e2e/e2e-pin.sh build/default
 echo "== default, end to end in a Wayland session =="
 tests/e2e/e2e-wayland.sh build/default
+# GNOME Shell's own headless session with Tavrine's extension, where GTK 4 applications tell the
+# accessibility bus nothing of their keys.
+echo "== default, GNOME Shell with Tavrine's extension =="
+scripts/try-gnome.sh
 
 # The Debian package, from a release build of its own: the desktop entry, the metadata, what it
 # holds and what it depends on, and lintian.

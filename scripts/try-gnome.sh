@@ -9,8 +9,8 @@
 # focus, that letting go hides them, that Ctrl+O shows nothing, that the overlay follows the
 # focus after Super+Tab, and that with Text Editor in front the extension tells Tavrine (and only
 # Tavrine) of the hold and names the application, and that Tavrine offers the extension once when
-# it is off. About a minute; scripts/setup.sh installs what it needs. Manual: on a heavily loaded
-# machine a check sometimes fails (Tavrine not yet subscribed, or not yet making its offer).
+# it is off. About a minute; scripts/setup.sh installs what it needs, and scripts/test.sh runs it.
+# HS_KEEP_LOGS=FOLDER keeps the session's logs (the shell's, the bus monitor's, each program's).
 # Usage: scripts/try-gnome.sh [SCREENSHOT_FOLDER]   (after building tavrine and tavrine-menu-app)
 set -uo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"

@@ -27,6 +27,7 @@
 #   hs_xdotool ARGS...        xdotool on the X server keys are injected into
 #   hs_screenshot FILE        the whole screen as a PNG
 #   hs_stop                   stop everything hs_start and hs_start_app started, remove HS_DIR
+#                             (copying its logs to the folder HS_KEEP_LOGS first, if set)
 #
 # Keys are injected with XTEST (xdotool) into the X server in HS_XVFB_DISPLAY (the same as
 # DISPLAY on X11); under weston they reach the focused Wayland or XWayland client.
@@ -289,6 +290,9 @@ hs_stop() {
     sleep 0.05
   done
   for g in $(cat "$HS_DIR/pgids"); do kill -KILL -- "-$g" 2>/dev/null || true; done
+  if [ -n "${HS_KEEP_LOGS:-}" ]; then
+    mkdir -p "$HS_KEEP_LOGS" && cp "$HS_DIR"/*.log "$HS_DIR"/*.out "$HS_KEEP_LOGS"/ 2>/dev/null
+  fi
   rm -rf "$HS_DIR"
   unset HS_DIR
 }

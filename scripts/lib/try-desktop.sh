@@ -19,7 +19,7 @@ TD_ROOT="$(cd "$TD_TRY_LIB/../.." && pwd)"
 # shellcheck source=headless-stack.sh
 source "$TD_TRY_LIB/headless-stack.sh"
 # shellcheck source=../../tests/e2e/checks.sh
-source "$TD_ROOT/tests/e2e/checks.sh"
+source "$TD_ROOT/tests/e2e/checks.sh" "$TD_ROOT/build/default"
 trap hs_stop EXIT
 
 td_session() {

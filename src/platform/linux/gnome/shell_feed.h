@@ -65,9 +65,11 @@ class ShellFeed final : public keys::KeySource {
   // None while the extension does not report (absent, switched off, shell gone).
   const std::optional<FocusedWindow>& focusedWindow() const { return focus_; }
   Extension extension() const { return extension_; }
-  // Runs whenever extension() changes, inside dispatchPending.
+  // Runs whenever extension() changes, inside dispatchPending, and at once with what is known
+  // already: the shell's answer may have been read before the caller came to ask.
   void onExtensionChanged(std::function<void(Extension)> changed) {
     extensionChanged_ = std::move(changed);
+    if (extension_ != Extension::unknown && extensionChanged_) extensionChanged_(extension_);
   }
 
  private:
