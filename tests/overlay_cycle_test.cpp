@@ -89,21 +89,6 @@ TEST_F(OverlayCycleTest, TheHeaderNamesTheApplicationInTheLanguageShown) {
   EXPECT_EQ(hold(true), "Editor");
 }
 
-TEST_F(OverlayCycleTest, ThePollSeesCommandLetGoAtItsNextTenthOfASecond) {
-  h.bringToFront(42, "Editor", kEditor);
-  show();
-  // Command held with other modifiers keeps the overlay, as far as the poll is concerned.
-  h.fake.workspace.flags = kCommand | modifier::kShift;
-  loop.advance(0.1);
-  // Let go just after a tick, with no event reaching the program.
-  h.fake.workspace.flags = 0;
-  loop.advance(0.099);
-  EXPECT_EQ(h.shownApp(), "Editor");
-  loop.advance(0.001);
-  EXPECT_EQ(h.shownApp(), "");
-  EXPECT_EQ(loop.liveTimerCount(), 0u);
-}
-
 TEST_F(OverlayCycleTest, HidingLeavesAPendingHoldAloneAndIsHarmlessWithNothingShown) {
   h.delegate->hideOverlay();  // nothing shown: nothing happens
   h.bringToFront(42, "Editor", kEditor);
