@@ -30,7 +30,7 @@ std::vector<std::string> lines(const MenuRef& menu) {
   return out;
 }
 
-TEST(AppDelegateTest, LaunchInstallsLocalMonitorsAndGlobalOnesOnlyWhenTrusted) {
+TEST(AppDelegateTest, LaunchInstallsLocalMonitorsAndGlobalOnesOnlyWhenTrustedAndOnce) {
   for (bool trusted : {false, true}) {
     SCOPED_TRACE(trusted);
     AppHarness h(trusted);
@@ -41,17 +41,15 @@ TEST(AppDelegateTest, LaunchInstallsLocalMonitorsAndGlobalOnesOnlyWhenTrusted) {
     EXPECT_EQ(h.fake.events.globalAttempts, trusted ? 2u : 0u);
     EXPECT_EQ(h.delegate->flagsMonitor && h.delegate->keyMonitor, trusted);  // tokens kept
     EXPECT_EQ(h.fake.trust.prompts, 0u);                                     // never asks at launch
+    if (trusted) continue;
+    // Installed once, and a refusal is retried.
+    h.delegate->startGlobalMonitoring();  // refused: no token
+    h.setTrusted(true);
+    for (int i = 0; i < 3; ++i)
+      h.delegate->startGlobalMonitoring();
+    EXPECT_EQ(h.fake.events.globalAttempts, 4u);
+    EXPECT_EQ(h.fake.events.monitorCount(Scope::global, kEventMaskKeyDown), 1u);
   }
-}
-
-TEST(AppDelegateTest, GlobalMonitorsInstallOnceAndARefusalIsRetried) {
-  AppHarness h(false);
-  h.delegate->startGlobalMonitoring();  // refused: no token
-  h.setTrusted(true);
-  for (int i = 0; i < 3; ++i)
-    h.delegate->startGlobalMonitoring();
-  EXPECT_EQ(h.fake.events.globalAttempts, 4u);
-  EXPECT_EQ(h.fake.events.monitorCount(Scope::global, kEventMaskKeyDown), 1u);
 }
 
 // Untrusted, the local monitors alone drive the hold; they pass every event on.

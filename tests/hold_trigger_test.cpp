@@ -31,6 +31,10 @@ const Step timerFires = [](AppHarness& h) {
   ASSERT_TRUE(h.fake.runLoop.fireNextTimer());
   ASSERT_TRUE(h.fake.runLoop.fireNextTimer());
 };
+// The keyboard now holds `flags`, with no event telling of it: only the release poll can see it.
+Step silently(modifier::Flags flags) {
+  return [flags](AppHarness& h) { h.fake.workspace.flags = flags; };
+}
 // Another application comes to the front.
 const Step browser = [](AppHarness& h) { h.bringToFront(7, "Browser", "Tab\n  New Tab  [⌘T]\n"); };
 
@@ -54,6 +58,12 @@ TEST(HoldTriggerTest, FollowsTheStateTable) {
       {"", 0, {press(kCommand), wait(0.2), key(), wait(1)}},     // a shortcut typed
       {"", 0, {press(kCommand), wait(0.2), key(Scope::local), wait(1)}},
       {"Editor", 1, {press(kCommand), wait(0.5), key(), wait(1)}},  // a key while shown
+      // The poll sees only Command, and its release at its next tenth of a second.
+      {"Editor",
+       1,
+       {press(kCommand), wait(0.5), silently(both), wait(0.1), silently(0), wait(0.099)}},
+      {"", 1, {press(kCommand), wait(0.5), silently(both), wait(0.1), silently(0), wait(0.1)}},
+      {"", 1, {press(kCommand), wait(0.5), silently(0), wait(0.1)}},
       {"Editor", 1, {press(kCommand | modifier::kShift), wait(0.3), press(kCommand), wait(0.5)}},
       // Command alone again while shown: a new hold, for the application now in front.
       {"Editor", 1, {press(kCommand), wait(0.5), browser, press(both), wait(0.499)}},

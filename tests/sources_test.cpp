@@ -8,9 +8,7 @@
 #include <utility>
 #include <vector>
 
-#include "sources/menu_bar/menu_bar_source.h"
 #include "sources/shortcut_source.h"
-#include "support/fake_platform.h"
 
 namespace tavrine {
 namespace {
@@ -98,20 +96,6 @@ TEST(SourcesTest, RowsKeepTheirSourceAndTheApplicationsOwnChinese) {
   EXPECT_EQ(zh.applicationSources, (std::vector<std::string>{"test", "sheet", "test"}));
   const MergedShortcuts en = mergeShortcuts({menuBar, sheet}, inFront(1));
   EXPECT_EQ(std::get<1>(rows(en.application)[2]), "Zoom In");
-}
-
-TEST(SourcesTest, TheMenuBarSourceAnswersWithTheWalkOfTheApplicationInFront) {
-  doubles::FakePlatform fake;
-  ax::MenuTreeParse parsed = ax::parseMenuTree("Edit\n  Redo  [⇧⌘Z]\n");
-  ASSERT_TRUE(parsed.tree) << parsed.error;
-  fake.accessibility.add(7, parsed.tree);
-  const MenuBarSource source(fake.accessibility);
-  const std::vector<SourcedShortcut> answer = source.shortcuts(inFront(7));
-  ASSERT_EQ(answer.size(), 1u);
-  EXPECT_EQ(std::tie(answer[0].heading, answer[0].title, answer[0].source),
-            std::tie("Edit", "Redo", MenuBarSource::kName));
-  EXPECT_EQ(answer[0].chord, KeyChord::make(S | P, "Z"));
-  EXPECT_TRUE(source.shortcuts(inFront(8)).empty());  // no such application
 }
 
 }  // namespace
