@@ -440,6 +440,23 @@ TEST_F(HostilePeerReaderTest, HostileAnswersCostAtMostTheDeadline) {
   EXPECT_EQ(items[0].menuPath() + " > " + items[0].title(), "File > Save");
 }
 
+// A read that ran out of time leaves its connection, with the replies still owed to it (here
+// several MiB each); an item of the menu it read in part still presses, and the next read is
+// whole.
+TEST_F(HostilePeerReaderTest, AReadCutShortLeavesItsItemsAndTheNextReadWorking) {
+  start();
+  AtspiReader reader(ReadOptions{.deadline = 150ms});
+  ASSERT_TRUE(doubles::eventually([&] { return !reader.read(peer_.pid()).replies.names.empty(); }));
+  ASSERT_TRUE(peer_.control("Mode", "s", "huge"));
+  const ReadResult cut = reader.read(peer_.pid());
+  ASSERT_TRUE(cut.stats.deadlineHit) << "read within " << cut.stats.elapsed.count() << " us";
+  EXPECT_EQ(reader.press(cut.application, "/save"), ax::Error::success);
+  ASSERT_TRUE(peer_.control("Mode", "s", "plain"));
+  const ReadResult next = reader.read(peer_.pid());
+  EXPECT_FALSE(next.stats.deadlineHit);
+  EXPECT_TRUE(next.replies.keyBindings.contains("/save"));
+}
+
 // A bus refuses calls past its limit of replies awaited per connection: a wide Qt menu (three
 // calls an item) must not lose items to it.
 TEST_F(HostilePeerReaderTest, AWideMenuStaysUnderTheBussLimitOfAwaitedReplies) {

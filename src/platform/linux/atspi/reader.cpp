@@ -125,7 +125,8 @@ class Batch {
         broken_ = true;
         return false;
       }
-      if (r > 0) continue;
+      // A reply of several MiB is read in one call: the deadline is checked between replies too.
+      if (r > 0 && (calls_.size() - answered_ <= unanswered || Clock::now() < deadline_)) continue;
       if (Clock::now() >= deadline_) {
         stats_.deadlineHit = true;
         return false;
@@ -300,12 +301,17 @@ struct AtspiReader::State {
   };
   std::unordered_map<std::string, Peer> peers;
 
+  sd_id128_t busId{};  // the daemon's own, to know it again after a connection of ours ends
   sd_bus* accessibilityBus(Clock::time_point deadline);
   void dropBus() {
     bus.reset();
     pidByName.clear();
     peers.clear();
   }
+  // Ends the connection but keeps what is known of the bus: the daemon then discards the replies
+  // still owed to it, which a hostile application makes several MiB each, rather than the next
+  // read taking them in.
+  void abandonBus() { bus.reset(); }
   struct MenuBar {
     std::string path;
     bool remembered = false;
@@ -323,8 +329,15 @@ struct AtspiReader::State {
 // The accessibility bus, looked up again whenever it has gone.
 sd_bus* AtspiReader::State::accessibilityBus(Clock::time_point deadline) {
   if (bus && sd_bus_is_open(bus.get()) > 0) return bus.get();
-  dropBus();
+  const bool known = !bus && !sd_id128_is_null(busId);  // abandoned, not broken
   bus = dbus::connectToAddress(dbus::accessibilityBusAddress(usecUntil(deadline)), true);
+  sd_id128_t id{};
+  // Unique names are reused by another daemon, which may listen at the same address.
+  if (!bus || sd_bus_get_bus_id(bus.get(), &id) < 0 || !known || !sd_id128_equal(id, busId)) {
+    pidByName.clear();
+    peers.clear();
+  }
+  busId = id;
   return bus.get();
 }
 
@@ -341,6 +354,7 @@ ReadResult AtspiReader::read(std::int32_t pid) {
   State& s = *state_;
   const ReadOptions& o = s.options;
   auto finish = [&] {
+    if (result.stats.deadlineHit) s.abandonBus();
     result.stats.elapsed =
         std::chrono::duration_cast<std::chrono::microseconds>(Clock::now() - start);
     return std::move(result);
@@ -437,8 +451,13 @@ ReadResult AtspiReader::read(std::int32_t pid) {
 }
 
 ax::Error AtspiReader::press(const std::string& application, const std::string& path) {
-  sd_bus* bus = state_->bus.get();
-  if (bus == nullptr || sd_bus_is_open(bus) <= 0 || application.empty()) return ax::Error::failure;
+  State& s = *state_;
+  // After a read that ran into its deadline, on a connection of its own; not when the bus has
+  // changed since the read named the application.
+  sd_bus* bus = s.bus ? s.bus.get() : s.accessibilityBus(Clock::now() + s.options.deadline);
+  if (bus == nullptr || sd_bus_is_open(bus) <= 0 || !s.pidByName.contains(application)) {
+    return ax::Error::failure;
+  }
   sd_bus_message* raw = nullptr;
   if (sd_bus_message_new_method_call(bus, &raw, application.c_str(), path.c_str(), kAction,
                                      "DoAction") < 0) {
