@@ -14,6 +14,8 @@
 # Tavrine and with it, in alternating blocks (WAYLAND=0 leaves the Wayland session out).
 # RUNS=N sets the holds per application (default 20), IDLE=S the idle span (default 10),
 # KEYS=N the keys per block (default 50) and BLOCKS=N the blocks of each kind (default 4).
+# GNOME=1 adds GNOME Shell's headless session (scripts/try-gnome.sh with HOLD_BENCH=RUNS): holds
+# with Text Editor and with mousepad in front, the keys typed through Mutter.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 runs="${RUNS:-20}"
@@ -126,7 +128,17 @@ if [ -n "${TAVRINE_BEFORE:-}" ]; then
 else
   x11_holds Tavrine "$tavrine"
 fi
-if [ "${WAYLAND:-1}" = 0 ]; then exit "$status"; fi
+# GNOME Shell's headless session, as scripts/try-gnome.sh tries it, with the holds timed there.
+gnome_holds() {
+  [ "${GNOME:-0}" = 1 ] || return 0
+  hs_stop
+  echo "== GNOME Shell with Tavrine's extension"
+  TD_BUILD="$build" HOLD_BENCH="$runs" HOLD_LATENCY="$tool" scripts/try-gnome.sh || status=1
+}
+if [ "${WAYLAND:-1}" = 0 ]; then
+  gnome_holds
+  exit "$status"
+fi
 
 median() {
   sort -g | awk '{ v[NR] = $1 }
@@ -184,5 +196,6 @@ echo "== Wayland, the Qt menu application in front: $runs holds"
 "$tool" --keys-display "$HS_XVFB_DISPLAY" "$tav" "$runs" 500 1500 || status=1
 echo "== Wayland, the Qt menu application's keys: $blocks blocks of $keys without Tavrine and with it"
 key_latency menu-app "$ma"
+gnome_holds
 load
 exit "$status"

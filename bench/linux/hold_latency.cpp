@@ -9,17 +9,25 @@
 // a bare override-redirect window the same way, mapped -> drawn by the same server: the baseline
 // no program can beat there, so the difference between the two is Tavrine's.
 //
-//   tavrine-hold-latency [--keys-display NAME] PID [RUNS] [HOLD_MS] [PAUSE_MS]
+//   tavrine-hold-latency [--keys-display NAME | --keys-injector FIFO LOG] [--window-pixels]
+//                        PID [RUNS] [HOLD_MS] [PAUSE_MS]
 //
 // The panel is watched on DISPLAY; keys go to NAME (default: the same display), for Tavrine on
-// XWayland in a compositor that takes its keys from another X server. Prints one line per sample
-// and a summary (median, 90th percentile, min, max); exits 1 if any sample failed.
+// XWayland in a compositor that takes its keys from another X server, or to a key injector that
+// reads "keydown KEY" and "keyup KEY" lines from FIFO and writes "ok" to LOG once each is done (a
+// compositor's remote-desktop interface, where no X server takes keys). Rootless XWayland keeps
+// no image of its screen: with --window-pixels the panel counts as drawn once its own window
+// shows what it draws (three colours or more), and the bare window once it shows its background.
+// Prints one line per sample and a summary (median, 90th percentile, min, max); exits 1 if any
+// sample failed.
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
+#include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
+#include <unistd.h>
 
 #include <X11/Xutil.h>
 
@@ -29,7 +37,10 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
+#include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <thread>
 #include <unordered_map>
@@ -86,6 +97,12 @@ class PanelWatcher {
       if (gone) shown_ = None;
       return gone;
     });
+  }
+
+  // The window waitMapped saw, or Tavrine's inside it when that is a frame.
+  Window shownClient() const {
+    const auto frame = frames_.find(shown_);
+    return frame != frames_.end() ? frame->second : shown_;
   }
 
   // Reads whatever is queued, keeping the frame table current.
@@ -207,13 +224,90 @@ class CentreWatcher {
   XImage* before_ = nullptr;
 };
 
+// Polls what `window` itself shows (every eighth pixel each way) until `drawn` holds of the
+// colours seen; the time they were read.
+template <typename Drawn>
+std::optional<Clock::time_point> waitWindowShows(Display* display, Window window,
+                                                 Clock::time_point deadline, Drawn drawn) {
+  XWindowAttributes attributes{};
+  if (XGetWindowAttributes(display, window, &attributes) == 0) return std::nullopt;
+  const auto width = static_cast<unsigned>(attributes.width);
+  const auto height = static_cast<unsigned>(attributes.height);
+  while (Clock::now() < deadline) {
+    XImage* image = XGetImage(display, window, 0, 0, width, height, AllPlanes, ZPixmap);
+    const Clock::time_point seen = Clock::now();
+    std::set<unsigned long> colours;
+    if (image != nullptr) {
+      for (unsigned y = 0; y < height; y += 8) {
+        for (unsigned x = 0; x < width; x += 8)
+          colours.insert(XGetPixel(image, static_cast<int>(x), static_cast<int>(y)));
+      }
+      XDestroyImage(image);
+    }
+    if (drawn(colours)) return seen;
+    std::this_thread::sleep_for(std::chrono::microseconds(500));
+  }
+  return std::nullopt;
+}
+
+// Control_L pressed and released through XTEST on an X server, or through a key injector.
+class Keys {
+ public:
+  Keys(Display* display, const char* fifo, const char* log) : display_(display), log_(log) {
+    if (fifo != nullptr) fifo_ = open(fifo, O_WRONLY | O_CLOEXEC);
+    control_ = XKeysymToKeycode(display, XK_Control_L);
+  }
+  ~Keys() {
+    if (fifo_ >= 0) close(fifo_);
+  }
+  Keys(const Keys&) = delete;
+  Keys& operator=(const Keys&) = delete;
+
+  bool usable() const { return log_ == nullptr ? control_ != 0 : fifo_ >= 0; }
+
+  // Returns once the key event has been handed on: the X server's sync, or the injector's "ok".
+  bool control(bool down) {
+    if (log_ == nullptr) {
+      XTestFakeKeyEvent(display_, control_, down ? True : False, CurrentTime);
+      XSync(display_, False);
+      return true;
+    }
+    const long before = answers();
+    const std::string line = down ? "keydown Control_L\n" : "keyup Control_L\n";
+    if (write(fifo_, line.data(), line.size()) != static_cast<ssize_t>(line.size())) return false;
+    const Clock::time_point deadline = Clock::now() + kSampleTimeout;
+    while (answers() <= before) {
+      if (Clock::now() >= deadline) return false;
+      std::this_thread::sleep_for(std::chrono::microseconds(200));
+    }
+    return true;
+  }
+
+ private:
+  long answers() const {
+    std::ifstream in(log_);
+    long count = 0;
+    for (std::string line; std::getline(in, line);)
+      count += line == "ok";
+    return count;
+  }
+
+  Display* display_;
+  const char* log_;
+  int fifo_ = -1;
+  KeyCode control_ = 0;
+};
+
+constexpr unsigned long kBareColour = 0x2a5599;  // not black, which a window may show unpainted
+
 // Maps a bare override-redirect window over the middle of the screen and times it until it is
 // drawn: what the X server (and a compositor) alone add between a map and the screen.
-std::optional<double> bareWindowLatency(Display* display, CentreWatcher& centre) {
+std::optional<double> bareWindowLatency(Display* display, CentreWatcher& centre,
+                                        bool windowPixels) {
   const Screen* screen = DefaultScreenOfDisplay(display);
   XSetWindowAttributes attributes{};
   attributes.override_redirect = True;
-  attributes.background_pixel = BlackPixelOfScreen(screen);
+  attributes.background_pixel = windowPixels ? kBareColour : BlackPixelOfScreen(screen);
   centre.remember();
   const Window window =
       XCreateWindow(display, DefaultRootWindow(display), WidthOfScreen(screen) / 4,
@@ -223,7 +317,12 @@ std::optional<double> bareWindowLatency(Display* display, CentreWatcher& centre)
   XMapWindow(display, window);
   XSync(display, False);
   const Clock::time_point mapped = Clock::now();
-  const std::optional<Clock::time_point> shown = centre.waitChanged(mapped + kSampleTimeout);
+  const std::optional<Clock::time_point> shown =
+      windowPixels ? waitWindowShows(display, window, mapped + kSampleTimeout,
+                                     [](const std::set<unsigned long>& colours) {
+                                       return colours.size() == 1 && colours.contains(kBareColour);
+                                     })
+                   : centre.waitChanged(mapped + kSampleTimeout);
   XDestroyWindow(display, window);
   XSync(display, False);
   if (!shown) return std::nullopt;
@@ -258,14 +357,31 @@ void summarise(const char* what, const std::vector<double>& values) {
 
 int main(int argc, char** argv) {
   const char* keysDisplayName = nullptr;
-  if (argc > 2 && std::strcmp(argv[1], "--keys-display") == 0) {
-    keysDisplayName = argv[2];
-    argv += 2;
-    argc -= 2;
+  const char* injectorFifo = nullptr;
+  const char* injectorLog = nullptr;
+  bool windowPixels = false;
+  for (;;) {
+    if (argc > 2 && std::strcmp(argv[1], "--keys-display") == 0) {
+      keysDisplayName = argv[2];
+      argv += 2;
+      argc -= 2;
+    } else if (argc > 3 && std::strcmp(argv[1], "--keys-injector") == 0) {
+      injectorFifo = argv[2];
+      injectorLog = argv[3];
+      argv += 3;
+      argc -= 3;
+    } else if (argc > 1 && std::strcmp(argv[1], "--window-pixels") == 0) {
+      windowPixels = true;
+      ++argv;
+      --argc;
+    } else {
+      break;
+    }
   }
   if (argc < 2 || argc > 5) {
     std::fprintf(stderr,
-                 "usage: %s [--keys-display NAME] PID [RUNS=20] [HOLD_MS=500] [PAUSE_MS=300]\n",
+                 "usage: %s [--keys-display NAME | --keys-injector FIFO LOG] [--window-pixels] "
+                 "PID [RUNS=20] [HOLD_MS=500] [PAUSE_MS=300]\n",
                  argv[0]);
     return 2;
   }
@@ -286,20 +402,25 @@ int main(int argc, char** argv) {
   }
 
   Display* display = XOpenDisplay(nullptr);
-  Display* keys = keysDisplayName != nullptr ? XOpenDisplay(keysDisplayName) : display;
-  if (display == nullptr || keys == nullptr) {
+  Display* keysDisplay = keysDisplayName != nullptr ? XOpenDisplay(keysDisplayName) : display;
+  if (display == nullptr || keysDisplay == nullptr) {
     std::fprintf(stderr, "%s: cannot open the display\n", argv[0]);
     return 2;
   }
   int eventBase = 0, errorBase = 0, major = 0, minor = 0;
-  if (!XTestQueryExtension(keys, &eventBase, &errorBase, &major, &minor)) {
+  if (injectorLog == nullptr &&
+      !XTestQueryExtension(keysDisplay, &eventBase, &errorBase, &major, &minor)) {
     std::fprintf(stderr, "%s: the X server has no XTEST\n", argv[0]);
     return 2;
   }
+  Keys keys(keysDisplay, injectorFifo, injectorLog);
+  if (!keys.usable()) {
+    std::fprintf(stderr, "%s: no way to press Control_L\n", argv[0]);
+    return 2;
+  }
   XSetErrorHandler(ignoreErrors);
-  const KeyCode control = XKeysymToKeycode(keys, XK_Control_L);
   PanelWatcher watcher(display, static_cast<unsigned long>(*pid));
-  CentreWatcher centre(keys);
+  CentreWatcher centre(keysDisplay);
 
   std::vector<double> bare;       // a bare window: map -> drawn, the baseline
   std::vector<double> shown;      // hold timer firing -> panel mapped
@@ -308,22 +429,26 @@ int main(int argc, char** argv) {
   std::vector<double> roundTrip;  // the press's own round trip: the uncertainty of its time
   long failed = 0;
   for (long i = 1; i <= *runs; ++i) {
-    if (const std::optional<double> baseline = bareWindowLatency(display, centre))
+    if (const std::optional<double> baseline = bareWindowLatency(display, centre, windowPixels))
       bare.push_back(*baseline);
     std::this_thread::sleep_for(std::chrono::milliseconds(*pauseMs));
     watcher.drain();
     centre.remember();
     const Clock::time_point before = Clock::now();
-    XTestFakeKeyEvent(keys, control, True, CurrentTime);
-    // Once the sync returns the server has handled the press and sent it on.
-    XSync(keys, False);
+    const bool pressedOk = keys.control(true);
     const Clock::time_point pressed = Clock::now();
-    const std::optional<Clock::time_point> mapped = watcher.waitMapped(pressed + kSampleTimeout);
-    const std::optional<Clock::time_point> painted =
-        mapped ? centre.waitChanged(pressed + kSampleTimeout) : std::nullopt;
+    const std::optional<Clock::time_point> mapped =
+        pressedOk ? watcher.waitMapped(pressed + kSampleTimeout) : std::nullopt;
+    std::optional<Clock::time_point> painted;
+    if (mapped && windowPixels) {
+      painted = waitWindowShows(
+          display, watcher.shownClient(), pressed + kSampleTimeout,
+          [](const std::set<unsigned long>& colours) { return colours.size() >= 3; });
+    } else if (mapped) {
+      painted = centre.waitChanged(pressed + kSampleTimeout);
+    }
 
-    XTestFakeKeyEvent(keys, control, False, CurrentTime);
-    XSync(keys, False);
+    keys.control(false);
     const Clock::time_point released = Clock::now();
     roundTrip.push_back(Ms(pressed - before).count());
 
@@ -366,9 +491,11 @@ int main(int argc, char** argv) {
   summarise("hold timer -> panel mapped", shown);
   summarise("hold timer -> panel drawn on screen", drawn);
   summarise("release -> panel unmapped", hidden);
-  summarise("press round trip (XSync)", roundTrip);
+  summarise(injectorLog != nullptr ? "press round trip (the injector's answer)"
+                                   : "press round trip (XSync)",
+            roundTrip);
   std::printf("failed samples: %ld of %ld\n", failed, *runs);
-  if (keys != display) XCloseDisplay(keys);
+  if (keysDisplay != display) XCloseDisplay(keysDisplay);
   XCloseDisplay(display);
   return failed == 0 ? 0 : 1;
 }

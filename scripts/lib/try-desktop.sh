@@ -16,10 +16,12 @@
 
 TD_TRY_LIB="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 TD_ROOT="$(cd "$TD_TRY_LIB/../.." && pwd)"
+# The build tried: TD_BUILD, else the default one.
+TD_BUILD="${TD_BUILD:-$TD_ROOT/build/default}"
 # shellcheck source=headless-stack.sh
 source "$TD_TRY_LIB/headless-stack.sh"
 # shellcheck source=../../tests/e2e/checks.sh
-source "$TD_ROOT/tests/e2e/checks.sh" "$TD_ROOT/build/default"
+source "$TD_ROOT/tests/e2e/checks.sh" "$TD_BUILD"
 trap hs_stop EXIT
 
 td_session() {
@@ -90,7 +92,7 @@ td_hold() {
 }
 
 td_try() {
-  local build="$TD_ROOT/build/default" mousepad_rows menu_app_rows
+  local build="$TD_BUILD" mousepad_rows menu_app_rows
   mousepad_rows=("FILE|New|Ctrl+N" "FILE|Save As...|Ctrl+Shift+S" "SEARCH|Find|Ctrl+F")
   menu_app_rows=("FILE|Save As…|Ctrl+Shift+S" "FILE|Clear List|Ctrl+Alt+K" "VIEW|Full Screen|F11")
 
