@@ -47,7 +47,7 @@ struct ReadResult {
   ReadStats stats;
 };
 
-// Not thread-safe: one instance per thread (the program uses it on its main thread only). The
+// Not thread-safe: one instance per thread (the program uses it on its worker only). The
 // connections (the accessibility bus, applications' own sockets) stay open between reads and
 // are opened again when broken.
 class AtspiReader {
