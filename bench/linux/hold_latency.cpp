@@ -17,7 +17,8 @@
 // reads "keydown KEY" and "keyup KEY" lines from FIFO and writes "ok" to LOG once each is done (a
 // compositor's remote-desktop interface, where no X server takes keys). Rootless XWayland keeps
 // no image of its screen: with --window-pixels the panel counts as drawn once its own window
-// shows what it draws (three colours or more), and the bare window once it shows its background.
+// shows what it draws (three colours or more in its header), and the bare window once it shows its
+// background.
 // Prints one line per sample and a summary (median, 90th percentile, min, max); exits 1 if any
 // sample failed.
 #include <X11/Xatom.h>
@@ -224,27 +225,29 @@ class CentreWatcher {
   XImage* before_ = nullptr;
 };
 
-// Polls what `window` itself shows (every eighth pixel each way) until `drawn` holds of the
-// colours seen; the time they were read.
+// Polls what `window` itself shows in its top 64 rows (the panel's header: its icon and name)
+// until `drawn` holds of the colours there; the time the request that saw them was sent, since
+// the server reads the pixels when it takes the request and the reply of a band this size takes a
+// few ms more to come.
 template <typename Drawn>
 std::optional<Clock::time_point> waitWindowShows(Display* display, Window window,
                                                  Clock::time_point deadline, Drawn drawn) {
   XWindowAttributes attributes{};
   if (XGetWindowAttributes(display, window, &attributes) == 0) return std::nullopt;
   const auto width = static_cast<unsigned>(attributes.width);
-  const auto height = static_cast<unsigned>(attributes.height);
+  const auto height = std::min(static_cast<unsigned>(attributes.height), 64u);
   while (Clock::now() < deadline) {
+    const Clock::time_point asked = Clock::now();
     XImage* image = XGetImage(display, window, 0, 0, width, height, AllPlanes, ZPixmap);
-    const Clock::time_point seen = Clock::now();
     std::set<unsigned long> colours;
     if (image != nullptr) {
-      for (unsigned y = 0; y < height; y += 8) {
-        for (unsigned x = 0; x < width; x += 8)
+      for (unsigned y = 0; y < height; y += 2) {
+        for (unsigned x = 0; x < width; x += 2)
           colours.insert(XGetPixel(image, static_cast<int>(x), static_cast<int>(y)));
       }
       XDestroyImage(image);
     }
-    if (drawn(colours)) return seen;
+    if (drawn(colours)) return asked;
     std::this_thread::sleep_for(std::chrono::microseconds(500));
   }
   return std::nullopt;
