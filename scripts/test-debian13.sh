@@ -3,8 +3,8 @@
 # The README's test command on Debian 13 (GNOME 48, Plasma 6, Qt 6.8, GCC 14, clang 19), run on a
 # Debian 12 machine: a Debian 13 root made once with mmdebstrap and kept in a cache folder, a fresh
 # clone of this repository's HEAD in it, scripts/test.sh there as a new user would run it (the
-# GNOME Shell 48 try among its stages), then the KWin 6 try. The root keeps what set-up installed, so a second run only
-# clones, builds and tests. Needs root (chroot and mounts).
+# GNOME Shell 48 try among its stages), then the KWin 6 try. The root keeps what set-up
+# installed, so a second run only clones, builds and tests. Needs root (chroot and mounts).
 # Usage: scripts/test-debian13.sh [--fresh]   (--fresh makes the root anew)
 # Environment: TAVRINE_DEBIAN13_ROOT, the cached root (default /var/cache/tavrine/debian13).
 set -euo pipefail

@@ -202,7 +202,6 @@ td_more() {
 # read on XWayland, which keeps no image of its screen: drawn is the panel's own window showing
 # what it draws, beside a bare window showing its background.
 hold_bench() {
-  local tool="${HOLD_LATENCY:-$TD_BUILD/bench/linux/tavrine-hold-latency}"
   # On again after the offer's checks, and Tavrine subscribed to it.
   busctl --user call org.gnome.Shell /org/gnome/Shell org.gnome.Shell.Extensions EnableExtension \
     s "$uuid" >/dev/null 2>&1
@@ -213,16 +212,19 @@ hold_bench() {
   fi
   hs_wait_active "$1" 10 || td_keys "${TD_SWITCH[@]}"
   echo "== GNOME Shell $(gnome-shell --version | grep -o '[0-9.]*$'), Text Editor in front: the first hold, then $HOLD_BENCH"
-  "$tool" --keys-injector "$HS_DIR/keys.in" "$HS_DIR/keys.log" --window-pixels "$HS_PID_tavrine" 1 500 1500 &&
-    "$tool" --keys-injector "$HS_DIR/keys.in" "$HS_DIR/keys.log" --window-pixels "$HS_PID_tavrine" "$HOLD_BENCH" 500 1500 ||
-    fail "the hold benchmark with Text Editor in front"
-  TD_KEYS_DONE="$(grep -c '^ok' "$HS_DIR/keys.log")"
+  timed_holds 1 && timed_holds "$HOLD_BENCH" || fail "the hold benchmark with Text Editor in front"
   td_keys "${TD_SWITCH[@]}"
   if hs_wait_active "$HS_PID_mousepad" 10; then
     echo "== GNOME Shell, mousepad in front: $HOLD_BENCH holds"
-    "$tool" --keys-injector "$HS_DIR/keys.in" "$HS_DIR/keys.log" --window-pixels "$HS_PID_tavrine" "$HOLD_BENCH" 500 1500 ||
-      fail "the hold benchmark with mousepad in front"
-    TD_KEYS_DONE="$(grep -c '^ok' "$HS_DIR/keys.log")"
+    timed_holds "$HOLD_BENCH" || fail "the hold benchmark with mousepad in front"
   fi
+}
+# $1 holds timed, the keys typed through the try's injector; its answers are counted as td_keys's.
+timed_holds() {
+  local status=0
+  "${HOLD_LATENCY:-$TD_BUILD/bench/linux/tavrine-hold-latency}" --keys-injector "$HS_DIR/keys.in" \
+    "$HS_DIR/keys.log" --window-pixels "$HS_PID_tavrine" "$1" 500 1500 || status=1
+  TD_KEYS_DONE="$(grep -c '^ok' "$HS_DIR/keys.log")"
+  return "$status"
 }
 td_try
