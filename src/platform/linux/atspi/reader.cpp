@@ -329,11 +329,11 @@ struct AtspiReader::State {
 // The accessibility bus, looked up again whenever it has gone.
 sd_bus* AtspiReader::State::accessibilityBus(Clock::time_point deadline) {
   if (bus && sd_bus_is_open(bus.get()) > 0) return bus.get();
-  const bool known = !bus && !sd_id128_is_null(busId);  // abandoned, not broken
+  if (bus) dropBus();  // broken, not abandoned: what it told may be stale
   bus = dbus::connectToAddress(dbus::accessibilityBusAddress(usecUntil(deadline)), true);
   sd_id128_t id{};
   // Unique names are reused by another daemon, which may listen at the same address.
-  if (!bus || sd_bus_get_bus_id(bus.get(), &id) < 0 || !known || !sd_id128_equal(id, busId)) {
+  if (!bus || sd_bus_get_bus_id(bus.get(), &id) < 0 || !sd_id128_equal(id, busId)) {
     pidByName.clear();
     peers.clear();
   }
@@ -455,8 +455,8 @@ ax::Error AtspiReader::press(const std::string& application, const std::string& 
   State& s = *state_;
   // After a read that ran into its deadline, on a connection of its own; not when the bus has
   // changed since the read named the application.
-  sd_bus* bus = s.bus ? s.bus.get() : s.accessibilityBus(Clock::now() + s.options.deadline);
-  if (bus == nullptr || sd_bus_is_open(bus) <= 0 || !s.pidByName.contains(application)) {
+  sd_bus* bus = s.accessibilityBus(Clock::now() + s.options.deadline);
+  if (bus == nullptr || !s.pidByName.contains(application)) {
     return ax::Error::failure;
   }
   sd_bus_message* raw = nullptr;
