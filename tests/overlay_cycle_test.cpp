@@ -138,36 +138,105 @@ TEST_F(OverlayCycleTest, ReadsDuringTheHoldAndShowsTheAnswerOfThisHoldAlone) {
 }
 
 // An application that did not answer in time is not waited for again; it is asked again in the
-// background at a hold, after a pause that doubles, and shown again as soon as it answers. A pid
-// used again by another process starts afresh.
+// background at a hold or while one lasts, after a pause that doubles, and shown as soon as it
+// answers. Until then a hold shows what the same process answered last. A pid used again by
+// another process starts afresh.
 TEST_F(OverlayCycleTest, AnApplicationThatDidNotAnswerIsAskedAgainInTheBackgroundOnly) {
   const auto tree = editor();
   const ax::AttributeResult bar = tree->application().copyAttributeValue(ax::kMenuBar);
   tree->application().set(ax::kMenuBar, {ax::Error::cannotComplete, {}});
   std::uint64_t start = 1;
   h.delegate->processStart = [&](std::int32_t pid) { return pid == 42 ? start : 0; };
+  std::string shown;
   const auto holdAsks = [&](double after) {
     loop.advance(after);
     const std::size_t before = tree->reads().total;
-    h.modifiers(0);
     h.modifiers(kCommand);
     loop.advance(0.5);
+    shown = h.shownApp();
+    h.modifiers(0);
     return tree->reads().total > before;
   };
   EXPECT_TRUE(holdAsks(0));
   EXPECT_FALSE(holdAsks(0));
   EXPECT_TRUE(holdAsks(AppDelegate::kFirstRetry));
   EXPECT_FALSE(holdAsks(AppDelegate::kFirstRetry));  // the pause doubled
-  EXPECT_EQ(h.shownApp(), "");
+  EXPECT_EQ(shown, "");
   tree->application().set(ax::kMenuBar, bar);
   EXPECT_TRUE(holdAsks(AppDelegate::kFirstRetry));
-  EXPECT_EQ(h.shownApp(), "Editor");
+  EXPECT_EQ(shown, "Editor");
   EXPECT_TRUE(holdAsks(0));
 
   tree->application().set(ax::kMenuBar, {ax::Error::cannotComplete, {}});
   EXPECT_TRUE(holdAsks(0));
+  EXPECT_EQ(shown, "Editor");  // its last answer
   start = 2;
   EXPECT_TRUE(holdAsks(0));
+  EXPECT_EQ(shown, "");
+
+  // Held on: asked again while the hold lasts, and shown then.
+  start = 3;
+  h.modifiers(kCommand);
+  loop.advance(0.5);
+  EXPECT_EQ(h.shownApp(), "");
+  tree->application().set(ax::kMenuBar, bar);
+  loop.advance(AppDelegate::kFirstRetry);
+  EXPECT_EQ(h.shownApp(), "Editor");
+}
+
+// The application in front is read ahead once it stays there: once per process, again after a
+// pause while it shows no rows (a few tries), never marked as not answering for it. A hold during
+// that read shows its answer without asking again.
+TEST_F(OverlayCycleTest, ReadsTheApplicationInFrontAheadOnceAndAHoldTakesThatRead) {
+  h.fake.workspace.flags = 0;
+  auto tree = editor();
+  std::uint64_t start = 1;
+  h.delegate->processStart = [&](std::int32_t) { return start; };
+  // Menu-bar reads: one per read of the application.
+  const auto reads = [](const std::shared_ptr<ax::MemoryTree>& app) {
+    const auto& log = app->reads().byAttribute;
+    const auto found = log.find(ax::kMenuBar);
+    return found == log.end() ? 0u : found->second;
+  };
+  const auto frontSettles = [&](double after = AppDelegate::kReadAheadSettle) {
+    h.fake.events.frontChanged();
+    loop.advance(after);
+  };
+  frontSettles();
+  EXPECT_EQ(reads(tree), 1u);
+  frontSettles();
+  EXPECT_EQ(reads(tree), 1u);
+  start = 2;  // the pid used again
+  frontSettles();
+  EXPECT_EQ(reads(tree), 2u);
+  const auto browser = h.bringToFront(7, "Browser", "Tab\n  New Tab  [⌘T]\n");
+  frontSettles(0.1);  // passed through
+  editor();
+  frontSettles();
+  EXPECT_EQ(reads(browser), 0u);
+
+  const auto slow = h.bringToFront(9, "Slow", kEditor);
+  slow->application().set(ax::kMenuBar, {ax::Error::cannotComplete, {}});
+  frontSettles();
+  loop.advance(10 * AppDelegate::kFirstRetry);
+  EXPECT_EQ(reads(slow), static_cast<std::size_t>(AppDelegate::kReadAheadTries));
+  h.modifiers(kCommand);
+  loop.advance(0.5);
+  h.modifiers(0);
+  EXPECT_EQ(reads(slow), AppDelegate::kReadAheadTries + 1u);
+
+  h.worker->held = true;
+  start = 3;
+  tree = editor();
+  frontSettles();
+  ASSERT_EQ(h.worker->jobs.size(), 1u);
+  h.modifiers(kCommand);
+  loop.advance(0.5);
+  EXPECT_EQ(h.worker->jobs.size(), 1u);
+  h.worker->run();
+  loop.advance(0);
+  EXPECT_EQ(h.shownApp(), "Editor");
+  EXPECT_EQ(reads(tree), 1u);
 }
 
 class OverlayWindowControllerTest : public ::testing::Test {

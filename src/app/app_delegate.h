@@ -59,10 +59,15 @@ class AppDelegate final : public std::enable_shared_from_this<AppDelegate>,
   // an ordinary Ctrl+key has had its key, early enough that a read that runs into its deadline
   // (a quarter of a second) is back before the hold completes.
   static constexpr double kReadStart = 0.2;
-  // An application that did not answer is asked again in the background, at a hold, at most
-  // once per interval, which doubles from the first up to the last.
+  // An application that did not answer is asked again in the background, at a hold or while one
+  // lasts, at most once per interval, which doubles from the first up to the last.
   static constexpr double kFirstRetry = 1.0;
   static constexpr double kLastRetry = 32.0;
+  // An application that comes to the front is read ahead once it has stayed there this long, so
+  // that passing through windows (Alt+Tab) reads none of them.
+  static constexpr double kReadAheadSettle = 0.3;
+  // Reads ahead of one process that may go unanswered before it is left to the holds.
+  static constexpr int kReadAheadTries = 3;
 
   // The ports and `t` must outlive the delegate. Each overlay shows what `sources` answer, the
   // menu bar first (mergeShortcuts), in the platform's `overlayStyle`.
@@ -109,6 +114,7 @@ class AppDelegate final : public std::enable_shared_from_this<AppDelegate>,
   // Hold detection.
   void startLocalMonitoring();
   // Installs the global monitors unless flagsMonitor already holds a token; safe to repeat.
+  // Reading ahead starts with them.
   void startGlobalMonitoring();
   // A key press cancels a hold that has not completed; it never shows or hides the overlay.
   void cancelCommandTimer();
@@ -121,6 +127,11 @@ class AppDelegate final : public std::enable_shared_from_this<AppDelegate>,
   // another application came to the front.
   void showOverlay();
   void hideOverlay();
+  // Reading ahead: an application that comes to the front is asked in the background, once per
+  // process, so that one that builds its menus only when first asked (LibreOffice) has them by
+  // the first hold, and a hold that comes while it is read shows that read's answer. Nothing runs
+  // while the front stays the same.
+  void frontmostChanged();
   // The identity of a process beside its pid (its start time), which tells a pid used again
   // apart; 0 when unknown. Called on the main thread.
   std::function<std::uint64_t(std::int32_t pid)> processStart;
@@ -169,13 +180,18 @@ class AppDelegate final : public std::enable_shared_from_this<AppDelegate>,
   };
   // Asks the sources about the application in front, on the worker; false when there is none.
   bool startRead(bool pin);
-  // Asks every source on the worker; the answer comes back to readArrived.
-  void askSources(const FrontApplication& front);
+  FrontApplication frontOf(const RunningApplication& app);
+  // Asks every source on the worker; the answer comes back to readArrived under `id`.
+  void askSources(const FrontApplication& front, std::uint64_t id);
   struct ReadTag {
     std::uint64_t generation;  // inputGeneration_ when asked
     std::uint64_t id;          // the Read asked for
   };
   void readArrived(ReadTag tag, std::int32_t pid, bool asked, AnswerRef answer);
+  void scheduleReadAhead(double after);
+  void readAhead();
+  // A read ahead's answer came; true when the hold that waits for it asks again instead.
+  bool readAheadArrived(std::uint64_t id, std::int32_t pid, const MergedShortcuts& shortcuts);
   // The hold completed: shows what was read, or what will be.
   void holdCompleted();
   // Shows the finished read if it is still this hold's and its application is still in front.
@@ -196,7 +212,8 @@ class AppDelegate final : public std::enable_shared_from_this<AppDelegate>,
   };
   bool knownUnresponsive(std::int32_t pid);
   void noteAnswer(std::int32_t pid, bool unanswered);
-  void retryUnresponsive(const FrontApplication& front);
+  // Asks again in the background, the answer coming back under `id`, when a retry is due.
+  void retryUnresponsive(const FrontApplication& front, std::uint64_t id);
   std::uint64_t processStartOf(std::int32_t pid) const {
     return processStart ? processStart(pid) : 0;
   }
@@ -237,6 +254,25 @@ class AppDelegate final : public std::enable_shared_from_this<AppDelegate>,
   std::uint64_t shownSerial_ = 0;
   bool pressPending_ = false;
   std::unordered_map<std::int32_t, Unresponsive> unresponsive_;
+  MonitorToken frontMonitor_;
+  TimerRef readAheadTimer_;
+  struct ReadAhead {
+    std::uint64_t start = 0;  // processStart's answer
+    int tries = 0;
+    bool ready = false;  // it answered with rows
+  };
+  // Processes read ahead, by pid; forgotten all at once past kMaxReadAhead.
+  static constexpr std::size_t kMaxReadAhead = 256;
+  std::unordered_map<std::int32_t, ReadAhead> readAhead_;
+  // The last answer with rows, shown for the same process when it does not answer in time.
+  struct LastAnswer {
+    std::int32_t pid = 0;
+    std::uint64_t start = 0;  // processStart's answer
+    AnswerRef answer;
+  };
+  LastAnswer lastAnswer_;
+  std::uint64_t aheadId_ = 0;  // the read ahead under way; 0 when none
+  std::int32_t aheadPid_ = 0;
   // Last: destroyed first, so no job outlives what it was given.
   std::shared_ptr<Worker> worker_;
 };

@@ -31,6 +31,10 @@ void AppDelegate::startGlobalMonitoring() {
       kEventMaskKeyDown, [weak = weak_from_this()](const Event& /*event*/) {
         if (const std::shared_ptr<AppDelegate> self = weak.lock()) self->cancelCommandTimer();
       });
+  if (!flagsMonitor) return;
+  frontMonitor_ = platform_.events.addFrontmostMonitor([weak = weak_from_this()] {
+    if (const std::shared_ptr<AppDelegate> self = weak.lock()) self->frontmostChanged();
+  });
 }
 
 void AppDelegate::cancelCommandTimer() {

@@ -19,29 +19,37 @@ void AppDelegate::showOverlay() {
   }
 }
 
+FrontApplication AppDelegate::frontOf(const RunningApplication& app) {
+  const std::int32_t pid = app.processIdentifier;
+  return {pid, app.executable.value_or(""), app.desktopEntryId.value_or(""), t_.isZH(),
+          knownUnresponsive(pid)};
+}
+
 bool AppDelegate::startRead(bool pin) {
   const std::optional<RunningApplication> app = platform_.workspace.frontmostApplication();
   read_.reset();
   if (!app) return false;
-  const std::int32_t pid = app->processIdentifier;
-  const FrontApplication front{pid, app->executable.value_or(""), app->desktopEntryId.value_or(""),
-                               t_.isZH(), knownUnresponsive(pid)};
+  const FrontApplication front = frontOf(*app);
   read_ = Read{};
-  read_->id = ++lastReadId_;
   read_->generation = inputGeneration_;
   read_->app = *app;
   read_->pin = pin;
   read_->unasked = front.unresponsive;
-  askSources(front);
-  if (front.unresponsive) retryUnresponsive(front);
+  // Its answer will be this read's.
+  if (aheadId_ != 0 && aheadPid_ == front.pid && !front.unresponsive) {
+    read_->id = aheadId_;
+    return true;
+  }
+  read_->id = ++lastReadId_;
+  askSources(front, read_->id);
+  if (front.unresponsive) retryUnresponsive(front, read_->id);
   return true;
 }
 
-void AppDelegate::askSources(const FrontApplication& front) {
+void AppDelegate::askSources(const FrontApplication& front, std::uint64_t id) {
   if (!worker_) worker_ = std::make_shared<ThreadWorker>();
   worker_->post([sources = sources_, front, &runLoop = platform_.runLoop, weak = weak_from_this(),
-                 generation = inputGeneration_, id = lastReadId_,
-                 worker = std::weak_ptr<Worker>(worker_)] {
+                 generation = inputGeneration_, id, worker = std::weak_ptr<Worker>(worker_)] {
     // Freed on the worker too, wherever its last reference goes. On the worker already it is
     // freed there and then: a job that held the worker could be the one to destroy it.
     AnswerRef answer(new Answer, [worker](Answer* done) {
@@ -61,8 +69,21 @@ void AppDelegate::askSources(const FrontApplication& front) {
 }
 
 void AppDelegate::readArrived(ReadTag tag, std::int32_t pid, bool asked, AnswerRef answer) {
+  if (tag.id == aheadId_) {
+    if (readAheadArrived(tag.id, pid, answer->shortcuts)) return;
+    // Unanswered before any hold: the application is still getting ready, not unresponsive.
+    asked = asked && !answer->shortcuts.unanswered;
+  }
   if (asked) noteAnswer(pid, answer->shortcuts.unanswered);
   const bool retryAnswered = asked && !answer->shortcuts.unanswered;
+  if (retryAnswered && !answer->shortcuts.application.empty()) {
+    lastAnswer_ = {pid, processStartOf(pid), answer};
+  } else if (lastAnswer_.answer && lastAnswer_.pid == pid &&
+             lastAnswer_.start == processStartOf(pid)) {
+    // Not in time (or not asked): what the same process answered last, read ahead or at an
+    // earlier hold, rather than nothing.
+    answer = lastAnswer_.answer;
+  }
   if (read_ && read_->id == tag.id) {
     // A retry that answered brings the menu bar the read without it lacked.
     if (!read_->result || (read_->unasked && retryAnswered)) {
@@ -178,18 +199,25 @@ void AppDelegate::noteAnswer(std::int32_t pid, bool unanswered) {
         const std::shared_ptr<AppDelegate> self = weak.lock();
         if (!self) return;
         const auto it = self->unresponsive_.find(pid);
-        if (it != self->unresponsive_.end()) it->second.retryDue = true;
+        if (it == self->unresponsive_.end()) return;
+        it->second.retryDue = true;
+        // A hold still on shows the answer as soon as there is one.
+        if (!self->commandPressTimer || self->overlayPinned) return;
+        const std::optional<RunningApplication> app =
+            self->platform_.workspace.frontmostApplication();
+        if (!app || app->processIdentifier != pid) return;
+        self->retryUnresponsive(self->frontOf(*app), self->read_ ? self->read_->id : 0);
       });
 }
 
-void AppDelegate::retryUnresponsive(const FrontApplication& front) {
+void AppDelegate::retryUnresponsive(const FrontApplication& front, std::uint64_t id) {
   Unresponsive& u = unresponsive_.at(front.pid);
   if (!u.retryDue || u.retrying) return;
   u.retryDue = false;
   u.retrying = true;
   FrontApplication asked = front;
   asked.unresponsive = false;
-  askSources(asked);  // behind the hold's own read, whose answer it never delays
+  askSources(asked, id);  // behind the hold's own read, whose answer it never delays
 }
 
 void AppDelegate::restartReleasePoll() {

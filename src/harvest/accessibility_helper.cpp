@@ -56,9 +56,10 @@ std::vector<ShortcutItem> AccessibilityHelper::getShortcuts(const ax::Accessibil
 }
 
 AccessibilityHelper::MenuBarRead AccessibilityHelper::readMenuBar(const ax::AccessibilityPort& port,
-                                                                  std::int32_t pid) {
+                                                                  std::int32_t pid,
+                                                                  ax::Patience patience) {
   MenuBarRead read;
-  const ax::ElementRef application = port.applicationElement(pid);
+  const ax::ElementRef application = port.applicationElement(pid, patience);
   if (!application) return read;
   Walk walk;
   read.items = walkMenuBar(*application, walk, &read.unanswered);

@@ -32,7 +32,8 @@ class AccessibilityHelper {
     // The application did not answer in time: its menu bar read cannotComplete.
     bool unanswered = false;
   };
-  static MenuBarRead readMenuBar(const ax::AccessibilityPort& port, std::int32_t pid);
+  static MenuBarRead readMenuBar(const ax::AccessibilityPort& port, std::int32_t pid,
+                                 ax::Patience patience = ax::Patience::hold);
   static std::vector<ShortcutItem> getShortcuts(const ax::Element& application);
   // The same, also giving each record's menu item (elements[i] is result[i]'s), to run it later.
   static std::vector<ShortcutItem> getShortcuts(const ax::Element& application,

@@ -65,12 +65,19 @@ class Element {
   virtual Error performAction(std::string_view /*action*/) const { return Error::notImplemented; }
 };
 
+// How long a read may wait for its application: a hold's read is bounded tightly; a read ahead of
+// any hold may wait longer for an application that builds its menus only when first asked.
+enum class Patience { hold, ahead };
+
 class AccessibilityPort {
  public:
   virtual ~AccessibilityPort() = default;
 
   // The top-level element of the application with this process id; null when there is none.
-  virtual ElementRef applicationElement(std::int32_t pid) const = 0;
+  virtual ElementRef applicationElement(std::int32_t pid, Patience patience) const = 0;
+  ElementRef applicationElement(std::int32_t pid) const {
+    return applicationElement(pid, Patience::hold);
+  }
 };
 
 // Attribute names read from other applications.

@@ -41,6 +41,12 @@ class EventMonitorPort {
   // installed (for a global monitor: typically, the process is not trusted).
   virtual MonitorToken addLocalMonitor(EventMask mask, LocalHandler handler) = 0;
   virtual MonitorToken addGlobalMonitor(EventMask mask, GlobalHandler handler) = 0;
+
+  // Called on the main thread whenever the application in front may have changed, until the
+  // process ends; a hint, so a handler asks the workspace which one it is. Null when the
+  // platform cannot tell, or (as for global monitors) the process is not trusted.
+  using FrontHandler = std::function<void()>;
+  virtual MonitorToken addFrontmostMonitor(FrontHandler /*handler*/) { return nullptr; }
 };
 
 }  // namespace tavrine

@@ -101,6 +101,12 @@ MonitorToken QtX11EventMonitor::addGlobalMonitor(EventMask mask, GlobalHandler h
   return makeToken();
 }
 
+MonitorToken QtX11EventMonitor::addFrontmostMonitor(FrontHandler handler) {
+  if (!handler || !trust_.isProcessTrusted() || !startWatching()) return nullptr;
+  front_.push_back(std::move(handler));
+  return makeToken();
+}
+
 bool QtX11EventMonitor::startWatching() {
   bool any = false;
   for (std::size_t i = 0; i < feeds_.size(); ++i) {
@@ -119,6 +125,11 @@ bool QtX11EventMonitor::startFeed(int index) {
   };
   handlers.keyDown = [this, index](modifier::Flags flags) {
     dispatchGlobal(index, kEventMaskKeyDown, flags);
+  };
+  handlers.frontChanged = [this] {
+    const std::vector<FrontHandler> monitors = front_;  // a handler may add one
+    for (const FrontHandler& handler : monitors)
+      handler();
   };
   if (!feed.start(std::move(handlers))) return false;
   notifier = std::make_unique<QSocketNotifier>(feed.fileDescriptor(), QSocketNotifier::Read);

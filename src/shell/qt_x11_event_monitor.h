@@ -41,6 +41,9 @@ class QtX11EventMonitor final : public QObject, public EventMonitorPort {
   MonitorToken addLocalMonitor(EventMask mask, LocalHandler handler) override;
   // Null while the process is not trusted, or when no feed can be watched.
   MonitorToken addGlobalMonitor(EventMask mask, GlobalHandler handler) override;
+  // From the window manager's active window, the accessibility bus's window activations and
+  // GNOME Shell's focus reports.
+  MonitorToken addFrontmostMonitor(FrontHandler handler) override;
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -61,6 +64,7 @@ class QtX11EventMonitor final : public QObject, public EventMonitorPort {
   LiveFlags liveFlags_;
   std::vector<Monitor<LocalHandler>> local_;
   std::vector<Monitor<GlobalHandler>> global_;
+  std::vector<FrontHandler> front_;
   bool filtering_ = false;
   std::vector<std::unique_ptr<QSocketNotifier>> notifiers_;
   keys::FeedJoin join_;

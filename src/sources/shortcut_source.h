@@ -22,6 +22,8 @@ struct FrontApplication {
   // It did not answer in time before: a source that would ask the application itself answers
   // nothing at once instead of waiting for it again.
   bool unresponsive = false;
+  // Asked ahead of any hold: a source may wait longer for the application.
+  bool ahead = false;
 };
 
 class ShortcutSource {

@@ -213,7 +213,8 @@ TEST(AtspiListenerTest, AnswersAtOnceWhileTheMainThreadIsStopped) {
   AtspiListener listener(address);
   std::vector<std::pair<bool, modifier::Flags>> seen;  // (flags change, word)
   ASSERT_TRUE(listener.start({[&](modifier::Flags f) { seen.emplace_back(true, f); },
-                              [&](modifier::Flags f) { seen.emplace_back(false, f); }}));
+                              [&](modifier::Flags f) { seen.emplace_back(false, f); },
+                              {}}));
   std::string name;
   ASSERT_TRUE(doubles::eventually([&] { return !(name = listener.uniqueName()).empty(); }))
       << "the listener did not join the bus";
@@ -260,7 +261,7 @@ TEST(AtspiListenerTest, NeverStartsAProgramForABusAddress) {
   const std::string marker = doubles::makeTemporaryDirectory() + "/ran";
   {
     AtspiListener listener("unixexec:path=/usr/bin/touch,argv0=touch,argv1=" + marker);
-    ASSERT_TRUE(listener.start({[](modifier::Flags) {}, [](modifier::Flags) {}}));
+    ASSERT_TRUE(listener.start({[](modifier::Flags) {}, [](modifier::Flags) {}, {}}));
     std::this_thread::sleep_for(200ms);
   }
   EXPECT_FALSE(std::filesystem::exists(marker));
@@ -284,8 +285,9 @@ TEST(AtspiListenerTest, TrustsOnlyTheRegistryAndTheApplicationsItLists) {
   ASSERT_TRUE(peer.control("Mode", "s", "huge"));  // the application's name too
   AtspiListener listener(peer.address());
   std::vector<modifier::Flags> seen;
-  ASSERT_TRUE(
-      listener.start({[&](modifier::Flags f) { seen.push_back(f); }, [](modifier::Flags) {}}));
+  int fronts = 0;
+  ASSERT_TRUE(listener.start(
+      {[&](modifier::Flags f) { seen.push_back(f); }, [](modifier::Flags) {}, [&] { ++fronts; }}));
   const auto ctrl = [&](std::uint32_t type, bool fake) {
     ASSERT_TRUE(peer.control("Key", "uusb", type, 0xffe3u, "Control_L", fake));
     std::this_thread::sleep_for(20ms);
@@ -316,9 +318,13 @@ TEST(AtspiListenerTest, TrustsOnlyTheRegistryAndTheApplicationsItLists) {
       [&] { return (active = listener.activeApplication()) && !active->name.empty(); }));
   EXPECT_EQ(active->busName, peer.application());
   EXPECT_EQ(active->pid, peer.pid());
+  listener.dispatchPending();
+  EXPECT_EQ(fronts, 1) << "the application's coming to the front was not told";
   ASSERT_TRUE(peer.control("Activate", "b", true));
   std::this_thread::sleep_for(200ms);
+  listener.dispatchPending();
   EXPECT_EQ(listener.activeApplication(), active) << "the intruder's window was taken";
+  EXPECT_EQ(fronts, 1);
   EXPECT_TRUE(active->name.starts_with("Hostile ")) << active->name.substr(0, 40);
   EXPECT_LE(active->name.size(), 512u);  // the cap itself: raising it is a fault too
 

@@ -296,6 +296,27 @@ TEST_F(AtspiReaderTest, ASilentApplicationCostsOneDeadline) {
   const auto start = std::chrono::steady_clock::now();
   EXPECT_TRUE(AccessibilityHelper::readMenuBar(AtspiAccessibility(), kPid).unanswered);
   EXPECT_LT(std::chrono::steady_clock::now() - start, 1s);
+
+  // Menus that answer but no key binding in time (LibreOffice building its menus) is no answer
+  // either; a read ahead is none unless whole.
+  {
+    std::lock_guard lock(app.mutex);
+    app.children["/pop"] = {"/open", "/save"};
+    app.children["/open"] = {};
+    app.names["/open"] = "Open";
+    app.bindings["/open"] = "Ctrl+O";
+  }
+  const AtspiAccessibility port(ReadOptions{.deadline = 300ms, .aheadDeadline = 300ms});
+  for (const bool someKeys : {false, true}) {
+    bus_.setApp([this, someKeys](sd_bus_message* call) -> sd_bus_message* {
+      const std::string member = sd_bus_message_get_member(call);
+      const std::string path = sd_bus_message_get_path(call);
+      if (member == "GetKeyBinding" && (!someKeys || path == "/save")) return nullptr;
+      return app.answer(call);
+    });
+    EXPECT_EQ(AccessibilityHelper::readMenuBar(port, kPid).unanswered, !someKeys);
+    EXPECT_TRUE(AccessibilityHelper::readMenuBar(port, kPid, ax::Patience::ahead).unanswered);
+  }
 }
 
 TEST_F(AtspiReaderTest, AMenuThatNeverEndsIsBounded) {

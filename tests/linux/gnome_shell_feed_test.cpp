@@ -79,10 +79,12 @@ class Peer {
 };
 
 struct Heard {
-  std::vector<std::pair<char, modifier::Flags>> events;  // 'f' flags changed, 'k' key down
+  // 'f' flags changed, 'k' key down, 'a' another application in front
+  std::vector<std::pair<char, modifier::Flags>> events;
   keys::KeyHandlers handlers() {
     return {[this](modifier::Flags f) { events.emplace_back('f', f); },
-            [this](modifier::Flags f) { events.emplace_back('k', f); }};
+            [this](modifier::Flags f) { events.emplace_back('k', f); },
+            [this] { events.emplace_back('a', 0); }};
   }
 };
 
@@ -142,7 +144,7 @@ TEST(ShellFeedTest, TheExtensionsKeysAndFocusReachTheHandlersAndTheWorkspace) {
   shell.emit(me, "Focus", "uss", 4242U, "org.gnome.TextEditor", "Text Editor");
   ASSERT_TRUE(pumpUntil(feed, {&shell}, [&] { return feed.focusedWindow().has_value(); }));
   EXPECT_EQ(heard.events, (std::vector<std::pair<char, modifier::Flags>>{
-                              {'f', kCmd}, {'k', kCmd}, {'f', kCmd | modifier::kShift}}));
+                              {'f', kCmd}, {'k', kCmd}, {'f', kCmd | modifier::kShift}, {'a', 0}}));
   const std::optional<RunningApplication> app = workspace.frontmostApplication();
   ASSERT_TRUE(app);
   EXPECT_EQ(app->processIdentifier, 4242);

@@ -76,7 +76,8 @@ int main(int argc, char** argv) {
                     ++flagChanges;
                     fakes.events.flagsChanged(doubles::Scope::global, f);
                   },
-                  [&](modifier::Flags f) { fakes.events.keyDown(doubles::Scope::global, f); }});
+                  [&](modifier::Flags f) { fakes.events.keyDown(doubles::Scope::global, f); },
+                  {}});
 
   // Ctrl through the registry (or, fake, from the application), handed to the delegate here
   // once the listener has queued it (a fake one is given a moment).

@@ -122,7 +122,7 @@ TEST(SickBusTest, EveryRequestToABusThatNeverAnswersIsBounded) {
                [] { EXPECT_EQ(dbus::accessibilityBusAddress(200'000), ""); });
   expectWithin(2 * kBound, "keystroke listener started and stopped", [] {
     atspi::AtspiListener listener;
-    ASSERT_TRUE(listener.start({[](modifier::Flags) {}, [](modifier::Flags) {}}));
+    ASSERT_TRUE(listener.start({[](modifier::Flags) {}, [](modifier::Flags) {}, {}}));
     std::this_thread::sleep_for(50ms);  // into its lookup
   });
   close(silent);
@@ -237,7 +237,7 @@ TEST(SickBusTest, AnAccessibilityLauncherThatStopsOrRestarts) {
   EXPECT_TRUE(eventually([&] { return trust.isProcessTrusted(); }, 2s));
 
   atspi::AtspiListener listener;
-  ASSERT_TRUE(listener.start({[](modifier::Flags) {}, [](modifier::Flags) {}}));
+  ASSERT_TRUE(listener.start({[](modifier::Flags) {}, [](modifier::Flags) {}, {}}));
   ASSERT_TRUE(eventually([&] { return !listener.uniqueName().empty(); }));
   kill(launcher, SIGTERM);
   ASSERT_TRUE(eventually([&] { return listener.uniqueName().empty(); }));

@@ -34,6 +34,17 @@ class ScriptedEvents final : public EventMonitorPort {
     return std::make_shared<int>(0);
   }
 
+  MonitorToken addFrontmostMonitor(FrontHandler handler) override {
+    if (!globalMonitorsAvailable) return nullptr;
+    fronts_.push_back(std::move(handler));
+    return std::make_shared<int>(0);
+  }
+  // Another application may be in front.
+  void frontChanged() {
+    for (const FrontHandler& handler : std::vector<FrontHandler>(fronts_))
+      handler();
+  }
+
   // Global installations fail (return no token) while this is false, as without trust.
   bool globalMonitorsAvailable = true;
   std::size_t globalAttempts = 0;
@@ -76,6 +87,7 @@ class ScriptedEvents final : public EventMonitorPort {
   }
 
   std::vector<Monitor> monitors_;
+  std::vector<FrontHandler> fronts_;
 };
 
 }  // namespace tavrine::doubles

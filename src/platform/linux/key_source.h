@@ -15,6 +15,8 @@ struct KeyHandlers {
   std::function<void(modifier::Flags flags)> flagsChanged;
   // Any other key went down (or repeats); the modifier word at the time.
   std::function<void(modifier::Flags flags)> keyDown;
+  // Another window may have the keyboard now: the application in front may have changed.
+  std::function<void()> frontChanged;
 };
 
 class KeySource {

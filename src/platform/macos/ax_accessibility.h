@@ -17,6 +17,8 @@ struct AxReadOptions {
   // what it has. Requests go one round trip at a time here (one per menu item, one per menu),
   // so this is longer than the Linux reader's pipelined 250 ms.
   std::chrono::milliseconds deadline{1000};
+  // The same for a read ahead of any hold, which nobody waits for.
+  std::chrono::milliseconds aheadDeadline{3000};
   // The longest one read may wait for the application (never past the deadline).
   std::chrono::milliseconds callTimeout{250};
 };
@@ -28,8 +30,10 @@ class AxAccessibility final : public ax::AccessibilityPort {
   explicit AxAccessibility(AxReadOptions options = {}) : options_(options) {}
 
   // Null for a process id that cannot be an application (zero or negative) or when the system
-  // gives no element. Each call starts a new deadline for the tree below it.
-  ax::ElementRef applicationElement(std::int32_t pid) const override;
+  // gives no element. Each call starts a new deadline for the tree below it, the longer one for a
+  // read ahead.
+  using ax::AccessibilityPort::applicationElement;
+  ax::ElementRef applicationElement(std::int32_t pid, ax::Patience patience) const override;
 
  private:
   AxReadOptions options_;

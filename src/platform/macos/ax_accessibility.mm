@@ -269,12 +269,13 @@ class AxElement final : public ax::Element {
 
 }  // namespace
 
-ax::ElementRef AxAccessibility::applicationElement(std::int32_t pid) const {
+ax::ElementRef AxAccessibility::applicationElement(std::int32_t pid, ax::Patience patience) const {
   if (pid <= 0) return nullptr;
   CFRef<AXUIElementRef> application(AXUIElementCreateApplication(pid));  // the Create rule
   if (!application) return nullptr;
-  auto budget =
-      std::make_shared<const ReadBudget>(Clock::now() + options_.deadline, options_.callTimeout);
+  const auto deadline =
+      patience == ax::Patience::ahead ? options_.aheadDeadline : options_.deadline;
+  auto budget = std::make_shared<const ReadBudget>(Clock::now() + deadline, options_.callTimeout);
   return std::make_shared<const AxElement>(std::move(application), std::move(budget));
 }
 

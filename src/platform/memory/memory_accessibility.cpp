@@ -99,7 +99,7 @@ MemoryElement& MemoryTree::submenu(MemoryElement& item) {
   return *menu;
 }
 
-ElementRef MemoryAccessibility::applicationElement(std::int32_t pid) const {
+ElementRef MemoryAccessibility::applicationElement(std::int32_t pid, Patience /*patience*/) const {
   const auto found = trees_.find(pid);
   if (found == trees_.end()) return nullptr;
   // The handed-out reference shares ownership of its tree: replacing or dropping the tree while a

@@ -84,7 +84,8 @@ class MemoryTree {
 class MemoryAccessibility final : public AccessibilityPort {
  public:
   void add(std::int32_t pid, std::shared_ptr<MemoryTree> tree) { trees_[pid] = std::move(tree); }
-  ElementRef applicationElement(std::int32_t pid) const override;
+  using AccessibilityPort::applicationElement;
+  ElementRef applicationElement(std::int32_t pid, Patience patience) const override;
 
  private:
   std::map<std::int32_t, std::shared_ptr<MemoryTree>> trees_;

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "platform/linux/atspi/accessibility.h"
 
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -19,11 +20,20 @@ class Unanswered final : public ax::Element {
 
 }  // namespace
 
-ax::ElementRef AtspiAccessibility::applicationElement(std::int32_t pid) const {
-  const ReadResult read = reader_.read(pid);
+ax::ElementRef AtspiAccessibility::applicationElement(std::int32_t pid,
+                                                      ax::Patience patience) const {
+  const ReadResult read =
+      reader_.read(pid, patience == ax::Patience::ahead ? reader_.options().aheadDeadline
+                                                        : reader_.options().deadline);
   if (!read.found) return nullptr;
-  const bool menuRead = !read.replies.children.empty() || !read.replies.matches.empty();
-  if (read.stats.deadlineHit && !menuRead) return std::make_shared<Unanswered>();
+  // Cut short before any key binding came: an application still building its menus (or hung),
+  // not one without shortcuts. A read ahead of the holds is no use cut short: nobody shows it,
+  // and it is made again.
+  const bool keysRead =
+      std::any_of(read.replies.keyBindings.begin(), read.replies.keyBindings.end(),
+                  [](const auto& binding) { return !binding.second.empty(); });
+  if (read.stats.deadlineHit && (!keysRead || patience == ax::Patience::ahead))
+    return std::make_shared<Unanswered>();
   // Items press through this port's reader, which outlives every snapshot it hands out.
   ItemPress press = [reader = &reader_, application = read.application](const std::string& path) {
     return reader->press(application, path);

@@ -22,9 +22,10 @@ class AtspiAccessibility final : public ax::AccessibilityPort {
 
   // Null when the process is not on the accessibility bus (or the bus cannot be reached); an
   // application without a readable menu bar gives an element whose AXMenuBar has no value, one
-  // that let the deadline pass before its menu bar was read, an element whose every read is
-  // cannotComplete.
-  ax::ElementRef applicationElement(std::int32_t pid) const override;
+  // that let the deadline pass before any of its key bindings was read (a read ahead: before
+  // the end), an element whose every read is cannotComplete.
+  using ax::AccessibilityPort::applicationElement;
+  ax::ElementRef applicationElement(std::int32_t pid, ax::Patience patience) const override;
 
  private:
   mutable AtspiReader reader_;

@@ -604,10 +604,10 @@ void AtspiListener::dispatchPending() {
     items.swap(s.queue);
   }
   for (const Item& item : items) {
+    const bool focus = std::holds_alternative<FocusChange>(item);
     const KeystrokeTracker::Outcome outcome =
-        std::holds_alternative<FocusChange>(item)
-            ? s.tracker.focusChanged()
-            : s.tracker.handle(std::get<KeystrokeEvent>(item));
+        focus ? s.tracker.focusChanged() : s.tracker.handle(std::get<KeystrokeEvent>(item));
+    if (focus && s.handlers.frontChanged) s.handlers.frontChanged();
     switch (outcome.kind) {
       case KeystrokeTracker::Kind::flagsChanged:
         if (s.handlers.flagsChanged) s.handlers.flagsChanged(outcome.flags);

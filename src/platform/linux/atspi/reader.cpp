@@ -347,9 +347,13 @@ AtspiReader::AtspiReader(ReadOptions options) : state_(std::make_unique<State>()
 
 AtspiReader::~AtspiReader() = default;
 
-ReadResult AtspiReader::read(std::int32_t pid) {
+const ReadOptions& AtspiReader::options() const {
+  return state_->options;
+}
+
+ReadResult AtspiReader::read(std::int32_t pid, std::chrono::milliseconds budget) {
   const Clock::time_point start = Clock::now();
-  const Clock::time_point deadline = start + state_->options.deadline;
+  const Clock::time_point deadline = start + budget;
   ReadResult result;
   State& s = *state_;
   const ReadOptions& o = s.options;

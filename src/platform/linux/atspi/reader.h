@@ -19,6 +19,10 @@ struct ReadOptions {
   // The whole read, from the first call to the last reply. What has not arrived by then is left
   // out: a stopped or hung application costs at most this once per read.
   std::chrono::milliseconds deadline{250};
+  // The same for a read ahead of any hold, which nobody waits for: long enough for an
+  // application that builds its menus when first asked (LibreOffice: 0.7 s at rest, more under
+  // load).
+  std::chrono::milliseconds aheadDeadline{2000};
   // Objects of one menu bar that are read; a larger menu keeps its first ones.
   std::size_t maxNodes = 20'000;
   // Levels of the walk by levels (menus without a cache), below the menu bar.
@@ -57,7 +61,9 @@ class AtspiReader {
   AtspiReader(const AtspiReader&) = delete;
   AtspiReader& operator=(const AtspiReader&) = delete;
 
-  ReadResult read(std::int32_t pid);
+  ReadResult read(std::int32_t pid) { return read(pid, options().deadline); }
+  ReadResult read(std::int32_t pid, std::chrono::milliseconds deadline);
+  const ReadOptions& options() const;
   // Sends Action.DoAction(0) to an object of `application` (a unique name from a read) without
   // awaiting the reply: a menu command that opens a modal dialog answers only when it closes.
   // failure when the bus is gone or the message could not be sent.

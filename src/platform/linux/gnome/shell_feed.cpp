@@ -140,8 +140,11 @@ int ShellFeed::onSignal(sd_bus_message* m, void* userdata, sd_bus_error* /*error
     const char* wmClass = nullptr;
     const char* appName = nullptr;
     if (sd_bus_message_read(m, "uss", &pid, &wmClass, &appName) > 0) {
-      self.focus_ =
-          FocusedWindow{pid <= INT32_MAX ? static_cast<std::int32_t>(pid) : 0, wmClass, appName};
+      const FocusedWindow now{pid <= INT32_MAX ? static_cast<std::int32_t>(pid) : 0, wmClass,
+                              appName};
+      const bool changed = !self.focus_ || self.focus_->pid != now.pid;
+      self.focus_ = now;
+      if (changed && self.handlers_.frontChanged) self.handlers_.frontChanged();
     }
   }
   return 0;

@@ -17,6 +17,7 @@ struct X11KeyWatcher::Impl {
   std::string displayName;
   std::unique_ptr<X11Display> display;
   int xiOpcode = -1;
+  Atom activeWindow = None;
   ModifierTracker tracker;
   Handlers handlers;
 
@@ -51,6 +52,9 @@ bool X11KeyWatcher::Impl::open() {
   mask.mask_len = sizeof(bits);
   mask.mask = bits;
   XISelectEvents(dpy, connection->root(), &mask, 1);
+  // The window manager names the window with the keyboard on the root window.
+  XSelectInput(dpy, connection->root(), PropertyChangeMask);
+  activeWindow = connection->atom("_NET_ACTIVE_WINDOW");
   if (!connection->syncSucceeded()) return false;
 
   display = std::move(connection);
@@ -94,6 +98,10 @@ void X11KeyWatcher::Impl::handle(XEvent& event) {
     if (event.xmapping.request == MappingModifier || event.xmapping.request == MappingKeyboard) {
       loadModifierMap();
     }
+    return;
+  }
+  if (event.type == PropertyNotify) {
+    if (event.xproperty.atom == activeWindow && handlers.frontChanged) handlers.frontChanged();
     return;
   }
   XGenericEventCookie& cookie = event.xcookie;
