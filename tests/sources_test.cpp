@@ -42,39 +42,75 @@ SourcedShortcut row(std::string heading, std::string title, KeyChord chord) {
   return {std::move(heading), std::move(title), std::move(chord), "test", {}, {}};
 }
 
+// Heading, title and every chord of each row, as "⌘O / ⇧⌘O".
 using Row = std::tuple<std::string, std::string, std::string>;
-std::vector<Row> rows(const std::vector<ShortcutItem>& items) {
+std::vector<Row> rows(const std::vector<ShortcutEntry>& entries) {
   std::vector<Row> out;
-  for (const ShortcutItem& i : items)
-    out.emplace_back(i.menuPath(), i.title(), i.shortcut());
+  for (const ShortcutEntry& e : entries) {
+    std::string keys;
+    for (const KeyChord& chord : e.chords)
+      keys.append(keys.empty() ? "" : " / ").append(shortcutText(chord));
+    out.emplace_back(e.item.menuPath(), e.item.title(), keys);
+  }
   return out;
 }
 
-TEST(SourcesTest, TheFirstSourceKeepsEveryRowAndLaterOnesAddOnlyWhatIsNew) {
-  const auto menuBar = std::make_shared<FixedSource>(std::vector{
-      row("Edit", "Copy", KeyChord::make(P, "C")), row("Edit", "Copy", KeyChord::make(P, "C")),
-      row("File", "Open…", KeyChord::make(P, "O"))});
-  const auto sheet = std::make_shared<FixedSource>(std::vector{
-      row("Editing", " copy ", KeyChord::make(P, "C")),       // the same row, written otherwise
-      row("Files", "OPEN...", KeyChord::make(P, "O")),        // and another
-      row("Editing", "Copy", KeyChord::make(S | P, "C")),     // the same title, another chord
-      row("Editing", "Copy Path", KeyChord::make(P, "C")),    // the same chord, another title
-      row("Editing", "Copy Path", KeyChord::make(P, "C"))});  // twice in a later source
+// One row per command and heading, with every key in the order seen; the first source keeps a
+// command it lists under two headings, and a later source adds only chords and rows not seen.
+TEST(SourcesTest, MergesTheAnswersIntoOneRowPerCommandOfAHeading) {
+  using Rows = std::vector<SourcedShortcut>;
+  const KeyChord copy = KeyChord::make(P, "C"), copyToo = KeyChord::make(S | P, "C"),
+                 left = KeyChord::make(0, NamedKey::leftArrow),
+                 altLeft = KeyChord::make(KeyChord::kAlt, NamedKey::leftArrow);
+  const std::vector<std::tuple<const char*, std::vector<Rows>, std::vector<Row>>> cases = {
+      {"the same title, two chords",
+       {{row("Go", "Previous", left), row("Go", "Previous", altLeft)}},
+       {{"Go", "Previous", "← / ⌥←"}}},
+      {"the same chord twice",
+       {{row("Edit", "Copy", copy), row("Edit", "Copy", copy)}},
+       {{"Edit", "Copy", "⌘C"}}},
+      {"two titles",
+       {{row("Edit", "Copy", copy), row("Edit", "Copy Path", copy)}},
+       {{"Edit", "Copy", "⌘C"}, {"Edit", "Copy Path", "⌘C"}}},
+      {"two headings",
+       {{row("Edit", "Copy", copy), row("Tools", "Copy", copyToo)}},
+       {{"Edit", "Copy", "⌘C"}, {"Tools", "Copy", "⇧⌘C"}}},
+      {"titles compared without case, spaces or ellipsis; the first stays where it was",
+       {{row("File", "Open…", KeyChord::make(P, "O")), row("File", "Save", KeyChord::make(P, "S")),
+         row("File", " OPEN... ", KeyChord::make(S | P, "O"))}},
+       {{"File", "Open…", "⌘O / ⇧⌘O"}, {"File", "Save", "⌘S"}}},
+      {"headings compared under canonical equivalence",
+       {{row("Caf\u00e9", "Copy", copy), row("Cafe\u0301", "Copy", copyToo)}},
+       {{"Caf\u00e9", "Copy", "⌘C / ⇧⌘C"}}},
+      {"a later source adds a chord, and no chord and title it has already",
+       {{row("Go", "Previous", left)},
+        {row("Go", "previous", altLeft), row("Go", "Previous", left), row("View", "Previous", left),
+         row("View", "Previous", copy)}},
+       {{"Go", "Previous", "← / ⌥←"}, {"View", "Previous", "⌘C"}}},
+  };
+  for (const auto& [name, answers, expected] : cases) {
+    std::vector<ShortcutSourceRef> sources;
+    for (const Rows& answer : answers)
+      sources.push_back(std::make_shared<FixedSource>(answer));
+    const MergedShortcuts merged = mergeShortcuts(sources, inFront(42));
+    EXPECT_EQ(rows(merged.application), expected) << name;
+    EXPECT_EQ(merged.applicationSources.size(), merged.application.size()) << name;
+  }
+}
+
+// The system section is apart: never merged with the application's rows.
+TEST(SourcesTest, TheSystemSectionIsApartAndEverySourceIsAsked) {
+  const auto menuBar =
+      std::make_shared<FixedSource>(std::vector{row("Edit", "Copy", KeyChord::make(P, "C"))});
   const auto system =
       std::make_shared<FixedSource>(std::vector{row("General", "Copy", KeyChord::make(P, "C"))},
                                     ShortcutSource::Placement::system);
-
-  const MergedShortcuts merged = mergeShortcuts({menuBar, system, nullptr, sheet}, inFront(42));
-  EXPECT_EQ(rows(merged.application), (std::vector<Row>{{"Edit", "Copy", "⌘C"},
-                                                        {"Edit", "Copy", "⌘C"},
-                                                        {"File", "Open…", "⌘O"},
-                                                        {"Editing", "Copy", "⇧⌘C"},
-                                                        {"Editing", "Copy Path", "⌘C"}}));
-  // The system section is apart: never merged with the application's rows.
+  const MergedShortcuts merged = mergeShortcuts({menuBar, system, nullptr}, inFront(42));
+  EXPECT_EQ(rows(merged.application), (std::vector<Row>{{"Edit", "Copy", "⌘C"}}));
   ASSERT_EQ(merged.system.size(), 1u);
   EXPECT_EQ(merged.system[0].title, "Copy");
-  EXPECT_EQ(menuBar->asked, std::vector<std::int32_t>{42});
-  EXPECT_EQ(sheet->asked, std::vector<std::int32_t>{42});
+  EXPECT_EQ(std::pair(menuBar->asked, system->asked),
+            std::pair(std::vector<std::int32_t>{42}, std::vector<std::int32_t>{42}));
 }
 
 TEST(SourcesTest, RowsKeepTheirSourceAndTheApplicationsOwnChinese) {

@@ -185,11 +185,14 @@ int runListCommand(const std::vector<std::string>& args) {
   std::vector<Row> rows;
   std::map<std::string, int> perSource;
   for (std::size_t i = 0; i < merged.application.size(); ++i) {
-    const ShortcutItem& item = merged.application[i];
+    const ShortcutItem& item = merged.application[i].item;
     const std::string& source = merged.applicationSources[i];
     ++perSource[source];
-    rows.push_back({t.translateMenu(item.menuPath()), t.translateCommand(item.title()),
-                    spokenChord(item.chord(), KeyCapStyle::words), source});
+    std::string keys;
+    for (const KeyChord& chord : merged.application[i].chords)
+      keys.append(keys.empty() ? "" : " / ").append(spokenChord(chord, KeyCapStyle::words));
+    rows.push_back(
+        {t.translateMenu(item.menuPath()), t.translateCommand(item.title()), keys, source});
   }
   std::vector<Row> system;
   for (const SourcedShortcut& s : merged.system)

@@ -48,7 +48,7 @@ std::vector<std::string> readChildren(QAccessibleInterface* parent,
 
 TEST(QtOverlayAccessibilityTest, ListsHeaderSectionsAndRowsInDisplayOrder) {
   TranslationHelper t;
-  const std::vector<ShortcutItem> records = editorRecords();
+  const std::vector<ShortcutEntry> records = editorRecords();
   OverlayWidget w(makeView(records, t));
   QAccessibleInterface* overlay = QAccessible::queryAccessibleInterface(&w);
   EXPECT_EQ(overlay->text(QAccessible::Name), QStringLiteral("Editor Keyboard Shortcuts"));
