@@ -140,6 +140,7 @@ TEST(OverlayLayoutTest, GridsFollowTheirConstants) {
   groups["Edit"] = {doubles::record("Edit", "Redo", "z", 1), ShortcutItem("Edit", "No Caps", {})};
   for (int i = 2; i < 9; ++i)
     groups["Edit"].push_back(doubles::record("Edit", "Item " + std::to_string(i), "k"));
+  groups["Edit"].back().chords.push_back(doubles::record("Edit", "Redo", "z", 1).chord());
   groups["File"];  // a menu whose list is empty
   const OverlayLayout layout = f.layout(std::move(groups), {1000, 700});
   const std::vector<Primitive> p = everything(layout);
@@ -175,8 +176,15 @@ TEST(OverlayLayoutTest, GridsFollowTheirConstants) {
   // Second cell: no caps, so the title may take all but the gaps around the flexible space.
   expectText(p, "No Caps", 24 + 466 + 20, titleY, 466 - 16, kRegular13, 0.85);
   EXPECT_EQ(indexOf(p, "Item 2"), indexOf(p, "No Caps") + 1);
-  EXPECT_NEAR(std::get<TextPrimitive>(p[indexOf(p, "Item 8")]).frame.minY(), titleY + 4 * pitch,
-              1e-9);
+  // A row of two shortcuts: ⌘K, a plain "/" 3 + 2 from the caps either side, then ⇧⌘Z.
+  const double slash = textWidth("/", 12);
+  const double twoWidth = (2 * 24 + 3) + 3 + (slash + 4) + 3 + capsWidth;
+  expectText(p, "Item 8", 24, titleY + 4 * pitch, 466 - twoWidth - 16, kRegular13, 0.85);
+  const Rect item8 = layout.rowFrame(OverlayLayout::Section::application, 0, 8);
+  const auto item8Boxes = ofKind<RoundedRectPrimitive>(layout.primitivesIn(item8));
+  ASSERT_EQ(item8Boxes.size(), 5u);
+  EXPECT_NEAR(item8Boxes[0].frame.minX(), 490 - twoWidth, 1e-9);
+  expectText(p, "/", 490 - capsWidth - 3 - 2 - slash, item8.minY() + 4, slash, kMono12, 0.5);
 
   // The empty menu shows its heading and no rows: the separator comes next.
   const double fileTop = rowsTop + 5 * pitch;
@@ -386,6 +394,15 @@ TEST(OverlayLayoutTest, TitlesYieldDownToTheirFirstCharacterAndKeysOnlyWhenNothi
     EXPECT_EQ(texts[1].text, c.cap);
     EXPECT_LE(texts[1].frame.maxX(), cell.maxX());
   }
+  // Of two shortcuts too wide together, the second goes before the first is cut.
+  ShortcutEntry both = doubles::record("File", "Export As PDF", std::string(60, 'x'));
+  both.chords.push_back(doubles::record("File", "Export", "e").chord());
+  Fixture f;
+  const OverlayLayout layout = f.layout({{"File", {both}}}, {300, 700});
+  const auto texts = ofKind<TextPrimitive>(
+      layout.primitivesIn(layout.rowFrame(OverlayLayout::Section::application, 0, 0)));
+  ASSERT_EQ(texts.size(), 2u);
+  EXPECT_EQ(texts[1].text, "XXXXXXXXXXXXXXXXXXXXXXXXXXX…");
 }
 
 }  // namespace

@@ -124,6 +124,13 @@ std::string escaped(const std::string& text, bool json) {
 
 }  // namespace
 
+std::string listedKeys(const std::vector<KeyChord>& chords) {
+  std::string keys;
+  for (const KeyChord& chord : chords)
+    keys.append(keys.empty() ? "" : " / ").append(spokenChord(chord, KeyCapStyle::words));
+  return keys;
+}
+
 std::string jsonString(const std::string& text) {
   return "\"" + escaped(text, true) + "\"";
 }
@@ -188,17 +195,14 @@ int runListCommand(const std::vector<std::string>& args) {
     const ShortcutItem& item = merged.application[i].item;
     const std::string& source = merged.applicationSources[i];
     ++perSource[source];
-    std::string keys;
-    for (const KeyChord& chord : merged.application[i].chords)
-      keys.append(keys.empty() ? "" : " / ").append(spokenChord(chord, KeyCapStyle::words));
-    rows.push_back(
-        {t.translateMenu(item.menuPath()), t.translateCommand(item.title()), keys, source});
+    rows.push_back({t.translateMenu(item.menuPath()), t.translateCommand(item.title()),
+                    listedKeys(merged.application[i].chords), source});
   }
   std::vector<Row> system;
   for (const SourcedShortcut& s : merged.system)
     system.push_back({options.zh && !s.headingZH.empty() ? s.headingZH : s.heading,
-                      options.zh && !s.titleZH.empty() ? s.titleZH : s.title,
-                      spokenChord(s.chord, KeyCapStyle::words), s.source});
+                      options.zh && !s.titleZH.empty() ? s.titleZH : s.title, listedKeys({s.chord}),
+                      s.source});
 
   // What each source found, or why it found nothing.
   const std::string id = front.desktopEntryId.empty()
