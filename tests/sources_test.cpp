@@ -111,14 +111,17 @@ TEST(SourcesTest, RowsKeepTheirSourceAndTheApplicationsOwnChinese) {
   std::tie(translated.headingZH, translated.titleZH) = std::tie("文件", "保存");
   SourcedShortcut own = row("Zoom", "Zoom In", KeyChord::make(P, "+"));
   std::tie(own.headingZH, own.titleZH) = std::tie("缩放", "放大");
-  const auto sheet = std::make_shared<FixedSource>(std::vector{translated, own});
+  SourcedShortcut openToo = row("File", "Open", KeyChord::make(S | P, "O"));
+  std::tie(openToo.headingZH, openToo.titleZH) = std::tie("文件", "打开");
+  const auto sheet = std::make_shared<FixedSource>(std::vector{translated, own, openToo});
   FrontApplication app = inFront(1);
   app.isZH = true;
   const MergedShortcuts zh = mergeShortcuts({menuBar, sheet}, app);
-  // "File" stays as the menu bar shows it, so that its rows stay in one group.
-  EXPECT_EQ(
-      rows(zh.application),
-      (std::vector<Row>{{"File", "Open", "⌘O"}, {"File", "保存", "⌘S"}, {"缩放", "放大", "⌘+"}}));
+  // "File" stays as the menu bar shows it, so that its rows stay in one group; a command is one
+  // row whichever language each source wrote it in.
+  EXPECT_EQ(rows(zh.application),
+            (std::vector<Row>{
+                {"File", "Open", "⌘O / ⇧⌘O"}, {"File", "保存", "⌘S"}, {"缩放", "放大", "⌘+"}}));
   EXPECT_EQ(zh.applicationSources, (std::vector<std::string>{"test", "sheet", "test"}));
   const MergedShortcuts en = mergeShortcuts({menuBar, sheet}, inFront(1));
   EXPECT_EQ(std::get<1>(rows(en.application)[2]), "Zoom In");

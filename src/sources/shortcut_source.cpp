@@ -59,7 +59,8 @@ MergedShortcuts mergeShortcuts(const std::vector<ShortcutSourceRef>& sources,
     }
     std::unordered_set<std::string> headings;
     for (SourcedShortcut& row : rows) {
-      const bool added = seen.insert({row.chord, normalisedTitle(row.title)}).second;
+      std::string command = normalisedTitle(row.title);
+      const bool added = seen.insert({row.chord, command}).second;
       if (!added && !first) continue;
       const bool ownHeading =
           app.isZH && !row.headingZH.empty() && !plainHeadings.contains(row.heading);
@@ -67,9 +68,10 @@ MergedShortcuts mergeShortcuts(const std::vector<ShortcutSourceRef>& sources,
       const bool ownTitle = app.isZH && !row.titleZH.empty();
       std::string heading = std::move(ownHeading ? row.headingZH : row.heading);
       std::string title = std::move(ownTitle ? row.titleZH : row.title);
-      // Grouped as the overlay groups headings: under canonical equivalence.
-      const auto [at, isNew] = commands.try_emplace(
-          {text::canonical(heading), normalisedTitle(title)}, merged.application.size());
+      // Headings as the overlay groups them (canonical equivalence); titles as the sources wrote
+      // them, so that a source's own Chinese does not split a command in two.
+      const auto [at, isNew] = commands.try_emplace({text::canonical(heading), std::move(command)},
+                                                    merged.application.size());
       if (!isNew) {
         std::vector<KeyChord>& chords = merged.application[at->second].chords;
         if (std::find(chords.begin(), chords.end(), row.chord) == chords.end())
