@@ -26,7 +26,7 @@ constexpr Size kPanel{1200, 800};
 
 // `count` records spread over 20 menus, with titles from the command table and shortcuts of one
 // to four modifiers.
-std::vector<ShortcutItem> records(std::size_t count) {
+std::vector<ShortcutEntry> records(std::size_t count) {
   constexpr unsigned C = KeyChord::kControl, A = KeyChord::kAlt, S = KeyChord::kShift,
                      P = KeyChord::kPrimary;
   static const KeyChord kShortcuts[] = {KeyChord::make(P, "C"),
@@ -36,11 +36,12 @@ std::vector<ShortcutItem> records(std::size_t count) {
                                         KeyChord::make(P, NamedKey::tab),
                                         KeyChord::make(P, NamedKey::upArrow)};
   const auto commands = commandsTable();
-  std::vector<ShortcutItem> items;
+  std::vector<ShortcutEntry> items;
   items.reserve(count);
   for (std::size_t i = 0; i < count; ++i) {
-    items.emplace_back("Menu " + std::to_string(i % 20),
-                       std::string(commands[i % commands.size()].en), kShortcuts[i % 6]);
+    items.emplace_back(ShortcutItem("Menu " + std::to_string(i % 20),
+                                    std::string(commands[i % commands.size()].en),
+                                    kShortcuts[i % 6]));
   }
   return items;
 }

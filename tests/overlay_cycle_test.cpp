@@ -59,7 +59,7 @@ TEST_F(OverlayCycleTest, ShowsTheHarvestUnderTheApplicationsNameOrUnknown) {
   // The harvest, grouped, with its chords.
   const auto& edit = h.fake.panels.created.at(0)->settings.content->groupedShortcuts().at("Edit");
   ASSERT_EQ(edit.size(), 2u);
-  EXPECT_EQ(edit[1].chord(), KeyChord::make(KeyChord::kPrimary, "V"));
+  EXPECT_EQ(edit[1].chords, std::vector{KeyChord::make(KeyChord::kPrimary, "V")});
 
   h.bringToFront(43, std::nullopt, kEditor);
   show();
@@ -241,9 +241,9 @@ TEST_F(OverlayCycleTest, ReadsTheApplicationInFrontAheadOnceAndAHoldTakesThatRea
 
 class OverlayWindowControllerTest : public ::testing::Test {
  protected:
-  std::vector<ShortcutItem> items{doubles::record("File", "New", "n"),
-                                  doubles::record("Edit", "Copy", "c"),
-                                  doubles::record("File", "Save", "s")};
+  std::vector<ShortcutEntry> items{doubles::record("File", "New", "n"),
+                                   doubles::record("Edit", "Copy", "c"),
+                                   doubles::record("File", "Save", "s")};
   TranslationHelper t;
   doubles::FakeScreens screens;
   doubles::RecordingPanels panels;

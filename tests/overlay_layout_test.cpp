@@ -140,6 +140,7 @@ TEST(OverlayLayoutTest, GridsFollowTheirConstants) {
   groups["Edit"] = {doubles::record("Edit", "Redo", "z", 1), ShortcutItem("Edit", "No Caps", {})};
   for (int i = 2; i < 9; ++i)
     groups["Edit"].push_back(doubles::record("Edit", "Item " + std::to_string(i), "k"));
+  groups["Edit"].back().chords.push_back(doubles::record("Edit", "Redo", "z", 1).chord());
   groups["File"];  // a menu whose list is empty
   const OverlayLayout layout = f.layout(std::move(groups), {1000, 700});
   const std::vector<Primitive> p = everything(layout);
@@ -175,8 +176,15 @@ TEST(OverlayLayoutTest, GridsFollowTheirConstants) {
   // Second cell: no caps, so the title may take all but the gaps around the flexible space.
   expectText(p, "No Caps", 24 + 466 + 20, titleY, 466 - 16, kRegular13, 0.85);
   EXPECT_EQ(indexOf(p, "Item 2"), indexOf(p, "No Caps") + 1);
-  EXPECT_NEAR(std::get<TextPrimitive>(p[indexOf(p, "Item 8")]).frame.minY(), titleY + 4 * pitch,
-              1e-9);
+  // A row of two shortcuts: ⌘K, a plain "/" 3 + 2 from the caps either side, then ⇧⌘Z.
+  const double slash = textWidth("/", 12);
+  const double twoWidth = (2 * 24 + 3) + 3 + (slash + 4) + 3 + capsWidth;
+  expectText(p, "Item 8", 24, titleY + 4 * pitch, 466 - twoWidth - 16, kRegular13, 0.85);
+  const Rect item8 = layout.rowFrame(OverlayLayout::Section::application, 0, 8);
+  const auto item8Boxes = ofKind<RoundedRectPrimitive>(layout.primitivesIn(item8));
+  ASSERT_EQ(item8Boxes.size(), 5u);
+  EXPECT_NEAR(item8Boxes[0].frame.minX(), 490 - twoWidth, 1e-9);
+  expectText(p, "/", 490 - capsWidth - 3 - 2 - slash, item8.minY() + 4, slash, kMono12, 0.5);
 
   // The empty menu shows its heading and no rows: the separator comes next.
   const double fileTop = rowsTop + 5 * pitch;
@@ -363,9 +371,10 @@ TEST(OverlayLayoutTest, GridsTakeFewerColumnsRatherThanLetCapsLeaveTheirCells) {
 TEST(OverlayLayoutTest, TitlesYieldDownToTheirFirstCharacterAndKeysOnlyWhenNothingElseFits) {
   struct Case {
     double panelWidth;
-    std::string key;    // the command character, with Command
-    std::string title;  // as shown
-    std::string cap;    // the last cap as shown
+    std::string key;            // the command character, with Command
+    std::string title;          // as shown
+    std::string cap;            // the last cap as shown
+    bool twoShortcuts = false;  // with a second, ⌘E, which goes before the first is cut
   };
   // One column: the title gets the panel less 48, the caps (two of 24, a gap of 3) and 16.
   for (const Case& c : {
@@ -374,11 +383,13 @@ TEST(OverlayLayoutTest, TitlesYieldDownToTheirFirstCharacterAndKeysOnlyWhenNothi
            Case{130, "e", "E…", "E"},
            // A key text no cell could hold is cut, after the title has yielded.
            Case{300, std::string(60, 'x'), "E…", "XXXXXXXXXXXXXXXXXXXXXXXXXXX…"},
+           Case{300, std::string(60, 'x'), "E…", "XXXXXXXXXXXXXXXXXXXXXXXXXXX…", true},
        }) {
     SCOPED_TRACE(c.panelWidth);
     Fixture f;
-    const OverlayLayout layout = f.layout(
-        {{"File", {doubles::record("File", "Export As PDF", c.key)}}}, {c.panelWidth, 700});
+    ShortcutEntry row = doubles::record("File", "Export As PDF", c.key);
+    if (c.twoShortcuts) row.chords.push_back(doubles::record("File", "Export", "e").chord());
+    const OverlayLayout layout = f.layout({{"File", {row}}}, {c.panelWidth, 700});
     const Rect cell = layout.rowFrame(OverlayLayout::Section::application, 0, 0);
     const auto texts = ofKind<TextPrimitive>(layout.primitivesIn(cell));
     ASSERT_EQ(texts.size(), 2u);

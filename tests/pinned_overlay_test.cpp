@@ -30,7 +30,7 @@ class PinnedOverlayTest : public ::testing::Test {
   }
   doubles::RecordingPanel& panel() { return *h.fake.panels.created.back(); }
   const ShortcutItem& shown(const std::string& menu) {
-    return panel().settings.content->groupedShortcuts().at(menu).front();
+    return panel().settings.content->groupedShortcuts().at(menu).front().item;
   }
   // The editor's menu bar built by hand, to reach its items.
   void useTree() {

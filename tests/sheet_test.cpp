@@ -13,10 +13,11 @@ namespace {
 TEST(SheetTest, MarkdownHoldsWhatIsShownInTheLanguageShown) {
   TranslationHelper t;
   using K = KeyChord;
-  const std::vector<ShortcutItem> items = {
-      {"File", "Save", K::make(K::kPrimary, "S")},
-      {"File", "Save As…", K::make(K::kShift | K::kPrimary, "S")},
-      {"Edit", "A|B *c* <d>", K::make(K::kPrimary, "+")}};
+  std::vector<ShortcutEntry> items = {
+      ShortcutItem("File", "Save", K::make(K::kPrimary, "S")),
+      ShortcutItem("File", "Save As…", K::make(K::kShift | K::kPrimary, "S")),
+      ShortcutItem("Edit", "A|B *c* <d>", K::make(K::kPrimary, "+"))};
+  items[1].chords.push_back(K::make(K::kAlt | K::kPrimary, "S"));  // a row with two shortcuts
   const std::vector<SourcedShortcut> system = {
       {"General", "Undo", K::make(K::kPrimary, "Z"), "system", "通用", "撤销"}};
   const OverlayView view("Ed_itor", groupByMenu(items), t, {KeyCapStyle::words}, system);
@@ -24,7 +25,8 @@ TEST(SheetTest, MarkdownHoldsWhatIsShownInTheLanguageShown) {
   EXPECT_EQ(md.substr(0, md.find("\n## ") + 1),
             "# Ed\\_itor: Keyboard Shortcuts\n\n"
             "### EDIT\n\n| | |\n|---|---|\n| A\\|B \\*c\\* \\<d\\> | Ctrl++ |\n\n"
-            "### FILE\n\n| | |\n|---|---|\n| Save | Ctrl+S |\n| Save As… | Ctrl+Shift+S |\n\n");
+            "### FILE\n\n| | |\n|---|---|\n| Save | Ctrl+S |\n| Save As… | Ctrl+Shift+S / "
+            "Ctrl+Alt+S |\n\n");
   EXPECT_NE(md.find("## System Shortcuts\n\n### GENERAL\n\n| | |\n|---|---|\n| Undo | Ctrl+Z |"),
             std::string::npos);
 
@@ -40,7 +42,7 @@ TEST(SheetTest, MarkdownHoldsWhatIsShownInTheLanguageShown) {
   const sheet::Sheet narrowed = sheet::sheetOf(glyphs.narrowed(glyphs.groupedShortcuts(), {}));
   ASSERT_EQ(narrowed.application.size(), 1u);
   EXPECT_TRUE(narrowed.system.empty());
-  EXPECT_EQ(sheet::joinedCaps(narrowed.application[0].rows[0], KeyCapStyle::glyphs), "⇧⌘S");
+  EXPECT_EQ(sheet::joinedCaps(narrowed.application[0].rows[0], KeyCapStyle::glyphs), "⇧⌘S / ⌥⌘S");
 }
 
 // The offered name stays one file in the folder offered, whatever the application calls itself.

@@ -14,15 +14,16 @@ namespace {
 // both languages, caps as Linux shows them.
 const std::vector<Entry>& sheet() {
   static const std::vector<Entry> entries = {
-      {"New", {"新建"}, {"File", "文件"}, {"Ctrl", "N"}},
-      {"Page Break", {"分页符"}, {"Insert", "插入"}, {"Ctrl", "Enter"}},
-      {"Reopen Closed Tab", {"重新打开已关闭的标签页"}, {"File", "文件"}, {"Ctrl", "Shift", "T"}},
-      {"Full Screen", {"全屏"}, {"View", "视图"}, {"F11"}},
-      {"Café Préférences", {}, {"Tools", "工具"}, {"Ctrl", "Alt", "P"}},
-      {"Breakpoints", {"断点"}, {"Debug", "调试"}, {"Shift", "F11"}},
-      {"Zoom In", {"放大"}, {"View", "视图"}, {"Ctrl", "+"}},
-      {"Insert Break", {"插入分隔符"}, {"Insert", "插入"}, {"Ctrl", "Shift", "Enter"}},
-      {"Straße", {}, {"Tools", "工具"}, {}},
+      {"New", {"新建"}, {"File", "文件"}, {{"Ctrl", "N"}}},
+      {"Page Break", {"分页符"}, {"Insert", "插入"}, {{"Ctrl", "Enter"}}},
+      {"Reopen Closed Tab", {"重新打开已关闭的标签页"}, {"File", "文件"}, {{"Ctrl", "Shift", "T"}}},
+      {"Full Screen", {"全屏"}, {"View", "视图"}, {{"F11"}}},
+      {"Café Préférences", {}, {"Tools", "工具"}, {{"Ctrl", "Alt", "P"}}},
+      {"Breakpoints", {"断点"}, {"Debug", "调试"}, {{"Shift", "F11"}}},
+      {"Zoom In", {"放大"}, {"View", "视图"}, {{"Ctrl", "+"}}},
+      {"Insert Break", {"插入分隔符"}, {"Insert", "插入"}, {{"Ctrl", "Shift", "Enter"}}},
+      {"Straße", {}, {"Tools", "工具"}, {{}}},
+      {"Find Next", {"查找下一个"}, {"Edit", "编辑"}, {{"Ctrl", "G"}, {"F3"}}},  // two shortcuts
   };
   return entries;
 }
@@ -72,6 +73,9 @@ TEST(ShortcutFilterTest, KeepsAndRanksRows) {
       {"break enter", {"Page Break", "Insert Break"}},  // words and key names mix
       {"xyz", {}},
       {"ctrl q", {}},
+      {"f3", {"Find Next"}},  // any of a row's shortcuts, each alone
+      {"ctrl g", {"Find Next"}},
+      {"ctrl f3", {}},
   };
   for (const auto& [query, expected] : cases)
     EXPECT_EQ(titles(query), expected) << query;

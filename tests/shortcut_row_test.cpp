@@ -36,7 +36,8 @@ TEST(ShortcutRowTest, DrawsOneCapPerModifierInItsStyleThenTheKey) {
       {KeyChord{}, glyphs, {}},
   };
   for (const auto& [chord, style, caps] : cases) {
-    EXPECT_EQ((ShortcutRow{"Title", chord, style}.keyGroups()), caps) << shortcutText(chord);
+    EXPECT_EQ((ShortcutRow{"Title", {chord}, style}.keyGroups()), std::vector<Caps>{caps})
+        << shortcutText(chord);
   }
 }
 
@@ -58,7 +59,7 @@ TEST(ShortcutRowTest, TheRowSpeaksItsCapsInItsStyle) {
       {KeyChord::make(C, NamedKey::pageDown), words, "Super+Page Down"},
       {KeyChord{}, words, ""}};
   for (const auto& [chord, style, spoken] : cases)
-    EXPECT_EQ((ShortcutRow{"Title", chord, style}.spokenShortcut()), spoken) << spoken;
+    EXPECT_EQ((ShortcutRow{"Title", {chord}, style}.spokenShortcut("or")), spoken) << spoken;
 }
 
 }  // namespace

@@ -42,39 +42,65 @@ SourcedShortcut row(std::string heading, std::string title, KeyChord chord) {
   return {std::move(heading), std::move(title), std::move(chord), "test", {}, {}};
 }
 
+// Heading, title and every chord of each row, as "⌘O / ⇧⌘O".
 using Row = std::tuple<std::string, std::string, std::string>;
-std::vector<Row> rows(const std::vector<ShortcutItem>& items) {
+std::vector<Row> rows(const std::vector<ShortcutEntry>& entries) {
   std::vector<Row> out;
-  for (const ShortcutItem& i : items)
-    out.emplace_back(i.menuPath(), i.title(), i.shortcut());
+  for (const ShortcutEntry& e : entries) {
+    std::string keys;
+    for (const KeyChord& chord : e.chords)
+      keys.append(keys.empty() ? "" : " / ").append(shortcutText(chord));
+    out.emplace_back(e.item.menuPath(), e.item.title(), keys);
+  }
   return out;
 }
 
-TEST(SourcesTest, TheFirstSourceKeepsEveryRowAndLaterOnesAddOnlyWhatIsNew) {
-  const auto menuBar = std::make_shared<FixedSource>(std::vector{
-      row("Edit", "Copy", KeyChord::make(P, "C")), row("Edit", "Copy", KeyChord::make(P, "C")),
-      row("File", "Open…", KeyChord::make(P, "O"))});
-  const auto sheet = std::make_shared<FixedSource>(std::vector{
-      row("Editing", " copy ", KeyChord::make(P, "C")),       // the same row, written otherwise
-      row("Files", "OPEN...", KeyChord::make(P, "O")),        // and another
-      row("Editing", "Copy", KeyChord::make(S | P, "C")),     // the same title, another chord
-      row("Editing", "Copy Path", KeyChord::make(P, "C")),    // the same chord, another title
-      row("Editing", "Copy Path", KeyChord::make(P, "C"))});  // twice in a later source
-  const auto system =
-      std::make_shared<FixedSource>(std::vector{row("General", "Copy", KeyChord::make(P, "C"))},
-                                    ShortcutSource::Placement::system);
-
-  const MergedShortcuts merged = mergeShortcuts({menuBar, system, nullptr, sheet}, inFront(42));
-  EXPECT_EQ(rows(merged.application), (std::vector<Row>{{"Edit", "Copy", "⌘C"},
-                                                        {"Edit", "Copy", "⌘C"},
-                                                        {"File", "Open…", "⌘O"},
-                                                        {"Editing", "Copy", "⇧⌘C"},
-                                                        {"Editing", "Copy Path", "⌘C"}}));
-  // The system section is apart: never merged with the application's rows.
-  ASSERT_EQ(merged.system.size(), 1u);
-  EXPECT_EQ(merged.system[0].title, "Copy");
-  EXPECT_EQ(menuBar->asked, std::vector<std::int32_t>{42});
-  EXPECT_EQ(sheet->asked, std::vector<std::int32_t>{42});
+// One row per command and heading, with every key in the order seen; the first source keeps a
+// command it lists under two headings, and a later source adds only chords and rows not seen.
+TEST(SourcesTest, MergesTheAnswersIntoOneRowPerCommandOfAHeading) {
+  using Rows = std::vector<SourcedShortcut>;
+  const KeyChord copy = KeyChord::make(P, "C"), copyToo = KeyChord::make(S | P, "C"),
+                 left = KeyChord::make(0, NamedKey::leftArrow),
+                 altLeft = KeyChord::make(KeyChord::kAlt, NamedKey::leftArrow);
+  const std::vector<std::tuple<const char*, std::vector<Rows>, std::vector<Row>>> cases = {
+      {"the same title, two chords",
+       {{row("Go", "Previous", left), row("Go", "Previous", altLeft)}},
+       {{"Go", "Previous", "← / ⌥←"}}},
+      {"the same chord twice",
+       {{row("Edit", "Copy", copy), row("Edit", "Copy", copy)}},
+       {{"Edit", "Copy", "⌘C"}}},
+      {"two titles",
+       {{row("Edit", "Copy", copy), row("Edit", "Copy Path", copy)}},
+       {{"Edit", "Copy", "⌘C"}, {"Edit", "Copy Path", "⌘C"}}},
+      {"two headings, even with the same chord",
+       {{row("Edit", "Copy", copy), row("Tools", "Copy", copy), row("Tools", "Copy", copyToo)}},
+       {{"Edit", "Copy", "⌘C"}, {"Tools", "Copy", "⌘C / ⇧⌘C"}}},
+      {"titles compared without case, spaces or ellipsis; the first stays where it was",
+       {{row("File", "Open…", KeyChord::make(P, "O")), row("File", "Save", KeyChord::make(P, "S")),
+         row("File", " OPEN... ", KeyChord::make(S | P, "O"))}},
+       {{"File", "Open…", "⌘O / ⇧⌘O"}, {"File", "Save", "⌘S"}}},
+      {"headings compared under canonical equivalence",
+       {{row("Caf\u00e9", "Copy", copy), row("Cafe\u0301", "Copy", copyToo)}},
+       {{"Caf\u00e9", "Copy", "⌘C / ⇧⌘C"}}},
+      {"a later source adds a chord, and no chord and title it has already",
+       {{row("Go", "Previous", left)},
+        {row("Go", "previous", altLeft), row("Go", "Previous", left), row("View", "Previous", left),
+         row("View", "Previous", copy)}},
+       {{"Go", "Previous", "← / ⌥←"}, {"View", "Previous", "⌘C"}}},
+  };
+  // The system catalogue is asked too and stays apart, never merged with the application's rows.
+  const auto system = std::make_shared<FixedSource>(Rows{row("General", "Copy", copy)},
+                                                    ShortcutSource::Placement::system);
+  for (const auto& [name, answers, expected] : cases) {
+    std::vector<ShortcutSourceRef> sources = {system, nullptr};
+    for (const Rows& answer : answers)
+      sources.push_back(std::make_shared<FixedSource>(answer));
+    const MergedShortcuts merged = mergeShortcuts(sources, inFront(42));
+    EXPECT_EQ(rows(merged.application), expected) << name;
+    EXPECT_EQ(merged.applicationSources.size(), merged.application.size()) << name;
+    EXPECT_EQ(merged.system.size(), 1u) << name;
+  }
+  EXPECT_EQ(system->asked, std::vector<std::int32_t>(cases.size(), 42));
 }
 
 TEST(SourcesTest, RowsKeepTheirSourceAndTheApplicationsOwnChinese) {
@@ -85,14 +111,17 @@ TEST(SourcesTest, RowsKeepTheirSourceAndTheApplicationsOwnChinese) {
   std::tie(translated.headingZH, translated.titleZH) = std::tie("文件", "保存");
   SourcedShortcut own = row("Zoom", "Zoom In", KeyChord::make(P, "+"));
   std::tie(own.headingZH, own.titleZH) = std::tie("缩放", "放大");
-  const auto sheet = std::make_shared<FixedSource>(std::vector{translated, own});
+  SourcedShortcut openToo = row("File", "Open", KeyChord::make(S | P, "O"));
+  std::tie(openToo.headingZH, openToo.titleZH) = std::tie("文件", "打开");
+  const auto sheet = std::make_shared<FixedSource>(std::vector{translated, own, openToo});
   FrontApplication app = inFront(1);
   app.isZH = true;
   const MergedShortcuts zh = mergeShortcuts({menuBar, sheet}, app);
-  // "File" stays as the menu bar shows it, so that its rows stay in one group.
-  EXPECT_EQ(
-      rows(zh.application),
-      (std::vector<Row>{{"File", "Open", "⌘O"}, {"File", "保存", "⌘S"}, {"缩放", "放大", "⌘+"}}));
+  // "File" stays as the menu bar shows it, so that its rows stay in one group; a command is one
+  // row whichever language each source wrote it in.
+  EXPECT_EQ(rows(zh.application),
+            (std::vector<Row>{
+                {"File", "Open", "⌘O / ⇧⌘O"}, {"File", "保存", "⌘S"}, {"缩放", "放大", "⌘+"}}));
   EXPECT_EQ(zh.applicationSources, (std::vector<std::string>{"test", "sheet", "test"}));
   const MergedShortcuts en = mergeShortcuts({menuBar, sheet}, inFront(1));
   EXPECT_EQ(std::get<1>(rows(en.application)[2]), "Zoom In");

@@ -40,11 +40,12 @@ std::shared_ptr<OverlayView> makeView(std::size_t records, tavrine::TranslationH
       KeyChord::kPrimary, KeyChord::kShift | KeyChord::kPrimary,
       KeyChord::kAlt | KeyChord::kPrimary,
       KeyChord::kControl | KeyChord::kAlt | KeyChord::kShift | KeyChord::kPrimary};
-  std::vector<ShortcutItem> items;
+  std::vector<tavrine::ShortcutEntry> items;
   items.reserve(records);
   for (std::size_t i = 0; i < records; ++i) {
-    items.emplace_back("Menu " + std::to_string(i / 80), "Command number " + std::to_string(i),
-                       KeyChord::make(modifiers[i % 4], std::string(1, char('A' + i % 26))));
+    items.emplace_back(
+        ShortcutItem("Menu " + std::to_string(i / 80), "Command number " + std::to_string(i),
+                     KeyChord::make(modifiers[i % 4], std::string(1, char('A' + i % 26)))));
   }
   return std::make_shared<OverlayView>(
       "Large Application", tavrine::groupByMenu(items), t, tavrine::OverlayStyle{},
@@ -102,7 +103,7 @@ void addRow(QGridLayout& grid, int line, int column, const ShortcutRow& row) {
   title->setTextFormat(Qt::PlainText);
   grid.addWidget(title, line, column * kCellSpan);
   int cell = 1;
-  for (const std::string& key : row.keyGroups()) {
+  for (const std::string& key : row.keyGroups().front()) {
     auto* cap = new QLabel(QString::fromStdString(key));
     cap->setTextFormat(Qt::PlainText);
     cap->setProperty("cap", true);

@@ -84,7 +84,7 @@ bool AppDelegate::runShortcut(const ShortcutItem* item) {
   bool fromMenuBar = false;
   const MergedShortcuts& shown = shown_->shortcuts;
   for (std::size_t i = 0; i < shown.application.size() && !fromMenuBar; ++i) {
-    const ShortcutItem& row = shown.application[i];
+    const ShortcutItem& row = shown.application[i].item;
     fromMenuBar = shown.applicationSources[i] == MenuBarSource::kName &&
                   row.chord() == item->chord() && row.title() == item->title() &&
                   row.menuPath() == item->menuPath();

@@ -7,6 +7,8 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "model/key_chord.h"
 
@@ -52,6 +54,18 @@ class ShortcutItem {
 
 struct ShortcutItemHash {
   std::size_t operator()(const ShortcutItem& item) const;
+};
+
+// One row of shortcuts: a command and every chord that runs it. An application may give the
+// same command several keys, each as a record of its own; the row keeps the first record, which
+// is the one the overlay runs, and the chords of all of them.
+struct ShortcutEntry {
+  // A record alone is a row with its one chord.
+  ShortcutEntry(ShortcutItem first) : item(std::move(first)), chords{item.chord()} {}
+
+  ShortcutItem item;
+  std::vector<KeyChord> chords;  // the record's first, then the others' as first seen; no repeats
+  friend bool operator==(const ShortcutEntry&, const ShortcutEntry&) = default;
 };
 
 }  // namespace tavrine

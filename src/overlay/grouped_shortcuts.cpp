@@ -3,10 +3,10 @@
 
 namespace tavrine {
 
-GroupedShortcuts groupByMenu(const std::vector<ShortcutItem>& items) {
+GroupedShortcuts groupByMenu(const std::vector<ShortcutEntry>& rows) {
   GroupedShortcuts groups;
-  for (const ShortcutItem& item : items)
-    groups[item.menuPath()].push_back(item);
+  for (const ShortcutEntry& row : rows)
+    groups[row.item.menuPath()].push_back(row);
   return groups;
 }
 

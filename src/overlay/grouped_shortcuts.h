@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-// Harvested records grouped by their top-level menu, in harvest order within each group.
+// Rows of shortcuts grouped by their top-level menu, in harvest order within each group.
 #pragma once
 
 #include <string>
@@ -13,10 +13,10 @@
 namespace tavrine {
 
 // Unordered: the overlay decides the order of its sections.
-using GroupedShortcuts = std::unordered_map<std::string, std::vector<ShortcutItem>,
+using GroupedShortcuts = std::unordered_map<std::string, std::vector<ShortcutEntry>,
                                             text::CanonicalHash, text::CanonicalEqual>;
 
-GroupedShortcuts groupByMenu(const std::vector<ShortcutItem>& items);
+GroupedShortcuts groupByMenu(const std::vector<ShortcutEntry>& rows);
 
 // Shortcuts under the same heading together, headings in the order they first appear, each
 // group's shortcuts in the order given.

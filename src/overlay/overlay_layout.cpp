@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <iterator>
 #include <string_view>
 #include <unordered_map>
 #include <utility>
@@ -68,6 +69,10 @@ constexpr double kCapPaddingV = 3;
 constexpr double kCapCornerRadius = 5;
 constexpr double kCapFillOpacity = 0.12;
 constexpr double kCapGap = 3;
+// Between the chords of a row that has several: a plain "/", not a cap, with room either side.
+constexpr std::string_view kChordSeparator = "/";
+constexpr double kChordSeparatorPaddingH = 2;
+constexpr double kChordSeparatorOpacity = 0.5;
 
 constexpr std::string_view kEllipsis = "…";
 
@@ -147,12 +152,18 @@ OverlayLayout::OverlayLayout(std::shared_ptr<const OverlayView> view, const Text
   layOutHeader(icon);
   const double gridWidth = panelSize_.width - 2 * kGridPaddingH;
 
-  // The widest caps of each grid. Shortcuts repeat, so each distinct one is split once.
+  // The widest caps of each grid. Shortcuts repeat, so each distinct one is split once; a row
+  // of several adds a separator and its gaps between them, as makeCaps lays them out.
+  const double separatorWidth = makeSeparator().width + 2 * kCapGap;
   std::unordered_map<KeyChord, double, KeyChordHash> capsWidths;
-  const auto widestCaps = [&](double widest, const KeyChord& shortcut) {
-    auto [at, added] = capsWidths.try_emplace(shortcut, 0.0);
-    if (added) at->second = capsWidth(makeCaps({{}, shortcut, view_->style().capStyle}));
-    return std::max(widest, at->second);
+  const auto widestCaps = [&](double widest, const std::vector<KeyChord>& shortcuts) {
+    double width = 0;
+    for (const KeyChord& shortcut : shortcuts) {
+      auto [at, added] = capsWidths.try_emplace(shortcut, 0.0);
+      if (added) at->second = capsWidth(makeCaps({{}, {shortcut}, view_->style().capStyle}));
+      width += (width > 0 ? separatorWidth : 0) + at->second;
+    }
+    return std::max(widest, width);
   };
 
   appGroups_ = view_->sortedGroups();
@@ -160,8 +171,8 @@ OverlayLayout::OverlayLayout(std::shared_ptr<const OverlayView> view, const Text
   double widest = 0;
   for (const OverlayView::Group* group : appGroups_) {
     appGrid_.rowCounts.push_back(group->second.size());
-    for (const ShortcutItem& item : group->second)
-      widest = widestCaps(widest, item.chord());
+    for (const ShortcutEntry& entry : group->second)
+      widest = widestCaps(widest, entry.chords);
   }
   appGrid_.columns = fittingColumns(view_->appGridColumns(), gridWidth, widest);
   layOutGrid(appGrid_, kAppGridPaddingTop);
@@ -173,7 +184,7 @@ OverlayLayout::OverlayLayout(std::shared_ptr<const OverlayView> view, const Text
   for (const ShortcutGroup& group : view_->systemGroups()) {
     systemGrid_.rowCounts.push_back(group.items.size());
     for (const SourcedShortcut& item : group.items)
-      widest = widestCaps(widest, item.chord);
+      widest = widestCaps(widest, {item.chord});
   }
   systemGrid_.columns = fittingColumns(OverlayView::kSystemColumns, gridWidth, widest);
   layOutGrid(systemGrid_, separatorFrame_.maxY());
@@ -426,10 +437,22 @@ OverlayLayout::Cap OverlayLayout::makeCap(std::string text) const {
   return cap;
 }
 
+OverlayLayout::Cap OverlayLayout::makeSeparator() const {
+  Cap cap;
+  cap.text = kChordSeparator;
+  cap.separator = true;
+  cap.inner = measurer_->measure(cap.text, kCapFont).width;
+  cap.width = cap.inner + 2 * kChordSeparatorPaddingH;
+  return cap;
+}
+
 std::vector<OverlayLayout::Cap> OverlayLayout::makeCaps(const ShortcutRow& row) const {
   std::vector<Cap> caps;
-  for (std::string& text : row.keyGroups())
-    caps.push_back(makeCap(std::move(text)));
+  for (std::vector<std::string>& chord : row.keyGroups()) {
+    if (!caps.empty()) caps.push_back(makeSeparator());
+    for (std::string& text : chord)
+      caps.push_back(makeCap(std::move(text)));
+  }
   return caps;
 }
 
@@ -459,6 +482,12 @@ void OverlayLayout::appendRow(const ShortcutRow& row, const Rect& cell, const Re
                std::min(titleNatural,
                         measurer_->measure(std::string(first).append(kEllipsis), kTitleFont).width);
   }
+  // Of several shortcuts, the last ones go first: the first stays whole as long as it can.
+  for (auto last =
+           std::find_if(caps.rbegin(), caps.rend(), [](const Cap& c) { return c.separator; });
+       last != caps.rend() && capsWidth(caps) > capsRoom;
+       last = std::find_if(caps.rbegin(), caps.rend(), [](const Cap& c) { return c.separator; }))
+    caps.erase(std::prev(last.base()), caps.end());
   while (!caps.empty() && capsWidth(caps) > capsRoom) {
     const double others = capsWidth(caps) - caps.back().width;
     std::string key = elided(caps.back().text, kCapFont, capsRoom - others - 2 * kCapPaddingH);
@@ -488,6 +517,16 @@ void OverlayLayout::appendRow(const ShortcutRow& row, const Rect& cell, const Re
   double x = std::max(cell.minX(), cell.maxX() - allCaps);
   for (Cap& cap : caps) {
     const Rect box{{x, capY}, {cap.width, capHeight_}};
+    if (cap.separator) {
+      appendIfVisible(TextPrimitive{std::move(cap.text),
+                                    {{box.midX() - cap.inner / 2, box.minY() + kCapPaddingV},
+                                     {cap.inner, capLineHeight_}},
+                                    kCapFont,
+                                    kChordSeparatorOpacity},
+                      visible, out);
+      x += cap.width + kCapGap;
+      continue;
+    }
     appendIfVisible(RoundedRectPrimitive{box, kCapCornerRadius, FillKind::white, kCapFillOpacity},
                     visible, out);
     // Centred in the cap, which may be wider than its text (a square cap around one character).

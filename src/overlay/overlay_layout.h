@@ -141,14 +141,17 @@ class OverlayLayout {
   Rect cellFrame(const Grid& grid, std::size_t section, std::size_t row) const;
   void appendRow(const ShortcutRow& row, const Rect& cell, const Rect& visible,
                  std::vector<Primitive>& out) const;
-  // One key cap: its text, or the symbol drawn for it, and its widths.
+  // One key cap: its text, or the symbol drawn for it, and its widths. A separator between two
+  // shortcuts of a row is laid out among the caps but drawn as plain text, without a cap.
   struct Cap {
     std::string text;
     std::optional<Symbol> symbol;
+    bool separator = false;
     double inner = 0;  // the text or symbol
     double width = 0;  // the cap, padded; one character's at least as wide as it is tall
   };
   Cap makeCap(std::string text) const;
+  Cap makeSeparator() const;
   std::vector<Cap> makeCaps(const ShortcutRow& row) const;
   static double capsWidth(const std::vector<Cap>& caps);
   // The most columns, up to `usual`, whose cells hold `widestCaps` beside a shortest title.

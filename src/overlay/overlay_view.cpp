@@ -92,8 +92,8 @@ std::string OverlayView::appHeading(std::string_view menuName) const {
   return text::toUpperFull(t_->translateMenu(menuName));
 }
 
-ShortcutRow OverlayView::appRow(const ShortcutItem& item) const {
-  return {t_->translateCommand(item.title()), item.chord(), style_.capStyle};
+ShortcutRow OverlayView::appRow(const ShortcutEntry& entry) const {
+  return {t_->translateCommand(entry.item.title()), entry.chords, style_.capStyle};
 }
 
 std::string OverlayView::systemHeading(const ShortcutGroup& group) const {
@@ -102,8 +102,13 @@ std::string OverlayView::systemHeading(const ShortcutGroup& group) const {
 }
 
 ShortcutRow OverlayView::systemRow(const SourcedShortcut& item) const {
-  return {t_->isZH() && !item.titleZH.empty() ? item.titleZH : item.title, item.chord,
+  return {t_->isZH() && !item.titleZH.empty() ? item.titleZH : item.title,
+          {item.chord},
           style_.capStyle};
+}
+
+std::string OverlayView::spokenShortcuts(const ShortcutRow& row) const {
+  return row.spokenShortcut(t_->translateCommand("or"));
 }
 
 OverlayView OverlayView::narrowed(GroupedShortcuts groupedShortcuts,

@@ -48,7 +48,7 @@ class OverlayActions {
 // titles are made one at a time, so a render pays only for the rows it shows.
 class OverlayView {
  public:
-  using Group = GroupedShortcuts::value_type;  // menu name and its records in harvest order
+  using Group = GroupedShortcuts::value_type;  // menu name and its rows in harvest order
 
   // One item of the header's language switch.
   struct LanguageItem {
@@ -102,21 +102,23 @@ class OverlayView {
   // The groups ascending by their untranslated names (Unicode scalar order of canonical forms,
   // no case folding), whatever the language.
   std::vector<const Group*> sortedGroups() const;
-  // Records over all groups.
+  // Rows over all groups (a command with several keys is one row).
   std::size_t recordCount() const;
   // n / 8 rounded up, kept within 1..kMaxAppColumns.
   static int columnCount(std::size_t records);
   int appGridColumns() const { return columnCount(recordCount()); }
 
   // The heading of an application group (its translated name, upper-cased) and one of its rows
-  // (translated title, shortcut as harvested, caps in the view's style).
+  // (translated title, shortcuts as harvested, caps in the view's style).
   std::string appHeading(std::string_view menuName) const;
-  ShortcutRow appRow(const ShortcutItem& item) const;
+  ShortcutRow appRow(const ShortcutEntry& entry) const;
 
   // The system section: the catalogue carries both languages itself and is never translated.
   const std::vector<ShortcutGroup>& systemGroups() const { return systemGroups_; }
   std::string systemHeading(const ShortcutGroup& group) const;
   ShortcutRow systemRow(const SourcedShortcut& item) const;
+  // A row's shortcuts read out in the current language: "Ctrl+G or F3".
+  std::string spokenShortcuts(const ShortcutRow& row) const;
   // Who carries out the pinned overlay's actions; null when nobody does (previews, tests).
   std::shared_ptr<OverlayActions> actions() const { return actions_.lock(); }
   void setActions(std::weak_ptr<OverlayActions> actions) { actions_ = std::move(actions); }

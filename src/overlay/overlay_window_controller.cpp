@@ -20,7 +20,7 @@ Rect OverlayWindowController::panelFrame(const Rect& visibleFrame) {
   return Rect{{visibleFrame.midX() - width / 2, visibleFrame.midY() - height / 2}, {width, height}};
 }
 
-void OverlayWindowController::showWithShortcuts(const std::vector<ShortcutItem>& items,
+void OverlayWindowController::showWithShortcuts(const std::vector<ShortcutEntry>& items,
                                                 const std::string& appName,
                                                 const std::vector<SourcedShortcut>& systemShortcuts,
                                                 const std::string& appNameZH) {
@@ -32,7 +32,7 @@ void OverlayWindowController::showWithShortcuts(const std::vector<ShortcutItem>&
 }
 
 bool OverlayWindowController::prepareWithShortcuts(
-    const std::vector<ShortcutItem>& items, const std::string& appName,
+    const std::vector<ShortcutEntry>& items, const std::string& appName,
     const std::vector<SourcedShortcut>& systemShortcuts, const std::string& appNameZH) {
   return prepareWithGroups(groupByMenu(items), appName, systemShortcuts, appNameZH);
 }

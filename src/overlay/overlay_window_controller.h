@@ -33,21 +33,21 @@ class OverlayWindowController {
   // Given to every view shown from now on.
   std::weak_ptr<OverlayActions> actions;
 
-  // Closes the panel shown before, then shows `items` (in harvest order, grouped by top-level
+  // Closes the panel shown before, then shows `items` (rows in harvest order, grouped by top-level
   // menu) for `appName` (in Chinese `appNameZH`, where given) in a new panel, with
   // `systemShortcuts` in the system section. Without a main screen nothing new is shown and
   // `window` still holds the closed panel.
-  void showWithShortcuts(const std::vector<ShortcutItem>& items, const std::string& appName,
+  void showWithShortcuts(const std::vector<ShortcutEntry>& items, const std::string& appName,
                          const std::vector<SourcedShortcut>& systemShortcuts,
                          const std::string& appNameZH = {});
 
   // The first half of a show: builds the view and makes its panel, off screen, replacing (and
   // closing) one prepared before and not shown. False, with nothing prepared, without a main
   // screen or a panel.
-  bool prepareWithShortcuts(const std::vector<ShortcutItem>& items, const std::string& appName,
+  bool prepareWithShortcuts(const std::vector<ShortcutEntry>& items, const std::string& appName,
                             const std::vector<SourcedShortcut>& systemShortcuts,
                             const std::string& appNameZH = {});
-  // The same with the records grouped already (groupByMenu), which a caller may do elsewhere.
+  // The same with the rows grouped already (groupByMenu), which a caller may do elsewhere.
   bool prepareWithGroups(GroupedShortcuts groups, const std::string& appName,
                          const std::vector<SourcedShortcut>& systemShortcuts,
                          const std::string& appNameZH = {});

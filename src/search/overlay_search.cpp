@@ -7,7 +7,7 @@ namespace tavrine::search {
 namespace {
 
 struct Origin {
-  const ShortcutItem* item = nullptr;           // an application row
+  const ShortcutEntry* item = nullptr;          // an application row
   const SourcedShortcut* systemItem = nullptr;  // or a row of the system section
 };
 
@@ -23,12 +23,13 @@ OverlaySearch searchOverlay(const OverlayView& view, std::string_view query) {
     const std::string& name = group->first;
     const std::vector<std::string> headings = {name, t.translateMenu(name, true),
                                                t.translateMenu(name, false)};
-    for (const ShortcutItem& item : group->second) {
-      entries.push_back({view.appRow(item).title,
-                         {item.title(), t.translateCommand(item.title(), !zh)},
+    for (const ShortcutEntry& entry : group->second) {
+      const ShortcutRow row = view.appRow(entry);
+      entries.push_back({row.title,
+                         {entry.item.title(), t.translateCommand(entry.item.title(), !zh)},
                          headings,
-                         view.appRow(item).keyGroups()});
-      origins.push_back({&item, nullptr});
+                         row.keyGroups()});
+      origins.push_back({&entry, nullptr});
     }
   }
   for (const ShortcutGroup& group : view.systemGroups()) {
@@ -55,7 +56,7 @@ OverlaySearch searchOverlay(const OverlayView& view, std::string_view query) {
     if (kept[i] == nullptr) continue;
     const Origin& o = origins[i];
     if (o.item != nullptr) {
-      groups[o.item->menuPath()].push_back(*o.item);
+      groups[o.item->item.menuPath()].push_back(*o.item);
       continue;
     }
     system.push_back(*o.systemItem);
@@ -75,7 +76,7 @@ OverlaySearch searchOverlay(const OverlayView& view, std::string_view query) {
   const std::vector<const OverlayView::Group*> sorted = narrowed->sortedGroups();
   for (std::size_t s = 0; s < sorted.size(); ++s) {
     for (std::size_t r = 0; r < sorted[s]->second.size(); ++r)
-      take(false, s, r, &sorted[s]->second[r]);
+      take(false, s, r, &sorted[s]->second[r].item);
   }
   const std::vector<ShortcutGroup>& catalogue = narrowed->systemGroups();
   for (std::size_t s = 0; s < catalogue.size(); ++s) {

@@ -199,42 +199,51 @@ bool Query::match(const Entry& entry, Match& out) const {
     const std::optional<Rank> rank = phraseRank(fold(other), phrase_, ignored);
     if (rank && (!best || *rank < *best)) best = rank;
   }
-  bool exactKeys = false;
-  std::vector<std::string> caps;
+  // Named keys match one shortcut at a time: "ctrl f3" is not a row of Ctrl+G and F3.
+  std::vector<std::vector<std::string>> caps;
   caps.reserve(entry.keys.size());
-  for (const std::string& key : entry.keys)
-    caps.push_back(keyName(fold(key).folded));
-  if (!keys_.empty() && keysAmong(keys_, caps, exactKeys)) {
-    out.keysMatched = true;
-    const Rank rank = exactKeys ? Rank::exactKeys : Rank::someKeys;
-    if (!best || rank < *best) best = rank;
+  for (const std::vector<std::string>& shortcut : entry.keys) {
+    std::vector<std::string>& names = caps.emplace_back();
+    for (const std::string& key : shortcut)
+      names.push_back(keyName(fold(key).folded));
+    bool exactKeys = false;
+    if (!keys_.empty() && keysAmong(keys_, names, exactKeys)) {
+      out.keysMatched = true;
+      const Rank rank = exactKeys ? Rank::exactKeys : Rank::someKeys;
+      if (!best || rank < *best) best = rank;
+    }
   }
   if (!best) {
-    // Every word somewhere in a title or the heading, in either language, or naming a key.
+    // Every word somewhere in a title or the heading, in either language, or naming a key of
+    // one of its shortcuts.
     std::vector<FoldedText> texts;
     for (const std::string& other : entry.otherTitles)
       texts.push_back(fold(other));
     for (const std::string& heading : entry.headings)
       texts.push_back(fold(heading));
-    std::vector<Range> wordRanges;
-    const bool all = std::all_of(words_.begin(), words_.end(), [&](const std::string& word) {
-      // A single letter or digit is too common inside words to count anywhere but at a start.
-      const bool loneLetter = word.size() == 1 && isAsciiWordByte(word[0]);
-      std::size_t pos = shown.folded.find(word);
-      while (loneLetter && pos != std::string::npos && !startsWord(shown.folded, pos))
-        pos = shown.folded.find(word, pos + 1);
-      if (pos != std::string::npos) {
-        wordRanges.push_back(sourceRange(shown, pos, word.size()));
-        return true;
+    if (caps.empty()) caps.emplace_back();
+    for (const std::vector<std::string>& names : caps) {
+      std::vector<Range> wordRanges;
+      const bool all = std::all_of(words_.begin(), words_.end(), [&](const std::string& word) {
+        // A single letter or digit is too common inside words to count anywhere but at a start.
+        const bool loneLetter = word.size() == 1 && isAsciiWordByte(word[0]);
+        std::size_t pos = shown.folded.find(word);
+        while (loneLetter && pos != std::string::npos && !startsWord(shown.folded, pos))
+          pos = shown.folded.find(word, pos + 1);
+        if (pos != std::string::npos) {
+          wordRanges.push_back(sourceRange(shown, pos, word.size()));
+          return true;
+        }
+        return std::find(names.begin(), names.end(), keyName(word)) != names.end() ||
+               (!loneLetter && std::any_of(texts.begin(), texts.end(), [&](const FoldedText& t) {
+                 return t.folded.find(word) != std::string::npos;
+               }));
+      });
+      if (all) {
+        best = Rank::allWords;
+        out.highlights = std::move(wordRanges);
+        break;
       }
-      return std::find(caps.begin(), caps.end(), keyName(word)) != caps.end() ||
-             (!loneLetter && std::any_of(texts.begin(), texts.end(), [&](const FoldedText& t) {
-               return t.folded.find(word) != std::string::npos;
-             }));
-    });
-    if (all) {
-      best = Rank::allWords;
-      out.highlights = std::move(wordRanges);
     }
   }
   if (!best) return false;

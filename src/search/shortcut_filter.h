@@ -25,7 +25,8 @@ struct Entry {
   std::string title;                     // as shown, in the shown language
   std::vector<std::string> otherTitles;  // the same command in the other language
   std::vector<std::string> headings;     // its group's heading, in both languages
-  std::vector<std::string> keys;         // the caps as shown ("Ctrl", "Shift", "T"; "⌘", "F11")
+  // The caps of each of its shortcuts as shown ({"Ctrl", "Shift", "T"}; {"⌘", "F11"}).
+  std::vector<std::vector<std::string>> keys;
 };
 
 // Bytes [begin, end) of the shown title.
@@ -38,11 +39,11 @@ struct Range {
 // How well an entry matched; a lower rank comes first.
 enum class Rank {
   exactTitle,   // the whole title, in either language
-  exactKeys,    // the named keys are exactly the row's ("ctrl shift t", "F11")
+  exactKeys,    // the named keys are exactly one of the row's shortcuts ("ctrl shift t", "F11")
   titlePrefix,  // the title begins with the query
   wordPrefix,   // a word of the title begins with the query
   inTitle,      // the title holds the query
-  someKeys,     // the named keys are among the row's
+  someKeys,     // the named keys are among one of the row's shortcuts
   allWords,     // every word of the query is in a title or the heading, or names a key
 };
 

@@ -43,8 +43,8 @@ Sheet sheetOf(const OverlayView& view) {
   for (const OverlayView::Group* group : view.sortedGroups()) {
     Section& section = sheet.application.emplace_back();
     section.heading = view.appHeading(group->first);
-    for (const ShortcutItem& item : group->second) {
-      const ShortcutRow row = view.appRow(item);
+    for (const ShortcutEntry& entry : group->second) {
+      const ShortcutRow row = view.appRow(entry);
       section.rows.push_back({row.title, row.keyGroups()});
     }
   }
@@ -61,9 +61,14 @@ Sheet sheetOf(const OverlayView& view) {
 
 std::string joinedCaps(const Row& row, KeyCapStyle style) {
   std::string out;
-  for (const std::string& cap : row.caps) {
-    if (!out.empty() && style == KeyCapStyle::words) out += '+';
-    out += cap;
+  for (const std::vector<std::string>& shortcut : row.keys) {
+    if (!out.empty()) out += " / ";
+    bool first = true;
+    for (const std::string& cap : shortcut) {
+      if (!first && style == KeyCapStyle::words) out += '+';
+      out += cap;
+      first = false;
+    }
   }
   return out;
 }

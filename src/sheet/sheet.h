@@ -12,7 +12,7 @@ namespace tavrine::sheet {
 
 struct Row {
   std::string title;
-  std::vector<std::string> caps;  // the key caps, as the overlay draws them
+  std::vector<std::vector<std::string>> keys;  // each shortcut's caps, as the overlay draws them
 };
 
 struct Section {
@@ -32,7 +32,8 @@ struct Sheet {
 // What `view` shows now (a search's narrowed view shows only the rows it kept).
 Sheet sheetOf(const OverlayView& view);
 
-// Caps joined as a shortcut is written: "Ctrl+Shift+Z" in words, "⇧⌘Z" in glyphs.
+// Caps joined as a shortcut is written: "Ctrl+Shift+Z" in words, "⇧⌘Z" in glyphs; several
+// shortcuts as the overlay shows them, "Ctrl+G / F3".
 std::string joinedCaps(const Row& row, KeyCapStyle style);
 
 // A heading for the application, then one table per section; texts from other applications are

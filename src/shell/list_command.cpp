@@ -124,6 +124,13 @@ std::string escaped(const std::string& text, bool json) {
 
 }  // namespace
 
+std::string listedKeys(const std::vector<KeyChord>& chords) {
+  std::string keys;
+  for (const KeyChord& chord : chords)
+    keys.append(keys.empty() ? "" : " / ").append(spokenChord(chord, KeyCapStyle::words));
+  return keys;
+}
+
 std::string jsonString(const std::string& text) {
   return "\"" + escaped(text, true) + "\"";
 }
@@ -185,17 +192,17 @@ int runListCommand(const std::vector<std::string>& args) {
   std::vector<Row> rows;
   std::map<std::string, int> perSource;
   for (std::size_t i = 0; i < merged.application.size(); ++i) {
-    const ShortcutItem& item = merged.application[i];
+    const ShortcutItem& item = merged.application[i].item;
     const std::string& source = merged.applicationSources[i];
     ++perSource[source];
     rows.push_back({t.translateMenu(item.menuPath()), t.translateCommand(item.title()),
-                    spokenChord(item.chord(), KeyCapStyle::words), source});
+                    listedKeys(merged.application[i].chords), source});
   }
   std::vector<Row> system;
   for (const SourcedShortcut& s : merged.system)
     system.push_back({options.zh && !s.headingZH.empty() ? s.headingZH : s.heading,
-                      options.zh && !s.titleZH.empty() ? s.titleZH : s.title,
-                      spokenChord(s.chord, KeyCapStyle::words), s.source});
+                      options.zh && !s.titleZH.empty() ? s.titleZH : s.title, listedKeys({s.chord}),
+                      s.source});
 
   // What each source found, or why it found nothing.
   const std::string id = front.desktopEntryId.empty()

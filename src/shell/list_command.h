@@ -8,6 +8,8 @@
 #include <variant>
 #include <vector>
 
+#include "model/key_chord.h"
+
 namespace tavrine::qt {
 
 struct ListOptions {
@@ -23,6 +25,9 @@ std::variant<ListOptions, std::string> parseListArguments(const std::vector<std:
 // Prints the list on standard output: 0 when the application has shortcuts, 1 when it has none
 // (or none is in front), 2 for bad arguments or a process that is not running.
 int runListCommand(const std::vector<std::string>& args);
+
+// A row's shortcuts as the list writes them: "Ctrl+G / F3".
+std::string listedKeys(const std::vector<KeyChord>& chords);
 
 // `text` as a JSON string literal.
 std::string jsonString(const std::string& text);

@@ -286,7 +286,7 @@ QString OverlayAccessibleTree::text(std::size_t index, QAccessible::Text kind) c
       const ShortcutRow row = e.kind == Kind::appRow
                                   ? view.appRow(groups_[e.group]->second[e.item])
                                   : view.systemRow(view.systemGroups()[e.group].items[e.item]);
-      return toQString(name ? row.title : row.spokenShortcut());
+      return toQString(name ? row.title : view.spokenShortcuts(row));
     }
   }
   return {};

@@ -80,22 +80,32 @@ void drawRow(QPainter& painter, const QRectF& line, const sheet::Row& row) {
   const QFont titleFont = font(8.5, QFont::Normal);
   const QFont capFont = font(7.5, QFont::Normal, true);
   const QFontMetricsF capMetrics(capFont);
-  // The caps from the trailing edge, each in a light box.
+  // The caps from the trailing edge, each in a light box; several shortcuts with a "/" between.
   double x = line.right();
   const double capHeight = capMetrics.height() + 2;
   const double capTop = line.center().y() - capHeight / 2;
   painter.setFont(capFont);
-  for (auto cap = row.caps.rbegin(); cap != row.caps.rend(); ++cap) {
-    const QString text = toQString(*cap);
-    const double width = std::max(capHeight, capMetrics.horizontalAdvance(text) + 6);
-    x -= width;
-    const QRectF box(x, capTop, width, capHeight);
-    painter.setPen(Qt::NoPen);
-    painter.setBrush(kCapFill);
-    painter.drawRoundedRect(box, 2.5, 2.5);
-    painter.setPen(kText);
-    painter.drawText(box, Qt::AlignCenter, text);
-    x -= 2;
+  for (auto shortcut = row.keys.rbegin(); shortcut != row.keys.rend(); ++shortcut) {
+    if (shortcut != row.keys.rbegin()) {
+      const QString slash = QStringLiteral("/");
+      const double width = capMetrics.horizontalAdvance(slash) + 4;
+      x -= width;
+      painter.setPen(kText);
+      painter.drawText(QRectF(x, capTop, width, capHeight), Qt::AlignCenter, slash);
+      x -= 2;
+    }
+    for (auto cap = shortcut->rbegin(); cap != shortcut->rend(); ++cap) {
+      const QString text = toQString(*cap);
+      const double width = std::max(capHeight, capMetrics.horizontalAdvance(text) + 6);
+      x -= width;
+      const QRectF box(x, capTop, width, capHeight);
+      painter.setPen(Qt::NoPen);
+      painter.setBrush(kCapFill);
+      painter.drawRoundedRect(box, 2.5, 2.5);
+      painter.setPen(kText);
+      painter.drawText(box, Qt::AlignCenter, text);
+      x -= 2;
+    }
   }
   painter.setFont(titleFont);
   const QFontMetricsF titleMetrics(titleFont);

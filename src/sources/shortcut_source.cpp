@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "sources/shortcut_source.h"
 
+#include <algorithm>
+#include <map>
 #include <string_view>
 #include <unordered_set>
 #include <utility>
@@ -42,6 +44,8 @@ MergedShortcuts mergeShortcuts(const std::vector<ShortcutSourceRef>& sources,
   // Headings an earlier source shows untranslated: a later source's Chinese for the same
   // heading would split its group in two.
   std::unordered_set<std::string> plainHeadings;
+  // Each command's row, by heading and title.
+  std::map<std::pair<std::string, std::string>, std::size_t> commands;
   bool first = true;
   for (const ShortcutSourceRef& source : sources) {
     if (!source) continue;
@@ -55,15 +59,27 @@ MergedShortcuts mergeShortcuts(const std::vector<ShortcutSourceRef>& sources,
     }
     std::unordered_set<std::string> headings;
     for (SourcedShortcut& row : rows) {
-      const bool added = seen.insert({row.chord, normalisedTitle(row.title)}).second;
+      std::string command = normalisedTitle(row.title);
+      const bool added = seen.insert({row.chord, command}).second;
       if (!added && !first) continue;
       const bool ownHeading =
           app.isZH && !row.headingZH.empty() && !plainHeadings.contains(row.heading);
       if (!ownHeading) headings.insert(row.heading);
       const bool ownTitle = app.isZH && !row.titleZH.empty();
-      merged.application.emplace_back(std::move(ownHeading ? row.headingZH : row.heading),
-                                      std::move(ownTitle ? row.titleZH : row.title),
-                                      std::move(row.chord));
+      std::string heading = std::move(ownHeading ? row.headingZH : row.heading);
+      std::string title = std::move(ownTitle ? row.titleZH : row.title);
+      // Headings as the overlay groups them (canonical equivalence); titles as the sources wrote
+      // them, so that a source's own Chinese does not split a command in two.
+      const auto [at, isNew] = commands.try_emplace({text::canonical(heading), std::move(command)},
+                                                    merged.application.size());
+      if (!isNew) {
+        std::vector<KeyChord>& chords = merged.application[at->second].chords;
+        if (std::find(chords.begin(), chords.end(), row.chord) == chords.end())
+          chords.push_back(std::move(row.chord));
+        continue;
+      }
+      merged.application.emplace_back(
+          ShortcutItem(std::move(heading), std::move(title), std::move(row.chord)));
       merged.applicationSources.push_back(std::move(row.source));
     }
     plainHeadings.merge(headings);

@@ -49,16 +49,18 @@ class ShortcutSource {
 using ShortcutSourceRef = std::shared_ptr<const ShortcutSource>;
 
 struct MergedShortcuts {
-  std::vector<ShortcutItem> application;        // grouped by heading in the overlay
-  std::vector<std::string> applicationSources;  // the source of each, in the same order
+  std::vector<ShortcutEntry> application;       // grouped by heading in the overlay
+  std::vector<std::string> applicationSources;  // the source of each row's record, in order
   std::vector<SourcedShortcut> system;          // in the order the sources gave them
   bool unanswered = false;                      // a source's application did not answer in time
 };
 
 // Asks the sources in order. The first application source's rows all stay (an application may
-// list a command twice); each later one adds only rows with a chord and title not seen yet,
-// titles compared without case, surrounding spaces or a trailing ellipsis. In Chinese, a row that
-// carries its application's own Chinese shows that.
+// list a command twice, under two menus); each later one adds only rows with a chord and title
+// not seen yet, titles compared without case, surrounding spaces or a trailing ellipsis. Rows of
+// one heading with such an equal title are one command: the first row stays where it is and
+// takes the chords of the others, in the order seen. In Chinese, a row that carries its
+// application's own Chinese shows that.
 MergedShortcuts mergeShortcuts(const std::vector<ShortcutSourceRef>& sources,
                                const FrontApplication& app);
 

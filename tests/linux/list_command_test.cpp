@@ -24,6 +24,12 @@ TEST(ListCommandTest, ArgumentsGiveOptionsOrAMessageNamingTheFault) {
   EXPECT_EQ(runListCommand({"4194304"}), 2);
 }
 
+TEST(ListCommandTest, ARowsShortcutsAreWrittenOnOneLine) {
+  EXPECT_EQ(
+      listedKeys({KeyChord::make(KeyChord::kPrimary, "G"), KeyChord::make(0, *functionKey(3))}),
+      "Ctrl+G / F3");
+}
+
 TEST(ListCommandTest, JsonStringsEscapeQuotesBackslashesAndControlsAndStayUnicode) {
   EXPECT_EQ(jsonString(std::string("\"C:\\d\"\n\t\r\x1f\0 打开 🙂", 23)),
             R"("\"C:\\d\"\n\t\u000d\u001f\u0000 打开 🙂")");

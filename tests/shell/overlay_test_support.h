@@ -22,11 +22,11 @@
 namespace tavrine::doubles {
 
 // The realistic menu bar of an editor.
-inline std::vector<ShortcutItem> editorRecords() {
+inline std::vector<ShortcutEntry> editorRecords() {
   return sampleShortcuts("editor.menu");
 }
 
-inline std::shared_ptr<OverlayView> makeView(const std::vector<ShortcutItem>& records,
+inline std::shared_ptr<OverlayView> makeView(const std::vector<ShortcutEntry>& records,
                                              TranslationHelper& t) {
   return std::make_shared<OverlayView>("Editor", groupByMenu(records), t, OverlayStyle{},
                                        SystemShortcuts::catalogue(Desktop::macOS));

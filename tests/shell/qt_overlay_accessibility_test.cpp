@@ -48,7 +48,7 @@ std::vector<std::string> readChildren(QAccessibleInterface* parent,
 
 TEST(QtOverlayAccessibilityTest, ListsHeaderSectionsAndRowsInDisplayOrder) {
   TranslationHelper t;
-  const std::vector<ShortcutItem> records = editorRecords();
+  const std::vector<ShortcutEntry> records = editorRecords();
   OverlayWidget w(makeView(records, t));
   QAccessibleInterface* overlay = QAccessible::queryAccessibleInterface(&w);
   EXPECT_EQ(overlay->text(QAccessible::Name), QStringLiteral("Editor Keyboard Shortcuts"));
@@ -99,17 +99,18 @@ TEST(QtOverlayAccessibilityTest, MarksWhatIsScrolledOutOfViewAsOffscreen) {
 }
 
 // Names are plain titles in the language of the moment; descriptions speak the caps in the
-// overlay's style, and the catalogue is the overlay's desktop's.
+// overlay's style, all of a row's shortcuts in one, and the catalogue is the overlay's desktop's.
 TEST(QtOverlayAccessibilityTest, NamesAndDescriptionsFollowTheLanguageStyleAndDesktop) {
   TranslationHelper t;
+  ShortcutEntry copy = doubles::record("Edit", "Copy", "c");
+  copy.chords.push_back(doubles::record("Edit", "Copy", "c", 1).chord());
   OverlayWidget w(std::make_shared<OverlayView>(
-      "Editor",
-      groupByMenu(
-          {doubles::record("Edit", "<b>Bold</b>", "b"), doubles::record("Edit", "Copy", "c")}),
-      t, OverlayStyle{KeyCapStyle::words}, SystemShortcuts::catalogue(Desktop::kde)));
+      "Editor", groupByMenu({doubles::record("Edit", "<b>Bold</b>", "b"), copy}), t,
+      OverlayStyle{KeyCapStyle::words}, SystemShortcuts::catalogue(Desktop::kde)));
   QAccessibleInterface* overlay = QAccessible::queryAccessibleInterface(&w);
   const std::vector<std::string> nodes = readChildren(overlay);
   EXPECT_EQ(nodes[5], "  row <b>Bold</b> | Ctrl+B");
+  EXPECT_EQ(nodes[6], "  row Copy | Ctrl+C or Ctrl+Shift+C");
   EXPECT_NE(std::find(nodes.begin(), nodes.end(), "  row Kill Window | Ctrl+Alt+Escape"),
             nodes.end());
 
@@ -122,6 +123,7 @@ TEST(QtOverlayAccessibilityTest, NamesAndDescriptionsFollowTheLanguageStyleAndDe
   EXPECT_EQ(kept[1]->text(QAccessible::Name), QStringLiteral("中文"));
   EXPECT_EQ(kept[2]->text(QAccessible::Name), QStringLiteral("编辑"));
   EXPECT_EQ(kept[3]->text(QAccessible::Name), QStringLiteral("拷贝"));
+  EXPECT_EQ(kept[3]->text(QAccessible::Description), QStringLiteral("Ctrl+C 或 Ctrl+Shift+C"));
 }
 
 TEST(QtOverlayAccessibilityTest, TheLanguageSwitchOpensAMenuThatSetsTheLanguage) {

@@ -37,7 +37,7 @@ class QtPanelTest : public ::testing::Test {
   // Dropped panels delete their windows later, and the windows' views refer to `t`.
   ~QtPanelTest() override { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
 
-  PanelSettings settingsFor(const std::vector<ShortcutItem>& records) {
+  PanelSettings settingsFor(const std::vector<ShortcutEntry>& records) {
     PanelSettings settings;
     settings.content = doubles::makeView(records, t);
     return settings;
@@ -104,7 +104,7 @@ TEST_F(QtPanelTest, ShowsOnOrderFrontAndStaysClosedOnceClosed) {
 }
 
 TEST_F(QtPanelTest, AClosedPanelLeavesItsWindowToTheNextWhichPaintsOnlyItsOwnContent) {
-  std::vector<ShortcutItem> many;
+  std::vector<ShortcutEntry> many;
   for (int i = 0; i < 200; ++i)
     many.push_back(doubles::record("File", "Item " + std::to_string(i), "n"));
   const Rect frame{{0, 0}, {800, 500}};

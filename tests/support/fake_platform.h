@@ -41,11 +41,13 @@ inline ShortcutItem record(std::string menu, std::string title, std::string_view
   return ShortcutItem(std::move(menu), std::move(title), keyEquivalentChord(mask, key));
 }
 
-inline std::vector<ShortcutItem> sampleShortcuts(const std::string& file) {
+inline std::vector<ShortcutEntry> sampleShortcuts(const std::string& file) {
   const ax::MenuTreeParse parsed =
       ax::loadMenuTree(std::filesystem::path(TAVRINE_SAMPLES_DIR) / file);
   if (!parsed.tree) throw std::invalid_argument(parsed.error);
-  return AccessibilityHelper::getShortcuts(parsed.tree->application());
+  const std::vector<ShortcutItem> items =
+      AccessibilityHelper::getShortcuts(parsed.tree->application());
+  return {items.begin(), items.end()};
 }
 
 // What the application does is the Qt shell's to check, on the real application.
