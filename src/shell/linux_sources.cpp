@@ -15,12 +15,16 @@
 namespace tavrine::qt {
 namespace {
 
+std::filesystem::path homeFolder() {
+  const char* home = std::getenv("HOME");
+  return home != nullptr && *home == '/' ? std::filesystem::path(home) : std::filesystem::path();
+}
+
 std::filesystem::path configHome() {
   const char* config = std::getenv("XDG_CONFIG_HOME");
   if (config != nullptr && *config == '/') return config;
-  const char* home = std::getenv("HOME");
-  return home != nullptr && *home == '/' ? std::filesystem::path(home) / ".config"
-                                         : std::filesystem::path();
+  const auto home = homeFolder();
+  return home.empty() ? home : home / ".config";
 }
 
 }  // namespace
@@ -42,7 +46,7 @@ LinuxSources linuxSources(const ax::AccessibilityPort& accessibility, Desktop de
   out.sheets = std::make_shared<sources::sheets::SheetSource>(
       sources::sheets::shippedSheetFolders(std::getenv("XDG_DATA_DIRS"), sourceTree),
       sources::sheets::userSheetFolder(std::getenv("XDG_CONFIG_HOME"), std::getenv("HOME")),
-      configHome(),
+      configHome(), homeFolder(),
       [](const std::string& message) { std::fprintf(stderr, "%s\n", message.c_str()); });
   out.all = {
       std::make_shared<MenuBarSource>(accessibility),

@@ -203,7 +203,7 @@ TEST_F(SheetLibraryTest, TheSourceGivesChordsWithBothLanguagesAndTheAcceleratorM
         "(gtk_accel_path \"<Actions>/W/new-tab\" \"<Primary><Shift>t\")\n"
         "(gtk_accel_path \"<Actions>/W/close-tab\" \"\")\n");
   std::vector<std::string> reported;
-  const SheetSource source({root_ / "shipped"}, root_ / "user", root_ / "config",
+  const SheetSource source({root_ / "shipped"}, root_ / "user", root_ / "config", root_ / "home",
                            [&](const std::string& m) { reported.push_back(m); });
   FrontApplication app;
   app.pid = 1;

@@ -9,10 +9,12 @@
 namespace tavrine::sources::sheets {
 
 SheetSource::SheetSource(std::vector<std::filesystem::path> shipped, std::filesystem::path user,
-                         std::filesystem::path configHome, Report report)
+                         std::filesystem::path configHome, std::filesystem::path home,
+                         Report report)
     : library_(std::move(shipped), std::move(user),
                [](std::string_view keys) { return chordOfAccelerator(keys).has_value(); }),
       configHome_(std::move(configHome)),
+      home_(std::move(home)),
       report_(std::move(report)) {}
 
 std::vector<std::string> SheetSource::namesOf(const FrontApplication& app) {
@@ -28,8 +30,8 @@ std::vector<SourcedShortcut> SheetSource::shortcuts(const FrontApplication& app)
   // The application's own record of its bindings, the user's changes included, wins.
   std::map<std::string, std::string> bound;
   const auto program = std::filesystem::path(app.executable).filename().string();
-  if (const auto map =
-          accel_map::readAccelMap(accel_map::mapCandidates(program, configHome_.c_str(), nullptr)))
+  if (const auto map = accel_map::readAccelMap(
+          accel_map::mapCandidates(program, configHome_.c_str(), home_.c_str())))
     for (const auto& entry : *map)
       bound[entry.path] = entry.accelerator;
   std::vector<SourcedShortcut> out;

@@ -18,10 +18,10 @@ class SheetSource final : public ShortcutSource {
   static constexpr const char* kName = "sheet";
   using Report = std::function<void(const std::string&)>;
 
-  // `configHome` is where the accelerator maps are ($XDG_CONFIG_HOME, else ~/.config). A broken
-  // sheet is reported once per version of its file through `report`.
+  // The accelerator maps are under `configHome` ($XDG_CONFIG_HOME, else ~/.config) and, GTK 2's,
+  // under `home`. A broken sheet is reported once per version of its file through `report`.
   SheetSource(std::vector<std::filesystem::path> shipped, std::filesystem::path user,
-              std::filesystem::path configHome, Report report);
+              std::filesystem::path configHome, std::filesystem::path home, Report report);
   std::vector<SourcedShortcut> shortcuts(const FrontApplication& app) const override;
 
   // The names a sheet is found by, and the messages of the broken sheets, for `--list`.
@@ -31,6 +31,7 @@ class SheetSource final : public ShortcutSource {
  private:
   mutable SheetLibrary library_;
   std::filesystem::path configHome_;
+  std::filesystem::path home_;
   Report report_;
 };
 
