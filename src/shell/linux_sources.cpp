@@ -27,6 +27,13 @@ std::filesystem::path configHome() {
   return home.empty() ? home : home / ".config";
 }
 
+std::filesystem::path dataHome() {
+  const char* data = std::getenv("XDG_DATA_HOME");
+  if (data != nullptr && *data == '/') return data;
+  const auto home = homeFolder();
+  return home.empty() ? home : home / ".local/share";
+}
+
 }  // namespace
 
 LinuxSources linuxSources(const ax::AccessibilityPort& accessibility, Desktop desktop) {
@@ -46,7 +53,7 @@ LinuxSources linuxSources(const ax::AccessibilityPort& accessibility, Desktop de
   out.sheets = std::make_shared<sources::sheets::SheetSource>(
       sources::sheets::shippedSheetFolders(std::getenv("XDG_DATA_DIRS"), sourceTree),
       sources::sheets::userSheetFolder(std::getenv("XDG_CONFIG_HOME"), std::getenv("HOME")),
-      configHome(), homeFolder(),
+      sources::sheets::SheetSource::UserFolders{configHome(), homeFolder(), dataHome()},
       [](const std::string& message) { std::fprintf(stderr, "%s\n", message.c_str()); });
   out.all = {
       std::make_shared<MenuBarSource>(accessibility),
