@@ -72,12 +72,6 @@ TEST(AccelMap, FindsTheMapWhereGtk2And3ApplicationsKeepIt) {
   ASSERT_TRUE(map);
   EXPECT_EQ(map->size(), 1u);
   EXPECT_FALSE(readAccelMap(mapCandidates("mousepad", dir.c_str(), nullptr)));
-  // GTK 2's folder, named by the program alone.
-  std::filesystem::create_directories(dir / ".gnome2/accels");
-  std::ofstream(dir / ".gnome2/accels/gedit") << "(gtk_accel_path \"<Actions>/A/b\" \"F9\")\n";
-  const auto gtk2 = readAccelMap(mapCandidates("gedit", nullptr, dir.c_str()));
-  ASSERT_TRUE(gtk2);
-  EXPECT_EQ(gtk2->front().accelerator, "F9");
   std::filesystem::remove_all(dir);
 }
 

@@ -237,11 +237,14 @@ TEST_F(SheetLibraryTest, AKdeUsersOwnBindingsReplaceTheSheetsDefaults) {
         "  { title = \"Close\", keys = \"Ctrl+W\", action = \"file_close\" },\n]\n");
   std::filesystem::create_directories(root_ / "data/kxmlgui5/kwrite");
   std::filesystem::create_directories(root_ / "config");
-  // New rebound in KWrite alone, Quit for every KDE application, Close left alone.
+  // New rebound in KWrite (which wins over kdeglobals), Quit for every KDE application, Close
+  // left alone; only ui files count.
   write("data/kxmlgui5/kwrite/kwriteui.rc",
         "<gui><ActionProperties><Action name=\"file_new\" shortcut=\"Ctrl+Alt+N\"/>"
         "</ActionProperties></gui>");
-  write("config/kdeglobals", "[Shortcuts]\nQuit=Ctrl+Shift+Q\n");
+  write("data/kxmlgui5/kwrite/notes.txt",
+        "<ActionProperties><Action name=\"file_close\" shortcut=\"F4\"/></ActionProperties>");
+  write("config/kdeglobals", "[Shortcuts]\nQuit=Ctrl+Shift+Q\nNew=Ctrl+Shift+N\n");
   const SheetSource source({root_ / "shipped"}, root_ / "user",
                            {root_ / "config", root_ / "home", root_ / "data"}, {});
   FrontApplication app;
