@@ -56,8 +56,9 @@ hs_poll() {
 hs__track() { echo "$1" >>"$HS_DIR/pgids"; }
 
 hs__start_xvfb() {
-  # A free display, chosen by the server itself.
-  setsid Xvfb -displayfd 3 -screen 0 "${HS_SCREEN}x24" -nolisten tcp 3>"$HS_DIR/display" \
+  # A free display, chosen by the server itself; kept as it is when its last client leaves, as a
+  # desktop's is (a reset would drop the root window's properties).
+  setsid Xvfb -displayfd 3 -screen 0 "${HS_SCREEN}x24" -nolisten tcp -noreset 3>"$HS_DIR/display" \
     >"$HS_DIR/xvfb.log" 2>&1 &
   hs__track $!
   if ! hs_poll 5 test -s "$HS_DIR/display"; then
@@ -106,6 +107,12 @@ hs__start_session() {
   # Toolkits register on the accessibility bus only if the switch was on when they started.
   if ! busctl --user set-property org.a11y.Bus /org/a11y/bus org.a11y.Status IsEnabled b true; then
     hs_log "could not turn the accessibility switch on"; hs_stop; return 1
+  fi
+  # A desktop session publishes the bus on the root window too. Qt 5 applications (KDE's) find it
+  # there at once; without it they race their own start-up and often never register.
+  if [ -n "${DISPLAY:-}" ]; then
+    xprop -root -f AT_SPI_BUS 8s -set AT_SPI_BUS "$(hs_a11y_address)" ||
+      hs_log "could not publish the accessibility bus on the root window"
   fi
 }
 

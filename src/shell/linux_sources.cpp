@@ -15,12 +15,23 @@
 namespace tavrine::qt {
 namespace {
 
+std::filesystem::path homeFolder() {
+  const char* home = std::getenv("HOME");
+  return home != nullptr && *home == '/' ? std::filesystem::path(home) : std::filesystem::path();
+}
+
 std::filesystem::path configHome() {
   const char* config = std::getenv("XDG_CONFIG_HOME");
   if (config != nullptr && *config == '/') return config;
-  const char* home = std::getenv("HOME");
-  return home != nullptr && *home == '/' ? std::filesystem::path(home) / ".config"
-                                         : std::filesystem::path();
+  const auto home = homeFolder();
+  return home.empty() ? home : home / ".config";
+}
+
+std::filesystem::path dataHome() {
+  const char* data = std::getenv("XDG_DATA_HOME");
+  if (data != nullptr && *data == '/') return data;
+  const auto home = homeFolder();
+  return home.empty() ? home : home / ".local/share";
 }
 
 }  // namespace
@@ -42,7 +53,7 @@ LinuxSources linuxSources(const ax::AccessibilityPort& accessibility, Desktop de
   out.sheets = std::make_shared<sources::sheets::SheetSource>(
       sources::sheets::shippedSheetFolders(std::getenv("XDG_DATA_DIRS"), sourceTree),
       sources::sheets::userSheetFolder(std::getenv("XDG_CONFIG_HOME"), std::getenv("HOME")),
-      configHome(),
+      sources::sheets::SheetSource::UserFolders{configHome(), homeFolder(), dataHome()},
       [](const std::string& message) { std::fprintf(stderr, "%s\n", message.c_str()); });
   out.all = {
       std::make_shared<MenuBarSource>(accessibility),

@@ -100,6 +100,25 @@ list_shows "(Firefox, Chinese)" "$HS_PID_firefox --zh" "新建隐私窗口"
 list_shows "(Firefox, JSON)" "$HS_PID_firefox --json" \
   '{"heading": "File", "title": "New Tab", "keys": "Ctrl+T", "source": "sheet"}' '"menu bar": "menus empty until opened"'
 hs_stop_app firefox
+# KWrite (KDE, Qt 5) with its menu bar hidden (Ctrl+M) and New rebound by its user: KXmlGui keeps
+# the rebinding in the local ui file; the hidden menu bar is still read, the editor's own rows too.
+mkdir -p "$XDG_DATA_HOME/kxmlgui5/kwrite"
+cat >"$XDG_DATA_HOME/kxmlgui5/kwrite/kateui.rc" <<'EOF_RC'
+<!DOCTYPE gui>
+<gui name="kwrite" version="1">
+ <ActionProperties scheme="Default">
+  <Action name="file_new" shortcut="Ctrl+Alt+N"/>
+ </ActionProperties>
+</gui>
+EOF_RC
+echo text >"$HS_DIR/note.txt"
+hs_start_app kwrite kwrite "$HS_DIR/note.txt" >/dev/null
+front kwrite
+hs_xdotool key ctrl+m
+sleep 1
+hold_shows kwrite "$HS_PID_kwrite" "" "FILE|New|Ctrl+Alt+N" "FILE|Quit|Ctrl+Q" "EDIT|Undo|Ctrl+Z"
+hs_stop_app kwrite
+
 hs_start_app idle sleep 60 >/dev/null
 list_shows "(a program with no shortcuts)" "$HS_PID_idle" "Nothing to show" \
   "menu bar: not on the accessibility bus" "no shortcuts window" "no sheet (yours would be"

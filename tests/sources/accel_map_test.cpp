@@ -33,14 +33,35 @@ TEST(AccelMap, ReadsDefaultsAndTheUsersChangesAndSkipsTheRest) {
   EXPECT_TRUE(parseAccelMap(std::string(kMaxMapBytes + 1, ' ')).empty());
 }
 
-TEST(AccelMap, FindsTheMapInTheProgramsConfigFolder) {
-  const std::vector<std::filesystem::path> thunar{"/cfg/Thunar/accels.scm",
-                                                  "/cfg/thunar/accels.scm"};
-  EXPECT_EQ(mapCandidates("thunar", "/cfg", "/home/u"), thunar);
-  EXPECT_EQ(mapCandidates("Thunar", nullptr, "/home/u"),
-            std::vector<std::filesystem::path>{"/home/u/.config/Thunar/accels.scm"});
-  EXPECT_TRUE(mapCandidates("../x", "/cfg", "/home/u").empty());
-  EXPECT_TRUE(mapCandidates("", "/cfg", "/home/u").empty());
+TEST(AccelMap, FindsTheMapWhereGtk2And3ApplicationsKeepIt) {
+  using Paths = std::vector<std::filesystem::path>;
+  const struct {
+    const char* program;
+    const char* configHome;
+    const char* home;
+    Paths expected;
+  } cases[] = {
+      {"thunar",
+       "/cfg",
+       "/home/u",
+       {"/cfg/Thunar/accels.scm", "/cfg/thunar/accels.scm", "/cfg/Thunar/accels",
+        "/cfg/thunar/accels", "/home/u/.gnome2/accels/thunar"}},
+      {"Thunar",
+       nullptr,
+       "/home/u",
+       {"/home/u/.config/Thunar/accels.scm", "/home/u/.config/Thunar/accels",
+        "/home/u/.gnome2/accels/Thunar"}},
+      {"pluma",
+       "/cfg",
+       nullptr,
+       {"/cfg/Pluma/accels.scm", "/cfg/pluma/accels.scm", "/cfg/Pluma/accels",
+        "/cfg/pluma/accels"}},
+      {"gedit", "rel", "rel", {}},
+      {"../x", "/cfg", "/home/u", {}},
+      {"", "/cfg", "/home/u", {}},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(mapCandidates(c.program, c.configHome, c.home), c.expected) << c.program;
 
   const auto dir =
       std::filesystem::temp_directory_path() / ("tavrine-accels-" + std::to_string(::getpid()));

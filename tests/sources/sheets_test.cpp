@@ -203,7 +203,8 @@ TEST_F(SheetLibraryTest, TheSourceGivesChordsWithBothLanguagesAndTheAcceleratorM
         "(gtk_accel_path \"<Actions>/W/new-tab\" \"<Primary><Shift>t\")\n"
         "(gtk_accel_path \"<Actions>/W/close-tab\" \"\")\n");
   std::vector<std::string> reported;
-  const SheetSource source({root_ / "shipped"}, root_ / "user", root_ / "config",
+  const SheetSource source({root_ / "shipped"}, root_ / "user",
+                           {root_ / "config", root_ / "home", root_ / "data"},
                            [&](const std::string& m) { reported.push_back(m); });
   FrontApplication app;
   app.pid = 1;
@@ -231,6 +232,34 @@ TEST_F(SheetLibraryTest, TheSourceGivesChordsWithBothLanguagesAndTheAcceleratorM
   ASSERT_EQ(reported.size(), 1u);
   EXPECT_TRUE(reported[0].ends_with("thunar.toml:3: cannot read the keys \"Ctrl+Nope\""))
       << reported[0];
+}
+
+TEST_F(SheetLibraryTest, AKdeUsersOwnBindingsReplaceTheSheetsDefaults) {
+  write("shipped/kwrite.toml",
+        "[[group]]\nheading = \"File\"\nshortcuts = [\n"
+        "  { title = \"New\", keys = \"Ctrl+N\", action = \"file_new\" },\n"
+        "  { title = \"Quit\", keys = \"Ctrl+Q\", action = \"file_quit\" },\n"
+        "  { title = \"Close\", keys = \"Ctrl+W\", action = \"file_close\" },\n]\n");
+  std::filesystem::create_directories(root_ / "data/kxmlgui5/kwrite");
+  std::filesystem::create_directories(root_ / "config");
+  // New rebound in KWrite (which wins over kdeglobals), Quit for every KDE application, Close
+  // left alone; only ui files count.
+  write("data/kxmlgui5/kwrite/kwriteui.rc",
+        "<gui><ActionProperties><Action name=\"file_new\" shortcut=\"Ctrl+Alt+N\"/>"
+        "</ActionProperties></gui>");
+  write("data/kxmlgui5/kwrite/notes.txt",
+        "<ActionProperties><Action name=\"file_close\" shortcut=\"F4\"/></ActionProperties>");
+  write("config/kdeglobals", "[Shortcuts]\nQuit=Ctrl+Shift+Q\nNew=Ctrl+Shift+N\n");
+  const SheetSource source({root_ / "shipped"}, root_ / "user",
+                           {root_ / "config", root_ / "home", root_ / "data"}, {});
+  FrontApplication app;
+  app.executable = "/usr/bin/kwrite";
+  const auto rows = source.shortcuts(app);
+  ASSERT_EQ(rows.size(), 3u);
+  constexpr unsigned A = KeyChord::kAlt, S = KeyChord::kShift, P = KeyChord::kPrimary;
+  EXPECT_EQ(rows[0].chord, KeyChord::make(P | A, "N"));
+  EXPECT_EQ(rows[1].chord, KeyChord::make(P | S, "Q"));
+  EXPECT_EQ(rows[2].chord, KeyChord::make(P, "W"));
 }
 
 }  // namespace

@@ -74,18 +74,22 @@ std::vector<std::filesystem::path> mapCandidates(std::string_view program, const
                                                  const char* home) {
   if (program.empty() || program.find('/') != std::string_view::npos || program.front() == '.')
     return {};
+  const bool hasHome = home && *home == '/';
   std::filesystem::path base;
   if (configHome && *configHome == '/')
     base = configHome;
-  else if (home && *home == '/')
+  else if (hasHome)
     base = std::filesystem::path(home) / ".config";
-  else
-    return {};
   std::string capital(program);
   if (capital[0] >= 'a' && capital[0] <= 'z')
     capital[0] = static_cast<char>(capital[0] - 'a' + 'A');
-  std::vector<std::filesystem::path> out{base / capital / "accels.scm"};
-  if (capital != program) out.push_back(base / std::string(program) / "accels.scm");
+  std::vector<std::filesystem::path> out;
+  if (!base.empty())
+    for (const char* file : {"accels.scm", "accels"}) {
+      out.push_back(base / capital / file);
+      if (capital != program) out.push_back(base / std::string(program) / file);
+    }
+  if (hasHome) out.push_back(std::filesystem::path(home) / ".gnome2/accels" / std::string(program));
   return out;
 }
 

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
-// GTK accelerator maps (accels.scm): where GTK 2 and 3 applications such as Thunar keep the
-// accelerators of their actions, including the ones the user changed. Each line is
+// GTK accelerator maps (accels.scm, accels): where GTK 2 and 3 applications such as Thunar keep
+// the accelerators of their actions, including the ones the user changed. Each line is
 //   (gtk_accel_path "<Actions>/ThunarWindow/new-tab" "<Primary>t")
 // and GTK writes the ones still at their defaults commented out with ";". Both are current.
 #pragma once
@@ -31,13 +31,14 @@ std::vector<AccelEntry> parseAccelMap(std::string_view text);
 // The action's own name, the last part of its path: "<Actions>/ThunarWindow/new-tab" -> "new-tab".
 std::string_view actionName(std::string_view path);
 
-// Where `program` keeps its map: $XDG_CONFIG_HOME/<Program>/accels.scm, the folder named as the
-// program is or with its first letter upper-cased ("Thunar", "Mousepad"). Null `configHome`
-// means ~/.config.
+// Where `program` may keep its map, most likely first: $XDG_CONFIG_HOME/<Program>/accels.scm or
+// .../accels, the folder named as the program is or with its first letter upper-cased ("Thunar",
+// "Mousepad", "pluma"), then GTK 2's ~/.gnome2/accels/<program>. Null `configHome` means
+// ~/.config; null `home` leaves out the last.
 std::vector<std::filesystem::path> mapCandidates(std::string_view program, const char* configHome,
                                                  const char* home);
 
-// The map of `program`, read from the first candidate that exists; none when there is none.
+// The map read from the first candidate that exists; none when there is none.
 std::optional<std::vector<AccelEntry>> readAccelMap(
     const std::vector<std::filesystem::path>& candidates);
 

@@ -28,8 +28,9 @@ struct SheetShortcut {
   std::string title;
   std::string titleZh;            // empty: the title is shown in both languages
   std::vector<std::string> keys;  // "Ctrl+Shift+T" or GTK's "<Primary><Shift>t"
-  std::string action;             // a GTK accelerator-map path whose binding the user may change
-  int line = 0;                   // where it is written, for messages
+  std::string action;  // the application's name for it, whose binding the user may change:
+                       // a GTK accelerator-map path or a KDE action name
+  int line = 0;        // where it is written, for messages
 
   bool operator==(const SheetShortcut&) const = default;
 };

@@ -5,14 +5,15 @@
 
 #include "sources/accel_map/accel_map.h"
 #include "sources/accelerators/accelerator_chord.h"
+#include "sources/kxmlgui/kxmlgui.h"
 
 namespace tavrine::sources::sheets {
 
 SheetSource::SheetSource(std::vector<std::filesystem::path> shipped, std::filesystem::path user,
-                         std::filesystem::path configHome, Report report)
+                         UserFolders folders, Report report)
     : library_(std::move(shipped), std::move(user),
                [](std::string_view keys) { return chordOfAccelerator(keys).has_value(); }),
-      configHome_(std::move(configHome)),
+      folders_(std::move(folders)),
       report_(std::move(report)) {}
 
 std::vector<std::string> SheetSource::namesOf(const FrontApplication& app) {
@@ -25,19 +26,21 @@ std::vector<SourcedShortcut> SheetSource::shortcuts(const FrontApplication& app)
     for (const auto& message : library_.newErrors())
       report_(message);
   if (!sheet) return {};
-  // The application's own record of its bindings, the user's changes included, wins.
-  std::map<std::string, std::string> bound;
+  // The application's own record of its bindings, the user's changes included, wins: a GTK
+  // accelerator map by action path, KDE's by action name. An application has one or the other.
   const auto program = std::filesystem::path(app.executable).filename().string();
-  if (const auto map =
-          accel_map::readAccelMap(accel_map::mapCandidates(program, configHome_.c_str(), nullptr)))
+  auto bound = kxmlgui::userBindings(program, folders_.dataHome, folders_.configHome);
+  if (const auto map = accel_map::readAccelMap(
+          accel_map::mapCandidates(program, folders_.configHome.c_str(), folders_.home.c_str())))
     for (const auto& entry : *map)
-      bound[entry.path] = entry.accelerator;
+      bound[entry.path] =
+          entry.accelerator.empty() ? std::vector<std::string>{} : std::vector{entry.accelerator};
   std::vector<SourcedShortcut> out;
   for (const auto& group : sheet->groups)
     for (const auto& s : group.shortcuts) {
       std::vector<std::string> keys = s.keys;
       if (const auto it = bound.find(s.action); !s.action.empty() && it != bound.end())
-        keys = it->second.empty() ? std::vector<std::string>{} : std::vector{it->second};
+        keys = it->second;
       for (const auto& k : keys)
         if (auto chord = chordOfAccelerator(k))
           out.push_back(

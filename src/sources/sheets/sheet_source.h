@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 // Sheets as a source of shortcuts: the shipped and the user's sheet of the application in front,
-// with the bindings of its GTK accelerator map where the sheet names actions.
+// with the user's own bindings where the sheet names actions: a GTK application's accelerator
+// map, a KDE application's kxmlgui files and kdeglobals.
 #pragma once
 
 #include <filesystem>
@@ -18,10 +19,14 @@ class SheetSource final : public ShortcutSource {
   static constexpr const char* kName = "sheet";
   using Report = std::function<void(const std::string&)>;
 
-  // `configHome` is where the accelerator maps are ($XDG_CONFIG_HOME, else ~/.config). A broken
-  // sheet is reported once per version of its file through `report`.
+  // Where the user's bindings are: $XDG_CONFIG_HOME (else ~/.config), the home folder (GTK 2's
+  // maps) and $XDG_DATA_HOME (else ~/.local/share; kxmlgui files). Empty: not known.
+  struct UserFolders {
+    std::filesystem::path configHome, home, dataHome;
+  };
+  // A broken sheet is reported once per version of its file through `report`.
   SheetSource(std::vector<std::filesystem::path> shipped, std::filesystem::path user,
-              std::filesystem::path configHome, Report report);
+              UserFolders folders, Report report);
   std::vector<SourcedShortcut> shortcuts(const FrontApplication& app) const override;
 
   // The names a sheet is found by, and the messages of the broken sheets, for `--list`.
@@ -30,7 +35,7 @@ class SheetSource final : public ShortcutSource {
 
  private:
   mutable SheetLibrary library_;
-  std::filesystem::path configHome_;
+  UserFolders folders_;
   Report report_;
 };
 
