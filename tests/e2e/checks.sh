@@ -45,7 +45,7 @@ hold_shows() {
   shift 3
   if overlay="$(hs_hold_ctrl "$HS_PID_tavrine" "$shot" "$pid")"; then
     printf '%s\n' "$overlay" | head -n 12
-    pass "$app: the overlay is up and $app keeps the focus"
+    pass "$app: the overlay is up${pid:+ and $app keeps the focus}"
     expect_rows "$overlay" "$app" "$@"
   else
     fail "$app: no overlay in the centre while Ctrl was held, or it took the focus"
