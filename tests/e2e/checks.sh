@@ -44,7 +44,7 @@ hold_shows() {
   local app="$1" pid="$2" shot="$3" overlay
   shift 3
   if overlay="$(hs_hold_ctrl "$HS_PID_tavrine" "$shot" "$pid")"; then
-    printf '%s\n' "$overlay" | head -n 12
+    head -n 12 <<<"$overlay"
     pass "$app: the overlay is up${pid:+ and $app keeps the focus}"
     expect_rows "$overlay" "$app" "$@"
   else
