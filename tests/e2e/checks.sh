@@ -44,8 +44,8 @@ hold_shows() {
   local app="$1" pid="$2" shot="$3" overlay
   shift 3
   if overlay="$(hs_hold_ctrl "$HS_PID_tavrine" "$shot" "$pid")"; then
-    printf '%s\n' "$overlay" | head -n 12
-    pass "$app: the overlay is up and $app keeps the focus"
+    head -n 12 <<<"$overlay"
+    pass "$app: the overlay is up${pid:+ and $app keeps the focus}"
     expect_rows "$overlay" "$app" "$@"
   else
     fail "$app: no overlay in the centre while Ctrl was held, or it took the focus"

@@ -56,7 +56,8 @@ front menu_app
 hold_shows menu-app "$HS_PID_menu_app" "" "${menu_app_rows[@]}"
 
 # 4. Applications whose shortcuts are in no readable menu bar: GNOME Text Editor (GTK 4, no menu
-#    bar; its shortcuts window), Thunar and Firefox (menus empty until opened; their sheets).
+#    bar; its shortcuts window), Thunar and Firefox (menus empty until opened), IDLE (Tk, on no
+#    bus) and gVim (keys in labels the bus does not show): their sheets.
 #    `tavrine --list` prints the same rows with their sources, and in Chinese the applications'
 #    own translations.
 gte_rows=("DOCUMENTS|Save|Ctrl+S" "WINDOWS|New window|Ctrl+N" "ZOOM|Zoom In|Ctrl++")
@@ -119,6 +120,18 @@ sleep 1
 hold_shows kwrite "$HS_PID_kwrite" "" "FILE|New|Ctrl+Alt+N" "FILE|Quit|Ctrl+Q" "EDIT|Undo|Ctrl+Z"
 hs_stop_app kwrite
 
+# IDLE (Tk: no accessibility bridge; python3 runs its script, whose desktop entry names the sheet)
+# and gVim (GTK: its menu keys sit in labels the bus does not show): their sheets.
+hs_start_app idle_tk idle >/dev/null
+hs_xdotool search --sync --onlyvisible --name '^IDLE Shell' windowactivate --sync >/dev/null 2>&1 || true
+sleep 0.5
+hold_shows idle "" "" "FILE|Open...|Ctrl+O" "RUN|Run Module|F5"
+hs_stop_app idle_tk
+hs_start_app gvim gvim -f >/dev/null
+front gvim
+# gVim's frame never reports the active state over the bus: its focus is not checked.
+hold_shows gvim "" "" "EDIT|Redo|Ctrl+R"
+hs_stop_app gvim
 hs_start_app idle sleep 60 >/dev/null
 list_shows "(a program with no shortcuts)" "$HS_PID_idle" "Nothing to show" \
   "menu bar: not on the accessibility bus" "no shortcuts window" "no sheet (yours would be"

@@ -45,6 +45,8 @@ class DesktopEntryTest : public ::testing::Test {
           "[Desktop Entry]\nExec=edit-wrapper\nTryExec=/usr/bin/edit\nIcon=edit-icon\n");
     write("system/applications/zz.desktop",
           "[Desktop Entry]\nExec=edit\nStartupWMClass=EditPreview\nIcon=preview-icon\n");
+    write("system/applications/idle-python3.11.desktop",
+          "[Desktop Entry]\nExec=/usr/bin/idle-python3.11\nIcon=idle\n");
     folders_ = {root_ / "user/applications", root_ / "system/applications"};
   }
   void TearDown() override { fs::remove_all(root_); }
@@ -98,6 +100,11 @@ TEST_F(DesktopEntryTest, IconsComeFromTheProcessThroughAnIndexKeptCurrent) {
   EXPECT_EQ(entry->gettextDomain, "mousepad-x");
   EXPECT_FALSE(icons.entryOf(8, "nothing"));
   EXPECT_EQ(icons.iconOf(8, "mousepad"), "mousepad");  // no such process
+  // An interpreter is known by the script it runs; without one, by itself.
+  write("proc/11/cmdline", std::string("/usr/bin/python3.11\0-E\0/usr/bin/idle-python3.11\0", 48));
+  EXPECT_EQ(icons.iconOf(11, "Idle"), "idle");
+  write("proc/12/cmdline", std::string("python3\0-i\0", 11));
+  EXPECT_EQ(processExecutable(12, root_ / "proc"), "python3");
   EXPECT_EQ(icons.iconOf(8, "/etc/passwd"), "") << "a path another process names is no icon";
 
   write("system/applications/org.xfce.mousepad.desktop",

@@ -21,6 +21,7 @@ class MemoryWindowTree final : public WindowTree {
     WindowId parent;
     bool wmState;
     std::optional<std::int32_t> pid;
+    std::optional<bool> local = true;  // WM_CLIENT_MACHINE: this machine, another, or none
     bool gone = false;
   };
   std::map<WindowId, Window> windows;
@@ -48,7 +49,9 @@ class MemoryWindowTree final : public WindowTree {
   std::optional<std::int32_t> clientPid(WindowId id) const override {
     return find(id) && serverPids.contains(id) ? std::optional(serverPids.at(id)) : std::nullopt;
   }
-  bool isLocal(WindowId id) const override { return find(id) != nullptr; }
+  std::optional<bool> isLocal(WindowId id) const override {
+    return find(id) != nullptr ? find(id)->local : std::nullopt;
+  }
 
  private:
   const Window* find(WindowId id) const {
@@ -70,6 +73,11 @@ TEST(FrontmostWindowTest, FindsTheClientWindowThatHoldsTheKeyboard) {
                      {70, {}}, {71, {70, true}}};  // 71 names no process
   MemoryWindowTree served = managed;               // the server tells the process behind 61 and 71
   served.serverPids = {{61, 610}, {71, 710}};
+  // Tk names no machine; ssh -X windows name another.
+  MemoryWindowTree unnamed = served;
+  unnamed.windows[61].local = unnamed.windows[51].local = std::nullopt;
+  MemoryWindowTree remote = served;
+  remote.windows[61].local = false;
   MemoryWindowTree clientGone = managed;
   clientGone.windows[61].gone = true;  // listed by its frame, gone when asked
 
@@ -95,6 +103,9 @@ TEST(FrontmostWindowTest, FindsTheClientWindowThatHoldsTheKeyboard) {
       {"a client naming no process is no application", managed, 71, 71, std::nullopt},
       {"the server's pid over the window's claim", served, 61, 61, FrontmostWindow{61, 610}},
       {"the server's pid where the window claims none", served, 71, 71, FrontmostWindow{71, 710}},
+      {"no machine named: the server's pid", unnamed, 61, 61, FrontmostWindow{61, 610}},
+      {"no machine named: not the window's claim", unnamed, 51, 51, std::nullopt},
+      {"another machine named: no application", remote, 61, 61, std::nullopt},
       {"a parent vanishing on the way up", parentGone, std::nullopt, 12, std::nullopt},
       {"a client vanishing on the way down", clientGone, std::nullopt, 60, std::nullopt},
       {"parents in a circle", loop, std::nullopt, 31, std::nullopt},

@@ -14,6 +14,9 @@ TEST(AcceleratorChord, ReadsQtAndGtkFormsAndAltWithALetter) {
   EXPECT_EQ(chordOfAccelerator("Ctrl++"), KeyChord::make(P, "+"));
   // In a sheet Alt+D is a shortcut, where a Qt menu's binding would be a mnemonic.
   EXPECT_EQ(chordOfAccelerator("Alt+D"), KeyChord::make(A, "D"));
+  EXPECT_EQ(chordOfAccelerator("Alt+%"), KeyChord::make(A, "%"));
+  EXPECT_EQ(chordOfAccelerator("Alt+/"), KeyChord::make(A, "/"));
+  EXPECT_EQ(chordOfAccelerator("Alt+<"), KeyChord::make(A, "<"));
   EXPECT_EQ(chordOfAccelerator("Esc"), KeyChord::make(0, NamedKey::escape));
   EXPECT_EQ(chordOfAccelerator("Page_Up"), KeyChord::make(0, NamedKey::pageUp));
   EXPECT_EQ(chordOfAccelerator("Alt+Left"), KeyChord::make(A, NamedKey::leftArrow));

@@ -1,21 +1,23 @@
 // SPDX-License-Identifier: MIT
 #include "sources/accelerators/accelerator_chord.h"
 
-#include <string>
-
 #include "platform/linux/atspi/key_binding.h"
 
 namespace tavrine::sources {
 
 std::optional<KeyChord> chordOfAccelerator(std::string_view keys) {
-  if (keys.find('<') != std::string_view::npos) return atspi::parseGtkAccelerator(keys);
+  // GTK's form opens with a modifier in angle brackets; "Alt+<" is Qt's form with the key '<'.
+  if (keys.starts_with('<') && keys.find('>', 1) != std::string_view::npos)
+    return atspi::parseGtkAccelerator(keys);
   if (auto chord = atspi::parseQtKeyBinding(keys)) return chord;
-  // Qt's reader takes a bare Alt+letter for a menu mnemonic; GTK's form has no such reading.
+  // Qt's reader takes a bare Alt with one character ("Alt+D", "Alt+%") for a menu mnemonic;
+  // here it is a shortcut: the character read alone, with Alt.
   constexpr std::string_view kAlt = "Alt+";
-  if (keys.size() == kAlt.size() + 1 && keys.substr(0, kAlt.size()) == kAlt) {
-    const char key = keys.back();
-    if ((key >= 'A' && key <= 'Z') || (key >= 'a' && key <= 'z') || (key >= '0' && key <= '9'))
-      return atspi::parseGtkAccelerator("<Alt>" + std::string(1, key));
+  if (keys.size() > kAlt.size() && keys.substr(0, kAlt.size()) == kAlt) {
+    if (auto chord = atspi::parseQtKeyBinding(keys.substr(kAlt.size())); chord && !chord->alt) {
+      chord->alt = true;
+      return chord;
+    }
   }
   if (keys.find('+') == std::string_view::npos) return atspi::parseGtkAccelerator(keys);
   return std::nullopt;

@@ -45,10 +45,11 @@ std::optional<FrontmostWindow> clientHolding(const WindowTree& tree, WindowId wi
   if (!client) client = clientBelow(tree, window);
   if (!client) return std::nullopt;
   // A window shown through ssh -X is made through the local ssh process: the machine it
-  // names decides first.
-  if (!tree.isLocal(*client)) return std::nullopt;
+  // names decides first. One that names none is taken only on the server's word for its process.
+  const std::optional<bool> local = tree.isLocal(*client);
+  if (local == false) return std::nullopt;
   std::optional<std::int32_t> pid = tree.clientPid(*client);
-  if (!pid) pid = tree.pid(*client);
+  if (!pid && local) pid = tree.pid(*client);
   if (!pid) return std::nullopt;
   return FrontmostWindow{*client, *pid};
 }

@@ -36,9 +36,10 @@ class WindowTree {
   // The process whose connection made the window, as the X server knows it (X-Resource); none
   // where the server cannot tell (no such extension, a client over the network).
   virtual std::optional<std::int32_t> clientPid(WindowId window) const = 0;
-  // WM_CLIENT_MACHINE names this machine: only then does _NET_WM_PID name a process here (a
-  // window shown through ssh -X names a process of another machine).
-  virtual bool isLocal(WindowId window) const = 0;
+  // Whether WM_CLIENT_MACHINE names this machine: only then does _NET_WM_PID name a process
+  // here (a window shown through ssh -X names a process of another machine). None when the
+  // window names no machine (Tk names none).
+  virtual std::optional<bool> isLocal(WindowId window) const = 0;
 };
 
 struct FrontmostWindow {

@@ -64,11 +64,12 @@ class XWindowTree final : public WindowTree {
 
   bool hasWmState(WindowId window) const override { return display_.hasProperty(window, wmState_); }
 
-  bool isLocal(WindowId window) const override {
+  std::optional<bool> isLocal(WindowId window) const override {
+    const auto machine = display_.readBytes(window, XA_WM_CLIENT_MACHINE, XA_STRING, kMaxNameBytes);
+    if (!machine) return std::nullopt;
     char host[256] = {};
     if (gethostname(host, sizeof host - 1) != 0) return false;
-    const auto machine = display_.readBytes(window, XA_WM_CLIENT_MACHINE, XA_STRING, kMaxNameBytes);
-    return machine && isThisMachine(*machine, host);
+    return isThisMachine(*machine, host);
   }
 
   std::optional<std::int32_t> pid(WindowId window) const override {

@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <array>
 #include <condition_variable>
 #include <cstdlib>
 #include <fstream>
@@ -276,6 +277,18 @@ const DesktopEntry* findApplication(const std::vector<DesktopEntry>& entries,
   return best;
 }
 
+// An interpreter's name ("python3.11", "perl", "wish8.6"): what runs a script, not the application.
+bool isInterpreter(std::string_view program) {
+  constexpr std::array<std::string_view, 11> kInterpreters = {
+      "python", "perl", "ruby", "wish", "tclsh", "gjs", "node", "lua", "bash", "sh", "dash"};
+  for (std::string_view name : kInterpreters) {
+    if (!program.starts_with(name)) continue;
+    const std::string_view version = program.substr(name.size());
+    if (version.find_first_not_of("0123456789.") == std::string_view::npos) return true;
+  }
+  return false;
+}
+
 std::string processExecutable(std::int32_t pid, const fs::path& proc) {
   if (pid <= 0) return {};
   const fs::path process = proc / std::to_string(pid);
@@ -284,10 +297,29 @@ std::string processExecutable(std::int32_t pid, const fs::path& proc) {
   // A program replaced on disk since it started (an upgrade) is still the same program.
   constexpr std::string_view kDeleted = " (deleted)";
   if (exe.ends_with(kDeleted)) exe.resize(exe.size() - kDeleted.size());
-  if (!error && !exe.empty()) return exe;
+  if (error) exe.clear();
+  if (!exe.empty() && !isInterpreter(exe)) return exe;
   const std::optional<std::string> commandLine = readSmallFile(process / "cmdline");
-  if (!commandLine) return {};
-  return fileNameOf(std::string_view(commandLine->c_str()));
+  if (!commandLine) return exe;
+  // argv[0], then the arguments, each ended by a NUL.
+  std::string_view args(*commandLine);
+  const auto next = [&args] {
+    const std::size_t end = std::min(args.find('\0'), args.size());
+    const std::string_view arg = args.substr(0, end);
+    args.remove_prefix(std::min(end + 1, args.size()));
+    return arg;
+  };
+  const std::string argv0 = fileNameOf(next());
+  if (exe.empty()) exe = argv0;
+  if (!isInterpreter(exe)) return exe;
+  // A script's interpreter says nothing of the application: its desktop entry starts the script
+  // (IDLE is python3.11 running /usr/bin/idle-python3.11). The script is the first argument that
+  // is no option.
+  while (!args.empty()) {
+    const std::string_view arg = next();
+    if (!arg.empty() && arg.front() != '-') return fileNameOf(arg);
+  }
+  return exe;
 }
 
 struct DesktopEntryIndex::Impl {

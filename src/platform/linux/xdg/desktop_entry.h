@@ -59,8 +59,9 @@ std::vector<DesktopEntry> readApplications(const std::vector<std::filesystem::pa
 const DesktopEntry* findApplication(const std::vector<DesktopEntry>& entries,
                                     std::string_view executable, std::string_view name);
 
-// The file name of a process's executable (<proc>/<pid>/exe), else of its argv[0]; empty when
-// neither can be read.
+// The file name of a process's executable (<proc>/<pid>/exe), else of its argv[0]; for an
+// interpreter (python3.11, perl, wish...) that of the script it runs, its first argument that is
+// no option. Empty when none can be read.
 std::string processExecutable(std::int32_t pid, const std::filesystem::path& proc = "/proc");
 
 // Every usable entry of the applications folders (readApplications), read on a thread of its
