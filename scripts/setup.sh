@@ -35,6 +35,7 @@ packages=(
   gnome-text-editor thunar firefox-esr  # shortcuts windows, sheets (the end-to-end test)
   kwrite                           # a KDE (Qt 5) application with its menu bar hidden (end to end)
   idle vim-gtk3                    # sheets: a Tk application run by python3, gVim (end-to-end)
+  libreoffice-writer libreoffice-gtk3  # menus built when first asked: reading ahead (end to end)
   weston xwayland qt6-wayland      # a Wayland session: compositor, X11 clients in it, Qt on it
   # GNOME Shell's own Wayland session with Tavrine's extension (scripts/try-gnome.sh); it also
   # brings gnome-extensions, which packs the extension; gjs also runs the extension's feed test.
