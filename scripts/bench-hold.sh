@@ -66,7 +66,7 @@ load() { echo "load average: $(cut -d' ' -f1-3 /proc/loadavg) ($(date +%T))"; }
 
 # Brings an application's window to the front, as a click would.
 activate() {
-  xdotool search --sync --onlyvisible --pid "$1" windowactivate --sync >/dev/null 2>&1 || true
+  hs_activate "$1" >/dev/null 2>&1 || true
   sleep 1  # the window manager's focus change and the application's first repaint
 }
 

@@ -47,7 +47,7 @@ report 0
 failed=0
 for i in $(seq "$holds"); do
   pid="${apps[$((i % ${#apps[@]}))]}"
-  hs_xdotool search --onlyvisible --pid "$pid" windowactivate --sync >/dev/null 2>&1 || true
+  hs_activate "$pid" >/dev/null 2>&1 || true
   if ((i % 50 == 0)); then
     hs_hold_ctrl "$tav" >/dev/null || failed=$((failed + 1))
   else

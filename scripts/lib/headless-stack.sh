@@ -25,6 +25,7 @@
 #                             in the centre of the screen, or when APP_PID's frame lost the
 #                             focus to it
 #   hs_xdotool ARGS...        xdotool on the X server keys are injected into
+#   hs_activate PID           give the keyboard to that process's first visible window
 #   hs_screenshot FILE        the whole screen as a PNG
 #   hs_stop                   stop everything hs_start and hs_start_app started, remove HS_DIR
 #                             (copying its logs to the folder HS_KEEP_LOGS first, if set)
@@ -236,6 +237,16 @@ hs_wait_registered() {
 
 # Keys and pointer through XTEST, into the X server weston (or openbox) runs on.
 hs_xdotool() { DISPLAY="$HS_XVFB_DISPLAY" xdotool "$@"; }
+
+# Gives the keyboard to the first visible window of process PID (at most 5 s). xdotool's search
+# takes the word after its options for the name to look for, so "search --pid P windowactivate"
+# would look for windows named "windowactivate": the window is found first, then activated.
+hs_activate() {
+  local window
+  window="$(DISPLAY="$HS_XVFB_DISPLAY" timeout 5 xdotool search --sync --onlyvisible --pid "$1" |
+    head -n1)"
+  [ -n "$window" ] && DISPLAY="$HS_XVFB_DISPLAY" timeout 5 xdotool windowactivate --sync "$window"
+}
 
 hs_screenshot() {
   # weston 10 draws a newly mapped override-redirect XWayland window (Tavrine's panel) only at its

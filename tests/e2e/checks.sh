@@ -61,7 +61,7 @@ hold_shows() {
 front() {
   local pid="HS_PID_$1"
   hs_wait_registered "${!pid}"
-  hs_xdotool search --sync --onlyvisible --pid "${!pid}" windowactivate --sync >/dev/null 2>&1 || true
+  hs_activate "${!pid}" >/dev/null 2>&1 || true
   sleep 0.5
 }
 
