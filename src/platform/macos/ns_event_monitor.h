@@ -20,6 +20,8 @@ class NsEventMonitor final : public EventMonitorPort {
   // arrive where the system also asks for Input Monitoring; the modifier changes decide a hold,
   // and a missing key-down only lets a quick shortcut count as a hold.
   MonitorToken addGlobalMonitor(EventMask mask, GlobalHandler handler) override;
+  // NSWorkspace's notice that an application was activated; null while not trusted, as above.
+  MonitorToken addFrontmostMonitor(FrontHandler handler) override;
 
  private:
   const TrustPort& trust_;

@@ -69,4 +69,19 @@ MonitorToken NsEventMonitor::addGlobalMonitor(EventMask mask, GlobalHandler hand
                                                          handler:observe]);
 }
 
+MonitorToken NsEventMonitor::addFrontmostMonitor(FrontHandler handler) {
+  if (!handler || !trust_.isProcessTrusted()) return nullptr;
+  NSNotificationCenter* center = [[NSWorkspace sharedWorkspace] notificationCenter];
+  return tokenFor([center addObserverForName:NSWorkspaceDidActivateApplicationNotification
+                                      object:nil
+                                       queue:[NSOperationQueue mainQueue]
+                                  usingBlock:^(NSNotification* /*notification*/) {
+                                    try {
+                                      handler();
+                                    } catch (...) {
+                                      // Nothing may unwind through AppKit.
+                                    }
+                                  }]);
+}
+
 }  // namespace tavrine::macos

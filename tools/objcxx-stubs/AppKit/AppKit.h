@@ -74,3 +74,6 @@ static const NSVisualEffectMaterial NSVisualEffectMaterialHUDWindow = 13;
 // nsappearancecustomization/appearance, which NSView adopts
 @property(strong) NSAppearance* appearance;
 @end
+
+// nsworkspace/didactivateapplicationnotification
+extern NSString* const NSWorkspaceDidActivateApplicationNotification;
