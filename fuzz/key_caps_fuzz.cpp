@@ -76,7 +76,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   static tavrine::TranslationHelper t;
   static const tavrine::doubles::FakeTextMeasurer measurer;
   tavrine::GroupedShortcuts groups;
-  groups["Menu"].emplace_back("Menu", std::string(input), chord);
+  tavrine::ShortcutEntry row(tavrine::ShortcutItem("Menu", std::string(input), chord));
+  // Every other input, the same keys again beside them (a row with two shortcuts).
+  const tavrine::KeyChord twice = tavrine::keyEquivalentChord(mask ^ 1, key);
+  if (size % 2 == 1 && !(twice == chord)) row.chords.push_back(twice);
+  groups["Menu"].push_back(std::move(row));
   const tavrine::OverlayLayout layout(
       std::make_shared<const tavrine::OverlayView>("App", std::move(groups), t), measurer,
       {width, 400}, nullptr);
