@@ -5,8 +5,8 @@
 #include <memory>
 #include <string>
 
+#include "backends/memory/memory_accessibility.h"
 #include "harvest/accessibility_helper.h"
-#include "platform/memory/memory_accessibility.h"
 
 namespace {
 

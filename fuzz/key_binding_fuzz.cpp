@@ -10,8 +10,8 @@
 #include <variant>
 #include <vector>
 
+#include "keys/key_binding.h"
 #include "model/key_chord.h"
-#include "platform/linux/atspi/key_binding.h"
 
 namespace {
 
@@ -31,9 +31,9 @@ void check(const std::optional<tavrine::KeyChord>& chord) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string_view input(reinterpret_cast<const char*>(data), size);
-  check(tavrine::atspi::parseKeyBinding(input));
-  check(tavrine::atspi::parseGtkKeyBinding(input));
-  check(tavrine::atspi::parseGtkAccelerator(input));
-  check(tavrine::atspi::parseQtKeyBinding(input));
+  check(tavrine::keys::parseKeyBinding(input));
+  check(tavrine::keys::parseGtkKeyBinding(input));
+  check(tavrine::keys::parseGtkAccelerator(input));
+  check(tavrine::keys::parseQtKeyBinding(input));
   return 0;
 }

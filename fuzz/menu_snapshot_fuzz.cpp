@@ -7,9 +7,9 @@
 #include <string>
 #include <string_view>
 
+#include "backends/linux/atspi/menu_snapshot.h"
+#include "backends/linux/atspi/replies.h"
 #include "harvest/accessibility_helper.h"
-#include "platform/linux/atspi/menu_snapshot.h"
-#include "platform/linux/atspi/replies.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string_view input(reinterpret_cast<const char*>(data), size);
@@ -20,7 +20,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (!again.replies || !(*again.replies == *parsed.replies)) __builtin_trap();
 
   const tavrine::ax::ElementRef app = tavrine::atspi::buildMenuSnapshot(
-      *parsed.replies, tavrine::atspi::parseKeyBinding, {.maxElements = 2'000, .maxDepth = 16});
+      *parsed.replies, tavrine::keys::parseKeyBinding, {.maxElements = 2'000, .maxDepth = 16});
   if (!app) __builtin_trap();
   for (const tavrine::ShortcutItem& item : tavrine::AccessibilityHelper::getShortcuts(*app)) {
     if (item.title().empty() || item.menuPath().empty() || item.shortcut().empty())

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "backends/memory/memory_accessibility.h"
 #include "harvest/accessibility_helper.h"
-#include "platform/memory/memory_accessibility.h"
 
 namespace {
 

@@ -25,7 +25,7 @@ blocks="${BLOCKS:-4}"
 build="${BUILD_DIR:-$PWD/build/release}"
 tool="${HOLD_LATENCY:-$build/bench/linux/tavrine-hold-latency}"
 key_tool="${KEY_LATENCY:-$build/bench/linux/tavrine-key-latency}"
-tavrine="${TAVRINE:-$build/src/shell/tavrine}"
+tavrine="${TAVRINE:-$build/src/programs/tavrine}"
 menu_app="${MENU_APP:-$build/tests/linux/tavrine-menu-app}"
 if [ -z "${HOLD_LATENCY:-}" ]; then
   cmake --preset release >/dev/null

@@ -10,7 +10,7 @@ cd "$(dirname "$0")/.."
 holds="${HOLDS:-1000}"
 hold_ms="${HOLD_MS:-700}"
 build="${BUILD_DIR:-$PWD/build/release}"
-tavrine="${TAVRINE:-$build/src/shell/tavrine}"
+tavrine="${TAVRINE:-$build/src/programs/tavrine}"
 menu_app="${MENU_APP:-$build/tests/linux/tavrine-menu-app}"
 if [ -z "${TAVRINE:-}" ]; then
   cmake --preset release >/dev/null

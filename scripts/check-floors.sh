@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
 # Fails when an include in src/ points up a floor (src/floors.txt) or sideways to a folder of
-# the same floor, or when modules include each other (a cycle, whatever their floors).
+# the same floor, when anything but a backend or a program includes a backend, or when modules
+# include each other (a cycle, whatever their floors).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 exec python3 - "$@" <<'PY'
@@ -40,7 +41,9 @@ for root, _, files in os.walk("src"):
                 continue
             target = m.group(1)
             theirs = floor_of(target)
-            if theirs is not None and floors[theirs] > floors[mine]:
+            if theirs is not None and theirs.startswith("backends/") and not mine.startswith(("backends/", "programs/")):
+                problems.append(f"src/{path}:{n}: includes the backend {target}; only a program may")
+            elif theirs is not None and floors[theirs] > floors[mine]:
                 problems.append(f"src/{path}:{n}: includes {target}, a floor up ({theirs} above {mine})")
             elif theirs is not None and theirs != mine and floors[theirs] == floors[mine]:
                 problems.append(f"src/{path}:{n}: includes {target}, beside it on its floor")

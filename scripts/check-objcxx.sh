@@ -35,7 +35,7 @@ echo '#import <AppKit/AppKit.h>' >"$tmp/appkit.h"
 clang++ "${flags[@]}" -x objective-c++-header "$tmp/appkit.h" -o "$tmp/appkit.pch"
 
 failed=0
-for file in src/platform/macos/*.mm; do
+for file in src/backends/macos/*.mm; do
   pch=()
   grep -q '^#import <AppKit/AppKit.h>' "$file" && pch=(-include-pch "$tmp/appkit.pch")
   clang++ "${flags[@]}" "${pch[@]}" -x objective-c++ -fsyntax-only "$file" || failed=1
@@ -44,4 +44,4 @@ if ((failed)); then
   echo "check-objcxx: the macOS backend's Objective-C++ has errors (above)" >&2
   exit 1
 fi
-echo "$(ls src/platform/macos/*.mm | wc -l) files checked"
+echo "$(ls src/backends/macos/*.mm | wc -l) files checked"

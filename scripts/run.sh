@@ -10,7 +10,7 @@ cd "$(dirname "$0")/.."
 scripts/setup.sh
 cmake --preset release >/dev/null
 cmake --build --preset release --target tavrine tavrine-demo tavrine-preview
-tavrine=build/release/src/shell/tavrine
+tavrine=build/release/src/programs/tavrine
 
 if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ] && [ "${1:-}" != "--demo" ]; then
   exec "$tavrine"

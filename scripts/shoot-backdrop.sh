@@ -9,7 +9,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 build="${1:-build/default}"
 out="${2:-build/backdrop}"
-tavrine="$build/src/shell/tavrine"
+tavrine="$build/src/programs/tavrine"
 [ -x "$tavrine" ] || { echo "no $tavrine: build the tavrine target first" >&2; exit 1; }
 mkdir -p "$out"
 

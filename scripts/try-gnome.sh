@@ -107,7 +107,7 @@ offered() {
 restart_tavrine() {
   hs_stop_app tavrine
   lines="$(wc -l <"$HS_DIR/shell-signals.log")"
-  hs_start_app tavrine "$TD_BUILD/src/shell/tavrine" >/dev/null
+  hs_start_app tavrine "$TD_BUILD/src/programs/tavrine" >/dev/null
 }
 
 # The extension is offered once: not when the user switches it off, then at the first start that

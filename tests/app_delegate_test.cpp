@@ -56,9 +56,9 @@ TEST(AppDelegateTest, LaunchInstallsLocalMonitorsAndGlobalOnesOnlyWhenTrustedAnd
 TEST(AppDelegateTest, LocalMonitorsDriveTheHoldAndPassEventsOn) {
   AppHarness h(false);
   h.bringToFront(42, "Tavrine", "Tavrine\n  Quit Tavrine  [⌘Q]\n");
-  h.fake.workspace.flags = modifier::kCommand;
-  EXPECT_NE(h.fake.events.keyDown(Scope::local, modifier::kCommand), nullptr);
-  EXPECT_NE(h.fake.events.flagsChanged(Scope::local, modifier::kCommand), nullptr);
+  h.fake.workspace.flags = modifier::kPrimary;
+  EXPECT_NE(h.fake.events.keyDown(Scope::local, modifier::kPrimary), nullptr);
+  EXPECT_NE(h.fake.events.flagsChanged(Scope::local, modifier::kPrimary), nullptr);
   h.fake.runLoop.advance(0.5);
   EXPECT_EQ(h.shownApp(), "Tavrine");  // this program's own menus are read like any other's
 }
@@ -68,15 +68,15 @@ TEST(AppDelegateTest, LocalMonitorsDriveTheHoldAndPassEventsOn) {
 TEST(AppDelegateTest, NothingHappensOnceTheDelegateIsGone) {
   AppHarness h(false);
   h.bringToFront(42, "Editor", "File\n  Save  [⌘S]\n");
-  h.modifiers(modifier::kCommand, Scope::local);
+  h.modifiers(modifier::kPrimary, Scope::local);
   ASSERT_TRUE(h.fake.runLoop.fireNextTimer());           // the read...
   ASSERT_TRUE(h.fake.runLoop.fireNextTimer());           // ...and one show wait for their turn...
-  h.modifiers(modifier::kCommand | 0x10, Scope::local);  // ...and another hold is pending
+  h.modifiers(modifier::kPrimary | 0x10, Scope::local);  // ...and another hold is pending
   h.delegate->showOverlay();
   h.delegate->requestAccessibility();
   h.delegate.reset();
   h.setTrusted(true);
-  EXPECT_NE(h.fake.events.flagsChanged(Scope::local, modifier::kCommand), nullptr);  // passed on
+  EXPECT_NE(h.fake.events.flagsChanged(Scope::local, modifier::kPrimary), nullptr);  // passed on
   h.fake.runLoop.advance(2);
   EXPECT_EQ(h.panelsMade(), 0u);
   EXPECT_EQ(h.fake.runLoop.liveTimerCount(), 0u);
@@ -96,7 +96,7 @@ TEST(StatusMenuTest, IsBuiltOnceWithItsItemsAndTheirActions) {
   EXPECT_EQ(
       lines(h.fake.statusBar.find({"🌐 Language"})->submenu()),
       (std::vector<std::string>{"English setLanguageEN target", "中文 setLanguageZH target"}));
-  EXPECT_EQ(h.fake.statusBar.find({"Quit"})->keyEquivalentModifierMask(), modifier::kCommand);
+  EXPECT_EQ(h.fake.statusBar.find({"Quit"})->keyEquivalentModifierMask(), modifier::kPrimary);
 }
 
 TEST(StatusMenuTest, EachOpeningShowsTheTrustOfThatMoment) {

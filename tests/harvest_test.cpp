@@ -7,9 +7,9 @@
 #include <utility>
 #include <vector>
 
+#include "backends/memory/memory_accessibility.h"
 #include "harvest/accessibility_helper.h"
 #include "harvest/key_equivalent.h"
-#include "platform/memory/memory_accessibility.h"
 
 namespace tavrine {
 namespace {

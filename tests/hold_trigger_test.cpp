@@ -12,7 +12,7 @@ namespace {
 
 using doubles::AppHarness;
 using doubles::Scope;
-using modifier::kCommand;
+using modifier::kPrimary;
 
 // One thing the user or the clock does.
 using Step = std::function<void(AppHarness&)>;
@@ -20,7 +20,7 @@ Step press(modifier::Flags flags) {  // the modifiers held from now on
   return [flags](AppHarness& h) { h.modifiers(flags); };
 }
 Step key(Scope scope = Scope::global) {
-  return [scope](AppHarness& h) { h.fake.events.keyDown(scope, kCommand); };
+  return [scope](AppHarness& h) { h.fake.events.keyDown(scope, kPrimary); };
 }
 Step wait(double seconds) {
   return [seconds](AppHarness& h) { h.fake.runLoop.advance(seconds); };
@@ -45,42 +45,42 @@ struct Script {
 };
 
 TEST(HoldTriggerTest, FollowsTheStateTable) {
-  const modifier::Flags left = kCommand | 0x8, both = kCommand | 0x18;
+  const modifier::Flags left = kPrimary | 0x8, both = kPrimary | 0x18;
   std::vector<Script> scripts = {
-      {"Editor", 1, {press(kCommand), wait(0.5)}},  // the hold time
-      {"", 0, {press(kCommand), wait(0.499)}},      // not a moment less
-      {"", 0, {press(kCommand), timerFires}},       // the timer only queues the show
-      {"Editor", 1, {press(kCommand), wait(3)}},    // held on: shown once
+      {"Editor", 1, {press(kPrimary), wait(0.5)}},  // the hold time
+      {"", 0, {press(kPrimary), wait(0.499)}},      // not a moment less
+      {"", 0, {press(kPrimary), timerFires}},       // the timer only queues the show
+      {"Editor", 1, {press(kPrimary), wait(3)}},    // held on: shown once
       {"Editor", 1, {press(left), wait(0.5)}},      // device bits do not count
       {"", 0, {press(left), wait(0.3), press(both), wait(0.499)}},  // the second key restarts
       {"Editor", 1, {press(left), wait(0.3), press(both), wait(0.5)}},
-      {"", 0, {press(kCommand), wait(0.3), press(0), wait(1)}},  // released early
-      {"", 0, {press(kCommand), wait(0.2), key(), wait(1)}},     // a shortcut typed
-      {"", 0, {press(kCommand), wait(0.2), key(Scope::local), wait(1)}},
-      {"Editor", 1, {press(kCommand), wait(0.5), key(), wait(1)}},  // a key while shown
+      {"", 0, {press(kPrimary), wait(0.3), press(0), wait(1)}},  // released early
+      {"", 0, {press(kPrimary), wait(0.2), key(), wait(1)}},     // a shortcut typed
+      {"", 0, {press(kPrimary), wait(0.2), key(Scope::local), wait(1)}},
+      {"Editor", 1, {press(kPrimary), wait(0.5), key(), wait(1)}},  // a key while shown
       // The poll sees only Command, and its release at its next tenth of a second.
       {"Editor",
        1,
-       {press(kCommand), wait(0.5), silently(both), wait(0.1), silently(0), wait(0.099)}},
-      {"", 1, {press(kCommand), wait(0.5), silently(both), wait(0.1), silently(0), wait(0.1)}},
-      {"", 1, {press(kCommand), wait(0.5), silently(0), wait(0.1)}},
-      {"Editor", 1, {press(kCommand | modifier::kShift), wait(0.3), press(kCommand), wait(0.5)}},
+       {press(kPrimary), wait(0.5), silently(both), wait(0.1), silently(0), wait(0.099)}},
+      {"", 1, {press(kPrimary), wait(0.5), silently(both), wait(0.1), silently(0), wait(0.1)}},
+      {"", 1, {press(kPrimary), wait(0.5), silently(0), wait(0.1)}},
+      {"Editor", 1, {press(kPrimary | modifier::kShift), wait(0.3), press(kPrimary), wait(0.5)}},
       // Command alone again while shown: a new hold, for the application now in front.
-      {"Editor", 1, {press(kCommand), wait(0.5), browser, press(both), wait(0.499)}},
-      {"Browser", 2, {press(kCommand), wait(0.5), browser, press(both), wait(0.5)}},
+      {"Editor", 1, {press(kPrimary), wait(0.5), browser, press(both), wait(0.499)}},
+      {"Browser", 2, {press(kPrimary), wait(0.5), browser, press(both), wait(0.5)}},
       // The hold ends while its show waits for its turn: the show must not happen.
-      {"", 0, {press(kCommand), timerFires, press(0), wait(1)}},
-      {"", 0, {press(kCommand), timerFires, key(), wait(1)}},
-      {"", 0, {press(kCommand), timerFires, key(Scope::local), wait(1)}},
+      {"", 0, {press(kPrimary), timerFires, press(0), wait(1)}},
+      {"", 0, {press(kPrimary), timerFires, key(), wait(1)}},
+      {"", 0, {press(kPrimary), timerFires, key(Scope::local), wait(1)}},
   };
   // Any other device-independent flag, Caps Lock included, cancels a pending hold and hides a
   // shown overlay.
   for (modifier::Flags other :
-       {modifier::kShift, modifier::kControl, modifier::kOption, modifier::kCapsLock,
+       {modifier::kShift, modifier::kControl, modifier::kAlt, modifier::kCapsLock,
         modifier::kNumericPad, modifier::kHelp, modifier::kFunction, modifier::Flags{1} << 31}) {
-    scripts.push_back({"", 0, {press(kCommand), wait(0.3), press(kCommand | other), wait(1)}});
-    scripts.push_back({"", 1, {press(kCommand), wait(0.5), press(kCommand | other)}});
-    scripts.push_back({"", 0, {press(kCommand), timerFires, press(kCommand | other), wait(1)}});
+    scripts.push_back({"", 0, {press(kPrimary), wait(0.3), press(kPrimary | other), wait(1)}});
+    scripts.push_back({"", 1, {press(kPrimary), wait(0.5), press(kPrimary | other)}});
+    scripts.push_back({"", 0, {press(kPrimary), timerFires, press(kPrimary | other), wait(1)}});
   }
   for (std::size_t i = 0; i < scripts.size(); ++i) {
     SCOPED_TRACE("script " + std::to_string(i));

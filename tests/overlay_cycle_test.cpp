@@ -13,14 +13,14 @@
 namespace tavrine {
 namespace {
 
-using modifier::kCommand;
+using modifier::kPrimary;
 
 constexpr std::string_view kEditor = "File\n  Save  [⌘S]\nEdit\n  Copy  [⌘C]\n  Paste  [⌘V]\n";
 constexpr std::string_view kNoShortcuts = "File\n  Open Recent\nView\n  Zoom\n";
 
 class OverlayCycleTest : public ::testing::Test {
  protected:
-  OverlayCycleTest() { h.fake.workspace.flags = kCommand; }
+  OverlayCycleTest() { h.fake.workspace.flags = kPrimary; }
   std::shared_ptr<ax::MemoryTree> editor() { return h.bringToFront(42, "Editor", kEditor); }
   // The answer comes back through the main queue.
   void show() {
@@ -92,7 +92,7 @@ TEST_F(OverlayCycleTest, TheHeaderNamesTheApplicationInTheLanguageShown) {
 TEST_F(OverlayCycleTest, HidingLeavesAPendingHoldAloneAndIsHarmlessWithNothingShown) {
   h.delegate->hideOverlay();  // nothing shown: nothing happens
   h.bringToFront(42, "Editor", kEditor);
-  h.modifiers(kCommand);
+  h.modifiers(kPrimary);
   loop.advance(0.2);
   h.delegate->hideOverlay();
   loop.advance(0.3);
@@ -113,9 +113,9 @@ TEST_F(OverlayCycleTest, HidingLeavesAPendingHoldAloneAndIsHarmlessWithNothingSh
 // application in front only.
 TEST_F(OverlayCycleTest, ReadsDuringTheHoldAndShowsTheAnswerOfThisHoldAlone) {
   const auto tree = editor();
-  h.modifiers(kCommand);
+  h.modifiers(kPrimary);
   loop.advance(AppDelegate::kReadStart - 0.01);
-  h.fake.events.keyDown(doubles::Scope::global, kCommand);  // an ordinary shortcut
+  h.fake.events.keyDown(doubles::Scope::global, kPrimary);  // an ordinary shortcut
   loop.advance(1);
   EXPECT_EQ(tree->reads().total, 0u);
 
@@ -124,12 +124,12 @@ TEST_F(OverlayCycleTest, ReadsDuringTheHoldAndShowsTheAnswerOfThisHoldAlone) {
     SCOPED_TRACE(change);
     editor();
     h.modifiers(0);
-    h.modifiers(kCommand);
+    h.modifiers(kPrimary);
     loop.advance(0.3);
     if (change == 3) h.bringToFront(7, "Browser", "Tab\n  New Tab  [⌘T]\n");  // before the end
     loop.advance(0.2);
     EXPECT_EQ(h.shownApp(), "");
-    if (change == 1) h.fake.events.keyDown(doubles::Scope::global, kCommand);
+    if (change == 1) h.fake.events.keyDown(doubles::Scope::global, kPrimary);
     if (change == 2) h.bringToFront(7, "Browser", "Tab\n  New Tab  [⌘T]\n");
     h.worker->run();
     loop.advance(0);
@@ -151,7 +151,7 @@ TEST_F(OverlayCycleTest, AnApplicationThatDidNotAnswerIsAskedAgainInTheBackgroun
   const auto holdAsks = [&](double after) {
     loop.advance(after);
     const std::size_t before = tree->reads().total;
-    h.modifiers(kCommand);
+    h.modifiers(kPrimary);
     loop.advance(0.5);
     shown = h.shownApp();
     h.modifiers(0);
@@ -176,7 +176,7 @@ TEST_F(OverlayCycleTest, AnApplicationThatDidNotAnswerIsAskedAgainInTheBackgroun
 
   // Held on: asked again while the hold lasts, and shown then.
   start = 3;
-  h.modifiers(kCommand);
+  h.modifiers(kPrimary);
   loop.advance(0.5);
   EXPECT_EQ(h.shownApp(), "");
   tree->application().set(ax::kMenuBar, bar);
@@ -220,7 +220,7 @@ TEST_F(OverlayCycleTest, ReadsTheApplicationInFrontAheadOnceAndAHoldTakesThatRea
   frontSettles();
   loop.advance(10 * AppDelegate::kFirstRetry);
   EXPECT_EQ(reads(slow), static_cast<std::size_t>(AppDelegate::kReadAheadTries));
-  h.modifiers(kCommand);
+  h.modifiers(kPrimary);
   loop.advance(0.5);
   h.modifiers(0);
   EXPECT_EQ(reads(slow), AppDelegate::kReadAheadTries + 1u);
@@ -230,7 +230,7 @@ TEST_F(OverlayCycleTest, ReadsTheApplicationInFrontAheadOnceAndAHoldTakesThatRea
   tree = editor();
   frontSettles();
   ASSERT_EQ(h.worker->jobs.size(), 1u);
-  h.modifiers(kCommand);
+  h.modifiers(kPrimary);
   loop.advance(0.5);
   EXPECT_EQ(h.worker->jobs.size(), 1u);
   h.worker->run();

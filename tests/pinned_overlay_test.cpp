@@ -9,7 +9,7 @@
 namespace tavrine {
 namespace {
 
-using modifier::kCommand;
+using modifier::kPrimary;
 using modifier::kShift;
 
 constexpr std::string_view kEditor = "File\n  Save  [⌘S]\nEdit\n  Copy  [⌘C]\n";
@@ -24,7 +24,7 @@ class PinnedOverlayTest : public ::testing::Test {
 
   // Command held for the hold time: the overlay comes up.
   void holdCommand() {
-    h.modifiers(kCommand);
+    h.modifiers(kPrimary);
     loop.advance(0.5);
     ASSERT_EQ(h.shownApp(), "Editor");
   }
@@ -63,10 +63,10 @@ TEST_F(PinnedOverlayTest, PinnedOverlayStaysUntilClosedAndGivesTheKeyboardBack) 
   EXPECT_TRUE(h.delegate->overlayPinned);
   EXPECT_EQ(panel().madeKey, 1u);
   h.fake.focus.focused = 0x3c00001;  // the panel has the keyboard now
-  h.modifiers(kCommand | kShift);
+  h.modifiers(kPrimary | kShift);
   h.modifiers(0);
   loop.advance(2);
-  h.modifiers(kCommand);  // a new hold does not replace it
+  h.modifiers(kPrimary);  // a new hold does not replace it
   loop.advance(1);
   EXPECT_EQ(h.panelsMade(), 2u);  // the first hold's and this one's
   EXPECT_TRUE(panel().onScreen());
@@ -160,11 +160,11 @@ TEST_F(PinnedOverlayTest, ARowWithoutAMenuItemIsTypedOnceTheKeyboardIsBack) {
 // between is an ordinary shortcut, and Command let go starts over.
 TEST_F(PinnedOverlayTest, ShiftTappedTwiceUnderCommandPins) {
   holdCommand();
-  h.modifiers(kCommand | kShift);
+  h.modifiers(kPrimary | kShift);
   EXPECT_EQ(h.shownApp(), "");  // Shift joining still hides it, as before
-  h.modifiers(kCommand);
-  h.modifiers(kCommand | kShift);
-  h.modifiers(kCommand);
+  h.modifiers(kPrimary);
+  h.modifiers(kPrimary | kShift);
+  h.modifiers(kPrimary);
   loop.advance(0);
   EXPECT_TRUE(h.delegate->overlayPinned);
   EXPECT_EQ(h.shownApp(), "Editor");
@@ -174,16 +174,16 @@ TEST_F(PinnedOverlayTest, ShiftTappedTwiceUnderCommandPins) {
 
   for (const bool keyBetween : {true, false}) {
     holdCommand();
-    h.modifiers(kCommand | kShift);
-    h.modifiers(kCommand);
+    h.modifiers(kPrimary | kShift);
+    h.modifiers(kPrimary);
     if (keyBetween) {
-      h.fake.events.keyDown(doubles::Scope::global, kCommand | kShift);
+      h.fake.events.keyDown(doubles::Scope::global, kPrimary | kShift);
     } else {
       h.modifiers(0);
-      h.modifiers(kCommand);
+      h.modifiers(kPrimary);
     }
-    h.modifiers(kCommand | kShift);
-    h.modifiers(kCommand);
+    h.modifiers(kPrimary | kShift);
+    h.modifiers(kPrimary);
     loop.advance(0);
     EXPECT_FALSE(h.delegate->overlayPinned) << keyBetween;
     h.modifiers(0);

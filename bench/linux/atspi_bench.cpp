@@ -20,9 +20,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "backends/linux/atspi/menu_snapshot.h"
+#include "backends/linux/atspi/reader.h"
 #include "harvest/accessibility_helper.h"
-#include "platform/linux/atspi/menu_snapshot.h"
-#include "platform/linux/atspi/reader.h"
 
 namespace {
 
@@ -38,7 +38,7 @@ double median(std::vector<double> values) {
 
 std::vector<std::string> records(const MenuReplies& replies) {
   std::vector<std::string> out;
-  const auto app = tavrine::atspi::buildMenuSnapshot(replies, tavrine::atspi::parseKeyBinding);
+  const auto app = tavrine::atspi::buildMenuSnapshot(replies, tavrine::keys::parseKeyBinding);
   for (const auto& item : tavrine::AccessibilityHelper::getShortcuts(*app)) {
     out.push_back(item.menuPath() + "\t" + item.title() + "\t" + item.shortcut());
   }

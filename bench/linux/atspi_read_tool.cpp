@@ -7,9 +7,9 @@
 #include <cstdlib>
 #include <string_view>
 
+#include "backends/linux/atspi/menu_snapshot.h"
+#include "backends/linux/atspi/reader.h"
 #include "harvest/accessibility_helper.h"
-#include "platform/linux/atspi/menu_snapshot.h"
-#include "platform/linux/atspi/reader.h"
 
 namespace {
 
@@ -30,7 +30,7 @@ int main(int argc, char** argv) {
     std::fputs(tavrine::atspi::formatReplies(read.replies).c_str(), stdout);
   } else if (mode == "records") {
     const auto app =
-        tavrine::atspi::buildMenuSnapshot(read.replies, tavrine::atspi::parseKeyBinding);
+        tavrine::atspi::buildMenuSnapshot(read.replies, tavrine::keys::parseKeyBinding);
     for (const auto& item : tavrine::AccessibilityHelper::getShortcuts(*app)) {
       std::printf("%s\t%s\t%s\n", item.menuPath().c_str(), item.title().c_str(),
                   item.shortcut().c_str());

@@ -27,7 +27,7 @@
 #include <thread>
 #include <vector>
 
-#include "platform/linux/dbus/bus_connection.h"
+#include "backends/linux/dbus/bus_connection.h"
 
 namespace {
 

@@ -25,10 +25,10 @@
 #include <vector>
 
 #include "app/app_delegate.h"
+#include "backends/linux/atspi/listener.h"
+#include "backends/linux/x11/key_watcher.h"
 #include "linux/test_servers.h"
-#include "platform/linux/atspi/listener.h"
-#include "platform/linux/x11/key_watcher.h"
-#include "shell/qt_x11_event_monitor.h"
+#include "programs/linux/qt_x11_event_monitor.h"
 #include "support/fake_platform.h"
 
 namespace {
@@ -54,7 +54,7 @@ int main(int argc, char** argv) {
   fakes.trust.trusted = true;
   atspi::AtspiListener listener(address);
   x11::X11KeyWatcher noDisplay(":65000");  // only the registry's keys
-  qt::QtX11EventMonitor events(noDisplay, fakes.trust, {}, {&listener});
+  program::QtX11EventMonitor events(noDisplay, fakes.trust, {}, {&listener});
   Platform platform = fakes.platform();
   const Platform withEvents{platform.application, platform.runLoop, events,
                             platform.workspace,   platform.trust,   platform.accessibility,

@@ -21,7 +21,7 @@
 #include "overlay/grouped_shortcuts.h"
 #include "overlay/overlay_view.h"
 #include "overlay/overlay_window_controller.h"
-#include "shell/overlay_widget.h"
+#include "shell/overlay/overlay_widget.h"
 #include "sources/system/system_shortcuts.h"
 
 namespace {

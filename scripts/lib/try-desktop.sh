@@ -116,7 +116,7 @@ td_try() {
     fail "the desktop: no Ctrl from mousepad on the accessibility bus: $(tr '\n' ' ' <"$probe")"
   fi
 
-  hs_start_app tavrine "$build/src/shell/tavrine" >/dev/null
+  hs_start_app tavrine "$build/src/programs/tavrine" >/dev/null
   hs_wait_registered "$HS_PID_tavrine" 60
   if hs_wait_key_listener "$HS_PID_tavrine" 30; then
     pass "Tavrine listens to keys through the accessibility registry"

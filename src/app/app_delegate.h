@@ -15,7 +15,7 @@
 #include "app/worker.h"
 #include "i18n/translation_helper.h"
 #include "overlay/overlay_window_controller.h"
-#include "platform/platform.h"
+#include "ports/platform.h"
 #include "sources/shortcut_source.h"
 
 namespace tavrine {

@@ -63,7 +63,7 @@ void AppDelegate::handleFlagsChanged(const Event& event) {
     return;
   }
 
-  if ((flags & modifier::kDeviceIndependentMask) != modifier::kCommand) {
+  if ((flags & modifier::kDeviceIndependentMask) != modifier::kPrimary) {
     commandPressTimer.reset();
     hideOverlay();
     return;

@@ -230,7 +230,7 @@ void AppDelegate::restartReleasePoll() {
           return;
         }
         // Only Command counts here; other modifiers joining are the flags handler's business.
-        if (self->platform_.workspace.modifierFlags() & modifier::kCommand) return;
+        if (self->platform_.workspace.modifierFlags() & modifier::kPrimary) return;
         if (self->commandHoldTimer) self->commandHoldTimer->invalidate();
         self->commandHoldTimer.reset();
         self->hideOverlay();

@@ -14,11 +14,11 @@ namespace tavrine {
 bool AppDelegate::trackPinGesture(modifier::Flags flags) {
   const modifier::Flags mods = flags & modifier::kDeviceIndependentMask;
   if (!pinGesture_.armed) return false;
-  if (mods == (modifier::kCommand | modifier::kShift)) {
+  if (mods == (modifier::kPrimary | modifier::kShift)) {
     pinGesture_.shiftDown = true;
     return false;
   }
-  if (mods != modifier::kCommand) {
+  if (mods != modifier::kPrimary) {
     pinGesture_ = {};  // Command let go, or another modifier: not the gesture
     return false;
   }

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "harvest/shortcut_item.h"
-#include "platform/accessibility.h"
+#include "ports/accessibility.h"
 
 namespace tavrine {
 

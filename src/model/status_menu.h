@@ -82,7 +82,7 @@ class MenuItem {
   std::string title_;
   std::optional<MenuAction> action_;
   std::string keyEquivalent_;
-  modifier::Flags keyEquivalentModifierMask_ = modifier::kCommand;
+  modifier::Flags keyEquivalentModifierMask_ = modifier::kPrimary;
   std::optional<std::weak_ptr<MenuActionTarget>> target_;
   ControlState state_ = ControlState::off;
   MenuRef submenu_;

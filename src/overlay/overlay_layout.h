@@ -11,9 +11,9 @@
 #include <vector>
 
 #include "overlay/overlay_view.h"
-#include "platform/geometry.h"
-#include "platform/text_measurer.h"
-#include "platform/workspace.h"
+#include "ports/geometry.h"
+#include "ports/text_measurer.h"
+#include "ports/workspace.h"
 
 namespace tavrine {
 

@@ -11,9 +11,9 @@
 #include "i18n/translation_helper.h"
 #include "overlay/grouped_shortcuts.h"
 #include "overlay/overlay_view.h"
-#include "platform/geometry.h"
-#include "platform/panel.h"
-#include "platform/screen.h"
+#include "ports/geometry.h"
+#include "ports/panel.h"
+#include "ports/screen.h"
 
 namespace tavrine {
 

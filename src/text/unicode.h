@@ -43,6 +43,10 @@ std::vector<std::string_view> graphemes(std::string_view s);
 // with this where it enters, before it is copied.
 std::string_view clipToGraphemes(std::string_view s, std::size_t maxBytes);
 
+// The longest title another program may hand us that is kept (a menu item's, a shortcut's):
+// longer ones are cut between characters to this.
+inline constexpr std::size_t kMaxTitleBytes = 512;
+
 // True when `s` would draw nothing at all: it holds only white space, controls, format and other
 // default-ignorable characters (zero-width and no-break spaces, joiners, bidi controls, Hangul
 // fillers) or the blank Braille pattern. Ill-formed bytes draw a replacement character.

@@ -5,7 +5,7 @@
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 build="$(cd "${1:?usage: $0 BUILD_DIR [SCREENSHOT.png]}" && pwd)"
 screenshot="${2:-}"
-tavrine="$build/src/shell/tavrine"
+tavrine="$build/src/programs/tavrine"
 menu_app="$build/tests/linux/tavrine-menu-app"
 rows="$here/overlay_rows.py"
 # shellcheck source=../../scripts/lib/headless-stack.sh

@@ -15,12 +15,12 @@
 #include <tuple>
 #include <vector>
 
-#include "platform/linux/atspi/active_frame.h"
-#include "platform/linux/atspi/keystrokes.h"
-#include "platform/linux/atspi/listener.h"
-#include "platform/linux/atspi/names.h"
-#include "platform/linux/dbus/bus_connection.h"
-#include "platform/linux/key_source.h"
+#include "backends/linux/atspi/active_frame.h"
+#include "backends/linux/atspi/keystrokes.h"
+#include "backends/linux/atspi/listener.h"
+#include "backends/linux/atspi/names.h"
+#include "backends/linux/dbus/bus_connection.h"
+#include "backends/linux/key_source.h"
 #include "test_servers.h"
 
 #ifdef __SANITIZE_ADDRESS__
@@ -36,7 +36,7 @@ using Kind = KeystrokeTracker::Kind;
 using Outcome = KeystrokeTracker::Outcome;
 constexpr auto kPress = KeystrokeEvent::Type::press;
 constexpr auto kRelease = KeystrokeEvent::Type::release;
-constexpr modifier::Flags kCmd = modifier::kCommand;
+constexpr modifier::Flags kCmd = modifier::kPrimary;
 
 const KeystrokeEvent kCtrlDown{kPress, 0xffe3, 37, 0, "Control_L"};  // GTK and Qt alike
 const KeystrokeEvent kCtrlUpGtk{kRelease, 0xffe3, 37, 0x4, "Control_L"};

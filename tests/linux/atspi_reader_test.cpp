@@ -2,7 +2,7 @@
 // The reader against a scripted accessibility bus in this process: a listening socket that
 // plays the bus daemon, the registry and one application, answering each call as a test
 // decides (well, wrongly or never). No D-Bus session is needed.
-#include "platform/linux/atspi/reader.h"
+#include "backends/linux/atspi/reader.h"
 
 #include <gtest/gtest.h>
 #include <poll.h>
@@ -22,9 +22,9 @@
 #include <thread>
 #include <vector>
 
+#include "backends/linux/atspi/accessibility.h"
+#include "backends/linux/atspi/names.h"
 #include "harvest/accessibility_helper.h"
-#include "platform/linux/atspi/accessibility.h"
-#include "platform/linux/atspi/names.h"
 #include "test_servers.h"
 
 namespace tavrine::atspi {

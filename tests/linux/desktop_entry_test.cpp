@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
-#include "platform/linux/xdg/desktop_entry.h"
-#include "platform/linux/xdg/desktop_workspace.h"
+#include "backends/linux/xdg/desktop_entry.h"
+#include "backends/linux/xdg/desktop_workspace.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "platform/linux/xdg/desktop_environment.h"
+#include "backends/linux/xdg/desktop_environment.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "platform/linux/x11/frontmost_window.h"
+#include "backends/linux/x11/frontmost_window.h"
 
 #include <gtest/gtest.h>
 

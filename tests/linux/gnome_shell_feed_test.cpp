@@ -12,9 +12,9 @@
 #include <utility>
 #include <vector>
 
-#include "platform/linux/dbus/bus_connection.h"
-#include "platform/linux/gnome/shell_feed.h"
-#include "platform/linux/gnome/shell_workspace.h"
+#include "backends/linux/dbus/bus_connection.h"
+#include "backends/linux/gnome/shell_feed.h"
+#include "backends/linux/gnome/shell_workspace.h"
 #include "test_servers.h"
 
 namespace tavrine::gnome {
@@ -22,7 +22,7 @@ namespace {
 
 using namespace std::chrono_literals;
 using Extension = ShellFeed::Extension;
-constexpr modifier::Flags kCmd = modifier::kCommand;
+constexpr modifier::Flags kCmd = modifier::kPrimary;
 
 // A client of the test's session bus; as the shell, it owns org.gnome.Shell and, with the
 // extension, answers Subscribe at the extension's path.
@@ -260,7 +260,7 @@ TEST(ShellFeedTest, ModifierBitsMapOntoTheModifierWord) {
   EXPECT_EQ(flagsOfShellModifiers(0), 0u);
   EXPECT_EQ(flagsOfShellModifiers(4), kCmd);
   EXPECT_EQ(flagsOfShellModifiers(1 | 2 | 4 | 8 | 16),
-            modifier::kShift | modifier::kCapsLock | kCmd | modifier::kOption | modifier::kControl);
+            modifier::kShift | modifier::kCapsLock | kCmd | modifier::kAlt | modifier::kControl);
 }
 
 }  // namespace

@@ -16,8 +16,8 @@
 #include <string>
 
 #include "app/app_delegate.h"
-#include "platform/linux/atspi/accessibility.h"
-#include "platform/linux/atspi/listener.h"
+#include "backends/linux/atspi/accessibility.h"
+#include "backends/linux/atspi/listener.h"
 #include "support/app_harness.h"
 #include "support/fake_platform.h"
 #include "test_servers.h"

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: MIT
-#include "shell/list_command.h"
+#include "programs/linux/list_command.h"
 
 #include <gtest/gtest.h>
 
-namespace tavrine::qt {
+namespace tavrine::program {
 namespace {
 
 TEST(ListCommandTest, ArgumentsGiveOptionsOrAMessageNamingTheFault) {
@@ -48,4 +48,4 @@ TEST(ListCommandTest, TerminalTextShowsControlsInsteadOfSendingThem) {
 }
 
 }  // namespace
-}  // namespace tavrine::qt
+}  // namespace tavrine::program

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "platform/linux/atspi/menu_snapshot.h"
+#include "backends/linux/atspi/menu_snapshot.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "platform/linux/x11/net_wm_icon.h"
+#include "backends/linux/x11/net_wm_icon.h"
 
 #include <gtest/gtest.h>
 

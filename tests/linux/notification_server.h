@@ -13,7 +13,7 @@
 #include <utility>
 #include <vector>
 
-#include "platform/linux/dbus/session_bus.h"
+#include "backends/linux/dbus/session_bus.h"
 
 namespace tavrine::doubles {
 

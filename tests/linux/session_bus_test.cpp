@@ -10,11 +10,11 @@
 #include <memory>
 #include <string>
 
-#include "platform/linux/dbus/a11y_bus_trust.h"
-#include "platform/linux/dbus/desktop_notification.h"
-#include "platform/linux/dbus/session_bus.h"
-#include "platform/linux/dbus/single_instance.h"
-#include "platform/linux/x11/workspace.h"
+#include "backends/linux/dbus/a11y_bus_trust.h"
+#include "backends/linux/dbus/desktop_notification.h"
+#include "backends/linux/dbus/session_bus.h"
+#include "backends/linux/dbus/single_instance.h"
+#include "backends/linux/x11/workspace.h"
 #include "test_servers.h"
 #include "x_fixture.h"
 

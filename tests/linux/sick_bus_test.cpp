@@ -23,16 +23,16 @@
 #include <algorithm>
 
 #include "app/app_delegate.h"
+#include "backends/linux/atspi/accessibility.h"
+#include "backends/linux/atspi/listener.h"
+#include "backends/linux/dbus/a11y_bus_trust.h"
+#include "backends/linux/dbus/bus_connection.h"
+#include "backends/linux/dbus/desktop_notification.h"
+#include "backends/linux/dbus/session_bus.h"
+#include "backends/linux/dbus/single_instance.h"
 #include "notification_server.h"
-#include "platform/linux/atspi/accessibility.h"
-#include "platform/linux/atspi/listener.h"
-#include "platform/linux/dbus/a11y_bus_trust.h"
-#include "platform/linux/dbus/bus_connection.h"
-#include "platform/linux/dbus/desktop_notification.h"
-#include "platform/linux/dbus/session_bus.h"
-#include "platform/linux/dbus/single_instance.h"
-#include "shell/linux_sources.h"
-#include "shell/qt_run_loop.h"
+#include "programs/linux/linux_sources.h"
+#include "shell/qt/qt_run_loop.h"
 #include "support/fake_platform.h"
 #include "test_servers.h"
 
@@ -278,7 +278,7 @@ Stall stallOver(std::int32_t pid, int holds, bool untilShown = false,
   const auto delegate =
       AppDelegate::create({fake.application, runLoop, fake.events, fake.workspace, fake.trust, port,
                            fake.statusBar, fake.screens, fake.panels, &fake.focus},
-                          qt::linuxSources(port, Desktop::otherLinux).all, t);
+                          program::linuxSources(port, Desktop::otherLinux).all, t);
   delegate->applicationDidFinishLaunching();
   Stall out;
   const Clock::time_point start = Clock::now();
@@ -292,7 +292,7 @@ Stall stallOver(std::int32_t pid, int holds, bool untilShown = false,
   heartbeat.start(1);
   runFor(idle);
   for (int i = 0; i < holds; ++i) {
-    for (const modifier::Flags flags : {modifier::kCommand, modifier::Flags{0}}) {
+    for (const modifier::Flags flags : {modifier::kPrimary, modifier::Flags{0}}) {
       fake.workspace.flags = flags;
       fake.events.flagsChanged(doubles::Scope::global, flags);
       runFor(flags ? 650ms : 100ms);

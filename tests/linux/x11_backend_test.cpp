@@ -17,17 +17,17 @@
 #include <utility>
 #include <vector>
 
-#include "platform/linux/wayland/accessible_workspace.h"
-#include "platform/linux/x11/key_sender.h"
-#include "platform/linux/x11/key_watcher.h"
-#include "platform/linux/x11/modifiers.h"
-#include "platform/linux/x11/window_effects.h"
-#include "platform/linux/x11/workspace.h"
+#include "backends/linux/wayland/accessible_workspace.h"
+#include "backends/linux/x11/key_sender.h"
+#include "backends/linux/x11/key_watcher.h"
+#include "backends/linux/x11/modifiers.h"
+#include "backends/linux/x11/window_effects.h"
+#include "backends/linux/x11/workspace.h"
+#include "programs/linux/qt_x11_backdrop.h"
+#include "programs/linux/qt_x11_event_monitor.h"
+#include "shell/qt/qt_image.h"
+#include "shell/qt/qt_screens.h"
 #include "shell/qt_event_loop.h"
-#include "shell/qt_image.h"
-#include "shell/qt_screens.h"
-#include "shell/qt_x11_backdrop.h"
-#include "shell/qt_x11_event_monitor.h"
 #include "support/fake_platform.h"
 #include "x_fixture.h"
 
@@ -38,7 +38,7 @@ using namespace std::chrono_literals;
 using doubles::runEventLoopUntil;
 using Seen = std::pair<EventMask, modifier::Flags>;
 
-constexpr modifier::Flags kCmd = modifier::kCommand;
+constexpr modifier::Flags kCmd = modifier::kPrimary;
 constexpr modifier::Flags kCaps = modifier::kCapsLock;
 constexpr EventMask kFlags = kEventMaskFlagsChanged;
 constexpr EventMask kKey = kEventMaskKeyDown;
@@ -57,7 +57,7 @@ TEST_F(XServerTest, GlobalMonitorsNeedTrustThenSeeEveryKeyWithTheStateAfterIt) {
   doubles::FakeTrust trust;
   x11::X11Workspace workspace;
   x11::X11KeyWatcher watcher;
-  qt::QtX11EventMonitor events(watcher, trust, {});
+  program::QtX11EventMonitor events(watcher, trust, {});
   EXPECT_EQ(events.addGlobalMonitor(kFlags, [](const Event&) {}), nullptr);
   EXPECT_FALSE(watcher.isStarted());
   trust.trusted = true;
@@ -230,7 +230,7 @@ TEST_F(XServerTest, KeysGoOutOnlyWhileTheWindowHasTheKeyboardAndNoModifierIsHeld
 
 TEST_F(XServerTest, BlurIsAskedForOnlyWhereACompositorOffersIt) {
   x11::X11WindowEffects effects;
-  qt::QtX11Backdrop backdrop(effects);
+  program::QtX11Backdrop backdrop(effects);
   const std::uint64_t panel = x.createWindow(0, 0, 100, 60);
   const QRegion region = QRegion(0, 4, 100, 52) + QRegion(4, 0, 92, 60);
   constexpr const char* kBlur = "_KDE_NET_WM_BLUR_BEHIND_REGION";
@@ -333,7 +333,7 @@ TEST(QtX11EventMonitorTest, OwnKeyEventsReachTheLocalHandlersOnceEach) {
   doubles::FakeTrust trust;
   x11::X11KeyWatcher watcher;
   modifier::Flags live = kCmd;
-  qt::QtX11EventMonitor events(watcher, trust, [&live] { return live; });
+  program::QtX11EventMonitor events(watcher, trust, [&live] { return live; });
   std::vector<Seen> seen;
   bool swallow = false;
   events.addLocalMonitor(kFlags, [&](EventRef e) -> EventRef {

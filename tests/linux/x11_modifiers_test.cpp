@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "platform/linux/x11/modifiers.h"
+#include "backends/linux/x11/modifiers.h"
 
 #include <gtest/gtest.h>
 
@@ -47,7 +47,7 @@ Step up(unsigned keycode, Kind kind = Kind::none, modifier::Flags flags = 0) {
 
 constexpr Kind kFlags = Kind::flagsChanged;
 constexpr Kind kKey = Kind::keyDown;
-constexpr modifier::Flags kCmd = modifier::kCommand;
+constexpr modifier::Flags kCmd = modifier::kPrimary;
 constexpr modifier::Flags kCaps = modifier::kCapsLock;
 
 // What real keys on a real server give is the X11 backend's test; these are the sequences a
@@ -73,9 +73,9 @@ TEST(ModifierTrackerTest, FollowsKeySequences) {
       {"other modifiers join",
        {},
        {down(kControlL, kFlags, kCmd), down(kShiftL, kFlags, kCmd | modifier::kShift),
-        down(kAltL, kFlags, kCmd | modifier::kShift | modifier::kOption),
-        down(kSuperL, kFlags, kCmd | modifier::kShift | modifier::kOption | modifier::kControl),
-        up(kShiftL, kFlags, kCmd | modifier::kOption | modifier::kControl)}},
+        down(kAltL, kFlags, kCmd | modifier::kShift | modifier::kAlt),
+        down(kSuperL, kFlags, kCmd | modifier::kShift | modifier::kAlt | modifier::kControl),
+        up(kShiftL, kFlags, kCmd | modifier::kAlt | modifier::kControl)}},
       {"altgr is an ordinary key", {}, {down(kControlL, kFlags, kCmd), down(kAltGr, kKey, kCmd)}},
       {"caps lock locked at start",
        {0, xmask::kLock},

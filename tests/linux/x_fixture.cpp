@@ -6,7 +6,7 @@
 #include <X11/extensions/XTest.h>
 #include <unistd.h>
 
-#include "platform/linux/x11/display.h"
+#include "backends/linux/x11/display.h"
 
 namespace tavrine::doubles {
 

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
 // Menu items that report their key only by glyph or virtual key code: the character they get.
-#include "platform/macos/menu_key_glyphs.h"
+#include "backends/macos/menu_key_glyphs.h"
 
 #include <gtest/gtest.h>
 

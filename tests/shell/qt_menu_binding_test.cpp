@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 // Rendering a menu model as a QMenu: key equivalents, texts, enabling, check marks, structure
 // changes at an opening, targets, and menus dropped while Qt is still inside them.
-#include "shell/qt_menu_binding.h"
+#include "shell/qt/qt_menu_binding.h"
 
 #include <gtest/gtest.h>
 

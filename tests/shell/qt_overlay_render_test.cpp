@@ -16,8 +16,8 @@
 #include "overlay/overlay_window_controller.h"
 #include "overlay_test_support.h"
 #include "qt_event_loop.h"
-#include "shell/overlay_painter.h"
-#include "shell/overlay_widget.h"
+#include "shell/overlay/overlay_painter.h"
+#include "shell/overlay/overlay_widget.h"
 
 namespace tavrine::qt {
 namespace {

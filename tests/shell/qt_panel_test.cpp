@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
 // The overlay panel: window flags, placement, showing without activation, closing for good.
-#include "shell/qt_panel.h"
+#include "shell/overlay/qt_panel.h"
 
 #include <gtest/gtest.h>
 
@@ -22,8 +22,8 @@
 
 #include "overlay_test_support.h"
 #include "qt_event_loop.h"
-#include "shell/overlay_painter.h"
-#include "shell/qt_image.h"
+#include "shell/overlay/overlay_painter.h"
+#include "shell/qt/qt_image.h"
 #include "support/fake_platform.h"
 
 namespace tavrine::qt {

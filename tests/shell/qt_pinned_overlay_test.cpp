@@ -16,10 +16,10 @@
 #include <string>
 #include <vector>
 
+#include "export/sheet_export.h"
 #include "overlay_test_support.h"
-#include "sheet/sheet.h"
-#include "shell/overlay_widget.h"
-#include "shell/sheet_pdf.h"
+#include "shell/overlay/overlay_widget.h"
+#include "shell/overlay/sheet_pdf.h"
 
 namespace tavrine::qt {
 namespace {
@@ -135,7 +135,7 @@ TEST_F(PinnedOverlayWidgetTest, ArrowsMoveTheSelectionAndARefusedRowSaysSo) {
 TEST_F(PinnedOverlayWidgetTest, TheSheetAsShownBecomesAPdf) {
   QTemporaryDir dir;
   ASSERT_TRUE(dir.isValid());
-  const sheet::Sheet sheet = sheet::sheetOf(*view);
+  const exported::Document sheet = exported::documentOf(*view);
   for (const QPageSize::PageSizeId size : {QPageSize::A4, QPageSize::Letter}) {
     const QString path = dir.filePath(QStringLiteral("sheet-%1.pdf").arg(int(size)));
     ASSERT_TRUE(writeSheetPdf(sheet, QIcon(), path, size));

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "shell/qt_run_loop.h"
+#include "shell/qt/qt_run_loop.h"
 
 #include <gtest/gtest.h>
 

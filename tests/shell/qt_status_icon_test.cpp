@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
 // The status icon and the screens port.
-#include "shell/qt_status_icon.h"
+#include "shell/qt/qt_status_icon.h"
 
 #include <gtest/gtest.h>
 
@@ -10,9 +10,9 @@
 #include <QScreen>
 
 #include "overlay_test_support.h"
-#include "shell/qt_image.h"
-#include "shell/qt_screens.h"
-#include "shell/qt_status_bar.h"
+#include "shell/qt/qt_image.h"
+#include "shell/qt/qt_screens.h"
+#include "shell/qt/qt_status_bar.h"
 
 namespace tavrine::qt {
 namespace {

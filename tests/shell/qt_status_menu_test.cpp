@@ -19,10 +19,10 @@
 #include "app/app_delegate.h"
 #include "overlay_test_support.h"
 #include "qt_event_loop.h"
-#include "shell/qt_application.h"
-#include "shell/qt_run_loop.h"
-#include "shell/qt_screens.h"
-#include "shell/qt_status_bar.h"
+#include "shell/qt/qt_application.h"
+#include "shell/qt/qt_run_loop.h"
+#include "shell/qt/qt_screens.h"
+#include "shell/qt/qt_status_bar.h"
 #include "support/fake_platform.h"
 
 namespace tavrine::qt {

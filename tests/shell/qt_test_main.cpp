@@ -7,7 +7,7 @@
 #include <QString>
 #include <QtGlobal>
 
-#include "shell/overlay_accessibility.h"
+#include "shell/overlay/screen_reader_tree.h"
 
 namespace {
 
@@ -27,7 +27,7 @@ int main(int argc, char** argv) {
   ::testing::InitGoogleTest(&argc, argv);
   QApplication app(argc, argv);
   // As the panel does before its first overlay.
-  tavrine::qt::installOverlayAccessibility();
+  tavrine::qt::installScreenReaderTree();
   if (QGuiApplication::platformName() == QLatin1String("offscreen"))
     defaultHandler = qInstallMessageHandler(dropOffscreenNoise);
   const int result = RUN_ALL_TESTS();

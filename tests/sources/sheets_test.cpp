@@ -7,7 +7,7 @@
 #include <iterator>
 #include <tuple>
 
-#include "sources/accelerators/accelerator_chord.h"
+#include "keys/accelerator_chord.h"
 #include "sources/sheets/sheet.h"
 #include "sources/sheets/sheet_library.h"
 #include "sources/sheets/sheet_source.h"
@@ -107,7 +107,7 @@ TEST(Sheet, EveryShippedSheetReads) {
     std::ifstream in(file.path());
     const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     const auto parsed = parseSheet(text, file.path().filename().string(), [](std::string_view k) {
-      return chordOfAccelerator(k).has_value();
+      return keys::chordOfAccelerator(k).has_value();
     });
     ASSERT_TRUE(std::holds_alternative<Sheet>(parsed)) << std::get<SheetError>(parsed).message;
     EXPECT_FALSE(std::get<Sheet>(parsed).groups.empty()) << file.path();

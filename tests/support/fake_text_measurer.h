@@ -6,7 +6,7 @@
 
 #include <string_view>
 
-#include "platform/text_measurer.h"
+#include "ports/text_measurer.h"
 #include "text/unicode.h"
 
 namespace tavrine::doubles {

@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/status_bar.h"
+#include "ports/status_bar.h"
 
 namespace tavrine::doubles {
 

@@ -9,7 +9,7 @@
 #include <utility>
 #include <vector>
 
-#include "platform/event_monitor.h"
+#include "ports/event_monitor.h"
 
 namespace tavrine::doubles {
 

@@ -14,7 +14,7 @@
 #include <utility>
 #include <vector>
 
-#include "platform/run_loop.h"
+#include "ports/run_loop.h"
 
 namespace tavrine::doubles {
 

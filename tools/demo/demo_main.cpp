@@ -5,10 +5,10 @@
 #include <cstdio>
 #include <string>
 
+#include "backends/memory/memory_accessibility.h"
 #include "harvest/accessibility_helper.h"
 #include "i18n/translation_helper.h"
 #include "model/key_chord.h"
-#include "platform/memory/memory_accessibility.h"
 
 int main(int argc, char** argv) {
   const std::string path = argc > 1 ? argv[1] : TAVRINE_SAMPLE_MENU;

@@ -29,13 +29,13 @@
 #include <utility>
 #include <vector>
 
+#include "backends/memory/memory_accessibility.h"
 #include "i18n/translation_helper.h"
 #include "overlay/grouped_shortcuts.h"
 #include "overlay/overlay_view.h"
 #include "overlay/overlay_window_controller.h"
-#include "platform/memory/memory_accessibility.h"
-#include "shell/overlay_widget.h"
-#include "shell/qt_image.h"
+#include "shell/overlay/overlay_widget.h"
+#include "shell/qt/qt_image.h"
 #include "sources/menu_bar/menu_bar_source.h"
 #include "sources/system/system_shortcuts.h"
 

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "sources/gtk_shortcuts/gtk_shortcuts_source.h"
 
-#include "sources/accelerators/accelerator_chord.h"
+#include "keys/accelerator_chord.h"
 
 namespace tavrine::sources::gtk {
 
@@ -16,7 +16,7 @@ std::vector<SourcedShortcut> GtkShortcutsSource::shortcuts(const FrontApplicatio
   std::vector<SourcedShortcut> out;
   for (const WindowShortcut& s : found)
     for (const std::string& accelerator : s.accelerators)
-      if (auto chord = chordOfAccelerator(accelerator))
+      if (auto chord = keys::chordOfAccelerator(accelerator))
         out.push_back(
             {s.heading, s.title, std::move(*chord), kName, s.translatedHeading, s.translatedTitle});
   return out;

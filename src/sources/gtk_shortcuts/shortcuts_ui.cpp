@@ -7,7 +7,6 @@
 #include <cstring>
 #include <memory>
 
-#include "platform/linux/atspi/names.h"
 #include "sources/gtk_shortcuts/resource_bundle.h"
 #include "text/unicode.h"
 
@@ -18,7 +17,7 @@ constexpr std::size_t kMaxDepth = 128;
 // Texts are cut as they are read, so that a huge group title is never copied into each of its
 // shortcuts: titles and headings to the length every other source's titles are cut to, once the
 // text is whole; what is gathered before that, enough for any accelerator list.
-using atspi::kMaxTitleBytes;
+using text::kMaxTitleBytes;
 constexpr std::size_t kMaxPropertyBytes = 4 * kMaxTitleBytes;
 
 enum class Kind { other, group, shortcut };

@@ -5,7 +5,7 @@
 
 #include <vector>
 
-#include "platform/accessibility.h"
+#include "ports/accessibility.h"
 #include "sources/shortcut_source.h"
 
 namespace tavrine {

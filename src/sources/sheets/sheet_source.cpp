@@ -3,8 +3,8 @@
 
 #include <map>
 
+#include "keys/accelerator_chord.h"
 #include "sources/accel_map/accel_map.h"
-#include "sources/accelerators/accelerator_chord.h"
 #include "sources/kxmlgui/kxmlgui.h"
 
 namespace tavrine::sources::sheets {
@@ -12,7 +12,7 @@ namespace tavrine::sources::sheets {
 SheetSource::SheetSource(std::vector<std::filesystem::path> shipped, std::filesystem::path user,
                          UserFolders folders, Report report)
     : library_(std::move(shipped), std::move(user),
-               [](std::string_view keys) { return chordOfAccelerator(keys).has_value(); }),
+               [](std::string_view text) { return keys::chordOfAccelerator(text).has_value(); }),
       folders_(std::move(folders)),
       report_(std::move(report)) {}
 
@@ -42,7 +42,7 @@ std::vector<SourcedShortcut> SheetSource::shortcuts(const FrontApplication& app)
       if (const auto it = bound.find(s.action); !s.action.empty() && it != bound.end())
         keys = it->second;
       for (const auto& k : keys)
-        if (auto chord = chordOfAccelerator(k))
+        if (auto chord = keys::chordOfAccelerator(k))
           out.push_back(
               {group.heading, s.title, std::move(*chord), kName, group.headingZh, s.titleZh});
     }

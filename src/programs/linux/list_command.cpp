@@ -1,0 +1,281 @@
+// SPDX-License-Identifier: MIT
+#include "programs/linux/list_command.h"
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <map>
+#include <optional>
+#include <sstream>
+#include <thread>
+
+#include "backends/linux/atspi/accessibility.h"
+#include "backends/linux/x11/workspace.h"
+#include "backends/linux/xdg/desktop_workspace.h"
+#include "i18n/translation_helper.h"
+#include "programs/linux/linux_session.h"
+#include "programs/linux/linux_sources.h"
+#include "sources/menu_bar/menu_bar_source.h"
+#include "text/unicode.h"
+
+namespace tavrine::program {
+namespace {
+
+constexpr const char* kUsage = "usage: tavrine --list [PID | --delay SECONDS] [--json] [--zh]";
+
+// Why the menu bar gave nothing, from what the accessibility bus shows of it.
+std::string menuBarState(const ax::AccessibilityPort& accessibility, std::int32_t pid) {
+  const ax::ElementRef app = accessibility.applicationElement(pid);
+  if (!app) return "not on the accessibility bus";
+  const ax::AttributeResult bar = app->copyAttributeValue(ax::kMenuBar);
+  const auto* barElement = std::get_if<ax::ElementRef>(&bar.value);
+  if (bar.error != ax::Error::success || !barElement || !*barElement) return "no menu bar";
+  const auto menus = (*barElement)->copyAttributeValue(ax::kChildren);
+  const auto* list = std::get_if<std::vector<ax::ArrayEntry>>(&menus.value);
+  if (!list || list->empty()) return "no menu bar";
+  for (const auto& entry : *list) {
+    const auto* item = std::get_if<ax::ElementRef>(&entry);
+    if (!item || !*item) continue;
+    const auto children = (*item)->copyAttributeValue(ax::kChildren);
+    const auto* menusOfItem = std::get_if<std::vector<ax::ArrayEntry>>(&children.value);
+    if (!menusOfItem) continue;
+    for (const auto& m : *menusOfItem) {
+      const auto* menu = std::get_if<ax::ElementRef>(&m);
+      if (!menu || !*menu) continue;
+      const auto items = (*menu)->copyAttributeValue(ax::kChildren);
+      const auto* itemList = std::get_if<std::vector<ax::ArrayEntry>>(&items.value);
+      if (itemList && !itemList->empty()) return "no shortcuts in its menus";
+    }
+  }
+  return "menus empty until opened";
+}
+
+struct Row {
+  std::string heading, title, keys, source;
+};
+
+}  // namespace
+
+std::variant<ListOptions, std::string> parseListArguments(const std::vector<std::string>& args) {
+  ListOptions options;
+  bool target = false;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string& a = args[i];
+    const bool number = !a.empty() && a.find_first_not_of("0123456789") == std::string::npos;
+    if (a == "--json") {
+      options.json = true;
+    } else if (a == "--zh") {
+      options.zh = true;
+    } else if (target && (a == "--delay" || number)) {
+      return "a process id or --delay, not both: " + a;
+    } else if (a == "--delay") {
+      if (i + 1 == args.size()) return std::string("--delay takes seconds (0 to 600)");
+      const std::string& value = args[++i];
+      char* end = nullptr;
+      options.delaySeconds = std::strtod(value.c_str(), &end);
+      if (value.empty() || *end != '\0' ||
+          !(options.delaySeconds >= 0 && options.delaySeconds <= 600))
+        return "--delay takes seconds (0 to 600): " + value;
+      target = true;
+    } else if (number) {
+      // Linux's process ids stay below 2^22; longer numbers are no process.
+      options.pid = a.size() < 10 ? static_cast<std::int32_t>(std::stol(a)) : 0;
+      if (options.pid <= 0) return "not a process id: " + a;
+      target = true;
+    } else {
+      return "unexpected argument: " + a;
+    }
+  }
+  return options;
+}
+
+namespace {
+
+// `text` made well-formed, with every control character written as an escape: `json` for a JSON
+// string's body, otherwise for a terminal, where quotes and backslashes may stand as they are.
+std::string escaped(const std::string& text, bool json) {
+  std::string out;
+  // Program paths and file contents may be any bytes; JSON and terminals want Unicode.
+  const std::string whole = text::wellFormed(text);
+  for (std::size_t i = 0; i < whole.size(); ++i) {
+    const char c = whole[i];
+    const auto byte = static_cast<unsigned char>(c);
+    // C1 controls (U+0080 to U+009F, "\xc2\x80" to "\xc2\x9f") start escape sequences too.
+    const bool c1 = !json && byte == 0xc2 && i + 1 < whole.size() &&
+                    static_cast<unsigned char>(whole[i + 1]) <= 0x9f;
+    if (json && (c == '"' || c == '\\')) {
+      out += '\\';
+      out += c;
+    } else if (c == '\n') {
+      out += "\\n";
+    } else if (c == '\t') {
+      out += "\\t";
+    } else if (byte < 0x20 || (!json && byte == 0x7f) || c1) {
+      char code[8];
+      std::snprintf(code, sizeof code, "\\u%04x",
+                    c1 ? static_cast<unsigned>(static_cast<unsigned char>(whole[++i])) : byte);
+      out += code;
+    } else {
+      out += c;
+    }
+  }
+  return out;
+}
+
+}  // namespace
+
+std::string listedKeys(const std::vector<KeyChord>& chords) {
+  std::string keys;
+  for (const KeyChord& chord : chords)
+    keys.append(keys.empty() ? "" : " / ").append(spokenChord(chord, KeyCapStyle::words));
+  return keys;
+}
+
+std::string jsonString(const std::string& text) {
+  return "\"" + escaped(text, true) + "\"";
+}
+
+std::string terminalText(const std::string& text) {
+  return escaped(text, false);
+}
+
+int runListCommand(const std::vector<std::string>& args) {
+  const auto parsed = parseListArguments(args);
+  if (const auto* message = std::get_if<std::string>(&parsed)) {
+    std::fprintf(stderr, "%s\n%s\n", message->c_str(), kUsage);
+    return 2;
+  }
+  const ListOptions options = std::get<ListOptions>(parsed);
+  std::error_code noProcess;
+  if (options.pid != 0 &&
+      !std::filesystem::exists("/proc/" + std::to_string(options.pid), noProcess)) {
+    std::fprintf(stderr, "No process %d is running.\n", static_cast<int>(options.pid));
+    return 2;
+  }
+  if (options.delaySeconds > 0)
+    std::this_thread::sleep_for(std::chrono::duration<double>(options.delaySeconds));
+
+  const x11::X11Workspace x11;
+  const xdg::DesktopWorkspace desktop(x11, xdg::sessionDesktopEntries(), nullptr);
+  const atspi::AtspiAccessibility accessibility;
+  const LinuxSources sources = linuxSources(accessibility, LinuxSession::desktop());
+  // A hold never waits for the desktop entries; this short-lived command has to, once.
+  constexpr std::chrono::seconds kEntriesRead(5);
+  desktop.awaitEntries(kEntriesRead);
+  sources.entries->awaitEntries(kEntriesRead);
+  std::optional<RunningApplication> app;
+  if (options.pid == 0) {
+    app = desktop.frontmostApplication();
+    if (!app) {
+      std::fprintf(stderr, "No application is in front (is DISPLAY set?).\n");
+      return 1;
+    }
+  } else {
+    app.emplace();
+    app->processIdentifier = options.pid;
+    app->executable = xdg::processExecutablePath(options.pid);
+    const std::string program = std::filesystem::path(*app->executable).filename().string();
+    if (const auto entry = desktop.entryOf(options.pid, program)) {
+      app->desktopEntryId = entry->id;
+      app->localizedName = entry->name.empty() ? program : entry->name;
+      if (!entry->nameZH.empty()) app->localizedNameZH = entry->nameZH;
+    } else {
+      app->localizedName = program;
+    }
+  }
+  const FrontApplication front{app->processIdentifier, app->executable.value_or(""),
+                               app->desktopEntryId.value_or(""), options.zh};
+
+  const MergedShortcuts merged = mergeShortcuts(sources.all, front);
+  TranslationHelper& t = TranslationHelper::shared();
+  t.setIsZH(options.zh);
+  std::vector<Row> rows;
+  std::map<std::string, int> perSource;
+  for (std::size_t i = 0; i < merged.application.size(); ++i) {
+    const ShortcutItem& item = merged.application[i].item;
+    const std::string& source = merged.applicationSources[i];
+    ++perSource[source];
+    rows.push_back({t.translateMenu(item.menuPath()), t.translateCommand(item.title()),
+                    listedKeys(merged.application[i].chords), source});
+  }
+  std::vector<Row> system;
+  for (const SourcedShortcut& s : merged.system)
+    system.push_back({options.zh && !s.headingZH.empty() ? s.headingZH : s.heading,
+                      options.zh && !s.titleZH.empty() ? s.titleZH : s.title, listedKeys({s.chord}),
+                      s.source});
+
+  // What each source found, or why it found nothing.
+  const std::string id = front.desktopEntryId.empty()
+                             ? std::filesystem::path(front.executable).filename().string()
+                             : front.desktopEntryId;
+  const auto found = [&](const char* name, std::string none) {
+    const auto n = perSource.find(name);
+    return n == perSource.end() ? none : std::to_string(n->second) + " shortcuts";
+  };
+  const std::vector<std::pair<std::string, std::string>> status = {
+      {MenuBarSource::kName, perSource.contains(MenuBarSource::kName)
+                                 ? found(MenuBarSource::kName, "")
+                                 : menuBarState(accessibility, front.pid)},
+      {sources::gtk::GtkShortcutsSource::kName,
+       found(sources::gtk::GtkShortcutsSource::kName, "no shortcuts window")},
+      {sources::sheets::SheetSource::kName,
+       found(sources::sheets::SheetSource::kName,
+             "no sheet (yours would be " +
+                 (sources::sheets::userSheetFolder(std::getenv("XDG_CONFIG_HOME"),
+                                                   std::getenv("HOME")) /
+                  (id + ".toml"))
+                     .string() +
+                 ")")},
+  };
+  const std::vector<std::string> errors = sources.sheets->errors();
+
+  std::ostringstream out;
+  const std::string name = options.zh && app->localizedNameZH
+                               ? *app->localizedNameZH
+                               : app->localizedName.value_or("Unknown");
+  if (options.json) {
+    const auto rowsJson = [&out](const std::vector<Row>& list) {
+      out << "[";
+      for (std::size_t i = 0; i < list.size(); ++i)
+        out << (i ? ",\n    " : "\n    ") << "{\"heading\": " << jsonString(list[i].heading)
+            << ", \"title\": " << jsonString(list[i].title)
+            << ", \"keys\": " << jsonString(list[i].keys)
+            << ", \"source\": " << jsonString(list[i].source) << "}";
+      out << "]";
+    };
+    out << "{\n  \"application\": {\"name\": " << jsonString(name) << ", \"pid\": " << front.pid
+        << ", \"executable\": " << jsonString(front.executable)
+        << ", \"desktopEntry\": " << jsonString(front.desktopEntryId) << "},\n  \"shortcuts\": ";
+    rowsJson(rows);
+    out << ",\n  \"system\": ";
+    rowsJson(system);
+    out << ",\n  \"sources\": {";
+    for (std::size_t i = 0; i < status.size(); ++i)
+      out << (i ? ", " : "") << jsonString(status[i].first) << ": " << jsonString(status[i].second);
+    out << "},\n  \"sheetErrors\": [";
+    for (std::size_t i = 0; i < errors.size(); ++i)
+      out << (i ? ", " : "") << jsonString(errors[i]);
+    out << "]\n}\n";
+  } else {
+    // Titles come from other programs: what they hold must not reach the terminal as commands.
+    const auto shown = terminalText;
+    out << shown(name) << " (pid " << front.pid << ", " << shown(front.executable);
+    if (!front.desktopEntryId.empty()) out << ", desktop entry " << shown(front.desktopEntryId);
+    out << ")\n";
+    std::string heading;
+    for (const Row& r : rows) {
+      if (r.heading != heading) out << shown(heading = r.heading) << "\n";
+      out << "  " << shown(r.title) << "\t" << shown(r.keys) << "\t" << shown(r.source) << "\n";
+    }
+    if (rows.empty()) out << "Nothing to show: no source has a shortcut for it.\n";
+    out << "Sources:\n";
+    for (const auto& [source, state] : status)
+      out << "  " << shown(source) << ": " << shown(state) << "\n";
+    for (const std::string& e : errors)
+      out << "  broken sheet: " << shown(e) << "\n";
+  }
+  std::fputs(out.str().c_str(), stdout);
+  return rows.empty() ? 1 : 0;
+}
+
+}  // namespace tavrine::program

@@ -1,0 +1,157 @@
+// SPDX-License-Identifier: MIT
+// The overlay read through Qt's accessibility interfaces, as a screen reader or AT-SPI sees it.
+#include <gtest/gtest.h>
+
+#include <QAccessible>
+#include <QMenu>
+#include <QMouseEvent>
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "overlay_test_support.h"
+#include "qt_event_loop.h"
+#include "shell/overlay/overlay_widget.h"
+
+namespace tavrine::qt {
+namespace {
+
+using doubles::editorRecords;
+using doubles::makeView;
+
+// Each node under `parent` as "role name | description", a list's rows indented under it,
+// checking that each knows its place in the tree.
+std::vector<std::string> readChildren(QAccessibleInterface* parent,
+                                      const std::string& indent = "") {
+  std::vector<std::string> nodes;
+  for (int i = 0; i < parent->childCount(); ++i) {
+    QAccessibleInterface* child = parent->child(i);
+    EXPECT_EQ(parent->indexOfChild(child), i);
+    EXPECT_EQ(child->parent(), parent);
+    const char* role = child->role() == QAccessible::Heading      ? "heading "
+                       : child->role() == QAccessible::List       ? "list "
+                       : child->role() == QAccessible::ListItem   ? "row "
+                       : child->role() == QAccessible::ButtonMenu ? "menu "
+                       : child->role() == QAccessible::ScrollBar  ? "scrollbar "
+                       : child->role() == QAccessible::StaticText ? "text "
+                                                                  : "? ";
+    const QString description = child->text(QAccessible::Description);
+    nodes.push_back(indent + role + child->text(QAccessible::Name).toStdString() +
+                    (description.isEmpty() ? "" : " | " + description.toStdString()));
+    if (child->role() == QAccessible::List) {
+      for (std::string& row : readChildren(child, indent + "  "))
+        nodes.push_back(std::move(row));
+    }
+  }
+  return nodes;
+}
+
+TEST(QtOverlayAccessibilityTest, ListsHeaderSectionsAndRowsInDisplayOrder) {
+  TranslationHelper t;
+  const std::vector<ShortcutEntry> records = editorRecords();
+  OverlayWidget w(makeView(records, t));
+  QAccessibleInterface* overlay = QAccessible::queryAccessibleInterface(&w);
+  EXPECT_EQ(overlay->text(QAccessible::Name), QStringLiteral("Editor Keyboard Shortcuts"));
+
+  const std::vector<std::string> nodes = readChildren(overlay);
+  // Header (3), 7 menus with a heading, a list and its records, the separator, 4 catalogue
+  // groups alike with their 27 rows, the scroll bar.
+  ASSERT_EQ(nodes.size(), 3 + 7 * 2 + records.size() + 1 + 4 * 2 + 27 + 1);
+  EXPECT_EQ(
+      std::vector(nodes.begin(), nodes.begin() + 8),
+      (std::vector<std::string>{"text Editor", "text Keyboard Shortcuts", "menu EN | English, 中文",
+                                "heading EDIT", "list EDIT", "  row Undo | Command Z",
+                                "  row Redo | Shift Command Z", "  row Cut | Command X"}));
+  std::vector<std::string> headings;
+  std::copy_if(nodes.begin(), nodes.end(), std::back_inserter(headings),
+               [](const std::string& n) { return n.starts_with("heading "); });
+  EXPECT_EQ(headings, (std::vector<std::string>{
+                          "heading EDIT", "heading EDITOR", "heading FILE", "heading FORMAT",
+                          "heading HELP", "heading VIEW", "heading WINDOW", "heading GENERAL",
+                          "heading WINDOW", "heading SYSTEM", "heading TEXT"}));
+  // Each list follows its heading; the separator label stands between the two parts.
+  const auto separator = std::find(nodes.begin(), nodes.end(), "text System Shortcuts");
+  ASSERT_NE(separator, nodes.end());
+  EXPECT_EQ(*(separator - 1), "  row Show Next Tab | Control Tab");
+  EXPECT_EQ(*(separator + 2), "list GENERAL");
+  EXPECT_EQ(*(separator + 3), "  row Copy | Command C");
+  EXPECT_EQ(nodes.back(), "scrollbar ");
+}
+
+// Rows, lists and headings scrolled out of the view are marked offscreen; the header never is.
+TEST(QtOverlayAccessibilityTest, MarksWhatIsScrolledOutOfViewAsOffscreen) {
+  TranslationHelper t;
+  OverlayWidget w(makeView(editorRecords(), t));
+  w.resize(1000, 400);
+  QAccessibleInterface* overlay = QAccessible::queryAccessibleInterface(&w);
+  QAccessibleInterface* editList = overlay->child(4);
+  QAccessibleInterface* undo = editList->child(0);
+  QAccessibleInterface* lastList = overlay->child(overlay->childCount() - 2);  // the catalogue's
+  QAccessibleInterface* lastRow = lastList->child(lastList->childCount() - 1);
+  const auto offscreen = [](QAccessibleInterface* i) { return i->state().offscreen; };
+  ASSERT_EQ(lastList->role(), QAccessible::List);
+  EXPECT_FALSE(offscreen(overlay->child(0)) || offscreen(overlay->child(3)) ||
+               offscreen(editList) || offscreen(undo));
+  EXPECT_TRUE(offscreen(lastList) && offscreen(lastRow));
+  w.scrollTo(1e9);
+  EXPECT_TRUE(offscreen(overlay->child(3)) && offscreen(editList) && offscreen(undo));
+  EXPECT_FALSE(offscreen(overlay->child(0)) || offscreen(lastList) || offscreen(lastRow));
+}
+
+// Names are plain titles in the language of the moment; descriptions speak the caps in the
+// overlay's style, all of a row's shortcuts in one, and the catalogue is the overlay's desktop's.
+TEST(QtOverlayAccessibilityTest, NamesAndDescriptionsFollowTheLanguageStyleAndDesktop) {
+  TranslationHelper t;
+  ShortcutEntry copy = doubles::record("Edit", "Copy", "c");
+  copy.chords.push_back(doubles::record("Edit", "Copy", "c", 1).chord());
+  OverlayWidget w(std::make_shared<OverlayView>(
+      "Editor", groupByMenu({doubles::record("Edit", "<b>Bold</b>", "b"), copy}), t,
+      OverlayStyle{KeyCapStyle::words}, SystemShortcuts::catalogue(Desktop::kde)));
+  QAccessibleInterface* overlay = QAccessible::queryAccessibleInterface(&w);
+  const std::vector<std::string> nodes = readChildren(overlay);
+  EXPECT_EQ(nodes[5], "  row <b>Bold</b> | Ctrl+B");
+  EXPECT_EQ(nodes[6], "  row Copy | Ctrl+C or Ctrl+Shift+C");
+  EXPECT_NE(std::find(nodes.begin(), nodes.end(), "  row Kill Window | Ctrl+Alt+Escape"),
+            nodes.end());
+
+  const std::vector<QAccessibleInterface*> kept = {overlay->child(1), overlay->child(2),
+                                                   overlay->child(3), overlay->child(4)->child(1)};
+  t.setIsZH(true);
+  // The same interfaces read the Chinese texts once the panel has laid itself out again.
+  ASSERT_TRUE(doubles::runEventLoopUntil(
+      [&] { return kept[0]->text(QAccessible::Name) == QStringLiteral("快捷键"); }));
+  EXPECT_EQ(kept[1]->text(QAccessible::Name), QStringLiteral("中文"));
+  EXPECT_EQ(kept[2]->text(QAccessible::Name), QStringLiteral("编辑"));
+  EXPECT_EQ(kept[3]->text(QAccessible::Name), QStringLiteral("拷贝"));
+  EXPECT_EQ(kept[3]->text(QAccessible::Description), QStringLiteral("Ctrl+C 或 Ctrl+Shift+C"));
+}
+
+TEST(QtOverlayAccessibilityTest, TheLanguageSwitchOpensAMenuThatSetsTheLanguage) {
+  TranslationHelper t;
+  OverlayWidget w(makeView(editorRecords(), t));
+  w.resize(1200, 720);
+  w.show();
+  QAccessibleInterface* button = QAccessible::queryAccessibleInterface(&w)->child(2);
+  button->actionInterface()->doAction(QAccessibleActionInterface::showMenuAction());
+  QMenu* menu = w.languageMenu();
+  EXPECT_TRUE(menu->isVisible());
+  const QList<QAction*> actions = menu->actions();
+  ASSERT_EQ(actions.size(), 2);
+  EXPECT_FALSE(actions[0]->isCheckable() || actions[1]->isCheckable());
+  actions[1]->trigger();
+  EXPECT_TRUE(t.isZH());
+  actions[0]->trigger();
+  EXPECT_FALSE(t.isZH());
+  menu->close();
+
+  // A click on the switch itself opens the menu too.
+  const QPoint inside = w.mapFromGlobal(button->rect().center());
+  QMouseEvent press(QEvent::MouseButtonPress, inside, w.mapToGlobal(inside), Qt::LeftButton,
+                    Qt::LeftButton, Qt::NoModifier);
+  QCoreApplication::sendEvent(&w, &press);
+  EXPECT_TRUE(menu->isVisible());
+  menu->close();
+}
+
+}  // namespace
+}  // namespace tavrine::qt
