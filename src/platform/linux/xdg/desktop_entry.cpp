@@ -141,7 +141,7 @@ std::optional<DesktopEntry> parseDesktopEntry(std::string_view text) {
   entry.nameZH = chineseName(file);
   entry.gettextDomain = value("X-GNOME-Gettext-Domain");
   const std::optional<std::string> type = valueOf(file, G_KEY_FILE_DESKTOP_KEY_TYPE);
-  // Read as text, not g_key_file_get_boolean: older entries write "True".
+  // Compared as text in any case, not g_key_file_get_boolean: some entries write "True".
   entry.ignored = isTrue(value(G_KEY_FILE_DESKTOP_KEY_HIDDEN)) ||
                   isTrue(value(G_KEY_FILE_DESKTOP_KEY_TERMINAL)) ||
                   (type && *type != G_KEY_FILE_DESKTOP_TYPE_APPLICATION);
