@@ -22,8 +22,6 @@ class DesktopEntryTest : public ::testing::Test {
   void SetUp() override {
     write("user/applications/org.example.Viewer.desktop", "[Desktop Entry]\nHidden=true\n");
     write("user/applications/junk.desktop", std::string("\0\xff[[=\n=\n[", 9));
-    write("user/applications/broken.desktop",
-          "[Desktop Entry]\nExec=\"/opt/unterminated %U\nIcon=broken\n");
     write("user/applications/noentry.desktop", "[Desktop Action x]\nExec=noentry\nIcon=wrong\n");
     fs::create_directories(root_ / "user/applications/odd.desktop");
     write(
@@ -76,7 +74,6 @@ TEST_F(DesktopEntryTest, TheEntryThatStartsTheProgramElseTheNamedOneGivesTheIcon
       {"", "KDE-Kate", "kate"},                      // a subfolder joins the id
       {"viewer", "org.example.Viewer", ""},          // hidden by the user's entry
       {"vim", "vim", ""},                            // the terminal is in front, not vim
-      {"unterminated", "x", ""},
       {"noentry", "noentry", ""},
       {"edit", "editor", "edit-icon"},  // the program (TryExec=) before the name
       {"edit", "editpreview", "preview-icon"}};

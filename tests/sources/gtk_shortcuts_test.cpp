@@ -56,66 +56,53 @@ T ordered(T value, bool bigEndian) {
   return std::bit_cast<T>(bytes);
 }
 
-template <typename T>
-void append(Bytes& out, const T& value) {
-  const auto b = std::as_bytes(std::span(&value, 1));
-  out.insert(out.end(), b.begin(), b.end());
-}
-
 struct Section {
   std::string name;
   Bytes data;
   std::uint32_t type = SHT_PROGBITS;
 };
 
-template <typename Ehdr, typename Shdr>
-using Edit = std::function<void(Ehdr&, std::vector<Shdr>&)>;
-
 // An ELF file as a linker lays one out: the header, each section's bytes, then the section table
 // (a null section, `sections`, the name table). `edit` may change the header and the table, in
 // the host's byte order, before they are written.
 template <typename Ehdr, typename Shdr>
-Bytes elf(bool bigEndian, std::vector<Section> sections, const Edit<Ehdr, Shdr>& edit = {}) {
-  const auto set = [](auto& field, std::uint64_t value) {
-    field = static_cast<std::remove_reference_t<decltype(field)>>(value);
-  };
+Bytes elf(bool bigEndian, std::vector<Section> sections,
+          const std::function<void(Ehdr&, std::vector<Shdr>&)>& edit = {}) {
   sections.push_back({".shstrtab", {}, SHT_STRTAB});
   std::vector<Shdr> table(sections.size() + 1);  // the null section first
-  std::string names(1, '\0');
-  for (std::size_t i = 0; i < sections.size(); ++i) {
-    set(table[i + 1].sh_name, names.size());
-    names += sections[i].name + '\0';
-  }
-  sections.back().data = bytesOf(names);
   Ehdr header{};
-  Bytes body;
+  std::string names(1, '\0');
+  Bytes out(sizeof header);
   for (std::size_t i = 0; i < sections.size(); ++i) {
+    table[i + 1].sh_name = names.size();
+    names += sections[i].name + '\0';
+    if (i + 1 == sections.size()) sections[i].data = bytesOf(names);
     table[i + 1].sh_type = sections[i].type;
-    set(table[i + 1].sh_offset, sizeof header + body.size());
-    set(table[i + 1].sh_size, sections[i].data.size());
-    body.insert(body.end(), sections[i].data.begin(), sections[i].data.end());
+    table[i + 1].sh_offset = out.size();
+    table[i + 1].sh_size = sections[i].data.size();
+    out.insert(out.end(), sections[i].data.begin(), sections[i].data.end());
   }
   std::memcpy(header.e_ident, ELFMAG, SELFMAG);
   header.e_ident[EI_CLASS] = sizeof header == sizeof(Elf64_Ehdr) ? ELFCLASS64 : ELFCLASS32;
   header.e_ident[EI_DATA] = bigEndian ? ELFDATA2MSB : ELFDATA2LSB;
-  set(header.e_shoff, sizeof header + body.size());
+  header.e_shoff = out.size();
   header.e_shentsize = sizeof(Shdr);
-  set(header.e_shnum, table.size());
-  set(header.e_shstrndx, table.size() - 1);
+  header.e_shnum = table.size();
+  header.e_shstrndx = table.size() - 1;
   if (edit) edit(header, table);
   const auto order = [bigEndian](auto&... fields) { ((fields = ordered(fields, bigEndian)), ...); };
   order(header.e_shoff, header.e_shentsize, header.e_shnum, header.e_shstrndx);
-  Bytes out;
-  append(out, header);
-  out.insert(out.end(), body.begin(), body.end());
+  std::memcpy(out.data(), &header, sizeof header);
   for (Shdr& s : table) {
     order(s.sh_name, s.sh_type, s.sh_offset, s.sh_size, s.sh_link);
-    append(out, s);
+    const auto b = std::as_bytes(std::span(&s, 1));
+    out.insert(out.end(), b.begin(), b.end());
   }
   return out;
 }
 
-Bytes elf64(std::vector<Section> sections, const Edit<Elf64_Ehdr, Elf64_Shdr>& edit = {}) {
+Bytes elf64(std::vector<Section> sections,
+            const std::function<void(Elf64_Ehdr&, std::vector<Elf64_Shdr>&)>& edit = {}) {
   return elf<Elf64_Ehdr, Elf64_Shdr>(false, std::move(sections), edit);
 }
 
@@ -318,14 +305,11 @@ std::size_t shortcutCount(const std::vector<UiShortcuts>& windows) {
 std::filesystem::path overlappingSections(const std::string& bundle, std::size_t count,
                                           std::uint64_t size) {
   const Bytes file = elf64({{".gresource.x", bytesOf(bundle)}}, [&](Elf64_Ehdr& h, auto& table) {
-    auto region = table[1];
-    region.sh_size = size;
-    const auto names = table.back();
-    table.resize(1);
-    table.insert(table.end(), count, region);
-    table.push_back(names);
-    h.e_shnum = static_cast<Elf64_Half>(table.size());
-    h.e_shstrndx = static_cast<Elf64_Half>(table.size() - 1);
+    table[1].sh_size = size;
+    const auto region = table[1];
+    table.insert(table.begin() + 2, count - 1, region);
+    h.e_shnum = table.size();
+    h.e_shstrndx = table.size() - 1;
   });
   const auto path =
       std::filesystem::temp_directory_path() /
