@@ -22,8 +22,6 @@ class DesktopEntryTest : public ::testing::Test {
   void SetUp() override {
     write("user/applications/org.example.Viewer.desktop", "[Desktop Entry]\nHidden=true\n");
     write("user/applications/junk.desktop", std::string("\0\xff[[=\n=\n[", 9));
-    write("user/applications/broken.desktop",
-          "[Desktop Entry]\nExec=\"/opt/unterminated %U\nIcon=broken\n");
     write("user/applications/noentry.desktop", "[Desktop Action x]\nExec=noentry\nIcon=wrong\n");
     fs::create_directories(root_ / "user/applications/odd.desktop");
     write(
@@ -34,12 +32,14 @@ class DesktopEntryTest : public ::testing::Test {
         "Name=wrong\nIcon=wrong\n");
     write("system/applications/foo.desktop",
           "[Desktop Entry]\nExec=env GDK_BACKEND=x11 \"/opt/Foo\\sApp/foo-launcher\" %f\n"
-          "StartupWMClass=FooApp\nIcon=/opt/foo/foo.png\n");
+          "StartupWMClass=FooApp\nName=Foo\nIcon=/opt/foo/foo\\sapp.png\n");
     write("system/applications/kde/kate.desktop", "[Desktop Entry]\nExec=kate -b\nIcon=kate.svg\n");
     write("system/applications/org.example.Viewer.desktop",
           "[Desktop Entry]\nExec=viewer\nIcon=viewer-icon\n");
     write("system/applications/vim.desktop",
-          "[Desktop Entry]\nExec=vim %F\nTerminal=true\nIcon=v\n");
+          "[Desktop Entry]\nExec=vim %F\nTerminal=True\nIcon=v\n");
+    write("system/applications/env.desktop", "[Desktop Entry]\nExec=env\nIcon=env\n");
+    write("system/applications/link.desktop", "[Desktop Entry]\nType=Link\nExec=linked\nIcon=l\n");
     write("system/applications/editor.desktop", "[Desktop Entry]\nExec=ed\nIcon=editor-icon\n");
     write("system/applications/org.example.Edit.desktop",
           "[Desktop Entry]\nExec=edit-wrapper\nTryExec=/usr/bin/edit\nIcon=edit-icon\n");
@@ -67,12 +67,13 @@ TEST_F(DesktopEntryTest, TheEntryThatStartsTheProgramElseTheNamedOneGivesTheIcon
   const std::vector<Case> cases = {
       {"mousepad", "mousepad", "org.xfce.mousepad"},
       {"other-program", "x", ""},  // an action's Exec= is not the entry's
-      {"", "fooapp", "/opt/foo/foo.png"},
-      {"foo-launcher", "", "/opt/foo/foo.png"},  // env skipped, quotes and \s kept together
-      {"", "KDE-Kate", "kate"},                  // a subfolder joins the id
-      {"viewer", "org.example.Viewer", ""},      // hidden by the user's entry
-      {"vim", "vim", ""},                        // the terminal is in front, not vim
-      {"unterminated", "x", ""},
+      {"", "fooapp", "/opt/foo/foo app.png"},
+      {"foo-launcher", "", "/opt/foo/foo app.png"},  // env skipped, quotes and \s kept together
+      {"env", "x", ""},                              // env alone starts nothing
+      {"linked", "x", ""},                           // a link is no application
+      {"", "KDE-Kate", "kate"},                      // a subfolder joins the id
+      {"viewer", "org.example.Viewer", ""},          // hidden by the user's entry
+      {"vim", "vim", ""},                            // the terminal is in front, not vim
       {"noentry", "noentry", ""},
       {"edit", "editor", "edit-icon"},  // the program (TryExec=) before the name
       {"edit", "editpreview", "preview-icon"}};
@@ -98,6 +99,8 @@ TEST_F(DesktopEntryTest, IconsComeFromTheProcessThroughAnIndexKeptCurrent) {
   EXPECT_EQ(entry->name, "Mousepad");
   EXPECT_EQ(entry->nameZH, "Mousepad 编辑器");
   EXPECT_EQ(entry->gettextDomain, "mousepad-x");
+  EXPECT_EQ(icons.entryOf(8, "fooapp").value().nameZH, "")
+      << "an untranslated Name= is no Chinese one";
   EXPECT_FALSE(icons.entryOf(8, "nothing"));
   EXPECT_EQ(icons.iconOf(8, "mousepad"), "mousepad");  // no such process
   // An interpreter is known by the script it runs; without one, by itself.
@@ -151,18 +154,6 @@ TEST(DesktopEntryFoldersTest, DataHomeFirstThenEachDataDirOnce) {
   // The session's folders are read once for every holder: one thread, one copy of the entries.
   const auto entries = sessionDesktopEntries();
   EXPECT_EQ(sessionDesktopEntries(), entries);
-}
-
-TEST(DesktopEntryExecTest, TheProgramsFileName) {
-  const std::vector<std::pair<std::string, std::string>> cases = {
-      {"mousepad %U", "mousepad"},
-      {"\"/opt/My App/run \\\"me\\\"\" %f", "run \"me\""},
-      {"env A=1 B=2 /usr/bin/foo --x", "foo"},
-      {"env", ""},
-      {"\"/opt/unterminated", ""},
-      {"", ""}};
-  for (const auto& [exec, program] : cases)
-    EXPECT_EQ(execProgram(exec), program) << exec;
 }
 
 }  // namespace

@@ -2,13 +2,18 @@
 // The GTK shortcuts-window reader: ELF section tables, GResource bundles, builder files and
 // gettext catalogues, each on bytes the tests make, then the whole reader on this very process,
 // which links a bundle in as an application does.
+#include <elf.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <array>
+#include <bit>
 #include <chrono>
 #include <cstring>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <tuple>
 
@@ -42,59 +47,75 @@ void put(Bytes& out, std::size_t at, std::uint64_t value, int width, bool bigEnd
   }
 }
 
+// A field as a file of the given byte order holds it.
+template <typename T>
+T ordered(T value, bool bigEndian) {
+  if (bigEndian == (std::endian::native == std::endian::big)) return value;
+  auto bytes = std::bit_cast<std::array<std::byte, sizeof(T)>>(value);
+  std::reverse(bytes.begin(), bytes.end());
+  return std::bit_cast<T>(bytes);
+}
+
 struct Section {
   std::string name;
   Bytes data;
-  std::uint32_t type = 1;  // PROGBITS
+  std::uint32_t type = SHT_PROGBITS;
 };
 
-// An ELF file with a null section, `sections` and the section-name table, in that order.
-Bytes elf(bool is64, bool bigEndian, std::vector<Section> sections) {
+// An ELF file as a linker lays one out: the header, each section's bytes, then the section table
+// (a null section, `sections`, the name table). `edit` may change the header and the table, in
+// the host's byte order, before they are written.
+template <typename Ehdr, typename Shdr>
+Bytes elf(bool bigEndian, std::vector<Section> sections,
+          const std::function<void(Ehdr&, std::vector<Shdr>&)>& edit = {}) {
+  sections.push_back({".shstrtab", {}, SHT_STRTAB});
+  std::vector<Shdr> table(sections.size() + 1);  // the null section first
+  Ehdr header{};
   std::string names(1, '\0');
-  std::vector<std::size_t> nameAt;
-  sections.push_back({".shstrtab", {}, 3});
-  for (const auto& s : sections) {
-    nameAt.push_back(names.size());
-    names += s.name + '\0';
-  }
-  sections.back().data = bytesOf(names);
-  const std::size_t header = is64 ? 64 : 52, entry = is64 ? 64 : 40;
-  Bytes out(header);
-  std::memcpy(out.data(), "\177ELF", 4);
-  out[4] = std::byte{static_cast<unsigned char>(is64 ? 2 : 1)};
-  out[5] = std::byte{static_cast<unsigned char>(bigEndian ? 2 : 1)};
-  std::vector<std::size_t> offsets;
-  for (const auto& s : sections) {
-    offsets.push_back(out.size());
-    out.insert(out.end(), s.data.begin(), s.data.end());
-  }
-  const std::size_t table = out.size();
-  out.resize(table + entry * (sections.size() + 1));
-  const std::size_t at = is64 ? 58 : 46;
-  put(out, is64 ? 40 : 32, table, is64 ? 8 : 4, bigEndian);
-  put(out, at, entry, 2, bigEndian);
-  put(out, at + 2, sections.size() + 1, 2, bigEndian);
-  put(out, at + 4, sections.size(), 2, bigEndian);
+  Bytes out(sizeof header);
   for (std::size_t i = 0; i < sections.size(); ++i) {
-    const std::size_t h = table + entry * (i + 1);
-    put(out, h, nameAt[i], 4, bigEndian);
-    put(out, h + 4, sections[i].type, 4, bigEndian);
-    put(out, h + (is64 ? 24 : 16), offsets[i], is64 ? 8 : 4, bigEndian);
-    put(out, h + (is64 ? 32 : 20), sections[i].data.size(), is64 ? 8 : 4, bigEndian);
+    table[i + 1].sh_name = names.size();
+    names += sections[i].name + '\0';
+    if (i + 1 == sections.size()) sections[i].data = bytesOf(names);
+    table[i + 1].sh_type = sections[i].type;
+    table[i + 1].sh_offset = out.size();
+    table[i + 1].sh_size = sections[i].data.size();
+    out.insert(out.end(), sections[i].data.begin(), sections[i].data.end());
+  }
+  std::memcpy(header.e_ident, ELFMAG, SELFMAG);
+  header.e_ident[EI_CLASS] = sizeof header == sizeof(Elf64_Ehdr) ? ELFCLASS64 : ELFCLASS32;
+  header.e_ident[EI_DATA] = bigEndian ? ELFDATA2MSB : ELFDATA2LSB;
+  header.e_shoff = out.size();
+  header.e_shentsize = sizeof(Shdr);
+  header.e_shnum = table.size();
+  header.e_shstrndx = table.size() - 1;
+  if (edit) edit(header, table);
+  const auto order = [bigEndian](auto&... fields) { ((fields = ordered(fields, bigEndian)), ...); };
+  order(header.e_shoff, header.e_shentsize, header.e_shnum, header.e_shstrndx);
+  std::memcpy(out.data(), &header, sizeof header);
+  for (Shdr& s : table) {
+    order(s.sh_name, s.sh_type, s.sh_offset, s.sh_size, s.sh_link);
+    const auto b = std::as_bytes(std::span(&s, 1));
+    out.insert(out.end(), b.begin(), b.end());
   }
   return out;
 }
 
+Bytes elf64(std::vector<Section> sections,
+            const std::function<void(Elf64_Ehdr&, std::vector<Elf64_Shdr>&)>& edit = {}) {
+  return elf<Elf64_Ehdr, Elf64_Shdr>(false, std::move(sections), edit);
+}
+
 TEST(ElfSections, FindsTheBundlesInBothClassesAndByteOrders) {
-  for (const bool is64 : {true, false})
-    for (const bool bigEndian : {false, true}) {
-      const Bytes file = elf(is64, bigEndian,
-                             {{".text", bytesOf("code")},
-                              {".gresource.app", bytesOf("bundle-one")},
-                              {".gresource.more", bytesOf("two")},
-                              {".gresourcex", bytesOf("not one")}});
+  const std::vector<Section> sections = {{".text", bytesOf("code")},
+                                         {".gresource.app", bytesOf("bundle-one")},
+                                         {".gresource.more", bytesOf("two")},
+                                         {".gresourcex", bytesOf("not one")}};
+  for (const bool bigEndian : {false, true})
+    for (const Bytes& file : {elf<Elf64_Ehdr, Elf64_Shdr>(bigEndian, sections),
+                              elf<Elf32_Ehdr, Elf32_Shdr>(bigEndian, sections)}) {
       const auto found = gresourceSections(file);
-      ASSERT_EQ(found.size(), 2u) << is64 << bigEndian;
+      ASSERT_EQ(found.size(), 2u) << file.size() << bigEndian;
       EXPECT_EQ(found[0].name, ".gresource.app");
       EXPECT_EQ(
           std::string(reinterpret_cast<const char*>(file.data() + found[0].offset), found[0].size),
@@ -104,19 +125,17 @@ TEST(ElfSections, FindsTheBundlesInBothClassesAndByteOrders) {
 }
 
 TEST(ElfSections, RefusesWhatLiesOutsideTheFile) {
-  const Bytes good = elf(true, false, {{".gresource.app", bytesOf("bundle")}});
+  const std::vector<Section> app = {{".gresource.app", bytesOf("bundle")}};
+  const Bytes good = elf64(app);
   ASSERT_EQ(gresourceSections(good).size(), 1u);
-  // A section whose bytes run past the end is skipped; one without bytes (NOBITS) too.
-  Bytes past = good;
-  put(past, past.size() - 2 * 64 + 32, 1u << 30, 8, false);
-  EXPECT_TRUE(gresourceSections(past).empty());
-  EXPECT_TRUE(gresourceSections(elf(true, false, {{".gresource.app", bytesOf("x"), 8}})).empty());
-  // A cut-off section table, a name table index past the table, and no ELF at all: nothing.
-  EXPECT_TRUE(gresourceSections(std::span(good).first(good.size() - 10)).empty());
-  Bytes badNames = good;
-  put(badNames, 62, 9, 2, false);
-  EXPECT_TRUE(gresourceSections(badNames).empty());
-  EXPECT_TRUE(gresourceSections(bytesOf(std::string(100, 'x'))).empty());
+  const std::vector<std::pair<std::string, Bytes>> refused = {
+      {"bytes past the end", elf64(app, [](auto&, auto& table) { table[1].sh_size = 1u << 20; })},
+      {"no bytes (NOBITS)", elf64({{".gresource.app", bytesOf("x"), SHT_NOBITS}})},
+      {"a cut-off section table", Bytes(good.begin(), good.end() - 10)},
+      {"a name table past the table", elf64(app, [](auto& h, auto&) { h.e_shstrndx = 9; })},
+      {"no ELF at all", bytesOf(std::string(100, 'x'))}};
+  for (const auto& [what, file] : refused)
+    EXPECT_TRUE(gresourceSections(file).empty()) << what;
 }
 
 TEST(ResourceBundle, FindsShortcutsWindowsByContentWhateverTheirNames) {
@@ -285,25 +304,19 @@ std::size_t shortcutCount(const std::vector<UiShortcuts>& windows) {
 // starts with `bundle`; written sparse to a temporary file.
 std::filesystem::path overlappingSections(const std::string& bundle, std::size_t count,
                                           std::uint64_t size) {
-  Bytes file = elf(true, false, {{".gresource.x", bytesOf(bundle)}});
-  const auto at = [&](std::size_t i) { return file.begin() + static_cast<std::ptrdiff_t>(i); };
-  const std::size_t table = file.size() - 3 * 64, newTable = file.size();
-  const Bytes entry(at(table + 64), at(table + 128)), names(at(table + 128), file.end());
-  file.resize(newTable + 64);  // the null section
-  for (std::size_t i = 0; i < count; ++i) {
-    file.insert(file.end(), entry.begin(), entry.end());
-    put(file, file.size() - 32, size, 8, false);
-  }
-  file.insert(file.end(), names.begin(), names.end());
-  put(file, 40, newTable, 8, false);
-  put(file, 60, count + 2, 2, false);
-  put(file, 62, count + 1, 2, false);
+  const Bytes file = elf64({{".gresource.x", bytesOf(bundle)}}, [&](Elf64_Ehdr& h, auto& table) {
+    table[1].sh_size = size;
+    const auto region = table[1];
+    table.insert(table.begin() + 2, count - 1, region);
+    h.e_shnum = table.size();
+    h.e_shstrndx = table.size() - 1;
+  });
   const auto path =
       std::filesystem::temp_directory_path() /
       ("tavrine-sections-" + std::to_string(::getpid()) + "-" + std::to_string(count) + ".so");
   std::ofstream(path, std::ios::binary)
       .write(reinterpret_cast<const char*>(file.data()), static_cast<std::streamsize>(file.size()));
-  const std::uint64_t end = 64 + size;  // the bundle lies right after the ELF header
+  const std::uint64_t end = sizeof(Elf64_Ehdr) + size;  // the bundle lies right after the header
   if (end > file.size()) std::filesystem::resize_file(path, end);
   return path;
 }

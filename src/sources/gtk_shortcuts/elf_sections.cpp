@@ -1,8 +1,11 @@
 // SPDX-License-Identifier: MIT
 #include "sources/gtk_shortcuts/elf_sections.h"
 
+#include <elf.h>
+
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cstring>
 #include <optional>
 #include <string_view>
@@ -12,28 +15,24 @@ namespace {
 
 constexpr std::uint32_t kMaxSections = 1u << 16;
 constexpr std::uint64_t kMaxNameTable = 1u << 20;
-constexpr std::uint32_t kNoBits = 8;  // SHT_NOBITS: the section has no bytes in the file
-constexpr std::uint16_t kExtendedIndex = 0xffff;  // SHN_XINDEX
 constexpr std::string_view kPrefix = ".gresource.";
 
-struct Layout {
-  bool is64 = false;
-  bool bigEndian = false;
-};
-
-std::uint64_t number(std::span<const std::byte> bytes, std::size_t at, std::size_t width,
-                     bool bigEndian) {
-  std::uint64_t value = 0;
-  for (std::size_t i = 0; i < width; ++i) {
-    const auto byte =
-        std::to_integer<std::uint64_t>(bytes[bigEndian ? at + i : at + width - 1 - i]);
-    value = (value << 8) | byte;
-  }
-  return value;
+// A field of the file in the host's byte order; `swap` when the file's order is the other one.
+template <typename T>
+T inOrder(T value, bool swap) {
+  if (!swap) return value;
+  auto bytes = std::bit_cast<std::array<std::byte, sizeof(T)>>(value);
+  std::reverse(bytes.begin(), bytes.end());
+  return std::bit_cast<T>(bytes);
 }
 
 bool inside(std::uint64_t offset, std::uint64_t size, std::uint64_t fileSize) {
   return offset <= fileSize && size <= fileSize - offset;
+}
+
+template <typename T>
+bool readInto(const ReadAt& read, std::uint64_t offset, T& out) {
+  return read(offset, std::as_writable_bytes(std::span(&out, 1)));
 }
 
 struct SectionHeader {
@@ -44,71 +43,39 @@ struct SectionHeader {
   std::uint32_t link = 0;
 };
 
-SectionHeader readHeader(std::span<const std::byte> h, Layout layout) {
-  const bool be = layout.bigEndian;
-  SectionHeader s;
-  s.name = static_cast<std::uint32_t>(number(h, 0, 4, be));
-  s.type = static_cast<std::uint32_t>(number(h, 4, 4, be));
-  if (layout.is64) {
-    s.offset = number(h, 24, 8, be);
-    s.size = number(h, 32, 8, be);
-    s.link = static_cast<std::uint32_t>(number(h, 40, 4, be));
-  } else {
-    s.offset = number(h, 16, 4, be);
-    s.size = number(h, 20, 4, be);
-    s.link = static_cast<std::uint32_t>(number(h, 24, 4, be));
-  }
-  return s;
-}
+// One class's reading: Elf32_Ehdr/Elf32_Shdr or Elf64_Ehdr/Elf64_Shdr.
+template <typename Ehdr, typename Shdr>
+std::vector<ElfSection> sectionsOf(std::uint64_t fileSize, const ReadAt& read, bool swap) {
+  Ehdr file{};
+  if (fileSize < sizeof file || !readInto(read, 0, file)) return {};
+  const std::uint64_t tableOffset = inOrder(file.e_shoff, swap);
+  const std::uint64_t entrySize = inOrder(file.e_shentsize, swap);
+  std::uint64_t count = inOrder(file.e_shnum, swap);
+  std::uint64_t namesIndex = inOrder(file.e_shstrndx, swap);
+  if (tableOffset == 0 || entrySize != sizeof(Shdr)) return {};
 
-}  // namespace
-
-std::vector<ElfSection> gresourceSections(std::uint64_t fileSize, const ReadAt& read) {
-  std::array<std::byte, 64> ident{};
-  if (fileSize < 52 || !read(0, std::span(ident).first(std::min<std::uint64_t>(64, fileSize))))
-    return {};
-  if (std::memcmp(ident.data(),
-                  "\x7f"
-                  "ELF",
-                  4) != 0)
-    return {};
-  Layout layout;
-  const auto elfClass = std::to_integer<int>(ident[4]);
-  const auto encoding = std::to_integer<int>(ident[5]);
-  if ((elfClass != 1 && elfClass != 2) || (encoding != 1 && encoding != 2)) return {};
-  layout.is64 = elfClass == 2;
-  layout.bigEndian = encoding == 2;
-  if (layout.is64 && fileSize < 64) return {};
-  const bool be = layout.bigEndian;
-
-  const std::uint64_t tableOffset =
-      layout.is64 ? number(ident, 40, 8, be) : number(ident, 32, 4, be);
-  const std::size_t at = layout.is64 ? 58 : 46;
-  const std::uint64_t entrySize = number(ident, at, 2, be);
-  std::uint64_t count = number(ident, at + 2, 2, be);
-  std::uint64_t namesIndex = number(ident, at + 4, 2, be);
-  if (tableOffset == 0 || entrySize != (layout.is64 ? 64u : 40u)) return {};
-
-  std::vector<std::byte> entry(entrySize);
   const auto header = [&](std::uint64_t index) -> std::optional<SectionHeader> {
     const std::uint64_t offset = tableOffset + index * entrySize;
-    if (offset < tableOffset || !inside(offset, entrySize, fileSize) || !read(offset, entry))
+    Shdr s{};
+    if (offset < tableOffset || !inside(offset, entrySize, fileSize) || !readInto(read, offset, s))
       return std::nullopt;
-    return readHeader(entry, layout);
+    return SectionHeader{inOrder(s.sh_name, swap), inOrder(s.sh_type, swap),
+                         inOrder(s.sh_offset, swap), inOrder(s.sh_size, swap),
+                         inOrder(s.sh_link, swap)};
   };
   // More sections than the header can count, or a name table index past it, sit in section 0.
-  if (count == 0 || namesIndex == kExtendedIndex) {
+  if (count == SHN_UNDEF || namesIndex == SHN_XINDEX) {
     const auto first = header(0);
     if (!first) return {};
-    if (count == 0) count = first->size;
-    if (namesIndex == kExtendedIndex) namesIndex = first->link;
+    if (count == SHN_UNDEF) count = first->size;
+    if (namesIndex == SHN_XINDEX) namesIndex = first->link;
   }
   if (count == 0 || count > kMaxSections || namesIndex >= count ||
       !inside(tableOffset, count * entrySize, fileSize))
     return {};
 
   const auto names = header(namesIndex);
-  if (!names || names->type == kNoBits || names->size > kMaxNameTable ||
+  if (!names || names->type == SHT_NOBITS || names->size > kMaxNameTable ||
       !inside(names->offset, names->size, fileSize))
     return {};
   std::vector<std::byte> nameTable(names->size);
@@ -123,13 +90,33 @@ std::vector<ElfSection> gresourceSections(std::uint64_t fileSize, const ReadAt& 
     if (section->name >= nameText.size()) continue;
     std::string_view name = nameText.substr(section->name);
     name = name.substr(0, name.find('\0'));
-    if (!name.starts_with(kPrefix) || section->type == kNoBits) continue;
+    if (!name.starts_with(kPrefix) || section->type == SHT_NOBITS) continue;
     if (section->size == 0 || section->size > kMaxResourceSection ||
         !inside(section->offset, section->size, fileSize))
       continue;
     found.push_back({std::string(name), section->offset, section->size});
   }
   return found;
+}
+
+}  // namespace
+
+std::vector<ElfSection> gresourceSections(std::uint64_t fileSize, const ReadAt& read) {
+  std::array<unsigned char, EI_NIDENT> ident{};
+  if (fileSize < ident.size() || !readInto(read, 0, ident) ||
+      std::memcmp(ident.data(), ELFMAG, SELFMAG) != 0)
+    return {};
+  const unsigned char encoding = ident[EI_DATA];
+  if (encoding != ELFDATA2LSB && encoding != ELFDATA2MSB) return {};
+  const bool swap = (encoding == ELFDATA2MSB) != (std::endian::native == std::endian::big);
+  switch (ident[EI_CLASS]) {
+    case ELFCLASS32:
+      return sectionsOf<Elf32_Ehdr, Elf32_Shdr>(fileSize, read, swap);
+    case ELFCLASS64:
+      return sectionsOf<Elf64_Ehdr, Elf64_Shdr>(fileSize, read, swap);
+    default:
+      return {};
+  }
 }
 
 std::vector<ElfSection> gresourceSections(std::span<const std::byte> file) {

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "backends/linux/xdg/desktop_entry.h"
 
+#include <glib.h>
 #include <poll.h>
 #include <sys/eventfd.h>
 #include <sys/inotify.h>
@@ -27,15 +28,6 @@ constexpr std::uintmax_t kMaxFileSize = 1 << 20;
 constexpr std::size_t kMaxRemembered = 256;
 constexpr int kMaxFolderDepth = 8;
 
-std::string_view trimmed(std::string_view text) {
-  const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r'; };
-  while (!text.empty() && blank(text.front()))
-    text.remove_prefix(1);
-  while (!text.empty() && blank(text.back()))
-    text.remove_suffix(1);
-  return text;
-}
-
 char asciiLower(char c) {
   return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
 }
@@ -55,63 +47,27 @@ std::string fileNameOf(std::string_view path) {
   return std::string(slash == std::string_view::npos ? path : path.substr(slash + 1));
 }
 
-// The string escapes of desktop-file values: \s \n \t \r \\.
-std::string unescaped(std::string_view value) {
-  std::string out;
-  for (std::size_t i = 0; i < value.size(); ++i) {
-    if (value[i] != '\\' || i + 1 == value.size()) {
-      out += value[i];
-      continue;
-    }
-    switch (value[++i]) {
-      case 's':
-        out += ' ';
-        break;
-      case 'n':
-        out += '\n';
-        break;
-      case 't':
-        out += '\t';
-        break;
-      case 'r':
-        out += '\r';
-        break;
-      case '\\':
-        out += '\\';
-        break;
-      default:
-        out += value.substr(i - 1, 2);
-    }
-  }
-  return out;
+// One value of the [Desktop Entry] group, its escapes undone; none when absent or not UTF-8. A
+// value with an unknown escape keeps it as written.
+std::optional<std::string> valueOf(GKeyFile* file, const char* key, const char* locale = nullptr) {
+  gchar* value =
+      locale == nullptr
+          ? g_key_file_get_string(file, G_KEY_FILE_DESKTOP_GROUP, key, nullptr)
+          : g_key_file_get_locale_string(file, G_KEY_FILE_DESKTOP_GROUP, key, locale, nullptr);
+  if (value == nullptr) return std::nullopt;
+  std::string text(value);
+  g_free(value);
+  return text;
 }
 
-// Exec='s words: double quotes group, and inside them a backslash keeps the next character.
-// None when a quote is not closed.
-std::optional<std::vector<std::string>> execWords(std::string_view exec) {
-  std::vector<std::string> words;
-  std::size_t i = 0;
-  while (i < exec.size()) {
-    if (exec[i] == ' ' || exec[i] == '\t' || exec[i] == '\n') {
-      ++i;
-      continue;
-    }
-    std::string word;
-    if (exec[i] == '"') {
-      for (++i; i < exec.size() && exec[i] != '"'; ++i) {
-        if (exec[i] == '\\' && i + 1 < exec.size()) ++i;
-        word += exec[i];
-      }
-      if (i == exec.size()) return std::nullopt;
-      ++i;
-    } else {
-      while (i < exec.size() && exec[i] != ' ' && exec[i] != '\t' && exec[i] != '\n') {
-        word += exec[i++];
-      }
-    }
-    words.push_back(std::move(word));
-  }
-  return words;
+// Name[zh_CN]=, else Name[zh]=; empty when neither is there (not the untranslated Name=).
+std::string chineseName(GKeyFile* file) {
+  constexpr const char* kLocale = "zh_CN";
+  gchar* found = g_key_file_get_locale_for_key(file, G_KEY_FILE_DESKTOP_GROUP,
+                                               G_KEY_FILE_DESKTOP_KEY_NAME, kLocale);
+  if (found == nullptr) return {};
+  g_free(found);
+  return valueOf(file, G_KEY_FILE_DESKTOP_KEY_NAME, kLocale).value_or("");
 }
 
 std::string themeIconName(std::string icon) {
@@ -167,58 +123,43 @@ std::vector<DesktopEntry> readFolder(const fs::path& folder) {
 }  // namespace
 
 std::optional<DesktopEntry> parseDesktopEntry(std::string_view text) {
+  const std::unique_ptr<GKeyFile, decltype(&g_key_file_free)> owned(g_key_file_new(),
+                                                                    &g_key_file_free);
+  GKeyFile* file = owned.get();
+  // Every translation is kept: the Chinese name is wanted whatever the session's language.
+  if (!g_key_file_load_from_data(file, text.data(), text.size(), G_KEY_FILE_KEEP_TRANSLATIONS,
+                                 nullptr) ||
+      !g_key_file_has_group(file, G_KEY_FILE_DESKTOP_GROUP))
+    return std::nullopt;
+  const auto value = [file](const char* key) { return valueOf(file, key).value_or(""); };
   DesktopEntry entry;
-  bool inGroup = false;
-  bool seenGroup = false;
-  while (!text.empty()) {
-    const std::size_t end = text.find('\n');
-    const std::string_view line = trimmed(text.substr(0, end));
-    text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
-    if (line.empty() || line.front() == '#') continue;
-    if (line.front() == '[') {
-      // Actions and extensions have groups of their own, with their own Exec= and Icon=.
-      inGroup = line == "[Desktop Entry]" && !seenGroup;
-      seenGroup = seenGroup || inGroup;
-      continue;
-    }
-    if (!inGroup) continue;
-    const std::size_t equals = line.find('=');
-    if (equals == std::string_view::npos) continue;
-    const std::string_view key = trimmed(line.substr(0, equals));
-    const std::string value = unescaped(trimmed(line.substr(equals + 1)));
-    if (key == "Exec") {
-      entry.program = execProgram(value);
-    } else if (key == "TryExec") {
-      entry.tryExec = fileNameOf(value);
-    } else if (key == "StartupWMClass") {
-      entry.wmClass = value;
-    } else if (key == "Icon") {
-      entry.icon = themeIconName(value);
-    } else if (key == "Name") {
-      entry.name = value;
-    } else if (key == "Name[zh_CN]" || (key == "Name[zh]" && entry.nameZH.empty())) {
-      entry.nameZH = value;
-    } else if (key == "X-GNOME-Gettext-Domain") {
-      entry.gettextDomain = value;
-    } else if ((key == "Hidden" || key == "Terminal") && isTrue(value)) {
-      entry.ignored = true;
-    } else if (key == "Type" && value != "Application") {
-      entry.ignored = true;
-    }
-  }
-  if (!seenGroup) return std::nullopt;
+  entry.program = execProgram(value(G_KEY_FILE_DESKTOP_KEY_EXEC));
+  entry.tryExec = fileNameOf(value(G_KEY_FILE_DESKTOP_KEY_TRY_EXEC));
+  entry.wmClass = value(G_KEY_FILE_DESKTOP_KEY_STARTUP_WM_CLASS);
+  entry.icon = themeIconName(value(G_KEY_FILE_DESKTOP_KEY_ICON));
+  entry.name = value(G_KEY_FILE_DESKTOP_KEY_NAME);
+  entry.nameZH = chineseName(file);
+  entry.gettextDomain = value("X-GNOME-Gettext-Domain");
+  const std::optional<std::string> type = valueOf(file, G_KEY_FILE_DESKTOP_KEY_TYPE);
+  // Compared as text in any case, not g_key_file_get_boolean: some entries write "True".
+  entry.ignored = isTrue(value(G_KEY_FILE_DESKTOP_KEY_HIDDEN)) ||
+                  isTrue(value(G_KEY_FILE_DESKTOP_KEY_TERMINAL)) ||
+                  (type && *type != G_KEY_FILE_DESKTOP_TYPE_APPLICATION);
   return entry;
 }
 
 std::string execProgram(std::string_view exec) {
-  const std::optional<std::vector<std::string>> words = execWords(exec);
-  if (!words) return {};
-  auto word = words->begin();
-  if (word != words->end() && fileNameOf(*word) == "env") {
-    for (++word; word != words->end() && word->find('=') != std::string::npos;)
+  // Quoting and escapes as the shell reads them; a field code (%f, %U...) is a word of its own
+  // after the program, so it never is the program.
+  gchar** argv = nullptr;
+  if (!g_shell_parse_argv(std::string(exec).c_str(), nullptr, &argv, nullptr)) return {};
+  const std::unique_ptr<gchar*, decltype(&g_strfreev)> owned(argv, &g_strfreev);
+  gchar** word = argv;
+  if (*word != nullptr && fileNameOf(*word) == "env") {
+    for (++word; *word != nullptr && std::string_view(*word).find('=') != std::string_view::npos;)
       ++word;
   }
-  return word == words->end() ? std::string() : fileNameOf(*word);
+  return *word == nullptr ? std::string() : fileNameOf(*word);
 }
 
 std::vector<fs::path> applicationFolders(const char* dataHome, const char* dataDirs,

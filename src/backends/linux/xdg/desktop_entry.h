@@ -34,7 +34,8 @@ struct DesktopEntry {
   bool operator==(const DesktopEntry&) const = default;
 };
 
-// The [Desktop Entry] group of a desktop file (id left empty); none without that group.
+// The [Desktop Entry] group of a desktop file (id left empty); none without that group or when
+// the file is no well-formed key file (GNOME would not start it either).
 std::optional<DesktopEntry> parseDesktopEntry(std::string_view text);
 
 // The file name of the program an Exec= value starts (after the desktop-file escapes):
