@@ -11,11 +11,12 @@
 #include <array>
 #include <condition_variable>
 #include <cstdlib>
-#include <fstream>
 #include <mutex>
 #include <set>
 #include <system_error>
 #include <thread>
+
+#include "sources/foreign_file/foreign_file.h"
 
 namespace tavrine::xdg {
 namespace fs = std::filesystem;
@@ -82,18 +83,10 @@ std::string themeIconName(std::string icon) {
   return icon;
 }
 
-// Read in pieces: /proc's files report no size.
+// Without blocking: an entry swapped for a FIFO between the folder walk and the read would
+// otherwise hold the index's thread. Entries may be links (alternatives, packaged symlinks).
 std::optional<std::string> readSmallFile(const fs::path& file) {
-  std::ifstream in(file, std::ios::binary);
-  if (!in) return std::nullopt;
-  std::string text;
-  char piece[16384];
-  while (in.read(piece, sizeof piece) || in.gcount() > 0) {
-    text.append(piece, static_cast<std::size_t>(in.gcount()));
-    if (text.size() > kMaxFileSize) return std::nullopt;
-  }
-  if (in.bad()) return std::nullopt;
-  return text;
+  return sources::readForeignFile(file, kMaxFileSize, sources::Links::follow);
 }
 
 // One folder's entries sorted by id; an entry in a subfolder joins its folders' names with '-'.
