@@ -277,10 +277,9 @@ TEST_F(OverlayWindowControllerTest, ShowsANonActivatingFloatingPanelWithTheGroup
   EXPECT_EQ(controller.window, panels.created[0]);
 
   const PanelSettings& s = panels.created[0]->settings;
-  EXPECT_EQ(
-      std::tuple(s.styleMask, s.backing, s.defer, s.opaque, s.clearBackground, s.level, s.hasShadow,
-                 s.movableByWindowBackground, s.hidesOnDeactivate, s.becomesKeyOnlyIfNeeded),
-      std::tuple(128u, 2u, false, false, true, 3, true, false, false, true));
+  EXPECT_EQ(std::tuple(s.takesFocus, s.aboveOtherWindows, s.translucent, s.hasShadow,
+                       s.showsWhileInactive),
+            std::tuple(false, true, true, true, true));
   EXPECT_EQ(s.content->appName(), "Editor");
   EXPECT_EQ(&s.content->t(), &t);
   // Grouped by menu, harvest order kept within each.
