@@ -15,6 +15,7 @@
 #include <QStringView>
 #include <QWindow>
 #include <chrono>
+#include <iterator>
 #include <memory>
 #include <string>
 #include <utility>
@@ -54,34 +55,47 @@ class QtPanelTest : public ::testing::Test {
   QtPanelPort port{&workspace};
 };
 
-TEST_F(QtPanelTest, IsAFramelessTranslucentToolWindowThatNeverTakesFocus) {
-  OverlayWidget* w = widgetOf(makePanel({{96, 72}, {1088, 576}}));
-  const Qt::WindowFlags flags = w->windowFlags();
-  EXPECT_EQ(w->windowType(), Qt::Tool);
-  EXPECT_TRUE(flags.testFlag(Qt::FramelessWindowHint));
-  EXPECT_TRUE(flags.testFlag(Qt::WindowStaysOnTopHint));
-  EXPECT_TRUE(flags.testFlag(Qt::WindowDoesNotAcceptFocus));
-  EXPECT_FALSE(flags.testFlag(Qt::NoDropShadowWindowHint));
-  EXPECT_TRUE(w->testAttribute(Qt::WA_TranslucentBackground));
-  EXPECT_TRUE(w->testAttribute(Qt::WA_ShowWithoutActivating));
-  EXPECT_TRUE(w->testAttribute(Qt::WA_MacAlwaysShowToolWindow));
-  EXPECT_EQ(w->focusPolicy(), Qt::NoFocus);
+// Each intent against the Qt flag or attribute that carries it, asked for and not, and nothing
+// else changing with it. Whatever is asked, a frameless tool window that shows without activating.
+TEST_F(QtPanelTest, EachIntentBecomesItsQtFlag) {
+  bool PanelSettings::*const intents[] = {
+      &PanelSettings::takesFocus, &PanelSettings::aboveOtherWindows, &PanelSettings::translucent,
+      &PanelSettings::hasShadow, &PanelSettings::showsWhileInactive};
+  const auto carried = [](const QWidget& w) {
+    const Qt::WindowFlags f = w.windowFlags();
+    EXPECT_TRUE(w.windowType() == Qt::Tool && f.testFlag(Qt::FramelessWindowHint) &&
+                !f.testFlag(Qt::X11BypassWindowManagerHint) &&
+                w.testAttribute(Qt::WA_ShowWithoutActivating) && w.focusPolicy() == Qt::NoFocus);
+    return std::vector<bool>{
+        !f.testFlag(Qt::WindowDoesNotAcceptFocus) && !w.testAttribute(Qt::WA_X11DoNotAcceptFocus),
+        f.testFlag(Qt::WindowStaysOnTopHint), w.testAttribute(Qt::WA_TranslucentBackground),
+        !f.testFlag(Qt::NoDropShadowWindowHint), w.testAttribute(Qt::WA_MacAlwaysShowToolWindow)};
+  };
+  for (std::size_t i = 0; i < std::size(intents); ++i) {
+    for (const bool asked : {false, true}) {
+      PanelSettings settings = settingsFor(editorRecords());
+      settings.*intents[i] = asked;
+      std::vector<bool> expected;
+      for (bool PanelSettings::*intent : intents)
+        expected.push_back(settings.*intent);
+      QtPanelPort fresh{&workspace};  // a window of its own, not one another panel left
+      EXPECT_EQ(carried(*widgetOf(fresh.makePanel({{0, 0}, {400, 300}}, settings))), expected);
+    }
+  }
+  // In a Wayland session: override-redirect, still refusing focus.
+  const Qt::WindowFlags bypassing = panelWindowFlags(PanelSettings{}, true);
+  EXPECT_TRUE(bypassing.testFlag(Qt::X11BypassWindowManagerHint) &&
+              bypassing.testFlag(Qt::WindowDoesNotAcceptFocus));
+  EXPECT_EQ(port.makePanel({{0, 0}, {100, 100}}, PanelSettings{}), nullptr);  // nothing to show
+}
 
-  // Lower-left origin on the primary screen becomes Qt's top-left origin, each edge rounded.
+// Lower-left origin on the primary screen becomes Qt's top-left origin, each edge rounded.
+TEST_F(QtPanelTest, PlacedInQtCoordinates) {
+  OverlayWidget* w = widgetOf(makePanel({{96, 72}, {1088, 576}}));
   const int screenHeight = QGuiApplication::primaryScreen()->geometry().height();
   EXPECT_EQ(w->geometry(), QRect(96, screenHeight - (72 + 576), 1088, 576));
   EXPECT_EQ(toQtGeometry({{120, 87.5}, {1200, 700}}, QRectF(0, 0, 1440, 875)),
             QRect(120, 88, 1200, 700));
-
-  PanelSettings plain;
-  plain.hasShadow = false;
-  EXPECT_TRUE(panelWindowFlags(plain).testFlag(Qt::NoDropShadowWindowHint));
-  EXPECT_FALSE(flags.testFlag(Qt::X11BypassWindowManagerHint));
-  // In a Wayland session: override-redirect, still refusing focus.
-  const Qt::WindowFlags bypassing = panelWindowFlags(PanelSettings{}, true);
-  EXPECT_TRUE(bypassing.testFlag(Qt::X11BypassWindowManagerHint));
-  EXPECT_TRUE(bypassing.testFlag(Qt::WindowDoesNotAcceptFocus));
-  EXPECT_EQ(port.makePanel({{0, 0}, {100, 100}}, plain), nullptr);  // nothing to show
 }
 
 TEST_F(QtPanelTest, ShowsOnOrderFrontAndStaysClosedOnceClosed) {
