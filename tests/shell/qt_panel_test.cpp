@@ -226,47 +226,40 @@ TEST_F(QtPanelTest, BlurredWhereOfferedCutToShapeWithoutACompositorAndSoIsTheLan
   }
 }
 
-// Needs a real window system: the offscreen platform activates every window it shows.
-TEST_F(QtPanelTest, ShowingNeverActivatesThePanel) {
-  if (QGuiApplication::platformName() == QLatin1String("offscreen"))
-    GTEST_SKIP() << "run with QT_QPA_PLATFORM=xcb under a display (xvfb-run) to check activation";
-  const PanelRef panel = makePanel({{0, 0}, {800, 500}});
-  OverlayWidget* w = widgetOf(panel);
-  QWidget* before = QApplication::activeWindow();
-  panel->orderFrontRegardless();
-  ASSERT_TRUE(runEventLoopUntil([&] { return w->windowHandle()->isExposed(); }));
-  runEventLoopUntil([] { return false; }, std::chrono::milliseconds(100));  // let it settle
-  EXPECT_FALSE(w->isActiveWindow());
-  EXPECT_EQ(QApplication::activeWindow(), before);
-  EXPECT_EQ(QGuiApplication::focusWindow(), nullptr);
-}
-
 // On macOS Qt's raise() activates the application, taking the keyboard from the one in front:
-// there the panel is only shown, and no raise of Qt's may activate either. Whether a panel is
-// raised shows in the stacking order, which needs a real window system.
-TEST_F(QtPanelTest, NeverRaisedNorActivatingOnMacOS) {
+// there the panel is only shown, and no raise of Qt's may activate either. Elsewhere it is raised.
+// Shown, it never activates. Both need a real window system: the offscreen platform activates
+// every window it shows, and whether a panel is raised shows in the stacking order.
+TEST_F(QtPanelTest, ShownWithoutActivatingAndRaisedExceptOnMacOS) {
   EXPECT_FALSE(raisesShownPanels(u"cocoa"));
-  if (QGuiApplication::platformName() != QLatin1String("offscreen")) {
-    for (const bool mac : {true, false}) {
-      QtPanelPort from{&workspace, nullptr, false, raisesShownPanels(mac ? u"cocoa" : u"xcb")};
-      const PanelRef panel = makePanel({{0, 0}, {400, 300}}, &from);
-      OverlayWidget* w = widgetOf(panel);
-      panel->orderFrontRegardless();
-      QWidget cover;
-      cover.setGeometry(w->geometry());
-      cover.show();
-      ASSERT_TRUE(runEventLoopUntil([&] { return cover.windowHandle()->isExposed(); }));
-      panel->orderFrontRegardless();
-      const QPoint middle = w->geometry().center();
-      runEventLoopUntil([&] { return QApplication::topLevelAt(middle) == w; },
-                        std::chrono::milliseconds(300));
-      EXPECT_EQ(QApplication::topLevelAt(middle) == w, !mac) << (mac ? "cocoa" : "xcb");
-    }
-  }
   qunsetenv("QT_MAC_SET_RAISE_PROCESS");
   keepRaisesFromActivating();
   EXPECT_EQ(qgetenv("QT_MAC_SET_RAISE_PROCESS"), "0");
   qunsetenv("QT_MAC_SET_RAISE_PROCESS");
+  if (QGuiApplication::platformName() == QLatin1String("offscreen"))
+    GTEST_SKIP() << "run with QT_QPA_PLATFORM=xcb under a display (xvfb-run) to check activation";
+  for (const bool mac : {true, false}) {
+    QtPanelPort from{&workspace, nullptr, false, raisesShownPanels(mac ? u"cocoa" : u"xcb")};
+    const PanelRef panel = makePanel({{0, 0}, {400, 300}}, &from);
+    OverlayWidget* w = widgetOf(panel);
+    QWidget* before = QApplication::activeWindow();
+    panel->orderFrontRegardless();
+    ASSERT_TRUE(runEventLoopUntil([&] { return w->windowHandle()->isExposed(); }));
+    runEventLoopUntil([] { return false; }, std::chrono::milliseconds(100));  // let it settle
+    EXPECT_FALSE(w->isActiveWindow());
+    EXPECT_EQ(QApplication::activeWindow(), before);
+    EXPECT_EQ(QGuiApplication::focusWindow(), nullptr);
+
+    QWidget cover;
+    cover.setGeometry(w->geometry());
+    cover.show();
+    ASSERT_TRUE(runEventLoopUntil([&] { return cover.windowHandle()->isExposed(); }));
+    panel->orderFrontRegardless();
+    const QPoint middle = w->geometry().center();
+    runEventLoopUntil([&] { return QApplication::topLevelAt(middle) == w; },
+                      std::chrono::milliseconds(300));
+    EXPECT_EQ(QApplication::topLevelAt(middle) == w, !mac) << (mac ? "cocoa" : "xcb");
+  }
 }
 
 // Sees the events of every window before the window does, as a local event monitor does, and
