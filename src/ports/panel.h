@@ -14,11 +14,11 @@ class OverlayView;
 // process and never takes the keyboard from the application in front, above normal windows,
 // translucent where the content leaves it clear.
 struct PanelSettings {
-  bool takesFocus = false;         // until makeKey(); showing it never activates this process
-  bool aboveOtherWindows = true;   // whichever application is active
-  bool translucent = true;         // the content draws the whole visible background itself
+  bool takesFocus = false;        // until makeKey(); showing it never activates this process
+  bool aboveOtherWindows = true;  // whichever application is active
+  bool translucent = true;        // the content draws the whole visible background itself
   bool hasShadow = true;
-  bool showsWhileInactive = true;  // this process is never the active one
+  bool showsWhileInactive = true;        // this process is never the active one
   std::shared_ptr<OverlayView> content;  // what the panel shows; laid out and painted by the shell
 };
 
