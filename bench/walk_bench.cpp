@@ -54,10 +54,10 @@ BENCHMARK(BM_WalkMenuBar)->Arg(5000)->Unit(benchmark::kMicrosecond);
 // what formatting, records and the walk's safeguards add on top of reading the tree.
 std::size_t readAll(const tavrine::ax::Element& e) {
   namespace ax = tavrine::ax;
-  std::size_t n = e.copyAttributeValue(ax::kTitle).value.index() +
-                  e.copyAttributeValue(ax::kMenuItemCmdChar).value.index() +
-                  e.copyAttributeValue(ax::kMenuItemCmdModifiers).value.index();
-  const ax::AttributeResult children = e.copyAttributeValue(ax::kChildren);
+  std::size_t n = e.copyAttributeValue(ax::Attribute::title).value.index() +
+                  e.copyAttributeValue(ax::Attribute::keyCharacter).value.index() +
+                  e.copyAttributeValue(ax::Attribute::keyModifiers).value.index();
+  const ax::AttributeResult children = e.copyAttributeValue(ax::Attribute::children);
   if (const auto* entries = std::get_if<std::vector<ax::ArrayEntry>>(&children.value)) {
     for (const auto& entry : *entries)
       n += readAll(*std::get<ax::ElementRef>(entry));

@@ -37,8 +37,13 @@ class Reader {
   std::size_t pos_ = 0;
 };
 
-constexpr std::string_view kAttributes[] = {ax::kMenuBar, ax::kChildren, ax::kTitle,
-                                            ax::kMenuItemCmdChar, ax::kMenuItemCmdModifiers};
+constexpr ax::Attribute kAttributes[] = {ax::Attribute::menuBar, ax::Attribute::children,
+                                         ax::Attribute::title, ax::Attribute::keyCharacter,
+                                         ax::Attribute::keyModifiers};
+constexpr ax::Error kErrors[] = {ax::Error::failure,        ax::Error::notTrusted,
+                                 ax::Error::invalidRequest, ax::Error::gone,
+                                 ax::Error::cannotComplete, ax::Error::unsupported,
+                                 ax::Error::notImplemented, ax::Error::noValue};
 
 }  // namespace
 
@@ -52,10 +57,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   while (!in.done()) {
     ax::MemoryElement& target = *pick();
-    const std::string_view attribute = kAttributes[in.byte() % 5];
+    const ax::Attribute attribute = kAttributes[in.byte() % std::size(kAttributes)];
     const std::uint8_t code = in.byte();
-    const ax::Error error =
-        code < 200 ? ax::Error::success : static_cast<ax::Error>(-25200 - code % 13);
+    const ax::Error error = code < 200 ? ax::Error::success : kErrors[code % std::size(kErrors)];
     ax::Value value;
     switch (in.byte() % 6) {
       case 0:
@@ -70,13 +74,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         value = tree.ref(*pick());
         break;
       case 4:
-        value = ax::Other{"AXPoint"};
+        value = ax::Other{"point"};
         break;
       default: {
         std::vector<ax::ArrayEntry> entries;
         for (std::size_t k = in.byte() % 6; k > 0; --k) {
           if (in.byte() % 8 == 0) {
-            entries.emplace_back(ax::Other{"AXValue"});
+            entries.emplace_back(ax::Other{"value"});
           } else {
             entries.emplace_back(tree.ref(*pick()));
           }

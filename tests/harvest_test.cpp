@@ -55,10 +55,10 @@ TEST(HarvestTest, OddAnswersNarrowTheResultInsteadOfFailing) {
   MemoryElement& untitledBar = tree.addMenu("");
   tree.addItem(untitledBar, "Hidden", "h");
   MemoryElement& numberTitledBar = tree.newElement();  // a title that is not a string
-  numberTitledBar.setValue(ax::kTitle, std::int64_t{1});
+  numberTitledBar.setValue(ax::Attribute::title, std::int64_t{1});
   tree.menuBar().appendChild(tree.ref(numberTitledBar));
   tree.addItem(tree.submenu(numberTitledBar), "Hidden too", "h");
-  tree.menuBar().appendChild(ax::Other{"AXValue"});  // not an element
+  tree.menuBar().appendChild(ax::Other{"value"});  // not an element
   MemoryElement& view = tree.addMenu("View");
 
   MemoryElement& untitled = tree.addItem(view, "", "u");
@@ -66,15 +66,15 @@ TEST(HarvestTest, OddAnswersNarrowTheResultInsteadOfFailing) {
   MemoryElement& noKey = tree.addItem(view, "Titled without key");
   tree.addItem(tree.submenu(noKey), "Under titled", "y");
   MemoryElement& failedKey = tree.addItem(view, "Failed key");
-  failedKey.set(ax::kMenuItemCmdChar, {Error::cannotComplete, std::string("k")});
+  failedKey.set(ax::Attribute::keyCharacter, {Error::cannotComplete, std::string("k")});
   MemoryElement& numberKey = tree.addItem(view, "Number key");
-  numberKey.setValue(ax::kMenuItemCmdChar, std::int64_t{75});
+  numberKey.setValue(ax::Attribute::keyCharacter, std::int64_t{75});
   MemoryElement& stringMask = tree.addItem(view, "String mask", "s");
-  stringMask.setValue(ax::kMenuItemCmdModifiers, std::string("1"));
+  stringMask.setValue(ax::Attribute::keyModifiers, std::string("1"));
   tree.addItem(view, "Space", " ", 0);
   MemoryElement& numberTitle = tree.addItem(view, "placeholder", "n");
-  numberTitle.setValue(ax::kTitle, std::int64_t{3});
-  tree.submenu(view).appendChild(ax::Other{"AXValue"});
+  numberTitle.setValue(ax::Attribute::title, std::int64_t{3});
+  tree.submenu(view).appendChild(ax::Other{"value"});
   tree.addItem(view, "Last", "l", 4);
 
   EXPECT_EQ(harvest(tree), (std::vector<Texts>{{"View", "Under titled", "⌘Y"},
@@ -100,23 +100,25 @@ TEST(HarvestTest, AKeyReadAsAChordIsTakenAsItIs) {
   MemoryTree tree;
   MemoryElement& edit = tree.addMenu("Edit");
   tree.addItem(edit, "Redo")
-      .setValue(ax::kMenuItemCmdChar, KeyChord::make(KeyChord::kShift | KeyChord::kPrimary, "Z"));
+      .setValue(ax::Attribute::keyCharacter,
+                KeyChord::make(KeyChord::kShift | KeyChord::kPrimary, "Z"));
   tree.addItem(edit, "Failed")
-      .set(ax::kMenuItemCmdChar, {Error::cannotComplete, KeyChord::make(0, NamedKey::f1)});
+      .set(ax::Attribute::keyCharacter, {Error::cannotComplete, KeyChord::make(0, NamedKey::f1)});
   tree.resetReads();
   EXPECT_EQ(harvest(tree), (std::vector<Texts>{{"Edit", "Redo", "⇧⌘Z"}}));
-  EXPECT_EQ(tree.reads().byAttribute.count(std::string(ax::kMenuItemCmdModifiers)), 0u);
+  EXPECT_EQ(tree.reads().byAttribute.count(ax::Attribute::keyModifiers), 0u);
 }
 
 TEST(HarvestTest, MenuBarFailuresGiveAnEmptyListAfterOneRead) {
   MemoryTree failed;
   failed.addItem(failed.addMenu("File"), "New", "n");
-  failed.application().set(ax::kMenuBar, {Error::cannotComplete, failed.ref(failed.menuBar())});
+  failed.application().set(ax::Attribute::menuBar,
+                           {Error::cannotComplete, failed.ref(failed.menuBar())});
   EXPECT_TRUE(harvest(failed).empty());
   EXPECT_EQ(failed.reads().total, 1u);
 
   MemoryTree noBar;
-  noBar.application().set(ax::kMenuBar, {});
+  noBar.application().set(ax::Attribute::menuBar, {});
   EXPECT_TRUE(harvest(noBar).empty());
 }
 
@@ -130,7 +132,7 @@ TEST(HarvestTest, ReadsOnlyWhatEachLevelNeeds) {
   ASSERT_EQ(harvest(tree).size(), 1u);
   // 2 for the bar, 2 for the bar item, 1 for the menu, 4 + 3 + 1 for the items.
   EXPECT_EQ(tree.reads().total, 13u);
-  EXPECT_EQ(tree.reads().byAttribute.at(std::string(ax::kMenuItemCmdModifiers)), 1u);
+  EXPECT_EQ(tree.reads().byAttribute.at(ax::Attribute::keyModifiers), 1u);
 }
 
 TEST(HarvestTest, HostileTreesEndWithWhatWasHarvested) {

@@ -143,8 +143,8 @@ TEST_F(OverlayCycleTest, ReadsDuringTheHoldAndShowsTheAnswerOfThisHoldAlone) {
 // another process starts afresh.
 TEST_F(OverlayCycleTest, AnApplicationThatDidNotAnswerIsAskedAgainInTheBackgroundOnly) {
   const auto tree = editor();
-  const ax::AttributeResult bar = tree->application().copyAttributeValue(ax::kMenuBar);
-  tree->application().set(ax::kMenuBar, {ax::Error::cannotComplete, {}});
+  const ax::AttributeResult bar = tree->application().copyAttributeValue(ax::Attribute::menuBar);
+  tree->application().set(ax::Attribute::menuBar, {ax::Error::cannotComplete, {}});
   std::uint64_t start = 1;
   h.delegate->processStart = [&](std::int32_t pid) { return pid == 42 ? start : 0; };
   std::string shown;
@@ -162,12 +162,12 @@ TEST_F(OverlayCycleTest, AnApplicationThatDidNotAnswerIsAskedAgainInTheBackgroun
   EXPECT_TRUE(holdAsks(AppDelegate::kFirstRetry));
   EXPECT_FALSE(holdAsks(AppDelegate::kFirstRetry));  // the pause doubled
   EXPECT_EQ(shown, "");
-  tree->application().set(ax::kMenuBar, bar);
+  tree->application().set(ax::Attribute::menuBar, bar);
   EXPECT_TRUE(holdAsks(AppDelegate::kFirstRetry));
   EXPECT_EQ(shown, "Editor");
   EXPECT_TRUE(holdAsks(0));
 
-  tree->application().set(ax::kMenuBar, {ax::Error::cannotComplete, {}});
+  tree->application().set(ax::Attribute::menuBar, {ax::Error::cannotComplete, {}});
   EXPECT_TRUE(holdAsks(0));
   EXPECT_EQ(shown, "Editor");  // its last answer
   start = 2;
@@ -179,7 +179,7 @@ TEST_F(OverlayCycleTest, AnApplicationThatDidNotAnswerIsAskedAgainInTheBackgroun
   h.modifiers(kPrimary);
   loop.advance(0.5);
   EXPECT_EQ(h.shownApp(), "");
-  tree->application().set(ax::kMenuBar, bar);
+  tree->application().set(ax::Attribute::menuBar, bar);
   loop.advance(AppDelegate::kFirstRetry);
   EXPECT_EQ(h.shownApp(), "Editor");
 }
@@ -195,7 +195,7 @@ TEST_F(OverlayCycleTest, ReadsTheApplicationInFrontAheadOnceAndAHoldTakesThatRea
   // Menu-bar reads: one per read of the application.
   const auto reads = [](const std::shared_ptr<ax::MemoryTree>& app) {
     const auto& log = app->reads().byAttribute;
-    const auto found = log.find(ax::kMenuBar);
+    const auto found = log.find(ax::Attribute::menuBar);
     return found == log.end() ? 0u : found->second;
   };
   const auto frontSettles = [&](double after = AppDelegate::kReadAheadSettle) {
@@ -216,7 +216,7 @@ TEST_F(OverlayCycleTest, ReadsTheApplicationInFrontAheadOnceAndAHoldTakesThatRea
   EXPECT_EQ(reads(browser), 0u);
 
   const auto slow = h.bringToFront(9, "Slow", kEditor);
-  slow->application().set(ax::kMenuBar, {ax::Error::cannotComplete, {}});
+  slow->application().set(ax::Attribute::menuBar, {ax::Error::cannotComplete, {}});
   frontSettles();
   loop.advance(10 * AppDelegate::kFirstRetry);
   EXPECT_EQ(reads(slow), static_cast<std::size_t>(AppDelegate::kReadAheadTries));
@@ -277,10 +277,9 @@ TEST_F(OverlayWindowControllerTest, ShowsANonActivatingFloatingPanelWithTheGroup
   EXPECT_EQ(controller.window, panels.created[0]);
 
   const PanelSettings& s = panels.created[0]->settings;
-  EXPECT_EQ(
-      std::tuple(s.styleMask, s.backing, s.defer, s.opaque, s.clearBackground, s.level, s.hasShadow,
-                 s.movableByWindowBackground, s.hidesOnDeactivate, s.becomesKeyOnlyIfNeeded),
-      std::tuple(128u, 2u, false, false, true, 3, true, false, false, true));
+  EXPECT_EQ(std::tuple(s.takesFocus, s.aboveOtherWindows, s.translucent, s.hasShadow,
+                       s.showsWhileInactive),
+            std::tuple(false, true, true, true, true));
   EXPECT_EQ(s.content->appName(), "Editor");
   EXPECT_EQ(&s.content->t(), &t);
   // Grouped by menu, harvest order kept within each.

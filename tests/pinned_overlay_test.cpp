@@ -111,7 +111,7 @@ TEST_F(PinnedOverlayTest, RunningPressesTheRowsMenuItem) {
   const ShortcutItem stranger("Edit", "Copy", KeyChord::make(KeyChord::kAlt, "C"));  // not shown
   h.fake.keys.untypable = stranger.chord();                                          // nor typed
   EXPECT_FALSE(h.delegate->runShortcut(&stranger));
-  save_->set(ax::kPress, {ax::Error::cannotComplete, {}});
+  save_->refuse(ax::Action::press, ax::Error::cannotComplete);
   EXPECT_TRUE(h.delegate->runShortcut(&shown("File")));  // tried on the worker, and refused
   loop.advance(0);
   EXPECT_TRUE(tree().reads().pressed.empty());

@@ -106,7 +106,7 @@ bool AppDelegate::runShortcut(const ShortcutItem* item) {
         // the keyboard is back in its window.
         done = candidate.chord() == row.chord() && candidate.title() == row.title() &&
                candidate.menuPath() == row.menuPath() &&
-               elements[i]->performAction(ax::kPress) == ax::Error::success;
+               elements[i]->performAction(ax::Action::press) == ax::Error::success;
       }
     }
     if (Worker::stopping()) return;

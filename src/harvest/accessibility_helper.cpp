@@ -11,14 +11,14 @@ namespace tavrine {
 namespace {
 
 // Values of another type than expected count as absent.
-std::string readText(const ax::Element& element, std::string_view attribute) {
+std::string readText(const ax::Element& element, ax::Attribute attribute) {
   ax::AttributeResult r = element.copyAttributeValue(attribute);
   if (auto* s = std::get_if<std::string>(&r.value)) return std::move(*s);
   return {};
 }
 
 std::vector<ax::ArrayEntry> readChildren(const ax::Element& element) {
-  ax::AttributeResult r = element.copyAttributeValue(ax::kChildren);
+  ax::AttributeResult r = element.copyAttributeValue(ax::Attribute::children);
   if (auto* children = std::get_if<std::vector<ax::ArrayEntry>>(&r.value))
     return std::move(*children);
   return {};
@@ -81,7 +81,7 @@ std::vector<ShortcutItem> AccessibilityHelper::getShortcuts(const ax::Element& a
 
 std::vector<ShortcutItem> AccessibilityHelper::walkMenuBar(const ax::Element& application,
                                                            Walk& walk, bool* unanswered) {
-  const ax::AttributeResult bar = application.copyAttributeValue(ax::kMenuBar);
+  const ax::AttributeResult bar = application.copyAttributeValue(ax::Attribute::menuBar);
   if (unanswered != nullptr) *unanswered = bar.error == ax::Error::cannotComplete;
   const auto* menuBarRef = std::get_if<ax::ElementRef>(&bar.value);
   if (bar.error != ax::Error::success || menuBarRef == nullptr || !*menuBarRef) return {};
@@ -92,7 +92,7 @@ std::vector<ShortcutItem> AccessibilityHelper::walkMenuBar(const ax::Element& ap
   for (const ax::ArrayEntry& entry : barItems) {
     const ax::Element* barItem = asElement(entry);
     if (barItem == nullptr || walk.onPath(*barItem)) continue;
-    const std::string menuName = readText(*barItem, ax::kTitle);
+    const std::string menuName = readText(*barItem, ax::Attribute::title);
     // The system menu holds no shortcuts of the application's own.
     if (text::drawsNothing(menuName) || menuName == "Apple") continue;
     const std::vector<ax::ArrayEntry> menus = readChildren(*barItem);
@@ -117,19 +117,19 @@ void AccessibilityHelper::extractShortcuts(const ax::Element& menu, const std::s
     if (item == nullptr || walk.onPath(*item)) continue;
     if (walk.full()) break;
     ++walk.itemsVisited;
-    const std::string title = readText(*item, ax::kTitle);
+    const std::string title = readText(*item, ax::Attribute::title);
     // An untitled item is a separator or a placeholder: nothing below it is shown either. A
     // title that draws nothing (zero-width or no-break spaces only) is none.
     if (text::drawsNothing(title)) continue;
 
-    const ax::AttributeResult key = item->copyAttributeValue(ax::kMenuItemCmdChar);
+    const ax::AttributeResult key = item->copyAttributeValue(ax::Attribute::keyCharacter);
     const auto* keyText = std::get_if<std::string>(&key.value);
     const auto* chord = std::get_if<KeyChord>(&key.value);
     const std::size_t recorded = walk.result.size();
     if (key.error == ax::Error::success && chord != nullptr) {
       walk.result.emplace_back(menuPath, title, *chord);
     } else if (key.error == ax::Error::success && keyText != nullptr && !keyText->empty()) {
-      const ax::AttributeResult mods = item->copyAttributeValue(ax::kMenuItemCmdModifiers);
+      const ax::AttributeResult mods = item->copyAttributeValue(ax::Attribute::keyModifiers);
       const auto* mask = std::get_if<std::int64_t>(&mods.value);
       walk.result.emplace_back(menuPath, title,
                                keyEquivalentChord(mask != nullptr ? *mask : 0, *keyText));

@@ -6,7 +6,6 @@
 #include <cstdint>
 #include <memory>
 #include <string>
-#include <string_view>
 #include <variant>
 #include <vector>
 
@@ -14,16 +13,31 @@
 
 namespace tavrine::ax {
 
-// Error codes of an attribute read; only zero means success.
-enum class Error : std::int32_t {
-  success = 0,
-  failure = -25200,
-  illegalArgument = -25201,
-  invalidElement = -25202,
-  cannotComplete = -25204,
-  attributeUnsupported = -25205,
-  notImplemented = -25208,
-  noValue = -25212,
+// How a read or an action ended; only success carries a value.
+enum class Error {
+  success,
+  failure,         // failed, for no reason more precise than these
+  notTrusted,      // the platform refuses this process any reading of other applications
+  invalidRequest,  // the request cannot be expressed (a name or path the platform rejects)
+  gone,            // the element no longer exists
+  cannotComplete,  // the application did not answer in time
+  unsupported,     // the element has no such attribute or action
+  notImplemented,  // the platform offers no actions for this element
+  noValue,         // the attribute exists but holds nothing
+};
+
+// What the walk reads of an element.
+enum class Attribute {
+  menuBar,       // an application's menu bar, an element
+  children,      // an array
+  title,         // text
+  keyCharacter,  // a menu item's key: its character, or the chord itself
+  keyModifiers,  // the modifier mask beside a key character (Shift 1, Option 2, Control 4)
+};
+
+// What may be asked of an element.
+enum class Action {
+  press,  // choose a menu item, as a click would
 };
 
 class Element;
@@ -40,7 +54,7 @@ using ArrayEntry = std::variant<ElementRef, Other>;
 struct Absent {};
 
 // A backend that reads a key equivalent as keys (a toolkit's accelerator) answers the
-// command-character read with the chord itself, with no command character in between.
+// key-character read with the chord itself, with no character in between.
 using Value = std::variant<Absent, std::string, std::int64_t, std::vector<ArrayEntry>, ElementRef,
                            Other, KeyChord>;
 
@@ -54,15 +68,15 @@ class Element {
   virtual ~Element() = default;
 
   // Reads one attribute, blocking until the owning application answers or the platform gives up.
-  virtual AttributeResult copyAttributeValue(std::string_view attribute) const = 0;
+  virtual AttributeResult copyAttributeValue(Attribute attribute) const = 0;
 
   // Whether both handles stand for the same interface element (two reads of the same menu give
   // different handles on some platforms).
   virtual bool isSameElement(const Element& other) const { return this == &other; }
-  // Asks the owning application to perform `action` (kPress: choose a menu item, as a click
-  // would). The request is sent, not awaited: a command that opens a dialog must not hold the
-  // caller. notImplemented where the platform offers no actions for this element.
-  virtual Error performAction(std::string_view /*action*/) const { return Error::notImplemented; }
+  // Asks the owning application to perform `action`. The request is sent, not awaited: a command
+  // that opens a dialog must not hold the caller. notImplemented where the platform offers no
+  // actions for this element.
+  virtual Error performAction(Action /*action*/) const { return Error::notImplemented; }
 };
 
 // How long a read may wait for its application: a hold's read is bounded tightly; a read ahead of
@@ -79,14 +93,5 @@ class AccessibilityPort {
     return applicationElement(pid, Patience::hold);
   }
 };
-
-// Attribute names read from other applications.
-inline constexpr std::string_view kMenuBar = "AXMenuBar";
-inline constexpr std::string_view kChildren = "AXChildren";
-inline constexpr std::string_view kTitle = "AXTitle";
-inline constexpr std::string_view kMenuItemCmdChar = "AXMenuItemCmdChar";
-inline constexpr std::string_view kMenuItemCmdModifiers = "AXMenuItemCmdModifiers";
-// Actions performed on other applications' elements.
-inline constexpr std::string_view kPress = "AXPress";
 
 }  // namespace tavrine::ax

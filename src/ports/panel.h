@@ -10,25 +10,16 @@ namespace tavrine {
 
 class OverlayView;
 
-// Window style and behaviour, in the platform's own numbering where it has one. The defaults
-// are the overlay's: a panel that never activates this process and never takes the keyboard
-// from the application in front, floating above normal windows.
+// What the panel is asked to be. The defaults are the overlay's: a panel that never activates this
+// process and never takes the keyboard from the application in front, above normal windows,
+// translucent where the content leaves it clear.
 struct PanelSettings {
-  static constexpr unsigned kStyleNonactivatingPanel = 128;
-  static constexpr unsigned kBackingStoreBuffered = 2;
-  static constexpr int kFloatingWindowLevel = 3;
-
-  unsigned styleMask = kStyleNonactivatingPanel;  // alone: no title bar, border or controls
-  unsigned backing = kBackingStoreBuffered;
-  bool defer = false;
-  bool opaque = false;
-  bool clearBackground = true;  // the content draws the whole visible background itself
-  int level = kFloatingWindowLevel;
+  bool takesFocus = false;        // until makeKey(); showing it never activates this process
+  bool aboveOtherWindows = true;  // whichever application is active
+  bool translucent = true;        // the content draws the whole visible background itself
   bool hasShadow = true;
+  bool showsWhileInactive = true;        // this process is never the active one
   std::shared_ptr<OverlayView> content;  // what the panel shows; laid out and painted by the shell
-  bool movableByWindowBackground = false;
-  bool hidesOnDeactivate = false;
-  bool becomesKeyOnlyIfNeeded = true;
 };
 
 class Panel {

@@ -15,6 +15,7 @@
 #include <QStringView>
 #include <QWindow>
 #include <chrono>
+#include <iterator>
 #include <memory>
 #include <string>
 #include <utility>
@@ -54,53 +55,47 @@ class QtPanelTest : public ::testing::Test {
   QtPanelPort port{&workspace};
 };
 
-TEST_F(QtPanelTest, IsAFramelessTranslucentToolWindowThatNeverTakesFocus) {
-  OverlayWidget* w = widgetOf(makePanel({{96, 72}, {1088, 576}}));
-  const Qt::WindowFlags flags = w->windowFlags();
-  EXPECT_EQ(w->windowType(), Qt::Tool);
-  EXPECT_TRUE(flags.testFlag(Qt::FramelessWindowHint));
-  EXPECT_TRUE(flags.testFlag(Qt::WindowStaysOnTopHint));
-  EXPECT_TRUE(flags.testFlag(Qt::WindowDoesNotAcceptFocus));
-  EXPECT_FALSE(flags.testFlag(Qt::NoDropShadowWindowHint));
-  EXPECT_TRUE(w->testAttribute(Qt::WA_TranslucentBackground));
-  EXPECT_TRUE(w->testAttribute(Qt::WA_ShowWithoutActivating));
-  EXPECT_TRUE(w->testAttribute(Qt::WA_MacAlwaysShowToolWindow));
-  EXPECT_EQ(w->focusPolicy(), Qt::NoFocus);
+// Each intent against the Qt flag or attribute that carries it, asked for and not, and nothing
+// else changing with it. Whatever is asked, a frameless tool window that shows without activating.
+TEST_F(QtPanelTest, EachIntentBecomesItsQtFlag) {
+  bool PanelSettings::*const intents[] = {
+      &PanelSettings::takesFocus, &PanelSettings::aboveOtherWindows, &PanelSettings::translucent,
+      &PanelSettings::hasShadow, &PanelSettings::showsWhileInactive};
+  const auto carried = [](const QWidget& w) {
+    const Qt::WindowFlags f = w.windowFlags();
+    EXPECT_TRUE(w.windowType() == Qt::Tool && f.testFlag(Qt::FramelessWindowHint) &&
+                !f.testFlag(Qt::X11BypassWindowManagerHint) &&
+                w.testAttribute(Qt::WA_ShowWithoutActivating) && w.focusPolicy() == Qt::NoFocus);
+    return std::vector<bool>{
+        !f.testFlag(Qt::WindowDoesNotAcceptFocus) && !w.testAttribute(Qt::WA_X11DoNotAcceptFocus),
+        f.testFlag(Qt::WindowStaysOnTopHint), w.testAttribute(Qt::WA_TranslucentBackground),
+        !f.testFlag(Qt::NoDropShadowWindowHint), w.testAttribute(Qt::WA_MacAlwaysShowToolWindow)};
+  };
+  for (std::size_t i = 0; i < std::size(intents); ++i) {
+    for (const bool asked : {false, true}) {
+      PanelSettings settings = settingsFor(editorRecords());
+      settings.*intents[i] = asked;
+      std::vector<bool> expected;
+      for (bool PanelSettings::*intent : intents)
+        expected.push_back(settings.*intent);
+      QtPanelPort fresh{&workspace};  // a window of its own, not one another panel left
+      EXPECT_EQ(carried(*widgetOf(fresh.makePanel({{0, 0}, {400, 300}}, settings))), expected);
+    }
+  }
+  // In a Wayland session: override-redirect, still refusing focus.
+  const Qt::WindowFlags bypassing = panelWindowFlags(PanelSettings{}, true);
+  EXPECT_TRUE(bypassing.testFlag(Qt::X11BypassWindowManagerHint) &&
+              bypassing.testFlag(Qt::WindowDoesNotAcceptFocus));
+  EXPECT_EQ(port.makePanel({{0, 0}, {100, 100}}, PanelSettings{}), nullptr);  // nothing to show
+}
 
-  // Lower-left origin on the primary screen becomes Qt's top-left origin, each edge rounded.
+// Lower-left origin on the primary screen becomes Qt's top-left origin, each edge rounded.
+TEST_F(QtPanelTest, PlacedInQtCoordinates) {
+  OverlayWidget* w = widgetOf(makePanel({{96, 72}, {1088, 576}}));
   const int screenHeight = QGuiApplication::primaryScreen()->geometry().height();
   EXPECT_EQ(w->geometry(), QRect(96, screenHeight - (72 + 576), 1088, 576));
   EXPECT_EQ(toQtGeometry({{120, 87.5}, {1200, 700}}, QRectF(0, 0, 1440, 875)),
             QRect(120, 88, 1200, 700));
-
-  PanelSettings plain;
-  plain.hasShadow = false;
-  EXPECT_TRUE(panelWindowFlags(plain).testFlag(Qt::NoDropShadowWindowHint));
-  EXPECT_FALSE(flags.testFlag(Qt::X11BypassWindowManagerHint));
-  // In a Wayland session: override-redirect, still refusing focus.
-  const Qt::WindowFlags bypassing = panelWindowFlags(PanelSettings{}, true);
-  EXPECT_TRUE(bypassing.testFlag(Qt::X11BypassWindowManagerHint));
-  EXPECT_TRUE(bypassing.testFlag(Qt::WindowDoesNotAcceptFocus));
-  EXPECT_EQ(port.makePanel({{0, 0}, {100, 100}}, plain), nullptr);  // nothing to show
-}
-
-TEST_F(QtPanelTest, ShowsOnOrderFrontAndStaysClosedOnceClosed) {
-  const PanelRef panel = makePanel({{0, 0}, {800, 500}});
-  OverlayWidget* w = widgetOf(panel);
-  EXPECT_FALSE(w->isVisible());
-  panel->orderFrontRegardless();
-  EXPECT_TRUE(w->isVisible());
-  panel->close();
-  panel->orderFrontRegardless();
-  EXPECT_FALSE(w->isVisible());
-  // Closed while its language menu is open: the menu goes with the window it points at.
-  PanelRef second = makePanel({{0, 0}, {800, 500}});
-  second->orderFrontRegardless();
-  OverlayWidget* window = widgetOf(second);
-  window->openLanguageMenu();
-  ASSERT_TRUE(runEventLoopUntil([&] { return window->languageMenu()->isVisible(); }));
-  second->close();
-  EXPECT_FALSE(window->languageMenu()->isVisible());
 }
 
 TEST_F(QtPanelTest, AClosedPanelLeavesItsWindowToTheNextWhichPaintsOnlyItsOwnContent) {
@@ -121,7 +116,9 @@ TEST_F(QtPanelTest, AClosedPanelLeavesItsWindowToTheNextWhichPaintsOnlyItsOwnCon
   const PanelSettings firstSettings = settingsFor(many);
   const PanelRef first = port.makePanel(frame, firstSettings);
   OverlayWidget* w = widgetOf(first);
+  EXPECT_FALSE(w->isVisible());
   first->orderFrontRegardless();
+  EXPECT_TRUE(w->isVisible());
   w->scrollTo(300);
   ASSERT_GT(w->scrollOffset(), 0);
   // What was painted ahead of the show no longer stands once scrolled.
@@ -129,6 +126,8 @@ TEST_F(QtPanelTest, AClosedPanelLeavesItsWindowToTheNextWhichPaintsOnlyItsOwnCon
   ASSERT_NE(w->backingStore(), nullptr);
   ASSERT_TRUE(runEventLoopUntil([&] { return w->backingStore()->size() == w->size(); }));
   first->close();
+  first->orderFrontRegardless();  // closed for good
+  EXPECT_FALSE(w->isVisible());
   // Hidden, the window keeps no panel's worth of pixels.
   EXPECT_EQ(w->backingStore()->size(), QSize(1, 1));
 
@@ -208,51 +207,46 @@ TEST_F(QtPanelTest, BlurredWhereOfferedCutToShapeWithoutACompositorAndSoIsTheLan
     const QImage image = doubles::straightAlpha(menu->grab().toImage());
     const QColor fill = image.pixelColor(image.width() - 4, image.height() / 2);
     EXPECT_TRUE(image.pixelColor(0, 0).alpha() == 0 && fill.alpha() > 200 && fill.lightness() < 50);
-    menu->hide();
+    // Closed while its language menu is open: the menu goes with the window it points at.
+    panel->close();
+    EXPECT_FALSE(menu->isVisible());
   }
-}
-
-// Needs a real window system: the offscreen platform activates every window it shows.
-TEST_F(QtPanelTest, ShowingNeverActivatesThePanel) {
-  if (QGuiApplication::platformName() == QLatin1String("offscreen"))
-    GTEST_SKIP() << "run with QT_QPA_PLATFORM=xcb under a display (xvfb-run) to check activation";
-  const PanelRef panel = makePanel({{0, 0}, {800, 500}});
-  OverlayWidget* w = widgetOf(panel);
-  QWidget* before = QApplication::activeWindow();
-  panel->orderFrontRegardless();
-  ASSERT_TRUE(runEventLoopUntil([&] { return w->windowHandle()->isExposed(); }));
-  runEventLoopUntil([] { return false; }, std::chrono::milliseconds(100));  // let it settle
-  EXPECT_FALSE(w->isActiveWindow());
-  EXPECT_EQ(QApplication::activeWindow(), before);
-  EXPECT_EQ(QGuiApplication::focusWindow(), nullptr);
 }
 
 // On macOS Qt's raise() activates the application, taking the keyboard from the one in front:
-// there the panel is only shown, and no raise of Qt's may activate either. Whether a panel is
-// raised shows in the stacking order, which needs a real window system.
-TEST_F(QtPanelTest, NeverRaisedNorActivatingOnMacOS) {
+// there the panel is only shown, and no raise of Qt's may activate either. Elsewhere it is raised.
+// Shown, it never activates. Both need a real window system: the offscreen platform activates
+// every window it shows, and whether a panel is raised shows in the stacking order.
+TEST_F(QtPanelTest, ShownWithoutActivatingAndRaisedExceptOnMacOS) {
   EXPECT_FALSE(raisesShownPanels(u"cocoa"));
-  if (QGuiApplication::platformName() != QLatin1String("offscreen")) {
-    for (const bool mac : {true, false}) {
-      QtPanelPort from{&workspace, nullptr, false, raisesShownPanels(mac ? u"cocoa" : u"xcb")};
-      const PanelRef panel = makePanel({{0, 0}, {400, 300}}, &from);
-      OverlayWidget* w = widgetOf(panel);
-      panel->orderFrontRegardless();
-      QWidget cover;
-      cover.setGeometry(w->geometry());
-      cover.show();
-      ASSERT_TRUE(runEventLoopUntil([&] { return cover.windowHandle()->isExposed(); }));
-      panel->orderFrontRegardless();
-      const QPoint middle = w->geometry().center();
-      runEventLoopUntil([&] { return QApplication::topLevelAt(middle) == w; },
-                        std::chrono::milliseconds(300));
-      EXPECT_EQ(QApplication::topLevelAt(middle) == w, !mac) << (mac ? "cocoa" : "xcb");
-    }
-  }
   qunsetenv("QT_MAC_SET_RAISE_PROCESS");
   keepRaisesFromActivating();
   EXPECT_EQ(qgetenv("QT_MAC_SET_RAISE_PROCESS"), "0");
   qunsetenv("QT_MAC_SET_RAISE_PROCESS");
+  if (QGuiApplication::platformName() == QLatin1String("offscreen"))
+    GTEST_SKIP() << "run with QT_QPA_PLATFORM=xcb under a display (xvfb-run) to check activation";
+  for (const bool mac : {true, false}) {
+    QtPanelPort from{&workspace, nullptr, false, raisesShownPanels(mac ? u"cocoa" : u"xcb")};
+    const PanelRef panel = makePanel({{0, 0}, {400, 300}}, &from);
+    OverlayWidget* w = widgetOf(panel);
+    QWidget* before = QApplication::activeWindow();
+    panel->orderFrontRegardless();
+    ASSERT_TRUE(runEventLoopUntil([&] { return w->windowHandle()->isExposed(); }));
+    runEventLoopUntil([] { return false; }, std::chrono::milliseconds(100));  // let it settle
+    EXPECT_FALSE(w->isActiveWindow());
+    EXPECT_EQ(QApplication::activeWindow(), before);
+    EXPECT_EQ(QGuiApplication::focusWindow(), nullptr);
+
+    QWidget cover;
+    cover.setGeometry(w->geometry());
+    cover.show();
+    ASSERT_TRUE(runEventLoopUntil([&] { return cover.windowHandle()->isExposed(); }));
+    panel->orderFrontRegardless();
+    const QPoint middle = w->geometry().center();
+    runEventLoopUntil([&] { return QApplication::topLevelAt(middle) == w; },
+                      std::chrono::milliseconds(300));
+    EXPECT_EQ(QApplication::topLevelAt(middle) == w, !mac) << (mac ? "cocoa" : "xcb");
+  }
 }
 
 // Sees the events of every window before the window does, as a local event monitor does, and

@@ -19,17 +19,6 @@
 namespace tavrine::macos {
 namespace {
 
-// The port keeps the platform's own error numbers.
-static_assert(kAXErrorSuccess == static_cast<AXError>(ax::Error::success));
-static_assert(kAXErrorFailure == static_cast<AXError>(ax::Error::failure));
-static_assert(kAXErrorIllegalArgument == static_cast<AXError>(ax::Error::illegalArgument));
-static_assert(kAXErrorInvalidUIElement == static_cast<AXError>(ax::Error::invalidElement));
-static_assert(kAXErrorCannotComplete == static_cast<AXError>(ax::Error::cannotComplete));
-static_assert(kAXErrorAttributeUnsupported ==
-              static_cast<AXError>(ax::Error::attributeUnsupported));
-static_assert(kAXErrorNotImplemented == static_cast<AXError>(ax::Error::notImplemented));
-static_assert(kAXErrorNoValue == static_cast<AXError>(ax::Error::noValue));
-
 using Clock = std::chrono::steady_clock;
 
 // What is left of one harvest's time; every element of one application tree shares it.
@@ -51,35 +40,64 @@ class ReadBudget {
   std::chrono::milliseconds callTimeout_;
 };
 
+// The platform's error numbers in the port's words.
 ax::Error toPortError(AXError error) {
   switch (error) {
     case kAXErrorSuccess:
-    case kAXErrorFailure:
+      return ax::Error::success;
+    case kAXErrorAPIDisabled:
+      return ax::Error::notTrusted;
     case kAXErrorIllegalArgument:
+      return ax::Error::invalidRequest;
     case kAXErrorInvalidUIElement:
+      return ax::Error::gone;
     case kAXErrorCannotComplete:
+      return ax::Error::cannotComplete;
     case kAXErrorAttributeUnsupported:
+    case kAXErrorActionUnsupported:
+      return ax::Error::unsupported;
     case kAXErrorNotImplemented:
+      return ax::Error::notImplemented;
     case kAXErrorNoValue:
-      return static_cast<ax::Error>(error);
+      return ax::Error::noValue;
     default:
       return ax::Error::failure;
   }
 }
 
+// The platform's name of each attribute the walk reads.
+std::string_view attributeName(ax::Attribute attribute) {
+  switch (attribute) {
+    case ax::Attribute::menuBar:
+      return "AXMenuBar";
+    case ax::Attribute::children:
+      return "AXChildren";
+    case ax::Attribute::title:
+      return "AXTitle";
+    case ax::Attribute::keyCharacter:
+      return "AXMenuItemCmdChar";
+    case ax::Attribute::keyModifiers:
+      return "AXMenuItemCmdModifiers";
+  }
+  return {};
+}
+
 // What one request reads of an element whose title is asked for: a menu bar item's or a menu
-// item's attributes, which the walk then asks for one by one.
-constexpr std::string_view kCmdVirtualKey = "AXMenuItemCmdVirtualKey";
-constexpr std::string_view kCmdGlyph = "AXMenuItemCmdGlyph";
-constexpr std::array<std::string_view, 6> kItemAttributes = {
-    ax::kTitle, ax::kMenuItemCmdChar, ax::kMenuItemCmdModifiers, kCmdVirtualKey,
-    kCmdGlyph,  ax::kChildren};
+// item's attributes, which the walk then asks for one by one. The virtual key and the glyph
+// only stand in for a missing character.
+constexpr std::array<std::string_view, 6> kItemAttributes = {"AXTitle",
+                                                             "AXMenuItemCmdChar",
+                                                             "AXMenuItemCmdModifiers",
+                                                             "AXMenuItemCmdVirtualKey",
+                                                             "AXMenuItemCmdGlyph",
+                                                             "AXChildren"};
 constexpr std::size_t kCmdCharIndex = 1;
 constexpr std::size_t kVirtualKeyIndex = 3;
 constexpr std::size_t kGlyphIndex = 4;
 
-std::optional<std::size_t> itemAttributeIndex(std::string_view attribute) {
-  const auto* found = std::find(kItemAttributes.begin(), kItemAttributes.end(), attribute);
+std::optional<std::size_t> itemAttributeIndex(ax::Attribute attribute) {
+  const auto* found =
+      std::find(kItemAttributes.begin(), kItemAttributes.end(), attributeName(attribute));
   if (found == kItemAttributes.end()) return std::nullopt;
   return static_cast<std::size_t>(found - kItemAttributes.begin());
 }
@@ -123,9 +141,9 @@ class AxElement final : public ax::Element {
 
   // A menu item's attributes come in one request, made when the walk asks for the title (it
   // asks for that first), and the walk's later reads are answered from it.
-  ax::AttributeResult copyAttributeValue(std::string_view attribute) const override {
+  ax::AttributeResult copyAttributeValue(ax::Attribute attribute) const override {
     const std::optional<std::size_t> index = itemAttributeIndex(attribute);
-    if (index && !itemAttributes_ && attribute == ax::kTitle) readItemAttributes();
+    if (index && !itemAttributes_ && attribute == ax::Attribute::title) readItemAttributes();
     if (index && itemAttributes_) return (*itemAttributes_)[*index];
     return readOne(attribute);
   }
@@ -137,23 +155,23 @@ class AxElement final : public ax::Element {
 
   // AXPress on a menu item chooses it. The application may answer only once the command is done
   // (a modal dialog): the action is already under way when the wait runs out, so a short wait.
-  ax::Error performAction(std::string_view action) const override {
-    const CFRef<CFStringRef> name = cfString(action);
-    if (!name) return ax::Error::illegalArgument;
+  ax::Error performAction(ax::Action /*action*/) const override {
+    const CFRef<CFStringRef> name = cfString("AXPress");  // the one action there is
+    if (!name) return ax::Error::invalidRequest;
     AXUIElementSetMessagingTimeout(element_.get(), kActionTimeout);
     const AXError error = AXUIElementPerformAction(element_.get(), name.get());
     return error == kAXErrorCannotComplete ? ax::Error::success : toPortError(error);
   }
 
  private:
-  ax::AttributeResult readOne(std::string_view attribute) const {
+  ax::AttributeResult readOne(ax::Attribute attribute) const {
     const float timeout = budget_->nextTimeout();
     if (timeout <= 0) return {ax::Error::cannotComplete, ax::Absent{}};
     // Set before every read, on the element read: no read waits past what the harvest has left.
     AXUIElementSetMessagingTimeout(element_.get(), timeout);
 
-    const CFRef<CFStringRef> name = cfString(attribute);
-    if (!name) return {ax::Error::illegalArgument, ax::Absent{}};
+    const CFRef<CFStringRef> name = cfString(attributeName(attribute));
+    if (!name) return {ax::Error::invalidRequest, ax::Absent{}};
     CFTypeRef copied = nullptr;
     const AXError error = AXUIElementCopyAttributeValue(element_.get(), name.get(), &copied);
     const CFRef<CFTypeRef> value(copied);  // the Copy rule: ours to release, whatever the error

@@ -6,8 +6,6 @@
 namespace tavrine::macos {
 namespace {
 
-static_assert(NSWindowStyleMaskNonactivatingPanel == PanelSettings::kStyleNonactivatingPanel);
-
 // Black where the material shows, clear outside the rounded rectangle; the corners keep their
 // size and the middle stretches with the window.
 NSImage* roundedMask(CGFloat radius) {
@@ -39,21 +37,19 @@ void configureOverlayWindow(std::uintptr_t nativeView, const PanelSettings& sett
     // Only a panel can be non-activating; the toolkit makes its tool windows panels. No toolkit
     // flag sets this bit when the window is made, so it is set here, before the first show; the
     // toolkit keeps it whenever it recomputes the style mask.
-    if (settings.styleMask & PanelSettings::kStyleNonactivatingPanel) {
-      window.styleMask |= NSWindowStyleMaskNonactivatingPanel;
-    }
-    static_cast<NSPanel*>(window).becomesKeyOnlyIfNeeded = settings.becomesKeyOnlyIfNeeded;
+    if (!settings.takesFocus) window.styleMask |= NSWindowStyleMaskNonactivatingPanel;
+    static_cast<NSPanel*>(window).becomesKeyOnlyIfNeeded = !settings.takesFocus;
   }
   // The level stays the toolkit's: a tool window that stays on top sits at the modal-panel level,
   // above the floating one. The toolkit moves normal- and floating-level windows down whenever
   // this application resigns active, which would put an open panel behind the user's window.
-  window.hidesOnDeactivate = settings.hidesOnDeactivate;
+  window.hidesOnDeactivate = !settings.showsWhileInactive;
 
   // Behind the content view, inside the window's frame view: the toolkit owns the content view
   // and draws the panel translucently over the material. Looked up only now, as changing the
   // style mask may rebuild the frame view.
   NSView* frameView = content.superview;
-  if (frameView == nil || settings.opaque) return;
+  if (frameView == nil || !settings.translucent) return;
   NSVisualEffectView* material = [[NSVisualEffectView alloc] initWithFrame:frameView.bounds];
   material.material = NSVisualEffectMaterialHUDWindow;
   material.blendingMode = NSVisualEffectBlendingModeBehindWindow;

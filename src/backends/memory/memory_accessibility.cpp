@@ -13,39 +13,33 @@
 
 namespace tavrine::ax {
 
-AttributeResult MemoryElement::copyAttributeValue(std::string_view attribute) const {
+AttributeResult MemoryElement::copyAttributeValue(Attribute attribute) const {
   ++log_->total;
-  auto counted = log_->byAttribute.find(attribute);
-  if (counted == log_->byAttribute.end()) {
-    counted = log_->byAttribute.emplace(std::string(attribute), 0).first;
-  }
-  ++counted->second;
+  ++log_->byAttribute[attribute];
   const auto found = attributes_.find(attribute);
   if (found == attributes_.end()) return {};
   return found->second;
 }
 
-Error MemoryElement::performAction(std::string_view action) const {
-  if (action != kPress) return Error::attributeUnsupported;
-  if (const auto refused = attributes_.find(kPress); refused != attributes_.end())
-    return refused->second.error;
-  const auto title = attributes_.find(kTitle);
+Error MemoryElement::performAction(Action /*action: press, the only one*/) const {
+  if (pressError_) return *pressError_;
+  const auto title = attributes_.find(Attribute::title);
   const auto* text =
       title != attributes_.end() ? std::get_if<std::string>(&title->second.value) : nullptr;
-  if (text == nullptr) return Error::attributeUnsupported;
+  if (text == nullptr) return Error::unsupported;
   log_->pressed.push_back(*text);
   return Error::success;
 }
 
-void MemoryElement::set(std::string_view attribute, AttributeResult result) {
-  attributes_.insert_or_assign(std::string(attribute), std::move(result));
+void MemoryElement::set(Attribute attribute, AttributeResult result) {
+  attributes_.insert_or_assign(attribute, std::move(result));
 }
 
 void MemoryElement::appendChild(ArrayEntry child) {
-  auto found = attributes_.find(kChildren);
+  auto found = attributes_.find(Attribute::children);
   if (found == attributes_.end()) {
     found = attributes_
-                .emplace(std::string(kChildren),
+                .emplace(Attribute::children,
                          AttributeResult{Error::success, std::vector<ArrayEntry>{}})
                 .first;
   }
@@ -60,7 +54,7 @@ void MemoryElement::appendChild(ArrayEntry child) {
 MemoryTree::MemoryTree() : log_(std::make_shared<ReadLog>()) {
   application_ = &newElement();
   menuBar_ = &newElement();
-  application_->setValue(kMenuBar, ref(*menuBar_));
+  application_->setValue(Attribute::menuBar, ref(*menuBar_));
 }
 
 MemoryElement& MemoryTree::newElement() {
@@ -75,7 +69,7 @@ ElementRef MemoryTree::ref(const MemoryElement& element) const {
 
 MemoryElement& MemoryTree::addMenu(std::string_view title) {
   MemoryElement& barItem = newElement();
-  barItem.setValue(kTitle, std::string(title));
+  barItem.setValue(Attribute::title, std::string(title));
   menuBar_->appendChild(ref(barItem));
   return submenu(barItem);
 }
@@ -83,9 +77,9 @@ MemoryElement& MemoryTree::addMenu(std::string_view title) {
 MemoryElement& MemoryTree::addItem(MemoryElement& menu, std::string_view title,
                                    std::string_view key, std::optional<std::int64_t> modifiers) {
   MemoryElement& item = newElement();
-  item.setValue(kTitle, std::string(title));
-  if (!key.empty()) item.setValue(kMenuItemCmdChar, std::string(key));
-  if (modifiers) item.setValue(kMenuItemCmdModifiers, *modifiers);
+  item.setValue(Attribute::title, std::string(title));
+  if (!key.empty()) item.setValue(Attribute::keyCharacter, std::string(key));
+  if (modifiers) item.setValue(Attribute::keyModifiers, *modifiers);
   menu.appendChild(ref(item));
   return item;
 }
@@ -198,7 +192,7 @@ MenuTreeParse parseMenuTree(std::string_view text) {
     // toolkit's accelerator is.
     if (const std::optional<NamedKey> named = namedKeyShownAs(shortcut.key)) {
       const std::int64_t m = shortcut.modifiers;
-      item.setValue(kMenuItemCmdChar,
+      item.setValue(Attribute::keyCharacter,
                     KeyChord{(m & 4) != 0, (m & 2) != 0, (m & 1) != 0, (m & 8) == 0, *named});
     }
     lastItemAtLevel.resize(level - 1);

@@ -22,7 +22,7 @@ namespace tavrine::ax {
 // Counts attribute reads across one tree.
 struct ReadLog {
   std::size_t total = 0;
-  std::map<std::string, std::size_t, std::less<>> byAttribute;
+  std::map<Attribute, std::size_t> byAttribute;
   std::vector<std::string> pressed;  // titles of the items pressed, in order
 };
 
@@ -30,13 +30,14 @@ class MemoryElement final : public Element {
  public:
   explicit MemoryElement(std::shared_ptr<ReadLog> log) : log_(std::move(log)) {}
 
-  AttributeResult copyAttributeValue(std::string_view attribute) const override;
-  // kPress on a titled element is logged and succeeds, unless set(kPress, ...) gave it an error.
-  Error performAction(std::string_view action) const override;
+  AttributeResult copyAttributeValue(Attribute attribute) const override;
+  // A press on a titled element is logged and succeeds, unless refuse() gave it an error.
+  Error performAction(Action action) const override;
+  void refuse(Action /*action*/, Error error) { pressError_ = error; }
 
   // What a read of `attribute` answers; unset attributes answer "no value".
-  void set(std::string_view attribute, AttributeResult result);
-  void setValue(std::string_view attribute, Value value) {
+  void set(Attribute attribute, AttributeResult result);
+  void setValue(Attribute attribute, Value value) {
     set(attribute, {Error::success, std::move(value)});
   }
   // Appends to the children array, creating it when needed.
@@ -44,7 +45,8 @@ class MemoryElement final : public Element {
 
  private:
   std::shared_ptr<ReadLog> log_;
-  std::map<std::string, AttributeResult, std::less<>> attributes_;
+  std::map<Attribute, AttributeResult> attributes_;
+  std::optional<Error> pressError_;
 };
 
 // Owns every element of a tree; arrays and element values refer to them without owning, so trees

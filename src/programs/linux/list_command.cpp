@@ -27,22 +27,22 @@ constexpr const char* kUsage = "usage: tavrine --list [PID | --delay SECONDS] [-
 std::string menuBarState(const ax::AccessibilityPort& accessibility, std::int32_t pid) {
   const ax::ElementRef app = accessibility.applicationElement(pid);
   if (!app) return "not on the accessibility bus";
-  const ax::AttributeResult bar = app->copyAttributeValue(ax::kMenuBar);
+  const ax::AttributeResult bar = app->copyAttributeValue(ax::Attribute::menuBar);
   const auto* barElement = std::get_if<ax::ElementRef>(&bar.value);
   if (bar.error != ax::Error::success || !barElement || !*barElement) return "no menu bar";
-  const auto menus = (*barElement)->copyAttributeValue(ax::kChildren);
+  const auto menus = (*barElement)->copyAttributeValue(ax::Attribute::children);
   const auto* list = std::get_if<std::vector<ax::ArrayEntry>>(&menus.value);
   if (!list || list->empty()) return "no menu bar";
   for (const auto& entry : *list) {
     const auto* item = std::get_if<ax::ElementRef>(&entry);
     if (!item || !*item) continue;
-    const auto children = (*item)->copyAttributeValue(ax::kChildren);
+    const auto children = (*item)->copyAttributeValue(ax::Attribute::children);
     const auto* menusOfItem = std::get_if<std::vector<ax::ArrayEntry>>(&children.value);
     if (!menusOfItem) continue;
     for (const auto& m : *menusOfItem) {
       const auto* menu = std::get_if<ax::ElementRef>(&m);
       if (!menu || !*menu) continue;
-      const auto items = (*menu)->copyAttributeValue(ax::kChildren);
+      const auto items = (*menu)->copyAttributeValue(ax::Attribute::children);
       const auto* itemList = std::get_if<std::vector<ax::ArrayEntry>>(&items.value);
       if (itemList && !itemList->empty()) return "no shortcuts in its menus";
     }

@@ -21,8 +21,8 @@ namespace tavrine::qt {
 Qt::WindowFlags panelWindowFlags(const PanelSettings& settings, bool bypassWindowManager) {
   Qt::WindowFlags flags = Qt::Tool | Qt::FramelessWindowHint;
   if (bypassWindowManager) flags |= Qt::X11BypassWindowManagerHint;
-  if (settings.becomesKeyOnlyIfNeeded) flags |= Qt::WindowDoesNotAcceptFocus;
-  if (settings.level >= PanelSettings::kFloatingWindowLevel) flags |= Qt::WindowStaysOnTopHint;
+  if (!settings.takesFocus) flags |= Qt::WindowDoesNotAcceptFocus;
+  if (settings.aboveOtherWindows) flags |= Qt::WindowStaysOnTopHint;
   if (!settings.hasShadow) flags |= Qt::NoDropShadowWindowHint;
   return flags;
 }
@@ -72,7 +72,7 @@ QtPanel::QtPanel(const Rect& contentRect, const PanelSettings& settings,
       flags_(panelWindowFlags(settings, bypassWindowManager)),
       raisesWhenShown_(raisesWhenShown) {
   if (spare && !spare->widget.isNull() && spare->flags == flags_ &&
-      spare->widget->testAttribute(Qt::WA_TranslucentBackground) == !settings.opaque) {
+      spare->widget->testAttribute(Qt::WA_TranslucentBackground) == settings.translucent) {
     widget_ = spare->widget;
     spare->widget.clear();
     windowIsNew_ = false;
@@ -81,13 +81,13 @@ QtPanel::QtPanel(const Rect& contentRect, const PanelSettings& settings,
     widget_ = newAccessibleOverlayWidget(settings.content, std::move(iconSource));
     widget_->setWindowFlags(flags_);
     // The content paints the whole visible background itself, rounded corners included.
-    widget_->setAttribute(Qt::WA_TranslucentBackground, !settings.opaque);
+    widget_->setAttribute(Qt::WA_TranslucentBackground, settings.translucent);
   }
   OverlayWidget* w = widget_.data();
   w->setAttribute(Qt::WA_ShowWithoutActivating);
-  w->setAttribute(Qt::WA_X11DoNotAcceptFocus, settings.becomesKeyOnlyIfNeeded);
+  w->setAttribute(Qt::WA_X11DoNotAcceptFocus, !settings.takesFocus);
   // Tool windows hide while their application is inactive, which this one always is.
-  w->setAttribute(Qt::WA_MacAlwaysShowToolWindow, !settings.hidesOnDeactivate);
+  w->setAttribute(Qt::WA_MacAlwaysShowToolWindow, settings.showsWhileInactive);
   w->setFocusPolicy(Qt::NoFocus);
 
   const QScreen* primary = QGuiApplication::primaryScreen();
@@ -105,7 +105,7 @@ QtPanel::QtPanel(const Rect& contentRect, const PanelSettings& settings,
     store->endPaint();
   }
 
-  if (settings.opaque || backdrop == nullptr) return;
+  if (!settings.translucent || backdrop == nullptr) return;
   // Without a compositor nothing would blend the transparent corners with the desktop: they
   // would show black.
   const bool compositing = backdrop->isCompositing();

@@ -13,7 +13,7 @@ namespace {
 // An application that was asked and did not answer in time.
 class Unanswered final : public ax::Element {
  public:
-  ax::AttributeResult copyAttributeValue(std::string_view /*attribute*/) const override {
+  ax::AttributeResult copyAttributeValue(ax::Attribute /*attribute*/) const override {
     return {ax::Error::cannotComplete, {}};
   }
 };

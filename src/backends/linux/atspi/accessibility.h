@@ -13,7 +13,7 @@ namespace tavrine::atspi {
 
 // Called on one thread only, the program's worker (the reader is not thread-safe); its elements
 // too. Each applicationElement() reads afresh; the connections stay open between calls. Its items'
-// kPress sends AT-SPI's DoAction through this port, so the port must outlive the elements it hands
+// press sends AT-SPI's DoAction through this port, so the port must outlive the elements it hands
 // out.
 class AtspiAccessibility final : public ax::AccessibilityPort {
  public:
@@ -21,7 +21,7 @@ class AtspiAccessibility final : public ax::AccessibilityPort {
       : reader_(options), limits_(limits) {}
 
   // Null when the process is not on the accessibility bus (or the bus cannot be reached); an
-  // application without a readable menu bar gives an element whose AXMenuBar has no value, one
+  // application without a readable menu bar gives an element whose menu bar has no value, one
   // that let the deadline pass before any of its key bindings was read (a read ahead: before
   // the end), an element whose every read is cannotComplete.
   using ax::AccessibilityPort::applicationElement;

@@ -27,37 +27,38 @@ ax::ElementRef SnapshotElement::refTo(const SnapshotElement* element) const {
   return ax::ElementRef(owner, element);
 }
 
-ax::AttributeResult SnapshotElement::copyAttributeValue(std::string_view attribute) const {
+ax::AttributeResult SnapshotElement::copyAttributeValue(ax::Attribute attribute) const {
   const auto value = [](ax::Value v) {
     return ax::AttributeResult{ax::Error::success, std::move(v)};
   };
   if (kind_ == Kind::application) {
-    if (attribute == ax::kMenuBar && !children_.empty()) return value(refTo(children_.front()));
-    if (attribute == ax::kMenuBar) return {ax::Error::noValue, {}};
-    return {ax::Error::attributeUnsupported, {}};
+    if (attribute == ax::Attribute::menuBar && !children_.empty())
+      return value(refTo(children_.front()));
+    if (attribute == ax::Attribute::menuBar) return {ax::Error::noValue, {}};
+    return {ax::Error::unsupported, {}};
   }
-  if (attribute == ax::kChildren) {
+  if (attribute == ax::Attribute::children) {
     std::vector<ax::ArrayEntry> entries;
     entries.reserve(children_.size());
     for (const SnapshotElement* child : children_)
       entries.emplace_back(refTo(child));
     return value(std::move(entries));
   }
-  if (kind_ != Kind::item) return {ax::Error::attributeUnsupported, {}};
-  if (attribute == ax::kTitle) return value(title_);
+  if (kind_ != Kind::item) return {ax::Error::unsupported, {}};
+  if (attribute == ax::Attribute::title) return value(title_);
   // The accelerator was read as keys: the walk takes the chord as it is, with no modifier mask.
-  if (attribute == ax::kMenuItemCmdChar) {
+  if (attribute == ax::Attribute::keyCharacter) {
     if (!key_) return {ax::Error::noValue, {}};
     return value(*key_);
   }
-  return {ax::Error::attributeUnsupported, {}};
+  return {ax::Error::unsupported, {}};
 }
 
-ax::Error SnapshotElement::performAction(std::string_view action) const {
-  if (kind_ != Kind::item || action != ax::kPress) return ax::Error::attributeUnsupported;
+ax::Error SnapshotElement::performAction(ax::Action /*action: press, the only one*/) const {
+  if (kind_ != Kind::item) return ax::Error::unsupported;
   if (press_ == nullptr || !*press_) return ax::Error::notImplemented;
   // The snapshot may have been read long ago; the item answers for itself if it has gone.
-  if (owner_.expired()) return ax::Error::invalidElement;
+  if (owner_.expired()) return ax::Error::gone;
   return (*press_)(path_);
 }
 

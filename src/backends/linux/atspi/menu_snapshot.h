@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
 // The menu bar an AT-SPI read collected, as the tree of elements the menu-bar walk expects:
-// application -> AXMenuBar -> menu-bar items (AXTitle, AXChildren = [menu]) -> menus
-// (AXChildren = items) -> items (AXTitle, AXMenuItemCmdChar answered with the accelerator's
-// chord, AXChildren = [submenu]). Every read is answered from memory.
+// application -> menu bar -> menu-bar items (title, children = [menu]) -> menus (children =
+// items) -> items (title, key character answered with the accelerator's chord, children =
+// [submenu]). Every read is answered from memory.
 #pragma once
 
 #include <cstddef>
@@ -38,9 +38,9 @@ class SnapshotElement final : public ax::Element {
   SnapshotElement(Kind kind, std::weak_ptr<const void> owner)
       : kind_(kind), owner_(std::move(owner)) {}
 
-  ax::AttributeResult copyAttributeValue(std::string_view attribute) const override;
-  // kPress on an item goes to the snapshot's ItemPress with the item's object path.
-  ax::Error performAction(std::string_view action) const override;
+  ax::AttributeResult copyAttributeValue(ax::Attribute attribute) const override;
+  // A press on an item goes to the snapshot's ItemPress with the item's object path.
+  ax::Error performAction(ax::Action action) const override;
 
  private:
   friend class SnapshotBuilder;
@@ -62,8 +62,8 @@ class SnapshotElement final : public ax::Element {
 // chords through `parse` (parseKeyBinding in the program). Containers without a title
 // of their own (Qt's popup menus) are folded into the item or menu-bar item that opens them.
 // Nodes reached twice (cycles, shared children) appear once. An empty menuBar gives an
-// application whose AXMenuBar has no value.
-// `press` serves the items' kPress action.
+// application whose menu bar has no value.
+// `press` serves the items' press action.
 ax::ElementRef buildMenuSnapshot(const MenuReplies& replies, KeyBindingParser parse,
                                  SnapshotLimits limits = {}, ItemPress press = {});
 

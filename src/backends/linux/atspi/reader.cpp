@@ -466,7 +466,7 @@ ax::Error AtspiReader::press(const std::string& application, const std::string& 
   sd_bus_message* raw = nullptr;
   if (sd_bus_message_new_method_call(bus, &raw, application.c_str(), path.c_str(), kAction,
                                      "DoAction") < 0) {
-    return ax::Error::illegalArgument;  // not a valid name or path
+    return ax::Error::invalidRequest;  // not a valid name or path
   }
   const MessagePtr m = appendInt(MessagePtr(raw), 0);
   if (!m || sd_bus_send(bus, m.get(), nullptr) < 0) return ax::Error::failure;
