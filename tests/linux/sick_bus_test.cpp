@@ -30,7 +30,7 @@
 #include "backends/linux/dbus/desktop_notification.h"
 #include "backends/linux/dbus/session_bus.h"
 #include "backends/linux/dbus/single_instance.h"
-#include "notification_server.h"
+#include "bus_peer.h"
 #include "programs/linux/linux_sources.h"
 #include "shell/qt/qt_run_loop.h"
 #include "support/fake_platform.h"
@@ -159,28 +159,43 @@ TEST(SickBusTest, ASessionBusThatRestartsIsJoinedAgain) {
   EXPECT_EQ(lost, 0);
 
   // The new connection hears a button though the server answers after our calls' timeout.
-  doubles::NotificationServer server(address, 400ms);
+  std::vector<std::string> actions;
+  doubles::BusPeer server([&](const doubles::Call& call) -> sd_bus_message* {
+    const char* text = nullptr;
+    if (call.member != "Notify") return doubles::error(call);
+    sd_bus_message_skip(call.message, "susss");
+    sd_bus_message_enter_container(call.message, 'a', "s");
+    while (sd_bus_message_read(call.message, "s", &text) > 0)
+      actions.emplace_back(text);
+    return doubles::reply(call, "u", 7u);
+  });
+  ASSERT_TRUE(server.join(address) == 0 && server.own(0, "org.freedesktop.Notifications"));
+  server.delayReplies(400ms);
   std::vector<std::string> chosen;
   expectWithin(100ms, "notification, server answering late", [&] {
     EXPECT_TRUE(notifications.notify("Tavrine", "", "s", "b",
                                      {{"accessibility", "Turn on accessibility"}},
                                      [&](const std::string& key) { chosen.push_back(key); }));
   });
-  ASSERT_TRUE(eventually([&] { return !server.actions().empty(); }));
-  EXPECT_EQ(server.actions(), (std::vector<std::string>{"accessibility", "Turn on accessibility"}));
+  ASSERT_TRUE(eventually([&] { return server.process(), !actions.empty(); }));
+  EXPECT_EQ(actions, (std::vector<std::string>{"accessibility", "Turn on accessibility"}));
   std::this_thread::sleep_for(500ms);
+  server.process();  // the answer, late
   // Forged by another client and addressed to us alone: no click.
-  SessionBus forger(address);
+  doubles::BusPeer forger;
   const char* us = nullptr;
   sd_bus_get_unique_name(bus.connection(), &us);
-  doubles::sendSignalTo(forger.connection(), us, "/org/freedesktop/Notifications",
-                        "org.freedesktop.Notifications", "ActionInvoked", "us", 7U,
-                        "accessibility");
+  const auto click = [](doubles::BusPeer& from, std::uint32_t id, const std::string& to) {
+    from.emit(0, to, "/org/freedesktop/Notifications", "org.freedesktop.Notifications",
+              "ActionInvoked", "us", id, "accessibility");
+  };
+  ASSERT_EQ(forger.join(address), 0);
+  click(forger, 7, us);
   std::this_thread::sleep_for(50ms);
   bus.processPending();
   EXPECT_TRUE(chosen.empty()) << "a forged click was believed";
-  server.invoke(8, "accessibility");  // another notification's
-  server.invoke(7, "accessibility");
+  click(server, 8, "");  // another notification's
+  click(server, 7, "");
   EXPECT_TRUE(eventually([&] {
     bus.processPending();
     return !chosen.empty();
@@ -221,9 +236,10 @@ TEST(SickBusTest, AnAccessibilityLauncherThatStopsOrRestarts) {
   // Only the launcher says when the switch changes.
   const char* us = nullptr;
   sd_bus_get_unique_name(bus.connection(), &us);
-  doubles::sendSignalTo(SessionBus(address).connection(), us, "/org/a11y/bus",
-                        "org.freedesktop.DBus.Properties", "PropertiesChanged", "sa{sv}as",
-                        "org.a11y.Status", 1, "IsEnabled", "b", 1, 0);
+  doubles::BusPeer forger;
+  ASSERT_EQ(forger.join(address), 0);
+  forger.emit(0, us, "/org/a11y/bus", "org.freedesktop.DBus.Properties", "PropertiesChanged",
+              "sa{sv}as", "org.a11y.Status", 1, "IsEnabled", "b", 1, 0);
   std::this_thread::sleep_for(50ms);
   EXPECT_FALSE(trust.isProcessTrusted()) << "a forged switch was believed";
 
