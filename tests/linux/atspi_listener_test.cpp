@@ -306,8 +306,8 @@ TEST(AtspiListenerTest, TrustsOnlyTheRegistryAndTheApplicationsItLists) {
   // A forged change of the registry's owner, addressed to the listener alone, changes nothing.
   doubles::BusPeer forger;
   ASSERT_EQ(forger.join(peer.address()), 0);
-  forger.emit(0, listener.uniqueName(), "/org/freedesktop/DBus", "org.freedesktop.DBus",
-              "NameOwnerChanged", "sss", "org.a11y.atspi.Registry", "", "");
+  forger.sendSignal(0, listener.uniqueName(), "/org/freedesktop/DBus", "org.freedesktop.DBus",
+                    "NameOwnerChanged", "sss", "org.a11y.atspi.Registry", "", "");
   std::this_thread::sleep_for(20ms);
   ctrl(0, false);
   EXPECT_EQ(seen, std::vector<modifier::Flags>{kCmd});

@@ -79,8 +79,8 @@ class BusPeer {
 
   // A signal from `connection` to `to` alone (empty: to everyone).
   template <class... Args>
-  void emit(int connection, const std::string& to, const char* path, const char* interface,
-            const char* member, const char* types, Args... args) {
+  void sendSignal(int connection, const std::string& to, const char* path, const char* interface,
+                  const char* member, const char* types, Args... args) {
     std::lock_guard lock(mutex_);
     sd_bus* bus = buses_.at(static_cast<std::size_t>(connection));
     sd_bus_message* m = nullptr;

@@ -55,7 +55,7 @@ class Peer {
   // A signal of the extension's interface to `to` (empty: to everyone).
   template <class... Args>
   void emit(const std::string& to, const char* member, const char* types = "", Args... args) {
-    peer_.emit(0, to, ShellFeed::kPath, ShellFeed::kInterface, member, types, args...);
+    peer_.sendSignal(0, to, ShellFeed::kPath, ShellFeed::kInterface, member, types, args...);
   }
   void modifiers(const std::string& to, std::uint32_t held) { emit(to, "Modifiers", "u", held); }
 

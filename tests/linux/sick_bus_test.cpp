@@ -186,8 +186,8 @@ TEST(SickBusTest, ASessionBusThatRestartsIsJoinedAgain) {
   const char* us = nullptr;
   sd_bus_get_unique_name(bus.connection(), &us);
   const auto click = [](doubles::BusPeer& from, std::uint32_t id, const std::string& to) {
-    from.emit(0, to, "/org/freedesktop/Notifications", "org.freedesktop.Notifications",
-              "ActionInvoked", "us", id, "accessibility");
+    from.sendSignal(0, to, "/org/freedesktop/Notifications", "org.freedesktop.Notifications",
+                    "ActionInvoked", "us", id, "accessibility");
   };
   ASSERT_EQ(forger.join(address), 0);
   click(forger, 7, us);
@@ -238,8 +238,8 @@ TEST(SickBusTest, AnAccessibilityLauncherThatStopsOrRestarts) {
   sd_bus_get_unique_name(bus.connection(), &us);
   doubles::BusPeer forger;
   ASSERT_EQ(forger.join(address), 0);
-  forger.emit(0, us, "/org/a11y/bus", "org.freedesktop.DBus.Properties", "PropertiesChanged",
-              "sa{sv}as", "org.a11y.Status", 1, "IsEnabled", "b", 1, 0);
+  forger.sendSignal(0, us, "/org/a11y/bus", "org.freedesktop.DBus.Properties", "PropertiesChanged",
+                    "sa{sv}as", "org.a11y.Status", 1, "IsEnabled", "b", 1, 0);
   std::this_thread::sleep_for(50ms);
   EXPECT_FALSE(trust.isProcessTrusted()) << "a forged switch was believed";
 

@@ -126,8 +126,8 @@ sd_bus_message* answerRegistry(const Call& call) {
                 0u, 0, text, 0);
   }
   if (call.member == "Activate" && sd_bus_message_read(call.message, "b", &fake) > 0) {
-    peer.emit(fake ? kIntruder : kQt, "", "/win", "org.a11y.atspi.Event.Window", "Activate",
-              "siiva{sv}", "", 0, 0, "i", 0, 0);
+    peer.sendSignal(fake ? kIntruder : kQt, "", "/win", "org.a11y.atspi.Event.Window", "Activate",
+                    "siiva{sv}", "", 0, 0, "i", 0, 0);
   }
   return reply(call, call.member == "RegisterKeystrokeListener" ? "b" : "", 1);
 }
