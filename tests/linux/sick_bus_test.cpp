@@ -13,6 +13,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <thread>
@@ -205,11 +206,16 @@ TEST(SickBusTest, ASessionBusThatRestartsIsJoinedAgain) {
   // Another program took the name while the bus was away: this one hears it.
   daemon.stop();
   ASSERT_TRUE(start());
-  SessionBus taker(address);
-  ASSERT_EQ(SingleInstance().claim(taker, kName, dir + "/3.lock"), Claim::first);
+  auto taker = std::make_unique<SessionBus>(address);
+  ASSERT_EQ(SingleInstance().claim(*taker, kName, dir + "/3.lock"), Claim::first);
   bus.processPending();
   bus.connection();
   EXPECT_EQ(lost, 1);
+  // The name goes with the program's connection.
+  taker.reset();
+  SessionBus next(address);
+  EXPECT_TRUE(eventually(
+      [&] { return SingleInstance().claim(next, kName, dir + "/4.lock") == Claim::first; }, 1s));
 }
 
 // The permission poll asks every second: after the first answer no check waits for the launcher,
