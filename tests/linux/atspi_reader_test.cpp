@@ -52,12 +52,19 @@ struct QtApp : doubles::MenuTree {
   }
 };
 
-// Plays the bus daemon and the registry at an address of its own, which is also the
-// application's own socket: calls to anyone else go to `app`.
-class FakeBus {
- public:
-  FakeBus() {
-    peer_.setHandler([this](const Call& call) -> sd_bus_message* {
+// The peer plays the bus daemon and the registry at an address of its own, which is also the
+// application's own socket; calls to anyone else go to the application setApp() gives, at first
+// `app`.
+class AtspiReaderTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    setenv("AT_SPI_BUS_ADDRESS", address_.c_str(), 1);
+    setApp([this](const Call& call) { return app.answer(call); });
+    bus_.start();
+  }
+  void TearDown() override { unsetenv("AT_SPI_BUS_ADDRESS"); }
+  void setApp(doubles::Handler application) {
+    bus_.setHandler([this, application](const Call& call) -> sd_bus_message* {
       if (call.member == "Hello") return reply(call, "s", ":1.1");
       if (call.destination == "org.freedesktop.DBus" &&
           call.member == "GetConnectionUnixProcessID") {
@@ -66,39 +73,14 @@ class FakeBus {
         return reply(call, "u", std::string(name) == kApp ? appPid.load() : 1u);
       }
       if (call.destination == "org.a11y.atspi.Registry") return replyRefs(call, {kRoot});
-      std::lock_guard lock(mutex_);
-      return app_ ? app_(call) : nullptr;
+      return application(call);
     });
-    peer_.start();
   }
-  std::string address() const { return address_; }
-  void setApp(doubles::Handler h) {
-    std::lock_guard lock(mutex_);
-    app_ = std::move(h);
-  }
-  // The application quit, or the bus went away.
-  void dropConnections() { peer_.closeListened(); }
-  int calls(const std::string& member) { return peer_.calls(member); }
-  std::atomic<std::uint32_t> appPid{kPid};  // the process the bus says the application is
-
- private:
-  std::mutex mutex_;
-  doubles::Handler app_;
-  doubles::BusPeer peer_;
-  const std::string address_ = peer_.listen();
-};
-
-// The bus answers as `app` until a test hands it another handler.
-class AtspiReaderTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    setenv("AT_SPI_BUS_ADDRESS", bus_.address().c_str(), 1);
-    bus_.setApp([this](const Call& call) { return app.answer(call); });
-  }
-  void TearDown() override { unsetenv("AT_SPI_BUS_ADDRESS"); }
 
   QtApp app;  // before the bus, whose thread calls it until the bus goes
-  FakeBus bus_;
+  std::atomic<std::uint32_t> appPid{kPid};  // the process the bus says the application is
+  doubles::BusPeer bus_;
+  const std::string address_ = bus_.listen();
 };
 
 // The port the program uses: one read by levels, the snapshot, the walk. Answers of the wrong
@@ -107,7 +89,7 @@ TEST_F(AtspiReaderTest, ThePortGivesTheWalkTheMenu) {
   app.children["/pop"].push_back("/odd");
   app.children["/odd"] = {};
   const std::string marker = doubles::makeTemporaryDirectory() + "/ran";
-  bus_.setApp([&](const Call& call) -> sd_bus_message* {
+  setApp([&](const Call& call) -> sd_bus_message* {
     const std::string& member = call.member;
     if (member == "GetApplicationBusAddress") {
       return reply(call, "s", ("unixexec:path=/usr/bin/touch,argv0=touch,argv1=" + marker).c_str());
@@ -162,7 +144,7 @@ TEST_F(AtspiReaderTest, TheActiveWindowsMenuBarIsReadAndRememberedUntilReplaced)
 }
 
 TEST_F(AtspiReaderTest, ASilentApplicationCostsOneDeadline) {
-  bus_.setApp([](const Call&) -> sd_bus_message* { return nullptr; });  // stopped: never answers
+  setApp([](const Call&) -> sd_bus_message* { return nullptr; });  // stopped: never answers
   AtspiReader reader(ReadOptions{.deadline = 100ms});
   for (int i = 0; i < 2; ++i) {
     const ReadResult read = reader.read(kPid);
@@ -187,7 +169,7 @@ TEST_F(AtspiReaderTest, ASilentApplicationCostsOneDeadline) {
   }
   const AtspiAccessibility port(ReadOptions{.deadline = 300ms, .aheadDeadline = 300ms});
   for (const bool someKeys : {false, true}) {
-    bus_.setApp([this, someKeys](const Call& call) -> sd_bus_message* {
+    setApp([this, someKeys](const Call& call) -> sd_bus_message* {
       const std::string& member = call.member;
       const std::string& path = call.path;
       if (member == "GetKeyBinding" && (!someKeys || path == "/save")) return nullptr;
@@ -200,7 +182,7 @@ TEST_F(AtspiReaderTest, ASilentApplicationCostsOneDeadline) {
 
 TEST_F(AtspiReaderTest, AMenuThatNeverEndsIsBounded) {
   int next = 0;
-  bus_.setApp([&](const Call& call) -> sd_bus_message* {
+  setApp([&](const Call& call) -> sd_bus_message* {
     const std::string& member = call.member;
     const std::string& path = call.path;
     if (member == "GetChildren" && path.starts_with("/n")) {  // every item has 500 new children
@@ -222,8 +204,8 @@ TEST_F(AtspiReaderTest, AMenuThatNeverEndsIsBounded) {
 
 // A GTK-shaped application: its own socket, the search and the cache.
 TEST_F(AtspiReaderTest, ReadsACacheOverTheApplicationsSocket) {
-  const std::string peer = bus_.address();
-  bus_.setApp([&](const Call& call) -> sd_bus_message* {
+  const std::string peer = address_;
+  setApp([&](const Call& call) -> sd_bus_message* {
     const std::string& member = call.member;
     const std::string& path = call.path;
     if (member == "GetApplicationBusAddress") return reply(call, "s", peer.c_str());
@@ -267,7 +249,7 @@ TEST_F(AtspiReaderTest, ReadsACacheOverTheApplicationsSocket) {
 
 // Our own objects answer on the thread that would be waiting for them (an About box in front).
 TEST_F(AtspiReaderTest, NeverReadsItsOwnProcess) {
-  bus_.appPid = static_cast<std::uint32_t>(getpid());
+  appPid = static_cast<std::uint32_t>(getpid());
   AtspiReader reader;
   EXPECT_FALSE(reader.read(getpid()).found);
   EXPECT_EQ(bus_.calls("GetChildren"), 0);
@@ -276,7 +258,7 @@ TEST_F(AtspiReaderTest, NeverReadsItsOwnProcess) {
 TEST_F(AtspiReaderTest, ReconnectsAfterTheBusWentAway) {
   AtspiReader reader;
   ASSERT_FALSE(reader.read(kPid).replies.keyBindings.empty());
-  bus_.dropConnections();
+  bus_.closeListened();
   std::this_thread::sleep_for(30ms);
   reader.read(kPid);  // may find the connection broken
   const ReadResult again = reader.read(kPid);
