@@ -3,15 +3,12 @@
 // main thread during holds over them.
 #include <gtest/gtest.h>
 #include <signal.h>
-#include <sys/socket.h>
-#include <sys/un.h>
 #include <systemd/sd-bus.h>
 #include <unistd.h>
 
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -84,22 +81,10 @@ pid_t launcherPid(SessionBus& bus) {
   return pid;
 }
 
-// A socket that takes connections (the kernel completes them) and never reads a byte: its
-// address, and in `fd` the socket to close.
-std::string silentBus(int& fd) {
-  const std::string path = doubles::makeTemporaryDirectory() + "/silent";
-  fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  sockaddr_un where{};
-  where.sun_family = AF_UNIX;
-  std::strncpy(where.sun_path, path.c_str(), sizeof where.sun_path - 1);
-  if (bind(fd, reinterpret_cast<sockaddr*>(&where), sizeof where) != 0 || listen(fd, 64) != 0)
-    return {};
-  return "unix:path=" + path;
-}
-
 TEST(SickBusTest, EveryRequestToABusThatNeverAnswersIsBounded) {
-  int silent = -1;
-  const std::string address = silentBus(silent);
+  // Takes connections (the kernel completes them) and never reads a byte.
+  doubles::BusPeer silent;
+  const std::string address = silent.listen();
   ASSERT_FALSE(address.empty());
   const std::string lock = doubles::makeTemporaryDirectory() + "/tavrine.lock";
 
@@ -126,7 +111,6 @@ TEST(SickBusTest, EveryRequestToABusThatNeverAnswersIsBounded) {
     ASSERT_TRUE(listener.start({[](modifier::Flags) {}, [](modifier::Flags) {}, {}}));
     std::this_thread::sleep_for(50ms);  // into its lookup
   });
-  close(silent);
 }
 
 TEST(SickBusTest, ASessionBusThatRestartsIsJoinedAgain) {
@@ -335,8 +319,8 @@ Stall stallOver(std::int32_t pid, int holds, bool untilShown = false,
 TEST(HoldStallTest, TheMainThreadNeverWaitsOnAnotherProcess) {
   doubles::HostileBus peer;
   if (!peer.start()) GTEST_SKIP() << "dbus-daemon is not installed";
-  int silent = -1;
-  const std::string silentAddress = silentBus(silent);
+  doubles::BusPeer silent;  // never answers
+  const std::string silentAddress = silent.listen();
   const auto judge = [&](const char* what, int holds, bool untilShown = false,
                          atspi::ReadOptions options = {}) {
     bool under = false;
@@ -362,7 +346,6 @@ TEST(HoldStallTest, TheMainThreadNeverWaitsOnAnotherProcess) {
   const ScopedEnv session("DBUS_SESSION_BUS_ADDRESS", silentAddress.c_str());
   const ScopedEnv atspi("AT_SPI_BUS_ADDRESS", nullptr);
   judge("session bus never answers", 3);
-  close(silent);
 }
 
 }  // namespace
