@@ -21,6 +21,7 @@
 #include "backends/linux/atspi/names.h"
 #include "backends/linux/dbus/bus_connection.h"
 #include "backends/linux/key_source.h"
+#include "bus_peer.h"
 #include "test_servers.h"
 
 #ifdef __SANITIZE_ADDRESS__
@@ -303,10 +304,10 @@ TEST(AtspiListenerTest, TrustsOnlyTheRegistryAndTheApplicationsItLists) {
   ctrl(0, true);
   EXPECT_TRUE(seen.empty()) << "a key from the application was taken";
   // A forged change of the registry's owner, addressed to the listener alone, changes nothing.
-  const dbus::BusPtr forger = dbus::connectToAddress(peer.address(), true);
-  doubles::sendSignalTo(forger.get(), listener.uniqueName(), "/org/freedesktop/DBus",
-                        "org.freedesktop.DBus", "NameOwnerChanged", "sss",
-                        "org.a11y.atspi.Registry", "", "");
+  doubles::BusPeer forger;
+  ASSERT_EQ(forger.join(peer.address()), 0);
+  forger.sendSignal(0, listener.uniqueName(), "/org/freedesktop/DBus", "org.freedesktop.DBus",
+                    "NameOwnerChanged", "sss", "org.a11y.atspi.Registry", "", "");
   std::this_thread::sleep_for(20ms);
   ctrl(0, false);
   EXPECT_EQ(seen, std::vector<modifier::Flags>{kCmd});

@@ -1,13 +1,10 @@
 // SPDX-License-Identifier: MIT
-// The reader against a scripted accessibility bus in this process: a listening socket that
-// plays the bus daemon, the registry and one application, answering each call as a test
-// decides (well, wrongly or never). No D-Bus session is needed.
+// The reader against a scripted accessibility bus in this process: the test peer at an address
+// of its own plays the bus daemon, the registry and one application, answering each call as a
+// test decides (well, wrongly or never). No D-Bus session is needed.
 #include "backends/linux/atspi/reader.h"
 
 #include <gtest/gtest.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <sys/un.h>
 #include <systemd/sd-bus.h>
 #include <unistd.h>
 
@@ -15,7 +12,6 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
-#include <functional>
 #include <map>
 #include <mutex>
 #include <string>
@@ -24,6 +20,7 @@
 
 #include "backends/linux/atspi/accessibility.h"
 #include "backends/linux/atspi/names.h"
+#include "bus_peer.h"
 #include "harvest/accessibility_helper.h"
 #include "test_servers.h"
 
@@ -36,190 +33,54 @@ constexpr const char* kApp = ":1.7";
 constexpr std::int32_t kPid = 4242;
 constexpr const char* kRoot = "/org/a11y/atspi/accessible/root";
 
-// Answers one call: returns the reply to send, or null to stay silent. Runs on the bus thread.
-using Handler = std::function<sd_bus_message*(sd_bus_message* call)>;
+using doubles::Call;
+using doubles::error;
+using doubles::refs;
+using doubles::reply;
 
-sd_bus_message* reply(sd_bus_message* call) {
-  sd_bus_message* r = nullptr;
-  sd_bus_message_new_method_return(call, &r);
-  return r;
+sd_bus_message* replyRefs(const Call& call, const std::vector<std::string>& paths) {
+  return refs(call, kApp, paths);
 }
 
-template <class... Args>
-sd_bus_message* reply(sd_bus_message* call, const char* types, Args... args) {
-  sd_bus_message* r = reply(call);
-  sd_bus_message_append(r, types, args...);
-  return r;
-}
-
-sd_bus_message* replyRefs(sd_bus_message* call, const std::vector<std::string>& paths) {
-  sd_bus_message* r = reply(call);
-  sd_bus_message_open_container(r, 'a', "(so)");
-  for (const std::string& p : paths)
-    sd_bus_message_append(r, "(so)", kApp, p.c_str());
-  sd_bus_message_close_container(r);
-  return r;
-}
-
-sd_bus_message* replyError(sd_bus_message* call) {
-  sd_bus_message* r = nullptr;
-  sd_bus_message_new_method_errorf(call, &r, "org.freedesktop.DBus.Error.UnknownMethod", "no");
-  return r;
-}
-
-// A Qt-shaped application: window -> menu bar (found among the window's children, no
-// Collection) -> "File" -> popup -> "Save" (Ctrl+S), all answered correctly. Objects it does
-// not list (gone away) answer with an error; a test changes it under its lock.
-struct QtApp {
-  std::map<std::string, std::vector<std::string>> children = {
-      {kRoot, {"/win"}},   {"/win", {"/bar"}},  {"/bar", {"/file"}},
-      {"/file", {"/pop"}}, {"/pop", {"/save"}}, {"/save", {}}};
-  std::map<std::string, std::string> names = {{"/file", "File"}, {"/save", "Save"}};
-  std::map<std::string, std::uint32_t> roles = {{"/bar", kRoleMenuBar}};
-  std::map<std::string, std::string> bindings = {{"/save", "Ctrl+S"}};
-  std::string activeWindow = "/win";
+// A Qt-shaped application (see MenuTree), changed by a test under its lock.
+struct QtApp : doubles::MenuTree {
+  QtApp() : MenuTree(fileSave(kApp)) {}
   std::mutex mutex;
-
-  sd_bus_message* answer(sd_bus_message* call) {
+  sd_bus_message* answer(const Call& call) {
     std::lock_guard lock(mutex);
-    const std::string member = sd_bus_message_get_member(call);
-    const std::string path = sd_bus_message_get_path(call);
-    if (!children.contains(path)) return replyError(call);
-    if (member == "GetChildren") return replyRefs(call, children[path]);
-    if (member == "GetRole") return reply(call, "u", roles[path]);
-    if (member == "GetState") return reply(call, "au", 2, path == activeWindow ? 2u : 0u, 0u);
-    if (member == "Get") return reply(call, "v", "s", names[path].c_str());
-    if (member == "GetKeyBinding") return reply(call, "s", bindings[path].c_str());
-    return replyError(call);  // no Collection, no cache, no socket of its own
+    return MenuTree::answer(call);
   }
 };
 
-class FakeBus {
- public:
-  FakeBus() {
-    listener_ = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
-    sockaddr_un addr{.sun_family = AF_UNIX, .sun_path = {}};
-    socketPath().copy(addr.sun_path, sizeof addr.sun_path - 1);
-    bind(listener_, reinterpret_cast<const sockaddr*>(&addr), sizeof addr);
-    listen(listener_, 16);
-    thread_ = std::thread([this] { run(); });
-  }
-  ~FakeBus() {
-    stop_ = true;
-    thread_.join();
-    close(listener_);
-  }
-
-  // The bus, and an application's own socket too: calls without a destination go to the app.
-  std::string address() const { return "unix:path=" + socketPath(); }
-
-  // Calls to the application (and to its own socket) go to this handler.
-  void setApp(Handler h) {
-    std::lock_guard lock(mutex_);
-    app_ = std::move(h);
-  }
-  // Closes every connection: the application quit, or the bus went away.
-  void dropConnections() { drop_ = true; }
-  int calls(const std::string& member) {
-    std::lock_guard lock(mutex_);
-    return counts_[member];
-  }
-  // The process the bus says the application is.
-  std::atomic<std::uint32_t> appPid{kPid};
-
- private:
-  std::string socketPath() const { return (dir_ / "bus").string(); }
-
-  static int onMessage(sd_bus_message* m, void* userdata, sd_bus_error*) {
-    auto* self = static_cast<FakeBus*>(userdata);
-    std::uint8_t type = 0;
-    if (sd_bus_message_get_type(m, &type) < 0 || type != SD_BUS_MESSAGE_METHOD_CALL) return 0;
-    sd_bus_message* r = self->dispatch(m);
-    if (r != nullptr) {
-      sd_bus_send(sd_bus_message_get_bus(m), r, nullptr);
-      sd_bus_message_unref(r);
-    }
-    return 1;
-  }
-
-  sd_bus_message* dispatch(sd_bus_message* call) {
-    const std::string member = sd_bus_message_get_member(call);
-    const char* dest = sd_bus_message_get_destination(call);
-    const std::string destination = dest != nullptr ? dest : "";
-    Handler app;
-    {
-      std::lock_guard lock(mutex_);
-      ++counts_[member];
-      app = app_;
-    }
-    if (member == "Hello") return reply(call, "s", ":1.1");
-    if (destination == "org.freedesktop.DBus" && member == "GetConnectionUnixProcessID") {
-      const char* name = nullptr;
-      sd_bus_message_read(call, "s", &name);
-      return reply(call, "u", std::string(name) == kApp ? appPid.load() : 1u);
-    }
-    if (destination == "org.a11y.atspi.Registry") return replyRefs(call, {kRoot});
-    return app ? app(call) : nullptr;
-  }
-
-  void accept() {
-    const int fd = ::accept4(listener_, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
-    if (fd < 0) return;
-    sd_bus* bus = nullptr;
-    sd_id128_t id;
-    sd_id128_randomize(&id);
-    sd_bus_new(&bus);
-    sd_bus_set_fd(bus, fd, fd);
-    sd_bus_set_server(bus, 1, id);
-    sd_bus_add_filter(bus, nullptr, &FakeBus::onMessage, this);
-    if (sd_bus_start(bus) >= 0)
-      connections_.push_back(bus);
-    else
-      sd_bus_unref(bus);
-  }
-
-  void run() {
-    while (!stop_) {
-      if (drop_.exchange(false)) {
-        for (sd_bus* b : connections_)
-          sd_bus_close_unref(b);
-        connections_.clear();
-      }
-      std::vector<pollfd> fds = {{listener_, POLLIN, 0}};
-      for (sd_bus* b : connections_)
-        fds.push_back({sd_bus_get_fd(b), static_cast<short>(sd_bus_get_events(b)), 0});
-      poll(fds.data(), fds.size(), 5);
-      if (fds[0].revents & POLLIN) accept();
-      for (sd_bus* b : connections_)
-        while (sd_bus_process(b, nullptr) > 0)
-          continue;
-    }
-    for (sd_bus* b : connections_)
-      sd_bus_close_unref(b);
-  }
-
-  const std::filesystem::path dir_ = doubles::makeTemporaryDirectory();
-  int listener_ = -1;
-  std::thread thread_;
-  std::atomic<bool> stop_{false};
-  std::atomic<bool> drop_{false};
-  std::mutex mutex_;
-  Handler app_;
-  std::map<std::string, int> counts_;
-  std::vector<sd_bus*> connections_;  // bus thread only
-};
-
-// The bus answers as `app` until a test hands it another handler.
+// The peer plays the bus daemon and the registry at an address of its own, which is also the
+// application's own socket; calls to anyone else go to the application setApp() gives, at first
+// `app`.
 class AtspiReaderTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    setenv("AT_SPI_BUS_ADDRESS", bus_.address().c_str(), 1);
-    bus_.setApp([this](sd_bus_message* call) { return app.answer(call); });
+    setenv("AT_SPI_BUS_ADDRESS", address_.c_str(), 1);
+    setApp([this](const Call& call) { return app.answer(call); });
+    bus_.start();
   }
   void TearDown() override { unsetenv("AT_SPI_BUS_ADDRESS"); }
+  void setApp(doubles::Handler application) {
+    bus_.setHandler([this, application](const Call& call) -> sd_bus_message* {
+      if (call.member == "Hello") return reply(call, "s", ":1.1");
+      if (call.destination == "org.freedesktop.DBus" &&
+          call.member == "GetConnectionUnixProcessID") {
+        const char* name = nullptr;
+        sd_bus_message_read(call.message, "s", &name);
+        return reply(call, "u", std::string(name) == kApp ? appPid.load() : 1u);
+      }
+      if (call.destination == "org.a11y.atspi.Registry") return replyRefs(call, {kRoot});
+      return application(call);
+    });
+  }
 
   QtApp app;  // before the bus, whose thread calls it until the bus goes
-  FakeBus bus_;
+  std::atomic<std::uint32_t> appPid{kPid};  // the process the bus says the application is
+  doubles::BusPeer bus_;
+  const std::string address_ = bus_.listen();
 };
 
 // The port the program uses: one read by levels, the snapshot, the walk. Answers of the wrong
@@ -228,12 +89,12 @@ TEST_F(AtspiReaderTest, ThePortGivesTheWalkTheMenu) {
   app.children["/pop"].push_back("/odd");
   app.children["/odd"] = {};
   const std::string marker = doubles::makeTemporaryDirectory() + "/ran";
-  bus_.setApp([&](sd_bus_message* call) -> sd_bus_message* {
-    const std::string member = sd_bus_message_get_member(call);
+  setApp([&](const Call& call) -> sd_bus_message* {
+    const std::string& member = call.member;
     if (member == "GetApplicationBusAddress") {
       return reply(call, "s", ("unixexec:path=/usr/bin/touch,argv0=touch,argv1=" + marker).c_str());
     }
-    if (sd_bus_message_get_path(call) == std::string("/odd")) {  // a number for each text
+    if (call.path == "/odd") {  // a number for each text
       if (member == "Get") return reply(call, "v", "i", 7);
       if (member == "GetKeyBinding") return reply(call, "u", 1u);
     }
@@ -283,7 +144,7 @@ TEST_F(AtspiReaderTest, TheActiveWindowsMenuBarIsReadAndRememberedUntilReplaced)
 }
 
 TEST_F(AtspiReaderTest, ASilentApplicationCostsOneDeadline) {
-  bus_.setApp([](sd_bus_message*) { return nullptr; });  // stopped: never answers
+  setApp([](const Call&) -> sd_bus_message* { return nullptr; });  // stopped: never answers
   AtspiReader reader(ReadOptions{.deadline = 100ms});
   for (int i = 0; i < 2; ++i) {
     const ReadResult read = reader.read(kPid);
@@ -308,9 +169,9 @@ TEST_F(AtspiReaderTest, ASilentApplicationCostsOneDeadline) {
   }
   const AtspiAccessibility port(ReadOptions{.deadline = 300ms, .aheadDeadline = 300ms});
   for (const bool someKeys : {false, true}) {
-    bus_.setApp([this, someKeys](sd_bus_message* call) -> sd_bus_message* {
-      const std::string member = sd_bus_message_get_member(call);
-      const std::string path = sd_bus_message_get_path(call);
+    setApp([this, someKeys](const Call& call) -> sd_bus_message* {
+      const std::string& member = call.member;
+      const std::string& path = call.path;
       if (member == "GetKeyBinding" && (!someKeys || path == "/save")) return nullptr;
       return app.answer(call);
     });
@@ -321,9 +182,9 @@ TEST_F(AtspiReaderTest, ASilentApplicationCostsOneDeadline) {
 
 TEST_F(AtspiReaderTest, AMenuThatNeverEndsIsBounded) {
   int next = 0;
-  bus_.setApp([&](sd_bus_message* call) -> sd_bus_message* {
-    const std::string member = sd_bus_message_get_member(call);
-    const std::string path = sd_bus_message_get_path(call);
+  setApp([&](const Call& call) -> sd_bus_message* {
+    const std::string& member = call.member;
+    const std::string& path = call.path;
     if (member == "GetChildren" && path.starts_with("/n")) {  // every item has 500 new children
       std::vector<std::string> kids;
       for (int i = 0; i < 500; ++i)
@@ -343,10 +204,10 @@ TEST_F(AtspiReaderTest, AMenuThatNeverEndsIsBounded) {
 
 // A GTK-shaped application: its own socket, the search and the cache.
 TEST_F(AtspiReaderTest, ReadsACacheOverTheApplicationsSocket) {
-  const std::string peer = bus_.address();
-  bus_.setApp([&](sd_bus_message* call) -> sd_bus_message* {
-    const std::string member = sd_bus_message_get_member(call);
-    const std::string path = sd_bus_message_get_path(call);
+  const std::string peer = address_;
+  setApp([&](const Call& call) -> sd_bus_message* {
+    const std::string& member = call.member;
+    const std::string& path = call.path;
     if (member == "GetApplicationBusAddress") return reply(call, "s", peer.c_str());
     if (member == "GetChildren" && path == kRoot) return replyRefs(call, {"/win"});
     if (member == "GetState") return reply(call, "au", 2, 2u, 0u);  // active
@@ -369,7 +230,7 @@ TEST_F(AtspiReaderTest, ReadsACacheOverTheApplicationsSocket) {
     }
     if (member == "GetKeyBinding")
       return reply(call, "s", path == "/save" ? "s;<Alt>f:s;<Primary>s" : "");
-    return replyError(call);
+    return error(call);
   });
   AtspiReader reader;
   for (int i = 0; i < 2; ++i) {  // the second read reuses the socket and asks no address
@@ -388,7 +249,7 @@ TEST_F(AtspiReaderTest, ReadsACacheOverTheApplicationsSocket) {
 
 // Our own objects answer on the thread that would be waiting for them (an About box in front).
 TEST_F(AtspiReaderTest, NeverReadsItsOwnProcess) {
-  bus_.appPid = static_cast<std::uint32_t>(getpid());
+  appPid = static_cast<std::uint32_t>(getpid());
   AtspiReader reader;
   EXPECT_FALSE(reader.read(getpid()).found);
   EXPECT_EQ(bus_.calls("GetChildren"), 0);
@@ -397,7 +258,7 @@ TEST_F(AtspiReaderTest, NeverReadsItsOwnProcess) {
 TEST_F(AtspiReaderTest, ReconnectsAfterTheBusWentAway) {
   AtspiReader reader;
   ASSERT_FALSE(reader.read(kPid).replies.keyBindings.empty());
-  bus_.dropConnections();
+  bus_.closeListened();
   std::this_thread::sleep_for(30ms);
   reader.read(kPid);  // may find the connection broken
   const ReadResult again = reader.read(kPid);

@@ -12,9 +12,9 @@
 #include <utility>
 #include <vector>
 
-#include "backends/linux/dbus/bus_connection.h"
 #include "backends/linux/gnome/shell_feed.h"
 #include "backends/linux/gnome/shell_workspace.h"
+#include "bus_peer.h"
 #include "test_servers.h"
 
 namespace tavrine::gnome {
@@ -30,51 +30,38 @@ class Peer {
  public:
   // `failure`: the error Subscribe answers with, none for success.
   explicit Peer(bool shell, bool extension = true, const char* failure = nullptr,
-                const std::string& address = doubles::sessionBusAddress())
-      : bus_(dbus::connectToAddress(address, true)), failure_(failure) {
-    if (!bus_) return;
-    if (extension) {
-      sd_bus_slot* slot = nullptr;
-      sd_bus_add_object(bus_.get(), &slot, ShellFeed::kPath, &Peer::onCall, this);
-      object_.reset(slot);
-    }
-    if (shell) sd_bus_request_name(bus_.get(), ShellFeed::kShellName, 0);
+                const std::string& address = doubles::sessionBusAddress()) {
+    peer_.setHandler([=, this](const doubles::Call& call) -> sd_bus_message* {
+      if (!extension || call.path != ShellFeed::kPath || call.member != "Subscribe")
+        return doubles::error(call);
+      subscriber_ = sd_bus_message_get_sender(call.message);
+      if (std::exchange(silentOnce, false)) return nullptr;  // never answered
+      sd_bus_message* r = nullptr;
+      if (failure == nullptr) return doubles::reply(call);
+      sd_bus_message_new_method_errorf(call.message, &r, failure, "busy");
+      return r;
+    });
+    connected_ = peer_.join(address) == 0 && (!shell || peer_.own(0, ShellFeed::kShellName));
   }
-  bool connected() const { return bus_ != nullptr; }
+  bool connected() const { return connected_; }
   const std::string& subscriber() const { return subscriber_; }
-  void process() {
-    while (bus_ && sd_bus_process(bus_.get(), nullptr) > 0) {
-    }
+  void process() { peer_.process(); }
+  void releaseName() {
+    peer_.call(0, "org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus",
+               "ReleaseName", "s", ShellFeed::kShellName);
   }
-  void releaseName() { sd_bus_release_name(bus_.get(), ShellFeed::kShellName); }
   bool silentOnce = false;  // the first Subscribe goes unanswered
 
   // A signal of the extension's interface to `to` (empty: to everyone).
   template <class... Args>
   void emit(const std::string& to, const char* member, const char* types = "", Args... args) {
-    doubles::sendSignalTo(bus_.get(), to, ShellFeed::kPath, ShellFeed::kInterface, member, types,
-                          args...);
+    peer_.sendSignal(0, to, ShellFeed::kPath, ShellFeed::kInterface, member, types, args...);
   }
   void modifiers(const std::string& to, std::uint32_t held) { emit(to, "Modifiers", "u", held); }
 
  private:
-  static int onCall(sd_bus_message* m, void* userdata, sd_bus_error* /*error*/) {
-    auto& self = *static_cast<Peer*>(userdata);
-    if (!sd_bus_message_is_method_call(m, ShellFeed::kInterface, "Subscribe")) return 0;
-    self.subscriber_ = sd_bus_message_get_sender(m);
-    if (self.silentOnce) {
-      self.silentOnce = false;
-      return 1;  // handled, never answered
-    }
-    if (self.failure_ != nullptr) {
-      return sd_bus_reply_method_errorf(m, self.failure_, "busy");
-    }
-    return sd_bus_reply_method_return(m, "");
-  }
-
-  dbus::BusPtr bus_;
-  dbus::SlotPtr object_;
-  const char* failure_;
+  doubles::BusPeer peer_;
+  bool connected_ = false;
   std::string subscriber_;
 };
 

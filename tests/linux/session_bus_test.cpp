@@ -81,29 +81,6 @@ TEST(A11yBusTrustTest, AskingSwitchesTheAccessibilityBusOnAndPublishesItsAddress
   x.deleteProperty(x.root(), "AT_SPI_BUS");
 }
 
-TEST(SingleInstanceTest, OneInstanceHoldsTheBusName) {
-  const std::string& address = doubles::sessionBusAddress();
-  if (address.empty()) GTEST_SKIP() << "dbus-daemon is not installed";
-  const std::string lock = doubles::makeTemporaryDirectory() + "/unused.lock";
-  auto firstBus = std::make_unique<SessionBus>(address);
-  auto first = std::make_unique<SingleInstance>();
-  EXPECT_EQ(first->claim(*firstBus, "io.github.tavrine.Test", lock), Claim::first);
-
-  SessionBus secondBus(address);
-  SingleInstance second;
-  EXPECT_EQ(second.claim(secondBus, "io.github.tavrine.Test", lock), Claim::alreadyRunning);
-
-  // The name goes with the first program's connection.
-  first.reset();
-  firstBus.reset();
-  SessionBus thirdBus(address);
-  EXPECT_TRUE(doubles::eventually(
-      [&] {
-        return SingleInstance().claim(thirdBus, "io.github.tavrine.Test", lock) == Claim::first;
-      },
-      1s));
-}
-
 TEST(SingleInstanceTest, ALockFileStandsInWithoutASessionBus) {
   const std::string lock = doubles::makeTemporaryDirectory() + "/tavrine.lock";
   SessionBus noBus("unix:path=/nonexistent/tavrine-test-bus");

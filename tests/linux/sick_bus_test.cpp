@@ -3,16 +3,14 @@
 // main thread during holds over them.
 #include <gtest/gtest.h>
 #include <signal.h>
-#include <sys/socket.h>
-#include <sys/un.h>
 #include <systemd/sd-bus.h>
 #include <unistd.h>
 
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <thread>
@@ -30,7 +28,7 @@
 #include "backends/linux/dbus/desktop_notification.h"
 #include "backends/linux/dbus/session_bus.h"
 #include "backends/linux/dbus/single_instance.h"
-#include "notification_server.h"
+#include "bus_peer.h"
 #include "programs/linux/linux_sources.h"
 #include "shell/qt/qt_run_loop.h"
 #include "support/fake_platform.h"
@@ -83,22 +81,10 @@ pid_t launcherPid(SessionBus& bus) {
   return pid;
 }
 
-// A socket that takes connections (the kernel completes them) and never reads a byte: its
-// address, and in `fd` the socket to close.
-std::string silentBus(int& fd) {
-  const std::string path = doubles::makeTemporaryDirectory() + "/silent";
-  fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  sockaddr_un where{};
-  where.sun_family = AF_UNIX;
-  std::strncpy(where.sun_path, path.c_str(), sizeof where.sun_path - 1);
-  if (bind(fd, reinterpret_cast<sockaddr*>(&where), sizeof where) != 0 || listen(fd, 64) != 0)
-    return {};
-  return "unix:path=" + path;
-}
-
 TEST(SickBusTest, EveryRequestToABusThatNeverAnswersIsBounded) {
-  int silent = -1;
-  const std::string address = silentBus(silent);
+  // Takes connections (the kernel completes them) and never reads a byte.
+  doubles::BusPeer silent;
+  const std::string address = silent.listen();
   ASSERT_FALSE(address.empty());
   const std::string lock = doubles::makeTemporaryDirectory() + "/tavrine.lock";
 
@@ -125,7 +111,6 @@ TEST(SickBusTest, EveryRequestToABusThatNeverAnswersIsBounded) {
     ASSERT_TRUE(listener.start({[](modifier::Flags) {}, [](modifier::Flags) {}, {}}));
     std::this_thread::sleep_for(50ms);  // into its lookup
   });
-  close(silent);
 }
 
 TEST(SickBusTest, ASessionBusThatRestartsIsJoinedAgain) {
@@ -159,28 +144,43 @@ TEST(SickBusTest, ASessionBusThatRestartsIsJoinedAgain) {
   EXPECT_EQ(lost, 0);
 
   // The new connection hears a button though the server answers after our calls' timeout.
-  doubles::NotificationServer server(address, 400ms);
+  std::vector<std::string> actions;
+  doubles::BusPeer server([&](const doubles::Call& call) -> sd_bus_message* {
+    const char* text = nullptr;
+    if (call.member != "Notify") return doubles::error(call);
+    sd_bus_message_skip(call.message, "susss");
+    sd_bus_message_enter_container(call.message, 'a', "s");
+    while (sd_bus_message_read(call.message, "s", &text) > 0)
+      actions.emplace_back(text);
+    return doubles::reply(call, "u", 7u);
+  });
+  ASSERT_TRUE(server.join(address) == 0 && server.own(0, "org.freedesktop.Notifications"));
+  server.delayReplies(400ms);
   std::vector<std::string> chosen;
   expectWithin(100ms, "notification, server answering late", [&] {
     EXPECT_TRUE(notifications.notify("Tavrine", "", "s", "b",
                                      {{"accessibility", "Turn on accessibility"}},
                                      [&](const std::string& key) { chosen.push_back(key); }));
   });
-  ASSERT_TRUE(eventually([&] { return !server.actions().empty(); }));
-  EXPECT_EQ(server.actions(), (std::vector<std::string>{"accessibility", "Turn on accessibility"}));
+  ASSERT_TRUE(eventually([&] { return server.process(), !actions.empty(); }));
+  EXPECT_EQ(actions, (std::vector<std::string>{"accessibility", "Turn on accessibility"}));
   std::this_thread::sleep_for(500ms);
+  server.process();  // the answer, late
   // Forged by another client and addressed to us alone: no click.
-  SessionBus forger(address);
+  doubles::BusPeer forger;
   const char* us = nullptr;
   sd_bus_get_unique_name(bus.connection(), &us);
-  doubles::sendSignalTo(forger.connection(), us, "/org/freedesktop/Notifications",
-                        "org.freedesktop.Notifications", "ActionInvoked", "us", 7U,
-                        "accessibility");
+  const auto click = [](doubles::BusPeer& from, std::uint32_t id, const std::string& to) {
+    from.sendSignal(0, to, "/org/freedesktop/Notifications", "org.freedesktop.Notifications",
+                    "ActionInvoked", "us", id, "accessibility");
+  };
+  ASSERT_EQ(forger.join(address), 0);
+  click(forger, 7, us);
   std::this_thread::sleep_for(50ms);
   bus.processPending();
   EXPECT_TRUE(chosen.empty()) << "a forged click was believed";
-  server.invoke(8, "accessibility");  // another notification's
-  server.invoke(7, "accessibility");
+  click(server, 8, "");  // another notification's
+  click(server, 7, "");
   EXPECT_TRUE(eventually([&] {
     bus.processPending();
     return !chosen.empty();
@@ -190,11 +190,16 @@ TEST(SickBusTest, ASessionBusThatRestartsIsJoinedAgain) {
   // Another program took the name while the bus was away: this one hears it.
   daemon.stop();
   ASSERT_TRUE(start());
-  SessionBus taker(address);
-  ASSERT_EQ(SingleInstance().claim(taker, kName, dir + "/3.lock"), Claim::first);
+  auto taker = std::make_unique<SessionBus>(address);
+  ASSERT_EQ(SingleInstance().claim(*taker, kName, dir + "/3.lock"), Claim::first);
   bus.processPending();
   bus.connection();
   EXPECT_EQ(lost, 1);
+  // The name goes with the program's connection.
+  taker.reset();
+  SessionBus next(address);
+  EXPECT_TRUE(eventually(
+      [&] { return SingleInstance().claim(next, kName, dir + "/4.lock") == Claim::first; }, 1s));
 }
 
 // The permission poll asks every second: after the first answer no check waits for the launcher,
@@ -221,9 +226,10 @@ TEST(SickBusTest, AnAccessibilityLauncherThatStopsOrRestarts) {
   // Only the launcher says when the switch changes.
   const char* us = nullptr;
   sd_bus_get_unique_name(bus.connection(), &us);
-  doubles::sendSignalTo(SessionBus(address).connection(), us, "/org/a11y/bus",
-                        "org.freedesktop.DBus.Properties", "PropertiesChanged", "sa{sv}as",
-                        "org.a11y.Status", 1, "IsEnabled", "b", 1, 0);
+  doubles::BusPeer forger;
+  ASSERT_EQ(forger.join(address), 0);
+  forger.sendSignal(0, us, "/org/a11y/bus", "org.freedesktop.DBus.Properties", "PropertiesChanged",
+                    "sa{sv}as", "org.a11y.Status", 1, "IsEnabled", "b", 1, 0);
   std::this_thread::sleep_for(50ms);
   EXPECT_FALSE(trust.isProcessTrusted()) << "a forged switch was believed";
 
@@ -313,8 +319,8 @@ Stall stallOver(std::int32_t pid, int holds, bool untilShown = false,
 TEST(HoldStallTest, TheMainThreadNeverWaitsOnAnotherProcess) {
   doubles::HostileBus peer;
   if (!peer.start()) GTEST_SKIP() << "dbus-daemon is not installed";
-  int silent = -1;
-  const std::string silentAddress = silentBus(silent);
+  doubles::BusPeer silent;  // never answers
+  const std::string silentAddress = silent.listen();
   const auto judge = [&](const char* what, int holds, bool untilShown = false,
                          atspi::ReadOptions options = {}) {
     bool under = false;
@@ -340,7 +346,6 @@ TEST(HoldStallTest, TheMainThreadNeverWaitsOnAnotherProcess) {
   const ScopedEnv session("DBUS_SESSION_BUS_ADDRESS", silentAddress.c_str());
   const ScopedEnv atspi("AT_SPI_BUS_ADDRESS", nullptr);
   judge("session bus never answers", 3);
-  close(silent);
 }
 
 }  // namespace

@@ -80,13 +80,7 @@ bool HostileBus::start(int maxRepliesPerConnection) {
   if (address_.empty()) return false;
   application_ = peer_.start({TAVRINE_HOSTILE_PEER, address_, "{fd}"}, {}, dir + "/peer.log");
   pid_ = peer_.pid();
-  if (application_.empty() || sd_bus_new(&bus_) < 0) return false;
-  return sd_bus_set_address(bus_, address_.c_str()) >= 0 && sd_bus_set_bus_client(bus_, 1) >= 0 &&
-         sd_bus_start(bus_) >= 0;
-}
-
-HostileBus::~HostileBus() {
-  sd_bus_flush_close_unref(bus_);
+  return !application_.empty() && control_.join(address_) == 0;
 }
 
 std::string ServerProcess::start(std::vector<std::string> argv, const std::vector<std::string>& env,

@@ -5,12 +5,12 @@
 
 #include <sys/types.h>
 
-#include <systemd/sd-bus.h>
-
 #include <chrono>
 #include <functional>
 #include <string>
 #include <vector>
+
+#include "bus_peer.h"
 
 namespace tavrine::doubles {
 
@@ -52,21 +52,6 @@ std::string startSessionBus(ServerProcess& daemon,
 // The address of a session bus as above, shared by the test program and started on first use.
 const std::string& sessionBusAddress();
 
-// Sends from `from` a signal addressed to `to` alone (empty: to everyone); the bus hands one
-// addressed to `to` to every match of `to`'s, whatever sender the match names.
-template <class... Args>
-void sendSignalTo(sd_bus* from, const std::string& to, const char* path, const char* interface,
-                  const char* member, const char* types, Args... args) {
-  sd_bus_message* m = nullptr;
-  if (sd_bus_message_new_signal(from, &m, path, interface, member) >= 0 &&
-      (to.empty() || sd_bus_message_set_destination(m, to.c_str()) >= 0) &&
-      sd_bus_message_append(m, types, args...) >= 0) {
-    sd_bus_send(from, m, nullptr);
-    sd_bus_flush(from);
-  }
-  sd_bus_message_unref(m);
-}
-
 // A bus of its own (dbus-daemon, session limits but `maxRepliesPerConnection` replies awaited per
 // connection) with the hostile peer (tests/linux/hostile_peer) on it as the registry, one
 // application and an intruder.
@@ -80,14 +65,9 @@ class HostileBus {
   // Calls the peer's control interface (Mode(s), Key(uusb), Activate(b)); false on failure.
   template <class... Args>
   bool control(const char* member, const char* types, Args... args) {
-    sd_bus_error error = SD_BUS_ERROR_NULL;
-    const int r = sd_bus_call_method(
-        bus_, "org.a11y.atspi.Registry", "/io/github/tavrine/HostilePeer",
-        "io.github.tavrine.HostilePeer", member, &error, nullptr, types, args...);
-    sd_bus_error_free(&error);
-    return r >= 0;
+    return control_.call(0, "org.a11y.atspi.Registry", "/io/github/tavrine/HostilePeer",
+                         "io.github.tavrine.HostilePeer", member, types, args...);
   }
-  ~HostileBus();
 
  private:
   ServerProcess daemon_;
@@ -95,7 +75,7 @@ class HostileBus {
   std::string address_;
   std::string application_;
   pid_t pid_ = -1;
-  sd_bus* bus_ = nullptr;
+  BusPeer control_;
 };
 
 }  // namespace tavrine::doubles

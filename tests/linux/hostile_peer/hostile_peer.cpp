@@ -13,64 +13,33 @@
 //   Key(uusb)    NotifyEvent(type, keysym, name) to each listener from the registry, or (true)
 //                from the application; returns once they have answered
 //   Activate(b)  window:activate of /win from the application, or (true) from the intruder
-#include <poll.h>
-#include <sys/socket.h>
-#include <sys/un.h>
-#include <systemd/sd-bus.h>
 #include <unistd.h>
 
-#include <cstdint>
 #include <cstdlib>
-#include <list>
 #include <set>
 #include <string>
 #include <vector>
 
+#include "../bus_peer.h"
+
 namespace {
+
+using namespace tavrine::doubles;
 
 constexpr const char* kRoot = "/org/a11y/atspi/accessible/root";
 // Past every cap many times over. More only measures AddressSanitizer, whose realloc copies
 // sd-bus's whole read buffer each time a few KiB more of a reply come in.
 constexpr std::size_t kHugeBytes = 3 << 20;
 constexpr int kEndlessCount = 50'000;
+enum Connection { kRegistry, kQt, kGtk, kIntruder };
 
-std::string mode = "plain";
-std::string qtName, gtkName, socketPath;
+BusPeer peer;
+std::string mode, qtName, gtkName, socketAddress;
+MenuTree menu;
 std::set<std::string> keyListeners;
-sd_bus *registry, *qt, *gtk, *intruder;
-std::vector<sd_bus_message*> held;  // replies of "wide:N"
 
 bool gtkShaped() {
   return mode == "endless" || mode == "stall";
-}
-const std::string& listedName() {
-  return gtkShaped() ? gtkName : qtName;
-}
-
-sd_bus* connect(const char* address) {
-  sd_bus* bus = nullptr;
-  if (sd_bus_new(&bus) < 0 || sd_bus_set_address(bus, address) < 0 ||
-      sd_bus_set_bus_client(bus, 1) < 0 || sd_bus_start(bus) < 0) {
-    std::exit(1);
-  }
-  return bus;
-}
-
-template <class... Args>
-sd_bus_message* reply(sd_bus_message* call, const char* types, Args... args) {
-  sd_bus_message* r = nullptr;
-  sd_bus_message_new_method_return(call, &r);
-  if (*types != '\0') sd_bus_message_append(r, types, args...);
-  return r;
-}
-
-sd_bus_message* refs(sd_bus_message* call, const std::vector<std::string>& paths) {
-  sd_bus_message* r = reply(call, "");
-  sd_bus_message_open_container(r, 'a', "(so)");
-  for (const std::string& p : paths)
-    sd_bus_message_append(r, "(so)", listedName().c_str(), p.c_str());
-  sd_bus_message_close_container(r);
-  return r;
 }
 
 std::string repeat(const std::string& piece) {
@@ -80,66 +49,55 @@ std::string repeat(const std::string& piece) {
   return s;
 }
 
-// "plain", "wide:N", "huge": Qt-shaped, read by levels.
-sd_bus_message* answerMenu(sd_bus_message* call, const std::string& member,
-                           const std::string& path) {
-  const bool huge = mode == "huge";
-  if (member == "GetChildren") {
-    std::vector<std::string> items;
-    if (path == kRoot) items = {"/win"};
-    if (path == "/win") items = {"/bar"};
-    if (path == "/bar") items = {"/file"};
-    if (path == "/file") items = {"/pop"};
-    if (path == "/pop") items = {"/save"};
-    if (path == "/pop" && huge) items.push_back("/huge");
-    for (int i = 0, n = path == "/pop" && mode.starts_with("wide:") ? std::atoi(&mode[5]) : 0;
-         i < n; ++i)
-      items.push_back("/i" + std::to_string(i));
-    return refs(call, items);
+void setMode(const std::string& to) {
+  mode = to;
+  menu = MenuTree::fileSave(qtName);
+  menu.otherRole = 35;  // a menu item
+  menu.names[kRoot] = "hostile";
+  if (mode == "huge") {
+    menu.names[kRoot] = repeat("Hostile ");
+    menu.names["/file"] = "File" + repeat("e\u0301");
+    menu.children["/pop"].push_back("/huge");
+    menu.children["/huge"] = {};
+    menu.names["/huge"] = repeat("\u202Eevas ");
+    menu.bindings["/huge"] = "Ctrl+" + repeat("Shift+") + "H";
   }
-  if (member == "GetRole") return reply(call, "u", path == "/bar" ? 34u : 35u);
-  if (member == "GetState") return reply(call, "au", 2, 2u, 0u);  // active
-  std::string text;
-  if (member == "Get") {  // the Name property
-    if (path == kRoot) text = huge ? repeat("Hostile ") : "hostile";
-    if (path == "/file") text = huge ? "File" + repeat("e\u0301") : "File";
-    if (path == "/save") text = "Save";
-    if (path == "/huge") text = repeat("\u202Eevas ");
-    if (path.starts_with("/i")) text = "Item " + path.substr(2);
-    return reply(call, "v", "s", text.c_str());
+  for (int i = 0, n = mode.starts_with("wide:") ? std::atoi(&mode[5]) : 0; i < n; ++i) {
+    const std::string item = "/i" + std::to_string(i);
+    menu.children["/pop"].push_back(item);
+    menu.children[item] = {};
+    menu.names[item] = "Item " + std::to_string(i);
+    menu.bindings[item] = "Ctrl+F1";
   }
-  if (member != "GetKeyBinding") return nullptr;
-  if (path == "/save") text = "Ctrl+S";
-  if (path.starts_with("/i")) text = "Ctrl+F1";
-  if (path == "/huge") text = "Ctrl+" + repeat("Shift+") + "H";
-  return reply(call, "s", text.c_str());
+  peer.delayReplies({}, mode.starts_with("wide:"));
 }
 
-sd_bus_message* answerWrongly(sd_bus_message* call, const std::string& member) {
-  if (member == "GetChildren" || member == "GetMatches") return reply(call, "as", 1, "/win");
-  if (member == "Get") return reply(call, "v", "i", 7);
-  if (member == "GetItems") return reply(call, "a(so)", 1, ":1.1", "/x");
+sd_bus_message* answerWrongly(const Call& call) {
+  if (call.member == "GetChildren" || call.member == "GetMatches")
+    return reply(call, "as", 1, "/win");
+  if (call.member == "Get") return reply(call, "v", "i", 7);
+  if (call.member == "GetItems") return reply(call, "a(so)", 1, ":1.1", "/x");
   return reply(call, "(sa{sv})", "x", 0);
 }
 
 // "endless" (over the bus) and "stall" (over its own socket): GTK-shaped, with a cache.
-sd_bus_message* answerWithCache(sd_bus_message* call, const std::string& member,
-                                const std::string& path) {
+sd_bus_message* answerWithCache(const Call& call) {
   const int count = mode == "endless" ? kEndlessCount : 2;
   const auto node = [](int i) { return "/n" + std::to_string(i % kEndlessCount); };
-  if (member == "GetApplicationBusAddress" && mode == "stall")
-    return reply(call, "s", ("unix:path=" + socketPath).c_str());
-  if (member == "GetChildren") return refs(call, std::vector<std::string>(path == kRoot, "/win"));
-  if (member == "GetState") return reply(call, "au", 2, 2u, 0u);
-  if (member == "GetKeyBinding") return reply(call, "s", "<Primary>k");
-  if (member == "GetMatches") {
+  if (call.member == "GetApplicationBusAddress" && mode == "stall")
+    return reply(call, "s", socketAddress.c_str());
+  if (call.member == "GetChildren")
+    return refs(call, gtkName, std::vector<std::string>(call.path == kRoot, "/win"));
+  if (call.member == "GetState") return reply(call, "au", 2, 2u, 0u);
+  if (call.member == "GetKeyBinding") return reply(call, "s", "<Primary>k");
+  if (call.member == "GetMatches") {
     std::vector<std::string> paths = {"/bar"};
-    for (int i = 0; path != "/win" && i < count; ++i)
+    for (int i = 0; call.path != "/win" && i < count; ++i)
       paths.push_back(node(i));
-    return refs(call, {paths.begin() + (path == "/win" ? 0 : 1), paths.end()});
+    return refs(call, gtkName, {paths.begin() + (call.path == "/win" ? 0 : 1), paths.end()});
   }
-  if (member != "GetItems") return nullptr;
-  sd_bus_message* r = reply(call, "");
+  if (call.member != "GetItems") return error(call);
+  sd_bus_message* r = reply(call);
   sd_bus_message_open_container(r, 'a', "((so)(so)(so)iiassusau)");
   for (int i = 0; i < count; ++i) {
     const std::string parent = i == 0 && count == 2 ? "/bar" : node((i + count - 1) % count);
@@ -151,164 +109,48 @@ sd_bus_message* answerWithCache(sd_bus_message* call, const std::string& member,
   return r;
 }
 
-sd_bus_message* answerRegistry(sd_bus_message* call, const std::string& member) {
+sd_bus_message* answerRegistry(const Call& call) {
   std::uint32_t type = 0, keysym = 0;
   const char* text = nullptr;
   int fake = 0;
-  if (member == "GetChildren") return reply(call, "a(so)", 1, listedName().c_str(), kRoot);
-  if (member == "RegisterKeystrokeListener") keyListeners.insert(sd_bus_message_get_sender(call));
-  if (member == "Mode" && sd_bus_message_read(call, "s", &text) > 0) mode = text;
-  if (member == "Key" && sd_bus_message_read(call, "uusb", &type, &keysym, &text, &fake) > 0) {
-    for (const std::string& listener : keyListeners) {
-      sd_bus_call_method(fake ? qt : registry, listener.c_str(),
-                         "/io/github/tavrine/Tavrine/Keystrokes",
-                         "org.a11y.atspi.DeviceEventListener", "NotifyEvent", nullptr, nullptr,
-                         "(uiuuisb)", type, keysym, 37u, 0u, 0, text, 0);
-    }
+  if (call.member == "GetChildren")
+    return reply(call, "a(so)", 1, (gtkShaped() ? gtkName : qtName).c_str(), kRoot);
+  if (call.member == "RegisterKeystrokeListener")
+    keyListeners.insert(sd_bus_message_get_sender(call.message));
+  if (call.member == "Mode" && sd_bus_message_read(call.message, "s", &text) > 0) setMode(text);
+  if (call.member == "Key" &&
+      sd_bus_message_read(call.message, "uusb", &type, &keysym, &text, &fake) > 0) {
+    for (const std::string& listener : keyListeners)
+      peer.call(fake ? kQt : kRegistry, listener.c_str(), "/io/github/tavrine/Tavrine/Keystrokes",
+                "org.a11y.atspi.DeviceEventListener", "NotifyEvent", "(uiuuisb)", type, keysym, 37u,
+                0u, 0, text, 0);
   }
-  if (member == "Activate" && sd_bus_message_read(call, "b", &fake) > 0) {
-    sd_bus_emit_signal(fake ? intruder : qt, "/win", "org.a11y.atspi.Event.Window", "Activate",
-                       "siiva{sv}", "", 0, 0, "i", 0, 0);
-    sd_bus_flush(fake ? intruder : qt);
+  if (call.member == "Activate" && sd_bus_message_read(call.message, "b", &fake) > 0) {
+    peer.sendSignal(fake ? kIntruder : kQt, "", "/win", "org.a11y.atspi.Event.Window", "Activate",
+                    "siiva{sv}", "", 0, 0, "i", 0, 0);
   }
-  return reply(call, member == "RegisterKeystrokeListener" ? "b" : "", 1);
-}
-
-int onMessage(sd_bus_message* m, void* userdata, sd_bus_error*) {
-  if (!sd_bus_message_is_method_call(m, nullptr, nullptr)) return 0;
-  const std::string member = sd_bus_message_get_member(m);
-  const std::string path = sd_bus_message_get_path(m);
-  sd_bus_message* r = nullptr;
-  if (userdata == registry) {
-    r = answerRegistry(m, member);
-  } else if (userdata != qt) {
-    r = answerWithCache(m, member, path);
-  } else {
-    r = mode == "wrong" ? answerWrongly(m, member) : answerMenu(m, member, path);
-  }
-  if (r == nullptr)
-    sd_bus_message_new_method_errorf(m, &r, "org.freedesktop.DBus.Error.UnknownMethod", "no");
-  if (userdata == qt && mode.starts_with("wide:")) {
-    held.push_back(r);
-    return 1;
-  }
-  sd_bus_send(sd_bus_message_get_bus(m), r, nullptr);
-  sd_bus_message_unref(r);
-  return 1;
-}
-
-// The application's own socket through a relay that passes the handshake, then half of the
-// application's first reply, then nothing: the reader is left in the middle of a message.
-struct StallingRelay {
-  int client = -1, inner = -1;
-  sd_bus* server = nullptr;
-  std::string pending;
-  bool authenticated = false, stalled = false;
-
-  void relay() {
-    char buffer[65536];
-    ssize_t n;
-    while ((n = read(client, buffer, sizeof buffer)) > 0) {
-      [[maybe_unused]] const ssize_t w = write(inner, buffer, static_cast<std::size_t>(n));
-    }
-    while (!stalled && (n = read(inner, buffer, sizeof buffer)) > 0) {
-      pending.append(buffer, static_cast<std::size_t>(n));
-      for (std::size_t end; !authenticated && (end = pending.find("\r\n")) != std::string::npos;) {
-        [[maybe_unused]] const ssize_t w = write(client, pending.data(), end + 2);
-        authenticated = pending.starts_with("OK");
-        pending.erase(0, end + 2);
-      }
-      if (authenticated && !pending.empty()) {
-        [[maybe_unused]] const ssize_t w = write(client, pending.data(), pending.size() / 2);
-        stalled = true;
-      }
-    }
-  }
-};
-std::list<StallingRelay> relays;
-
-void acceptRelay(int listener) {
-  int pair[2];
-  const int client = accept4(listener, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
-  if (client < 0 || socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0, pair) != 0)
-    return;
-  StallingRelay& r = relays.emplace_back();
-  r.client = client;
-  r.inner = pair[1];
-  sd_id128_t id;
-  sd_id128_randomize(&id);
-  sd_bus_new(&r.server);
-  sd_bus_set_fd(r.server, pair[0], pair[0]);
-  sd_bus_set_server(r.server, 1, id);
-  sd_bus_add_filter(r.server, nullptr, &onMessage, gtk);
-  sd_bus_start(r.server);
+  return reply(call, call.member == "RegisterKeystrokeListener" ? "b" : "", 1);
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
   if (argc != 3) return 2;
-  sd_bus** buses[] = {&registry, &qt, &gtk, &intruder};
-  for (sd_bus** bus : buses) {
-    *bus = connect(argv[1]);
-    sd_bus_add_filter(*bus, nullptr, &onMessage, *bus);
-  }
-  const char* unique = nullptr;
-  if (sd_bus_request_name(registry, "org.a11y.atspi.Registry", 0) < 0) return 1;
-  sd_bus_get_unique_name(qt, &unique);
-  qtName = unique;
-  sd_bus_get_unique_name(gtk, &unique);
-  gtkName = unique;
-
-  char dir[] = "/tmp/tavrine-hostile-XXXXXX";
-  socketPath = std::string(mkdtemp(dir) != nullptr ? dir : "/tmp") + "/peer";
-  const int listener = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
-  sockaddr_un addr{.sun_family = AF_UNIX, .sun_path = {}};
-  socketPath.copy(addr.sun_path, sizeof addr.sun_path - 1);
-  if (bind(listener, reinterpret_cast<const sockaddr*>(&addr), sizeof addr) != 0 ||
-      listen(listener, 16) != 0) {
-    return 1;
-  }
+  for (int c = kRegistry; c <= kIntruder; ++c)
+    if (peer.join(argv[1]) != c) return 1;
+  if (!peer.own(kRegistry, "org.a11y.atspi.Registry")) return 1;
+  qtName = peer.uniqueName(kQt);
+  gtkName = peer.uniqueName(kGtk);
+  socketAddress = peer.listen(true);
+  if (socketAddress.empty()) return 1;
+  setMode("plain");
+  peer.setHandler([](const Call& call) {
+    if (call.connection == kRegistry) return answerRegistry(call);
+    if (call.connection != kQt) return answerWithCache(call);
+    return mode == "wrong" ? answerWrongly(call) : menu.answer(call);
+  });
   const std::string line = qtName + "\n";
   [[maybe_unused]] const ssize_t written = write(std::atoi(argv[2]), line.data(), line.size());
   close(std::atoi(argv[2]));
-
-  for (;;) {
-    std::vector<pollfd> fds = {{listener, POLLIN, 0}};
-    for (sd_bus** bus : buses)
-      fds.push_back({sd_bus_get_fd(*bus), static_cast<short>(sd_bus_get_events(*bus)), 0});
-    for (const StallingRelay& r : relays) {
-      fds.push_back({r.client, POLLIN, 0});
-      fds.push_back({r.inner, POLLIN, 0});
-      fds.push_back({sd_bus_get_fd(r.server), static_cast<short>(sd_bus_get_events(r.server)), 0});
-    }
-    const int events = poll(fds.data(), fds.size(), 20);
-    if (events == 0) {  // calls paused: what "wide:N" held goes out
-      for (sd_bus_message* r : held) {
-        sd_bus_send(qt, r, nullptr);
-        sd_bus_message_unref(r);
-      }
-      held.clear();
-    }
-    if (fds[0].revents & POLLIN) acceptRelay(listener);
-    for (sd_bus** bus : buses) {
-      int r;
-      while ((r = sd_bus_process(*bus, nullptr)) > 0)
-        continue;
-      if (r < 0) return 0;  // the bus went away
-    }
-    for (StallingRelay& r : relays) {
-      while (sd_bus_process(r.server, nullptr) > 0)
-        continue;
-      r.relay();
-    }
-    std::erase_if(relays, [](StallingRelay& r) {  // the reader gave up and closed
-      char probe;
-      if (recv(r.client, &probe, 1, MSG_PEEK | MSG_DONTWAIT) != 0) return false;
-      close(r.client);
-      close(r.inner);
-      sd_bus_close_unref(r.server);
-      return true;
-    });
-  }
+  peer.run();  // until the bus goes away
 }
