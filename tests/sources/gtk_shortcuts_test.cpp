@@ -101,31 +101,6 @@ TEST(ElfSections, RefusesWhatLiesOutsideTheFile) {
     EXPECT_TRUE(gresourceSections(file).empty()) << what;
 }
 
-TEST(ResourceBundle, FindsShortcutsWindowsByContentWhateverTheirNames) {
-  const std::string bundle = readFile(TAVRINE_FIXTURE_BUNDLE);
-  ASSERT_FALSE(bundle.empty());
-  const auto files = shortcutsUiFiles(std::as_bytes(std::span(bundle.data(), bundle.size())));
-  ASSERT_EQ(files.size(), 2u);
-  EXPECT_EQ(files[0].path, "/org/example/Fixture/gtk/help-overlay.ui");
-  // Stored compressed, handed back as text.
-  EXPECT_EQ(files[1].path, "/org/example/Fixture/ui/editor-keys.ui");
-  EXPECT_EQ(files[1].text, readFile(TAVRINE_FIXTURES "/editor-keys.ui"));
-  EXPECT_TRUE(shortcutsUiFiles(bytesOf(std::string(64, 'G'))).empty());
-}
-
-TEST(ShortcutsUi, TakesAcceleratorShortcutsUnderTheirGroups) {
-  const auto ui = parseShortcutsUi(readFile(TAVRINE_FIXTURES "/help-overlay.ui"));
-  ASSERT_TRUE(ui);
-  EXPECT_EQ(ui->domain, "tavrine-fixture");
-  const UiText documents{"Documents", "shortcut window", true};
-  // The gesture and the shortcut GTK fills from an action at run time are left out.
-  const std::vector<UiShortcut> expected{
-      {documents, {"New document", "shortcut window", true}, {"<control>n"}},
-      {documents, {"Zoom In", "", true}, {"<ctrl>plus", "<ctrl>equal"}},
-  };
-  EXPECT_EQ(ui->shortcuts, expected);
-}
-
 TEST(ShortcutsUi, RefusesMalformedAndDeepXml) {
   EXPECT_FALSE(parseShortcutsUi("<interface><object class=\"GtkShortcutsGroup\">"));
   EXPECT_FALSE(parseShortcutsUi("<interface></object>"));
@@ -288,16 +263,21 @@ TEST(HostileFiles, OverlappingCatalogueEntriesAreRefusedNotCopied) {
   testing::withinBounds([&] { EXPECT_FALSE(MoCatalog::parse(file)); }, 10, 256);
 }
 
-TEST(HostileFiles, MalformedBundlesThatCrashGLibGiveOnlyTheirIntactFiles) {
-  for (const char* name : {"malformed-table-1.gresource", "malformed-table-2.gresource"})
+// Shortcuts windows are known by their content; what is left of a malformed bundle that crashes
+// GLib's own reader is read.
+TEST(HostileFiles, BundlesGiveTheirIntactShortcutsWindowsEvenWhereGLibWouldCrash) {
+  const std::string editor = "/org/example/Fixture/ui/editor-keys.ui";
+  const std::pair<std::string, std::vector<std::string>> bundles[] = {
+      {TAVRINE_FIXTURE_BUNDLE, {"/org/example/Fixture/gtk/help-overlay.ui", editor}},
+      {TAVRINE_FIXTURES "/malformed-table-1.gresource", {editor}},
+      {TAVRINE_FIXTURES "/malformed-table-2.gresource", {editor}}};
+  for (const auto& [file, expected] : bundles)
     testing::withinBounds(
         [&] {
-          const std::string bundle = readFile(std::string(TAVRINE_FIXTURES "/") + name);
-          ASSERT_FALSE(bundle.empty());
-          const auto files =
-              shortcutsUiFiles(std::as_bytes(std::span(bundle.data(), bundle.size())));
-          ASSERT_EQ(files.size(), 1u) << name;
-          EXPECT_EQ(files[0].path, "/org/example/Fixture/ui/editor-keys.ui");
+          std::vector<std::string> paths;
+          for (const auto& ui : shortcutsUiFiles(bytesOf(readFile(file))))
+            paths.push_back(ui.path);
+          EXPECT_EQ(paths, expected) << file;
         },
         10, 256);
 }
