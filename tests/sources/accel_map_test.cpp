@@ -4,27 +4,20 @@
 #include <tuple>
 
 #include "sources/accel_map/accel_map.h"
+#include "support.h"
 
 namespace tavrine::sources::accel_map {
 namespace {
 
 TEST(AccelMap, ReadsDefaultsAndTheUsersChangesAndSkipsTheRest) {
-  const auto entries = parseAccelMap(
-      "; thunar GtkAccelMap rc-file         -*- scheme -*-\n"
-      "; this file is an automated accelerator map dump\n"
-      ";\n"
-      "; (gtk_accel_path \"<Actions>/ThunarWindow/new-tab\" \"<Primary>t\")\n"
-      "(gtk_accel_path \"<Actions>/ThunarWindow/close-tab\" \"<Primary><Shift>w\")\r\n"
-      "  (gtk_accel_path \"<Actions>/ThunarStandardView/rename\" \"\")\n"
-      "(gtk_accel_path \"<Actions>/Odd/quo\\\"te\" \"<Alt>\\\\\")\n"
-      "(gtk_accel_path \"<Actions>/Cut/off\" \"<Primary>x\"\n"
-      "(gtk_accel_path \"<Actions>/Unclosed \"<Primary>x\")\n"
-      ";;;;\n"
-      "(gtk_accel_path \"\" \"<Primary>q\")");
+  // Thunar's map, as the user changed it: New Tab moved, Close Tab's keys taken away (on a line
+  // ending in CR LF, and one indented), then entries that are no map's.
+  const auto entries =
+      parseAccelMap(testing::readFile(TAVRINE_FIXTURES "/home/config/thunar/accels.scm"));
   const std::vector<AccelEntry> expected{
-      {"<Actions>/ThunarWindow/new-tab", "<Primary>t", false},
-      {"<Actions>/ThunarWindow/close-tab", "<Primary><Shift>w", true},
-      {"<Actions>/ThunarStandardView/rename", "", true},
+      {"<Actions>/ThunarWindow/open-location", "<Primary>l", false},
+      {"<Actions>/ThunarWindow/new-tab", "<Primary><Shift>t", true},
+      {"<Actions>/ThunarWindow/close-tab", "", true},
       {"<Actions>/Odd/quo\"te", "<Alt>\\", true},
   };
   EXPECT_EQ(entries, expected);

@@ -21,17 +21,14 @@
 #include "sources/gtk_shortcuts/resource_bundle.h"
 #include "sources/gtk_shortcuts/shortcuts_ui.h"
 #include "sources/gtk_shortcuts/shortcuts_windows.h"
-#include "within_bounds.h"
+#include "support.h"
 
 namespace tavrine::sources::gtk {
 namespace {
 
 using Bytes = std::vector<std::byte>;
 
-std::string readFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
+using testing::readFile;
 
 Bytes bytesOf(std::string_view s) {
   const auto b = std::as_bytes(std::span(s.data(), s.size()));
@@ -117,14 +114,9 @@ TEST(MoCatalog, LooksInTheSystemAndTheProgramsPrefixAndRefusesPathsAsDomains) {
 }
 
 TEST(BundleCandidates, TakesTheExecutableThenLibrariesAndBundlesOnce) {
-  const std::string maps =
-      "55d0-55d1 r--p 00000000 08:01 100 /usr/bin/gedit\n"
-      "7f00-7f01 r-xp 00000000 08:01 200 /usr/lib/gedit/libgedit-44.so\n"
-      "7f01-7f02 r--p 00001000 08:01 200 /usr/lib/gedit/libgedit-44.so\n"
-      "7f02-7f03 r--s 00000000 08:01 300 /usr/share/app/My App.gresource\n"
-      "7f03-7f04 r--p 00000000 08:01 400 /usr/share/fonts/dejavu.ttf\n"
-      "7f04-7f05 r--p 00000000 08:01 500 /usr/lib/libold.so.1 (deleted)\n"
-      "7f05-7f06 rw-p 00000000 00:00 0 [heap]\n";
+  // gedit's maps: a library mapped twice, a bundle with a space in its name, a font, a deleted
+  // library and the heap.
+  const std::string maps = readFile(TAVRINE_FIXTURES "/gedit.maps");
   const std::vector<std::filesystem::path> expected{
       "/usr/bin/gedit", "/usr/lib/gedit/libgedit-44.so", "/usr/share/app/My App.gresource"};
   EXPECT_EQ(bundleCandidates(maps, "/usr/bin/gedit"), expected);

@@ -1,10 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <iterator>
-
 #include "sources/kxmlgui/kxmlgui.h"
+#include "support.h"
 
 namespace tavrine::sources::kxmlgui {
 namespace {
@@ -12,8 +10,7 @@ namespace {
 using Keys = std::vector<std::string>;
 
 TEST(Kxmlgui, ReadsTheActionPropertiesOfALocalUiFile) {
-  std::ifstream in(TAVRINE_FIXTURES "/home/data/kxmlgui5/kwrite/kwriteui.rc");
-  const std::string ui{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  const auto ui = testing::readFile(TAVRINE_FIXTURES "/home/data/kxmlgui5/kwrite/kwriteui.rc");
   const Bindings expected{{"file_new", Keys{"Ctrl+Alt+N"}},
                           {"tools_spelling", Keys{}},
                           {"view_split_vert", Keys{"Ctrl+Shift+L", "F10"}},

@@ -1,7 +1,5 @@
 // SPDX-License-Identifier: MIT
-// Runs `work` (a parse of a crafted input) in a child and fails unless it ends normally within
-// `seconds` below a peak of `maxMiB` resident. Without AddressSanitizer, which reserves terabytes,
-// the child's address space is capped too, so a runaway shows as a failed allocation.
+// What the readers' tests share: a file's bytes, and a bounded run of a parse.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -11,9 +9,19 @@
 
 #include <fstream>
 #include <functional>
+#include <iterator>
+#include <string>
 
 namespace tavrine::testing {
 
+inline std::string readFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// Runs `work` (a parse of a crafted input) in a child and fails unless it ends normally within
+// `seconds` below a peak of `maxMiB` resident. Without AddressSanitizer, which reserves terabytes,
+// the child's address space is capped too, so a runaway shows as a failed allocation.
 inline void withinBounds(const std::function<void()>& work, unsigned seconds, long maxMiB) {
   rlim_t pages = 0;
   std::ifstream("/proc/self/statm") >> pages;
