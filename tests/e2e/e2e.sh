@@ -1,21 +1,12 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
-# Tavrine end to end with real applications on private desktops, each case on a headless stack
-# of its own (a session bus, the accessibility bus), its overlay read back through AT-SPI as a
-# screen reader would. Usage: tests/e2e/e2e.sh BUILD_DIR [CASE...] (all cases by default):
-#   x11      Xvfb and openbox: accessibility switched on from the status menu, Ctrl held with
-#            XTEST in GTK 3, Qt 6, LibreOffice, GTK 4, Thunar, Firefox, KWrite, IDLE and gVim
-#            (the overlay centred, the application keeping the focus), `tavrine --list`, and a
-#            stopped application in front that Tavrine must still answer past
-#   pinned   the pinned overlay there: pinned by a Ctrl-click and by Shift tapped twice under
-#            Ctrl, it takes the keyboard; typing filters its rows, Enter runs the command in the
-#            application through AT-SPI (a sheet's row: by typing its chord there), and Enter,
-#            Esc or a click outside close it and give the keyboard back
-#   weston   a Wayland session (weston's X11 backend, XWayland): no tray, so a notification;
-#            mousepad and the Qt program as native Wayland clients, heard only through the
-#            accessibility registry; Ctrl+O shows nothing; the overlay follows the focus
-# E2E_SHOTS=FOLDER keeps screenshots of the panel there. Sourced (scripts/lib/try-desktop.sh)
-# with BUILD_DIR, it only defines the programs under test and the checks.
+# Tavrine end to end with real applications, each case on a headless stack of its own (a session
+# bus, the accessibility bus), its overlay read back through AT-SPI as a screen reader would:
+#   x11     Xvfb and openbox: the status menu, holds in ten applications, `tavrine --list`
+#   pinned  the pinned overlay there: pinning, filtering, running and closing it
+#   weston  a Wayland session: no tray, native Wayland clients, keys heard through the registry
+# Usage: tests/e2e/e2e.sh BUILD_DIR [CASE...] (all by default); E2E_SHOTS=FOLDER keeps screenshots.
+# Sourced with BUILD_DIR (scripts/lib/try-desktop.sh), it only defines the checks.
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 build="$(cd "${1:?usage: $0 BUILD_DIR [CASE...]}" && pwd)"
 tavrine="$build/src/programs/tavrine"
