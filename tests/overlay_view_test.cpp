@@ -65,18 +65,6 @@ TEST(OverlayViewTest, SortsGroupsByUntranslatedNamesInScalarOrder) {
             (std::vector<std::string>{"编辑", "文件", "窗口"}));
 }
 
-TEST(OverlayViewTest, ColumnsFollowTheRecordCountOverAllGroups) {
-  const std::pair<std::size_t, int> cases[] = {{0, 1},  {1, 1},  {8, 1},  {9, 2},  {16, 2},
-                                               {17, 3}, {24, 3}, {25, 4}, {40, 4}, {100000, 4}};
-  for (const auto& [records, columns] : cases)
-    EXPECT_EQ(OverlayView::columnCount(records), columns) << records;
-  TranslationHelper t;
-  GroupedShortcuts groups = emptyGroups({"Empty"});
-  groups["Edit"].assign(5, doubles::record("Edit", "Copy", "c"));
-  groups["File"].assign(4, doubles::record("File", "Open", "o"));
-  EXPECT_EQ(OverlayView("App", std::move(groups), t).appGridColumns(), 2);
-}
-
 TEST(OverlayViewTest, ChoosingALanguageFlipsEveryTextAndBack) {
   TranslationHelper t;
   GroupedShortcuts groups;

@@ -3,7 +3,6 @@
 
 #include <array>
 #include <set>
-#include <string_view>
 #include <unordered_set>
 #include <vector>
 
@@ -42,24 +41,6 @@ TEST(SystemShortcutsTest, EveryDesktopHasItsOwnFourGroupsOfDistinctShortcuts) {
       }
     }
   }
-}
-
-TEST(SystemShortcutsTest, TheMacCatalogueHoldsTwentySevenShortcutsInFourGroups) {
-  const std::vector<ShortcutGroup> groups =
-      groupByHeading(SystemShortcuts::catalogue(Desktop::macOS));
-  const std::vector<std::pair<std::string_view, std::size_t>> expected = {
-      {"General", 8}, {"Window", 6}, {"System", 7}, {"Text", 6}};
-  ASSERT_EQ(groups.size(), expected.size());
-  for (std::size_t g = 0; g < groups.size(); ++g) {
-    EXPECT_EQ(groups[g].heading, expected[g].first);
-    EXPECT_EQ(groups[g].items.size(), expected[g].second);
-  }
-  EXPECT_EQ(groups[2].items[0].title, "Switch App");
-  EXPECT_EQ(shortcutText(groups[2].items[0].chord), "⌘Tab");  // in letters, not "⌘⇥"
-  EXPECT_EQ(groups[2].items[5].title, "Force Quit");
-  EXPECT_EQ(shortcutText(groups[2].items[5].chord), "⌥⌘Esc");
-  EXPECT_EQ(groups[3].items[4].titleZH, "删除整词");
-  EXPECT_EQ(shortcutText(groups[3].items[4].chord), "⌥⌫");
 }
 
 }  // namespace

@@ -13,9 +13,6 @@ namespace tavrine {
 namespace {
 
 TEST(TranslationTablesTest, HoldTheirRowsOnceEachInTheShapeTheLookupsNeed) {
-  EXPECT_EQ(menusTable().size(), 39u);
-  EXPECT_EQ(commandsTable().size(), 235u);
-  EXPECT_EQ(wordsTable().size(), 235u);
   for (const auto table : {menusTable(), commandsTable(), wordsTable()}) {
     std::set<std::string_view> keys;
     for (const auto& row : table) {
