@@ -202,7 +202,7 @@ int main(int argc, char** argv) {
       options->app.value_or(std::filesystem::path(options->menuFile).stem().string());
   auto view = std::make_shared<tavrine::OverlayView>(
       appName, tavrine::groupByMenu(shortcuts.application), translation, options->style,
-      shortcuts.system, {}, icon);
+      shortcuts.system, std::string(), icon);
 
   const tavrine::Rect screen{{0, 0}, {options->width, options->height}};
   const tavrine::Rect frame = tavrine::OverlayWindowController::panelFrame(screen);
