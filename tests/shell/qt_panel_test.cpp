@@ -290,13 +290,10 @@ TEST_F(QtPanelTest, TheHeaderShowsTheIconTheApplicationWasReadWith) {
                                        std::make_shared<QtImage>(QIcon(QPixmap::fromImage(red))));
   const PanelRef panel = port.makePanel({{0, 0}, {900, 500}}, settings);
   OverlayWidget* w = widgetOf(panel);
-  const auto iconFrame = [](OverlayWidget* widget) -> std::optional<QRectF> {
-    for (const Primitive& p : widget->overlayLayout().fixedPrimitives()) {
-      if (std::holds_alternative<IconPrimitive>(p)) return toQRectF(frameOf(p));
-    }
-    return std::nullopt;
-  };
-  const std::optional<QRectF> frame = iconFrame(w);
+  std::optional<QRectF> frame;
+  for (const Primitive& p : w->overlayLayout().fixedPrimitives()) {
+    if (std::holds_alternative<IconPrimitive>(p)) frame = toQRectF(frameOf(p));
+  }
   ASSERT_TRUE(frame.has_value());
   const QImage image = doubles::straightAlpha(w->renderImage());
   const QColor middle = image.pixelColor(frame->center().toPoint());
@@ -304,8 +301,8 @@ TEST_F(QtPanelTest, TheHeaderShowsTheIconTheApplicationWasReadWith) {
   EXPECT_LT(middle.green(), 60);
   // The corner of the icon's frame lies outside its rounded shape: backdrop there.
   EXPECT_LT(image.pixelColor(frame->topLeft().toPoint()).red(), 120);
-  // Read without an icon, the header shows none.
-  EXPECT_FALSE(iconFrame(widgetOf(makePanel({{0, 0}, {900, 500}}))).has_value());
+  // A search's narrowed view keeps it.
+  EXPECT_EQ(settings.content->narrowed({}, {}).icon(), settings.content->icon());
 }
 
 }  // namespace

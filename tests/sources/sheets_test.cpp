@@ -222,11 +222,6 @@ TEST_F(SheetLibraryTest, TheSourceGivesChordsWithBothLanguagesAndTheAcceleratorM
   EXPECT_EQ(rows[1].title(), "Find");
   EXPECT_EQ(rows[2].chord(),
             KeyChord::make(0, static_cast<NamedKey>(static_cast<int>(NamedKey::f1) + 2)));
-  // Its keys make one row.
-  const MergedShortcuts merged =
-      mergeShortcuts({ShortcutSourceRef(&source, [](const ShortcutSource*) {})}, app);
-  ASSERT_EQ(merged.application.size(), 2u);
-  EXPECT_EQ(merged.application[1].chords, (std::vector{rows[1].chord(), rows[2].chord()}));
   // A broken sheet is reported once, by file and line.
   write("user/thunar.toml",
         "[[group]]\nheading = \"X\"\nshortcuts = [{ title = \"Y\", keys = \"Ctrl+Nope\" }]\n");
