@@ -80,7 +80,11 @@ TEST_F(OverlayCycleTest, TheHeaderNamesTheApplicationInTheLanguageShown) {
   };
   h.bringToFront(42, "Files", kEditor);
   h.fake.workspace.frontmost->localizedNameZH = "文件";
+  h.fake.workspace.frontmost->icon = std::make_shared<const Image>();
   EXPECT_EQ(hold(false), "Files");
+  // Beside the icon the application was read with.
+  EXPECT_EQ(h.fake.panels.created.back()->settings.content->icon(),
+            h.fake.workspace.frontmost->icon);
   h.t.setIsZH(true);
   EXPECT_EQ(h.shownApp(), "文件") << "switched while shown";
   EXPECT_EQ(hold(false), "Files");

@@ -108,8 +108,9 @@ TEST_F(PinnedOverlayTest, RunningPressesTheRowsMenuItem) {
   EXPECT_FALSE(h.delegate->runShortcut(&shown("Edit")));  // not pinned: nothing runs
   h.delegate->pinOverlay();
   EXPECT_FALSE(h.delegate->runShortcut(nullptr));  // a catalogue row
-  const ShortcutItem stranger("Edit", "Copy", KeyChord::make(KeyChord::kAlt, "C"));  // not shown
-  h.fake.keys.untypable = stranger.chord();                                          // nor typed
+  const ShortcutItem stranger("Edit", "Copy", KeyChord::make(KeyChord::kAlt, "C"),
+                              ShortcutOrigin{"sheet", {}, {}});
+  h.fake.keys.untypable = stranger.chord();  // nor typed
   EXPECT_FALSE(h.delegate->runShortcut(&stranger));
   save_->refuse(ax::Action::press, ax::Error::cannotComplete);
   EXPECT_TRUE(h.delegate->runShortcut(&shown("File")));  // tried on the worker, and refused
@@ -129,7 +130,8 @@ TEST_F(PinnedOverlayTest, RunningPressesTheRowsMenuItem) {
 // not when the window could not take it back. (One the layout cannot type: the test above.)
 TEST_F(PinnedOverlayTest, ARowWithoutAMenuItemIsTypedOnceTheKeyboardIsBack) {
   useTree();
-  const ShortcutItem row("Edit", "Duplicate", KeyChord::make(KeyChord::kPrimary, "D"));
+  const ShortcutItem row("Edit", "Duplicate", KeyChord::make(KeyChord::kPrimary, "D"),
+                         ShortcutOrigin{"sheet", {}, {}});
   const auto run = [&](bool ready) {
     holdCommand();
     h.delegate->pinOverlay();

@@ -140,10 +140,10 @@ bool AppDelegate::prepare(const RunningApplication& app, Answer& answer) {
   const std::string nameZH = app.localizedNameZH.value_or("");
   if (answer.groups.empty()) {
     return overlayController->prepareWithShortcuts(shortcuts.application, name, shortcuts.system,
-                                                   nameZH);
+                                                   nameZH, app.icon);
   }
   return overlayController->prepareWithGroups(std::move(answer.groups), name, shortcuts.system,
-                                              nameZH);
+                                              nameZH, app.icon);
 }
 
 void AppDelegate::present(const RunningApplication& app, AnswerRef answer, bool prepared, bool pin,

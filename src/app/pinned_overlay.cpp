@@ -81,15 +81,7 @@ bool AppDelegate::runShortcut(const ShortcutItem* item) {
   if (!overlayPinned || item == nullptr || !worker_ || !shown_) return false;
   // A row of the live menu bar runs through its own menu item; a row from another source has
   // none, and is typed as its chord instead.
-  bool fromMenuBar = false;
-  const MergedShortcuts& shown = shown_->shortcuts;
-  for (std::size_t i = 0; i < shown.application.size() && !fromMenuBar; ++i) {
-    const ShortcutItem& row = shown.application[i].item;
-    fromMenuBar = shown.applicationSources[i] == MenuBarSource::kName &&
-                  row.chord() == item->chord() && row.title() == item->title() &&
-                  row.menuPath() == item->menuPath();
-  }
-  if (!fromMenuBar) return typeChord(*item);
+  if (item->source() != MenuBarSource::kName) return typeChord(*item);
   if (pressPending_) return true;
   pressPending_ = true;
   // The item is found in the menu bar read afresh, and pressed, on the worker.

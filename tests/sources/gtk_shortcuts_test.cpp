@@ -282,12 +282,12 @@ TEST(GtkShortcutsSource, GivesAChordPerAcceleratorWithTheApplicationsChinese) {
   const auto rows = source.shortcuts(app);
   ASSERT_EQ(rows.size(), 4u);  // Zoom In has two accelerators
   constexpr unsigned P = KeyChord::kPrimary;
-  EXPECT_EQ(rows[1].chord, KeyChord::make(P, "+"));
-  EXPECT_EQ(rows[2].chord, KeyChord::make(P, "="));
-  EXPECT_EQ(
-      std::tie(rows[0].heading, rows[0].title, rows[0].headingZH, rows[0].titleZH, rows[0].source),
-      std::tie("Documents", "New document", "文档", "新建文档", GtkShortcutsSource::kName));
-  EXPECT_EQ(rows[3].chord, KeyChord::make(P, "Z"));
+  EXPECT_EQ(rows[1].chord(), KeyChord::make(P, "+"));
+  EXPECT_EQ(rows[2].chord(), KeyChord::make(P, "="));
+  EXPECT_EQ(std::tie(rows[0].menuPath(), rows[0].title(), rows[0].menuPathZH(), rows[0].titleZH(),
+                     rows[0].source()),
+            std::tie("Documents", "New document", "文档", "新建文档", GtkShortcutsSource::kName));
+  EXPECT_EQ(rows[3].chord(), KeyChord::make(P, "Z"));
   EXPECT_EQ(asked, std::vector<std::int32_t>{::getpid()});
 }
 

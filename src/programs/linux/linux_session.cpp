@@ -143,7 +143,7 @@ LinuxSession::LinuxSession(dbus::SessionBus& bus, bool wayland,
       // Override-redirect everywhere: on XWayland the compositor would place the panel and give it
       // the keyboard, and under an X11 window manager the map waits for the manager to reparent
       // it, which took the panel's first pixels from 8 to 15 ms after the hold timer.
-      panels_(&workspace(), &backdrop_, /*bypassWindowManager=*/true),
+      panels_(&backdrop_, /*bypassWindowManager=*/true),
       notifications_(bus) {}
 
 WorkspacePort& LinuxSession::workspace() {
