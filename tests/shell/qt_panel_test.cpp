@@ -101,6 +101,7 @@ TEST_F(QtPanelTest, AClosedPanelLeavesItsWindowToTheNextWhichPaintsOnlyItsOwnCon
   const PanelSettings firstSettings = settingsFor(many);
   const PanelRef first = port.makePanel(frame, firstSettings);
   OverlayWidget* w = widgetOf(first);
+  EXPECT_FALSE(w->isVisible());
   first->orderFrontRegardless();
   EXPECT_TRUE(w->isVisible());
   // What was painted ahead of the show no longer stands once scrolled.
