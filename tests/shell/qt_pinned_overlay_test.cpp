@@ -87,8 +87,9 @@ TEST_F(PinnedOverlayWidgetTest, CtrlClickPinsTypingNarrowsAndKeysOrClicksRunRows
   key(Qt::Key_Enter);
   EXPECT_EQ(actions->ran, (std::vector<std::string>{"Save", "Save As…"}));
   EXPECT_EQ(label(), "Can't be run from here");
-  for (std::size_t i = 0; i <= count; ++i)
+  for (std::size_t i = 0; i < count; ++i)
     key(Qt::Key_Down);  // stops at the last
+  EXPECT_EQ(widget.selectedRow(), count - 1);
   key(Qt::Key_Up);
   EXPECT_EQ(widget.selectedRow(), count - 2);
   const search::FoundRow& first = widget.currentSearch()->rows[0];
