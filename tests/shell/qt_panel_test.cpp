@@ -12,13 +12,11 @@
 #include <QMenu>
 #include <QRegion>
 #include <QScreen>
-#include <QStringView>
 #include <QWindow>
 #include <chrono>
 #include <iterator>
 #include <memory>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "overlay_test_support.h"
@@ -60,25 +58,22 @@ TEST_F(QtPanelTest, EachIntentBecomesItsQtFlag) {
   bool PanelSettings::*const intents[] = {
       &PanelSettings::takesFocus, &PanelSettings::aboveOtherWindows, &PanelSettings::translucent,
       &PanelSettings::hasShadow, &PanelSettings::showsWhileInactive};
-  const auto carried = [](const QWidget& w) {
-    const Qt::WindowFlags f = w.windowFlags();
-    EXPECT_TRUE(w.windowType() == Qt::Tool && f.testFlag(Qt::FramelessWindowHint) &&
-                !f.testFlag(Qt::X11BypassWindowManagerHint) &&
-                w.testAttribute(Qt::WA_ShowWithoutActivating) && w.focusPolicy() == Qt::NoFocus);
-    return std::vector<bool>{
-        !f.testFlag(Qt::WindowDoesNotAcceptFocus) && !w.testAttribute(Qt::WA_X11DoNotAcceptFocus),
-        f.testFlag(Qt::WindowStaysOnTopHint), w.testAttribute(Qt::WA_TranslucentBackground),
-        !f.testFlag(Qt::NoDropShadowWindowHint), w.testAttribute(Qt::WA_MacAlwaysShowToolWindow)};
-  };
   for (std::size_t i = 0; i < std::size(intents); ++i) {
     for (const bool asked : {false, true}) {
       PanelSettings settings = settingsFor(editorRecords());
       settings.*intents[i] = asked;
-      std::vector<bool> expected;
-      for (bool PanelSettings::*intent : intents)
-        expected.push_back(settings.*intent);
       QtPanelPort fresh;  // a window of its own, not one another panel left
-      EXPECT_EQ(carried(*widgetOf(fresh.makePanel({{0, 0}, {400, 300}}, settings))), expected);
+      const QWidget& w = *widgetOf(fresh.makePanel({{0, 0}, {400, 300}}, settings));
+      const Qt::WindowFlags f = w.windowFlags();
+      EXPECT_TRUE(w.windowType() == Qt::Tool && f.testFlag(Qt::FramelessWindowHint) &&
+                  !f.testFlag(Qt::X11BypassWindowManagerHint) &&
+                  w.testAttribute(Qt::WA_ShowWithoutActivating) && w.focusPolicy() == Qt::NoFocus);
+      const bool carried[] = {
+          !f.testFlag(Qt::WindowDoesNotAcceptFocus) && !w.testAttribute(Qt::WA_X11DoNotAcceptFocus),
+          f.testFlag(Qt::WindowStaysOnTopHint), w.testAttribute(Qt::WA_TranslucentBackground),
+          !f.testFlag(Qt::NoDropShadowWindowHint), w.testAttribute(Qt::WA_MacAlwaysShowToolWindow)};
+      for (std::size_t j = 0; j < std::size(intents); ++j)
+        EXPECT_EQ(carried[j], settings.*intents[j]) << "intent " << j << " with " << i << asked;
     }
   }
   // In a Wayland session: override-redirect, still refusing focus.
@@ -86,15 +81,6 @@ TEST_F(QtPanelTest, EachIntentBecomesItsQtFlag) {
   EXPECT_TRUE(bypassing.testFlag(Qt::X11BypassWindowManagerHint) &&
               bypassing.testFlag(Qt::WindowDoesNotAcceptFocus));
   EXPECT_EQ(port.makePanel({{0, 0}, {100, 100}}, PanelSettings{}), nullptr);  // nothing to show
-}
-
-// Lower-left origin on the primary screen becomes Qt's top-left origin, each edge rounded.
-TEST_F(QtPanelTest, PlacedInQtCoordinates) {
-  OverlayWidget* w = widgetOf(makePanel({{96, 72}, {1088, 576}}));
-  const int screenHeight = QGuiApplication::primaryScreen()->geometry().height();
-  EXPECT_EQ(w->geometry(), QRect(96, screenHeight - (72 + 576), 1088, 576));
-  EXPECT_EQ(toQtGeometry({{120, 87.5}, {1200, 700}}, QRectF(0, 0, 1440, 875)),
-            QRect(120, 88, 1200, 700));
 }
 
 TEST_F(QtPanelTest, AClosedPanelLeavesItsWindowToTheNextWhichPaintsOnlyItsOwnContent) {
@@ -105,11 +91,10 @@ TEST_F(QtPanelTest, AClosedPanelLeavesItsWindowToTheNextWhichPaintsOnlyItsOwnCon
   // The pixels of a window made for the content alone, scrolled to `offset`, painted afresh.
   const auto alone = [&](const PanelSettings& settings, double offset) {
     QtPanelPort fresh;
-    const PanelRef panel = fresh.makePanel(frame, settings);
-    EXPECT_TRUE(dynamic_cast<QtPanel&>(*panel).windowIsNew());
-    widgetOf(panel)->scrollTo(offset);
-    widgetOf(panel)->dropPaintedAhead();
-    return widgetOf(panel)->renderImage();
+    OverlayWidget* w = widgetOf(fresh.makePanel(frame, settings));
+    w->scrollTo(offset);
+    w->dropPaintedAhead();
+    return w->renderImage();
   };
 
   const PanelSettings firstSettings = settingsFor(many);
@@ -118,11 +103,9 @@ TEST_F(QtPanelTest, AClosedPanelLeavesItsWindowToTheNextWhichPaintsOnlyItsOwnCon
   EXPECT_FALSE(w->isVisible());
   first->orderFrontRegardless();
   EXPECT_TRUE(w->isVisible());
-  w->scrollTo(300);
-  ASSERT_GT(w->scrollOffset(), 0);
   // What was painted ahead of the show no longer stands once scrolled.
+  w->scrollTo(300);
   EXPECT_TRUE(w->renderImage() == alone(firstSettings, 300));
-  ASSERT_NE(w->backingStore(), nullptr);
   ASSERT_TRUE(runEventLoopUntil([&] { return w->backingStore()->size() == w->size(); }));
   first->close();
   first->orderFrontRegardless();  // closed for good
@@ -134,9 +117,9 @@ TEST_F(QtPanelTest, AClosedPanelLeavesItsWindowToTheNextWhichPaintsOnlyItsOwnCon
   const PanelRef second = port.makePanel(frame, secondSettings);
   ASSERT_EQ(widgetOf(second), w);
   EXPECT_FALSE(dynamic_cast<QtPanel&>(*second).windowIsNew());
-  // Its store is whole again before the show.
+  // Its store is whole again before the show, and its first paint, before Qt had a turn, draws
+  // nothing of the panel before.
   EXPECT_EQ(w->backingStore()->size(), w->size());
-  // What its first paint draws, before Qt had a turn: nothing of the panel before.
   EXPECT_TRUE(w->renderImage() == alone(secondSettings, 0));
   second->orderFrontRegardless();
   // Shown, then the language changed: painted afresh.
@@ -150,8 +133,7 @@ TEST_F(QtPanelTest, AClosedPanelLeavesItsWindowToTheNextWhichPaintsOnlyItsOwnCon
   second->makeKey();
   second->close();
   const PanelRef third = makePanel(frame);
-  EXPECT_NE(widgetOf(third), w);
-  EXPECT_TRUE(dynamic_cast<QtPanel&>(*third).windowIsNew());
+  EXPECT_TRUE(widgetOf(third) != w && dynamic_cast<QtPanel&>(*third).windowIsNew());
 }
 
 // A window system that answers as told and remembers what the panel asked of it.
@@ -174,7 +156,11 @@ bool followsRoundedOutline(const QRegion& region, const QSize& size) {
          !region.contains(r.bottomRight());
 }
 
-TEST_F(QtPanelTest, BlurredWhereOfferedCutToShapeWithoutACompositorAndSoIsTheLanguageMenu) {
+// Placed with the lower-left origin turned top-left, each edge rounded on its own; blurred where
+// offered, cut to shape without a compositor, and so is the language menu.
+TEST_F(QtPanelTest, PlacedAndBlurredWhereOfferedCutToShapeWithoutACompositor) {
+  EXPECT_EQ(toQtGeometry({{120, 87.5}, {1200, 700}}, QRectF(0, 0, 1440, 875)),
+            QRect(120, 88, 1200, 700));
   struct Case {
     bool compositing, offersBlur, asksForBlur, clipped;
   };
@@ -186,6 +172,8 @@ TEST_F(QtPanelTest, BlurredWhereOfferedCutToShapeWithoutACompositorAndSoIsTheLan
     QtPanelPort withBackdrop(&backdrop);
     const PanelRef panel = makePanel({{30, 40}, {420, 300}}, &withBackdrop);
     OverlayWidget* w = widgetOf(panel);
+    const int screenHeight = QGuiApplication::primaryScreen()->geometry().height();
+    EXPECT_EQ(w->geometry(), QRect(30, screenHeight - (40 + 300), 420, 300));
     EXPECT_EQ(dynamic_cast<QtPanel&>(*panel).isBlurred(), c.asksForBlur && c.offersBlur);
     ASSERT_EQ(backdrop.asked.size(), c.asksForBlur ? 1u : 0u);
     if (c.asksForBlur) {
@@ -248,23 +236,21 @@ TEST_F(QtPanelTest, ShownWithoutActivatingAndRaisedExceptOnMacOS) {
   }
 }
 
-// Sees the events of every window before the window does, as a local event monitor does, and
-// drops the panel on a key press.
-struct HideOnKey final : QObject {
-  bool eventFilter(QObject* watched, QEvent* event) override {
-    if (event->type() == QEvent::KeyPress && panel) {
-      panel.reset();
-      windowOutlivedTheDrop = !window.isNull() && watched == window.data();
-    }
-    return false;
-  }
-  PanelRef panel;
-  QPointer<OverlayWidget> window;
-  bool windowOutlivedTheDrop = false;
-};
-
+// A local event monitor drops the panel on a key press its window is handling: the window goes
+// only after the event.
 TEST_F(QtPanelTest, APanelDroppedWhileItsWindowHandlesAnEventGoesAfterTheEvent) {
-  HideOnKey monitor;
+  struct HideOnKey final : QObject {
+    bool eventFilter(QObject* watched, QEvent* event) override {
+      if (event->type() == QEvent::KeyPress && panel) {
+        panel.reset();
+        windowOutlivedTheDrop = !window.isNull() && watched == window.data();
+      }
+      return false;
+    }
+    PanelRef panel;
+    QPointer<OverlayWidget> window;
+    bool windowOutlivedTheDrop = false;
+  } monitor;
   monitor.panel = makePanel({{0, 0}, {800, 500}});
   monitor.panel->orderFrontRegardless();
   monitor.window = widgetOf(monitor.panel);
