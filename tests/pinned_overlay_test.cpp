@@ -54,13 +54,13 @@ TEST_F(PinnedOverlayTest, PinnedOverlayStaysUntilClosedAndGivesTheKeyboardBack) 
   holdCommand();
   h.modifiers(0);
   h.delegate->pinOverlay();
-  EXPECT_FALSE(h.delegate->overlayPinned || panel().madeKey);
+  EXPECT_FALSE(h.delegate->isOverlayPinned() || panel().madeKey);
   holdCommand();
   EXPECT_EQ(panel().madeKey, 0u);
   EXPECT_EQ(panel().settings.content->actions(), h.delegate);
 
   h.delegate->pinOverlay();
-  EXPECT_TRUE(h.delegate->overlayPinned);
+  EXPECT_TRUE(h.delegate->isOverlayPinned());
   EXPECT_EQ(panel().madeKey, 1u);
   h.fake.focus.focused = 0x3c00001;  // the panel has the keyboard now
   h.modifiers(kPrimary | kShift);
@@ -76,7 +76,7 @@ TEST_F(PinnedOverlayTest, PinnedOverlayStaysUntilClosedAndGivesTheKeyboardBack) 
 
   h.delegate->closePinnedOverlay();
   EXPECT_FALSE(panel().onScreen());
-  EXPECT_FALSE(h.delegate->overlayPinned);
+  EXPECT_FALSE(h.delegate->isOverlayPinned());
   EXPECT_EQ(h.fake.focus.given, std::vector<FocusPort::WindowHandle>{kEditorWindow});
   h.delegate->closePinnedOverlay();  // once only
   EXPECT_EQ(h.fake.focus.given.size(), 1u);
@@ -95,7 +95,7 @@ TEST_F(PinnedOverlayTest, PinnedOverlayStaysUntilClosedAndGivesTheKeyboardBack) 
     h.delegate->pinnedOverlayLostKeyboard();
     h.modifiers(0);
   }
-  EXPECT_FALSE(panel().onScreen() || h.delegate->overlayPinned);
+  EXPECT_FALSE(panel().onScreen() || h.delegate->isOverlayPinned());
   EXPECT_EQ(h.fake.focus.given,
             (std::vector<FocusPort::WindowHandle>{kEditorWindow, kEditorWindow}));
 }
@@ -115,7 +115,7 @@ TEST_F(PinnedOverlayTest, RunningPressesTheRowsMenuItem) {
   EXPECT_TRUE(h.delegate->runShortcut(&shown("File")));  // tried on the worker, and refused
   loop.advance(0);
   EXPECT_TRUE(tree().reads().pressed.empty());
-  EXPECT_TRUE(panel().onScreen() && h.delegate->overlayPinned);
+  EXPECT_TRUE(panel().onScreen() && h.delegate->isOverlayPinned());
 
   EXPECT_TRUE(h.delegate->runShortcut(&shown("Edit")));
   loop.advance(0);
@@ -147,7 +147,7 @@ TEST_F(PinnedOverlayTest, ARowWithoutAMenuItemIsTypedOnceTheKeyboardIsBack) {
   EXPECT_TRUE(tree().reads().pressed.empty());
 
   EXPECT_TRUE(run(false));
-  loop.advance(AppDelegate::kChordWait + 0.1);
+  loop.advance(PinnedOverlay::kChordWait + 0.1);
   h.fake.focus.accepts = false;
   EXPECT_TRUE(run(true));  // the window has gone
   h.fake.focus.focused = kEditorWindow;
@@ -166,7 +166,7 @@ TEST_F(PinnedOverlayTest, ShiftTappedTwiceUnderCommandPins) {
   h.modifiers(kPrimary | kShift);
   h.modifiers(kPrimary);
   loop.advance(0);
-  EXPECT_TRUE(h.delegate->overlayPinned);
+  EXPECT_TRUE(h.delegate->isOverlayPinned());
   EXPECT_EQ(h.shownApp(), "Editor");
   EXPECT_EQ(panel().madeKey, 1u);
   h.delegate->closePinnedOverlay();
@@ -185,7 +185,7 @@ TEST_F(PinnedOverlayTest, ShiftTappedTwiceUnderCommandPins) {
     h.modifiers(kPrimary | kShift);
     h.modifiers(kPrimary);
     loop.advance(0);
-    EXPECT_FALSE(h.delegate->overlayPinned) << keyBetween;
+    EXPECT_FALSE(h.delegate->isOverlayPinned()) << keyBetween;
     h.modifiers(0);
   }
 }
@@ -197,7 +197,7 @@ TEST_F(PinnedOverlayTest, StatusMenuItemShowsThePinnedOverlay) {
 
   EXPECT_TRUE(performMenuItemAction(*items.back(), h.delegate.get()));
   loop.advance(0);
-  EXPECT_TRUE(h.delegate->overlayPinned);
+  EXPECT_TRUE(h.delegate->isOverlayPinned());
   EXPECT_EQ(h.shownApp(), "Editor");
   h.delegate->closePinnedOverlay();
   EXPECT_EQ(h.fake.focus.given, std::vector<FocusPort::WindowHandle>{kEditorWindow});
@@ -205,7 +205,7 @@ TEST_F(PinnedOverlayTest, StatusMenuItemShowsThePinnedOverlay) {
   h.fake.workspace.frontmost.reset();  // nothing in front: nothing shown, nothing pinned
   performMenuItemAction(*items.back(), h.delegate.get());
   loop.advance(0);
-  EXPECT_FALSE(h.delegate->overlayPinned);
+  EXPECT_FALSE(h.delegate->isOverlayPinned());
 }
 
 }  // namespace
