@@ -37,11 +37,18 @@ Step silently(modifier::Flags flags) {
 }
 // Another application comes to the front.
 const Step browser = [](AppHarness& h) { h.bringToFront(7, "Browser", "Tab\n  New Tab  [⌘T]\n"); };
+const Step noFront = [](AppHarness& h) { h.fake.workspace.frontmost.reset(); };
+// The status menu's item that shows the overlay pinned.
+const Step menuItem = [](AppHarness& h) {
+  ASSERT_TRUE(h.fake.statusBar.choose({menu_title::kShowPinned}));
+  h.fake.runLoop.advance(0);
+};
 
 struct Script {
   std::string shown;  // the application on screen at the end, "" for none
   std::size_t panels;
   std::vector<Step> steps;
+  bool pinned = false;
 };
 
 TEST(HoldTriggerTest, FollowsTheStateTable) {
@@ -73,6 +80,21 @@ TEST(HoldTriggerTest, FollowsTheStateTable) {
       {"", 0, {press(kPrimary), timerFires, key(), wait(1)}},
       {"", 0, {press(kPrimary), timerFires, key(Scope::local), wait(1)}},
   };
+  // Pinned: Shift tapped twice under Command with the overlay up, or the status menu's item; a
+  // key in between is a shortcut, and Command let go starts over. Pinned, it outlasts the release
+  // and no hold replaces it.
+  const Step tap[] = {press(kPrimary | modifier::kShift), press(kPrimary)};
+  scripts.push_back(
+      {"Editor", 2, {press(kPrimary), wait(0.5), tap[0], tap[1], tap[0], tap[1], wait(0)}, true});
+  scripts.push_back({"", 1, {press(kPrimary), wait(0.5), tap[0], tap[1], wait(0)}});
+  scripts.push_back(
+      {"", 1, {press(kPrimary), wait(0.5), tap[0], tap[1], key(), tap[0], tap[1], wait(0)}});
+  scripts.push_back({"",
+                     1,
+                     {press(kPrimary), wait(0.5), tap[0], tap[1], press(0), press(kPrimary), tap[0],
+                      tap[1], wait(0)}});
+  scripts.push_back({"Editor", 1, {menuItem, press(0), wait(2), press(kPrimary), wait(1)}, true});
+  scripts.push_back({"", 0, {noFront, menuItem}});
   // Any other device-independent flag, Caps Lock included, cancels a pending hold and hides a
   // shown overlay.
   for (modifier::Flags other :
@@ -91,6 +113,7 @@ TEST(HoldTriggerTest, FollowsTheStateTable) {
     EXPECT_EQ(h.shownApp(), scripts[i].shown);
     EXPECT_EQ(h.panelsMade(), scripts[i].panels);
     EXPECT_EQ(h.fake.panels.onScreenCount(), h.shownApp() != "" ? 1u : 0u);
+    EXPECT_EQ(h.delegate->isOverlayPinned(), scripts[i].pinned);
   }
 }
 

@@ -156,57 +156,5 @@ TEST_F(PinnedOverlayTest, ARowWithoutAMenuItemIsTypedOnceTheKeyboardIsBack) {
   EXPECT_EQ(h.fake.keys.sent.size(), 1u);
 }
 
-// With the overlay up, Shift tapped twice while Command stays down pins it; a key pressed in
-// between is an ordinary shortcut, and Command let go starts over.
-TEST_F(PinnedOverlayTest, ShiftTappedTwiceUnderCommandPins) {
-  holdCommand();
-  h.modifiers(kPrimary | kShift);
-  EXPECT_EQ(h.shownApp(), "");  // Shift joining still hides it, as before
-  h.modifiers(kPrimary);
-  h.modifiers(kPrimary | kShift);
-  h.modifiers(kPrimary);
-  loop.advance(0);
-  EXPECT_TRUE(h.delegate->isOverlayPinned());
-  EXPECT_EQ(h.shownApp(), "Editor");
-  EXPECT_EQ(panel().madeKey, 1u);
-  h.delegate->closePinnedOverlay();
-  EXPECT_EQ(h.fake.focus.given, std::vector<FocusPort::WindowHandle>{kEditorWindow});
-
-  for (const bool keyBetween : {true, false}) {
-    holdCommand();
-    h.modifiers(kPrimary | kShift);
-    h.modifiers(kPrimary);
-    if (keyBetween) {
-      h.fake.events.keyDown(doubles::Scope::global, kPrimary | kShift);
-    } else {
-      h.modifiers(0);
-      h.modifiers(kPrimary);
-    }
-    h.modifiers(kPrimary | kShift);
-    h.modifiers(kPrimary);
-    loop.advance(0);
-    EXPECT_FALSE(h.delegate->isOverlayPinned()) << keyBetween;
-    h.modifiers(0);
-  }
-}
-
-// The status menu's last item opens the front application's overlay pinned.
-TEST_F(PinnedOverlayTest, StatusMenuItemShowsThePinnedOverlay) {
-  const std::vector<MenuItemRef>& items = h.fake.statusBar.menu()->itemArray();
-  ASSERT_EQ(items.back()->title(), menu_title::kShowPinned);
-
-  EXPECT_TRUE(performMenuItemAction(*items.back(), h.delegate.get()));
-  loop.advance(0);
-  EXPECT_TRUE(h.delegate->isOverlayPinned());
-  EXPECT_EQ(h.shownApp(), "Editor");
-  h.delegate->closePinnedOverlay();
-  EXPECT_EQ(h.fake.focus.given, std::vector<FocusPort::WindowHandle>{kEditorWindow});
-
-  h.fake.workspace.frontmost.reset();  // nothing in front: nothing shown, nothing pinned
-  performMenuItemAction(*items.back(), h.delegate.get());
-  loop.advance(0);
-  EXPECT_FALSE(h.delegate->isOverlayPinned());
-}
-
 }  // namespace
 }  // namespace tavrine
