@@ -38,6 +38,23 @@ Step silently(modifier::Flags flags) {
 // Another application comes to the front.
 const Step browser = [](AppHarness& h) { h.bringToFront(7, "Browser", "Tab\n  New Tab  [⌘T]\n"); };
 const Step noFront = [](AppHarness& h) { h.fake.workspace.frontmost.reset(); };
+// In front: one whose menus have no shortcuts, one with no menu bar at all.
+const Step viewer = [](AppHarness& h) { h.bringToFront(43, "Viewer", "File\n  Open Recent\n"); };
+const Step ghost = [](AppHarness& h) {
+  h.fake.workspace.frontmost = RunningApplication{44, "Ghost", nullptr, {}, {}, {}};
+};
+// The overlay asked for directly, and taken down.
+const Step show = [](AppHarness& h) {
+  h.delegate->showOverlay();
+  h.fake.runLoop.advance(0);
+};
+const Step hide = [](AppHarness& h) { h.delegate->hideOverlay(); };
+// The worker keeps its jobs until they are run, and the answers come back.
+const Step holdJobs = [](AppHarness& h) { h.worker->held = true; };
+const Step runJobs = [](AppHarness& h) {
+  h.worker->run();
+  h.fake.runLoop.advance(0);
+};
 // The status menu's item that shows the overlay pinned.
 const Step menuItem = [](AppHarness& h) {
   ASSERT_TRUE(h.fake.statusBar.choose({menu_title::kShowPinned}));
@@ -49,6 +66,7 @@ struct Script {
   std::size_t panels;
   std::vector<Step> steps;
   bool pinned = false;
+  int reads = -1;  // attributes of the editor read, when it matters
 };
 
 TEST(HoldTriggerTest, FollowsTheStateTable) {
@@ -80,6 +98,19 @@ TEST(HoldTriggerTest, FollowsTheStateTable) {
       {"", 0, {press(kPrimary), timerFires, key(), wait(1)}},
       {"", 0, {press(kPrimary), timerFires, key(Scope::local), wait(1)}},
   };
+  // Nothing of the application's own to show: nothing shown, and an overlay up stays.
+  for (const Step& front : {noFront, viewer, ghost})
+    scripts.push_back({"", 0, {front, show}});
+  scripts.push_back({"Editor", 1, {show, viewer, show}});
+  scripts.push_back({"Editor", 1, {press(kPrimary), wait(0.2), hide, wait(0.3)}});
+  // The sources are asked part of the way into the hold, never for a hold a key ended before;
+  // the answer is shown at the end or as it comes, for this hold and the application in front.
+  scripts.push_back({"", 0, {press(kPrimary), wait(0.19), key(), wait(1)}, false, 0});
+  scripts.push_back({"Editor", 1, {holdJobs, press(kPrimary), wait(0.5), runJobs}});
+  scripts.push_back({"", 0, {holdJobs, press(kPrimary), wait(0.5), key(), runJobs}});
+  scripts.push_back({"", 0, {holdJobs, press(kPrimary), wait(0.5), browser, runJobs}});
+  scripts.push_back(
+      {"Browser", 1, {holdJobs, press(kPrimary), wait(0.3), browser, wait(0.2), runJobs}});
   // Pinned: Shift tapped twice under Command with the overlay up, or the status menu's item; a
   // key in between is a shortcut, and Command let go starts over. Pinned, it outlasts the release
   // and no hold replaces it.
@@ -107,13 +138,16 @@ TEST(HoldTriggerTest, FollowsTheStateTable) {
   for (std::size_t i = 0; i < scripts.size(); ++i) {
     SCOPED_TRACE("script " + std::to_string(i));
     AppHarness h;
-    h.bringToFront(42, "Editor", "File\n  Save  [⌘S]\n");
+    const auto editor = h.bringToFront(42, "Editor", "File\n  Save  [⌘S]\n");
     for (const Step& step : scripts[i].steps)
       step(h);
     EXPECT_EQ(h.shownApp(), scripts[i].shown);
     EXPECT_EQ(h.panelsMade(), scripts[i].panels);
     EXPECT_EQ(h.fake.panels.onScreenCount(), h.shownApp() != "" ? 1u : 0u);
     EXPECT_EQ(h.delegate->isOverlayPinned(), scripts[i].pinned);
+    if (scripts[i].reads >= 0) {
+      EXPECT_EQ(editor->reads().total, std::size_t(scripts[i].reads));
+    }
   }
 }
 

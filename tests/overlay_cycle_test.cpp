@@ -32,26 +32,6 @@ class OverlayCycleTest : public ::testing::Test {
   doubles::VirtualRunLoop& loop = h.fake.runLoop;
 };
 
-TEST_F(OverlayCycleTest, NothingToShowChangesNothing) {
-  show();  // no frontmost application
-  h.bringToFront(42, "Viewer", kNoShortcuts);
-  show();
-  h.fake.workspace.frontmost =
-      RunningApplication{44, "Ghost", nullptr, {}, {}, {}};  // no menu bar at all
-  show();
-  EXPECT_EQ(h.delegate->overlay(), nullptr);
-  EXPECT_EQ(loop.liveTimerCount(), 0u);
-
-  // An overlay already up stays as it was, poll included.
-  h.bringToFront(43, "Editor", kEditor);
-  show();
-  h.bringToFront(42, "Viewer", kNoShortcuts);
-  show();
-  EXPECT_EQ(h.shownApp(), "Editor");
-  EXPECT_EQ(h.panelsMade(), 1u);
-  EXPECT_EQ(loop.liveTimerCount(), 1u);
-}
-
 // A second show replaces the first and keeps one poll.
 TEST_F(OverlayCycleTest, ShowsTheHarvestUnderTheApplicationsNameOrUnknown) {
   h.bringToFront(42, "Editor", kEditor);
@@ -89,14 +69,10 @@ TEST_F(OverlayCycleTest, TheHeaderNamesTheApplicationInTheLanguageShown) {
   EXPECT_EQ(hold(true), "Editor");
 }
 
-TEST_F(OverlayCycleTest, HidingLeavesAPendingHoldAloneAndIsHarmlessWithNothingShown) {
+TEST_F(OverlayCycleTest, HidingIsHarmlessWithNothingShownAndDropsWhatWasPrepared) {
   h.delegate->hideOverlay();  // nothing shown: nothing happens
   h.bringToFront(42, "Editor", kEditor);
-  h.modifiers(kPrimary);
-  loop.advance(0.2);
-  h.delegate->hideOverlay();
-  loop.advance(0.3);
-  EXPECT_EQ(h.shownApp(), "Editor");
+  show();
   h.delegate->hideOverlay();
   h.delegate->hideOverlay();
   EXPECT_EQ(h.fake.panels.created.at(0)->closes, 1u);
@@ -105,35 +81,6 @@ TEST_F(OverlayCycleTest, HidingLeavesAPendingHoldAloneAndIsHarmlessWithNothingSh
   h.delegate->hideOverlay();
   EXPECT_EQ(h.delegate->overlay()->prepared(), nullptr);
   EXPECT_EQ(h.fake.panels.created.at(1)->closes, 1u);
-}
-
-// The sources are asked part of the way into the hold, never for a hold a key ended before, and
-// their answer is shown at the hold's end or, when later, as it comes: for this hold and the
-// application in front only.
-TEST_F(OverlayCycleTest, ReadsDuringTheHoldAndShowsTheAnswerOfThisHoldAlone) {
-  const auto tree = editor();
-  h.modifiers(kPrimary);
-  loop.advance(HoldTrigger::kReadStart - 0.01);
-  h.fake.events.keyDown(doubles::Scope::global, kPrimary);  // an ordinary shortcut
-  loop.advance(1);
-  EXPECT_EQ(tree->reads().total, 0u);
-
-  h.worker->held = true;
-  for (const int change : {0, 1, 2, 3}) {
-    SCOPED_TRACE(change);
-    editor();
-    h.modifiers(0);
-    h.modifiers(kPrimary);
-    loop.advance(0.3);
-    if (change == 3) h.bringToFront(7, "Browser", "Tab\n  New Tab  [⌘T]\n");  // before the end
-    loop.advance(0.2);
-    EXPECT_EQ(h.shownApp(), "");
-    if (change == 1) h.fake.events.keyDown(doubles::Scope::global, kPrimary);
-    if (change == 2) h.bringToFront(7, "Browser", "Tab\n  New Tab  [⌘T]\n");
-    h.worker->run();
-    loop.advance(0);
-    EXPECT_EQ(h.shownApp(), change == 0 ? "Editor" : change == 3 ? "Browser" : "");
-  }
 }
 
 // An application that did not answer in time is not waited for again; it is asked again in the
