@@ -49,6 +49,8 @@ const Step show = [](AppHarness& h) {
   h.fake.runLoop.advance(0);
 };
 const Step hide = [](AppHarness& h) { h.delegate->hideOverlay(); };
+const Step pin = [](AppHarness& h) { h.delegate->pinOverlay(); };
+const Step closePinned = [](AppHarness& h) { h.delegate->closePinnedOverlay(); };
 // The worker keeps its jobs until they are run, and the answers come back.
 const Step holdJobs = [](AppHarness& h) { h.worker->held = true; };
 const Step runJobs = [](AppHarness& h) {
@@ -126,6 +128,18 @@ TEST(HoldTriggerTest, FollowsTheStateTable) {
                       tap[1], wait(0)}});
   scripts.push_back({"Editor", 1, {menuItem, press(0), wait(2), press(kPrimary), wait(1)}, true});
   scripts.push_back({"", 0, {noFront, menuItem}});
+  scripts.push_back({"", 0, {pin}});  // nothing on screen, before or after a hold
+  scripts.push_back({"", 1, {press(kPrimary), wait(0.5), press(0), pin}});
+  scripts.push_back({"Editor",
+                     1,
+                     {press(kPrimary), wait(0.5), pin, press(kPrimary | modifier::kShift), press(0),
+                      wait(2), press(kPrimary), wait(1)},
+                     true});
+  // Closed, the ordinary cycle is back.
+  scripts.push_back(
+      {"",
+       2,
+       {press(kPrimary), wait(0.5), pin, closePinned, press(kPrimary), wait(0.5), press(0)}});
   // Any other device-independent flag, Caps Lock included, cancels a pending hold and hides a
   // shown overlay.
   for (modifier::Flags other :
