@@ -128,6 +128,17 @@ TEST_F(OverlayCycleTest, AnApplicationThatDidNotAnswerIsAskedAgainInTheBackgroun
   tree->application().set(ax::kMenuBar, bar);
   loop.advance(ReadCycle::kFirstRetry);
   EXPECT_EQ(h.shownApp(), "Editor");
+
+  // The pid passes to another process while a retry waits during a hold: nothing is retried.
+  h.modifiers(0);
+  tree->application().set(ax::kMenuBar, {ax::Error::cannotComplete, {}});
+  EXPECT_TRUE(holdAsks(0));
+  h.modifiers(kPrimary);
+  loop.advance(0.3);
+  start = 4;
+  const std::size_t asked = tree->reads().total;
+  loop.advance(ReadCycle::kFirstRetry);
+  EXPECT_EQ(tree->reads().total, asked);
 }
 
 // The application in front is read ahead once it stays there: once per process, again after a

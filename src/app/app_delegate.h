@@ -43,8 +43,6 @@ inline constexpr std::string_view kQuit = "Quit";
 inline constexpr std::string_view kShowPinned = "Show Shortcuts of the Front Application";
 }  // namespace menu_title
 
-// Monitor handlers, timers and menu items refer back to the delegate weakly and do nothing once it
-// is gone (a local monitor still passes its event on), so it only exists as a shared object.
 // Composes the hold, the reads and the pinned overlay, and owns the status menu, the monitors and
 // the overlay on screen. Monitor handlers, timers and menu items refer back to the delegate weakly
 // and do nothing once it is gone (a local monitor still passes its event on), so it only exists as
