@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: MIT
 // Keys and the active frame as the accessibility bus reports them: recorded GTK 3 and Qt 6
-// event sequences (mousepad and the menu application under weston), and the listener answering
-// the registry while the main thread is stopped.
+// event sequences (mousepad and the menu application under weston), and the listener on a bus.
 #include <gtest/gtest.h>
 #include <malloc.h>
 #include <systemd/sd-bus.h>

@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: MIT
-// The reader against a scripted accessibility bus in this process: the test peer at an address
-// of its own plays the bus daemon, the registry and one application, answering each call as a
-// test decides (well, wrongly or never). No D-Bus session is needed.
+// The reader against a scripted accessibility bus in this process (no D-Bus session needed), and
+// against the hostile peer on a bus of its own.
 #include "backends/linux/atspi/reader.h"
 
 #include <gtest/gtest.h>

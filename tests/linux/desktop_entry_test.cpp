@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "support/fake_platform.h"
+
 namespace tavrine::xdg {
 namespace {
 
@@ -125,12 +127,8 @@ TEST_F(DesktopEntryTest, IconsComeFromTheProcessThroughAnIndexKeptCurrent) {
 // The workspace names the application by its entry, in Chinese too; until the entries are read
 // (the same folder thousands of times) it answers at once with the window's own name.
 TEST_F(DesktopEntryTest, TheWorkspaceNamesTheApplicationByItsEntryWithoutWaiting) {
-  struct Window final : WorkspacePort {
-    std::optional<RunningApplication> frontmostApplication() const override {
-      return RunningApplication{7, "Text Editor", nullptr, {}, {}, {}};
-    }
-    std::uint64_t modifierFlags() const override { return 0; }
-  } window;
+  doubles::FakeWorkspace window;
+  window.frontmost = RunningApplication{7, "Text Editor", nullptr, {}, {}, {}};
   write("proc/7/cmdline", "/usr/bin/mousepad");
   const DesktopWorkspace workspace(
       window, std::make_shared<const DesktopEntryIndex>(std::vector(2000, folders_[1])), {},

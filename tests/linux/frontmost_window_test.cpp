@@ -33,7 +33,7 @@ class MemoryWindowTree final : public WindowTree {
   std::optional<WindowId> activeWindow() const override { return active; }
   std::optional<WindowId> inputFocus() const override { return focus; }
   std::optional<WindowId> parent(WindowId id) const override {
-    return find(id) != nullptr ? std::optional(find(id)->parent) : std::nullopt;
+    return find(id) ? std::optional(find(id)->parent) : std::nullopt;
   }
   std::vector<WindowId> children(WindowId id) const override {
     std::vector<WindowId> out;
