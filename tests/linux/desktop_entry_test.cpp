@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "backends/linux/xdg/desktop_entry.h"
+#include "backends/linux/xdg/desktop_environment.h"
 #include "backends/linux/xdg/desktop_workspace.h"
 
 #include <gtest/gtest.h>
@@ -9,6 +10,7 @@
 #include <fstream>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "support/fake_platform.h"
@@ -152,6 +154,22 @@ TEST(DesktopEntryFoldersTest, DataHomeFirstThenEachDataDirOnce) {
   // The session's folders are read once for every holder: one thread, one copy of the entries.
   const auto entries = sessionDesktopEntries();
   EXPECT_EQ(sessionDesktopEntries(), entries);
+}
+
+TEST(DesktopEnvironmentTest, TheFirstKnownNameInTheListDecides) {
+  const std::vector<std::pair<std::string, Desktop>> cases = {
+      {"GNOME-Classic:GNOME", Desktop::gnome},
+      {"gnome", Desktop::gnome},
+      {"KDE", Desktop::kde},
+      {"XFCE", Desktop::xfce},
+      {"KDE:GNOME", Desktop::kde},
+      {"MATE", Desktop::otherLinux},
+      {"GNOMEX", Desktop::otherLinux},
+      {"X-GNOME", Desktop::otherLinux},
+      {":::", Desktop::otherLinux},
+      {"", Desktop::otherLinux}};
+  for (const auto& [value, desktop] : cases)
+    EXPECT_EQ(desktopFromCurrentDesktop(value), desktop) << value;
 }
 
 }  // namespace
