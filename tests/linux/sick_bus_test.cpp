@@ -17,7 +17,6 @@
 #include <thread>
 #include <vector>
 
-#include <QEventLoop>
 #include <QTimer>
 #include <algorithm>
 
@@ -33,6 +32,7 @@
 #include "bus_peer.h"
 #include "programs/linux/linux_sources.h"
 #include "shell/qt/qt_run_loop.h"
+#include "shell/qt_event_loop.h"
 #include "support/fake_platform.h"
 #include "test_servers.h"
 #include "x_fixture.h"
@@ -313,10 +313,8 @@ TEST(NoTrayNoticeTest, NamesTheExtensionAndOffersAccessibilityOnlyWhileOff) {
 }
 
 void runFor(Clock::duration length) {
-  QEventLoop loop;
-  QTimer::singleShot(std::chrono::duration_cast<std::chrono::milliseconds>(length),
-                     Qt::PreciseTimer, &loop, &QEventLoop::quit);
-  loop.exec();
+  doubles::runEventLoopUntil([] { return false; },
+                             std::chrono::duration_cast<std::chrono::milliseconds>(length));
 }
 
 // The main thread's longest stall, from a 1 ms heartbeat, over `holds` holds of Ctrl (0.65 s, or
