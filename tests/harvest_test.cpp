@@ -211,21 +211,6 @@ TEST(MemoryTreeTest, ReadsMenusItemsSubmenusAndShortcutsFromText) {
                                                        {"Window", "Odd [title]", "⌥⌘]"}}));
 }
 
-TEST(MemoryTreeTest, RejectsMalformedLinesWithTheirNumber) {
-  const std::pair<const char*, const char*> cases[] = {
-      {"  Orphan\n", "line 1: an item needs a menu above it"},
-      {"File\n    Too deep\n", "line 2: an item is indented too deep"},
-      {"File\n   Odd\n", "line 2: indentation must be a multiple of two spaces"},
-      {"File\n\tTab\n", "line 2: indent with spaces, not tabs"},
-      {"File\n  Bare  [⌘]\n", "line 2: a shortcut needs a key after its modifiers"},
-  };
-  for (const auto& [text, error] : cases) {
-    const ax::MenuTreeParse parsed = ax::parseMenuTree(text);
-    EXPECT_EQ(parsed.error, error);
-    EXPECT_EQ(parsed.tree, nullptr);
-  }
-}
-
 // The controls and AppKit's function-key characters name every key, no two alike to see or
 // hear; F1 to F35 by their numbers.
 TEST(NamedKeyTest, EveryKeyHasACommandCharacterAndLooksAndSoundsItsOwn) {
@@ -244,7 +229,9 @@ TEST(NamedKeyTest, EveryKeyHasACommandCharacterAndLooksAndSoundsItsOwn) {
   for (int n = 0; n <= 36; ++n) {
     const std::optional<NamedKey> key = functionKey(n);
     ASSERT_EQ(key.has_value(), n >= 1 && n <= 35) << n;
-    if (key) EXPECT_EQ(keyCapText(*key), "F" + std::to_string(n));
+    if (key) {
+      EXPECT_EQ(keyCapText(*key), "F" + std::to_string(n));
+    }
   }
 }
 
