@@ -264,6 +264,8 @@ TEST(OverlayLayoutTest, AVisibleQueryReturnsExactlyTheIntersectingPrimitives) {
   const Rect cell = layout.rowFrame(Section::application, 4, 17);
   EXPECT_EQ(ofKind<TextPrimitive>(layout.primitivesIn(cell)).at(0).text, "Window 17");
   EXPECT_EQ(layout.rowFrame(Section::application, 0, 0), Rect{});
+  EXPECT_EQ(layout.rowFrame(Section::system, 4, 0), Rect{});
+  EXPECT_EQ(layout.headingFrame(Section::application, 5), Rect{});
 }
 
 bool inside(const Rect& r, const Rect& outer) {

@@ -108,6 +108,7 @@ TEST(ShortcutFilterTest, TellsWhenTheKeysMatched) {
   const std::vector<Match> byKeys = filter(sheet(), "f11");
   ASSERT_EQ(byKeys.size(), 2u);
   EXPECT_TRUE(byKeys[0].keysMatched && !filter(sheet(), "zoom").at(0).keysMatched);
+  EXPECT_EQ(std::pair(byKeys[0].rank, byKeys[1].rank), std::pair(Rank::exactKeys, Rank::someKeys));
 }
 
 TEST(ShortcutFilterTest, FoldsWithOffsetsIntoTheSource) {
