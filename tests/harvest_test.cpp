@@ -193,24 +193,6 @@ TEST(HarvestTest, FormatsModifierPrefixThenTheKeysCap) {
     EXPECT_EQ(AccessibilityHelper::formatShortcut(8, key), cap) << cap;
 }
 
-TEST(MemoryTreeTest, ReadsMenusItemsSubmenusAndShortcutsFromText) {
-  const ax::MenuTreeParse parsed = ax::parseMenuTree(
-      "# sample\n"
-      "File\n"
-      "  Save As…  [⇧⌘S]\n"
-      "  Open Recent\n"
-      "    Clear Menu  [⌘K]\n"
-      "\n"
-      "Window\r\n"
-      "  Next Tab  [⌃⇥]\r\n"
-      "  Odd [title] [⌥⌘]]\n");
-  ASSERT_TRUE(parsed.tree) << parsed.error;
-  EXPECT_EQ(harvest(*parsed.tree), (std::vector<Texts>{{"File", "Save As…", "⇧⌘S"},
-                                                       {"File", "Clear Menu", "⌘K"},
-                                                       {"Window", "Next Tab", "⌃⇥"},  // no ⌘
-                                                       {"Window", "Odd [title]", "⌥⌘]"}}));
-}
-
 // The controls and AppKit's function-key characters name every key, no two alike to see or
 // hear; F1 to F35 by their numbers.
 TEST(NamedKeyTest, EveryKeyHasACommandCharacterAndLooksAndSoundsItsOwn) {

@@ -274,38 +274,23 @@ bool inside(const Rect& r, const Rect& outer) {
          r.minY() >= outer.minY() - e && r.maxY() <= outer.maxY() + e;
 }
 
-// Each section's rows fill its lines left to right, in cells of one size that never overlap
-// each other or the heading; everything of a row stays in its cell, caps side by side after the
-// title; a title that did not fit is cut to at least its first character and "…", with no space
-// before it, and no key is cut.
+// Each section stays in the content below the one before, its rows below its heading; everything
+// of a row stays in its cell; a title that did not fit is cut to at least its first character and
+// "…", with no space before it, and no key is cut. (Where cells and caps sit is in the dump.)
 void expectOrderlyGrid(const OverlayLayout& layout, Section grid, std::size_t sections) {
-  const int columns = layout.columns(grid);
   const Rect content{{0, 0}, {layout.panelSize().width, layout.contentHeight()}};
   double previousBottom = 0;
   for (std::size_t section = 0; section < sections; ++section) {
     const Rect heading = layout.headingFrame(grid, section);
-    EXPECT_TRUE(inside(heading, content));
-    EXPECT_GE(heading.minY(), previousBottom) << "sections out of order or overlapping";
+    EXPECT_TRUE(inside(heading, content) && heading.minY() >= previousBottom) << section;
     previousBottom = heading.maxY();
-    Rect first;
     for (std::size_t row = 0;; ++row) {
       const Rect cell = layout.rowFrame(grid, section, row);
       if (cell == Rect{}) break;
       SCOPED_TRACE(std::to_string(section) + "/" + std::to_string(row));
-      if (row == 0) first = cell;
-      EXPECT_TRUE(inside(cell, content));
-      EXPECT_EQ(cell.size, first.size);
-      const auto column = static_cast<double>(row % static_cast<std::size_t>(columns));
-      EXPECT_NEAR(cell.minX(), first.minX() + column * (first.width() + OverlayLayout::kColumnGap),
-                  1e-9);
-      if (row % static_cast<std::size_t>(columns) == 0) {
-        EXPECT_GE(cell.minY(), previousBottom);
-        previousBottom = cell.maxY();
-      } else {
-        EXPECT_EQ(cell.minY(), layout.rowFrame(grid, section, row - 1).minY());
-      }
+      EXPECT_TRUE(inside(cell, content) && cell.minY() >= heading.maxY());
+      previousBottom = std::max(previousBottom, cell.maxY());
       const std::vector<Primitive> drawn = layout.primitivesIn(cell);
-      const std::vector<RoundedRectPrimitive> caps = ofKind<RoundedRectPrimitive>(drawn);
       for (const Primitive& p : drawn)
         EXPECT_TRUE(inside(frameOf(p), cell)) << line(p);
       const std::vector<TextPrimitive> texts = ofKind<TextPrimitive>(drawn);
@@ -314,20 +299,6 @@ void expectOrderlyGrid(const OverlayLayout& layout, Section grid, std::size_t se
       EXPECT_FALSE(title.text.ends_with(" …") || title.text == "…" ||
                    (texts.size() > 1 && texts.back().text.ends_with("…")))
           << title.text << " " << texts.back().text;
-      double x = title.frame.maxX();
-      for (const RoundedRectPrimitive& cap : caps) {
-        EXPECT_GE(cap.frame.minX(), x - 1e-9) << "caps overlap each other or the title";
-        x = cap.frame.maxX();
-      }
-      // A key's text or glyph in its cap.
-      for (const Primitive& p : drawn) {
-        if (std::holds_alternative<RoundedRectPrimitive>(p) || &p == &drawn.front()) continue;
-        const auto* text = std::get_if<TextPrimitive>(&p);
-        if (text != nullptr && (text->text == title.text || text->text == "/")) continue;
-        EXPECT_TRUE(std::any_of(caps.begin(), caps.end(), [&](const auto& cap) {
-          return inside(frameOf(p), cap.frame);
-        })) << line(p);
-      }
     }
   }
 }
