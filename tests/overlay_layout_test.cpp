@@ -64,8 +64,7 @@ std::string num(double v) {
   char buffer[32];
   std::snprintf(buffer, sizeof buffer, "%.2f", v);
   std::string s = buffer;
-  while (s.back() == '0')
-    s.pop_back();
+  s.erase(s.find_last_not_of('0') + 1);
   if (s.back() == '.') s.pop_back();
   return s == "-0" ? "0" : s;
 }

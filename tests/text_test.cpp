@@ -12,7 +12,7 @@ namespace {
 const std::string kDecomposedE = "e\xCC\x81";  // e + U+0301
 const std::string kComposedE = "\xC3\xA9";     // U+00E9
 
-TEST(TextTest, GraphemesKeepUserPerceivedCharactersWholeAndDropNothing) {
+TEST(TextTest, GraphemesKeepUserPerceivedCharactersWholeAndClipsCutBetweenThem) {
   const std::vector<std::pair<std::string, std::vector<std::string_view>>> cases = {
       {"E" + kDecomposedE + "⌘", {"E", kDecomposedE, "⌘"}},
       {"\r\nx", {"\r\n", "x"}},
@@ -22,9 +22,7 @@ TEST(TextTest, GraphemesKeepUserPerceivedCharactersWholeAndDropNothing) {
   };
   for (const auto& [text, expected] : cases)
     EXPECT_EQ(graphemes(text), expected) << text;
-}
-
-TEST(TextTest, ClippingCutsBetweenUserPerceivedCharacters) {
+  // Clipping to a byte budget cuts between them.
   EXPECT_EQ(clipToGraphemes("Save", 4), "Save");
   EXPECT_EQ(clipToGraphemes("Save" + kDecomposedE, 5), "Save");  // not between e and its accent
   EXPECT_EQ(clipToGraphemes("a👍🏽", 6), "a");
