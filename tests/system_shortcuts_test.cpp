@@ -29,13 +29,15 @@ TEST(SystemShortcutsTest, EveryDesktopHasItsOwnFourGroupsOfDistinctShortcuts) {
     const std::vector<ShortcutGroup> groups = groupByHeading(catalogue);
     ASSERT_EQ(groups.size(), 4u);
     for (const ShortcutGroup& group : groups) {
-      EXPECT_FALSE(group.headingZH.empty() || group.items.empty()) << group.heading;
+      EXPECT_FALSE(group.headingZH.empty());
+      EXPECT_FALSE(group.items.empty()) << group.heading;
       std::unordered_set<KeyChord, KeyChordHash> chords;
       for (const SourcedShortcut& item : group.items) {
-        EXPECT_TRUE(chords.insert(item.chord).second && !item.title.empty() &&
-                    !item.titleZH.empty() && !keyCaps(item.chord).empty() &&
-                    item.source == SystemShortcuts::kName)
-            << item.title;
+        EXPECT_TRUE(chords.insert(item.chord).second) << item.title;
+        EXPECT_FALSE(item.title.empty());
+        EXPECT_FALSE(item.titleZH.empty()) << item.title;
+        EXPECT_FALSE(keyCaps(item.chord).empty()) << item.title;
+        EXPECT_EQ(item.source, SystemShortcuts::kName);
       }
     }
   }
