@@ -64,8 +64,7 @@ std::string num(double v) {
   char buffer[32];
   std::snprintf(buffer, sizeof buffer, "%.2f", v);
   std::string s = buffer;
-  while (s.back() == '0')
-    s.pop_back();
+  s.erase(s.find_last_not_of('0') + 1);
   if (s.back() == '.') s.pop_back();
   return s == "-0" ? "0" : s;
 }
@@ -240,38 +239,30 @@ GroupedShortcuts unevenGroups() {
   return groups;
 }
 
+// Every query, also ones that begin exactly where a primitive ends or end where it begins,
+// returns exactly what it intersects; a row's frame holds its row.
 TEST(OverlayLayoutTest, AVisibleQueryReturnsExactlyTheIntersectingPrimitives) {
   Fixture f;
   const OverlayLayout layout = f.layout(unevenGroups(), {900, 600});
   const std::vector<Primitive> all = everything(layout);
-  const auto expectExact = [&](const Rect& visible) {
+  std::vector<Rect> queries = {{{0, 100}, {900, 0}}};
+  for (double y = -40; y < layout.contentHeight() + 40; y += 9.7) {
+    for (double height : {1.0, 23.3, 310.0})
+      queries.insert(queries.end(), {{{0, y}, {900, height}}, {{300, y}, {200, height}}});
+  }
+  for (const Primitive& p : all)
+    queries.insert(queries.end(),
+                   {{{0, frameOf(p).maxY()}, {900, 5}}, {{0, frameOf(p).minY() - 5}, {900, 5}}});
+  for (const Rect& visible : queries) {
     std::vector<Primitive> expected;
     for (const Primitive& p : all)
-      if (frameOf(p).intersects(visible)) expected.push_back(p);
-    EXPECT_EQ(layout.primitivesIn(visible), expected)
-        << visible.minX() << "," << visible.minY() << " " << visible.width() << "x"
-        << visible.height();
-  };
-  for (double y = -40; y < layout.contentHeight() + 40; y += 9.7) {
-    for (double height : {1.0, 23.3, 310.0}) {
-      expectExact({{0, y}, {900, height}});
-      expectExact({{300, y}, {200, height}});  // part of the columns only
-    }
+      if (visible.height() > 0 && frameOf(p).intersects(visible)) expected.push_back(p);
+    EXPECT_EQ(layout.primitivesIn(visible), expected) << frame(visible);
   }
-  // Rectangles that begin exactly where a primitive ends, or end exactly where it begins.
-  for (const Primitive& p : all) {
-    expectExact({{0, frameOf(p).maxY()}, {900, 5}});
-    expectExact({{0, frameOf(p).minY() - 5}, {900, 5}});
-  }
-  EXPECT_TRUE(layout.primitivesIn({{0, 100}, {900, 0}}).empty());
-
-  // Heading and row frames hold exactly what is drawn there. "Window" is the fifth sorted group
-  // (after Archive, Edit, File, View); row 17 of 30.
+  // "Window" is the fifth sorted group (after Archive, Edit, File, View); "Archive" has no rows.
   const Rect cell = layout.rowFrame(Section::application, 4, 17);
   EXPECT_EQ(ofKind<TextPrimitive>(layout.primitivesIn(cell)).at(0).text, "Window 17");
-  const Rect heading = layout.headingFrame(Section::system, 2);
-  EXPECT_EQ(ofKind<TextPrimitive>(layout.primitivesIn(heading)).at(0).frame, heading);
-  EXPECT_EQ(layout.rowFrame(Section::application, 0, 0), Rect{});  // "Archive" has no rows
+  EXPECT_EQ(layout.rowFrame(Section::application, 0, 0), Rect{});
   EXPECT_EQ(layout.rowFrame(Section::system, 4, 0), Rect{});
   EXPECT_EQ(layout.headingFrame(Section::application, 5), Rect{});
 }
@@ -282,60 +273,31 @@ bool inside(const Rect& r, const Rect& outer) {
          r.minY() >= outer.minY() - e && r.maxY() <= outer.maxY() + e;
 }
 
-// Each section's rows fill its lines left to right, in cells of one size that never overlap
-// each other or the heading; everything of a row stays in its cell, caps side by side after the
-// title; a title that did not fit is cut to at least its first character and "…", with no space
-// before it, and no key is cut.
+// Each section stays in the content below the one before, its rows below its heading; everything
+// of a row stays in its cell; a title that did not fit is cut to at least its first character and
+// "…", with no space before it, and no key is cut. (Where cells and caps sit is in the dump.)
 void expectOrderlyGrid(const OverlayLayout& layout, Section grid, std::size_t sections) {
-  const int columns = layout.columns(grid);
   const Rect content{{0, 0}, {layout.panelSize().width, layout.contentHeight()}};
   double previousBottom = 0;
   for (std::size_t section = 0; section < sections; ++section) {
     const Rect heading = layout.headingFrame(grid, section);
-    EXPECT_TRUE(inside(heading, content));
-    EXPECT_GE(heading.minY(), previousBottom) << "sections out of order or overlapping";
+    EXPECT_TRUE(inside(heading, content) && heading.minY() >= previousBottom) << section;
     previousBottom = heading.maxY();
-    Rect first;
     for (std::size_t row = 0;; ++row) {
       const Rect cell = layout.rowFrame(grid, section, row);
       if (cell == Rect{}) break;
       SCOPED_TRACE(std::to_string(section) + "/" + std::to_string(row));
-      if (row == 0) first = cell;
-      EXPECT_TRUE(inside(cell, content));
-      EXPECT_EQ(cell.size, first.size);
-      const auto column = static_cast<double>(row % static_cast<std::size_t>(columns));
-      EXPECT_NEAR(cell.minX(), first.minX() + column * (first.width() + OverlayLayout::kColumnGap),
-                  1e-9);
-      if (row % static_cast<std::size_t>(columns) == 0) {
-        EXPECT_GE(cell.minY(), previousBottom);
-        previousBottom = cell.maxY();
-      } else {
-        EXPECT_EQ(cell.minY(), layout.rowFrame(grid, section, row - 1).minY());
-      }
+      EXPECT_TRUE(inside(cell, content) && cell.minY() >= heading.maxY());
+      previousBottom = std::max(previousBottom, cell.maxY());
       const std::vector<Primitive> drawn = layout.primitivesIn(cell);
-      const std::vector<RoundedRectPrimitive> caps = ofKind<RoundedRectPrimitive>(drawn);
-      EXPECT_FALSE(caps.empty()) << "a row without caps";
       for (const Primitive& p : drawn)
         EXPECT_TRUE(inside(frameOf(p), cell)) << line(p);
       const std::vector<TextPrimitive> texts = ofKind<TextPrimitive>(drawn);
       const TextPrimitive& title = texts.at(0);
       EXPECT_LE(textWidth(title.text, 13), title.frame.width() + 1e-9);
-      EXPECT_FALSE(title.text.ends_with(" …") || title.text == "…") << title.text;
-      EXPECT_TRUE(texts.size() == 1 || !texts.back().text.ends_with("…")) << texts.back().text;
-      double x = title.frame.maxX();
-      for (const RoundedRectPrimitive& cap : caps) {
-        EXPECT_GE(cap.frame.minX(), x - 1e-9) << "caps overlap each other or the title";
-        x = cap.frame.maxX();
-      }
-      // A key's text or glyph in its cap.
-      for (const Primitive& p : drawn) {
-        if (std::holds_alternative<RoundedRectPrimitive>(p) || &p == &drawn.front()) continue;
-        const auto* text = std::get_if<TextPrimitive>(&p);
-        if (text != nullptr && (text->text == title.text || text->text == "/")) continue;
-        EXPECT_TRUE(std::any_of(caps.begin(), caps.end(), [&](const auto& cap) {
-          return inside(frameOf(p), cap.frame);
-        })) << line(p);
-      }
+      EXPECT_FALSE(title.text.ends_with(" …") || title.text == "…" ||
+                   (texts.size() > 1 && texts.back().text.ends_with("…")))
+          << title.text << " " << texts.back().text;
     }
   }
 }
@@ -360,14 +322,6 @@ TEST(OverlayLayoutTest, GridsStayOrderlyOnAnyScreen) {
           const auto view = f.view(menus, "App", OverlayStyle{capStyle}, desktop);
           const Rect panel = OverlayWindowController::panelFrame({{0, 0}, screen});
           const OverlayLayout layout(view, f.measurer, panel.size, nullptr);
-          // The header's texts end before the switch, and the switch inside the panel.
-          const Rect whole{{0, 0}, panel.size};
-          for (const Primitive& p : layout.fixedPrimitives())
-            EXPECT_TRUE(inside(frameOf(p), whole)) << line(p);
-          for (const TextPrimitive& text : ofKind<TextPrimitive>(layout.fixedPrimitives()))
-            EXPECT_TRUE(text.frame.maxX() <= layout.languageSwitchFrame().minX() ||
-                        inside(text.frame, layout.languageSwitchFrame()))
-                << text.text;
           expectOrderlyGrid(layout, Section::application, view->groupedShortcuts().size());
           expectOrderlyGrid(layout, Section::system, view->systemGroups().size());
         }
