@@ -42,7 +42,7 @@ for root, _, files in os.walk("src"):
             target = m.group(1)
             theirs = floor_of(target)
             if theirs is not None and theirs.startswith("backends/") and not mine.startswith(("backends/", "programs/")):
-                problems.append(f"src/{path}:{n}: includes the backend {target}; only a program may")
+                problems.append(f"src/{path}:{n}: includes the backend {target}; the core and the shell never include a backend")
             elif theirs is not None and floors[theirs] > floors[mine]:
                 problems.append(f"src/{path}:{n}: includes {target}, a floor up ({theirs} above {mine})")
             elif theirs is not None and theirs != mine and floors[theirs] == floors[mine]:

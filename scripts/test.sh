@@ -34,13 +34,9 @@ ctest --preset default
 echo "== default, shell tests under Xvfb =="
 xvfb-run -a -s "-screen 0 1440x900x24" env QT_QPA_PLATFORM=xcb build/default/tests/shell/tavrine_shell_tests
 
-# The program end to end on a private desktop, with real applications.
-echo "== default, end to end =="
+# The program end to end with real applications: on a private X11 desktop, its pinned overlay
+# there, and in a Wayland session.
 tests/e2e/e2e.sh build/default
-echo "== default, end to end: the pinned overlay =="
-tests/e2e/e2e-pin.sh build/default
-echo "== default, end to end in a Wayland session =="
-tests/e2e/e2e-wayland.sh build/default
 # GNOME Shell's own headless session with Tavrine's extension, where GTK 4 applications tell the
 # accessibility bus nothing of their keys.
 echo "== default, GNOME Shell with Tavrine's extension =="

@@ -39,8 +39,8 @@ TEST(AppDelegateTest, LaunchInstallsLocalMonitorsAndGlobalOnesOnlyWhenTrustedAnd
       EXPECT_EQ(h.fake.events.monitorCount(Scope::global, mask), trusted ? 1u : 0u);
     }
     EXPECT_EQ(h.fake.events.globalAttempts, trusted ? 2u : 0u);
-    EXPECT_EQ(h.delegate->flagsMonitor && h.delegate->keyMonitor, trusted);  // tokens kept
-    EXPECT_EQ(h.fake.trust.prompts, 0u);                                     // never asks at launch
+    EXPECT_EQ(h.delegate->globalMonitoring(), trusted);  // tokens kept
+    EXPECT_EQ(h.fake.trust.prompts, 0u);                 // never asks at launch
     if (trusted) continue;
     // Installed once, and a refusal is retried.
     h.delegate->startGlobalMonitoring();  // refused: no token
@@ -99,42 +99,39 @@ TEST(StatusMenuTest, IsBuiltOnceWithItsItemsAndTheirActions) {
   EXPECT_EQ(h.fake.statusBar.find({"Quit"})->keyEquivalentModifierMask(), modifier::kPrimary);
 }
 
-TEST(StatusMenuTest, EachOpeningShowsTheTrustOfThatMoment) {
+// Each opening shows the trust and the language of that moment, and no sooner; an opening that
+// finds trust installs the global monitors, once, and they stay when it is withdrawn.
+TEST(StatusMenuTest, EachOpeningShowsTheTrustAndLanguageOfThatMoment) {
   AppHarness h(false);
-  h.fake.statusBar.open();
-  EXPECT_EQ(lines(h.fake.statusBar.menu())[2], kNotTrusted + " requestAccessibility target");
-
-  h.setTrusted(true);  // granted in the system's settings, with no poll running
-  h.fake.statusBar.open();
-  EXPECT_EQ(lines(h.fake.statusBar.menu())[2], kTrusted + " - disabled");
-  EXPECT_FALSE(h.fake.statusBar.choose({kTrusted}));
-  // That opening installed the global monitors; later ones install nothing more.
-  EXPECT_NE(h.delegate->flagsMonitor, nullptr);
-  EXPECT_EQ(h.fake.events.globalAttempts, 2u);
-
-  h.setTrusted(false);  // withdrawn: the request comes back, the monitors stay
-  h.fake.statusBar.open();
-  EXPECT_EQ(lines(h.fake.statusBar.menu())[2], kNotTrusted + " requestAccessibility target");
-  EXPECT_EQ(h.fake.events.monitorCount(Scope::global, kEventMaskFlagsChanged), 1u);
-}
-
-TEST(StatusMenuTest, CheckMarksFollowTheLanguageAtTheNextOpening) {
-  AppHarness h;
   const MenuItemRef en = h.fake.statusBar.find({"🌐 Language", "English"});
   const MenuItemRef zh = h.fake.statusBar.find({"🌐 Language", "中文"});
   int notified = 0;
   h.t.subscribe([&] { ++notified; });
-  for (const char* choice : {"中文", "中文", "English"}) {
-    EXPECT_TRUE(h.fake.statusBar.choose({"🌐 Language", choice}));
-    const bool isZH = choice == std::string("中文");
+  const struct {
+    bool trusted;
+    const char* choice;  // chosen before the opening
+    std::string accessibility;
+  } openings[] = {{false, "中文", kNotTrusted + " requestAccessibility target"},
+                  {true, "中文", kTrusted + " - disabled"},  // granted with no poll running
+                  {false, "English", kNotTrusted + " requestAccessibility target"}};
+  bool shownZH = false;
+  for (const auto& o : openings) {
+    SCOPED_TRACE(o.accessibility);
+    EXPECT_TRUE(h.fake.statusBar.choose({"🌐 Language", o.choice}));
+    const bool isZH = o.choice == std::string("中文");
     EXPECT_EQ(h.t.isZH(), isZH);
+    EXPECT_EQ(zh->state() == ControlState::on, shownZH) << "not before the next opening";
+    h.setTrusted(o.trusted);
     h.fake.statusBar.open();
+    EXPECT_EQ(lines(h.fake.statusBar.menu())[2], o.accessibility);
     EXPECT_EQ(en->state(), isZH ? ControlState::off : ControlState::on);
     EXPECT_EQ(zh->state(), isZH ? ControlState::on : ControlState::off);
+    shownZH = isZH;
+    EXPECT_FALSE(o.trusted && h.fake.statusBar.choose({kTrusted}));  // disabled
+    EXPECT_EQ(h.fake.events.globalAttempts, o.trusted || h.delegate->globalMonitoring() ? 2u : 0u);
   }
   EXPECT_EQ(notified, 3);  // the same language again is still an assignment
-  EXPECT_TRUE(h.fake.statusBar.choose({"🌐 Language", "中文"}));
-  EXPECT_EQ(zh->state(), ControlState::off);                    // not until the menu opens again
+  EXPECT_EQ(h.fake.events.monitorCount(Scope::global, kEventMaskFlagsChanged), 1u);
   EXPECT_EQ(h.fake.statusBar.find({"Quit"})->title(), "Quit");  // the menu is not translated
 }
 

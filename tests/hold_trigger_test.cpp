@@ -37,11 +37,38 @@ Step silently(modifier::Flags flags) {
 }
 // Another application comes to the front.
 const Step browser = [](AppHarness& h) { h.bringToFront(7, "Browser", "Tab\n  New Tab  [⌘T]\n"); };
+const Step noFront = [](AppHarness& h) { h.fake.workspace.frontmost.reset(); };
+// In front: one whose menus have no shortcuts, one with no menu bar at all.
+const Step viewer = [](AppHarness& h) { h.bringToFront(43, "Viewer", "File\n  Open Recent\n"); };
+const Step ghost = [](AppHarness& h) {
+  h.fake.workspace.frontmost = RunningApplication{44, "Ghost", nullptr, {}, {}, {}};
+};
+// The overlay asked for directly, and taken down.
+const Step show = [](AppHarness& h) {
+  h.delegate->showOverlay();
+  h.fake.runLoop.advance(0);
+};
+const Step hide = [](AppHarness& h) { h.delegate->hideOverlay(); };
+const Step pin = [](AppHarness& h) { h.delegate->pinOverlay(); };
+const Step closePinned = [](AppHarness& h) { h.delegate->closePinnedOverlay(); };
+// The worker keeps its jobs until they are run, and the answers come back.
+const Step holdJobs = [](AppHarness& h) { h.worker->held = true; };
+const Step runJobs = [](AppHarness& h) {
+  h.worker->run();
+  h.fake.runLoop.advance(0);
+};
+// The status menu's item that shows the overlay pinned.
+const Step menuItem = [](AppHarness& h) {
+  ASSERT_TRUE(h.fake.statusBar.choose({menu_title::kShowPinned}));
+  h.fake.runLoop.advance(0);
+};
 
 struct Script {
   std::string shown;  // the application on screen at the end, "" for none
   std::size_t panels;
   std::vector<Step> steps;
+  bool pinned = false;
+  int reads = -1;  // attributes of the editor read, when it matters
 };
 
 TEST(HoldTriggerTest, FollowsTheStateTable) {
@@ -73,6 +100,46 @@ TEST(HoldTriggerTest, FollowsTheStateTable) {
       {"", 0, {press(kPrimary), timerFires, key(), wait(1)}},
       {"", 0, {press(kPrimary), timerFires, key(Scope::local), wait(1)}},
   };
+  // Nothing of the application's own to show: nothing shown, and an overlay up stays.
+  for (const Step& front : {noFront, viewer, ghost})
+    scripts.push_back({"", 0, {front, show}});
+  scripts.push_back({"Editor", 1, {show, viewer, show}});
+  scripts.push_back({"Editor", 1, {press(kPrimary), wait(0.2), hide, wait(0.3)}});
+  // The sources are asked part of the way into the hold, never for a hold a key ended before;
+  // the answer is shown at the end or as it comes, for this hold and the application in front.
+  scripts.push_back({"", 0, {press(kPrimary), wait(0.19), key(), wait(1)}, false, 0});
+  scripts.push_back({"Editor", 1, {holdJobs, press(kPrimary), wait(0.5), runJobs}});
+  scripts.push_back({"", 0, {holdJobs, press(kPrimary), wait(0.5), key(), runJobs}});
+  scripts.push_back({"", 0, {holdJobs, press(kPrimary), wait(0.5), browser, runJobs}});
+  scripts.push_back(
+      {"Browser", 1, {holdJobs, press(kPrimary), wait(0.3), browser, wait(0.2), runJobs}});
+  // Pinned: Shift tapped twice under Command with the overlay up, or the status menu's item; a
+  // key in between is a shortcut, and Command let go starts over. Pinned, it outlasts the release
+  // and no hold replaces it.
+  const Step tap[] = {press(kPrimary | modifier::kShift), press(kPrimary)};
+  scripts.push_back(
+      {"Editor", 2, {press(kPrimary), wait(0.5), tap[0], tap[1], tap[0], tap[1], wait(0)}, true});
+  scripts.push_back({"", 1, {press(kPrimary), wait(0.5), tap[0], tap[1], wait(0)}});
+  scripts.push_back(
+      {"", 1, {press(kPrimary), wait(0.5), tap[0], tap[1], key(), tap[0], tap[1], wait(0)}});
+  scripts.push_back({"",
+                     1,
+                     {press(kPrimary), wait(0.5), tap[0], tap[1], press(0), press(kPrimary), tap[0],
+                      tap[1], wait(0)}});
+  scripts.push_back({"Editor", 1, {menuItem, press(0), wait(2), press(kPrimary), wait(1)}, true});
+  scripts.push_back({"", 0, {noFront, menuItem}});
+  scripts.push_back({"", 0, {pin}});  // nothing on screen, before or after a hold
+  scripts.push_back({"", 1, {press(kPrimary), wait(0.5), press(0), pin}});
+  scripts.push_back({"Editor",
+                     1,
+                     {press(kPrimary), wait(0.5), pin, press(kPrimary | modifier::kShift), press(0),
+                      wait(2), press(kPrimary), wait(1)},
+                     true});
+  // Closed, the ordinary cycle is back.
+  scripts.push_back(
+      {"",
+       2,
+       {press(kPrimary), wait(0.5), pin, closePinned, press(kPrimary), wait(0.5), press(0)}});
   // Any other device-independent flag, Caps Lock included, cancels a pending hold and hides a
   // shown overlay.
   for (modifier::Flags other :
@@ -85,13 +152,16 @@ TEST(HoldTriggerTest, FollowsTheStateTable) {
   for (std::size_t i = 0; i < scripts.size(); ++i) {
     SCOPED_TRACE("script " + std::to_string(i));
     AppHarness h;
-    h.bringToFront(42, "Editor", "File\n  Save  [⌘S]\n");
+    const auto editor = h.bringToFront(42, "Editor", "File\n  Save  [⌘S]\n");
     for (const Step& step : scripts[i].steps)
       step(h);
     EXPECT_EQ(h.shownApp(), scripts[i].shown);
     EXPECT_EQ(h.panelsMade(), scripts[i].panels);
     EXPECT_EQ(h.fake.panels.onScreenCount(), h.shownApp() != "" ? 1u : 0u);
-    EXPECT_EQ(h.delegate->commandHoldTimer != nullptr, h.shownApp() != "");  // the release poll
+    EXPECT_EQ(h.delegate->isOverlayPinned(), scripts[i].pinned);
+    if (scripts[i].reads >= 0) {
+      EXPECT_EQ(editor->reads().total, std::size_t(scripts[i].reads));
+    }
   }
 }
 

@@ -32,26 +32,6 @@ class OverlayCycleTest : public ::testing::Test {
   doubles::VirtualRunLoop& loop = h.fake.runLoop;
 };
 
-TEST_F(OverlayCycleTest, NothingToShowChangesNothing) {
-  show();  // no frontmost application
-  h.bringToFront(42, "Viewer", kNoShortcuts);
-  show();
-  h.fake.workspace.frontmost =
-      RunningApplication{44, "Ghost", nullptr, {}, {}, {}};  // no menu bar at all
-  show();
-  EXPECT_EQ(h.delegate->overlayController, nullptr);
-  EXPECT_EQ(loop.liveTimerCount(), 0u);
-
-  // An overlay already up stays as it was, poll included.
-  h.bringToFront(43, "Editor", kEditor);
-  show();
-  h.bringToFront(42, "Viewer", kNoShortcuts);
-  show();
-  EXPECT_EQ(h.shownApp(), "Editor");
-  EXPECT_EQ(h.panelsMade(), 1u);
-  EXPECT_EQ(loop.liveTimerCount(), 1u);
-}
-
 // A second show replaces the first and keeps one poll.
 TEST_F(OverlayCycleTest, ShowsTheHarvestUnderTheApplicationsNameOrUnknown) {
   h.bringToFront(42, "Editor", kEditor);
@@ -80,7 +60,11 @@ TEST_F(OverlayCycleTest, TheHeaderNamesTheApplicationInTheLanguageShown) {
   };
   h.bringToFront(42, "Files", kEditor);
   h.fake.workspace.frontmost->localizedNameZH = "文件";
+  h.fake.workspace.frontmost->icon = std::make_shared<const Image>();
   EXPECT_EQ(hold(false), "Files");
+  // Beside the icon the application was read with.
+  EXPECT_EQ(h.fake.panels.created.back()->settings.content->icon(),
+            h.fake.workspace.frontmost->icon);
   h.t.setIsZH(true);
   EXPECT_EQ(h.shownApp(), "文件") << "switched while shown";
   EXPECT_EQ(hold(false), "Files");
@@ -89,52 +73,18 @@ TEST_F(OverlayCycleTest, TheHeaderNamesTheApplicationInTheLanguageShown) {
   EXPECT_EQ(hold(true), "Editor");
 }
 
-TEST_F(OverlayCycleTest, HidingLeavesAPendingHoldAloneAndIsHarmlessWithNothingShown) {
+TEST_F(OverlayCycleTest, HidingIsHarmlessWithNothingShownAndDropsWhatWasPrepared) {
   h.delegate->hideOverlay();  // nothing shown: nothing happens
   h.bringToFront(42, "Editor", kEditor);
-  h.modifiers(kPrimary);
-  loop.advance(0.2);
-  h.delegate->hideOverlay();
-  loop.advance(0.3);
-  EXPECT_EQ(h.shownApp(), "Editor");
+  show();
   h.delegate->hideOverlay();
   h.delegate->hideOverlay();
   EXPECT_EQ(h.fake.panels.created.at(0)->closes, 1u);
   // A show prepared and not yet made goes with the hide.
-  h.delegate->overlayController->prepareWithShortcuts({doubles::record("File", "New", "n")}, "E",
-                                                      {});
+  h.delegate->overlay()->prepareWithShortcuts({doubles::record("File", "New", "n")}, "E", {});
   h.delegate->hideOverlay();
-  EXPECT_EQ(h.delegate->overlayController->prepared(), nullptr);
+  EXPECT_EQ(h.delegate->overlay()->prepared(), nullptr);
   EXPECT_EQ(h.fake.panels.created.at(1)->closes, 1u);
-}
-
-// The sources are asked part of the way into the hold, never for a hold a key ended before, and
-// their answer is shown at the hold's end or, when later, as it comes: for this hold and the
-// application in front only.
-TEST_F(OverlayCycleTest, ReadsDuringTheHoldAndShowsTheAnswerOfThisHoldAlone) {
-  const auto tree = editor();
-  h.modifiers(kPrimary);
-  loop.advance(AppDelegate::kReadStart - 0.01);
-  h.fake.events.keyDown(doubles::Scope::global, kPrimary);  // an ordinary shortcut
-  loop.advance(1);
-  EXPECT_EQ(tree->reads().total, 0u);
-
-  h.worker->held = true;
-  for (const int change : {0, 1, 2, 3}) {
-    SCOPED_TRACE(change);
-    editor();
-    h.modifiers(0);
-    h.modifiers(kPrimary);
-    loop.advance(0.3);
-    if (change == 3) h.bringToFront(7, "Browser", "Tab\n  New Tab  [⌘T]\n");  // before the end
-    loop.advance(0.2);
-    EXPECT_EQ(h.shownApp(), "");
-    if (change == 1) h.fake.events.keyDown(doubles::Scope::global, kPrimary);
-    if (change == 2) h.bringToFront(7, "Browser", "Tab\n  New Tab  [⌘T]\n");
-    h.worker->run();
-    loop.advance(0);
-    EXPECT_EQ(h.shownApp(), change == 0 ? "Editor" : change == 3 ? "Browser" : "");
-  }
 }
 
 // An application that did not answer in time is not waited for again; it is asked again in the
@@ -146,7 +96,7 @@ TEST_F(OverlayCycleTest, AnApplicationThatDidNotAnswerIsAskedAgainInTheBackgroun
   const ax::AttributeResult bar = tree->application().copyAttributeValue(ax::Attribute::menuBar);
   tree->application().set(ax::Attribute::menuBar, {ax::Error::cannotComplete, {}});
   std::uint64_t start = 1;
-  h.delegate->processStart = [&](std::int32_t pid) { return pid == 42 ? start : 0; };
+  h.delegate->setProcessStart([&](std::int32_t pid) { return pid == 42 ? start : 0; });
   std::string shown;
   const auto holdAsks = [&](double after) {
     loop.advance(after);
@@ -159,11 +109,11 @@ TEST_F(OverlayCycleTest, AnApplicationThatDidNotAnswerIsAskedAgainInTheBackgroun
   };
   EXPECT_TRUE(holdAsks(0));
   EXPECT_FALSE(holdAsks(0));
-  EXPECT_TRUE(holdAsks(AppDelegate::kFirstRetry));
-  EXPECT_FALSE(holdAsks(AppDelegate::kFirstRetry));  // the pause doubled
+  EXPECT_TRUE(holdAsks(ReadCycle::kFirstRetry));
+  EXPECT_FALSE(holdAsks(ReadCycle::kFirstRetry));  // the pause doubled
   EXPECT_EQ(shown, "");
   tree->application().set(ax::Attribute::menuBar, bar);
-  EXPECT_TRUE(holdAsks(AppDelegate::kFirstRetry));
+  EXPECT_TRUE(holdAsks(ReadCycle::kFirstRetry));
   EXPECT_EQ(shown, "Editor");
   EXPECT_TRUE(holdAsks(0));
 
@@ -180,8 +130,19 @@ TEST_F(OverlayCycleTest, AnApplicationThatDidNotAnswerIsAskedAgainInTheBackgroun
   loop.advance(0.5);
   EXPECT_EQ(h.shownApp(), "");
   tree->application().set(ax::Attribute::menuBar, bar);
-  loop.advance(AppDelegate::kFirstRetry);
+  loop.advance(ReadCycle::kFirstRetry);
   EXPECT_EQ(h.shownApp(), "Editor");
+
+  // The pid passes to another process while a retry waits during a hold: nothing is retried.
+  h.modifiers(0);
+  tree->application().set(ax::Attribute::menuBar, {ax::Error::cannotComplete, {}});
+  EXPECT_TRUE(holdAsks(0));
+  h.modifiers(kPrimary);
+  loop.advance(0.3);
+  start = 4;
+  const std::size_t asked = tree->reads().total;
+  loop.advance(ReadCycle::kFirstRetry);
+  EXPECT_EQ(tree->reads().total, asked);
 }
 
 // The application in front is read ahead once it stays there: once per process, again after a
@@ -191,14 +152,14 @@ TEST_F(OverlayCycleTest, ReadsTheApplicationInFrontAheadOnceAndAHoldTakesThatRea
   h.fake.workspace.flags = 0;
   auto tree = editor();
   std::uint64_t start = 1;
-  h.delegate->processStart = [&](std::int32_t) { return start; };
+  h.delegate->setProcessStart([&](std::int32_t) { return start; });
   // Menu-bar reads: one per read of the application.
   const auto reads = [](const std::shared_ptr<ax::MemoryTree>& app) {
     const auto& log = app->reads().byAttribute;
     const auto found = log.find(ax::Attribute::menuBar);
     return found == log.end() ? 0u : found->second;
   };
-  const auto frontSettles = [&](double after = AppDelegate::kReadAheadSettle) {
+  const auto frontSettles = [&](double after = ReadCycle::kReadAheadSettle) {
     h.fake.events.frontChanged();
     loop.advance(after);
   };
@@ -218,21 +179,19 @@ TEST_F(OverlayCycleTest, ReadsTheApplicationInFrontAheadOnceAndAHoldTakesThatRea
   const auto slow = h.bringToFront(9, "Slow", kEditor);
   slow->application().set(ax::Attribute::menuBar, {ax::Error::cannotComplete, {}});
   frontSettles();
-  loop.advance(10 * AppDelegate::kFirstRetry);
-  EXPECT_EQ(reads(slow), static_cast<std::size_t>(AppDelegate::kReadAheadTries));
+  loop.advance(10 * ReadCycle::kFirstRetry);
+  EXPECT_EQ(reads(slow), static_cast<std::size_t>(ReadCycle::kReadAheadTries));
   h.modifiers(kPrimary);
   loop.advance(0.5);
   h.modifiers(0);
-  EXPECT_EQ(reads(slow), AppDelegate::kReadAheadTries + 1u);
+  EXPECT_EQ(reads(slow), ReadCycle::kReadAheadTries + 1u);
 
   h.worker->held = true;
   start = 3;
   tree = editor();
   frontSettles();
-  ASSERT_EQ(h.worker->jobs.size(), 1u);
   h.modifiers(kPrimary);
   loop.advance(0.5);
-  EXPECT_EQ(h.worker->jobs.size(), 1u);
   h.worker->run();
   loop.advance(0);
   EXPECT_EQ(h.shownApp(), "Editor");

@@ -50,10 +50,6 @@ bool contains(const std::vector<std::string>& texts, std::string_view text) {
 
 TEST(OverlayViewTest, SortsGroupsByUntranslatedNamesInScalarOrder) {
   TranslationHelper t;
-  for (const auto& harvested : {std::vector<std::string>{"File", "Edit", "View", "Window", "Help"},
-                                std::vector<std::string>{"Window", "View", "Help", "File", "Edit"}})
-    EXPECT_EQ(headings(OverlayView("App", emptyGroups(harvested), t)),
-              (std::vector<std::string>{"EDIT", "FILE", "HELP", "VIEW", "WINDOW"}));
   // Upper case before lower case, CJK after ASCII (文件, shown as its English name), and a
   // decomposed "É" where U+00C9 would be.
   EXPECT_EQ(
@@ -63,18 +59,6 @@ TEST(OverlayViewTest, SortsGroupsByUntranslatedNamesInScalarOrder) {
   t.setIsZH(true);
   EXPECT_EQ(headings(OverlayView("App", emptyGroups({"Window", "File", "Edit"}), t)),
             (std::vector<std::string>{"编辑", "文件", "窗口"}));
-}
-
-TEST(OverlayViewTest, ColumnsFollowTheRecordCountOverAllGroups) {
-  const std::pair<std::size_t, int> cases[] = {{0, 1},  {1, 1},  {8, 1},  {9, 2},  {16, 2},
-                                               {17, 3}, {24, 3}, {25, 4}, {40, 4}, {100000, 4}};
-  for (const auto& [records, columns] : cases)
-    EXPECT_EQ(OverlayView::columnCount(records), columns) << records;
-  TranslationHelper t;
-  GroupedShortcuts groups = emptyGroups({"Empty"});
-  groups["Edit"].assign(5, doubles::record("Edit", "Copy", "c"));
-  groups["File"].assign(4, doubles::record("File", "Open", "o"));
-  EXPECT_EQ(OverlayView("App", std::move(groups), t).appGridColumns(), 2);
 }
 
 TEST(OverlayViewTest, ChoosingALanguageFlipsEveryTextAndBack) {

@@ -47,46 +47,19 @@ class PinnedOverlayTest : public ::testing::Test {
   ax::MemoryElement* save_ = nullptr;
 };
 
-// Until pinned the panel never takes the keyboard and goes with the release; pinned, it stays
-// whatever the modifiers do, holds the keyboard, and gives it back to the window that had it.
-TEST_F(PinnedOverlayTest, PinnedOverlayStaysUntilClosedAndGivesTheKeyboardBack) {
-  h.delegate->pinOverlay();  // nothing on screen: nothing to pin, before or after a hold
-  holdCommand();
-  h.modifiers(0);
-  h.delegate->pinOverlay();
-  EXPECT_FALSE(h.delegate->overlayPinned || panel().madeKey);
+// Pinned, the panel holds the keyboard and gives it back, once, to the window that had it; after
+// a click outside, a window that took the keyboard keeps it. (When it stays: the hold table.)
+TEST_F(PinnedOverlayTest, PinnedItHoldsTheKeyboardAndGivesItBack) {
   holdCommand();
   EXPECT_EQ(panel().madeKey, 0u);
   EXPECT_EQ(panel().settings.content->actions(), h.delegate);
-
   h.delegate->pinOverlay();
-  EXPECT_TRUE(h.delegate->overlayPinned);
-  EXPECT_EQ(panel().madeKey, 1u);
-  h.fake.focus.focused = 0x3c00001;  // the panel has the keyboard now
-  h.modifiers(kPrimary | kShift);
-  h.modifiers(0);
-  loop.advance(2);
-  h.modifiers(kPrimary);  // a new hold does not replace it
-  loop.advance(1);
-  EXPECT_EQ(h.panelsMade(), 2u);  // the first hold's and this one's
-  EXPECT_TRUE(panel().onScreen());
-
   h.delegate->pinOverlay();  // pinned already: nothing more
   EXPECT_EQ(panel().madeKey, 1u);
-
+  h.fake.focus.focused = 0x3c00001;  // the panel's
   h.delegate->closePinnedOverlay();
-  EXPECT_FALSE(panel().onScreen());
-  EXPECT_FALSE(h.delegate->overlayPinned);
-  EXPECT_EQ(h.fake.focus.given, std::vector<FocusPort::WindowHandle>{kEditorWindow});
   h.delegate->closePinnedOverlay();  // once only
-  EXPECT_EQ(h.fake.focus.given.size(), 1u);
-
-  // And the ordinary cycle is back.
-  holdCommand();
-  h.modifiers(0);
-  EXPECT_EQ(h.shownApp(), "");
-
-  // A click outside: a window that took the keyboard keeps it; with none, it goes back.
+  EXPECT_EQ(h.fake.focus.given, std::vector{kEditorWindow});
   for (const FocusPort::WindowHandle taker : {0x4e00002, 0}) {
     h.fake.focus.focused = kEditorWindow;
     holdCommand();
@@ -95,9 +68,8 @@ TEST_F(PinnedOverlayTest, PinnedOverlayStaysUntilClosedAndGivesTheKeyboardBack) 
     h.delegate->pinnedOverlayLostKeyboard();
     h.modifiers(0);
   }
-  EXPECT_FALSE(panel().onScreen() || h.delegate->overlayPinned);
-  EXPECT_EQ(h.fake.focus.given,
-            (std::vector<FocusPort::WindowHandle>{kEditorWindow, kEditorWindow}));
+  EXPECT_FALSE(panel().onScreen() || h.delegate->isOverlayPinned());
+  EXPECT_EQ(h.fake.focus.given, std::vector({kEditorWindow, kEditorWindow}));
 }
 
 // Running presses the row's own menu item, then closes and gives the keyboard back; a row that
@@ -108,14 +80,15 @@ TEST_F(PinnedOverlayTest, RunningPressesTheRowsMenuItem) {
   EXPECT_FALSE(h.delegate->runShortcut(&shown("Edit")));  // not pinned: nothing runs
   h.delegate->pinOverlay();
   EXPECT_FALSE(h.delegate->runShortcut(nullptr));  // a catalogue row
-  const ShortcutItem stranger("Edit", "Copy", KeyChord::make(KeyChord::kAlt, "C"));  // not shown
-  h.fake.keys.untypable = stranger.chord();                                          // nor typed
+  const ShortcutItem stranger("Edit", "Copy", KeyChord::make(KeyChord::kAlt, "C"),
+                              ShortcutOrigin{"sheet", {}, {}});
+  h.fake.keys.untypable = stranger.chord();  // nor typed
   EXPECT_FALSE(h.delegate->runShortcut(&stranger));
   save_->refuse(ax::Action::press, ax::Error::cannotComplete);
   EXPECT_TRUE(h.delegate->runShortcut(&shown("File")));  // tried on the worker, and refused
   loop.advance(0);
   EXPECT_TRUE(tree().reads().pressed.empty());
-  EXPECT_TRUE(panel().onScreen() && h.delegate->overlayPinned);
+  EXPECT_TRUE(panel().onScreen() && h.delegate->isOverlayPinned());
 
   EXPECT_TRUE(h.delegate->runShortcut(&shown("Edit")));
   loop.advance(0);
@@ -129,7 +102,8 @@ TEST_F(PinnedOverlayTest, RunningPressesTheRowsMenuItem) {
 // not when the window could not take it back. (One the layout cannot type: the test above.)
 TEST_F(PinnedOverlayTest, ARowWithoutAMenuItemIsTypedOnceTheKeyboardIsBack) {
   useTree();
-  const ShortcutItem row("Edit", "Duplicate", KeyChord::make(KeyChord::kPrimary, "D"));
+  const ShortcutItem row("Edit", "Duplicate", KeyChord::make(KeyChord::kPrimary, "D"),
+                         ShortcutOrigin{"sheet", {}, {}});
   const auto run = [&](bool ready) {
     holdCommand();
     h.delegate->pinOverlay();
@@ -147,65 +121,13 @@ TEST_F(PinnedOverlayTest, ARowWithoutAMenuItemIsTypedOnceTheKeyboardIsBack) {
   EXPECT_TRUE(tree().reads().pressed.empty());
 
   EXPECT_TRUE(run(false));
-  loop.advance(AppDelegate::kChordWait + 0.1);
+  loop.advance(PinnedOverlay::kChordWait + 0.1);
   h.fake.focus.accepts = false;
   EXPECT_TRUE(run(true));  // the window has gone
   h.fake.focus.focused = kEditorWindow;
   h.fake.keys.ready = true;
   loop.advance(2);
   EXPECT_EQ(h.fake.keys.sent.size(), 1u);
-}
-
-// With the overlay up, Shift tapped twice while Command stays down pins it; a key pressed in
-// between is an ordinary shortcut, and Command let go starts over.
-TEST_F(PinnedOverlayTest, ShiftTappedTwiceUnderCommandPins) {
-  holdCommand();
-  h.modifiers(kPrimary | kShift);
-  EXPECT_EQ(h.shownApp(), "");  // Shift joining still hides it, as before
-  h.modifiers(kPrimary);
-  h.modifiers(kPrimary | kShift);
-  h.modifiers(kPrimary);
-  loop.advance(0);
-  EXPECT_TRUE(h.delegate->overlayPinned);
-  EXPECT_EQ(h.shownApp(), "Editor");
-  EXPECT_EQ(panel().madeKey, 1u);
-  h.delegate->closePinnedOverlay();
-  EXPECT_EQ(h.fake.focus.given, std::vector<FocusPort::WindowHandle>{kEditorWindow});
-
-  for (const bool keyBetween : {true, false}) {
-    holdCommand();
-    h.modifiers(kPrimary | kShift);
-    h.modifiers(kPrimary);
-    if (keyBetween) {
-      h.fake.events.keyDown(doubles::Scope::global, kPrimary | kShift);
-    } else {
-      h.modifiers(0);
-      h.modifiers(kPrimary);
-    }
-    h.modifiers(kPrimary | kShift);
-    h.modifiers(kPrimary);
-    loop.advance(0);
-    EXPECT_FALSE(h.delegate->overlayPinned) << keyBetween;
-    h.modifiers(0);
-  }
-}
-
-// The status menu's last item opens the front application's overlay pinned.
-TEST_F(PinnedOverlayTest, StatusMenuItemShowsThePinnedOverlay) {
-  const std::vector<MenuItemRef>& items = h.fake.statusBar.menu()->itemArray();
-  ASSERT_EQ(items.back()->title(), menu_title::kShowPinned);
-
-  EXPECT_TRUE(performMenuItemAction(*items.back(), h.delegate.get()));
-  loop.advance(0);
-  EXPECT_TRUE(h.delegate->overlayPinned);
-  EXPECT_EQ(h.shownApp(), "Editor");
-  h.delegate->closePinnedOverlay();
-  EXPECT_EQ(h.fake.focus.given, std::vector<FocusPort::WindowHandle>{kEditorWindow});
-
-  h.fake.workspace.frontmost.reset();  // nothing in front: nothing shown, nothing pinned
-  performMenuItemAction(*items.back(), h.delegate.get());
-  loop.advance(0);
-  EXPECT_FALSE(h.delegate->overlayPinned);
 }
 
 }  // namespace

@@ -18,17 +18,17 @@ constexpr unsigned S = KeyChord::kShift, P = KeyChord::kPrimary;
 // Answers with fixed rows, and remembers what it was asked about.
 class FixedSource final : public ShortcutSource {
  public:
-  FixedSource(std::vector<SourcedShortcut> rows, Placement placement = Placement::application)
+  FixedSource(std::vector<ShortcutItem> rows, Placement placement = Placement::application)
       : rows_(std::move(rows)), placement_(placement) {}
   Placement placement() const override { return placement_; }
-  std::vector<SourcedShortcut> shortcuts(const FrontApplication& app) const override {
+  std::vector<ShortcutItem> shortcuts(const FrontApplication& app) const override {
     asked.push_back(app.pid);
     return rows_;
   }
   mutable std::vector<std::int32_t> asked;
 
  private:
-  std::vector<SourcedShortcut> rows_;
+  std::vector<ShortcutItem> rows_;
   Placement placement_;
 };
 
@@ -38,8 +38,9 @@ FrontApplication inFront(std::int32_t pid) {
   return app;
 }
 
-SourcedShortcut row(std::string heading, std::string title, KeyChord chord) {
-  return {std::move(heading), std::move(title), std::move(chord), "test", {}, {}};
+ShortcutItem row(std::string heading, std::string title, KeyChord chord,
+                 ShortcutOrigin origin = {"test", {}, {}}) {
+  return {std::move(heading), std::move(title), std::move(chord), std::move(origin)};
 }
 
 // Heading, title and every chord of each row, as "⌘O / ⇧⌘O".
@@ -58,7 +59,7 @@ std::vector<Row> rows(const std::vector<ShortcutEntry>& entries) {
 // One row per command and heading, with every key in the order seen; the first source keeps a
 // command it lists under two headings, and a later source adds only chords and rows not seen.
 TEST(SourcesTest, MergesTheAnswersIntoOneRowPerCommandOfAHeading) {
-  using Rows = std::vector<SourcedShortcut>;
+  using Rows = std::vector<ShortcutItem>;
   const KeyChord copy = KeyChord::make(P, "C"), copyToo = KeyChord::make(S | P, "C"),
                  left = KeyChord::make(0, NamedKey::leftArrow),
                  altLeft = KeyChord::make(KeyChord::kAlt, NamedKey::leftArrow);
@@ -97,7 +98,6 @@ TEST(SourcesTest, MergesTheAnswersIntoOneRowPerCommandOfAHeading) {
       sources.push_back(std::make_shared<FixedSource>(answer));
     const MergedShortcuts merged = mergeShortcuts(sources, inFront(42));
     EXPECT_EQ(rows(merged.application), expected) << name;
-    EXPECT_EQ(merged.applicationSources.size(), merged.application.size()) << name;
     EXPECT_EQ(merged.system.size(), 1u) << name;
   }
   EXPECT_EQ(system->asked, std::vector<std::int32_t>(cases.size(), 42));
@@ -106,14 +106,10 @@ TEST(SourcesTest, MergesTheAnswersIntoOneRowPerCommandOfAHeading) {
 TEST(SourcesTest, RowsKeepTheirSourceAndTheApplicationsOwnChinese) {
   const auto menuBar =
       std::make_shared<FixedSource>(std::vector{row("File", "Open", KeyChord::make(P, "O"))});
-  SourcedShortcut translated = row("File", "Save", KeyChord::make(P, "S"));
-  translated.source = "sheet";
-  std::tie(translated.headingZH, translated.titleZH) = std::tie("文件", "保存");
-  SourcedShortcut own = row("Zoom", "Zoom In", KeyChord::make(P, "+"));
-  std::tie(own.headingZH, own.titleZH) = std::tie("缩放", "放大");
-  SourcedShortcut openToo = row("File", "Open", KeyChord::make(S | P, "O"));
-  std::tie(openToo.headingZH, openToo.titleZH) = std::tie("文件", "打开");
-  const auto sheet = std::make_shared<FixedSource>(std::vector{translated, own, openToo});
+  const auto sheet = std::make_shared<FixedSource>(
+      std::vector{row("File", "Save", KeyChord::make(P, "S"), {"sheet", "文件", "保存"}),
+                  row("Zoom", "Zoom In", KeyChord::make(P, "+"), {"sheet", "缩放", "放大"}),
+                  row("File", "Open", KeyChord::make(S | P, "O"), {"sheet", "文件", "打开"})});
   FrontApplication app = inFront(1);
   app.isZH = true;
   const MergedShortcuts zh = mergeShortcuts({menuBar, sheet}, app);
@@ -122,7 +118,10 @@ TEST(SourcesTest, RowsKeepTheirSourceAndTheApplicationsOwnChinese) {
   EXPECT_EQ(rows(zh.application),
             (std::vector<Row>{
                 {"File", "Open", "⌘O / ⇧⌘O"}, {"File", "保存", "⌘S"}, {"缩放", "放大", "⌘+"}}));
-  EXPECT_EQ(zh.applicationSources, (std::vector<std::string>{"test", "sheet", "test"}));
+  std::vector<std::string> sources;
+  for (const ShortcutEntry& entry : zh.application)
+    sources.push_back(entry.item.source());
+  EXPECT_EQ(sources, (std::vector<std::string>{"test", "sheet", "sheet"}));
   const MergedShortcuts en = mergeShortcuts({menuBar, sheet}, inFront(1));
   EXPECT_EQ(std::get<1>(rows(en.application)[2]), "Zoom In");
 }

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
 #include <set>
 #include <string>
 #include <string_view>
@@ -8,14 +10,12 @@
 
 #include "i18n/translation_helper.h"
 #include "i18n/translation_tables.h"
+#include "text/unicode.h"
 
 namespace tavrine {
 namespace {
 
 TEST(TranslationTablesTest, HoldTheirRowsOnceEachInTheShapeTheLookupsNeed) {
-  EXPECT_EQ(menusTable().size(), 39u);
-  EXPECT_EQ(commandsTable().size(), 235u);
-  EXPECT_EQ(wordsTable().size(), 235u);
   for (const auto table : {menusTable(), commandsTable(), wordsTable()}) {
     std::set<std::string_view> keys;
     for (const auto& row : table) {
@@ -35,96 +35,47 @@ TEST(TranslationTablesTest, HoldTheirRowsOnceEachInTheShapeTheLookupsNeed) {
   }
 }
 
-struct Example {
-  bool zh;
-  std::string input;
-  std::string expected;
-};
-
-TEST(TranslationHelperTest, MenuNamesAreLookedUpWholeOrLeftAlone) {
-  TranslationHelper helper;
-  EXPECT_FALSE(helper.isZH());  // English at every start
-  for (const Example& e : std::vector<Example>{
-           // English back from Chinese: where rows share a value, the last row's key wins.
-           {false, "文件", "File"},
-           {false, "收藏夹", "Favorites"},
-           {false, "查看", "View"},
-           {false, "显示", "View"},
-           {false, "播放控制", "Playback"},
-           {false, "标签页", "Tabs"},
-           {false, "File", "File"},
-           {false, "文件…", "文件…"},
-           {true, "Plug-Ins", "插件"},
-           {true, "Music", "Music"},
-           {true, "Source Control", "源代码控制"},
-           {true, "file", "file"},
-           {true, " File", " File"},
-           {true, "文件", "文件"},
-           {true, "", ""},
-       }) {
-    helper.setIsZH(e.zh);
-    EXPECT_EQ(helper.translateMenu(e.input), e.expected) << e.zh << " [" << e.input << "]";
+// \t, \n, \xHH (one byte) and \uXXXX in a line of the examples, as what they stand for.
+std::string unescaped(std::string_view s) {
+  std::string out;
+  for (std::size_t i = 0; i < s.size(); ++i) {
+    if (s[i] != '\\' || i + 1 == s.size()) {
+      out += s[i];
+      continue;
+    }
+    const char kind = s[++i];
+    const int digits = kind == 'x' ? 2 : kind == 'u' ? 4 : 0;
+    const auto code = digits ? std::stoul(std::string(s.substr(i + 1, digits)), nullptr, 16) : 0;
+    out += kind == 't'   ? "\t"
+           : kind == 'n' ? "\n"
+           : kind == 'x' ? std::string(1, static_cast<char>(code))
+                         : text::toUtf8(static_cast<char32_t>(code));
+    i += static_cast<std::size_t>(digits);
   }
+  return out;
 }
 
-TEST(TranslationHelperTest, CommandTitlesTryWholeTitlesThenWords) {
-  const std::string bad = "\xFF\xC3(";
+// tests/golden/translations.txt: menu names are looked up whole or left alone; command titles
+// whole, then bare and trimmed, then word by word.
+TEST(TranslationHelperTest, TitlesReadAsTheExamplesSay) {
   TranslationHelper helper;
-  for (const Example& e : std::vector<Example>{
-           // Whole titles, as they are, with "…" as "...", then bare and trimmed.
-           {true, "Save As…", "存储为…"},
-           {true, "Close Tab…", "关闭标签页"},
-           {true, "Bigger", "增大字体"},  // the whole title wins over the word
-           {true, "Settings...", "设置…"},
-           {true, "Print… ", "打印"},
-           {true, "\tOpen…\u00A0", "打开"},
-           {true, "Open\n", "Open\n"},  // line breaks are not trimmed
-           {false, "存储为…", "Save As..."},
-           {false, "打开...", "Open"},
-           {false, "设置…", "Settings…"},
-           {false, "主页", "Home Page"},
-           {false, "页面设置…", "Page Setup…"},
-           {false, "隐藏 在 面板", "Bury on Panes"},
-           {false, "打开文件…", "Open File..."},
-           {false, "打开文件", "打开文件"},  // Chinese is cut into words only at spaces
-           // Words: at least one piece, and half of them rounded down, in the target language.
-           {true, "Hide Bookmarks Bar", "隐藏书签栏"},
-           {true, "Go to Line…", "前往到行…"},
-           {true, "Move to…", "移动到…"},  // "Move To..." is the key: case counts
-           {true, "Close Other Tabs", "关闭Other标签页"},
-           {true, "Save As", "保存As"},
-           {true, "Use Large Type Here", "Use Large Type Here"},
-           {true, "Close Other Big Tab", "关闭Other Big标签页"},  // Latin words stay apart
-           {true, "Close 标签页 Things Here", "关闭标签页Things Here"},
-           {true, "Close Über 2 Tab", "关闭Über 2标签页"},
-           {true, "Spotlight", "Spotlight"},
-           {true, "Open  File", "打开文件"},
-           {true, "…", "…"},
-           {true, "", ""},
-           {false, "保存 全部 … … … …", "Save All … … … …"},  // bare ellipses are neutral
-           {false, "显示", "Show"},
-           {false, "保存 全部…", "Save All..."},
-           {false, "Open File", "Open File"},
-           {false, "打开  文件", "Open  File"},
-           {false, "保存 Foo Qux Baz", "保存 Foo Qux Baz"},
-           {false, "保存 Foo Bar Baz", "Save Foo Bar Baz"},  // "Bar" is already English
-           // A trailing ellipsis is carried over, never doubled after a piece that kept its own.
-           {false, "Save As…", "Save As…"},
-           {true, "Export as PDF…", "导出为PDF…"},
-           {true, "Export as PDF...", "导出为PDF..."},
-           {true, "Close Other …", "关闭Other…"},
-           {true, "Go to Line...", "前往到行…"},
-           // Canonical equivalence: U+FA08 is canonically 行.
-           {false, "\uFA08", "Row"},
-           {false, "保存 \uFA08…", "Save Row..."},
-           {true, "Save \uFA08", "保存\uFA08"},
-           // Ill-formed bytes come back as they were.
-           {true, bad, bad},
-           {false, bad + " 保存", bad + " Save"},
-       }) {
-    helper.setIsZH(e.zh);
-    EXPECT_EQ(helper.translateCommand(e.input), e.expected) << e.zh << " [" << e.input << "]";
+  EXPECT_FALSE(helper.isZH());  // English at every start
+  std::ifstream in(std::filesystem::path(TAVRINE_GOLDEN_DIR) / "translations.txt");
+  int cases = 0;
+  for (std::string line; std::getline(in, line);) {
+    if (line.empty() || line[0] == '#') continue;
+    const std::size_t open = line.find('['), arrow = line.find("] -> [");
+    ASSERT_TRUE(open != line.npos && arrow != line.npos && line.back() == ']') << line;
+    const std::string input = unescaped(line.substr(open + 1, arrow - open - 1));
+    const std::string shown = unescaped(line.substr(arrow + 6, line.size() - arrow - 7));
+    helper.setIsZH(line.starts_with("zh"));
+    EXPECT_EQ(
+        line.find(" menu ") == 2 ? helper.translateMenu(input) : helper.translateCommand(input),
+        shown)
+        << line;
+    ++cases;
   }
+  EXPECT_EQ(cases, 60) << "examples read";
 }
 
 TEST(TranslationHelperTest, ObserversMayChangeTheSubscriptionsWhileNotified) {

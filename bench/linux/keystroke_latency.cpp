@@ -61,7 +61,7 @@ int main(int argc, char** argv) {
                             platform.statusBar,   platform.screens, platform.panels};
   const std::shared_ptr<AppDelegate> delegate = AppDelegate::create(withEvents, fakes.sources());
   delegate->startGlobalMonitoring();
-  if (!delegate->flagsMonitor) {
+  if (!delegate->globalMonitoring()) {
     std::fprintf(stderr, "the listener could not be started\n");
     return 1;
   }

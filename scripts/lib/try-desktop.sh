@@ -1,7 +1,7 @@
 # SPDX-License-Identifier: MIT
 # What scripts/try-gnome.sh and scripts/try-kwin.sh share: a person's first minutes with Tavrine on
 # a headless desktop compositor, checked through the accessibility bus. Sourcing it brings
-# headless-stack.sh and tests/e2e/checks.sh along and stops the stack on exit; then:
+# headless-stack.sh and the checks of tests/e2e/e2e.sh along and stops the stack on exit; then:
 #
 #   td_session                start the session bus, the accessibility bus and an empty system bus
 #                             (the desktops look for logind and accounts on it), without Xvfb
@@ -20,8 +20,8 @@ TD_ROOT="$(cd "$TD_TRY_LIB/../.." && pwd)"
 TD_BUILD="${TD_BUILD:-$TD_ROOT/build/default}"
 # shellcheck source=headless-stack.sh
 source "$TD_TRY_LIB/headless-stack.sh"
-# shellcheck source=../../tests/e2e/checks.sh
-source "$TD_ROOT/tests/e2e/checks.sh" "$TD_BUILD"
+# shellcheck source=../../tests/e2e/e2e.sh
+source "$TD_ROOT/tests/e2e/e2e.sh" "$TD_BUILD"
 trap hs_stop EXIT
 
 td_session() {

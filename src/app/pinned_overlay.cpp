@@ -1,100 +1,78 @@
 // SPDX-License-Identifier: MIT
-// The pinned overlay: kept after the release, searched from the keyboard, and closed by Esc, a
-// click outside or running a row, after which the keyboard goes back where it was.
+#include "app/pinned_overlay.h"
+
 #include <memory>
 #include <utility>
 #include <vector>
 
-#include "app/app_delegate.h"
 #include "harvest/accessibility_helper.h"
 #include "sources/menu_bar/menu_bar_source.h"
 
 namespace tavrine {
 
-bool AppDelegate::trackPinGesture(modifier::Flags flags) {
+PinnedOverlay::PinnedOverlay(const Platform& platform, std::shared_ptr<Worker>& worker,
+                             std::function<void()> hide)
+    : platform_(platform), worker_(worker), hide_(std::move(hide)) {}
+
+void PinnedOverlay::shown(std::int32_t pid, ReadCycle::AnswerRef answer) {
+  shownPid_ = pid;
+  shown_ = std::move(answer);
+  ++shownSerial_;
+  if (!gesture_.armed) gesture_ = {true, false, 0};
+}
+
+bool PinnedOverlay::followGesture(modifier::Flags flags) {
   const modifier::Flags mods = flags & modifier::kDeviceIndependentMask;
-  if (!pinGesture_.armed) return false;
+  if (!gesture_.armed) return false;
   if (mods == (modifier::kPrimary | modifier::kShift)) {
-    pinGesture_.shiftDown = true;
+    gesture_.shiftDown = true;
     return false;
   }
   if (mods != modifier::kPrimary) {
-    pinGesture_ = {};  // Command let go, or another modifier: not the gesture
+    gesture_ = {};  // Command let go, or another modifier: not the gesture
     return false;
   }
-  if (!pinGesture_.shiftDown) return false;
-  pinGesture_.shiftDown = false;
-  if (++pinGesture_.taps < 2) return false;
-  pinGesture_ = {};
-  showPinnedOverlay();
+  if (!gesture_.shiftDown) return false;
+  gesture_.shiftDown = false;
+  if (++gesture_.taps < 2) return false;
+  gesture_ = {};
   return true;
 }
 
-void AppDelegate::showPinnedOverlay() {
-  if (overlayPinned) closePinnedOverlay();
-  // The overlay of this hold is up (the keyboard's gesture): it is the one pinned.
-  if (overlayController && overlayController->window) {
-    pinOverlay();
-    return;
-  }
-  // Before the panel exists: the window the keyboard goes back to.
-  const FocusPort::WindowHandle before = platform_.focus ? platform_.focus->focusedWindow() : 0;
-  if (!startRead(true)) return;
-  read_->focusBefore = before;
-  read_->due = true;
-}
-
-void AppDelegate::pinOverlay() {
-  if (overlayPinned || !overlayController || !overlayController->window) return;
-  if (commandHoldTimer) commandHoldTimer->invalidate();
-  commandHoldTimer.reset();
-  if (commandPressTimer) commandPressTimer->invalidate();
-  commandPressTimer.reset();
-  pinGesture_ = {};
+void PinnedOverlay::pin(Panel& window) {
+  gesture_ = {};
   if (chordWait_) chordWait_->invalidate();  // a chord still waiting would go to this overlay
-  focusBefore_ = platform_.focus ? platform_.focus->focusedWindow() : 0;
-  overlayPinned = true;
-  overlayController->window->makeKey();
+  focusBefore_ = focused();
+  pinned_ = true;
+  window.makeKey();
 }
 
-void AppDelegate::closePinnedOverlay() {
-  closeAndGiveBack();
-}
-
-void AppDelegate::pinnedOverlayLostKeyboard() {
-  if (!overlayPinned) return;
+void PinnedOverlay::lostKeyboard() {
+  if (!pinned_) return;
   // Giving the keyboard back would undo the click that gave it to another window.
-  const FocusPort::WindowHandle now = platform_.focus ? platform_.focus->focusedWindow() : 0;
+  const FocusPort::WindowHandle now = focused();
   if (now != 0 && now != focusBefore_) focusBefore_ = 0;
-  closeAndGiveBack();
+  close();
 }
 
-bool AppDelegate::closeAndGiveBack() {
-  if (!overlayPinned) return false;
+bool PinnedOverlay::close() {
+  if (!pinned_) return false;
   // Taken first: the panel's closing may call back in here.
   const FocusPort::WindowHandle window = std::exchange(focusBefore_, 0);
-  hideOverlay();
+  hide_();
   return platform_.focus != nullptr && window != 0 && platform_.focus->giveFocusTo(window);
 }
 
-bool AppDelegate::runShortcut(const ShortcutItem* item) {
-  if (!overlayPinned || item == nullptr || !worker_ || !shown_) return false;
+bool PinnedOverlay::runShortcut(const ShortcutItem* item) {
+  if (!pinned_ || item == nullptr || !worker_ || !shown_) return false;
   // A row of the live menu bar runs through its own menu item; a row from another source has
   // none, and is typed as its chord instead.
-  bool fromMenuBar = false;
-  const MergedShortcuts& shown = shown_->shortcuts;
-  for (std::size_t i = 0; i < shown.application.size() && !fromMenuBar; ++i) {
-    const ShortcutItem& row = shown.application[i].item;
-    fromMenuBar = shown.applicationSources[i] == MenuBarSource::kName &&
-                  row.chord() == item->chord() && row.title() == item->title() &&
-                  row.menuPath() == item->menuPath();
-  }
-  if (!fromMenuBar) return typeChord(*item);
+  if (item->source() != MenuBarSource::kName) return typeChord(*item);
   if (pressPending_) return true;
   pressPending_ = true;
   // The item is found in the menu bar read afresh, and pressed, on the worker.
-  worker_->post([&accessibility = platform_.accessibility, &runLoop = platform_.runLoop,
-                 weak = weak_from_this(), pid = shownPid_, row = *item, serial = shownSerial_] {
+  worker_->post([&accessibility = platform_.accessibility, &runLoop = platform_.runLoop, this,
+                 owner = owner_, pid = shownPid_, row = *item, serial = shownSerial_] {
     bool done = false;
     if (const ax::ElementRef application = accessibility.applicationElement(pid)) {
       std::vector<ax::ElementRef> elements;
@@ -110,31 +88,30 @@ bool AppDelegate::runShortcut(const ShortcutItem* item) {
       }
     }
     if (Worker::stopping()) return;
-    runLoop.postToMainQueue([weak, serial, done] {
-      if (const std::shared_ptr<AppDelegate> self = weak.lock()) self->pressed(serial, done);
+    runLoop.postToMainQueue([this, owner, serial, done] {
+      if (const auto alive = owner.lock()) pressed(serial, done);
     });
   });
   return true;
 }
 
-void AppDelegate::pressed(std::uint64_t serial, bool done) {
+void PinnedOverlay::pressed(std::uint64_t serial, bool done) {
   pressPending_ = false;
   // A refused press leaves the overlay as it was.
-  if (done && overlayPinned && serial == shownSerial_) closePinnedOverlay();
+  if (done && pinned_ && serial == shownSerial_) close();
 }
 
-bool AppDelegate::typeChord(const ShortcutItem& item) {
+bool PinnedOverlay::typeChord(const ShortcutItem& item) {
   KeySenderPort* const keys = platform_.keys;
   const FocusPort::WindowHandle window = focusBefore_;
   if (keys == nullptr || window == 0 || !keys->canType(item.chord())) return false;
   // A window that could not take the keyboard back gets nothing: the keys would land elsewhere.
-  if (!closeAndGiveBack()) return true;
+  if (!close()) return true;
   if (chordWait_) chordWait_->invalidate();
   chordWait_ = platform_.runLoop.scheduleTimer(
-      kChordPollInterval, true,
-      [weak = weak_from_this(), keys, window, chord = item.chord()](Timer& timer) {
+      kChordPollInterval, true, [owner = owner_, keys, window, chord = item.chord()](Timer& timer) {
         // Polled without holding the server; the send checks again while it holds it.
-        if (weak.expired() || !keys->readyFor(window) || !keys->send(window, chord)) return;
+        if (owner.expired() || !keys->readyFor(window) || !keys->send(window, chord)) return;
         timer.invalidate();
       });
   // Past the wait the keyboard is elsewhere by the user's doing: nothing is typed.

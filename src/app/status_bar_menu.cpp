@@ -22,8 +22,8 @@ MenuItemRef makeItem(std::string_view title, std::optional<std::string_view> act
 }  // namespace
 
 void AppDelegate::setupStatusBar() {
-  statusItem = platform_.statusBar.statusItemWithLength(kVariableStatusItemLength);
-  if (StatusBarButton* button = statusItem ? statusItem->button() : nullptr) {
+  statusItem_ = platform_.statusBar.statusItemWithLength(kVariableStatusItemLength);
+  if (StatusBarButton* button = statusItem_ ? statusItem_->button() : nullptr) {
     button->setImage(
         platform_.statusBar.systemSymbolImage(kStatusSymbol, kStatusSymbolDescription));
   }
@@ -32,7 +32,7 @@ void AppDelegate::setupStatusBar() {
   auto menu = std::make_shared<Menu>();
   menu->setDelegate(self);
 
-  languageMenuItem = makeItem(menu_title::kLanguage, std::nullopt);
+  languageMenuItem_ = makeItem(menu_title::kLanguage, std::nullopt);
   auto languages = std::make_shared<Menu>();
   for (auto [title, action] : {std::pair{menu_title::kEnglish, menu_action::kSetLanguageEN},
                                std::pair{menu_title::kChinese, menu_action::kSetLanguageZH}}) {
@@ -40,15 +40,15 @@ void AppDelegate::setupStatusBar() {
     item->setTarget(self);
     languages->addItem(std::move(item));
   }
-  languageMenuItem->setSubmenu(std::move(languages));
-  menu->addItem(languageMenuItem);
+  languageMenuItem_->setSubmenu(std::move(languages));
+  menu->addItem(languageMenuItem_);
 
   menu->addItem(MenuItem::separatorItem());
 
   // Title and action are chosen at every opening, from the trust of that moment.
-  accessibilityMenuItem = makeItem("", menu_action::kRequestAccessibility);
-  accessibilityMenuItem->setTarget(self);
-  menu->addItem(accessibilityMenuItem);
+  accessibilityMenuItem_ = makeItem("", menu_action::kRequestAccessibility);
+  accessibilityMenuItem_->setTarget(self);
+  menu->addItem(accessibilityMenuItem_);
 
   menu->addItem(MenuItem::separatorItem());
   // No target: these go along the responder chain, which ends at this delegate.
@@ -59,27 +59,27 @@ void AppDelegate::setupStatusBar() {
   menu->addItem(MenuItem::separatorItem());
   menu->addItem(makeItem(menu_title::kShowPinned, menu_action::kShowPinnedOverlay));
 
-  if (statusItem) statusItem->setMenu(std::move(menu));
+  if (statusItem_) statusItem_->setMenu(std::move(menu));
 }
 
 void AppDelegate::menuWillOpen(Menu& /*menu*/) {
-  if (languageMenuItem && languageMenuItem->submenu()) {
+  if (languageMenuItem_ && languageMenuItem_->submenu()) {
     const bool isZH = t_.isZH();
-    const auto& languages = languageMenuItem->submenu()->itemArray();
+    const auto& languages = languageMenuItem_->submenu()->itemArray();
     if (!languages.empty()) languages[0]->setState(isZH ? ControlState::off : ControlState::on);
     if (languages.size() > 1) languages[1]->setState(isZH ? ControlState::on : ControlState::off);
   }
 
   if (!platform_.trust.isProcessTrusted()) {
-    if (accessibilityMenuItem) {
-      accessibilityMenuItem->setTitle(std::string(menu_title::kNotTrusted));
-      accessibilityMenuItem->setAction(MenuAction(menu_action::kRequestAccessibility));
+    if (accessibilityMenuItem_) {
+      accessibilityMenuItem_->setTitle(std::string(menu_title::kNotTrusted));
+      accessibilityMenuItem_->setAction(MenuAction(menu_action::kRequestAccessibility));
     }
     return;
   }
-  if (accessibilityMenuItem) {
-    accessibilityMenuItem->setTitle(std::string(menu_title::kTrusted));
-    accessibilityMenuItem->setAction(std::nullopt);  // shown disabled
+  if (accessibilityMenuItem_) {
+    accessibilityMenuItem_->setTitle(std::string(menu_title::kTrusted));
+    accessibilityMenuItem_->setAction(std::nullopt);  // shown disabled
   }
   // Trust may have been granted since launch without the permission poll seeing it.
   startGlobalMonitoring();

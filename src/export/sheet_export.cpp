@@ -51,7 +51,7 @@ Document documentOf(const OverlayView& view) {
   for (const ShortcutGroup& group : view.systemGroups()) {
     Section& section = sheet.system.emplace_back();
     section.heading = view.systemHeading(group);
-    for (const SourcedShortcut& item : group.items) {
+    for (const ShortcutItem& item : group.items) {
       const ShortcutRow row = view.systemRow(item);
       section.rows.push_back({row.title, row.keyGroups()});
     }

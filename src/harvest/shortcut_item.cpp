@@ -55,12 +55,18 @@ std::size_t UuidHash::operator()(const Uuid& u) const {
   return combine(std::hash<std::uint64_t>{}(high), std::hash<std::uint64_t>{}(low));
 }
 
-ShortcutItem::ShortcutItem(std::string menuPath, std::string title, KeyChord chord)
+ShortcutItem::ShortcutItem(std::string menuPath, std::string title, KeyChord chord,
+                           ShortcutOrigin origin)
     : id_(Uuid::random()),
       menuPath_(std::move(menuPath)),
       title_(std::move(title)),
       shortcut_(shortcutText(chord)),
-      chord_(std::move(chord)) {}
+      chord_(std::move(chord)),
+      origin_(std::move(origin)) {}
+
+ShortcutItem ShortcutItem::shownAs(std::string menuPath, std::string title) const {
+  return ShortcutItem(std::move(menuPath), std::move(title), chord_, origin_);
+}
 
 bool operator==(const ShortcutItem& a, const ShortcutItem& b) {
   return a.id_ == b.id_ && text::canonicalEquals(a.menuPath_, b.menuPath_) &&

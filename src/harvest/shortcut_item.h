@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
-// One harvested keyboard shortcut: a plain value, never changed after it is made.
+// One harvested keyboard shortcut: a plain value, never changed after it is made. The one record
+// a shortcut travels in, from the source that read it to the row that shows it.
 #pragma once
 
 #include <array>
@@ -27,10 +28,21 @@ struct UuidHash {
   std::size_t operator()(const Uuid& u) const;
 };
 
+// The source whose records the menu-bar walk makes: the application's own menu bar.
+inline constexpr const char* kMenuBarSource = "menu bar";
+
+// Where a record came from, and the Chinese its source wrote itself: empty means the translation
+// tables apply.
+struct ShortcutOrigin {
+  std::string source = kMenuBarSource;  // "menu bar", "sheet", "system", ...
+  std::string menuPathZH;
+  std::string titleZH;
+};
+
 class ShortcutItem {
  public:
   // Every record gets a fresh identity, even when its texts repeat another's.
-  ShortcutItem(std::string menuPath, std::string title, KeyChord chord);
+  ShortcutItem(std::string menuPath, std::string title, KeyChord chord, ShortcutOrigin origin = {});
 
   const Uuid& id() const { return id_; }
   // Title of the top-level menu the item sits under, whatever its depth.
@@ -39,9 +51,14 @@ class ShortcutItem {
   // Display text of the key equivalent, such as "⇧⌘Z", made from the chord.
   const std::string& shortcut() const { return shortcut_; }
   const KeyChord& chord() const { return chord_; }
+  const std::string& source() const { return origin_.source; }
+  const std::string& menuPathZH() const { return origin_.menuPathZH; }
+  const std::string& titleZH() const { return origin_.titleZH; }
+  // The same command in the words it is shown in, from the same source: a new record.
+  ShortcutItem shownAs(std::string menuPath, std::string title) const;
 
-  // Field by field in declaration order; texts compare under canonical equivalence, so in effect a
-  // record equals only its own copies.
+  // Field by field in declaration order (identity, then the texts); texts compare under canonical
+  // equivalence, so in effect a record equals only its own copies. The origin rides along.
   friend bool operator==(const ShortcutItem& a, const ShortcutItem& b);
 
  private:
@@ -50,6 +67,7 @@ class ShortcutItem {
   std::string title_;
   std::string shortcut_;
   KeyChord chord_;
+  ShortcutOrigin origin_;
 };
 
 struct ShortcutItemHash {

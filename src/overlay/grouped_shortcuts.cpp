@@ -10,12 +10,12 @@ GroupedShortcuts groupByMenu(const std::vector<ShortcutEntry>& rows) {
   return groups;
 }
 
-std::vector<ShortcutGroup> groupByHeading(const std::vector<SourcedShortcut>& shortcuts) {
+std::vector<ShortcutGroup> groupByHeading(const std::vector<ShortcutItem>& shortcuts) {
   std::vector<ShortcutGroup> groups;
   std::unordered_map<std::string, std::size_t, text::CanonicalHash, text::CanonicalEqual> index;
-  for (const SourcedShortcut& s : shortcuts) {
-    const auto [at, added] = index.try_emplace(s.heading, groups.size());
-    if (added) groups.push_back({s.heading, s.headingZH, {}});
+  for (const ShortcutItem& s : shortcuts) {
+    const auto [at, added] = index.try_emplace(s.menuPath(), groups.size());
+    if (added) groups.push_back({s.menuPath(), s.menuPathZH(), {}});
     groups[at->second].items.push_back(s);
   }
   return groups;

@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "harvest/shortcut_item.h"
-#include "model/sourced_shortcut.h"
 #include "text/unicode.h"
 
 namespace tavrine {
@@ -18,8 +17,15 @@ using GroupedShortcuts = std::unordered_map<std::string, std::vector<ShortcutEnt
 
 GroupedShortcuts groupByMenu(const std::vector<ShortcutEntry>& rows);
 
+// Shortcuts under one heading (their menuPath), in the order their source gave them.
+struct ShortcutGroup {
+  std::string heading;
+  std::string headingZH;
+  std::vector<ShortcutItem> items;
+};
+
 // Shortcuts under the same heading together, headings in the order they first appear, each
 // group's shortcuts in the order given.
-std::vector<ShortcutGroup> groupByHeading(const std::vector<SourcedShortcut>& shortcuts);
+std::vector<ShortcutGroup> groupByHeading(const std::vector<ShortcutItem>& shortcuts);
 
 }  // namespace tavrine

@@ -183,8 +183,8 @@ OverlayLayout::OverlayLayout(std::shared_ptr<const OverlayView> view, const Text
   widest = 0;
   for (const ShortcutGroup& group : view_->systemGroups()) {
     systemGrid_.rowCounts.push_back(group.items.size());
-    for (const SourcedShortcut& item : group.items)
-      widest = widestCaps(widest, {item.chord});
+    for (const ShortcutItem& item : group.items)
+      widest = widestCaps(widest, {item.chord()});
   }
   systemGrid_.columns = fittingColumns(OverlayView::kSystemColumns, gridWidth, widest);
   layOutGrid(systemGrid_, separatorFrame_.maxY());

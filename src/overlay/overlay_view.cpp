@@ -32,9 +32,11 @@ void OverlayView::Subscription::reset() {
 
 OverlayView::OverlayView(std::string appName, GroupedShortcuts groupedShortcuts,
                          TranslationHelper& t, OverlayStyle style,
-                         const std::vector<SourcedShortcut>& systemShortcuts, std::string appNameZH)
+                         const std::vector<ShortcutItem>& systemShortcuts, std::string appNameZH,
+                         ImageRef icon)
     : appName_(std::move(appName)),
       appNameZH_(std::move(appNameZH)),
+      icon_(std::move(icon)),
       groupedShortcuts_(std::move(groupedShortcuts)),
       t_(&t),
       style_(style),
@@ -101,9 +103,9 @@ std::string OverlayView::systemHeading(const ShortcutGroup& group) const {
                                                                   : group.heading);
 }
 
-ShortcutRow OverlayView::systemRow(const SourcedShortcut& item) const {
-  return {t_->isZH() && !item.titleZH.empty() ? item.titleZH : item.title,
-          {item.chord},
+ShortcutRow OverlayView::systemRow(const ShortcutItem& item) const {
+  return {t_->isZH() && !item.titleZH().empty() ? item.titleZH() : item.title(),
+          {item.chord()},
           style_.capStyle};
 }
 
@@ -112,8 +114,9 @@ std::string OverlayView::spokenShortcuts(const ShortcutRow& row) const {
 }
 
 OverlayView OverlayView::narrowed(GroupedShortcuts groupedShortcuts,
-                                  const std::vector<SourcedShortcut>& systemShortcuts) const {
-  OverlayView view(appName_, std::move(groupedShortcuts), *t_, style_, systemShortcuts, appNameZH_);
+                                  const std::vector<ShortcutItem>& systemShortcuts) const {
+  OverlayView view(appName_, std::move(groupedShortcuts), *t_, style_, systemShortcuts, appNameZH_,
+                   icon_);
   view.actions_ = actions_;
   return view;
 }

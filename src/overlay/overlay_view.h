@@ -15,6 +15,7 @@
 #include "i18n/translation_helper.h"
 #include "overlay/grouped_shortcuts.h"
 #include "overlay/shortcut_row.h"
+#include "ports/image.h"
 
 namespace tavrine {
 
@@ -77,13 +78,15 @@ class OverlayView {
 
   // `t` must outlive the view (it is TranslationHelper::shared() outside tests). The system
   // section shows `systemShortcuts` grouped by heading, in their order. The header names the
-  // application `appNameZH` in Chinese where that is given.
+  // application `appNameZH` in Chinese where that is given, beside `icon` (none when null), the
+  // one the application had when it was read.
   OverlayView(std::string appName, GroupedShortcuts groupedShortcuts, TranslationHelper& t,
-              OverlayStyle style = {}, const std::vector<SourcedShortcut>& systemShortcuts = {},
-              std::string appNameZH = {});
+              OverlayStyle style = {}, const std::vector<ShortcutItem>& systemShortcuts = {},
+              std::string appNameZH = {}, ImageRef icon = nullptr);
 
   // The application's name in the current language.
   const std::string& appName() const;
+  const ImageRef& icon() const { return icon_; }
   const GroupedShortcuts& groupedShortcuts() const { return groupedShortcuts_; }
   const TranslationHelper& t() const { return *t_; }
   const OverlayStyle& style() const { return style_; }
@@ -116,7 +119,7 @@ class OverlayView {
   // The system section: the catalogue carries both languages itself and is never translated.
   const std::vector<ShortcutGroup>& systemGroups() const { return systemGroups_; }
   std::string systemHeading(const ShortcutGroup& group) const;
-  ShortcutRow systemRow(const SourcedShortcut& item) const;
+  ShortcutRow systemRow(const ShortcutItem& item) const;
   // A row's shortcuts read out in the current language: "Ctrl+G or F3".
   std::string spokenShortcuts(const ShortcutRow& row) const;
   // Who carries out the pinned overlay's actions; null when nobody does (previews, tests).
@@ -125,7 +128,7 @@ class OverlayView {
   // The same view showing only these rows (a search's result); language, name, style and the
   // one who carries out its actions stay.
   OverlayView narrowed(GroupedShortcuts groupedShortcuts,
-                       const std::vector<SourcedShortcut>& systemShortcuts) const;
+                       const std::vector<ShortcutItem>& systemShortcuts) const;
 
   // Calls `willChange` before every assignment of the language, while the old value is still in
   // place: the callback must only schedule a new render, never render itself.
@@ -134,6 +137,7 @@ class OverlayView {
  private:
   std::string appName_;
   std::string appNameZH_;
+  ImageRef icon_;
   GroupedShortcuts groupedShortcuts_;
   TranslationHelper* t_;
   OverlayStyle style_;

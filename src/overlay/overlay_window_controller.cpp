@@ -22,29 +22,31 @@ Rect OverlayWindowController::panelFrame(const Rect& visibleFrame) {
 
 void OverlayWindowController::showWithShortcuts(const std::vector<ShortcutEntry>& items,
                                                 const std::string& appName,
-                                                const std::vector<SourcedShortcut>& systemShortcuts,
-                                                const std::string& appNameZH) {
+                                                const std::vector<ShortcutItem>& systemShortcuts,
+                                                const std::string& appNameZH, ImageRef icon) {
   // At most one overlay on screen: the previous panel goes before the next is made, and even
   // when no new one can be shown.
   if (window) window->close();
-  prepareWithShortcuts(items, appName, systemShortcuts, appNameZH);
+  prepareWithShortcuts(items, appName, systemShortcuts, appNameZH, std::move(icon));
   showPrepared();
 }
 
-bool OverlayWindowController::prepareWithShortcuts(
-    const std::vector<ShortcutEntry>& items, const std::string& appName,
-    const std::vector<SourcedShortcut>& systemShortcuts, const std::string& appNameZH) {
-  return prepareWithGroups(groupByMenu(items), appName, systemShortcuts, appNameZH);
+bool OverlayWindowController::prepareWithShortcuts(const std::vector<ShortcutEntry>& items,
+                                                   const std::string& appName,
+                                                   const std::vector<ShortcutItem>& systemShortcuts,
+                                                   const std::string& appNameZH, ImageRef icon) {
+  return prepareWithGroups(groupByMenu(items), appName, systemShortcuts, appNameZH,
+                           std::move(icon));
 }
 
 bool OverlayWindowController::prepareWithGroups(GroupedShortcuts groups, const std::string& appName,
-                                                const std::vector<SourcedShortcut>& systemShortcuts,
-                                                const std::string& appNameZH) {
+                                                const std::vector<ShortcutItem>& systemShortcuts,
+                                                const std::string& appNameZH, ImageRef icon) {
   if (prepared_) prepared_->close();
   prepared_.reset();
 
   auto view = std::make_shared<OverlayView>(appName, std::move(groups), t_, style_, systemShortcuts,
-                                            appNameZH);
+                                            appNameZH, std::move(icon));
   view->setActions(actions);
 
   const std::optional<Rect> visibleFrame = screens_.mainScreenVisibleFrame();

@@ -34,23 +34,23 @@ class OverlayWindowController {
   std::weak_ptr<OverlayActions> actions;
 
   // Closes the panel shown before, then shows `items` (rows in harvest order, grouped by top-level
-  // menu) for `appName` (in Chinese `appNameZH`, where given) in a new panel, with
-  // `systemShortcuts` in the system section. Without a main screen nothing new is shown and
-  // `window` still holds the closed panel.
+  // menu) for `appName` (in Chinese `appNameZH`, where given; its icon `icon`, where given) in a
+  // new panel, with `systemShortcuts` in the system section. Without a main screen nothing new is
+  // shown and `window` still holds the closed panel.
   void showWithShortcuts(const std::vector<ShortcutEntry>& items, const std::string& appName,
-                         const std::vector<SourcedShortcut>& systemShortcuts,
-                         const std::string& appNameZH = {});
+                         const std::vector<ShortcutItem>& systemShortcuts,
+                         const std::string& appNameZH = {}, ImageRef icon = nullptr);
 
   // The first half of a show: builds the view and makes its panel, off screen, replacing (and
   // closing) one prepared before and not shown. False, with nothing prepared, without a main
   // screen or a panel.
   bool prepareWithShortcuts(const std::vector<ShortcutEntry>& items, const std::string& appName,
-                            const std::vector<SourcedShortcut>& systemShortcuts,
-                            const std::string& appNameZH = {});
+                            const std::vector<ShortcutItem>& systemShortcuts,
+                            const std::string& appNameZH = {}, ImageRef icon = nullptr);
   // The same with the rows grouped already (groupByMenu), which a caller may do elsewhere.
   bool prepareWithGroups(GroupedShortcuts groups, const std::string& appName,
-                         const std::vector<SourcedShortcut>& systemShortcuts,
-                         const std::string& appNameZH = {});
+                         const std::vector<ShortcutItem>& systemShortcuts,
+                         const std::string& appNameZH = {}, ImageRef icon = nullptr);
   // The second half: closes the panel shown before and puts the prepared one on screen in
   // `window`. Without a prepared panel it only closes, and `window` keeps the closed panel.
   void showPrepared();

@@ -7,8 +7,8 @@ namespace tavrine::search {
 namespace {
 
 struct Origin {
-  const ShortcutEntry* item = nullptr;          // an application row
-  const SourcedShortcut* systemItem = nullptr;  // or a row of the system section
+  const ShortcutEntry* item = nullptr;       // an application row
+  const ShortcutItem* systemItem = nullptr;  // or a row of the system section
 };
 
 }  // namespace
@@ -33,10 +33,10 @@ OverlaySearch searchOverlay(const OverlayView& view, std::string_view query) {
     }
   }
   for (const ShortcutGroup& group : view.systemGroups()) {
-    for (const SourcedShortcut& item : group.items) {
+    for (const ShortcutItem& item : group.items) {
       const ShortcutRow row = view.systemRow(item);
       entries.push_back({row.title,
-                         {item.title, item.titleZH},
+                         {item.title(), item.titleZH()},
                          {group.heading, group.headingZH},
                          row.keyGroups()});
       origins.push_back({nullptr, &item});
@@ -51,7 +51,7 @@ OverlaySearch searchOverlay(const OverlayView& view, std::string_view query) {
     kept[m.entry] = &m;
 
   GroupedShortcuts groups;
-  std::vector<SourcedShortcut> system;
+  std::vector<ShortcutItem> system;
   for (std::size_t i = 0; i < entries.size(); ++i) {
     if (kept[i] == nullptr) continue;
     const Origin& o = origins[i];

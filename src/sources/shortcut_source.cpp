@@ -51,36 +51,38 @@ MergedShortcuts mergeShortcuts(const std::vector<ShortcutSourceRef>& sources,
     if (!source) continue;
     ShortcutSource::Answer answer = source->answer(app);
     merged.unanswered = merged.unanswered || answer.unanswered;
-    std::vector<SourcedShortcut>& rows = answer.rows;
+    std::vector<ShortcutItem>& rows = answer.rows;
     if (source->placement() == ShortcutSource::Placement::system) {
-      for (SourcedShortcut& row : rows)
+      for (ShortcutItem& row : rows)
         merged.system.push_back(std::move(row));
       continue;
     }
     std::unordered_set<std::string> headings;
-    for (SourcedShortcut& row : rows) {
-      std::string command = normalisedTitle(row.title);
-      const bool added = seen.insert({row.chord, command}).second;
+    for (ShortcutItem& row : rows) {
+      std::string command = normalisedTitle(row.title());
+      const bool added = seen.insert({row.chord(), command}).second;
       if (!added && !first) continue;
       const bool ownHeading =
-          app.isZH && !row.headingZH.empty() && !plainHeadings.contains(row.heading);
-      if (!ownHeading) headings.insert(row.heading);
-      const bool ownTitle = app.isZH && !row.titleZH.empty();
-      std::string heading = std::move(ownHeading ? row.headingZH : row.heading);
-      std::string title = std::move(ownTitle ? row.titleZH : row.title);
+          app.isZH && !row.menuPathZH().empty() && !plainHeadings.contains(row.menuPath());
+      if (!ownHeading) headings.insert(row.menuPath());
+      const bool ownTitle = app.isZH && !row.titleZH().empty();
+      const std::string& heading = ownHeading ? row.menuPathZH() : row.menuPath();
       // Headings as the overlay groups them (canonical equivalence); titles as the sources wrote
       // them, so that a source's own Chinese does not split a command in two.
       const auto [at, isNew] = commands.try_emplace({text::canonical(heading), std::move(command)},
                                                     merged.application.size());
       if (!isNew) {
         std::vector<KeyChord>& chords = merged.application[at->second].chords;
-        if (std::find(chords.begin(), chords.end(), row.chord) == chords.end())
-          chords.push_back(std::move(row.chord));
+        if (std::find(chords.begin(), chords.end(), row.chord()) == chords.end())
+          chords.push_back(row.chord());
         continue;
       }
-      merged.application.emplace_back(
-          ShortcutItem(std::move(heading), std::move(title), std::move(row.chord)));
-      merged.applicationSources.push_back(std::move(row.source));
+      // A row shown in its source's own Chinese is that command in those words.
+      if (ownHeading || ownTitle)
+        merged.application.emplace_back(
+            row.shownAs(heading, ownTitle ? row.titleZH() : row.title()));
+      else
+        merged.application.emplace_back(std::move(row));
     }
     plainHeadings.merge(headings);
     first = false;

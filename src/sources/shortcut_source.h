@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 // Where shortcuts come from. A source, told which application is in front, answers with its
-// shortcuts under their headings; the delegate asks every source and merges the answers.
+// shortcuts, each under its heading (the record's menuPath) and carrying its source's name; the
+// delegate asks every source and merges the answers.
 #pragma once
 
 #include <cstdint>
@@ -9,7 +10,6 @@
 #include <vector>
 
 #include "harvest/shortcut_item.h"
-#include "model/sourced_shortcut.h"
 
 namespace tavrine {
 
@@ -37,10 +37,10 @@ class ShortcutSource {
   // Never fails: whatever cannot be read is simply not there. The delegate calls its sources
   // from its worker thread alone, one call at a time, so a source need not be thread-safe; each
   // hold waits for the answer, so a source bounds what it reads.
-  virtual std::vector<SourcedShortcut> shortcuts(const FrontApplication& app) const = 0;
+  virtual std::vector<ShortcutItem> shortcuts(const FrontApplication& app) const = 0;
 
   struct Answer {
-    std::vector<SourcedShortcut> rows;
+    std::vector<ShortcutItem> rows;
     bool unanswered = false;  // it asked the application, which did not answer in time
   };
   // The rows, and whether the application left the source without an answer.
@@ -49,10 +49,9 @@ class ShortcutSource {
 using ShortcutSourceRef = std::shared_ptr<const ShortcutSource>;
 
 struct MergedShortcuts {
-  std::vector<ShortcutEntry> application;       // grouped by heading in the overlay
-  std::vector<std::string> applicationSources;  // the source of each row's record, in order
-  std::vector<SourcedShortcut> system;          // in the order the sources gave them
-  bool unanswered = false;                      // a source's application did not answer in time
+  std::vector<ShortcutEntry> application;  // grouped by heading in the overlay
+  std::vector<ShortcutItem> system;        // in the order the sources gave them
+  bool unanswered = false;                 // a source's application did not answer in time
 };
 
 // Asks the sources in order. The first application source's rows all stay (an application may

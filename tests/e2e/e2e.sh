@@ -1,79 +1,100 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
-# Tavrine end to end on a private X11 desktop (Xvfb, openbox, a session bus, the accessibility
-# bus): accessibility is switched on through Tavrine's own status menu, then Ctrl is held with
-# XTEST in mousepad (GTK 3) and in a Qt 6 program with a menu bar, and Tavrine's overlay is read
-# back through AT-SPI as a screen reader would (centred, the application keeping the focus);
-# last, the application in front is stopped and Tavrine must still answer. Usage: tests/e2e/e2e.sh BUILD_DIR [SCREENSHOT.png]
-set -euo pipefail
-# shellcheck source=checks.sh
-source "$(dirname "$0")/checks.sh"
+# Tavrine end to end with real applications, each case on a headless stack of its own (a session
+# bus, the accessibility bus), its overlay read back through AT-SPI as a screen reader would:
+#   x11     Xvfb and openbox: the status menu, holds in ten applications, `tavrine --list`
+#   pinned  the pinned overlay there: pinning, filtering, running and closing it
+#   weston  a Wayland session: no tray, native Wayland clients, keys heard through the registry
+# Usage: tests/e2e/e2e.sh BUILD_DIR [CASE...] (all by default); E2E_SHOTS=FOLDER keeps screenshots.
+# Sourced with BUILD_DIR (scripts/lib/try-desktop.sh), it only defines the checks.
+here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
+build="$(cd "${1:?usage: $0 BUILD_DIR [CASE...]}" && pwd)"
+tavrine="$build/src/programs/tavrine"
+menu_app="$build/tests/linux/tavrine-menu-app"
+rows="$here/overlay_rows.py"
+# shellcheck source=../../scripts/lib/headless-stack.sh
+source "$here/../../scripts/lib/headless-stack.sh"
+# Rows each application's overlay must show, as "MENU|TITLE|SHORTCUT".
+mousepad_rows=("FILE|New|Ctrl+N" "FILE|Open...|Ctrl+O" "FILE|Save As...|Ctrl+Shift+S"
+  "FILE|Quit|Ctrl+Q" "SEARCH|Find|Ctrl+F" "EDIT|Delete Line|Ctrl+Shift+Delete")
+menu_app_rows=("FILE|Save As…|Ctrl+Shift+S" "FILE|Clear List|Ctrl+Alt+K" "VIEW|Zoom In|Ctrl++"
+  "VIEW|Full Screen|F11" "EDIT|Delete|Delete")
+failures=0
+passes=0
+fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
+pass() { echo "ok: $*"; passes=$((passes + 1)); }
 
-hs_start
-hs_set_a11y false
+# NAME: where to save a screenshot called NAME, or nothing when none is wanted.
+shot() { if [ -n "${E2E_SHOTS:-}" ]; then echo "$E2E_SHOTS/$1.png"; fi; }
 
-# 1. The permission flow: untrusted at start, the status menu's accessibility item switches the
-#    accessibility bus on. The tray shows Tavrine's icon; its menu is driven from the keyboard.
-hs_start_app tray trayer --edge top --align left --widthtype pixel --width 64 --height 24 \
-  --expand false >/dev/null
-sleep 0.5
-hs_start_app tavrine "$tavrine" >/dev/null
-sleep 1.5
-if [ "$("$tavrine" 2>&1; echo "rc=$?")" = "$(printf 'Tavrine is already running.\nrc=0')" ]; then
-  pass "a second start says Tavrine is already running"
-else
-  fail "a second start did not refuse to run"
-fi
-tray="$(xdotool search --sync --class trayer | head -n1)"
-eval "$(xdotool getwindowgeometry --shell "$tray")"
-# The icon docks some time after the program starts: try the menu a few times.
-for _ in 1 2 3; do
-  xdotool mousemove $((X + 12)) $((Y + 12)) click 1
-  sleep 0.7
-  # Language (a submenu), then the accessibility item.
-  xdotool key Down Down Return
-  hs_poll 3 hs_a11y_enabled && break
-  xdotool key Escape
-done
-expect_a11y_on "the status menu"
-# Qt registers on the accessibility bus only if the switch was on when it started, and the
-# overlay is read back through it: start Tavrine again now that it is on.
-hs_stop_app tavrine
-hs_start_app tavrine "$tavrine" >/dev/null
-hs_wait_registered "$HS_PID_tavrine"
+# [SECONDS]: whether Tavrine's overlay is up, or gone, within SECONDS (2).
+overlay_up() { /usr/bin/python3 "$rows" --pid "$HS_PID_tavrine" --wait-shown "${1:-2}" >/dev/null; }
+overlay_gone() { /usr/bin/python3 "$rows" --pid "$HS_PID_tavrine" --wait-gone "${1:-2}"; }
 
-# 2. mousepad (GTK 3).
-hs_start_app mousepad mousepad >/dev/null
-hs_wait_registered "$HS_PID_mousepad"
-xdotool search --sync --onlyvisible --pid "$HS_PID_mousepad" --class mousepad windowactivate --sync \
-  >/dev/null 2>&1 || true
-sleep 0.5
-hold_shows mousepad "$HS_PID_mousepad" "$screenshot" "${mousepad_rows[@]}"
+# Every "MENU|TITLE|SHORTCUT" row must be in the overlay: TITLE with SHORTCUT under the heading MENU.
+expect_rows() {
+  local overlay="$1" app="$2" row menu title shortcut
+  shift 2
+  for row in "$@"; do
+    IFS='|' read -r menu title shortcut <<<"$row"
+    if awk -v m="$menu" -v t="$title" -v s="$shortcut" -F'\t' '
+        /^[^ ]/ { heading = $0 }
+        heading == m && $1 == "  " t && $2 == s { found = 1 }
+        END { exit !found }' <<<"$overlay"; then
+      pass "$app: $menu > $title ($shortcut)"
+    else
+      fail "$app: no row '$title' [$shortcut] under '$menu'"
+    fi
+  done
+}
 
-# 3. A Qt 6 program.
-hs_start_app menu_app "$menu_app" >/dev/null
-front menu_app
-hold_shows menu-app "$HS_PID_menu_app" "" "${menu_app_rows[@]}"
+# Holds Ctrl in the focused application APP (pid PID), optionally saving a screenshot, and checks
+# the overlay's rows, that APP kept the focus and that the overlay goes with the release.
+hold_shows() {
+  local app="$1" pid="$2" shot="$3" overlay
+  shift 3
+  if overlay="$(hs_hold_ctrl "$HS_PID_tavrine" "$shot" "$pid")"; then
+    head -n 12 <<<"$overlay"
+    pass "$app: the overlay is up${pid:+ and $app keeps the focus}"
+    expect_rows "$overlay" "$app" "$@"
+  else
+    fail "$app: no overlay in the centre while Ctrl was held, or it took the focus"
+  fi
+  if overlay_gone "${HS_WAIT_GONE:-1}"; then
+    pass "$app: the overlay is gone after the release"
+  else
+    fail "$app: the overlay stayed after the release"
+  fi
+}
 
-# 3b. LibreOffice Writer, cold: it builds its accessible menus only when first asked, which takes
-#     longer than a hold's read may. Read ahead when its window comes to the front, the first hold
-#     shows its rows as soon as the hold completes.
-hs_start_app writer soffice --writer --norestore --nologo >/dev/null
-hs_xdotool search --sync --onlyvisible --class libreoffice windowactivate --sync >/dev/null 2>&1 || true
-sleep 3
-HS_WAIT_SHOWN=1 hold_shows writer "$(pgrep -n -x soffice.bin)" "" "FILE|Save|Ctrl+S" \
-  "FORMAT|Bold|Ctrl+B" "HELP|LibreOffice Help|F1" "TABLE|Insert Table...|Ctrl+F12"
-pkill -x soffice.bin || true
+# NAME: waits until the application started as NAME is on the accessibility bus, and fronts it.
+front() {
+  local pid="HS_PID_$1"
+  hs_wait_registered "${!pid}"
+  hs_activate "${!pid}" >/dev/null 2>&1 || true
+  sleep 0.5
+}
 
-# 4. Applications whose shortcuts are in no readable menu bar: GNOME Text Editor (GTK 4, no menu
-#    bar; its shortcuts window), Thunar and Firefox (menus empty until opened), IDLE (Tk, on no
-#    bus) and gVim (keys in labels the bus does not show): their sheets.
-#    `tavrine --list` prints the same rows with their sources, and in Chinese the applications'
-#    own translations.
-gte_rows=("DOCUMENTS|Save|Ctrl+S" "WINDOWS|New window|Ctrl+N" "ZOOM|Zoom In|Ctrl++")
-thunar_rows=("FILE|New Tab|Ctrl+T" "VIEW|Show Hidden Files|Ctrl+H" "EDIT|Select by Pattern…|Ctrl+S")
-firefox_rows=("FILE|New Private Window|Ctrl+Shift+P" "HISTORY|Show All History|Ctrl+Shift+H"
-  "TOOLS|Downloads|Ctrl+Shift+Y")
+# Switches the accessibility bus on when it is off, reporting which of the two it was.
+expect_a11y_on() {
+  local what="$1"
+  if hs_poll 10 hs_a11y_enabled; then
+    pass "$what switched accessibility on"
+  else
+    fail "$what did not switch accessibility on; switching it on directly"
+    hs_set_a11y true
+  fi
+}
+
+# [CASE]: the counts, kept for the run's last line when a case is named.
+summary() {
+  echo "end-to-end${1:+ $1}: $passes passed, $failures failed"
+  if [ -n "${1:-}" ] && [ -n "${E2E_RESULTS:-}" ]; then
+    echo "$1 $passes/$((passes + failures))" >>"$E2E_RESULTS"
+  fi
+  ((failures == 0))
+}
+
 # LIST_ARGS... EXPECTED...: `tavrine --list` prints each EXPECTED text.
 list_shows() {
   local what="$1" args="$2" listed text
@@ -87,34 +108,114 @@ list_shows() {
     fi
   done
 }
-hs_start_app gte gnome-text-editor --standalone >/dev/null
-front gte
-hold_shows gnome-text-editor "$HS_PID_gte" "${screenshot:+${screenshot%.png}-text-editor.png}" \
-  "${gte_rows[@]}"
-list_shows "(GNOME Text Editor)" "$HS_PID_gte" $'Save\tCtrl+S\tshortcuts window'
-list_shows "(GNOME Text Editor, Chinese)" "$HS_PID_gte --zh" "保存" "文档"
-hs_stop_app gte
 
-hs_start_app thunar env HOME="$HS_DIR" thunar "$HS_DIR" >/dev/null
-front thunar
-hold_shows thunar "$HS_PID_thunar" "" "${thunar_rows[@]}"
-list_shows "(Thunar, Chinese)" "$HS_PID_thunar --zh" "显示隐藏文件"
-hs_stop_app thunar
+# Ctrl held on past the hold time with O typed at once in APP: a shortcut, not a hold.
+ctrl_o_shows_nothing() {
+  hs_xdotool keydown Control_L key o
+  if overlay_up 2 2>/dev/null; then
+    fail "$1: Ctrl+O showed the overlay"
+  else
+    pass "$1: Ctrl+O shows nothing"
+  fi
+  hs_xdotool keyup Control_L
+}
 
-mkdir -p "$HS_DIR/firefox"
-hs_start_app firefox env HOME="$HS_DIR" firefox-esr --no-remote --new-instance \
-  --profile "$HS_DIR/firefox" about:blank >/dev/null
-front firefox
-hold_shows firefox "$HS_PID_firefox" "" "${firefox_rows[@]}"
-list_shows "(Firefox)" "$HS_PID_firefox" $'New Tab\tCtrl+T\tsheet' "menus empty until opened"
-list_shows "(Firefox, Chinese)" "$HS_PID_firefox --zh" "新建隐私窗口"
-list_shows "(Firefox, JSON)" "$HS_PID_firefox --json" \
-  '{"heading": "File", "title": "New Tab", "keys": "Ctrl+T", "source": "sheet"}' '"menu bar": "menus empty until opened"'
-hs_stop_app firefox
-# KWrite (KDE, Qt 5) with its menu bar hidden (Ctrl+M) and New rebound by its user: KXmlGui keeps
-# the rebinding in the local ui file; the hidden menu bar is still read, the editor's own rows too.
-mkdir -p "$XDG_DATA_HOME/kxmlgui5/kwrite"
-cat >"$XDG_DATA_HOME/kxmlgui5/kwrite/kateui.rc" <<'EOF_RC'
+case_x11() {
+  hs_start
+  hs_set_a11y false
+
+  # 1. The permission flow: untrusted at start, the status menu's accessibility item switches the
+  #    accessibility bus on. The tray shows Tavrine's icon; its menu is driven from the keyboard.
+  hs_start_app tray trayer --edge top --align left --widthtype pixel --width 64 --height 24 \
+    --expand false >/dev/null
+  sleep 0.5
+  hs_start_app tavrine "$tavrine" >/dev/null
+  sleep 1.5
+  if [ "$("$tavrine" 2>&1; echo "rc=$?")" = "$(printf 'Tavrine is already running.\nrc=0')" ]; then
+    pass "a second start says Tavrine is already running"
+  else
+    fail "a second start did not refuse to run"
+  fi
+  local tray X Y
+  tray="$(xdotool search --sync --class trayer | head -n1)"
+  eval "$(xdotool getwindowgeometry --shell "$tray")"
+  # The icon docks some time after the program starts: try the menu a few times.
+  for _ in 1 2 3; do
+    xdotool mousemove $((X + 12)) $((Y + 12)) click 1
+    sleep 0.7
+    # Language (a submenu), then the accessibility item.
+    xdotool key Down Down Return
+    hs_poll 3 hs_a11y_enabled && break
+    xdotool key Escape
+  done
+  expect_a11y_on "the status menu"
+  # Qt registers on the accessibility bus only if the switch was on when it started, and the
+  # overlay is read back through it: start Tavrine again now that it is on.
+  hs_stop_app tavrine
+  hs_start_app tavrine "$tavrine" >/dev/null
+  hs_wait_registered "$HS_PID_tavrine"
+
+  # 2. mousepad (GTK 3).
+  hs_start_app mousepad mousepad >/dev/null
+  hs_wait_registered "$HS_PID_mousepad"
+  xdotool search --sync --onlyvisible --pid "$HS_PID_mousepad" --class mousepad \
+    windowactivate --sync >/dev/null 2>&1 || true
+  sleep 0.5
+  hold_shows mousepad "$HS_PID_mousepad" "$(shot x11)" "${mousepad_rows[@]}"
+
+  # 3. A Qt 6 program.
+  hs_start_app menu_app "$menu_app" >/dev/null
+  front menu_app
+  hold_shows menu-app "$HS_PID_menu_app" "" "${menu_app_rows[@]}"
+
+  # 3b. LibreOffice Writer, cold: it builds its accessible menus only when first asked, which
+  #     takes longer than a hold's read may. Read ahead when its window comes to the front, the
+  #     first hold shows its rows as soon as the hold completes.
+  hs_start_app writer soffice --writer --norestore --nologo >/dev/null
+  hs_xdotool search --sync --onlyvisible --class libreoffice windowactivate --sync \
+    >/dev/null 2>&1 || true
+  sleep 3
+  HS_WAIT_SHOWN=1 hold_shows writer "$(pgrep -n -x soffice.bin)" "" "FILE|Save|Ctrl+S" \
+    "FORMAT|Bold|Ctrl+B" "HELP|LibreOffice Help|F1" "TABLE|Insert Table...|Ctrl+F12"
+  pkill -x soffice.bin || true
+
+  # 4. Applications whose shortcuts are in no readable menu bar: GNOME Text Editor (GTK 4, no
+  #    menu bar; its shortcuts window), Thunar and Firefox (menus empty until opened), IDLE (Tk,
+  #    on no bus) and gVim (keys in labels the bus does not show): their sheets.
+  #    `tavrine --list` prints the same rows with their sources, and in Chinese the applications'
+  #    own translations.
+  hs_start_app gte gnome-text-editor --standalone >/dev/null
+  front gte
+  hold_shows gnome-text-editor "$HS_PID_gte" "$(shot x11-text-editor)" \
+    "DOCUMENTS|Save|Ctrl+S" "WINDOWS|New window|Ctrl+N" "ZOOM|Zoom In|Ctrl++"
+  list_shows "(GNOME Text Editor)" "$HS_PID_gte" $'Save\tCtrl+S\tshortcuts window'
+  list_shows "(GNOME Text Editor, Chinese)" "$HS_PID_gte --zh" "保存" "文档"
+  hs_stop_app gte
+
+  hs_start_app thunar env HOME="$HS_DIR" thunar "$HS_DIR" >/dev/null
+  front thunar
+  hold_shows thunar "$HS_PID_thunar" "" "FILE|New Tab|Ctrl+T" \
+    "VIEW|Show Hidden Files|Ctrl+H" "EDIT|Select by Pattern…|Ctrl+S"
+  list_shows "(Thunar, Chinese)" "$HS_PID_thunar --zh" "显示隐藏文件"
+  hs_stop_app thunar
+
+  mkdir -p "$HS_DIR/firefox"
+  hs_start_app firefox env HOME="$HS_DIR" firefox-esr --no-remote --new-instance \
+    --profile "$HS_DIR/firefox" about:blank >/dev/null
+  front firefox
+  hold_shows firefox "$HS_PID_firefox" "" "FILE|New Private Window|Ctrl+Shift+P" \
+    "HISTORY|Show All History|Ctrl+Shift+H" "TOOLS|Downloads|Ctrl+Shift+Y"
+  list_shows "(Firefox)" "$HS_PID_firefox" $'New Tab\tCtrl+T\tsheet' "menus empty until opened"
+  list_shows "(Firefox, Chinese)" "$HS_PID_firefox --zh" "新建隐私窗口"
+  list_shows "(Firefox, JSON)" "$HS_PID_firefox --json" \
+    '{"heading": "File", "title": "New Tab", "keys": "Ctrl+T", "source": "sheet"}' \
+    '"menu bar": "menus empty until opened"'
+  hs_stop_app firefox
+  # KWrite (KDE, Qt 5) with its menu bar hidden (Ctrl+M) and New rebound by its user: KXmlGui
+  # keeps the rebinding in the local ui file; the hidden menu bar is still read, the editor's own
+  # rows too.
+  mkdir -p "$XDG_DATA_HOME/kxmlgui5/kwrite"
+  cat >"$XDG_DATA_HOME/kxmlgui5/kwrite/kateui.rc" <<'EOF_RC'
 <!DOCTYPE gui>
 <gui name="kwrite" version="1">
  <ActionProperties scheme="Default">
@@ -122,47 +223,254 @@ cat >"$XDG_DATA_HOME/kxmlgui5/kwrite/kateui.rc" <<'EOF_RC'
  </ActionProperties>
 </gui>
 EOF_RC
-echo text >"$HS_DIR/note.txt"
-hs_start_app kwrite kwrite "$HS_DIR/note.txt" >/dev/null
-front kwrite
-hs_xdotool key ctrl+m
-sleep 1
-hold_shows kwrite "$HS_PID_kwrite" "" "FILE|New|Ctrl+Alt+N" "FILE|Quit|Ctrl+Q" "EDIT|Undo|Ctrl+Z"
-hs_stop_app kwrite
+  echo text >"$HS_DIR/note.txt"
+  hs_start_app kwrite kwrite "$HS_DIR/note.txt" >/dev/null
+  front kwrite
+  hs_xdotool key ctrl+m
+  sleep 1
+  hold_shows kwrite "$HS_PID_kwrite" "" "FILE|New|Ctrl+Alt+N" "FILE|Quit|Ctrl+Q" "EDIT|Undo|Ctrl+Z"
+  hs_stop_app kwrite
 
-# IDLE (Tk: no accessibility bridge; python3 runs its script, whose desktop entry names the sheet)
-# and gVim (GTK: its menu keys sit in labels the bus does not show): their sheets.
-hs_start_app idle_tk idle >/dev/null
-hs_xdotool search --sync --onlyvisible --name '^IDLE Shell' windowactivate --sync >/dev/null 2>&1 || true
-sleep 0.5
-hold_shows idle "" "" "FILE|Open...|Ctrl+O" "RUN|Run Module|F5"
-hs_stop_app idle_tk
-hs_start_app gvim gvim -f >/dev/null
-front gvim
-# gVim's frame never reports the active state over the bus: its focus is not checked.
-hold_shows gvim "" "" "EDIT|Redo|Ctrl+R"
-hs_stop_app gvim
-hs_start_app idle sleep 60 >/dev/null
-list_shows "(a program with no shortcuts)" "$HS_PID_idle" "Nothing to show" \
-  "menu bar: not on the accessibility bus" "no shortcuts window" "no sheet (yours would be"
+  # IDLE (Tk: no accessibility bridge; python3 runs its script, whose desktop entry names the
+  # sheet) and gVim (GTK: its menu keys sit in labels the bus does not show): their sheets.
+  hs_start_app idle_tk idle >/dev/null
+  hs_xdotool search --sync --onlyvisible --name '^IDLE Shell' windowactivate --sync \
+    >/dev/null 2>&1 || true
+  sleep 0.5
+  hold_shows idle "" "" "FILE|Open...|Ctrl+O" "RUN|Run Module|F5"
+  hs_stop_app idle_tk
+  hs_start_app gvim gvim -f >/dev/null
+  front gvim
+  # gVim's frame never reports the active state over the bus: its focus is not checked.
+  hold_shows gvim "" "" "EDIT|Redo|Ctrl+R"
+  hs_stop_app gvim
+  hs_start_app idle sleep 60 >/dev/null
+  list_shows "(a program with no shortcuts)" "$HS_PID_idle" "Nothing to show" \
+    "menu bar: not on the accessibility bus" "no shortcuts window" "no sheet (yours would be"
 
-# 5. A stopped application in front: Tavrine gives up within its deadline and keeps running.
-kill -STOP "$HS_PID_menu_app"
-start=$(date +%s%N)
-xdotool keydown Control_L
-sleep 0.8
-xdotool keyup Control_L
-# Tavrine's own accessible tree answers only if its main thread is free again.
-if timeout 5 /usr/bin/python3 "$rows" --pid "$HS_PID_tavrine" --wait-gone 1 && kill -0 "$HS_PID_tavrine"; then
-  elapsed=$((($(date +%s%N) - start) / 1000000 - 800))
-  if ((elapsed < 1000)); then
-    pass "a stopped application: Tavrine answered ${elapsed} ms after the release"
+  # 5. A stopped application in front: Tavrine gives up within its deadline and keeps running.
+  kill -STOP "$HS_PID_menu_app"
+  local start elapsed
+  start=$(date +%s%N)
+  xdotool keydown Control_L
+  sleep 0.8
+  xdotool keyup Control_L
+  # Tavrine's own accessible tree answers only if its main thread is free again.
+  if timeout 5 /usr/bin/python3 "$rows" --pid "$HS_PID_tavrine" --wait-gone 1 &&
+    kill -0 "$HS_PID_tavrine"; then
+    elapsed=$((($(date +%s%N) - start) / 1000000 - 800))
+    if ((elapsed < 1000)); then
+      pass "a stopped application: Tavrine answered ${elapsed} ms after the release"
+    else
+      fail "a stopped application: Tavrine took ${elapsed} ms after the release"
+    fi
   else
-    fail "a stopped application: Tavrine took ${elapsed} ms after the release"
+    fail "a stopped application: Tavrine did not answer"
   fi
-else
-  fail "a stopped application: Tavrine did not answer"
-fi
-kill -CONT "$HS_PID_menu_app"
+  kill -CONT "$HS_PID_menu_app"
+}
 
-summary
+case_pinned() {
+  hs_start
+  hs_set_a11y true
+  # A sheet row that no menu item stands behind: Ctrl++ needs Shift on this layout.
+  mkdir -p "$XDG_CONFIG_HOME/tavrine/sheets"
+  printf '[[group]]\nheading = "Sheet"\nshortcuts = [{ title = "Bigger Text", keys = "<Primary>plus" }]\n' \
+    >"$XDG_CONFIG_HOME/tavrine/sheets/tavrine-menu-app.toml"
+  hs_start_app tavrine "$tavrine" >/dev/null
+  hs_wait_registered "$HS_PID_tavrine"
+  hs_start_app menu_app "$menu_app" >/dev/null
+  local app_log="$HS_DIR/app-menu_app.log" overlay
+  front menu_app
+
+  # Holds Ctrl until the overlay is up, then pins it with GESTURE ("click" or "shift") and lets go.
+  pin() {
+    hs_xdotool keydown Control_L
+    sleep 0.8
+    overlay_up || fail "no overlay while Ctrl was held"
+    if [ "$1" = click ]; then
+      hs_xdotool mousemove $((${HS_SCREEN%x*} / 2)) $((${HS_SCREEN#*x} / 2)) click 1
+    else
+      hs_xdotool key Shift_L sleep 0.1 key Shift_L
+    fi
+    sleep 0.3
+    hs_xdotool keyup Control_L
+    sleep 0.5
+    if overlay_up 1 && hs_wait_active "$HS_PID_tavrine" 3; then
+      pass "pinned by $1: the overlay stays after the release and has the keyboard"
+    else
+      fail "pinned by $1: the overlay went with the release or has no keyboard"
+    fi
+  }
+  gave_back() {
+    if overlay_gone 3 && hs_wait_active "$HS_PID_menu_app" 5; then
+      pass "$1: the overlay is gone and menu-app has the keyboard again"
+    else
+      fail "$1: the overlay stayed or menu-app did not get the keyboard back"
+    fi
+  }
+
+  # 1. Before pinning, nothing takes the keyboard: the ordinary hold is unchanged.
+  hold_shows menu-app "$HS_PID_menu_app" "" "VIEW|Full Screen|F11"
+
+  # 2. Pin with a click, type, run with Enter.
+  pin click
+  hs_xdotool type --delay 80 "zoom"
+  sleep 0.5
+  overlay="$(/usr/bin/python3 "$rows" --pid "$HS_PID_tavrine")"
+  printf '%s\n' "$overlay"
+  if grep -q $'Zoom In\tCtrl++' <<<"$overlay" && grep -q $'Zoom Out\tCtrl+-' <<<"$overlay" &&
+    ! grep -q $'^  New\t' <<<"$overlay"; then
+    pass "typing filters the rows"
+  else
+    fail "typing 'zoom' did not leave the zoom rows alone"
+  fi
+  if [ -n "${E2E_SHOTS:-}" ]; then hs_screenshot "$(shot pinned)"; fi
+  hs_xdotool key BackSpace BackSpace BackSpace BackSpace
+  hs_xdotool type --delay 80 "ctrl n"
+  sleep 0.5
+  hs_xdotool key Return
+  gave_back "Enter"
+  if hs_poll 5 grep -qx "triggered: &New" "$app_log"; then
+    pass "Enter ran the best match in menu-app (File > New)"
+  else
+    fail "menu-app did not run New: $(cat "$app_log")"
+  fi
+  if [ "$(grep -c '^triggered:' "$app_log")" -eq 1 ]; then
+    pass "nothing else ran"
+  else
+    fail "more than one command ran: $(cat "$app_log")"
+  fi
+
+  # 3. Pin from the keyboard, find nothing, close with Esc: nothing runs.
+  front menu_app
+  pin shift
+  hs_xdotool type --delay 50 "qqqq"
+  sleep 0.3
+  hs_xdotool key Return Escape
+  gave_back "Esc"
+  [ "$(grep -c '^triggered:' "$app_log")" -eq 1 ] && pass "Enter on no match ran nothing" ||
+    fail "something ran without a match: $(cat "$app_log")"
+
+  # 4. A click outside closes it.
+  front menu_app
+  pin click
+  hs_xdotool mousemove 5 $((${HS_SCREEN#*x} - 5)) click 1
+  gave_back "a click outside"
+
+  # 5. A sheet's row runs as its chord, typed into menu-app once it has the keyboard back.
+  front menu_app
+  pin shift
+  hs_xdotool type --delay 80 "bigger"
+  sleep 0.3
+  hs_xdotool key Return
+  gave_back "Enter on a sheet row"
+  hs_poll 5 grep -qx "triggered: Zoom &In" "$app_log" && pass "the sheet row's chord ran Zoom In" ||
+    fail "menu-app did not get the sheet row's Ctrl++: $(cat "$app_log")"
+}
+
+case_weston() {
+  # A loaded machine reads menus slowly: wait long for what must come, never for what must not.
+  export HS_WAIT_SHOWN=10 HS_WAIT_GONE=5
+  # Waits until LOG has a line starting with PREFIX; prints the last such line.
+  wait_line() {
+    hs_poll 30 grep -q "^$2" "$1" || true
+    grep "^$2" "$1" | tail -n1 || true
+  }
+  hs_start_wayland
+  hs_set_a11y false
+
+  # 1. No tray here, as on GNOME: a notification says so and turns accessibility on when asked.
+  hs_start_app notifications /usr/bin/python3 -u "$HS_LIB/notification_server.py" \
+    --invoke "Turn on accessibility" >/dev/null
+  hs_poll 20 busctl --user status org.freedesktop.Notifications >/dev/null 2>&1 || true
+  hs_start_app tavrine "$tavrine" >/dev/null
+  local notice probe probe_pid
+  notice="$(wait_line "$HS_DIR/app-notifications.log" "notify 1")"
+  if [[ "$notice" == *AppIndicator*$'\t'"Turn on accessibility" ]]; then
+    pass "no tray: a notification names the extension and offers to turn accessibility on"
+  else
+    fail "no tray: no notification with the extension and the accessibility action: '$notice'"
+  fi
+  expect_a11y_on "no tray: the notification's action"
+  # Qt joins the accessibility bus only if it was on at start, and the overlay is read through it.
+  hs_stop_app tavrine
+
+  # 2. The desktop itself: mousepad in focus reports Ctrl to a keystroke listener on the bus.
+  hs_start_app mousepad env GDK_BACKEND=wayland mousepad >/dev/null
+  hs_wait_registered "$HS_PID_mousepad" 60
+  hs_wait_active "$HS_PID_mousepad" 30 || true
+  probe="$HS_DIR/keys.log"
+  /usr/bin/python3 "$HS_LIB/atspi_probe.py" keys --wait 20 >"$probe" 2>&1 &
+  probe_pid=$!
+  hs_poll 10 grep -q listening "$probe" || true
+  hs_xdotool key Control_L
+  if ! wait "$probe_pid"; then
+    cat "$probe" >&2
+    fail "the desktop: no Ctrl reached the accessibility bus from mousepad; the rest cannot work"
+    return
+  fi
+  pass "the desktop: mousepad reports Ctrl on the accessibility bus"
+
+  hs_start_app tavrine "$tavrine" >/dev/null
+  hs_wait_registered "$HS_PID_tavrine" 60
+  if hs_wait_key_listener "$HS_PID_tavrine" 30; then
+    pass "Tavrine listens to keys through the accessibility registry"
+  else
+    fail "Tavrine registered no keystroke listener"
+  fi
+  notice="$(wait_line "$HS_DIR/app-notifications.log" "notify 2")"
+  if [[ -n "$notice" && "$notice" == *$'\t' ]]; then
+    pass "no tray, accessibility on: the notification offers no action"
+  else
+    fail "no tray, accessibility on: '$notice'"
+  fi
+
+  # 3. mousepad, a native Wayland GTK 3 application.
+  hold_shows mousepad "$HS_PID_mousepad" "$(shot weston)" "${mousepad_rows[@]}"
+
+  # 4. A Qt 6 program on Wayland: weston gives a new window the focus. Qt does not forward the
+  #    press of a key that fires a shortcut, only its release.
+  hs_start_app menu_app env QT_QPA_PLATFORM=wayland "$menu_app" >/dev/null
+  hs_wait_registered "$HS_PID_menu_app" 60
+  if hs_wait_active "$HS_PID_menu_app" 30; then
+    hold_shows menu-app "$HS_PID_menu_app" "" "${menu_app_rows[@]}"
+    ctrl_o_shows_nothing menu-app
+  else
+    fail "menu-app: weston did not focus the new window"
+  fi
+
+  # 5. Back to mousepad with weston's window switcher: the overlay follows the focus.
+  hs_xdotool keydown Super_L key Tab keyup Super_L
+  if hs_wait_active "$HS_PID_mousepad" 30; then
+    hold_shows mousepad "$HS_PID_mousepad" "" "${mousepad_rows[@]}"
+    # Last: mousepad opens its file dialog.
+    ctrl_o_shows_nothing mousepad
+  else
+    fail "mousepad: the window switcher did not focus it again"
+  fi
+}
+
+if [ "${BASH_SOURCE[0]}" = "$0" ]; then
+  set -euo pipefail
+  shift
+  [ $# -gt 0 ] || set -- x11 pinned weston
+  [ -z "${E2E_SHOTS:-}" ] || E2E_SHOTS="$(mkdir -p "$E2E_SHOTS" && cd "$E2E_SHOTS" && pwd)"
+  E2E_RESULTS="$(mktemp)" status=0
+  for name in "$@"; do
+    echo "== end to end: $name =="
+    # A stack and counts of its own, the stack stopped when the case ends.
+    set +e
+    (
+      set -e
+      trap hs_stop EXIT
+      "case_$name"
+      summary "$name"
+    )
+    (($? == 0)) || status=1
+    set -e
+  done
+  echo "end to end: $(paste -sd, "$E2E_RESULTS" | sed 's/,/, /g')"
+  rm -f "$E2E_RESULTS"
+  exit "$status"
+fi

@@ -92,13 +92,20 @@ class BusPeer {
     }
     sd_bus_message_unref(m);
   }
-  // A method call from `connection`, waiting for its answer; false on failure.
+  // A method call from `connection`, waiting for its answer: the boolean it starts with (0 if
+  // none), or -1 on failure.
   template <class... Args>
-  bool call(int connection, const char* to, const char* path, const char* interface,
-            const char* member, const char* types, Args... args) {
+  int call(int connection, const char* to, const char* path, const char* interface,
+           const char* member, const char* types, Args... args) {
     std::lock_guard lock(mutex_);
-    return sd_bus_call_method(buses_.at(static_cast<std::size_t>(connection)), to, path, interface,
-                              member, nullptr, nullptr, types, args...) >= 0;
+    sd_bus_message* answer = nullptr;
+    int value = 0;
+    if (sd_bus_call_method(buses_.at(static_cast<std::size_t>(connection)), to, path, interface,
+                           member, nullptr, &answer, types, args...) < 0)
+      return -1;
+    if (sd_bus_message_read(answer, "b", &value) <= 0) value = 0;
+    sd_bus_message_unref(answer);
+    return value;
   }
 
   void start();  // serves on a thread of its own until destroyed

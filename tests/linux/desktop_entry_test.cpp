@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "backends/linux/xdg/desktop_entry.h"
+#include "backends/linux/xdg/desktop_environment.h"
 #include "backends/linux/xdg/desktop_workspace.h"
 
 #include <gtest/gtest.h>
@@ -9,7 +10,10 @@
 #include <fstream>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
+
+#include "support/fake_platform.h"
 
 namespace tavrine::xdg {
 namespace {
@@ -125,12 +129,8 @@ TEST_F(DesktopEntryTest, IconsComeFromTheProcessThroughAnIndexKeptCurrent) {
 // The workspace names the application by its entry, in Chinese too; until the entries are read
 // (the same folder thousands of times) it answers at once with the window's own name.
 TEST_F(DesktopEntryTest, TheWorkspaceNamesTheApplicationByItsEntryWithoutWaiting) {
-  struct Window final : WorkspacePort {
-    std::optional<RunningApplication> frontmostApplication() const override {
-      return RunningApplication{7, "Text Editor", nullptr, {}, {}, {}};
-    }
-    std::uint64_t modifierFlags() const override { return 0; }
-  } window;
+  doubles::FakeWorkspace window;
+  window.frontmost = RunningApplication{7, "Text Editor", nullptr, {}, {}, {}};
   write("proc/7/cmdline", "/usr/bin/mousepad");
   const DesktopWorkspace workspace(
       window, std::make_shared<const DesktopEntryIndex>(std::vector(2000, folders_[1])), {},
@@ -154,6 +154,22 @@ TEST(DesktopEntryFoldersTest, DataHomeFirstThenEachDataDirOnce) {
   // The session's folders are read once for every holder: one thread, one copy of the entries.
   const auto entries = sessionDesktopEntries();
   EXPECT_EQ(sessionDesktopEntries(), entries);
+}
+
+TEST(DesktopEnvironmentTest, TheFirstKnownNameInTheListDecides) {
+  const std::vector<std::pair<std::string, Desktop>> cases = {
+      {"GNOME-Classic:GNOME", Desktop::gnome},
+      {"gnome", Desktop::gnome},
+      {"KDE", Desktop::kde},
+      {"XFCE", Desktop::xfce},
+      {"KDE:GNOME", Desktop::kde},
+      {"MATE", Desktop::otherLinux},
+      {"GNOMEX", Desktop::otherLinux},
+      {"X-GNOME", Desktop::otherLinux},
+      {":::", Desktop::otherLinux},
+      {"", Desktop::otherLinux}};
+  for (const auto& [value, desktop] : cases)
+    EXPECT_EQ(desktopFromCurrentDesktop(value), desktop) << value;
 }
 
 }  // namespace

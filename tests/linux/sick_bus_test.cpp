@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
-// Sick buses: silent, stopped or restarted session buses and accessibility launchers, and the
-// main thread during holds over them.
+// Trust, the one-instance guard and notifications on session buses, healthy (dbus-daemon and
+// at-spi2-core's launcher, started here) and sick (silent, stopped, restarted), and the main
+// thread during holds over them.
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <systemd/sd-bus.h>
@@ -16,7 +17,6 @@
 #include <thread>
 #include <vector>
 
-#include <QEventLoop>
 #include <QTimer>
 #include <algorithm>
 
@@ -28,11 +28,14 @@
 #include "backends/linux/dbus/desktop_notification.h"
 #include "backends/linux/dbus/session_bus.h"
 #include "backends/linux/dbus/single_instance.h"
+#include "backends/linux/x11/workspace.h"
 #include "bus_peer.h"
 #include "programs/linux/linux_sources.h"
 #include "shell/qt/qt_run_loop.h"
+#include "shell/qt_event_loop.h"
 #include "support/fake_platform.h"
 #include "test_servers.h"
+#include "x_fixture.h"
 
 namespace tavrine {
 namespace {
@@ -45,6 +48,7 @@ using doubles::eventually;
 using Claim = SingleInstance::Claim;
 
 constexpr const char* kName = "io.github.tavrine.SickBusTest";
+constexpr const char* kLauncher = "/usr/libexec/at-spi-bus-launcher";
 // Our 200 ms with room for a loaded machine; sd-bus alone waits 90 s for a handshake.
 constexpr auto kBound = 1s;
 
@@ -208,7 +212,7 @@ TEST(SickBusTest, ASessionBusThatRestartsIsJoinedAgain) {
 // and the trust is the new launcher's.
 TEST(SickBusTest, AnAccessibilityLauncherThatStopsOrRestarts) {
   const std::string& address = doubles::sessionBusAddress();
-  if (address.empty() || access("/usr/libexec/at-spi-bus-launcher", X_OK) != 0)
+  if (address.empty() || access(kLauncher, X_OK) != 0)
     GTEST_SKIP() << "dbus-daemon or at-spi2-core is not installed";
   const ScopedEnv session("DBUS_SESSION_BUS_ADDRESS", address.c_str());
   const ScopedEnv atspi("AT_SPI_BUS_ADDRESS", nullptr);
@@ -253,17 +257,64 @@ TEST(SickBusTest, AnAccessibilityLauncherThatStopsOrRestarts) {
       << "the listener joined the new accessibility bus";
 }
 
-}  // namespace
-}  // namespace tavrine
+TEST(A11yBusTrustTest, AskingSwitchesTheAccessibilityBusOnAndPublishesItsAddress) {
+  doubles::XFixture x;
+  if (doubles::sessionBusAddress().empty() || !x.isOpen())
+    GTEST_SKIP() << "dbus-daemon or Xvfb is not installed";
+  SessionBus bus(doubles::sessionBusAddress());
+  if (access(kLauncher, X_OK) != 0 || launcherPid(bus) <= 0)
+    GTEST_SKIP() << "at-spi2-core's bus launcher is not installed";
+  x11::X11Workspace workspace;
+  dbus::A11yBusTrust trust(bus,
+                           {[&] { return workspace.rootStringProperty("AT_SPI_BUS").has_value(); },
+                            [&](const std::string& address) {
+                              workspace.setRootStringProperty("AT_SPI_BUS", address);
+                            }});
+  x.deleteProperty(x.root(), "AT_SPI_BUS");
 
-namespace tavrine {
-namespace {
+  EXPECT_FALSE(trust.isProcessTrusted()) << "switched off at first";
+  EXPECT_FALSE(trust.isProcessTrustedWithPrompt()) << "reports the trust before";
+  EXPECT_TRUE(trust.isProcessTrusted()) << "switched on by asking";
+  EXPECT_EQ(workspace.rootStringProperty("AT_SPI_BUS"),
+            dbus::launcherBusAddress(bus.connection(), 1'000'000));
+  // An address published by someone else stays.
+  x.setBytes(x.root(), "AT_SPI_BUS", "STRING", "unix:path=/elsewhere");
+  EXPECT_TRUE(trust.isProcessTrustedWithPrompt());
+  EXPECT_EQ(workspace.rootStringProperty("AT_SPI_BUS"), "unix:path=/elsewhere");
+  x.deleteProperty(x.root(), "AT_SPI_BUS");
+}
+
+// No session bus: no trust, and a lock file stands in for the bus name.
+TEST(SingleInstanceTest, ALockFileStandsInWithoutASessionBus) {
+  const std::string lock = doubles::makeTemporaryDirectory() + "/tavrine.lock";
+  SessionBus noBus("unix:path=/nonexistent/tavrine-test-bus");
+  dbus::A11yBusTrust trust(noBus);
+  EXPECT_FALSE(trust.isProcessTrusted() || trust.isProcessTrustedWithPrompt());
+  auto first = std::make_unique<SingleInstance>();
+  EXPECT_EQ(first->claim(noBus, kName, lock), Claim::first);
+  EXPECT_EQ(SingleInstance().claim(noBus, kName, lock), Claim::alreadyRunning);
+  first.reset();
+  EXPECT_EQ(SingleInstance().claim(noBus, kName, lock), Claim::first);
+
+  // A link planted at the lock's path (in a shared /tmp) is never followed.
+  const std::string dir = doubles::makeTemporaryDirectory();
+  ASSERT_EQ(symlink((dir + "/target").c_str(), (dir + "/planted.lock").c_str()), 0);
+  EXPECT_EQ(SingleInstance().claim(noBus, kName, dir + "/planted.lock"), Claim::first);
+  EXPECT_NE(access((dir + "/target").c_str(), F_OK), 0) << "created through the link";
+}
+
+TEST(NoTrayNoticeTest, NamesTheExtensionAndOffersAccessibilityOnlyWhileOff) {
+  const dbus::NoTrayNotice off = dbus::noTrayNotice(false);
+  EXPECT_NE(off.body.find("AppIndicator"), std::string::npos);
+  ASSERT_EQ(off.actions.size(), 1u);
+  EXPECT_EQ(off.actions[0].key + ": " + off.actions[0].label,
+            "accessibility: Turn on accessibility");
+  EXPECT_TRUE(dbus::noTrayNotice(true).actions.empty());
+}
 
 void runFor(Clock::duration length) {
-  QEventLoop loop;
-  QTimer::singleShot(std::chrono::duration_cast<std::chrono::milliseconds>(length),
-                     Qt::PreciseTimer, &loop, &QEventLoop::quit);
-  loop.exec();
+  doubles::runEventLoopUntil([] { return false; },
+                             std::chrono::duration_cast<std::chrono::milliseconds>(length));
 }
 
 // The main thread's longest stall, from a 1 ms heartbeat, over `holds` holds of Ctrl (0.65 s, or

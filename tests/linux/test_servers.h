@@ -66,7 +66,7 @@ class HostileBus {
   template <class... Args>
   bool control(const char* member, const char* types, Args... args) {
     return control_.call(0, "org.a11y.atspi.Registry", "/io/github/tavrine/HostilePeer",
-                         "io.github.tavrine.HostilePeer", member, types, args...);
+                         "io.github.tavrine.HostilePeer", member, types, args...) >= 0;
   }
 
  private:

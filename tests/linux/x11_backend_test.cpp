@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: MIT
-// The X11 backend against a real X server: synthetic keys reach the global monitors on the main
-// loop, the workspace reads real windows, and this program's own key events reach the local
-// monitors once each.
+// The X11 backend against a real X server (synthetic keys, real windows), and this program's own
+// key events through Qt's offscreen platform.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -43,7 +42,6 @@ constexpr modifier::Flags kCaps = modifier::kCapsLock;
 constexpr EventMask kFlags = kEventMaskFlagsChanged;
 constexpr EventMask kKey = kEventMaskKeyDown;
 
-// The tests that need the X server; they skip without one.
 class XServerTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -312,23 +310,22 @@ TEST(QtScreensTest, ThePanelGoesToTheScreenWithTheFocusElseUnderThePointer) {
   ASSERT_EQ(QGuiApplication::screens().size(), 2);
   std::optional<Point> focus;
   const qt::QtScreens screens([&focus] { return focus; });
-  const auto widthOfMainScreen = [&] {
-    return screens.mainScreenVisibleFrame().value_or(Rect{}).width();
-  };
-  focus = Point{1500, 300};
-  QCursor::setPos(10, 10);
-  EXPECT_EQ(widthOfMainScreen(), 1280) << "the focused window's screen, not the pointer's";
-  focus = Point{999, 799};
-  EXPECT_EQ(widthOfMainScreen(), 1000);
-  focus = std::nullopt;
-  QCursor::setPos(1100, 100);
-  EXPECT_EQ(widthOfMainScreen(), 1280) << "without a focused window: the pointer's screen";
-  focus = Point{-4000, 0};
-  QCursor::setPos(-4000, 0);
-  EXPECT_EQ(widthOfMainScreen(), 1000) << "on no screen at all: the primary";
+  const struct {
+    std::optional<Point> focus;
+    QPoint pointer;
+    int width;
+    const char* why;
+  } cases[] = {{Point{1500, 300}, {10, 10}, 1280, "the focused window's screen, not the pointer's"},
+               {Point{999, 799}, {10, 10}, 1000, "the focused window's screen"},
+               {std::nullopt, {1100, 100}, 1280, "without a focused window: the pointer's screen"},
+               {Point{-4000, 0}, {-4000, 0}, 1000, "on no screen at all: the primary"}};
+  for (const auto& c : cases) {
+    focus = c.focus;
+    QCursor::setPos(c.pointer);
+    EXPECT_EQ(screens.mainScreenVisibleFrame().value_or(Rect{}).width(), c.width) << c.why;
+  }
 }
 
-// This program's own key events (Qt's offscreen platform; no X server involved).
 TEST(QtX11EventMonitorTest, OwnKeyEventsReachTheLocalHandlersOnceEach) {
   doubles::FakeTrust trust;
   x11::X11KeyWatcher watcher;

@@ -27,9 +27,10 @@ inline std::vector<ShortcutEntry> editorRecords() {
 }
 
 inline std::shared_ptr<OverlayView> makeView(const std::vector<ShortcutEntry>& records,
-                                             TranslationHelper& t) {
+                                             TranslationHelper& t, ImageRef icon = nullptr) {
   return std::make_shared<OverlayView>("Editor", groupByMenu(records), t, OverlayStyle{},
-                                       SystemShortcuts::catalogue(Desktop::macOS));
+                                       SystemShortcuts::catalogue(Desktop::macOS), "",
+                                       std::move(icon));
 }
 
 // The glyphs Qt draws `text` with in `font`, fallback fonts included.

@@ -12,13 +12,11 @@
 #include <QMenu>
 #include <QRegion>
 #include <QScreen>
-#include <QStringView>
 #include <QWindow>
 #include <chrono>
 #include <iterator>
 #include <memory>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "overlay_test_support.h"
@@ -51,8 +49,7 @@ class QtPanelTest : public ::testing::Test {
   }
 
   TranslationHelper t;
-  doubles::FakeWorkspace workspace;
-  QtPanelPort port{&workspace};
+  QtPanelPort port;
 };
 
 // Each intent against the Qt flag or attribute that carries it, asked for and not, and nothing
@@ -61,25 +58,22 @@ TEST_F(QtPanelTest, EachIntentBecomesItsQtFlag) {
   bool PanelSettings::*const intents[] = {
       &PanelSettings::takesFocus, &PanelSettings::aboveOtherWindows, &PanelSettings::translucent,
       &PanelSettings::hasShadow, &PanelSettings::showsWhileInactive};
-  const auto carried = [](const QWidget& w) {
-    const Qt::WindowFlags f = w.windowFlags();
-    EXPECT_TRUE(w.windowType() == Qt::Tool && f.testFlag(Qt::FramelessWindowHint) &&
-                !f.testFlag(Qt::X11BypassWindowManagerHint) &&
-                w.testAttribute(Qt::WA_ShowWithoutActivating) && w.focusPolicy() == Qt::NoFocus);
-    return std::vector<bool>{
-        !f.testFlag(Qt::WindowDoesNotAcceptFocus) && !w.testAttribute(Qt::WA_X11DoNotAcceptFocus),
-        f.testFlag(Qt::WindowStaysOnTopHint), w.testAttribute(Qt::WA_TranslucentBackground),
-        !f.testFlag(Qt::NoDropShadowWindowHint), w.testAttribute(Qt::WA_MacAlwaysShowToolWindow)};
-  };
   for (std::size_t i = 0; i < std::size(intents); ++i) {
     for (const bool asked : {false, true}) {
       PanelSettings settings = settingsFor(editorRecords());
       settings.*intents[i] = asked;
-      std::vector<bool> expected;
-      for (bool PanelSettings::*intent : intents)
-        expected.push_back(settings.*intent);
-      QtPanelPort fresh{&workspace};  // a window of its own, not one another panel left
-      EXPECT_EQ(carried(*widgetOf(fresh.makePanel({{0, 0}, {400, 300}}, settings))), expected);
+      QtPanelPort fresh;  // a window of its own, not one another panel left
+      const QWidget& w = *widgetOf(fresh.makePanel({{0, 0}, {400, 300}}, settings));
+      const Qt::WindowFlags f = w.windowFlags();
+      EXPECT_TRUE(w.windowType() == Qt::Tool && f.testFlag(Qt::FramelessWindowHint) &&
+                  !f.testFlag(Qt::X11BypassWindowManagerHint) &&
+                  w.testAttribute(Qt::WA_ShowWithoutActivating) && w.focusPolicy() == Qt::NoFocus);
+      const bool carried[] = {
+          !f.testFlag(Qt::WindowDoesNotAcceptFocus) && !w.testAttribute(Qt::WA_X11DoNotAcceptFocus),
+          f.testFlag(Qt::WindowStaysOnTopHint), w.testAttribute(Qt::WA_TranslucentBackground),
+          !f.testFlag(Qt::NoDropShadowWindowHint), w.testAttribute(Qt::WA_MacAlwaysShowToolWindow)};
+      for (std::size_t j = 0; j < std::size(intents); ++j)
+        EXPECT_EQ(carried[j], settings.*intents[j]) << "intent " << j << " with " << i << asked;
     }
   }
   // In a Wayland session: override-redirect, still refusing focus.
@@ -89,15 +83,6 @@ TEST_F(QtPanelTest, EachIntentBecomesItsQtFlag) {
   EXPECT_EQ(port.makePanel({{0, 0}, {100, 100}}, PanelSettings{}), nullptr);  // nothing to show
 }
 
-// Lower-left origin on the primary screen becomes Qt's top-left origin, each edge rounded.
-TEST_F(QtPanelTest, PlacedInQtCoordinates) {
-  OverlayWidget* w = widgetOf(makePanel({{96, 72}, {1088, 576}}));
-  const int screenHeight = QGuiApplication::primaryScreen()->geometry().height();
-  EXPECT_EQ(w->geometry(), QRect(96, screenHeight - (72 + 576), 1088, 576));
-  EXPECT_EQ(toQtGeometry({{120, 87.5}, {1200, 700}}, QRectF(0, 0, 1440, 875)),
-            QRect(120, 88, 1200, 700));
-}
-
 TEST_F(QtPanelTest, AClosedPanelLeavesItsWindowToTheNextWhichPaintsOnlyItsOwnContent) {
   std::vector<ShortcutEntry> many;
   for (int i = 0; i < 200; ++i)
@@ -105,12 +90,11 @@ TEST_F(QtPanelTest, AClosedPanelLeavesItsWindowToTheNextWhichPaintsOnlyItsOwnCon
   const Rect frame{{0, 0}, {800, 500}};
   // The pixels of a window made for the content alone, scrolled to `offset`, painted afresh.
   const auto alone = [&](const PanelSettings& settings, double offset) {
-    QtPanelPort fresh{&workspace};
-    const PanelRef panel = fresh.makePanel(frame, settings);
-    EXPECT_TRUE(dynamic_cast<QtPanel&>(*panel).windowIsNew());
-    widgetOf(panel)->scrollTo(offset);
-    widgetOf(panel)->dropPaintedAhead();
-    return widgetOf(panel)->renderImage();
+    QtPanelPort fresh;
+    OverlayWidget* w = widgetOf(fresh.makePanel(frame, settings));
+    w->scrollTo(offset);
+    w->dropPaintedAhead();
+    return w->renderImage();
   };
 
   const PanelSettings firstSettings = settingsFor(many);
@@ -119,11 +103,9 @@ TEST_F(QtPanelTest, AClosedPanelLeavesItsWindowToTheNextWhichPaintsOnlyItsOwnCon
   EXPECT_FALSE(w->isVisible());
   first->orderFrontRegardless();
   EXPECT_TRUE(w->isVisible());
-  w->scrollTo(300);
-  ASSERT_GT(w->scrollOffset(), 0);
   // What was painted ahead of the show no longer stands once scrolled.
+  w->scrollTo(300);
   EXPECT_TRUE(w->renderImage() == alone(firstSettings, 300));
-  ASSERT_NE(w->backingStore(), nullptr);
   ASSERT_TRUE(runEventLoopUntil([&] { return w->backingStore()->size() == w->size(); }));
   first->close();
   first->orderFrontRegardless();  // closed for good
@@ -135,9 +117,9 @@ TEST_F(QtPanelTest, AClosedPanelLeavesItsWindowToTheNextWhichPaintsOnlyItsOwnCon
   const PanelRef second = port.makePanel(frame, secondSettings);
   ASSERT_EQ(widgetOf(second), w);
   EXPECT_FALSE(dynamic_cast<QtPanel&>(*second).windowIsNew());
-  // Its store is whole again before the show.
+  // Its store is whole again before the show, and its first paint, before Qt had a turn, draws
+  // nothing of the panel before.
   EXPECT_EQ(w->backingStore()->size(), w->size());
-  // What its first paint draws, before Qt had a turn: nothing of the panel before.
   EXPECT_TRUE(w->renderImage() == alone(secondSettings, 0));
   second->orderFrontRegardless();
   // Shown, then the language changed: painted afresh.
@@ -151,8 +133,7 @@ TEST_F(QtPanelTest, AClosedPanelLeavesItsWindowToTheNextWhichPaintsOnlyItsOwnCon
   second->makeKey();
   second->close();
   const PanelRef third = makePanel(frame);
-  EXPECT_NE(widgetOf(third), w);
-  EXPECT_TRUE(dynamic_cast<QtPanel&>(*third).windowIsNew());
+  EXPECT_TRUE(widgetOf(third) != w && dynamic_cast<QtPanel&>(*third).windowIsNew());
 }
 
 // A window system that answers as told and remembers what the panel asked of it.
@@ -175,7 +156,11 @@ bool followsRoundedOutline(const QRegion& region, const QSize& size) {
          !region.contains(r.bottomRight());
 }
 
-TEST_F(QtPanelTest, BlurredWhereOfferedCutToShapeWithoutACompositorAndSoIsTheLanguageMenu) {
+// Placed with the lower-left origin turned top-left, each edge rounded on its own; blurred where
+// offered, cut to shape without a compositor, and so is the language menu.
+TEST_F(QtPanelTest, PlacedAndBlurredWhereOfferedCutToShapeWithoutACompositor) {
+  EXPECT_EQ(toQtGeometry({{120, 87.5}, {1200, 700}}, QRectF(0, 0, 1440, 875)),
+            QRect(120, 88, 1200, 700));
   struct Case {
     bool compositing, offersBlur, asksForBlur, clipped;
   };
@@ -184,9 +169,11 @@ TEST_F(QtPanelTest, BlurredWhereOfferedCutToShapeWithoutACompositorAndSoIsTheLan
     FakeBackdrop backdrop;
     backdrop.compositing = c.compositing;
     backdrop.offersBlur = c.offersBlur;
-    QtPanelPort withBackdrop(&workspace, &backdrop);
+    QtPanelPort withBackdrop(&backdrop);
     const PanelRef panel = makePanel({{30, 40}, {420, 300}}, &withBackdrop);
     OverlayWidget* w = widgetOf(panel);
+    const int screenHeight = QGuiApplication::primaryScreen()->geometry().height();
+    EXPECT_EQ(w->geometry(), QRect(30, screenHeight - (40 + 300), 420, 300));
     EXPECT_EQ(dynamic_cast<QtPanel&>(*panel).isBlurred(), c.asksForBlur && c.offersBlur);
     ASSERT_EQ(backdrop.asked.size(), c.asksForBlur ? 1u : 0u);
     if (c.asksForBlur) {
@@ -226,7 +213,7 @@ TEST_F(QtPanelTest, ShownWithoutActivatingAndRaisedExceptOnMacOS) {
   if (QGuiApplication::platformName() == QLatin1String("offscreen"))
     GTEST_SKIP() << "run with QT_QPA_PLATFORM=xcb under a display (xvfb-run) to check activation";
   for (const bool mac : {true, false}) {
-    QtPanelPort from{&workspace, nullptr, false, raisesShownPanels(mac ? u"cocoa" : u"xcb")};
+    QtPanelPort from{nullptr, false, raisesShownPanels(mac ? u"cocoa" : u"xcb")};
     const PanelRef panel = makePanel({{0, 0}, {400, 300}}, &from);
     OverlayWidget* w = widgetOf(panel);
     QWidget* before = QApplication::activeWindow();
@@ -249,23 +236,21 @@ TEST_F(QtPanelTest, ShownWithoutActivatingAndRaisedExceptOnMacOS) {
   }
 }
 
-// Sees the events of every window before the window does, as a local event monitor does, and
-// drops the panel on a key press.
-struct HideOnKey final : QObject {
-  bool eventFilter(QObject* watched, QEvent* event) override {
-    if (event->type() == QEvent::KeyPress && panel) {
-      panel.reset();
-      windowOutlivedTheDrop = !window.isNull() && watched == window.data();
-    }
-    return false;
-  }
-  PanelRef panel;
-  QPointer<OverlayWidget> window;
-  bool windowOutlivedTheDrop = false;
-};
-
+// A local event monitor drops the panel on a key press its window is handling: the window goes
+// only after the event.
 TEST_F(QtPanelTest, APanelDroppedWhileItsWindowHandlesAnEventGoesAfterTheEvent) {
-  HideOnKey monitor;
+  struct HideOnKey final : QObject {
+    bool eventFilter(QObject* watched, QEvent* event) override {
+      if (event->type() == QEvent::KeyPress && panel) {
+        panel.reset();
+        windowOutlivedTheDrop = !window.isNull() && watched == window.data();
+      }
+      return false;
+    }
+    PanelRef panel;
+    QPointer<OverlayWidget> window;
+    bool windowOutlivedTheDrop = false;
+  } monitor;
   monitor.panel = makePanel({{0, 0}, {800, 500}});
   monitor.panel->orderFrontRegardless();
   monitor.window = widgetOf(monitor.panel);
@@ -277,20 +262,18 @@ TEST_F(QtPanelTest, APanelDroppedWhileItsWindowHandlesAnEventGoesAfterTheEvent) 
   EXPECT_TRUE(monitor.windowOutlivedTheDrop);
 }
 
-TEST_F(QtPanelTest, TheHeaderShowsTheFrontmostApplicationsIconReadAtEachRender) {
+TEST_F(QtPanelTest, TheHeaderShowsTheIconTheApplicationWasReadWith) {
   QImage red(64, 64, QImage::Format_ARGB32);
   red.fill(QColor(230, 20, 20));
-  workspace.frontmost = RunningApplication{
-      42, "Editor", std::make_shared<QtImage>(QIcon(QPixmap::fromImage(red))), {}, {}, {}};
-  const PanelRef panel = makePanel({{0, 0}, {900, 500}});
+  PanelSettings settings;
+  settings.content = doubles::makeView(doubles::editorRecords(), t,
+                                       std::make_shared<QtImage>(QIcon(QPixmap::fromImage(red))));
+  const PanelRef panel = port.makePanel({{0, 0}, {900, 500}}, settings);
   OverlayWidget* w = widgetOf(panel);
-  const auto iconFrame = [&]() -> std::optional<QRectF> {
-    for (const Primitive& p : w->overlayLayout().fixedPrimitives()) {
-      if (std::holds_alternative<IconPrimitive>(p)) return toQRectF(frameOf(p));
-    }
-    return std::nullopt;
-  };
-  const std::optional<QRectF> frame = iconFrame();
+  std::optional<QRectF> frame;
+  for (const Primitive& p : w->overlayLayout().fixedPrimitives()) {
+    if (std::holds_alternative<IconPrimitive>(p)) frame = toQRectF(frameOf(p));
+  }
   ASSERT_TRUE(frame.has_value());
   const QImage image = doubles::straightAlpha(w->renderImage());
   const QColor middle = image.pixelColor(frame->center().toPoint());
@@ -298,11 +281,8 @@ TEST_F(QtPanelTest, TheHeaderShowsTheFrontmostApplicationsIconReadAtEachRender) 
   EXPECT_LT(middle.green(), 60);
   // The corner of the icon's frame lies outside its rounded shape: backdrop there.
   EXPECT_LT(image.pixelColor(frame->topLeft().toPoint()).red(), 120);
-
-  // The application went away: the next render (a language change) leaves the icon out.
-  workspace.frontmost.reset();
-  t.setIsZH(true);
-  EXPECT_TRUE(runEventLoopUntil([&] { return !iconFrame().has_value(); }));
+  // A search's narrowed view keeps it.
+  EXPECT_EQ(settings.content->narrowed({}, {}).icon(), settings.content->icon());
 }
 
 }  // namespace

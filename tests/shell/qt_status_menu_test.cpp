@@ -49,7 +49,7 @@ struct QtShell {
   }
   ~QtShell() { menu()->hide(); }
 
-  QtStatusItem* item() const { return dynamic_cast<QtStatusItem*>(delegate->statusItem.get()); }
+  QtStatusItem* item() const { return dynamic_cast<QtStatusItem*>(delegate->statusItem().get()); }
   QMenu* menu() const { return item()->menu(); }
   QAction* action(QMenu* in, int index) { return in->actions().at(index); }
 

@@ -150,8 +150,8 @@ TEST(GtkShortcutsSource, GivesAChordPerAcceleratorWithTheApplicationsChinese) {
     app.isZH = isZH;
     std::vector<std::string> out;
     for (const auto& row : source.shortcuts(app))
-      out.push_back(row.heading + "/" + row.title + " " + row.headingZH + "/" + row.titleZH + " " +
-                    shortcutText(row.chord) + " " + row.source);
+      out.push_back(row.menuPath() + "/" + row.title() + " " + row.menuPathZH() + "/" +
+                    row.titleZH() + " " + shortcutText(row.chord()) + " " + row.source());
     return out;
   };
   const std::string gtk(GtkShortcutsSource::kName);

@@ -153,8 +153,8 @@ TEST_F(SheetLibraryTest, TheSourceGivesChordsWithBothLanguagesAndTheUsersBinding
     app.executable = executable;
     std::vector<std::string> out;
     for (const auto& row : source.shortcuts(app))
-      out.push_back(row.heading + "/" + row.title + " " + row.headingZH + "/" + row.titleZH + " " +
-                    shortcutText(row.chord) + " " + row.source);
+      out.push_back(row.menuPath() + "/" + row.title() + " " + row.menuPathZH() + "/" +
+                    row.titleZH() + " " + shortcutText(row.chord()) + " " + row.source());
     return out;
   };
   const std::vector<std::string> thunar{"File/New Tab 文件/新标签 ⇧⌘T sheet",

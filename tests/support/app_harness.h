@@ -73,7 +73,7 @@ struct AppHarness {
 
   // The name the overlay on screen shows, or "" when none is shown.
   std::string shownApp() const {
-    const auto& c = delegate->overlayController;
+    const OverlayWindowController* c = delegate->overlay();
     auto* panel = c ? dynamic_cast<RecordingPanel*>(c->window.get()) : nullptr;
     return panel && panel->onScreen() ? panel->settings.content->appName() : "";
   }

@@ -200,13 +200,13 @@ int main(int argc, char** argv) {
   translation.setIsZH(options->zh);
   const std::string appName =
       options->app.value_or(std::filesystem::path(options->menuFile).stem().string());
-  auto view =
-      std::make_shared<tavrine::OverlayView>(appName, tavrine::groupByMenu(shortcuts.application),
-                                             translation, options->style, shortcuts.system);
+  auto view = std::make_shared<tavrine::OverlayView>(
+      appName, tavrine::groupByMenu(shortcuts.application), translation, options->style,
+      shortcuts.system, std::string(), icon);
 
   const tavrine::Rect screen{{0, 0}, {options->width, options->height}};
   const tavrine::Rect frame = tavrine::OverlayWindowController::panelFrame(screen);
-  tavrine::qt::OverlayWidget widget(view, [icon] { return icon; });
+  tavrine::qt::OverlayWidget widget(view);
   widget.resize(static_cast<int>(frame.width()), static_cast<int>(frame.height()));
   // A hidden widget gets its resize only when rendered: deliver it now, so that the scroll range
   // is the panel's and not that of the widget's first size.

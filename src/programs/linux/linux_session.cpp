@@ -143,7 +143,7 @@ LinuxSession::LinuxSession(dbus::SessionBus& bus, bool wayland,
       // Override-redirect everywhere: on XWayland the compositor would place the panel and give it
       // the keyboard, and under an X11 window manager the map waits for the manager to reparent
       // it, which took the panel's first pixels from 8 to 15 ms after the hold timer.
-      panels_(&workspace(), &backdrop_, /*bypassWindowManager=*/true),
+      panels_(&backdrop_, /*bypassWindowManager=*/true),
       notifications_(bus) {}
 
 WorkspacePort& LinuxSession::workspace() {
@@ -217,7 +217,7 @@ void LinuxSession::watchConnection() {
 
 void LinuxSession::tellWhenNoTray(const std::shared_ptr<AppDelegate>& delegate) {
   if (QSystemTrayIcon::isSystemTrayAvailable()) return;
-  const dbus::NoTrayNotice notice = dbus::noTrayNotice(delegate->flagsMonitor != nullptr);
+  const dbus::NoTrayNotice notice = dbus::noTrayNotice(delegate->globalMonitoring());
   notifications_.notify(qt::QtApplication::applicationName().toStdString(), kAppId, notice.summary,
                         notice.body, notice.actions,
                         [weak = std::weak_ptr<AppDelegate>(delegate)](const std::string& key) {
@@ -227,7 +227,7 @@ void LinuxSession::tellWhenNoTray(const std::shared_ptr<AppDelegate>& delegate) 
   tell(
       "Tavrine: there is no system tray, so no status icon for now (it appears when a tray "
       "starts). Holding Ctrl still shows the shortcuts.");
-  if (!delegate->flagsMonitor) {
+  if (!delegate->globalMonitoring()) {
     tell(
         "Tavrine: accessibility is switched off. Holding Ctrl works once it is switched on in "
         "the desktop's accessibility settings.");

@@ -193,16 +193,16 @@ int runListCommand(const std::vector<std::string>& args) {
   std::map<std::string, int> perSource;
   for (std::size_t i = 0; i < merged.application.size(); ++i) {
     const ShortcutItem& item = merged.application[i].item;
-    const std::string& source = merged.applicationSources[i];
+    const std::string& source = item.source();
     ++perSource[source];
     rows.push_back({t.translateMenu(item.menuPath()), t.translateCommand(item.title()),
                     listedKeys(merged.application[i].chords), source});
   }
   std::vector<Row> system;
-  for (const SourcedShortcut& s : merged.system)
-    system.push_back({options.zh && !s.headingZH.empty() ? s.headingZH : s.heading,
-                      options.zh && !s.titleZH.empty() ? s.titleZH : s.title, listedKeys({s.chord}),
-                      s.source});
+  for (const ShortcutItem& s : merged.system)
+    system.push_back({options.zh && !s.menuPathZH().empty() ? s.menuPathZH() : s.menuPath(),
+                      options.zh && !s.titleZH().empty() ? s.titleZH() : s.title(),
+                      listedKeys({s.chord()}), s.source()});
 
   // What each source found, or why it found nothing.
   const std::string id = front.desktopEntryId.empty()

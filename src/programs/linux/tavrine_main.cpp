@@ -78,7 +78,7 @@ int main(int argc, char** argv) {
   const std::shared_ptr<AppDelegate> delegate = AppDelegate::create(
       platform, program::linuxSources(platform.accessibility, program::LinuxSession::desktop()).all,
       TranslationHelper::shared(), program::LinuxSession::overlayStyle());
-  delegate->processStart = program::processStartTime;
+  delegate->setProcessStart(program::processStartTime);
   session->statusBar().setResponderChainEnd(delegate);
   session->watchBus();
   // Another instance took the name while the bus was away: it serves the session now.

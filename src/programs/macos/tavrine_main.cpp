@@ -119,7 +119,7 @@ int main(int argc, char** argv) {
   qt::QtStatusBar qtStatusBar(qt::TrayAvailability::always);
   SystemSymbolStatusBar statusBar(qtStatusBar);
   macos::NsScreens screens;
-  qt::QtPanelPort qtPanels(&workspace);
+  qt::QtPanelPort qtPanels;
   NativePanelPort panels(qtPanels);
   macos::AxAccessibility accessibility;
 

@@ -94,9 +94,8 @@ const QColor kSelection(255, 255, 255, 36);
 
 }  // namespace
 
-OverlayWidget::OverlayWidget(std::shared_ptr<OverlayView> view, IconSource iconSource,
-                             QWidget* parent)
-    : QWidget(parent), view_(std::move(view)), iconSource_(std::move(iconSource)) {
+OverlayWidget::OverlayWidget(std::shared_ptr<OverlayView> view, QWidget* parent)
+    : QWidget(parent), view_(std::move(view)) {
   scrollBar_ = new QScrollBar(Qt::Vertical, this);
   setMouseTracking(true);
   scrollBar_->setStyleSheet(QString::fromLatin1(kScrollBarStyle));
@@ -339,8 +338,6 @@ std::optional<std::size_t> OverlayWidget::rowAt(const QPointF& position) const {
 void OverlayWidget::setPinned() {
   if (pinned_) return;
   pinned_ = true;
-  // From now on this process is in front: the header keeps the application's icon of now.
-  if (iconSource_) iconSource_ = [icon = iconSource_()] { return icon; };
   searchField_ = new QLineEdit(this);
   searchField_->setStyleSheet(QString::fromLatin1(kSearchFieldStyle));
   const QString placeholder = toQString(search::text(search::Text::searchField, view_->t().isZH()));
@@ -452,8 +449,7 @@ void OverlayWidget::exportPdf() {
   dialogOpen_ = false;
   activateWindow();
   if (path.isEmpty()) return;
-  const ImageRef icon = iconSource_ ? iconSource_() : nullptr;
-  const bool written = writeSheetPdf(exported::documentOf(view()), iconOf(icon), path);
+  const bool written = writeSheetPdf(exported::documentOf(view()), iconOf(view().icon()), path);
   tell(written ? search::text(search::Text::saved, zh) : search::text(search::Text::notSaved, zh));
 }
 
@@ -576,8 +572,8 @@ void OverlayWidget::mouseMoveEvent(QMouseEvent* event) {
 
 void OverlayWidget::layOut() {
   const Size size{static_cast<double>(width()), static_cast<double>(height())};
-  layout_ = std::make_unique<OverlayLayout>(shown_ ? shown_ : view_, measurer_, size,
-                                            iconSource_ ? iconSource_() : nullptr);
+  layout_ =
+      std::make_unique<OverlayLayout>(shown_ ? shown_ : view_, measurer_, size, view().icon());
   placeSearch();
   updateScrollBar();
   update();

@@ -32,13 +32,9 @@ class OverlayWidget final : public QWidget {
   Q_OBJECT
 
  public:
-  // Asked for the frontmost application's icon at every render; null or returning null means
-  // no icon.
-  using IconSource = std::function<ImageRef()>;
-
-  // The view is mutable: the language switch chooses through it.
-  explicit OverlayWidget(std::shared_ptr<OverlayView> view, IconSource iconSource = {},
-                         QWidget* parent = nullptr);
+  // The view is mutable: the language switch chooses through it. The header shows the view's
+  // icon.
+  explicit OverlayWidget(std::shared_ptr<OverlayView> view, QWidget* parent = nullptr);
   ~OverlayWidget() override;
 
   // Shows `view` from now on, laid out at once for the current size and scrolled to the top, so
@@ -102,7 +98,6 @@ class OverlayWidget final : public QWidget {
   // Pinned: the window takes the keyboard, shows a search field in the header with the number
   // of rows it keeps, and runs a row on Enter or a click. Esc or leaving the window closes it.
   // Ctrl+P saves what is shown as a PDF, Ctrl+Shift+C copies it as Markdown.
-  // The header keeps the icon it has now (this process is in front from here on).
   void setPinned();
   bool isPinned() const { return pinned_; }
   QLineEdit* searchField() const { return searchField_; }
@@ -146,7 +141,6 @@ class OverlayWidget final : public QWidget {
 
   std::shared_ptr<OverlayView> view_;
   std::shared_ptr<const OverlayView> shown_;  // the search's narrowed view; null: view_
-  IconSource iconSource_;
   QtTextMeasurer measurer_;
   std::unique_ptr<OverlayLayout> layout_;
   QImage paintedAhead_;

@@ -44,10 +44,9 @@ QRect toQtGeometry(const Rect& screenRect, const QRectF& primaryGeometry) {
 
 namespace {
 
-OverlayWidget* newAccessibleOverlayWidget(std::shared_ptr<OverlayView> content,
-                                          OverlayWidget::IconSource iconSource) {
+OverlayWidget* newAccessibleOverlayWidget(std::shared_ptr<OverlayView> content) {
   installScreenReaderTree();
-  return new OverlayWidget(std::move(content), std::move(iconSource));
+  return new OverlayWidget(std::move(content));
 }
 
 // A hidden window's pixels are a whole panel's worth of shared memory with the X server, kept
@@ -64,8 +63,7 @@ SpareWindow::~SpareWindow() {
   if (!widget.isNull() && QCoreApplication::instance() != nullptr) delete widget.data();
 }
 
-QtPanel::QtPanel(const Rect& contentRect, const PanelSettings& settings,
-                 OverlayWidget::IconSource iconSource, PanelBackdrop* backdrop,
+QtPanel::QtPanel(const Rect& contentRect, const PanelSettings& settings, PanelBackdrop* backdrop,
                  bool bypassWindowManager, bool raisesWhenShown,
                  const std::shared_ptr<SpareWindow>& spare)
     : spare_(spare),
@@ -78,7 +76,7 @@ QtPanel::QtPanel(const Rect& contentRect, const PanelSettings& settings,
     windowIsNew_ = false;
   } else {
     if (spare) delete spare->widget.data();
-    widget_ = newAccessibleOverlayWidget(settings.content, std::move(iconSource));
+    widget_ = newAccessibleOverlayWidget(settings.content);
     widget_->setWindowFlags(flags_);
     // The content paints the whole visible background itself, rounded corners included.
     widget_->setAttribute(Qt::WA_TranslucentBackground, settings.translucent);
@@ -170,15 +168,8 @@ void QtPanel::makeKey() {
 
 PanelRef QtPanelPort::makePanel(const Rect& contentRect, const PanelSettings& settings) {
   if (!settings.content) return nullptr;
-  OverlayWidget::IconSource icons;
-  if (workspace_ != nullptr) {
-    icons = [workspace = workspace_]() -> ImageRef {
-      const std::optional<RunningApplication> app = workspace->frontmostApplication();
-      return app ? app->icon : nullptr;
-    };
-  }
-  return std::make_shared<QtPanel>(contentRect, settings, std::move(icons), backdrop_,
-                                   bypassWindowManager_, raisesWhenShown_, spare_);
+  return std::make_shared<QtPanel>(contentRect, settings, backdrop_, bypassWindowManager_,
+                                   raisesWhenShown_, spare_);
 }
 
 void QtPanelPort::warmUp(const Rect& contentRect, const PanelSettings& settings) {

@@ -13,7 +13,6 @@
 #include <Qt>
 
 #include "ports/panel.h"
-#include "ports/workspace.h"
 #include "shell/overlay/overlay_widget.h"
 
 namespace tavrine::qt {
@@ -62,8 +61,7 @@ class QtPanel final : public Panel {
   // compositor offers that; without one it is cut to that shape.
   // `raisesWhenShown`: see raisesShownPanels(). With `spare`, the panel takes the window left
   // there (showing the new content from its first paint) and leaves its own there once closed.
-  QtPanel(const Rect& contentRect, const PanelSettings& settings,
-          OverlayWidget::IconSource iconSource, PanelBackdrop* backdrop = nullptr,
+  QtPanel(const Rect& contentRect, const PanelSettings& settings, PanelBackdrop* backdrop = nullptr,
           bool bypassWindowManager = false,
           bool raisesWhenShown = raisesShownPanels(QGuiApplication::platformName()),
           const std::shared_ptr<SpareWindow>& spare = nullptr);
@@ -99,17 +97,14 @@ class QtPanel final : public Panel {
 
 class QtPanelPort final : public PanelPort {
  public:
-  // `workspace` supplies the frontmost application's icon for the header at every render, and
-  // `backdrop` the compositor's help with the panel's background, asked afresh for each panel;
-  // both must outlive the panels. Without the workspace the header shows no icon.
+  // `backdrop` gives the compositor's help with the panel's background, asked afresh for each
+  // panel; it must outlive the panels.
   // `bypassWindowManager`: panels are override-redirect windows, mapped by the X server at once,
   // never placed or given the keyboard by a window manager (the Linux session's choice).
   // One native window serves panel after panel: a closed panel leaves it for the next.
-  explicit QtPanelPort(const WorkspacePort* workspace = nullptr, PanelBackdrop* backdrop = nullptr,
-                       bool bypassWindowManager = false,
+  explicit QtPanelPort(PanelBackdrop* backdrop = nullptr, bool bypassWindowManager = false,
                        bool raisesWhenShown = raisesShownPanels(QGuiApplication::platformName()))
-      : workspace_(workspace),
-        backdrop_(backdrop),
+      : backdrop_(backdrop),
         bypassWindowManager_(bypassWindowManager),
         raisesWhenShown_(raisesWhenShown) {}
 
@@ -121,7 +116,6 @@ class QtPanelPort final : public PanelPort {
   void warmUp(const Rect& contentRect, const PanelSettings& settings);
 
  private:
-  const WorkspacePort* workspace_;
   PanelBackdrop* backdrop_;
   bool bypassWindowManager_;
   bool raisesWhenShown_;

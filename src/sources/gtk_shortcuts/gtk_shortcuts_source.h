@@ -20,7 +20,7 @@ class GtkShortcutsSource final : public ShortcutSource {
 
   explicit GtkShortcutsSource(DomainOf domainOf,
                               std::chrono::milliseconds budget = std::chrono::milliseconds(200));
-  std::vector<SourcedShortcut> shortcuts(const FrontApplication& app) const override;
+  std::vector<ShortcutItem> shortcuts(const FrontApplication& app) const override;
 
  private:
   DomainOf domainOf_;

@@ -12,12 +12,12 @@ namespace tavrine {
 
 class MenuBarSource final : public ShortcutSource {
  public:
-  static constexpr const char* kName = "menu bar";
+  static constexpr const char* kName = kMenuBarSource;
 
   // `accessibility` must outlive the source.
   explicit MenuBarSource(const ax::AccessibilityPort& accessibility)
       : accessibility_(accessibility) {}
-  std::vector<SourcedShortcut> shortcuts(const FrontApplication& app) const override;
+  std::vector<ShortcutItem> shortcuts(const FrontApplication& app) const override;
   // Nothing, at once, for an application known not to answer.
   Answer answer(const FrontApplication& app) const override;
 

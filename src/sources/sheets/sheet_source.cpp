@@ -20,7 +20,7 @@ std::vector<std::string> SheetSource::namesOf(const FrontApplication& app) {
   return {app.desktopEntryId, std::filesystem::path(app.executable).filename().string()};
 }
 
-std::vector<SourcedShortcut> SheetSource::shortcuts(const FrontApplication& app) const {
+std::vector<ShortcutItem> SheetSource::shortcuts(const FrontApplication& app) const {
   const auto sheet = library_.find(namesOf(app));
   if (report_)
     for (const auto& message : library_.newErrors())
@@ -35,7 +35,7 @@ std::vector<SourcedShortcut> SheetSource::shortcuts(const FrontApplication& app)
     for (const auto& entry : *map)
       bound[entry.path] =
           entry.accelerator.empty() ? std::vector<std::string>{} : std::vector{entry.accelerator};
-  std::vector<SourcedShortcut> out;
+  std::vector<ShortcutItem> out;
   for (const auto& group : sheet->groups)
     for (const auto& s : group.shortcuts) {
       std::vector<std::string> keys = s.keys;
@@ -43,8 +43,8 @@ std::vector<SourcedShortcut> SheetSource::shortcuts(const FrontApplication& app)
         keys = it->second;
       for (const auto& k : keys)
         if (auto chord = keys::chordOfAccelerator(k))
-          out.push_back(
-              {group.heading, s.title, std::move(*chord), kName, group.headingZh, s.titleZh});
+          out.emplace_back(group.heading, s.title, std::move(*chord),
+                           ShortcutOrigin{kName, group.headingZh, s.titleZh});
     }
   return out;
 }

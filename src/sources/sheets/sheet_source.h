@@ -27,7 +27,7 @@ class SheetSource final : public ShortcutSource {
   // A broken sheet is reported once per version of its file through `report`.
   SheetSource(std::vector<std::filesystem::path> shipped, std::filesystem::path user,
               UserFolders folders, Report report);
-  std::vector<SourcedShortcut> shortcuts(const FrontApplication& app) const override;
+  std::vector<ShortcutItem> shortcuts(const FrontApplication& app) const override;
 
   // The names a sheet is found by, and the messages of the broken sheets, for `--list`.
   static std::vector<std::string> namesOf(const FrontApplication& app);

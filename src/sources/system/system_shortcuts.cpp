@@ -37,15 +37,16 @@ constexpr Heading kText{"Text", "文本"};
 
 using Rows = std::initializer_list<Row>;
 
-void append(std::vector<SourcedShortcut>& out, Heading heading, Rows rows) {
+void append(std::vector<ShortcutItem>& out, Heading heading, Rows rows) {
   for (const Row& row : rows) {
-    out.push_back({std::string(heading.en), std::string(row.en), row.chord, SystemShortcuts::kName,
-                   std::string(heading.zh), std::string(row.zh)});
+    out.emplace_back(
+        std::string(heading.en), std::string(row.en), row.chord,
+        ShortcutOrigin{SystemShortcuts::kName, std::string(heading.zh), std::string(row.zh)});
   }
 }
 
 // The editing keys every desktop shares; only the Chinese for Copy differs.
-void appendGeneral(std::vector<SourcedShortcut>& out, std::string_view copyZH) {
+void appendGeneral(std::vector<ShortcutItem>& out, std::string_view copyZH) {
   append(out, kGeneral,
          {{"Copy", copyZH, chord(P, "C")},
           {"Paste", "粘贴", chord(P, "V")},
@@ -60,8 +61,8 @@ void appendGeneral(std::vector<SourcedShortcut>& out, std::string_view copyZH) {
 // The catalogue always names Tab in letters, as the key reads; a menu shows it as "⇥".
 const std::string kTab = "Tab";
 
-std::vector<SourcedShortcut> macOS() {
-  std::vector<SourcedShortcut> out;
+std::vector<ShortcutItem> macOS() {
+  std::vector<ShortcutItem> out;
   appendGeneral(out, "拷贝");  // as macOS says it
   append(out, kWindow,
          {{"Close Window", "关闭窗口", chord(P, "W")},
@@ -102,8 +103,8 @@ const Row kLogOut{"Log Out", "注销", chord(A | P, NamedKey::forwardDelete)};
 const Row kTileLeft{"Tile Left", "窗口靠左", chord(C, NamedKey::leftArrow)};
 const Row kTileRight{"Tile Right", "窗口靠右", chord(C, NamedKey::rightArrow)};
 
-std::vector<SourcedShortcut> linux(Rows window, Rows system) {
-  std::vector<SourcedShortcut> out;
+std::vector<ShortcutItem> linux(Rows window, Rows system) {
+  std::vector<ShortcutItem> out;
   appendGeneral(out, "复制");
   append(out, kWindow, window);
   append(out, kSystem, system);
@@ -120,7 +121,7 @@ std::vector<SourcedShortcut> linux(Rows window, Rows system) {
 }
 
 // GNOME 43: mutter's and GNOME Shell's default key bindings, as GNOME Help lists them.
-std::vector<SourcedShortcut> gnome() {
+std::vector<ShortcutItem> gnome() {
   return linux({kCloseWindow,
                 {"Maximize", "最大化", chord(C, NamedKey::upArrow)},
                 {"Restore", "还原窗口", chord(C, NamedKey::downArrow)},
@@ -140,7 +141,7 @@ std::vector<SourcedShortcut> gnome() {
 }
 
 // KDE Plasma 5.27: KWin's, KRunner's, Spectacle's and the session's default shortcuts.
-std::vector<SourcedShortcut> kde() {
+std::vector<ShortcutItem> kde() {
   return linux({kCloseWindow,
                 {"Maximize", "最大化", chord(C, NamedKey::pageUp)},
                 {"Minimize", "最小化", chord(C, NamedKey::pageDown)},
@@ -160,7 +161,7 @@ std::vector<SourcedShortcut> kde() {
 }
 
 // Xfce 4.18: xfwm4's and xfce4-keyboard-shortcuts' defaults.
-std::vector<SourcedShortcut> xfce() {
+std::vector<ShortcutItem> xfce() {
   return linux({kCloseWindow,
                 {"Maximize", "最大化", chord(A, F(10))},
                 {"Minimize", "最小化", chord(A, F(9))},
@@ -179,7 +180,7 @@ std::vector<SourcedShortcut> xfce() {
 }
 
 // What Cinnamon, MATE, LXQt and most other Linux desktops share.
-std::vector<SourcedShortcut> otherLinux() {
+std::vector<ShortcutItem> otherLinux() {
   return linux({kCloseWindow,
                 kWindowMenu,
                 {"Full Screen", "全屏", chord(none, F(11))},
@@ -197,13 +198,13 @@ std::vector<SourcedShortcut> otherLinux() {
 
 }  // namespace
 
-const std::vector<SourcedShortcut>& SystemShortcuts::catalogue(Desktop desktop) {
-  static const std::vector<SourcedShortcut> catalogues[] = {macOS(), gnome(), kde(), xfce(),
-                                                            otherLinux()};
+const std::vector<ShortcutItem>& SystemShortcuts::catalogue(Desktop desktop) {
+  static const std::vector<ShortcutItem> catalogues[] = {macOS(), gnome(), kde(), xfce(),
+                                                         otherLinux()};
   return catalogues[static_cast<int>(desktop)];
 }
 
-std::vector<SourcedShortcut> SystemShortcuts::shortcuts(const FrontApplication& /*app*/) const {
+std::vector<ShortcutItem> SystemShortcuts::shortcuts(const FrontApplication& /*app*/) const {
   return catalogue(desktop_);
 }
 

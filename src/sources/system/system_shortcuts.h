@@ -6,7 +6,6 @@
 #include <vector>
 
 #include "model/desktop.h"
-#include "model/sourced_shortcut.h"
 #include "sources/shortcut_source.h"
 
 namespace tavrine {
@@ -19,10 +18,10 @@ class SystemShortcuts final : public ShortcutSource {
 
   // The catalogue of `desktop`: four headings in display order, each with its English and Chinese
   // texts; every chord unique within its group. Built once, never changed.
-  static const std::vector<SourcedShortcut>& catalogue(Desktop desktop);
+  static const std::vector<ShortcutItem>& catalogue(Desktop desktop);
 
   Placement placement() const override { return Placement::system; }
-  std::vector<SourcedShortcut> shortcuts(const FrontApplication& app) const override;
+  std::vector<ShortcutItem> shortcuts(const FrontApplication& app) const override;
 
  private:
   Desktop desktop_;

@@ -11,7 +11,8 @@
 //                "endless": a cache of 50,000 objects, each the next one's parent, in a ring;
 //                "stall": the cache over a socket of its own whose first reply stops halfway
 //   Key(uusb)    NotifyEvent(type, keysym, name) to each listener from the registry, or (true)
-//                from the application; returns once they have answered
+//                from the application; returns once they have answered, failing if one
+//                consumed the key
 //   Activate(b)  window:activate of /win from the application, or (true) from the intruder
 #include <unistd.h>
 
@@ -118,17 +119,20 @@ sd_bus_message* answerRegistry(const Call& call) {
   if (call.member == "RegisterKeystrokeListener")
     keyListeners.insert(sd_bus_message_get_sender(call.message));
   if (call.member == "Mode" && sd_bus_message_read(call.message, "s", &text) > 0) setMode(text);
+  bool consumed = false;
   if (call.member == "Key" &&
       sd_bus_message_read(call.message, "uusb", &type, &keysym, &text, &fake) > 0) {
     for (const std::string& listener : keyListeners)
-      peer.call(fake ? kQt : kRegistry, listener.c_str(), "/io/github/tavrine/Tavrine/Keystrokes",
-                "org.a11y.atspi.DeviceEventListener", "NotifyEvent", "(uiuuisb)", type, keysym, 37u,
-                0u, 0, text, 0);
+      consumed |=
+          peer.call(fake ? kQt : kRegistry, listener.c_str(),
+                    "/io/github/tavrine/Tavrine/Keystrokes", "org.a11y.atspi.DeviceEventListener",
+                    "NotifyEvent", "(uiuuisb)", type, keysym, 37u, 0u, 0, text, 0) > 0;
   }
   if (call.member == "Activate" && sd_bus_message_read(call.message, "b", &fake) > 0) {
     peer.sendSignal(fake ? kIntruder : kQt, "", "/win", "org.a11y.atspi.Event.Window", "Activate",
                     "siiva{sv}", "", 0, 0, "i", 0, 0);
   }
+  if (consumed) return error(call);
   return reply(call, call.member == "RegisterKeystrokeListener" ? "b" : "", 1);
 }
 
