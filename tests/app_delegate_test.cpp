@@ -30,6 +30,8 @@ std::vector<std::string> lines(const MenuRef& menu) {
   return out;
 }
 
+// Untrusted, the local monitors alone drive the hold; they pass every event on, and this
+// program's own menus are read like any other's.
 TEST(AppDelegateTest, LaunchInstallsLocalMonitorsAndGlobalOnesOnlyWhenTrustedAndOnce) {
   for (bool trusted : {false, true}) {
     SCOPED_TRACE(trusted);
@@ -42,6 +44,12 @@ TEST(AppDelegateTest, LaunchInstallsLocalMonitorsAndGlobalOnesOnlyWhenTrustedAnd
     EXPECT_EQ(h.delegate->globalMonitoring(), trusted);  // tokens kept
     EXPECT_EQ(h.fake.trust.prompts, 0u);                 // never asks at launch
     if (trusted) continue;
+    h.bringToFront(42, "Tavrine", "Tavrine\n  Quit Tavrine  [⌘Q]\n");
+    h.fake.workspace.flags = modifier::kPrimary;
+    EXPECT_NE(h.fake.events.keyDown(Scope::local, modifier::kPrimary), nullptr);
+    EXPECT_NE(h.fake.events.flagsChanged(Scope::local, modifier::kPrimary), nullptr);
+    h.fake.runLoop.advance(0.5);
+    EXPECT_EQ(h.shownApp(), "Tavrine");
     // Installed once, and a refusal is retried.
     h.delegate->startGlobalMonitoring();  // refused: no token
     h.setTrusted(true);
@@ -50,17 +58,6 @@ TEST(AppDelegateTest, LaunchInstallsLocalMonitorsAndGlobalOnesOnlyWhenTrustedAnd
     EXPECT_EQ(h.fake.events.globalAttempts, 4u);
     EXPECT_EQ(h.fake.events.monitorCount(Scope::global, kEventMaskKeyDown), 1u);
   }
-}
-
-// Untrusted, the local monitors alone drive the hold; they pass every event on.
-TEST(AppDelegateTest, LocalMonitorsDriveTheHoldAndPassEventsOn) {
-  AppHarness h(false);
-  h.bringToFront(42, "Tavrine", "Tavrine\n  Quit Tavrine  [⌘Q]\n");
-  h.fake.workspace.flags = modifier::kPrimary;
-  EXPECT_NE(h.fake.events.keyDown(Scope::local, modifier::kPrimary), nullptr);
-  EXPECT_NE(h.fake.events.flagsChanged(Scope::local, modifier::kPrimary), nullptr);
-  h.fake.runLoop.advance(0.5);
-  EXPECT_EQ(h.shownApp(), "Tavrine");  // this program's own menus are read like any other's
 }
 
 // What a delegate leaves behind (a queued show, a pending hold, the release and permission
