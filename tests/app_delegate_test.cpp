@@ -1,9 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include <gtest/gtest.h>
 
-#include <string>
-#include <vector>
-
 #include "support/app_harness.h"
 
 namespace tavrine {

@@ -1,13 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include <gtest/gtest.h>
 
-#include <cstdint>
-#include <memory>
-#include <optional>
-#include <tuple>
-#include <utility>
-#include <vector>
-
 #include "support/app_harness.h"
 
 namespace tavrine {
@@ -191,7 +184,8 @@ struct OverlayWindowControllerTest : ::testing::Test {
 };
 
 // A non-activating floating panel with the view, grouped by menu in harvest order, centred on a
-// capped share of the visible frame; without a screen nothing is made, but the one up goes.
+// capped share of the visible frame. One prepared waits off screen until shown, and one prepared
+// again is closed for good. Without a screen nothing is made, but the one up goes.
 TEST_F(OverlayWindowControllerTest, ShowsAFloatingPanelOnACappedShareOfTheVisibleFrame) {
   const std::pair<Rect, Rect> cases[] = {
       {{{0, 0}, {1440, 875}}, {{120, 87.5}, {1200, 700}}},
@@ -202,7 +196,14 @@ TEST_F(OverlayWindowControllerTest, ShowsAFloatingPanelOnACappedShareOfTheVisibl
   };
   for (const auto& [visible, expected] : cases) {
     screens.visibleFrame = visible;
-    controller.showWithShortcuts(items, "Editor", {});
+    EXPECT_TRUE(controller.prepareWithShortcuts(items, "Editor", {}));
+    EXPECT_TRUE(controller.prepareWithShortcuts(items, "Editor", {}));
+    const auto& replaced = *panels.created.end()[-2];
+    EXPECT_EQ(std::pair(replaced.orderedFront, replaced.closes), std::pair(0ul, 1ul));
+    EXPECT_EQ(panels.onScreenCount(), panels.created.size() > 2 ? 1u : 0u);  // the one up
+    controller.showPrepared();
+    EXPECT_TRUE(panels.created.back()->onScreen());
+    EXPECT_EQ(panels.onScreenCount(), 1u);
     EXPECT_EQ(panels.created.back()->contentRect, expected);
   }
   const PanelSettings& s = panels.created[0]->settings;
@@ -214,23 +215,7 @@ TEST_F(OverlayWindowControllerTest, ShowsAFloatingPanelOnACappedShareOfTheVisibl
             (GroupedShortcuts{{"File", {items[0], items[2]}}, {"Edit", {items[1]}}}));
   screens.visibleFrame = std::nullopt;
   controller.showWithShortcuts(items, "Editor", {});
-  EXPECT_EQ(panels.created.size(), 5u);
-  EXPECT_EQ(panels.onScreenCount(), 0u);
-}
-
-// A prepared panel waits off screen until shown; one prepared again is closed for good.
-TEST_F(OverlayWindowControllerTest,
-       APreparedPanelWaitsOffScreenUntilShownAndAPreparedOneIsReplaced) {
-  controller.showWithShortcuts(items, "Editor", {});
-  EXPECT_TRUE(controller.prepareWithShortcuts(items, "Second", {}));
-  EXPECT_TRUE(controller.prepareWithShortcuts(items, "Third", {}));
-  EXPECT_EQ(panels.onScreenCount(), 1u);
-  EXPECT_EQ(std::pair(panels.created[1]->orderedFront, panels.created[1]->closes),
-            std::pair(0ul, 1ul));
-  controller.showPrepared();
-  EXPECT_EQ(panels.created[0]->closes, 1u);
-  EXPECT_TRUE(panels.created[2]->onScreen());
-  controller.showPrepared();  // nothing prepared: showing only closes
+  EXPECT_EQ(panels.created.size(), 10u);
   EXPECT_EQ(panels.onScreenCount(), 0u);
 }
 

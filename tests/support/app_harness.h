@@ -2,15 +2,6 @@
 // An application delegate on the test doubles, with a private language flag.
 #pragma once
 
-#include <algorithm>
-#include <cstdint>
-#include <deque>
-#include <memory>
-#include <optional>
-#include <stdexcept>
-#include <string>
-#include <string_view>
-
 #include "app/app_delegate.h"
 #include "overlay/overlay_view.h"
 #include "support/fake_platform.h"
