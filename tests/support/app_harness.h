@@ -8,8 +8,7 @@
 
 namespace tavrine::doubles {
 
-// The delegate's worker on the test's thread: each job runs as it is posted, or, while held,
-// when the test runs it.
+// The delegate's worker on the test's thread: jobs run as posted or, while held, when told.
 struct ManualWorker final : Worker {
   void post(Job job) override {
     jobs.push_back(std::move(job));

@@ -37,8 +37,7 @@
 
 namespace tavrine::doubles {
 
-// A record of a menu item whose key equivalent is `key` with the menu-item `mask` (Shift 1,
-// Option 2, Control 4, no Command 8), as the walk makes it.
+// A menu item's record as the walk makes it; `mask`: Shift 1, Option 2, Control 4, no Command 8.
 inline ShortcutItem record(std::string menu, std::string title, std::string_view key,
                            std::int64_t mask = 0) {
   return ShortcutItem(std::move(menu), std::move(title), keyEquivalentChord(mask, key));
@@ -116,7 +115,6 @@ struct RecordingPanels final : PanelPort {
     return static_cast<std::size_t>(
         std::count_if(created.begin(), created.end(), [](const auto& p) { return p->onScreen(); }));
   }
-  // Every panel made, kept alive so that closed ones can be inspected.
   std::vector<std::shared_ptr<RecordingPanel>> created;
 };
 
@@ -149,9 +147,8 @@ struct RecordingKeys final : KeySenderPort {
   std::vector<std::pair<WindowHandle, KeyChord>> sent;
 };
 
-// A run loop on a virtual clock that a test moves by hand. Posted tasks run before any timer, in
-// the order posted (from any thread), at the current time; timers fire in time order, ties in
-// creation order.
+// A run loop on a virtual clock that a test moves: posted tasks (from any thread) run first, in
+// order; timers fire in time order, ties in creation order.
 class VirtualRunLoop final : public RunLoopPort {
  public:
   TimerRef scheduleTimer(double seconds, bool repeats, TimerBlock block) override {
@@ -169,8 +166,7 @@ class VirtualRunLoop final : public RunLoopPort {
     posted_.push_back(std::move(task));
   }
 
-  // Moves the clock forward by `seconds`, running every task and timer that comes due on the way,
-  // then the tasks left at the end.
+  // Runs every task and timer that comes due within `seconds`, then the tasks left.
   void advance(double seconds) {
     const std::int64_t targetNs = nowNs_ + std::llround(seconds * 1e9);
     for (;;) {
@@ -181,8 +177,7 @@ class VirtualRunLoop final : public RunLoopPort {
     }
     nowNs_ = std::max(nowNs_, targetNs);
   }
-  // Moves the clock to the next valid timer and fires it alone: what it posts waits for the next
-  // advance. False when no timer is left.
+  // Fires the next timer alone: what it posts waits for the next advance.
   bool fireNextTimer() {
     const std::shared_ptr<VirtualTimer> timer = nextTimer();
     if (timer) fire(timer);
@@ -204,7 +199,6 @@ class VirtualRunLoop final : public RunLoopPort {
     bool valid = true;
   };
 
-  // Runs the posted tasks (and those they post) without moving the clock.
   void runPostedTasks() {
     for (;;) {
       Task task;
@@ -242,8 +236,7 @@ class VirtualRunLoop final : public RunLoopPort {
   std::deque<Task> posted_;
 };
 
-// A scripted event feed: records the monitors the code installs and delivers events to them as a
-// test dictates, addressed to this process (local monitors) or to another (global).
+// Events a test delivers to the monitors installed, for this process (local) or another (global).
 struct ScriptedEvent final : Event {
   explicit ScriptedEvent(modifier::Flags eventFlags) : flags(eventFlags) {}
   modifier::Flags modifierFlags() const override { return flags; }
@@ -280,16 +273,13 @@ class ScriptedEvents final : public EventMonitorPort {
   bool globalMonitorsAvailable = true;
   std::size_t globalAttempts = 0;
 
-  // Each delivers an event to the matching monitors of `scope` in installation order; local ones
-  // form a chain (each gets what the one before returned; null swallows the event). Returns
-  // what would be dispatched.
+  // Local monitors form a chain (null swallows the event); returns what would be dispatched.
   EventRef flagsChanged(Scope scope, modifier::Flags flags) {
     return deliver(scope, kEventMaskFlagsChanged, flags);
   }
   EventRef keyDown(Scope scope, modifier::Flags flags) {
     return deliver(scope, kEventMaskKeyDown, flags);
   }
-  // Monitors installed (not failed attempts).
   std::size_t monitorCount(Scope scope, EventMask mask) const {
     return static_cast<std::size_t>(
         std::count_if(monitors_.begin(), monitors_.end(),
@@ -308,11 +298,8 @@ class ScriptedEvents final : public EventMonitorPort {
     EventRef result = event;
     for (const Monitor& m : std::vector<Monitor>(monitors_)) {  // a handler may add monitors
       if (m.scope != scope || !(m.mask & type) || !result) continue;
-      if (scope == Scope::global) {
-        m.global(*event);
-      } else {
-        result = m.local(result);
-      }
+      if (scope == Scope::local) result = m.local(result);
+      if (scope == Scope::global) m.global(*event);
     }
     return result;
   }
@@ -321,8 +308,8 @@ class ScriptedEvents final : public EventMonitorPort {
   std::vector<FrontHandler> fronts_;
 };
 
-// A status bar that records the items and menus the code builds and lets a test open the menu
-// and choose items the way a user would. The icon is the Qt shell's tests' to check.
+// Records the status items and menus built, and opens and chooses as a user would. The icon is
+// the Qt shell's tests' to check.
 struct RecordingStatusItem final : StatusItem, StatusBarButton {
   StatusBarButton* button() override { return this; }
   void setImage(ImageRef) override {}
@@ -340,7 +327,6 @@ struct RecordingStatusBar final : StatusBarPort {
   }
   ImageRef systemSymbolImage(std::string_view, std::string_view) override { return nullptr; }
 
-  // The menu of the first status item, or null.
   MenuRef menu() const { return items.empty() ? nullptr : items.front()->menu; }
   // A click on the status item: tells the menu's delegate, then returns the menu.
   MenuRef open() {
@@ -359,9 +345,7 @@ struct RecordingStatusBar final : StatusBarPort {
     }
     return found;
   }
-  // Opens the menu and chooses the item at `titles` (copied first: they may be views of titles
-  // the opening rewrites). Whether an action was performed: false when an item is missing,
-  // disabled or only opens a submenu.
+  // Whether an action was performed. The titles are copied: the opening may rewrite them.
   bool choose(std::initializer_list<std::string_view> titles) {
     const std::vector<std::string> path(titles.begin(), titles.end());
     open();
