@@ -214,7 +214,8 @@ TEST_F(OverlayWindowControllerTest, ShowsAFloatingPanelOnACappedShareOfTheVisibl
   EXPECT_EQ(s.content->groupedShortcuts(),
             (GroupedShortcuts{{"File", {items[0], items[2]}}, {"Edit", {items[1]}}}));
   screens.visibleFrame = std::nullopt;
-  controller.showWithShortcuts(items, "Editor", {});
+  EXPECT_FALSE(controller.prepareWithShortcuts(items, "Editor", {}));
+  controller.showPrepared();
   EXPECT_EQ(panels.created.size(), 10u);
   EXPECT_EQ(panels.onScreenCount(), 0u);
 }
