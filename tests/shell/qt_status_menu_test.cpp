@@ -143,6 +143,8 @@ TEST(QtStatusMenuTest, WithoutATrayAboutOpensOneNonModalBoxAndQuitEndsTheMainLoo
   guard.start(10'000);
   EXPECT_EQ(QApplication::exec(), 0);
   EXPECT_TRUE(stillRunningAfterAboutClosed);
+  runPendingEvents();
+  EXPECT_EQ(shell.application.aboutPanel(), nullptr);  // closed and deleted
 }
 
 }  // namespace
