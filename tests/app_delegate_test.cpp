@@ -77,26 +77,23 @@ TEST(AppDelegateTest, NothingHappensOnceTheDelegateIsGone) {
   EXPECT_EQ(h.fake.events.globalAttempts, 0u);
 }
 
-TEST(StatusMenuTest, IsBuiltOnceWithItsItemsAndTheirActions) {
+// Built once, with its items and their actions. Each opening shows the trust and the language of
+// that moment, and no sooner; an opening that finds trust installs the global monitors, once, and
+// they stay when it is withdrawn.
+TEST(StatusMenuTest, IsBuiltOnceAndEachOpeningShowsTheTrustAndLanguageOfThatMoment) {
   AppHarness h(false);
   ASSERT_EQ(h.fake.statusBar.items.size(), 1u);
   EXPECT_EQ(h.fake.statusBar.items[0]->length, -1);  // its icon is the Qt shell's to check
-  const MenuRef menu = h.fake.statusBar.menu();
-  ASSERT_NE(menu, nullptr);
-  EXPECT_EQ(lines(menu), (std::vector<std::string>{
-                             "🌐 Language -", "---", " requestAccessibility target", "---",
-                             "About Tavrine showAbout chain", "---", "Quit quitApp chain q", "---",
-                             "Show Shortcuts of the Front Application showPinnedOverlay chain"}));
+  ASSERT_NE(h.fake.statusBar.menu(), nullptr);
+  EXPECT_EQ(lines(h.fake.statusBar.menu()),
+            (std::vector<std::string>{
+                "🌐 Language -", "---", " requestAccessibility target", "---",
+                "About Tavrine showAbout chain", "---", "Quit quitApp chain q", "---",
+                "Show Shortcuts of the Front Application showPinnedOverlay chain"}));
   EXPECT_EQ(
       lines(h.fake.statusBar.find({"🌐 Language"})->submenu()),
       (std::vector<std::string>{"English setLanguageEN target", "中文 setLanguageZH target"}));
   EXPECT_EQ(h.fake.statusBar.find({"Quit"})->keyEquivalentModifierMask(), modifier::kPrimary);
-}
-
-// Each opening shows the trust and the language of that moment, and no sooner; an opening that
-// finds trust installs the global monitors, once, and they stay when it is withdrawn.
-TEST(StatusMenuTest, EachOpeningShowsTheTrustAndLanguageOfThatMoment) {
-  AppHarness h(false);
   const MenuItemRef en = h.fake.statusBar.find({"🌐 Language", "English"});
   const MenuItemRef zh = h.fake.statusBar.find({"🌐 Language", "中文"});
   int notified = 0;

@@ -40,10 +40,7 @@ const Step ghost = [](AppHarness& h) {
   h.fake.workspace.frontmost = RunningApplication{44, "Ghost", nullptr, {}, {}, {}};
 };
 // The overlay asked for directly, and taken down.
-const Step show = [](AppHarness& h) {
-  h.delegate->showOverlay();
-  h.fake.runLoop.advance(0);
-};
+const Step show = [](AppHarness& h) { h.show(); };
 const Step hide = [](AppHarness& h) { h.delegate->hideOverlay(); };
 const Step pin = [](AppHarness& h) { h.delegate->pinOverlay(); };
 const Step closePinned = [](AppHarness& h) { h.delegate->closePinnedOverlay(); };

@@ -12,11 +12,6 @@ using modifier::kPrimary;
 constexpr std::string_view kEditor = "File\n  Save  [⌘S]\nEdit\n  Copy  [⌘C]\n  Paste  [⌘V]\n";
 const ax::AttributeResult kNoAnswer{ax::Error::cannotComplete, {}};
 
-// The overlay asked for directly; the answer comes back through the main queue.
-void show(AppHarness& h) {
-  h.delegate->showOverlay();
-  h.fake.runLoop.advance(0);
-}
 // Menu-bar reads: one per read of the application.
 std::size_t reads(const std::shared_ptr<ax::MemoryTree>& app) {
   const auto& log = app->reads().byAttribute;
@@ -34,7 +29,7 @@ TEST(OverlayCycleTest, ShowsTheHarvestUnderTheNameInTheLanguageShownAndHides) {
   const auto hold = [&](bool zh) {
     h.delegate->hideOverlay();
     h.t.setIsZH(zh);
-    show(h);
+    h.show();
     return h.shownApp();
   };
   h.bringToFront(42, "Files", kEditor);
@@ -54,7 +49,7 @@ TEST(OverlayCycleTest, ShowsTheHarvestUnderTheNameInTheLanguageShownAndHides) {
   h.bringToFront(43, "Editor", kEditor);
   EXPECT_EQ(hold(true), "Editor");
   h.bringToFront(44, std::nullopt, kEditor);
-  show(h);
+  h.show();
   EXPECT_EQ(h.shownApp(), "Unknown");
   EXPECT_EQ(h.fake.panels.created.back()->othersOnScreenWhenShown, 0u);  // the one up went first
   EXPECT_EQ(h.fake.runLoop.liveTimerCount(), 1u);                        // one release poll

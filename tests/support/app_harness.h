@@ -55,6 +55,11 @@ struct AppHarness {
     return parsed.tree;
   }
 
+  // The overlay asked for directly; the answer comes back through the main queue.
+  void show() {
+    delegate->showOverlay();
+    fake.runLoop.advance(0);
+  }
   // The live keyboard and the event reporting it agree, as they do on a real desktop.
   void modifiers(modifier::Flags flags, Scope scope = Scope::global) {
     fake.workspace.flags = flags;
