@@ -1,9 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include <gtest/gtest.h>
 
-#include <string>
-#include <vector>
-
 #include "support/app_harness.h"
 
 namespace tavrine {
@@ -30,6 +27,8 @@ std::vector<std::string> lines(const MenuRef& menu) {
   return out;
 }
 
+// Untrusted, the local monitors alone drive the hold; they pass every event on, and this
+// program's own menus are read like any other's.
 TEST(AppDelegateTest, LaunchInstallsLocalMonitorsAndGlobalOnesOnlyWhenTrustedAndOnce) {
   for (bool trusted : {false, true}) {
     SCOPED_TRACE(trusted);
@@ -42,6 +41,12 @@ TEST(AppDelegateTest, LaunchInstallsLocalMonitorsAndGlobalOnesOnlyWhenTrustedAnd
     EXPECT_EQ(h.delegate->globalMonitoring(), trusted);  // tokens kept
     EXPECT_EQ(h.fake.trust.prompts, 0u);                 // never asks at launch
     if (trusted) continue;
+    h.bringToFront(42, "Tavrine", "Tavrine\n  Quit Tavrine  [⌘Q]\n");
+    h.fake.workspace.flags = modifier::kPrimary;
+    EXPECT_NE(h.fake.events.keyDown(Scope::local, modifier::kPrimary), nullptr);
+    EXPECT_NE(h.fake.events.flagsChanged(Scope::local, modifier::kPrimary), nullptr);
+    h.fake.runLoop.advance(0.5);
+    EXPECT_EQ(h.shownApp(), "Tavrine");
     // Installed once, and a refusal is retried.
     h.delegate->startGlobalMonitoring();  // refused: no token
     h.setTrusted(true);
@@ -50,17 +55,6 @@ TEST(AppDelegateTest, LaunchInstallsLocalMonitorsAndGlobalOnesOnlyWhenTrustedAnd
     EXPECT_EQ(h.fake.events.globalAttempts, 4u);
     EXPECT_EQ(h.fake.events.monitorCount(Scope::global, kEventMaskKeyDown), 1u);
   }
-}
-
-// Untrusted, the local monitors alone drive the hold; they pass every event on.
-TEST(AppDelegateTest, LocalMonitorsDriveTheHoldAndPassEventsOn) {
-  AppHarness h(false);
-  h.bringToFront(42, "Tavrine", "Tavrine\n  Quit Tavrine  [⌘Q]\n");
-  h.fake.workspace.flags = modifier::kPrimary;
-  EXPECT_NE(h.fake.events.keyDown(Scope::local, modifier::kPrimary), nullptr);
-  EXPECT_NE(h.fake.events.flagsChanged(Scope::local, modifier::kPrimary), nullptr);
-  h.fake.runLoop.advance(0.5);
-  EXPECT_EQ(h.shownApp(), "Tavrine");  // this program's own menus are read like any other's
 }
 
 // What a delegate leaves behind (a queued show, a pending hold, the release and permission
@@ -83,26 +77,23 @@ TEST(AppDelegateTest, NothingHappensOnceTheDelegateIsGone) {
   EXPECT_EQ(h.fake.events.globalAttempts, 0u);
 }
 
-TEST(StatusMenuTest, IsBuiltOnceWithItsItemsAndTheirActions) {
+// Built once, with its items and their actions. Each opening shows the trust and the language of
+// that moment, and no sooner; an opening that finds trust installs the global monitors, once, and
+// they stay when it is withdrawn.
+TEST(StatusMenuTest, IsBuiltOnceAndEachOpeningShowsTheTrustAndLanguageOfThatMoment) {
   AppHarness h(false);
   ASSERT_EQ(h.fake.statusBar.items.size(), 1u);
   EXPECT_EQ(h.fake.statusBar.items[0]->length, -1);  // its icon is the Qt shell's to check
-  const MenuRef menu = h.fake.statusBar.menu();
-  ASSERT_NE(menu, nullptr);
-  EXPECT_EQ(lines(menu), (std::vector<std::string>{
-                             "🌐 Language -", "---", " requestAccessibility target", "---",
-                             "About Tavrine showAbout chain", "---", "Quit quitApp chain q", "---",
-                             "Show Shortcuts of the Front Application showPinnedOverlay chain"}));
+  ASSERT_NE(h.fake.statusBar.menu(), nullptr);
+  EXPECT_EQ(lines(h.fake.statusBar.menu()),
+            (std::vector<std::string>{
+                "🌐 Language -", "---", " requestAccessibility target", "---",
+                "About Tavrine showAbout chain", "---", "Quit quitApp chain q", "---",
+                "Show Shortcuts of the Front Application showPinnedOverlay chain"}));
   EXPECT_EQ(
       lines(h.fake.statusBar.find({"🌐 Language"})->submenu()),
       (std::vector<std::string>{"English setLanguageEN target", "中文 setLanguageZH target"}));
   EXPECT_EQ(h.fake.statusBar.find({"Quit"})->keyEquivalentModifierMask(), modifier::kPrimary);
-}
-
-// Each opening shows the trust and the language of that moment, and no sooner; an opening that
-// finds trust installs the global monitors, once, and they stay when it is withdrawn.
-TEST(StatusMenuTest, EachOpeningShowsTheTrustAndLanguageOfThatMoment) {
-  AppHarness h(false);
   const MenuItemRef en = h.fake.statusBar.find({"🌐 Language", "English"});
   const MenuItemRef zh = h.fake.statusBar.find({"🌐 Language", "中文"});
   int notified = 0;

@@ -1,10 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include <gtest/gtest.h>
 
-#include <functional>
-#include <string>
-#include <vector>
-
 #include "support/app_harness.h"
 
 namespace tavrine {
@@ -44,10 +40,7 @@ const Step ghost = [](AppHarness& h) {
   h.fake.workspace.frontmost = RunningApplication{44, "Ghost", nullptr, {}, {}, {}};
 };
 // The overlay asked for directly, and taken down.
-const Step show = [](AppHarness& h) {
-  h.delegate->showOverlay();
-  h.fake.runLoop.advance(0);
-};
+const Step show = [](AppHarness& h) { h.show(); };
 const Step hide = [](AppHarness& h) { h.delegate->hideOverlay(); };
 const Step pin = [](AppHarness& h) { h.delegate->pinOverlay(); };
 const Step closePinned = [](AppHarness& h) { h.delegate->closePinnedOverlay(); };
@@ -73,6 +66,7 @@ struct Script {
 
 TEST(HoldTriggerTest, FollowsTheStateTable) {
   const modifier::Flags left = kPrimary | 0x8, both = kPrimary | 0x18;
+  const Step tap[] = {press(kPrimary | modifier::kShift), press(kPrimary)};
   std::vector<Script> scripts = {
       {"Editor", 1, {press(kPrimary), wait(0.5)}},  // the hold time
       {"", 0, {press(kPrimary), wait(0.499)}},      // not a moment less
@@ -99,47 +93,41 @@ TEST(HoldTriggerTest, FollowsTheStateTable) {
       {"", 0, {press(kPrimary), timerFires, press(0), wait(1)}},
       {"", 0, {press(kPrimary), timerFires, key(), wait(1)}},
       {"", 0, {press(kPrimary), timerFires, key(Scope::local), wait(1)}},
-  };
-  // Nothing of the application's own to show: nothing shown, and an overlay up stays.
-  for (const Step& front : {noFront, viewer, ghost})
-    scripts.push_back({"", 0, {front, show}});
-  scripts.push_back({"Editor", 1, {show, viewer, show}});
-  scripts.push_back({"Editor", 1, {press(kPrimary), wait(0.2), hide, wait(0.3)}});
-  // The sources are asked part of the way into the hold, never for a hold a key ended before;
-  // the answer is shown at the end or as it comes, for this hold and the application in front.
-  scripts.push_back({"", 0, {press(kPrimary), wait(0.19), key(), wait(1)}, false, 0});
-  scripts.push_back({"Editor", 1, {holdJobs, press(kPrimary), wait(0.5), runJobs}});
-  scripts.push_back({"", 0, {holdJobs, press(kPrimary), wait(0.5), key(), runJobs}});
-  scripts.push_back({"", 0, {holdJobs, press(kPrimary), wait(0.5), browser, runJobs}});
-  scripts.push_back(
-      {"Browser", 1, {holdJobs, press(kPrimary), wait(0.3), browser, wait(0.2), runJobs}});
-  // Pinned: Shift tapped twice under Command with the overlay up, or the status menu's item; a
-  // key in between is a shortcut, and Command let go starts over. Pinned, it outlasts the release
-  // and no hold replaces it.
-  const Step tap[] = {press(kPrimary | modifier::kShift), press(kPrimary)};
-  scripts.push_back(
-      {"Editor", 2, {press(kPrimary), wait(0.5), tap[0], tap[1], tap[0], tap[1], wait(0)}, true});
-  scripts.push_back({"", 1, {press(kPrimary), wait(0.5), tap[0], tap[1], wait(0)}});
-  scripts.push_back(
-      {"", 1, {press(kPrimary), wait(0.5), tap[0], tap[1], key(), tap[0], tap[1], wait(0)}});
-  scripts.push_back({"",
-                     1,
-                     {press(kPrimary), wait(0.5), tap[0], tap[1], press(0), press(kPrimary), tap[0],
-                      tap[1], wait(0)}});
-  scripts.push_back({"Editor", 1, {menuItem, press(0), wait(2), press(kPrimary), wait(1)}, true});
-  scripts.push_back({"", 0, {noFront, menuItem}});
-  scripts.push_back({"", 0, {pin}});  // nothing on screen, before or after a hold
-  scripts.push_back({"", 1, {press(kPrimary), wait(0.5), press(0), pin}});
-  scripts.push_back({"Editor",
-                     1,
-                     {press(kPrimary), wait(0.5), pin, press(kPrimary | modifier::kShift), press(0),
-                      wait(2), press(kPrimary), wait(1)},
-                     true});
-  // Closed, the ordinary cycle is back.
-  scripts.push_back(
+      // Nothing of the application's own to show: nothing shown, and an overlay up stays.
+      {"", 0, {noFront, show}},
+      {"", 0, {viewer, show}},
+      {"", 0, {ghost, show}},
+      {"Editor", 1, {show, viewer, show}},
+      {"Editor", 1, {press(kPrimary), wait(0.2), hide, wait(0.3)}},
+      // The sources are asked part of the way into the hold, never for a hold a key ended before;
+      // the answer is shown at the end or as it comes, for this hold and the application in front.
+      {"", 0, {press(kPrimary), wait(0.19), key(), wait(1)}, false, 0},
+      {"Editor", 1, {holdJobs, press(kPrimary), wait(0.5), runJobs}},
+      {"", 0, {holdJobs, press(kPrimary), wait(0.5), key(), runJobs}},
+      {"", 0, {holdJobs, press(kPrimary), wait(0.5), browser, runJobs}},
+      {"Browser", 1, {holdJobs, press(kPrimary), wait(0.3), browser, wait(0.2), runJobs}},
+      // Pinned: Shift tapped twice under Command with the overlay up, or the status menu's item; a
+      // key in between is a shortcut, and Command let go starts over. Pinned, it outlasts the
+      // release and no hold replaces it.
+      {"Editor", 2, {press(kPrimary), wait(0.5), tap[0], tap[1], tap[0], tap[1], wait(0)}, true},
+      {"", 1, {press(kPrimary), wait(0.5), tap[0], tap[1], wait(0)}},
+      {"", 1, {press(kPrimary), wait(0.5), tap[0], tap[1], key(), tap[0], tap[1], wait(0)}},
       {"",
-       2,
-       {press(kPrimary), wait(0.5), pin, closePinned, press(kPrimary), wait(0.5), press(0)}});
+       1,
+       {press(kPrimary), wait(0.5), tap[0], tap[1], press(0), press(kPrimary), tap[0], tap[1],
+        wait(0)}},
+      {"Editor", 1, {menuItem, press(0), wait(2), press(kPrimary), wait(1)}, true},
+      {"", 0, {noFront, menuItem}},
+      {"", 0, {pin}},  // nothing on screen, before or after a hold
+      {"", 1, {press(kPrimary), wait(0.5), press(0), pin}},
+      {"Editor",
+       1,
+       {press(kPrimary), wait(0.5), pin, press(kPrimary | modifier::kShift), press(0), wait(2),
+        press(kPrimary), wait(1)},
+       true},
+      // Closed, the ordinary cycle is back.
+      {"", 2, {press(kPrimary), wait(0.5), pin, closePinned, press(kPrimary), wait(0.5), press(0)}},
+  };
   // Any other device-independent flag, Caps Lock included, cancels a pending hold and hides a
   // shown overlay.
   for (modifier::Flags other :

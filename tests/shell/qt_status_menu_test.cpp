@@ -3,8 +3,6 @@
 // the status bar, run loop, application and screens, and test doubles for the rest.
 #include <gtest/gtest.h>
 
-#include <algorithm>
-
 #include <QAction>
 #include <QApplication>
 #include <QImage>
@@ -86,10 +84,7 @@ TEST(QtStatusMenuTest, TheTrayIconOpensTheCoreMenuRefreshedAtEachOpening) {
   EXPECT_EQ(tray->toolTip(), QStringLiteral("Tavrine"));
   EXPECT_FALSE(tray->icon().isNull());
   EXPECT_EQ(tray->contextMenu(), shell.menu());
-  const QList<QAction*> actions = shell.menu()->actions();
-  QAction* quit = *std::find_if(actions.begin(), actions.end(), [](const QAction* a) {
-    return a->text() == QStringLiteral("Quit");
-  });
+  const QAction* quit = shell.action(shell.menu(), 6);
   EXPECT_EQ(quit->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Q));
   EXPECT_TRUE(quit->isShortcutVisibleInContextMenu());
   EXPECT_EQ(quit->menuRole(), QAction::NoRole);  // stays in the menu on macOS
@@ -118,22 +113,26 @@ TEST(QtStatusMenuTest, TheTrayIconOpensTheCoreMenuRefreshedAtEachOpening) {
   EXPECT_FALSE(shell.action(shell.menu(), 2)->isEnabled());
 }
 
-TEST(QtStatusMenuTest, AboutOpensOneNonModalBoxAndQuitEndsTheMainLoopWithZero) {
-  QtShell shell;
+// Without a tray the menu still works: About opens one non-modal box, closing it leaves the
+// program running, and Quit ends the main loop with 0. Left to itself, the shell asks Qt.
+TEST(QtStatusMenuTest, WithoutATrayAboutOpensOneNonModalBoxAndQuitEndsTheMainLoopWithZero) {
+  QtShell shell(TrayAvailability::never);
+  EXPECT_EQ(shell.item()->button(), nullptr);
+  EXPECT_EQ(QtShell(TrayAvailability::automatic).item()->button() != nullptr,
+            QSystemTrayIcon::isSystemTrayAvailable());
   bool stillRunningAfterAboutClosed = false;
   QTimer::singleShot(0, [&] {
     shell.choose(shell.menu(), 4);
     QMessageBox* about = shell.application.aboutPanel();
     ASSERT_NE(about, nullptr);
-    EXPECT_TRUE(about->isVisible());
-    EXPECT_FALSE(about->isModal());
+    EXPECT_TRUE(about->isVisible() && !about->isModal());
     EXPECT_EQ(about->text(), QStringLiteral("Tavrine"));
     EXPECT_EQ(about->informativeText(),
               QStringLiteral("Version ") + QtApplication::applicationVersion());
     EXPECT_FALSE(QtApplication::applicationVersion().isEmpty());
     shell.choose(shell.menu(), 4);
     EXPECT_EQ(shell.application.aboutPanel(), about);  // brought forward, not a second box
-    about->close();  // the last window: the status-bar program goes on
+    about->close();
     QTimer::singleShot(30, [&] {
       stillRunningAfterAboutClosed = true;
       shell.choose(shell.menu(), 6);  // Quit
@@ -146,16 +145,6 @@ TEST(QtStatusMenuTest, AboutOpensOneNonModalBoxAndQuitEndsTheMainLoopWithZero) {
   EXPECT_TRUE(stillRunningAfterAboutClosed);
   runPendingEvents();
   EXPECT_EQ(shell.application.aboutPanel(), nullptr);  // closed and deleted
-}
-
-TEST(QtStatusMenuTest, WithoutASystemTrayTheItemHasNoButtonButItsMenuWorks) {
-  QtShell shell(TrayAvailability::never);
-  EXPECT_EQ(shell.item()->button(), nullptr);
-  shell.choose(shell.menu(), 4);
-  EXPECT_NE(shell.application.aboutPanel(), nullptr);
-  // Left to itself, the shell asks Qt (the offscreen platform has no tray).
-  QtShell automatic(TrayAvailability::automatic);
-  EXPECT_EQ(automatic.item()->button() != nullptr, QSystemTrayIcon::isSystemTrayAvailable());
 }
 
 }  // namespace

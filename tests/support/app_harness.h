@@ -2,23 +2,13 @@
 // An application delegate on the test doubles, with a private language flag.
 #pragma once
 
-#include <algorithm>
-#include <cstdint>
-#include <deque>
-#include <memory>
-#include <optional>
-#include <stdexcept>
-#include <string>
-#include <string_view>
-
 #include "app/app_delegate.h"
 #include "overlay/overlay_view.h"
 #include "support/fake_platform.h"
 
 namespace tavrine::doubles {
 
-// The delegate's worker on the test's thread: each job runs as it is posted, or, while held,
-// when the test runs it.
+// The delegate's worker on the test's thread: jobs run as posted or, while held, when told.
 struct ManualWorker final : Worker {
   void post(Job job) override {
     jobs.push_back(std::move(job));
@@ -65,6 +55,11 @@ struct AppHarness {
     return parsed.tree;
   }
 
+  // The overlay asked for directly; the answer comes back through the main queue.
+  void show() {
+    delegate->showOverlay();
+    fake.runLoop.advance(0);
+  }
   // The live keyboard and the event reporting it agree, as they do on a real desktop.
   void modifiers(modifier::Flags flags, Scope scope = Scope::global) {
     fake.workspace.flags = flags;
