@@ -23,6 +23,8 @@ failures=0
 passes=0
 fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
 pass() { echo "ok: $*"; passes=$((passes + 1)); }
+# PASSED FAILED COMMAND...: one check, passed or failed as COMMAND succeeds.
+check() { if "${@:3}"; then pass "$1"; else fail "$2"; fi; }
 
 # NAME: where to save a screenshot called NAME, or nothing when none is wanted.
 shot() { if [ -n "${E2E_SHOTS:-}" ]; then echo "$E2E_SHOTS/$1.png"; fi; }
@@ -60,11 +62,8 @@ hold_shows() {
   else
     fail "$app: no overlay in the centre while Ctrl was held, or it took the focus"
   fi
-  if overlay_gone "${HS_WAIT_GONE:-1}"; then
-    pass "$app: the overlay is gone after the release"
-  else
-    fail "$app: the overlay stayed after the release"
-  fi
+  check "$app: the overlay is gone after the release" "$app: the overlay stayed after the release" \
+    overlay_gone "${HS_WAIT_GONE:-1}"
 }
 
 # NAME: waits until the application started as NAME is on the accessibility bus, and fronts it.
@@ -74,6 +73,8 @@ front() {
   hs_activate "${!pid}" >/dev/null 2>&1 || true
   sleep 0.5
 }
+# NAME COMMAND...: starts COMMAND as NAME and fronts it.
+start_front() { hs_start_app "$@" >/dev/null; front "$1"; }
 
 # Switches the accessibility bus on when it is off, reporting which of the two it was.
 expect_a11y_on() {
@@ -101,11 +102,8 @@ list_shows() {
   shift 2
   listed="$("$tavrine" --list $args 2>&1)" || true
   for text in "$@"; do
-    if grep -qF -- "$text" <<<"$listed"; then
-      pass "tavrine --list $what: $text"
-    else
-      fail "tavrine --list $what lacks '$text':"$'\n'"$listed"
-    fi
+    check "tavrine --list $what: $text" "tavrine --list $what lacks '$text':"$'\n'"$listed" \
+      grep -qF -- "$text" <<<"$listed"
   done
 }
 
@@ -131,11 +129,8 @@ case_x11() {
   sleep 0.5
   hs_start_app tavrine "$tavrine" >/dev/null
   sleep 1.5
-  if [ "$("$tavrine" 2>&1; echo "rc=$?")" = "$(printf 'Tavrine is already running.\nrc=0')" ]; then
-    pass "a second start says Tavrine is already running"
-  else
-    fail "a second start did not refuse to run"
-  fi
+  check "a second start says Tavrine is already running" "a second start did not refuse to run" \
+    [ "$("$tavrine" 2>&1; echo "rc=$?")" = "$(printf 'Tavrine is already running.\nrc=0')" ]
   local tray X Y
   tray="$(xdotool search --sync --class trayer | head -n1)"
   eval "$(xdotool getwindowgeometry --shell "$tray")"
@@ -164,8 +159,7 @@ case_x11() {
   hold_shows mousepad "$HS_PID_mousepad" "$(shot x11)" "${mousepad_rows[@]}"
 
   # 3. A Qt 6 program.
-  hs_start_app menu_app "$menu_app" >/dev/null
-  front menu_app
+  start_front menu_app "$menu_app"
   hold_shows menu-app "$HS_PID_menu_app" "" "${menu_app_rows[@]}"
 
   # 3b. LibreOffice Writer, cold: it builds its accessible menus only when first asked, which
@@ -179,30 +173,25 @@ case_x11() {
     "FORMAT|Bold|Ctrl+B" "HELP|LibreOffice Help|F1" "TABLE|Insert Table...|Ctrl+F12"
   pkill -x soffice.bin || true
 
-  # 4. Applications whose shortcuts are in no readable menu bar: GNOME Text Editor (GTK 4, no
-  #    menu bar; its shortcuts window), Thunar and Firefox (menus empty until opened), IDLE (Tk,
-  #    on no bus) and gVim (keys in labels the bus does not show): their sheets.
-  #    `tavrine --list` prints the same rows with their sources, and in Chinese the applications'
-  #    own translations.
-  hs_start_app gte gnome-text-editor --standalone >/dev/null
-  front gte
+  # 4. Shortcuts in no readable menu bar: GNOME Text Editor (GTK 4; its shortcuts window), Thunar
+  #    and Firefox (menus empty until opened: sheets). `tavrine --list` prints the same rows with
+  #    their sources, and in Chinese the applications' own translations.
+  start_front gte gnome-text-editor --standalone
   hold_shows gnome-text-editor "$HS_PID_gte" "$(shot x11-text-editor)" \
     "DOCUMENTS|Save|Ctrl+S" "WINDOWS|New window|Ctrl+N" "ZOOM|Zoom In|Ctrl++"
   list_shows "(GNOME Text Editor)" "$HS_PID_gte" $'Save\tCtrl+S\tshortcuts window'
   list_shows "(GNOME Text Editor, Chinese)" "$HS_PID_gte --zh" "保存" "文档"
   hs_stop_app gte
 
-  hs_start_app thunar env HOME="$HS_DIR" thunar "$HS_DIR" >/dev/null
-  front thunar
+  start_front thunar env HOME="$HS_DIR" thunar "$HS_DIR"
   hold_shows thunar "$HS_PID_thunar" "" "FILE|New Tab|Ctrl+T" \
     "VIEW|Show Hidden Files|Ctrl+H" "EDIT|Select by Pattern…|Ctrl+S"
   list_shows "(Thunar, Chinese)" "$HS_PID_thunar --zh" "显示隐藏文件"
   hs_stop_app thunar
 
   mkdir -p "$HS_DIR/firefox"
-  hs_start_app firefox env HOME="$HS_DIR" firefox-esr --no-remote --new-instance \
-    --profile "$HS_DIR/firefox" about:blank >/dev/null
-  front firefox
+  start_front firefox env HOME="$HS_DIR" firefox-esr --no-remote --new-instance \
+    --profile "$HS_DIR/firefox" about:blank
   hold_shows firefox "$HS_PID_firefox" "" "FILE|New Private Window|Ctrl+Shift+P" \
     "HISTORY|Show All History|Ctrl+Shift+H" "TOOLS|Downloads|Ctrl+Shift+Y"
   list_shows "(Firefox)" "$HS_PID_firefox" $'New Tab\tCtrl+T\tsheet' "menus empty until opened"
@@ -215,17 +204,11 @@ case_x11() {
   # keeps the rebinding in the local ui file; the hidden menu bar is still read, the editor's own
   # rows too.
   mkdir -p "$XDG_DATA_HOME/kxmlgui5/kwrite"
-  cat >"$XDG_DATA_HOME/kxmlgui5/kwrite/kateui.rc" <<'EOF_RC'
-<!DOCTYPE gui>
-<gui name="kwrite" version="1">
- <ActionProperties scheme="Default">
-  <Action name="file_new" shortcut="Ctrl+Alt+N"/>
- </ActionProperties>
-</gui>
-EOF_RC
+  printf '%s\n' '<!DOCTYPE gui>' '<gui name="kwrite" version="1"><ActionProperties scheme="Default">' \
+    '<Action name="file_new" shortcut="Ctrl+Alt+N"/></ActionProperties></gui>' \
+    >"$XDG_DATA_HOME/kxmlgui5/kwrite/kateui.rc"
   echo text >"$HS_DIR/note.txt"
-  hs_start_app kwrite kwrite "$HS_DIR/note.txt" >/dev/null
-  front kwrite
+  start_front kwrite kwrite "$HS_DIR/note.txt"
   hs_xdotool key ctrl+m
   sleep 1
   hold_shows kwrite "$HS_PID_kwrite" "" "FILE|New|Ctrl+Alt+N" "FILE|Quit|Ctrl+Q" "EDIT|Undo|Ctrl+Z"
@@ -239,8 +222,7 @@ EOF_RC
   sleep 0.5
   hold_shows idle "" "" "FILE|Open...|Ctrl+O" "RUN|Run Module|F5"
   hs_stop_app idle_tk
-  hs_start_app gvim gvim -f >/dev/null
-  front gvim
+  start_front gvim gvim -f
   # gVim's frame never reports the active state over the bus: its focus is not checked.
   hold_shows gvim "" "" "EDIT|Redo|Ctrl+R"
   hs_stop_app gvim
@@ -259,11 +241,8 @@ EOF_RC
   if timeout 5 /usr/bin/python3 "$rows" --pid "$HS_PID_tavrine" --wait-gone 1 &&
     kill -0 "$HS_PID_tavrine"; then
     elapsed=$((($(date +%s%N) - start) / 1000000 - 800))
-    if ((elapsed < 1000)); then
-      pass "a stopped application: Tavrine answered ${elapsed} ms after the release"
-    else
-      fail "a stopped application: Tavrine took ${elapsed} ms after the release"
-    fi
+    check "a stopped application: Tavrine answered ${elapsed} ms after the release" \
+      "a stopped application: Tavrine took ${elapsed} ms after the release" [ "$elapsed" -lt 1000 ]
   else
     fail "a stopped application: Tavrine did not answer"
   fi
@@ -279,9 +258,8 @@ case_pinned() {
     >"$XDG_CONFIG_HOME/tavrine/sheets/tavrine-menu-app.toml"
   hs_start_app tavrine "$tavrine" >/dev/null
   hs_wait_registered "$HS_PID_tavrine"
-  hs_start_app menu_app "$menu_app" >/dev/null
   local app_log="$HS_DIR/app-menu_app.log" overlay
-  front menu_app
+  start_front menu_app "$menu_app"
 
   # Holds Ctrl until the overlay is up, then pins it with GESTURE ("click" or "shift") and lets go.
   pin() {
@@ -296,18 +274,14 @@ case_pinned() {
     sleep 0.3
     hs_xdotool keyup Control_L
     sleep 0.5
-    if overlay_up 1 && hs_wait_active "$HS_PID_tavrine" 3; then
-      pass "pinned by $1: the overlay stays after the release and has the keyboard"
-    else
-      fail "pinned by $1: the overlay went with the release or has no keyboard"
-    fi
+    check "pinned by $1: the overlay stays after the release and has the keyboard" \
+      "pinned by $1: the overlay went with the release or has no keyboard" \
+      eval 'overlay_up 1 && hs_wait_active "$HS_PID_tavrine" 3'
   }
   gave_back() {
-    if overlay_gone 3 && hs_wait_active "$HS_PID_menu_app" 5; then
-      pass "$1: the overlay is gone and menu-app has the keyboard again"
-    else
-      fail "$1: the overlay stayed or menu-app did not get the keyboard back"
-    fi
+    check "$1: the overlay is gone and menu-app has the keyboard again" \
+      "$1: the overlay stayed or menu-app did not get the keyboard back" \
+      eval 'overlay_gone 3 && hs_wait_active "$HS_PID_menu_app" 5'
   }
 
   # 1. Before pinning, nothing takes the keyboard: the ordinary hold is unchanged.
@@ -319,28 +293,20 @@ case_pinned() {
   sleep 0.5
   overlay="$(/usr/bin/python3 "$rows" --pid "$HS_PID_tavrine")"
   printf '%s\n' "$overlay"
-  if grep -q $'Zoom In\tCtrl++' <<<"$overlay" && grep -q $'Zoom Out\tCtrl+-' <<<"$overlay" &&
-    ! grep -q $'^  New\t' <<<"$overlay"; then
-    pass "typing filters the rows"
-  else
+  grep -q $'Zoom In\tCtrl++' <<<"$overlay" && grep -q $'Zoom Out\tCtrl+-' <<<"$overlay" &&
+    ! grep -q $'^  New\t' <<<"$overlay" && pass "typing filters the rows" ||
     fail "typing 'zoom' did not leave the zoom rows alone"
-  fi
   if [ -n "${E2E_SHOTS:-}" ]; then hs_screenshot "$(shot pinned)"; fi
   hs_xdotool key BackSpace BackSpace BackSpace BackSpace
   hs_xdotool type --delay 80 "ctrl n"
   sleep 0.5
   hs_xdotool key Return
   gave_back "Enter"
-  if hs_poll 5 grep -qx "triggered: &New" "$app_log"; then
-    pass "Enter ran the best match in menu-app (File > New)"
-  else
+  hs_poll 5 grep -qx "triggered: &New" "$app_log" &&
+    pass "Enter ran the best match in menu-app (File > New)" ||
     fail "menu-app did not run New: $(cat "$app_log")"
-  fi
-  if [ "$(grep -c '^triggered:' "$app_log")" -eq 1 ]; then
-    pass "nothing else ran"
-  else
-    fail "more than one command ran: $(cat "$app_log")"
-  fi
+  check "nothing else ran" "more than one command ran: $(cat "$app_log")" \
+    [ "$(grep -c '^triggered:' "$app_log")" -eq 1 ]
 
   # 3. Pin from the keyboard, find nothing, close with Esc: nothing runs.
   front menu_app
@@ -387,11 +353,9 @@ case_weston() {
   hs_start_app tavrine "$tavrine" >/dev/null
   local notice probe probe_pid
   notice="$(wait_line "$HS_DIR/app-notifications.log" "notify 1")"
-  if [[ "$notice" == *AppIndicator*$'\t'"Turn on accessibility" ]]; then
-    pass "no tray: a notification names the extension and offers to turn accessibility on"
-  else
+  [[ "$notice" == *AppIndicator*$'\t'"Turn on accessibility" ]] &&
+    pass "no tray: a notification names the extension and offers to turn accessibility on" ||
     fail "no tray: no notification with the extension and the accessibility action: '$notice'"
-  fi
   expect_a11y_on "no tray: the notification's action"
   # Qt joins the accessibility bus only if it was on at start, and the overlay is read through it.
   hs_stop_app tavrine
@@ -405,26 +369,21 @@ case_weston() {
   probe_pid=$!
   hs_poll 10 grep -q listening "$probe" || true
   hs_xdotool key Control_L
-  if ! wait "$probe_pid"; then
+  wait "$probe_pid" || {
     cat "$probe" >&2
     fail "the desktop: no Ctrl reached the accessibility bus from mousepad; the rest cannot work"
     return
-  fi
+  }
   pass "the desktop: mousepad reports Ctrl on the accessibility bus"
 
   hs_start_app tavrine "$tavrine" >/dev/null
   hs_wait_registered "$HS_PID_tavrine" 60
-  if hs_wait_key_listener "$HS_PID_tavrine" 30; then
-    pass "Tavrine listens to keys through the accessibility registry"
-  else
-    fail "Tavrine registered no keystroke listener"
-  fi
+  check "Tavrine listens to keys through the accessibility registry" \
+    "Tavrine registered no keystroke listener" hs_wait_key_listener "$HS_PID_tavrine" 30
   notice="$(wait_line "$HS_DIR/app-notifications.log" "notify 2")"
-  if [[ -n "$notice" && "$notice" == *$'\t' ]]; then
-    pass "no tray, accessibility on: the notification offers no action"
-  else
+  [[ -n "$notice" && "$notice" == *$'\t' ]] &&
+    pass "no tray, accessibility on: the notification offers no action" ||
     fail "no tray, accessibility on: '$notice'"
-  fi
 
   # 3. mousepad, a native Wayland GTK 3 application.
   hold_shows mousepad "$HS_PID_mousepad" "$(shot weston)" "${mousepad_rows[@]}"
