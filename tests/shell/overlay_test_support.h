@@ -49,16 +49,15 @@ inline QImage straightAlpha(const QImage& image) {
 
 // WCAG 2 contrast between two opaque colours, from their relative luminance.
 inline double contrastRatio(const QColor& a, const QColor& b) {
-  const auto luminance = [](const QColor& c) {
-    const auto linear = [](double v) {
-      return v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
-    };
-    return 0.2126 * linear(c.redF()) + 0.7152 * linear(c.greenF()) + 0.0722 * linear(c.blueF());
+  const auto linear = [](double v) {
+    return v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
   };
-  // By value: std::minmax of temporaries would hand back references to them.
-  const double la = luminance(a);
-  const double lb = luminance(b);
-  return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+  double l[2];
+  for (int i : {0, 1}) {
+    const QColor& c = i == 0 ? a : b;
+    l[i] = 0.2126 * linear(c.redF()) + 0.7152 * linear(c.greenF()) + 0.0722 * linear(c.blueF());
+  }
+  return (std::max(l[0], l[1]) + 0.05) / (std::min(l[0], l[1]) + 0.05);
 }
 
 // `image` drawn over a flat page of `page`, as a window over a desktop.
@@ -79,15 +78,12 @@ struct InkSpan {
 inline std::optional<InkSpan> inkSpan(const QImage& image, const QRectF& area) {
   const QRect r = area.toAlignedRect() & image.rect();
   std::optional<InkSpan> span;
-  for (int x = r.left(); x <= r.right(); ++x) {
-    for (int y = r.top(); y <= r.bottom(); ++y) {
-      const QColor c = image.pixelColor(x, y);
-      if (c.alpha() == 0 || c.red() <= 90) continue;
-      if (!span) span = InkSpan{x, x + 1};
-      span->right = x + 1;
-      break;
-    }
-  }
+  for (int x = r.left(); x <= r.right(); ++x)
+    for (int y = r.top(); y <= r.bottom(); ++y)
+      if (const QColor c = image.pixelColor(x, y); c.alpha() != 0 && c.red() > 90) {
+        span = InkSpan{span ? span->left : x, x + 1};
+        break;
+      }
   return span;
 }
 

@@ -22,11 +22,7 @@
 namespace tavrine::qt {
 namespace {
 
-using doubles::editorRecords;
-using doubles::glyphRuns;
-using doubles::inkSpan;
-using doubles::makeView;
-using doubles::straightAlpha;
+using namespace doubles;
 
 // The panel of a 1440 × 900 screen.
 QSize panelSize() {
@@ -170,22 +166,18 @@ TEST(QtOverlayTextTest, TitlesArePlainTextNeverMarkupCutWithinTheirCell) {
   const QFontMetricsF plain = measurer.metrics(titleFont);
   const QFontMetricsF bold = measurer.metrics({13, FontWeight::bold, FontDesign::standard});
 
-  const std::string markup = "<b>Bold</b>";
-  const int ink = paintTitle(markup).first;
-  EXPECT_NEAR(ink, plain.horizontalAdvance(QString::fromStdString(markup)), 3);
-  EXPECT_GT(ink, bold.horizontalAdvance(QStringLiteral("Bold")) + 20) << "drawn as rich text";
-
-  // Qt would end a measured text at U+009C and break a drawn one at a newline: both are shown as
-  // spaces, measured and painted alike, so nothing after them is lost.
-  const std::string variant =
-      "Save\xC2\x9C"
-      "Copy Now";
-  EXPECT_EQ(measurer.measure(variant, titleFont).width,
-            measurer.measure("Save Copy Now", titleFont).width);
-  EXPECT_NEAR(paintTitle(variant).first, plain.horizontalAdvance(QStringLiteral("Save Copy Now")),
-              3);
-  EXPECT_NEAR(paintTitle("Two\nLines").first, plain.horizontalAdvance(QStringLiteral("Two Lines")),
-              3);
+  // Markup drawn as it reads; Qt would end a measured text at U+009C and break a drawn one at a
+  // newline: both are shown as spaces, measured and painted alike, so nothing after them is lost.
+  const std::pair<std::string, std::string> titles[] = {{"<b>Bold</b>", "<b>Bold</b>"},
+                                                        {"Save\u009CCopy Now", "Save Copy Now"},
+                                                        {"Two\nLines", "Two Lines"}};
+  for (const auto& [title, shown] : titles) {
+    EXPECT_NEAR(paintTitle(title).first, plain.horizontalAdvance(QString::fromStdString(shown)), 3)
+        << title;
+    EXPECT_EQ(measurer.measure(title, titleFont).width, measurer.measure(shown, titleFont).width);
+  }
+  EXPECT_GT(paintTitle("<b>Bold</b>").first, bold.horizontalAdvance(QStringLiteral("Bold")) + 20)
+      << "drawn as rich text";
 
   // Too long: cut, ending in "…", using the room it has.
   const auto [cutInk, cutWidth] = paintTitle(std::string(200, 'W'), {420, 300});
@@ -194,8 +186,8 @@ TEST(QtOverlayTextTest, TitlesArePlainTextNeverMarkupCutWithinTheirCell) {
 }
 
 // An override in another application's title would draw it reversed: titles draw in their
-// characters' own order.
-TEST(QtOverlayTextTest, TitlesDrawInTheirCharactersOwnOrder) {
+// characters' own order; emoji are drawn whole from the colour emoji face.
+TEST(QtOverlayTextTest, TitlesDrawInOwnOrderAndEmojiWhole) {
   QtTextMeasurer measurer;
   const auto xOf = [&](const QString& text, char16_t c) {
     for (const QGlyphRun& run : glyphRuns(text, measurer.font({}))) {
@@ -207,11 +199,8 @@ TEST(QtOverlayTextTest, TitlesDrawInTheirCharactersOwnOrder) {
   };
   EXPECT_LT(xOf(displayText("\u202Eab"), u'a'), xOf(displayText("\u202Eab"), u'b'));
   EXPECT_EQ(measurer.measure("\u202ESave", {}).width, measurer.measure("Save", {}).width);
-}
 
-TEST(QtOverlayTextTest, EmojiAreDrawnWholeFromTheColourEmojiFace) {
-  QtTextMeasurer measurer;
-  // A CJK face has a monochrome 🆕; a ZWJ family, a flag and a skin tone are one glyph each.
+  // Emoji: a CJK face has a monochrome 🆕; a ZWJ family, a flag and a skin tone are one glyph each.
   for (const char* emoji : {"🆕", "👨‍👩‍👧‍👦", "🇯🇵", "👍🏽"}) {
     const QList<QGlyphRun> runs = glyphRuns(QString::fromUtf8(emoji), measurer.font({}));
     ASSERT_EQ(runs.size(), 1) << emoji;

@@ -28,8 +28,7 @@
 namespace tavrine::qt {
 namespace {
 
-using doubles::editorRecords;
-using doubles::runEventLoopUntil;
+using namespace doubles;
 
 class QtPanelTest : public ::testing::Test {
  protected:

@@ -17,8 +17,7 @@
 namespace tavrine::qt {
 namespace {
 
-using doubles::runEventLoopUntil;
-using doubles::runPendingEvents;
+using namespace doubles;
 
 // The Qt timers the run loop has started, by interval in milliseconds.
 QList<QAbstractEventDispatcher::TimerInfo> registered(const QtRunLoop& loop) {

@@ -16,8 +16,7 @@
 namespace tavrine::qt {
 namespace {
 
-using doubles::editorRecords;
-using doubles::makeView;
+using namespace doubles;
 
 // Each node under `parent` as "role name | description", a list's rows indented under it,
 // checking that each knows its place in the tree.
