@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 
@@ -24,32 +25,18 @@ std::string errorOf(std::string_view text) {
   return error ? error->message : "parsed";
 }
 
+// fixtures/sheet-errors.txt: sheets, each with the first fault named or none.
 TEST(Sheet, NamesTheFileAndLineOfTheFirstFault) {
-  const std::pair<std::string, std::string> cases[] = {
-      {"aliases = [\"a\"]\n[[group]]\nheading = \"H\"\nshortcuts = [\n"
-       "  { titel = \"Back\", keys = \"Alt+Left\" },\n]\n",
-       "5: unknown key 'titel'"},
-      {"[[group]]\nheading = \"H\"\nshortcuts = [{ title = \"Back\" }]\n", "3: missing 'keys'"},
-      {"[[group]]\nheading = \"H\"\n\nshortcuts = [{ title = \"B\", keys = 5 }]\n",
-       "4: 'keys' must be a string or a list of strings"},
-      {"[[group]]\nshortcuts = []\n", "1: missing 'heading'"},
-      {"replace = \"yes\"\n", "1: 'replace' must be true or false"},
-      {"group = 3\n", "1: 'group' must be written [[group]]"},
-      {"[[group]]\nheading = \"H\"\nshortcuts = [\n{ title = \"B\", keys = [\"F1\", \"Ctrl+Foo\"] "
-       "},\n]",
-       "4: cannot read the keys \"Ctrl+Foo\""},
-      {"[\"a\" . 'b'.c.d.e.f.g.h.i]\n", "1: a key of more than 8 dotted parts"},
-      // Dots in strings and comments are no key's.
-      {R"(# a.b.c.d.e.f.g.h.i.j
-[[group]]
-heading = "a.b.c.d.e.f.g.h.i.j\""
-shortcuts = [{ title = '''x "" a.b.c.d.e.f.g.h.i.j''', keys = "Ctrl+." }])",
-       ""},
-      // Bad TOML: the parser's own words after the line.
-      {"aliases = [\"a\"]\n\nheading = \n", "3: "},
-      {std::string(kMaxSheetBytes + 1, '#'), "1: "},
-  };
-  for (const auto& [text, message] : cases) {
+  std::vector<std::pair<std::string, std::string>> cases;  // message, sheet
+  std::ifstream in(TAVRINE_FIXTURES "/sheet-errors.txt");
+  for (std::string line; std::getline(in, line);)
+    if (line.starts_with("==="))
+      cases.emplace_back(line.substr(std::min<std::size_t>(4, line.size())), "");
+    else if (!cases.empty())
+      cases.back().second += line + "\n";
+  EXPECT_EQ(cases.size(), 10u) << "cases read";
+  cases.emplace_back("1: ", std::string(kMaxSheetBytes + 1, '#'));
+  for (const auto& [message, text] : cases) {
     const std::string expected = message.empty() ? "parsed" : "/sheets/app.toml:" + message;
     const std::string got = errorOf(text);
     EXPECT_EQ(message.ends_with(": ") ? got.substr(0, expected.size()) : got, expected) << got;
