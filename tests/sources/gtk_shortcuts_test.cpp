@@ -148,11 +148,7 @@ TEST(GtkShortcutsSource, GivesAChordPerAcceleratorWithTheApplicationsChinese) {
     FrontApplication app;
     app.pid = ::getpid();
     app.isZH = isZH;
-    std::vector<std::string> out;
-    for (const auto& row : source.shortcuts(app))
-      out.push_back(row.menuPath() + "/" + row.title() + " " + row.menuPathZH() + "/" +
-                    row.titleZH() + " " + shortcutText(row.chord()) + " " + row.source());
-    return out;
+    return testing::shownRows(source, app);
   };
   const std::string gtk(GtkShortcutsSource::kName);
   const std::vector<std::string> english{
