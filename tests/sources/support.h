@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
-// What the readers' tests share: a file's bytes, and a bounded run of a parse.
+// What the readers' tests share: a file's bytes, a source's rows as text, and a bounded run of
+// a parse.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -11,8 +12,21 @@
 #include <functional>
 #include <iterator>
 #include <string>
+#include <vector>
+
+#include "sources/shortcut_source.h"
 
 namespace tavrine::testing {
+
+// "Menu/Title MenuZH/TitleZH shortcut source", one a row.
+inline std::vector<std::string> shownRows(const ShortcutSource& source,
+                                          const FrontApplication& app) {
+  std::vector<std::string> out;
+  for (const auto& row : source.shortcuts(app))
+    out.push_back(row.menuPath() + "/" + row.title() + " " + row.menuPathZH() + "/" +
+                  row.titleZH() + " " + shortcutText(row.chord()) + " " + row.source());
+  return out;
+}
 
 inline std::string readFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
