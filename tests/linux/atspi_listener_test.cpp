@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <chrono>
 #include <filesystem>
+#include <map>
 #include <optional>
 #include <string>
 #include <thread>
@@ -112,38 +113,27 @@ TEST(KeyFeedJoinTest, AKeySeenByBothFeedsCountsOnce) {
 }
 
 TEST(ActiveFrameTrackerTest, RecordedFocusChanges) {
-  const FrameRef main{":1.0", "/org/a11y/atspi/accessible/127"};
-  const FrameRef dialog{":1.0", "/org/a11y/atspi/accessible/452"};
-  const FrameRef qt{":1.6", "/org/a11y/atspi/accessible/2"};
+  const std::map<std::string, std::optional<FrameRef>> frames = {
+      {"main", FrameRef{":1.0", "/org/a11y/atspi/accessible/127"}},
+      {"dialog", FrameRef{":1.0", "/org/a11y/atspi/accessible/452"}},
+      {"qt", FrameRef{":1.6", "/org/a11y/atspi/accessible/2"}},
+      {"none", std::nullopt}};
   ActiveFrameTracker t;
-  EXPECT_EQ(t.active(), std::nullopt);
-  EXPECT_TRUE(t.activated(main));
-  // mousepad opens its file dialog, and closes it.
-  EXPECT_TRUE(t.deactivated(main));
-  EXPECT_TRUE(t.activated(dialog));
-  EXPECT_TRUE(t.deactivated(dialog));
-  EXPECT_EQ(t.active(), std::nullopt);  // until the main window is active again
-  EXPECT_TRUE(t.activated(main));
-  // Another application: its activate may come before the old frame's deactivate.
-  EXPECT_TRUE(t.activated(qt));
-  EXPECT_FALSE(t.deactivated(main));
-  EXPECT_EQ(t.active(), qt);
-  EXPECT_FALSE(t.applicationGone(":1.0"));
-  // An application without accessibility takes the keyboard: nothing is in front.
-  EXPECT_TRUE(t.deactivated(qt));
-  EXPECT_EQ(t.active(), std::nullopt);
-  EXPECT_TRUE(t.activated(qt));
-  // mousepad is clicked: Qt announces its frame losing the keyboard as activate, deactivate.
-  EXPECT_TRUE(t.activated(main));
-  EXPECT_TRUE(t.activated(qt));
-  EXPECT_TRUE(t.deactivated(qt));
-  EXPECT_EQ(t.active(), main);
-  // And back: Qt announces its activation twice.
-  EXPECT_TRUE(t.deactivated(main));
-  EXPECT_TRUE(t.activated(qt));
-  EXPECT_FALSE(t.activated(qt));
-  EXPECT_TRUE(t.applicationGone(":1.6"));
-  EXPECT_EQ(t.active(), std::nullopt);
+  int line = 0;
+  for (const auto& row : doubles::fixtureRows("focus_changes.tsv")) {
+    ASSERT_EQ(row.size(), 3u);
+    ++line;
+    const std::string& event = row[0];
+    if (event == "active") {
+      EXPECT_EQ(t.active(), frames.at(row[2])) << "line " << line;
+      continue;
+    }
+    const bool changed = event == "gone"        ? t.applicationGone(row[1])
+                         : event == "activated" ? t.activated(*frames.at(row[1]))
+                                                : t.deactivated(*frames.at(row[1]));
+    EXPECT_EQ(changed, row[2] == "yes") << "line " << line << ": " << event << " " << row[1];
+  }
+  EXPECT_EQ(line, 23);
 }
 
 TEST(ActiveFrameTrackerTest, AScanCountsOnlyWhenNoEventCameDuringIt) {
