@@ -131,7 +131,7 @@ TEST_F(DesktopEntryTest, TheWorkspaceNamesTheApplicationByItsEntryWithoutWaiting
   EXPECT_TRUE(after->localizedName == "Mousepad" && after->localizedNameZH == "Mousepad 编辑器");
 }
 
-TEST(DesktopEntryFoldersTest, DataHomeFirstThenEachDataDirOnce) {
+TEST(DesktopEntryFoldersTest, DataHomeFirstThenEachDataDirOnceForTheDesktopNamedFirst) {
   using Folders = std::vector<fs::path>;
   EXPECT_EQ(applicationFolders(nullptr, "", "/home/u"),
             (Folders{"/home/u/.local/share/applications", "/usr/local/share/applications",
@@ -141,9 +141,8 @@ TEST(DesktopEntryFoldersTest, DataHomeFirstThenEachDataDirOnce) {
   // The session's folders are read once for every holder: one thread, one copy of the entries.
   const auto entries = sessionDesktopEntries();
   EXPECT_EQ(sessionDesktopEntries(), entries);
-}
 
-TEST(DesktopEnvironmentTest, TheFirstKnownNameInTheListDecides) {
+  // The desktop: the first name in XDG_CURRENT_DESKTOP's list known here.
   const auto cases = doubles::fixtureRows("current_desktops.tsv");
   ASSERT_EQ(cases.size(), 10u);
   for (const auto& c : cases) {

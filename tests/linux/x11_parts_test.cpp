@@ -180,10 +180,8 @@ TEST(NetWmIconTest, ChoosesTheSizeNearest64FromWhatIsIntact) {
     EXPECT_EQ(icon->pixels.front(), 0xFF000000U | static_cast<std::uint32_t>(icon->width))
         << c.name;
   }
-}
-
-TEST(NetWmIconTest, KeepsOnlyTheLow32BitsOfEachLong) {
-  // On 64-bit Xlib a cardinal arrives in a long, its high half sign-extended or garbage.
+  // On 64-bit Xlib a cardinal arrives in a long, its high half sign-extended or garbage: only
+  // the low 32 bits count.
   std::vector<unsigned long> data = {0xDEAD000000000002UL, 0xBEEF000000000001UL,
                                      0xFFFFFFFF80FF0000UL, 0x12345678'00FF00FFUL};
   const std::optional<ArgbIcon> icon = chooseNetWmIcon(data);
