@@ -84,22 +84,15 @@ TEST(KeystrokeTrackerTest, HearsEveryKeyUnderCtrlAndOnlyModifiersOtherwise) {
 TEST(KeyFeedJoinTest, AKeySeenByBothFeedsCountsOnce) {
   keys::FeedJoin join;
   const auto t = keys::FeedJoin::Clock::now();
-  EXPECT_TRUE(join.admit(0, true, kCmd, t));          // X11: Ctrl down
-  EXPECT_FALSE(join.admit(1, true, kCmd, t + 2ms));   // the registry: the same Ctrl
-  EXPECT_TRUE(join.admit(1, false, kCmd, t + 5ms));   // the registry: O
-  EXPECT_FALSE(join.admit(0, false, kCmd, t + 6ms));  // X11: the same O
-  EXPECT_TRUE(join.admit(0, false, kCmd, t + 7ms));   // X11: another key
-  EXPECT_TRUE(join.admit(0, true, 0, t + 8ms));       // X11: Ctrl up
-  EXPECT_TRUE(join.admit(1, true, kCmd, t + 9ms));    // late: not what was passed on last
-  EXPECT_TRUE(join.admit(0, true, kCmd, t + 200ms));  // a new press, long after
-  // Three feeds (X11, the registry, GNOME Shell) on one key: passed on once.
-  const auto u = t + 1s;
-  EXPECT_TRUE(join.admit(2, true, kCmd, u));
-  EXPECT_FALSE(join.admit(1, true, kCmd, u + 3ms));
-  EXPECT_FALSE(join.admit(0, true, kCmd, u + 4ms));
-  EXPECT_TRUE(join.admit(2, false, kCmd, u + 5ms));  // GNOME Shell: O
-  EXPECT_FALSE(join.admit(1, false, kCmd, u + 6ms));
-  EXPECT_TRUE(join.admit(2, false, kCmd, u + 7ms));  // GNOME Shell: the next key
+  const auto rows = doubles::fixtureRows("feed_join.tsv");
+  ASSERT_EQ(rows.size(), 14u);
+  for (const auto& r : rows) {
+    ASSERT_EQ(r.size(), 5u);
+    EXPECT_EQ(join.admit(std::stoi(r[0]), r[1] == "flags", doubles::flagsNamed(r[2]),
+                         t + std::chrono::milliseconds(std::stoi(r[3]))),
+              r[4] == "yes")
+        << r[0] << " " << r[1] << " at " << r[3] << " ms";
+  }
 }
 
 TEST(ActiveFrameTrackerTest, RecordedFocusChanges) {
