@@ -12,6 +12,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <optional>
+#include <sstream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -190,39 +191,34 @@ TEST_F(XServerTest, TheWorkspaceFindsTheFrontmostApplicationInRealWindowsOrAcces
   x.destroyWindow(editor);
 }
 
-// A chord is typed with the keys of the layout in use (Z sits elsewhere on a German keyboard, a
-// French digit needs Shift, "@" AltGr there), and a key the layout lacks is refused, never
-// replaced. Keycodes of evdev, pressed in this order and released in reverse: 37 Ctrl, 50 Shift,
-// 64 Alt, 92 AltGr, then the key.
+// A chord is typed with the keys of the layout in use, and a key the layout lacks is refused.
 TEST_F(XServerTest, TypesChordsWithTheLayoutsKeysOnlyIntoTheWindowWithTheKeyboard) {
   x11::X11KeySender keys;
-  const auto typed = [](std::vector<unsigned> order) {
-    std::vector<x11::KeyEvent> events;
-    for (unsigned key : order)
-      events.emplace_back(key, true);
-    for (auto key = order.rbegin(); key != order.rend(); ++key)
-      events.emplace_back(*key, false);
-    return std::optional(events);
-  };
-  constexpr unsigned kCtrl = KeyChord::kPrimary;
-  const struct {
-    const char* layout;
-    KeyChord chord;
-    std::optional<std::vector<x11::KeyEvent>> events;
-  } cases[] = {
-      {"us", KeyChord::make(kCtrl, "Z"), typed({37, 52})},
-      {"us", KeyChord::make(kCtrl | KeyChord::kShift, "Z"), typed({50, 37, 52})},
-      {"us", KeyChord::make(kCtrl, "+"), typed({50, 37, 21})},
-      {"us", KeyChord::make(KeyChord::kAlt, *functionKey(4)), typed({64, 70})},
-      {"us", KeyChord::make(kCtrl, "SS"), std::nullopt},
-      {"de", KeyChord::make(kCtrl, "Z"), typed({37, 29})},
-      {"de", KeyChord::make(kCtrl, "@"), typed({37, 92, 24})},
-      {"fr", KeyChord::make(kCtrl, "1"), typed({50, 37, 10})},
-      {"ru", KeyChord::make(kCtrl, "Z"), std::nullopt},
-  };
+  const auto cases = doubles::fixtureRows("x_chords.tsv");
+  ASSERT_EQ(cases.size(), 9u);
   for (const auto& c : cases) {
-    ASSERT_EQ(std::system(("setxkbmap -rules evdev -layout " + std::string(c.layout)).c_str()), 0);
-    EXPECT_EQ(keys.eventsFor(c.chord), c.events) << c.layout << ' ' << shortcutText(c.chord);
+    ASSERT_EQ(c.size(), 4u);
+    unsigned mods = 0;
+    for (const auto& [name, bit] : {std::pair{"primary", KeyChord::kPrimary},
+                                    {"shift", KeyChord::kShift},
+                                    {"alt", KeyChord::kAlt}})
+      mods |= c[1].find(name) != std::string::npos ? bit : 0U;
+    const KeyChord chord =
+        c[2] == "F4" ? KeyChord::make(mods, *functionKey(4)) : KeyChord::make(mods, c[2]);
+    std::optional<std::vector<x11::KeyEvent>> events;
+    if (c[3] != "refused") {
+      std::vector<unsigned> order;
+      std::istringstream codes(c[3]);
+      for (unsigned code; codes >> code;)
+        order.push_back(code);
+      events.emplace();
+      for (unsigned key : order)
+        events->emplace_back(key, true);
+      for (auto key = order.rbegin(); key != order.rend(); ++key)
+        events->emplace_back(*key, false);
+    }
+    ASSERT_EQ(std::system(("setxkbmap -rules evdev -layout " + c[0]).c_str()), 0);
+    EXPECT_EQ(keys.eventsFor(chord), events) << c[0] << ' ' << c[1] << ' ' << c[2];
   }
   ASSERT_EQ(std::system("setxkbmap -rules evdev -layout us"), 0);
 
