@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <chrono>
 #include <filesystem>
+#include <map>
 #include <optional>
 #include <string>
 #include <thread>
@@ -21,6 +22,7 @@
 #include "backends/linux/dbus/bus_connection.h"
 #include "backends/linux/key_source.h"
 #include "bus_peer.h"
+#include "fixture_table.h"
 #include "test_servers.h"
 
 #ifdef __SANITIZE_ADDRESS__
@@ -38,60 +40,32 @@ constexpr auto kPress = KeystrokeEvent::Type::press;
 constexpr auto kRelease = KeystrokeEvent::Type::release;
 constexpr modifier::Flags kCmd = modifier::kPrimary;
 
-const KeystrokeEvent kCtrlDown{kPress, 0xffe3, 37, 0, "Control_L"};  // GTK and Qt alike
-const KeystrokeEvent kCtrlUpGtk{kRelease, 0xffe3, 37, 0x4, "Control_L"};
-const KeystrokeEvent kCtrlUpQt{kRelease, 0xffe3, 37, 0, "Control_L"};
-
 TEST(KeystrokeTrackerTest, RecordedSequences) {
-  const struct {
-    const char* name;
-    std::vector<std::pair<KeystrokeEvent, Outcome>> steps;
-  } cases[] = {
-      {"GTK: Ctrl alone, the release carrying the mask before it",
-       {{kCtrlDown, {Kind::flagsChanged, kCmd}}, {kCtrlUpGtk, {Kind::flagsChanged, 0}}}},
-      {"GTK: Ctrl+O, the O let go after Ctrl",
-       {{kCtrlDown, {Kind::flagsChanged, kCmd}},
-        {{kPress, 'o', 32, 0x4, "o"}, {Kind::keyDown, kCmd}},
-        {kCtrlUpGtk, {Kind::flagsChanged, 0}},
-        {{kRelease, 'o', 32, 0, "o"}, {}}}},
-      {"Qt: Ctrl alone, mask 0 throughout",
-       {{kCtrlDown, {Kind::flagsChanged, kCmd}}, {kCtrlUpQt, {Kind::flagsChanged, 0}}}},
-      {"Qt: Ctrl+N fires a shortcut, only the N release arrives",
-       {{kCtrlDown, {Kind::flagsChanged, kCmd}},
-        {{kRelease, 'n', 57, 0, "n"}, {Kind::keyDown, kCmd}},
-        {kCtrlUpQt, {Kind::flagsChanged, 0}}}},
-      {"Qt: typing counts each key once",
-       {{{kPress, 'a', 38, 0, "a"}, {Kind::keyDown, 0}}, {{kRelease, 'a', 38, 0, "a"}, {}}}},
-      {"A key let go while Ctrl goes down is no shortcut",
-       {{{kPress, 's', 39, 0, "s"}, {Kind::keyDown, 0}},
-        {kCtrlDown, {Kind::flagsChanged, kCmd}},
-        {{kRelease, 'S', 39, 0x4, "S"}, {}}}},
-      {"Qt names the right Ctrl Control_L; the keysym tells them apart",
-       {{kCtrlDown, {Kind::flagsChanged, kCmd}},
-        {{kPress, 0xffe4, 105, 0, "Control_L"}, {Kind::flagsChanged, kCmd}},
-        {kCtrlUpQt, {Kind::flagsChanged, kCmd}},
-        {{kRelease, 0xffe4, 105, 0, "Control_L"}, {Kind::flagsChanged, 0}}}},
-      {"A repeated Ctrl press changes nothing",
-       {{kCtrlDown, {Kind::flagsChanged, kCmd}}, {kCtrlDown, {}}}},
-      {"Shift joins and leaves",
-       {{kCtrlDown, {Kind::flagsChanged, kCmd}},
-        {{kPress, 0xffe1, 50, 0x4, "Shift_L"}, {Kind::flagsChanged, kCmd | modifier::kShift}},
-        {{kRelease, 0xffe1, 50, 0x5, "Shift_L"}, {Kind::flagsChanged, kCmd}}}},
-      {"GTK: Caps Lock locked beside Ctrl",
-       {{{kPress, 0xffe3, 37, 0x2, "Control_L"},
-         {Kind::flagsChanged, kCmd | modifier::kCapsLock}}}},
-      {"Without a keysym the key's name decides",
-       {{{kPress, 0, 0, 0, "Control_R"}, {Kind::flagsChanged, kCmd}},
-        {{kPress, 0, 0, 0, "Super_L"}, {Kind::flagsChanged, kCmd | modifier::kControl}}}},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.name);
-    KeystrokeTracker tracker;
-    for (std::size_t i = 0; i < c.steps.size(); ++i) {
-      SCOPED_TRACE(i);
-      EXPECT_EQ(tracker.handle(c.steps[i].first), c.steps[i].second);
+  std::optional<KeystrokeTracker> tracker;
+  std::string name;
+  int events = 0;
+  for (const auto& row : doubles::fixtureRows("keystrokes.tsv")) {
+    if (row[0] == "case") {
+      tracker.emplace();
+      name = row.at(1);
+      continue;
     }
+    ASSERT_TRUE(row.size() == 7 && tracker) << row[0];
+    const auto number = [&](int field) {
+      return row[field].empty() ? 0 : std::stoul(row[field], nullptr, 0);
+    };
+    const KeystrokeEvent event{
+        row[0] == "press" ? kPress : kRelease, static_cast<std::int32_t>(number(1)),
+        static_cast<std::uint32_t>(number(2)), static_cast<std::uint32_t>(number(3)), row[4]};
+    const Kind kind = row[5] == "flags" ? Kind::flagsChanged
+                      : row[5] == "key" ? Kind::keyDown
+                                        : Kind::none;
+    ++events;
+    EXPECT_EQ(row[0] == "focus" ? tracker->focusChanged() : tracker->handle(event),
+              (Outcome{kind, doubles::flagsNamed(row[6])}))
+        << name << ", event " << events;
   }
+  EXPECT_EQ(events, 33);
 }
 
 // As the registry matches: the mask equal, the key in the set (an empty set is every key).
@@ -107,71 +81,42 @@ TEST(KeystrokeTrackerTest, HearsEveryKeyUnderCtrlAndOnlyModifiersOtherwise) {
   }
 }
 
-TEST(KeystrokeTrackerTest, KeysHeldWhenTheKeyboardLeavesCountAsReleased) {
-  KeystrokeTracker tracker;
-  EXPECT_EQ(tracker.focusChanged(), Outcome{});
-  tracker.handle(kCtrlDown);
-  tracker.handle({kPress, 'o', 32, 0x4, "o"});
-  EXPECT_EQ(tracker.focusChanged(), (Outcome{Kind::flagsChanged, 0}));
-  EXPECT_EQ(tracker.flags(), 0u);
-  // The O comes up in the next application: its press went to the last one.
-  EXPECT_EQ(tracker.handle({kRelease, 'o', 32, 0, "o"}), (Outcome{Kind::keyDown, 0}));
-}
-
 TEST(KeyFeedJoinTest, AKeySeenByBothFeedsCountsOnce) {
   keys::FeedJoin join;
   const auto t = keys::FeedJoin::Clock::now();
-  EXPECT_TRUE(join.admit(0, true, kCmd, t));          // X11: Ctrl down
-  EXPECT_FALSE(join.admit(1, true, kCmd, t + 2ms));   // the registry: the same Ctrl
-  EXPECT_TRUE(join.admit(1, false, kCmd, t + 5ms));   // the registry: O
-  EXPECT_FALSE(join.admit(0, false, kCmd, t + 6ms));  // X11: the same O
-  EXPECT_TRUE(join.admit(0, false, kCmd, t + 7ms));   // X11: another key
-  EXPECT_TRUE(join.admit(0, true, 0, t + 8ms));       // X11: Ctrl up
-  EXPECT_TRUE(join.admit(1, true, kCmd, t + 9ms));    // late: not what was passed on last
-  EXPECT_TRUE(join.admit(0, true, kCmd, t + 200ms));  // a new press, long after
-  // Three feeds (X11, the registry, GNOME Shell) on one key: passed on once.
-  const auto u = t + 1s;
-  EXPECT_TRUE(join.admit(2, true, kCmd, u));
-  EXPECT_FALSE(join.admit(1, true, kCmd, u + 3ms));
-  EXPECT_FALSE(join.admit(0, true, kCmd, u + 4ms));
-  EXPECT_TRUE(join.admit(2, false, kCmd, u + 5ms));  // GNOME Shell: O
-  EXPECT_FALSE(join.admit(1, false, kCmd, u + 6ms));
-  EXPECT_TRUE(join.admit(2, false, kCmd, u + 7ms));  // GNOME Shell: the next key
+  const auto rows = doubles::fixtureRows("feed_join.tsv");
+  ASSERT_EQ(rows.size(), 14u);
+  for (const auto& r : rows) {
+    ASSERT_EQ(r.size(), 5u);
+    EXPECT_EQ(join.admit(std::stoi(r[0]), r[1] == "flags", doubles::flagsNamed(r[2]),
+                         t + std::chrono::milliseconds(std::stoi(r[3]))),
+              r[4] == "yes")
+        << r[0] << " " << r[1] << " at " << r[3] << " ms";
+  }
 }
 
 TEST(ActiveFrameTrackerTest, RecordedFocusChanges) {
-  const FrameRef main{":1.0", "/org/a11y/atspi/accessible/127"};
-  const FrameRef dialog{":1.0", "/org/a11y/atspi/accessible/452"};
-  const FrameRef qt{":1.6", "/org/a11y/atspi/accessible/2"};
+  const std::map<std::string, std::optional<FrameRef>> frames = {
+      {"main", FrameRef{":1.0", "/org/a11y/atspi/accessible/127"}},
+      {"dialog", FrameRef{":1.0", "/org/a11y/atspi/accessible/452"}},
+      {"qt", FrameRef{":1.6", "/org/a11y/atspi/accessible/2"}},
+      {"none", std::nullopt}};
   ActiveFrameTracker t;
-  EXPECT_EQ(t.active(), std::nullopt);
-  EXPECT_TRUE(t.activated(main));
-  // mousepad opens its file dialog, and closes it.
-  EXPECT_TRUE(t.deactivated(main));
-  EXPECT_TRUE(t.activated(dialog));
-  EXPECT_TRUE(t.deactivated(dialog));
-  EXPECT_EQ(t.active(), std::nullopt);  // until the main window is active again
-  EXPECT_TRUE(t.activated(main));
-  // Another application: its activate may come before the old frame's deactivate.
-  EXPECT_TRUE(t.activated(qt));
-  EXPECT_FALSE(t.deactivated(main));
-  EXPECT_EQ(t.active(), qt);
-  EXPECT_FALSE(t.applicationGone(":1.0"));
-  // An application without accessibility takes the keyboard: nothing is in front.
-  EXPECT_TRUE(t.deactivated(qt));
-  EXPECT_EQ(t.active(), std::nullopt);
-  EXPECT_TRUE(t.activated(qt));
-  // mousepad is clicked: Qt announces its frame losing the keyboard as activate, deactivate.
-  EXPECT_TRUE(t.activated(main));
-  EXPECT_TRUE(t.activated(qt));
-  EXPECT_TRUE(t.deactivated(qt));
-  EXPECT_EQ(t.active(), main);
-  // And back: Qt announces its activation twice.
-  EXPECT_TRUE(t.deactivated(main));
-  EXPECT_TRUE(t.activated(qt));
-  EXPECT_FALSE(t.activated(qt));
-  EXPECT_TRUE(t.applicationGone(":1.6"));
-  EXPECT_EQ(t.active(), std::nullopt);
+  int line = 0;
+  for (const auto& row : doubles::fixtureRows("focus_changes.tsv")) {
+    ASSERT_EQ(row.size(), 3u);
+    ++line;
+    const std::string& event = row[0];
+    if (event == "active") {
+      EXPECT_EQ(t.active(), frames.at(row[2])) << "line " << line;
+      continue;
+    }
+    const bool changed = event == "gone"        ? t.applicationGone(row[1])
+                         : event == "activated" ? t.activated(*frames.at(row[1]))
+                                                : t.deactivated(*frames.at(row[1]));
+    EXPECT_EQ(changed, row[2] == "yes") << "line " << line << ": " << event << " " << row[1];
+  }
+  EXPECT_EQ(line, 23);
 }
 
 TEST(ActiveFrameTrackerTest, AScanCountsOnlyWhenNoEventCameDuringIt) {

@@ -10,9 +10,9 @@
 #include <fstream>
 #include <memory>
 #include <string>
-#include <utility>
 #include <vector>
 
+#include "fixture_table.h"
 #include "support/fake_platform.h"
 
 namespace tavrine::xdg {
@@ -65,26 +65,13 @@ class DesktopEntryTest : public ::testing::Test {
 };
 
 TEST_F(DesktopEntryTest, TheEntryThatStartsTheProgramElseTheNamedOneGivesTheIcon) {
-  struct Case {
-    std::string executable, name, icon;
-  };
-  const std::vector<Case> cases = {
-      {"mousepad", "mousepad", "org.xfce.mousepad"},
-      {"other-program", "x", ""},  // an action's Exec= is not the entry's
-      {"", "fooapp", "/opt/foo/foo app.png"},
-      {"foo-launcher", "", "/opt/foo/foo app.png"},  // env skipped, quotes and \s kept together
-      {"env", "x", ""},                              // env alone starts nothing
-      {"linked", "x", ""},                           // a link is no application
-      {"", "KDE-Kate", "kate"},                      // a subfolder joins the id
-      {"viewer", "org.example.Viewer", ""},          // hidden by the user's entry
-      {"vim", "vim", ""},                            // the terminal is in front, not vim
-      {"noentry", "noentry", ""},
-      {"edit", "editor", "edit-icon"},  // the program (TryExec=) before the name
-      {"edit", "editpreview", "preview-icon"}};
   const std::vector<DesktopEntry> entries = readApplications(folders_);
-  for (const Case& c : cases) {
-    const DesktopEntry* entry = findApplication(entries, c.executable, c.name);
-    EXPECT_EQ(entry != nullptr ? entry->icon : "", c.icon) << c.executable << " " << c.name;
+  const auto cases = doubles::fixtureRows("desktop_lookups.tsv");
+  ASSERT_EQ(cases.size(), 12u);
+  for (const auto& c : cases) {
+    ASSERT_EQ(c.size(), 3u);
+    const DesktopEntry* entry = findApplication(entries, c[0], c[1]);
+    EXPECT_EQ(entry != nullptr ? entry->icon : "", c[2]) << c[0] << " " << c[1];
   }
 }
 
@@ -144,7 +131,7 @@ TEST_F(DesktopEntryTest, TheWorkspaceNamesTheApplicationByItsEntryWithoutWaiting
   EXPECT_TRUE(after->localizedName == "Mousepad" && after->localizedNameZH == "Mousepad 编辑器");
 }
 
-TEST(DesktopEntryFoldersTest, DataHomeFirstThenEachDataDirOnce) {
+TEST(DesktopEntryFoldersTest, DataHomeFirstThenEachDataDirOnceForTheDesktopNamedFirst) {
   using Folders = std::vector<fs::path>;
   EXPECT_EQ(applicationFolders(nullptr, "", "/home/u"),
             (Folders{"/home/u/.local/share/applications", "/usr/local/share/applications",
@@ -154,22 +141,18 @@ TEST(DesktopEntryFoldersTest, DataHomeFirstThenEachDataDirOnce) {
   // The session's folders are read once for every holder: one thread, one copy of the entries.
   const auto entries = sessionDesktopEntries();
   EXPECT_EQ(sessionDesktopEntries(), entries);
-}
 
-TEST(DesktopEnvironmentTest, TheFirstKnownNameInTheListDecides) {
-  const std::vector<std::pair<std::string, Desktop>> cases = {
-      {"GNOME-Classic:GNOME", Desktop::gnome},
-      {"gnome", Desktop::gnome},
-      {"KDE", Desktop::kde},
-      {"XFCE", Desktop::xfce},
-      {"KDE:GNOME", Desktop::kde},
-      {"MATE", Desktop::otherLinux},
-      {"GNOMEX", Desktop::otherLinux},
-      {"X-GNOME", Desktop::otherLinux},
-      {":::", Desktop::otherLinux},
-      {"", Desktop::otherLinux}};
-  for (const auto& [value, desktop] : cases)
-    EXPECT_EQ(desktopFromCurrentDesktop(value), desktop) << value;
+  // The desktop: the first name in XDG_CURRENT_DESKTOP's list known here.
+  const auto cases = doubles::fixtureRows("current_desktops.tsv");
+  ASSERT_EQ(cases.size(), 10u);
+  for (const auto& c : cases) {
+    ASSERT_EQ(c.size(), 2u);
+    const Desktop expected = c[1] == "gnome"  ? Desktop::gnome
+                             : c[1] == "kde"  ? Desktop::kde
+                             : c[1] == "xfce" ? Desktop::xfce
+                                              : Desktop::otherLinux;
+    EXPECT_EQ(desktopFromCurrentDesktop(c[0]), expected) << c[0];
+  }
 }
 
 }  // namespace

@@ -24,13 +24,11 @@ TEST(ListCommandTest, ArgumentsGiveOptionsOrAMessageNamingTheFault) {
   EXPECT_EQ(runListCommand({"4194304"}), 2);
 }
 
-TEST(ListCommandTest, ARowsShortcutsAreWrittenOnOneLine) {
+// A row's shortcuts on one line; JSON and terminal text escaped, never broken or obeyed.
+TEST(ListCommandTest, OutputIsOneLineARowAndEscaped) {
   EXPECT_EQ(
       listedKeys({KeyChord::make(KeyChord::kPrimary, "G"), KeyChord::make(0, *functionKey(3))}),
       "Ctrl+G / F3");
-}
-
-TEST(ListCommandTest, JsonStringsEscapeQuotesBackslashesAndControlsAndStayUnicode) {
   EXPECT_EQ(jsonString(std::string("\"C:\\d\"\n\t\r\x1f\0 打开 🙂", 23)),
             R"("\"C:\\d\"\n\t\u000d\u001f\u0000 打开 🙂")");
   // Ill-formed bytes (a program's path can hold any) become U+FFFD, never broken JSON.
@@ -38,9 +36,6 @@ TEST(ListCommandTest, JsonStringsEscapeQuotesBackslashesAndControlsAndStayUnicod
                        "b\xe6\x89"
                        "c"),
             "\"a\uFFFDb\uFFFDc\"");
-}
-
-TEST(ListCommandTest, TerminalTextShowsControlsInsteadOfSendingThem) {
   // A title that would clear the screen, set the window's title or start a C1 sequence.
   EXPECT_EQ(terminalText("a\x1b[2J\x1b]0;x\x07\n\t\x7f\xc2\x9b"
                          "1m \"q\" \\ 打开\xff"),

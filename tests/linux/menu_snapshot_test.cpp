@@ -66,12 +66,9 @@ TEST(MenuSnapshotTest, RecordedReadsGiveTheRecordsOfAPyatspiWalk) {
     EXPECT_GT(ours.size(), 10u);
     EXPECT_EQ(ours, theirs);
   }
-}
-
-TEST(MenuSnapshotTest, GtkNamesLoseTheirSpacesAndSubmenusFollowTheirItem) {
+  // GTK's names lose their spaces, and submenus follow their item.
   const std::vector<Record> got = records(fixture("mousepad.replies"));
   const auto at = std::find(got.begin(), got.end(), Record{"Edit", "Paste Special", "S;<ALT>E:S;"});
-  ASSERT_NE(at, got.end());
   ASSERT_GE(got.end() - at, 3);
   EXPECT_EQ(at[1], (Record{"Edit", "Paste from History", "H;<ALT>E:S:H;"}));
   EXPECT_EQ(at[2], (Record{"Edit", "Paste as Column", "C;<ALT>E:S:C;"}));

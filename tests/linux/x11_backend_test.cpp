@@ -12,6 +12,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <optional>
+#include <sstream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -22,6 +23,7 @@
 #include "backends/linux/x11/modifiers.h"
 #include "backends/linux/x11/window_effects.h"
 #include "backends/linux/x11/workspace.h"
+#include "fixture_table.h"
 #include "programs/linux/qt_x11_backdrop.h"
 #include "programs/linux/qt_x11_event_monitor.h"
 #include "shell/qt/qt_image.h"
@@ -38,7 +40,6 @@ using doubles::runEventLoopUntil;
 using Seen = std::pair<EventMask, modifier::Flags>;
 
 constexpr modifier::Flags kCmd = modifier::kPrimary;
-constexpr modifier::Flags kCaps = modifier::kCapsLock;
 constexpr EventMask kFlags = kEventMaskFlagsChanged;
 constexpr EventMask kKey = kEventMaskKeyDown;
 
@@ -65,46 +66,28 @@ TEST_F(XServerTest, GlobalMonitorsNeedTrustThenSeeEveryKeyWithTheStateAfterIt) {
         mask, [&seen, mask](const Event& e) { seen.emplace_back(mask, e.modifierFlags()); }));
   }
 
-  // Each step: a key, what the monitors see, and the live state afterwards.
-  const struct {
-    const char* keysym;
-    bool press;
+  const auto steps = doubles::fixtureRows("x_keys.tsv");
+  ASSERT_EQ(steps.size(), 14u);
+  for (const auto& step : steps) {
+    ASSERT_EQ(step.size(), 4u);
+    const std::string what = step[0] + " " + step[1];
     std::vector<Seen> expected;
-    modifier::Flags live;
-  } steps[] = {
-      {"Control_L", true, {{kFlags, kCmd}}, kCmd},
-      {"a", true, {{kKey, kCmd}}, kCmd},
-      {"a", false, {}, kCmd},
-      {"Shift_L", true, {{kFlags, kCmd | modifier::kShift}}, kCmd | modifier::kShift},
-      {"Shift_L", false, {{kFlags, kCmd}}, kCmd},
-      {"Control_L", false, {{kFlags, 0}}, 0},
-      // Num Lock on: the server's state carries Mod2, the word does not.
-      {"Num_Lock", true, {{kKey, 0}}, 0},
-      {"Num_Lock", false, {}, 0},
-      {"Control_L", true, {{kFlags, kCmd}}, kCmd},
-      {"Control_L", false, {{kFlags, 0}}, 0},
-      {"Caps_Lock", true, {{kFlags, kCaps}}, kCaps},
-      {"Caps_Lock", false, {{kFlags, kCaps}}, kCaps},
-      {"Caps_Lock", true, {{kFlags, kCaps}}, kCaps},
-      {"Caps_Lock", false, {{kFlags, 0}}, 0},
-  };
-  for (std::size_t i = 0; i < std::size(steps); ++i) {
-    const auto& step = steps[i];
-    seen.clear();
-    x.key(step.keysym, step.press);
-    ASSERT_TRUE(step.expected.empty() || runEventLoopUntil([&] { return !seen.empty(); }))
-        << "step " << i << ": " << step.keysym;
-    // Then the loop runs on, so that anything more (there should be nothing) arrives.
-    runEventLoopUntil([] { return false; }, step.expected.empty() ? 50ms : 20ms);
-    EXPECT_EQ(seen, step.expected) << "step " << i << ": " << step.keysym;
-    EXPECT_EQ(workspace.modifierFlags(), step.live) << "step " << i << ": " << step.keysym;
-    if (i == 8) {
-      EXPECT_TRUE(x.serverModifiers() & x11::xmask::kMod2) << "Num Lock is on";
+    if (!step[2].empty()) {
+      const std::size_t colon = step[2].find(':');
+      expected.emplace_back(step[2].starts_with("key") ? kKey : kFlags,
+                            doubles::flagsNamed(step[2].substr(colon + 1)));
     }
+    seen.clear();
+    x.key(step[0].c_str(), step[1] == "press");
+    ASSERT_TRUE(expected.empty() || runEventLoopUntil([&] { return !seen.empty(); })) << what;
+    // Then the loop runs on, so that anything more (there should be nothing) arrives.
+    runEventLoopUntil([] { return false; }, expected.empty() ? 50ms : 20ms);
+    EXPECT_EQ(seen, expected) << what;
+    EXPECT_EQ(workspace.modifierFlags(), doubles::flagsNamed(step[3])) << what;
   }
 }
 
-TEST_F(XServerTest, TheWorkspaceFindsTheFrontmostApplicationInRealWindows) {
+TEST_F(XServerTest, TheWorkspaceFindsTheFrontmostApplicationInRealWindowsOrAccessibleFrames) {
   int made = 0;
   x11::X11Workspace workspace([&made](const x11::ArgbIcon& icon) {
     ++made;
@@ -163,50 +146,84 @@ TEST_F(XServerTest, TheWorkspaceFindsTheFrontmostApplicationInRealWindows) {
   EXPECT_EQ(workspace.frontmostApplication().value_or(RunningApplication{}).localizedName,
             "Editor");
 
+  // Under Wayland the active accessible frame is in front.
+  std::optional<atspi::AtspiListener::ActiveApplication> active;
+  std::vector<std::pair<std::int32_t, std::string>> iconsAsked;
+  const auto entryIcon = std::make_shared<qt::QtImage>(QIcon());
+  wayland::AccessibleWorkspace accessible(
+      [&] { return active; }, [] { return kCmd; }, workspace,
+      [&](std::int32_t pid, const std::string& name) -> ImageRef {
+        iconsAsked.emplace_back(pid, name);
+        return entryIcon;
+      });
+
+  // No accessible frame active (or its process not known yet): nothing in front, whatever X
+  // says.
+  EXPECT_EQ(accessible.frontmostApplication(), std::nullopt);
+  active = atspi::AtspiListener::ActiveApplication{":1.3", std::nullopt, "mousepad"};
+  EXPECT_EQ(accessible.frontmostApplication(), std::nullopt);
+
+  // A native Wayland application: its accessible name, as toolkits spell WM_CLASS; no position.
+  active->pid = 99;
+  app = accessible.frontmostApplication();
+  ASSERT_TRUE(app.has_value());
+  EXPECT_EQ(app->processIdentifier, 99);
+  EXPECT_EQ(app->localizedName, "Mousepad");
+  EXPECT_EQ(app->icon, entryIcon);
+  accessible.frontmostApplication();
+  active->pid = 98;  // another process of the same name may have another desktop entry
+  accessible.frontmostApplication();
+  EXPECT_EQ(iconsAsked, (decltype(iconsAsked){{99, "mousepad"}, {98, "mousepad"}}))
+      << "looked up once each";
+  active->pid = 99;
+  EXPECT_EQ(accessible.frontmostWindowCentre(), std::nullopt);
+
+  // An application under XWayland whose window has the X keyboard: described as on X11.
+  active = atspi::AtspiListener::ActiveApplication{":1.5", getpid(), "editor"};
+  app = accessible.frontmostApplication();
+  ASSERT_TRUE(app.has_value());
+  EXPECT_EQ(app->localizedName, "Editor");
+  EXPECT_EQ(accessible.frontmostWindowCentre(), (Point{250, 250}));
+
+  // Ctrl held in a Wayland application holds the word, though X sees no key.
+  EXPECT_EQ(accessible.modifierFlags(), kCmd);
+  x.deleteProperty(x.root(), "_NET_ACTIVE_WINDOW");
   x.destroyWindow(editor);
 }
 
-// A chord is typed with the keys of the layout in use (Z sits elsewhere on a German keyboard, a
-// French digit needs Shift, "@" AltGr there), and a key the layout lacks is refused, never
-// replaced. Keycodes of evdev, pressed in this order and released in reverse: 37 Ctrl, 50 Shift,
-// 64 Alt, 92 AltGr, then the key.
-TEST_F(XServerTest, TypesChordsWithTheKeysOfTheLayoutInUse) {
+// A chord is typed with the keys of the layout in use, and a key the layout lacks is refused.
+TEST_F(XServerTest, TypesChordsWithTheLayoutsKeysOnlyIntoTheWindowWithTheKeyboard) {
   x11::X11KeySender keys;
-  const auto typed = [](std::vector<unsigned> order) {
-    std::vector<x11::KeyEvent> events;
-    for (unsigned key : order)
-      events.emplace_back(key, true);
-    for (auto key = order.rbegin(); key != order.rend(); ++key)
-      events.emplace_back(*key, false);
-    return std::optional(events);
-  };
-  constexpr unsigned kCtrl = KeyChord::kPrimary;
-  const struct {
-    const char* layout;
-    KeyChord chord;
-    std::optional<std::vector<x11::KeyEvent>> events;
-  } cases[] = {
-      {"us", KeyChord::make(kCtrl, "Z"), typed({37, 52})},
-      {"us", KeyChord::make(kCtrl | KeyChord::kShift, "Z"), typed({50, 37, 52})},
-      {"us", KeyChord::make(kCtrl, "+"), typed({50, 37, 21})},
-      {"us", KeyChord::make(KeyChord::kAlt, *functionKey(4)), typed({64, 70})},
-      {"us", KeyChord::make(kCtrl, "SS"), std::nullopt},
-      {"de", KeyChord::make(kCtrl, "Z"), typed({37, 29})},
-      {"de", KeyChord::make(kCtrl, "@"), typed({37, 92, 24})},
-      {"fr", KeyChord::make(kCtrl, "1"), typed({50, 37, 10})},
-      {"ru", KeyChord::make(kCtrl, "Z"), std::nullopt},
-  };
+  const auto cases = doubles::fixtureRows("x_chords.tsv");
+  ASSERT_EQ(cases.size(), 9u);
   for (const auto& c : cases) {
-    ASSERT_EQ(std::system(("setxkbmap -rules evdev -layout " + std::string(c.layout)).c_str()), 0);
-    EXPECT_EQ(keys.eventsFor(c.chord), c.events) << c.layout << ' ' << shortcutText(c.chord);
+    ASSERT_EQ(c.size(), 4u);
+    unsigned mods = 0;
+    for (const auto& [name, bit] : {std::pair{"primary", KeyChord::kPrimary},
+                                    {"shift", KeyChord::kShift},
+                                    {"alt", KeyChord::kAlt}})
+      mods |= c[1].find(name) != std::string::npos ? bit : 0U;
+    const KeyChord chord =
+        c[2] == "F4" ? KeyChord::make(mods, *functionKey(4)) : KeyChord::make(mods, c[2]);
+    std::optional<std::vector<x11::KeyEvent>> events;
+    if (c[3] != "refused") {
+      std::vector<unsigned> order;
+      std::istringstream codes(c[3]);
+      for (unsigned code; codes >> code;)
+        order.push_back(code);
+      events.emplace();
+      for (unsigned key : order)
+        events->emplace_back(key, true);
+      for (auto key = order.rbegin(); key != order.rend(); ++key)
+        events->emplace_back(*key, false);
+    }
+    ASSERT_EQ(std::system(("setxkbmap -rules evdev -layout " + c[0]).c_str()), 0);
+    EXPECT_EQ(keys.eventsFor(chord), events) << c[0] << ' ' << c[1] << ' ' << c[2];
   }
   ASSERT_EQ(std::system("setxkbmap -rules evdev -layout us"), 0);
-}
 
-// Keys go out only when they would arrive as sent: the window, or one inside it, has the
-// keyboard, and no modifier is held.
-TEST_F(XServerTest, KeysGoOutOnlyWhileTheWindowHasTheKeyboardAndNoModifierIsHeld) {
-  x11::X11KeySender keys;
+  // Keys go out only when they would arrive as sent: the window, or one inside it, has the
+  // keyboard, and no modifier is held.
   const std::uint64_t editor = x.createWindow(0, 0, 100, 100);
   const std::uint64_t other = x.createWindow(200, 0, 100, 100);
   x.focus(x.createWindow(10, 10, 20, 20, editor));
@@ -252,56 +269,6 @@ TEST_F(XServerTest, BlurIsAskedForOnlyWhereACompositorOffersIt) {
   EXPECT_FALSE(backdrop.blurBehind(panel, region));
   x.destroyWindow(compositor);
   x.destroyWindow(panel);
-}
-
-TEST_F(XServerTest, TheActiveAccessibleFrameIsInFront) {
-  x11::X11Workspace x11Workspace;
-  const std::uint64_t editor = x.createWindow(100, 200, 300, 100);
-  x.setLongs(editor, "_NET_WM_PID", "CARDINAL", {4242});
-  x.setBytes(editor, "WM_CLASS", "STRING", std::string("editor\0Editor\0", 14));
-  x.setLongs(x.root(), "_NET_ACTIVE_WINDOW", "WINDOW", {editor});
-  std::optional<atspi::AtspiListener::ActiveApplication> active;
-  std::vector<std::pair<std::int32_t, std::string>> iconsAsked;
-  const auto icon = std::make_shared<qt::QtImage>(QIcon());
-  wayland::AccessibleWorkspace workspace(
-      [&] { return active; }, [] { return kCmd; }, x11Workspace,
-      [&](std::int32_t pid, const std::string& name) -> ImageRef {
-        iconsAsked.emplace_back(pid, name);
-        return icon;
-      });
-
-  // No accessible frame active (or its process not known yet): nothing in front, whatever X
-  // says.
-  EXPECT_EQ(workspace.frontmostApplication(), std::nullopt);
-  active = atspi::AtspiListener::ActiveApplication{":1.3", std::nullopt, "mousepad"};
-  EXPECT_EQ(workspace.frontmostApplication(), std::nullopt);
-
-  // A native Wayland application: its accessible name, as toolkits spell WM_CLASS; no position.
-  active->pid = 99;
-  std::optional<RunningApplication> app = workspace.frontmostApplication();
-  ASSERT_TRUE(app.has_value());
-  EXPECT_EQ(app->processIdentifier, 99);
-  EXPECT_EQ(app->localizedName, "Mousepad");
-  EXPECT_EQ(app->icon, icon);
-  workspace.frontmostApplication();
-  active->pid = 98;  // another process of the same name may have another desktop entry
-  workspace.frontmostApplication();
-  EXPECT_EQ(iconsAsked, (decltype(iconsAsked){{99, "mousepad"}, {98, "mousepad"}}))
-      << "looked up once each";
-  active->pid = 99;
-  EXPECT_EQ(workspace.frontmostWindowCentre(), std::nullopt);
-
-  // An application under XWayland whose window has the X keyboard: described as on X11.
-  active = atspi::AtspiListener::ActiveApplication{":1.5", getpid(), "editor"};
-  app = workspace.frontmostApplication();
-  ASSERT_TRUE(app.has_value());
-  EXPECT_EQ(app->localizedName, "Editor");
-  EXPECT_EQ(workspace.frontmostWindowCentre(), (Point{250, 250}));
-
-  // Ctrl held in a Wayland application holds the word, though X sees no key.
-  EXPECT_EQ(workspace.modifierFlags(), kCmd);
-  x.deleteProperty(x.root(), "_NET_ACTIVE_WINDOW");
-  x.destroyWindow(editor);
 }
 
 // Qt's offscreen platform with two screens side by side (see the tests' main): left 1000x800,

@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "x_fixture.h"
 
-#include <X11/XKBlib.h>
 #include <X11/Xlib.h>
 #include <X11/extensions/XTest.h>
 #include <unistd.h>
@@ -25,12 +24,6 @@ void XFixture::key(const char* keysym, bool press) {
   Display* dpy = display_->get();
   XTestFakeKeyEvent(dpy, XKeysymToKeycode(dpy, XStringToKeysym(keysym)), press, CurrentTime);
   XSync(dpy, False);
-}
-
-unsigned XFixture::serverModifiers() const {
-  XkbStateRec state{};
-  XkbGetState(display_->get(), XkbUseCoreKbd, &state);
-  return state.mods;
 }
 
 std::uint64_t XFixture::createWindow(int x, int y, int width, int height, std::uint64_t parent) {

@@ -25,8 +25,6 @@ class XFixture {
 
   // Presses or releases the key of `keysym` ("Control_L", "a") through XTEST.
   void key(const char* keysym, bool press);
-  // The server's effective core modifier state (XKB).
-  unsigned serverModifiers() const;
 
   // A window at (x, y) of root-window pixels, mapped; `parent` 0 is the root window.
   std::uint64_t createWindow(int x, int y, int width, int height, std::uint64_t parent = 0);
