@@ -1,10 +1,14 @@
 // SPDX-License-Identifier: MIT
-// Example tables kept as text under tests/golden: one case a line, blank lines and lines that
-// begin with '#' skipped.
+// What tests keep as text under tests/golden: tables of examples, one case a line (blank lines
+// and lines that begin with '#' skipped), and dumps compared whole.
 #pragma once
 
+#include <gtest/gtest.h>
+
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -42,6 +46,24 @@ inline std::vector<std::string> goldenCases(const std::string& file) {
   for (std::string line; std::getline(in, line);)
     if (!line.empty() && line[0] != '#') cases.push_back(line);
   return cases;
+}
+
+// Compares `dump` with tests/golden/`file` line by line, so that a failure names the first line
+// that moved; TAVRINE_UPDATE_GOLDEN=1 rewrites the file instead.
+inline void expectGolden(const std::string& file, const std::string& dump) {
+  const std::filesystem::path path = std::filesystem::path(TAVRINE_GOLDEN_DIR) / file;
+  if (const char* update = std::getenv("TAVRINE_UPDATE_GOLDEN"); update && *update == '1') {
+    std::ofstream(path, std::ios::binary) << dump;
+    GTEST_SKIP() << "rewrote " << path;
+  }
+  std::ifstream in(path, std::ios::binary);
+  ASSERT_TRUE(in) << "no " << path << ": run with TAVRINE_UPDATE_GOLDEN=1";
+  std::istringstream want(std::string{std::istreambuf_iterator<char>(in), {}}), got(dump);
+  std::string a, b;
+  for (int n = 1;
+       static_cast<bool>(std::getline(want, a)) | static_cast<bool>(std::getline(got, b));
+       ++n, a.clear(), b.clear())
+    ASSERT_EQ(b, a) << file << " line " << n << " (TAVRINE_UPDATE_GOLDEN=1 rewrites it)";
 }
 
 }  // namespace tavrine::doubles
