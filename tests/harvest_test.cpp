@@ -165,29 +165,6 @@ TEST(HarvestTest, HostileTreesEndWithWhatWasHarvested) {
   EXPECT_LE(diamond.reads().total, 4 * AccessibilityHelper::kMaxItemsVisited + 10);
 }
 
-// Modifiers in the order ⌃⌥⇧⌘ (no ⌘ with bit 8), then the key upper-cased; a key without a
-// printable character by its glyph or name, else its control picture, never blank.
-TEST(HarvestTest, FormatsModifierPrefixThenTheKeysCap) {
-  const std::vector<std::tuple<std::int64_t, std::string, std::string>> cases = {
-      {0, "c", "⌘C"},  {1, "z", "⇧⌘Z"}, {6, "f", "⌃⌥⌘F"}, {7, "k", "⌃⌥⇧⌘K"},
-      {12, "f", "⌃F"}, {9, "z", "⇧Z"},  {8, "x", "X"},    {-1, "q", "⌃⌥⇧Q"},
-      {0, ",", "⌘,"},  {0, "ß", "⌘SS"}, {0, "⌘", "⌘⌘"},   {0x20, "\t", "⌘⇥"}};
-  for (const auto& [mask, key, expected] : cases)
-    EXPECT_EQ(AccessibilityHelper::formatShortcut(mask, key), expected) << mask << " " << key;
-  // Named keys by their glyph or name (the function-key characters by their documented
-  // meanings), anything else that would show as nothing by its code point.
-  const std::vector<std::pair<std::string, std::string>> keys = {
-      {"\uF700", "↑"},      {"\uF70E", "F11"},    {"\uF727", "Ins"},      {"\uF728", "⌦"},
-      {"\uF729", "↖"},      {"\uF72B", "↘"},      {"\uF72C", "⇞"},        {"\uF72D", "⇟"},
-      {"\uF72E", "PrtSc"},  {"\uF738", "Print"},  {"\uF746", "Help"},     {"\uF747", "Mode"},
-      {"\r", "↩"},          {"\n", "↩"},          {"\x03", "⌤"},          {"\x19", "⇤"},
-      {"\x1b", "Esc"},      {"\x08", "⌫"},        {"\x7f", "⌫"},          {" ", "Space"},
-      {"\x1e", "↑"},        {"\x02", "U+0002"},   {"\xC2\x85", "U+0085"}, {"\t\t", "U+0009U+0009"},
-      {"\uF748", "U+F748"}, {"\uF8FF", "U+F8FF"}, {"\u00A0", "U+00A0"},   {"\u0301", "U+0301"}};
-  for (const auto& [key, cap] : keys)
-    EXPECT_EQ(AccessibilityHelper::formatShortcut(8, key), cap) << cap;
-}
-
 // The controls and AppKit's function-key characters name every key, no two alike to see or
 // hear; F1 to F35 by their numbers.
 TEST(NamedKeyTest, EveryKeyHasACommandCharacterAndLooksAndSoundsItsOwn) {

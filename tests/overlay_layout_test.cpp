@@ -5,9 +5,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
 #include <functional>
 #include <memory>
 #include <sstream>
@@ -19,6 +16,7 @@
 #include "overlay/overlay_window_controller.h"
 #include "support/fake_platform.h"
 #include "support/fake_text_measurer.h"
+#include "support/golden_cases.h"
 
 namespace tavrine {
 namespace {
@@ -203,23 +201,7 @@ std::string goldenDump() {
 }
 
 TEST(OverlayLayoutTest, MatchesTheGoldenDump) {
-  const std::filesystem::path path = std::filesystem::path(TAVRINE_GOLDEN_DIR) / "layout.txt";
-  const std::string dump = goldenDump();
-  if (const char* update = std::getenv("TAVRINE_UPDATE_GOLDEN"); update && *update == '1') {
-    std::ofstream(path, std::ios::binary) << dump;
-    GTEST_SKIP() << "rewrote " << path;
-  }
-  std::ifstream in(path, std::ios::binary);
-  ASSERT_TRUE(in) << "no " << path << ": run with TAVRINE_UPDATE_GOLDEN=1";
-  const std::string golden{std::istreambuf_iterator<char>(in), {}};
-  // Line by line, so that a failure names the first frame that moved.
-  std::istringstream want(golden), got(dump);
-  std::string a, b;
-  for (int n = 1;
-       static_cast<bool>(std::getline(want, a)) | static_cast<bool>(std::getline(got, b));
-       ++n, a.clear(), b.clear()) {
-    ASSERT_EQ(b, a) << "layout.txt line " << n << " (TAVRINE_UPDATE_GOLDEN=1 rewrites it)";
-  }
+  doubles::expectGolden("layout.txt", goldenDump());
 }
 
 // ---- Rules every layout keeps ----

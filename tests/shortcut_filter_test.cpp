@@ -4,11 +4,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <filesystem>
-#include <fstream>
 #include <string>
 #include <tuple>
 #include <vector>
+
+#include "support/golden_cases.h"
 
 namespace tavrine::search {
 namespace {
@@ -45,10 +45,8 @@ TEST(ShortcutFilterTest, KeepsAndRanksRows) {
     all.push_back(e.title);
   EXPECT_EQ(titles(""), all);
   EXPECT_EQ(titles(" \t "), all);
-  std::ifstream in(std::filesystem::path(TAVRINE_GOLDEN_DIR) / "filter.txt");
-  int cases = 0;
-  for (std::string line; std::getline(in, line);) {
-    if (line.empty() || line[0] == '#') continue;
+  const std::vector<std::string> cases = doubles::goldenCases("filter.txt");
+  for (const std::string& line : cases) {
     const std::size_t end = line.find("] ->");
     ASSERT_TRUE(line[0] == '[' && end != line.npos) << line;
     std::vector<std::string> expected;
@@ -58,9 +56,8 @@ TEST(ShortcutFilterTest, KeepsAndRanksRows) {
       at = bar + 3;
     }
     EXPECT_EQ(titles(line.substr(1, end - 1)), expected) << line;
-    ++cases;
   }
-  EXPECT_EQ(cases, 27) << "cases read";
+  EXPECT_EQ(cases.size(), 27u) << "cases read";
 }
 
 // Highlights are byte ranges of the shown title, whole characters even where folding changed

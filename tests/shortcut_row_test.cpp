@@ -4,62 +4,57 @@
 #include <gtest/gtest.h>
 
 #include <string>
-#include <tuple>
 #include <vector>
 
+#include "harvest/accessibility_helper.h"
 #include "harvest/key_equivalent.h"
+#include "support/golden_cases.h"
 
 namespace tavrine {
 namespace {
 
 using Caps = std::vector<std::string>;
-constexpr unsigned C = KeyChord::kControl, A = KeyChord::kAlt, S = KeyChord::kShift,
-                   P = KeyChord::kPrimary;
-constexpr KeyCapStyle glyphs = KeyCapStyle::glyphs, words = KeyCapStyle::words;
 
-// One cap per modifier, ⌃⌥⇧⌘ in glyphs and Ctrl first in words, then the key's cap.
-TEST(ShortcutRowTest, DrawsOneCapPerModifierInItsStyleThenTheKey) {
-  const std::vector<std::tuple<KeyChord, KeyCapStyle, Caps>> cases = {
-      {KeyChord::make(C | A | S | P, "K"), glyphs, {"⌃", "⌥", "⇧", "⌘", "K"}},
-      {KeyChord::make(C | A | S | P, "K"), words, {"Ctrl", "Alt", "Shift", "Super", "K"}},
-      {KeyChord::make(A | P, NamedKey::escape), glyphs, {"⌥", "⌘", "Esc"}},
-      {KeyChord::make(A | P, NamedKey::escape), words, {"Ctrl", "Alt", "Esc"}},
-      {KeyChord::make(C | S, NamedKey::leftArrow), words, {"Shift", "Super", "←"}},
-      // Apple's glyphs for keys a PC keyboard names
-      {KeyChord::make(P, NamedKey::pageDown), words, {"Ctrl", "PgDn"}},
-      {KeyChord::make(P, NamedKey::pageDown), glyphs, {"⌘", "⇟"}},
-      {KeyChord::make(S, NamedKey::forwardDelete), words, {"Shift", "Del"}},
-      {KeyChord::make(P, NamedKey::backspace), glyphs, {"⌘", "⌫"}},
-      {KeyChord::make(P, "⌘"), glyphs, {"⌘", "⌘"}},  // a key that looks like a modifier
-      {KeyChord::make(C, {}), words, {"Super"}},     // a modifier pressed alone
-      {KeyChord::make(P, ""), glyphs, {"⌘"}},        // never an empty cap
-      {KeyChord{}, glyphs, {}},
-  };
-  for (const auto& [chord, style, caps] : cases) {
-    EXPECT_EQ((ShortcutRow{"Title", {chord}, style}.keyGroups()), std::vector<Caps>{caps})
-        << shortcutText(chord);
-  }
+std::string joined(const std::vector<Caps>& groups) {
+  std::string out;
+  for (const Caps& caps : groups)
+    for (const std::string& cap : caps)
+      out += (out.empty() ? "" : " ") + cap;
+  return out;
 }
 
-// Every cap in words: macOS's names in glyphs, the Linux names joined by "+" in words.
-TEST(ShortcutRowTest, TheRowSpeaksItsCapsInItsStyle) {
-  const std::vector<std::tuple<KeyChord, KeyCapStyle, std::string>> cases = {
-      {KeyChord::make(A | S | P, "V"), glyphs, "Option Shift Command V"},
-      {KeyChord::make(C | P, NamedKey::upArrow), glyphs, "Control Command Up Arrow"},
-      {KeyChord::make(P, NamedKey::backspace), glyphs, "Command Delete"},
-      {KeyChord::make(P, NamedKey::forwardDelete), glyphs, "Command Forward Delete"},
-      {KeyChord::make(A | P, NamedKey::escape), glyphs, "Option Command Escape"},
-      {KeyChord::make(P, NamedKey::home), glyphs, "Command Home"},
-      {keyEquivalentChord(0, "\x02"), glyphs, "Command U+0002"},
-      {KeyChord::make(S | P, "Z"), words, "Ctrl+Shift+Z"},
-      {KeyChord::make(P, "+"), words, "Ctrl++"},
-      {KeyChord::make(P, NamedKey::backspace), words, "Ctrl+Backspace"},
-      {KeyChord::make(P, NamedKey::forwardDelete), words, "Ctrl+Delete"},
-      {KeyChord::make(A | P, NamedKey::escape), words, "Ctrl+Alt+Escape"},
-      {KeyChord::make(C, NamedKey::pageDown), words, "Super+Page Down"},
-      {KeyChord{}, words, ""}};
-  for (const auto& [chord, style, spoken] : cases)
-    EXPECT_EQ((ShortcutRow{"Title", {chord}, style}.spokenShortcut("or")), spoken) << spoken;
+// tests/golden/caps.txt: the harvest's text of a key equivalent, a row's caps and the row spoken,
+// in glyphs and in words.
+TEST(ShortcutRowTest, CapsAndSpeechReadAsTheExamplesSay) {
+  const std::vector<std::string> cases = doubles::goldenCases("caps.txt");
+  for (const std::string& line : cases) {
+    const std::size_t space = line.find(' '), open = line.find(" ["), arrow = line.find("] -> [");
+    ASSERT_TRUE(open != line.npos && arrow != line.npos && line.back() == ']') << line;
+    const std::string what = line.substr(0, space);
+    const std::int64_t mask = std::stoll(line.substr(space + 1, open - space - 1));
+    const std::string key = doubles::unescaped(line.substr(open + 2, arrow - open - 2));
+    const std::string shown = line.substr(arrow + 6, line.size() - arrow - 7);
+    const KeyCapStyle style = what.ends_with("words") ? KeyCapStyle::words : KeyCapStyle::glyphs;
+    const ShortcutRow row{"Title", {keyEquivalentChord(mask, key)}, style};
+    EXPECT_EQ(what == "text"             ? AccessibilityHelper::formatShortcut(mask, key)
+              : what.starts_with("say-") ? row.spokenShortcut("or")
+                                         : joined(row.keyGroups()),
+              shown)
+        << line;
+  }
+  EXPECT_EQ(cases.size(), 63u) << "examples read";
+}
+
+// No key, or an empty one, shows its modifiers alone and never an empty cap; no chord, nothing.
+TEST(ShortcutRowTest, AChordWithoutAKeyShowsItsModifiersAlone) {
+  constexpr unsigned C = KeyChord::kControl, P = KeyChord::kPrimary;
+  EXPECT_EQ((ShortcutRow{"T", {KeyChord::make(C, {})}, KeyCapStyle::words}.keyGroups()),
+            std::vector<Caps>{{"Super"}});
+  EXPECT_EQ((ShortcutRow{"T", {KeyChord::make(P, "")}, KeyCapStyle::glyphs}.keyGroups()),
+            std::vector<Caps>{{"⌘"}});
+  const ShortcutRow none{"T", {KeyChord{}}, KeyCapStyle::words};
+  EXPECT_EQ(none.keyGroups(), std::vector<Caps>{{}});
+  EXPECT_EQ(none.spokenShortcut("or"), "");
 }
 
 }  // namespace
