@@ -22,7 +22,7 @@
 #include "backends/linux/dbus/bus_connection.h"
 #include "backends/linux/key_source.h"
 #include "bus_peer.h"
-#include "fixture_table.h"
+#include "support/golden_cases.h"
 #include "test_servers.h"
 
 #ifdef __SANITIZE_ADDRESS__
@@ -44,7 +44,7 @@ TEST(KeystrokeTrackerTest, RecordedSequences) {
   std::optional<KeystrokeTracker> tracker;
   std::string name;
   int events = 0;
-  for (const auto& row : doubles::fixtureRows("keystrokes.tsv")) {
+  for (const auto& row : doubles::caseRows(TAVRINE_ATSPI_FIXTURES "/keystrokes.tsv")) {
     if (row[0] == "case") {
       tracker.emplace();
       name = row.at(1);
@@ -84,7 +84,7 @@ TEST(KeystrokeTrackerTest, HearsEveryKeyUnderCtrlAndOnlyModifiersOtherwise) {
 TEST(KeyFeedJoinTest, AKeySeenByBothFeedsCountsOnce) {
   keys::FeedJoin join;
   const auto t = keys::FeedJoin::Clock::now();
-  const auto rows = doubles::fixtureRows("feed_join.tsv");
+  const auto rows = doubles::caseRows(TAVRINE_ATSPI_FIXTURES "/feed_join.tsv");
   ASSERT_EQ(rows.size(), 14u);
   for (const auto& r : rows) {
     ASSERT_EQ(r.size(), 5u);
@@ -103,7 +103,7 @@ TEST(ActiveFrameTrackerTest, RecordedFocusChanges) {
       {"none", std::nullopt}};
   ActiveFrameTracker t;
   int line = 0;
-  for (const auto& row : doubles::fixtureRows("focus_changes.tsv")) {
+  for (const auto& row : doubles::caseRows(TAVRINE_ATSPI_FIXTURES "/focus_changes.tsv")) {
     ASSERT_EQ(row.size(), 3u);
     ++line;
     const std::string& event = row[0];

@@ -12,8 +12,8 @@
 #include <string>
 #include <vector>
 
-#include "fixture_table.h"
 #include "support/fake_platform.h"
+#include "support/golden_cases.h"
 
 namespace tavrine::xdg {
 namespace {
@@ -66,7 +66,7 @@ class DesktopEntryTest : public ::testing::Test {
 
 TEST_F(DesktopEntryTest, TheEntryThatStartsTheProgramElseTheNamedOneGivesTheIcon) {
   const std::vector<DesktopEntry> entries = readApplications(folders_);
-  const auto cases = doubles::fixtureRows("desktop_lookups.tsv");
+  const auto cases = doubles::caseRows(TAVRINE_ATSPI_FIXTURES "/desktop_lookups.tsv");
   ASSERT_EQ(cases.size(), 12u);
   for (const auto& c : cases) {
     ASSERT_EQ(c.size(), 3u);
@@ -143,7 +143,7 @@ TEST(DesktopEntryFoldersTest, DataHomeFirstThenEachDataDirOnceForTheDesktopNamed
   EXPECT_EQ(sessionDesktopEntries(), entries);
 
   // The desktop: the first name in XDG_CURRENT_DESKTOP's list known here.
-  const auto cases = doubles::fixtureRows("current_desktops.tsv");
+  const auto cases = doubles::caseRows(TAVRINE_ATSPI_FIXTURES "/current_desktops.tsv");
   ASSERT_EQ(cases.size(), 10u);
   for (const auto& c : cases) {
     ASSERT_EQ(c.size(), 2u);

@@ -23,13 +23,13 @@
 #include "backends/linux/x11/modifiers.h"
 #include "backends/linux/x11/window_effects.h"
 #include "backends/linux/x11/workspace.h"
-#include "fixture_table.h"
 #include "programs/linux/qt_x11_backdrop.h"
 #include "programs/linux/qt_x11_event_monitor.h"
 #include "shell/qt/qt_image.h"
 #include "shell/qt/qt_screens.h"
 #include "shell/qt_event_loop.h"
 #include "support/fake_platform.h"
+#include "support/golden_cases.h"
 #include "x_fixture.h"
 
 namespace tavrine {
@@ -66,7 +66,7 @@ TEST_F(XServerTest, GlobalMonitorsNeedTrustThenSeeEveryKeyWithTheStateAfterIt) {
         mask, [&seen, mask](const Event& e) { seen.emplace_back(mask, e.modifierFlags()); }));
   }
 
-  const auto steps = doubles::fixtureRows("x_keys.tsv");
+  const auto steps = doubles::caseRows(TAVRINE_ATSPI_FIXTURES "/x_keys.tsv");
   ASSERT_EQ(steps.size(), 14u);
   for (const auto& step : steps) {
     ASSERT_EQ(step.size(), 4u);
@@ -194,7 +194,7 @@ TEST_F(XServerTest, TheWorkspaceFindsTheFrontmostApplicationInRealWindowsOrAcces
 // A chord is typed with the keys of the layout in use, and a key the layout lacks is refused.
 TEST_F(XServerTest, TypesChordsWithTheLayoutsKeysOnlyIntoTheWindowWithTheKeyboard) {
   x11::X11KeySender keys;
-  const auto cases = doubles::fixtureRows("x_chords.tsv");
+  const auto cases = doubles::caseRows(TAVRINE_ATSPI_FIXTURES "/x_chords.tsv");
   ASSERT_EQ(cases.size(), 9u);
   for (const auto& c : cases) {
     ASSERT_EQ(c.size(), 4u);

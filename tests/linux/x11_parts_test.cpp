@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "fixture_table.h"
+#include "support/golden_cases.h"
 
 namespace tavrine::x11 {
 namespace {
@@ -206,7 +206,7 @@ TEST(ModifierTrackerTest, FollowsKeySequences) {
   ModifierTracker tracker;
   std::string name;
   int keys = 0;
-  for (const auto& row : doubles::fixtureRows("modifier_keys.tsv")) {
+  for (const auto& row : doubles::caseRows(TAVRINE_ATSPI_FIXTURES "/modifier_keys.tsv")) {
     ASSERT_EQ(row.size(), 4u);
     if (row[0] == "case") {
       tracker = ModifierTracker();

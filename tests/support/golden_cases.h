@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
-// What tests keep as text under tests/golden: tables of examples, one case a line (blank lines
-// and lines that begin with '#' skipped), and dumps compared whole.
+// What tests keep as text: tables of examples, one case a line (blank lines and lines that begin
+// with '#' skipped), some split at tabs, and dumps under tests/golden compared whole.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -13,6 +13,7 @@
 #include <string_view>
 #include <vector>
 
+#include "model/modifier_flags.h"
 #include "text/unicode.h"
 
 namespace tavrine::doubles {
@@ -39,13 +40,41 @@ inline std::string unescaped(std::string_view s) {
   return out;
 }
 
-// The cases of tests/golden/`file`; none when it cannot be read, which the count read catches.
-inline std::vector<std::string> goldenCases(const std::string& file) {
-  std::ifstream in(std::filesystem::path(TAVRINE_GOLDEN_DIR) / file, std::ios::binary);
+// The lines of `path` that hold a case; none when it cannot be read, which the count read catches.
+inline std::vector<std::string> caseLines(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
   std::vector<std::string> cases;
   for (std::string line; std::getline(in, line);)
     if (!line.empty() && line[0] != '#') cases.push_back(line);
   return cases;
+}
+
+// The cases of tests/golden/`file`.
+inline std::vector<std::string> goldenCases(const std::string& file) {
+  return caseLines(std::filesystem::path(TAVRINE_GOLDEN_DIR) / file);
+}
+
+// The cases of a table kept as data, each split at its tabs, empty fields kept.
+inline std::vector<std::vector<std::string>> caseRows(const std::filesystem::path& path) {
+  std::vector<std::vector<std::string>> rows;
+  for (const std::string& line : caseLines(path)) {
+    std::vector<std::string>& fields = rows.emplace_back(1);
+    for (const char c : line)
+      c == '\t' ? void(fields.emplace_back()) : fields.back().push_back(c);
+  }
+  return rows;
+}
+
+// A modifier word written as names joined by "+" ("primary+shift"); "-" is none.
+inline modifier::Flags flagsNamed(const std::string& names) {
+  modifier::Flags flags = 0;
+  for (const auto& [name, flag] : {std::pair{"primary", modifier::kPrimary},
+                                   {"shift", modifier::kShift},
+                                   {"alt", modifier::kAlt},
+                                   {"control", modifier::kControl},
+                                   {"caps", modifier::kCapsLock}})
+    if (("+" + names + "+").find("+" + std::string(name) + "+") != std::string::npos) flags |= flag;
+  return flags;
 }
 
 // Compares `dump` with tests/golden/`file` line by line, so that a failure names the first line
