@@ -22,7 +22,6 @@
 #include "overlay_test_support.h"
 #include "qt_event_loop.h"
 #include "shell/overlay/overlay_painter.h"
-#include "shell/qt/qt_image.h"
 #include "support/fake_platform.h"
 
 namespace tavrine::qt {
@@ -259,29 +258,6 @@ TEST_F(QtPanelTest, APanelDroppedWhileItsWindowHandlesAnEventGoesAfterTheEvent) 
   EXPECT_TRUE(runEventLoopUntil([&] { return monitor.window.isNull(); }));
   qApp->removeEventFilter(&monitor);
   EXPECT_TRUE(monitor.windowOutlivedTheDrop);
-}
-
-TEST_F(QtPanelTest, TheHeaderShowsTheIconTheApplicationWasReadWith) {
-  QImage red(64, 64, QImage::Format_ARGB32);
-  red.fill(QColor(230, 20, 20));
-  PanelSettings settings;
-  settings.content = doubles::makeView(doubles::editorRecords(), t,
-                                       std::make_shared<QtImage>(QIcon(QPixmap::fromImage(red))));
-  const PanelRef panel = port.makePanel({{0, 0}, {900, 500}}, settings);
-  OverlayWidget* w = widgetOf(panel);
-  std::optional<QRectF> frame;
-  for (const Primitive& p : w->overlayLayout().fixedPrimitives()) {
-    if (std::holds_alternative<IconPrimitive>(p)) frame = toQRectF(frameOf(p));
-  }
-  ASSERT_TRUE(frame.has_value());
-  const QImage image = doubles::straightAlpha(w->renderImage());
-  const QColor middle = image.pixelColor(frame->center().toPoint());
-  EXPECT_GT(middle.red(), 200);
-  EXPECT_LT(middle.green(), 60);
-  // The corner of the icon's frame lies outside its rounded shape: backdrop there.
-  EXPECT_LT(image.pixelColor(frame->topLeft().toPoint()).red(), 120);
-  // A search's narrowed view keeps it.
-  EXPECT_EQ(settings.content->narrowed({}, {}).icon(), settings.content->icon());
 }
 
 }  // namespace
