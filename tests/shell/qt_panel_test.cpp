@@ -198,10 +198,9 @@ TEST_F(QtPanelTest, PlacedAndBlurredWhereOfferedCutToShapeWithoutACompositor) {
   }
 }
 
-// On macOS Qt's raise() activates the application, taking the keyboard from the one in front:
-// there the panel is only shown, and no raise of Qt's may activate either. Elsewhere it is raised.
-// Shown, it never activates. Both need a real window system: the offscreen platform activates
-// every window it shows, and whether a panel is raised shows in the stacking order.
+// On macOS Qt's raise() activates the application: there the panel is only shown, and no raise of
+// Qt's may activate either; elsewhere it is raised. Shown, it never activates. Both need a real
+// window system: the offscreen platform activates every window it shows.
 TEST_F(QtPanelTest, ShownWithoutActivatingAndRaisedExceptOnMacOS) {
   EXPECT_FALSE(raisesShownPanels(u"cocoa"));
   qunsetenv("QT_MAC_SET_RAISE_PROCESS");

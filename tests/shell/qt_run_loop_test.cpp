@@ -74,7 +74,7 @@ TEST(QtRunLoopTest, TimersArePreciseKeptByTheRunLoopAndInvalidationHoldsAtOnce) 
   EXPECT_TRUE(registered(loop).isEmpty());
 }
 
-TEST(QtRunLoopTest, PostedTasksRunLaterInTheirOwnTurnsInPostedOrder) {
+TEST(QtRunLoopTest, PostedTasksRunLaterInPostedOrderAndGoWithTheRunLoop) {
   QtRunLoop loop;
   std::vector<std::string> ran;
   // The press timer's pattern: its block hands the work to the main queue.
@@ -90,6 +90,19 @@ TEST(QtRunLoopTest, PostedTasksRunLaterInTheirOwnTurnsInPostedOrder) {
   EXPECT_EQ(ran, std::vector<std::string>{"block returns"});
   ASSERT_TRUE(runEventLoopUntil([&] { return ran.size() == 4; }));
   EXPECT_EQ(ran, (std::vector<std::string>{"block returns", "1", "2", "3"}));
+
+  // Destroyed, the run loop stops its timers and drops its tasks.
+  int fired = 0;
+  TimerRef kept;
+  {
+    QtRunLoop doomed;
+    kept = doomed.scheduleTimer(0.001, true, [&](Timer&) { ++fired; });
+    doomed.postToMainQueue([&] { ++fired; });
+  }
+  EXPECT_FALSE(kept->isValid());
+  kept->invalidate();  // harmless
+  runPendingEvents();
+  EXPECT_EQ(fired, 0);
 }
 
 TEST(QtRunLoopTest, ATimerScheduledOffTheMainThreadIsAFatalError) {
@@ -97,20 +110,6 @@ TEST(QtRunLoopTest, ATimerScheduledOffTheMainThreadIsAFatalError) {
   QtRunLoop loop;
   EXPECT_DEATH(std::thread([&] { loop.scheduleTimer(0.1, false, [](Timer&) {}); }).join(),
                "timer was scheduled from a thread other than the main thread");
-}
-
-TEST(QtRunLoopTest, DestroyingTheRunLoopStopsItsTimersAndDropsItsTasks) {
-  int fired = 0;
-  TimerRef kept;
-  {
-    QtRunLoop loop;
-    kept = loop.scheduleTimer(0.001, true, [&](Timer&) { ++fired; });
-    loop.postToMainQueue([&] { ++fired; });
-  }
-  EXPECT_FALSE(kept->isValid());
-  kept->invalidate();  // harmless
-  runPendingEvents();
-  EXPECT_EQ(fired, 0);
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
-// The status item and its menu on Qt, built by the real application delegate on the Qt ports for
-// the status bar, run loop, application and screens, and test doubles for the rest.
+// The status item and its menu, built by the real delegate on the Qt ports and doubles for the
+// rest.
 #include <gtest/gtest.h>
 
 #include <QAction>
