@@ -49,15 +49,14 @@ inline QImage straightAlpha(const QImage& image) {
 
 // WCAG 2 contrast between two opaque colours, from their relative luminance.
 inline double contrastRatio(const QColor& a, const QColor& b) {
-  const auto linear = [](double v) {
-    return v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
+  const auto luminance = [](const QColor& c) {
+    const auto linear = [](double v) {
+      return v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * linear(c.redF()) + 0.7152 * linear(c.greenF()) + 0.0722 * linear(c.blueF());
   };
-  double l[2];
-  for (int i : {0, 1}) {
-    const QColor& c = i == 0 ? a : b;
-    l[i] = 0.2126 * linear(c.redF()) + 0.7152 * linear(c.greenF()) + 0.0722 * linear(c.blueF());
-  }
-  return (std::max(l[0], l[1]) + 0.05) / (std::min(l[0], l[1]) + 0.05);
+  const auto [dark, light] = std::minmax({luminance(a), luminance(b)});
+  return (light + 0.05) / (dark + 0.05);
 }
 
 // `image` drawn over a flat page of `page`, as a window over a desktop.

@@ -1,6 +1,5 @@
 // SPDX-License-Identifier: MIT
-// Rendering a menu model as a QMenu: key equivalents, texts, enabling, check marks, structure
-// changes at an opening, targets, and menus dropped while Qt is still inside them.
+// A menu model as a QMenu: keys, texts, check marks, changes at an opening, targets, drops.
 #include "shell/qt/qt_menu_binding.h"
 
 #include <gtest/gtest.h>

@@ -22,7 +22,6 @@
 #include "overlay_test_support.h"
 #include "qt_event_loop.h"
 #include "shell/overlay/overlay_painter.h"
-#include "shell/qt/qt_image.h"
 #include "support/fake_platform.h"
 
 namespace tavrine::qt {
@@ -199,10 +198,9 @@ TEST_F(QtPanelTest, PlacedAndBlurredWhereOfferedCutToShapeWithoutACompositor) {
   }
 }
 
-// On macOS Qt's raise() activates the application, taking the keyboard from the one in front:
-// there the panel is only shown, and no raise of Qt's may activate either. Elsewhere it is raised.
-// Shown, it never activates. Both need a real window system: the offscreen platform activates
-// every window it shows, and whether a panel is raised shows in the stacking order.
+// On macOS Qt's raise() activates the application: there the panel is only shown, and no raise of
+// Qt's may activate either; elsewhere it is raised. Shown, it never activates. Both need a real
+// window system: the offscreen platform activates every window it shows.
 TEST_F(QtPanelTest, ShownWithoutActivatingAndRaisedExceptOnMacOS) {
   EXPECT_FALSE(raisesShownPanels(u"cocoa"));
   qunsetenv("QT_MAC_SET_RAISE_PROCESS");
@@ -259,29 +257,6 @@ TEST_F(QtPanelTest, APanelDroppedWhileItsWindowHandlesAnEventGoesAfterTheEvent) 
   EXPECT_TRUE(runEventLoopUntil([&] { return monitor.window.isNull(); }));
   qApp->removeEventFilter(&monitor);
   EXPECT_TRUE(monitor.windowOutlivedTheDrop);
-}
-
-TEST_F(QtPanelTest, TheHeaderShowsTheIconTheApplicationWasReadWith) {
-  QImage red(64, 64, QImage::Format_ARGB32);
-  red.fill(QColor(230, 20, 20));
-  PanelSettings settings;
-  settings.content = doubles::makeView(doubles::editorRecords(), t,
-                                       std::make_shared<QtImage>(QIcon(QPixmap::fromImage(red))));
-  const PanelRef panel = port.makePanel({{0, 0}, {900, 500}}, settings);
-  OverlayWidget* w = widgetOf(panel);
-  std::optional<QRectF> frame;
-  for (const Primitive& p : w->overlayLayout().fixedPrimitives()) {
-    if (std::holds_alternative<IconPrimitive>(p)) frame = toQRectF(frameOf(p));
-  }
-  ASSERT_TRUE(frame.has_value());
-  const QImage image = doubles::straightAlpha(w->renderImage());
-  const QColor middle = image.pixelColor(frame->center().toPoint());
-  EXPECT_GT(middle.red(), 200);
-  EXPECT_LT(middle.green(), 60);
-  // The corner of the icon's frame lies outside its rounded shape: backdrop there.
-  EXPECT_LT(image.pixelColor(frame->topLeft().toPoint()).red(), 120);
-  // A search's narrowed view keeps it.
-  EXPECT_EQ(settings.content->narrowed({}, {}).icon(), settings.content->icon());
 }
 
 }  // namespace

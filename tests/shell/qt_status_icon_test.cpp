@@ -4,10 +4,8 @@
 
 #include <gtest/gtest.h>
 
-#include <QGuiApplication>
 #include <QImage>
 #include <QPixmap>
-#include <QScreen>
 
 #include "overlay_test_support.h"
 #include "shell/qt/qt_image.h"

@@ -1,10 +1,8 @@
 // SPDX-License-Identifier: MIT
-// The entry of every Qt test program: one QApplication for the whole run, on Qt's offscreen
-// platform unless QT_QPA_PLATFORM says otherwise, so no window server is needed.
-// With TAVRINE_TEST_X_SERVER (the X11 backend's tests) it first starts an Xvfb of its own (any
-// free display, told through -displayfd) and points $DISPLAY at it (Qt itself never talks to that
-// server), and gives the offscreen platform two screens side by side: "left" (primary) 1000x800
-// at (0, 0) and "right" 1280x1024 at (1000, 0).
+// The entry of every Qt test program: one QApplication, on Qt's offscreen platform unless
+// QT_QPA_PLATFORM says otherwise. With TAVRINE_TEST_X_SERVER (the X11 backend's tests) it first
+// points $DISPLAY at an Xvfb of its own (Qt never talks to it) and gives the offscreen platform two
+// screens side by side: "left" (primary) 1000x800 at (0, 0) and "right" 1280x1024 at (1000, 0).
 #include <gtest/gtest.h>
 
 #include <QApplication>
