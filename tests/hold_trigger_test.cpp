@@ -85,6 +85,7 @@ struct Script {
 TEST(HoldTriggerTest, FollowsTheStateTable) {
   const modifier::Flags left = kPrimary | 0x8, both = kPrimary | 0x18;
   const Step tap[] = {press(kPrimary | modifier::kShift), press(kPrimary)};
+  const Step ask = item(menu_title::kNotTrusted);
   std::vector<Script> scripts = {
       {"Editor", 1, {press(kPrimary), wait(0.5)}},  // the hold time
       {"", 0, {press(kPrimary), wait(0.499)}},      // not a moment less
@@ -154,46 +155,10 @@ TEST(HoldTriggerTest, FollowsTheStateTable) {
       {"", 0, {startGlobal, grant, startGlobal, startGlobal, startGlobal}, false, -1, false, 2, 4},
       // Each request prompts; one poll (at 1, 2, 3 s) runs however often it is asked for, and the
       // first tick after the grant installs the monitors and stops it. A later request polls again.
-      {"",
-       0,
-       {item(menu_title::kNotTrusted), wait(0.3), request, wait(2.05)},
-       false,
-       -1,
-       false,
-       0,
-       0,
-       2,
-       1},
-      {"",
-       0,
-       {item(menu_title::kNotTrusted), wait(2.35), grant, wait(0.649)},
-       false,
-       -1,
-       false,
-       0,
-       0,
-       1,
-       1},
-      {"",
-       0,
-       {item(menu_title::kNotTrusted), wait(2.35), grant, wait(0.65)},
-       false,
-       -1,
-       false,
-       2,
-       2,
-       1,
-       0},
-      {"",
-       0,
-       {item(menu_title::kNotTrusted), grant, wait(3), request},
-       false,
-       -1,
-       false,
-       2,
-       2,
-       2,
-       1},
+      {"", 0, {ask, wait(0.3), request, wait(2.05)}, false, -1, false, 0, 0, 2, 1},
+      {"", 0, {ask, wait(2.35), grant, wait(0.649)}, false, -1, false, 0, 0, 1, 1},
+      {"", 0, {ask, wait(2.35), grant, wait(0.65)}, false, -1, false, 2, 2, 1, 0},
+      {"", 0, {ask, grant, wait(3), request}, false, -1, false, 2, 2, 2, 1},
   };
   // Any other device-independent flag, Caps Lock included, cancels a pending hold and hides a
   // shown overlay.
