@@ -27,36 +27,6 @@ std::vector<std::string> lines(const MenuRef& menu) {
   return out;
 }
 
-// Untrusted, the local monitors alone drive the hold; they pass every event on, and this
-// program's own menus are read like any other's.
-TEST(AppDelegateTest, LaunchInstallsLocalMonitorsAndGlobalOnesOnlyWhenTrustedAndOnce) {
-  for (bool trusted : {false, true}) {
-    SCOPED_TRACE(trusted);
-    AppHarness h(trusted);
-    for (EventMask mask : {kEventMaskFlagsChanged, kEventMaskKeyDown}) {
-      EXPECT_EQ(h.fake.events.monitorCount(Scope::local, mask), 1u);
-      EXPECT_EQ(h.fake.events.monitorCount(Scope::global, mask), trusted ? 1u : 0u);
-    }
-    EXPECT_EQ(h.fake.events.globalAttempts, trusted ? 2u : 0u);
-    EXPECT_EQ(h.delegate->globalMonitoring(), trusted);  // tokens kept
-    EXPECT_EQ(h.fake.trust.prompts, 0u);                 // never asks at launch
-    if (trusted) continue;
-    h.bringToFront(42, "Tavrine", "Tavrine\n  Quit Tavrine  [⌘Q]\n");
-    h.fake.workspace.flags = modifier::kPrimary;
-    EXPECT_NE(h.fake.events.keyDown(Scope::local, modifier::kPrimary), nullptr);
-    EXPECT_NE(h.fake.events.flagsChanged(Scope::local, modifier::kPrimary), nullptr);
-    h.fake.runLoop.advance(0.5);
-    EXPECT_EQ(h.shownApp(), "Tavrine");
-    // Installed once, and a refusal is retried.
-    h.delegate->startGlobalMonitoring();  // refused: no token
-    h.setTrusted(true);
-    for (int i = 0; i < 3; ++i)
-      h.delegate->startGlobalMonitoring();
-    EXPECT_EQ(h.fake.events.globalAttempts, 4u);
-    EXPECT_EQ(h.fake.events.monitorCount(Scope::global, kEventMaskKeyDown), 1u);
-  }
-}
-
 // What a delegate leaves behind (a queued show, a pending hold, the release and permission
 // polls, its monitors) does nothing once it is gone, and every timer stops.
 TEST(AppDelegateTest, NothingHappensOnceTheDelegateIsGone) {
@@ -124,28 +94,6 @@ TEST(StatusMenuTest, IsBuiltOnceAndEachOpeningShowsTheTrustAndLanguageOfThatMome
   EXPECT_EQ(notified, 3);  // the same language again is still an assignment
   EXPECT_EQ(h.fake.events.monitorCount(Scope::global, kEventMaskFlagsChanged), 1u);
   EXPECT_EQ(h.fake.statusBar.find({"Quit"})->title(), "Quit");  // the menu is not translated
-}
-
-// Each request prompts; one poll runs however often it is asked for. The first tick after the
-// grant installs the one pair of global monitors and stops the poll.
-TEST(PermissionFlowTest, PromptsThenInstallsTheMonitorsAtTheFirstTickAfterTheGrant) {
-  AppHarness h(false);
-  ASSERT_TRUE(h.fake.statusBar.choose({kNotTrusted}));  // polls at 1, 2, 3 s
-  h.fake.runLoop.advance(0.3);
-  h.delegate->requestAccessibility();  // joins that poll
-  EXPECT_EQ(h.fake.trust.prompts, 2u);
-  h.fake.runLoop.advance(2.05);  // declined or ignored so far: the poll goes on
-  EXPECT_EQ(h.fake.runLoop.liveTimerCount(), 1u);
-  h.setTrusted(true);
-  h.fake.runLoop.advance(0.649);
-  EXPECT_EQ(h.fake.events.globalAttempts, 0u);
-  h.fake.runLoop.advance(0.001);  // the tick at 3 s installs both monitors
-  EXPECT_EQ(h.fake.events.monitorCount(Scope::global, kEventMaskKeyDown), 1u);
-  h.fake.runLoop.advance(2);
-  EXPECT_EQ(h.fake.events.globalAttempts, 2u);
-  EXPECT_EQ(h.fake.runLoop.liveTimerCount(), 0u);
-  h.delegate->requestAccessibility();  // a later request polls again
-  EXPECT_EQ(h.fake.runLoop.liveTimerCount(), 1u);
 }
 
 }  // namespace

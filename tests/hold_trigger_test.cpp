@@ -50,10 +50,25 @@ const Step runJobs = [](AppHarness& h) {
   h.worker->run();
   h.fake.runLoop.advance(0);
 };
-// The status menu's item that shows the overlay pinned.
-const Step menuItem = [](AppHarness& h) {
-  ASSERT_TRUE(h.fake.statusBar.choose({menu_title::kShowPinned}));
-  h.fake.runLoop.advance(0);
+// A status menu item chosen: the one that shows the overlay pinned, or the one that asks for
+// accessibility.
+Step item(std::string_view title) {
+  return [title](AppHarness& h) {
+    ASSERT_TRUE(h.fake.statusBar.choose({std::string(title)}));
+    h.fake.runLoop.advance(0);
+  };
+}
+// Accessibility granted or asked for, and the global monitors installed again.
+const Step grant = [](AppHarness& h) { h.setTrusted(true); };
+const Step request = [](AppHarness& h) { h.delegate->requestAccessibility(); };
+const Step startGlobal = [](AppHarness& h) { h.delegate->startGlobalMonitoring(); };
+// This program in front, held through the local monitors, which pass every event on.
+const Step ownHeld = [](AppHarness& h) {
+  h.bringToFront(42, "Tavrine", "Tavrine\n  Quit Tavrine  [⌘Q]\n");
+  h.fake.workspace.flags = kPrimary;
+  ASSERT_NE(h.fake.events.keyDown(Scope::local, kPrimary), nullptr);
+  ASSERT_NE(h.fake.events.flagsChanged(Scope::local, kPrimary), nullptr);
+  h.fake.runLoop.advance(0.5);
 };
 
 struct Script {
@@ -61,12 +76,16 @@ struct Script {
   std::size_t panels;
   std::vector<Step> steps;
   bool pinned = false;
-  int reads = -1;  // attributes of the editor read, when it matters
+  int reads = -1;       // attributes of the editor read, when it matters
+  bool trusted = true;  // at launch
+  // When they matter: global monitors and attempts to install one, prompts, live timers.
+  int global = -1, attempts = -1, prompts = -1, timers = -1;
 };
 
 TEST(HoldTriggerTest, FollowsTheStateTable) {
   const modifier::Flags left = kPrimary | 0x8, both = kPrimary | 0x18;
   const Step tap[] = {press(kPrimary | modifier::kShift), press(kPrimary)};
+  const Step ask = item(menu_title::kNotTrusted);
   std::vector<Script> scripts = {
       {"Editor", 1, {press(kPrimary), wait(0.5)}},  // the hold time
       {"", 0, {press(kPrimary), wait(0.499)}},      // not a moment less
@@ -76,7 +95,6 @@ TEST(HoldTriggerTest, FollowsTheStateTable) {
       {"", 0, {press(left), wait(0.3), press(both), wait(0.499)}},  // the second key restarts
       {"Editor", 1, {press(left), wait(0.3), press(both), wait(0.5)}},
       {"", 0, {press(kPrimary), wait(0.3), press(0), wait(1)}},  // released early
-      {"", 0, {press(kPrimary), wait(0.2), key(), wait(1)}},     // a shortcut typed
       {"", 0, {press(kPrimary), wait(0.2), key(Scope::local), wait(1)}},
       {"Editor", 1, {press(kPrimary), wait(0.5), key(), wait(1)}},  // a key while shown
       // The poll sees only Command, and its release at its next tenth of a second.
@@ -116,8 +134,11 @@ TEST(HoldTriggerTest, FollowsTheStateTable) {
        1,
        {press(kPrimary), wait(0.5), tap[0], tap[1], press(0), press(kPrimary), tap[0], tap[1],
         wait(0)}},
-      {"Editor", 1, {menuItem, press(0), wait(2), press(kPrimary), wait(1)}, true},
-      {"", 0, {noFront, menuItem}},
+      {"Editor",
+       1,
+       {item(menu_title::kShowPinned), press(0), wait(2), press(kPrimary), wait(1)},
+       true},
+      {"", 0, {noFront, item(menu_title::kShowPinned)}},
       {"", 0, {pin}},  // nothing on screen, before or after a hold
       {"", 1, {press(kPrimary), wait(0.5), press(0), pin}},
       {"Editor",
@@ -127,6 +148,17 @@ TEST(HoldTriggerTest, FollowsTheStateTable) {
        true},
       // Closed, the ordinary cycle is back.
       {"", 2, {press(kPrimary), wait(0.5), pin, closePinned, press(kPrimary), wait(0.5), press(0)}},
+      // Launched, the global monitors are installed only when trusted, and never with a prompt;
+      // untrusted, the local monitors alone drive the hold. Installed once; a refusal is retried.
+      {"", 0, {}, false, -1, true, 2, 2, 0, 0},
+      {"Tavrine", 1, {ownHeld}, false, -1, false, 0, 0, 0},
+      {"", 0, {startGlobal, grant, startGlobal, startGlobal, startGlobal}, false, -1, false, 2, 4},
+      // Each request prompts; one poll (at 1, 2, 3 s) runs however often it is asked for, and the
+      // first tick after the grant installs the monitors and stops it. A later request polls again.
+      {"", 0, {ask, wait(0.3), request, wait(2.05)}, false, -1, false, 0, 0, 2, 1},
+      {"", 0, {ask, wait(2.35), grant, wait(0.649)}, false, -1, false, 0, 0, 1, 1},
+      {"", 0, {ask, wait(2.35), grant, wait(0.65)}, false, -1, false, 2, 2, 1, 0},
+      {"", 0, {ask, grant, wait(3), request}, false, -1, false, 2, 2, 2, 1},
   };
   // Any other device-independent flag, Caps Lock included, cancels a pending hold and hides a
   // shown overlay.
@@ -139,17 +171,26 @@ TEST(HoldTriggerTest, FollowsTheStateTable) {
   }
   for (std::size_t i = 0; i < scripts.size(); ++i) {
     SCOPED_TRACE("script " + std::to_string(i));
-    AppHarness h;
+    const Script& script = scripts[i];
+    AppHarness h(script.trusted);
     const auto editor = h.bringToFront(42, "Editor", "File\n  Save  [⌘S]\n");
-    for (const Step& step : scripts[i].steps)
+    for (const Step& step : script.steps)
       step(h);
-    EXPECT_EQ(h.shownApp(), scripts[i].shown);
-    EXPECT_EQ(h.panelsMade(), scripts[i].panels);
+    EXPECT_EQ(h.shownApp(), script.shown);
+    EXPECT_EQ(h.panelsMade(), script.panels);
     EXPECT_EQ(h.fake.panels.onScreenCount(), h.shownApp() != "" ? 1u : 0u);
-    EXPECT_EQ(h.delegate->isOverlayPinned(), scripts[i].pinned);
-    if (scripts[i].reads >= 0) {
-      EXPECT_EQ(editor->reads().total, std::size_t(scripts[i].reads));
-    }
+    EXPECT_EQ(h.delegate->isOverlayPinned(), script.pinned);
+    const auto pinsIf = [](int expected, std::size_t actual) {
+      if (expected >= 0) {
+        EXPECT_EQ(actual, std::size_t(expected));
+      }
+    };
+    pinsIf(script.reads, editor->reads().total);
+    pinsIf(script.global, h.fake.events.monitorCount(Scope::global, kEventMaskKeyDown) +
+                              h.fake.events.monitorCount(Scope::global, kEventMaskFlagsChanged));
+    pinsIf(script.attempts, h.fake.events.globalAttempts);
+    pinsIf(script.prompts, h.fake.trust.prompts);
+    pinsIf(script.timers, h.fake.runLoop.liveTimerCount());
   }
 }
 

@@ -54,7 +54,8 @@ Bytes edited(const std::function<void(Elf64_Ehdr&, std::vector<Elf64_Shdr>&)>& e
   return file;
 }
 
-TEST(ElfSections, FindsTheBundlesInBothClassesAndByteOrders) {
+// Bundles in both classes and byte orders; nothing that lies outside the file.
+TEST(ElfSections, FindsTheBundlesInEveryClassAndByteOrderAndRefusesWhatLiesOutside) {
   for (const char* target : {"elf64-little", "elf64-big", "elf32-little", "elf32-big"}) {
     const std::string file = readFile(std::string(TAVRINE_BUILT "/") + target + ".so");
     const auto found = gresourceSections(bytesOf(file));
@@ -63,12 +64,9 @@ TEST(ElfSections, FindsTheBundlesInBothClassesAndByteOrders) {
     EXPECT_EQ(file.substr(found[0].offset, found[0].size), readFile(TAVRINE_FIXTURE_BUNDLE));
     EXPECT_EQ(found[1].name, ".gresource.more");
   }
-}
-
-TEST(ElfSections, RefusesWhatLiesOutsideTheFile) {
   const Bytes good = edited([](auto&, auto&) {});
-  ASSERT_EQ(gresourceSections(good).size(), 2u);
   const std::vector<std::tuple<std::string, Bytes, std::size_t>> cases = {
+      {"rewritten", good, 2},
       {"bytes past the end", edited([](auto&, auto& table) { table[1].sh_size = 1u << 20; }), 1},
       {"no bytes (NOBITS)", edited([](auto&, auto& table) { table[1].sh_type = SHT_NOBITS; }), 1},
       {"a cut-off section table", Bytes(good.begin(), good.end() - 10), 0},
@@ -78,7 +76,8 @@ TEST(ElfSections, RefusesWhatLiesOutsideTheFile) {
     EXPECT_EQ(gresourceSections(file).size(), left) << what;
 }
 
-TEST(MoCatalog, TranslatesWithAndWithoutContextInEitherByteOrder) {
+// Overlapping entries: 4,000 over suffixes of one 1 MiB string name 4 GB of text in 1 MiB.
+TEST(MoCatalog, TranslatesWithAndWithoutContextInEitherByteOrderAndRefusesOverlaps) {
   for (const char* file : {TAVRINE_CATALOG, TAVRINE_BUILT "/tavrine-fixture-big.mo"}) {
     const std::string bytes = readFile(file);
     const auto catalog = MoCatalog::parse(bytes);
@@ -91,30 +90,31 @@ TEST(MoCatalog, TranslatesWithAndWithoutContextInEitherByteOrder) {
     EXPECT_FALSE(MoCatalog::parse(bytes.substr(0, bytes.size() - 4)));
   }
   EXPECT_FALSE(MoCatalog::parse(std::string(40, '\0')));
+  constexpr std::uint32_t n = 4000, kText = 1u << 20;
+  std::vector<std::uint32_t> mo{0x950412de, 0, n, 28, 28 + 8 * n, 0, 0};
+  for (std::uint32_t i = 0; i < 2 * n; ++i)  // originals: suffixes; translations: all of it
+    mo.insert(mo.end(), {i < n ? kText - i : kText, 28 + 16 * n + (i < n ? i : 0)});
+  std::string file(reinterpret_cast<const char*>(mo.data()), 4 * mo.size());
+  file.resize(file.size() + kText, 'm');
+  testing::withinBounds([&] { EXPECT_FALSE(MoCatalog::parse(file)); }, 10, 256);
 }
 
-TEST(MoCatalog, LooksInTheSystemAndTheProgramsPrefixAndRefusesPathsAsDomains) {
-  const auto found = catalogCandidates("/proc/7/root", "gedit", "zh_CN", "/opt/ged/bin/gedit");
-  const std::vector<std::filesystem::path> expected{
-      "/proc/7/root/usr/share/locale/zh_CN/LC_MESSAGES/gedit.mo",
-      "/proc/7/root/usr/share/locale/zh/LC_MESSAGES/gedit.mo",
-      "/proc/7/root/opt/ged/share/locale/zh_CN/LC_MESSAGES/gedit.mo",
-      "/proc/7/root/opt/ged/share/locale/zh/LC_MESSAGES/gedit.mo"};
-  EXPECT_EQ(found, expected);
+// Catalogues in the system's and the program's prefix, never a path as a domain; the executable,
+// then libraries and bundles once (gedit's maps: a library mapped twice, a bundle with a space in
+// its name, a font, a deleted library and the heap); a process by its start time, whatever its
+// name.
+TEST(ShortcutsWindows, FindsAProcesssCataloguesAndBundlesAndKnowsItByItsStartTime) {
+  EXPECT_EQ(catalogCandidates("/proc/7/root", "gedit", "zh_CN", "/opt/ged/bin/gedit"),
+            (std::vector<std::filesystem::path>{
+                "/proc/7/root/usr/share/locale/zh_CN/LC_MESSAGES/gedit.mo",
+                "/proc/7/root/usr/share/locale/zh/LC_MESSAGES/gedit.mo",
+                "/proc/7/root/opt/ged/share/locale/zh_CN/LC_MESSAGES/gedit.mo",
+                "/proc/7/root/opt/ged/share/locale/zh/LC_MESSAGES/gedit.mo"}));
   EXPECT_TRUE(catalogCandidates("/", "../../etc/x", "zh_CN", "/usr/bin/x").empty());
   EXPECT_TRUE(catalogCandidates("/", "a/b", "zh_CN", "/usr/bin/x").empty());
-}
-
-TEST(BundleCandidates, TakesTheExecutableThenLibrariesAndBundlesOnce) {
-  // gedit's maps: a library mapped twice, a bundle with a space in its name, a font, a deleted
-  // library and the heap.
-  const std::string maps = readFile(TAVRINE_FIXTURES "/gedit.maps");
-  const std::vector<std::filesystem::path> expected{
-      "/usr/bin/gedit", "/usr/lib/gedit/libgedit-44.so", "/usr/share/app/My App.gresource"};
-  EXPECT_EQ(bundleCandidates(maps, "/usr/bin/gedit"), expected);
-}
-
-TEST(ShortcutsWindows, KnowsAProcessByItsStartTimeWhateverItsName) {
+  EXPECT_EQ(bundleCandidates(readFile(TAVRINE_FIXTURES "/gedit.maps"), "/usr/bin/gedit"),
+            (std::vector<std::filesystem::path>{"/usr/bin/gedit", "/usr/lib/gedit/libgedit-44.so",
+                                                "/usr/share/app/My App.gresource"}));
   std::string stat = "42 (we) ird) name) S";
   for (int field = 4; field <= 21; ++field)
     stat += " " + std::to_string(field);
@@ -199,43 +199,25 @@ TEST(HostileFiles, MalformedOrDeepXmlIsRefusedAndAHugeGroupTitleIsCutOnce) {
       10, 256);
 }
 
-TEST(HostileFiles, OverlappingCatalogueEntriesAreRefusedNotCopied) {
-  // 4,000 entries over suffixes of one 1 MiB string name 4 GB of text in a 1 MiB file.
-  constexpr std::uint32_t n = 4000, kText = 1u << 20;
-  std::vector<std::uint32_t> mo{0x950412de, 0, n, 28, 28 + 8 * n, 0, 0};
-  for (std::uint32_t i = 0; i < 2 * n; ++i)  // originals: suffixes; translations: all of it
-    mo.insert(mo.end(), {i < n ? kText - i : kText, 28 + 16 * n + (i < n ? i : 0)});
-  std::string file(reinterpret_cast<const char*>(mo.data()), 4 * mo.size());
-  file.resize(file.size() + kText, 'm');
-  testing::withinBounds([&] { EXPECT_FALSE(MoCatalog::parse(file)); }, 10, 256);
-}
-
 // Shortcuts windows are known by their content; what is left of a malformed bundle that crashes
-// GLib's own reader is read.
-TEST(HostileFiles, BundlesGiveTheirIntactShortcutsWindowsEvenWhereGLibWouldCrash) {
+// GLib's own reader is read. 65,000 sections on one bundle of 3 shortcuts: 64 are looked at;
+// three of 40 MiB on one region: one file's bundles count to 64 MiB, so one is read.
+TEST(HostileFiles, BundlesGiveTheirIntactShortcutsWindowsAtBoundedCost) {
   const std::string editor = "/org/example/Fixture/ui/editor-keys.ui";
   const std::pair<std::string, std::vector<std::string>> bundles[] = {
       {TAVRINE_FIXTURE_BUNDLE, {"/org/example/Fixture/gtk/help-overlay.ui", editor}},
       {TAVRINE_FIXTURES "/malformed-table-1.gresource", {editor}},
       {TAVRINE_FIXTURES "/malformed-table-2.gresource", {editor}}};
-  for (const auto& [file, expected] : bundles)
-    testing::withinBounds(
-        [&] {
+  const auto many = overlappingSections(65'000, readFile(TAVRINE_FIXTURE_BUNDLE).size());
+  const auto large = overlappingSections(3, 40u << 20);
+  testing::withinBounds(
+      [&] {
+        for (const auto& [file, expected] : bundles) {
           std::vector<std::string> paths;
           for (const auto& ui : shortcutsUiFiles(bytesOf(readFile(file))))
             paths.push_back(ui.path);
           EXPECT_EQ(paths, expected) << file;
-        },
-        10, 256);
-}
-
-TEST(HostileFiles, SectionsOverOneRegionAreReadAFewTimesAtMost) {
-  // 65,000 sections on one bundle of 3 shortcuts: 64 sections are looked at.
-  const auto many = overlappingSections(65'000, readFile(TAVRINE_FIXTURE_BUNDLE).size());
-  // Three sections of 40 MiB on one region: one file's bundles count to 64 MiB, so one is read.
-  const auto large = overlappingSections(3, 40u << 20);
-  testing::withinBounds(
-      [&] {
+        }
         const auto count = [](const std::vector<UiShortcuts>& windows) {
           return std::accumulate(windows.begin(), windows.end(), std::size_t{0},
                                  [](auto n, const auto& w) { return n + w.shortcuts.size(); });
