@@ -10,6 +10,7 @@
 #include <tuple>
 #include <vector>
 
+#include "fixture_table.h"
 #include "harvest/accessibility_helper.h"
 #include "text/unicode.h"
 
@@ -74,44 +75,45 @@ TEST(MenuSnapshotTest, RecordedReadsGiveTheRecordsOfAPyatspiWalk) {
   EXPECT_EQ(at[2], (Record{"Edit", "Paste as Column", "C;<ALT>E:S:C;"}));
 }
 
-// A menu bar (bar) with one menu "File" opening popup P: the shape Qt answers with.
-MenuReplies qtShaped() {
-  MenuReplies r;
-  r.menuBar = "/bar";
-  r.children = {
-      {"/bar", {"/file"}}, {"/file", {"/p"}}, {"/p", {"/a", "/b"}}, {"/a", {}}, {"/b", {}}};
-  r.names = {{"/file", "File"}, {"/p", ""}, {"/a", "Alpha"}, {"/b", "Beta"}};
-  r.roles = {{"/bar", kRoleMenuBar}, {"/p", kRolePopupMenu}};
-  for (const char* item : {"/file", "/a", "/b"})
-    r.roles[item] = kRoleMenuItem;
-  r.keyBindings = {{"/a", "a"}, {"/b", "b"}};
-  return r;
+struct MenuCase {
+  std::string name;
+  std::vector<Record> expected;
+  MenuReplies replies;
+};
+
+// The menus of fixtures/menu_cases.replies, "qt shape" and "gtk shape, ..." first.
+std::vector<MenuCase> menuCases() {
+  std::vector<MenuCase> out;
+  std::vector<std::string> texts;
+  for (const auto& row : doubles::fixtureRows("menu_cases.replies")) {
+    if (row[0] == "case") {
+      out.push_back({row[1], {}, {}});
+      texts.emplace_back();
+    } else if (row[0] == "expect") {
+      out.back().expected.emplace_back(row[1], row[2], row[3]);
+    } else {
+      for (const std::string& field : row)
+        texts.back() += field + (&field == &row.back() ? "\n" : "\t");
+    }
+  }
+  for (std::size_t i = 0; i < out.size(); ++i) {
+    RepliesParse parsed = parseReplies(texts[i]);
+    EXPECT_TRUE(parsed.replies) << out[i].name << ": " << parsed.error;
+    out[i].replies = parsed.replies.value_or(MenuReplies{});
+  }
+  return out;
 }
 
-// The same menu as GTK gives it: GetMatches order, the cache's parents.
-MenuReplies gtkShaped() {
-  MenuReplies r;
-  r.menuBar = "/bar";
-  r.matches = {"/file", "/a", "/b"};
-  r.cache = {{"/file", "/bar", kRoleMenu, "File"},
-             {"/b", "/file", kRoleMenuItem, "Beta"},
-             {"/a", "/file", kRoleMenuItem, "Alpha"}};
-  r.keyBindings = {{"/a", "a"}, {"/b", "b"}};
-  return r;
-}
-
-const std::vector<Record> kAlphaBeta = {{"File", "Alpha", "A"}, {"File", "Beta", "B"}};
-
-// Answers that are missing, contradictory or looping narrow the menu; none hangs or crashes.
 // Each record's menu item presses through the snapshot's press with its own object path; without
 // a press, or once the snapshot is gone, items answer that they cannot.
 TEST(MenuSnapshotTest, ItemsPressWithTheirObjectPath) {
+  const MenuReplies qtShaped = menuCases().at(0).replies;
   std::vector<std::string> pressed;
   ItemPress press = [&pressed](const std::string& path) {
     pressed.push_back(path);
     return ax::Error::success;
   };
-  ax::ElementRef app = buildMenuSnapshot(qtShaped(), bindingAsKey, {}, press);
+  ax::ElementRef app = buildMenuSnapshot(qtShaped, bindingAsKey, {}, press);
   std::vector<ax::ElementRef> elements;
   const std::vector<ShortcutItem> items = AccessibilityHelper::getShortcuts(*app, elements);
   ASSERT_EQ(elements.size(), items.size());
@@ -120,60 +122,15 @@ TEST(MenuSnapshotTest, ItemsPressWithTheirObjectPath) {
   EXPECT_EQ(elements[0]->performAction(ax::Action::press), ax::Error::success);
   EXPECT_EQ(pressed, (std::vector<std::string>{"/b", "/a"}));
 
-  app = buildMenuSnapshot(qtShaped(), bindingAsKey);
+  app = buildMenuSnapshot(qtShaped, bindingAsKey);
   AccessibilityHelper::getShortcuts(*app, elements);
   ASSERT_FALSE(elements.empty());
   EXPECT_EQ(elements[0]->performAction(ax::Action::press), ax::Error::notImplemented);
 }
 
+// Answers that are missing, contradictory or looping narrow the menu; none hangs or crashes.
 TEST(MenuSnapshotTest, HostileAnswers) {
-  struct Case {
-    const char* name;
-    MenuReplies replies;
-    std::vector<Record> expected;
-  };
-  std::vector<Case> cases;
-  cases.push_back({"qt shape", qtShaped(), kAlphaBeta});
-  cases.push_back({"gtk shape, order from the matches", gtkShaped(), kAlphaBeta});
-  {
-    MenuReplies r = qtShaped();
-    r.roles.clear();  // untitled with children: a popup menu
-    r.children["/sep"] = {};
-    r.children["/p"].push_back("/sep");
-    r.keyBindings["/sep"] = "s";
-    cases.push_back({"roles unread", r, kAlphaBeta});
-  }
-  {
-    MenuReplies r = qtShaped();
-    r.children["/a"] = {"/p", "/bar", "/a"};  // an item whose submenu loops back
-    r.children["/b"] = {"/a"};
-    cases.push_back({"children loop back", r, kAlphaBeta});
-  }
-  {
-    MenuReplies r = gtkShaped();
-    r.matches = {"/file", "/a", "/a", "/b", "/x", "/y"};
-    r.cache.push_back({"/x", "/y", kRoleMenuItem, "X"});  // parents in a cycle, off the bar
-    r.cache.push_back({"/y", "/x", kRoleMenuItem, "Y"});
-    r.keyBindings["/x"] = "x";
-    r.keyBindings["/y"] = "y";
-    cases.push_back({"listed twice, parent cycle", r, kAlphaBeta});
-  }
-  {
-    MenuReplies r = qtShaped();
-    r.keyBindings.erase("/a");
-    r.children["/a"] = {"/q"};  // no key of its own, a submenu with one
-    r.children["/q"] = {"/c"};
-    r.names["/c"] = "Gamma";
-    r.roles["/q"] = kRolePopupMenu;
-    r.keyBindings["/c"] = "c";
-    cases.push_back({"missing binding", r, {{"File", "Gamma", "C"}, {"File", "Beta", "B"}}});
-  }
-  {
-    MenuReplies r = gtkShaped();
-    r.menuBar.clear();
-    cases.push_back({"no menu bar", r, {}});
-  }
-  for (const Case& c : cases) {
+  for (const MenuCase& c : menuCases()) {
     SCOPED_TRACE(c.name);
     EXPECT_EQ(records(c.replies), c.expected);
   }
@@ -192,7 +149,7 @@ TEST(MenuSnapshotTest, HugeAndDeepMenusAreBounded) {
   // The menu-bar item and 19 levels of submenus below it.
   EXPECT_EQ(records(deep, bindingAsKey, {.maxElements = 20'000, .maxDepth = 20}).size(), 20u);
 
-  MenuReplies wide = gtkShaped();
+  MenuReplies wide = menuCases().at(1).replies;
   wide.matches = {"/file"};
   for (int i = 0; i < 50'000; ++i) {
     const std::string path = "/i" + std::to_string(i);

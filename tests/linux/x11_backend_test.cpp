@@ -207,15 +207,13 @@ TEST_F(XServerTest, TypesChordsWithTheLayoutsKeysOnlyIntoTheWindowWithTheKeyboar
         c[2] == "F4" ? KeyChord::make(mods, *functionKey(4)) : KeyChord::make(mods, c[2]);
     std::optional<std::vector<x11::KeyEvent>> events;
     if (c[3] != "refused") {
-      std::vector<unsigned> order;
+      // Pressed in order, released in reverse: each press goes before the releases so far.
       std::istringstream codes(c[3]);
-      for (unsigned code; codes >> code;)
-        order.push_back(code);
       events.emplace();
-      for (unsigned key : order)
-        events->emplace_back(key, true);
-      for (auto key = order.rbegin(); key != order.rend(); ++key)
-        events->emplace_back(*key, false);
+      for (unsigned code; codes >> code;) {
+        const auto at = events->begin() + static_cast<std::ptrdiff_t>(events->size() / 2);
+        events->insert(events->insert(at, {code, true}) + 1, {code, false});
+      }
     }
     ASSERT_EQ(std::system(("setxkbmap -rules evdev -layout " + c[0]).c_str()), 0);
     EXPECT_EQ(keys.eventsFor(chord), events) << c[0] << ' ' << c[1] << ' ' << c[2];

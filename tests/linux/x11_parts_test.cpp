@@ -9,6 +9,7 @@
 #include <bitset>
 #include <map>
 #include <optional>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -19,15 +20,12 @@ namespace {
 
 constexpr WindowId kRoot = 1;
 
-// Windows held in memory. A window marked gone answers like a vanished X window, though its
-// parent still lists it (as a tree read a moment earlier would).
+// Windows held in memory (see fixtures/frontmost_windows.tsv).
 class MemoryWindowTree final : public WindowTree {
  public:
   struct Window {
-    Window(WindowId p = kRoot, bool wm = false, std::optional<std::int32_t> id = std::nullopt)
-        : parent(p), wmState(wm), pid(id) {}
-    WindowId parent;
-    bool wmState;
+    WindowId parent = kRoot;
+    bool wmState = false;
     std::optional<std::int32_t> pid;
     std::optional<bool> local = true;  // WM_CLIENT_MACHINE: this machine, another, or none
     bool gone = false;
@@ -69,60 +67,37 @@ class MemoryWindowTree final : public WindowTree {
 };
 
 TEST(FrontmostWindowTest, FindsTheClientWindowThatHoldsTheKeyboard) {
-  // Without a window manager: toolkit windows with _NET_WM_PID, focus on a 1x1 child.
-  MemoryWindowTree bare;
-  bare.windows = {{10, {kRoot, false, 100}}, {11, {10}}, {12, {11}}, {20, {kRoot, false, 200}}};
-  MemoryWindowTree parentGone = bare;
-  parentGone.windows[11].gone = true;  // went away between two requests
-
-  // A reparenting window manager: frame, then client with WM_STATE and _NET_WM_PID.
-  MemoryWindowTree managed;
-  managed.windows = {{50, {}}, {51, {50, true, 500}}, {52, {51}}, {60, {}}, {61, {60, true, 600}},
-                     {70, {}}, {71, {70, true}}};  // 71 names no process
-  MemoryWindowTree served = managed;               // the server tells the process behind 61 and 71
-  served.serverPids = {{61, 610}, {71, 710}};
-  // Tk names no machine; ssh -X windows name another.
-  MemoryWindowTree unnamed = served;
-  unnamed.windows[61].local = unnamed.windows[51].local = std::nullopt;
-  MemoryWindowTree remote = served;
-  remote.windows[61].local = false;
-  MemoryWindowTree clientGone = managed;
-  clientGone.windows[61].gone = true;  // listed by its frame, gone when asked
-
-  // A tree read while it changed can point in a circle.
-  MemoryWindowTree loop;
-  loop.windows = {{30, {31}}, {31, {30}}};
-
-  const struct {
-    std::string name;
-    MemoryWindowTree tree;
-    std::optional<WindowId> active;
-    std::optional<WindowId> focus;
-    std::optional<FrontmostWindow> expected;
-  } cases[] = {
-      {"focus on a small child: walk up", bare, std::nullopt, 12, FrontmostWindow{10, 100}},
-      {"focus on the client itself", bare, std::nullopt, 20, FrontmostWindow{20, 200}},
-      {"nothing focused", bare, std::nullopt, std::nullopt, std::nullopt},
-      {"focus on the root", bare, std::nullopt, kRoot, std::nullopt},
-      {"focus gone", bare, std::nullopt, 77, std::nullopt},
-      {"the active window wins over the focus", managed, 61, 52, FrontmostWindow{61, 600}},
-      {"focus on a frame: walk down", managed, std::nullopt, 60, FrontmostWindow{61, 600}},
-      {"active window gone: the focus decides", managed, 99, 52, FrontmostWindow{51, 500}},
-      {"a client naming no process is no application", managed, 71, 71, std::nullopt},
-      {"the server's pid over the window's claim", served, 61, 61, FrontmostWindow{61, 610}},
-      {"the server's pid where the window claims none", served, 71, 71, FrontmostWindow{71, 710}},
-      {"no machine named: the server's pid", unnamed, 61, 61, FrontmostWindow{61, 610}},
-      {"no machine named: not the window's claim", unnamed, 51, 51, std::nullopt},
-      {"another machine named: no application", remote, 61, 61, std::nullopt},
-      {"a parent vanishing on the way up", parentGone, std::nullopt, 12, std::nullopt},
-      {"a client vanishing on the way down", clientGone, std::nullopt, 60, std::nullopt},
-      {"parents in a circle", loop, std::nullopt, 31, std::nullopt},
+  const auto number = [](const std::string& field) {
+    return field == "-" ? std::nullopt : std::optional(std::stoll(field));
   };
-  for (auto c : cases) {
-    c.tree.active = c.active;
-    c.tree.focus = c.focus;
-    EXPECT_EQ(findFrontmostWindow(c.tree), c.expected) << c.name;
+  std::map<std::string, MemoryWindowTree> trees;
+  int cases = 0;
+  for (const auto& row : doubles::fixtureRows("frontmost_windows.tsv")) {
+    ASSERT_EQ(row.size(), row[0] == "case" ? 7u : 8u);
+    if (row[0] != "case") {
+      MemoryWindowTree& tree = trees[row[0]];
+      const WindowId id = std::stoull(row[1]);
+      const auto pid = number(row[4]);
+      tree.windows[id] = {std::stoull(row[2]), row[3] == "wm",
+                          pid ? std::optional(static_cast<std::int32_t>(*pid)) : std::nullopt,
+                          row[6] == "-" ? std::nullopt : std::optional(row[6] == "local"),
+                          row[7] == "gone"};
+      if (const auto server = number(row[5]))
+        tree.serverPids[id] = static_cast<std::int32_t>(*server);
+      continue;
+    }
+    MemoryWindowTree tree = trees.at(row[2]);
+    const auto active = number(row[3]), focus = number(row[4]), window = number(row[5]);
+    if (active) tree.active = static_cast<WindowId>(*active);
+    if (focus) tree.focus = static_cast<WindowId>(*focus);
+    const std::optional<FrontmostWindow> expected =
+        window ? std::optional(FrontmostWindow{static_cast<WindowId>(*window),
+                                               static_cast<std::int32_t>(std::stoi(row[6]))})
+               : std::nullopt;
+    EXPECT_EQ(findFrontmostWindow(tree), expected) << row[1];
+    ++cases;
   }
+  EXPECT_EQ(cases, 17);
 }
 
 TEST(WmClassNameTest, TakesTheClassPart) {
@@ -137,48 +112,31 @@ TEST(WmClassNameTest, TakesTheClassPart) {
     EXPECT_EQ(wmClassName(value), name) << value;
 }
 
-// Icon entries of the given sides, every pixel of one its width, so that the chosen entry shows.
-std::vector<unsigned long> icons(
-    std::initializer_list<std::pair<unsigned long, unsigned long>> sizes) {
-  std::vector<unsigned long> data;
-  for (auto [w, h] : sizes) {
-    data.insert(data.end(), {w, h});
-    data.insert(data.end(), w * h, 0xFF000000UL | w);
-  }
-  return data;
-}
-
-// The size nearest 64 (the larger on a tie, by the larger side); damaged data keeps what came
-// before the damage.
 TEST(NetWmIconTest, ChoosesTheSizeNearest64FromWhatIsIntact) {
-  std::vector<unsigned long> truncated = icons({{16, 16}, {64, 64}});
-  truncated.pop_back();  // the 64-pixel icon lacks its last pixel
-  std::vector<unsigned long> absurd = icons({{24, 24}});
-  absurd.insert(absurd.end(), {0xFFFFFFFFUL, 0xFFFFFFFFUL, 0UL, 0UL});  // w × h would overflow
-  const struct {
-    std::string name;
-    std::vector<unsigned long> data;
-    std::optional<std::pair<int, int>> size;
-  } cases[] = {
-      {"nearest below", icons({{16, 16}, {48, 48}, {128, 128}}), {{48, 48}}},
-      {"nearest above", icons({{16, 16}, {96, 96}}), {{96, 96}}},
-      {"a tie goes to the larger", icons({{48, 48}, {80, 80}}), {{80, 80}}},
-      {"the larger side counts", icons({{64, 32}, {20, 20}}), {{64, 32}}},
-      {"truncated second icon", truncated, {{16, 16}}},
-      {"zero width after a good icon", icons({{32, 32}, {0, 64}}), {{32, 32}}},
-      {"absurd sides after a good icon", absurd, {{24, 24}}},
-      {"empty", {}, std::nullopt},
-      {"header without pixels", {64, 64}, std::nullopt},
-      {"too large a side", icons({{kMaxIconSide + 1, 1}}), std::nullopt},
-  };
+  const auto cases = doubles::fixtureRows("net_wm_icons.tsv");
+  ASSERT_EQ(cases.size(), 10u);
   for (const auto& c : cases) {
-    const std::optional<ArgbIcon> icon = chooseNetWmIcon(c.data);
-    ASSERT_EQ(icon.has_value(), c.size.has_value()) << c.name;
+    ASSERT_EQ(c.size(), 3u);
+    std::vector<unsigned long> data;
+    std::istringstream words(c[1]);
+    for (std::string word; words >> word;) {
+      const std::size_t x = word.find('x');
+      if (word == "~") {
+        data.pop_back();
+      } else if (x == std::string::npos) {
+        data.push_back(std::stoul(word));
+      } else {
+        const unsigned long w = std::stoul(word), h = std::stoul(word.substr(x + 1));
+        data.insert(data.end(), {w, h});
+        data.insert(data.end(), w * h, 0xFF000000UL | w);
+      }
+    }
+    const std::optional<ArgbIcon> icon = chooseNetWmIcon(data);
+    ASSERT_EQ(icon.has_value(), c[2] != "-") << c[0];
     if (!icon) continue;
-    EXPECT_EQ(std::pair(icon->width, icon->height), *c.size) << c.name;
-    ASSERT_EQ(icon->pixels.size(), static_cast<std::size_t>(icon->width * icon->height)) << c.name;
-    EXPECT_EQ(icon->pixels.front(), 0xFF000000U | static_cast<std::uint32_t>(icon->width))
-        << c.name;
+    EXPECT_EQ(std::to_string(icon->width) + "x" + std::to_string(icon->height), c[2]) << c[0];
+    ASSERT_EQ(icon->pixels.size(), static_cast<std::size_t>(icon->width * icon->height)) << c[0];
+    EXPECT_EQ(icon->pixels.front(), 0xFF000000U | static_cast<std::uint32_t>(icon->width)) << c[0];
   }
   // On 64-bit Xlib a cardinal arrives in a long, its high half sign-extended or garbage: only
   // the low 32 bits count.
