@@ -10,8 +10,8 @@
 #include <tuple>
 #include <vector>
 
-#include "fixture_table.h"
 #include "harvest/accessibility_helper.h"
+#include "support/golden_cases.h"
 #include "text/unicode.h"
 
 namespace tavrine::atspi {
@@ -85,7 +85,7 @@ struct MenuCase {
 std::vector<MenuCase> menuCases() {
   std::vector<MenuCase> out;
   std::vector<std::string> texts;
-  for (const auto& row : doubles::fixtureRows("menu_cases.replies")) {
+  for (const auto& row : doubles::caseRows(TAVRINE_ATSPI_FIXTURES "/menu_cases.replies")) {
     if (row[0] == "case") {
       out.push_back({row[1], {}, {}});
       texts.emplace_back();

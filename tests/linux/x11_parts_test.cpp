@@ -72,7 +72,7 @@ TEST(FrontmostWindowTest, FindsTheClientWindowThatHoldsTheKeyboard) {
   };
   std::map<std::string, MemoryWindowTree> trees;
   int cases = 0;
-  for (const auto& row : doubles::fixtureRows("frontmost_windows.tsv")) {
+  for (const auto& row : doubles::caseRows(TAVRINE_ATSPI_FIXTURES "/frontmost_windows.tsv")) {
     ASSERT_EQ(row.size(), row[0] == "case" ? 7u : 8u);
     if (row[0] != "case") {
       MemoryWindowTree& tree = trees[row[0]];
@@ -113,7 +113,7 @@ TEST(WmClassNameTest, TakesTheClassPart) {
 }
 
 TEST(NetWmIconTest, ChoosesTheSizeNearest64FromWhatIsIntact) {
-  const auto cases = doubles::fixtureRows("net_wm_icons.tsv");
+  const auto cases = doubles::caseRows(TAVRINE_ATSPI_FIXTURES "/net_wm_icons.tsv");
   ASSERT_EQ(cases.size(), 10u);
   for (const auto& c : cases) {
     ASSERT_EQ(c.size(), 3u);
