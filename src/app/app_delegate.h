@@ -130,11 +130,10 @@ class AppDelegate final : public std::enable_shared_from_this<AppDelegate>,
   AppDelegate(const Platform& platform, std::vector<ShortcutSourceRef> sources,
               TranslationHelper& t, OverlayStyle overlayStyle);
 
-  // ReadCycle::Host
+  // ReadCycle::Host (isOverlayPinned, above, answers it too)
   std::uint64_t inputGeneration() const override { return hold_.generation(); }
   bool holdOn() const override { return hold_.on(); }
   bool holdCompleted() const override { return hold_.completed(); }
-  bool overlayPinned() const override { return pinned_.pinned(); }
   bool prepare(const RunningApplication& app, ReadCycle::Answer& answer) override;
   void present(const RunningApplication& app, ReadCycle::AnswerRef answer, bool prepared, bool pin,
                FocusPort::WindowHandle focusBefore) override;

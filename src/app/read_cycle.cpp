@@ -108,7 +108,7 @@ void ReadCycle::readArrived(ReadTag tag, std::int32_t pid, bool asked, AnswerRef
   // without it: shown now, while the hold lasts.
   const bool holdShown =
       tag.generation == host_.inputGeneration() && !read_ && host_.holdCompleted();
-  if (!retryAnswered || !holdShown || host_.overlayPinned()) return;
+  if (!retryAnswered || !holdShown || host_.isOverlayPinned()) return;
   const std::optional<RunningApplication> app = platform_.workspace.frontmostApplication();
   if (app && app->processIdentifier == pid) host_.present(*app, std::move(answer), false, false, 0);
 }
@@ -146,7 +146,7 @@ void ReadCycle::scheduleReadAhead(double after) {
 void ReadCycle::readAhead() {
   readAheadTimer_.reset();
   // A hold reads for itself, and one read ahead at a time keeps the worker free for holds.
-  if (aheadId_ != 0 || read_ || host_.holdOn() || host_.overlayPinned()) return;
+  if (aheadId_ != 0 || read_ || host_.holdOn() || host_.isOverlayPinned()) return;
   const std::optional<RunningApplication> app = platform_.workspace.frontmostApplication();
   if (!app) return;
   FrontApplication front = frontOf(*app);
@@ -238,7 +238,7 @@ void ReadCycle::noteAnswer(std::int32_t pid, bool unanswered) {
         if (process == nullptr || !process->unresponsive) return;
         process->retryDue = true;
         // A hold still on shows the answer as soon as there is one.
-        if (!host_.holdOn() || host_.overlayPinned()) return;
+        if (!host_.holdOn() || host_.isOverlayPinned()) return;
         const std::optional<RunningApplication> app = platform_.workspace.frontmostApplication();
         if (!app || app->processIdentifier != pid) return;
         retryUnresponsive(frontOf(*app), read_ ? read_->id : 0);

@@ -49,7 +49,7 @@ class ReadCycle {
     virtual std::uint64_t inputGeneration() const = 0;
     virtual bool holdOn() const = 0;         // a hold pending, or completed and still held
     virtual bool holdCompleted() const = 0;  // completed and still held
-    virtual bool overlayPinned() const = 0;
+    virtual bool isOverlayPinned() const = 0;
     // Lays the overlay out off screen; false when there is nothing to show or no screen.
     virtual bool prepare(const RunningApplication& app, Answer& answer) = 0;
     virtual void present(const RunningApplication& app, AnswerRef answer, bool prepared, bool pin,
