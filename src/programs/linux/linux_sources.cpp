@@ -7,10 +7,13 @@
 #include <fstream>
 #include <string>
 
+#include "backends/linux/dbus/xfconf_shortcuts.h"
+#include "backends/linux/gnome/gsettings_bindings.h"
 #include "backends/linux/xdg/desktop_entry.h"
+#include "backends/linux/xdg/file_watch.h"
+#include "sources/desktop/global_shortcuts.h"
 #include "sources/gtk_shortcuts/shortcuts_windows.h"
 #include "sources/menu_bar/menu_bar_source.h"
-#include "sources/system/system_shortcuts.h"
 
 namespace tavrine::program {
 namespace {
@@ -34,9 +37,39 @@ std::filesystem::path dataHome() {
   return home.empty() ? home : home / ".local/share";
 }
 
+// Reads the desktop's own shortcuts into `shortcuts` now and after each change the desktop tells
+// of, for as long as the returned watch lives. Elsewhere the catalogue stays.
+std::shared_ptr<void> followDesktop(Desktop desktop,
+                                    const std::shared_ptr<DesktopShortcuts>& shortcuts,
+                                    dbus::SessionBus* bus) {
+  const auto update = [shortcuts](const std::vector<DesktopBinding>& bindings) {
+    shortcuts->update(bindings);
+  };
+  switch (desktop) {
+    case Desktop::gnome:
+      return std::make_shared<gnome::GSettingsBindings>(update);
+    case Desktop::kde: {
+      const auto path = globalShortcutsPath(std::getenv("XDG_CONFIG_HOME"), std::getenv("HOME"));
+      if (path.empty()) return nullptr;
+      const auto reread = [shortcuts, path] { shortcuts->update(readGlobalShortcuts(path)); };
+      reread();
+      return std::make_shared<xdg::FileWatch>(path, reread);
+    }
+    case Desktop::xfce: {
+      if (bus == nullptr) return nullptr;
+      auto watch = std::make_shared<dbus::XfconfShortcuts>(*bus, update);
+      if (auto bindings = watch->read()) shortcuts->update(*bindings);
+      return watch;
+    }
+    default:
+      return nullptr;
+  }
+}
+
 }  // namespace
 
-LinuxSources linuxSources(const ax::AccessibilityPort& accessibility, Desktop desktop) {
+LinuxSources linuxSources(const ax::AccessibilityPort& accessibility, Desktop desktop,
+                          dbus::SessionBus* bus) {
   LinuxSources out;
   // The gettext domain a GTK application's desktop entry names for its own texts.
   out.entries = std::make_shared<xdg::DesktopIcons>(xdg::sessionDesktopEntries());
@@ -55,11 +88,13 @@ LinuxSources linuxSources(const ax::AccessibilityPort& accessibility, Desktop de
       sources::sheets::userSheetFolder(std::getenv("XDG_CONFIG_HOME"), std::getenv("HOME")),
       sources::sheets::SheetSource::UserFolders{configHome(), homeFolder(), dataHome()},
       [](const std::string& message) { std::fprintf(stderr, "%s\n", message.c_str()); });
+  out.desktop = std::make_shared<DesktopShortcuts>(desktop);
+  out.desktopWatch = followDesktop(desktop, out.desktop, bus);
   out.all = {
       std::make_shared<MenuBarSource>(accessibility),
       out.windows,
       out.sheets,
-      std::make_shared<SystemShortcuts>(desktop),
+      out.desktop,
   };
   return out;
 }

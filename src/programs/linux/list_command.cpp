@@ -158,7 +158,8 @@ int runListCommand(const std::vector<std::string>& args) {
   const x11::X11Workspace x11;
   const xdg::DesktopWorkspace desktop(x11, xdg::sessionDesktopEntries(), nullptr);
   const atspi::AtspiAccessibility accessibility;
-  const LinuxSources sources = linuxSources(accessibility, LinuxSession::desktop());
+  dbus::SessionBus bus;  // opened only where the desktop's shortcuts are read through it
+  const LinuxSources sources = linuxSources(accessibility, LinuxSession::desktop(), &bus);
   // A hold never waits for the desktop entries; this short-lived command has to, once.
   constexpr std::chrono::seconds kEntriesRead(5);
   desktop.awaitEntries(kEntriesRead);

@@ -75,9 +75,10 @@ int main(int argc, char** argv) {
     return 1;
   }
   const Platform platform = session->platform();
+  const program::LinuxSources sources =
+      program::linuxSources(platform.accessibility, program::LinuxSession::desktop(), &bus);
   const std::shared_ptr<AppDelegate> delegate = AppDelegate::create(
-      platform, program::linuxSources(platform.accessibility, program::LinuxSession::desktop()).all,
-      TranslationHelper::shared(), program::LinuxSession::overlayStyle());
+      platform, sources.all, TranslationHelper::shared(), program::LinuxSession::overlayStyle());
   delegate->setProcessStart(program::processStartTime);
   session->statusBar().setResponderChainEnd(delegate);
   session->watchBus();

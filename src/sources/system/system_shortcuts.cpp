@@ -26,10 +26,7 @@ struct Row {
   KeyChord chord;
 };
 
-struct Heading {
-  std::string_view en;
-  std::string_view zh;
-};
+using Heading = HeadingText;
 constexpr Heading kGeneral{"General", "通用"};
 constexpr Heading kWindow{"Window", "窗口"};
 constexpr Heading kSystem{"System", "系统"};
@@ -197,6 +194,11 @@ std::vector<ShortcutItem> otherLinux() {
 }
 
 }  // namespace
+
+HeadingText headingText(SystemHeading heading) {
+  constexpr Heading kHeadings[] = {kGeneral, kWindow, kSystem, kText};
+  return kHeadings[static_cast<int>(heading)];
+}
 
 const std::vector<ShortcutItem>& SystemShortcuts::catalogue(Desktop desktop) {
   static const std::vector<ShortcutItem> catalogues[] = {macOS(), gnome(), kde(), xfce(),

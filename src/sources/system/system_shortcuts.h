@@ -3,12 +3,21 @@
 // one per desktop, and the source that delivers it into the overlay's system section.
 #pragma once
 
+#include <string_view>
 #include <vector>
 
 #include "model/desktop.h"
 #include "sources/shortcut_source.h"
 
 namespace tavrine {
+
+// The system section's headings, in display order, with their English and Chinese texts.
+enum class SystemHeading { general, window, system, text };
+struct HeadingText {
+  std::string_view en;
+  std::string_view zh;
+};
+HeadingText headingText(SystemHeading heading);
 
 class SystemShortcuts final : public ShortcutSource {
  public:
