@@ -247,6 +247,29 @@ case_x11() {
     fail "a stopped application: Tavrine did not answer"
   fi
   kill -CONT "$HS_PID_menu_app"
+
+  # 6. The desktop's own shortcuts as the user remapped them: on GNOME, Close window on Super+Q
+  #    in the user's GSettings (a keyfile of this run's own) shows so in the system section.
+  local gnome_home="$HS_DIR/gnome-config" overlay
+  mkdir -p "$gnome_home/glib-2.0/settings"
+  printf '[org/gnome/desktop/wm/keybindings]\nclose=['"'"'<Super>q'"'"']\n' \
+    >"$gnome_home/glib-2.0/settings/keyfile"
+  hs_stop_app tavrine
+  hs_start_app tavrine env XDG_CURRENT_DESKTOP=GNOME GSETTINGS_BACKEND=keyfile \
+    GSETTINGS_SCHEMA_DIR="$build/tests/linux/schemas" XDG_CONFIG_HOME="$gnome_home" \
+    "$tavrine" >/dev/null
+  hs_wait_registered "$HS_PID_tavrine"
+  front menu_app
+  if overlay="$(hs_hold_ctrl "$HS_PID_tavrine" "$(shot gnome-remapped)" "$HS_PID_menu_app")"; then
+    check "GNOME: the remapped Close window shows on Super+Q" \
+      "GNOME: no 'Close window' on Super+Q under Window:"$'\n'"$overlay" \
+      awk -F'\t' 'tolower($0) == "window" { w = 1; next } /^[^ ]/ { w = 0 }
+        w && $1 == "  Close window" && $2 == "Super+Q" { found = 1 } END { exit !found }' \
+      <<<"$overlay"
+  else
+    fail "GNOME: no overlay while Ctrl was held"
+  fi
+  overlay_gone 2 >/dev/null || true
 }
 
 case_pinned() {
