@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "i18n/translation_helper.h"
+#include "keys/key_binding.h"
 #include "overlay/overlay_layout.h"
 #include "overlay/overlay_view.h"
 #include "sources/system/system_shortcuts.h"
@@ -105,6 +106,42 @@ TEST(OverlayViewTest, ChoosingALanguageFlipsEveryTextAndBack) {
   last.reset();
   view->choose(items[0]);
   EXPECT_EQ(heard.size(), 4u);
+}
+
+// An application row is taken only by a live desktop binding of its one chord, however either
+// side wrote its modifiers; the catalogue's defaults take nothing; a search keeps the marks.
+TEST(OverlayViewTest, MarksTheRowsALiveDesktopBindingTakes) {
+  const auto qt = [](const char* text) { return *keys::parseQtKeyBinding(text); };
+  const auto desktop = [](const char* accelerator, const char* title, const char* source) {
+    return ShortcutItem("Windows", title, *keys::parseGtkAccelerator(accelerator),
+                        {source, "", std::string("中") + title});
+  };
+  const std::vector<ShortcutItem> system = {
+      desktop("<Alt><Primary>t", "Terminal", "desktop"),
+      desktop("<Super>Up", "Maximise", "desktop"),
+      desktop("<Alt><Primary>t", "Second", "desktop"),  // the first binding of a chord runs
+      desktop("<Primary>q", "Quit", "system"),
+  };
+  ShortcutEntry twoKeys(ShortcutItem("Edit", "Find", qt("Ctrl+Alt+T")));
+  twoKeys.chords.push_back(qt("F3"));
+  const std::vector<std::pair<ShortcutEntry, std::string>> cases = {
+      {ShortcutItem("Tools", "Terminal", qt("Ctrl+Alt+T")), "taken by the desktop: Terminal"},
+      {ShortcutItem("View", "Top", qt("Meta+Up")), "taken by the desktop: Maximise"},
+      {ShortcutItem("View", "Up", qt("Up")), ""},
+      {ShortcutItem("File", "Quit", qt("Ctrl+Q")), ""},
+      {twoKeys, ""},
+  };
+  TranslationHelper t;
+  const OverlayView view("App", {}, t, {}, system);
+  const OverlayView searched = view.narrowed({}, {});
+  for (const auto& [entry, expected] : cases) {
+    EXPECT_EQ(view.appRow(entry).conflict, expected) << entry.item.title();
+    EXPECT_EQ(searched.appRow(entry).conflict, expected) << entry.item.title();
+  }
+  EXPECT_EQ(view.spokenShortcuts(view.appRow(cases[0].first)),
+            "Option Command T, taken by the desktop: Terminal");
+  t.setIsZH(true);
+  EXPECT_EQ(view.appRow(cases[0].first).conflict, "已被桌面占用：中Terminal");
 }
 
 }  // namespace

@@ -96,7 +96,7 @@ std::string OverlayView::appHeading(std::string_view menuName) const {
 }
 
 ShortcutRow OverlayView::appRow(const ShortcutEntry& entry) const {
-  ShortcutRow row{t_->translateCommand(entry.item.title()), entry.chords, style_.capStyle};
+  ShortcutRow row{t_->translateCommand(entry.item.title()), entry.chords, style_.capStyle, {}};
   if (const ShortcutItem* binding = desktopBindings_->taking(entry))
     row.conflict = takenByTheDesktop(*binding, t_->isZH());
   return row;
@@ -110,7 +110,8 @@ std::string OverlayView::systemHeading(const ShortcutGroup& group) const {
 ShortcutRow OverlayView::systemRow(const ShortcutItem& item) const {
   return {t_->isZH() && !item.titleZH().empty() ? item.titleZH() : item.title(),
           {item.chord()},
-          style_.capStyle};
+          style_.capStyle,
+          {}};
 }
 
 std::string OverlayView::spokenShortcuts(const ShortcutRow& row) const {
