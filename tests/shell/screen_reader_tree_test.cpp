@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <QAccessible>
+#include <QHelpEvent>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QToolTip>
 #include <algorithm>
 #include <string>
 #include <vector>
@@ -141,6 +143,35 @@ TEST(QtOverlayAccessibilityTest, NamesAndDescriptionsFollowTheLanguageStyleAndDe
   EXPECT_EQ(kept[2]->text(QAccessible::Name), QStringLiteral("编辑"));
   EXPECT_EQ(kept[3]->text(QAccessible::Name), QStringLiteral("拷贝"));
   EXPECT_EQ(kept[3]->text(QAccessible::Description), QStringLiteral("Ctrl+C 或 Ctrl+Shift+C"));
+}
+
+// A row a desktop binding takes says so in its spoken text and in its tooltip; its neighbour in
+// neither.
+TEST(QtOverlayAccessibilityTest, ATakenRowSaysWhatTakesItAloudAndOnHover) {
+  TranslationHelper t;
+  const KeyChord hide = doubles::record("", "", "h").chord();
+  OverlayWidget w(std::make_shared<OverlayView>(
+      "Editor",
+      groupByMenu({doubles::record("Edit", "Hide", "h"), doubles::record("Edit", "Jump", "j")}), t,
+      OverlayStyle{KeyCapStyle::words},
+      std::vector<ShortcutItem>{
+          ShortcutItem("Windows", "Hide Window", hide, {"desktop", "", ""})}));
+  w.resize(1000, 400);
+  const std::vector<std::string> nodes = readChildren(QAccessible::queryAccessibleInterface(&w));
+  EXPECT_EQ(nodes[5], "  row Hide | Ctrl+H, taken by the desktop: Hide Window");
+  EXPECT_EQ(nodes[6], "  row Jump | Ctrl+J");
+
+  // The untaken row first: a tooltip once shown keeps its text while it fades.
+  const auto hover = [&w](std::size_t row) {
+    const Rect cell = w.overlayLayout().rowFrame(OverlayLayout::Section::application, 0, row);
+    const QPoint at(static_cast<int>(cell.midX()),
+                    static_cast<int>(cell.midY() + w.overlayLayout().scrollFrame().minY()));
+    QHelpEvent event(QEvent::ToolTip, at, w.mapToGlobal(at));
+    QCoreApplication::sendEvent(&w, &event);
+    return QToolTip::text();
+  };
+  EXPECT_EQ(hover(1), QString());
+  EXPECT_EQ(hover(0), QStringLiteral("taken by the desktop: Hide Window"));
 }
 
 }  // namespace
