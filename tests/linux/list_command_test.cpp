@@ -42,5 +42,26 @@ TEST(ListCommandTest, OutputIsOneLineARowAndEscaped) {
             "a\\u001b[2J\\u001b]0;x\\u0007\\n\\t\\u007f\\u009b1m \"q\" \\ 打开\uFFFD");
 }
 
+// A row a desktop binding takes says so, in text and JSON, in the language asked for.
+TEST(ListCommandTest, ARowTheDesktopTakesSaysWhatTakesIt) {
+  const KeyChord hide = KeyChord::make(KeyChord::kPrimary, "H");
+  MergedShortcuts merged;
+  merged.application = {ShortcutItem("Edit", "Hide", hide),
+                        ShortcutItem("Edit", "Jump", KeyChord::make(KeyChord::kPrimary, "J"))};
+  merged.system = {ShortcutItem("Windows", "Hide Window", hide, {"desktop", "", "隐藏窗口"})};
+  TranslationHelper t;
+  const std::vector<ListedRow> rows = listedApplicationRows(merged, t);
+  ASSERT_EQ(rows.size(), 2u);
+  EXPECT_EQ(listedRowText(rows[0]),
+            "  Hide\tCtrl+H\tmenu bar\ttaken by the desktop: Hide Window\n");
+  EXPECT_EQ(listedRowJson(rows[0]),
+            R"({"heading": "Edit", "title": "Hide", "keys": "Ctrl+H", "source": "menu bar", )"
+            R"("takenBy": "taken by the desktop: Hide Window"})");
+  EXPECT_EQ(listedRowText(rows[1]), "  Jump\tCtrl+J\tmenu bar\n");
+  EXPECT_EQ(listedRowJson(rows[1]).find("takenBy"), std::string::npos);
+  t.setIsZH(true);
+  EXPECT_EQ(listedApplicationRows(merged, t)[0].takenBy, "已被桌面占用：隐藏窗口");
+}
+
 }  // namespace
 }  // namespace tavrine::program
