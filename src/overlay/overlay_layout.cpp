@@ -69,7 +69,7 @@ constexpr double kCapPaddingV = 3;
 constexpr double kCapCornerRadius = 5;
 constexpr double kCapFillOpacity = 0.12;
 constexpr double kCapGap = 3;
-constexpr double kConflictMarkSide = 12;
+constexpr double kConflictMarkSide = 14;
 constexpr double kConflictMarkGap = 6;  // from the caps
 constexpr double kConflictMarkOpacity = 0.85;
 // Between the chords of a row that has several: a plain "/", not a cap, with room either side.

@@ -151,7 +151,7 @@ void paintConflictMark(QPainter& painter, const ConflictMarkPrimitive& mark) {
   painter.setBrush(whiteAt(mark.opacity));
   painter.drawEllipse(centre, side / 2, side / 2);
   painter.setBrush(backdropColor());
-  const double stroke = side * 0.16;
+  const double stroke = side * 0.14;
   painter.drawRoundedRect(
       QRectF(centre.x() - stroke / 2, frame.top() + side * 0.2, stroke, side * 0.4), stroke / 2,
       stroke / 2);
