@@ -226,36 +226,24 @@ GroupedShortcuts unevenGroups() {
 
 // Every query, also ones that begin exactly where a primitive ends or end where it begins,
 // returns exactly what it intersects; a row's frame holds its row.
-// A taken row carries its mark between its title and its caps, the title yielding the room; the
-// row beside it is laid out as before.
+// A taken row's mark stands between its title, which yields the room, and its unmoved caps.
 TEST(OverlayLayoutTest, ATakenRowIsMarkedBesideItsCaps) {
   Fixture f;
-  const std::vector<ShortcutItem> system = {
-      ShortcutItem("Windows", "Hide", doubles::record("", "", "h").chord(), {"desktop", "", ""})};
-  const std::string title(40, 'w');
-  const auto row = [&](const std::vector<ShortcutItem>& desktop) {
-    const OverlayLayout layout(std::make_shared<const OverlayView>(
-                                   "Mail",
-                                   GroupedShortcuts{{"File",
-                                                     {doubles::record("File", title, "h"),
-                                                      doubles::record("File", title, "j")}}},
-                                   f.t, OverlayStyle{}, desktop),
-                               f.measurer, Size{400, 600}, nullptr);
-    return std::pair{layout.primitivesIn(layout.rowFrame(Section::application, 0, 0)),
-                     layout.primitivesIn(layout.rowFrame(Section::application, 0, 1))};
+  const ShortcutEntry row = doubles::record("File", std::string(40, 'w'), "h");
+  const auto cell = [&](std::vector<ShortcutItem> desktop) {
+    const OverlayLayout layout(
+        std::make_shared<const OverlayView>("Mail", groupByMenu({row}), f.t, OverlayStyle{},
+                                            std::move(desktop)),
+        f.measurer, Size{400, 600}, nullptr);
+    return layout.primitivesIn(layout.rowFrame(Section::application, 0, 0));
   };
-  const auto [plain, plainNext] = row({});
-  const auto [taken, takenNext] = row(system);
-  EXPECT_TRUE(ofKind<ConflictMarkPrimitive>(plain).empty());
-  EXPECT_EQ(plainNext, takenNext);
-  const std::vector<ConflictMarkPrimitive> marks = ofKind<ConflictMarkPrimitive>(taken);
-  ASSERT_EQ(marks.size(), 1u);
-  const Rect titleFrame = ofKind<TextPrimitive>(taken).at(0).frame;
-  const Rect cap = ofKind<RoundedRectPrimitive>(taken).at(0).frame;
-  EXPECT_LT(titleFrame.maxX(), marks[0].frame.minX());
-  EXPECT_LT(marks[0].frame.maxX(), cap.minX());
-  EXPECT_LT(titleFrame.width(), ofKind<TextPrimitive>(plain).at(0).frame.width());
-  EXPECT_EQ(ofKind<RoundedRectPrimitive>(plain).at(0).frame, cap);
+  const auto plain = cell({});
+  const auto taken = cell({ShortcutItem("W", "Hide", row.item.chord(), {"desktop", "", ""})});
+  const auto marks = ofKind<ConflictMarkPrimitive>(taken);
+  ASSERT_TRUE(ofKind<ConflictMarkPrimitive>(plain).empty() && marks.size() == 1);
+  EXPECT_LT(ofKind<TextPrimitive>(taken).at(0).frame.maxX(), marks[0].frame.minX());
+  EXPECT_LT(marks[0].frame.maxX(), ofKind<RoundedRectPrimitive>(taken).at(0).frame.minX());
+  EXPECT_EQ(ofKind<RoundedRectPrimitive>(plain).at(0), ofKind<RoundedRectPrimitive>(taken).at(0));
 }
 
 TEST(OverlayLayoutTest, AVisibleQueryReturnsExactlyTheIntersectingPrimitives) {

@@ -44,21 +44,18 @@ TEST(ListCommandTest, OutputIsOneLineARowAndEscaped) {
 
 // A row a desktop binding takes says so, in text and JSON, in the language asked for.
 TEST(ListCommandTest, ARowTheDesktopTakesSaysWhatTakesIt) {
-  const KeyChord hide = KeyChord::make(KeyChord::kPrimary, "H");
-  MergedShortcuts merged;
-  merged.application = {ShortcutItem("Edit", "Hide", hide),
-                        ShortcutItem("Edit", "Jump", KeyChord::make(KeyChord::kPrimary, "J"))};
-  merged.system = {ShortcutItem("Windows", "Hide Window", hide, {"desktop", "", "隐藏窗口"})};
+  const ShortcutItem hide("Edit", "Hide", KeyChord::make(KeyChord::kPrimary, "H"));
+  MergedShortcuts merged{
+      {hide, ShortcutItem("Edit", "Jump", KeyChord::make(KeyChord::kPrimary, "J"))},
+      {ShortcutItem("W", "Hide Window", hide.chord(), {"desktop", "", "隐藏窗口"})}};
   TranslationHelper t;
   const std::vector<ListedRow> rows = listedApplicationRows(merged, t);
-  ASSERT_EQ(rows.size(), 2u);
-  EXPECT_EQ(listedRowText(rows[0]),
+  EXPECT_EQ(listedRowText(rows.at(0)),
             "  Hide\tCtrl+H\tmenu bar\ttaken by the desktop: Hide Window\n");
-  EXPECT_EQ(listedRowJson(rows[0]),
-            R"({"heading": "Edit", "title": "Hide", "keys": "Ctrl+H", "source": "menu bar", )"
-            R"("takenBy": "taken by the desktop: Hide Window"})");
-  EXPECT_EQ(listedRowText(rows[1]), "  Jump\tCtrl+J\tmenu bar\n");
-  EXPECT_EQ(listedRowJson(rows[1]).find("takenBy"), std::string::npos);
+  EXPECT_TRUE(listedRowJson(rows[0]).ends_with(
+      R"("source": "menu bar", "takenBy": "taken by the desktop: Hide Window"})"));
+  EXPECT_EQ(listedRowText(rows.at(1)), "  Jump\tCtrl+J\tmenu bar\n");
+  EXPECT_TRUE(listedRowJson(rows[1]).ends_with(R"("source": "menu bar"})"));
   t.setIsZH(true);
   EXPECT_EQ(listedApplicationRows(merged, t)[0].takenBy, "已被桌面占用：隐藏窗口");
 }

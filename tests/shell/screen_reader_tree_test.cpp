@@ -145,32 +145,27 @@ TEST(QtOverlayAccessibilityTest, NamesAndDescriptionsFollowTheLanguageStyleAndDe
   EXPECT_EQ(kept[3]->text(QAccessible::Description), QStringLiteral("Ctrl+C 或 Ctrl+Shift+C"));
 }
 
-// A row a desktop binding takes says so in its spoken text and in its tooltip; its neighbour in
-// neither.
+// A row a desktop binding takes says so aloud and in its tooltip; its neighbour in neither.
 TEST(QtOverlayAccessibilityTest, ATakenRowSaysWhatTakesItAloudAndOnHover) {
   TranslationHelper t;
-  const KeyChord hide = doubles::record("", "", "h").chord();
+  const ShortcutEntry hide = doubles::record("Edit", "Hide", "h");
   OverlayWidget w(std::make_shared<OverlayView>(
-      "Editor",
-      groupByMenu({doubles::record("Edit", "Hide", "h"), doubles::record("Edit", "Jump", "j")}), t,
+      "Editor", groupByMenu({hide, doubles::record("Edit", "Jump", "j")}), t,
       OverlayStyle{KeyCapStyle::words},
       std::vector<ShortcutItem>{
-          ShortcutItem("Windows", "Hide Window", hide, {"desktop", "", ""})}));
+          ShortcutItem("W", "Hide Window", hide.item.chord(), {"desktop", "", ""})}));
   w.resize(1000, 400);
   const std::vector<std::string> nodes = readChildren(QAccessible::queryAccessibleInterface(&w));
   EXPECT_EQ(nodes[5], "  row Hide | Ctrl+H, taken by the desktop: Hide Window");
   EXPECT_EQ(nodes[6], "  row Jump | Ctrl+J");
-
-  // The untaken row first: a tooltip once shown keeps its text while it fades.
   const auto hover = [&w](std::size_t row) {
     const Rect cell = w.overlayLayout().rowFrame(OverlayLayout::Section::application, 0, row);
-    const QPoint at(static_cast<int>(cell.midX()),
-                    static_cast<int>(cell.midY() + w.overlayLayout().scrollFrame().minY()));
-    QHelpEvent event(QEvent::ToolTip, at, w.mapToGlobal(at));
+    const QPointF at(cell.midX(), cell.midY() + w.overlayLayout().scrollFrame().minY());
+    QHelpEvent event(QEvent::ToolTip, at.toPoint(), w.mapToGlobal(at.toPoint()));
     QCoreApplication::sendEvent(&w, &event);
     return QToolTip::text();
   };
-  EXPECT_EQ(hover(1), QString());
+  EXPECT_EQ(hover(1), QString());  // first: a tooltip keeps its text while it fades
   EXPECT_EQ(hover(0), QStringLiteral("taken by the desktop: Hide Window"));
 }
 
