@@ -15,3 +15,6 @@ sample=(--app Editor --icon samples/editor-icon.png samples/editor.menu)
 "$preview" --zh --size 1440x900 "${sample[@]}" docs/overlay-zh.png
 "$preview" --size 800x600 "${sample[@]}" docs/overlay-800x600.png
 "$preview" --size 1440x900 --page white "${sample[@]}" docs/overlay-white-page.png
+# A panel whose Insert Table row is marked: the desktop binds Ctrl+Alt+T to its terminal.
+"$preview" --size 1200x760 --desktop gnome --app Notes --bound "<Primary><Alt>t=Launch Terminal" \
+  samples/notes.menu docs/images/panel-conflict.png

@@ -94,6 +94,9 @@ std::string line(const Primitive& primitive) {
     std::string operator()(const IconPrimitive& p) const {
       return "icon " + frame(p.frame) + " r" + num(p.cornerRadius);
     }
+    std::string operator()(const ConflictMarkPrimitive& p) const {
+      return "mark " + frame(p.frame) + " " + num(p.opacity);
+    }
   } visitor;
   return std::visit(visitor, primitive);
 }
@@ -223,6 +226,23 @@ GroupedShortcuts unevenGroups() {
 
 // Every query, also ones that begin exactly where a primitive ends or end where it begins,
 // returns exactly what it intersects; a row's frame holds its row.
+// A taken row's mark stands between its title, which yields the room, and its caps (untaken
+// rows are the golden dump's).
+TEST(OverlayLayoutTest, ATakenRowIsMarkedBesideItsCaps) {
+  Fixture f;
+  const ShortcutEntry row = doubles::record("File", std::string(40, 'w'), "h");
+  const OverlayLayout layout(
+      std::make_shared<const OverlayView>(
+          "Mail", groupByMenu({row}), f.t, OverlayStyle{},
+          std::vector{ShortcutItem("W", "Hide", row.item.chord(), {"desktop", "", ""})}),
+      f.measurer, Size{400, 600}, nullptr);
+  const auto taken = layout.primitivesIn(layout.rowFrame(Section::application, 0, 0));
+  const auto marks = ofKind<ConflictMarkPrimitive>(taken);
+  ASSERT_EQ(marks.size(), 1u);
+  EXPECT_LT(ofKind<TextPrimitive>(taken).at(0).frame.maxX(), marks[0].frame.minX());
+  EXPECT_LT(marks[0].frame.maxX(), ofKind<RoundedRectPrimitive>(taken).at(0).frame.minX());
+}
+
 TEST(OverlayLayoutTest, AVisibleQueryReturnsExactlyTheIntersectingPrimitives) {
   Fixture f;
   const OverlayLayout layout = f.layout(unevenGroups(), {900, 600});

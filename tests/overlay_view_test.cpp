@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "i18n/translation_helper.h"
+#include "keys/key_binding.h"
 #include "overlay/overlay_layout.h"
 #include "overlay/overlay_view.h"
 #include "sources/system/system_shortcuts.h"
@@ -105,6 +106,32 @@ TEST(OverlayViewTest, ChoosingALanguageFlipsEveryTextAndBack) {
   last.reset();
   view->choose(items[0]);
   EXPECT_EQ(heard.size(), 4u);
+}
+
+// Only a live desktop binding of a row's one chord takes it, however either side wrote its
+// modifiers (the first binding of a chord runs); the catalogue's defaults take nothing; a search
+// keeps the marks.
+TEST(OverlayViewTest, MarksTheRowsALiveDesktopBindingTakes) {
+  const auto chord = [](const char* qt) { return *keys::parseQtKeyBinding(qt); };
+  const auto bound = [](const char* gtk, const char* title, const char* source) {
+    return ShortcutItem("W", title, *keys::parseGtkAccelerator(gtk), {source, "", ""});
+  };
+  ShortcutEntry twoKeys(ShortcutItem("E", "Find", chord("Ctrl+Alt+T")));
+  twoKeys.chords.push_back(chord("F3"));
+  TranslationHelper t;
+  const OverlayView view(
+      "App", {}, t, {},
+      {bound("<Alt><Primary>t", "Terminal", "desktop"), bound("<Super>Up", "Maximise", "desktop"),
+       bound("<Primary><Alt>t", "Later", "desktop"), bound("<Primary>q", "Quit", "system")});
+  const std::pair<ShortcutEntry, std::string> cases[] = {
+      {ShortcutItem("E", "T", chord("Ctrl+Alt+T")), "taken by the desktop: Terminal"},
+      {ShortcutItem("E", "U", chord("Meta+Up")), "taken by the desktop: Maximise"},
+      {ShortcutItem("E", "Q", chord("Ctrl+Q")), ""},
+      {twoKeys, ""}};
+  for (const auto& [entry, expected] : cases) {
+    EXPECT_EQ(view.appRow(entry).conflict, expected) << entry.item.title();
+    EXPECT_EQ(view.narrowed({}, {}).appRow(entry).conflict, expected) << entry.item.title();
+  }
 }
 
 }  // namespace

@@ -35,7 +35,7 @@ TEST(ShortcutRowTest, CapsAndSpeechReadAsTheExamplesSay) {
     const std::string key = doubles::unescaped(line.substr(open + 2, arrow - open - 2));
     const std::string shown = line.substr(arrow + 6, line.size() - arrow - 7);
     const KeyCapStyle style = what.ends_with("words") ? KeyCapStyle::words : KeyCapStyle::glyphs;
-    const ShortcutRow row{"Title", {keyEquivalentChord(mask, key)}, style};
+    const ShortcutRow row{"Title", {keyEquivalentChord(mask, key)}, style, {}};
     EXPECT_EQ(what == "text"             ? AccessibilityHelper::formatShortcut(mask, key)
               : what.starts_with("say-") ? row.spokenShortcut("or")
                                          : joined(row.keyGroups()),
@@ -48,11 +48,11 @@ TEST(ShortcutRowTest, CapsAndSpeechReadAsTheExamplesSay) {
 // No key, or an empty one, shows its modifiers alone and never an empty cap; no chord, nothing.
 TEST(ShortcutRowTest, AChordWithoutAKeyShowsItsModifiersAlone) {
   constexpr unsigned C = KeyChord::kControl, P = KeyChord::kPrimary;
-  EXPECT_EQ((ShortcutRow{"T", {KeyChord::make(C, {})}, KeyCapStyle::words}.keyGroups()),
+  EXPECT_EQ((ShortcutRow{"T", {KeyChord::make(C, {})}, KeyCapStyle::words, {}}.keyGroups()),
             std::vector<Caps>{{"Super"}});
-  EXPECT_EQ((ShortcutRow{"T", {KeyChord::make(P, "")}, KeyCapStyle::glyphs}.keyGroups()),
+  EXPECT_EQ((ShortcutRow{"T", {KeyChord::make(P, "")}, KeyCapStyle::glyphs, {}}.keyGroups()),
             std::vector<Caps>{{"⌘"}});
-  const ShortcutRow none{"T", {KeyChord{}}, KeyCapStyle::words};
+  const ShortcutRow none{"T", {KeyChord{}}, KeyCapStyle::words, {}};
   EXPECT_EQ(none.keyGroups(), std::vector<Caps>{{}});
   EXPECT_EQ(none.spokenShortcut("or"), "");
 }

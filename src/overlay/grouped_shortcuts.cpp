@@ -1,7 +1,15 @@
 // SPDX-License-Identifier: MIT
 #include "overlay/grouped_shortcuts.h"
 
+#include <string_view>
+
 namespace tavrine {
+namespace {
+
+// The source of the desktop's live bindings.
+constexpr std::string_view kDesktopSource = "desktop";
+
+}  // namespace
 
 GroupedShortcuts groupByMenu(const std::vector<ShortcutEntry>& rows) {
   GroupedShortcuts groups;
@@ -19,6 +27,25 @@ std::vector<ShortcutGroup> groupByHeading(const std::vector<ShortcutItem>& short
     groups[at->second].items.push_back(s);
   }
   return groups;
+}
+
+DesktopBindings::DesktopBindings(const std::vector<ShortcutItem>& systemShortcuts) {
+  for (const ShortcutItem& s : systemShortcuts) {
+    // The first binding of a chord is the one the desktop runs.
+    if (s.source() == kDesktopSource) byChord_.try_emplace(s.chord(), s);
+  }
+}
+
+const ShortcutItem* DesktopBindings::taking(const ShortcutEntry& row) const {
+  if (row.chords.size() != 1) return nullptr;
+  const auto found = byChord_.find(row.chords.front());
+  return found == byChord_.end() ? nullptr : &found->second;
+}
+
+std::string takenByTheDesktop(const ShortcutItem& binding, bool zh) {
+  if (zh)
+    return "已被桌面占用：" + (binding.titleZH().empty() ? binding.title() : binding.titleZH());
+  return "taken by the desktop: " + binding.title();
 }
 
 }  // namespace tavrine

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "harvest/shortcut_item.h"
+#include "model/key_chord.h"
 #include "text/unicode.h"
 
 namespace tavrine {
@@ -27,5 +28,25 @@ struct ShortcutGroup {
 // Shortcuts under the same heading together, headings in the order they first appear, each
 // group's shortcuts in the order given.
 std::vector<ShortcutGroup> groupByHeading(const std::vector<ShortcutItem>& shortcuts);
+
+// The desktop's live bindings by chord, made once per read: the desktop takes such a chord
+// before the application in front, so an application row with it never reaches the application.
+// The catalogue of a desktop's defaults (source "system") takes nothing: those are not the
+// user's bindings.
+class DesktopBindings {
+ public:
+  DesktopBindings() = default;
+  explicit DesktopBindings(const std::vector<ShortcutItem>& systemShortcuts);
+
+  // The binding that takes the row's shortcut, or null. Only a row with one chord is taken: a
+  // command with several still reaches the application through the others.
+  const ShortcutItem* taking(const ShortcutEntry& row) const;
+
+ private:
+  std::unordered_map<KeyChord, ShortcutItem, KeyChordHash> byChord_;
+};
+
+// What a taken row says, in the language: "taken by the desktop: Hide Window".
+std::string takenByTheDesktop(const ShortcutItem& binding, bool zh);
 
 }  // namespace tavrine

@@ -69,6 +69,9 @@ constexpr double kCapPaddingV = 3;
 constexpr double kCapCornerRadius = 5;
 constexpr double kCapFillOpacity = 0.12;
 constexpr double kCapGap = 3;
+constexpr double kConflictMarkSide = 14;
+constexpr double kConflictMarkGap = 6;  // from the caps
+constexpr double kConflictMarkOpacity = 0.85;
 // Between the chords of a row that has several: a plain "/", not a cap, with room either side.
 constexpr std::string_view kChordSeparator = "/";
 constexpr double kChordSeparatorPaddingH = 2;
@@ -160,7 +163,7 @@ OverlayLayout::OverlayLayout(std::shared_ptr<const OverlayView> view, const Text
     double width = 0;
     for (const KeyChord& shortcut : shortcuts) {
       auto [at, added] = capsWidths.try_emplace(shortcut, 0.0);
-      if (added) at->second = capsWidth(makeCaps({{}, {shortcut}, view_->style().capStyle}));
+      if (added) at->second = capsWidth(makeCaps({{}, {shortcut}, view_->style().capStyle, {}}));
       width += (width > 0 ? separatorWidth : 0) + at->second;
     }
     return std::max(widest, width);
@@ -473,12 +476,14 @@ void OverlayLayout::appendRow(const ShortcutRow& row, const Rect& cell, const Re
   // first character and "…"; the column count leaves that much room. Only a key text no cell
   // could hold gives way: the key is cut short, then leading caps are left out.
   std::vector<Cap> caps = makeCaps(row);
+  // A taken row's mark stands before its caps and takes its room from the title.
+  const double mark = row.conflict.empty() ? 0 : kConflictMarkSide + kConflictMarkGap;
   const double titleNatural = measurer_->measure(row.title, kTitleFont).width;
-  double capsRoom = cell.width() - 2 * kRowGap - titleNatural;
+  double capsRoom = cell.width() - 2 * kRowGap - mark - titleNatural;
   if (capsWidth(caps) > capsRoom && !row.title.empty()) {
     // The title must yield: it keeps its first character and "…".
     const std::string_view first = text::graphemes(row.title).front();
-    capsRoom = cell.width() - 2 * kRowGap -
+    capsRoom = cell.width() - 2 * kRowGap - mark -
                std::min(titleNatural,
                         measurer_->measure(std::string(first).append(kEllipsis), kTitleFont).width);
   }
@@ -501,7 +506,7 @@ void OverlayLayout::appendRow(const ShortcutRow& row, const Rect& cell, const Re
   }
   const double allCaps = capsWidth(caps);
 
-  const double titleWidth = std::max(0.0, cell.width() - allCaps - 2 * kRowGap);
+  const double titleWidth = std::max(0.0, cell.width() - allCaps - mark - 2 * kRowGap);
   if (titleWidth > 0 && !row.title.empty()) {
     appendIfVisible(
         TextPrimitive{
@@ -515,6 +520,13 @@ void OverlayLayout::appendRow(const ShortcutRow& row, const Rect& cell, const Re
 
   const double capY = contentTop + (contentHeight - capHeight_) / 2;
   double x = std::max(cell.minX(), cell.maxX() - allCaps);
+  if (mark > 0) {
+    appendIfVisible(ConflictMarkPrimitive{{{std::max(cell.minX(), x - mark),
+                                            contentTop + (contentHeight - kConflictMarkSide) / 2},
+                                           {kConflictMarkSide, kConflictMarkSide}},
+                                          kConflictMarkOpacity},
+                    visible, out);
+  }
   for (Cap& cap : caps) {
     const Rect box{{x, capY}, {cap.width, capHeight_}};
     if (cap.separator) {

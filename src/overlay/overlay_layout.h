@@ -69,8 +69,16 @@ struct IconPrimitive {
   friend bool operator==(const IconPrimitive&, const IconPrimitive&) = default;
 };
 
+// The mark of a row whose shortcut something takes before the application: a round badge with
+// an exclamation mark, white at `opacity`, beside the row's caps.
+struct ConflictMarkPrimitive {
+  Rect frame;
+  double opacity = 1;
+  friend bool operator==(const ConflictMarkPrimitive&, const ConflictMarkPrimitive&) = default;
+};
+
 using Primitive = std::variant<RoundedRectPrimitive, LinePrimitive, TextPrimitive, SymbolPrimitive,
-                               IconPrimitive>;
+                               IconPrimitive, ConflictMarkPrimitive>;
 
 // Where a primitive is drawn.
 const Rect& frameOf(const Primitive& primitive);

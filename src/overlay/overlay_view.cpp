@@ -40,7 +40,8 @@ OverlayView::OverlayView(std::string appName, GroupedShortcuts groupedShortcuts,
       groupedShortcuts_(std::move(groupedShortcuts)),
       t_(&t),
       style_(style),
-      systemGroups_(groupByHeading(systemShortcuts)) {}
+      systemGroups_(groupByHeading(systemShortcuts)),
+      desktopBindings_(std::make_shared<const DesktopBindings>(systemShortcuts)) {}
 
 const std::string& OverlayView::appName() const {
   return t_->isZH() && !appNameZH_.empty() ? appNameZH_ : appName_;
@@ -95,7 +96,10 @@ std::string OverlayView::appHeading(std::string_view menuName) const {
 }
 
 ShortcutRow OverlayView::appRow(const ShortcutEntry& entry) const {
-  return {t_->translateCommand(entry.item.title()), entry.chords, style_.capStyle};
+  ShortcutRow row{t_->translateCommand(entry.item.title()), entry.chords, style_.capStyle, {}};
+  if (const ShortcutItem* binding = desktopBindings_->taking(entry))
+    row.conflict = takenByTheDesktop(*binding, t_->isZH());
+  return row;
 }
 
 std::string OverlayView::systemHeading(const ShortcutGroup& group) const {
@@ -106,11 +110,14 @@ std::string OverlayView::systemHeading(const ShortcutGroup& group) const {
 ShortcutRow OverlayView::systemRow(const ShortcutItem& item) const {
   return {t_->isZH() && !item.titleZH().empty() ? item.titleZH() : item.title(),
           {item.chord()},
-          style_.capStyle};
+          style_.capStyle,
+          {}};
 }
 
 std::string OverlayView::spokenShortcuts(const ShortcutRow& row) const {
-  return row.spokenShortcut(t_->translateCommand("or"));
+  std::string spoken = row.spokenShortcut(t_->translateCommand("or"));
+  if (!row.conflict.empty()) spoken.append(t_->isZH() ? "，" : ", ").append(row.conflict);
+  return spoken;
 }
 
 OverlayView OverlayView::narrowed(GroupedShortcuts groupedShortcuts,
@@ -118,6 +125,8 @@ OverlayView OverlayView::narrowed(GroupedShortcuts groupedShortcuts,
   OverlayView view(appName_, std::move(groupedShortcuts), *t_, style_, systemShortcuts, appNameZH_,
                    icon_);
   view.actions_ = actions_;
+  // A search that leaves a desktop binding out of the system rows leaves it taking its chord.
+  view.desktopBindings_ = desktopBindings_;
   return view;
 }
 

@@ -120,13 +120,14 @@ class OverlayView {
   const std::vector<ShortcutGroup>& systemGroups() const { return systemGroups_; }
   std::string systemHeading(const ShortcutGroup& group) const;
   ShortcutRow systemRow(const ShortcutItem& item) const;
-  // A row's shortcuts read out in the current language: "Ctrl+G or F3".
+  // A row's shortcuts read out in the current language: "Ctrl+G or F3", and what takes them
+  // where something does: "Ctrl+Q, taken by the desktop: Quit".
   std::string spokenShortcuts(const ShortcutRow& row) const;
   // Who carries out the pinned overlay's actions; null when nobody does (previews, tests).
   std::shared_ptr<OverlayActions> actions() const { return actions_.lock(); }
   void setActions(std::weak_ptr<OverlayActions> actions) { actions_ = std::move(actions); }
   // The same view showing only these rows (a search's result); language, name, style and the
-  // one who carries out its actions stay.
+  // one who carries out its actions stay, and so do the desktop bindings that take rows.
   OverlayView narrowed(GroupedShortcuts groupedShortcuts,
                        const std::vector<ShortcutItem>& systemShortcuts) const;
 
@@ -142,6 +143,7 @@ class OverlayView {
   TranslationHelper* t_;
   OverlayStyle style_;
   std::vector<ShortcutGroup> systemGroups_;
+  std::shared_ptr<const DesktopBindings> desktopBindings_;
   std::weak_ptr<OverlayActions> actions_;
 };
 

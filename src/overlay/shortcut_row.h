@@ -14,6 +14,9 @@ struct ShortcutRow {
   std::string title;
   std::vector<KeyChord> shortcuts;  // every chord that runs the command, at least one
   KeyCapStyle capStyle = KeyCapStyle::glyphs;
+  // What takes the shortcut before the application ("taken by the desktop: …"), in the current
+  // language; empty when nothing does.
+  std::string conflict;
 
   // The caps of each shortcut, one per modifier and one for the key, in the row's style: "⌥⌘Esc"
   // gives "⌥", "⌘", "Esc" in glyphs and "Ctrl", "Alt", "Esc" in words. No cap is empty.

@@ -42,5 +42,23 @@ TEST(ListCommandTest, OutputIsOneLineARowAndEscaped) {
             "a\\u001b[2J\\u001b]0;x\\u0007\\n\\t\\u007f\\u009b1m \"q\" \\ 打开\uFFFD");
 }
 
+// A row a desktop binding takes says so, in text and JSON, in the language asked for.
+TEST(ListCommandTest, ARowTheDesktopTakesSaysWhatTakesIt) {
+  const ShortcutItem hide("Edit", "Hide", KeyChord::make(KeyChord::kPrimary, "H"));
+  MergedShortcuts merged{
+      {hide, ShortcutItem("Edit", "Jump", KeyChord::make(KeyChord::kPrimary, "J"))},
+      {ShortcutItem("W", "Hide Window", hide.chord(), {"desktop", "", "隐藏窗口"})}};
+  TranslationHelper t;
+  const std::vector<ListedRow> rows = listedApplicationRows(merged, t);
+  EXPECT_EQ(listedRowText(rows.at(0)),
+            "  Hide\tCtrl+H\tmenu bar\ttaken by the desktop: Hide Window\n");
+  EXPECT_TRUE(listedRowJson(rows[0]).ends_with(
+      R"("source": "menu bar", "takenBy": "taken by the desktop: Hide Window"})"));
+  EXPECT_EQ(listedRowText(rows.at(1)), "  Jump\tCtrl+J\tmenu bar\n");
+  EXPECT_TRUE(listedRowJson(rows[1]).ends_with(R"("source": "menu bar"})"));
+  t.setIsZH(true);
+  EXPECT_EQ(listedApplicationRows(merged, t)[0].takenBy, "已被桌面占用：隐藏窗口");
+}
+
 }  // namespace
 }  // namespace tavrine::program

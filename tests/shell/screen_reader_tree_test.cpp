@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <QAccessible>
+#include <QHelpEvent>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QToolTip>
 #include <algorithm>
 #include <string>
 #include <vector>
@@ -121,15 +123,29 @@ TEST(QtOverlayAccessibilityTest, NamesAndDescriptionsFollowTheLanguageStyleAndDe
   TranslationHelper t;
   ShortcutEntry copy = doubles::record("Edit", "Copy", "c");
   copy.chords.push_back(doubles::record("Edit", "Copy", "c", 1).chord());
+  // A live desktop binding takes Bold's chord: the row says so aloud and in its tooltip.
+  std::vector<ShortcutItem> system = SystemShortcuts::catalogue(Desktop::kde);
+  system.emplace_back("W", "Boost", doubles::record("", "", "b").chord(),
+                      ShortcutOrigin{"desktop", "", "加速"});
   OverlayWidget w(std::make_shared<OverlayView>(
       "Editor", groupByMenu({doubles::record("Edit", "<b>Bold</b>", "b"), copy}), t,
-      OverlayStyle{KeyCapStyle::words}, SystemShortcuts::catalogue(Desktop::kde)));
+      OverlayStyle{KeyCapStyle::words}, system));
   QAccessibleInterface* overlay = QAccessible::queryAccessibleInterface(&w);
   const std::vector<std::string> nodes = readChildren(overlay);
-  EXPECT_EQ(nodes[5], "  row <b>Bold</b> | Ctrl+B");
+  EXPECT_EQ(nodes[5], "  row <b>Bold</b> | Ctrl+B, taken by the desktop: Boost");
   EXPECT_EQ(nodes[6], "  row Copy | Ctrl+C or Ctrl+Shift+C");
   EXPECT_NE(std::find(nodes.begin(), nodes.end(), "  row Kill Window | Ctrl+Alt+Escape"),
             nodes.end());
+
+  const auto hover = [&w](std::size_t row) {
+    const Rect cell = w.overlayLayout().rowFrame(OverlayLayout::Section::application, 0, row);
+    const QPointF at(cell.midX(), cell.midY() + w.overlayLayout().scrollFrame().minY());
+    QHelpEvent event(QEvent::ToolTip, at.toPoint(), w.mapToGlobal(at.toPoint()));
+    QCoreApplication::sendEvent(&w, &event);
+    return QToolTip::text();
+  };
+  EXPECT_EQ(hover(1), QString());  // first: a tooltip keeps its text while it fades
+  EXPECT_EQ(hover(0), QStringLiteral("taken by the desktop: Boost"));
 
   const std::vector<QAccessibleInterface*> kept = {overlay->child(1), overlay->child(2),
                                                    overlay->child(3), overlay->child(4)->child(1)};
@@ -141,6 +157,8 @@ TEST(QtOverlayAccessibilityTest, NamesAndDescriptionsFollowTheLanguageStyleAndDe
   EXPECT_EQ(kept[2]->text(QAccessible::Name), QStringLiteral("编辑"));
   EXPECT_EQ(kept[3]->text(QAccessible::Name), QStringLiteral("拷贝"));
   EXPECT_EQ(kept[3]->text(QAccessible::Description), QStringLiteral("Ctrl+C 或 Ctrl+Shift+C"));
+  EXPECT_EQ(overlay->child(4)->child(0)->text(QAccessible::Description),
+            QStringLiteral("Ctrl+B，已被桌面占用：加速"));
 }
 
 }  // namespace

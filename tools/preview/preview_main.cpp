@@ -1,13 +1,15 @@
 // SPDX-License-Identifier: MIT
 // Renders the overlay for a menu bar described in a text file into a PNG, without a display:
 //   tavrine-preview [--zh] [--size WxH] [--app NAME] [--icon IMAGE] [--scroll Y] [--page COLOR]
-//                   [--desktop macos|gnome|kde|xfce|linux] MENUFILE OUT.png
+//                   [--desktop macos|gnome|kde|xfce|linux] [--bound ACCEL=TITLE]... MENUFILE
+//                   OUT.png
 // The panel has the size the overlay takes on a screen of WxH (default 1440x900), the whole
 // screen taken as its visible frame; --app defaults to the menu file's name without extension;
 // --scroll shows the content scrolled down by Y points (as far as it goes); --page draws the whole
 // screen, a flat page of COLOR (white, black, #rrggbb) with the panel where it would sit;
 // --desktop shows that desktop's catalogue, with caps in words on the Linux ones (default macos:
-// glyphs).
+// glyphs); --bound adds a binding the desktop holds live, a GTK accelerator and its title
+// ("<Primary><Alt>t=Launch Terminal"), which takes an application row of the same chord.
 #include <QApplication>
 #include <QColor>
 #include <QIcon>
@@ -31,6 +33,7 @@
 
 #include "backends/memory/memory_accessibility.h"
 #include "i18n/translation_helper.h"
+#include "keys/key_binding.h"
 #include "overlay/grouped_shortcuts.h"
 #include "overlay/overlay_view.h"
 #include "overlay/overlay_window_controller.h"
@@ -53,6 +56,7 @@ struct Options {
   std::optional<QColor> page;
   tavrine::OverlayStyle style;
   tavrine::Desktop desktop = tavrine::Desktop::macOS;
+  std::vector<tavrine::ShortcutItem> bound;
   std::string menuFile;
   std::string output;
 };
@@ -62,7 +66,8 @@ int usage(const char* why) {
       stderr,
       "tavrine-preview: %s\n"
       "usage: tavrine-preview [--zh] [--size WxH] [--app NAME] [--icon IMAGE] [--scroll Y] "
-      "[--page COLOR] [--desktop macos|gnome|kde|xfce|linux] MENUFILE OUT.png\n",
+      "[--page COLOR] [--desktop macos|gnome|kde|xfce|linux] [--bound ACCEL=TITLE]... "
+      "MENUFILE OUT.png\n",
       why);
   return kUsageError;
 }
@@ -139,6 +144,19 @@ std::optional<Options> parseArguments(const std::vector<std::string>& args, int&
       options.style = {found->second == tavrine::Desktop::macOS ? tavrine::KeyCapStyle::glyphs
                                                                 : tavrine::KeyCapStyle::words};
       options.desktop = found->second;
+    } else if (arg == "--bound") {
+      const std::string binding = hasValue ? args[++i] : std::string();
+      const std::size_t equals = binding.find('=');
+      const std::optional<tavrine::KeyChord> chord =
+          equals == std::string::npos
+              ? std::nullopt
+              : tavrine::keys::parseGtkAccelerator(binding.substr(0, equals));
+      if (!chord || equals + 1 == binding.size()) {
+        status = usage("--bound needs ACCEL=TITLE, such as \"<Primary><Alt>t=Launch Terminal\"");
+        return std::nullopt;
+      }
+      options.bound.emplace_back("Desktop", binding.substr(equals + 1), *chord,
+                                 tavrine::ShortcutOrigin{"desktop", "", ""});
     } else if (arg.size() > 1 && arg[0] == '-') {
       status = usage(("unknown option " + arg).c_str());
       return std::nullopt;
@@ -200,9 +218,11 @@ int main(int argc, char** argv) {
   translation.setIsZH(options->zh);
   const std::string appName =
       options->app.value_or(std::filesystem::path(options->menuFile).stem().string());
+  std::vector<tavrine::ShortcutItem> system = options->bound;
+  system.insert(system.end(), shortcuts.system.begin(), shortcuts.system.end());
   auto view = std::make_shared<tavrine::OverlayView>(
-      appName, tavrine::groupByMenu(shortcuts.application), translation, options->style,
-      shortcuts.system, std::string(), icon);
+      appName, tavrine::groupByMenu(shortcuts.application), translation, options->style, system,
+      std::string(), icon);
 
   const tavrine::Rect screen{{0, 0}, {options->width, options->height}};
   const tavrine::Rect frame = tavrine::OverlayWindowController::panelFrame(screen);

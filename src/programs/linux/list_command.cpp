@@ -13,6 +13,7 @@
 #include "backends/linux/x11/workspace.h"
 #include "backends/linux/xdg/desktop_workspace.h"
 #include "i18n/translation_helper.h"
+#include "overlay/grouped_shortcuts.h"
 #include "programs/linux/linux_session.h"
 #include "programs/linux/linux_sources.h"
 #include "sources/menu_bar/menu_bar_source.h"
@@ -49,10 +50,6 @@ std::string menuBarState(const ax::AccessibilityPort& accessibility, std::int32_
   }
   return "menus empty until opened";
 }
-
-struct Row {
-  std::string heading, title, keys, source;
-};
 
 }  // namespace
 
@@ -131,6 +128,35 @@ std::string listedKeys(const std::vector<KeyChord>& chords) {
   return keys;
 }
 
+std::vector<ListedRow> listedApplicationRows(const MergedShortcuts& merged,
+                                             const TranslationHelper& t) {
+  const DesktopBindings desktop(merged.system);
+  std::vector<ListedRow> rows;
+  for (const ShortcutEntry& entry : merged.application) {
+    const ShortcutItem& item = entry.item;
+    const ShortcutItem* binding = desktop.taking(entry);
+    rows.push_back({t.translateMenu(item.menuPath()), t.translateCommand(item.title()),
+                    listedKeys(entry.chords), item.source(),
+                    binding ? takenByTheDesktop(*binding, t.isZH()) : std::string()});
+  }
+  return rows;
+}
+
+std::string listedRowText(const ListedRow& row) {
+  std::string line = "  " + terminalText(row.title) + "\t" + terminalText(row.keys) + "\t" +
+                     terminalText(row.source);
+  if (!row.takenBy.empty()) line += "\t" + terminalText(row.takenBy);
+  return line + "\n";
+}
+
+std::string listedRowJson(const ListedRow& row) {
+  std::string object =
+      "{\"heading\": " + jsonString(row.heading) + ", \"title\": " + jsonString(row.title) +
+      ", \"keys\": " + jsonString(row.keys) + ", \"source\": " + jsonString(row.source);
+  if (!row.takenBy.empty()) object += ", \"takenBy\": " + jsonString(row.takenBy);
+  return object + "}";
+}
+
 std::string jsonString(const std::string& text) {
   return "\"" + escaped(text, true) + "\"";
 }
@@ -190,20 +216,17 @@ int runListCommand(const std::vector<std::string>& args) {
   const MergedShortcuts merged = mergeShortcuts(sources.all, front);
   TranslationHelper& t = TranslationHelper::shared();
   t.setIsZH(options.zh);
-  std::vector<Row> rows;
+  const std::vector<ListedRow> rows = listedApplicationRows(merged, t);
   std::map<std::string, int> perSource;
-  for (std::size_t i = 0; i < merged.application.size(); ++i) {
-    const ShortcutItem& item = merged.application[i].item;
-    const std::string& source = item.source();
-    ++perSource[source];
-    rows.push_back({t.translateMenu(item.menuPath()), t.translateCommand(item.title()),
-                    listedKeys(merged.application[i].chords), source});
-  }
-  std::vector<Row> system;
+  for (const ListedRow& row : rows)
+    ++perSource[row.source];
+  std::vector<ListedRow> system;
   for (const ShortcutItem& s : merged.system)
     system.push_back({options.zh && !s.menuPathZH().empty() ? s.menuPathZH() : s.menuPath(),
                       options.zh && !s.titleZH().empty() ? s.titleZH() : s.title(),
-                      listedKeys({s.chord()}), s.source()});
+                      listedKeys({s.chord()}),
+                      s.source(),
+                      {}});
 
   // What each source found, or why it found nothing.
   const std::string id = front.desktopEntryId.empty()
@@ -235,13 +258,10 @@ int runListCommand(const std::vector<std::string>& args) {
                                ? *app->localizedNameZH
                                : app->localizedName.value_or("Unknown");
   if (options.json) {
-    const auto rowsJson = [&out](const std::vector<Row>& list) {
+    const auto rowsJson = [&out](const std::vector<ListedRow>& list) {
       out << "[";
       for (std::size_t i = 0; i < list.size(); ++i)
-        out << (i ? ",\n    " : "\n    ") << "{\"heading\": " << jsonString(list[i].heading)
-            << ", \"title\": " << jsonString(list[i].title)
-            << ", \"keys\": " << jsonString(list[i].keys)
-            << ", \"source\": " << jsonString(list[i].source) << "}";
+        out << (i ? ",\n    " : "\n    ") << listedRowJson(list[i]);
       out << "]";
     };
     out << "{\n  \"application\": {\"name\": " << jsonString(name) << ", \"pid\": " << front.pid
@@ -264,9 +284,9 @@ int runListCommand(const std::vector<std::string>& args) {
     if (!front.desktopEntryId.empty()) out << ", desktop entry " << shown(front.desktopEntryId);
     out << ")\n";
     std::string heading;
-    for (const Row& r : rows) {
+    for (const ListedRow& r : rows) {
       if (r.heading != heading) out << shown(heading = r.heading) << "\n";
-      out << "  " << shown(r.title) << "\t" << shown(r.keys) << "\t" << shown(r.source) << "\n";
+      out << listedRowText(r);
     }
     if (rows.empty()) out << "Nothing to show: no source has a shortcut for it.\n";
     out << "Sources:\n";

@@ -140,6 +140,25 @@ void paintIcon(QPainter& painter, const IconPrimitive& icon) {
   painter.restore();
 }
 
+// A round badge with an exclamation mark cut out of it in the backdrop's colour.
+void paintConflictMark(QPainter& painter, const ConflictMarkPrimitive& mark) {
+  const QRectF frame = toQRectF(mark.frame);
+  const double side = std::min(frame.width(), frame.height());
+  const QPointF centre = frame.center();
+  painter.save();
+  painter.setRenderHint(QPainter::Antialiasing);
+  painter.setPen(Qt::NoPen);
+  painter.setBrush(whiteAt(mark.opacity));
+  painter.drawEllipse(centre, side / 2, side / 2);
+  painter.setBrush(backdropColor());
+  const double stroke = side * 0.14;
+  painter.drawRoundedRect(
+      QRectF(centre.x() - stroke / 2, frame.top() + side * 0.2, stroke, side * 0.4), stroke / 2,
+      stroke / 2);
+  painter.drawEllipse(QPointF(centre.x(), frame.top() + side * 0.76), stroke * 0.6, stroke * 0.6);
+  painter.restore();
+}
+
 }  // namespace
 
 QColor backdropColor() {
@@ -199,6 +218,8 @@ void paintPrimitive(QPainter& painter, const Primitive& primitive, const QtTextM
           paintSymbol(painter, p.symbol, toQRectF(p.frame), whiteAt(p.opacity));
         } else if constexpr (std::is_same_v<T, IconPrimitive>) {
           paintIcon(painter, p);
+        } else if constexpr (std::is_same_v<T, ConflictMarkPrimitive>) {
+          paintConflictMark(painter, p);
         }
       },
       primitive);

@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QGuiApplication>
+#include <QHelpEvent>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -20,6 +21,7 @@
 #include <QRegion>
 #include <QScrollBar>
 #include <QStandardPaths>
+#include <QToolTip>
 #include <QWheelEvent>
 #include <algorithm>
 #include <cmath>
@@ -98,6 +100,8 @@ OverlayWidget::OverlayWidget(std::shared_ptr<OverlayView> view, QWidget* parent)
     : QWidget(parent), view_(std::move(view)) {
   scrollBar_ = new QScrollBar(Qt::Vertical, this);
   setMouseTracking(true);
+  // The panel never takes focus, and a taken row's tooltip must show all the same.
+  setAttribute(Qt::WA_AlwaysShowToolTips);
   scrollBar_->setStyleSheet(QString::fromLatin1(kScrollBarStyle));
   scrollBar_->setSingleStep(kScrollStep);
   scrollBar_->setFocusPolicy(Qt::NoFocus);
@@ -335,6 +339,22 @@ std::optional<std::size_t> OverlayWidget::rowAt(const QPointF& position) const {
   return std::nullopt;
 }
 
+std::string OverlayWidget::conflictAt(const QPointF& position) const {
+  const OverlayLayout& layout = overlayLayout();
+  const Rect scroll = layout.scrollFrame();
+  if (!toQRectF(scroll).contains(position)) return {};
+  const QPointF point(position.x(), position.y() - scroll.minY() + scrollOffset());
+  const std::vector<const OverlayView::Group*> groups = view().sortedGroups();
+  for (std::size_t g = 0; g < groups.size(); ++g) {
+    const std::vector<ShortcutEntry>& rows = groups[g]->second;
+    for (std::size_t r = 0; r < rows.size(); ++r) {
+      if (toQRectF(layout.rowFrame(OverlayLayout::Section::application, g, r)).contains(point))
+        return view().appRow(rows[r]).conflict;
+    }
+  }
+  return {};
+}
+
 void OverlayWidget::setPinned() {
   if (pinned_) return;
   pinned_ = true;
@@ -525,6 +545,19 @@ void OverlayWidget::resizeEvent(QResizeEvent* event) {
   if (layout_->panelSize() != Size{static_cast<double>(width()), static_cast<double>(height())})
     layOut();
   if (clipsToShape_) setMask(regionOf(backdropShape()));
+}
+
+bool OverlayWidget::event(QEvent* event) {
+  if (event->type() != QEvent::ToolTip) return QWidget::event(event);
+  const auto* help = static_cast<QHelpEvent*>(event);
+  const std::string conflict = conflictAt(help->pos());
+  if (conflict.empty()) {
+    QToolTip::hideText();
+    event->ignore();
+  } else {
+    QToolTip::showText(help->globalPos(), toQString(conflict), this);
+  }
+  return true;
 }
 
 void OverlayWidget::wheelEvent(QWheelEvent* event) {

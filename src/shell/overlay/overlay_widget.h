@@ -9,6 +9,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <string>
 #include <string_view>
 
 #include "overlay/overlay_layout.h"
@@ -107,8 +108,12 @@ class OverlayWidget final : public QWidget {
   std::size_t selectedRow() const { return selected_; }
   // The row under a point of the widget, as an index in the search's rows.
   std::optional<std::size_t> rowAt(const QPointF& position) const;
+  // What takes the shortcut of the application row under a point of the widget ("taken by the
+  // desktop: …"), its tooltip; empty over anything else.
+  std::string conflictAt(const QPointF& position) const;
 
  protected:
+  bool event(QEvent* event) override;
   void paintEvent(QPaintEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
   void wheelEvent(QWheelEvent* event) override;
