@@ -30,6 +30,8 @@ struct UuidHash {
 
 // The source whose records the menu-bar walk makes: the application's own menu bar.
 inline constexpr const char* kMenuBarSource = "menu bar";
+// The source of the desktop's own live bindings, which take their chords before any application.
+inline constexpr const char* kDesktopBindingSource = "desktop";
 
 // Where a record came from, and the Chinese its source wrote itself: empty means the translation
 // tables apply.

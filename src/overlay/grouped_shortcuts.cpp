@@ -4,13 +4,6 @@
 #include <string_view>
 
 namespace tavrine {
-namespace {
-
-// The source of the desktop's live bindings.
-constexpr std::string_view kDesktopSource = "desktop";
-
-}  // namespace
-
 GroupedShortcuts groupByMenu(const std::vector<ShortcutEntry>& rows) {
   GroupedShortcuts groups;
   for (const ShortcutEntry& row : rows)
@@ -32,7 +25,7 @@ std::vector<ShortcutGroup> groupByHeading(const std::vector<ShortcutItem>& short
 DesktopBindings::DesktopBindings(const std::vector<ShortcutItem>& systemShortcuts) {
   for (const ShortcutItem& s : systemShortcuts) {
     // The first binding of a chord is the one the desktop runs.
-    if (s.source() == kDesktopSource) byChord_.try_emplace(s.chord(), s);
+    if (s.source() == kDesktopBindingSource) byChord_.try_emplace(s.chord(), s);
   }
 }
 

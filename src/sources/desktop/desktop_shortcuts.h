@@ -32,7 +32,7 @@ inline constexpr std::size_t kMaxDesktopBindings = 1000;
 class DesktopShortcuts final : public ShortcutSource {
  public:
   // The source name of every row read from the desktop.
-  static constexpr const char* kName = "desktop";
+  static constexpr const char* kName = kDesktopBindingSource;
 
   explicit DesktopShortcuts(Desktop desktop) : desktop_(desktop) {}
 
