@@ -37,7 +37,7 @@ const Step noFront = [](AppHarness& h) { h.fake.workspace.frontmost.reset(); };
 // In front: one whose menus have no shortcuts, one with no menu bar at all.
 const Step viewer = [](AppHarness& h) { h.bringToFront(43, "Viewer", "File\n  Open Recent\n"); };
 const Step ghost = [](AppHarness& h) {
-  h.fake.workspace.frontmost = RunningApplication{44, "Ghost", nullptr, {}, {}, {}};
+  h.fake.workspace.frontmost = RunningApplication{44, "Ghost", nullptr, {}, {}, {}, {}};
 };
 // The overlay asked for directly, and taken down.
 const Step show = [](AppHarness& h) { h.show(); };
@@ -62,6 +62,17 @@ Step item(std::string_view title) {
 const Step grant = [](AppHarness& h) { h.setTrusted(true); };
 const Step request = [](AppHarness& h) { h.delegate->requestAccessibility(); };
 const Step startGlobal = [](AppHarness& h) { h.delegate->startGlobalMonitoring(); };
+// The user's settings: another trigger key, another hold time, an application never shown over.
+Step trigger(modifier::Flags key) {
+  return [key](AppHarness& h) { h.delegate->setTrigger(key); };
+}
+Step delay(double seconds) {
+  return [seconds](AppHarness& h) { h.delegate->setHoldDuration(seconds); };
+}
+const Step neverOverEditor = [](AppHarness& h) {
+  h.delegate->setNeverShowOver(
+      [](const RunningApplication& app) { return app.localizedName == "Editor"; });
+};
 // This program in front, held through the local monitors, which pass every event on.
 const Step ownHeld = [](AppHarness& h) {
   h.bringToFront(42, "Tavrine", "Tavrine\n  Quit Tavrine  [⌘Q]\n");
@@ -148,6 +159,32 @@ TEST(HoldTriggerTest, FollowsTheStateTable) {
        true},
       // Closed, the ordinary cycle is back.
       {"", 2, {press(kPrimary), wait(0.5), pin, closePinned, press(kPrimary), wait(0.5), press(0)}},
+      // The user's settings. The hold time, with the read still before its end when short.
+      {"Editor", 1, {delay(0.2), press(kPrimary), wait(0.2)}},
+      {"", 0, {delay(0.2), press(kPrimary), wait(0.199)}},
+      {"", 0, {delay(1.5), press(kPrimary), wait(1.499)}},
+      {"Editor", 1, {holdJobs, delay(0.15), press(kPrimary), wait(0.1), runJobs, wait(0.05)}},
+      // Super (the control bit) or Alt as the key: that key alone holds; Ctrl no longer does,
+      // and Ctrl with it is a chord. The pinning gesture follows the key.
+      {"Editor", 1, {trigger(modifier::kControl), press(modifier::kControl), wait(0.5)}},
+      {"Editor", 1, {trigger(modifier::kAlt), press(modifier::kAlt), wait(0.5)}},
+      {"", 0, {trigger(modifier::kAlt), press(kPrimary), wait(1)}},
+      {"", 0, {trigger(modifier::kAlt), press(modifier::kAlt | kPrimary), wait(1)}},
+      {"Editor",
+       2,
+       {trigger(modifier::kAlt), press(modifier::kAlt), wait(0.5),
+        press(modifier::kAlt | modifier::kShift), press(modifier::kAlt),
+        press(modifier::kAlt | modifier::kShift), press(modifier::kAlt), wait(0)},
+       true},
+      // Never shown over: not read at a hold, ahead or for the status menu; others still are.
+      {"", 0, {neverOverEditor, press(kPrimary), wait(1)}, false, 0},
+      {"",
+       0,
+       {neverOverEditor, startGlobal, [](AppHarness& h) { h.delegate->frontmostChanged(); },
+        wait(1), item(menu_title::kShowPinned)},
+       false,
+       0},
+      {"Browser", 1, {neverOverEditor, browser, press(kPrimary), wait(0.5)}},
       // Launched, the global monitors are installed only when trusted, and never with a prompt;
       // untrusted, the local monitors alone drive the hold. Installed once; a refusal is retried.
       {"", 0, {}, false, -1, true, 2, 2, 0, 0},

@@ -83,6 +83,14 @@ class AppDelegate final : public std::enable_shared_from_this<AppDelegate>,
   StatusItemRef statusItem() const { return statusItem_; }
 
   // Hold detection.
+  // The modifier bit whose hold alone brings the overlay up (kPrimary unless the user chose
+  // another), and how long the hold lasts; both from the next hold on.
+  void setTrigger(modifier::Flags key) { trigger_ = key; }
+  void setHoldDuration(double seconds) { hold_.setDuration(seconds); }
+  // Applications the user never wants the overlay over: not read, not shown.
+  void setNeverShowOver(std::function<bool(const RunningApplication&)> excluded) {
+    reads_.setExcluded(std::move(excluded));
+  }
   void startLocalMonitoring();
   // Installs the global monitors unless they are installed; safe to repeat. Reading ahead
   // starts with them.
@@ -91,7 +99,7 @@ class AppDelegate final : public std::enable_shared_from_this<AppDelegate>,
   bool globalMonitoring() const { return flagsMonitor_ != nullptr; }
   // A key press cancels a hold that has not completed; it never shows or hides the overlay.
   void cancelCommandTimer();
-  // Command alone (of the device-independent modifiers) arms a hold; anything else ends a
+  // The trigger alone (of the device-independent modifiers) arms a hold; anything else ends a
   // pending hold and hides the overlay.
   void handleFlagsChanged(const Event& event);
 
@@ -157,6 +165,7 @@ class AppDelegate final : public std::enable_shared_from_this<AppDelegate>,
   StatusItemRef statusItem_;
   MenuItemRef accessibilityMenuItem_;
   MenuItemRef languageMenuItem_;
+  modifier::Flags trigger_ = modifier::kPrimary;
   HoldTrigger hold_;
   ReadCycle reads_;
   PinnedOverlay pinned_;
