@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "support/app_harness.h"
 
 namespace tavrine {
@@ -72,6 +74,16 @@ Step delay(double seconds) {
 const Step neverOverEditor = [](AppHarness& h) {
   h.delegate->setNeverShowOver(
       [](const RunningApplication& app) { return app.localizedName == "Editor"; });
+};
+// The overlay menu's choice, remembered where the exclusions are looked up.
+const Step neverOverShown = [](AppHarness& h) {
+  auto names = std::make_shared<std::vector<std::string>>();
+  h.delegate->onNeverShowOver(
+      [names](const RunningApplication& app) { names->push_back(*app.localizedName); });
+  h.delegate->setNeverShowOver([names](const RunningApplication& app) {
+    return std::find(names->begin(), names->end(), app.localizedName) != names->end();
+  });
+  h.delegate->neverShowOverShownApplication();
 };
 // This program in front, held through the local monitors, which pass every event on.
 const Step ownHeld = [](AppHarness& h) {
@@ -185,6 +197,9 @@ TEST(HoldTriggerTest, FollowsTheStateTable) {
        false,
        0},
       {"Browser", 1, {neverOverEditor, browser, press(kPrimary), wait(0.5)}},
+      {"",
+       1,
+       {press(kPrimary), wait(0.5), pin, neverOverShown, press(0), press(kPrimary), wait(1)}},
       // Launched, the global monitors are installed only when trusted, and never with a prompt;
       // untrusted, the local monitors alone drive the hold. Installed once; a refusal is retried.
       {"", 0, {}, false, -1, true, 2, 2, 0, 0},

@@ -91,6 +91,10 @@ class AppDelegate final : public std::enable_shared_from_this<AppDelegate>,
   void setNeverShowOver(std::function<bool(const RunningApplication&)> excluded) {
     reads_.setExcluded(std::move(excluded));
   }
+  // Where the overlay menu's "Never show over" choice goes, to be remembered.
+  void onNeverShowOver(std::function<void(const RunningApplication&)> add) {
+    neverShowOver_ = std::move(add);
+  }
   void startLocalMonitoring();
   // Installs the global monitors unless they are installed; safe to repeat. Reading ahead
   // starts with them.
@@ -131,6 +135,7 @@ class AppDelegate final : public std::enable_shared_from_this<AppDelegate>,
   void closePinnedOverlay() override { pinned_.close(); }
   void pinnedOverlayLostKeyboard() override { pinned_.lostKeyboard(); }
   bool runShortcut(const ShortcutItem* item) override { return pinned_.runShortcut(item); }
+  void neverShowOverShownApplication() override;
   // The status menu's item: the overlay of the application in front, pinned at once.
   void showPinnedOverlay();
 
@@ -166,6 +171,9 @@ class AppDelegate final : public std::enable_shared_from_this<AppDelegate>,
   MenuItemRef accessibilityMenuItem_;
   MenuItemRef languageMenuItem_;
   modifier::Flags trigger_ = modifier::kPrimary;
+  std::function<void(const RunningApplication&)> neverShowOver_;
+  // The application of the overlay last put on screen.
+  std::optional<RunningApplication> shownApp_;
   HoldTrigger hold_;
   ReadCycle reads_;
   PinnedOverlay pinned_;

@@ -7,6 +7,7 @@
 #include <QFileSystemWatcher>
 #include <QObject>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
