@@ -162,6 +162,37 @@ case_x11() {
   start_front menu_app "$menu_app"
   hold_shows menu-app "$HS_PID_menu_app" "" "${menu_app_rows[@]}"
 
+  # 3a. The user's settings, read live: a shorter hold, and an application never shown over.
+  #     Removed again, the defaults are back for the rest.
+  local settings="$XDG_CONFIG_HOME/tavrine/settings.toml" watcher shown_at pressed_at
+  mkdir -p "${settings%/*}"
+  printf 'hold_delay_ms = 200\nnever_show_over = ["mousepad"]\n' >"$settings"
+  sleep 1
+  watcher="$(mktemp)"
+  /usr/bin/python3 "$rows" --pid "$HS_PID_tavrine" --wait-shown 3 --print-time >"$watcher" &
+  sleep 1.5  # the watcher is polling
+  pressed_at=$(date +%s%3N)
+  hs_xdotool keydown Control_L
+  wait $! || true
+  hs_xdotool keyup Control_L
+  shown_at="$(cat "$watcher")"
+  rm -f "$watcher"
+  local after=$((${shown_at:-0} - pressed_at))
+  check "hold_delay_ms = 200: the panel was up ${after} ms after the press" \
+    "hold_delay_ms = 200: the panel was up ${after} ms after the press (or never)" \
+    test -n "$shown_at" -a "$after" -ge 150 -a "$after" -lt 450
+  overlay_gone 2 || true
+  front mousepad
+  hs_xdotool keydown Control_L
+  sleep 0.8
+  if overlay_up 1 2>/dev/null; then fail "never_show_over: mousepad got a panel"; else
+    pass "never_show_over: mousepad gets no panel"
+  fi
+  hs_xdotool keyup Control_L
+  rm "$settings"
+  sleep 1
+  hold_shows mousepad "$HS_PID_mousepad" "" "FILE|New|Ctrl+N"
+
   # 3b. LibreOffice Writer, cold: it builds its accessible menus only when first asked, which
   #     takes longer than a hold's read may. Read ahead when its window comes to the front, the
   #     first hold shows its rows as soon as the hold completes.
