@@ -11,6 +11,7 @@
 
 #include "../shell/qt_event_loop.h"
 #include "programs/linux/settings_effects.h"
+#include "support/app_harness.h"
 
 namespace tavrine::program {
 namespace {
@@ -35,6 +36,9 @@ TEST(SettingsFileTest, FollowsTheFileOnDisk) {
   ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("tavrine")));
   put(path, "hold_delay_ms = 200\nsize_percent = 2\n");
   ASSERT_TRUE(doubles::runEventLoopUntil([&] { return delays.size() == 2; }));
+  // Another file in the folder: the settings are not read again, nor their problems said again.
+  put(dir.filePath(QStringLiteral("tavrine/other")), "x");
+  doubles::runEventLoopUntil([] { return false; }, std::chrono::milliseconds(300));
   put(path + ".new", "hold_delay_ms = 900\n");
   ASSERT_TRUE(std::rename((path + ".new").toUtf8(), path.toUtf8()) == 0);
   ASSERT_TRUE(doubles::runEventLoopUntil([&] { return delays.size() == 3; }));
@@ -56,6 +60,32 @@ TEST(SettingsFileTest, FollowsTheFileOnDisk) {
   QFile saved(path);
   ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
   EXPECT_EQ(saved.readAll(), "# mine\ncolour = 1\nhold_delay_ms = 250\n");
+}
+
+// The language chosen in the status menu is written to the file, and the file's language is used.
+TEST(SettingsFileTest, TheLanguageGoesBothWays) {
+  QTemporaryDir dir;
+  const bool hadConfigHome = qEnvironmentVariableIsSet("XDG_CONFIG_HOME");
+  const QByteArray configHome = qgetenv("XDG_CONFIG_HOME");
+  qputenv("XDG_CONFIG_HOME", dir.path().toUtf8());  // the autostart entry's folder
+  const QString path = dir.filePath(QStringLiteral("settings.toml"));
+  SettingsFile file(path.toStdString(), nullptr);
+  doubles::AppHarness h;
+  QObject context;
+  applySettings(file, h.delegate, h.t, context);
+  h.delegate->setLanguageZH();
+  ASSERT_TRUE(doubles::runEventLoopUntil(
+      [&] { return file.current().language == settings::Language::chinese; }));
+  QFile written(path);
+  ASSERT_TRUE(written.open(QIODevice::ReadOnly));
+  EXPECT_EQ(written.readAll(), "language = \"zh\"\n");
+  put(path, "language = \"en\"\n");
+  EXPECT_TRUE(doubles::runEventLoopUntil([&] { return !h.t.isZH(); }));
+  if (hadConfigHome) {
+    qputenv("XDG_CONFIG_HOME", configHome);
+  } else {
+    qunsetenv("XDG_CONFIG_HOME");
+  }
 }
 
 // The autostart entry: written when asked for; at start only Tavrine's own entry is removed.
