@@ -304,24 +304,30 @@ Reading parse(std::string_view text, std::string_view fileName) {
     return reading;
   }
   const Settings defaults;
+  // The table keeps its keys sorted: the messages are put back in the file's order.
+  std::vector<std::pair<std::size_t, std::string>> said;
   for (const auto& [name, node] : root) {
-    const std::string where = file + ":" + std::to_string(node.source().begin.line) + ": ";
+    const std::size_t line = node.source().begin.line;
+    const std::string where = file + ":" + std::to_string(line) + ": " + std::string(name.str());
     const std::optional<Key> key = keyNamed(name.str());
     if (!key) {
-      reading.problems.push_back(where + std::string(name.str()) + " is not a setting; ignored");
+      said.emplace_back(line, where + " is not a setting; ignored");
       continue;
     }
     std::vector<std::string> badEntries;
     if (const std::optional<std::string> expected =
             read(*key, node, reading.settings, &badEntries)) {
-      reading.problems.push_back(where + std::string(name.str()) + " = " + shown(node) + " is " +
-                                 *expected + "; using " + valueText(*key, defaults));
+      said.emplace_back(line, where + " = " + shown(node) + " is " + *expected + "; using " +
+                                  valueText(*key, defaults));
     }
-    for (const std::string& entry : badEntries) {
-      reading.problems.push_back(where + std::string(name.str()) + ": " + entry +
-                                 " is not a desktop id or window class; left out");
-    }
+    for (const std::string& entry : badEntries)
+      said.emplace_back(line,
+                        where + ": " + entry + " is not a desktop id or window class; left out");
   }
+  std::stable_sort(said.begin(), said.end(),
+                   [](const auto& a, const auto& b) { return a.first < b.first; });
+  for (auto& [line, message] : said)
+    reading.problems.push_back(std::move(message));
   return reading;
 }
 
