@@ -99,9 +99,7 @@ void followStartAtLogin(const std::filesystem::path& entry, bool on, bool onlyOw
 }
 
 void applySettings(SettingsFile& file, const std::shared_ptr<AppDelegate>& delegate,
-                   TranslationHelper& t, QObject& context) {
-  const std::filesystem::path autostart =
-      autostartEntryPath(std::getenv("XDG_CONFIG_HOME"), std::getenv("HOME"));
+                   TranslationHelper& t, QObject& context, const std::filesystem::path& autostart) {
   // At start only an entry written here goes: one the user made is theirs until they change the
   // setting while Tavrine runs.
   file.subscribe([&t, weak = std::weak_ptr<AppDelegate>(delegate), autostart,

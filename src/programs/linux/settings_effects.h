@@ -24,9 +24,10 @@ std::filesystem::path autostartEntryPath(const char* xdgConfigHome, const char* 
 // entry written here, not one the user or the system put there.
 void followStartAtLogin(const std::filesystem::path& entry, bool on, bool onlyOwn);
 
-// Applies `file`'s settings to `delegate` and `t` now and at every change. `context` (alive as
-// long as the three) carries the deferred write of a language chosen in a menu.
+// Applies `file`'s settings to `delegate`, `t` and the autostart entry at `autostart` now and at
+// every change. `context` (alive as long as the three) carries the deferred write of a language
+// chosen in a menu.
 void applySettings(SettingsFile& file, const std::shared_ptr<AppDelegate>& delegate,
-                   TranslationHelper& t, QObject& context);
+                   TranslationHelper& t, QObject& context, const std::filesystem::path& autostart);
 
 }  // namespace tavrine::program

@@ -88,7 +88,9 @@ int main(int argc, char** argv) {
         session->tellSettingsProblems(problems);
       });
   QObject settingsContext;
-  program::applySettings(settings, delegate, TranslationHelper::shared(), settingsContext);
+  program::applySettings(
+      settings, delegate, TranslationHelper::shared(), settingsContext,
+      program::autostartEntryPath(std::getenv("XDG_CONFIG_HOME"), std::getenv("HOME")));
   session->statusBar().setResponderChainEnd(delegate);
   session->watchBus();
   // Another instance took the name while the bus was away: it serves the session now.
