@@ -64,27 +64,21 @@ Step item(std::string_view title) {
 const Step grant = [](AppHarness& h) { h.setTrusted(true); };
 const Step request = [](AppHarness& h) { h.delegate->requestAccessibility(); };
 const Step startGlobal = [](AppHarness& h) { h.delegate->startGlobalMonitoring(); };
-// The user's settings: another trigger key, another hold time, an application never shown over.
-Step trigger(modifier::Flags key) {
-  return [key](AppHarness& h) { h.delegate->setTrigger(key); };
+// The user's settings: another trigger key or hold time; applications never shown over, from the
+// start or from the overlay's menu.
+Step set(modifier::Flags key, double seconds = 0.5) {
+  return [=](AppHarness& h) { h.delegate->setTrigger(key), h.delegate->setHoldDuration(seconds); };
 }
-Step delay(double seconds) {
-  return [seconds](AppHarness& h) { h.delegate->setHoldDuration(seconds); };
+Step neverOver(std::vector<std::string> names) {
+  return [names](AppHarness& h) mutable {
+    auto list = std::make_shared<std::vector<std::string>>(std::move(names));
+    h.delegate->onNeverShowOver(
+        [list](const RunningApplication& a) { list->push_back(*a.localizedName); });
+    h.delegate->setNeverShowOver([list](const RunningApplication& a) {
+      return std::find(list->begin(), list->end(), a.localizedName) != list->end();
+    });
+  };
 }
-const Step neverOverEditor = [](AppHarness& h) {
-  h.delegate->setNeverShowOver(
-      [](const RunningApplication& app) { return app.localizedName == "Editor"; });
-};
-// The overlay menu's choice, remembered where the exclusions are looked up.
-const Step neverOverShown = [](AppHarness& h) {
-  auto names = std::make_shared<std::vector<std::string>>();
-  h.delegate->onNeverShowOver(
-      [names](const RunningApplication& app) { names->push_back(*app.localizedName); });
-  h.delegate->setNeverShowOver([names](const RunningApplication& app) {
-    return std::find(names->begin(), names->end(), app.localizedName) != names->end();
-  });
-  h.delegate->neverShowOverShownApplication();
-};
 // This program in front, held through the local monitors, which pass every event on.
 const Step ownHeld = [](AppHarness& h) {
   h.bringToFront(42, "Tavrine", "Tavrine\n  Quit Tavrine  [⌘Q]\n");
@@ -171,35 +165,36 @@ TEST(HoldTriggerTest, FollowsTheStateTable) {
        true},
       // Closed, the ordinary cycle is back.
       {"", 2, {press(kPrimary), wait(0.5), pin, closePinned, press(kPrimary), wait(0.5), press(0)}},
-      // The user's settings. The hold time, with the read still before its end when short.
-      {"Editor", 1, {delay(0.2), press(kPrimary), wait(0.2)}},
-      {"", 0, {delay(0.2), press(kPrimary), wait(0.199)}},
-      {"", 0, {delay(1.5), press(kPrimary), wait(1.499)}},
-      {"Editor", 1, {holdJobs, delay(0.15), press(kPrimary), wait(0.1), runJobs, wait(0.05)}},
-      // Super (the control bit) or Alt as the key: that key alone holds; Ctrl no longer does,
-      // and Ctrl with it is a chord. The pinning gesture follows the key.
-      {"Editor", 1, {trigger(modifier::kControl), press(modifier::kControl), wait(0.5)}},
-      {"Editor", 1, {trigger(modifier::kAlt), press(modifier::kAlt), wait(0.5)}},
-      {"", 0, {trigger(modifier::kAlt), press(kPrimary), wait(1)}},
-      {"", 0, {trigger(modifier::kAlt), press(modifier::kAlt | kPrimary), wait(1)}},
+      // The user's settings: the hold time, the read still before its end when short; Super (the
+      // control bit) or Alt alone holds, Ctrl no longer does, and the pinning gesture follows.
+      {"Editor", 1, {set(kPrimary, 0.2), press(kPrimary), wait(0.2)}},
+      {"", 0, {set(kPrimary, 0.2), press(kPrimary), wait(0.199)}},
+      {"Editor",
+       1,
+       {holdJobs, set(kPrimary, 0.15), press(kPrimary), wait(0.1), runJobs, wait(0.05)}},
+      {"Editor", 1, {set(modifier::kControl), press(modifier::kControl), wait(0.5)}},
+      {"", 0, {set(modifier::kAlt), press(kPrimary), wait(1)}},
+      {"", 0, {set(modifier::kAlt), press(modifier::kAlt | kPrimary), wait(1)}},
       {"Editor",
        2,
-       {trigger(modifier::kAlt), press(modifier::kAlt), wait(0.5),
+       {set(modifier::kAlt), press(modifier::kAlt), wait(0.5),
         press(modifier::kAlt | modifier::kShift), press(modifier::kAlt),
         press(modifier::kAlt | modifier::kShift), press(modifier::kAlt), wait(0)},
        true},
       // Never shown over: not read at a hold, ahead or for the status menu; others still are.
-      {"", 0, {neverOverEditor, press(kPrimary), wait(1)}, false, 0},
+      {"", 0, {neverOver({"Editor"}), press(kPrimary), wait(1)}, false, 0},
       {"",
        0,
-       {neverOverEditor, startGlobal, [](AppHarness& h) { h.delegate->frontmostChanged(); },
+       {neverOver({"Editor"}), startGlobal, [](AppHarness& h) { h.delegate->frontmostChanged(); },
         wait(1), item(menu_title::kShowPinned)},
        false,
        0},
-      {"Browser", 1, {neverOverEditor, browser, press(kPrimary), wait(0.5)}},
+      {"Browser", 1, {neverOver({"Editor"}), browser, press(kPrimary), wait(0.5)}},
       {"",
        1,
-       {press(kPrimary), wait(0.5), pin, neverOverShown, press(0), press(kPrimary), wait(1)}},
+       {neverOver({}), press(kPrimary), wait(0.5), pin,
+        [](AppHarness& h) { h.delegate->neverShowOverShownApplication(); }, press(kPrimary),
+        wait(1)}},
       // Launched, the global monitors are installed only when trusted, and never with a prompt;
       // untrusted, the local monitors alone drive the hold. Installed once; a refusal is retried.
       {"", 0, {}, false, -1, true, 2, 2, 0, 0},

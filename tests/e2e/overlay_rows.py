@@ -56,8 +56,7 @@ def main():
     args = parser.parse_args()
     deadline = time.monotonic() + max(args.wait_shown, args.wait_gone)
     while True:
-        # The poll's start: the overlay was not there at the previous one.
-        polled = time.time()
+        polled = time.time()  # the overlay was not there at the previous poll
         try:
             lines, extents = overlay(args.pid)
         except Exception as error:  # an application vanishing mid-walk

@@ -119,15 +119,12 @@ TEST_F(PinnedOverlayWidgetTest, CtrlClickPinsTypingNarrowsAndKeysOrClicksRunRows
   EXPECT_EQ(actions->closes, 1);
 }
 
-// The overlay's menu offers never to show over the application, by its name in the language of
-// the moment.
+// The overlay's menu offers never to show over the application, named in the language shown.
 TEST_F(PinnedOverlayWidgetTest, TheMenuOffersNeverToShowOverTheApplication) {
-  QMenu* menu = widget.languageMenu();
   t.setIsZH(true);
-  emit menu->aboutToShow();
-  QAction* never = menu->actions().back();
+  emit widget.languageMenu()->aboutToShow();
+  QAction* never = widget.languageMenu()->actions().back();
   EXPECT_EQ(never->text().toStdString(), "不在" + view->appName() + "上显示");
-  EXPECT_TRUE(never->isVisible());
   never->trigger();
   EXPECT_EQ(actions->exclusions, 1);
 }
