@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "support/app_harness.h"
 
 namespace tavrine {
@@ -37,7 +39,7 @@ const Step noFront = [](AppHarness& h) { h.fake.workspace.frontmost.reset(); };
 // In front: one whose menus have no shortcuts, one with no menu bar at all.
 const Step viewer = [](AppHarness& h) { h.bringToFront(43, "Viewer", "File\n  Open Recent\n"); };
 const Step ghost = [](AppHarness& h) {
-  h.fake.workspace.frontmost = RunningApplication{44, "Ghost", nullptr, {}, {}, {}};
+  h.fake.workspace.frontmost = RunningApplication{44, "Ghost", nullptr, {}, {}, {}, {}};
 };
 // The overlay asked for directly, and taken down.
 const Step show = [](AppHarness& h) { h.show(); };
@@ -62,6 +64,21 @@ Step item(std::string_view title) {
 const Step grant = [](AppHarness& h) { h.setTrusted(true); };
 const Step request = [](AppHarness& h) { h.delegate->requestAccessibility(); };
 const Step startGlobal = [](AppHarness& h) { h.delegate->startGlobalMonitoring(); };
+// The user's settings: another trigger key or hold time; applications never shown over, from the
+// start or from the overlay's menu.
+Step set(modifier::Flags key, double seconds = 0.5) {
+  return [=](AppHarness& h) { h.delegate->setTrigger(key), h.delegate->setHoldDuration(seconds); };
+}
+Step neverOver(std::vector<std::string> names) {
+  return [names](AppHarness& h) mutable {
+    auto list = std::make_shared<std::vector<std::string>>(std::move(names));
+    h.delegate->onNeverShowOver(
+        [list](const RunningApplication& a) { list->push_back(*a.localizedName); });
+    h.delegate->setNeverShowOver([list](const RunningApplication& a) {
+      return std::find(list->begin(), list->end(), a.localizedName) != list->end();
+    });
+  };
+}
 // This program in front, held through the local monitors, which pass every event on.
 const Step ownHeld = [](AppHarness& h) {
   h.bringToFront(42, "Tavrine", "Tavrine\n  Quit Tavrine  [⌘Q]\n");
@@ -148,6 +165,36 @@ TEST(HoldTriggerTest, FollowsTheStateTable) {
        true},
       // Closed, the ordinary cycle is back.
       {"", 2, {press(kPrimary), wait(0.5), pin, closePinned, press(kPrimary), wait(0.5), press(0)}},
+      // The user's settings: the hold time, the read still before its end when short; Super (the
+      // control bit) or Alt alone holds, Ctrl no longer does, and the pinning gesture follows.
+      {"Editor", 1, {set(kPrimary, 0.2), press(kPrimary), wait(0.2)}},
+      {"", 0, {set(kPrimary, 0.2), press(kPrimary), wait(0.199)}},
+      {"Editor",
+       1,
+       {holdJobs, set(kPrimary, 0.15), press(kPrimary), wait(0.1), runJobs, wait(0.05)}},
+      {"Editor", 1, {set(modifier::kControl), press(modifier::kControl), wait(0.5)}},
+      {"", 0, {set(modifier::kAlt), press(kPrimary), wait(1)}},
+      {"", 0, {set(modifier::kAlt), press(modifier::kAlt | kPrimary), wait(1)}},
+      {"Editor",
+       2,
+       {set(modifier::kAlt), press(modifier::kAlt), wait(0.5),
+        press(modifier::kAlt | modifier::kShift), press(modifier::kAlt),
+        press(modifier::kAlt | modifier::kShift), press(modifier::kAlt), wait(0)},
+       true},
+      // Never shown over: not read at a hold, ahead or for the status menu; others still are.
+      {"", 0, {neverOver({"Editor"}), press(kPrimary), wait(1)}, false, 0},
+      {"",
+       0,
+       {neverOver({"Editor"}), startGlobal, [](AppHarness& h) { h.delegate->frontmostChanged(); },
+        wait(1), item(menu_title::kShowPinned)},
+       false,
+       0},
+      {"Browser", 1, {neverOver({"Editor"}), browser, press(kPrimary), wait(0.5)}},
+      {"",
+       1,
+       {neverOver({}), press(kPrimary), wait(0.5), pin,
+        [](AppHarness& h) { h.delegate->neverShowOverShownApplication(); }, press(kPrimary),
+        wait(1)}},
       // Launched, the global monitors are installed only when trusted, and never with a prompt;
       // untrusted, the local monitors alone drive the hold. Installed once; a refusal is retried.
       {"", 0, {}, false, -1, true, 2, 2, 0, 0},

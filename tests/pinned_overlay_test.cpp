@@ -16,7 +16,7 @@ struct PinnedEditor {
     save = &tree->addItem(tree->addMenu("File"), "Save", "s", 0);
     tree->addItem(tree->addMenu("Edit"), "Copy", "c", 0);
     h.fake.accessibility.add(42, tree);
-    h.fake.workspace.frontmost = RunningApplication{42, "Editor", nullptr, {}, {}, {}};
+    h.fake.workspace.frontmost = RunningApplication{42, "Editor", nullptr, {}, {}, {}, {}};
     h.fake.focus.focused = kEditorWindow;
   }
   // Command held for the hold time: the overlay comes up.

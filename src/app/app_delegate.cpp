@@ -76,11 +76,11 @@ void AppDelegate::handleFlagsChanged(const Event& event) {
   hold_.interrupt();
   // The pinned overlay stays whatever the modifiers do, and no hold starts behind it.
   if (pinned_.pinned()) return hold_.end();
-  if (pinned_.followGesture(flags)) {
+  if (pinned_.followGesture(flags, trigger_)) {
     showPinnedOverlay();
     return hold_.end();
   }
-  if ((flags & modifier::kDeviceIndependentMask) != modifier::kPrimary) {
+  if ((flags & modifier::kDeviceIndependentMask) != trigger_) {
     hold_.end();
     hideOverlay();
     return;

@@ -83,6 +83,18 @@ class AppDelegate final : public std::enable_shared_from_this<AppDelegate>,
   StatusItemRef statusItem() const { return statusItem_; }
 
   // Hold detection.
+  // The modifier bit whose hold alone brings the overlay up (kPrimary unless the user chose
+  // another), and how long the hold lasts; both from the next hold on.
+  void setTrigger(modifier::Flags key) { trigger_ = key; }
+  void setHoldDuration(double seconds) { hold_.setDuration(seconds); }
+  // Applications the user never wants the overlay over: not read, not shown.
+  void setNeverShowOver(std::function<bool(const RunningApplication&)> excluded) {
+    reads_.setExcluded(std::move(excluded));
+  }
+  // Where the overlay menu's "Never show over" choice goes, to be remembered.
+  void onNeverShowOver(std::function<void(const RunningApplication&)> add) {
+    neverShowOver_ = std::move(add);
+  }
   void startLocalMonitoring();
   // Installs the global monitors unless they are installed; safe to repeat. Reading ahead
   // starts with them.
@@ -91,7 +103,7 @@ class AppDelegate final : public std::enable_shared_from_this<AppDelegate>,
   bool globalMonitoring() const { return flagsMonitor_ != nullptr; }
   // A key press cancels a hold that has not completed; it never shows or hides the overlay.
   void cancelCommandTimer();
-  // Command alone (of the device-independent modifiers) arms a hold; anything else ends a
+  // The trigger alone (of the device-independent modifiers) arms a hold; anything else ends a
   // pending hold and hides the overlay.
   void handleFlagsChanged(const Event& event);
 
@@ -123,6 +135,7 @@ class AppDelegate final : public std::enable_shared_from_this<AppDelegate>,
   void closePinnedOverlay() override { pinned_.close(); }
   void pinnedOverlayLostKeyboard() override { pinned_.lostKeyboard(); }
   bool runShortcut(const ShortcutItem* item) override { return pinned_.runShortcut(item); }
+  void neverShowOverShownApplication() override;
   // The status menu's item: the overlay of the application in front, pinned at once.
   void showPinnedOverlay();
 
@@ -157,6 +170,10 @@ class AppDelegate final : public std::enable_shared_from_this<AppDelegate>,
   StatusItemRef statusItem_;
   MenuItemRef accessibilityMenuItem_;
   MenuItemRef languageMenuItem_;
+  modifier::Flags trigger_ = modifier::kPrimary;
+  std::function<void(const RunningApplication&)> neverShowOver_;
+  // The application of the overlay last put on screen.
+  std::optional<RunningApplication> shownApp_;
   HoldTrigger hold_;
   ReadCycle reads_;
   PinnedOverlay pinned_;

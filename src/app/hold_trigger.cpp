@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "app/hold_trigger.h"
 
+#include <algorithm>
 #include <utility>
 
 namespace tavrine {
@@ -23,12 +24,12 @@ void HoldTrigger::end() {
 
 void HoldTrigger::arm() {
   // The read starts during the hold, so that its answer is there when the hold completes.
-  read_ = runLoop_.scheduleTimer(kReadStart, false,
+  read_ = runLoop_.scheduleTimer(std::min(kReadStart, duration_ / 2), false,
                                  [this, owner = owner_, generation = generation_](Timer&) {
                                    const auto alive = owner.lock();
                                    if (alive && generation_ == generation) readDue_();
                                  });
-  press_ = runLoop_.scheduleTimer(kHoldDuration, false,
+  press_ = runLoop_.scheduleTimer(duration_, false,
                                   [this, owner = owner_, generation = generation_](Timer&) {
                                     if (owner.expired()) return;
                                     // The show runs in a later turn of the main queue, not inside

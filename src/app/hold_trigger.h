@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
-// The hold: Command alone, held for kHoldDuration, asks for the overlay. Every modifier change or
+// The hold: the trigger key alone, held for the hold duration (kHoldDuration unless the user set
+// another), asks for the overlay. Every modifier change or
 // key press ends a pending hold; a hold's completion and its early read go ahead only if nothing
 // came in since it began.
 #pragma once
@@ -17,13 +18,16 @@ class HoldTrigger {
   static constexpr double kHoldDuration = 0.5;
   // When, into a hold, the sources are asked about the application in front: late enough that
   // an ordinary Ctrl+key has had its key, early enough that a read that runs into its deadline
-  // (a quarter of a second) is back before the hold completes.
+  // (a quarter of a second) is back before the hold completes. A shorter hold reads half way.
   static constexpr double kReadStart = 0.2;
 
   // `readDue` runs kReadStart into a hold; `completed` in a later turn of the main queue once
   // the hold time is up. Neither runs once `owner` is gone.
   HoldTrigger(RunLoopPort& runLoop, std::function<void()> readDue, std::function<void()> completed);
   void setOwner(std::weak_ptr<const void> owner) { owner_ = std::move(owner); }
+  // From the next hold on.
+  void setDuration(double seconds) { duration_ = seconds; }
+  double duration() const { return duration_; }
 
   // A modifier change: the pending hold stops counting (arm or end follows).
   void interrupt();
@@ -49,6 +53,7 @@ class HoldTrigger {
   std::function<void()> readDue_;
   std::function<void()> completed_;
   std::weak_ptr<const void> owner_;
+  double duration_ = kHoldDuration;
   std::uint64_t generation_ = 0;
   // The pending hold (one-shot); after it fired it still refers to the spent timer until the
   // next modifier change or key press.

@@ -38,11 +38,19 @@ void AppDelegate::present(const RunningApplication& app, ReadCycle::AnswerRef an
   if (!prepared || !overlayController_ || !overlayController_->prepared()) prepare(app, *answer);
   const PanelRef previous = overlayController_->window;
   pinned_.shown(app.processIdentifier, std::move(answer));
+  shownApp_ = app;
   overlayController_->showPrepared();
   restartReleasePoll();
   if (!pin || !overlayController_->window || overlayController_->window == previous) return;
   pinOverlay();
   pinned_.giveBackTo(focusBefore);
+}
+
+void AppDelegate::neverShowOverShownApplication() {
+  if (!shownApp_) return;
+  if (neverShowOver_) neverShowOver_(*shownApp_);
+  closePinnedOverlay();
+  hideOverlay();
 }
 
 void AppDelegate::pinOverlay() {

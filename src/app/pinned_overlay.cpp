@@ -21,14 +21,14 @@ void PinnedOverlay::shown(std::int32_t pid, ReadCycle::AnswerRef answer) {
   if (!gesture_.armed) gesture_ = {true, false, 0};
 }
 
-bool PinnedOverlay::followGesture(modifier::Flags flags) {
+bool PinnedOverlay::followGesture(modifier::Flags flags, modifier::Flags trigger) {
   const modifier::Flags mods = flags & modifier::kDeviceIndependentMask;
   if (!gesture_.armed) return false;
-  if (mods == (modifier::kPrimary | modifier::kShift)) {
+  if (mods == (trigger | modifier::kShift)) {
     gesture_.shiftDown = true;
     return false;
   }
-  if (mods != modifier::kPrimary) {
+  if (mods != trigger) {
     gesture_ = {};  // Command let go, or another modifier: not the gesture
     return false;
   }

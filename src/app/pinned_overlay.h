@@ -31,8 +31,9 @@ class PinnedOverlay {
   bool pinned() const { return pinned_; }
   // An overlay came on screen with these rows, read from `pid`.
   void shown(std::int32_t pid, ReadCycle::AnswerRef answer);
-  // Follows the pinning gesture; true when this change completed it.
-  bool followGesture(modifier::Flags flags);
+  // Follows the pinning gesture (Shift tapped twice under `trigger`, the hold's key); true when
+  // this change completed it.
+  bool followGesture(modifier::Flags flags, modifier::Flags trigger);
   // A key joined: an ordinary shortcut, not the gesture.
   void keyPressed() { gesture_ = {}; }
   // Pins `window`, which takes the keyboard from the window that has it.

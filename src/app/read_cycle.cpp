@@ -34,8 +34,14 @@ FrontApplication ReadCycle::frontOf(const RunningApplication& app) {
           process != nullptr && process->unresponsive};
 }
 
+std::optional<RunningApplication> ReadCycle::front() const {
+  std::optional<RunningApplication> app = platform_.workspace.frontmostApplication();
+  if (app && excluded_ && excluded_(*app)) return std::nullopt;
+  return app;
+}
+
 bool ReadCycle::startRead(bool pin) {
-  const std::optional<RunningApplication> app = platform_.workspace.frontmostApplication();
+  const std::optional<RunningApplication> app = front();
   read_.reset();
   if (!app) return false;
   const FrontApplication front = frontOf(*app);
@@ -147,7 +153,7 @@ void ReadCycle::readAhead() {
   readAheadTimer_.reset();
   // A hold reads for itself, and one read ahead at a time keeps the worker free for holds.
   if (aheadId_ != 0 || read_ || host_.holdOn() || host_.isOverlayPinned()) return;
-  const std::optional<RunningApplication> app = platform_.workspace.frontmostApplication();
+  const std::optional<RunningApplication> app = front();
   if (!app) return;
   FrontApplication front = frontOf(*app);
   front.ahead = true;

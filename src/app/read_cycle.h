@@ -69,6 +69,13 @@ class ReadCycle {
     processStart_ = std::move(processStart);
   }
 
+  // Applications never read nor shown (the user's choice).
+  void setExcluded(std::function<bool(const RunningApplication&)> excluded) {
+    excluded_ = std::move(excluded);
+  }
+  // The application in front, unless it is one never to read.
+  std::optional<RunningApplication> front() const;
+
   // Asks about the application in front for the hold under way; false when there is none.
   bool startHoldRead() { return startRead(false); }
   // The hold completed: shows what was read, or what will be.
@@ -144,6 +151,7 @@ class ReadCycle {
   std::shared_ptr<Worker>& worker_;
   std::weak_ptr<const void> owner_;
   std::function<std::uint64_t(std::int32_t)> processStart_;
+  std::function<bool(const RunningApplication&)> excluded_;
   std::optional<Read> read_;
   std::uint64_t lastReadId_ = 0;
   std::unordered_map<std::int32_t, Process> processes_;

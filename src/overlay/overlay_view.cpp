@@ -68,6 +68,10 @@ void OverlayView::choose(const LanguageItem& item) {
   t_->setIsZH(item.isZH);
 }
 
+std::string OverlayView::neverShowOverLabel() const {
+  return t_->isZH() ? "不在" + appName() + "上显示" : "Never show over " + appName();
+}
+
 std::vector<const OverlayView::Group*> OverlayView::sortedGroups() const {
   std::vector<const Group*> groups;
   groups.reserve(groupedShortcuts_.size());

@@ -42,6 +42,9 @@ class OverlayActions {
   // command in the application. False, with the overlay left as it is, when the row cannot be
   // run from here (`item` null: a row of the system catalogue).
   virtual bool runShortcut(const ShortcutItem* item) = 0;
+  // The overlay's menu: the application it shows is never shown over again (remembered in the
+  // user's settings), and the overlay closes.
+  virtual void neverShowOverShownApplication() = 0;
 };
 
 // Every text is picked when asked for, from the language of that moment, so a render that reads
@@ -101,6 +104,8 @@ class OverlayView {
   // only a holder of a mutable view can choose.
   static const std::array<LanguageItem, 2>& languageItems();
   void choose(const LanguageItem& item);
+  // The overlay menu's item that excludes the application: "Never show over Writer".
+  std::string neverShowOverLabel() const;
 
   // The groups ascending by their untranslated names (Unicode scalar order of canonical forms,
   // no case folding), whatever the language.

@@ -22,6 +22,8 @@ struct RunningApplication {
   // Its name in Chinese where it gives one (a desktop entry's Name[zh_CN]), for the overlay's
   // header in Chinese.
   std::optional<std::string> localizedNameZH;
+  // The class part of its window's WM_CLASS ("Gimp"), on X11.
+  std::optional<std::string> windowClass;
 };
 
 class WorkspacePort {

@@ -162,6 +162,26 @@ case_x11() {
   start_front menu_app "$menu_app"
   hold_shows menu-app "$HS_PID_menu_app" "" "${menu_app_rows[@]}"
 
+  # 3a. The user's settings, read live: a shorter hold, and an application never shown over.
+  #     Removed again, the defaults are back for the rest.
+  local settings="$XDG_CONFIG_HOME/tavrine/settings.toml" watcher shown_at pressed_at
+  mkdir -p "${settings%/*}"
+  printf 'hold_delay_ms = 200\nnever_show_over = ["mousepad"]\n' >"$settings"
+  watcher="$(/usr/bin/python3 "$rows" --pid "$HS_PID_tavrine" --wait-shown 4 --print-time &
+    sleep 2 && pressed_at=$(date +%s%3N) && hs_xdotool keydown Control_L && echo "$pressed_at")"
+  hs_xdotool keyup Control_L
+  read -r pressed_at shown_at <<<"$(echo $watcher)"
+  check "hold_delay_ms = 200: the panel was up $((shown_at - pressed_at)) ms after the press" \
+    "hold_delay_ms = 200: no panel within 150-450 ms of the press" \
+    test $((${shown_at:-0} - ${pressed_at:-0})) -ge 150 -a $((${shown_at:-0} - ${pressed_at:-0})) -lt 450
+  overlay_gone 2 || true
+  front mousepad
+  check "never_show_over: mousepad gets no panel" "never_show_over: mousepad got a panel" \
+    eval '! hs_hold_ctrl "$HS_PID_tavrine" "" "" 2>/dev/null'
+  rm "$settings"
+  sleep 1
+  hold_shows mousepad "$HS_PID_mousepad" "" "FILE|New|Ctrl+N"
+
   # 3b. LibreOffice Writer, cold: it builds its accessible menus only when first asked, which
   #     takes longer than a hold's read may. Read ahead when its window comes to the front, the
   #     first hold shows its rows as soon as the hold completes.

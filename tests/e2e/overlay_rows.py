@@ -4,7 +4,8 @@
 # menu heading, then one indented "title<TAB>shortcut" line per row. With --wait-shown it waits
 # until an overlay is on screen; with --wait-gone until none is. Exits 1 on timeout. With
 # --centred-on WxH[+X+Y], also exits 1 when the overlay shown is not centred on a screen (or a work
-# area at X,Y) of that size.
+# area at X,Y) of that size. With --print-time, prints when it first saw the overlay (milliseconds
+# since the epoch, as `date +%s%3N`) instead of its rows.
 import argparse
 import sys
 import time
@@ -51,9 +52,11 @@ def main():
     parser.add_argument("--wait-shown", type=float, default=0)
     parser.add_argument("--wait-gone", type=float, default=0)
     parser.add_argument("--centred-on", metavar="WxH[+X+Y]")
+    parser.add_argument("--print-time", action="store_true")
     args = parser.parse_args()
     deadline = time.monotonic() + max(args.wait_shown, args.wait_gone)
     while True:
+        polled = time.time()  # the overlay was not there at the previous poll
         try:
             lines, extents = overlay(args.pid)
         except Exception as error:  # an application vanishing mid-walk
@@ -62,7 +65,7 @@ def main():
         if args.wait_gone and lines is None:
             return 0
         if not args.wait_gone and lines is not None:
-            print("\n".join(lines))
+            print(round(polled * 1000) if args.print_time else "\n".join(lines))
             if args.centred_on:
                 width, height, left, top = (int(n) for n in
                                             (args.centred_on + "+0+0").replace("x", "+").split("+")[:4])
@@ -76,7 +79,7 @@ def main():
             print("no overlay" if not args.wait_gone else "the overlay is still shown",
                   file=sys.stderr)
             return 1
-        time.sleep(0.05)
+        time.sleep(0.01 if args.print_time else 0.05)
 
 
 if __name__ == "__main__":

@@ -117,7 +117,7 @@ TEST_F(DesktopEntryTest, IconsComeFromTheProcessThroughAnIndexKeptCurrent) {
 // (the same folder thousands of times) it answers at once with the window's own name.
 TEST_F(DesktopEntryTest, TheWorkspaceNamesTheApplicationByItsEntryWithoutWaiting) {
   doubles::FakeWorkspace window;
-  window.frontmost = RunningApplication{7, "Text Editor", nullptr, {}, {}, {}};
+  window.frontmost = RunningApplication{7, "Text Editor", nullptr, {}, {}, {}, {}};
   write("proc/7/cmdline", "/usr/bin/mousepad");
   const DesktopWorkspace workspace(
       window, std::make_shared<const DesktopEntryIndex>(std::vector(2000, folders_[1])), {},

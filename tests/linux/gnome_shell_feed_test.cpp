@@ -101,7 +101,7 @@ TEST(ShellFeedTest, OnlyTheShellsKeysAndFocusReachTheHandlersAndTheWorkspace) {
   Peer impostor(false);
   ASSERT_TRUE(shell.connected() && impostor.connected());
   doubles::FakeWorkspace accessible;
-  accessible.frontmost = RunningApplication{77, "Mousepad", nullptr, {}, {}, {}};
+  accessible.frontmost = RunningApplication{77, "Mousepad", nullptr, {}, {}, {}, {}};
   accessible.flags = modifier::kShift;
   dbus::SessionBus bus(doubles::sessionBusAddress());
   ShellFeed feed(bus);

@@ -33,7 +33,7 @@ struct ListenerWorkspace final : WorkspacePort {
   std::optional<RunningApplication> frontmostApplication() const override {
     const auto active = listener.activeApplication();
     if (!active || !active->pid) return std::nullopt;
-    return RunningApplication{*active->pid, active->name, nullptr, {}, {}, {}};
+    return RunningApplication{*active->pid, active->name, nullptr, {}, {}, {}, {}};
   }
   std::uint64_t modifierFlags() const override { return listener.flags(); }
   const atspi::AtspiListener& listener;

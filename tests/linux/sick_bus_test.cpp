@@ -330,7 +330,7 @@ Stall stallOver(std::int32_t pid, int holds, bool untilShown = false,
   qt::QtRunLoop runLoop;
   atspi::AtspiAccessibility port(options);
   fake.trust.trusted = fake.events.globalMonitorsAvailable = true;
-  fake.workspace.frontmost = RunningApplication{pid, "Peer", nullptr, {}, {}, {}};
+  fake.workspace.frontmost = RunningApplication{pid, "Peer", nullptr, {}, {}, {}, {}};
   TranslationHelper t;
   const auto delegate =
       AppDelegate::create({fake.application, runLoop, fake.events, fake.workspace, fake.trust, port,

@@ -7,6 +7,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QPointer>
 #include <QTemporaryDir>
@@ -30,6 +31,7 @@ struct RecordingActions final : OverlayActions {
   bool isOverlayPinned() const override { return pins > 0; }
   void closePinnedOverlay() override { ++closes; }
   void pinnedOverlayLostKeyboard() override { ++losses; }
+  void neverShowOverShownApplication() override { ++exclusions; }
   bool runShortcut(const ShortcutItem* item) override {
     ran.push_back(item != nullptr ? item->title() : "(system)");
     return runs;
@@ -37,6 +39,7 @@ struct RecordingActions final : OverlayActions {
   int pins = 0;
   int closes = 0;
   int losses = 0;
+  int exclusions = 0;
   bool runs = true;
   std::vector<std::string> ran;
 };
@@ -114,6 +117,16 @@ TEST_F(PinnedOverlayWidgetTest, CtrlClickPinsTypingNarrowsAndKeysOrClicksRunRows
   // On an X server the focus change comes back as an event, a moment later.
   EXPECT_TRUE(doubles::runEventLoopUntil([&] { return actions->losses == 1; }));
   EXPECT_EQ(actions->closes, 1);
+}
+
+// The overlay's menu offers never to show over the application, named in the language shown.
+TEST_F(PinnedOverlayWidgetTest, TheMenuOffersNeverToShowOverTheApplication) {
+  t.setIsZH(true);
+  emit widget.languageMenu()->aboutToShow();
+  QAction* never = widget.languageMenu()->actions().back();
+  EXPECT_EQ(never->text().toStdString(), "不在" + view->appName() + "上显示");
+  never->trigger();
+  EXPECT_EQ(actions->exclusions, 1);
 }
 
 // The sheet as shown goes to a PDF of the chosen paper (its Markdown is the sheet test's).

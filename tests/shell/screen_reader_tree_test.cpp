@@ -102,7 +102,7 @@ TEST(QtOverlayAccessibilityTest, ListsTheOverlayInDisplayOrderAndOpensTheLanguag
   QMenu* menu = w.languageMenu();
   EXPECT_TRUE(menu->isVisible());
   const QList<QAction*> actions = menu->actions();
-  ASSERT_EQ(actions.size(), 2);
+  ASSERT_GE(actions.size(), 2);  // the languages first
   EXPECT_FALSE(actions[0]->isCheckable() || actions[1]->isCheckable());
   actions[1]->trigger();
   EXPECT_TRUE(t.isZH());

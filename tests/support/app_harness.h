@@ -51,7 +51,7 @@ struct AppHarness {
     ax::MenuTreeParse parsed = ax::parseMenuTree(menus);
     if (!parsed.tree) throw std::invalid_argument(parsed.error);
     fake.accessibility.add(pid, parsed.tree);
-    fake.workspace.frontmost = RunningApplication{pid, std::move(name), nullptr, {}, {}, {}};
+    fake.workspace.frontmost = RunningApplication{pid, std::move(name), nullptr, {}, {}, {}, {}};
     return parsed.tree;
   }
 

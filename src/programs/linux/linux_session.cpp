@@ -235,6 +235,16 @@ void LinuxSession::tellWhenNoTray(const std::shared_ptr<AppDelegate>& delegate) 
   }
 }
 
+void LinuxSession::tellSettingsProblems(const std::vector<std::string>& problems) {
+  std::string body;
+  for (const std::string& problem : problems) {
+    tell(("Tavrine: " + problem).c_str());
+    body += (body.empty() ? "" : "\n") + problem;
+  }
+  notifications_.notify(qt::QtApplication::applicationName().toStdString(), kAppId,
+                        "Tavrine's settings file has a problem", body, {}, nullptr);
+}
+
 void LinuxSession::offerShellExtension() {
   if (!shellFeed_) return;
   // Only when the shell was first found without it: not when the user switches it off later.

@@ -9,6 +9,8 @@
 #include <QSocketNotifier>
 #include <QTimer>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "app/app_delegate.h"
 #include "backends/linux/atspi/accessibility.h"
@@ -71,6 +73,9 @@ class LinuxSession {
   // Makes the overlay's first show as quick as the later ones: its window, made hidden, and the
   // fonts and glyphs it draws with, rendered once.
   void warmUpOverlay(TranslationHelper& t);
+  // Problems with the user's settings file: each on stderr, and together where the desktop
+  // shows notifications.
+  void tellSettingsProblems(const std::vector<std::string>& problems);
   // On GNOME's Wayland session, when GNOME Shell runs without Tavrine's extension: says so once
   // ever (a mark under $XDG_STATE_HOME), with a button that enables it.
   void offerShellExtension();

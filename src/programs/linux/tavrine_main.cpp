@@ -16,6 +16,8 @@
 #include "programs/linux/linux_session.h"
 #include "programs/linux/linux_sources.h"
 #include "programs/linux/list_command.h"
+#include "programs/linux/settings_effects.h"
+#include "programs/linux/settings_file.h"
 #include "shell/qt/qt_application.h"
 #include "shell/qt/resident_memory.h"
 
@@ -80,6 +82,16 @@ int main(int argc, char** argv) {
   const std::shared_ptr<AppDelegate> delegate = AppDelegate::create(
       platform, sources.all, TranslationHelper::shared(), program::LinuxSession::overlayStyle());
   delegate->setProcessStart(program::processStartTime);
+  // The user's settings, before the first hold, and followed while the program runs.
+  program::SettingsFile settings(
+      settings::filePath(std::getenv("XDG_CONFIG_HOME"), std::getenv("HOME")),
+      [&session](const std::vector<std::string>& problems) {
+        session->tellSettingsProblems(problems);
+      });
+  QObject settingsContext;
+  program::applySettings(
+      settings, delegate, TranslationHelper::shared(), settingsContext,
+      program::autostartEntryPath(std::getenv("XDG_CONFIG_HOME"), std::getenv("HOME")));
   session->statusBar().setResponderChainEnd(delegate);
   session->watchBus();
   // Another instance took the name while the bus was away: it serves the session now.

@@ -163,6 +163,17 @@ QMenu* OverlayWidget::languageMenu() {
       QAction* action = languageMenu_->addAction(toQString(item.title));
       connect(action, &QAction::triggered, this, [this, item] { view_->choose(item); });
     }
+    languageMenu_->addSeparator();
+    QAction* never = languageMenu_->addAction(QString());
+    connect(never, &QAction::triggered, this, [this] {
+      if (const std::shared_ptr<OverlayActions> actions = view_->actions())
+        actions->neverShowOverShownApplication();
+    });
+    // Named for the application on screen, and offered only where someone carries it out.
+    connect(languageMenu_, &QMenu::aboutToShow, never, [this, never] {
+      never->setText(toQString(view_->neverShowOverLabel()));
+      never->setVisible(view_->actions() != nullptr);
+    });
   }
   return languageMenu_;
 }

@@ -158,10 +158,15 @@ struct X11Workspace::Impl {
     }
   }
 
-  std::optional<std::string> nameOf(Window window) const {
-    if (auto wmClass = display.readBytes(window, XA_WM_CLASS, XA_STRING, kMaxNameBytes)) {
-      if (auto name = wmClassName(*wmClass)) return name;
-    }
+  std::optional<std::string> classOf(Window window) const {
+    if (auto wmClass = display.readBytes(window, XA_WM_CLASS, XA_STRING, kMaxNameBytes))
+      return wmClassName(*wmClass);
+    return std::nullopt;
+  }
+
+  std::optional<std::string> nameOf(Window window,
+                                    const std::optional<std::string>& wmClass) const {
+    if (wmClass) return wmClass;
     const auto netName = display.readBytes(window, display.atom("_NET_WM_NAME"),
                                            display.atom("UTF8_STRING"), kMaxNameBytes);
     if (netName && !netName->empty()) return netName;
@@ -197,7 +202,8 @@ std::optional<RunningApplication> X11Workspace::frontmostApplication() const {
   if (!found) return std::nullopt;
   RunningApplication app;
   app.processIdentifier = found->pid;
-  app.localizedName = impl_->nameOf(found->window);
+  app.windowClass = impl_->classOf(found->window);
+  app.localizedName = impl_->nameOf(found->window, app.windowClass);
   app.icon = impl_->iconOf(found->window);
   return app;
 }
