@@ -111,10 +111,10 @@ TEST(HoldTriggerTest, FollowsTheStateTable) {
       {"", 0, {press(kPrimary), timerFires, press(0), wait(1)}},
       {"", 0, {press(kPrimary), timerFires, key(), wait(1)}},
       {"", 0, {press(kPrimary), timerFires, key(Scope::local), wait(1)}},
-      // Nothing of the application's own to show: nothing shown, and an overlay up stays.
+      // Nothing of the application's own: shown with the reason, but an overlay up stays.
       {"", 0, {noFront, show}},
-      {"", 0, {viewer, show}},
-      {"", 0, {ghost, show}},
+      {"Viewer", 1, {viewer, show}},
+      {"Ghost", 1, {ghost, show}},
       {"Editor", 1, {show, viewer, show}},
       {"Editor", 1, {press(kPrimary), wait(0.2), hide, wait(0.3)}},
       // The sources are asked part of the way into the hold, never for a hold a key ended before;

@@ -7,11 +7,13 @@
 #include <cstddef>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
 #include <vector>
 
+#include "harvest/menu_bar_state.h"
 #include "i18n/translation_helper.h"
 #include "overlay/grouped_shortcuts.h"
 #include "overlay/shortcut_row.h"
@@ -43,6 +45,9 @@ class OverlayActions {
   // run from here (`item` null: a row of the system catalogue).
   virtual bool runShortcut(const ShortcutItem* item) = 0;
 };
+
+// Why an application has no rows, said in one line: the reason, then where its sheet would go.
+std::string emptyReasonText(const EmptyReason& reason, bool isZH);
 
 // Every text is picked when asked for, from the language of that moment, so a render that reads
 // the view again after a language change shows the new language throughout. Headings and row
@@ -125,8 +130,12 @@ class OverlayView {
   // Who carries out the pinned overlay's actions; null when nobody does (previews, tests).
   std::shared_ptr<OverlayActions> actions() const { return actions_.lock(); }
   void setActions(std::weak_ptr<OverlayActions> actions) { actions_ = std::move(actions); }
-  // The same view showing only these rows (a search's result); language, name, style and the
-  // one who carries out its actions stay.
+  // Shown under the header of an application with no rows; none by default.
+  void setEmptyReason(std::optional<EmptyReason> reason) { emptyReason_ = std::move(reason); }
+  // The reason's line in the current language; empty when there is none.
+  std::string emptyReasonLine() const;
+  // The same view showing only these rows (a search's result); language, name, style, the
+  // reason and the one who carries out its actions stay.
   OverlayView narrowed(GroupedShortcuts groupedShortcuts,
                        const std::vector<ShortcutItem>& systemShortcuts) const;
 
@@ -143,6 +152,7 @@ class OverlayView {
   OverlayStyle style_;
   std::vector<ShortcutGroup> systemGroups_;
   std::weak_ptr<OverlayActions> actions_;
+  std::optional<EmptyReason> emptyReason_;
 };
 
 }  // namespace tavrine
