@@ -94,9 +94,7 @@ MergedShortcuts mergeShortcuts(const std::vector<ShortcutSourceRef>& sources,
 
 std::optional<EmptyReason> emptyReason(const MergedShortcuts& merged) {
   if (!merged.application.empty()) return std::nullopt;
-  // Another source's application that did not answer is as late as its menu bar.
-  return EmptyReason{merged.unanswered ? MenuBarState::unanswered : merged.menuBar,
-                     merged.userSheet};
+  return EmptyReason{merged.menuBar, merged.userSheet};
 }
 
 }  // namespace tavrine

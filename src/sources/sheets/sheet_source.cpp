@@ -31,7 +31,12 @@ std::filesystem::path SheetSource::userSheetOf(const FrontApplication& app) cons
 ShortcutSource::Answer SheetSource::answer(const FrontApplication& app) const {
   Answer answer;
   answer.rows = shortcuts(app);
-  if (answer.rows.empty()) answer.userSheet = userSheetOf(app).string();
+  if (!answer.rows.empty()) return answer;
+  answer.userSheet = userSheetOf(app).string();
+  // Shown in one line: the home folder as people write it.
+  const std::string home = folders_.home.string() + "/";
+  if (home.size() > 2 && answer.userSheet.starts_with(home))
+    answer.userSheet = "~/" + answer.userSheet.substr(home.size());
   return answer;
 }
 

@@ -28,7 +28,7 @@ class SheetSource final : public ShortcutSource {
   SheetSource(std::vector<std::filesystem::path> shipped, std::filesystem::path user,
               UserFolders folders, Report report);
   std::vector<ShortcutItem> shortcuts(const FrontApplication& app) const override;
-  // Without rows, also where the user's sheet for the application would go.
+  // Without rows, also where the user's sheet for the application would go ("~/.config/...").
   Answer answer(const FrontApplication& app) const override;
   // The user's sheet for the application: named after its desktop entry, else its program.
   std::filesystem::path userSheetOf(const FrontApplication& app) const;
