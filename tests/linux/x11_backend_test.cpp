@@ -81,11 +81,9 @@ TEST_F(XServerTest, GlobalMonitorsNeedTrustThenSeeEveryKeyWithTheStateAfterIt) {
       at = end + 1;
     }
     seen.clear();
-    if (step[0].starts_with("Button")) {
-      x.button(static_cast<unsigned>(std::stoul(step[0].substr(6))), step[1] == "press");
-    } else {
-      x.key(step[0].c_str(), step[1] == "press");
-    }
+    const bool press = step[1] == "press";
+    step[0].starts_with("Button") ? x.button(std::stoul(step[0].substr(6)), press)
+                                  : x.key(step[0].c_str(), press);
     ASSERT_TRUE(expected.empty() ||
                 runEventLoopUntil([&] { return seen.size() >= expected.size(); }))
         << what;
