@@ -128,10 +128,10 @@ TEST(HoldTriggerTest, FollowsTheStateTable) {
       {"", 0, {press(kPrimary), timerFires, press(0), wait(1)}},
       {"", 0, {press(kPrimary), timerFires, key(), wait(1)}},
       {"", 0, {press(kPrimary), timerFires, key(Scope::local), wait(1)}},
-      // Nothing of the application's own to show: nothing shown, and an overlay up stays.
+      // Nothing of the application's own: shown with the reason, but an overlay up stays.
       {"", 0, {noFront, show}},
-      {"", 0, {viewer, show}},
-      {"", 0, {ghost, show}},
+      {"Viewer", 1, {viewer, show}},
+      {"Ghost", 1, {ghost, show}},
       {"Editor", 1, {show, viewer, show}},
       {"Editor", 1, {press(kPrimary), wait(0.2), hide, wait(0.3)}},
       // The sources are asked part of the way into the hold, never for a hold a key ended before;
@@ -141,6 +141,10 @@ TEST(HoldTriggerTest, FollowsTheStateTable) {
       {"", 0, {holdJobs, press(kPrimary), wait(0.5), key(), runJobs}},
       {"", 0, {holdJobs, press(kPrimary), wait(0.5), browser, runJobs}},
       {"Browser", 1, {holdJobs, press(kPrimary), wait(0.3), browser, wait(0.2), runJobs}},
+      // Keys tapped a second apart under Command (word by word; a click or wheel step is a key
+      // too), or Command pressed during a drag (its change, then the button as a key).
+      {"", 0, {press(kPrimary), wait(0.1), key(), wait(1), key(), wait(1), key(), wait(1)}},
+      {"", 0, {press(kPrimary), key(), wait(1)}},
       // Pinned: Shift tapped twice under Command with the overlay up, or the status menu's item; a
       // key in between is a shortcut, and Command let go starts over. Pinned, it outlasts the
       // release and no hold replaces it.

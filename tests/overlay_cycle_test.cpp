@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: MIT
 #include <gtest/gtest.h>
 
+#include "overlay/overlay_layout.h"
 #include "support/app_harness.h"
+#include "support/fake_text_measurer.h"
 
 namespace tavrine {
 namespace {
@@ -76,13 +78,13 @@ TEST(OverlayCycleTest, AnApplicationThatDidNotAnswerIsAskedAgainInTheBackgroundO
   };
   std::uint64_t start = 1;
   h.delegate->setProcessStart([&](std::int32_t) { return start; });
-  std::string shown;
+  std::string shown;  // the reason shown in place of rows, else the rows' application
   const auto holdAsks = [&](double after) {
     h.fake.runLoop.advance(after);
     const std::size_t before = tree->reads().total;
     h.modifiers(kPrimary);
     h.fake.runLoop.advance(0.5);
-    shown = h.shownApp();
+    shown = h.shownReason().empty() ? h.shownApp() : h.shownReason();
     h.modifiers(0);
     return tree->reads().total > before;
   };
@@ -91,7 +93,7 @@ TEST(OverlayCycleTest, AnApplicationThatDidNotAnswerIsAskedAgainInTheBackgroundO
   EXPECT_FALSE(holdAsks(0));
   EXPECT_TRUE(holdAsks(ReadCycle::kFirstRetry));
   EXPECT_FALSE(holdAsks(ReadCycle::kFirstRetry));  // the pause doubled
-  EXPECT_EQ(shown, "");
+  EXPECT_EQ(shown, "The application did not answer in time.");
   answers(true);
   EXPECT_TRUE(holdAsks(ReadCycle::kFirstRetry));
   EXPECT_EQ(shown, "Editor");
@@ -101,7 +103,7 @@ TEST(OverlayCycleTest, AnApplicationThatDidNotAnswerIsAskedAgainInTheBackgroundO
   EXPECT_EQ(shown, "Editor");  // its last answer
   start = 2;
   EXPECT_TRUE(holdAsks(0));
-  EXPECT_EQ(shown, "");
+  EXPECT_EQ(shown, "The application did not answer in time.");
 
   // Held on: asked again while the hold lasts, and shown then.
   start = 3;
@@ -120,6 +122,26 @@ TEST(OverlayCycleTest, AnApplicationThatDidNotAnswerIsAskedAgainInTheBackgroundO
   const std::size_t asked = tree->reads().total;
   h.fake.runLoop.advance(ReadCycle::kFirstRetry);
   EXPECT_EQ(tree->reads().total, asked);
+}
+
+// Without rows of its own, the overlay says why in one line under the header, in the language
+// shown, above the system section.
+TEST(OverlayCycleTest, AnApplicationWithoutRowsSaysWhyUnderTheHeader) {
+  const std::tuple<std::string_view, bool, std::string> cases[] = {
+      {"", false, "No menu bar and no shortcuts window found."},
+      {"File\nEdit\n", false, "Its menus stay empty until they are opened."},
+      {"File\n  Open Recent\n", true, "它的菜单里没有快捷键。"}};
+  for (const auto& [menus, zh, line] : cases) {
+    AppHarness h;
+    h.t.setIsZH(zh);
+    h.bringToFront(43, "Viewer", menus);
+    h.show();
+    const doubles::FakeTextMeasurer measurer;
+    const OverlayLayout layout(h.fake.panels.created.back()->settings.content, measurer,
+                               {1200, 800}, nullptr);
+    const std::vector<Primitive> top = layout.primitivesIn({{0, 0}, {1200, 30}});
+    EXPECT_EQ(top.empty() ? "" : std::get<TextPrimitive>(top[0]).text, line);
+  }
 }
 
 // The application in front is read ahead once it stays there: once per process, again after a

@@ -12,7 +12,6 @@ namespace tavrine {
 
 bool AppDelegate::prepare(const RunningApplication& app, ReadCycle::Answer& answer) {
   const MergedShortcuts& shortcuts = answer.shortcuts;
-  if (shortcuts.application.empty()) return false;
   if (!overlayController_) {
     overlayController_ = std::make_unique<OverlayWindowController>(
         platform_.screens, platform_.panels, t_, overlayStyle_);
@@ -21,19 +20,21 @@ bool AppDelegate::prepare(const RunningApplication& app, ReadCycle::Answer& answ
   const std::string name = app.localizedName.value_or("Unknown");
   // The groups go into the view; preparing again (the first was hidden) groups again.
   const std::string nameZH = app.localizedNameZH.value_or("");
+  // Without rows of its own, the overlay says why, above the system section.
   if (answer.groups.empty()) {
     return overlayController_->prepareWithShortcuts(shortcuts.application, name, shortcuts.system,
-                                                    nameZH, app.icon);
+                                                    nameZH, app.icon, emptyReason(shortcuts));
   }
   return overlayController_->prepareWithGroups(std::move(answer.groups), name, shortcuts.system,
-                                               nameZH, app.icon);
+                                               nameZH, app.icon, emptyReason(shortcuts));
 }
 
 void AppDelegate::present(const RunningApplication& app, ReadCycle::AnswerRef answer, bool prepared,
                           bool pin, FocusPort::WindowHandle focusBefore) {
   // Nothing of the application's own to show: an overlay already up stays as it is, poll
-  // included.
-  if (answer->shortcuts.application.empty()) return;
+  // included, rather than giving way to a reason.
+  if (answer->shortcuts.application.empty() && overlayController_ && overlayController_->window)
+    return;
   // A hide in between drops what was prepared.
   if (!prepared || !overlayController_ || !overlayController_->prepared()) prepare(app, *answer);
   const PanelRef previous = overlayController_->window;

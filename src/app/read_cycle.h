@@ -34,8 +34,9 @@ class ReadCycle {
   // Reads ahead of one process that may go unanswered before it is left to the holds.
   static constexpr int kReadAheadTries = 3;
 
-  // What the sources answered, with the records grouped as the overlay shows them: made and
-  // freed on the worker, so that a large menu costs the main thread nothing per row.
+  // What the sources answered (with what they found of the menu bar, the reason an empty
+  // overlay gives), with the records grouped as the overlay shows them: made and freed on the
+  // worker, so that a large menu costs the main thread nothing per row.
   struct Answer {
     MergedShortcuts shortcuts;
     GroupedShortcuts groups;  // moved into the overlay when it is prepared
@@ -50,7 +51,8 @@ class ReadCycle {
     virtual bool holdOn() const = 0;         // a hold pending, or completed and still held
     virtual bool holdCompleted() const = 0;  // completed and still held
     virtual bool isOverlayPinned() const = 0;
-    // Lays the overlay out off screen; false when there is nothing to show or no screen.
+    // Lays the overlay out off screen (without rows, with the reason for it); false when there
+    // is no screen.
     virtual bool prepare(const RunningApplication& app, Answer& answer) = 0;
     virtual void present(const RunningApplication& app, AnswerRef answer, bool prepared, bool pin,
                          FocusPort::WindowHandle focusBefore) = 0;

@@ -62,7 +62,7 @@ AccessibilityHelper::MenuBarRead AccessibilityHelper::readMenuBar(const ax::Acce
   const ax::ElementRef application = port.applicationElement(pid, patience);
   if (!application) return read;
   Walk walk;
-  read.items = walkMenuBar(*application, walk, &read.unanswered);
+  read.items = walkMenuBar(*application, walk, &read);
   return read;
 }
 
@@ -80,14 +80,19 @@ std::vector<ShortcutItem> AccessibilityHelper::getShortcuts(const ax::Element& a
 }
 
 std::vector<ShortcutItem> AccessibilityHelper::walkMenuBar(const ax::Element& application,
-                                                           Walk& walk, bool* unanswered) {
+                                                           Walk& walk, MenuBarRead* read) {
   const ax::AttributeResult bar = application.copyAttributeValue(ax::Attribute::menuBar);
-  if (unanswered != nullptr) *unanswered = bar.error == ax::Error::cannotComplete;
+  const bool unanswered = bar.error == ax::Error::cannotComplete;
+  if (read != nullptr) {
+    read->unanswered = unanswered;
+    read->state = unanswered ? MenuBarState::unanswered : MenuBarState::noMenuBar;
+  }
   const auto* menuBarRef = std::get_if<ax::ElementRef>(&bar.value);
   if (bar.error != ax::Error::success || menuBarRef == nullptr || !*menuBarRef) return {};
   const ax::Element& menuBar = **menuBarRef;
 
   const std::vector<ax::ArrayEntry> barItems = readChildren(menuBar);
+  if (read != nullptr && !barItems.empty()) read->state = MenuBarState::unopened;
   walk.path.push_back(&menuBar);
   for (const ax::ArrayEntry& entry : barItems) {
     const ax::Element* barItem = asElement(entry);
@@ -104,6 +109,8 @@ std::vector<ShortcutItem> AccessibilityHelper::walkMenuBar(const ax::Element& ap
     walk.path.pop_back();
     if (walk.full()) break;
   }
+  if (read != nullptr && walk.itemsVisited > 0)
+    read->state = walk.result.empty() ? MenuBarState::noShortcuts : MenuBarState::shortcuts;
   return std::move(walk.result);
 }
 

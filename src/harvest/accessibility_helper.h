@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "harvest/menu_bar_state.h"
 #include "harvest/shortcut_item.h"
 #include "ports/accessibility.h"
 
@@ -31,6 +32,7 @@ class AccessibilityHelper {
     std::vector<ShortcutItem> items;
     // The application did not answer in time: its menu bar read cannotComplete.
     bool unanswered = false;
+    MenuBarState state = MenuBarState::noApplication;
   };
   static MenuBarRead readMenuBar(const ax::AccessibilityPort& port, std::int32_t pid,
                                  ax::Patience patience = ax::Patience::hold);
@@ -49,7 +51,7 @@ class AccessibilityHelper {
   struct Walk;
   static void extractShortcuts(const ax::Element& menu, const std::string& menuPath, Walk& walk);
   static std::vector<ShortcutItem> walkMenuBar(const ax::Element& application, Walk& walk,
-                                               bool* unanswered = nullptr);
+                                               MenuBarRead* read = nullptr);
 };
 
 }  // namespace tavrine

@@ -178,7 +178,19 @@ OverlayLayout::OverlayLayout(std::shared_ptr<const OverlayView> view, const Text
       widest = widestCaps(widest, entry.chords);
   }
   appGrid_.columns = fittingColumns(view_->appGridColumns(), gridWidth, widest);
-  layOutGrid(appGrid_, kAppGridPaddingTop);
+  double appTop = kAppGridPaddingTop;
+  // An application without rows says why in their place, where a first heading would stand.
+  if (std::string reason = view_->emptyReasonLine(); !reason.empty()) {
+    const double height = measurer_->measure(reason, kTitleFont).height;
+    std::string shown = elided(reason, kTitleFont, gridWidth);
+    const double width = measurer_->measure(shown, kTitleFont).width;
+    emptyReason_ = TextPrimitive{std::move(shown),
+                                 {{kGridPaddingH, appTop + kHeadingPaddingTop}, {width, height}},
+                                 kTitleFont,
+                                 kTitleOpacity};
+    appTop = emptyReason_->frame.maxY();
+  }
+  layOutGrid(appGrid_, appTop);
 
   layOutSeparator(appGrid_.top + appGrid_.height);
 
@@ -314,6 +326,7 @@ void OverlayLayout::layOutSeparator(double top) {
 std::vector<Primitive> OverlayLayout::primitivesIn(const Rect& visible) const {
   std::vector<Primitive> out;
   if (!(visible.width() > 0 && visible.height() > 0)) return out;
+  if (emptyReason_) appendIfVisible(*emptyReason_, visible, out);
   appendGrid(appGrid_, visible, out);
   if (separatorFrame_.intersects(visible)) {
     for (const Primitive& p : separator_)

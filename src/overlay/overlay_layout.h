@@ -116,6 +116,9 @@ class OverlayLayout {
   // order. Pass the scroll offset and the viewport's size.
   std::vector<Primitive> primitivesIn(const Rect& visible) const;
 
+  // The line that says why the application has no rows (content coordinates); none when it has.
+  const std::optional<TextPrimitive>& emptyReason() const { return emptyReason_; }
+
   // Where a section's heading line and a row's cell lie, in content coordinates, without
   // building anything: for assistive technologies. Sections and rows are numbered in display
   // order within the application grid (sorted groups) or the system catalogue; out-of-range
@@ -187,6 +190,7 @@ class OverlayLayout {
   Rect scrollFrame_;
   Grid appGrid_;
   Grid systemGrid_;
+  std::optional<TextPrimitive> emptyReason_;
   Rect separatorFrame_;
   std::vector<Primitive> separator_;
   double contentHeight_ = 0;

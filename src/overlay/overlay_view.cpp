@@ -47,6 +47,39 @@ const std::string& OverlayView::appName() const {
   return t_->isZH() && !appNameZH_.empty() ? appNameZH_ : appName_;
 }
 
+std::string emptyReasonText(const EmptyReason& reason, bool isZH) {
+  std::string line;
+  switch (reason.menuBar) {
+    case MenuBarState::unopened:
+      line = isZH ? "它的菜单在打开之前是空的。" : "Its menus stay empty until they are opened.";
+      break;
+    case MenuBarState::noShortcuts:
+      line = isZH ? "它的菜单里没有快捷键。" : "Its menus list no shortcuts.";
+      break;
+    case MenuBarState::unanswered:
+      line = isZH ? "该应用没有及时回应。" : "The application did not answer in time.";
+      break;
+    case MenuBarState::notRead:
+    case MenuBarState::noApplication:
+    case MenuBarState::noMenuBar:
+    case MenuBarState::shortcuts:
+      line = isZH ? "未找到菜单栏或快捷键窗口。" : "No menu bar and no shortcuts window found.";
+      break;
+  }
+  if (!reason.userSheet.empty()) {
+    // The file is named after the application's program, which may hold any bytes: one line.
+    std::string path = text::wellFormed(reason.userSheet);
+    std::replace_if(
+        path.begin(), path.end(), [](char c) { return static_cast<unsigned char>(c) < 0x20; }, '?');
+    line += (isZH ? " 它的快捷键表可以写在 " : " A sheet for it would go in ") + path;
+  }
+  return line;
+}
+
+std::string OverlayView::emptyReasonLine() const {
+  return emptyReason_ ? emptyReasonText(*emptyReason_, t_->isZH()) : std::string();
+}
+
 std::string_view OverlayView::headerLabel() const {
   return t_->isZH() ? "快捷键" : "Keyboard Shortcuts";
 }
@@ -131,6 +164,7 @@ OverlayView OverlayView::narrowed(GroupedShortcuts groupedShortcuts,
   view.actions_ = actions_;
   // A search that leaves a desktop binding out of the system rows leaves it taking its chord.
   view.desktopBindings_ = desktopBindings_;
+  view.emptyReason_ = emptyReason_;
   return view;
 }
 

@@ -7,11 +7,13 @@
 #include <cstddef>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
 #include <vector>
 
+#include "harvest/menu_bar_state.h"
 #include "i18n/translation_helper.h"
 #include "overlay/grouped_shortcuts.h"
 #include "overlay/shortcut_row.h"
@@ -46,6 +48,9 @@ class OverlayActions {
   // user's settings), and the overlay closes.
   virtual void neverShowOverShownApplication() = 0;
 };
+
+// Why an application has no rows, said in one line: the reason, then where its sheet would go.
+std::string emptyReasonText(const EmptyReason& reason, bool isZH);
 
 // Every text is picked when asked for, from the language of that moment, so a render that reads
 // the view again after a language change shows the new language throughout. Headings and row
@@ -131,8 +136,13 @@ class OverlayView {
   // Who carries out the pinned overlay's actions; null when nobody does (previews, tests).
   std::shared_ptr<OverlayActions> actions() const { return actions_.lock(); }
   void setActions(std::weak_ptr<OverlayActions> actions) { actions_ = std::move(actions); }
-  // The same view showing only these rows (a search's result); language, name, style and the
-  // one who carries out its actions stay, and so do the desktop bindings that take rows.
+  // Shown under the header of an application with no rows; none by default.
+  void setEmptyReason(std::optional<EmptyReason> reason) { emptyReason_ = std::move(reason); }
+  // The reason's line in the current language; empty when there is none.
+  std::string emptyReasonLine() const;
+  // The same view showing only these rows (a search's result); language, name, style, the
+  // reason and the one who carries out its actions stay, and so do the desktop bindings that take
+  // rows.
   OverlayView narrowed(GroupedShortcuts groupedShortcuts,
                        const std::vector<ShortcutItem>& systemShortcuts) const;
 
@@ -150,6 +160,7 @@ class OverlayView {
   std::vector<ShortcutGroup> systemGroups_;
   std::shared_ptr<const DesktopBindings> desktopBindings_;
   std::weak_ptr<OverlayActions> actions_;
+  std::optional<EmptyReason> emptyReason_;
 };
 
 }  // namespace tavrine

@@ -34,20 +34,23 @@ void OverlayWindowController::showWithShortcuts(const std::vector<ShortcutEntry>
 bool OverlayWindowController::prepareWithShortcuts(const std::vector<ShortcutEntry>& items,
                                                    const std::string& appName,
                                                    const std::vector<ShortcutItem>& systemShortcuts,
-                                                   const std::string& appNameZH, ImageRef icon) {
-  return prepareWithGroups(groupByMenu(items), appName, systemShortcuts, appNameZH,
-                           std::move(icon));
+                                                   const std::string& appNameZH, ImageRef icon,
+                                                   std::optional<EmptyReason> emptyReason) {
+  return prepareWithGroups(groupByMenu(items), appName, systemShortcuts, appNameZH, std::move(icon),
+                           std::move(emptyReason));
 }
 
 bool OverlayWindowController::prepareWithGroups(GroupedShortcuts groups, const std::string& appName,
                                                 const std::vector<ShortcutItem>& systemShortcuts,
-                                                const std::string& appNameZH, ImageRef icon) {
+                                                const std::string& appNameZH, ImageRef icon,
+                                                std::optional<EmptyReason> emptyReason) {
   if (prepared_) prepared_->close();
   prepared_.reset();
 
   auto view = std::make_shared<OverlayView>(appName, std::move(groups), t_, style_, systemShortcuts,
                                             appNameZH, std::move(icon));
   view->setActions(actions);
+  view->setEmptyReason(std::move(emptyReason));
 
   const std::optional<Rect> visibleFrame = screens_.mainScreenVisibleFrame();
   if (!visibleFrame) return false;

@@ -4,6 +4,7 @@
 // screen) so that putting it on screen costs no more than a map.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -44,13 +45,16 @@ class OverlayWindowController {
   // The first half of a show: builds the view and makes its panel, off screen, replacing (and
   // closing) one prepared before and not shown. False, with nothing prepared, without a main
   // screen or a panel.
+  // `emptyReason`: why there are no rows, said in their place.
   bool prepareWithShortcuts(const std::vector<ShortcutEntry>& items, const std::string& appName,
                             const std::vector<ShortcutItem>& systemShortcuts,
-                            const std::string& appNameZH = {}, ImageRef icon = nullptr);
+                            const std::string& appNameZH = {}, ImageRef icon = nullptr,
+                            std::optional<EmptyReason> emptyReason = std::nullopt);
   // The same with the rows grouped already (groupByMenu), which a caller may do elsewhere.
   bool prepareWithGroups(GroupedShortcuts groups, const std::string& appName,
                          const std::vector<ShortcutItem>& systemShortcuts,
-                         const std::string& appNameZH = {}, ImageRef icon = nullptr);
+                         const std::string& appNameZH = {}, ImageRef icon = nullptr,
+                         std::optional<EmptyReason> emptyReason = std::nullopt);
   // The second half: closes the panel shown before and puts the prepared one on screen in
   // `window`. Without a prepared panel it only closes, and `window` keeps the closed panel.
   void showPrepared();

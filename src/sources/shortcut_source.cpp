@@ -51,6 +51,8 @@ MergedShortcuts mergeShortcuts(const std::vector<ShortcutSourceRef>& sources,
     if (!source) continue;
     ShortcutSource::Answer answer = source->answer(app);
     merged.unanswered = merged.unanswered || answer.unanswered;
+    if (answer.menuBar != MenuBarState::notRead) merged.menuBar = answer.menuBar;
+    if (merged.userSheet.empty()) merged.userSheet = std::move(answer.userSheet);
     std::vector<ShortcutItem>& rows = answer.rows;
     if (source->placement() == ShortcutSource::Placement::system) {
       for (ShortcutItem& row : rows)
@@ -88,6 +90,11 @@ MergedShortcuts mergeShortcuts(const std::vector<ShortcutSourceRef>& sources,
     first = false;
   }
   return merged;
+}
+
+std::optional<EmptyReason> emptyReason(const MergedShortcuts& merged) {
+  if (!merged.application.empty()) return std::nullopt;
+  return EmptyReason{merged.menuBar, merged.userSheet};
 }
 
 }  // namespace tavrine

@@ -6,9 +6,11 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "harvest/menu_bar_state.h"
 #include "harvest/shortcut_item.h"
 
 namespace tavrine {
@@ -42,9 +44,17 @@ class ShortcutSource {
   struct Answer {
     std::vector<ShortcutItem> rows;
     bool unanswered = false;  // it asked the application, which did not answer in time
+    // The menu-bar source's: what it found of the menu bar.
+    MenuBarState menuBar = MenuBarState::notRead;
+    // A source of files the user writes: where the user's file for this application would go.
+    std::string userSheet;
   };
   // The rows, and whether the application left the source without an answer.
-  virtual Answer answer(const FrontApplication& app) const { return {shortcuts(app), false}; }
+  virtual Answer answer(const FrontApplication& app) const {
+    Answer answer;
+    answer.rows = shortcuts(app);
+    return answer;
+  }
 };
 using ShortcutSourceRef = std::shared_ptr<const ShortcutSource>;
 
@@ -52,7 +62,12 @@ struct MergedShortcuts {
   std::vector<ShortcutEntry> application;  // grouped by heading in the overlay
   std::vector<ShortcutItem> system;        // in the order the sources gave them
   bool unanswered = false;                 // a source's application did not answer in time
+  MenuBarState menuBar = MenuBarState::notRead;
+  std::string userSheet;  // the first source's that names one
 };
+
+// Why the merged answer has no rows of the application's own; none when it has some.
+std::optional<EmptyReason> emptyReason(const MergedShortcuts& merged);
 
 // Asks the sources in order. The first application source's rows all stay (an application may
 // list a command twice, under two menus); each later one adds only rows with a chord and title

@@ -33,11 +33,16 @@ shot() { if [ -n "${E2E_SHOTS:-}" ]; then echo "$E2E_SHOTS/$1.png"; fi; }
 overlay_up() { /usr/bin/python3 "$rows" --pid "$HS_PID_tavrine" --wait-shown "${1:-2}" >/dev/null; }
 overlay_gone() { /usr/bin/python3 "$rows" --pid "$HS_PID_tavrine" --wait-gone "${1:-2}"; }
 
-# Every "MENU|TITLE|SHORTCUT" row must be in the overlay: TITLE with SHORTCUT under the heading MENU.
+# Every "MENU|TITLE|SHORTCUT" row must be in the overlay: TITLE with SHORTCUT under the heading MENU;
+# every "= TEXT" line as it is.
 expect_rows() {
   local overlay="$1" app="$2" row menu title shortcut
   shift 2
   for row in "$@"; do
+    if [[ $row == "= "* ]]; then
+      check "$app: $row" "$app: no line '$row'" grep -qxF -- "$row" <<<"$overlay"
+      continue
+    fi
     IFS='|' read -r menu title shortcut <<<"$row"
     if awk -v m="$menu" -v t="$title" -v s="$shortcut" -F'\t' '
         /^[^ ]/ { heading = $0 }
@@ -249,6 +254,13 @@ case_x11() {
   hs_start_app idle sleep 60 >/dev/null
   list_shows "(a program with no shortcuts)" "$HS_PID_idle" "Nothing to show" \
     "menu bar: not on the accessibility bus" "no shortcuts window" "no sheet (yours would be"
+
+  # 4c. No rows of its own (no menu bar): the panel says why, and where a sheet would go.
+  start_front bare "$menu_app" --no-menus
+  local why="= No menu bar and no shortcuts window found. A sheet for it would go in"
+  why+=" ~/${XDG_CONFIG_HOME#"$HOME"/}/tavrine/sheets/tavrine-menu-app.toml"
+  hold_shows bare "$HS_PID_bare" "$(shot panel-empty-reason)" "$why"
+  hs_stop_app bare
 
   # 5. A stopped application in front: Tavrine gives up within its deadline and keeps running.
   kill -STOP "$HS_PID_menu_app"

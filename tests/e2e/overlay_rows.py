@@ -1,7 +1,8 @@
 #!/usr/bin/python3
 # SPDX-License-Identifier: MIT
 # Reads the overlay of the Tavrine process PID the way a screen reader does, through AT-SPI, and prints it: one line per
-# menu heading, then one indented "title<TAB>shortcut" line per row. With --wait-shown it waits
+# menu heading, then one indented "title<TAB>shortcut" line per row; any other text (the header,
+# a line in place of rows) on a line starting "= ". With --wait-shown it waits
 # until an overlay is on screen; with --wait-gone until none is. Exits 1 on timeout. With
 # --centred-on WxH[+X+Y], also exits 1 when the overlay shown is not centred on a screen (or a work
 # area at X,Y) of that size. With --print-time, prints when it first saw the overlay (milliseconds
@@ -31,6 +32,8 @@ def overlay_lines(window):
         role = child.getRole() if child is not None else None
         if role == pyatspi.ROLE_HEADING:
             lines.append(child.name)
+        elif role in (pyatspi.ROLE_STATIC, pyatspi.ROLE_LABEL):
+            lines.append("= %s" % child.name)
         elif role == pyatspi.ROLE_LIST:  # a section's rows
             for row in child:
                 if row is not None and row.getRole() == pyatspi.ROLE_LIST_ITEM:

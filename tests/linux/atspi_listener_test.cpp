@@ -65,7 +65,7 @@ TEST(KeystrokeTrackerTest, RecordedSequences) {
               (Outcome{kind, doubles::flagsNamed(row[6])}))
         << name << ", event " << events;
   }
-  EXPECT_EQ(events, 33);
+  EXPECT_EQ(events, 38);
 }
 
 // As the registry matches: the mask equal, the key in the set (an empty set is every key).

@@ -358,8 +358,10 @@ Stall stallOver(std::int32_t pid, int holds, bool untilShown = false,
     }
   }
   out.took = Clock::now() - start;
+  // A panel without rows says why instead.
   for (const auto& panel : fake.panels.created)
-    out.rows = panel->settings.content->groupedShortcuts().begin()->second.size();
+    if (const auto& groups = panel->settings.content->groupedShortcuts(); !groups.empty())
+      out.rows = groups.begin()->second.size();
   return out;
 }
 

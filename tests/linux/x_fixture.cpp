@@ -26,6 +26,11 @@ void XFixture::key(const char* keysym, bool press) {
   XSync(dpy, False);
 }
 
+void XFixture::button(unsigned button, bool press) {
+  XTestFakeButtonEvent(display_->get(), button, press, CurrentTime);
+  XSync(display_->get(), False);
+}
+
 std::uint64_t XFixture::createWindow(int x, int y, int width, int height, std::uint64_t parent) {
   const Window window =
       XCreateSimpleWindow(display_->get(), parent != 0 ? parent : display_->root(), x, y,

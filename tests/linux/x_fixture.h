@@ -25,6 +25,8 @@ class XFixture {
 
   // Presses or releases the key of `keysym` ("Control_L", "a") through XTEST.
   void key(const char* keysym, bool press);
+  // Presses or releases pointer button `button` (4 and 5: a wheel step) through XTEST.
+  void button(unsigned button, bool press);
 
   // A window at (x, y) of root-window pixels, mapped; `parent` 0 is the root window.
   std::uint64_t createWindow(int x, int y, int width, int height, std::uint64_t parent = 0);

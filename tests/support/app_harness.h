@@ -72,6 +72,12 @@ struct AppHarness {
     auto* panel = c ? dynamic_cast<RecordingPanel*>(c->window.get()) : nullptr;
     return panel && panel->onScreen() ? panel->settings.content->appName() : "";
   }
+  // The line the overlay on screen gives in place of the application's rows.
+  std::string shownReason() const {
+    const OverlayWindowController* c = delegate->overlay();
+    auto* panel = c ? dynamic_cast<RecordingPanel*>(c->window.get()) : nullptr;
+    return panel && panel->onScreen() ? panel->settings.content->emptyReasonLine() : "";
+  }
   // Panels put on screen; one prepared and never shown does not count.
   std::size_t panelsMade() const {
     return static_cast<std::size_t>(

@@ -14,6 +14,7 @@
 #include "backends/linux/xdg/desktop_workspace.h"
 #include "i18n/translation_helper.h"
 #include "overlay/grouped_shortcuts.h"
+#include "overlay/overlay_view.h"
 #include "programs/linux/linux_session.h"
 #include "programs/linux/linux_sources.h"
 #include "sources/menu_bar/menu_bar_source.h"
@@ -24,31 +25,23 @@ namespace {
 
 constexpr const char* kUsage = "usage: tavrine --list [PID | --delay SECONDS] [--json] [--zh]";
 
-// Why the menu bar gave nothing, from what the accessibility bus shows of it.
-std::string menuBarState(const ax::AccessibilityPort& accessibility, std::int32_t pid) {
-  const ax::ElementRef app = accessibility.applicationElement(pid);
-  if (!app) return "not on the accessibility bus";
-  const ax::AttributeResult bar = app->copyAttributeValue(ax::Attribute::menuBar);
-  const auto* barElement = std::get_if<ax::ElementRef>(&bar.value);
-  if (bar.error != ax::Error::success || !barElement || !*barElement) return "no menu bar";
-  const auto menus = (*barElement)->copyAttributeValue(ax::Attribute::children);
-  const auto* list = std::get_if<std::vector<ax::ArrayEntry>>(&menus.value);
-  if (!list || list->empty()) return "no menu bar";
-  for (const auto& entry : *list) {
-    const auto* item = std::get_if<ax::ElementRef>(&entry);
-    if (!item || !*item) continue;
-    const auto children = (*item)->copyAttributeValue(ax::Attribute::children);
-    const auto* menusOfItem = std::get_if<std::vector<ax::ArrayEntry>>(&children.value);
-    if (!menusOfItem) continue;
-    for (const auto& m : *menusOfItem) {
-      const auto* menu = std::get_if<ax::ElementRef>(&m);
-      if (!menu || !*menu) continue;
-      const auto items = (*menu)->copyAttributeValue(ax::Attribute::children);
-      const auto* itemList = std::get_if<std::vector<ax::ArrayEntry>>(&items.value);
-      if (itemList && !itemList->empty()) return "no shortcuts in its menus";
-    }
+// What the menu bar's read found, when it gave no rows.
+std::string menuBarState(MenuBarState state) {
+  switch (state) {
+    case MenuBarState::noApplication:
+      return "not on the accessibility bus";
+    case MenuBarState::unopened:
+      return "menus empty until opened";
+    case MenuBarState::noShortcuts:
+      return "no shortcuts in its menus";
+    case MenuBarState::unanswered:
+      return "did not answer in time";
+    case MenuBarState::notRead:
+    case MenuBarState::noMenuBar:
+    case MenuBarState::shortcuts:
+      break;
   }
-  return "menus empty until opened";
+  return "no menu bar";
 }
 
 }  // namespace
@@ -229,9 +222,6 @@ int runListCommand(const std::vector<std::string>& args) {
                       {}});
 
   // What each source found, or why it found nothing.
-  const std::string id = front.desktopEntryId.empty()
-                             ? std::filesystem::path(front.executable).filename().string()
-                             : front.desktopEntryId;
   const auto found = [&](const char* name, std::string none) {
     const auto n = perSource.find(name);
     return n == perSource.end() ? none : std::to_string(n->second) + " shortcuts";
@@ -239,17 +229,12 @@ int runListCommand(const std::vector<std::string>& args) {
   const std::vector<std::pair<std::string, std::string>> status = {
       {MenuBarSource::kName, perSource.contains(MenuBarSource::kName)
                                  ? found(MenuBarSource::kName, "")
-                                 : menuBarState(accessibility, front.pid)},
+                                 : menuBarState(merged.menuBar)},
       {sources::gtk::GtkShortcutsSource::kName,
        found(sources::gtk::GtkShortcutsSource::kName, "no shortcuts window")},
       {sources::sheets::SheetSource::kName,
        found(sources::sheets::SheetSource::kName,
-             "no sheet (yours would be " +
-                 (sources::sheets::userSheetFolder(std::getenv("XDG_CONFIG_HOME"),
-                                                   std::getenv("HOME")) /
-                  (id + ".toml"))
-                     .string() +
-                 ")")},
+             "no sheet (yours would be " + sources.sheets->userSheetOf(front).string() + ")")},
   };
   const std::vector<std::string> errors = sources.sheets->errors();
 
@@ -288,7 +273,8 @@ int runListCommand(const std::vector<std::string>& args) {
       if (r.heading != heading) out << shown(heading = r.heading) << "\n";
       out << listedRowText(r);
     }
-    if (rows.empty()) out << "Nothing to show: no source has a shortcut for it.\n";
+    if (const auto reason = emptyReason(merged))
+      out << "Nothing to show: " << shown(emptyReasonText(*reason, options.zh)) << "\n";
     out << "Sources:\n";
     for (const auto& [source, state] : status)
       out << "  " << shown(source) << ": " << shown(state) << "\n";

@@ -223,6 +223,7 @@ ScreenReaderTree::ScreenReaderTree(OverlayWidget& widget)
   top(Kind::appName);
   top(Kind::headerLabel);
   top(Kind::languageSwitch);
+  if (!widget.view().emptyReasonLine().empty()) top(Kind::emptyReason);
   for (std::size_t g = 0; g < groups_.size(); ++g)
     section(Kind::appHeading, Kind::appSection, Kind::appRow, g, groups_[g]->second.size());
   top(Kind::separator);
@@ -277,6 +278,8 @@ QString ScreenReaderTree::text(std::size_t index, QAccessible::Text kind) const 
       return name ? toQString(view.appHeading(groups_[e.group]->first)) : QString();
     case Kind::separator:
       return name ? toQString(view.separatorLabel()) : QString();
+    case Kind::emptyReason:
+      return name ? toQString(view.emptyReasonLine()) : QString();
     case Kind::systemHeading:
     case Kind::systemSection:
       return name ? toQString(view.systemHeading(view.systemGroups()[e.group])) : QString();
@@ -298,6 +301,7 @@ QAccessible::Role ScreenReaderTree::role(std::size_t index) const {
     case Kind::appName:
     case Kind::headerLabel:
     case Kind::separator:
+    case Kind::emptyReason:
       return QAccessible::StaticText;
     case Kind::languageSwitch:
       return QAccessible::ButtonMenu;
@@ -352,6 +356,8 @@ Rect ScreenReaderTree::contentFrame(std::size_t index) const {
       e.kind == Kind::systemHeading || e.kind == Kind::systemSection || e.kind == Kind::systemRow;
   const auto grid = system ? OverlayLayout::Section::system : OverlayLayout::Section::application;
   switch (e.kind) {
+    case Kind::emptyReason:
+      return layout.emptyReason() ? layout.emptyReason()->frame : Rect{};
     case Kind::appHeading:
     case Kind::systemHeading:
       return layout.headingFrame(grid, e.group);

@@ -17,7 +17,8 @@ namespace tavrine::qt {
 
 // The overlay window's accessible children, in display order:
 //   the application name and the header label (static text), the language switch (a menu
-//   button whose action opens the language menu), then for each application section in sorted
+//   button whose action opens the language menu), the line saying why the application has no
+//   rows (static text) where it has none, then for each application section in sorted
 //   order its heading (heading) and a list named after it that holds the section's rows (list
 //   items), the separator label (static text), and the system catalogue's headings and lists
 //   alike; last, the scroll bar.
@@ -33,6 +34,7 @@ class ScreenReaderTree final : public OverlayWidget::AccessibleModel {
     appName,
     headerLabel,
     languageSwitch,
+    emptyReason,
     appHeading,
     appSection,
     appRow,

@@ -13,13 +13,17 @@ std::vector<ShortcutItem> MenuBarSource::shortcuts(const FrontApplication& app) 
 
 ShortcutSource::Answer MenuBarSource::answer(const FrontApplication& app) const {
   Answer answer;
-  if (app.unresponsive) return answer;
+  if (app.unresponsive) {
+    answer.menuBar = MenuBarState::unanswered;
+    return answer;
+  }
   // No application is left out, this one included.
   AccessibilityHelper::MenuBarRead read = AccessibilityHelper::readMenuBar(
       accessibility_, app.pid, app.ahead ? ax::Patience::ahead : ax::Patience::hold);
   // The walk's records are the menu bar's rows as they are.
   answer.rows = std::move(read.items);
   answer.unanswered = read.unanswered;
+  answer.menuBar = read.state;
   return answer;
 }
 

@@ -11,13 +11,33 @@ namespace tavrine::sources::sheets {
 
 SheetSource::SheetSource(std::vector<std::filesystem::path> shipped, std::filesystem::path user,
                          UserFolders folders, Report report)
-    : library_(std::move(shipped), std::move(user),
+    : library_(std::move(shipped), user,
                [](std::string_view text) { return keys::chordOfAccelerator(text).has_value(); }),
+      user_(std::move(user)),
       folders_(std::move(folders)),
       report_(std::move(report)) {}
 
 std::vector<std::string> SheetSource::namesOf(const FrontApplication& app) {
   return {app.desktopEntryId, std::filesystem::path(app.executable).filename().string()};
+}
+
+std::filesystem::path SheetSource::userSheetOf(const FrontApplication& app) const {
+  const std::string program = std::filesystem::path(app.executable).filename().string();
+  const std::string& name = app.desktopEntryId.empty() ? program : app.desktopEntryId;
+  if (user_.empty() || name.empty()) return {};
+  return user_ / (name + ".toml");
+}
+
+ShortcutSource::Answer SheetSource::answer(const FrontApplication& app) const {
+  Answer answer;
+  answer.rows = shortcuts(app);
+  if (!answer.rows.empty()) return answer;
+  answer.userSheet = userSheetOf(app).string();
+  // Shown in one line: the home folder as people write it.
+  const std::string home = folders_.home.string() + "/";
+  if (home.size() > 2 && answer.userSheet.starts_with(home))
+    answer.userSheet = "~/" + answer.userSheet.substr(home.size());
+  return answer;
 }
 
 std::vector<ShortcutItem> SheetSource::shortcuts(const FrontApplication& app) const {

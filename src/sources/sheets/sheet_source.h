@@ -28,6 +28,10 @@ class SheetSource final : public ShortcutSource {
   SheetSource(std::vector<std::filesystem::path> shipped, std::filesystem::path user,
               UserFolders folders, Report report);
   std::vector<ShortcutItem> shortcuts(const FrontApplication& app) const override;
+  // Without rows, also where the user's sheet for the application would go ("~/.config/...").
+  Answer answer(const FrontApplication& app) const override;
+  // The user's sheet for the application: named after its desktop entry, else its program.
+  std::filesystem::path userSheetOf(const FrontApplication& app) const;
 
   // The names a sheet is found by, and the messages of the broken sheets, for `--list`.
   static std::vector<std::string> namesOf(const FrontApplication& app);
@@ -35,6 +39,7 @@ class SheetSource final : public ShortcutSource {
 
  private:
   mutable SheetLibrary library_;
+  std::filesystem::path user_;
   UserFolders folders_;
   Report report_;
 };

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
 // A small Qt application with a menu bar of known shortcuts: what the live AT-SPI checks, the
-// benchmark and the end-to-end test read.
+// benchmark and the end-to-end test read. With --no-menus it has no menu bar.
 #include <QAction>
 #include <QApplication>
 #include <QKeySequence>
@@ -60,6 +60,8 @@ int main(int argc, char** argv) {
   addItem(view, "Zoom &Out", QKeySequence(Qt::CTRL | Qt::Key_Minus));
   addItem(view, "&Full Screen", QKeySequence(Qt::Key_F11));
 
+  // --no-menus: a window with no menu bar at all, which has no shortcuts to show.
+  if (QApplication::arguments().contains(QStringLiteral("--no-menus"))) window.setMenuBar(nullptr);
   window.resize(640, 480);
   window.show();
   return QApplication::exec();

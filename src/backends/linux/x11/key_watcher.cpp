@@ -19,6 +19,8 @@ struct X11KeyWatcher::Impl {
   int xiOpcode = -1;
   Atom activeWindow = None;
   ModifierTracker tracker;
+  // Pointer buttons held (wheel steps go down and up at once).
+  std::bitset<256> buttons;
   Handlers handlers;
 
   bool open();
@@ -46,6 +48,9 @@ bool X11KeyWatcher::Impl::open() {
   unsigned char bits[XIMaskLen(XI_LASTEVENT)] = {};
   XISetMask(bits, XI_RawKeyPress);
   XISetMask(bits, XI_RawKeyRelease);
+  // A click, a wheel step or a drag under Ctrl is Ctrl+something (zoom, copy), never a hold.
+  XISetMask(bits, XI_RawButtonPress);
+  XISetMask(bits, XI_RawButtonRelease);
   XIEventMask mask;
   // Master devices only: each key then arrives once, whichever keyboard (or XTEST) sent it.
   mask.deviceid = XIAllMasterDevices;
@@ -90,6 +95,15 @@ void X11KeyWatcher::Impl::seed() {
   const unsigned locked =
       XkbGetState(display->get(), XkbUseCoreKbd, &state) == Success ? state.locked_mods : 0U;
   tracker.seed(down, locked);
+  buttons.reset();
+  Window root = None, child = None;
+  int rootX = 0, rootY = 0, x = 0, y = 0;
+  unsigned mask = 0;
+  if (XQueryPointer(display->get(), display->root(), &root, &child, &rootX, &rootY, &x, &y,
+                    &mask)) {
+    for (unsigned button = 1; button <= 5; ++button)
+      if (mask & (Button1Mask << (button - 1))) buttons.set(button);
+  }
 }
 
 void X11KeyWatcher::Impl::handle(XEvent& event) {
@@ -108,19 +122,28 @@ void X11KeyWatcher::Impl::handle(XEvent& event) {
   if (cookie.type != GenericEvent || cookie.extension != xiOpcode) return;
   if (!XGetEventData(display->get(), &cookie)) return;
   const int type = cookie.evtype;
-  const unsigned keycode =
+  // The keycode, or the button.
+  const unsigned detail =
       static_cast<unsigned>(static_cast<const XIRawEvent*>(cookie.data)->detail);
   XFreeEventData(display->get(), &cookie);
 
   ModifierTracker::Outcome outcome;
+  if (type == XI_RawButtonPress || type == XI_RawButtonRelease) {
+    if (detail >= buttons.size()) return;
+    buttons.set(detail, type == XI_RawButtonPress);
+    if (type == XI_RawButtonPress && handlers.keyDown) handlers.keyDown(tracker.flags());
+    return;
+  }
   if (type == XI_RawKeyPress) {
-    outcome = tracker.press(keycode);
+    outcome = tracker.press(detail);
   } else if (type == XI_RawKeyRelease) {
-    outcome = tracker.release(keycode);
+    outcome = tracker.release(detail);
   }
   switch (outcome.kind) {
     case ModifierTracker::Kind::flagsChanged:
       if (handlers.flagsChanged) handlers.flagsChanged(outcome.flags);
+      // Ctrl pressed during a drag (to copy) starts no hold: the button held counts as a key.
+      if (buttons.any() && handlers.keyDown) handlers.keyDown(outcome.flags);
       break;
     case ModifierTracker::Kind::keyDown:
       if (handlers.keyDown) handlers.keyDown(outcome.flags);

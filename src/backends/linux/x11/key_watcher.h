@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: MIT
 // Every key going down or up anywhere on the X display, without grabbing anything: XInput 2 raw
-// key events selected on the root window for the master keyboards (synthetic XTEST keys
-// included), turned into modifier changes and key presses.
+// key and button events selected on the root window for the master devices (synthetic XTEST
+// events included), turned into modifier changes and key presses. A button press or wheel step
+// is a key press, and so is a modifier change while a button is held (Ctrl+click, Ctrl+wheel,
+// Ctrl pressed during a drag).
 #pragma once
 
 #include <memory>
