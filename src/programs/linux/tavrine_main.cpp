@@ -18,6 +18,7 @@
 #include "programs/linux/list_command.h"
 #include "shell/qt/qt_application.h"
 #include "shell/qt/resident_memory.h"
+#include "shell/settings/settings_window.h"
 
 namespace {
 
@@ -31,6 +32,12 @@ bool isSet(const char* name) {
 bool isWaylandSession() {
   const char* type = std::getenv("XDG_SESSION_TYPE");
   return (type != nullptr && std::strcmp(type, "wayland") == 0) || isSet("WAYLAND_DISPLAY");
+}
+
+// Where the Settings window's record goes. Nothing keeps it yet: the window says the save
+// failed rather than pretend it took.
+bool saveSettings(const settings::Settings& /*settings*/) {
+  return false;
 }
 
 constexpr const char* kNoDisplay =
@@ -79,6 +86,10 @@ int main(int argc, char** argv) {
       platform, program::linuxSources(platform.accessibility, program::LinuxSession::desktop()).all,
       TranslationHelper::shared(), program::LinuxSession::overlayStyle());
   delegate->setProcessStart(program::processStartTime);
+  qt::SettingsWindowOpener settingsWindow(settings::Settings{}, saveSettings,
+                                          program::LinuxSession::desktop());
+  delegate->setOpenSettings([&settingsWindow] { settingsWindow.open(); });
+  session->setOpenSettings([&settingsWindow] { settingsWindow.open(); });
   session->statusBar().setResponderChainEnd(delegate);
   session->watchBus();
   // Another instance took the name while the bus was away: it serves the session now.
