@@ -44,15 +44,15 @@ QList<QWidget*> controls(const SettingsWindow& w) {
           w.triggerButton(Trigger::super),
           w.triggerButton(Trigger::alt),
           w.holdDelay(),
-          w.exclusions(),
-          w.exclusionEntry(),
-          w.addExclusion(),
-          w.removeExclusion(),
           w.placement(),
           w.appearance(),
           w.sizePercent(),
           w.language(),
           w.startAtLogin(),
+          w.exclusions(),
+          w.exclusionEntry(),
+          w.addExclusion(),
+          w.removeExclusion(),
           w.applyButton()};
 }
 

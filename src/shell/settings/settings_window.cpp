@@ -65,8 +65,8 @@ constexpr Text kExclusions{"&Never show over:", "从不显示于(&N)："};
 constexpr Text kExclusionsDescription{"Applications over which the panel never shows.",
                                       "面板从不在这些应用程序上显示。"};
 constexpr Text kEntry{"Desktop &id or window class:", "桌面 ID 或窗口类(&I)："};
-constexpr Text kEntryDescription{"For example org.gnome.gedit or Gimp.",
-                                 "例如 org.gnome.gedit 或 Gimp。"};
+constexpr Text kEntryDescription{"For example org.gnome.gedit or Gimp",
+                                 "例如 org.gnome.gedit 或 Gimp"};
 constexpr Text kAdd{"&Add", "添加(&A)"};
 constexpr Text kAddDescription{"Adds the application typed to the list.",
                                "将输入的应用程序添加到列表。"};
@@ -118,7 +118,8 @@ void name(QWidget* widget, const QString& label, const QString& description) {
 
 QPalette darkPalette() {
   const QColor window(45, 45, 48);
-  const QColor base(30, 30, 32);
+  // Fields lighter than the window: Fusion outlines its indicators in a darker window colour.
+  const QColor base(58, 58, 62);
   const QColor text(230, 230, 230);
   const QColor disabled(130, 130, 130);
   const QColor highlight(64, 128, 214);
@@ -131,7 +132,7 @@ QPalette darkPalette() {
   p.setColor(QPalette::ToolTipText, text);
   p.setColor(QPalette::PlaceholderText, disabled);
   p.setColor(QPalette::Text, text);
-  p.setColor(QPalette::Button, QColor(60, 60, 64));
+  p.setColor(QPalette::Button, QColor(66, 66, 70));
   p.setColor(QPalette::ButtonText, text);
   p.setColor(QPalette::BrightText, Qt::white);
   p.setColor(QPalette::Light, QColor(80, 80, 84));
@@ -199,36 +200,8 @@ void SettingsWindow::build() {
   holdDelay_->setSingleStep(50);
   holdDelayLabel_->setBuddy(holdDelay_);
   form->addRow(holdDelayLabel_, holdDelay_);
-  layout->addLayout(form);
-
-  exclusionsLabel_ = new QLabel(this);
-  exclusions_ = new QListWidget(this);
-  exclusions_->setMinimumHeight(72);
-  exclusionsLabel_->setBuddy(exclusions_);
-  layout->addWidget(exclusionsLabel_);
-  layout->addWidget(exclusions_);
-  auto* entryRow = new QHBoxLayout;
-  exclusionEntryLabel_ = new QLabel(this);
-  exclusionEntry_ = new QLineEdit(this);
-  exclusionEntryLabel_->setBuddy(exclusionEntry_);
-  addExclusion_ = new QPushButton(this);
-  removeExclusion_ = new QPushButton(this);
-  // Enter belongs to Apply, which adds what is typed too.
-  for (QPushButton* b : {addExclusion_, removeExclusion_})
-    b->setAutoDefault(false);
-  entryRow->addWidget(exclusionEntryLabel_);
-  entryRow->addWidget(exclusionEntry_, 1);
-  entryRow->addWidget(addExclusion_);
-  entryRow->addWidget(removeExclusion_);
-  layout->addLayout(entryRow);
-  connect(addExclusion_, &QPushButton::clicked, this, [this] { addEntry(); });
-  connect(removeExclusion_, &QPushButton::clicked, this, [this] { removeSelected(); });
-  auto updateRemove = [this] {
-    removeExclusion_->setEnabled(exclusions_->currentItem() != nullptr);
-  };
-  connect(exclusions_, &QListWidget::currentItemChanged, this, updateRemove);
-
-  auto* more = new QFormLayout;
+  // The fields as wide as their values: a delay field across the window reads as a text entry.
+  form->setFieldGrowthPolicy(QFormLayout::FieldsStayAtSizeHint);
   placementLabel_ = new QLabel(this);
   placement_ = new QComboBox(this);
   appearanceLabel_ = new QLabel(this);
@@ -252,11 +225,40 @@ void SettingsWindow::build() {
                                                {languageLabel_, language_}};
   for (const auto& [label, field] : rows) {
     label->setBuddy(field);
-    more->addRow(label, field);
+    form->addRow(label, field);
   }
-  layout->addLayout(more);
+  layout->addLayout(form);
   startAtLogin_ = new QCheckBox(this);
   layout->addWidget(startAtLogin_);
+
+  exclusionsLabel_ = new QLabel(this);
+  exclusions_ = new QListWidget(this);
+  // Room for a handful of entries; more scroll.
+  exclusions_->setFixedHeight(fontMetrics().height() * 6);
+  exclusionsLabel_->setBuddy(exclusions_);
+  layout->addWidget(exclusionsLabel_);
+  layout->addWidget(exclusions_);
+  auto* entryRow = new QHBoxLayout;
+  exclusionEntryLabel_ = new QLabel(this);
+  exclusionEntry_ = new QLineEdit(this);
+  exclusionEntry_->setMinimumWidth(fontMetrics().averageCharWidth() * 24);
+  exclusionEntryLabel_->setBuddy(exclusionEntry_);
+  addExclusion_ = new QPushButton(this);
+  removeExclusion_ = new QPushButton(this);
+  // Enter belongs to Apply, which adds what is typed too.
+  for (QPushButton* b : {addExclusion_, removeExclusion_})
+    b->setAutoDefault(false);
+  entryRow->addWidget(exclusionEntryLabel_);
+  entryRow->addWidget(exclusionEntry_, 1);
+  entryRow->addWidget(addExclusion_);
+  entryRow->addWidget(removeExclusion_);
+  layout->addLayout(entryRow);
+  connect(addExclusion_, &QPushButton::clicked, this, [this] { addEntry(); });
+  connect(removeExclusion_, &QPushButton::clicked, this, [this] { removeSelected(); });
+  auto updateRemove = [this] {
+    removeExclusion_->setEnabled(exclusions_->currentItem() != nullptr);
+  };
+  connect(exclusions_, &QListWidget::currentItemChanged, this, updateRemove);
 
   status_ = new QLabel(this);
   status_->setWordWrap(true);
