@@ -103,6 +103,8 @@ bool AppDelegate::performMenuAction(std::string_view action, MenuItem& /*sender*
     setLanguageZH();
   } else if (action == menu_action::kRequestAccessibility) {
     requestAccessibility();
+  } else if (action == menu_action::kShowSettings) {
+    showSettings();
   } else if (action == menu_action::kShowAbout) {
     showAbout();
   } else if (action == menu_action::kShowPinnedOverlay) {

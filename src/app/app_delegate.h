@@ -29,6 +29,7 @@ inline constexpr std::string_view kRequestAccessibility = "requestAccessibility"
 inline constexpr std::string_view kShowAbout = "showAbout";
 inline constexpr std::string_view kQuitApp = "quitApp";
 inline constexpr std::string_view kShowPinnedOverlay = "showPinnedOverlay";
+inline constexpr std::string_view kShowSettings = "showSettings";
 }  // namespace menu_action
 
 // Status menu texts; the same in both UI languages.
@@ -41,6 +42,7 @@ inline constexpr std::string_view kTrusted = "\u2713 辅助功能权限已授权
 inline constexpr std::string_view kAbout = "About Tavrine";
 inline constexpr std::string_view kQuit = "Quit";
 inline constexpr std::string_view kShowPinned = "Show Shortcuts of the Front Application";
+inline constexpr std::string_view kSettings = "Settings…";
 }  // namespace menu_title
 
 // Composes the hold, the reads and the pinned overlay, and owns the status menu, the monitors and
@@ -78,6 +80,12 @@ class AppDelegate final : public std::enable_shared_from_this<AppDelegate>,
   // monitors. One poll at most: a call while one runs joins it.
   void awaitAccessibility();
   void showAbout();
+  // Where the platform has a Settings window: how to open it, given before the status menu is
+  // built, which then offers it under the language.
+  void setOpenSettings(std::function<void()> openSettings) {
+    openSettings_ = std::move(openSettings);
+  }
+  void showSettings();
   void quitApp();
   bool performMenuAction(std::string_view action, MenuItem& sender) override;
   StatusItemRef statusItem() const { return statusItem_; }
@@ -174,6 +182,7 @@ class AppDelegate final : public std::enable_shared_from_this<AppDelegate>,
   std::function<void(const RunningApplication&)> neverShowOver_;
   // The application of the overlay last put on screen.
   std::optional<RunningApplication> shownApp_;
+  std::function<void()> openSettings_;
   HoldTrigger hold_;
   ReadCycle reads_;
   PinnedOverlay pinned_;

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-// The status item and its menu: language, accessibility state and request, about, quit.
+// The status item and its menu: language, settings, accessibility state and request, about, quit.
 #include <memory>
 #include <string>
 
@@ -42,6 +42,7 @@ void AppDelegate::setupStatusBar() {
   }
   languageMenuItem_->setSubmenu(std::move(languages));
   menu->addItem(languageMenuItem_);
+  if (openSettings_) menu->addItem(makeItem(menu_title::kSettings, menu_action::kShowSettings));
 
   menu->addItem(MenuItem::separatorItem());
 
@@ -83,6 +84,10 @@ void AppDelegate::menuWillOpen(Menu& /*menu*/) {
   }
   // Trust may have been granted since launch without the permission poll seeing it.
   startGlobalMonitoring();
+}
+
+void AppDelegate::showSettings() {
+  if (openSettings_) openSettings_();
 }
 
 void AppDelegate::setLanguageEN() {

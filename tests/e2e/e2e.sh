@@ -143,8 +143,8 @@ case_x11() {
   for _ in 1 2 3; do
     xdotool mousemove $((X + 12)) $((Y + 12)) click 1
     sleep 0.7
-    # Language (a submenu), then the accessibility item.
-    xdotool key Down Down Return
+    # Language (a submenu), Settings…, then the accessibility item.
+    xdotool key Down Down Down Return
     hs_poll 3 hs_a11y_enabled && break
     xdotool key Escape
   done

@@ -37,12 +37,15 @@ struct QtShell {
   TranslationHelper t;
   std::shared_ptr<AppDelegate> delegate;
 
-  explicit QtShell(TrayAvailability tray = TrayAvailability::always) : statusBar(tray) {
+  explicit QtShell(TrayAvailability tray = TrayAvailability::always,
+                   std::function<void()> openSettings = {})
+      : statusBar(tray) {
     delegate =
         AppDelegate::create(Platform{application, runLoop, fake.events, fake.workspace, fake.trust,
                                      fake.accessibility, statusBar, screens, fake.panels},
                             fake.sources(), t);
     statusBar.setResponderChainEnd(delegate);
+    delegate->setOpenSettings(std::move(openSettings));
     delegate->applicationDidFinishLaunching();
   }
   ~QtShell() { menu()->hide(); }
@@ -144,6 +147,15 @@ TEST(QtStatusMenuTest, WithoutATrayAboutOpensOneNonModalBoxAndQuitEndsTheMainLoo
   EXPECT_TRUE(stillRunningAfterAboutClosed);
   runPendingEvents();
   EXPECT_EQ(shell.application.aboutPanel(), nullptr);  // closed and deleted
+}
+
+// Where the program has a Settings window, the item under the language opens it.
+TEST(QtStatusMenuTest, TheSettingsItemOpensTheWindow) {
+  int opened = 0;
+  QtShell shell(TrayAvailability::always, [&] { ++opened; });
+  EXPECT_EQ(shell.action(shell.menu(), 1)->text().toStdString(), menu_title::kSettings);
+  shell.choose(shell.menu(), 1);
+  EXPECT_EQ(opened, 1);
 }
 
 }  // namespace

@@ -62,6 +62,8 @@ class LinuxSession {
   // The running desktop, whose own shortcuts follow the application's.
   static Desktop desktop();
   qt::QtStatusBar& statusBar() { return statusBar_; }
+  // The pinned overlay's menu offers the Settings window through `open`.
+  void setOpenSettings(std::function<void()> open) { panels_.setOpenSettings(std::move(open)); }
 
   // Answers messages to our bus name (held on the session bus) as they come; when the bus goes
   // away, connects again every few seconds and watches the new connection.

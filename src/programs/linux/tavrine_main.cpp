@@ -20,6 +20,7 @@
 #include "programs/linux/settings_file.h"
 #include "shell/qt/qt_application.h"
 #include "shell/qt/resident_memory.h"
+#include "shell/settings/settings_window.h"
 
 namespace {
 
@@ -92,6 +93,16 @@ int main(int argc, char** argv) {
   program::applySettings(
       settings, delegate, TranslationHelper::shared(), settingsContext,
       program::autostartEntryPath(std::getenv("XDG_CONFIG_HOME"), std::getenv("HOME")));
+  // The Settings window edits the same settings and saves them through the same file.
+  qt::SettingsWindowOpener settingsWindow(
+      settings.current(),
+      [&settings](const settings::Settings& chosen) { return settings.save(chosen); },
+      program::LinuxSession::desktop());
+  settings.subscribe([&settingsWindow](const settings::Settings& current) {
+    settingsWindow.settingsChanged(current);
+  });
+  delegate->setOpenSettings([&settingsWindow] { settingsWindow.open(); });
+  session->setOpenSettings([&settingsWindow] { settingsWindow.open(); });
   session->statusBar().setResponderChainEnd(delegate);
   session->watchBus();
   // Another instance took the name while the bus was away: it serves the session now.

@@ -174,12 +174,30 @@ QMenu* OverlayWidget::languageMenu() {
       never->setText(toQString(view_->neverShowOverLabel()));
       never->setVisible(view_->actions() != nullptr);
     });
+    addSettingsItem();
   }
   return languageMenu_;
 }
 
+void OverlayWidget::setOpenSettings(std::function<void()> openSettings) {
+  openSettings_ = std::move(openSettings);
+  addSettingsItem();
+}
+
+void OverlayWidget::addSettingsItem() {
+  if (languageMenu_ == nullptr || !openSettings_ || settingsAction_ != nullptr) return;
+  languageMenu_->addSeparator();
+  settingsAction_ = languageMenu_->addAction(QString());
+  connect(settingsAction_, &QAction::triggered, this, [this] {
+    if (openSettings_) openSettings_();
+  });
+}
+
 void OverlayWidget::openLanguageMenu() {
   QMenu* menu = languageMenu();
+  if (settingsAction_ != nullptr)
+    settingsAction_->setText(view().t().isZH() ? QStringLiteral("设置…")
+                                               : QStringLiteral("Settings…"));
   const QSize size = menu->sizeHint();
   const Rect frame = overlayLayout().languageSwitchFrame();
   // Below the switch with the trailing edges lined up (the switch sits at the panel's trailing

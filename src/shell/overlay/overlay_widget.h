@@ -18,6 +18,7 @@
 #include "search/overlay_search.h"
 #include "shell/qt/qt_text_measurer.h"
 
+class QAction;
 class QLabel;
 class QLineEdit;
 class QMenu;
@@ -68,6 +69,9 @@ class OverlayWidget final : public QWidget {
   // The language switch's menu ("English", "中文", no check marks), dark and rounded like the
   // panel, made on first use.
   QMenu* languageMenu();
+  // With a way to open the Settings window, the menu offers it too, after the languages (for
+  // desktops without a tray, where the status menu cannot be reached).
+  void setOpenSettings(std::function<void()> openSettings);
   // Opens the menu below the switch, inside the panel, without blocking: the panel may be closed
   // while it is open.
   void openLanguageMenu();
@@ -131,6 +135,9 @@ class OverlayWidget final : public QWidget {
   void languageWillChange();
   void updateScrollBar();
   void updateMasks();
+  // The language menu's "Settings…" item, once the menu and a way to open the window are both
+  // there.
+  void addSettingsItem();
   // Searches again for the field's text, selecting the best match.
   void searchChanged();
   void select(std::size_t row);
@@ -153,6 +160,8 @@ class OverlayWidget final : public QWidget {
   double paintedOffset_ = 0;
   QScrollBar* scrollBar_ = nullptr;
   QMenu* languageMenu_ = nullptr;
+  std::function<void()> openSettings_;
+  QAction* settingsAction_ = nullptr;
   OverlayView::Subscription languageSubscription_;
   bool relayoutQueued_ = false;
   bool clipsToShape_ = false;

@@ -168,8 +168,10 @@ void QtPanel::makeKey() {
 
 PanelRef QtPanelPort::makePanel(const Rect& contentRect, const PanelSettings& settings) {
   if (!settings.content) return nullptr;
-  return std::make_shared<QtPanel>(contentRect, settings, backdrop_, bypassWindowManager_,
-                                   raisesWhenShown_, spare_);
+  auto panel = std::make_shared<QtPanel>(contentRect, settings, backdrop_, bypassWindowManager_,
+                                         raisesWhenShown_, spare_);
+  if (openSettings_) panel->widget()->setOpenSettings(openSettings_);
+  return panel;
 }
 
 void QtPanelPort::warmUp(const Rect& contentRect, const PanelSettings& settings) {

@@ -11,6 +11,7 @@
 #include <QRegion>
 #include <QStringView>
 #include <Qt>
+#include <functional>
 
 #include "ports/panel.h"
 #include "shell/overlay/overlay_widget.h"
@@ -110,6 +111,10 @@ class QtPanelPort final : public PanelPort {
 
   // Null when the settings carry no content to show.
   PanelRef makePanel(const Rect& contentRect, const PanelSettings& settings) override;
+  // Every panel from now on offers the Settings window in its language menu.
+  void setOpenSettings(std::function<void()> openSettings) {
+    openSettings_ = std::move(openSettings);
+  }
 
   // Makes the first panel's work ahead, at launch: the native window, created hidden and kept
   // for it, and the fonts and glyphs of `settings.content` rendered once off screen.
@@ -120,6 +125,7 @@ class QtPanelPort final : public PanelPort {
   bool bypassWindowManager_;
   bool raisesWhenShown_;
   std::shared_ptr<SpareWindow> spare_ = std::make_shared<SpareWindow>();
+  std::function<void()> openSettings_;
 };
 
 }  // namespace tavrine::qt
