@@ -314,3 +314,55 @@ TEST(OverlayLayoutTest, GridsStayOrderlyOnAnyScreen) {
 
 }  // namespace
 }  // namespace tavrine
+
+namespace tavrine {
+namespace {
+
+// At any size the panel is the same picture, larger: every frame, font, corner and symbol of a
+// panel scaled by s is s times that of the panel 1/s as large, and its greatest size grows by s.
+TEST(OverlayLayoutTest, ASizeScalesThePanelWhole) {
+  Fixture f;
+  const auto view = f.view(groupByMenu(doubles::sampleShortcuts("editor.menu")));
+  const Size panel{900, 600};
+  const OverlayLayout plain(view, f.measurer, panel, nullptr);
+  for (const double s : {0.8, 1.5}) {
+    SCOPED_TRACE(s);
+    const OverlayLayout scaled(view, f.measurer, {panel.width * s, panel.height * s}, nullptr, s);
+    const auto times = [s](Rect r) {
+      return Rect{{r.minX() * s, r.minY() * s}, {r.width() * s, r.height() * s}};
+    };
+    const auto near = [](const Rect& a, const Rect& b) {
+      return std::abs(a.minX() - b.minX()) + std::abs(a.minY() - b.minY()) +
+                 std::abs(a.width() - b.width()) + std::abs(a.height() - b.height()) <
+             1e-6;
+    };
+    const auto expectScaled = [&](std::vector<Primitive> small, std::vector<Primitive> large) {
+      ASSERT_EQ(small.size(), large.size());
+      for (std::size_t i = 0; i < small.size(); ++i) {
+        std::visit(
+            [&](auto& p) {
+              p.frame = times(p.frame);
+              if constexpr (requires { p.font; }) p.font.size *= s;
+              if constexpr (requires { p.cornerRadius; }) p.cornerRadius *= s;
+              if constexpr (requires { p.pointSize; }) p.pointSize *= s;
+            },
+            small[i]);
+        EXPECT_TRUE(near(frameOf(small[i]), frameOf(large[i]))) << line(large[i]);
+        std::visit([](auto& p) { p.frame = {}; }, small[i]);
+        std::visit([](auto& p) { p.frame = {}; }, large[i]);
+        EXPECT_EQ(small[i], large[i]) << i;
+      }
+    };
+    expectScaled(plain.fixedPrimitives(), scaled.fixedPrimitives());
+    expectScaled(everything(plain), everything(scaled));
+    EXPECT_NEAR(scaled.contentHeight(), plain.contentHeight() * s, 1e-6);
+    EXPECT_TRUE(
+        near(scaled.rowFrame(Section::system, 1, 2), times(plain.rowFrame(Section::system, 1, 2))));
+    const Rect screen{{0, 0}, {3000, 2000}};
+    EXPECT_EQ(OverlayWindowController::panelFrame(screen, s).size,
+              times(OverlayWindowController::panelFrame(screen)).size);
+  }
+}
+
+}  // namespace
+}  // namespace tavrine
