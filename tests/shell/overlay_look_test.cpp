@@ -43,7 +43,7 @@ TEST(OverlayPaletteTest, TextKeepsItsContrastOverAnyPage) {
 }
 
 TEST(OverlayPaletteTest, TheLookReachesTheOpenPanelAndTheNextOnes) {
-  TranslationHelper t;
+  static TranslationHelper t;  // the views of windows deleted later refer to it
   PanelSettings settings;
   settings.content = doubles::makeView(doubles::editorRecords(), t);
   QtPanelPort port;

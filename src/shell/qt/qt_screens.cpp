@@ -52,17 +52,14 @@ std::optional<Rect> QtScreens::mainScreenVisibleFrame() const {
     if (screen == nullptr || at < 0) return std::nullopt;
     return static_cast<std::size_t>(at);
   };
-  // Each asked only when the placement needs it: the locator may ask the window system.
   std::optional<std::size_t> focus;
-  if (focus_ && placement_ == settings::Placement::frontApplication) {
+  if (focus_) {
     if (const std::optional<Point> centre = focus_()) {
       focus = indexOf(screenAtNativePoint(QPoint(static_cast<int>(std::floor(centre->x)),
                                                  static_cast<int>(std::floor(centre->y)))));
     }
   }
-  std::optional<std::size_t> pointer;
-  if (placement_ != settings::Placement::primary && !focus)
-    pointer = indexOf(QGuiApplication::screenAt(QCursor::pos()));
+  const std::optional<std::size_t> pointer = indexOf(QGuiApplication::screenAt(QCursor::pos()));
   const std::optional<std::size_t> chosen =
       placementScreen(placement_, focus, pointer, pointerFallback_);
   return visibleFrameOf(chosen ? screens.at(static_cast<qsizetype>(*chosen)) : primary, primary);
