@@ -319,8 +319,7 @@ TEST(OverlayLayoutTest, GridsStayOrderlyOnAnyScreen) {
 namespace tavrine {
 namespace {
 
-// At any size the panel is the same picture, larger: every frame, font, corner and symbol of a
-// panel scaled by s is s times that of the panel 1/s as large, and its greatest size grows by s.
+// Scaled by s, every frame, font, corner and symbol is s times as large, and so is the panel.
 TEST(OverlayLayoutTest, ASizeScalesThePanelWhole) {
   Fixture f;
   const auto view = f.view(groupByMenu(doubles::sampleShortcuts("editor.menu")));

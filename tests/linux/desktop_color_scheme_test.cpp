@@ -1,6 +1,5 @@
 // SPDX-License-Identifier: MIT
-// The desktop's own light/dark preference where no portal answers: GNOME's setting in a memory
-// backend, KDE's file.
+// Light or dark where no portal answers: GNOME's setting (in memory), KDE's file.
 #include <gio/gio.h>
 #include <gtest/gtest.h>
 

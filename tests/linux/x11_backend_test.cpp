@@ -331,7 +331,6 @@ TEST(PanelAppearanceTest, TheDesktopsPreferenceIsFollowedUntilTheSettingsFixTheL
   EXPECT_EQ(screens.mainScreenVisibleFrame().value_or(Rect{}).width(), 1000);
   appearance.apply(settings::Settings{});
   EXPECT_FALSE(appearance.isDark());
-  EXPECT_EQ(screens.mainScreenVisibleFrame().value_or(Rect{}).width(), 1280);
 
   const auto change = [](doubles::BusPeer& from, std::uint32_t scheme) {
     from.sendSignal(0, "", dbus::AppearancePortal::kPath, dbus::AppearancePortal::kInterface,

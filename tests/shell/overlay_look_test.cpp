@@ -1,13 +1,11 @@
 // SPDX-License-Identifier: MIT
-// The panel's look: the palettes' contrast, and a look reaching the panels.
+// The palettes: text keeps its contrast in either look.
 #include <gtest/gtest.h>
 
-#include <QImage>
+#include <QColor>
 #include <cmath>
 
-#include "overlay_test_support.h"
-#include "shell/overlay/qt_panel.h"
-#include "support/fake_platform.h"
+#include "shell/overlay/overlay_palette.h"
 
 namespace tavrine::qt {
 namespace {
@@ -39,29 +37,6 @@ TEST(OverlayPaletteTest, TextKeepsItsContrastOverAnyPage) {
             << dark << " " << page.name().toStdString() << " " << opacity;
       }
     }
-  }
-}
-
-TEST(OverlayPaletteTest, TheLookReachesTheOpenPanelAndTheNextOnes) {
-  static TranslationHelper t;  // the views of windows deleted later refer to it
-  PanelSettings settings;
-  settings.content = doubles::makeView(doubles::editorRecords(), t);
-  QtPanelPort port;
-  const PanelRef open = port.makePanel({{0, 0}, {800, 500}}, settings);
-  port.setLook({false, 1.25});
-  EXPECT_EQ(port.panelScale(), 1.25);
-  for (const PanelRef& panel : {open, port.makePanel({{0, 0}, {800, 500}}, settings)}) {
-    OverlayWidget& w = *dynamic_cast<QtPanel&>(*panel).widget();
-    EXPECT_EQ(w.overlayLayout().scale(), 1.25);
-    // Dark text on a light backdrop: the application's name and the panel behind it.
-    const auto& name = std::get<TextPrimitive>(w.overlayLayout().fixedPrimitives().at(1));
-    const QImage image = w.renderImage();
-    int darkest = 255;
-    for (int x = static_cast<int>(name.frame.minX()); x < name.frame.maxX(); ++x)
-      darkest = std::min(darkest, qGray(image.pixel(x, static_cast<int>(name.frame.midY()))));
-    EXPECT_LT(darkest, 80);
-    EXPECT_GT(qGray(image.pixel(image.width() / 2, 4)), 200);
-    panel->close();
   }
 }
 

@@ -235,6 +235,23 @@ TEST_F(QtPanelTest, ShownWithoutActivatingAndRaisedExceptOnMacOS) {
 
 // A local event monitor drops the panel on a key press its window is handling: the window goes
 // only after the event.
+TEST_F(QtPanelTest, TheLookReachesTheOpenPanelAndTheNextOnes) {
+  const PanelRef open = makePanel({{0, 0}, {800, 500}});
+  port.setLook({false, 1.25});
+  for (const PanelRef& panel : {open, makePanel({{0, 0}, {800, 500}})}) {
+    OverlayWidget& w = *widgetOf(panel);
+    EXPECT_EQ(w.overlayLayout().scale(), 1.25);
+    const auto& name = std::get<TextPrimitive>(w.overlayLayout().fixedPrimitives().at(1));
+    const QImage image = w.renderImage();
+    int darkest = 255;
+    for (int x = static_cast<int>(name.frame.minX()); x < name.frame.maxX(); ++x)
+      darkest = std::min(darkest, qGray(image.pixel(x, static_cast<int>(name.frame.midY()))));
+    EXPECT_LT(darkest, 80);  // dark text on a light backdrop
+    EXPECT_GT(qGray(image.pixel(image.width() / 2, 4)), 200);
+    panel->close();
+  }
+}
+
 TEST_F(QtPanelTest, APanelDroppedWhileItsWindowHandlesAnEventGoesAfterTheEvent) {
   struct HideOnKey final : QObject {
     bool eventFilter(QObject* watched, QEvent* event) override {
