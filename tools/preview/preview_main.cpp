@@ -34,6 +34,7 @@
 #include "overlay/grouped_shortcuts.h"
 #include "overlay/overlay_view.h"
 #include "overlay/overlay_window_controller.h"
+#include "settings/settings.h"
 #include "shell/overlay/overlay_widget.h"
 #include "shell/qt/qt_image.h"
 #include "sources/menu_bar/menu_bar_source.h"
@@ -96,7 +97,8 @@ std::optional<Options> parseArguments(const std::vector<std::string>& args, int&
     } else if (arg == "--percent") {
       char extra = 0;
       if (!hasValue || std::sscanf(args[++i].c_str(), "%d%c", &options.percent, &extra) != 1 ||
-          options.percent < 80 || options.percent > 150) {
+          options.percent < tavrine::settings::Settings::kMinSizePercent ||
+          options.percent > tavrine::settings::Settings::kMaxSizePercent) {
         status = usage("--percent needs a size from 80 to 150");
         return std::nullopt;
       }
