@@ -39,7 +39,6 @@ TEST(DesktopColorSchemeTest, KdeGlobalsSayDarkByNameOrByTheWindowsBackground) {
       {"[General]\nColorScheme=BreezeDark\n", true},
       {"[General]\nColorScheme=Breeze\n[Colors:Window]\nBackgroundNormal=239,240,241\n", false},
       {"[General]\nColorScheme=Mine\n[Colors:Window]\nBackgroundNormal=32,35,38\n", true},
-      {"[General]\nColorScheme=Breeze\n", std::nullopt},
       {"not a key file", std::nullopt},
   };
   for (const auto& [text, dark] : cases)
