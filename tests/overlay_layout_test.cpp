@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <functional>
+#include <iterator>
 #include <memory>
 #include <sstream>
 #include <string>
@@ -329,6 +330,46 @@ TEST(OverlayLayoutTest, GridsStayOrderlyOnAnyScreen) {
         }
       }
     }
+  }
+}
+
+}  // namespace
+}  // namespace tavrine
+
+namespace tavrine {
+namespace {
+
+// Scaled by s, every frame, font, corner and symbol is s times as large, and so is the panel.
+TEST(OverlayLayoutTest, ASizeScalesThePanelWhole) {
+  Fixture f;
+  const auto view = f.view(groupByMenu(doubles::sampleShortcuts("editor.menu")));
+  const OverlayLayout plain(view, f.measurer, {900, 600}, nullptr);
+  const Rect screen{{0, 0}, {3000, 2000}};
+  for (const double s : {0.8, 1.5}) {
+    const OverlayLayout scaled(view, f.measurer, {900 * s, 600 * s}, nullptr, s);
+    const auto times = [s](Rect r) {
+      return Rect{{r.minX() * s, r.minY() * s}, {r.width() * s, r.height() * s}};
+    };
+    std::vector<Primitive> small = plain.fixedPrimitives();
+    std::vector<Primitive> large = scaled.fixedPrimitives();
+    std::ranges::copy(everything(plain), std::back_inserter(small));
+    std::ranges::copy(everything(scaled), std::back_inserter(large));
+    ASSERT_EQ(small.size(), large.size());
+    for (std::size_t i = 0; i < small.size(); ++i) {
+      std::visit(
+          [&](auto& p) {
+            p.frame = times(p.frame);
+            if constexpr (requires { p.font; }) p.font.size *= s;
+            if constexpr (requires { p.cornerRadius; }) p.cornerRadius *= s;
+            if constexpr (requires { p.pointSize; }) p.pointSize *= s;
+          },
+          small[i]);
+      EXPECT_EQ(line(small[i]), line(large[i])) << s;
+    }
+    EXPECT_EQ(frame(scaled.rowFrame(Section::system, 1, 2)),
+              frame(times(plain.rowFrame(Section::system, 1, 2))));
+    EXPECT_EQ(OverlayWindowController::panelFrame(screen, s).size,
+              times(OverlayWindowController::panelFrame(screen)).size);
   }
 }
 

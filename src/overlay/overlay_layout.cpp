@@ -6,6 +6,7 @@
 #include <cmath>
 #include <iterator>
 #include <string_view>
+#include <type_traits>
 #include <unordered_map>
 #include <utility>
 
@@ -134,9 +135,46 @@ const Rect& frameOf(const Primitive& primitive) {
   return std::visit([](const auto& p) -> const Rect& { return p.frame; }, primitive);
 }
 
+Size OverlayLayout::ScaledMeasurer::measure(std::string_view text, const Font& font) const {
+  Font drawn = font;
+  drawn.size *= scale_;
+  const Size size = measurer_->measure(text, drawn);
+  return {size.width / scale_, size.height / scale_};
+}
+
+Size OverlayLayout::ScaledMeasurer::measure(Symbol symbol, double pointSize) const {
+  const Size size = measurer_->measure(symbol, pointSize * scale_);
+  return {size.width / scale_, size.height / scale_};
+}
+
+Rect OverlayLayout::scaledBy(const Rect& rect, double factor) {
+  return {{rect.minX() * factor, rect.minY() * factor},
+          {rect.width() * factor, rect.height() * factor}};
+}
+
+Primitive OverlayLayout::scaled(Primitive primitive) const {
+  if (scale_ == 1) return primitive;
+  std::visit(
+      [this](auto& p) {
+        using T = std::decay_t<decltype(p)>;
+        p.frame = scaled(p.frame);
+        if constexpr (std::is_same_v<T, RoundedRectPrimitive> || std::is_same_v<T, IconPrimitive>)
+          p.cornerRadius *= scale_;
+        if constexpr (std::is_same_v<T, TextPrimitive>) p.font.size *= scale_;
+        if constexpr (std::is_same_v<T, SymbolPrimitive>) p.pointSize *= scale_;
+      },
+      primitive);
+  return primitive;
+}
+
 OverlayLayout::OverlayLayout(std::shared_ptr<const OverlayView> view, const TextMeasurer& measurer,
-                             Size panelSize, ImageRef icon)
-    : view_(std::move(view)), measurer_(&measurer), panelSize_(panelSize) {
+                             Size panelSize, ImageRef icon, double scale)
+    : view_(std::move(view)),
+      scale_(std::clamp(std::isfinite(scale) ? scale : 1.0, kMinScale, kMaxScale)),
+      scaledMeasurer_(measurer, scale_),
+      measurer_(scale_ == 1 ? &measurer : &scaledMeasurer_),
+      shownSize_(panelSize),
+      panelSize_{panelSize.width / scale_, panelSize.height / scale_} {
   // Fonts give every line of one kind the same height, so grid lines are placed arithmetically
   // and no row is measured until it is shown.
   headingLineHeight_ = measurer_->measure("", kHeadingFont).height;
@@ -205,6 +243,13 @@ OverlayLayout::OverlayLayout(std::shared_ptr<const OverlayView> view, const Text
   layOutGrid(systemGrid_, separatorFrame_.maxY());
 
   contentHeight_ = systemGrid_.top + systemGrid_.height + kContentPaddingBottom;
+
+  if (scale_ == 1) return;
+  for (Primitive& p : fixed_)
+    p = scaled(std::move(p));
+  languageSwitch_ = scaled(languageSwitch_);
+  scrollFrame_ = scaled(scrollFrame_);
+  contentHeight_ *= scale_;
 }
 
 void OverlayLayout::layOutHeader(const ImageRef& icon) {
@@ -323,9 +368,10 @@ void OverlayLayout::layOutSeparator(double top) {
   }
 }
 
-std::vector<Primitive> OverlayLayout::primitivesIn(const Rect& visible) const {
+std::vector<Primitive> OverlayLayout::primitivesIn(const Rect& shown) const {
   std::vector<Primitive> out;
-  if (!(visible.width() > 0 && visible.height() > 0)) return out;
+  if (!(shown.width() > 0 && shown.height() > 0)) return out;
+  const Rect visible = scale_ == 1 ? shown : scaledBy(shown, 1 / scale_);
   if (emptyReason_) appendIfVisible(*emptyReason_, visible, out);
   appendGrid(appGrid_, visible, out);
   if (separatorFrame_.intersects(visible)) {
@@ -333,6 +379,10 @@ std::vector<Primitive> OverlayLayout::primitivesIn(const Rect& visible) const {
       appendIfVisible(p, visible, out);
   }
   appendGrid(systemGrid_, visible, out);
+  if (scale_ != 1) {
+    for (Primitive& p : out)
+      p = scaled(std::move(p));
+  }
   return out;
 }
 
@@ -377,11 +427,11 @@ void OverlayLayout::appendGrid(const Grid& grid, const Rect& visible,
 }
 
 Rect OverlayLayout::headingFrame(Section which, std::size_t section) const {
-  return headingFrame(which == Section::application ? appGrid_ : systemGrid_, section);
+  return scaled(headingFrame(which == Section::application ? appGrid_ : systemGrid_, section));
 }
 
 Rect OverlayLayout::rowFrame(Section which, std::size_t section, std::size_t row) const {
-  return cellFrame(which == Section::application ? appGrid_ : systemGrid_, section, row);
+  return scaled(cellFrame(which == Section::application ? appGrid_ : systemGrid_, section, row));
 }
 
 Rect OverlayLayout::headingFrame(const Grid& grid, std::size_t section) const {

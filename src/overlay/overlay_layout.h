@@ -97,12 +97,22 @@ class OverlayLayout {
   // The panel's rounded shape: the painter clips everything to it.
   static constexpr double kPanelCornerRadius = 16;
 
-  // `icon` is the frontmost application's icon as read for this render, or null when there is
-  // none. The measurer must outlive the layout.
-  OverlayLayout(std::shared_ptr<const OverlayView> view, const TextMeasurer& measurer,
-                Size panelSize, ImageRef icon);
+  // The smallest and largest `scale`.
+  static constexpr double kMinScale = 0.5;
+  static constexpr double kMaxScale = 3;
 
-  Size panelSize() const { return panelSize_; }
+  // `icon` is the frontmost application's icon as read for this render, or null when there is
+  // none. The measurer must outlive the layout. `scale` sizes everything the panel draws (fonts,
+  // paddings, caps, gaps, corners) at once; the panel's size stays what it is given.
+  OverlayLayout(std::shared_ptr<const OverlayView> view, const TextMeasurer& measurer,
+                Size panelSize, ImageRef icon, double scale = 1);
+  OverlayLayout(const OverlayLayout&) = delete;
+  OverlayLayout& operator=(const OverlayLayout&) = delete;
+
+  Size panelSize() const { return shownSize_; }
+  double scale() const { return scale_; }
+  // The panel's rounded shape at this scale: the painter clips everything to it.
+  double panelCornerRadius() const { return kPanelCornerRadius * scale_; }
   // Backdrop, header and divider in panel coordinates, in painting order.
   const std::vector<Primitive>& fixedPrimitives() const { return fixed_; }
   // The language switch's button, in panel coordinates: where its pop-up menu opens.
@@ -171,9 +181,29 @@ class OverlayLayout {
   // spaces that would stand before the "…"; empty when not even its first character fits.
   std::string elided(const std::string& text, const Font& font, double width) const;
 
+  // The layout is worked out at scale 1 with fonts measured at their scaled sizes (divided back
+  // down), so a text that fits there fits as drawn; what leaves the layout is scaled up.
+  class ScaledMeasurer final : public TextMeasurer {
+   public:
+    ScaledMeasurer(const TextMeasurer& measurer, double scale)
+        : measurer_(&measurer), scale_(scale) {}
+    Size measure(std::string_view text, const Font& font) const override;
+    Size measure(Symbol symbol, double pointSize) const override;
+
+   private:
+    const TextMeasurer* measurer_;
+    double scale_;
+  };
+  static Rect scaledBy(const Rect& rect, double factor);
+  Rect scaled(const Rect& rect) const { return scale_ == 1 ? rect : scaledBy(rect, scale_); }
+  Primitive scaled(Primitive primitive) const;
+
   std::shared_ptr<const OverlayView> view_;
+  double scale_;
+  ScaledMeasurer scaledMeasurer_;
   const TextMeasurer* measurer_;
-  Size panelSize_;
+  Size shownSize_;
+  Size panelSize_;  // at scale 1
 
   std::vector<const OverlayView::Group*> appGroups_;
   double headingLineHeight_ = 0;

@@ -14,9 +14,9 @@ OverlayWindowController::OverlayWindowController(ScreenPort& screens, PanelPort&
                                                  TranslationHelper& t, OverlayStyle style)
     : screens_(screens), panels_(panels), t_(t), style_(style) {}
 
-Rect OverlayWindowController::panelFrame(const Rect& visibleFrame) {
-  const double width = std::min(kWidthShare * visibleFrame.width(), kMaxWidth);
-  const double height = std::min(kHeightShare * visibleFrame.height(), kMaxHeight);
+Rect OverlayWindowController::panelFrame(const Rect& visibleFrame, double scale) {
+  const double width = std::min(kWidthShare * visibleFrame.width(), kMaxWidth * scale);
+  const double height = std::min(kHeightShare * visibleFrame.height(), kMaxHeight * scale);
   return Rect{{visibleFrame.midX() - width / 2, visibleFrame.midY() - height / 2}, {width, height}};
 }
 
@@ -57,7 +57,7 @@ bool OverlayWindowController::prepareWithGroups(GroupedShortcuts groups, const s
 
   PanelSettings settings;
   settings.content = std::move(view);
-  prepared_ = panels_.makePanel(panelFrame(*visibleFrame), settings);
+  prepared_ = panels_.makePanel(panelFrame(*visibleFrame, panels_.panelScale()), settings);
   return prepared_ != nullptr;
 }
 

@@ -64,8 +64,9 @@ class OverlayWindowController {
   const PanelRef& prepared() const { return prepared_; }
 
   // The panel's content rectangle on a screen whose visible frame is `visibleFrame`: a share of
-  // it up to a cap, centred on it; no minimum size.
-  static Rect panelFrame(const Rect& visibleFrame);
+  // it up to a cap (grown by `scale`, the size the content is drawn at), centred on it; no
+  // minimum size.
+  static Rect panelFrame(const Rect& visibleFrame, double scale = 1);
 
  private:
   ScreenPort& screens_;

@@ -45,6 +45,9 @@ class PanelPort {
   // A new panel, not yet on screen, whose content area is `contentRect` (screen points, origin
   // at the lower left).
   virtual PanelRef makePanel(const Rect& contentRect, const PanelSettings& settings) = 0;
+  // How much larger than designed panels draw their content (the user's size): a panel's
+  // greatest size grows with it.
+  virtual double panelScale() const { return 1; }
 };
 
 }  // namespace tavrine

@@ -24,6 +24,8 @@
 #include "backends/linux/x11/modifiers.h"
 #include "backends/linux/x11/window_effects.h"
 #include "backends/linux/x11/workspace.h"
+#include "bus_peer.h"
+#include "programs/linux/panel_appearance.h"
 #include "programs/linux/qt_x11_backdrop.h"
 #include "programs/linux/qt_x11_event_monitor.h"
 #include "shell/qt/qt_image.h"
@@ -31,6 +33,7 @@
 #include "shell/qt_event_loop.h"
 #include "support/fake_platform.h"
 #include "support/golden_cases.h"
+#include "test_servers.h"
 #include "x_fixture.h"
 
 namespace tavrine {
@@ -281,21 +284,75 @@ TEST_F(XServerTest, BlurIsAskedForOnlyWhereACompositorOffersIt) {
 TEST(QtScreensTest, ThePanelGoesToTheScreenWithTheFocusElseUnderThePointer) {
   ASSERT_EQ(QGuiApplication::screens().size(), 2);
   std::optional<Point> focus;
-  const qt::QtScreens screens([&focus] { return focus; });
+  qt::QtScreens screens([&focus] { return focus; });
+  using settings::Placement;
   const struct {
     std::optional<Point> focus;
     QPoint pointer;
     int width;
     const char* why;
+    Placement placement = Placement::frontApplication;
   } cases[] = {{Point{1500, 300}, {10, 10}, 1280, "the focused window's screen, not the pointer's"},
                {Point{999, 799}, {10, 10}, 1000, "the focused window's screen"},
                {std::nullopt, {1100, 100}, 1280, "without a focused window: the pointer's screen"},
-               {Point{-4000, 0}, {-4000, 0}, 1000, "on no screen at all: the primary"}};
+               {Point{-4000, 0}, {-4000, 0}, 1000, "on no screen at all: the primary"},
+               {Point{1500, 300}, {10, 10}, 1000, "the pointer's, chosen", Placement::pointer},
+               {Point{1500, 300}, {1100, 10}, 1000, "the primary, chosen", Placement::primary}};
   for (const auto& c : cases) {
     focus = c.focus;
+    screens.setPlacement(c.placement);
     QCursor::setPos(c.pointer);
     EXPECT_EQ(screens.mainScreenVisibleFrame().value_or(Rect{}).width(), c.width) << c.why;
   }
+}
+
+// The look follows a stand-in settings portal (and no one else on the bus) until the user fixes
+// it; the size and the screen are the user's.
+TEST(PanelAppearanceTest, TheDesktopsPreferenceIsFollowedUntilTheSettingsFixTheLook) {
+  if (doubles::sessionBusAddress().empty()) GTEST_SKIP() << "dbus-daemon is not installed";
+  doubles::BusPeer portal([](const doubles::Call& call) {
+    return call.member == "ReadOne" ? doubles::reply(call, "v", "u", 2U) : doubles::error(call);
+  });
+  doubles::BusPeer impostor;
+  ASSERT_EQ(portal.join(doubles::sessionBusAddress()), 0);
+  ASSERT_TRUE(portal.own(0, dbus::AppearancePortal::kService));
+  ASSERT_EQ(impostor.join(doubles::sessionBusAddress()), 0);
+  dbus::SessionBus bus(doubles::sessionBusAddress());
+  qt::QtScreens screens([] { return Point{1500, 300}; });
+  qt::QtPanelPort panels;
+  program::PanelAppearance appearance(bus, Desktop::otherLinux, "", panels, screens);
+  std::vector<bool> heard;
+  const auto subscription = appearance.subscribeDark([&](bool dark) { heard.push_back(dark); });
+  const auto until = [&](const std::function<bool()>& done) {
+    return runEventLoopUntil(
+        [&] { return portal.process(), impostor.process(), bus.processPending(), done(); });
+  };
+  ASSERT_TRUE(until([&] { return !appearance.isDark() && !panels.look().dark; }));
+
+  appearance.apply({.neverShowOver = {},
+                    .placement = settings::Placement::primary,
+                    .appearance = settings::Appearance::dark,
+                    .sizePercent = 120});
+  EXPECT_EQ(panels.panelScale(), 1.2);
+  EXPECT_EQ(screens.mainScreenVisibleFrame().value_or(Rect{}).width(), 1000);
+  appearance.apply(settings::Settings{});
+
+  const auto change = [](doubles::BusPeer& from, std::uint32_t scheme) {
+    from.sendSignal(0, "", dbus::AppearancePortal::kPath, dbus::AppearancePortal::kInterface,
+                    "SettingChanged", "ssv", "org.freedesktop.appearance", "color-scheme", "u",
+                    scheme);
+  };
+  change(impostor, 1);
+  // Round trips through the bus: the impostor's signal has reached us before our answer.
+  impostor.call(0, "org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus", "GetId",
+                "");
+  sd_bus_call_method(bus.connection(), "org.freedesktop.DBus", "/org/freedesktop/DBus",
+                     "org.freedesktop.DBus", "GetId", nullptr, nullptr, "");
+  bus.processPending();
+  EXPECT_FALSE(appearance.isDark());
+  change(portal, 1);
+  ASSERT_TRUE(until([&] { return appearance.isDark(); }));
+  EXPECT_EQ(heard, (std::vector<bool>{false, true, false, true}));
 }
 
 TEST(QtX11EventMonitorTest, OwnKeyEventsReachTheLocalHandlersOnceEach) {

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
-// The overlay panel: window flags, placement, showing without activation, closing for good.
+// The overlay panel: window flags, placement, showing without activation, closing for good, its
+// look.
 #include "shell/overlay/qt_panel.h"
 
 #include <gtest/gtest.h>
@@ -14,6 +15,7 @@
 #include <QScreen>
 #include <QWindow>
 #include <chrono>
+#include <cmath>
 #include <iterator>
 #include <memory>
 #include <string>
@@ -235,6 +237,53 @@ TEST_F(QtPanelTest, ShownWithoutActivatingAndRaisedExceptOnMacOS) {
 
 // A local event monitor drops the panel on a key press its window is handling: the window goes
 // only after the event.
+double luminance(const QColor& c) {
+  const auto channel = [](double v) {
+    return v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
+  };
+  return 0.2126 * channel(c.redF()) + 0.7152 * channel(c.greenF()) + 0.0722 * channel(c.blueF());
+}
+
+QColor over(const QColor& top, const QColor& below) {
+  const auto mix = [a = top.alphaF()](float t, float b) { return t * a + b * (1 - a); };
+  return QColor::fromRgbF(mix(top.redF(), below.redF()), mix(top.greenF(), below.greenF()),
+                          mix(top.blueF(), below.blueF()));
+}
+
+// Row titles (0.85 of the ink) keep 4.5:1 and the dimmest headings (0.45) 4:1 over the backdrop,
+// whatever page lies behind the translucent panel.
+TEST(OverlayPaletteTest, TextKeepsItsContrastOverAnyPage) {
+  for (const bool dark : {true, false}) {
+    const OverlayPalette& palette = OverlayPalette::of(dark);
+    for (const QColor page : {QColor(Qt::white), QColor(Qt::black)}) {
+      const QColor backdrop = over(palette.backdrop, page);
+      for (const auto& [opacity, least] : {std::pair{0.85, 4.5}, std::pair{0.45, 4.0}}) {
+        const double a = luminance(backdrop);  // the lighter in the dark look, else the darker
+        const double b = luminance(over(palette.inkAt(opacity), backdrop));
+        EXPECT_GE(dark ? (b + 0.05) / (a + 0.05) : (a + 0.05) / (b + 0.05), least)
+            << dark << " " << page.name().toStdString() << " " << opacity;
+      }
+    }
+  }
+}
+
+TEST_F(QtPanelTest, TheLookReachesTheOpenPanelAndTheNextOnes) {
+  const PanelRef open = makePanel({{0, 0}, {800, 500}});
+  port.setLook({false, 1.25});
+  for (const PanelRef& panel : {open, makePanel({{0, 0}, {800, 500}})}) {
+    OverlayWidget& w = *widgetOf(panel);
+    EXPECT_EQ(w.overlayLayout().scale(), 1.25);
+    const auto& name = std::get<TextPrimitive>(w.overlayLayout().fixedPrimitives().at(1));
+    const QImage image = w.renderImage();
+    int darkest = 255;
+    for (int x = static_cast<int>(name.frame.minX()); x < name.frame.maxX(); ++x)
+      darkest = std::min(darkest, qGray(image.pixel(x, static_cast<int>(name.frame.midY()))));
+    EXPECT_LT(darkest, 80);  // dark text on a light backdrop
+    EXPECT_GT(qGray(image.pixel(image.width() / 2, 4)), 200);
+    panel->close();
+  }
+}
+
 TEST_F(QtPanelTest, APanelDroppedWhileItsWindowHandlesAnEventGoesAfterTheEvent) {
   struct HideOnKey final : QObject {
     bool eventFilter(QObject* watched, QEvent* event) override {

@@ -1,15 +1,16 @@
 // SPDX-License-Identifier: MIT
 // Renders the overlay for a menu bar described in a text file into a PNG, without a display:
 //   tavrine-preview [--zh] [--size WxH] [--app NAME] [--icon IMAGE] [--scroll Y] [--page COLOR]
-//                   [--desktop macos|gnome|kde|xfce|linux] [--bound ACCEL=TITLE]... MENUFILE
-//                   OUT.png
+//                   [--desktop macos|gnome|kde|xfce|linux] [--light] [--percent N]
+//                   [--bound ACCEL=TITLE]... MENUFILE OUT.png
 // The panel has the size the overlay takes on a screen of WxH (default 1440x900), the whole
 // screen taken as its visible frame; --app defaults to the menu file's name without extension;
 // --scroll shows the content scrolled down by Y points (as far as it goes); --page draws the whole
 // screen, a flat page of COLOR (white, black, #rrggbb) with the panel where it would sit;
 // --desktop shows that desktop's catalogue, with caps in words on the Linux ones (default macos:
-// glyphs); --bound adds a binding the desktop holds live, a GTK accelerator and its title
-// ("<Primary><Alt>t=Launch Terminal"), which takes an application row of the same chord.
+// glyphs); --light draws the light look; --percent the size (80–150, default 100); --bound adds a
+// binding the desktop holds live, a GTK accelerator and its title ("<Primary><Alt>t=Launch
+// Terminal"), which takes an application row of the same chord.
 #include <QApplication>
 #include <QColor>
 #include <QIcon>
@@ -37,6 +38,7 @@
 #include "overlay/grouped_shortcuts.h"
 #include "overlay/overlay_view.h"
 #include "overlay/overlay_window_controller.h"
+#include "settings/settings.h"
 #include "shell/overlay/overlay_widget.h"
 #include "shell/qt/qt_image.h"
 #include "sources/menu_bar/menu_bar_source.h"
@@ -57,6 +59,8 @@ struct Options {
   tavrine::OverlayStyle style;
   tavrine::Desktop desktop = tavrine::Desktop::macOS;
   std::vector<tavrine::ShortcutItem> bound;
+  bool light = false;
+  int percent = 100;
   std::string menuFile;
   std::string output;
 };
@@ -66,8 +70,8 @@ int usage(const char* why) {
       stderr,
       "tavrine-preview: %s\n"
       "usage: tavrine-preview [--zh] [--size WxH] [--app NAME] [--icon IMAGE] [--scroll Y] "
-      "[--page COLOR] [--desktop macos|gnome|kde|xfce|linux] [--bound ACCEL=TITLE]... "
-      "MENUFILE OUT.png\n",
+      "[--page COLOR] [--desktop macos|gnome|kde|xfce|linux] [--light] [--percent N] "
+      "[--bound ACCEL=TITLE]... MENUFILE OUT.png\n",
       why);
   return kUsageError;
 }
@@ -93,6 +97,16 @@ std::optional<Options> parseArguments(const std::vector<std::string>& args, int&
     const bool hasValue = i + 1 < args.size();
     if (arg == "--zh") {
       options.zh = true;
+    } else if (arg == "--light") {
+      options.light = true;
+    } else if (arg == "--percent") {
+      char extra = 0;
+      if (!hasValue || std::sscanf(args[++i].c_str(), "%d%c", &options.percent, &extra) != 1 ||
+          options.percent < tavrine::settings::Settings::kMinSizePercent ||
+          options.percent > tavrine::settings::Settings::kMaxSizePercent) {
+        status = usage("--percent needs a size from 80 to 150");
+        return std::nullopt;
+      }
     } else if (arg == "--size") {
       if (!hasValue || !parseSize(args[++i], options.width, options.height)) {
         status = usage("--size needs WxH, such as 1440x900");
@@ -225,8 +239,10 @@ int main(int argc, char** argv) {
       std::string(), icon);
 
   const tavrine::Rect screen{{0, 0}, {options->width, options->height}};
-  const tavrine::Rect frame = tavrine::OverlayWindowController::panelFrame(screen);
+  const double scale = options->percent / 100.0;
+  const tavrine::Rect frame = tavrine::OverlayWindowController::panelFrame(screen, scale);
   tavrine::qt::OverlayWidget widget(view);
+  widget.setLook(!options->light, scale);
   widget.resize(static_cast<int>(frame.width()), static_cast<int>(frame.height()));
   // A hidden widget gets its resize only when rendered: deliver it now, so that the scroll range
   // is the panel's and not that of the widget's first size.

@@ -144,7 +144,13 @@ LinuxSession::LinuxSession(dbus::SessionBus& bus, bool wayland,
       // the keyboard, and under an X11 window manager the map waits for the manager to reparent
       // it, which took the panel's first pixels from 8 to 15 ms after the hold timer.
       panels_(&backdrop_, /*bypassWindowManager=*/true),
-      notifications_(bus) {}
+      appearance_(bus, desktop(),
+                  xdg::kdeGlobalsPath(std::getenv("XDG_CONFIG_HOME"), std::getenv("HOME")), panels_,
+                  screens_),
+      notifications_(bus) {
+  // The look Tavrine always had, until the program hands over the user's settings.
+  appearance_.apply(settings::Settings{});
+}
 
 WorkspacePort& LinuxSession::workspace() {
   if (shellWorkspace_) return *shellWorkspace_;
@@ -177,7 +183,7 @@ void LinuxSession::warmUpOverlay(TranslationHelper& t) {
   settings.content = std::make_shared<OverlayView>(
       qt::QtApplication::applicationName().toStdString(), groupByMenu({}), t, overlayStyle(),
       SystemShortcuts::catalogue(desktop()));
-  panels_.warmUp(OverlayWindowController::panelFrame(*screen), settings);
+  panels_.warmUp(OverlayWindowController::panelFrame(*screen, panels_.panelScale()), settings);
 }
 
 LinuxSession::~LinuxSession() {

@@ -29,6 +29,7 @@
 #include "backends/linux/xdg/desktop_workspace.h"
 #include "model/desktop.h"
 #include "ports/platform.h"
+#include "programs/linux/panel_appearance.h"
 #include "programs/linux/qt_x11_backdrop.h"
 #include "programs/linux/qt_x11_event_monitor.h"
 #include "shell/overlay/qt_panel.h"
@@ -64,6 +65,9 @@ class LinuxSession {
   qt::QtStatusBar& statusBar() { return statusBar_; }
   // The pinned overlay's menu offers the Settings window through `open`.
   void setOpenSettings(std::function<void()> open) { panels_.setOpenSettings(std::move(open)); }
+  // The panel's look and screen, as the settings and the desktop say; dark or light for the
+  // program's other windows too.
+  PanelAppearance& appearance() { return appearance_; }
 
   // Answers messages to our bus name (held on the session bus) as they come; when the bus goes
   // away, connects again every few seconds and watches the new connection.
@@ -106,6 +110,7 @@ class LinuxSession {
   x11::X11WindowEffects windowEffects_;
   QtX11Backdrop backdrop_;
   qt::QtPanelPort panels_;
+  PanelAppearance appearance_;
   atspi::AtspiAccessibility accessibility_;
   x11::X11Focus focus_;
   x11::X11KeySender keys_;

@@ -93,6 +93,9 @@ int main(int argc, char** argv) {
   program::applySettings(
       settings, delegate, TranslationHelper::shared(), settingsContext,
       program::autostartEntryPath(std::getenv("XDG_CONFIG_HOME"), std::getenv("HOME")));
+  // The panel's look, size and screen.
+  settings.subscribe(
+      [&session](const settings::Settings& current) { session->appearance().apply(current); });
   // The Settings window edits the same settings and saves them through the same file.
   qt::SettingsWindowOpener settingsWindow(
       settings.current(),

@@ -95,25 +95,27 @@ void paintRoundedRect(QPainter& painter, const QRectF& frame, double radius, con
     painter.fillPath(continuousRoundedRect(frame, radius), color);
 }
 
-void paintBackdrop(QPainter& painter, const QRectF& frame, double radius) {
+void paintBackdrop(QPainter& painter, const QRectF& frame, double radius,
+                   const OverlayPalette& palette) {
   painter.save();
   // The backdrop is the first thing painted over a cleared (transparent) surface: replacing
   // instead of blending takes the fast solid fill.
   painter.setCompositionMode(QPainter::CompositionMode_Source);
-  painter.fillPath(continuousRoundedRect(frame, radius), backdropColor());
+  painter.fillPath(continuousRoundedRect(frame, radius), palette.backdrop);
   painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
   // A hairline just inside the edge keeps the shape readable over dark windows.
-  painter.setPen(QPen(whiteAt(0.1), 1));
+  painter.setPen(QPen(palette.hairline, 1));
   painter.setBrush(Qt::NoBrush);
   painter.drawPath(continuousRoundedRect(frame.adjusted(0.5, 0.5, -0.5, -0.5), radius - 0.5));
   painter.restore();
 }
 
-void paintText(QPainter& painter, const TextPrimitive& text, const QtTextMeasurer& measurer) {
+void paintText(QPainter& painter, const TextPrimitive& text, const QtTextMeasurer& measurer,
+               const OverlayPalette& palette) {
   if (text.text.empty()) return;
   // Already shortened by the layout where it did not fit: drawn as it comes.
   painter.setFont(measurer.font(text.font));
-  painter.setPen(whiteAt(text.opacity));
+  painter.setPen(palette.inkAt(text.opacity));
   painter.drawText(
       QPointF(text.frame.minX(), text.frame.minY() + measurer.metrics(text.font).ascent()),
       displayText(text.text));
@@ -161,10 +163,6 @@ void paintConflictMark(QPainter& painter, const ConflictMarkPrimitive& mark) {
 
 }  // namespace
 
-QColor backdropColor() {
-  return QColor(28, 28, 32, 240);
-}
-
 QRectF toQRectF(const Rect& rect) {
   return {rect.minX(), rect.minY(), rect.width(), rect.height()};
 }
@@ -200,22 +198,23 @@ QPainterPath continuousRoundedRect(const QRectF& rect, double radius) {
   return path;
 }
 
-void paintPrimitive(QPainter& painter, const Primitive& primitive, const QtTextMeasurer& measurer) {
+void paintPrimitive(QPainter& painter, const Primitive& primitive, const QtTextMeasurer& measurer,
+                    const OverlayPalette& palette) {
   std::visit(
       [&](const auto& p) {
         using T = std::decay_t<decltype(p)>;
         if constexpr (std::is_same_v<T, RoundedRectPrimitive>) {
           if (p.fill == FillKind::backdrop) {
-            paintBackdrop(painter, toQRectF(p.frame), p.cornerRadius);
+            paintBackdrop(painter, toQRectF(p.frame), p.cornerRadius, palette);
           } else {
-            paintRoundedRect(painter, toQRectF(p.frame), p.cornerRadius, whiteAt(p.opacity));
+            paintRoundedRect(painter, toQRectF(p.frame), p.cornerRadius, palette.inkAt(p.opacity));
           }
         } else if constexpr (std::is_same_v<T, LinePrimitive>) {
-          painter.fillRect(toQRectF(p.frame), whiteAt(p.opacity));
+          painter.fillRect(toQRectF(p.frame), palette.inkAt(p.opacity));
         } else if constexpr (std::is_same_v<T, TextPrimitive>) {
-          paintText(painter, p, measurer);
+          paintText(painter, p, measurer, palette);
         } else if constexpr (std::is_same_v<T, SymbolPrimitive>) {
-          paintSymbol(painter, p.symbol, toQRectF(p.frame), whiteAt(p.opacity));
+          paintSymbol(painter, p.symbol, toQRectF(p.frame), palette.inkAt(p.opacity));
         } else if constexpr (std::is_same_v<T, IconPrimitive>) {
           paintIcon(painter, p);
         } else if constexpr (std::is_same_v<T, ConflictMarkPrimitive>) {

@@ -46,22 +46,6 @@ constexpr int kMenuGap = 4;
 constexpr int kMenuInset = 8;
 constexpr double kMenuCornerRadius = 8;
 
-// The language menu in the panel's own material: the backdrop's colour, rounded, light text.
-QString languageMenuStyle() {
-  const QColor backdrop = backdropColor();
-  return QStringLiteral(
-             "QMenu { background: rgba(%1, %2, %3, %4); border: 1px solid rgba(255, 255, 255, 30);"
-             "  border-radius: %5px; padding: 4px; color: rgba(255, 255, 255, 220);"
-             "  font-size: 13px; }"
-             "QMenu::item { padding: 4px 18px; border-radius: 5px; background: transparent; }"
-             "QMenu::item:selected { background: rgba(255, 255, 255, 36); color: white; }")
-      .arg(backdrop.red())
-      .arg(backdrop.green())
-      .arg(backdrop.blue())
-      .arg(backdrop.alpha())
-      .arg(kMenuCornerRadius);
-}
-
 QRegion regionOf(const QPainterPath& path) {
   return QRegion(path.toFillPolygon().toPolygon(), Qt::WindingFill);
 }
@@ -72,27 +56,13 @@ QPainterPath menuShape(const QSize& size) {
   return path;
 }
 
-const char* const kScrollBarStyle =
-    "QScrollBar:vertical { background: transparent; width: 8px; margin: 0; }"
-    "QScrollBar::handle:vertical { background: rgba(255, 255, 255, 90); border-radius: 3px;"
-    "  min-height: 24px; margin: 1px; }"
-    "QScrollBar::handle:vertical:hover { background: rgba(255, 255, 255, 140); }"
-    "QScrollBar::add-line:vertical, QScrollBar::sub-line:vertical { height: 0; border: none; }"
-    "QScrollBar::add-page:vertical, QScrollBar::sub-page:vertical { background: transparent; }";
-
-const char* const kSearchFieldStyle =
-    "QLineEdit { background: rgba(255, 255, 255, 28); border: 1px solid rgba(255, 255, 255, 60);"
-    "  border-radius: 6px; color: white; padding: 2px 8px; font-size: 13px;"
-    "  selection-background-color: rgba(255, 255, 255, 80); }";
-const char* const kCountStyle = "QLabel { color: rgba(255, 255, 255, 150); font-size: 11px; }";
 constexpr int kSearchWidth = 240;
 constexpr int kSearchHeight = 26;
 constexpr int kCountWidth = 220;
 constexpr int kSearchGap = 10;
 
-// A search match marked over its text, and the pinned overlay's selected row.
-const QColor kHighlight(255, 204, 0, 110);
-const QColor kSelection(255, 255, 255, 36);
+// The pinned overlay's selected row, in the ink's alpha.
+constexpr int kSelectionAlpha = 36;
 
 }  // namespace
 
@@ -102,7 +72,7 @@ OverlayWidget::OverlayWidget(std::shared_ptr<OverlayView> view, QWidget* parent)
   setMouseTracking(true);
   // The panel never takes focus, and a taken row's tooltip must show all the same.
   setAttribute(Qt::WA_AlwaysShowToolTips);
-  scrollBar_->setStyleSheet(QString::fromLatin1(kScrollBarStyle));
+  scrollBar_->setStyleSheet(overlayPalette().scrollBarStyle());
   scrollBar_->setSingleStep(kScrollStep);
   scrollBar_->setFocusPolicy(Qt::NoFocus);
   scrollBar_->hide();
@@ -131,6 +101,24 @@ void OverlayWidget::setView(std::shared_ptr<OverlayView> view) {
   }
 }
 
+void OverlayWidget::setLook(bool dark, double scale) {
+  const OverlayPalette* palette = &OverlayPalette::of(dark);
+  if (palette == palette_ && scale == scale_) return;
+  palette_ = palette;
+  scale_ = scale;
+  scrollBar_->setStyleSheet(palette_->scrollBarStyle());
+  if (languageMenu_ != nullptr)
+    languageMenu_->setStyleSheet(palette_->menuStyle(kMenuCornerRadius));
+  if (searchField_ != nullptr) {
+    searchField_->setStyleSheet(palette_->searchFieldStyle());
+    countLabel_->setStyleSheet(palette_->countStyle());
+  }
+  dropPaintedAhead();
+  layOut();
+  if (clipsToShape_) updateMasks();
+  if (accessibleModel_) accessibleModel_->textsChanged();
+}
+
 OverlayWidget::~OverlayWidget() {
   // Child interfaces refer to this widget: they go before it does.
   accessibleModel_.reset();
@@ -157,7 +145,7 @@ QMenu* OverlayWidget::languageMenu() {
     languageMenu_->setWindowFlags(languageMenu_->windowFlags() | Qt::FramelessWindowHint |
                                   Qt::NoDropShadowWindowHint);
     languageMenu_->setAttribute(Qt::WA_TranslucentBackground);
-    languageMenu_->setStyleSheet(languageMenuStyle());
+    languageMenu_->setStyleSheet(overlayPalette().menuStyle(kMenuCornerRadius));
     languageMenu_->installEventFilter(this);
     for (const OverlayView::LanguageItem& item : OverlayView::languageItems()) {
       QAction* action = languageMenu_->addAction(toQString(item.title));
@@ -212,7 +200,7 @@ void OverlayWidget::openLanguageMenu() {
 }
 
 QPainterPath OverlayWidget::backdropShape() const {
-  return continuousRoundedRect(QRectF(rect()), OverlayLayout::kPanelCornerRadius);
+  return continuousRoundedRect(QRectF(rect()), layout_->panelCornerRadius());
 }
 
 void OverlayWidget::setClipsToShape(bool clips) {
@@ -292,7 +280,7 @@ void OverlayWidget::paintContent(QPainter& painter, const QRectF& dirty) {
 
   for (const Primitive& primitive : layout.fixedPrimitives()) {
     if (toQRectF(frameOf(primitive)).intersects(dirty))
-      paintPrimitive(painter, primitive, measurer_);
+      paintPrimitive(painter, primitive, measurer_, overlayPalette());
   }
 
   const Rect scroll = layout.scrollFrame();
@@ -303,7 +291,7 @@ void OverlayWidget::paintContent(QPainter& painter, const QRectF& dirty) {
   painter.translate(0, scroll.minY() - offset);
   const Rect visible{{area.x(), area.y() - scroll.minY() + offset}, {area.width(), area.height()}};
   for (const Primitive& primitive : layout.primitivesIn(visible))
-    paintPrimitive(painter, primitive, measurer_);
+    paintPrimitive(painter, primitive, measurer_, overlayPalette());
   if (search_) paintSearch(painter, visible);
 }
 
@@ -323,7 +311,7 @@ void OverlayWidget::paintSearch(QPainter& painter, const Rect& visible) {
     const Rect frame{{(layout.panelSize().width - size.width) / 2,
                       visible.minY() + (visible.height() - size.height) / 2},
                      size};
-    paintPrimitive(painter, TextPrimitive{text, frame, font, 0.6}, measurer_);
+    paintPrimitive(painter, TextPrimitive{text, frame, font, 0.6}, measurer_, overlayPalette());
     return;
   }
   for (std::size_t i = 0; i < search_->rows.size(); ++i) {
@@ -332,7 +320,7 @@ void OverlayWidget::paintSearch(QPainter& painter, const Rect& visible) {
     if (!cell.intersects(visible)) continue;
     if (i == selected_) {
       painter.setPen(Qt::NoPen);
-      painter.setBrush(kSelection);
+      painter.setBrush(overlayPalette().inkAt(kSelectionAlpha / 255.0));
       painter.drawRoundedRect(toQRectF(cell).adjusted(-6, -1, 6, 1), 5, 5);
     }
     if (row.match.highlights.empty()) continue;
@@ -343,7 +331,7 @@ void OverlayWidget::paintSearch(QPainter& painter, const Rect& visible) {
       const QFontMetricsF& metrics = measurer_.metrics(title->font);
       const std::size_t shown = title->text.size();
       painter.setPen(Qt::NoPen);
-      painter.setBrush(kHighlight);
+      painter.setBrush(overlayPalette().highlight);
       for (const search::Range& r : row.match.highlights) {
         if (r.begin >= shown) break;
         const std::size_t end = std::min(r.end, shown);
@@ -388,13 +376,13 @@ void OverlayWidget::setPinned() {
   if (pinned_) return;
   pinned_ = true;
   searchField_ = new QLineEdit(this);
-  searchField_->setStyleSheet(QString::fromLatin1(kSearchFieldStyle));
+  searchField_->setStyleSheet(overlayPalette().searchFieldStyle());
   const QString placeholder = toQString(search::text(search::Text::searchField, view_->t().isZH()));
   searchField_->setPlaceholderText(placeholder);
   searchField_->setAccessibleName(placeholder);
   searchField_->installEventFilter(this);
   countLabel_ = new QLabel(this);
-  countLabel_->setStyleSheet(QString::fromLatin1(kCountStyle));
+  countLabel_->setStyleSheet(overlayPalette().countStyle());
   countLabel_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
   connect(searchField_, &QLineEdit::textChanged, this, [this] { searchChanged(); });
   setFocusPolicy(Qt::StrongFocus);
@@ -634,8 +622,8 @@ void OverlayWidget::mouseMoveEvent(QMouseEvent* event) {
 
 void OverlayWidget::layOut() {
   const Size size{static_cast<double>(width()), static_cast<double>(height())};
-  layout_ =
-      std::make_unique<OverlayLayout>(shown_ ? shown_ : view_, measurer_, size, view().icon());
+  layout_ = std::make_unique<OverlayLayout>(shown_ ? shown_ : view_, measurer_, size, view().icon(),
+                                            scale_);
   placeSearch();
   updateScrollBar();
   update();

@@ -16,6 +16,7 @@
 #include "overlay/overlay_view.h"
 #include "ports/workspace.h"
 #include "search/overlay_search.h"
+#include "shell/overlay/overlay_palette.h"
 #include "shell/qt/qt_text_measurer.h"
 
 class QAction;
@@ -49,6 +50,11 @@ class OverlayWidget final : public QWidget {
   void paintAhead();
   // Frees that image (a hidden window keeps no picture of what it showed).
   void dropPaintedAhead();
+
+  // The look: the light or the dark palette, and the size of everything drawn (1 as designed).
+  // Laid out and painted again when it changes.
+  void setLook(bool dark, double scale);
+  const OverlayPalette& overlayPalette() const { return *palette_; }
 
   // What is shown: the whole view, or in a pinned overlay the rows its search kept.
   const OverlayView& view() const { return shown_ ? *shown_ : *view_; }
@@ -155,6 +161,8 @@ class OverlayWidget final : public QWidget {
   std::shared_ptr<const OverlayView> shown_;  // the search's narrowed view; null: view_
   QtTextMeasurer measurer_;
   std::unique_ptr<OverlayLayout> layout_;
+  const OverlayPalette* palette_ = &OverlayPalette::dark();
+  double scale_ = 1;
   QImage paintedAhead_;
   const OverlayLayout* paintedLayout_ = nullptr;  // what the image shows
   double paintedOffset_ = 0;

@@ -65,7 +65,7 @@ SpareWindow::~SpareWindow() {
 
 QtPanel::QtPanel(const Rect& contentRect, const PanelSettings& settings, PanelBackdrop* backdrop,
                  bool bypassWindowManager, bool raisesWhenShown,
-                 const std::shared_ptr<SpareWindow>& spare)
+                 const std::shared_ptr<SpareWindow>& spare, PanelLook look)
     : spare_(spare),
       flags_(panelWindowFlags(settings, bypassWindowManager)),
       raisesWhenShown_(raisesWhenShown) {
@@ -93,6 +93,7 @@ QtPanel::QtPanel(const Rect& contentRect, const PanelSettings& settings, PanelBa
       toQtGeometry(contentRect, primary != nullptr ? QRectF(primary->geometry()) : QRectF()));
   // Laid out and painted now, at the panel's size, rather than when the show delivers the
   // resize and the first expose.
+  w->setLook(look.dark, look.scale);
   w->setView(settings.content);
   w->paintAhead();
   // The window's store, released while it was hidden, is made again now rather than at the show,
@@ -169,9 +170,17 @@ void QtPanel::makeKey() {
 PanelRef QtPanelPort::makePanel(const Rect& contentRect, const PanelSettings& settings) {
   if (!settings.content) return nullptr;
   auto panel = std::make_shared<QtPanel>(contentRect, settings, backdrop_, bypassWindowManager_,
-                                         raisesWhenShown_, spare_);
+                                         raisesWhenShown_, spare_, look_);
   if (openSettings_) panel->widget()->setOpenSettings(openSettings_);
+  last_ = panel;
   return panel;
+}
+
+void QtPanelPort::setLook(PanelLook look) {
+  look_ = look;
+  const std::shared_ptr<QtPanel> last = last_.lock();
+  if (last && !last->isClosed() && last->widget() != nullptr)
+    last->widget()->setLook(look.dark, look.scale);
 }
 
 void QtPanelPort::warmUp(const Rect& contentRect, const PanelSettings& settings) {

@@ -56,6 +56,13 @@ struct SpareWindow {
   ~SpareWindow();
 };
 
+// How panels look: the light or the dark palette, and the size their content is drawn at.
+struct PanelLook {
+  bool dark = true;
+  double scale = 1;
+  bool operator==(const PanelLook&) const = default;
+};
+
 class QtPanel final : public Panel {
  public:
   // With a compositor the window stays translucent, blurred behind its rounded shape where the
@@ -65,7 +72,7 @@ class QtPanel final : public Panel {
   QtPanel(const Rect& contentRect, const PanelSettings& settings, PanelBackdrop* backdrop = nullptr,
           bool bypassWindowManager = false,
           bool raisesWhenShown = raisesShownPanels(QGuiApplication::platformName()),
-          const std::shared_ptr<SpareWindow>& spare = nullptr);
+          const std::shared_ptr<SpareWindow>& spare = nullptr, PanelLook look = {});
   // Hides the window and deletes it later, from the event loop, unless it went to the spare.
   ~QtPanel() override;
   QtPanel(const QtPanel&) = delete;
@@ -115,6 +122,11 @@ class QtPanelPort final : public PanelPort {
   void setOpenSettings(std::function<void()> openSettings) {
     openSettings_ = std::move(openSettings);
   }
+  double panelScale() const override { return look_.scale; }
+
+  // The look of the panels made from now on, and of the one made last while it is open.
+  void setLook(PanelLook look);
+  const PanelLook& look() const { return look_; }
 
   // Makes the first panel's work ahead, at launch: the native window, created hidden and kept
   // for it, and the fonts and glyphs of `settings.content` rendered once off screen.
@@ -126,6 +138,8 @@ class QtPanelPort final : public PanelPort {
   bool raisesWhenShown_;
   std::shared_ptr<SpareWindow> spare_ = std::make_shared<SpareWindow>();
   std::function<void()> openSettings_;
+  PanelLook look_;
+  std::weak_ptr<QtPanel> last_;
 };
 
 }  // namespace tavrine::qt

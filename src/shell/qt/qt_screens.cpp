@@ -34,18 +34,35 @@ QScreen* screenAtNativePoint(const QPoint& nativePoint) {
   return nullptr;
 }
 
+std::optional<std::size_t> placementScreen(settings::Placement placement,
+                                           std::optional<std::size_t> focusScreen,
+                                           std::optional<std::size_t> pointerScreen,
+                                           bool pointerKnown) {
+  using settings::Placement;
+  if (placement == Placement::primary) return std::nullopt;
+  if (placement == Placement::frontApplication && focusScreen) return focusScreen;
+  return pointerKnown ? pointerScreen : std::nullopt;
+}
+
 std::optional<Rect> QtScreens::mainScreenVisibleFrame() const {
   const QScreen* primary = QGuiApplication::primaryScreen();
-  const QScreen* screen = nullptr;
+  const QList<QScreen*> screens = QGuiApplication::screens();
+  const auto indexOf = [&screens](const QScreen* screen) -> std::optional<std::size_t> {
+    const auto at = screens.indexOf(screen);
+    if (screen == nullptr || at < 0) return std::nullopt;
+    return static_cast<std::size_t>(at);
+  };
+  std::optional<std::size_t> focus;
   if (focus_) {
     if (const std::optional<Point> centre = focus_()) {
-      screen = screenAtNativePoint(
-          QPoint(static_cast<int>(std::floor(centre->x)), static_cast<int>(std::floor(centre->y))));
+      focus = indexOf(screenAtNativePoint(QPoint(static_cast<int>(std::floor(centre->x)),
+                                                 static_cast<int>(std::floor(centre->y)))));
     }
   }
-  if (screen == nullptr && pointerFallback_) screen = QGuiApplication::screenAt(QCursor::pos());
-  if (screen == nullptr) screen = primary;
-  return visibleFrameOf(screen, primary);
+  const std::optional<std::size_t> pointer = indexOf(QGuiApplication::screenAt(QCursor::pos()));
+  const std::optional<std::size_t> chosen =
+      placementScreen(placement_, focus, pointer, pointerFallback_);
+  return visibleFrameOf(chosen ? screens.at(static_cast<qsizetype>(*chosen)) : primary, primary);
 }
 
 }  // namespace tavrine::qt

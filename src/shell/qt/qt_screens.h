@@ -6,11 +6,13 @@
 
 #include <QPoint>
 #include <QRectF>
+#include <cstddef>
 #include <functional>
 #include <optional>
 #include <utility>
 
 #include "ports/screen.h"
+#include "settings/settings.h"
 
 class QScreen;
 
@@ -27,6 +29,15 @@ std::optional<Rect> visibleFrameOf(const QScreen* screen, const QScreen* primary
 // window coordinates): Qt keeps each screen's top-left corner there and scales its size.
 QScreen* screenAtNativePoint(const QPoint& nativePoint);
 
+// Which screen a panel goes to, by `placement`: the one with the window in front
+// (`focusScreen`), the one under the pointer, or the primary one (none). The window in front
+// falls back to the pointer, and both to the primary screen, where they are unknown; the
+// pointer counts only when `pointerKnown`.
+std::optional<std::size_t> placementScreen(settings::Placement placement,
+                                           std::optional<std::size_t> focusScreen,
+                                           std::optional<std::size_t> pointerScreen,
+                                           bool pointerKnown);
+
 class QtScreens final : public ScreenPort {
  public:
   // Where the window with the keyboard focus is (its centre), in the window system's pixels; none
@@ -38,14 +49,17 @@ class QtScreens final : public ScreenPort {
   explicit QtScreens(FocusLocator focus = {}, bool pointerFallback = true)
       : focus_(std::move(focus)), pointerFallback_(pointerFallback) {}
 
-  // The available geometry (without panels, docks and the menu bar) of the screen with the
-  // keyboard focus; without a locator that knows, of the screen under the pointer, else of the
-  // primary screen.
+  // The available geometry (without panels, docks and the menu bar) of the screen the placement
+  // chooses (placementScreen()).
   std::optional<Rect> mainScreenVisibleFrame() const override;
+
+  // The user's choice of screen; the window in front's until told.
+  void setPlacement(settings::Placement placement) { placement_ = placement; }
 
  private:
   FocusLocator focus_;
   bool pointerFallback_;
+  settings::Placement placement_ = settings::Placement::frontApplication;
 };
 
 }  // namespace tavrine::qt
