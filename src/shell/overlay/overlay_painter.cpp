@@ -143,16 +143,17 @@ void paintIcon(QPainter& painter, const IconPrimitive& icon) {
 }
 
 // A round badge with an exclamation mark cut out of it in the backdrop's colour.
-void paintConflictMark(QPainter& painter, const ConflictMarkPrimitive& mark) {
+void paintConflictMark(QPainter& painter, const ConflictMarkPrimitive& mark,
+                       const OverlayPalette& palette) {
   const QRectF frame = toQRectF(mark.frame);
   const double side = std::min(frame.width(), frame.height());
   const QPointF centre = frame.center();
   painter.save();
   painter.setRenderHint(QPainter::Antialiasing);
   painter.setPen(Qt::NoPen);
-  painter.setBrush(whiteAt(mark.opacity));
+  painter.setBrush(palette.inkAt(mark.opacity));
   painter.drawEllipse(centre, side / 2, side / 2);
-  painter.setBrush(backdropColor());
+  painter.setBrush(palette.backdrop);
   const double stroke = side * 0.14;
   painter.drawRoundedRect(
       QRectF(centre.x() - stroke / 2, frame.top() + side * 0.2, stroke, side * 0.4), stroke / 2,
@@ -218,7 +219,7 @@ void paintPrimitive(QPainter& painter, const Primitive& primitive, const QtTextM
         } else if constexpr (std::is_same_v<T, IconPrimitive>) {
           paintIcon(painter, p);
         } else if constexpr (std::is_same_v<T, ConflictMarkPrimitive>) {
-          paintConflictMark(painter, p);
+          paintConflictMark(painter, p, palette);
         }
       },
       primitive);
