@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <functional>
 #include <iterator>
 #include <memory>
 #include <sstream>

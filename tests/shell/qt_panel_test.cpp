@@ -16,7 +16,6 @@
 #include <QWindow>
 #include <chrono>
 #include <iterator>
-#include <memory>
 #include <string>
 #include <vector>
 
