@@ -7,7 +7,6 @@
 
 #include <algorithm>
 #include <chrono>
-#include <filesystem>
 #include <map>
 #include <optional>
 #include <string>
@@ -132,17 +131,6 @@ TEST(ActiveFrameTrackerTest, AScanCountsOnlyWhenNoEventCameDuringIt) {
   EXPECT_TRUE(t.activated(b));
   EXPECT_FALSE(t.scanFound(second, a)) << "older than the event";
   EXPECT_EQ(t.active(), b);
-}
-
-// The bus address comes from another process: one that would start a program is never used.
-TEST(AtspiListenerTest, NeverStartsAProgramForABusAddress) {
-  const std::string marker = doubles::makeTemporaryDirectory() + "/ran";
-  {
-    AtspiListener listener("unixexec:path=/usr/bin/touch,argv0=touch,argv1=" + marker);
-    ASSERT_TRUE(listener.start({[](modifier::Flags) {}, [](modifier::Flags) {}, {}}));
-    std::this_thread::sleep_for(200ms);
-  }
-  EXPECT_FALSE(std::filesystem::exists(marker));
 }
 
 // Bytes the allocator has handed out and not taken back.
