@@ -5,13 +5,11 @@
 #include <gio/gio.h>
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <map>
-#include <thread>
 #include <tuple>
 #include <vector>
 
@@ -28,7 +26,6 @@
 namespace tavrine {
 namespace {
 
-using namespace std::chrono_literals;
 using H = SystemHeading;
 using Row = std::tuple<std::string, H, KeyChord>;  // title, heading, chord
 
@@ -58,16 +55,14 @@ std::function<bool()> bound(const std::vector<std::vector<DesktopBinding>>& hear
   };
 }
 
+// Runs GLib's main context (and `step`) until `done` holds.
 bool pumpUntil(const std::function<bool()>& done, const std::function<void()>& step = {}) {
-  for (const auto until = std::chrono::steady_clock::now() + 3s;
-       std::chrono::steady_clock::now() < until;) {
+  return doubles::eventually([&] {
     while (g_main_context_iteration(nullptr, FALSE)) {
     }
     if (step) step();
-    if (done()) return true;
-    std::this_thread::sleep_for(2ms);
-  }
-  return false;
+    return done();
+  });
 }
 
 TEST(DesktopShortcutsTest, GnomeBindingsAsRemappedWithCustomOnesAndFollowed) {
