@@ -45,9 +45,10 @@ TEST(ListCommandTest, OutputIsOneLineARowAndEscaped) {
 // A row a desktop binding takes says so, in text and JSON, in the language asked for.
 TEST(ListCommandTest, ARowTheDesktopTakesSaysWhatTakesIt) {
   const ShortcutItem hide("Edit", "Hide", KeyChord::make(KeyChord::kPrimary, "H"));
-  MergedShortcuts merged{
-      {hide, ShortcutItem("Edit", "Jump", KeyChord::make(KeyChord::kPrimary, "J"))},
-      {ShortcutItem("W", "Hide Window", hide.chord(), {"desktop", "", "隐藏窗口"})}};
+  MergedShortcuts merged;
+  merged.application = {hide,
+                        ShortcutItem("Edit", "Jump", KeyChord::make(KeyChord::kPrimary, "J"))};
+  merged.system = {ShortcutItem("W", "Hide Window", hide.chord(), {"desktop", "", "隐藏窗口"})};
   TranslationHelper t;
   const std::vector<ListedRow> rows = listedApplicationRows(merged, t);
   EXPECT_EQ(listedRowText(rows.at(0)),
