@@ -141,8 +141,7 @@ struct FakeBackdrop final : PanelBackdrop {
     asked.emplace_back(window, region);
     return offersBlur;
   }
-  bool compositing = true;
-  bool offersBlur = false;
+  bool compositing = true, offersBlur = false;
   std::vector<std::pair<WId, QRegion>> asked;
 };
 
