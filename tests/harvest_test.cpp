@@ -4,7 +4,6 @@
 #include <set>
 #include <string>
 #include <tuple>
-#include <utility>
 #include <vector>
 
 #include "backends/memory/memory_accessibility.h"

@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <functional>
 #include <iterator>
 #include <memory>
 #include <sstream>
@@ -225,8 +224,6 @@ GroupedShortcuts unevenGroups() {
   return groups;
 }
 
-// Every query, also ones that begin exactly where a primitive ends or end where it begins,
-// returns exactly what it intersects; a row's frame holds its row.
 // A taken row's mark stands between its title, which yields the room, and its caps (untaken
 // rows are the golden dump's).
 TEST(OverlayLayoutTest, ATakenRowIsMarkedBesideItsCaps) {
@@ -244,6 +241,8 @@ TEST(OverlayLayoutTest, ATakenRowIsMarkedBesideItsCaps) {
   EXPECT_LT(marks[0].frame.maxX(), ofKind<RoundedRectPrimitive>(taken).at(0).frame.minX());
 }
 
+// Every query, also ones that begin exactly where a primitive ends or end where it begins,
+// returns exactly what it intersects; a row's frame holds its row.
 TEST(OverlayLayoutTest, AVisibleQueryReturnsExactlyTheIntersectingPrimitives) {
   Fixture f;
   const OverlayLayout layout = f.layout(unevenGroups(), {900, 600});
@@ -332,12 +331,6 @@ TEST(OverlayLayoutTest, GridsStayOrderlyOnAnyScreen) {
     }
   }
 }
-
-}  // namespace
-}  // namespace tavrine
-
-namespace tavrine {
-namespace {
 
 // Scaled by s, every frame, font, corner and symbol is s times as large, and so is the panel.
 TEST(OverlayLayoutTest, ASizeScalesThePanelWhole) {

@@ -156,11 +156,7 @@ case_x11() {
   hs_wait_registered "$HS_PID_tavrine"
 
   # 2. mousepad (GTK 3).
-  hs_start_app mousepad mousepad >/dev/null
-  hs_wait_registered "$HS_PID_mousepad"
-  xdotool search --sync --onlyvisible --pid "$HS_PID_mousepad" --class mousepad \
-    windowactivate --sync >/dev/null 2>&1 || true
-  sleep 0.5
+  start_front mousepad mousepad
   hold_shows mousepad "$HS_PID_mousepad" "$(shot x11)" "${mousepad_rows[@]}"
 
   # 3. A Qt 6 program.
@@ -316,8 +312,10 @@ case_pinned() {
   local app_log="$HS_DIR/app-menu_app.log" overlay
   start_front menu_app "$menu_app"
 
-  # Holds Ctrl until the overlay is up, then pins it with GESTURE ("click" or "shift") and lets go.
+  # Fronts menu-app, holds Ctrl until the overlay is up, then pins it with GESTURE ("click" or
+  # "shift") and lets go.
   pin() {
+    front menu_app
     hs_xdotool keydown Control_L
     sleep 0.8
     overlay_up || fail "no overlay while Ctrl was held"
@@ -364,7 +362,6 @@ case_pinned() {
     [ "$(grep -c '^triggered:' "$app_log")" -eq 1 ]
 
   # 3. Pin from the keyboard, find nothing, close with Esc: nothing runs.
-  front menu_app
   pin shift
   hs_xdotool type --delay 50 "qqqq"
   sleep 0.3
@@ -374,13 +371,11 @@ case_pinned() {
     fail "something ran without a match: $(cat "$app_log")"
 
   # 4. A click outside closes it.
-  front menu_app
   pin click
   hs_xdotool mousemove 5 $((${HS_SCREEN#*x} - 5)) click 1
   gave_back "a click outside"
 
   # 5. A sheet's row runs as its chord, typed into menu-app once it has the keyboard back.
-  front menu_app
   pin shift
   hs_xdotool type --delay 80 "bigger"
   sleep 0.3

@@ -20,37 +20,13 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// A user's and a system's applications folders, the user's first.
+// A user's and a system's applications folders (fixtures/applications), the user's first.
 class DesktopEntryTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    write("user/applications/org.example.Viewer.desktop", "[Desktop Entry]\nHidden=true\n");
+    fs::copy(TAVRINE_ATSPI_FIXTURES "/applications", root_, fs::copy_options::recursive);
     write("user/applications/junk.desktop", std::string("\0\xff[[=\n=\n[", 9));
-    write("user/applications/noentry.desktop", "[Desktop Action x]\nExec=noentry\nIcon=wrong\n");
     fs::create_directories(root_ / "user/applications/odd.desktop");
-    write(
-        "system/applications/org.xfce.mousepad.desktop",
-        "# comment\n[Desktop Entry]\nName=Mousepad\nName[zh]=鼠标垫\nName[zh_CN]=Mousepad 编辑器\n"
-        "Name[zh_TW]=wrong\nX-GNOME-Gettext-Domain=mousepad-x\nExec=mousepad %U\n"
-        "Icon = org.xfce.mousepad\nIcon[de]=wrong\n[Desktop Action new]\nExec=other-program\n"
-        "Name=wrong\nIcon=wrong\n");
-    write("system/applications/foo.desktop",
-          "[Desktop Entry]\nExec=env GDK_BACKEND=x11 \"/opt/Foo\\sApp/foo-launcher\" %f\n"
-          "StartupWMClass=FooApp\nName=Foo\nIcon=/opt/foo/foo\\sapp.png\n");
-    write("system/applications/kde/kate.desktop", "[Desktop Entry]\nExec=kate -b\nIcon=kate.svg\n");
-    write("system/applications/org.example.Viewer.desktop",
-          "[Desktop Entry]\nExec=viewer\nIcon=viewer-icon\n");
-    write("system/applications/vim.desktop",
-          "[Desktop Entry]\nExec=vim %F\nTerminal=True\nIcon=v\n");
-    write("system/applications/env.desktop", "[Desktop Entry]\nExec=env\nIcon=env\n");
-    write("system/applications/link.desktop", "[Desktop Entry]\nType=Link\nExec=linked\nIcon=l\n");
-    write("system/applications/editor.desktop", "[Desktop Entry]\nExec=ed\nIcon=editor-icon\n");
-    write("system/applications/org.example.Edit.desktop",
-          "[Desktop Entry]\nExec=edit-wrapper\nTryExec=/usr/bin/edit\nIcon=edit-icon\n");
-    write("system/applications/zz.desktop",
-          "[Desktop Entry]\nExec=edit\nStartupWMClass=EditPreview\nIcon=preview-icon\n");
-    write("system/applications/idle-python3.11.desktop",
-          "[Desktop Entry]\nExec=/usr/bin/idle-python3.11\nIcon=idle\n");
     folders_ = {root_ / "user/applications", root_ / "system/applications"};
   }
   void TearDown() override { fs::remove_all(root_); }

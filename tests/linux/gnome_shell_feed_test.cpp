@@ -8,7 +8,6 @@
 #include <chrono>
 #include <functional>
 #include <string>
-#include <thread>
 #include <utility>
 #include <vector>
 
@@ -81,15 +80,14 @@ struct Heard {
 // Runs the feed and the peers until `done` holds; false after `limit`.
 bool pumpUntil(ShellFeed& feed, std::vector<Peer*> peers, const std::function<bool()>& done,
                std::chrono::milliseconds limit = 3s) {
-  const auto until = std::chrono::steady_clock::now() + limit;
-  while (std::chrono::steady_clock::now() < until) {
-    for (Peer* peer : peers)
-      peer->process();
-    feed.dispatchPending();
-    if (done()) return true;
-    std::this_thread::sleep_for(1ms);
-  }
-  return false;
+  return doubles::eventually(
+      [&] {
+        for (Peer* peer : peers)
+          peer->process();
+        feed.dispatchPending();
+        return done();
+      },
+      limit);
 }
 
 // For running the peers a while and then looking: nothing should have come.

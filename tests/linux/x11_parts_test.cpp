@@ -101,15 +101,10 @@ TEST(FrontmostWindowTest, FindsTheClientWindowThatHoldsTheKeyboard) {
 }
 
 TEST(WmClassNameTest, TakesTheClassPart) {
-  using namespace std::string_literals;
-  const std::pair<std::string, std::optional<std::string>> cases[] = {
-      {"mousepad\0Mousepad\0"s, "Mousepad"},
-      {"geany\0Geany"s, "Geany"},  // without the final NUL
-      {"instance-only"s, std::nullopt},
-      {"instance\0\0"s, std::nullopt},
-  };
-  for (const auto& [value, name] : cases)
-    EXPECT_EQ(wmClassName(value), name) << value;
+  const auto cases = doubles::caseRows(TAVRINE_ATSPI_FIXTURES "/wm_classes.tsv");
+  ASSERT_EQ(cases.size(), 4u);
+  for (const auto& c : cases)
+    EXPECT_EQ(wmClassName(doubles::unescaped(c.at(0))).value_or("-"), c.at(1)) << c[0];
 }
 
 TEST(NetWmIconTest, ChoosesTheSizeNearest64FromWhatIsIntact) {

@@ -70,8 +70,7 @@ inline QImage over(const QImage& image, const QColor& page) {
 // The columns [left, right) that hold ink (light glyphs or shapes over the dark backdrop) inside
 // `area`, if any.
 struct InkSpan {
-  int left = 0;
-  int right = 0;
+  int left = 0, right = 0;
   int width() const { return right - left; }
 };
 inline std::optional<InkSpan> inkSpan(const QImage& image, const QRectF& area) {

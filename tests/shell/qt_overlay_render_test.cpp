@@ -65,8 +65,7 @@ TEST_P(QtOverlayRenderTest, PaintsTheBackdropCapsHeadingsAndEveryCharacter) {
   }
 
   const QColor backdrop = image.pixelColor(10, image.height() / 2);  // the grid's leading padding
-  int caps = 0;
-  int glyphs = 0;
+  int caps = 0, glyphs = 0;
   for (const Primitive& p : visiblePrimitives(w)) {
     if (frameOf(p).maxY() > image.height()) continue;
     const QRectF frame = toQRectF(frameOf(p));

@@ -15,9 +15,7 @@
 #include <QScreen>
 #include <QWindow>
 #include <chrono>
-#include <cmath>
 #include <iterator>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -143,8 +141,7 @@ struct FakeBackdrop final : PanelBackdrop {
     asked.emplace_back(window, region);
     return offersBlur;
   }
-  bool compositing = true;
-  bool offersBlur = false;
+  bool compositing = true, offersBlur = false;
   std::vector<std::pair<WId, QRegion>> asked;
 };
 
@@ -235,15 +232,6 @@ TEST_F(QtPanelTest, ShownWithoutActivatingAndRaisedExceptOnMacOS) {
   }
 }
 
-// A local event monitor drops the panel on a key press its window is handling: the window goes
-// only after the event.
-double luminance(const QColor& c) {
-  const auto channel = [](double v) {
-    return v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
-  };
-  return 0.2126 * channel(c.redF()) + 0.7152 * channel(c.greenF()) + 0.0722 * channel(c.blueF());
-}
-
 QColor over(const QColor& top, const QColor& below) {
   const auto mix = [a = top.alphaF()](float t, float b) { return t * a + b * (1 - a); };
   return QColor::fromRgbF(mix(top.redF(), below.redF()), mix(top.greenF(), below.greenF()),
@@ -258,9 +246,7 @@ TEST(OverlayPaletteTest, TextKeepsItsContrastOverAnyPage) {
     for (const QColor page : {QColor(Qt::white), QColor(Qt::black)}) {
       const QColor backdrop = over(palette.backdrop, page);
       for (const auto& [opacity, least] : {std::pair{0.85, 4.5}, std::pair{0.45, 4.0}}) {
-        const double a = luminance(backdrop);  // the lighter in the dark look, else the darker
-        const double b = luminance(over(palette.inkAt(opacity), backdrop));
-        EXPECT_GE(dark ? (b + 0.05) / (a + 0.05) : (a + 0.05) / (b + 0.05), least)
+        EXPECT_GE(contrastRatio(over(palette.inkAt(opacity), backdrop), backdrop), least)
             << dark << " " << page.name().toStdString() << " " << opacity;
       }
     }
@@ -284,6 +270,8 @@ TEST_F(QtPanelTest, TheLookReachesTheOpenPanelAndTheNextOnes) {
   }
 }
 
+// A local event monitor drops the panel on a key press its window is handling: the window goes
+// only after the event.
 TEST_F(QtPanelTest, APanelDroppedWhileItsWindowHandlesAnEventGoesAfterTheEvent) {
   struct HideOnKey final : QObject {
     bool eventFilter(QObject* watched, QEvent* event) override {

@@ -36,10 +36,7 @@ struct RecordingActions final : OverlayActions {
     ran.push_back(item != nullptr ? item->title() : "(system)");
     return runs;
   }
-  int pins = 0;
-  int closes = 0;
-  int losses = 0;
-  int exclusions = 0;
+  int pins = 0, closes = 0, losses = 0, exclusions = 0;
   bool runs = true;
   std::vector<std::string> ran;
 };

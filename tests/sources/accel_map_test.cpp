@@ -1,10 +1,9 @@
 // SPDX-License-Identifier: MIT
 #include <gtest/gtest.h>
 
-#include <tuple>
-
 #include "sources/accel_map/accel_map.h"
 #include "support.h"
+#include "support/golden_cases.h"
 
 namespace tavrine::sources::accel_map {
 namespace {
@@ -26,24 +25,15 @@ TEST(AccelMap, ReadsDefaultsAndTheUsersChangesAndSkipsTheRest) {
 }
 
 TEST(AccelMap, FindsTheMapWhereGtk2And3ApplicationsKeepIt) {
-  // The files tried, in order.
-  const std::tuple<const char*, const char*, const char*, std::string> cases[] = {
-      {"thunar", "/cfg", "/home/u",
-       "/cfg/Thunar/accels.scm /cfg/thunar/accels.scm /cfg/Thunar/accels /cfg/thunar/accels "
-       "/home/u/.gnome2/accels/thunar"},
-      {"Thunar", nullptr, "/home/u",
-       "/home/u/.config/Thunar/accels.scm /home/u/.config/Thunar/accels "
-       "/home/u/.gnome2/accels/Thunar"},
-      {"pluma", "/cfg", nullptr,
-       "/cfg/Pluma/accels.scm /cfg/pluma/accels.scm /cfg/Pluma/accels /cfg/pluma/accels"},
-      {"gedit", "rel", "rel", ""},
-      {"../x", "/cfg", "/home/u", ""},
-      {"", "/cfg", "/home/u", ""}};
-  for (const auto& [program, configHome, home, expected] : cases) {
+  const auto cases = doubles::caseRows(TAVRINE_FIXTURES "/accel_map_candidates.tsv");
+  ASSERT_EQ(cases.size(), 6u);
+  const auto set = [](const std::string& v) { return v == "-" ? nullptr : v.c_str(); };
+  for (const auto& c : cases) {
+    ASSERT_EQ(c.size(), 4u);
     std::string tried;
-    for (const auto& file : mapCandidates(program, configHome, home))
+    for (const auto& file : mapCandidates(c[0], set(c[1]), set(c[2])))
       tried += (tried.empty() ? "" : " ") + file.string();
-    EXPECT_EQ(tried, expected) << program;
+    EXPECT_EQ(tried, c[3]) << c[0];
   }
 }
 

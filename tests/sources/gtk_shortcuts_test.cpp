@@ -12,7 +12,6 @@
 #include <cstring>
 #include <fstream>
 #include <functional>
-#include <iterator>
 #include <numeric>
 #include <tuple>
 

@@ -66,18 +66,15 @@ struct AppHarness {
     fake.events.flagsChanged(scope, flags);
   }
 
-  // The name the overlay on screen shows, or "" when none is shown.
-  std::string shownApp() const {
+  // The view of the overlay on screen, or null when none is shown.
+  const OverlayView* shownView() const {
     const OverlayWindowController* c = delegate->overlay();
     auto* panel = c ? dynamic_cast<RecordingPanel*>(c->window.get()) : nullptr;
-    return panel && panel->onScreen() ? panel->settings.content->appName() : "";
+    return panel && panel->onScreen() ? panel->settings.content.get() : nullptr;
   }
-  // The line the overlay on screen gives in place of the application's rows.
-  std::string shownReason() const {
-    const OverlayWindowController* c = delegate->overlay();
-    auto* panel = c ? dynamic_cast<RecordingPanel*>(c->window.get()) : nullptr;
-    return panel && panel->onScreen() ? panel->settings.content->emptyReasonLine() : "";
-  }
+  // Its application's name, and the line it gives in place of the rows; "" when none is shown.
+  std::string shownApp() const { return shownView() ? shownView()->appName() : ""; }
+  std::string shownReason() const { return shownView() ? shownView()->emptyReasonLine() : ""; }
   // Panels put on screen; one prepared and never shown does not count.
   std::size_t panelsMade() const {
     return static_cast<std::size_t>(

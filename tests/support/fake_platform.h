@@ -95,10 +95,7 @@ struct RecordingPanel final : Panel {
   bool onScreen() const { return orderedFront > 0 && closes == 0; }
   Rect contentRect;
   PanelSettings settings;
-  std::size_t orderedFront = 0;
-  std::size_t closes = 0;
-  std::size_t madeKey = 0;
-  std::size_t othersOnScreenWhenShown = 0;
+  std::size_t orderedFront = 0, closes = 0, madeKey = 0, othersOnScreenWhenShown = 0;
   std::function<std::size_t()> onScreenNow;
 };
 
