@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "settings/settings.h"
+#include "model/user_folders.h"
 
 #include <toml++/toml.h>
 #include <algorithm>
@@ -62,7 +63,7 @@ std::optional<Key> keyNamed(std::string_view name) {
   return std::nullopt;
 }
 
-std::string quoted(std::string_view text) {
+std::string tomlString(std::string_view text) {
   std::string out = "\"";
   for (const char c : text) {
     if (c == '"' || c == '\\') {
@@ -92,7 +93,7 @@ template <class E, std::size_t N>
 std::string oneOf(const std::array<Choice<E>, N>& choices) {
   std::string out = "one of ";
   for (std::size_t i = 0; i < N; ++i)
-    out += (i ? ", " : "") + quoted(choices[i].word);
+    out += (i ? ", " : "") + tomlString(choices[i].word);
   return out;
 }
 
@@ -169,23 +170,23 @@ std::optional<std::string> read(Key key, const toml::node& node, Settings& setti
 std::string valueText(Key key, const Settings& settings) {
   switch (key) {
     case Key::trigger:
-      return quoted(wordOf(kTriggers, settings.trigger));
+      return tomlString(wordOf(kTriggers, settings.trigger));
     case Key::holdDelay:
       return std::to_string(settings.holdDelayMs);
     case Key::neverShowOver: {
       std::string out = "[";
       for (std::size_t i = 0; i < settings.neverShowOver.size(); ++i)
-        out += (i ? ", " : "") + quoted(settings.neverShowOver[i]);
+        out += (i ? ", " : "") + tomlString(settings.neverShowOver[i]);
       return out + "]";
     }
     case Key::placement:
-      return quoted(wordOf(kPlacements, settings.placement));
+      return tomlString(wordOf(kPlacements, settings.placement));
     case Key::appearance:
-      return quoted(wordOf(kAppearances, settings.appearance));
+      return tomlString(wordOf(kAppearances, settings.appearance));
     case Key::size:
       return std::to_string(settings.sizePercent);
     case Key::language:
-      return quoted(wordOf(kLanguages, settings.language));
+      return tomlString(wordOf(kLanguages, settings.language));
     case Key::startAtLogin:
       return settings.startAtLogin ? "true" : "false";
   }
@@ -269,7 +270,7 @@ std::optional<Settings> readAlone(Key key, std::string_view name, std::string_vi
 }
 
 std::string shown(const toml::node& node) {
-  if (const auto text = node.value_exact<std::string>()) return quoted(*text);
+  if (const auto text = node.value_exact<std::string>()) return tomlString(*text);
   if (const toml::array* list = node.as_array()) {
     std::string out = "[";
     for (std::size_t i = 0; i < list->size(); ++i)
@@ -391,12 +392,7 @@ std::string write(std::string_view text, const Settings& settings) {
 }
 
 std::string filePath(const char* xdgConfigHome, const char* home) {
-  // Relative values are not valid for the XDG variables.
-  if (xdgConfigHome != nullptr && xdgConfigHome[0] == '/')
-    return std::string(xdgConfigHome) + "/tavrine/settings.toml";
-  if (home != nullptr && home[0] == '/')
-    return std::string(home) + "/.config/tavrine/settings.toml";
-  return {};
+  return configFile(xdgConfigHome, home, "tavrine/settings.toml").string();
 }
 
 }  // namespace tavrine::settings

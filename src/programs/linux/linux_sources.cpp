@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "programs/linux/linux_sources.h"
+#include "model/user_folders.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -24,10 +25,7 @@ std::filesystem::path homeFolder() {
 }
 
 std::filesystem::path configHome() {
-  const char* config = std::getenv("XDG_CONFIG_HOME");
-  if (config != nullptr && *config == '/') return config;
-  const auto home = homeFolder();
-  return home.empty() ? home : home / ".config";
+  return tavrine::configHome(std::getenv("XDG_CONFIG_HOME"), std::getenv("HOME"));
 }
 
 std::filesystem::path dataHome() {

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "programs/linux/settings_effects.h"
+#include "model/user_folders.h"
 
 #include <QCoreApplication>
 #include <QTimer>
@@ -71,15 +72,7 @@ modifier::Flags triggerKey(settings::Trigger trigger) {
 }
 
 std::filesystem::path autostartEntryPath(const char* xdgConfigHome, const char* home) {
-  std::filesystem::path config;
-  if (xdgConfigHome != nullptr && xdgConfigHome[0] == '/') {
-    config = xdgConfigHome;
-  } else if (home != nullptr && home[0] == '/') {
-    config = std::filesystem::path(home) / ".config";
-  } else {
-    return {};
-  }
-  return config / "autostart" / (std::string(kAppId) + ".desktop");
+  return configFile(xdgConfigHome, home, "autostart/" + std::string(kAppId) + ".desktop");
 }
 
 void followStartAtLogin(const std::filesystem::path& entry, bool on, bool onlyOwn) {

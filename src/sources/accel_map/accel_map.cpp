@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "sources/accel_map/accel_map.h"
 
+#include "model/user_folders.h"
+
 #include <algorithm>
 
 #include "sources/foreign_file/foreign_file.h"
@@ -70,16 +72,12 @@ std::string_view actionName(std::string_view path) {
   return path.substr(path.rfind('/') + 1);
 }
 
-std::vector<std::filesystem::path> mapCandidates(std::string_view program, const char* configHome,
-                                                 const char* home) {
+std::vector<std::filesystem::path> mapCandidates(std::string_view program,
+                                                 const char* xdgConfigHome, const char* home) {
   if (program.empty() || program.find('/') != std::string_view::npos || program.front() == '.')
     return {};
   const bool hasHome = home && *home == '/';
-  std::filesystem::path base;
-  if (configHome && *configHome == '/')
-    base = configHome;
-  else if (hasHome)
-    base = std::filesystem::path(home) / ".config";
+  const std::filesystem::path base = configHome(xdgConfigHome, home);
   std::string capital(program);
   if (capital[0] >= 'a' && capital[0] <= 'z')
     capital[0] = static_cast<char>(capital[0] - 'a' + 'A');

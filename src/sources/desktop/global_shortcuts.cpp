@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "sources/desktop/global_shortcuts.h"
+#include "model/user_folders.h"
 
 #include <array>
 #include <string>
@@ -123,11 +124,7 @@ std::vector<DesktopBinding> parseGlobalShortcuts(std::string_view text) {
 }
 
 std::filesystem::path globalShortcutsPath(const char* xdgConfigHome, const char* home) {
-  if (xdgConfigHome != nullptr && *xdgConfigHome == '/')
-    return std::filesystem::path(xdgConfigHome) / "kglobalshortcutsrc";
-  if (home != nullptr && *home == '/')
-    return std::filesystem::path(home) / ".config/kglobalshortcutsrc";
-  return {};
+  return configFile(xdgConfigHome, home, "kglobalshortcutsrc");
 }
 
 std::vector<DesktopBinding> readGlobalShortcuts(const std::filesystem::path& path) {

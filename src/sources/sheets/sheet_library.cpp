@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "sources/sheets/sheet_library.h"
+#include "model/user_folders.h"
 
 #include <algorithm>
 #include <set>
@@ -139,10 +140,8 @@ std::vector<std::filesystem::path> shippedSheetFolders(const char* dataDirs,
   return out;
 }
 
-std::filesystem::path userSheetFolder(const char* configHome, const char* home) {
-  if (configHome && *configHome == '/') return std::filesystem::path(configHome) / "tavrine/sheets";
-  if (home && *home == '/') return std::filesystem::path(home) / ".config/tavrine/sheets";
-  return {};
+std::filesystem::path userSheetFolder(const char* xdgConfigHome, const char* home) {
+  return configFile(xdgConfigHome, home, "tavrine/sheets");
 }
 
 }  // namespace tavrine::sources::sheets

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "backends/linux/xdg/desktop_color_scheme.h"
+#include "model/user_folders.h"
 
 #include <gio/gio.h>
 
@@ -69,10 +70,7 @@ std::optional<bool> kdePrefersDark(std::string_view kdeglobals) {
 }
 
 std::string kdeGlobalsPath(const char* xdgConfigHome, const char* home) {
-  if (xdgConfigHome != nullptr && xdgConfigHome[0] == '/')
-    return std::string(xdgConfigHome) + "/kdeglobals";
-  if (home != nullptr && home[0] == '/') return std::string(home) + "/.config/kdeglobals";
-  return {};
+  return configFile(xdgConfigHome, home, "kdeglobals").string();
 }
 
 DesktopColorScheme::DesktopColorScheme(Desktop desktop, std::string kdeglobals) {
