@@ -1,8 +1,7 @@
 // SPDX-License-Identifier: MIT
 // The hold: the trigger key alone, held for the hold duration (kHoldDuration unless the user set
-// another), asks for the overlay. Every modifier change or
-// key press ends a pending hold; a hold's completion and its early read go ahead only if nothing
-// came in since it began.
+// another), asks for the overlay. Every modifier change or key press ends a pending hold; a hold's
+// completion and its early read go ahead only if nothing came in since it began.
 #pragma once
 
 #include <cstdint>
