@@ -1,6 +1,5 @@
 // SPDX-License-Identifier: MIT
 #include "settings/settings.h"
-#include "model/user_folders.h"
 
 #include <toml++/toml.h>
 #include <algorithm>
@@ -10,6 +9,8 @@
 #include <optional>
 #include <sstream>
 #include <utility>
+
+#include "model/user_folders.h"
 
 namespace tavrine::settings {
 namespace {

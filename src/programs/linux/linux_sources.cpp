@@ -1,6 +1,5 @@
 // SPDX-License-Identifier: MIT
 #include "programs/linux/linux_sources.h"
-#include "model/user_folders.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -12,6 +11,7 @@
 #include "backends/linux/gnome/gsettings_bindings.h"
 #include "backends/linux/xdg/desktop_entry.h"
 #include "backends/linux/xdg/file_watch.h"
+#include "model/user_folders.h"
 #include "sources/desktop/global_shortcuts.h"
 #include "sources/gtk_shortcuts/shortcuts_windows.h"
 #include "sources/menu_bar/menu_bar_source.h"

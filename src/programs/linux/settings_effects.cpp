@@ -1,6 +1,5 @@
 // SPDX-License-Identifier: MIT
 #include "programs/linux/settings_effects.h"
-#include "model/user_folders.h"
 
 #include <QCoreApplication>
 #include <QTimer>
@@ -11,6 +10,7 @@
 #include <system_error>
 
 #include "backends/linux/xdg/desktop_entry.h"
+#include "model/user_folders.h"
 #include "programs/linux/linux_session.h"
 
 namespace tavrine::program {

@@ -1,10 +1,9 @@
 // SPDX-License-Identifier: MIT
 #include "sources/accel_map/accel_map.h"
 
-#include "model/user_folders.h"
-
 #include <algorithm>
 
+#include "model/user_folders.h"
 #include "sources/foreign_file/foreign_file.h"
 
 namespace tavrine::sources::accel_map {

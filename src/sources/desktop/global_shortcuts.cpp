@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: MIT
 #include "sources/desktop/global_shortcuts.h"
-#include "model/user_folders.h"
 
 #include <array>
 #include <string>
 
 #include "keys/accelerator_chord.h"
+#include "model/user_folders.h"
 #include "sources/foreign_file/foreign_file.h"
 
 namespace tavrine {

@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: MIT
 #include "sources/sheets/sheet_library.h"
-#include "model/user_folders.h"
 
 #include <algorithm>
 #include <set>
 
+#include "model/user_folders.h"
 #include "sources/foreign_file/foreign_file.h"
 
 namespace tavrine::sources::sheets {

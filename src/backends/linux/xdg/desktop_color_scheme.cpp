@@ -1,6 +1,5 @@
 // SPDX-License-Identifier: MIT
 #include "backends/linux/xdg/desktop_color_scheme.h"
-#include "model/user_folders.h"
 
 #include <gio/gio.h>
 
@@ -9,6 +8,8 @@
 #include <fstream>
 #include <iterator>
 #include <utility>
+
+#include "model/user_folders.h"
 
 namespace tavrine::xdg {
 namespace {
