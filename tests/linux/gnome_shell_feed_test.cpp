@@ -191,8 +191,8 @@ TEST(ShellFeedTest, AShellWithoutTheExtensionIsToldApartFromAFailingOne) {
     ShellFeed feed(bus, 200'000);
     ASSERT_TRUE(feed.start({}));
     ASSERT_TRUE(pumpUntil(feed, {&shell}, [&] { return !shell.subscriber().empty(); }));
-    pumpUntil(
-        feed, {&shell}, [&] { return feed.extension() != Extension::unknown; }, 1s);
+    const auto answered = [&] { return feed.extension() != Extension::unknown; };
+    pumpUntil(feed, {&shell}, answered, 1s);
     EXPECT_EQ(feed.extension(), c.expected);
     std::vector<Extension> changes;
     feed.onExtensionChanged([&changes](Extension e) { changes.push_back(e); });

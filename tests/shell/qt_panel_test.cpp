@@ -53,9 +53,10 @@ class QtPanelTest : public ::testing::Test {
 // Each intent against the Qt flag or attribute that carries it, asked for and not, and nothing
 // else changing with it. Whatever is asked, a frameless tool window that shows without activating.
 TEST_F(QtPanelTest, EachIntentBecomesItsQtFlag) {
-  bool PanelSettings::*const intents[] = {
-      &PanelSettings::takesFocus, &PanelSettings::aboveOtherWindows, &PanelSettings::translucent,
-      &PanelSettings::hasShadow, &PanelSettings::showsWhileInactive};
+  using Intent = bool PanelSettings::*;
+  const Intent intents[] = {&PanelSettings::takesFocus, &PanelSettings::aboveOtherWindows,
+                            &PanelSettings::translucent, &PanelSettings::hasShadow,
+                            &PanelSettings::showsWhileInactive};
   for (std::size_t i = 0; i < std::size(intents); ++i) {
     for (const bool asked : {false, true}) {
       PanelSettings settings = settingsFor(editorRecords());

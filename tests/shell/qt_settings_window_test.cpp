@@ -128,8 +128,8 @@ TEST(SettingsWindowTest, TheKeyboardAloneChangesAValueAppliesAndCloses) {
 // changed there and has not applied; its colours follow the appearance in use.
 TEST(SettingsWindowTest, OneWindowShowsNewerSettingsKeepingUnappliedEdits) {
   TranslationHelper t;
-  SettingsWindowOpener opener(
-      {}, [](const Settings&) { return true; }, Desktop::kde, t);
+  const auto saved = [](const Settings&) { return true; };
+  SettingsWindowOpener opener({}, saved, Desktop::kde, t);
   opener.open();
   SettingsWindow* w = opener.window();
   opener.open();
