@@ -78,12 +78,7 @@ DesktopColorScheme::DesktopColorScheme(Desktop desktop, std::string kdeglobals) 
   if (desktop == Desktop::kde) {
     kdeglobals_ = std::move(kdeglobals);
     if (kdeglobals_.empty()) return;
-    GFile* file = g_file_new_for_path(kdeglobals_.c_str());
-    monitor_ = g_file_monitor_file(file, G_FILE_MONITOR_NONE, nullptr, nullptr);
-    g_object_unref(file);
-    if (monitor_ != nullptr) {
-      g_signal_connect_swapped(monitor_, "changed", G_CALLBACK(&DesktopColorScheme::notify), this);
-    }
+    kdeWatch_ = std::make_unique<FileWatch>(kdeglobals_, [this] { notify(this); });
     return;
   }
   settings_ = gnomeSettings();
@@ -97,11 +92,6 @@ DesktopColorScheme::~DesktopColorScheme() {
   if (settings_ != nullptr) {
     g_signal_handlers_disconnect_by_data(settings_, this);
     g_object_unref(settings_);
-  }
-  if (monitor_ != nullptr) {
-    g_signal_handlers_disconnect_by_data(monitor_, this);
-    g_file_monitor_cancel(monitor_);
-    g_object_unref(monitor_);
   }
 }
 

@@ -5,14 +5,15 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 
+#include "backends/linux/xdg/file_watch.h"
 #include "model/desktop.h"
 
 typedef struct _GSettings GSettings;
-typedef struct _GFileMonitor GFileMonitor;
 
 namespace tavrine::xdg {
 
@@ -44,7 +45,7 @@ class DesktopColorScheme {
 
   std::string kdeglobals_;
   GSettings* settings_ = nullptr;
-  GFileMonitor* monitor_ = nullptr;
+  std::unique_ptr<FileWatch> kdeWatch_;
   Changed changed_;
 };
 
